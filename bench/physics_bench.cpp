@@ -1,0 +1,136 @@
+// The physics step at race load: six racer-like bodies (cylinder hull, gravity, air drag, thrust
+// and buoyancy in the river's flow) on a long water field among 60 scenery hulls, with the
+// collision events delivered each frame. One benchmark iteration is one frame of 1/60 s.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/engine_events.h"
+#include "engine/core/event_manager.h"
+#include "engine/phy/buoyancy_force.h"
+#include "engine/phy/ext_force_cntrl.h"
+#include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
+#include "engine/phy/water_field.h"
+
+namespace {
+
+using common::CVector3;
+using velm::phy::CRigidBody;
+
+constexpr int kRacers = 6;
+constexpr int kScenery = 60;
+constexpr int kFrames = 10000;
+constexpr float kFrameTime = 1.0f / 60.0f;
+constexpr int kRiverCells = 120;
+constexpr float kCellLength = 20.0f;
+constexpr float kRiverHalfWidth = 12.0f;
+
+class CCountingListener : public velm::IEventListener {
+public:
+    bool HandleEvent(const velm::CEvent& /*event*/) override
+    {
+        ++m_count;
+        return false;
+    }
+    std::string GetName() override { return "BenchCollisions"; }
+    long m_count = 0;
+};
+
+// The river runs from z = 0 towards -z with a slight downhill slope, flowing along -z.
+std::shared_ptr<velm::phy::CWaterField> River()
+{
+    std::vector<velm::phy::CGridCell> cells;
+    for (int i = 0; i < kRiverCells; ++i) {
+        const float z0 = -i * kCellLength;
+        const float z1 = z0 - kCellLength;
+        const float y0 = -0.01f * i * kCellLength;
+        const float y1 = y0 - 0.01f * kCellLength;
+        cells.emplace_back(CVector3(-kRiverHalfWidth, y0, z0), CVector3(-kRiverHalfWidth, y1, z1),
+                           CVector3(kRiverHalfWidth, y1, z1), CVector3(kRiverHalfWidth, y0, z0),
+                           CVector3(std::sin(0.3f * i) * 0.2f, 0.0f, -1.0f));
+    }
+    return std::make_shared<velm::phy::CWaterField>(cells);
+}
+
+std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index)
+{
+    auto body = std::make_shared<CRigidBody>();
+    body->SetPosition(CVector3(-7.5f + 3.0f * index, 0.5f, -5.0f));
+    body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
+    body->SetHullFlag(true);
+    body->GetStaticFriction() = 0.4f;
+    body->GetDynamicFriction() = 0.2f;
+    body->GetRestitution() = 0.3f;
+    CRigidBody* raw = body.get();
+    body->SetForceCntrl(velm::phy::kGravityForceName, std::make_shared<velm::phy::GravityForce>(raw));
+    auto drag = std::make_shared<velm::phy::AirDrag>(raw);
+    drag->SetLinearDrag(0.3f);
+    drag->SetAngularDrag(0.6f);
+    body->SetForceCntrl(velm::phy::kAirDragForceName, drag);
+    auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
+    thrust->SetDirection(CVector3(0.3f * (index - 2.5f) / 2.5f, 0.0f, -1.0f));
+    thrust->SetMagnitude(4.0f + 0.5f * index);
+    thrust->SetScale(0.5f);
+    body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
+    auto buoyancy = std::make_shared<velm::phy::BuoyancyForce>(raw, &world.GetSimulator(), CVector3(0.0f, 0.1f, 0.0f));
+    buoyancy->SetUseRiverDensity(true);
+    buoyancy->SetUseRiverSpeed(true);
+    body->SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
+    return body;
+}
+
+// Rocks and logs in and beside the river, owned by the scenery bodies the game keeps itself.
+std::shared_ptr<CRigidBody> Scenery(int index)
+{
+    auto body = std::make_shared<CRigidBody>();
+    const float side = (index % 2 == 0) ? -1.0f : 1.0f;
+    body->SetPosition(CVector3(side * (3.0f + (index % 5) * 2.0f), 0.0f, -20.0f - 30.0f * index));
+    if (index % 3 == 0) {
+        body->SetCylinderHull(4.0f, 0.4f, 50.0f, 4, 16, true);
+    } else {
+        body->SetBoxHull(1.5f, 1.5f, 1.5f, 100.0f, true);
+    }
+    body->SetStatic(true);
+    return body;
+}
+
+void BM_PhysicsStepRace(benchmark::State& state)
+{
+    velm::CEventManager events;
+    velm::SetEventManager(&events);
+    auto listener = std::make_shared<CCountingListener>();
+    events.AddListener(listener, velm::CEventType(velm::kObjectCollisionEventName));
+    velm::phy::SetRiverDensity(30.0f);
+    velm::phy::SetRiverSpeed(3.0f);
+
+    velm::phy::CPhysicsWorld world;
+    world.AddWaterField(1000, River());
+    std::vector<std::shared_ptr<CRigidBody>> racers;
+    for (int i = 0; i < kRacers; ++i) {
+        racers.push_back(Racer(world, i));
+        world.AddBody(static_cast<std::uint32_t>(1 + i), racers.back());
+    }
+    std::vector<std::shared_ptr<CRigidBody>> scenery;
+    for (int i = 0; i < kScenery; ++i) {
+        scenery.push_back(Scenery(i));
+        world.AddHull(static_cast<std::uint32_t>(100 + i), scenery.back()->GetHullSlot());
+    }
+
+    for (auto _ : state) {
+        world.Update(kFrameTime);
+        events.Tick(-1);
+    }
+    state.counters["collisions"] = static_cast<double>(listener->m_count);
+    state.counters["racer0_z"] = racers[0]->GetPosition().z;
+    velm::SetEventManager(nullptr);
+    velm::phy::SetRiverDensity(0.0f);
+    velm::phy::SetRiverSpeed(0.0f);
+}
+
+BENCHMARK(BM_PhysicsStepRace)->Iterations(kFrames)->Unit(benchmark::kMicrosecond);
+
+} // namespace

@@ -1,0 +1,92 @@
+// The game base the application drives each frame: registries of the world's objects by object
+// id (models, views and controllers owned; bodies and hulls shared), the object-id rule of a
+// networked client, the networking switch and the per-frame walks, all in ascending id order.
+// Main thread only; the registries have no lock.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32.h"
+
+namespace common {
+class CThread;
+}
+
+namespace velm {
+
+class CModel;
+class CView;
+class CController;
+class CVelmCamera;
+namespace phy {
+class CRigidBody;
+class CCollisionHull;
+} // namespace phy
+namespace net {
+class CRemoteEventSocket;
+}
+
+class CVelmGame {
+public:
+    using ModelMap = std::map<std::uint32_t, CModel*>;
+    using ViewMap = std::map<std::uint32_t, CView*>;
+    using ControllerMap = std::map<std::uint32_t, CController*>;
+
+    CVelmGame();
+    virtual ~CVelmGame();
+
+    virtual std::wstring GetTitle() = 0;
+    virtual void OnResetDevice() = 0;
+    virtual void OnLostDevice() = 0;
+    virtual void Update(double time, float elapsed) = 0;
+    virtual void Render(double time, float elapsed) = 0;
+    virtual void Init() = 0;
+    virtual LRESULT MsgProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    virtual void SetNetworkMode(bool on, std::uint8_t mode, net::CRemoteEventSocket* socket);
+    virtual CVelmCamera* GetCamera() = 0;
+    virtual void* GetCursor() = 0;
+    virtual void StartLoadingThread();
+    virtual bool IsLoadFlagSet();
+    virtual void OnLoadingFinished() = 0;
+
+    void AddObject(CModel* model, CView* view, CController* controller);
+    void AddSecondaryObject(CModel* model, CView* view, CController* controller);
+    void AddController(CController* controller, std::uint32_t id);
+    void AddBody(std::uint32_t id, const std::shared_ptr<phy::CRigidBody>& body);
+    void AddHull(std::uint32_t id, const std::shared_ptr<phy::CCollisionHull>& hull);
+    void RemoveObject(std::uint32_t id);
+    CModel* FindModel(std::uint32_t id) const;
+
+    ModelMap& GetModels() { return m_models; }
+    ViewMap& GetViews() { return m_views; }
+    ControllerMap& GetControllers() { return m_controllers; }
+
+    void PollLoadingThread();
+    void UpdateControllers(double time, float elapsed);
+    void UpdateModels(double time, float elapsed);
+    void UpdateViews(double time, float elapsed);
+
+    bool IsNetworked() const { return m_networked; }
+    std::uint8_t GetMode() const { return m_mode; }
+
+protected:
+    ModelMap m_models;
+    ViewMap m_views;
+    ControllerMap m_controllers;
+    std::vector<CModel*> m_deferredModels;
+    bool m_networked = false;
+    std::uint8_t m_mode = 0;
+    bool m_loaded = true;
+    ModelMap m_secondaryModels;
+    ViewMap m_secondaryViews;
+    ControllerMap m_secondaryControllers;
+    std::map<std::uint32_t, std::shared_ptr<phy::CRigidBody>> m_bodies;
+    std::map<std::uint32_t, std::shared_ptr<phy::CCollisionHull>> m_hulls;
+    common::CThread* m_loadingThread = nullptr;
+};
+
+} // namespace velm

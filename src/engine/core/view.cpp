@@ -1,0 +1,9 @@
+#include "engine/core/view.h"
+
+#include "engine/core/scene_unit.h"
+
+namespace velm {
+
+CView::~CView() { delete m_sceneObject; }
+
+} // namespace velm

@@ -1,0 +1,56 @@
+// The graphics system the application owns: configured once from the engine configuration,
+// answering device loss and reset, and saving screenshots. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velm {
+namespace gfx {
+
+class CVelmGfx {
+public:
+    struct SVelmGfxInitInfo {
+        bool m_useDefault = false;
+        std::vector<std::string> m_fxFiles;
+        float m_r = 0.0f;
+        float m_g = 0.0f;
+        float m_b = 0.0f;
+        float m_a = 0.0f;
+        float m_fogStart = 0.0f;
+        float m_fogEnd = 0.0f;
+        float m_fogDensity = 0.0f;
+        bool m_enableFullSceneAA = false;
+        bool m_enableWireFrame = false;
+        bool m_fullScreen = false;
+        std::int32_t m_screenWidth = 0;
+        std::int32_t m_screenHeight = 0;
+        std::string m_meshDirectory;
+        std::string m_effectDirectory;
+        std::string m_textureDirectory;
+    };
+
+    CVelmGfx();
+    virtual ~CVelmGfx();
+
+    void Init(const SVelmGfxInitInfo& info);
+
+    const SVelmGfxInitInfo& GetSettings() const { return m_settings; }
+    std::uint32_t GetRenderFlags() const { return m_renderFlags; }
+    void SetRenderFlags(std::uint32_t flags) { m_renderFlags = flags; }
+
+private:
+    SVelmGfxInitInfo m_settings;
+    std::uint32_t m_renderFlags = 0x2007F;
+};
+
+// Device loss and reset, in the order the graphics services release and restore.
+void OnLostDevice();
+void OnResetDevice();
+
+// Saves the back buffer as "VelmScrshot_" + running number + ".png"; false when nothing was saved.
+bool SaveScreenshot();
+
+} // namespace gfx
+} // namespace velm

@@ -1,0 +1,413 @@
+#include "engine/net/base_socket.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/core/engine_events.h"
+#include "engine/core/event_manager.h"
+#include "libs/common/mutex_lock.h"
+
+namespace velm {
+namespace net {
+namespace {
+
+constexpr std::size_t kUnreliablePackingLimit = 1015;
+constexpr std::size_t kReliablePackingLimit = 1015;
+// Enough to acknowledge again every copy a sender can still be resending.
+constexpr std::size_t kRecentAcceptedLimit = 1024;
+
+HANDLE CreateNetworkMutex() { return CreateMutexW(nullptr, FALSE, L"Network Mutex"); }
+
+const HANDLE s_networkMutex = CreateNetworkMutex();
+
+void QueueEngineEvent(const EventPtr& event) {
+    if (GetEventManager() != nullptr) {
+        QueueEvent(event);
+    }
+}
+
+} // namespace
+
+HANDLE NetworkMutex() {
+    // A socket built during static initialisation of another unit may come first.
+    static const HANDLE mutex = s_networkMutex != nullptr ? s_networkMutex : CreateNetworkMutex();
+    return mutex;
+}
+
+CBaseSocket::CBaseSocket(bool isServer, const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
+    : m_ownId(isServer ? 1u : 0u), m_clock(true), m_isServer(isServer), m_config(config), m_port(std::move(port)) {}
+
+CBaseSocket::~CBaseSocket() {
+    common::CMutexLock lock(NetworkMutex());
+    m_peers.clear();
+    m_received.clear();
+    m_remoteEventSocket.reset();
+}
+
+void CBaseSocket::PushMessage(const MessagePtr&) {}
+
+bool CBaseSocket::DispatchReceived() {
+    common::CMutexLock lock(NetworkMutex());
+    while (!m_received.empty()) {
+        ReceivedMessagePtr message = m_received.front();
+        m_received.pop_front();
+        HandleMessage(message);
+    }
+    return true;
+}
+
+double CBaseSocket::Now() const {
+    if (m_config.clock) {
+        return m_config.clock();
+    }
+    common::CMutexLock lock(NetworkMutex());
+    return m_clock.GetElapsedSeconds();
+}
+
+bool CBaseSocket::HasPeers() const {
+    common::CMutexLock lock(NetworkMutex());
+    return !m_peers.empty();
+}
+
+CBaseSocket::SPeer* CBaseSocket::FindPeer(std::uint32_t id) {
+    auto found = m_peers.find(id);
+    return found != m_peers.end() ? &found->second : nullptr;
+}
+
+void CBaseSocket::QueueTo(const MessagePtr& message, std::uint32_t peerId, bool reliable) {
+    common::CMutexLock lock(NetworkMutex());
+    SPeer* peer = FindPeer(peerId);
+    if (peer != nullptr && message) {
+        (reliable ? peer->reliable : peer->unreliable).push_back(message);
+    }
+}
+
+void CBaseSocket::QueueUnreliableToAll(const MessagePtr& message) {
+    common::CMutexLock lock(NetworkMutex());
+    for (auto& entry : m_peers) {
+        entry.second.unreliable.push_back(message);
+    }
+}
+
+void CBaseSocket::QueueReliableToAll(const MessagePtr& message) {
+    common::CMutexLock lock(NetworkMutex());
+    for (auto& entry : m_peers) {
+        entry.second.reliable.push_back(message);
+    }
+}
+
+void CBaseSocket::QueueUnreliableTo(const MessagePtr& message, std::uint32_t peerId) { QueueTo(message, peerId, false); }
+
+void CBaseSocket::QueueReliableTo(const MessagePtr& message, std::uint32_t peerId) { QueueTo(message, peerId, true); }
+
+bool CBaseSocket::AddPeer(const SPeerAddress& address, std::uint32_t id) {
+    {
+        common::CMutexLock lock(NetworkMutex());
+        if (id == 0 || IsKnownAddress(address) || m_peers.count(id) != 0) {
+            return false;
+        }
+        SPeer& peer = m_peers[id];
+        peer.address = address;
+        peer.keepAlive.timeLastHeard = Now();
+    }
+    QueueEngineEvent(std::make_shared<CStartedConnectionEvt>(id));
+    return true;
+}
+
+void CBaseSocket::RemovePeer(std::uint32_t id) {
+    {
+        common::CMutexLock lock(NetworkMutex());
+        if (m_peers.erase(id) == 0) {
+            return;
+        }
+    }
+    QueueEngineEvent(std::make_shared<CLostConnectionEvt>(id));
+}
+
+std::uint32_t CBaseSocket::FindPeerByAddress(const SPeerAddress& address) const {
+    common::CMutexLock lock(NetworkMutex());
+    for (const auto& entry : m_peers) {
+        if (entry.second.address.SameHost(address)) {
+            return entry.first;
+        }
+    }
+    return 0;
+}
+
+bool CBaseSocket::IsKnownAddress(const SPeerAddress& address) const { return FindPeerByAddress(address) != 0; }
+
+bool CBaseSocket::GetPeerAddress(std::uint32_t id, SPeerAddress& address) const {
+    common::CMutexLock lock(NetworkMutex());
+    auto found = m_peers.find(id);
+    if (found == m_peers.end()) {
+        return false;
+    }
+    address = found->second.address;
+    return true;
+}
+
+std::list<std::uint32_t> CBaseSocket::GetPeerIds() const {
+    common::CMutexLock lock(NetworkMutex());
+    std::list<std::uint32_t> ids;
+    for (const auto& entry : m_peers) {
+        ids.push_back(entry.first);
+    }
+    return ids;
+}
+
+bool CBaseSocket::GetKeepAlive(std::uint32_t id, SKeepAlive& record) const {
+    common::CMutexLock lock(NetworkMutex());
+    auto found = m_peers.find(id);
+    if (found == m_peers.end()) {
+        return false;
+    }
+    record = found->second.keepAlive;
+    return true;
+}
+
+std::size_t CBaseSocket::GetPendingCount(std::uint32_t id) const {
+    common::CMutexLock lock(NetworkMutex());
+    auto found = m_peers.find(id);
+    return found != m_peers.end() ? found->second.pending.size() : 0;
+}
+
+void CBaseSocket::SetRemoteEventSocket(CRemoteEventSocket* handler) {
+    common::CMutexLock lock(NetworkMutex());
+    m_remoteEventSocket.reset(handler);
+}
+
+CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacketHeader& header) const {
+    if (peer == nullptr) {
+        // From an address that is no peer: taken in, its acknowledgement has nowhere to go.
+        return EReliableStep::kAccept;
+    }
+    // A chain starts with previous 0; after that each packet must name the last one accepted.
+    // The explicit flag keeps a real sequence number 0 from reopening the chain.
+    const bool next = peer->hasAccepted ? header.previousReliable == peer->lastAccepted && header.sequence != peer->lastAccepted
+                                        : header.previousReliable == 0;
+    if (next) {
+        return EReliableStep::kAccept;
+    }
+    const auto key = std::make_pair(header.sequence, header.previousReliable);
+    if (std::find(peer->recentAccepted.begin(), peer->recentAccepted.end(), key) != peer->recentAccepted.end()) {
+        return EReliableStep::kDuplicate;
+    }
+    return EReliableStep::kDrop;
+}
+
+bool CBaseSocket::ReceivePacket() {
+    SPeerAddress from;
+    const int received = m_port->Receive(m_receiveBuffer, static_cast<int>(kReceiveBufferSize), from);
+    if (received < 0) {
+        return false;
+    }
+    if (received == 0) {
+        if (m_config.log) {
+            char text[16];
+            std::printf("Client :%sdisconnected.\n", DottedAddress(from, text));
+        }
+        return false;
+    }
+    m_bytesReceived += static_cast<std::uint64_t>(received);
+
+    // The whole datagram is checked before anything (acknowledgement, chain) acts on it.
+    SParsedPacket parsed;
+    if (ParsePacket(m_receiveBuffer, static_cast<std::size_t>(received), parsed) != EPacketCheck::kValid) {
+        return false;
+    }
+
+    common::CMutexLock lock(NetworkMutex());
+    const std::uint32_t senderId = FindPeerByAddress(from);
+    if (parsed.header.IsReliable()) {
+        SPeer* peer = FindPeer(senderId);
+        const EReliableStep step = CheckReliable(peer, parsed.header);
+        if (step == EReliableStep::kDrop) {
+            return false;
+        }
+        QueueUnreliableTo(MakeU16Message(kAcknowledgement, parsed.header.sequence), senderId);
+        if (step == EReliableStep::kDuplicate) {
+            // Its acknowledgement was lost: answer again, deliver nothing twice.
+            return false;
+        }
+        if (peer != nullptr) {
+            peer->hasAccepted = true;
+            peer->lastAccepted = parsed.header.sequence;
+            peer->recentAccepted.emplace_back(parsed.header.sequence, parsed.header.previousReliable);
+            if (peer->recentAccepted.size() > kRecentAcceptedLimit) {
+                peer->recentAccepted.pop_front();
+            }
+        }
+    }
+    for (const SParsedMessage& message : parsed.messages) {
+        auto received = std::make_shared<CReceivedMessage>(m_receiveBuffer + message.payloadOffset,
+                                                           message.payloadLength, from, message.type);
+        received->SetSenderId(senderId);
+        m_received.push_back(received);
+        ++m_messagesReceived;
+    }
+    ++m_packetsReceived;
+    return true;
+}
+
+bool CBaseSocket::SendPacket(const SPeerAddress& address, const SPacket& packet) {
+    const std::uint16_t length = packet.GetLength();
+    if (length > kReceiveBufferSize || length > packet.buffer.size()) {
+        return false;
+    }
+    if (m_port->Send(address, packet.buffer.data(), length) != length) {
+        return false;
+    }
+    Log("Sent msg to: ", address);
+    m_bytesSent += length;
+    ++m_packetsSent;
+    return true;
+}
+
+void CBaseSocket::SendGathered(SPeer& peer, std::uint32_t id, MessageList& gathered, bool reliable) {
+    if (gathered.empty()) {
+        return;
+    }
+    auto packet = std::make_unique<SPacket>();
+    packet->peerId = id;
+    BuildPacketHeader(*packet, gathered, reliable);
+    gathered.clear();
+    if (!reliable) {
+        SendPacket(peer.address, *packet);
+        return;
+    }
+    packet->SetPreviousReliable(peer.lastSent);
+    peer.lastSent = packet->GetSequence();
+    SendPacket(peer.address, *packet);
+    peer.pending.push_back(SPendingPacket{Now(), std::move(packet)});
+}
+
+void CBaseSocket::FlushQueue(SPeer& peer, std::uint32_t id, bool reliable) {
+    MessageList& queue = reliable ? peer.reliable : peer.unreliable;
+    m_messagesSent += queue.size();
+    MessageList gathered;
+    std::size_t total = 0;
+    while (!queue.empty()) {
+        const std::size_t size = queue.front()->GetSize();
+        // An unreliable packet may reach the limit, a reliable one stays below it; neither may
+        // hold more messages than its one-byte count can say.
+        const bool full = reliable ? total + size >= kReliablePackingLimit : total + size > kUnreliablePackingLimit;
+        if (!gathered.empty() && (full || gathered.size() == kMaxMessagesPerPacket)) {
+            SendGathered(peer, id, gathered, reliable);
+            total = 0;
+        }
+        total += size;
+        gathered.splice(gathered.end(), queue, queue.begin());
+    }
+    SendGathered(peer, id, gathered, reliable);
+}
+
+void CBaseSocket::Flush() {
+    common::CMutexLock lock(NetworkMutex());
+    for (auto& entry : m_peers) {
+        FlushQueue(entry.second, entry.first, false);
+    }
+    for (auto& entry : m_peers) {
+        FlushQueue(entry.second, entry.first, true);
+    }
+}
+
+void CBaseSocket::ResendPending() {
+    common::CMutexLock lock(NetworkMutex());
+    const double now = Now();
+    for (auto& entry : m_peers) {
+        for (SPendingPacket& pending : entry.second.pending) {
+            if (now - pending.timeSent > m_config.resendAfterSeconds) {
+                pending.timeSent = now;
+                SendPacket(entry.second.address, *pending.packet);
+            }
+        }
+    }
+}
+
+void CBaseSocket::RemoveAcked(std::uint32_t peerId, std::uint16_t sequence) {
+    common::CMutexLock lock(NetworkMutex());
+    SPeer* peer = FindPeer(peerId);
+    if (peer == nullptr) {
+        return;
+    }
+    auto& pending = peer->pending;
+    auto match = std::find_if(pending.begin(), pending.end(),
+                              [sequence](const SPendingPacket& p) { return p.packet->GetSequence() == sequence; });
+    if (match != pending.end()) {
+        pending.erase(match);
+    }
+}
+
+bool CBaseSocket::SetBroadcast(bool on) {
+    common::CMutexLock lock(NetworkMutex());
+    return m_port->SetBroadcast(on);
+}
+
+bool CBaseSocket::KeepAlive() {
+    std::uint32_t dropped = 0;
+    {
+        common::CMutexLock lock(NetworkMutex());
+        const double now = Now();
+        for (auto& entry : m_peers) {
+            SKeepAlive& record = entry.second.keepAlive;
+            const double silence = now - record.timeLastHeard;
+            if (silence > m_config.pingAfterSeconds && !record.pinged) {
+                entry.second.reliable.push_back(MakeEmptyMessage(kPing));
+                record.pinged = true;
+                continue;
+            }
+            if (silence > m_config.dropAfterSeconds && record.pinged) {
+                dropped = entry.first;
+                break;
+            }
+        }
+        if (dropped != 0) {
+            RemovePeer(dropped);
+        }
+    }
+    return dropped == 0;
+}
+
+bool CBaseSocket::RefreshSender(CReceivedMessage& message) {
+    common::CMutexLock lock(NetworkMutex());
+    const std::uint32_t id = FindPeerByAddress(message.GetSenderAddress());
+    message.SetSenderId(id);
+    SPeer* peer = FindPeer(id);
+    if (peer == nullptr) {
+        return false;
+    }
+    peer->keepAlive.timeLastHeard = Now();
+    peer->keepAlive.pinged = false;
+    return true;
+}
+
+void CBaseSocket::HandleCommonMessage(const CReceivedMessage& message) {
+    switch (message.GetType()) {
+    case kEventMessage:
+        if (m_remoteEventSocket) {
+            m_remoteEventSocket->OnPacket(message.GetPayload(), message.GetPayloadLength(), message.GetSenderId());
+        }
+        break;
+    case kTextMessage:
+        if (m_config.log) {
+            std::printf("%.*s\n", static_cast<int>(message.GetPayloadLength()),
+                        reinterpret_cast<const char*>(message.GetPayload()));
+        }
+        break;
+    case kAcknowledgement:
+        RemoveAcked(message.GetSenderId(), ReadU16LE(message.GetPayload()));
+        break;
+    default:
+        break;
+    }
+}
+
+void CBaseSocket::Log(const char* text, const SPeerAddress& address) const {
+    if (m_config.log) {
+        char dotted[16];
+        std::printf("%s%s\n", text, DottedAddress(address, dotted));
+    }
+}
+
+} // namespace net
+} // namespace velm

@@ -1,0 +1,153 @@
+// The socket of a network game: the peer table with per-peer send queues, the reliable packets
+// awaiting acknowledgement, the sequence chain that keeps reliable packets in order, keep-alive,
+// and the receive, dispatch, flush and resend steps that the network thread drives.
+// Every operation takes the "Network Mutex" (recursive), so any thread may queue messages or read
+// the peer table while the network thread works; WaitReadable and the counters need no lock.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "engine/net/datagram_port.h"
+#include "engine/net/message.h"
+#include "engine/net/net_config.h"
+#include "engine/net/packet.h"
+#include "engine/net/remote_event_socket.h"
+#include "libs/common/timer.h"
+#include "platform/win32/win32.h"
+
+namespace velm {
+namespace net {
+
+// The process-wide "Network Mutex": created at start-up, never closed.
+HANDLE NetworkMutex();
+
+struct SKeepAlive {
+    double timeLastHeard = 0.0;
+    bool pinged = false;
+};
+
+class CBaseSocket {
+public:
+    CBaseSocket(bool isServer, const SNetConfig& config, std::unique_ptr<IDatagramPort> port);
+    virtual ~CBaseSocket();
+    CBaseSocket(const CBaseSocket&) = delete;
+    CBaseSocket& operator=(const CBaseSocket&) = delete;
+
+    virtual void PushMessage(const MessagePtr& message);
+    virtual bool DispatchReceived();
+    // Pings peers silent for longer than the ping time and drops at most one peer silent for
+    // longer than the drop time with a ping outstanding; false when it dropped one.
+    virtual bool KeepAlive();
+    virtual bool HasPeers() const;
+    virtual void Flush();
+
+    // False when the endpoint could not be created or bound; such a socket is not used.
+    bool IsOpen() const { return m_port->IsOpen(); }
+    bool IsServer() const { return m_isServer; }
+
+    void QueueUnreliableToAll(const MessagePtr& message);
+    void QueueReliableToAll(const MessagePtr& message);
+    void QueueUnreliableTo(const MessagePtr& message, std::uint32_t peerId);
+    void QueueReliableTo(const MessagePtr& message, std::uint32_t peerId);
+
+    // Refuses an address whose host is already a peer (the port is not compared) and an id in use.
+    bool AddPeer(const SPeerAddress& address, std::uint32_t id);
+    void RemovePeer(std::uint32_t id);
+    std::uint32_t FindPeerByAddress(const SPeerAddress& address) const;
+    bool IsKnownAddress(const SPeerAddress& address) const;
+    bool GetPeerAddress(std::uint32_t id, SPeerAddress& address) const;
+    std::list<std::uint32_t> GetPeerIds() const;
+    bool GetKeepAlive(std::uint32_t id, SKeepAlive& record) const;
+    std::size_t GetPendingCount(std::uint32_t id) const;
+
+    void SetAcceptingClients(bool accepting) { m_acceptingClients = accepting; }
+    bool IsAcceptingClients() const { return m_acceptingClients; }
+    std::uint32_t GetOwnId() const { return m_ownId; }
+    std::uint64_t GetBytesReceived() const { return m_bytesReceived; }
+    std::uint64_t GetBytesSent() const { return m_bytesSent; }
+    std::uint64_t GetPacketsSent() const { return m_packetsSent; }
+    std::uint64_t GetPacketsReceived() const { return m_packetsReceived; }
+    std::uint64_t GetMessagesSent() const { return m_messagesSent; }
+    std::uint64_t GetMessagesReceived() const { return m_messagesReceived; }
+
+    // Deletes the handler installed before and keeps this one (owned).
+    void SetRemoteEventSocket(CRemoteEventSocket* handler);
+
+    // Network thread: one datagram in (true when taken in), one packet out, resends, acks.
+    bool ReceivePacket();
+    bool SendPacket(const SPeerAddress& address, const SPacket& packet);
+    void ResendPending();
+    void RemoveAcked(std::uint32_t peerId, std::uint16_t sequence);
+    bool SetBroadcast(bool on);
+    // Waits at most this long for a datagram; takes no lock.
+    bool WaitReadable(long microseconds) { return m_port->WaitReadable(microseconds); }
+
+    // Seconds on the socket clock.
+    double Now() const;
+
+protected:
+    virtual void HandleMessage(const ReceivedMessagePtr& message) = 0;
+
+    // The start of HandleMessage in both roles: a message from a peer refreshes its keep-alive
+    // record and names its sender; true when the sender is a peer.
+    bool RefreshSender(CReceivedMessage& message);
+    // Types both roles treat alike: 0 (event), 4 (text) and 11 (acknowledgement).
+    void HandleCommonMessage(const CReceivedMessage& message);
+    void Log(const char* text, const SPeerAddress& address) const;
+    const SNetConfig& GetConfig() const { return m_config; }
+    void SetOwnId(std::uint32_t id) { m_ownId = id; }
+
+private:
+    struct SPendingPacket {
+        double timeSent = 0.0;
+        std::unique_ptr<SPacket> packet;
+    };
+
+    struct SPeer {
+        SPeerAddress address;
+        MessageList unreliable;
+        MessageList reliable;
+        std::list<SPendingPacket> pending;
+        bool hasAccepted = false;
+        std::uint16_t lastAccepted = 0;
+        // (sequence, previous) of the latest accepted packets, to acknowledge copies again.
+        std::deque<std::pair<std::uint16_t, std::uint16_t>> recentAccepted;
+        std::uint16_t lastSent = 0;
+        SKeepAlive keepAlive;
+    };
+
+    enum class EReliableStep { kAccept, kDuplicate, kDrop };
+
+    EReliableStep CheckReliable(SPeer* peer, const SPacketHeader& header) const;
+    void QueueTo(const MessagePtr& message, std::uint32_t peerId, bool reliable);
+    void FlushQueue(SPeer& peer, std::uint32_t id, bool reliable);
+    void SendGathered(SPeer& peer, std::uint32_t id, MessageList& gathered, bool reliable);
+    SPeer* FindPeer(std::uint32_t id);
+
+    std::map<std::uint32_t, SPeer> m_peers;
+    unsigned char m_receiveBuffer[kReceiveBufferSize] = {};
+    std::atomic<std::uint64_t> m_bytesReceived{0};
+    std::atomic<std::uint64_t> m_bytesSent{0};
+    std::atomic<std::uint64_t> m_packetsSent{0};
+    std::atomic<std::uint64_t> m_packetsReceived{0};
+    std::atomic<std::uint64_t> m_messagesSent{0};
+    std::atomic<std::uint64_t> m_messagesReceived{0};
+    std::atomic<std::uint32_t> m_ownId;
+    std::list<ReceivedMessagePtr> m_received;
+    std::atomic<bool> m_acceptingClients{true};
+    mutable common::CStopwatchTimer m_clock;
+    const bool m_isServer;
+    const SNetConfig m_config;
+    std::unique_ptr<CRemoteEventSocket> m_remoteEventSocket;
+    const std::unique_ptr<IDatagramPort> m_port;
+};
+
+} // namespace net
+} // namespace velm

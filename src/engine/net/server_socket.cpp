@@ -1,0 +1,117 @@
+#include "engine/net/server_socket.h"
+
+#include <atomic>
+#include <cstring>
+#include <cstdio>
+#include <vector>
+
+#include "libs/common/mutex_lock.h"
+
+namespace velm {
+namespace net {
+namespace {
+
+std::atomic<std::uint32_t> s_nextClientId{2};
+
+constexpr std::size_t kPeerListEntrySize = 10;
+constexpr std::uint32_t kFirstClientId = 2;
+
+std::unique_ptr<IDatagramPort> ServerPort(const SNetConfig& config, std::unique_ptr<IDatagramPort> port) {
+    if (port) {
+        return port;
+    }
+    return std::make_unique<CUdpPort>(true, config.bindAddress, config.port);
+}
+
+} // namespace
+
+std::uint32_t TakeNextClientId() { return s_nextClientId.fetch_add(1); }
+
+std::uint32_t PeekNextClientId() { return s_nextClientId.load(); }
+
+CServerSocket::CServerSocket(const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
+    : CBaseSocket(true, config, ServerPort(config, std::move(port))) {}
+
+CServerSocket::CServerSocket(const PeerAddressMap& clients, const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
+    : CServerSocket(config, std::move(port)) {
+    for (const auto& entry : clients) {
+        AddPeer(entry.second, entry.first);
+    }
+}
+
+void CServerSocket::SendPeerList() {
+    common::CMutexLock lock(NetworkMutex());
+    const std::list<std::uint32_t> ids = GetPeerIds();
+    if (ids.empty()) {
+        return;
+    }
+    const std::size_t others = ids.size() - 1;
+    if (1 + kPeerListEntrySize * others > kMaxPayloadSize) {
+        std::fprintf(stderr, "Too many peers for one peer list: %zu\n", ids.size());
+        return;
+    }
+    for (std::uint32_t recipient : ids) {
+        std::vector<unsigned char> payload;
+        payload.reserve(1 + kPeerListEntrySize * others);
+        payload.push_back(static_cast<unsigned char>(others));
+        for (std::uint32_t id : ids) {
+            SPeerAddress address;
+            if (id == recipient || !GetPeerAddress(id, address)) {
+                continue;
+            }
+            unsigned char entry[kPeerListEntrySize];
+            std::memcpy(entry, &address.port, 2);
+            std::memcpy(entry + 2, &address.address, 4);
+            WriteU32LE(entry + 6, id);
+            payload.insert(payload.end(), entry, entry + kPeerListEntrySize);
+        }
+        QueueReliableTo(std::make_shared<CBinaryMessage>(payload.data(), static_cast<std::uint8_t>(payload.size()),
+                                                         kPeerList),
+                        recipient);
+    }
+}
+
+void CServerSocket::SendSuccessor() {
+    const std::list<std::uint32_t> ids = GetPeerIds();
+    if (!ids.empty()) {
+        QueueReliableTo(MakeEmptyMessage(kSuccessor), ids.front());
+    }
+}
+
+void CServerSocket::HandleMessage(const ReceivedMessagePtr& message) {
+    const bool fromPeer = RefreshSender(*message);
+    const SPeerAddress& sender = message->GetSenderAddress();
+    switch (message->GetType()) {
+    case kEventMessage:
+    case kTextMessage:
+    case kAcknowledgement:
+        if (fromPeer) {
+            HandleCommonMessage(*message);
+        }
+        break;
+    case kServerSearch:
+        if (IsAcceptingClients() && !fromPeer) {
+            auto offer = BuildPacket(MakeU32Message(kClientIdOffer, TakeNextClientId()), false, 0);
+            SendPacket(sender, *offer);
+        }
+        break;
+    case kConnect: {
+        // Only an id this process offered, and not one a peer already holds.
+        const std::uint32_t id = ReadU32LE(message->GetPayload());
+        if (!fromPeer && id >= kFirstClientId && id < PeekNextClientId() && AddPeer(sender, id)) {
+            Log("Got a new client IP # ", sender);
+        }
+        break;
+    }
+    case kPing:
+        if (fromPeer) {
+            QueueReliableTo(MakeEmptyMessage(kPong), message->GetSenderId());
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace net
+} // namespace velm

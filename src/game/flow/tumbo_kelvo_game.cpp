@@ -1,0 +1,41 @@
+#include "game/flow/tumbo_kelvo_game.h"
+
+#include "engine/core/event_manager.h"
+#include "engine/core/input_system.h"
+#include "engine/core/velm_app.h"
+
+namespace kelvo {
+
+CTumboKelvoGame::CTumboKelvoGame() = default;
+
+CTumboKelvoGame::~CTumboKelvoGame() = default;
+
+void CTumboKelvoGame::OnResetDevice() {}
+
+void CTumboKelvoGame::OnLostDevice() {}
+
+void CTumboKelvoGame::Init() {}
+
+void CTumboKelvoGame::OnLoadingFinished() {}
+
+LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
+
+void CTumboKelvoGame::Update(double time, float elapsed) {
+    PollLoadingThread();
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetInputSystem() != nullptr) {
+        velm::input::CInputSystem* input = app->GetInputSystem();
+        input->Update();
+        velm::input::SInputEvent record{};
+        while (input->PopInputEvent(record)) {
+        }
+    }
+    UpdateControllers(time, elapsed);
+    velm::GetEventManager()->Tick(-1);
+    UpdateModels(time, elapsed);
+    UpdateViews(time, elapsed);
+}
+
+void CTumboKelvoGame::Render(double, float) {}
+
+} // namespace kelvo

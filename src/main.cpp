@@ -1,0 +1,52 @@
+// The program entry: builds the game application on the default data tree, runs the
+// framework's main loop and shuts down. The command line is not read.
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/flow/engine_config_loader.h"
+#include "game/flow/tumbo_kelvo_app.h"
+#include "libs/common/exceptions.h"
+#include "platform/win32/win32.h"
+
+namespace {
+
+constexpr const char* kEngineConfigFile = "../../../../data/files/xmlfiles/tumbo_kelvo_engine_config.xml";
+
+int RunGame() {
+    auto app = new kelvo::CTumboKelvoApp();
+    velm::SetApp(app);
+
+    velm::SDataPaths paths;
+    paths.m_textures = "../../../../data/arts/textures/";
+    paths.m_models = "../../../../data/arts/models/D3D_X_files/";
+    paths.m_effects = "../../../../data/files/fx/";
+    paths.m_sounds = "../../../../data/sounds/";
+    app->SetDataPaths(paths);
+
+    kelvo::CEngineConfigLoader loader;
+    if (!app->Init(loader, kEngineConfigFile)) {
+        // Start-up failed: say why, and leave with a failure code rather than success.
+        std::fprintf(stderr, "Tumbo Kelvo could not start: %s\n",
+                     app->GetFailureText().empty() ? "unknown failure" : app->GetFailureText().c_str());
+        return EXIT_FAILURE;
+    }
+    std::srand(GetTickCount());
+    app->Run();
+    const int exitCode = app->Shutdown();
+    delete app;
+    velm::SetApp(nullptr);
+    return exitCode;
+}
+
+} // namespace
+
+int main() {
+    try {
+        return RunGame();
+    } catch (const common::CBaseException& failure) {
+        failure.Report();
+        std::fprintf(stderr, "Tumbo Kelvo stopped: %s (%s, line %d)\n", failure.what(),
+                     failure.GetSourceFile().c_str(), failure.GetLine());
+        return EXIT_FAILURE;
+    }
+}

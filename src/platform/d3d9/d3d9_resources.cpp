@@ -1,0 +1,386 @@
+#include "platform/d3d9/d3d9_resources.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/d3d9/d3d9.h"
+
+using platform::d3d9::ETextureKind;
+
+IDirect3DResource9::IDirect3DResource9(IDirect3DDevice9* device, D3DPOOL pool) : m_device(device), m_pool(pool) {
+    if (m_device != nullptr) {
+        m_device->Register(this);
+    }
+}
+
+IDirect3DResource9::~IDirect3DResource9() {
+    if (m_device != nullptr) {
+        m_device->Unregister(this);
+    }
+}
+
+HRESULT IDirect3DResource9::GetDevice(IDirect3DDevice9** device) {
+    if (device == nullptr || m_device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    m_device->AddRef();
+    *device = m_device;
+    return D3D_OK;
+}
+
+void IDirect3DResource9::DetachDevice() { m_device = nullptr; }
+
+platform::d3d9::IDeviceBackend* IDirect3DResource9::Backend() const {
+    return m_device != nullptr ? &m_device->Backend() : nullptr;
+}
+
+IDirect3DBaseTexture9::IDirect3DBaseTexture9(IDirect3DDevice9* device, ETextureKind kind, UINT width, UINT height,
+                                             UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : IDirect3DResource9(device, pool), m_kind(kind), m_width(std::max(1u, width)), m_height(std::max(1u, height)),
+      m_usage(usage), m_format(format) {
+    UINT fullChain = 1;
+    for (UINT size = std::max(m_width, m_height); size > 1; size /= 2) {
+        ++fullChain;
+    }
+    m_levels = (levels == 0 || levels > fullChain) ? fullChain : levels;
+    if ((usage & D3DUSAGE_RENDERTARGET) != 0) {
+        m_levels = 1;
+    }
+    if (auto* backend = Backend()) {
+        m_handle = backend->CreateTexture(kind, m_width, m_height, m_levels, (usage & D3DUSAGE_RENDERTARGET) != 0);
+    }
+}
+
+IDirect3DBaseTexture9::~IDirect3DBaseTexture9() {
+    if (auto* backend = Backend()) {
+        backend->DestroyTexture(m_handle);
+    }
+}
+
+void IDirect3DBaseTexture9::DetachDevice() {
+    if (auto* backend = Backend()) {
+        backend->DestroyTexture(m_handle);
+    }
+    m_handle = 0;
+    IDirect3DResource9::DetachDevice();
+}
+
+D3DSURFACE_DESC IDirect3DBaseTexture9::LevelDesc(UINT level) const {
+    D3DSURFACE_DESC desc;
+    desc.Format = m_format;
+    desc.Type = D3DRTYPE_SURFACE;
+    desc.Usage = m_usage;
+    desc.Pool = m_pool;
+    desc.Width = std::max(1u, m_width >> level);
+    desc.Height = std::max(1u, m_height >> level);
+    return desc;
+}
+
+IDirect3DSurface9::IDirect3DSurface9(IDirect3DDevice9* device, const D3DSURFACE_DESC& desc)
+    : IDirect3DResource9(device, desc.Pool), m_desc(desc) {}
+
+IDirect3DSurface9::~IDirect3DSurface9() {
+    if (m_container != nullptr) {
+        m_container->Release();
+    }
+}
+
+IDirect3DSurface9* IDirect3DSurface9::ForLevel(IDirect3DBaseTexture9* container, UINT face, UINT level,
+                                               const D3DSURFACE_DESC& desc) {
+    auto* surface = new IDirect3DSurface9(container->DeviceOf(), desc);
+    container->AddRef();
+    surface->m_container = container;
+    surface->m_face = face;
+    surface->m_level = level;
+    return surface;
+}
+
+IDirect3DSurface9* IDirect3DSurface9::ForBackBuffer(IDirect3DDevice9* device, const D3DSURFACE_DESC& desc) {
+    auto* surface = new IDirect3DSurface9(device, desc);
+    surface->m_backBuffer = true;
+    return surface;
+}
+
+IDirect3DSurface9* IDirect3DSurface9::ForDepth(IDirect3DBaseTexture9* depthTexture, const D3DSURFACE_DESC& desc) {
+    auto* surface = new IDirect3DSurface9(depthTexture->DeviceOf(), desc);
+    surface->m_container = depthTexture;  // takes over the creator's reference
+    return surface;
+}
+
+HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC* desc) const {
+    if (desc == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *desc = m_desc;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+    auto* texture = dynamic_cast<IDirect3DTexture9*>(m_container);
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    return texture->LockRect(m_level, locked, rect, flags);
+}
+
+HRESULT IDirect3DSurface9::UnlockRect() {
+    auto* texture = dynamic_cast<IDirect3DTexture9*>(m_container);
+    return texture != nullptr ? texture->UnlockRect(m_level) : D3DERR_INVALIDCALL;
+}
+
+IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
+                                     D3DFORMAT format, D3DPOOL pool)
+    : IDirect3DBaseTexture9(device, ETextureKind::Texture2D, width, height, levels, usage, format, pool) {
+    if ((usage & D3DUSAGE_RENDERTARGET) == 0) {
+        m_pixels.assign(static_cast<std::size_t>(m_width) * m_height * 4, 0);
+    }
+}
+
+HRESULT IDirect3DTexture9::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) const {
+    if (desc == nullptr || level >= m_levels) {
+        return D3DERR_INVALIDCALL;
+    }
+    *desc = LevelDesc(level);
+    return D3D_OK;
+}
+
+HRESULT IDirect3DTexture9::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) {
+    if (surface == nullptr || level >= m_levels) {
+        return D3DERR_INVALIDCALL;
+    }
+    *surface = IDirect3DSurface9::ForLevel(this, 0, level, LevelDesc(level));
+    return D3D_OK;
+}
+
+HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+    if (locked == nullptr || level != 0 || m_pixels.empty() || m_locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    std::size_t offset = 0;
+    if (rect != nullptr) {
+        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
+            static_cast<UINT>(rect->right) > m_width || static_cast<UINT>(rect->bottom) > m_height) {
+            return D3DERR_INVALIDCALL;
+        }
+        offset = (static_cast<std::size_t>(rect->top) * m_width + static_cast<std::size_t>(rect->left)) * 4;
+    }
+    m_locked = true;
+    m_lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
+    locked->Pitch = static_cast<INT>(m_width * 4);
+    locked->pBits = m_pixels.data() + offset;
+    return D3D_OK;
+}
+
+HRESULT IDirect3DTexture9::UnlockRect(UINT level) {
+    if (level != 0 || !m_locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    m_locked = false;
+    if (!m_lockedReadOnly) {
+        if (auto* backend = Backend()) {
+            backend->UploadTexture(m_handle, m_kind, 0, m_width, m_height, m_pixels.data(), m_levels > 1);
+        }
+    }
+    return D3D_OK;
+}
+
+void IDirect3DTexture9::SetPixels(const std::uint8_t* bgra) {
+    if (m_pixels.empty()) {
+        return;
+    }
+    std::memcpy(m_pixels.data(), bgra, m_pixels.size());
+    if (auto* backend = Backend()) {
+        backend->UploadTexture(m_handle, m_kind, 0, m_width, m_height, m_pixels.data(), m_levels > 1);
+    }
+}
+
+IDirect3DCubeTexture9::IDirect3DCubeTexture9(IDirect3DDevice9* device, UINT edge, UINT levels, DWORD usage,
+                                             D3DFORMAT format, D3DPOOL pool)
+    : IDirect3DBaseTexture9(device, ETextureKind::Cube, edge, edge, levels, usage, format, pool) {}
+
+HRESULT IDirect3DCubeTexture9::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) const {
+    if (desc == nullptr || level >= m_levels) {
+        return D3DERR_INVALIDCALL;
+    }
+    *desc = LevelDesc(level);
+    return D3D_OK;
+}
+
+HRESULT IDirect3DCubeTexture9::GetCubeMapSurface(D3DCUBEMAP_FACES face, UINT level, IDirect3DSurface9** surface) {
+    if (surface == nullptr || face > D3DCUBEMAP_FACE_NEGATIVE_Z || level >= m_levels) {
+        return D3DERR_INVALIDCALL;
+    }
+    *surface = IDirect3DSurface9::ForLevel(this, face, level, LevelDesc(level));
+    return D3D_OK;
+}
+
+void IDirect3DCubeTexture9::SetFace(UINT face, const std::uint8_t* bgra) {
+    if (auto* backend = Backend()) {
+        backend->UploadTexture(m_handle, m_kind, face, m_width, m_height, bgra, m_levels > 1);
+    }
+}
+
+CDepthTexture::CDepthTexture(IDirect3DDevice9* device, UINT width, UINT height, D3DFORMAT format)
+    : IDirect3DBaseTexture9(device, ETextureKind::DepthStencil, width, height, 1, D3DUSAGE_DEPTHSTENCIL, format,
+                            D3DPOOL_DEFAULT) {}
+
+namespace platform {
+namespace d3d9 {
+
+HRESULT CBufferStore::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+    if (data == nullptr || m_locked) {
+        return D3DERR_INVALIDCALL;
+    }
+    const auto length = static_cast<UINT>(m_bytes.size());
+    if (offset > length) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (size == 0) {
+        size = length - offset;
+    }
+    if (size > length - offset) {
+        return D3DERR_INVALIDCALL;
+    }
+    m_locked = true;
+    m_lockOffset = offset;
+    m_lockSize = size;
+    m_discard = (flags & D3DLOCK_DISCARD) != 0;
+    *data = m_bytes.data() + offset;
+    return D3D_OK;
+}
+
+bool CBufferStore::Unlock(UINT* offset, UINT* size, bool* discard) {
+    if (!m_locked) {
+        return false;
+    }
+    m_locked = false;
+    *offset = m_lockOffset;
+    *size = m_lockSize;
+    *discard = m_discard;
+    return true;
+}
+
+} // namespace d3d9
+} // namespace platform
+
+IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf,
+                                               D3DPOOL pool)
+    : IDirect3DResource9(device, pool), m_store(length, false), m_usage(usage), m_fvf(fvf) {
+    if (auto* backend = Backend()) {
+        m_handle = backend->CreateBuffer(length, false);
+    }
+}
+
+IDirect3DVertexBuffer9::~IDirect3DVertexBuffer9() {
+    if (auto* backend = Backend()) {
+        backend->DestroyBuffer(m_handle);
+    }
+}
+
+void IDirect3DVertexBuffer9::DetachDevice() {
+    if (auto* backend = Backend()) {
+        backend->DestroyBuffer(m_handle);
+    }
+    m_handle = 0;
+    IDirect3DResource9::DetachDevice();
+}
+
+HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+    return m_store.Lock(offset, size, data, flags);
+}
+
+HRESULT IDirect3DVertexBuffer9::Unlock() {
+    UINT offset = 0;
+    UINT size = 0;
+    bool discard = false;
+    if (!m_store.Unlock(&offset, &size, &discard)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (auto* backend = Backend()) {
+        backend->UpdateBuffer(m_handle, false, offset, size, m_store.Bytes().data() + offset, discard,
+                              static_cast<UINT>(m_store.Bytes().size()));
+    }
+    return D3D_OK;
+}
+
+HRESULT IDirect3DVertexBuffer9::GetDesc(D3DVERTEXBUFFER_DESC* desc) const {
+    if (desc == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    desc->Usage = m_usage;
+    desc->Pool = m_pool;
+    desc->Size = static_cast<UINT>(m_store.Bytes().size());
+    desc->FVF = m_fvf;
+    return D3D_OK;
+}
+
+IDirect3DIndexBuffer9::IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, D3DFORMAT format,
+                                             D3DPOOL pool)
+    : IDirect3DResource9(device, pool), m_store(length, true), m_usage(usage), m_format(format) {
+    if (auto* backend = Backend()) {
+        m_handle = backend->CreateBuffer(length, true);
+    }
+}
+
+IDirect3DIndexBuffer9::~IDirect3DIndexBuffer9() {
+    if (auto* backend = Backend()) {
+        backend->DestroyBuffer(m_handle);
+    }
+}
+
+void IDirect3DIndexBuffer9::DetachDevice() {
+    if (auto* backend = Backend()) {
+        backend->DestroyBuffer(m_handle);
+    }
+    m_handle = 0;
+    IDirect3DResource9::DetachDevice();
+}
+
+HRESULT IDirect3DIndexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+    return m_store.Lock(offset, size, data, flags);
+}
+
+HRESULT IDirect3DIndexBuffer9::Unlock() {
+    UINT offset = 0;
+    UINT size = 0;
+    bool discard = false;
+    if (!m_store.Unlock(&offset, &size, &discard)) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (auto* backend = Backend()) {
+        backend->UpdateBuffer(m_handle, true, offset, size, m_store.Bytes().data() + offset, discard,
+                              static_cast<UINT>(m_store.Bytes().size()));
+    }
+    return D3D_OK;
+}
+
+HRESULT IDirect3DIndexBuffer9::GetDesc(D3DINDEXBUFFER_DESC* desc) const {
+    if (desc == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    desc->Format = m_format;
+    desc->Usage = m_usage;
+    desc->Pool = m_pool;
+    desc->Size = static_cast<UINT>(m_store.Bytes().size());
+    return D3D_OK;
+}
+
+IDirect3DVertexDeclaration9::IDirect3DVertexDeclaration9(IDirect3DDevice9* device,
+                                                         const D3DVERTEXELEMENT9* elements)
+    : IDirect3DResource9(device, D3DPOOL_MANAGED) {
+    for (const D3DVERTEXELEMENT9* element = elements; element != nullptr && element->Stream != 0xFF; ++element) {
+        m_elements.push_back(*element);
+    }
+}
+
+HRESULT IDirect3DVertexDeclaration9::GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) const {
+    if (count == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *count = static_cast<UINT>(m_elements.size() + 1);
+    if (elements != nullptr) {
+        std::copy(m_elements.begin(), m_elements.end(), elements);
+        elements[m_elements.size()] = D3DVERTEXELEMENT9 D3DDECL_END();
+    }
+    return D3D_OK;
+}

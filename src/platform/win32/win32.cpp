@@ -1,0 +1,303 @@
+#include "platform/win32/win32.h"
+
+#include <SDL.h>
+
+#include <atomic>
+#include <chrono>
+#include <climits>
+#include <condition_variable>
+#include <cstring>
+#include <cwchar>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/win32/message_queue.h"
+
+namespace {
+
+// Every handle is one of these; the kind decides what Wait and Close mean.
+struct SHandleObject {
+    virtual ~SHandleObject() = default;
+    virtual DWORD Wait(DWORD milliseconds) = 0;
+};
+
+struct SThreadObject : SHandleObject {
+    std::mutex lock;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread worker;
+
+    DWORD Wait(DWORD milliseconds) override {
+        std::unique_lock<std::mutex> guard(lock);
+        if (milliseconds == INFINITE) {
+            done.wait(guard, [this] { return finished; });
+            return WAIT_OBJECT_0;
+        }
+        return done.wait_for(guard, std::chrono::milliseconds(milliseconds), [this] { return finished; })
+                   ? WAIT_OBJECT_0
+                   : WAIT_TIMEOUT;
+    }
+};
+
+// Thread state lives in a shared block so that closing the handle of a running thread is safe.
+struct SThreadHandle : SHandleObject {
+    std::shared_ptr<SThreadObject> state;
+    DWORD Wait(DWORD milliseconds) override { return state->Wait(milliseconds); }
+};
+
+struct SMutexHandle : SHandleObject {
+    std::shared_ptr<std::recursive_timed_mutex> mutex;
+    DWORD Wait(DWORD milliseconds) override {
+        if (milliseconds == INFINITE) {
+            mutex->lock();
+            return WAIT_OBJECT_0;
+        }
+        return mutex->try_lock_for(std::chrono::milliseconds(milliseconds)) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    }
+};
+
+std::mutex g_namedLock;
+std::map<std::wstring, std::weak_ptr<std::recursive_timed_mutex>>& NamedMutexes() {
+    static std::map<std::wstring, std::weak_ptr<std::recursive_timed_mutex>> table;
+    return table;
+}
+
+std::atomic<DWORD> g_nextThreadId{1};
+thread_local DWORD t_threadId = 0;
+
+} // namespace
+
+HANDLE CreateThread(SECURITY_ATTRIBUTES*, std::size_t, LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD,
+                    DWORD* threadId) {
+    if (start == nullptr) {
+        return nullptr;
+    }
+    auto handle = new SThreadHandle();
+    handle->state = std::make_shared<SThreadObject>();
+    const DWORD id = g_nextThreadId.fetch_add(1);
+    if (threadId != nullptr) {
+        *threadId = id;
+    }
+    std::shared_ptr<SThreadObject> state = handle->state;
+    try {
+        state->worker = std::thread([state, start, parameter, id] {
+            t_threadId = id;
+            start(parameter);
+            std::lock_guard<std::mutex> guard(state->lock);
+            state->finished = true;
+            state->done.notify_all();
+        });
+        // The handle never joins: waiting goes through the finished flag, and closing a
+        // handle must not block on a thread that may never end.
+        state->worker.detach();
+    } catch (const std::system_error&) {
+        delete handle;
+        return nullptr;
+    }
+    return handle;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    if (handle == nullptr) {
+        return FALSE;
+    }
+    delete static_cast<SHandleObject*>(handle);
+    return TRUE;
+}
+
+void Sleep(DWORD milliseconds) {
+    if (milliseconds == 0) {
+        std::this_thread::yield();
+    } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    }
+}
+
+DWORD GetCurrentThreadId() {
+    if (t_threadId == 0) {
+        t_threadId = g_nextThreadId.fetch_add(1);
+    }
+    return t_threadId;
+}
+
+HANDLE CreateMutexW(SECURITY_ATTRIBUTES*, BOOL initialOwner, LPCWSTR name) {
+    auto handle = new SMutexHandle();
+    if (name != nullptr && name[0] != L'\0') {
+        std::lock_guard<std::mutex> guard(g_namedLock);
+        auto& slot = NamedMutexes()[name];
+        handle->mutex = slot.lock();
+        if (!handle->mutex) {
+            handle->mutex = std::make_shared<std::recursive_timed_mutex>();
+            slot = handle->mutex;
+        }
+    } else {
+        handle->mutex = std::make_shared<std::recursive_timed_mutex>();
+    }
+    if (initialOwner) {
+        handle->mutex->lock();
+    }
+    return handle;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+    if (handle == nullptr) {
+        return WAIT_FAILED;
+    }
+    return static_cast<SHandleObject*>(handle)->Wait(milliseconds);
+}
+
+BOOL ReleaseMutex(HANDLE handle) {
+    auto mutexHandle = dynamic_cast<SMutexHandle*>(static_cast<SHandleObject*>(handle));
+    if (mutexHandle == nullptr) {
+        return FALSE;
+    }
+    mutexHandle->mutex->unlock();
+    return TRUE;
+}
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+    if (count == nullptr) {
+        return FALSE;
+    }
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    count->QuadPart = static_cast<LONGLONG>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    return TRUE;
+}
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+    if (frequency == nullptr) {
+        return FALSE;
+    }
+    frequency->QuadPart = 1000000000LL;
+    return TRUE;
+}
+
+DWORD GetTickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<DWORD>(static_cast<ULONGLONG>(now.tv_sec) * 1000u + static_cast<ULONGLONG>(now.tv_nsec) / 1000000u);
+}
+
+void PostQuitMessage(int exitCode) { platform::PostThreadMessage(WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
+
+LRESULT DefWindowProcW(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+HCURSOR SetCursor(HCURSOR cursor) {
+    // The game only ever hides the system cursor over its window.
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_ShowCursor(cursor == nullptr ? SDL_DISABLE : SDL_ENABLE);
+    }
+    return nullptr;
+}
+
+int ShowCursor(BOOL show) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+    }
+    return show ? 0 : -1;
+}
+
+namespace {
+
+// UTF-8 is the ANSI code page here; a byte that starts no valid sequence is taken as Latin-1,
+// as a code page would map it.
+std::wstring DecodeUtf8(const unsigned char* text, std::size_t length) {
+    std::wstring out;
+    std::size_t at = 0;
+    while (at < length) {
+        const unsigned char lead = text[at];
+        std::size_t extra = 0;
+        char32_t code = lead;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            extra = 3;
+            code = lead & 0x07u;
+        } else if (lead >= 0xE0) {
+            extra = lead <= 0xEF ? 2 : 0;
+            code = lead & 0x0Fu;
+        } else if (lead >= 0xC2) {
+            extra = lead <= 0xDF ? 1 : 0;
+            code = lead & 0x1Fu;
+        }
+        bool valid = extra > 0;
+        for (std::size_t i = 1; valid && i <= extra; ++i) {
+            if (at + i >= length || (text[at + i] & 0xC0u) != 0x80u) {
+                valid = false;
+            } else {
+                code = (code << 6) | (text[at + i] & 0x3Fu);
+            }
+        }
+        if (extra > 0 && valid && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF)) {
+            out.push_back(static_cast<wchar_t>(code));
+            at += extra + 1;
+        } else {
+            out.push_back(static_cast<wchar_t>(lead));
+            at += 1;
+        }
+    }
+    return out;
+}
+
+std::string EncodeUtf8(const wchar_t* text, std::size_t length) {
+    std::string out;
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto code = static_cast<char32_t>(text[i]);
+        if (code < 0x80) {
+            out.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+int MultiByteToWideChar(UINT, DWORD, LPCSTR source, int sourceLength, LPWSTR destination, int destinationLength) {
+    if (source == nullptr) {
+        return 0;
+    }
+    const std::size_t length = sourceLength < 0 ? std::strlen(source) + 1 : static_cast<std::size_t>(sourceLength);
+    const std::wstring out = DecodeUtf8(reinterpret_cast<const unsigned char*>(source), length);
+    if (destinationLength == 0) {
+        return static_cast<int>(out.size());
+    }
+    if (destination == nullptr || static_cast<int>(out.size()) > destinationLength) {
+        return 0;
+    }
+    std::wmemcpy(destination, out.data(), out.size());
+    return static_cast<int>(out.size());
+}
+
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* destination, int destinationLength,
+                        LPCSTR, BOOL* usedDefault) {
+    if (source == nullptr) {
+        return 0;
+    }
+    if (usedDefault != nullptr) {
+        *usedDefault = FALSE;
+    }
+    const std::size_t length = sourceLength < 0 ? std::wcslen(source) + 1 : static_cast<std::size_t>(sourceLength);
+    const std::string out = EncodeUtf8(source, length);
+    if (destinationLength == 0) {
+        return static_cast<int>(out.size());
+    }
+    if (destination == nullptr || static_cast<int>(out.size()) > destinationLength) {
+        return 0;
+    }
+    std::memcpy(destination, out.data(), out.size());
+    return static_cast<int>(out.size());
+}

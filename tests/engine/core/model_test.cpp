@@ -1,0 +1,226 @@
+#include "engine/core/model.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/core/controller.h"
+#include "engine/core/scene_unit.h"
+#include "engine/core/velm_app.h"
+#include "engine/core/velm_game.h"
+#include "engine/core/view.h"
+#include "libs/common/state_machine.h"
+#include "platform/dxut/dxut.h"
+
+namespace {
+
+// Records what the model asks of its unit.
+class CFakeUnit : public velm::ISceneUnit {
+public:
+    int GetCurrentAnimation() const override { return m_current; }
+    bool SetAnimation(std::uint32_t index, bool) override {
+        m_calls.push_back("set " + std::to_string(index));
+        m_current = static_cast<int>(index);
+        return m_setResult;
+    }
+    bool IsAnimationDone() override { return true; }
+    void ResetAnimation() override { m_calls.push_back("reset"); }
+    void SetAnimationDone(bool) override { m_calls.push_back("flag"); }
+    void SetAnimationSpeed(float) override { m_calls.push_back("speed"); }
+    void Update(double, float) override { m_calls.push_back("update"); }
+    void AttachToFrame(velm::ISceneUnit* unit, std::uint8_t, const std::string&) override { m_carried.push_back(unit); }
+    void DetachFromFrame(velm::ISceneUnit* unit) override {
+        for (auto it = m_carried.begin(); it != m_carried.end(); ++it) {
+            if (*it == unit) {
+                m_carried.erase(it);
+                return;
+            }
+        }
+    }
+
+    int m_current = -1;
+    bool m_setResult = false;
+    std::vector<std::string> m_calls;
+    std::vector<velm::ISceneUnit*> m_carried;
+};
+
+class CTestModel : public velm::CModel {
+public:
+    explicit CTestModel(std::uint32_t id, velm::ISceneUnit* unit = nullptr) : velm::CModel(nullptr, id) {
+        SetSceneNode(unit);
+    }
+    void Update(double, float) override {}
+    void GiveStateMachine(common::CStateMachine* machine) { m_stateMachine = machine; }
+};
+
+class CCountedController : public velm::CController {
+public:
+    CCountedController(std::uint32_t id, int* deletions) : velm::CController(id), m_deletions(deletions) {}
+    ~CCountedController() override { ++*m_deletions; }
+    bool HandleInput(const velm::input::SInputEvent&) override { return false; }
+    void Update(double, float) override { ++m_updates; }
+    int* m_deletions;
+    int m_updates = 0;
+};
+
+class CPlainState : public common::IState {
+public:
+    void Init() override {}
+    void Action() override {}
+    void Exit() override {}
+    std::string GetNextState() const override { return std::string(); }
+};
+
+TEST(ModelTest, AnimationCallsWithoutAUnitDoNothing) {
+    CTestModel model(1);
+    EXPECT_TRUE(model.SetAnimation(3, true));
+    model.SetAnimationFlag(true);
+    model.SetAnimationSpeed(2.0f);
+    EXPECT_FALSE(model.IsAttached());
+}
+
+TEST(ModelTest, SetAnimationAsksTheUnitOnlyForANewAnimation) {
+    CFakeUnit unit;
+    CTestModel model(1, &unit);
+    unit.m_current = 2;
+    EXPECT_TRUE(model.SetAnimation(2, false));
+    EXPECT_TRUE(unit.m_calls.empty());
+    EXPECT_FALSE(model.SetAnimation(5, false));
+    EXPECT_EQ(unit.m_calls, std::vector<std::string>{"set 5"});
+}
+
+TEST(ModelTest, ChangeStateLeavesTheNameInTheController) {
+    CTestModel model(1);
+    auto* machine = new common::CStateMachine();
+    machine->AddState("Idle_State", new CPlainState());
+    model.GiveStateMachine(machine);
+    int deletions = 0;
+    CCountedController controller(1, &deletions);
+    model.SetController(&controller);
+    model.ChangeState("Idle_State");
+    controller.SetStateName("");
+    model.ChangeState("Idle_State");
+    EXPECT_EQ(controller.GetStateName(), "Idle_State");
+    EXPECT_EQ(machine->GetCurrentState(), "Idle_State");
+}
+
+TEST(ModelTest, AttachingElsewhereDetachesFirst) {
+    CFakeUnit firstUnit, secondUnit, childUnit;
+    CTestModel first(1, &firstUnit), second(2, &secondUnit), child(3, &childUnit);
+    first.AttachModel(&child, 0, "Bone");
+    second.AttachModel(&child, 0, "Bone");
+    EXPECT_TRUE(child.IsAttached());
+    EXPECT_EQ(child.GetParent(), &second);
+    EXPECT_TRUE(firstUnit.m_carried.empty());
+    EXPECT_EQ(secondUnit.m_carried, std::vector<velm::ISceneUnit*>{&childUnit});
+    EXPECT_EQ(secondUnit.m_calls, std::vector<std::string>{"update"});
+}
+
+TEST(ModelTest, DetachingAModelThatIsNotAttachedDoesNothing) {
+    CFakeUnit parentUnit, childUnit;
+    CTestModel parent(1, &parentUnit), child(2, &childUnit);
+    parent.DetachModel(&child);
+    EXPECT_FALSE(child.IsAttached());
+    EXPECT_TRUE(parentUnit.m_calls.empty());
+}
+
+TEST(ModelTest, DeletingAParentDetachesItsChildren) {
+    CFakeUnit parentUnit, childUnit;
+    auto* parent = new CTestModel(1, &parentUnit);
+    CTestModel child(2, &childUnit);
+    parent->AttachModel(&child, 1, "Hand");
+    delete parent;
+    EXPECT_FALSE(child.IsAttached());
+    EXPECT_EQ(child.GetParent(), nullptr);
+    EXPECT_TRUE(parentUnit.m_carried.empty());
+}
+
+TEST(ModelTest, DeletingAChildLeavesNoTraceInItsParent) {
+    CFakeUnit parentUnit, childUnit;
+    CTestModel parent(1, &parentUnit);
+    auto* child = new CTestModel(2, &childUnit);
+    parent.AttachModel(child, 1, "Hand");
+    delete child;
+    EXPECT_TRUE(parentUnit.m_carried.empty());
+    // A second child attaches and detaches normally afterwards.
+    CTestModel other(3, &childUnit);
+    parent.AttachModel(&other, 1, "Hand");
+    parent.DetachModel(&other);
+    EXPECT_FALSE(other.IsAttached());
+}
+
+class CRegistryGame : public velm::CVelmGame {
+public:
+    std::wstring GetTitle() override { return L"test"; }
+    void OnResetDevice() override {}
+    void OnLostDevice() override {}
+    void Update(double, float) override {}
+    void Render(double, float) override {}
+    void Init() override {}
+    LRESULT MsgProc(UINT, WPARAM, LPARAM) override { return 0; }
+    velm::CVelmCamera* GetCamera() override { return nullptr; }
+    void* GetCursor() override { return nullptr; }
+    void OnLoadingFinished() override {}
+};
+
+class CRegistryApp : public velm::CVelmApp {
+public:
+    velm::CVelmGame* CreateGame() override { return new CRegistryGame(); }
+};
+
+class CEmptyLoader : public velm::ACLoader<velm::gfx::CVelmGfx::SVelmGfxInitInfo> {
+public:
+    void Load(const std::string&) override {}
+};
+
+class ModelRegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("ALSOFT_DRIVERS", "null", 0);
+        platform::DXUTReset();
+        velm::SetApp(&m_app);
+        ASSERT_TRUE(m_app.Init(m_loader, "config.xml")) << m_app.GetFailureText();
+        m_game = m_app.GetGame();
+    }
+    void TearDown() override {
+        m_app.Shutdown();
+        velm::SetApp(nullptr);
+        platform::DXUTReset();
+    }
+    CRegistryApp m_app;
+    CEmptyLoader m_loader;
+    velm::CVelmGame* m_game = nullptr;
+};
+
+TEST_F(ModelRegistryTest, ReplacingARegisteredControllerDeletesTheOldOne) {
+    int deletions = 0;
+    auto* model = new CTestModel(7);
+    auto* old = new CCountedController(7, &deletions);
+    model->SetController(old);
+    m_game->AddObject(model, nullptr, old);
+    auto* replacement = new CCountedController(7, &deletions);
+    model->SetController(replacement);
+    m_game->AddController(replacement, 7);
+    EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(model->GetController(), replacement);
+    EXPECT_EQ(m_game->GetControllers().at(7), replacement);
+    m_game->UpdateControllers(0.0, 0.1f);
+    EXPECT_EQ(replacement->m_updates, 1);
+}
+
+TEST_F(ModelRegistryTest, RemoveControllerDeletesTheRegisteredOne) {
+    int deletions = 0;
+    auto* model = new CTestModel(8);
+    auto* controller = new CCountedController(8, &deletions);
+    model->SetController(controller);
+    m_game->AddObject(model, nullptr, controller);
+    model->RemoveController();
+    EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(model->GetController(), nullptr);
+    EXPECT_EQ(m_game->GetControllers().count(8), 0u);
+}
+
+} // namespace

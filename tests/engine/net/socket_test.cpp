@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "engine/net/client_socket.h"
+#include "engine/net/server_socket.h"
+#include "memory_link.h"
+#include "recorder.h"
+
+namespace velm {
+namespace net {
+namespace {
+
+using nettest::Address;
+using nettest::CMemoryNetwork;
+using nettest::MakePort;
+
+const SPeerAddress kServerAddress = Address("127.0.0.1", 8000);
+const SPeerAddress kClientAddress = Address("127.0.0.2", 5002);
+
+void Pump(CMemoryNetwork& network, std::initializer_list<CBaseSocket*> sockets) {
+    for (CBaseSocket* socket : sockets) {
+        while (socket->WaitReadable(0)) {
+            socket->ReceivePacket();
+        }
+        socket->DispatchReceived();
+        socket->Flush();
+    }
+    network.Step();
+}
+
+MessagePtr EventMessage(unsigned char id, unsigned char value) {
+    const unsigned char payload[2] = {id, value};
+    return std::make_shared<CBinaryMessage>(payload, 2, kEventMessage);
+}
+
+class SocketTest : public nettest::CWithEventManager {
+protected:
+    SocketTest()
+        : m_config(nettest::TestConfig(m_clock)),
+          m_server(m_config, MakePort(m_network, kServerAddress)),
+          m_client(ClientConfig(), MakePort(m_network, kClientAddress)) {
+        m_server.SetRemoteEventSocket(new nettest::CRecordingEventSocket(m_serverEvents));
+        m_client.SetRemoteEventSocket(new nettest::CRecordingEventSocket(m_clientEvents));
+    }
+
+    SNetConfig ClientConfig() {
+        SNetConfig config = m_config;
+        config.broadcastAddress = kServerAddress.address;
+        return config;
+    }
+
+    void Pump(int steps = 1) {
+        for (int i = 0; i < steps; ++i) {
+            net::Pump(m_network, {&m_server, &m_client});
+        }
+    }
+
+    // Search, offer, connect; returns the client's id.
+    std::uint32_t Connect() {
+        m_client.SendServerSearch();
+        Pump(4);
+        return m_client.GetOwnId();
+    }
+
+    // Connected both ways and every acknowledgement settled.
+    std::uint32_t Settle() {
+        const std::uint32_t id = Connect();
+        m_clock.now += 2.1;
+        m_client.ResendPending();
+        Pump(4);
+        return id;
+    }
+
+    std::size_t SentFrom(const SPeerAddress& from) const {
+        return std::count_if(m_network.sent.begin(), m_network.sent.end(),
+                             [&](const nettest::SDatagram& d) { return d.from.SameHost(from); });
+    }
+
+    nettest::SManualClock m_clock;
+    SNetConfig m_config;
+    CMemoryNetwork m_network;
+    CServerSocket m_server;
+    CClientSocket m_client;
+    nettest::SEventLog m_serverEvents;
+    nettest::SEventLog m_clientEvents;
+};
+
+TEST_F(SocketTest, DiscoveryOffersAnIdAndConnects) {
+    const std::uint32_t offered = PeekNextClientId();
+    EXPECT_EQ(Connect(), offered);
+    EXPECT_EQ(m_client.GetPeerIds(), std::list<std::uint32_t>{1});
+    EXPECT_EQ(m_server.GetPeerIds(), std::list<std::uint32_t>{offered});
+    EXPECT_EQ(m_server.GetOwnId(), 1u);
+    // The connect came from an address that was no peer yet: taken in, its ack had nowhere to go.
+    EXPECT_EQ(m_client.GetPendingCount(1), 1u);
+    m_clock.now += 2.1;
+    m_client.ResendPending();
+    Pump(4);
+    EXPECT_EQ(m_client.GetPendingCount(1), 0u);
+    EXPECT_EQ(m_server.GetPeerIds().size(), 1u);
+    const auto events = ConnectionEvents();
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Started_Connection_Evt 1"), 1);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "Started_Connection_Evt " + std::to_string(offered)), 1);
+}
+
+TEST_F(SocketTest, OffersAreNeverReused) {
+    const std::uint32_t first = Connect();
+    CClientSocket other(ClientConfig(), MakePort(m_network, Address("127.0.0.3", 5003)));
+    other.SendServerSearch();
+    for (int i = 0; i < 4; ++i) {
+        net::Pump(m_network, {&m_server, &other});
+    }
+    EXPECT_EQ(other.GetOwnId(), first + 1);
+}
+
+TEST_F(SocketTest, NoAnswerToSearchesWhileNotAcceptingOrFromAPeer) {
+    const std::uint32_t id = Settle();
+    const std::size_t before = SentFrom(kServerAddress);
+    m_client.SendServerSearch();
+    Pump(2);
+    EXPECT_EQ(SentFrom(kServerAddress), before);
+    EXPECT_EQ(m_client.GetOwnId(), id);
+
+    m_server.SetAcceptingClients(false);
+    CClientSocket late(ClientConfig(), MakePort(m_network, Address("127.0.0.3", 5003)));
+    late.SendServerSearch();
+    for (int i = 0; i < 3; ++i) {
+        net::Pump(m_network, {&m_server, &late});
+    }
+    EXPECT_FALSE(late.HasPeers());
+}
+
+TEST_F(SocketTest, EventHandlerGetsThePayloadLength) {
+    const std::uint32_t id = Settle();
+    m_client.QueueReliableToAll(EventMessage(15, 0x42));
+    Pump(3);
+    const auto events = m_serverEvents.Copy();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].payload, (std::vector<unsigned char>{15, 0x42}));
+    EXPECT_EQ(events[0].sender, id);
+}
+
+TEST_F(SocketTest, LaterReliablePacketWaitsForItsPredecessor) {
+    Settle();
+    m_server.QueueReliableToAll(EventMessage(1, 'A'));
+    m_server.Flush();
+    m_server.QueueReliableToAll(EventMessage(1, 'B'));
+    m_server.Flush();
+    m_network.ReverseInFlight();
+    Pump(3);
+    ASSERT_EQ(m_clientEvents.Size(), 1u);
+    EXPECT_EQ(m_clientEvents.Copy()[0].payload[1], 'A');
+    m_clock.now += 2.1;
+    m_server.ResendPending();
+    Pump(3);
+    const auto events = m_clientEvents.Copy();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].payload[1], 'B');
+    EXPECT_EQ(m_server.GetPendingCount(m_client.GetOwnId()), 0u);
+}
+
+TEST_F(SocketTest, LostAcknowledgementIsAnsweredAgainWithoutSecondDelivery) {
+    const std::uint32_t id = Settle();
+    m_server.QueueReliableToAll(EventMessage(1, 'A'));
+    m_server.Flush();
+    m_client.ReceivePacket();
+    m_client.DispatchReceived();
+    m_client.Flush();
+    m_network.DropInFlightFrom(kClientAddress);
+    EXPECT_EQ(m_server.GetPendingCount(id), 1u);
+    for (int round = 0; round < 2; ++round) {
+        m_clock.now += 2.1;
+        m_server.ResendPending();
+        Pump(3);
+    }
+    EXPECT_EQ(m_server.GetPendingCount(id), 0u);
+    EXPECT_EQ(m_clientEvents.Size(), 1u);
+}
+
+TEST_F(SocketTest, SilentPeerIsPingedThenDroppedWithALostConnectionEvent) {
+    const std::uint32_t id = Settle();
+    m_clock.now += 2.1;
+    EXPECT_TRUE(m_server.KeepAlive());
+    SKeepAlive record;
+    ASSERT_TRUE(m_server.GetKeepAlive(id, record));
+    EXPECT_TRUE(record.pinged);
+    const std::size_t before = m_network.sent.size();
+    m_server.Flush();
+    ASSERT_EQ(m_network.sent.size(), before + 1);
+    EXPECT_EQ(m_network.sent.back().bytes.size(), 11u);
+    EXPECT_EQ(m_network.sent.back().bytes[10], kPing);
+    m_network.DropAllInFlight();
+    m_clock.now += 2.0;
+    EXPECT_FALSE(m_server.KeepAlive());
+    EXPECT_FALSE(m_server.HasPeers());
+    const auto events = ConnectionEvents();
+    EXPECT_EQ(events.back(), "Lost_Connection_Evt " + std::to_string(id));
+}
+
+TEST_F(SocketTest, PongAnswersPingAndRefreshesTheRecord) {
+    const std::uint32_t id = Settle();
+    m_clock.now += 2.1;
+    m_server.KeepAlive();
+    Pump(3);
+    SKeepAlive record;
+    ASSERT_TRUE(m_server.GetKeepAlive(id, record));
+    EXPECT_FALSE(record.pinged);
+    EXPECT_DOUBLE_EQ(record.timeLastHeard, m_clock.now);
+}
+
+TEST_F(SocketTest, TwoDeadPeersAreDroppedOnePerPass) {
+    m_server.AddPeer(Address("127.0.0.5", 1), 5);
+    m_server.AddPeer(Address("127.0.0.4", 1), 4);
+    m_clock.now += 2.1;
+    m_server.KeepAlive();
+    m_clock.now += 2.0;
+    EXPECT_FALSE(m_server.KeepAlive());
+    EXPECT_EQ(m_server.GetPeerIds(), std::list<std::uint32_t>{5});
+    EXPECT_FALSE(m_server.KeepAlive());
+    EXPECT_FALSE(m_server.HasPeers());
+}
+
+TEST_F(SocketTest, SecondPeerOnAKnownHostOrIdIsRefused) {
+    EXPECT_TRUE(m_server.AddPeer(Address("127.0.0.7", 1000), 7));
+    EXPECT_FALSE(m_server.AddPeer(Address("127.0.0.7", 2000), 8));
+    EXPECT_FALSE(m_server.AddPeer(Address("127.0.0.8", 2000), 7));
+    EXPECT_EQ(m_server.GetPeerIds(), std::list<std::uint32_t>{7});
+}
+
+struct SPackingCase {
+    const char* name;
+    bool reliable;
+    int count;
+    std::uint8_t payload;
+    std::vector<std::size_t> messagesPerPacket;
+};
+
+TEST_F(SocketTest, FlushPacksWithinTheLimits) {
+    const std::vector<SPackingCase> cases = {
+        {"30 unreliable of size 40", false, 30, 38, {25, 5}},
+        {"300 unreliable of size 2", false, 300, 0, {255, 45}},
+        {"reliable stays below 1015", true, 29, 33, {28, 1}},
+        {"unreliable may reach 1015", false, 29, 33, {29}},
+    };
+    m_server.AddPeer(Address("127.0.0.9", 1), 9);
+    for (const SPackingCase& c : cases) {
+        m_network.sent.clear();
+        std::vector<unsigned char> payload(c.payload, 1);
+        for (int i = 0; i < c.count; ++i) {
+            MessagePtr message = std::make_shared<CBinaryMessage>(payload.data(), c.payload, kTextMessage);
+            c.reliable ? m_server.QueueReliableTo(message, 9) : m_server.QueueUnreliableTo(message, 9);
+        }
+        m_server.Flush();
+        std::vector<std::size_t> counts;
+        for (const auto& d : m_network.sent) {
+            counts.push_back(d.bytes[2]);
+            EXPECT_LE(d.bytes.size(), c.reliable ? 1023u : 1024u) << c.name;
+        }
+        EXPECT_EQ(counts, c.messagesPerPacket) << c.name;
+    }
+}
+
+TEST_F(SocketTest, PeerListsNameEveryOtherClient) {
+    m_server.AddPeer(Address("127.0.0.2", 0x1111), 2);
+    m_server.AddPeer(Address("127.0.0.3", 0x2222), 3);
+    m_server.AddPeer(Address("127.0.0.4", 0x3333), 4);
+    m_server.SendPeerList();
+    m_server.SendSuccessor();
+    m_server.Flush();
+    ASSERT_EQ(m_network.sent.size(), 3u);
+    const std::vector<unsigned char>& toTwo = m_network.sent[0].bytes;
+    ASSERT_EQ(toTwo.size(), 9u + 2 + 21 + 2);
+    EXPECT_EQ(toTwo[9], 23);
+    EXPECT_EQ(toTwo[10], kPeerList);
+    EXPECT_EQ(toTwo[11], 2);
+    const SPeerAddress three = Address("127.0.0.3", 0x2222);
+    EXPECT_EQ(0, std::memcmp(&toTwo[12], &three.port, 2));
+    EXPECT_EQ(0, std::memcmp(&toTwo[14], &three.address, 4));
+    EXPECT_EQ(ReadU32LE(&toTwo[18]), 3u);
+    EXPECT_EQ(ReadU32LE(&toTwo[28]), 4u);
+    EXPECT_EQ(toTwo[33], kSuccessor);
+    EXPECT_EQ(m_network.sent[1].bytes.size(), 9u + 23);
+}
+
+TEST_F(SocketTest, PeerListOfOneClientIsOneZeroByte) {
+    Settle();
+    m_network.sent.clear();
+    m_server.SendPeerList();
+    m_server.Flush();
+    ASSERT_EQ(m_network.sent.size(), 1u);
+    EXPECT_EQ(m_network.sent[0].bytes.size(), 12u);
+    EXPECT_EQ(m_network.sent[0].bytes[11], 0);
+    Pump(2);
+    EXPECT_TRUE(m_client.GetStoredPeerList().empty());
+}
+
+TEST_F(SocketTest, ResendGoesOutAfterTheResendTimeWithTheSameBytes) {
+    Settle();
+    m_server.QueueReliableToAll(EventMessage(1, 'A'));
+    m_server.Flush();
+    const std::vector<unsigned char> first = m_network.sent.back().bytes;
+    m_network.DropAllInFlight();
+    m_clock.now += 1.9;
+    const std::size_t before = m_network.sent.size();
+    m_server.ResendPending();
+    EXPECT_EQ(m_network.sent.size(), before);
+    m_clock.now += 0.2;
+    m_server.ResendPending();
+    ASSERT_EQ(m_network.sent.size(), before + 1);
+    EXPECT_EQ(m_network.sent.back().bytes, first);
+}
+
+} // namespace
+} // namespace net
+} // namespace velm

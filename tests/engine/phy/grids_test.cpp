@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "engine/phy/grid_file.h"
+#include "engine/phy/height_map.h"
+#include "engine/phy/water_field.h"
+#include "phy_test_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using common::CVector3;
+using velm::phy::CGrid2D;
+using velm::phy::CHeightMap;
+
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+// 2 x 2 samples, origin (0, 0), spacing 1, only the far corner raised to 1.
+CHeightMap RaisedCorner()
+{
+    CGrid2D heights(2, 2, 0.0f);
+    heights(1, 1) = 1.0f;
+    return CHeightMap(2, 2, 1.0f, 1.0f, heights, CVector3(0.5f, 0.0f, 0.5f));
+}
+
+TEST(HeightMapTest, FarEdgeIsInsideWithAnUpNormalAndTheSampleHeight)
+{
+    CGrid2D heights(3, 3, 0.0f);
+    heights(2, 0) = 4.0f;
+    const CHeightMap map(3, 3, 1.0f, 1.0f, heights, CVector3(1.0f, 0.0f, 1.0f));
+    float h = 0.0f;
+    CVector3 n;
+    ASSERT_TRUE(map.GetHeight(2.0f, 0.0f, h, n));
+    EXPECT_FLOAT_EQ(h, 4.0f);
+    EXPECT_EQ(n, CVector3(0.0f, 1.0f, 0.0f));
+    EXPECT_FALSE(map.Contains(2.0001f, 0.0f));
+}
+
+TEST(HeightMapTest, EachHalfOfASlopedCellUsesItsOwnTriangle)
+{
+    const CHeightMap map = RaisedCorner();
+    float h = 0.0f;
+    CVector3 n;
+    ASSERT_TRUE(map.GetHeight(0.2f, 0.7f, h, n)); // u <= w: the triangle through (i, j1), h = x
+    EXPECT_NEAR(h, 0.2f, 1e-5f);
+    ASSERT_TRUE(map.GetHeight(0.7f, 0.2f, h, n)); // u > w: the triangle through (i1, j), h = z
+    EXPECT_NEAR(h, 0.2f, 1e-5f);
+    EXPECT_NEAR(n.Length(), 1.0f, 1e-5f);
+}
+
+TEST(HeightMapTest, RayCastMarchesToTheBankOrLeaves)
+{
+    CGrid2D heights(5, 2, 0.0f);
+    heights(4, 0) = 10.0f;
+    heights(4, 1) = 10.0f;
+    const CHeightMap bank(5, 2, 1.0f, 1.0f, heights, CVector3(2.0f, 0.0f, 0.5f));
+    CVector3 hit;
+    ASSERT_TRUE(bank.RayCast(CVector3(0.0f, 5.0f, 0.5f), CVector3(1.0f, 0.0f, 0.0f), hit));
+    EXPECT_EQ(hit, CVector3(4.0f, 10.0f, 0.5f));
+    EXPECT_FALSE(bank.RayCast(CVector3(2.0f, 5.0f, 0.5f), CVector3(-1.0f, 0.0f, 0.0f), hit));
+    ASSERT_TRUE(bank.RayCast(CVector3(1.0f, -1.0f, 0.5f), CVector3(-1.0f, 0.0f, 0.0f), hit));
+    EXPECT_EQ(hit, CVector3(1.0f, 0.0f, 0.5f));
+}
+
+// Without horizontal progress the march could never end; such rays answer at once.
+TEST(HeightMapTest, RayWithoutHorizontalDirectionEnds)
+{
+    const CGrid2D heights(4, 4, 1.0f);
+    const CHeightMap map(4, 4, 1.0f, 1.0f, heights, CVector3());
+    const CVector3 directions[] = {CVector3(), CVector3(0.0f, 1.0f, 0.0f), CVector3(0.0f, -1.0f, 0.0f),
+                                   CVector3(kNaN, 0.0f, 0.0f), CVector3(1e-5f, 0.0f, 0.0f)};
+    for (const CVector3& d : directions) {
+        CVector3 hit(9.0f, 9.0f, 9.0f);
+        EXPECT_FALSE(map.RayCast(CVector3(0.0f, 5.0f, 0.0f), d, hit));
+        if (!std::isnan(d.x)) {
+            ASSERT_TRUE(map.RayCast(CVector3(0.0f, 0.0f, 0.0f), d, hit));
+            EXPECT_EQ(hit, CVector3(0.0f, 1.0f, 0.0f));
+        }
+    }
+}
+
+TEST(HeightMapTest, DegenerateGridsContainNothing)
+{
+    struct Case {
+        const char* name;
+        std::uint32_t columns;
+        std::uint32_t rows;
+        float spacingX;
+        float spacingZ;
+        std::uint32_t sampleColumns;
+    };
+    const Case cases[] = {
+        {"no columns", 0, 3, 1.0f, 1.0f, 3}, {"no rows", 3, 0, 1.0f, 1.0f, 3},
+        {"zero spacing", 3, 3, 0.0f, 1.0f, 3}, {"negative spacing", 3, 3, 1.0f, -1.0f, 3},
+        {"NaN spacing", 3, 3, kNaN, 1.0f, 3}, {"too few samples", 3, 3, 1.0f, 1.0f, 2},
+    };
+    for (const Case& c : cases) {
+        const CGrid2D heights(c.sampleColumns, 3, 1.0f);
+        const CHeightMap map(c.columns, c.rows, c.spacingX, c.spacingZ, heights, CVector3());
+        float h = 0.0f;
+        CVector3 n;
+        CVector3 hit;
+        EXPECT_FALSE(map.Contains(0.0f, 0.0f)) << c.name;
+        EXPECT_FALSE(map.GetHeight(0.0f, 0.0f, h, n)) << c.name;
+        EXPECT_FALSE(map.RayCast(CVector3(0.0f, -5.0f, 0.0f), CVector3(1.0f, 0.0f, 0.0f), hit)) << c.name;
+    }
+}
+
+TEST(WaterFieldTest, EarlierCellAnswersAndOutsideLeavesOutputs)
+{
+    std::vector<velm::phy::CGridCell> cells = phytest::SquareCell(2.0f, 1.0f, CVector3(0.0f, 0.0f, -1.0f));
+    const std::vector<velm::phy::CGridCell> higher = phytest::SquareCell(4.0f, 2.0f, CVector3(1.0f, 0.0f, 0.0f));
+    cells.insert(cells.end(), higher.begin(), higher.end());
+    const velm::phy::CWaterField field(cells);
+    float h = 0.0f;
+    CVector3 n;
+    CVector3 flow;
+    ASSERT_TRUE(field.GetSurface(0.5f, 0.5f, h, n, flow));
+    EXPECT_FLOAT_EQ(h, 1.0f);
+    EXPECT_EQ(flow, CVector3(0.0f, 0.0f, -1.0f));
+    ASSERT_TRUE(field.GetSurface(3.0f, 3.0f, h, n, flow));
+    EXPECT_FLOAT_EQ(h, 2.0f);
+
+    h = 7.0f;
+    flow.Set(7.0f, 7.0f, 7.0f);
+    EXPECT_FALSE(field.GetSurface(5.0f, 0.0f, h, n, flow));
+    EXPECT_FLOAT_EQ(h, 7.0f);
+    EXPECT_EQ(flow, CVector3(7.0f, 7.0f, 7.0f));
+}
+
+TEST(WaterFieldTest, CellStandingOnEdgeHoldsNoSurface)
+{
+    const velm::phy::CGridCell wall(CVector3(0.0f, 0.0f, 0.0f), CVector3(0.0f, 1.0f, 0.0f), CVector3(0.0f, 1.0f, 1.0f),
+                                    CVector3(0.0f, 0.0f, 1.0f), CVector3());
+    const velm::phy::CWaterField field({wall});
+    float h = 0.0f;
+    CVector3 n;
+    CVector3 flow;
+    EXPECT_FALSE(field.GetSurface(0.0f, 0.5f, h, n, flow));
+}
+
+std::string GridFileBytes(std::uint32_t vertices, std::uint32_t indices, const std::vector<float>& cellFloats)
+{
+    std::string bytes(vertices * velm::phy::kGridVertexBytes, '\x01');
+    for (std::uint32_t i = 0; i < indices; ++i) {
+        bytes.push_back(static_cast<char>(i + 1));
+        bytes.push_back('\0');
+    }
+    for (float f : cellFloats) {
+        char raw[4];
+        std::memcpy(raw, &f, 4);
+        bytes.append(raw, 4);
+    }
+    return bytes;
+}
+
+TEST(GridFileTest, ReadsCellsAndRefusesMissingOrShortFiles)
+{
+    const tktest::CTempDir dir;
+    std::vector<float> cell = {-1, 0, -1, -1, 0, 1, 1, 0, 1, 1, 0, -1, 0, 0, -2};
+    const std::string whole = GridFileBytes(4, 6, cell);
+    const std::string good = dir.Write("grid.bin", whole);
+    const std::string shortFile = dir.Write("short.bin", whole.substr(0, whole.size() - 1));
+
+    std::vector<unsigned char> vertices(4 * velm::phy::kGridVertexBytes, 0);
+    std::vector<std::uint16_t> indices(6, 0);
+    std::vector<velm::phy::CGridCell> cells;
+    EXPECT_FALSE(velm::phy::ReadGridFile(dir.Path() + "/missing.bin", vertices.data(), 4, indices.data(), 6, cells, 1));
+    EXPECT_FALSE(velm::phy::ReadGridFile(shortFile, vertices.data(), 4, indices.data(), 6, cells, 1));
+    // Counts from a broken level record (VertPerCol 0 gives 0xFFFFFFFF cells) are refused too.
+    EXPECT_FALSE(velm::phy::ReadGridFile(good, vertices.data(), 4, indices.data(), 6, cells, 0xFFFFFFFFu));
+    EXPECT_TRUE(cells.empty());
+    EXPECT_EQ(indices[0], 0);
+    EXPECT_EQ(vertices[0], 0);
+
+    ASSERT_TRUE(velm::phy::ReadGridFile(good, vertices.data(), 4, indices.data(), 6, cells, 1));
+    EXPECT_EQ(vertices[0], 1);
+    EXPECT_EQ(indices[5], 6);
+    ASSERT_EQ(cells.size(), 1u);
+    EXPECT_EQ(cells[0].GetFlow(), CVector3(0.0f, 0.0f, -2.0f));
+    EXPECT_TRUE(velm::phy::CWaterField(cells).Contains(0.5f, 0.5f));
+}
+
+} // namespace

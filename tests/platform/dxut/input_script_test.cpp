@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <sstream>
+
+#include "platform/dxut/input_script.h"
+
+namespace {
+
+using platform::EInputAction;
+
+TEST(InputScript, ReadsEveryKindOfLine) {
+    std::istringstream file(
+        "# a comment\n"
+        "\n"
+        "5 key_down Left Shift\r\n"
+        "2 text hello there\n"
+        "3 mouse_move 10 -4\n"
+        "3 mouse_down right 11 12\n"
+        "4 mouse_up middle 0 0\n"
+        "4 wheel -3\n"
+        "6 key_up a\n");
+    std::ostringstream errors;
+    platform::CInputScript script;
+    script.Parse(file, "input.txt", errors);
+    EXPECT_EQ(errors.str(), "");
+    const auto& actions = script.Actions();
+    ASSERT_EQ(actions.size(), 7u);
+    // Sorted by frame, file order kept within a frame.
+    EXPECT_EQ(actions[0].action, EInputAction::Text);
+    EXPECT_EQ(actions[0].text, "hello there");
+    EXPECT_EQ(actions[1].action, EInputAction::MouseMove);
+    EXPECT_EQ(actions[1].y, -4);
+    EXPECT_EQ(actions[2].action, EInputAction::MouseDown);
+    EXPECT_EQ(actions[2].button, SDL_BUTTON_RIGHT);
+    EXPECT_EQ(actions[3].button, SDL_BUTTON_MIDDLE);
+    EXPECT_EQ(actions[4].notches, -3);
+    EXPECT_EQ(actions[5].action, EInputAction::KeyDown);
+    EXPECT_EQ(actions[5].key, SDLK_LSHIFT);
+    EXPECT_EQ(actions[5].scancode, SDL_SCANCODE_LSHIFT);
+    EXPECT_EQ(actions[6].key, SDLK_a);
+    EXPECT_EQ(actions[6].line, 9);
+}
+
+TEST(InputScript, MalformedLinesAreReportedWithTheirNumberAndSkipped) {
+    const char* bad[] = {
+        "x key_down A",        "-1 key_down A",       "3 key_down",           "3 key_down NoSuchKey",
+        "3 jump",              "3",                   "3 text",               "3 text \xC3",
+        "3 mouse_move 1",      "3 mouse_move 1 two",  "3 mouse_down thumb 1 1", "3 mouse_up left 1",
+        "3 wheel",             "3 wheel 1 2",         "3 mouse_move 1 99999999999",
+    };
+    for (const char* line : bad) {
+        std::istringstream file(std::string("1 key_down Escape\n") + line + "\n2 key_up Escape\n");
+        std::ostringstream errors;
+        platform::CInputScript script;
+        script.Parse(file, "in.txt", errors);
+        EXPECT_NE(errors.str().find("in.txt:2: "), std::string::npos) << line << " -> " << errors.str();
+        EXPECT_NE(errors.str().find("skipped"), std::string::npos) << line;
+        ASSERT_EQ(script.Actions().size(), 2u) << line;
+        EXPECT_EQ(script.Actions()[1].line, 3) << line;
+    }
+}
+
+TEST(InputScript, MissingFileIsReportedAndInjectsNothing) {
+    std::ostringstream errors;
+    platform::CInputScript script;
+    EXPECT_FALSE(script.Load("/nonexistent/tk_input.txt", errors));
+    EXPECT_NE(errors.str().find("/nonexistent/tk_input.txt"), std::string::npos);
+    EXPECT_EQ(script.Inject(100, 1), 0);
+}
+
+} // namespace
