@@ -1,6 +1,6 @@
 // The physics step at race load: six racer-like bodies (cylinder hull, gravity, air drag, thrust
-// and buoyancy in the river's flow) on a long water field among 60 scenery hulls, with the
-// collision events delivered each frame. One benchmark iteration is one frame of 1/60 s.
+// and buoyancy in the river's flow, steering to the river's middle) on a long water field among
+// 60 scenery hulls, with the collision events delivered each frame. One iteration is one frame.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -72,7 +72,7 @@ std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index)
     drag->SetAngularDrag(0.6f);
     body->SetForceCntrl(velm::phy::kAirDragForceName, drag);
     auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
-    thrust->SetDirection(CVector3(0.3f * (index - 2.5f) / 2.5f, 0.0f, -1.0f));
+    thrust->SetDirection(CVector3(0.0f, 0.0f, -1.0f));
     thrust->SetMagnitude(4.0f + 0.5f * index);
     thrust->SetScale(0.5f);
     body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
@@ -120,12 +120,21 @@ void BM_PhysicsStepRace(benchmark::State& state)
         world.AddHull(static_cast<std::uint32_t>(100 + i), scenery.back()->GetHullSlot());
     }
 
+    std::vector<velm::phy::ThrustForce*> thrusts;
+    for (const auto& racer : racers) {
+        thrusts.push_back(static_cast<velm::phy::ThrustForce*>(racer->GetForceCntrl(velm::phy::kThrustForceName).get()));
+    }
     for (auto _ : state) {
+        // Each racer steers back towards the middle of the river, as its controller would.
+        for (std::size_t i = 0; i < racers.size(); ++i) {
+            thrusts[i]->SetDirection(CVector3(-0.1f * racers[i]->GetPosition().x, 0.0f, -1.0f));
+        }
         world.Update(kFrameTime);
         events.Tick(-1);
     }
     state.counters["collisions"] = static_cast<double>(listener->m_count);
     state.counters["racer0_z"] = racers[0]->GetPosition().z;
+    state.counters["racer0_y"] = racers[0]->GetPosition().y;
     velm::SetEventManager(nullptr);
     velm::phy::SetRiverDensity(0.0f);
     velm::phy::SetRiverSpeed(0.0f);

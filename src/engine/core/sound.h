@@ -36,6 +36,9 @@ public:
     std::uint32_t GetKind() const { return m_kind; }
     // False when the file could not be opened as audio.
     bool IsLoaded() const { return m_sound != nullptr; }
+    // The channel of the last play; stale (and harmless) once that play has ended.
+    FMOD_CHANNEL* GetChannel() const { return m_channel; }
+    FMOD_SOUND* GetHandle() const { return m_sound; }
 
 private:
     friend class CSoundSystem;

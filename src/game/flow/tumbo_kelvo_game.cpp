@@ -3,6 +3,7 @@
 #include "engine/core/event_manager.h"
 #include "engine/core/input_system.h"
 #include "engine/core/velm_app.h"
+#include "engine/phy/physics_world.h"
 
 namespace kelvo {
 
@@ -34,6 +35,9 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     velm::GetEventManager()->Tick(-1);
     UpdateModels(time, elapsed);
     UpdateViews(time, elapsed);
+    if (app != nullptr && app->GetPhysicsWorld() != nullptr) {
+        app->GetPhysicsWorld()->Update(elapsed);
+    }
 }
 
 void CTumboKelvoGame::Render(double, float) {}

@@ -123,6 +123,8 @@ CScriptManager::CScriptManager() : m_state(luaL_newstate()) {
     luabind::open(m_state);
 }
 
+CScriptManager::~CScriptManager() { lua_close(m_state); }
+
 bool CScriptManager::ProtectedRun(const char* what) {
     if (lua_pcall(m_state, 0, LUA_MULTRET, 0) != LUA_OK) {
         Print(std::string("Script error in ") + what + ": " + ValueText(m_state, -1) + "\n");

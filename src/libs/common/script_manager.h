@@ -19,6 +19,8 @@ public:
     static CScriptManager* GetInstance();
 
     CScriptManager();
+    // The process-wide host is never destroyed; other instances close their state here.
+    ~CScriptManager();
     CScriptManager(const CScriptManager&) = delete;
     CScriptManager& operator=(const CScriptManager&) = delete;
 

@@ -127,6 +127,22 @@ TEST(MathQuaternion, AxisAngleRoundTripAndRotation)
     ExpectVec(quarter.Rotate(CVector3(1, 0, 0)), 0, 1, 0);
     // The matrix of a quaternion rotates the same way.
     ExpectVec(common::QuaternionToMatrix(quarter) * CVector3(1, 0, 0), 0, 1, 0);
+
+    // A product rotates by its right factor first.
+    CQuaternion tilt;
+    tilt.FromAxisAngle(CVector3(1, 1, 0), 0.8f);
+    const CVector3 v(0.3f, -1.2f, 2.0f);
+    const CVector3 both = (quarter * tilt).Rotate(v);
+    const CVector3 stepwise = quarter.Rotate(tilt.Rotate(v));
+    ExpectVec(both, stepwise.x, stepwise.y, stepwise.z);
+    // q v and v q are the products with the pure quaternion (0, v).
+    const CQuaternion pure(v.x, v.y, v.z, 0.0f);
+    const CQuaternion left = tilt * v, right = v * tilt;
+    const CQuaternion leftRef = tilt * pure, rightRef = pure * tilt;
+    EXPECT_NEAR(left.w, leftRef.w, kTol);
+    EXPECT_NEAR(left.z, leftRef.z, kTol);
+    EXPECT_NEAR(right.x, rightRef.x, kTol);
+    EXPECT_NEAR(right.w, rightRef.w, kTol);
 }
 
 TEST(MathMatrix, EulerQuaternionRoundTrip)

@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "engine/net/client_socket.h"
+#include "engine/net/network_manager.h"
+#include "engine/net/server_socket.h"
+#include "platform/winsock/winsock.h"
+#include "recorder.h"
+
+namespace velm {
+namespace net {
+namespace {
+
+// A port no one holds right now, found by letting the system pick one.
+std::uint16_t FreePort() {
+    const SOCKET probe = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    bind(probe, reinterpret_cast<const sockaddr*>(&address), static_cast<int>(sizeof(address)));
+    socklen_t length = sizeof(address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(probe);
+    return ntohs(address.sin_port);
+}
+
+bool WaitFor(const std::function<bool()>& condition, double seconds = 10.0) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return condition();
+}
+
+std::vector<std::uint32_t> Counters(nettest::SEventLog& log, std::uint32_t sender) {
+    std::vector<std::uint32_t> values;
+    for (const auto& e : log.Copy()) {
+        if (e.sender == sender && e.payload.size() == 5 && e.payload[0] == 1) {
+            values.push_back(ReadU32LE(&e.payload[1]));
+        }
+    }
+    return values;
+}
+
+MessagePtr Counted(unsigned char id, std::uint32_t value) {
+    unsigned char payload[5] = {id};
+    WriteU32LE(payload + 1, value);
+    return std::make_shared<CBinaryMessage>(payload, 5, kEventMessage);
+}
+
+std::vector<std::uint32_t> Sequence(std::uint32_t from, std::uint32_t count) {
+    std::vector<std::uint32_t> values;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        values.push_back(from + i);
+    }
+    return values;
+}
+
+// Peers on one machine, each on its own 127.0.0.k, the host on every address to hear the
+// broadcast; nothing leaves 127.0.0.0/8.
+class LanTest : public nettest::CWithEventManager {
+protected:
+    static constexpr int kClients = 3;
+
+    SNetConfig Config(const char* bindAddress) const {
+        SNetConfig config;
+        config.port = m_port;
+        config.bindAddress = bindAddress != nullptr ? AddressFromText(bindAddress) : 0;
+        config.broadcastAddress = AddressFromText("127.255.255.255");
+        config.resendAfterSeconds = 0.2;
+        config.pingAfterSeconds = 0.5;
+        config.dropAfterSeconds = 1.5;
+        config.searchIntervalSeconds = 0.1;
+        config.log = false;
+        return config;
+    }
+
+    void SetUp() override {
+        CWithEventManager::SetUp();
+        m_port = FreePort();
+        m_host = std::make_unique<CNetworkManager>(1, Config(nullptr));
+        ASSERT_TRUE(m_host->Init());
+        Install(*m_host, m_hostLog);
+        for (int k = 0; k < kClients; ++k) {
+            const std::string ip = "127.0.0." + std::to_string(k + 2);
+            m_clients.push_back(std::make_unique<CNetworkManager>(0, Config(ip.c_str())));
+            ASSERT_TRUE(m_clients.back()->Init());
+            Install(*m_clients.back(), m_clientLogs[k]);
+        }
+        m_host->Start();
+        for (auto& client : m_clients) {
+            client->Start();
+        }
+    }
+
+    void TearDown() override {
+        m_clients.clear();
+        m_host.reset();
+        CWithEventManager::TearDown();
+    }
+
+    static void Install(CNetworkManager& manager, nettest::SEventLog& log) {
+        manager.WithSocket([&](CBaseSocket* s) { s->SetRemoteEventSocket(new nettest::CRecordingEventSocket(log)); });
+    }
+
+    template <typename T>
+    static T Read(CNetworkManager& manager, const std::function<T(CBaseSocket&)>& read) {
+        T value{};
+        manager.WithSocket([&](CBaseSocket* s) { value = read(*s); });
+        return value;
+    }
+
+    static std::uint32_t OwnId(CNetworkManager& m) {
+        return Read<std::uint32_t>(m, [](CBaseSocket& s) { return s.GetOwnId(); });
+    }
+    static std::size_t PeerCount(CNetworkManager& m) {
+        return Read<std::size_t>(m, [](CBaseSocket& s) { return s.GetPeerIds().size(); });
+    }
+    static std::uint32_t ServerHost(CNetworkManager& m) {
+        return Read<std::uint32_t>(m, [](CBaseSocket& s) {
+            SPeerAddress address;
+            return s.GetPeerAddress(1, address) ? address.address : 0u;
+        });
+    }
+    static bool IsSuccessor(CNetworkManager& m) {
+        return Read<bool>(m, [](CBaseSocket& s) {
+            auto* client = dynamic_cast<CClientSocket*>(&s);
+            return client != nullptr && client->IsSuccessor();
+        });
+    }
+
+    std::uint16_t m_port = 0;
+    std::unique_ptr<CNetworkManager> m_host;
+    std::vector<std::unique_ptr<CNetworkManager>> m_clients;
+    nettest::SEventLog m_hostLog;
+    nettest::SEventLog m_clientLogs[kClients];
+};
+
+TEST_F(LanTest, ClientsFindTheHostExchangeAndCarryOnWithTheSuccessor) {
+    ASSERT_TRUE(WaitFor([&] { return PeerCount(*m_host) == kClients; }));
+    std::vector<std::uint32_t> ids;
+    for (auto& client : m_clients) {
+        ASSERT_TRUE(WaitFor([&] { return PeerCount(*client) == 1; }));
+        ids.push_back(OwnId(*client));
+    }
+    m_host->WithSocket([](CBaseSocket* s) {
+        auto* server = static_cast<CServerSocket*>(s);
+        server->SetAcceptingClients(false);
+        server->SendPeerList();
+        server->SendSuccessor();
+    });
+
+    constexpr std::uint32_t kCount = 30;
+    for (std::uint32_t i = 0; i < kCount; ++i) {
+        m_host->WithSocket([&](CBaseSocket* s) {
+            s->QueueReliableToAll(Counted(1, i));
+            s->QueueUnreliableToAll(Counted(2, i));
+        });
+        for (auto& client : m_clients) {
+            client->WithSocket([&](CBaseSocket* s) { s->QueueReliableToAll(Counted(1, i)); });
+        }
+    }
+    for (int k = 0; k < kClients; ++k) {
+        EXPECT_TRUE(WaitFor([&] { return Counters(m_clientLogs[k], 1).size() == kCount; }));
+        EXPECT_EQ(Counters(m_clientLogs[k], 1), Sequence(0, kCount));
+        EXPECT_TRUE(WaitFor([&] { return Counters(m_hostLog, ids[k]).size() == kCount; }));
+        EXPECT_EQ(Counters(m_hostLog, ids[k]), Sequence(0, kCount));
+    }
+
+    // The lowest id is the successor; every client knows the two others.
+    const int successor = static_cast<int>(std::min_element(ids.begin(), ids.end()) - ids.begin());
+    ASSERT_TRUE(WaitFor([&] { return IsSuccessor(*m_clients[successor]); }));
+    for (auto& client : m_clients) {
+        EXPECT_TRUE(WaitFor([&] {
+            return Read<std::size_t>(*client, [](CBaseSocket& s) {
+                       return static_cast<CClientSocket&>(s).GetStoredPeerList().size();
+                   }) == kClients - 1;
+        }));
+    }
+
+    m_host.reset();
+
+    CNetworkManager& newHost = *m_clients[successor];
+    ASSERT_TRUE(WaitFor([&] { return newHost.GetMode() == 1; }));
+    Install(newHost, m_clientLogs[successor]);
+    const std::uint32_t newHostAddress = AddressFromText(("127.0.0." + std::to_string(successor + 2)).c_str());
+    for (int k = 0; k < kClients; ++k) {
+        if (k != successor) {
+            EXPECT_TRUE(WaitFor([&] { return ServerHost(*m_clients[k]) == newHostAddress; })) << k;
+        }
+    }
+    EXPECT_EQ(OwnId(newHost), 1u);
+    EXPECT_FALSE(Read<bool>(newHost, [](CBaseSocket& s) { return s.IsAcceptingClients(); }));
+    EXPECT_TRUE(WaitFor([&] { return PeerCount(newHost) == kClients - 1; }));
+
+    for (std::uint32_t i = 0; i < kCount; ++i) {
+        newHost.WithSocket([&](CBaseSocket* s) { s->QueueReliableToAll(Counted(1, 100 + i)); });
+        for (int k = 0; k < kClients; ++k) {
+            if (k != successor) {
+                m_clients[k]->WithSocket([&](CBaseSocket* s) { s->QueueReliableToAll(Counted(1, 100 + i)); });
+            }
+        }
+    }
+    std::vector<int> remaining;
+    for (int k = 0; k < kClients; ++k) {
+        if (k == successor) {
+            continue;
+        }
+        remaining.push_back(k);
+        EXPECT_TRUE(WaitFor([&] { return Counters(m_clientLogs[k], 1).size() == 2 * kCount; })) << k;
+        EXPECT_EQ(Counters(m_clientLogs[k], 1), [&] {
+            auto all = Sequence(0, kCount);
+            auto later = Sequence(100, kCount);
+            all.insert(all.end(), later.begin(), later.end());
+            return all;
+        }());
+        EXPECT_TRUE(WaitFor([&] { return Counters(m_clientLogs[successor], ids[k]).size() == kCount; })) << k;
+    }
+    // The next successor is the lower of the two remaining ids.
+    const int next = ids[remaining[0]] < ids[remaining[1]] ? remaining[0] : remaining[1];
+    EXPECT_TRUE(WaitFor([&] { return IsSuccessor(*m_clients[next]); }));
+    const auto events = ConnectionEvents();
+    EXPECT_NE(std::find(events.begin(), events.end(), "Change_To_Server"), events.end());
+}
+
+} // namespace
+} // namespace net
+} // namespace velm

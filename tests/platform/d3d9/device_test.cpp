@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/test_support.h"
+
+namespace {
+
+using tk_test::CDeviceHolder;
+
+TEST(NullDevice, StartsWithDirect3DDefaultsAndBackBufferViewport) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull(64, 32));
+    EXPECT_TRUE(device->IsNull());
+    DWORD value = 0;
+    const std::pair<D3DRENDERSTATETYPE, DWORD> defaults[] = {
+        {D3DRS_ZENABLE, TRUE},          {D3DRS_ZWRITEENABLE, TRUE},   {D3DRS_CULLMODE, D3DCULL_CCW},
+        {D3DRS_FILLMODE, D3DFILL_SOLID}, {D3DRS_ALPHABLENDENABLE, FALSE}, {D3DRS_SRCBLEND, D3DBLEND_ONE},
+        {D3DRS_DESTBLEND, D3DBLEND_ZERO}, {D3DRS_CLIPPLANEENABLE, 0},  {D3DRS_COLORWRITEENABLE, 0xF},
+    };
+    for (const auto& [state, expected] : defaults) {
+        ASSERT_EQ(device->GetRenderState(state, &value), D3D_OK);
+        EXPECT_EQ(value, expected) << "state " << state;
+    }
+    D3DVIEWPORT9 viewport;
+    device->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 64u);
+    EXPECT_EQ(viewport.Height, 32u);
+    EXPECT_EQ(viewport.MaxZ, 1.0f);
+}
+
+TEST(NullDevice, RecordsStatesInCallOrderAndCountsDraws) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(60 * 4, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vertices, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(2 * 6, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr),
+              D3D_OK);
+    device->SetTracing(true);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->BeginScene();
+    device->SetStreamSource(0, vertices, 0, 60);
+    device->SetIndices(indices);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3DERR_INVALIDCALL) << "past indices";
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 5, 0, 2), D3DERR_INVALIDCALL) << "past vertices";
+    device->EndScene();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "outside scene";
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    const std::vector<std::string> expected = {"SetRenderState 22 1", "BeginScene", "EndScene", "Present"};
+    EXPECT_EQ(device->Trace(), expected);
+    EXPECT_EQ(device->Stats().draws, 1u);
+    EXPECT_EQ(device->Stats().primitives, 2u);
+    vertices->Release();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL)
+        << "a released stream is unbound";
+    indices->Release();
+}
+
+struct SLockCase {
+    UINT offset;
+    UINT size;
+    HRESULT expected;
+};
+
+TEST(NullDevice, BufferLocksPastTheEndAreRefused) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(100, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), D3D_OK);
+    const SLockCase cases[] = {
+        {0, 100, D3D_OK}, {0, 0, D3D_OK},   {99, 1, D3D_OK},   {100, 0, D3D_OK},
+        {0, 101, D3DERR_INVALIDCALL},        {50, 51, D3DERR_INVALIDCALL}, {101, 0, D3DERR_INVALIDCALL},
+        {0xFFFFFFF0u, 0x20, D3DERR_INVALIDCALL},
+    };
+    for (const SLockCase& lock : cases) {
+        void* data = nullptr;
+        EXPECT_EQ(buffer->Lock(lock.offset, lock.size, &data, 0), lock.expected)
+            << "offset " << lock.offset << " size " << lock.size;
+        if (lock.expected == D3D_OK) {
+            EXPECT_NE(data, nullptr);
+            void* again = nullptr;
+            EXPECT_EQ(buffer->Lock(0, 1, &again, 0), D3DERR_INVALIDCALL) << "second lock";
+            EXPECT_EQ(buffer->Unlock(), D3D_OK);
+        }
+    }
+    EXPECT_EQ(buffer->Unlock(), D3DERR_INVALIDCALL);
+    buffer->Release();
+}
+
+TEST(NullDevice, ResetIsRefusedWhileDefaultPoolResourcesLive) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DTexture9* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
+                                    nullptr),
+              D3D_OK);
+    IDirect3DTexture9* managed = nullptr;
+    ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    D3DPRESENT_PARAMETERS parameters = tk_test::Parameters(128, 96);
+    EXPECT_EQ(device->Reset(&parameters), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    target->Release();
+    EXPECT_EQ(device->Reset(&parameters), D3D_OK) << "managed resources survive a reset";
+    EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+    DWORD cull = 0;
+    device->GetRenderState(D3DRS_CULLMODE, &cull);
+    EXPECT_EQ(cull, D3DCULL_CCW) << "reset restores default states";
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+    D3DSURFACE_DESC desc;
+    backBuffer->GetDesc(&desc);
+    EXPECT_EQ(desc.Width, 128u);
+    EXPECT_EQ(desc.Height, 96u);
+    backBuffer->Release();
+    EXPECT_EQ(managed->GetLevelCount(), 5u);
+    managed->Release();
+}
+
+TEST(NullDevice, RenderTargetsKeepTheirSurfacesAlive) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DTexture9* target = nullptr;
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
+              D3D_OK);
+    IDirect3DSurface9* original = nullptr;
+    device->GetRenderTarget(0, &original);
+    IDirect3DSurface9* surface = nullptr;
+    target->GetSurfaceLevel(0, &surface);
+    device->SetRenderTarget(0, surface);
+    surface->Release();
+    target->Release();
+    IDirect3DSurface9* current = nullptr;
+    ASSERT_EQ(device->GetRenderTarget(0, &current), D3D_OK);
+    D3DSURFACE_DESC desc;
+    current->GetDesc(&desc);
+    EXPECT_EQ(desc.Width, 8u);
+    current->Release();
+    device->SetRenderTarget(0, original);
+    original->Release();
+}
+
+} // namespace
