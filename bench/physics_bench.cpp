@@ -133,8 +133,13 @@ void BM_PhysicsStepRace(benchmark::State& state)
         events.Tick(-1);
     }
     state.counters["collisions"] = static_cast<double>(listener->m_count);
+    int afloat = 0;
+    for (const auto& racer : racers) {
+        const auto buoyancy = racer->GetForceCntrl(velm::phy::kBuoyancyForceName);
+        afloat += static_cast<velm::phy::BuoyancyForce*>(buoyancy.get())->IsInWater() ? 1 : 0;
+    }
+    state.counters["afloat"] = afloat;
     state.counters["racer0_z"] = racers[0]->GetPosition().z;
-    state.counters["racer0_y"] = racers[0]->GetPosition().y;
     velm::SetEventManager(nullptr);
     velm::phy::SetRiverDensity(0.0f);
     velm::phy::SetRiverSpeed(0.0f);

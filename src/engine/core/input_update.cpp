@@ -1,6 +1,5 @@
 #include "engine/core/input_update.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace velm {

@@ -23,7 +23,7 @@ constexpr float kMaxDistance = 10.0f;
 
 CSoundSystem::CSoundSystem(const std::string& soundsFolder) : m_soundsFolder(soundsFolder) {}
 
-CSoundSystem::~CSoundSystem() = default;
+CSoundSystem::~CSoundSystem() { Shutdown(); }
 
 bool CSoundSystem::Init() {
     FMOD_RESULT result = FMOD_System_Create(&m_system);

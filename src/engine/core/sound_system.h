@@ -18,10 +18,12 @@ public:
     explicit CSoundSystem(const std::string& soundsFolder);
     CSoundSystem(const CSoundSystem&) = delete;
     CSoundSystem& operator=(const CSoundSystem&) = delete;
+    // Shuts down first when Shutdown was not called.
     ~CSoundSystem();
 
     // False when FMOD cannot be created or is older than 4.01.05.
     bool Init();
+    // Closes the system; sounds not yet released end with it and their objects are freed.
     bool Shutdown();
 
     // The sound is returned even when its file cannot be opened (it is then silent); the

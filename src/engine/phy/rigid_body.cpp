@@ -51,6 +51,10 @@ void CRigidBody::SetOrientation(const common::CQuaternion& orientation)
     m_orientation = orientation;
     m_inverseOrientation = orientation.GetConjugate();
     UpdateWorldInverseInertia();
+    // A static or resting body is not stepped, so its hull would otherwise keep the old turn.
+    if (m_hull) {
+        m_hull->SetOrientation(orientation);
+    }
 }
 
 void CRigidBody::SetMass(float mass)

@@ -49,6 +49,7 @@ public:
     common::CQuaternion& GetOrientation() { return m_orientation; }
     const common::CQuaternion& GetOrientation() const { return m_orientation; }
     const common::CQuaternion& GetInverseOrientation() const { return m_inverseOrientation; }
+    // The hull follows.
     void SetOrientation(const common::CQuaternion& orientation);
 
     // Setting a velocity or an accumulator does not wake the body.

@@ -496,7 +496,16 @@ private:
         glUseProgram(name);
         SProgram& program = m_programs[name];
         if (program.clipPlanes >= 0) {
-            glUniform4fv(program.clipPlanes, 6, &state.clipPlanes[0][0]);
+            // A disabled plane keeps every point with w > 0, whatever the driver does with the
+            // distances of disabled planes.
+            float planes[6][4];
+            for (int plane = 0; plane < 6; ++plane) {
+                const bool enabled = (state.renderStates[D3DRS_CLIPPLANEENABLE] & (1u << plane)) != 0;
+                for (int i = 0; i < 4; ++i) {
+                    planes[plane][i] = enabled ? state.clipPlanes[plane][i] : (i == 3 ? 1.0f : 0.0f);
+                }
+            }
+            glUniform4fv(program.clipPlanes, 6, &planes[0][0]);
         }
         if (program.pixelAdjust >= 0) {
             glUniform2f(program.pixelAdjust, 1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Width)),

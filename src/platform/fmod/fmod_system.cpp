@@ -82,6 +82,9 @@ FMOD_VECTOR ToOpenAL(const FMOD_SYSTEM* system, const FMOD_VECTOR& v) {
     return system->rightHanded ? v : FMOD_VECTOR{v.x, v.y, -v.z};
 }
 
+// A handle packs system id (16 bits), channel index (16 bits) and generation (32 bits).
+static_assert(sizeof(void*) == 8, "channel handles need 64-bit pointers");
+
 FMOD_CHANNEL* MakeHandle(const FMOD_SYSTEM* system, std::size_t index, std::uint32_t generation) {
     const std::uint64_t value = (static_cast<std::uint64_t>(system->handleId) << 48) |
                                 (static_cast<std::uint64_t>(index) << 32) | generation;

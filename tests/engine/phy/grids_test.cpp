@@ -4,11 +4,14 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/phy/grid_file.h"
 #include "engine/phy/height_map.h"
+#include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
 #include "engine/phy/water_field.h"
 #include "phy_test_util.h"
 #include "support/temp_dir.h"
@@ -109,6 +112,16 @@ TEST(HeightMapTest, DegenerateGridsContainNothing)
         EXPECT_FALSE(map.Contains(0.0f, 0.0f)) << c.name;
         EXPECT_FALSE(map.GetHeight(0.0f, 0.0f, h, n)) << c.name;
         EXPECT_FALSE(map.RayCast(CVector3(0.0f, -5.0f, 0.0f), CVector3(1.0f, 0.0f, 0.0f), hit)) << c.name;
+
+        velm::phy::CPhysicsWorld world;
+        world.AddHeightMap(1, std::make_shared<CHeightMap>(c.columns, c.rows, c.spacingX, c.spacingZ, heights, CVector3()));
+        auto body = std::make_shared<velm::phy::CRigidBody>();
+        body->SetBoxHull(1.0f, 1.0f, 1.0f, 1.0f, false);
+        body->SetLinearVelocity(CVector3(0.0f, -1.0f, 0.0f));
+        world.AddBody(2, body);
+        world.Update(0.1f);
+        EXPECT_TRUE(world.GetSimulator().GetContacts().empty()) << c.name;
+        phytest::ExpectFiniteBody(*body);
     }
 }
 

@@ -40,7 +40,6 @@ public:
         }
         if (m_window != nullptr) {
             SDL_DestroyWindow(m_window);
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
         }
     }
 
@@ -53,10 +52,16 @@ public:
 
     // False (and a reason) when no OpenGL 3.3 core context can be made offscreen.
     bool MakeGl(UINT width, UINT height, std::string* reason) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            *reason = SDL_GetError();
-            return false;
+        // Video and the GL library stay loaded for the process: unloading Mesa loses memory it holds.
+        static bool s_video = false;
+        if (!s_video) {
+            setenv("SDL_VIDEODRIVER", "offscreen", 0);
+            if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+                *reason = SDL_GetError();
+                return false;
+            }
+            SDL_GL_LoadLibrary(nullptr);
+            s_video = true;
         }
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
         SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -65,7 +70,6 @@ public:
                                     SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
         if (m_window == nullptr) {
             *reason = SDL_GetError();
-            SDL_QuitSubSystem(SDL_INIT_VIDEO);
             return false;
         }
         m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);

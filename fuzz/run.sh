@@ -1,0 +1,25 @@
+#!/bin/sh
+# Builds the packet parser fuzz target with clang and runs it for a bounded time (60 s at most).
+# TK_FUZZ_SECONDS shortens the run; TK_FUZZ_BUILD_DIR picks the build directory.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${TK_FUZZ_BUILD_DIR:-$root/build-fuzz}
+seconds=${TK_FUZZ_SECONDS:-60}
+if [ "$seconds" -gt 60 ]; then
+  seconds=60
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTK_FUZZ=ON -DTK_SANITIZE=ON -DTK_TESTS=OFF
+cmake --build "$build" --target packet_parser_fuzz -j3
+
+# Seeds: a reliable ping, a server search, an ack and a peer list, so the run starts past the
+# header checks.
+corpus="$build/fuzz-corpus"
+mkdir -p "$corpus"
+printf '\202\233\001\000\007\000\013\000\000\002\006' > "$corpus/reliable_ping"
+printf '\002\233\001\000\001\000\013\000\000\002\001' > "$corpus/server_search"
+printf '\002\233\001\000\002\000\015\000\000\004\013\064\022' > "$corpus/ack"
+printf '\202\233\002\000\003\000\030\000\000\015\010\001\037\100\177\000\000\003\011\000\000\000\002\011' > "$corpus/peer_list"
+
+"$build/fuzz/packet_parser_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$corpus"

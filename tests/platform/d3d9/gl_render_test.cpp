@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <stb/stb_image.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/d3d9/d3dx9.h"
+#include "platform/d3d9/test_support.h"
+
+namespace {
+
+using tk_test::CDeviceHolder;
+
+struct SVertex {
+    float position[3];
+    float normal[3];
+    float uv[2];
+    float tangent[3];
+    float binormal[3];
+    D3DCOLOR colour;
+};
+static_assert(sizeof(SVertex) == 60, "the engine vertex");
+
+const D3DVERTEXELEMENT9 kElements[] = {
+    {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+    {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
+    {0, 56, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+    D3DDECL_END(),
+};
+
+constexpr UINT kSize = 64;
+
+struct SPixel {
+    int r;
+    int g;
+    int b;
+};
+
+SPixel At(const std::vector<std::uint8_t>& bgra, int x, int y) {
+    const std::size_t i = (static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)) * 4;
+    return {bgra[i + 2], bgra[i + 1], bgra[i + 0]};
+}
+
+void ExpectNear(const SPixel& pixel, const SPixel& expected, const char* where) {
+    EXPECT_NEAR(pixel.r, expected.r, 6) << where;
+    EXPECT_NEAR(pixel.g, expected.g, 6) << where;
+    EXPECT_NEAR(pixel.b, expected.b, 6) << where;
+}
+
+class GlRender : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string reason;
+        if (!m_device.MakeGl(kSize, kSize, &reason)) {
+            GTEST_SKIP() << "no offscreen OpenGL: " << reason;
+        }
+    }
+
+    // Draws a screen-wide quad at depth z through the "Blend" technique of quad.fx, the left
+    // half only when the clip plane is on.
+    void DrawQuad(float z, bool clip) {
+        ID3DXEffect* effect = nullptr;
+        ASSERT_EQ(D3DXCreateEffectFromFileA(m_device.Get(), tk_test::DataPath("quad.fx").c_str(), nullptr, nullptr, 0,
+                                            nullptr, &effect, nullptr),
+                  D3D_OK);
+        IDirect3DTexture9* texture = nullptr;
+        ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        for (int y = 0; y < 8; ++y) {
+            auto* row = static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch;
+            for (int x = 0; x < 8; ++x) {
+                const bool top = y < 4;
+                row[x * 4 + 0] = 0;
+                row[x * 4 + 1] = top ? 0 : 255;
+                row[x * 4 + 2] = top ? 255 : 0;
+                row[x * 4 + 3] = 128;
+            }
+        }
+        texture->UnlockRect(0);
+        const SVertex corners[4] = {
+            {{-1, 1, z}, {}, {0, 0}, {}, {}, 0xFFFFFFFF},
+            {{1, 1, z}, {}, {1, 0}, {}, {}, 0xFFFFFFFF},
+            {{1, -1, z}, {}, {1, 1}, {}, {}, 0xFFFFFFFF},
+            {{-1, -1, z}, {}, {0, 1}, {}, {}, 0xFFFFFFFF},
+        };
+        const WORD order[6] = {0, 1, 2, 0, 2, 3};  // clockwise on screen: front faces
+        IDirect3DVertexBuffer9* vertices = nullptr;
+        IDirect3DIndexBuffer9* indices = nullptr;
+        IDirect3DVertexDeclaration9* declaration = nullptr;
+        m_device->CreateVertexBuffer(sizeof(corners), D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vertices, nullptr);
+        m_device->CreateIndexBuffer(sizeof(order), D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr);
+        m_device->CreateVertexDeclaration(kElements, &declaration);
+        void* data = nullptr;
+        vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+        std::memcpy(data, corners, sizeof(corners));
+        vertices->Unlock();
+        indices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+        std::memcpy(data, order, sizeof(order));
+        indices->Unlock();
+
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        effect->SetMatrix(effect->GetParameterBySemantic(nullptr, "WORLDVIEWPROJECTION"), &identity);
+        effect->SetTexture(effect->GetParameterByName(nullptr, "g_Texture1"), texture);
+        effect->SetTechnique("Blend");
+        const float keepLeft[4] = {-1.0f, 0.0f, 0.0f, 0.0f};
+        m_device->SetClipPlane(0, keepLeft);
+        m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, clip ? 1 : 0);
+        m_device->SetVertexDeclaration(declaration);
+        m_device->SetStreamSource(0, vertices, 0, sizeof(SVertex));
+        m_device->SetIndices(indices);
+        m_device->BeginScene();
+        m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000FF, 1.0f, 0);
+        UINT passes = 0;
+        effect->Begin(&passes, 0);
+        for (UINT pass = 0; pass < passes; ++pass) {
+            effect->BeginPass(pass);
+            effect->CommitChanges();
+            EXPECT_EQ(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+            effect->EndPass();
+        }
+        effect->End();
+        m_device->EndScene();
+        m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, 0);
+        effect->Release();
+        texture->Release();
+        vertices->Release();
+        indices->Release();
+        declaration->Release();
+    }
+
+    std::vector<std::uint8_t> BackBuffer() {
+        IDirect3DSurface9* backBuffer = nullptr;
+        m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+        std::vector<std::uint8_t> bgra;
+        EXPECT_TRUE(m_device->ReadSurface(backBuffer, &bgra, nullptr, nullptr));
+        backBuffer->Release();
+        return bgra;
+    }
+
+    CDeviceHolder m_device;
+};
+
+TEST_F(GlRender, TexturedQuadIsBlendedUprightAndCutByTheClipPlane) {
+    DrawQuad(0.5f, true);
+    const std::vector<std::uint8_t> pixels = BackBuffer();
+    ASSERT_EQ(pixels.size(), kSize * kSize * 4);
+    // Texture alpha 128 over the blue clear: half texture, half blue.
+    ExpectNear(At(pixels, 16, 16), {128, 0, 127}, "top left: red texture rows on top");
+    ExpectNear(At(pixels, 16, 48), {0, 128, 127}, "bottom left: green texture rows below");
+    ExpectNear(At(pixels, 48, 16), {0, 0, 255}, "top right: clipped away");
+    ExpectNear(At(pixels, 48, 48), {0, 0, 255}, "bottom right: clipped away");
+}
+
+TEST_F(GlRender, DepthBelowZeroIsClippedAsDirect3DDoes) {
+    DrawQuad(-0.1f, false);
+    ExpectNear(At(BackBuffer(), 16, 16), {0, 0, 255}, "z < 0 lies before the near plane");
+    DrawQuad(0.99f, false);
+    ExpectNear(At(BackBuffer(), 48, 16), {128, 0, 127}, "z just below 1 is drawn");
+}
+
+TEST_F(GlRender, SavedPngReadsBackWithTheSamePixelsUpright) {
+    DrawQuad(0.5f, true);
+    const std::vector<std::uint8_t> pixels = BackBuffer();
+    const std::string file = ::testing::TempDir() + "gl_render_backbuffer.png";
+    ASSERT_TRUE(platform::d3d9::SaveBackBufferPng(m_device.Get(), file.c_str()));
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* png = stbi_load(file.c_str(), &width, &height, &channels, 4);
+    ASSERT_NE(png, nullptr);
+    ASSERT_EQ(width, static_cast<int>(kSize));
+    ASSERT_EQ(height, static_cast<int>(kSize));
+    int mismatches = 0;
+    for (std::size_t i = 0; i < kSize * kSize; ++i) {
+        mismatches += png[i * 4 + 0] != pixels[i * 4 + 2] || png[i * 4 + 1] != pixels[i * 4 + 1] ||
+                      png[i * 4 + 2] != pixels[i * 4 + 0] || png[i * 4 + 3] != 255;
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(png[(16 * kSize + 16) * 4 + 0], 100) << "the red rows are at the top of the file";
+    stbi_image_free(png);
+    std::remove(file.c_str());
+}
+
+TEST_F(GlRender, GlslCompileErrorIsLoggedWithFileAndLine) {
+    ::testing::internal::CaptureStderr();
+    ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(1);
+    ID3DXBuffer* errors = nullptr;
+    const HRESULT result = D3DXCreateEffectFromFileA(m_device.Get(), tk_test::DataPath("bad_glsl.fx").c_str(), nullptr,
+                                                     nullptr, 0, nullptr, &effect, &errors);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(FAILED(result));
+    EXPECT_EQ(effect, nullptr);
+    EXPECT_NE(log.find("bad_glsl.fx:17:"), std::string::npos) << log;
+    ASSERT_NE(errors, nullptr);
+    EXPECT_NE(std::string(static_cast<const char*>(errors->GetBufferPointer())).find("bad_glsl.fx:17:"),
+              std::string::npos);
+    errors->Release();
+}
+
+TEST_F(GlRender, CapsPassTheEngineRequirements) {
+    D3DCAPS9 caps;
+    m_device->GetDeviceCaps(&caps);
+    EXPECT_GE(caps.MaxTextureWidth, 1024u);
+    EXPECT_GE(caps.PixelShaderVersion, D3DPS_VERSION(2, 0));
+    EXPECT_FALSE(m_device->IsNull());
+}
+
+} // namespace

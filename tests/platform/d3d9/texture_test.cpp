@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/d3d9/d3dx9.h"
+#include "platform/d3d9/test_support.h"
+
+namespace {
+
+using tk_test::CDeviceHolder;
+
+// 4 x 2 pixels, RGBA, each one different; row 0 is the top row.
+const std::uint8_t kImage[2][4][4] = {
+    {{255, 0, 0, 255}, {0, 255, 0, 200}, {0, 0, 255, 100}, {10, 20, 30, 40}},
+    {{1, 2, 3, 4}, {50, 60, 70, 80}, {90, 100, 110, 120}, {255, 255, 255, 0}},
+};
+
+std::string WriteImage(const std::string& name) {
+    const std::string path = ::testing::TempDir() + name;
+    EXPECT_NE(stbi_write_png(path.c_str(), 4, 2, 4, kImage, 16), 0);
+    return path;
+}
+
+TEST(TextureFile, LoadsTopRowFirstInArgbByteOrder) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    const std::string path = WriteImage("texture_test_4x2.png");
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture), D3D_OK);
+    D3DSURFACE_DESC desc;
+    texture->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, 4u);
+    EXPECT_EQ(desc.Height, 2u);
+    EXPECT_EQ(texture->GetLevelCount(), 3u) << "a full mip chain";
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const auto* bits = static_cast<const std::uint8_t*>(locked.pBits);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const std::uint8_t* pixel = bits + y * locked.Pitch + x * 4;
+            EXPECT_EQ(pixel[0], kImage[y][x][2]);
+            EXPECT_EQ(pixel[1], kImage[y][x][1]);
+            EXPECT_EQ(pixel[2], kImage[y][x][0]);
+            EXPECT_EQ(pixel[3], kImage[y][x][3]);
+        }
+    }
+    texture->UnlockRect(0);
+    EXPECT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3DERR_INVALIDCALL) << "lower levels keep no memory";
+
+    IDirect3DSurface9* surface = nullptr;
+    texture->GetSurfaceLevel(0, &surface);
+    const std::string saved = ::testing::TempDir() + "texture_test_saved.png";
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(saved.c_str(), D3DXIFF_PNG, surface, nullptr, nullptr), D3D_OK);
+    surface->Release();
+    texture->Release();
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* png = stbi_load(saved.c_str(), &width, &height, &channels, 4);
+    ASSERT_NE(png, nullptr);
+    EXPECT_EQ(std::vector<std::uint8_t>(png, png + 32), std::vector<std::uint8_t>(&kImage[0][0][0], &kImage[0][0][0] + 32));
+    stbi_image_free(png);
+    std::remove(path.c_str());
+    std::remove(saved.c_str());
+}
+
+TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    const std::string corrupt = ::testing::TempDir() + "texture_test_corrupt.png";
+    std::ofstream(corrupt) << "\x89PNG this is not an image";
+    const std::string truncated = ::testing::TempDir() + "texture_test_truncated.png";
+    {
+        const std::string whole = WriteImage("texture_test_whole.png");
+        std::ifstream in(whole, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::ofstream(truncated, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
+        std::remove(whole.c_str());
+    }
+    for (const std::string& path : {std::string("no_such_texture.png"), corrupt, truncated}) {
+        ::testing::internal::CaptureStderr();
+        IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+        EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture))) << path;
+        EXPECT_EQ(texture, nullptr) << path;
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find(path), std::string::npos) << path;
+    }
+    std::remove(corrupt.c_str());
+    std::remove(truncated.c_str());
+}
+
+TEST(TextureFile, CubeFilesAreStripsOfSixFaces) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    std::vector<std::uint8_t> strip(12 * 2 * 4, 255);
+    const std::string path = ::testing::TempDir() + "texture_test_cube.png";
+    stbi_write_png(path.c_str(), 12, 2, 4, strip.data(), 48);
+    IDirect3DCubeTexture9* cube = nullptr;
+    ASSERT_EQ(D3DXCreateCubeTextureFromFileA(device.Get(), path.c_str(), &cube), D3D_OK);
+    D3DSURFACE_DESC desc;
+    cube->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, 2u);
+    cube->Release();
+    const std::string wrong = WriteImage("texture_test_not_cube.png");
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(FAILED(D3DXCreateCubeTextureFromFileA(device.Get(), wrong.c_str(), &cube)));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(cube, nullptr);
+    std::remove(path.c_str());
+    std::remove(wrong.c_str());
+}
+
+} // namespace
