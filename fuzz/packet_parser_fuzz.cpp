@@ -25,7 +25,8 @@ SPeerAddress Address(std::uint32_t host, std::uint16_t port) {
 // Hands out the fuzz input once, then the datagrams queued by the socket itself stay unread.
 class CInputPort : public velm::net::IDatagramPort {
 public:
-    CInputPort(const std::uint8_t* data, std::size_t size, const SPeerAddress& from) : m_data(data, data + size), m_from(from) {}
+    CInputPort(const std::uint8_t* data, std::size_t size, const SPeerAddress& from)
+        : m_data(data, data + size), m_from(from) {}
 
     bool IsOpen() const override { return true; }
     int Send(const SPeerAddress&, const unsigned char*, int length) override { return length; }

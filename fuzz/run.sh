@@ -20,6 +20,9 @@ mkdir -p "$corpus"
 printf '\202\233\001\000\007\000\013\000\000\002\006' > "$corpus/reliable_ping"
 printf '\002\233\001\000\001\000\013\000\000\002\001' > "$corpus/server_search"
 printf '\002\233\001\000\002\000\015\000\000\004\013\064\022' > "$corpus/ack"
-printf '\202\233\002\000\003\000\030\000\000\015\010\001\037\100\177\000\000\003\011\000\000\000\002\011' > "$corpus/peer_list"
+printf '\202\233\002\000\003\000\030\000\000\015\010\001\037\100\177\000\000\003\011\000\000\000' \
+  > "$corpus/peer_list"
+printf '\002\011' >> "$corpus/peer_list"
 
-"$build/fuzz/packet_parser_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$corpus"
+"$build/fuzz/packet_parser_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 "$corpus"

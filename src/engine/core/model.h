@@ -1,7 +1,6 @@
-// velm::CModel, the base of every world object's state: its rigid body (shared with the physics
-// world), its state machine (owned), the unit that draws it (not owned) and the model-to-model
-// attachment. Deleting a model detaches its children and detaches it from its parent, so no
-// model is left pointing at a freed one. Main thread only.
+// velm::CModel, the base of every world object's state: rigid body (shared), state machine
+// (owned), drawing unit (not owned) and model-to-model attachment; deleting a model detaches it
+// and its children, so no model points at a freed one. Main thread only.
 #pragma once
 
 #include <cstdint>

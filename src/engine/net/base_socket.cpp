@@ -96,7 +96,9 @@ void CBaseSocket::QueueReliableToAll(const MessagePtr& message) {
     }
 }
 
-void CBaseSocket::QueueUnreliableTo(const MessagePtr& message, std::uint32_t peerId) { QueueTo(message, peerId, false); }
+void CBaseSocket::QueueUnreliableTo(const MessagePtr& message, std::uint32_t peerId) {
+    QueueTo(message, peerId, false);
+}
 
 void CBaseSocket::QueueReliableTo(const MessagePtr& message, std::uint32_t peerId) { QueueTo(message, peerId, true); }
 
@@ -183,8 +185,9 @@ CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacket
     }
     // A chain starts with previous 0; after that each packet must name the last one accepted.
     // The explicit flag keeps a real sequence number 0 from reopening the chain.
-    const bool next = peer->hasAccepted ? header.previousReliable == peer->lastAccepted && header.sequence != peer->lastAccepted
-                                        : header.previousReliable == 0;
+    const bool next = peer->hasAccepted
+                          ? header.previousReliable == peer->lastAccepted && header.sequence != peer->lastAccepted
+                          : header.previousReliable == 0;
     if (next) {
         return EReliableStep::kAccept;
     }
@@ -238,11 +241,11 @@ bool CBaseSocket::ReceivePacket() {
             }
         }
     }
-    for (const SParsedMessage& message : parsed.messages) {
-        auto received = std::make_shared<CReceivedMessage>(m_receiveBuffer + message.payloadOffset,
-                                                           message.payloadLength, from, message.type);
-        received->SetSenderId(senderId);
-        m_received.push_back(received);
+    for (const SParsedMessage& found : parsed.messages) {
+        auto message = std::make_shared<CReceivedMessage>(m_receiveBuffer + found.payloadOffset, found.payloadLength,
+                                                          from, found.type);
+        message->SetSenderId(senderId);
+        m_received.push_back(message);
         ++m_messagesReceived;
     }
     ++m_packetsReceived;
@@ -383,22 +386,22 @@ bool CBaseSocket::RefreshSender(CReceivedMessage& message) {
 
 void CBaseSocket::HandleCommonMessage(const CReceivedMessage& message) {
     switch (message.GetType()) {
-    case kEventMessage:
-        if (m_remoteEventSocket) {
-            m_remoteEventSocket->OnPacket(message.GetPayload(), message.GetPayloadLength(), message.GetSenderId());
-        }
-        break;
-    case kTextMessage:
-        if (m_config.log) {
-            std::printf("%.*s\n", static_cast<int>(message.GetPayloadLength()),
-                        reinterpret_cast<const char*>(message.GetPayload()));
-        }
-        break;
-    case kAcknowledgement:
-        RemoveAcked(message.GetSenderId(), ReadU16LE(message.GetPayload()));
-        break;
-    default:
-        break;
+        case kEventMessage:
+            if (m_remoteEventSocket) {
+                m_remoteEventSocket->OnPacket(message.GetPayload(), message.GetPayloadLength(), message.GetSenderId());
+            }
+            break;
+        case kTextMessage:
+            if (m_config.log) {
+                std::printf("%.*s\n", static_cast<int>(message.GetPayloadLength()),
+                            reinterpret_cast<const char*>(message.GetPayload()));
+            }
+            break;
+        case kAcknowledgement:
+            RemoveAcked(message.GetSenderId(), ReadU16LE(message.GetPayload()));
+            break;
+        default:
+            break;
     }
 }
 

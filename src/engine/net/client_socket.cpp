@@ -96,58 +96,58 @@ void CClientSocket::HandleMessage(const ReceivedMessagePtr& message) {
     const bool fromPeer = RefreshSender(*message);
     const SPeerAddress& sender = message->GetSenderAddress();
     switch (message->GetType()) {
-    case kEventMessage:
-    case kTextMessage:
-    case kAcknowledgement:
-        if (fromPeer) {
-            HandleCommonMessage(*message);
+        case kEventMessage:
+        case kTextMessage:
+        case kAcknowledgement:
+            if (fromPeer) {
+                HandleCommonMessage(*message);
+            }
+            break;
+        case kClientIdOffer: {
+            // Ids 0 and 1 would make this client look unconnected or like the server.
+            const std::uint32_t id = ReadU32LE(message->GetPayload());
+            if (!HasPeers() && id >= kFirstClientId) {
+                SetOwnId(id);
+                AddPeer(sender, kServerId);
+                QueueReliableToAll(MakeU32Message(kConnect, id));
+                Log("Connected to a Server IP # ", sender);
+            }
+            break;
         }
-        break;
-    case kClientIdOffer: {
-        // Ids 0 and 1 would make this client look unconnected or like the server.
-        const std::uint32_t id = ReadU32LE(message->GetPayload());
-        if (!HasPeers() && id >= kFirstClientId) {
-            SetOwnId(id);
-            AddPeer(sender, kServerId);
-            QueueReliableToAll(MakeU32Message(kConnect, id));
-            Log("Connected to a Server IP # ", sender);
+        case kPing:
+            if (fromPeer) {
+                QueueReliableToAll(MakeEmptyMessage(kPong));
+            }
+            break;
+        case kPeerList:
+            if (fromPeer) {
+                StorePeerList(message->GetPayload(), message->GetPayloadLength());
+            }
+            break;
+        case kHostChange: {
+            // Only a client the old server listed may take over, and a repeat from the server
+            // already taken as peer 1 changes nothing.
+            SPeerAddress current;
+            const bool fromCurrentServer = GetPeerAddress(kServerId, current) && current.SameHost(sender);
+            if (!m_successor && !fromCurrentServer && IsStoredPeerAddress(sender)) {
+                HandleHostChange(sender);
+            }
+            break;
         }
-        break;
-    }
-    case kPing:
-        if (fromPeer) {
-            QueueReliableToAll(MakeEmptyMessage(kPong));
+        case kSuccessor:
+            if (fromPeer) {
+                m_successor = true;
+            }
+            break;
+        case kClientIdUpdate: {
+            const std::uint32_t id = ReadU32LE(message->GetPayload());
+            if (fromPeer && id >= kFirstClientId) {
+                SetOwnId(id);
+            }
+            break;
         }
-        break;
-    case kPeerList:
-        if (fromPeer) {
-            StorePeerList(message->GetPayload(), message->GetPayloadLength());
-        }
-        break;
-    case kHostChange: {
-        // Only a client the old server listed may take over, and a repeat from the server
-        // already taken as peer 1 changes nothing.
-        SPeerAddress current;
-        const bool fromCurrentServer = GetPeerAddress(kServerId, current) && current.SameHost(sender);
-        if (!m_successor && !fromCurrentServer && IsStoredPeerAddress(sender)) {
-            HandleHostChange(sender);
-        }
-        break;
-    }
-    case kSuccessor:
-        if (fromPeer) {
-            m_successor = true;
-        }
-        break;
-    case kClientIdUpdate: {
-        const std::uint32_t id = ReadU32LE(message->GetPayload());
-        if (fromPeer && id >= kFirstClientId) {
-            SetOwnId(id);
-        }
-        break;
-    }
-    default:
-        break;
+        default:
+            break;
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-
 namespace velm {
 namespace net {
 namespace {
@@ -29,8 +28,7 @@ CUdpPort::CUdpPort(bool bindPort, std::uint32_t address, std::uint16_t port) {
         local.address = address;
         local.port = bindPort ? htons(port) : 0;
         const sockaddr_in name = ToSockAddr(local);
-        if (bind(m_socket, reinterpret_cast<const sockaddr*>(&name), static_cast<int>(sizeof(name))) ==
-            SOCKET_ERROR) {
+        if (bind(m_socket, reinterpret_cast<const sockaddr*>(&name), static_cast<int>(sizeof(name))) == SOCKET_ERROR) {
             Fail("Failure to bind socket: Error # ");
             return;
         }

@@ -55,9 +55,7 @@ MessagePtr MakeU32Message(std::uint8_t type, std::uint32_t value) {
 
 MessagePtr MakeEmptyMessage(std::uint8_t type) { return std::make_shared<CBinaryMessage>(nullptr, 0, type); }
 
-std::uint16_t ReadU16LE(const unsigned char* bytes) {
-    return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
+std::uint16_t ReadU16LE(const unsigned char* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
 
 std::uint32_t ReadU32LE(const unsigned char* bytes) {
     return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |

@@ -75,8 +75,7 @@ private:
 
 class CReceivedMessage : public CBinaryMessage {
 public:
-    CReceivedMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender,
-                     std::uint8_t type)
+    CReceivedMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender, std::uint8_t type)
         : CBinaryMessage(payload, length, type), m_sender(sender) {}
 
     const SPeerAddress& GetSenderAddress() const { return m_sender; }

@@ -91,7 +91,8 @@ void CNetworkManager::UpdateBandwidth(float elapsed) {
     });
     // A host change restarts the counters of the new socket.
     const std::uint64_t sentDelta = sent >= m_bytesSentSnapshot ? sent - m_bytesSentSnapshot : sent;
-    const std::uint64_t receivedDelta = received >= m_bytesReceivedSnapshot ? received - m_bytesReceivedSnapshot : received;
+    const std::uint64_t receivedDelta =
+        received >= m_bytesReceivedSnapshot ? received - m_bytesReceivedSnapshot : received;
     m_sendRate = static_cast<std::int64_t>(static_cast<double>(sentDelta) / m_accumulatedTime);
     m_receiveRate = static_cast<std::int64_t>(static_cast<double>(receivedDelta) / m_accumulatedTime);
     m_bytesSentSnapshot = sent;

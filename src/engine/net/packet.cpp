@@ -57,25 +57,25 @@ std::unique_ptr<SPacket> BuildPacket(const MessagePtr& message, bool reliable, s
 
 bool IsPayloadLengthValid(std::uint8_t type, const unsigned char* payload, std::size_t length) {
     switch (type) {
-    case kEventMessage:
-        // The first payload byte is the event's message id; the game reads it unconditionally.
-        return length >= 1;
-    case kServerSearch:
-    case kPing:
-    case kPong:
-    case kHostChange:
-    case kSuccessor:
-        return length == 0;
-    case kClientIdOffer:
-    case kConnect:
-    case kClientIdUpdate:
-        return length == 4;
-    case kAcknowledgement:
-        return length == 2;
-    case kPeerList:
-        return length >= 1 && length == 1 + kPeerListEntrySize * payload[0];
-    default:
-        return true;
+        case kEventMessage:
+            // The first payload byte is the event's message id; the game reads it unconditionally.
+            return length >= 1;
+        case kServerSearch:
+        case kPing:
+        case kPong:
+        case kHostChange:
+        case kSuccessor:
+            return length == 0;
+        case kClientIdOffer:
+        case kConnect:
+        case kClientIdUpdate:
+            return length == 4;
+        case kAcknowledgement:
+            return length == 2;
+        case kPeerList:
+            return length >= 1 && length == 1 + kPeerListEntrySize * payload[0];
+        default:
+            return true;
     }
 }
 

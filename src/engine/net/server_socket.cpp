@@ -1,8 +1,8 @@
 #include "engine/net/server_socket.h"
 
 #include <atomic>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "libs/common/mutex_lock.h"
@@ -32,7 +32,8 @@ std::uint32_t PeekNextClientId() { return s_nextClientId.load(); }
 CServerSocket::CServerSocket(const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
     : CBaseSocket(true, config, ServerPort(config, std::move(port))) {}
 
-CServerSocket::CServerSocket(const PeerAddressMap& clients, const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
+CServerSocket::CServerSocket(const PeerAddressMap& clients, const SNetConfig& config,
+                             std::unique_ptr<IDatagramPort> port)
     : CServerSocket(config, std::move(port)) {
     for (const auto& entry : clients) {
         AddPeer(entry.second, entry.first);
@@ -65,9 +66,9 @@ void CServerSocket::SendPeerList() {
             WriteU32LE(entry + 6, id);
             payload.insert(payload.end(), entry, entry + kPeerListEntrySize);
         }
-        QueueReliableTo(std::make_shared<CBinaryMessage>(payload.data(), static_cast<std::uint8_t>(payload.size()),
-                                                         kPeerList),
-                        recipient);
+        QueueReliableTo(
+            std::make_shared<CBinaryMessage>(payload.data(), static_cast<std::uint8_t>(payload.size()), kPeerList),
+            recipient);
     }
 }
 
@@ -82,34 +83,34 @@ void CServerSocket::HandleMessage(const ReceivedMessagePtr& message) {
     const bool fromPeer = RefreshSender(*message);
     const SPeerAddress& sender = message->GetSenderAddress();
     switch (message->GetType()) {
-    case kEventMessage:
-    case kTextMessage:
-    case kAcknowledgement:
-        if (fromPeer) {
-            HandleCommonMessage(*message);
+        case kEventMessage:
+        case kTextMessage:
+        case kAcknowledgement:
+            if (fromPeer) {
+                HandleCommonMessage(*message);
+            }
+            break;
+        case kServerSearch:
+            if (IsAcceptingClients() && !fromPeer) {
+                auto offer = BuildPacket(MakeU32Message(kClientIdOffer, TakeNextClientId()), false, 0);
+                SendPacket(sender, *offer);
+            }
+            break;
+        case kConnect: {
+            // Only an id this process offered, and not one a peer already holds.
+            const std::uint32_t id = ReadU32LE(message->GetPayload());
+            if (!fromPeer && id >= kFirstClientId && id < PeekNextClientId() && AddPeer(sender, id)) {
+                Log("Got a new client IP # ", sender);
+            }
+            break;
         }
-        break;
-    case kServerSearch:
-        if (IsAcceptingClients() && !fromPeer) {
-            auto offer = BuildPacket(MakeU32Message(kClientIdOffer, TakeNextClientId()), false, 0);
-            SendPacket(sender, *offer);
-        }
-        break;
-    case kConnect: {
-        // Only an id this process offered, and not one a peer already holds.
-        const std::uint32_t id = ReadU32LE(message->GetPayload());
-        if (!fromPeer && id >= kFirstClientId && id < PeekNextClientId() && AddPeer(sender, id)) {
-            Log("Got a new client IP # ", sender);
-        }
-        break;
-    }
-    case kPing:
-        if (fromPeer) {
-            QueueReliableTo(MakeEmptyMessage(kPong), message->GetSenderId());
-        }
-        break;
-    default:
-        break;
+        case kPing:
+            if (fromPeer) {
+                QueueReliableTo(MakeEmptyMessage(kPong), message->GetSenderId());
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -18,7 +18,8 @@ class CServerSocket : public CBaseSocket {
 public:
     // Binds config.bindAddress:config.port. The second form also adds every listed client.
     explicit CServerSocket(const SNetConfig& config, std::unique_ptr<IDatagramPort> port = nullptr);
-    CServerSocket(const PeerAddressMap& clients, const SNetConfig& config, std::unique_ptr<IDatagramPort> port = nullptr);
+    CServerSocket(const PeerAddressMap& clients, const SNetConfig& config,
+                  std::unique_ptr<IDatagramPort> port = nullptr);
 
     // Each peer gets the list of all the others; nothing when there is no peer.
     void SendPeerList();

@@ -1,5 +1,6 @@
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -570,6 +571,26 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
                                   m_state.stream0Offset;
     if ((static_cast<std::size_t>(startIndex) + indexCount) * indexSize > m_state.indices->Bytes().size() ||
         vertexEnd > m_state.stream0->Bytes().size()) {
+        return D3DERR_INVALIDCALL;
+    }
+    // An index past the vertex buffer would make the GPU read outside it: such a draw is refused.
+    const std::size_t vertexSpace = (m_state.stream0->Bytes().size() - m_state.stream0Offset) / m_state.stream0Stride;
+    const std::uint8_t* first = m_state.indices->Bytes().data() + static_cast<std::size_t>(startIndex) * indexSize;
+    std::size_t highest = 0;
+    for (UINT i = 0; i < indexCount; ++i) {
+        std::size_t index = 0;
+        if (indexSize == 4) {
+            std::uint32_t wide = 0;
+            std::memcpy(&wide, first + i * 4, 4);
+            index = wide;
+        } else {
+            std::uint16_t narrow = 0;
+            std::memcpy(&narrow, first + i * 2, 2);
+            index = narrow;
+        }
+        highest = std::max(highest, index);
+    }
+    if (static_cast<std::size_t>(baseVertex) + highest >= vertexSpace) {
         return D3DERR_INVALIDCALL;
     }
     if (!m_lost) {

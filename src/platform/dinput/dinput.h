@@ -1,8 +1,6 @@
-// The DirectInput 8 stand-in: a keyboard and a mouse fed from the SDL events the framework's
-// main loop pumps, read as buffered device data or as immediate state snapshots. Key codes are
-// DirectInput scan codes; the keys whose codes fall on 210-220 (the numbers the engine gives to
-// mouse buttons and axes) are moved up by 0x20 so that no key can pass for the mouse.
-// Main thread only; objects are reference counted like COM objects (Release frees them).
+// The DirectInput 8 stand-in: keyboard and mouse fed from the SDL events the framework pumps,
+// read as buffered data or immediate snapshots, with keys as DirectInput scan codes that never
+// fall on the mouse's 210-220. Main thread only; objects are freed by their last Release.
 #pragma once
 
 #include <cstdint>

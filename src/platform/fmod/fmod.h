@@ -1,9 +1,6 @@
-// The FMOD Ex stand-in: one system of software channels mixed by OpenAL Soft, sounds decoded
-// with libsndfile (whole for sounds, a quarter second at a time for streams), 3D positions with
-// inverse-distance roll-off between each sound's minimum and maximum distance. Channel handles
-// go stale when their channel is reused, so an old handle never steers another sound. When no
-// audio device opens, the system runs silently with the same results and timing.
-// Main thread only; OpenAL mixes on its own thread behind these calls.
+// The FMOD Ex stand-in: channels mixed by OpenAL Soft, files decoded by libsndfile, 3D sound with
+// inverse roll-off; a channel handle goes stale once its play ends, and with no audio device the
+// system runs silently with the same results. Main thread only (OpenAL mixes on its own thread).
 #pragma once
 
 typedef struct FMOD_SYSTEM FMOD_SYSTEM;

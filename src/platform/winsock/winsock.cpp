@@ -1,10 +1,10 @@
 #include "platform/winsock/winsock.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -13,35 +13,62 @@ std::atomic<int> s_startups{0};
 
 int ToWinsockError(int error) {
     switch (error) {
-    case 0: return 0;
-    case EINTR: return WSAEINTR;
-    case EBADF: return WSAENOTSOCK;
-    case EACCES: return WSAEACCES;
-    case EPERM: return WSAEACCES;
-    case EFAULT: return WSAEFAULT;
-    case EINVAL: return WSAEINVAL;
-    case EMFILE: return WSAEMFILE;
-    case ENFILE: return WSAEMFILE;
+        case 0:
+            return 0;
+        case EINTR:
+            return WSAEINTR;
+        case EBADF:
+            return WSAENOTSOCK;
+        case EACCES:
+            return WSAEACCES;
+        case EPERM:
+            return WSAEACCES;
+        case EFAULT:
+            return WSAEFAULT;
+        case EINVAL:
+            return WSAEINVAL;
+        case EMFILE:
+            return WSAEMFILE;
+        case ENFILE:
+            return WSAEMFILE;
 #if EAGAIN != EWOULDBLOCK
-    case EAGAIN: return WSAEWOULDBLOCK;
+        case EAGAIN:
+            return WSAEWOULDBLOCK;
 #endif
-    case EWOULDBLOCK: return WSAEWOULDBLOCK;
-    case ENOTSOCK: return WSAENOTSOCK;
-    case EDESTADDRREQ: return WSAEDESTADDRREQ;
-    case EMSGSIZE: return WSAEMSGSIZE;
-    case ENOPROTOOPT: return WSAENOPROTOOPT;
-    case EPROTONOSUPPORT: return WSAEPROTONOSUPPORT;
-    case EOPNOTSUPP: return WSAEOPNOTSUPP;
-    case EAFNOSUPPORT: return WSAEAFNOSUPPORT;
-    case EADDRINUSE: return WSAEADDRINUSE;
-    case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-    case ENETDOWN: return WSAENETDOWN;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case ENOBUFS: return WSAENOBUFS;
-    case ENOMEM: return WSAENOBUFS;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    default: return error >= 10000 ? error : WSAEINVAL;
+        case EWOULDBLOCK:
+            return WSAEWOULDBLOCK;
+        case ENOTSOCK:
+            return WSAENOTSOCK;
+        case EDESTADDRREQ:
+            return WSAEDESTADDRREQ;
+        case EMSGSIZE:
+            return WSAEMSGSIZE;
+        case ENOPROTOOPT:
+            return WSAENOPROTOOPT;
+        case EPROTONOSUPPORT:
+            return WSAEPROTONOSUPPORT;
+        case EOPNOTSUPP:
+            return WSAEOPNOTSUPP;
+        case EAFNOSUPPORT:
+            return WSAEAFNOSUPPORT;
+        case EADDRINUSE:
+            return WSAEADDRINUSE;
+        case EADDRNOTAVAIL:
+            return WSAEADDRNOTAVAIL;
+        case ENETDOWN:
+            return WSAENETDOWN;
+        case ENETUNREACH:
+            return WSAENETUNREACH;
+        case ENOBUFS:
+            return WSAENOBUFS;
+        case ENOMEM:
+            return WSAENOBUFS;
+        case ECONNREFUSED:
+            return WSAECONNREFUSED;
+        case EHOSTUNREACH:
+            return WSAEHOSTUNREACH;
+        default:
+            return error >= 10000 ? error : WSAEINVAL;
     }
 }
 

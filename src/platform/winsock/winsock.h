@@ -15,13 +15,16 @@
 // The address and select types (sockaddr_in, in_addr, fd_set, timeval, htons, inet_addr,
 // inet_ntoa, FD_SET) are the POSIX ones, whose names and fields Winsock shares. socket() and
 // select() are the POSIX calls: select honours its first argument, so callers pass the highest
-// socket plus one, which Winsock ignores.
+// socket plus one, which Winsock ignores. The calls declared below take Winsock's argument types
+// (char buffers, int lengths) beside the POSIX forms, so callers pass int lengths as Winsock
+// code does.
 using SOCKET = int;
 constexpr SOCKET INVALID_SOCKET = -1;
 constexpr int SOCKET_ERROR = -1;
 
 #ifndef MAKEWORD
-#define MAKEWORD(low, high) (static_cast<WORD>((static_cast<unsigned>(low) & 0xFFu) | ((static_cast<unsigned>(high) & 0xFFu) << 8)))
+#define MAKEWORD(low, high) \
+    (static_cast<WORD>((static_cast<unsigned>(low) & 0xFFu) | ((static_cast<unsigned>(high) & 0xFFu) << 8)))
 #endif
 #ifndef LOBYTE
 #define LOBYTE(w) (static_cast<BYTE>(static_cast<unsigned>(w) & 0xFFu))

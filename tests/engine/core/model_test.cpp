@@ -175,23 +175,31 @@ public:
     void Load(const std::string&) override {}
 };
 
+// One application for the whole suite: the framework starts once per process.
 class ModelRegistryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    static void SetUpTestSuite() {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("ALSOFT_DRIVERS", "null", 0);
         platform::DXUTReset();
-        velm::SetApp(&m_app);
-        ASSERT_TRUE(m_app.Init(m_loader, "config.xml")) << m_app.GetFailureText();
-        m_game = m_app.GetGame();
+        s_app = new CRegistryApp();
+        velm::SetApp(s_app);
+        s_started = s_app->Init(s_loader, "config.xml");
     }
-    void TearDown() override {
-        m_app.Shutdown();
+    static void TearDownTestSuite() {
+        s_app->Shutdown();
         velm::SetApp(nullptr);
+        delete s_app;
+        s_app = nullptr;
         platform::DXUTReset();
     }
-    CRegistryApp m_app;
-    CEmptyLoader m_loader;
+    void SetUp() override {
+        ASSERT_TRUE(s_started) << s_app->GetFailureText();
+        m_game = s_app->GetGame();
+    }
+    static inline CRegistryApp* s_app = nullptr;
+    static inline CEmptyLoader s_loader;
+    static inline bool s_started = false;
     velm::CVelmGame* m_game = nullptr;
 };
 

@@ -24,8 +24,15 @@ const SPeerAddress kClientAddress = Address("127.0.0.2", 5002);
 const SPeerAddress kStranger = Address("127.0.0.66", 6666);
 
 Bytes Datagram(bool reliable, const std::vector<Bytes>& messages, std::uint16_t previous = 0) {
-    Bytes b = {static_cast<unsigned char>(reliable ? 0x82 : 0x02), 0x9B, static_cast<unsigned char>(messages.size()),
-               0x40, 0x00, 0, 0, static_cast<unsigned char>(previous & 0xFF), static_cast<unsigned char>(previous >> 8)};
+    Bytes b = {static_cast<unsigned char>(reliable ? 0x82 : 0x02),
+               0x9B,
+               static_cast<unsigned char>(messages.size()),
+               0x40,
+               0x00,
+               0,
+               0,
+               static_cast<unsigned char>(previous & 0xFF),
+               static_cast<unsigned char>(previous >> 8)};
     for (const Bytes& m : messages) {
         b.insert(b.end(), m.begin(), m.end());
     }
@@ -104,8 +111,9 @@ protected:
     };
 
     SSnapshot ClientState() {
-        return SSnapshot{m_client.GetPacketsReceived(), m_client.GetMessagesReceived(), m_client.GetPeerIds(),
-                         m_client.GetOwnId(), m_clientEvents.Size(), m_client.GetStoredPeerList().size(),
+        return SSnapshot{m_client.GetPacketsReceived(), m_client.GetMessagesReceived(),
+                         m_client.GetPeerIds(),         m_client.GetOwnId(),
+                         m_clientEvents.Size(),         m_client.GetStoredPeerList().size(),
                          m_network.sent.size()};
     }
 
@@ -176,11 +184,11 @@ std::vector<SHostileCase> MalformedFromTheServer() {
     cases.push_back({"ack of three bytes", Datagram(true, {Message(kAcknowledgement, {1, 2, 3})})});
     cases.push_back({"id update of two bytes", Datagram(true, {Message(kClientIdUpdate, {7, 0})})});
     cases.push_back({"peer list counting two with one", Datagram(true, {Message(kPeerList, [] {
-                                                                      Bytes p = {2};
-                                                                      Bytes e = PeerEntry(Address("127.0.0.4", 1), 4);
-                                                                      p.insert(p.end(), e.begin(), e.end());
-                                                                      return p;
-                                                                  }())})});
+                                                                     Bytes p = {2};
+                                                                     Bytes e = PeerEntry(Address("127.0.0.4", 1), 4);
+                                                                     p.insert(p.end(), e.begin(), e.end());
+                                                                     return p;
+                                                                 }())})});
     cases.push_back({"good event then a broken one", [&] {
                          Bytes b = Datagram(true, {event, event});
                          b[9 + event.size()] = 0xF0;

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "engine/core/engine_events.h"
 #include "engine/net/client_socket.h"
+#include "engine/net/network_event_listener.h"
 #include "engine/net/network_manager.h"
 #include "engine/net/server_socket.h"
 #include "platform/winsock/winsock.h"
@@ -16,17 +19,10 @@ namespace velm {
 namespace net {
 namespace {
 
-// A port no one holds right now, found by letting the system pick one.
-std::uint16_t FreePort() {
-    const SOCKET probe = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    bind(probe, reinterpret_cast<const sockaddr*>(&address), static_cast<int>(sizeof(address)));
-    socklen_t length = sizeof(address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    return ntohs(address.sin_port);
-}
+using nettest::Counted;
+using nettest::Counters;
+using nettest::FreePort;
+using nettest::Sequence;
 
 bool WaitFor(const std::function<bool()>& condition, double seconds = 10.0) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -39,29 +35,27 @@ bool WaitFor(const std::function<bool()>& condition, double seconds = 10.0) {
     return condition();
 }
 
-std::vector<std::uint32_t> Counters(nettest::SEventLog& log, std::uint32_t sender) {
-    std::vector<std::uint32_t> values;
-    for (const auto& e : log.Copy()) {
-        if (e.sender == sender && e.payload.size() == 5 && e.payload[0] == 1) {
-            values.push_back(ReadU32LE(&e.payload[1]));
+// Repeats a step on its own thread until stopped (at the latest when it goes out of scope).
+class CHammer {
+public:
+    explicit CHammer(std::function<void()> step)
+        : m_thread([this, step] {
+              while (m_running) {
+                  step();
+              }
+          }) {}
+    ~CHammer() { Stop(); }
+    void Stop() {
+        m_running = false;
+        if (m_thread.joinable()) {
+            m_thread.join();
         }
     }
-    return values;
-}
 
-MessagePtr Counted(unsigned char id, std::uint32_t value) {
-    unsigned char payload[5] = {id};
-    WriteU32LE(payload + 1, value);
-    return std::make_shared<CBinaryMessage>(payload, 5, kEventMessage);
-}
-
-std::vector<std::uint32_t> Sequence(std::uint32_t from, std::uint32_t count) {
-    std::vector<std::uint32_t> values;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        values.push_back(from + i);
-    }
-    return values;
-}
+private:
+    std::atomic<bool> m_running{true};
+    std::thread m_thread;
+};
 
 // Peers on one machine, each on its own 127.0.0.k, the host on every address to hear the
 // broadcast; nothing leaves 127.0.0.0/8.
@@ -75,8 +69,8 @@ protected:
         config.bindAddress = bindAddress != nullptr ? AddressFromText(bindAddress) : 0;
         config.broadcastAddress = AddressFromText("127.255.255.255");
         config.resendAfterSeconds = 0.2;
-        config.pingAfterSeconds = 0.5;
-        config.dropAfterSeconds = 1.5;
+        config.pingAfterSeconds = 0.75;
+        config.dropAfterSeconds = 2.5;
         config.searchIntervalSeconds = 0.1;
         config.log = false;
         return config;
@@ -170,8 +164,8 @@ TEST_F(LanTest, ClientsFindTheHostExchangeAndCarryOnWithTheSuccessor) {
     for (int k = 0; k < kClients; ++k) {
         EXPECT_TRUE(WaitFor([&] { return Counters(m_clientLogs[k], 1).size() == kCount; }));
         EXPECT_EQ(Counters(m_clientLogs[k], 1), Sequence(0, kCount));
-        EXPECT_TRUE(WaitFor([&] { return Counters(m_hostLog, ids[k]).size() == kCount; }));
-        EXPECT_EQ(Counters(m_hostLog, ids[k]), Sequence(0, kCount));
+        EXPECT_TRUE(WaitFor([&] { return Counters(m_hostLog, 1, ids[k]).size() == kCount; }));
+        EXPECT_EQ(Counters(m_hostLog, 1, ids[k]), Sequence(0, kCount));
     }
 
     // The lowest id is the successor; every client knows the two others.
@@ -184,6 +178,19 @@ TEST_F(LanTest, ClientsFindTheHostExchangeAndCarryOnWithTheSuccessor) {
                    }) == kClients - 1;
         }));
     }
+
+    // The main thread's uses of the sockets go on while the host change replaces one of them.
+    CNetworkEventListener listener;
+    const CTextMessageEvt chat("hello", 7);
+    CHammer hammer([&] {
+        GetPeerIds();
+        GetLocalClientId();
+        listener.HandleEvent(chat);
+        for (auto& client : m_clients) {
+            client->UpdateBandwidth(0.01f);
+            PeerCount(*client);
+        }
+    });
 
     m_host.reset();
 
@@ -221,11 +228,12 @@ TEST_F(LanTest, ClientsFindTheHostExchangeAndCarryOnWithTheSuccessor) {
             all.insert(all.end(), later.begin(), later.end());
             return all;
         }());
-        EXPECT_TRUE(WaitFor([&] { return Counters(m_clientLogs[successor], ids[k]).size() == kCount; })) << k;
+        EXPECT_TRUE(WaitFor([&] { return Counters(m_clientLogs[successor], 1, ids[k]).size() == kCount; })) << k;
     }
     // The next successor is the lower of the two remaining ids.
     const int next = ids[remaining[0]] < ids[remaining[1]] ? remaining[0] : remaining[1];
     EXPECT_TRUE(WaitFor([&] { return IsSuccessor(*m_clients[next]); }));
+    hammer.Stop();
     const auto events = ConnectionEvents();
     EXPECT_NE(std::find(events.begin(), events.end(), "Change_To_Server"), events.end());
 }

@@ -7,6 +7,7 @@
 #include "engine/net/network_manager.h"
 #include "engine/net/packet.h"
 #include "platform/winsock/winsock.h"
+#include "recorder.h"
 
 namespace velm {
 namespace net {
@@ -50,7 +51,8 @@ struct SPeerEnd {
         std::vector<std::vector<unsigned char>> datagrams;
         char buffer[2048];
         int received;
-        while ((received = recvfrom(m_socket, buffer, static_cast<int>(sizeof(buffer)), 0, static_cast<sockaddr*>(nullptr), static_cast<int*>(nullptr))) >= 0) {
+        while ((received = recvfrom(m_socket, buffer, static_cast<int>(sizeof(buffer)), 0,
+                                    static_cast<sockaddr*>(nullptr), static_cast<int*>(nullptr))) >= 0) {
             datagrams.emplace_back(buffer, buffer + received);
         }
         return datagrams;
@@ -60,10 +62,7 @@ struct SPeerEnd {
     SPeerAddress address;
 };
 
-std::uint16_t FreePort() {
-    SPeerEnd probe("127.0.0.1");
-    return ntohs(probe.address.port);
-}
+using nettest::FreePort;
 
 class ListenerTest : public ::testing::Test {
 protected:

@@ -7,22 +7,13 @@
 #include "engine/net/network_manager.h"
 #include "engine/net/packet.h"
 #include "platform/winsock/winsock.h"
+#include "recorder.h"
 
 namespace velm {
 namespace net {
 namespace {
 
-std::uint16_t FreePort() {
-    const SOCKET probe = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = AddressFromText("127.0.0.1");
-    bind(probe, reinterpret_cast<const sockaddr*>(&address), static_cast<int>(sizeof(address)));
-    socklen_t length = sizeof(address);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
-    closesocket(probe);
-    return ntohs(address.sin_port);
-}
+using nettest::FreePort;
 
 SNetConfig HostConfig(std::uint16_t port) {
     SNetConfig config;
@@ -39,7 +30,7 @@ struct CCountingEventSocket : CRemoteEventSocket {
     std::atomic<int>& m_deleted;
 };
 
-// Sends `bytes` bytes in packets of 1000 to a loopback port nobody reads.
+// Sends packets of 1000 bytes to a loopback port nobody reads.
 void SendBytes(CNetworkManager& manager, int packets) {
     SPeerAddress nowhere;
     nowhere.family = AF_INET;

@@ -1,5 +1,6 @@
-// Test doubles around the sockets: a remote event socket that records what it is handed, and a
-// fixture that installs an event manager recording the connection events the sockets queue.
+// Test doubles around the sockets: a remote event socket that records what it is handed, a
+// fixture that installs an event manager recording the connection events the sockets queue, and
+// numbered event messages to check delivery order with.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +13,9 @@
 
 #include "engine/core/engine_events.h"
 #include "engine/core/event_manager.h"
+#include "engine/net/message.h"
 #include "engine/net/remote_event_socket.h"
+#include "platform/winsock/winsock.h"
 
 namespace nettest {
 
@@ -35,6 +38,44 @@ struct SEventLog {
         return events;
     }
 };
+
+// A type-0 message whose payload is a message id and a little-endian counter.
+inline velm::net::MessagePtr Counted(unsigned char id, std::uint32_t value) {
+    unsigned char payload[5] = {id};
+    velm::net::WriteU32LE(payload + 1, value);
+    return std::make_shared<velm::net::CBinaryMessage>(payload, 5, velm::net::kEventMessage);
+}
+
+// The counters of the messages with `id` in the order received, from any sender or from one.
+inline std::vector<std::uint32_t> Counters(SEventLog& log, unsigned char id, std::uint32_t sender = 0) {
+    std::vector<std::uint32_t> values;
+    for (const auto& e : log.Copy()) {
+        if ((sender == 0 || e.sender == sender) && e.payload.size() == 5 && e.payload[0] == id) {
+            values.push_back(velm::net::ReadU32LE(&e.payload[1]));
+        }
+    }
+    return values;
+}
+
+inline std::vector<std::uint32_t> Sequence(std::uint32_t from, std::uint32_t count) {
+    std::vector<std::uint32_t> values;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        values.push_back(from + i);
+    }
+    return values;
+}
+
+// A UDP port that no socket holds right now, picked by the system.
+inline std::uint16_t FreePort() {
+    const SOCKET probe = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    bind(probe, reinterpret_cast<const sockaddr*>(&address), static_cast<int>(sizeof(address)));
+    socklen_t length = sizeof(address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    closesocket(probe);
+    return ntohs(address.sin_port);
+}
 
 class CRecordingEventSocket : public velm::net::CRemoteEventSocket {
 public:

@@ -12,6 +12,8 @@ namespace net {
 namespace {
 
 using nettest::Address;
+using nettest::Counted;
+using nettest::Counters;
 
 struct SLinkCase {
     unsigned seed;
@@ -20,27 +22,10 @@ struct SLinkCase {
     int maxDelay;
 };
 
-std::vector<std::uint32_t> Counters(const std::vector<nettest::SReceivedEvent>& events, unsigned char id) {
-    std::vector<std::uint32_t> values;
-    for (const auto& e : events) {
-        if (e.payload.size() == 5 && e.payload[0] == id) {
-            values.push_back(ReadU32LE(&e.payload[1]));
-        }
-    }
-    return values;
-}
-
-MessagePtr Counted(unsigned char id, std::uint32_t value) {
-    unsigned char payload[5] = {id};
-    WriteU32LE(payload + 1, value);
-    return std::make_shared<CBinaryMessage>(payload, 5, kEventMessage);
-}
-
 // Every reliable message arrives exactly once and in order, both ways, over a link that drops,
 // duplicates and reorders; unreliable ones may be lost but never corrupt the chain.
 TEST(SoakTest, ReliableMessagesArriveOnceAndInOrderOverABadLink) {
-    const std::vector<SLinkCase> cases = {
-        {1, 0.2, 0.1, 5}, {2, 0.4, 0.2, 12}, {3, 0.05, 0.5, 30}, {4, 0.0, 0.0, 0}};
+    const std::vector<SLinkCase> cases = {{1, 0.2, 0.1, 5}, {2, 0.4, 0.2, 12}, {3, 0.05, 0.5, 30}, {4, 0.0, 0.0, 0}};
     constexpr std::uint32_t kMessages = 400;
     constexpr unsigned char kReliableId = 1;
     constexpr unsigned char kUnreliableId = 2;
@@ -86,15 +71,12 @@ TEST(SoakTest, ReliableMessagesArriveOnceAndInOrderOverABadLink) {
                 break;
             }
         }
-        std::vector<std::uint32_t> expected(kMessages);
-        for (std::uint32_t i = 0; i < kMessages; ++i) {
-            expected[i] = i;
-        }
-        EXPECT_EQ(Counters(logB.Copy(), kReliableId), expected) << "seed " << c.seed;
-        EXPECT_EQ(Counters(logA.Copy(), kReliableId), expected) << "seed " << c.seed;
+        const std::vector<std::uint32_t> expected = nettest::Sequence(0, kMessages);
+        EXPECT_EQ(Counters(logB, kReliableId), expected) << "seed " << c.seed;
+        EXPECT_EQ(Counters(logA, kReliableId), expected) << "seed " << c.seed;
         EXPECT_EQ(a.GetPendingCount(2), 0u) << "seed " << c.seed;
         EXPECT_EQ(b.GetPendingCount(1), 0u) << "seed " << c.seed;
-        EXPECT_LE(Counters(logB.Copy(), kUnreliableId).size(), kMessages * 2) << "seed " << c.seed;
+        EXPECT_LE(Counters(logB, kUnreliableId).size(), kMessages * 2) << "seed " << c.seed;
     }
 }
 

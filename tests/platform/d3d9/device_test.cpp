@@ -44,13 +44,20 @@ TEST(NullDevice, RecordsStatesInCallOrderAndCountsDraws) {
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3DERR_INVALIDCALL) << "past indices";
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 5, 0, 2), D3DERR_INVALIDCALL) << "past vertices";
+    void* data = nullptr;
+    indices->Lock(0, 0, &data, 0);
+    static_cast<WORD*>(data)[5] = 4;
+    indices->Unlock();
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL)
+        << "an index past the vertex buffer";
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 1), D3D_OK);
     device->EndScene();
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "outside scene";
     device->Present(nullptr, nullptr, nullptr, nullptr);
     const std::vector<std::string> expected = {"SetRenderState 22 1", "BeginScene", "EndScene", "Present"};
     EXPECT_EQ(device->Trace(), expected);
-    EXPECT_EQ(device->Stats().draws, 1u);
-    EXPECT_EQ(device->Stats().primitives, 2u);
+    EXPECT_EQ(device->Stats().draws, 2u);
+    EXPECT_EQ(device->Stats().primitives, 3u);
     vertices->Release();
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL)
         << "a released stream is unbound";

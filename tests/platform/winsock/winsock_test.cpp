@@ -73,7 +73,8 @@ protected:
 
     int Send(SOCKET from, const sockaddr_in& to, int length) {
         std::vector<char> bytes(static_cast<std::size_t>(length), 'z');
-        return sendto(from, bytes.data(), length, 0, reinterpret_cast<const sockaddr*>(&to), static_cast<int>(sizeof(to)));
+        return sendto(from, bytes.data(), length, 0, reinterpret_cast<const sockaddr*>(&to),
+                      static_cast<int>(sizeof(to)));
     }
 
     std::vector<SOCKET> m_sockets;
@@ -128,7 +129,8 @@ TEST_F(WinsockSocketTest, BroadcastNeedsTheOptionAndReachesAnyAddressListener) {
     EXPECT_EQ(Send(ss, broadcast, 11), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAEACCES);
     const BOOL on = TRUE;
-    ASSERT_EQ(setsockopt(ss, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), static_cast<int>(sizeof(on))), 0);
+    ASSERT_EQ(
+        setsockopt(ss, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), static_cast<int>(sizeof(on))), 0);
     ASSERT_EQ(Send(ss, broadcast, 11), 11);
     ASSERT_TRUE(Readable(sl));
     char buffer[64];

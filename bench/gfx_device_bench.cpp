@@ -1,0 +1,189 @@
+// Frames per second of the device stand-in drawing 10,000 and 100,000 triangles through one
+// effect at 800 x 600, on the OpenGL back end (offscreen) and on the null back end, the way the
+// renderer streams geometry: batches of at most 16384 vertices locked with discard.
+#include <benchmark/benchmark.h>
+#include <epoxy/gl.h>
+#include <SDL2/SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/d3d9/d3dx9.h"
+
+namespace {
+
+constexpr UINT kWidth = 800;
+constexpr UINT kHeight = 600;
+constexpr UINT kBatchVertices = 16383;
+
+struct SVertex {
+    float position[3];
+    float normal[3];
+    float uv[2];
+    float tangent[3];
+    float binormal[3];
+    D3DCOLOR colour;
+};
+
+const D3DVERTEXELEMENT9 kElements[] = {
+    {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+    {0, 56, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+    D3DDECL_END(),
+};
+
+std::string EffectPath() {
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    return std::string(root != nullptr ? root : ".") + "/data/files/fx/DeviceBench.fx";
+}
+
+class CScene {
+public:
+    CScene(D3DDEVTYPE type, std::size_t triangles) {
+        SDL_Window* window = nullptr;
+        if (type == D3DDEVTYPE_HAL) {
+            setenv("SDL_VIDEODRIVER", "offscreen", 0);
+            static bool s_video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && SDL_GL_LoadLibrary(nullptr) == 0;
+            if (!s_video) {
+                m_error = "no video driver";
+                return;
+            }
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+            SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+            window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+            m_window = window;
+        }
+        m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+        D3DPRESENT_PARAMETERS parameters;
+        parameters.BackBufferWidth = kWidth;
+        parameters.BackBufferHeight = kHeight;
+        parameters.EnableAutoDepthStencil = TRUE;
+        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
+        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(window), 0, &parameters,
+                                            &m_device))) {
+            m_error = "no device";
+            return;
+        }
+        if (FAILED(D3DXCreateEffectFromFileA(m_device, EffectPath().c_str(), nullptr, nullptr, 0, nullptr, &m_effect,
+                                             nullptr))) {
+            m_error = "no effect (set TK_SOURCE_DIR to the repository)";
+            return;
+        }
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        m_effect->SetMatrix("WorldViewProjection", &identity);
+        m_device->CreateVertexBuffer(kBatchVertices * sizeof(SVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
+                                     D3DPOOL_DEFAULT, &m_vertices, nullptr);
+        m_device->CreateIndexBuffer(kBatchVertices * 2, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                    D3DPOOL_DEFAULT, &m_indices, nullptr);
+        m_device->CreateVertexDeclaration(kElements, &m_declaration);
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> place(-1.0f, 1.0f);
+        std::uniform_real_distribution<float> depth(0.1f, 0.9f);
+        m_geometry.resize(triangles * 3);
+        for (std::size_t t = 0; t < triangles; ++t) {
+            const float x = place(random);
+            const float y = place(random);
+            const float z = depth(random);
+            const D3DCOLOR colour = 0xFF000000u | static_cast<D3DCOLOR>(random() & 0xFFFFFF);
+            const float corners[3][2] = {{0.0f, 0.02f}, {0.02f, -0.02f}, {-0.02f, -0.02f}};
+            for (int c = 0; c < 3; ++c) {
+                SVertex& vertex = m_geometry[t * 3 + static_cast<std::size_t>(c)];
+                vertex = SVertex{};
+                vertex.position[0] = x + corners[c][0];
+                vertex.position[1] = y + corners[c][1];
+                vertex.position[2] = z;
+                vertex.colour = colour;
+            }
+        }
+        m_order.resize(kBatchVertices);
+        for (UINT i = 0; i < kBatchVertices; ++i) {
+            m_order[i] = static_cast<WORD>(i);
+        }
+    }
+
+    ~CScene() {
+        for (platform::d3d9::CRefCounted* object :
+             std::initializer_list<platform::d3d9::CRefCounted*>{m_effect, m_vertices, m_indices, m_declaration,
+                                                                 m_device, m_direct3d}) {
+            if (object != nullptr) {
+                object->Release();
+            }
+        }
+        if (m_window != nullptr) {
+            SDL_DestroyWindow(m_window);
+        }
+    }
+
+    const std::string& Error() const { return m_error; }
+
+    void Frame() {
+        m_device->SetVertexDeclaration(m_declaration);
+        m_device->SetStreamSource(0, m_vertices, 0, sizeof(SVertex));
+        m_device->SetIndices(m_indices);
+        m_device->BeginScene();
+        m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF202020, 1.0f, 0);
+        UINT passes = 0;
+        m_effect->Begin(&passes, 0);
+        m_effect->BeginPass(0);
+        for (std::size_t first = 0; first < m_geometry.size(); first += kBatchVertices - kBatchVertices % 3) {
+            const auto count = static_cast<UINT>(std::min<std::size_t>(kBatchVertices - kBatchVertices % 3,
+                                                                       m_geometry.size() - first));
+            void* data = nullptr;
+            m_vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+            std::memcpy(data, &m_geometry[first], count * sizeof(SVertex));
+            m_vertices->Unlock();
+            m_indices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+            std::memcpy(data, m_order.data(), count * sizeof(WORD));
+            m_indices->Unlock();
+            m_effect->CommitChanges();
+            m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, count, 0, count / 3);
+        }
+        m_effect->EndPass();
+        m_effect->End();
+        m_device->EndScene();
+        m_device->Present(nullptr, nullptr, nullptr, nullptr);
+        if (!m_device->IsNull()) {
+            glFinish();
+        }
+    }
+
+private:
+    SDL_Window* m_window = nullptr;
+    IDirect3D9* m_direct3d = nullptr;
+    IDirect3DDevice9* m_device = nullptr;
+    ID3DXEffect* m_effect = nullptr;
+    IDirect3DVertexBuffer9* m_vertices = nullptr;
+    IDirect3DIndexBuffer9* m_indices = nullptr;
+    IDirect3DVertexDeclaration9* m_declaration = nullptr;
+    std::vector<SVertex> m_geometry;
+    std::vector<WORD> m_order;
+    std::string m_error;
+};
+
+void DrawFrames(benchmark::State& state, D3DDEVTYPE type) {
+    CScene scene(type, static_cast<std::size_t>(state.range(0)));
+    if (!scene.Error().empty()) {
+        state.SkipWithError(scene.Error().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        scene.Frame();
+    }
+    state.counters["frames_per_second"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                             benchmark::Counter::kIsRate);
+    state.counters["triangles_per_second"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * static_cast<double>(state.range(0)), benchmark::Counter::kIsRate);
+}
+
+void BM_OpenGlFrames(benchmark::State& state) { DrawFrames(state, D3DDEVTYPE_HAL); }
+void BM_NullFrames(benchmark::State& state) { DrawFrames(state, D3DDEVTYPE_NULLREF); }
+
+BENCHMARK(BM_OpenGlFrames)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_NullFrames)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

@@ -1,0 +1,75 @@
+// velm::gfx::CTextureCache and velm::gfx::CTextureRef: every texture file is loaded once and
+// shared. The cache keys entries by the exact name a caller passes (case and any directory
+// prefix included) and counts the texture objects holding each; a file that fails to load is
+// entered all the same with a null texture. The cache holds one texture reference per user.
+// Also the three directory prefixes of texture, mesh and effect files. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "libs/common/singleton.h"
+#include "platform/d3d9/d3dx9.h"
+
+namespace velm {
+namespace gfx {
+
+// Set once from the engine configuration by the graphics system.
+struct SGfxDirectories {
+    static inline std::string s_texture;
+    static inline std::string s_mesh;
+    static inline std::string s_effect;
+};
+
+class CTextureRef {
+public:
+    CTextureRef() = default;
+    // Drops the held texture through the cache.
+    ~CTextureRef();
+    CTextureRef(const CTextureRef&) = delete;
+    CTextureRef& operator=(const CTextureRef&) = delete;
+
+    // A name other than the held one drops the held texture and takes the new one.
+    void SetFile(const std::string& name);
+    IDirect3DTexture9* GetTexture() const { return m_texture; }
+    // Sets the texture without the cache (the cache gives a new file its texture through it).
+    void SetTexture(IDirect3DTexture9* texture) { m_texture = texture; }
+    const std::string& GetFileName() const { return m_fileName; }
+    // Of the top level; 0 without a texture.
+    UINT GetWidth() const;
+    UINT GetHeight() const;
+    void Release();
+
+private:
+    std::string m_fileName;
+    IDirect3DTexture9* m_texture = nullptr;
+};
+
+class CTextureCache {
+public:
+    CTextureCache() = default;
+    ~CTextureCache();
+    CTextureCache(const CTextureCache&) = delete;
+    CTextureCache& operator=(const CTextureCache&) = delete;
+
+    // Loads texture directory + name on the first acquisition through the graphics core.
+    void Acquire(const std::string& name, CTextureRef* texture);
+    void Drop(CTextureRef* texture);
+
+    // For tests and statistics: 0 for a name without entry.
+    std::uint32_t GetUseCount(const std::string& name) const;
+    std::size_t GetEntryCount() const { return m_entries.size(); }
+
+private:
+    struct SEntry {
+        IDirect3DTexture9* texture = nullptr;
+        std::uint32_t uses = 0;
+    };
+    std::map<std::string, SEntry> m_entries;
+};
+
+using TextureCache = common::CSingleton<CTextureCache>;
+
+} // namespace gfx
+} // namespace velm

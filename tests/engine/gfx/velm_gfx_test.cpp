@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "engine/gfx/gfx_core.h"
+#include "engine/gfx/velm_gfx.h"
+#include "platform/dxut/dxut.h"
+
+namespace {
+
+using velm::gfx::CVelmGfx;
+using velm::gfx::GFXCore;
+
+class VelmGfxTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("TK_D3D9_DEVICE", "null", 1); }
+    void TearDown() override {
+        GFXCore::Destroy();
+        platform::DXUTDestroyDevice();
+        platform::DXUTReset();
+    }
+};
+
+TEST_F(VelmGfxTest, DefaultSettingsIgnoreTheConfiguredDisplay) {
+    CVelmGfx gfx;
+    CVelmGfx::SVelmGfxInitInfo info;
+    info.m_useDefault = true;
+    info.m_fullScreen = true;
+    info.m_screenWidth = 1024;
+    info.m_screenHeight = 768;
+    info.m_enableWireFrame = true;
+    gfx.Init(info);
+    const velm::gfx::CGFXCore& core = GFXCore::Instance();
+    EXPECT_FALSE(core.IsFullScreen());
+    EXPECT_EQ(core.GetScreenWidth(), 800);
+    EXPECT_EQ(core.GetScreenHeight(), 600);
+    EXPECT_EQ(core.GetFullSceneAntialiasing(), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(core.GetFillMode(), D3DFILL_SOLID);
+    ASSERT_NE(core.GetDevice(), nullptr);
+    EXPECT_EQ(core.GetPresentParameters().BackBufferWidth, 800u);
+}
+
+TEST_F(VelmGfxTest, ConfiguredWireframeSetsTheFillMode) {
+    CVelmGfx gfx;
+    CVelmGfx::SVelmGfxInitInfo info;
+    info.m_screenWidth = 640;
+    info.m_screenHeight = 480;
+    info.m_enableWireFrame = true;
+    gfx.Init(info);
+    EXPECT_EQ(GFXCore::Instance().GetFillMode(), D3DFILL_WIREFRAME);
+    EXPECT_EQ(GFXCore::Instance().GetPresentParameters().BackBufferHeight, 480u);
+}
+
+TEST_F(VelmGfxTest, ScreenshotsAreNumberedFromZeroPerRun) {
+    EXPECT_FALSE(velm::gfx::SaveScreenshot()) << "without a device nothing is saved, but number 0 is used";
+    CVelmGfx gfx;
+    CVelmGfx::SVelmGfxInitInfo info;
+    info.m_useDefault = true;
+    gfx.Init(info);
+    EXPECT_TRUE(velm::gfx::SaveScreenshot());
+    EXPECT_TRUE(velm::gfx::SaveScreenshot());
+    EXPECT_FALSE(std::ifstream("VelmScrshot_0.png").good());
+    EXPECT_TRUE(std::ifstream("VelmScrshot_1.png").good());
+    EXPECT_TRUE(std::ifstream("VelmScrshot_2.png").good());
+    std::remove("VelmScrshot_1.png");
+    std::remove("VelmScrshot_2.png");
+}
+
+} // namespace
