@@ -234,58 +234,42 @@ std::string CScriptManager::GetGlobalString(const std::string& name) {
 
 void CScriptManager::PushString(const char* text) { lua_pushstring(m_state, text); }
 
-float CScriptManager::GetTableFloat(const char* key) {
+bool CScriptManager::ReadTableNumber(const char* key, int index, bool byIndex, double& out) {
     if (!lua_istable(m_state, -1)) {
-        Print(std::string("Not a valid table when reading ") + (key != nullptr ? key : "nil") + "\n");
-        return 0.0f;
+        Print(byIndex ? "Not a valid table when reading entry " + std::to_string(index) + "\n"
+                      : std::string("Not a valid table when reading ") + (key != nullptr ? key : "nil") + "\n");
+        return false;
     }
-    lua_pushstring(m_state, key);
+    if (byIndex) {
+        lua_pushinteger(m_state, index);
+    } else {
+        lua_pushstring(m_state, key);
+    }
     if (!PushField(m_state)) {
-        return 0.0f;
+        return false;
     }
     int isNumber = 0;
-    const double value = lua_tonumberx(m_state, -1, &isNumber);
+    out = lua_tonumberx(m_state, -1, &isNumber);
     if (isNumber == 0) {
         Print("Not a valid number " + ValueText(m_state, -1) + "\n");
     }
     lua_pop(m_state, 1);
-    return isNumber != 0 ? static_cast<float>(value) : 0.0f;
+    return isNumber != 0;
+}
+
+float CScriptManager::GetTableFloat(const char* key) {
+    double value = 0.0;
+    return ReadTableNumber(key, 0, false, value) ? static_cast<float>(value) : 0.0f;
 }
 
 int CScriptManager::GetTableInt(const char* key) {
-    if (!lua_istable(m_state, -1)) {
-        Print(std::string("Not a valid table when reading ") + (key != nullptr ? key : "nil") + "\n");
-        return 0;
-    }
-    lua_pushstring(m_state, key);
-    if (!PushField(m_state)) {
-        return 0;
-    }
-    int isNumber = 0;
-    const double value = lua_tonumberx(m_state, -1, &isNumber);
-    if (isNumber == 0) {
-        Print("Not a valid number " + ValueText(m_state, -1) + "\n");
-    }
-    lua_pop(m_state, 1);
-    return isNumber != 0 ? ToInt(value) : 0;
+    double value = 0.0;
+    return ReadTableNumber(key, 0, false, value) ? ToInt(value) : 0;
 }
 
 float CScriptManager::GetTableFloatAt(int index) {
-    if (!lua_istable(m_state, -1)) {
-        Print("Not a valid table when reading entry " + std::to_string(index) + "\n");
-        return 0.0f;
-    }
-    lua_pushinteger(m_state, index);
-    if (!PushField(m_state)) {
-        return 0.0f;
-    }
-    int isNumber = 0;
-    const double value = lua_tonumberx(m_state, -1, &isNumber);
-    if (isNumber == 0) {
-        Print("Not a valid number " + ValueText(m_state, -1) + "\n");
-    }
-    lua_pop(m_state, 1);
-    return isNumber != 0 ? static_cast<float>(value) : 0.0f;
+    double value = 0.0;
+    return ReadTableNumber(nullptr, index, true, value) ? static_cast<float>(value) : 0.0f;
 }
 
 bool CScriptManager::CallFunction(const char* name, const char* signature, ...) {

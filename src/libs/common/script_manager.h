@@ -65,6 +65,9 @@ private:
 
     // Runs the chunk on the stack top in a protected call; prints the error of a failed run.
     bool ProtectedRun(const char* what);
+    // Reads a field (by key, or by index) of the table on the stack top as a number; false, with a
+    // message, when there is no table or the field is no number.
+    bool ReadTableNumber(const char* key, int index, bool byIndex, double& out);
 
     lua_State* m_state;
     std::vector<SRegisteredFunction> m_functions;

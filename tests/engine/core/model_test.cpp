@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core_fakes.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -16,35 +18,7 @@
 
 namespace {
 
-// Records what the model asks of its unit.
-class CFakeUnit : public velm::ISceneUnit {
-public:
-    int GetCurrentAnimation() const override { return m_current; }
-    bool SetAnimation(std::uint32_t index, bool) override {
-        m_calls.push_back("set " + std::to_string(index));
-        m_current = static_cast<int>(index);
-        return m_setResult;
-    }
-    bool IsAnimationDone() override { return true; }
-    void ResetAnimation() override { m_calls.push_back("reset"); }
-    void SetAnimationDone(bool) override { m_calls.push_back("flag"); }
-    void SetAnimationSpeed(float) override { m_calls.push_back("speed"); }
-    void Update(double, float) override { m_calls.push_back("update"); }
-    void AttachToFrame(velm::ISceneUnit* unit, std::uint8_t, const std::string&) override { m_carried.push_back(unit); }
-    void DetachFromFrame(velm::ISceneUnit* unit) override {
-        for (auto it = m_carried.begin(); it != m_carried.end(); ++it) {
-            if (*it == unit) {
-                m_carried.erase(it);
-                return;
-            }
-        }
-    }
-
-    int m_current = -1;
-    bool m_setResult = false;
-    std::vector<std::string> m_calls;
-    std::vector<velm::ISceneUnit*> m_carried;
-};
+using tktest::CFakeUnit;
 
 class CTestModel : public velm::CModel {
 public:
@@ -151,19 +125,7 @@ TEST(ModelTest, DeletingAChildLeavesNoTraceInItsParent) {
     EXPECT_FALSE(other.IsAttached());
 }
 
-class CRegistryGame : public velm::CVelmGame {
-public:
-    std::wstring GetTitle() override { return L"test"; }
-    void OnResetDevice() override {}
-    void OnLostDevice() override {}
-    void Update(double, float) override {}
-    void Render(double, float) override {}
-    void Init() override {}
-    LRESULT MsgProc(UINT, WPARAM, LPARAM) override { return 0; }
-    velm::CVelmCamera* GetCamera() override { return nullptr; }
-    void* GetCursor() override { return nullptr; }
-    void OnLoadingFinished() override {}
-};
+class CRegistryGame : public tktest::CStubGame {};
 
 class CRegistryApp : public velm::CVelmApp {
 public:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core_fakes.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -11,9 +13,8 @@
 
 namespace {
 
-class CCountingGame : public velm::CVelmGame {
+class CCountingGame : public tktest::CStubGame {
 public:
-    std::wstring GetTitle() override { return L"Tumbo Kelvo"; }
     void OnResetDevice() override { m_calls.push_back("game reset"); }
     void OnLostDevice() override { m_calls.push_back("game lost"); }
     void Update(double, float) override { ++m_updates; }
@@ -23,9 +24,6 @@ public:
         m_messages.push_back(message);
         return 0;
     }
-    velm::CVelmCamera* GetCamera() override { return nullptr; }
-    void* GetCursor() override { return nullptr; }
-    void OnLoadingFinished() override {}
 
     int m_updates = 0;
     int m_renders = 0;

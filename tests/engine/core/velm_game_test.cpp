@@ -2,36 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include "core_fakes.h"
+
 #include <string>
 #include <vector>
 
 #include "engine/core/controller.h"
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
-#include "engine/core/scene_unit.h"
 #include "engine/core/view.h"
 
 namespace {
 
 std::vector<std::string> g_log;
 
-class CStillUnit : public velm::ISceneUnit {
-public:
-    int GetCurrentAnimation() const override { return -1; }
-    bool SetAnimation(std::uint32_t, bool) override { return false; }
-    bool IsAnimationDone() override { return true; }
-    void ResetAnimation() override {}
-    void SetAnimationDone(bool) override {}
-    void SetAnimationSpeed(float) override {}
-    void Update(double, float) override {}
-    void AttachToFrame(velm::ISceneUnit*, std::uint8_t, const std::string&) override {}
-    void DetachFromFrame(velm::ISceneUnit*) override {}
-};
-
 class CLoggedModel : public velm::CModel {
 public:
     explicit CLoggedModel(std::uint32_t id) : velm::CModel(nullptr, id) { SetSceneNode(&s_unit); }
-    static inline CStillUnit s_unit;
+    static inline tktest::CFakeUnit s_unit;
     void Update(double, float) override { g_log.push_back("model " + std::to_string(GetID())); }
 };
 
@@ -49,17 +37,8 @@ public:
     void Update(double, float) override { g_log.push_back("controller " + std::to_string(GetModelID())); }
 };
 
-class CTestGame : public velm::CVelmGame {
+class CTestGame : public tktest::CStubGame {
 public:
-    std::wstring GetTitle() override { return L"test"; }
-    void OnResetDevice() override {}
-    void OnLostDevice() override {}
-    void Update(double, float) override {}
-    void Render(double, float) override {}
-    void Init() override {}
-    LRESULT MsgProc(UINT, WPARAM, LPARAM) override { return 0; }
-    velm::CVelmCamera* GetCamera() override { return nullptr; }
-    void* GetCursor() override { return nullptr; }
     void OnLoadingFinished() override { ++m_finished; }
     void SetNetworked(bool networked, std::uint8_t mode) {
         m_networked = networked;

@@ -1,0 +1,57 @@
+// Stand-ins the engine-core tests share: a graphics unit that records what is asked of it, and a
+// game whose operations all do nothing until a test overrides them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/scene_unit.h"
+#include "engine/core/velm_game.h"
+
+namespace tktest {
+
+class CFakeUnit : public velm::ISceneUnit {
+public:
+    int GetCurrentAnimation() const override { return m_current; }
+    bool SetAnimation(std::uint32_t index, bool) override {
+        m_calls.push_back("set " + std::to_string(index));
+        m_current = static_cast<int>(index);
+        return m_setResult;
+    }
+    bool IsAnimationDone() override { return true; }
+    void ResetAnimation() override { m_calls.push_back("reset"); }
+    void SetAnimationDone(bool) override { m_calls.push_back("flag"); }
+    void SetAnimationSpeed(float) override { m_calls.push_back("speed"); }
+    void Update(double, float) override { m_calls.push_back("update"); }
+    void AttachToFrame(velm::ISceneUnit* unit, std::uint8_t, const std::string&) override { m_carried.push_back(unit); }
+    void DetachFromFrame(velm::ISceneUnit* unit) override {
+        for (auto it = m_carried.begin(); it != m_carried.end(); ++it) {
+            if (*it == unit) {
+                m_carried.erase(it);
+                return;
+            }
+        }
+    }
+
+    int m_current = -1;
+    bool m_setResult = false;
+    std::vector<std::string> m_calls;
+    std::vector<velm::ISceneUnit*> m_carried;
+};
+
+class CStubGame : public velm::CVelmGame {
+public:
+    std::wstring GetTitle() override { return L"Tumbo Kelvo"; }
+    void OnResetDevice() override {}
+    void OnLostDevice() override {}
+    void Update(double, float) override {}
+    void Render(double, float) override {}
+    void Init() override {}
+    LRESULT MsgProc(UINT, WPARAM, LPARAM) override { return 0; }
+    velm::CVelmCamera* GetCamera() override { return nullptr; }
+    void* GetCursor() override { return nullptr; }
+    void OnLoadingFinished() override {}
+};
+
+} // namespace tktest
