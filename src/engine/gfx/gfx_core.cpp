@@ -368,5 +368,49 @@ HRESULT CGFXCore::SaveSurfaceToFile(const std::string& fileName, D3DXIMAGE_FILEF
 
 HRESULT CGFXCore::CreateEffectPool(ID3DXEffectPool** pool) { return D3DXCreateEffectPool(pool); }
 
+HRESULT CGFXCore::CreateMesh(DWORD faces, DWORD vertices, DWORD options, const D3DVERTEXELEMENT9* declaration,
+                             ID3DXMesh** mesh) {
+    return D3DXCreateMesh(faces, vertices, options, declaration != nullptr ? declaration : kVertexElements, m_device,
+                          mesh);
+}
+
+HRESULT CGFXCore::CloneMesh(ID3DXMesh* source, DWORD options, ID3DXMesh** clone) {
+    return source != nullptr ? source->CloneMesh(options, kVertexElements, m_device, clone) : D3DERR_INVALIDCALL;
+}
+
+HRESULT CGFXCore::LockMeshVertexBuffer(ID3DXMesh* mesh, DWORD flags, void** data) {
+    return mesh != nullptr ? mesh->LockVertexBuffer(flags, data) : D3DERR_INVALIDCALL;
+}
+
+HRESULT CGFXCore::UnlockMeshVertexBuffer(ID3DXMesh* mesh) {
+    return mesh != nullptr ? mesh->UnlockVertexBuffer() : D3DERR_INVALIDCALL;
+}
+
+HRESULT CGFXCore::LockMeshIndexBuffer(ID3DXMesh* mesh, DWORD flags, void** data) {
+    return mesh != nullptr ? mesh->LockIndexBuffer(flags, data) : D3DERR_INVALIDCALL;
+}
+
+HRESULT CGFXCore::UnlockMeshIndexBuffer(ID3DXMesh* mesh) {
+    return mesh != nullptr ? mesh->UnlockIndexBuffer() : D3DERR_INVALIDCALL;
+}
+
+HRESULT CGFXCore::GenerateAdjacency(ID3DXMesh* mesh, float epsilon, DWORD* adjacency) {
+    return mesh != nullptr ? mesh->GenerateAdjacency(epsilon, adjacency) : D3DERR_INVALIDCALL;
+}
+
+HRESULT CGFXCore::ComputeNormals(ID3DXMesh* mesh, const DWORD* adjacency) {
+    return D3DXComputeNormals(mesh, adjacency);
+}
+
+HRESULT CGFXCore::ComputeTangent(ID3DXMesh* mesh, DWORD texStage, DWORD tangentIndex, DWORD binormalIndex, DWORD wrap,
+                                 const DWORD* adjacency) {
+    return D3DXComputeTangent(mesh, texStage, tangentIndex, binormalIndex, wrap, adjacency);
+}
+
+HRESULT CGFXCore::LoadMeshHierarchyFromX(const std::string& fileName, DWORD options, ID3DXAllocateHierarchy* allocator,
+                                         D3DXFRAME** frames, ID3DXAnimationController** controller) {
+    return D3DXLoadMeshHierarchyFromXA(fileName.c_str(), options, m_device, allocator, nullptr, frames, controller);
+}
+
 } // namespace gfx
 } // namespace velm

@@ -140,6 +140,20 @@ public:
     HRESULT CreateEffectFromFile(const std::string& fileName, ID3DXEffectPool* pool, ID3DXEffect** effect);
     HRESULT SaveSurfaceToFile(const std::string& fileName, D3DXIMAGE_FILEFORMAT format, IDirect3DSurface9* surface);
     HRESULT CreateEffectPool(ID3DXEffectPool** pool);
+    // Meshes: a null declaration means the engine vertex; clones take the engine vertex.
+    HRESULT CreateMesh(DWORD faces, DWORD vertices, DWORD options, const D3DVERTEXELEMENT9* declaration,
+                       ID3DXMesh** mesh);
+    HRESULT CloneMesh(ID3DXMesh* source, DWORD options, ID3DXMesh** clone);
+    HRESULT LockMeshVertexBuffer(ID3DXMesh* mesh, DWORD flags, void** data);
+    HRESULT UnlockMeshVertexBuffer(ID3DXMesh* mesh);
+    HRESULT LockMeshIndexBuffer(ID3DXMesh* mesh, DWORD flags, void** data);
+    HRESULT UnlockMeshIndexBuffer(ID3DXMesh* mesh);
+    HRESULT GenerateAdjacency(ID3DXMesh* mesh, float epsilon, DWORD* adjacency);
+    HRESULT ComputeNormals(ID3DXMesh* mesh, const DWORD* adjacency);
+    HRESULT ComputeTangent(ID3DXMesh* mesh, DWORD texStage, DWORD tangentIndex, DWORD binormalIndex, DWORD wrap,
+                           const DWORD* adjacency);
+    HRESULT LoadMeshHierarchyFromX(const std::string& fileName, DWORD options, ID3DXAllocateHierarchy* allocator,
+                                   D3DXFRAME** frames, ID3DXAnimationController** controller);
 
 private:
     HRESULT MakeVertexDeclaration();

@@ -18,7 +18,9 @@ void CTextureRef::SetFile(const std::string& name) {
     }
     m_texture = nullptr;
     m_fileName = name;
-    TextureCache::Instance().Acquire(name, this);
+    if (!name.empty()) {
+        TextureCache::Instance().Acquire(name, this);
+    }
 }
 
 UINT CTextureRef::GetWidth() const {

@@ -244,20 +244,48 @@ HRESULT CBufferStore::Lock(UINT offset, UINT size, void** data, DWORD flags) {
     m_locked = true;
     m_lockOffset = offset;
     m_lockSize = size;
-    m_discard = (flags & D3DLOCK_DISCARD) != 0;
+    m_lockDiscard = (flags & D3DLOCK_DISCARD) != 0;
     *data = m_bytes.data() + offset;
     return D3D_OK;
 }
 
-bool CBufferStore::Unlock(UINT* offset, UINT* size, bool* discard) {
+bool CBufferStore::Unlock() {
     if (!m_locked) {
         return false;
     }
     m_locked = false;
-    *offset = m_lockOffset;
-    *size = m_lockSize;
-    *discard = m_discard;
+    if (m_lockDiscard) {
+        m_discardPending = true;
+        m_dirtyBegin = m_lockOffset;
+        m_dirtyEnd = m_lockOffset + m_lockSize;
+    } else if (m_dirtyBegin == m_dirtyEnd) {
+        m_dirtyBegin = m_lockOffset;
+        m_dirtyEnd = m_lockOffset + m_lockSize;
+    } else {
+        m_dirtyBegin = std::min(m_dirtyBegin, m_lockOffset);
+        m_dirtyEnd = std::max(m_dirtyEnd, m_lockOffset + m_lockSize);
+    }
     return true;
+}
+
+void CBufferStore::Sync(IDeviceBackend* backend, BackendHandle handle, UINT begin, UINT end) {
+    const UINT from = std::max(begin, m_dirtyBegin);
+    const UINT to = std::min(end, m_dirtyEnd);
+    if (backend == nullptr || from >= to) {
+        return;
+    }
+    backend->UpdateBuffer(handle, m_index, from, to - from, m_bytes.data() + from, m_discardPending,
+                          static_cast<UINT>(m_bytes.size()));
+    m_discardPending = false;
+    // What the draw did not read stays to be sent; a range cut from the middle keeps both ends.
+    if (from <= m_dirtyBegin) {
+        m_dirtyBegin = to;
+    } else if (to >= m_dirtyEnd) {
+        m_dirtyEnd = from;
+    }
+    if (m_dirtyBegin >= m_dirtyEnd) {
+        m_dirtyBegin = m_dirtyEnd = 0;
+    }
 }
 
 } // namespace d3d9
@@ -289,19 +317,9 @@ HRESULT IDirect3DVertexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD 
     return m_store.Lock(offset, size, data, flags);
 }
 
-HRESULT IDirect3DVertexBuffer9::Unlock() {
-    UINT offset = 0;
-    UINT size = 0;
-    bool discard = false;
-    if (!m_store.Unlock(&offset, &size, &discard)) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (auto* backend = Backend()) {
-        backend->UpdateBuffer(m_handle, false, offset, size, m_store.Bytes().data() + offset, discard,
-                              static_cast<UINT>(m_store.Bytes().size()));
-    }
-    return D3D_OK;
-}
+HRESULT IDirect3DVertexBuffer9::Unlock() { return m_store.Unlock() ? D3D_OK : D3DERR_INVALIDCALL; }
+
+void IDirect3DVertexBuffer9::Sync(UINT begin, UINT end) { m_store.Sync(Backend(), m_handle, begin, end); }
 
 HRESULT IDirect3DVertexBuffer9::GetDesc(D3DVERTEXBUFFER_DESC* desc) const {
     if (desc == nullptr) {
@@ -340,19 +358,9 @@ HRESULT IDirect3DIndexBuffer9::Lock(UINT offset, UINT size, void** data, DWORD f
     return m_store.Lock(offset, size, data, flags);
 }
 
-HRESULT IDirect3DIndexBuffer9::Unlock() {
-    UINT offset = 0;
-    UINT size = 0;
-    bool discard = false;
-    if (!m_store.Unlock(&offset, &size, &discard)) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (auto* backend = Backend()) {
-        backend->UpdateBuffer(m_handle, true, offset, size, m_store.Bytes().data() + offset, discard,
-                              static_cast<UINT>(m_store.Bytes().size()));
-    }
-    return D3D_OK;
-}
+HRESULT IDirect3DIndexBuffer9::Unlock() { return m_store.Unlock() ? D3D_OK : D3DERR_INVALIDCALL; }
+
+void IDirect3DIndexBuffer9::Sync(UINT begin, UINT end) { m_store.Sync(Backend(), m_handle, begin, end); }
 
 HRESULT IDirect3DIndexBuffer9::GetDesc(D3DINDEXBUFFER_DESC* desc) const {
     if (desc == nullptr) {

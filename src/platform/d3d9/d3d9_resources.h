@@ -153,12 +153,16 @@ public:
 namespace platform {
 namespace d3d9 {
 
-// Common part of the two buffer kinds: memory, the refused over-long lock, the upload at unlock.
+// Common part of the two buffer kinds: memory and the refused over-long lock. Unlocked bytes
+// reach the back end when a draw reads them, and only the part the draw reads, so that a whole
+// buffer locked for a few vertices does not cost a whole upload.
 class CBufferStore {
 public:
     CBufferStore(UINT length, bool index) : m_bytes(length), m_index(index) {}
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
-    bool Unlock(UINT* offset, UINT* size, bool* discard);
+    bool Unlock();
+    // Hands the back end the written bytes within [begin, end).
+    void Sync(IDeviceBackend* backend, BackendHandle handle, UINT begin, UINT end);
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
     bool IsIndex() const { return m_index; }
 
@@ -168,7 +172,10 @@ private:
     bool m_locked = false;
     UINT m_lockOffset = 0;
     UINT m_lockSize = 0;
-    bool m_discard = false;
+    bool m_lockDiscard = false;
+    UINT m_dirtyBegin = 0;
+    UINT m_dirtyEnd = 0;
+    bool m_discardPending = false;
 };
 
 } // namespace d3d9
@@ -181,6 +188,7 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) const;
+    void Sync(UINT begin, UINT end);
     platform::d3d9::BackendHandle GetHandle() const { return m_handle; }
     const std::vector<std::uint8_t>& Bytes() const { return m_store.Bytes(); }
     void DetachDevice() override;
@@ -199,6 +207,7 @@ public:
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     HRESULT Unlock();
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) const;
+    void Sync(UINT begin, UINT end);
     D3DFORMAT GetFormat() const { return m_format; }
     platform::d3d9::BackendHandle GetHandle() const { return m_handle; }
     const std::vector<std::uint8_t>& Bytes() const { return m_store.Bytes(); }

@@ -1,6 +1,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -577,6 +578,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
     const std::size_t vertexSpace = (m_state.stream0->Bytes().size() - m_state.stream0Offset) / m_state.stream0Stride;
     const std::uint8_t* first = m_state.indices->Bytes().data() + static_cast<std::size_t>(startIndex) * indexSize;
     std::size_t highest = 0;
+    std::size_t lowest = SIZE_MAX;
     for (UINT i = 0; i < indexCount; ++i) {
         std::size_t index = 0;
         if (indexSize == 4) {
@@ -589,11 +591,17 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
             index = narrow;
         }
         highest = std::max(highest, index);
+        lowest = std::min(lowest, index);
     }
     if (static_cast<std::size_t>(baseVertex) + highest >= vertexSpace) {
         return D3DERR_INVALIDCALL;
     }
     if (!m_lost) {
+        const std::size_t stride = m_state.stream0Stride;
+        m_state.stream0->Sync(static_cast<UINT>(m_state.stream0Offset + (baseVertex + lowest) * stride),
+                              static_cast<UINT>(m_state.stream0Offset + (baseVertex + highest + 1) * stride));
+        m_state.indices->Sync(static_cast<UINT>(startIndex * indexSize),
+                              static_cast<UINT>((startIndex + indexCount) * indexSize));
         m_backend->DrawIndexed(m_state, type, baseVertex, startIndex, indexCount);
     }
     ++m_stats.draws;
@@ -609,6 +617,8 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
         return D3DERR_INVALIDCALL;
     }
     if (!m_lost) {
+        m_state.stream0->Sync(m_state.stream0Offset + startVertex * m_state.stream0Stride,
+                              m_state.stream0Offset + (startVertex + vertexCount) * m_state.stream0Stride);
         m_backend->Draw(m_state, type, startVertex, vertexCount);
     }
     ++m_stats.draws;

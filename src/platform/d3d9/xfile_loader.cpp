@@ -47,6 +47,13 @@ D3DCOLORVALUE Colour(const aiMaterial* material, const char* key, unsigned type,
     return D3DCOLORVALUE{colour.r, colour.g, colour.b, colour.a};
 }
 
+// Assimp gives a mesh without a material list an unnamed grey material; that is no material.
+bool IsAssimpDefault(const aiMaterial* material, const D3DCOLORVALUE& diffuse) {
+    aiString name;
+    const bool named = material->Get(AI_MATKEY_NAME, name) == aiReturn_SUCCESS && name.length > 0;
+    return !named && diffuse.r == 0.5f && diffuse.g == 0.5f && diffuse.b == 0.5f && diffuse.a == 1.0f;
+}
+
 class CLoader {
 public:
     CLoader(const std::string& path, DWORD options, IDirect3DDevice9* device, ID3DXAllocateHierarchy* allocator)
@@ -212,14 +219,11 @@ private:
         std::vector<std::string> textures(materialOf.size());
         for (std::size_t i = 0; i < materialOf.size(); ++i) {
             const aiMaterial* source = m_scene->mMaterials[materialOf[i]];
-            aiString materialName;
-            source->Get(AI_MATKEY_NAME, materialName);
-            // Assimp's stand-in for a mesh without a material list is no material at all.
-            if (materialName == aiString(AI_DEFAULT_MATERIAL_NAME)) {
-                continue;
-            }
             D3DXMATERIAL material = {};
             material.MatD3D.Diffuse = Colour(source, AI_MATKEY_COLOR_DIFFUSE, 1.0f);
+            if (IsAssimpDefault(source, material.MatD3D.Diffuse)) {
+                continue;
+            }
             material.MatD3D.Specular = Colour(source, AI_MATKEY_COLOR_SPECULAR, 1.0f);
             material.MatD3D.Emissive = Colour(source, AI_MATKEY_COLOR_EMISSIVE, 1.0f);
             source->Get(AI_MATKEY_SHININESS, material.MatD3D.Power);

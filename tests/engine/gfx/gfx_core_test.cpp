@@ -220,6 +220,24 @@ TEST_F(GfxCoreTest, HeightMapAveragesTheGreenChannel) {
     std::remove(boxed.c_str());
 }
 
+TEST_F(GfxCoreTest, MeshesDefaultToTheEngineVertex) {
+    CGFXCore& core = GFXCore::Instance();
+    ASSERT_EQ(core.CreateDevice(), D3D_OK);
+    ID3DXMesh* mesh = nullptr;
+    ASSERT_EQ(core.CreateMesh(2, 4, D3DXMESH_MANAGED, nullptr, &mesh), D3D_OK);
+    EXPECT_EQ(mesh->GetNumBytesPerVertex(), velm::gfx::kVertexStride);
+    const D3DVERTEXELEMENT9 positions[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END()};
+    ID3DXMesh* small = nullptr;
+    ASSERT_EQ(core.CreateMesh(2, 4, D3DXMESH_MANAGED, positions, &small), D3D_OK);
+    EXPECT_EQ(small->GetNumBytesPerVertex(), 12u);
+    ID3DXMesh* clone = nullptr;
+    ASSERT_EQ(core.CloneMesh(small, D3DXMESH_MANAGED, &clone), D3D_OK);
+    EXPECT_EQ(clone->GetNumBytesPerVertex(), velm::gfx::kVertexStride);
+    clone->Release();
+    small->Release();
+    mesh->Release();
+}
+
 TEST(GfxCoordSystem, AxesRun250AlongEachDirection) {
     const velm::gfx::SGfxCoordSystem gizmo;
     for (const auto* axis : {&gizmo.x, &gizmo.y, &gizmo.z}) {

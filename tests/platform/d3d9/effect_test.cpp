@@ -166,6 +166,28 @@ TEST(EffectFile, SyntaxErrorsGiveNoEffectAndNameTheLine) {
     }
 }
 
+TEST(EffectFile, SharedCarrierDeclaresEverySharedParameter) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    const std::string path = std::string(root != nullptr ? root : "../../../..") + "/data/files/fx/Dummy.fx";
+    ID3DXEffect* effect = nullptr;
+    ASSERT_EQ(D3DXCreateEffectFromFileA(device.Get(), path.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr),
+              D3D_OK);
+    for (const char* semantic : {"ViewInverse", "View", "ViewProjection"}) {
+        EXPECT_NE(effect->GetParameterBySemantic(nullptr, semantic), nullptr) << semantic;
+    }
+    D3DXHANDLE light = effect->GetParameterByName(nullptr, "g_light");
+    for (const char* member : {"m_type", "m_pos", "m_dir", "m_falloff", "m_range", "m_ambient", "m_diffuse",
+                               "m_specular"}) {
+        EXPECT_NE(effect->GetParameterByName(light, member), nullptr) << member;
+    }
+    for (const char* name : {"g_fogstart", "g_fogend", "g_fogdensity", "g_fogcolor", "g_time", "g_ElapsedTime"}) {
+        EXPECT_NE(effect->GetParameterByName(nullptr, name), nullptr) << name;
+    }
+    effect->Release();
+}
+
 TEST(EffectFile, MissingFileGivesNoEffect) {
     CDeviceHolder device;
     ASSERT_TRUE(device.MakeNull());

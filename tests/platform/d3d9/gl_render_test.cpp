@@ -3,6 +3,7 @@
 #include <stb/stb_image.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/d3d9/d3dx9.h"
@@ -206,6 +207,77 @@ TEST_F(GlRender, CapsPassTheEngineRequirements) {
     EXPECT_GE(caps.MaxTextureWidth, 1024u);
     EXPECT_GE(caps.PixelShaderVersion, D3DPS_VERSION(2, 0));
     EXPECT_FALSE(m_device->IsNull());
+}
+
+// The renderer's pattern: one pair of buffers, relocked with discard for every draw.
+TEST_F(GlRender, EveryDiscardedLockDrawsItsOwnGeometry) {
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    const std::string path = std::string(root != nullptr ? root : "../../../..") + "/data/files/fx/DeviceBench.fx";
+    ID3DXEffect* effect = nullptr;
+    ASSERT_EQ(D3DXCreateEffectFromFileA(m_device.Get(), path.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr),
+              D3D_OK);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    effect->SetMatrix("WorldViewProjection", &identity);
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    m_device->CreateVertexBuffer(1000 * sizeof(SVertex), D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vertices, nullptr);
+    m_device->CreateIndexBuffer(1000 * 2, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr);
+    m_device->CreateVertexDeclaration(kElements, &declaration);
+    m_device->SetVertexDeclaration(declaration);
+    m_device->SetStreamSource(0, vertices, 0, sizeof(SVertex));
+    m_device->SetIndices(indices);
+    m_device->BeginScene();
+    m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    const struct {
+        float left;
+        D3DCOLOR colour;
+    } quads[] = {{-1.0f, 0xFFFF0000}, {0.0f, 0xFF00FF00}};
+    for (const auto& quad : quads) {
+        const SVertex corners[4] = {
+            {{quad.left, 1, 0.5f}, {}, {}, {}, {}, quad.colour},
+            {{quad.left + 1, 1, 0.5f}, {}, {}, {}, {}, quad.colour},
+            {{quad.left + 1, -1, 0.5f}, {}, {}, {}, {}, quad.colour},
+            {{quad.left, -1, 0.5f}, {}, {}, {}, {}, quad.colour},
+        };
+        const WORD order[6] = {0, 1, 2, 0, 2, 3};
+        void* data = nullptr;
+        vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+        std::memcpy(data, corners, sizeof(corners));
+        vertices->Unlock();
+        indices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+        std::memcpy(data, order, sizeof(order));
+        indices->Unlock();
+        effect->CommitChanges();
+        EXPECT_EQ(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
+    }
+    effect->EndPass();
+    effect->End();
+    m_device->EndScene();
+    const std::vector<std::uint8_t> pixels = BackBuffer();
+    ExpectNear(At(pixels, 16, 32), {255, 0, 0}, "first draw");
+    ExpectNear(At(pixels, 48, 32), {0, 255, 0}, "second draw from the relocked buffers");
+    effect->Release();
+    vertices->Release();
+    indices->Release();
+    declaration->Release();
+}
+
+TEST_F(GlRender, ViewportsCountFromTheTopLeftAndBoundClears) {
+    m_device->BeginScene();
+    m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    const D3DVIEWPORT9 topLeft = {0, 0, kSize / 2, kSize / 2, 0.0f, 1.0f};
+    m_device->SetViewport(&topLeft);
+    m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
+    m_device->EndScene();
+    const std::vector<std::uint8_t> pixels = BackBuffer();
+    ExpectNear(At(pixels, 8, 8), {255, 0, 0}, "inside the viewport");
+    ExpectNear(At(pixels, 8, 48), {0, 0, 0}, "below it");
+    ExpectNear(At(pixels, 48, 8), {0, 0, 0}, "right of it");
 }
 
 } // namespace
