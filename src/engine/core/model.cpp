@@ -22,14 +22,15 @@ CVelmGame::ControllerMap* GameControllers() {
     return &app->GetGame()->GetControllers();
 }
 
-// Deletes the registered controller under `id`, if any.
-void DeleteRegisteredController(std::uint32_t id) {
+// Deletes the registered controller under `id`, if any, unless it is `keep`: handing a model the
+// controller it already has must not free it.
+void DeleteRegisteredController(std::uint32_t id, const CController* keep = nullptr) {
     CVelmGame::ControllerMap* controllers = GameControllers();
     if (controllers == nullptr) {
         return;
     }
     const auto found = controllers->find(id);
-    if (found != controllers->end()) {
+    if (found != controllers->end() && found->second != keep) {
         CController* doomed = found->second;
         controllers->erase(found);
         delete doomed;
@@ -88,7 +89,7 @@ void CModel::SetController(CController* controller) {
         m_controller = controller;
         return;
     }
-    DeleteRegisteredController(m_id);
+    DeleteRegisteredController(m_id, controller);
     CVelmGame::ControllerMap* controllers = GameControllers();
     if (controllers != nullptr) {
         controllers->insert({m_id, controller});

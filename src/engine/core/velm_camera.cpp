@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 #include "engine/phy/rigid_body.h"
 #include "libs/common/math_util.h"
@@ -93,9 +94,10 @@ void CVelmCamera::MoveLocal(const common::CVector3& offset) {
     const common::CVector3 forward = (m_target - m_eye).GetNormalized();
     const common::CVector3 right = forward.Cross(common::CVector3(0.0f, 1.0f, 0.0f)).GetNormalized();
     const common::CVector3 up = right.Cross(forward).GetNormalized();
-    const common::CVector3 move = offset.x * forward + offset.y * right + offset.z * up;
-    m_eye += move;
-    m_target += move;
+    for (const common::CVector3& step : {offset.x * forward, offset.y * right, offset.z * up}) {
+        m_eye += step;
+        m_target += step;
+    }
 }
 
 D3DXMATRIX CVelmCamera::GetViewMatrix() const {

@@ -1,7 +1,5 @@
-// velm::gfx::CAllocateHierarchy: the frame and mesh-container builder that .x loading calls. It
-// makes SFrameEx and SMeshContainerEx records, names unnamed frames "<no_name>" + a counter that
-// starts at 0 for each allocator, copies materials and adjacency, clones each mesh into the
-// device's vertex declaration and keeps the skin's bone offsets. Main thread only.
+// velm::gfx::CAllocateHierarchy: builds and frees the SFrameEx and SMeshContainerEx records of
+// .x loading; unnamed frames are "<no_name>" + a counter from 0 per allocator. Main thread only.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/gfx/texture_cache.h"
 #include "platform/dxut/dxut.h"
 
 namespace velm {
@@ -211,15 +212,16 @@ bool CGFXCore::ReadHeightMap(const std::string& fileName, float* heights, std::u
     if (m_device == nullptr || heights == nullptr || columns == 0 || rows == 0) {
         return false;
     }
-    IDirect3DTexture9* texture = nullptr;
-    if (FAILED(D3DXCreateTextureFromFileA(m_device, fileName.c_str(), &texture)) || texture == nullptr) {
+    CTextureRef reference;
+    reference.SetFile(fileName);
+    IDirect3DTexture9* texture = reference.GetTexture();
+    if (texture == nullptr) {
         return false;
     }
     D3DSURFACE_DESC desc;
     texture->GetLevelDesc(0, &desc);
     D3DLOCKED_RECT locked;
     if (FAILED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-        texture->Release();
         return false;
     }
     const auto* bits = static_cast<const std::uint8_t*>(locked.pBits);
@@ -254,7 +256,7 @@ bool CGFXCore::ReadHeightMap(const std::string& fileName, float* heights, std::u
         }
     }
     texture->UnlockRect(0);
-    texture->Release();
+    reference.Release();
     return true;
 }
 
@@ -406,6 +408,14 @@ HRESULT CGFXCore::ComputeTangent(ID3DXMesh* mesh, DWORD texStage, DWORD tangentI
                                  const DWORD* adjacency) {
     return D3DXComputeTangent(mesh, texStage, tangentIndex, binormalIndex, wrap, adjacency);
 }
+
+HRESULT CGFXCore::CreateSprite(ID3DXSprite** sprite) { return D3DXCreateSprite(m_device, sprite); }
+
+HRESULT CGFXCore::CreateFontIndirect(const D3DXFONT_DESCW& desc, ID3DXFont** font) {
+    return D3DXCreateFontIndirectW(m_device, &desc, font);
+}
+
+HRESULT CGFXCore::CreateLine(ID3DXLine** line) { return D3DXCreateLine(m_device, line); }
 
 HRESULT CGFXCore::LoadMeshHierarchyFromX(const std::string& fileName, DWORD options, ID3DXAllocateHierarchy* allocator,
                                          D3DXFRAME** frames, ID3DXAnimationController** controller) {

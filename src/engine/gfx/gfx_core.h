@@ -85,8 +85,9 @@ public:
 
     // Vertices of the 60-byte layout, position first; count 0 gives centre 0 and radius 0.
     static void ComputeBoundingSphere(const void* vertices, std::uint32_t count, D3DXVECTOR3* centre, float* radius);
-    // Green channel of the texture file, box-filtered to columns x rows heights in 0..1; false
-    // when the file gives no texture (heights untouched).
+    // Green channel of the texture file (through the texture cache, so under the texture
+    // directory), box-filtered to columns x rows heights in 0..1; false when the file gives no
+    // texture (heights untouched).
     bool ReadHeightMap(const std::string& fileName, float* heights, std::uint32_t columns, std::uint32_t rows);
 
     IDirect3DDevice9* GetDevice() const { return m_device; }
@@ -152,6 +153,9 @@ public:
     HRESULT ComputeNormals(ID3DXMesh* mesh, const DWORD* adjacency);
     HRESULT ComputeTangent(ID3DXMesh* mesh, DWORD texStage, DWORD tangentIndex, DWORD binormalIndex, DWORD wrap,
                            const DWORD* adjacency);
+    HRESULT CreateSprite(ID3DXSprite** sprite);
+    HRESULT CreateFontIndirect(const D3DXFONT_DESCW& desc, ID3DXFont** font);
+    HRESULT CreateLine(ID3DXLine** line);
     HRESULT LoadMeshHierarchyFromX(const std::string& fileName, DWORD options, ID3DXAllocateHierarchy* allocator,
                                    D3DXFRAME** frames, ID3DXAnimationController** controller);
 

@@ -1,9 +1,6 @@
-// velm::gfx::CMeshCache: every .x mesh file is loaded once into a mesh hierarchy with its
-// animation controller and shared by use count; each request gets the hierarchy and its own
-// clone of the controller, so every unit animates on its own. Entries are keyed by the exact
-// file name; a file that fails to load is entered with an unloaded hierarchy and counted like
-// any other. The cache owns hierarchies and stored controllers; requesters own their clones.
-// Main thread only.
+// velm::gfx::CMeshCache: one mesh hierarchy per exact file name, shared by use count (a file
+// that fails to load is entered all the same); each request gets its own controller clone.
+// The cache owns hierarchies and stored controllers, requesters their clones. Main thread only.
 #pragma once
 
 #include <cstdint>

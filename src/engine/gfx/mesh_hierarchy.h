@@ -1,8 +1,6 @@
-// velm::gfx::CMeshHierarchy: a model loaded from a .x file as a frame hierarchy with one chosen
-// mesh container, system-memory copies of its vertices and indices, and CPU skinning of the
-// vertex positions after every animation advance. The hierarchy owns its frames and containers
-// (built by CAllocateHierarchy) until Release. Units sharing one hierarchy skin into their own
-// vertex copies through Update(own), so each keeps its pose until drawn. Main thread only.
+// velm::gfx::CMeshHierarchy: a .x model as a frame hierarchy with one chosen mesh container,
+// system-memory geometry and CPU skinning; it owns its frames and containers until Release.
+// Units sharing one hierarchy skin into their own copies through Update(own). Main thread only.
 #pragma once
 
 #include <cstdint>

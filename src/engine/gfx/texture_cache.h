@@ -1,8 +1,6 @@
-// velm::gfx::CTextureCache and velm::gfx::CTextureRef: every texture file is loaded once and
-// shared. The cache keys entries by the exact name a caller passes (case and any directory
-// prefix included) and counts the texture objects holding each; a file that fails to load is
-// entered all the same with a null texture. The cache holds one texture reference per user.
-// Also the three directory prefixes of texture, mesh and effect files. Main thread only.
+// velm::gfx::CTextureCache and CTextureRef: one texture per exact file name, counted per holding
+// object (a file that fails to load is entered with a null texture), one texture reference per
+// user; and the texture, mesh and effect directory prefixes. Main thread only.
 #pragma once
 
 #include <cstdint>

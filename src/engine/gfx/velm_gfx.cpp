@@ -1,6 +1,9 @@
 #include "engine/gfx/velm_gfx.h"
 
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/mesh_cache.h"
+#include "engine/gfx/texture_cache.h"
+#include "platform/dxut/dxut_device.h"
 
 namespace velm {
 namespace gfx {
@@ -16,10 +19,20 @@ constexpr int kDefaultHeight = 600;
 
 CVelmGfx::CVelmGfx() = default;
 
-CVelmGfx::~CVelmGfx() = default;
+CVelmGfx::~CVelmGfx() {
+    // Graphics shuts down with its object: the caches and the core's resources first, then the
+    // device itself.
+    MeshCache::Destroy();
+    TextureCache::Destroy();
+    GFXCore::Destroy();
+    platform::DXUTDestroyDevice();
+}
 
 void CVelmGfx::Init(const SVelmGfxInitInfo& info) {
     m_settings = info;
+    SGfxDirectories::s_texture = info.m_textureDirectory;
+    SGfxDirectories::s_mesh = info.m_meshDirectory;
+    SGfxDirectories::s_effect = info.m_effectDirectory;
     CGFXCore& core = GFXCore::Instance();
     if (info.m_useDefault) {
         core.SetFullScreen(false);
@@ -33,6 +46,16 @@ void CVelmGfx::Init(const SVelmGfxInitInfo& info) {
         core.SetFillMode(info.m_enableWireFrame ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
     }
     core.CreateDevice();
+}
+
+void CVelmGfx::RenderFrame(double time, float elapsed) {
+    CGFXCore& core = GFXCore::Instance();
+    if (core.GetDevice() == nullptr) {
+        return;
+    }
+    core.SetFrameTime(time, elapsed);
+    core.BeginFrame();
+    core.EndScene();
 }
 
 void OnLostDevice() {

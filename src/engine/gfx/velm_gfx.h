@@ -35,6 +35,9 @@ public:
     virtual ~CVelmGfx();
 
     void Init(const SVelmGfxInitInfo& info);
+    // One frame: begins it (render states, scene, clear), draws what is queued and ends the
+    // scene; the framework's loop presents it.
+    void RenderFrame(double time, float elapsed);
 
     const SVelmGfxInitInfo& GetSettings() const { return m_settings; }
     std::uint32_t GetRenderFlags() const { return m_renderFlags; }

@@ -15,6 +15,9 @@ constexpr std::size_t kUnreliablePackingLimit = 1015;
 constexpr std::size_t kReliablePackingLimit = 1015;
 // Enough to acknowledge again every copy a sender can still be resending.
 constexpr std::size_t kRecentAcceptedLimit = 1024;
+// One datagram is taken in per cycle before each dispatch; a few more cover callers that read
+// several first.
+constexpr std::size_t kStrayLimit = 64;
 
 HANDLE CreateNetworkMutex() { return CreateMutexW(nullptr, FALSE, L"Network Mutex"); }
 
@@ -53,6 +56,7 @@ bool CBaseSocket::DispatchReceived() {
         m_received.pop_front();
         HandleMessage(message);
     }
+    m_strays.clear();
     return true;
 }
 
@@ -111,6 +115,7 @@ bool CBaseSocket::AddPeer(const SPeerAddress& address, std::uint32_t id) {
         SPeer& peer = m_peers[id];
         peer.address = address;
         peer.keepAlive.timeLastHeard = Now();
+        AdoptStrayChain(peer);
     }
     QueueEngineEvent(std::make_shared<CStartedConnectionEvt>(id));
     return true;
@@ -198,6 +203,32 @@ CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacket
     return EReliableStep::kDrop;
 }
 
+void CBaseSocket::MarkAccepted(SPeer& peer, std::uint16_t sequence, std::uint16_t previous) {
+    peer.hasAccepted = true;
+    peer.lastAccepted = sequence;
+    peer.recentAccepted.emplace_back(sequence, previous);
+    if (peer.recentAccepted.size() > kRecentAcceptedLimit) {
+        peer.recentAccepted.pop_front();
+    }
+}
+
+void CBaseSocket::AdoptStrayChain(SPeer& peer) {
+    // The packet whose message made this address a peer (a connect, a host change) was taken in
+    // while the address was none, so it was never acknowledged. Starting the chain with it lets
+    // its resent copy be acknowledged as a duplicate instead of delivered twice, and lets the
+    // packets sent after it be taken at once.
+    for (const SStrayPacket& stray : m_strays) {
+        if (!stray.from.SameHost(peer.address)) {
+            continue;
+        }
+        const bool next = peer.hasAccepted ? stray.previous == peer.lastAccepted && stray.sequence != peer.lastAccepted
+                                           : stray.previous == 0;
+        if (next) {
+            MarkAccepted(peer, stray.sequence, stray.previous);
+        }
+    }
+}
+
 bool CBaseSocket::ReceivePacket() {
     SPeerAddress from;
     const int received = m_port->Receive(m_receiveBuffer, static_cast<int>(kReceiveBufferSize), from);
@@ -233,12 +264,9 @@ bool CBaseSocket::ReceivePacket() {
             return false;
         }
         if (peer != nullptr) {
-            peer->hasAccepted = true;
-            peer->lastAccepted = parsed.header.sequence;
-            peer->recentAccepted.emplace_back(parsed.header.sequence, parsed.header.previousReliable);
-            if (peer->recentAccepted.size() > kRecentAcceptedLimit) {
-                peer->recentAccepted.pop_front();
-            }
+            MarkAccepted(*peer, parsed.header.sequence, parsed.header.previousReliable);
+        } else if (m_strays.size() < kStrayLimit) {
+            m_strays.push_back(SStrayPacket{from, parsed.header.sequence, parsed.header.previousReliable});
         }
     }
     for (const SParsedMessage& found : parsed.messages) {

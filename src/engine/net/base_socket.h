@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "engine/net/datagram_port.h"
 #include "engine/net/message.h"
@@ -123,9 +124,19 @@ private:
         SKeepAlive keepAlive;
     };
 
+    // A reliable packet taken in from an address that was no peer (its acknowledgement had
+    // nowhere to go), kept until the end of the next dispatch.
+    struct SStrayPacket {
+        SPeerAddress from;
+        std::uint16_t sequence = 0;
+        std::uint16_t previous = 0;
+    };
+
     enum class EReliableStep { kAccept, kDuplicate, kDrop };
 
     EReliableStep CheckReliable(SPeer* peer, const SPacketHeader& header) const;
+    static void MarkAccepted(SPeer& peer, std::uint16_t sequence, std::uint16_t previous);
+    void AdoptStrayChain(SPeer& peer);
     void QueueTo(const MessagePtr& message, std::uint32_t peerId, bool reliable);
     void FlushQueue(SPeer& peer, std::uint32_t id, bool reliable);
     void SendGathered(SPeer& peer, std::uint32_t id, MessageList& gathered, bool reliable);
@@ -141,6 +152,7 @@ private:
     std::atomic<std::uint64_t> m_messagesReceived{0};
     std::atomic<std::uint32_t> m_ownId;
     std::list<ReceivedMessagePtr> m_received;
+    std::vector<SStrayPacket> m_strays;
     std::atomic<bool> m_acceptingClients{true};
     mutable common::CStopwatchTimer m_clock;
     const bool m_isServer;

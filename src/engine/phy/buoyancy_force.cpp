@@ -71,7 +71,10 @@ CWaterField* BuoyancyForce::KnownField() const
 void BuoyancyForce::Apply(float /*dt*/)
 {
     const CCollisionHull* hull = m_body->GetHull();
-    if (hull == nullptr || !IsUsableBox(hull->GetLocalBox())) {
+    // A hull with no shape (an empty mesh) floats as a point at its position: no lift, but the
+    // river still carries and damps it. A box that is not a number gets nothing.
+    const bool shapeless = hull != nullptr && hull->GetDistanceGrid().IsEmpty();
+    if (hull == nullptr || (!shapeless && !IsUsableBox(hull->GetLocalBox()))) {
         return;
     }
     if (m_useRiverDensity) {
@@ -94,7 +97,7 @@ void BuoyancyForce::Apply(float /*dt*/)
     if (!m_waterField->GetSurface(p.x, p.z, h, normal, f)) {
         return;
     }
-    const common::CAABB box = hull->GetWorldBox();
+    const common::CAABB box = shapeless ? common::CAABB(hull->GetPosition(), hull->GetPosition()) : hull->GetWorldBox();
     const float depth = h - box.GetMin().y;
     if (depth <= 0.0f) {
         m_inWater = false;

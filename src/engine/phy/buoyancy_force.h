@@ -31,9 +31,10 @@ public:
     void SetFlowSpeed(float speed) { m_flowSpeed = speed; }
     float GetFlowSpeed() const { return m_flowSpeed; }
 
-    // The water field found under the body last step, or null. Clearing it makes the next step
-    // look the water up again.
-    CWaterField* GetWaterField() const { return m_waterField; }
+    // The water field found under the body last step, or null; null too once the field has left
+    // the simulator (cleared with its track), so callers never read a freed field. Clearing it
+    // makes the next step look the water up again.
+    CWaterField* GetWaterField() const { return KnownField(); }
     void SetWaterField(CWaterField* field) { m_waterField = field; }
     bool IsInWater() const { return m_inWater; }
     // The last surface point under the body; false, out untouched, while out of the water.

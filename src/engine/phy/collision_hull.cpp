@@ -18,16 +18,22 @@ constexpr float kTwoPi = 6.2831855f;
 
 float SnapToZero(float value) { return common::IsZero(value) ? 0.0f : value; }
 
+// Whether (b - a) x (c - a) points away from `inside`. The raw cross product is used: the
+// triangle's unit normal is zero for a very small shape, which would leave the winding unchecked.
+bool FacesAway(const CVector3& a, const CVector3& b, const CVector3& c, const CVector3& inside)
+{
+    return (b - a).Cross(c - a).Dot(inside - a) < 0.0f;
+}
+
 // Two triangles per quad a-b-c-d, wound so that the cross product points to `inside`.
 void AddQuad(std::vector<CTriangle>& out, const CVector3& a, const CVector3& b, const CVector3& c, const CVector3& d,
              const CVector3& inside)
 {
-    CTriangle first(a, b, c);
-    if (first.GetNormal().Dot(inside - a) < 0.0f) {
+    if (FacesAway(a, b, c, inside)) {
         out.emplace_back(a, c, b);
         out.emplace_back(a, d, c);
     } else {
-        out.push_back(first);
+        out.emplace_back(a, b, c);
         out.emplace_back(a, c, d);
     }
 }
@@ -35,11 +41,10 @@ void AddQuad(std::vector<CTriangle>& out, const CVector3& a, const CVector3& b, 
 void AddTriangleFacing(std::vector<CTriangle>& out, const CVector3& a, const CVector3& b, const CVector3& c,
                        const CVector3& inside)
 {
-    CTriangle triangle(a, b, c);
-    if (triangle.GetNormal().Dot(inside - a) < 0.0f) {
+    if (FacesAway(a, b, c, inside)) {
         out.emplace_back(a, c, b);
     } else {
-        out.push_back(triangle);
+        out.emplace_back(a, b, c);
     }
 }
 

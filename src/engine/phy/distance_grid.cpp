@@ -213,11 +213,14 @@ void CDistanceGrid::Build(unsigned int nx, unsigned int ny, unsigned int nz,
                         closest = &triangle;
                     }
                 }
+                // Only the sign of n . v matters, so the raw cross product serves: normalising it
+                // would zero the normal of a small triangle and put every node outside.
                 const CVector3 v = nearest - node;
-                const CVector3 n = ((*closest)[1] - (*closest)[0]).Cross((*closest)[2] - (*closest)[0]).GetNormalized();
-                const CVector3 cellVector = n.Dot(v) >= 0.0f ? -v : v;
-                cell.m_distance = n.Dot(v) >= 0.0f ? -v.Length() : v.Length();
-                cell.m_normal = cellVector.GetNormalized();
+                const CVector3 n = ((*closest)[1] - (*closest)[0]).Cross((*closest)[2] - (*closest)[0]);
+                const bool outside = n.Dot(v) >= 0.0f;
+                const float length = v.Length();
+                cell.m_distance = outside ? -length : length;
+                cell.m_normal = length > 0.0f ? (outside ? -v : v) / length : CVector3();
             }
         }
     }

@@ -18,6 +18,29 @@ namespace {
 
 bool IsPositive(float value) { return std::isfinite(value) && value > 0.0f; }
 
+// The cell index along one axis. A point on the far edge belongs to the last sample even when
+// rounding puts the quotient just below it, so the edge always reads as the last column or row.
+std::uint32_t CellIndex(float coordinate, float origin, float spacing, std::uint32_t count)
+{
+    const std::uint32_t last = count - 1;
+    if (coordinate >= origin + static_cast<float>(last) * spacing) {
+        return last;
+    }
+    const float index = std::floor((coordinate - origin) / spacing);
+    return std::min(static_cast<std::uint32_t>(std::max(index, 0.0f)), last);
+}
+
+// e1 x e2 always points up (its y is the product of the spacings); it is scaled to unit length
+// directly, because the kit's normalisation zeroes vectors as short as a fine grid's cross product.
+CVector3 UnitUp(const CVector3& v)
+{
+    const float length = v.Length();
+    if (!(length > 0.0f) || !std::isfinite(length)) {
+        return CVector3(0.0f, 1.0f, 0.0f);
+    }
+    return v / length;
+}
+
 } // namespace
 
 CHeightMap::CHeightMap(std::uint32_t columns, std::uint32_t rows, float spacingX, float spacingZ,
@@ -48,10 +71,8 @@ bool CHeightMap::Contains(float x, float z) const
 
 void CHeightMap::Interpolate(float x, float z, float& height, CVector3& normal) const
 {
-    const float fi = std::floor((x - m_originX) / m_spacingX);
-    const float fj = std::floor((z - m_originZ) / m_spacingZ);
-    const std::uint32_t i = std::min(static_cast<std::uint32_t>(std::max(fi, 0.0f)), m_columns - 1);
-    const std::uint32_t j = std::min(static_cast<std::uint32_t>(std::max(fj, 0.0f)), m_rows - 1);
+    const std::uint32_t i = CellIndex(x, m_originX, m_spacingX, m_columns);
+    const std::uint32_t j = CellIndex(z, m_originZ, m_spacingZ, m_rows);
     const std::uint32_t i1 = std::min(i + 1, m_columns - 1);
     const std::uint32_t j1 = std::min(j + 1, m_rows - 1);
 
@@ -66,13 +87,11 @@ void CHeightMap::Interpolate(float x, float z, float& height, CVector3& normal) 
     } else if (u <= w) {
         const CVector3 e1(0.0f, Sample(i, j1) - h00, m_spacingZ);
         const CVector3 e2(m_spacingX, h11 - h00, m_spacingZ);
-        normal = e1.Cross(e2);
-        normal.Normalize();
+        normal = UnitUp(e1.Cross(e2));
     } else {
         const CVector3 e1(m_spacingX, h11 - h00, m_spacingZ);
         const CVector3 e2(m_spacingX, Sample(i1, j) - h00, 0.0f);
-        normal = e1.Cross(e2);
-        normal.Normalize();
+        normal = UnitUp(e1.Cross(e2));
     }
     const CVector3 p00(cellX, h00, cellZ);
     height = -(z * normal.z + x * normal.x - normal.Dot(p00)) / normal.y;

@@ -40,6 +40,11 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     }
 }
 
-void CTumboKelvoGame::Render(double, float) {}
+void CTumboKelvoGame::Render(double time, float elapsed) {
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        app->GetGfx()->RenderFrame(time, elapsed);
+    }
+}
 
 } // namespace kelvo

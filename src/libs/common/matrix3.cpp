@@ -1,6 +1,7 @@
 #include "libs/common/matrix3.h"
 
 #include <cmath>
+#include <limits>
 
 #include "libs/common/math_util.h"
 
@@ -80,20 +81,34 @@ CMatrix3 InverseMatrix(const CMatrix3& m)
     const double c02 = double(m(1, 0)) * m(2, 1) - double(m(1, 1)) * m(2, 0);
     const double det = m(0, 0) * c00 + m(0, 1) * c01 + m(0, 2) * c02;
     CMatrix3 r;
-    if (std::fabs(det) < FLOAT_EPSILON) {
+    // Only an exactly singular matrix is refused: the determinant scales with the cube of the
+    // entries, so a small but invertible inertia tensor has one far below any epsilon.
+    if (det == 0.0 || !std::isfinite(det)) {
         return r;
     }
     const double inv = 1.0 / det;
-    // Inverse = adjugate / det, the adjugate being the transposed cofactor matrix.
-    r(0, 0) = float(c00 * inv);
-    r(1, 0) = float(c01 * inv);
-    r(2, 0) = float(c02 * inv);
-    r(0, 1) = float((double(m(0, 2)) * m(2, 1) - double(m(0, 1)) * m(2, 2)) * inv);
-    r(1, 1) = float((double(m(0, 0)) * m(2, 2) - double(m(0, 2)) * m(2, 0)) * inv);
-    r(2, 1) = float((double(m(0, 1)) * m(2, 0) - double(m(0, 0)) * m(2, 1)) * inv);
-    r(0, 2) = float((double(m(0, 1)) * m(1, 2) - double(m(0, 2)) * m(1, 1)) * inv);
-    r(1, 2) = float((double(m(0, 2)) * m(1, 0) - double(m(0, 0)) * m(1, 2)) * inv);
-    r(2, 2) = float((double(m(0, 0)) * m(1, 1) - double(m(0, 1)) * m(1, 0)) * inv);
+    // Inverse = adjugate / det, the adjugate being the transposed cofactor matrix; element
+    // (row, col) of the result at row + 3 col.
+    const double e[9] = {
+        c00 * inv,
+        c01 * inv,
+        c02 * inv,
+        (double(m(0, 2)) * m(2, 1) - double(m(0, 1)) * m(2, 2)) * inv,
+        (double(m(0, 0)) * m(2, 2) - double(m(0, 2)) * m(2, 0)) * inv,
+        (double(m(0, 1)) * m(2, 0) - double(m(0, 0)) * m(2, 1)) * inv,
+        (double(m(0, 1)) * m(1, 2) - double(m(0, 2)) * m(1, 1)) * inv,
+        (double(m(0, 2)) * m(1, 0) - double(m(0, 0)) * m(1, 2)) * inv,
+        (double(m(0, 0)) * m(1, 1) - double(m(0, 1)) * m(1, 0)) * inv,
+    };
+    // A nearly singular matrix whose inverse does not fit a float counts as singular.
+    for (const double value : e) {
+        if (!(std::fabs(value) <= double(std::numeric_limits<float>::max()))) {
+            return r;
+        }
+    }
+    for (int i = 0; i < 9; ++i) {
+        r(i % 3, i / 3) = float(e[i]);
+    }
     return r;
 }
 

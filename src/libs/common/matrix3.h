@@ -33,8 +33,8 @@ private:
 CMatrix3 operator*(const CMatrix3& a, const CMatrix3& b);
 CVector3 operator*(const CMatrix3& m, const CVector3& v);
 
-// Adjugate over determinant; a singular matrix (determinant zero within epsilon) gives the
-// identity, so callers never see infinities.
+// Adjugate over determinant; a singular matrix (determinant exactly zero, or not finite) gives
+// the identity, so callers never see infinities.
 CMatrix3 InverseMatrix(const CMatrix3& m);
 // Rotation of q with s = 2 / |q|^2; the zero quaternion gives the identity.
 CMatrix3 QuaternionToMatrix(const CQuaternion& q);

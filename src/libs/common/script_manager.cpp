@@ -263,6 +263,10 @@ float CScriptManager::GetTableFloat(const char* key) {
 }
 
 int CScriptManager::GetTableInt(const char* key) {
+    // Unlike the float reads, an int read of no table answers 0 without a message.
+    if (!lua_istable(m_state, -1)) {
+        return 0;
+    }
     double value = 0.0;
     return ReadTableNumber(key, 0, false, value) ? ToInt(value) : 0;
 }

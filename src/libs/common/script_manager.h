@@ -40,7 +40,8 @@ public:
 
     void PushString(const char* text);
     // Fields of the table on the stack top; the table stays, a field that is not a number
-    // reads as 0, and so does every field when the top is not a table.
+    // reads as 0 with a message, and so does every field when the top is not a table (the int
+    // read says nothing then).
     float GetTableFloat(const char* key);
     int GetTableInt(const char* key);
     float GetTableFloatAt(int index);

@@ -46,6 +46,9 @@ CObjectAllocator::CObjectAllocator(std::uint32_t objectSize, const SOAConfig& co
 
 CObjectAllocator::~CObjectAllocator()
 {
+    for (void* const object : m_heapObjects) {
+        std::free(object);
+    }
     SPage* page = m_pageList;
     while (page != nullptr) {
         SPage* const previous = page->previous;
@@ -73,7 +76,7 @@ void CObjectAllocator::AllocateNewPage()
     SPage* const page = static_cast<SPage*>(memory);
     page->previous = m_pageList;
     m_pageList = page;
-    const std::pair<const unsigned char*, SPage*> entry(SlotOf(page, 0), page);
+    const std::pair<const unsigned char*, SPage*> entry(static_cast<const unsigned char*>(memory), page);
     const auto byAddress = [](const auto& a, const auto& b) {
         return reinterpret_cast<std::uintptr_t>(a.first) < reinterpret_cast<std::uintptr_t>(b.first);
     };
@@ -101,6 +104,13 @@ void* CObjectAllocator::Allocate()
     if (m_config.useSystemHeap) {
         void* const object = std::malloc(m_objectSize == 0 ? 1 : m_objectSize);
         if (object == nullptr) {
+            throw COAException(COAException::E_NO_SYS_MEMORY,
+                               "No System Memory Available in CObjectAllocator::Allocate", __LINE__);
+        }
+        try {
+            m_heapObjects.insert(object);
+        } catch (...) {
+            std::free(object);
             throw COAException(COAException::E_NO_SYS_MEMORY,
                                "No System Memory Available in CObjectAllocator::Allocate", __LINE__);
         }
@@ -152,7 +162,7 @@ CObjectAllocator::SPage* CObjectAllocator::FindPage(const unsigned char* address
         n -= half;
     }
     const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(base->first);
-    if (key < first || key - first >= m_stride * m_config.objectsPerPage) {
+    if (key < first || key - first >= m_pageSize) {
         return nullptr;
     }
     return base->second;
@@ -189,6 +199,12 @@ bool CObjectAllocator::PadBytesIntact(const unsigned char* object) const
 void CObjectAllocator::Free(void* object)
 {
     if (m_config.useSystemHeap) {
+        // Handing the heap a block it does not hold as allocated would corrupt it.
+        if (m_heapObjects.erase(object) == 0) {
+            throw COAException(COAException::E_BAD_ADDRESS,
+                               "Object Attempting To Free Not On Any Pages in CObjectAllocator::CheckOnPage",
+                               __LINE__);
+        }
         std::free(object);
         ++m_stats.deallocations;
         --m_stats.objectsInUse;
@@ -203,8 +219,9 @@ void CObjectAllocator::Free(void* object)
                            "Object Attempting To Free Not On Any Pages in CObjectAllocator::CheckOnPage",
                            __LINE__);
     }
-    const std::size_t offset = static_cast<std::size_t>(bytes - SlotOf(page, 0));
-    if (offset % m_stride != STATE_SIZE + m_leadPad) {
+    const unsigned char* const firstSlot = SlotOf(page, 0);
+    if (bytes < firstSlot ||
+        static_cast<std::size_t>(bytes - firstSlot) % m_stride != STATE_SIZE + m_leadPad) {
         throw COAException(COAException::E_CORRUPTED_BLOCK,
                            "Object Not On A Valid Object Boundary in CObjectAllocator::CheckOnBoundary",
                            __LINE__);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -50,8 +51,8 @@ public:
     // Throws COAException: code 0 when the system has no memory, 1 when the page limit is hit.
     void* Allocate();
     // Throws COAException for memory this allocator does not hold as allocated: code 3 off every
-    // page, 2 off an object boundary or with overwritten padding (debug), 4 when already free.
-    // The object is then left as it was.
+    // page (in system-heap mode: not handed out, or already released), 2 off an object boundary
+    // or with overwritten padding (debug), 4 when already free. The object is then left as it was.
     void Free(void* object);
 
     const SOAConfig& GetConfig() const { return m_config; }
@@ -89,9 +90,11 @@ private:
     std::size_t m_leadPad = 0;
     std::size_t m_stride = 0;
     std::size_t m_headerSize = 0;
-    // First object address of each page, sorted, for finding the page of a pointer in log time
+    // Start address of each page, sorted, for finding the page of a pointer in log time
     // with a compact, cache-friendly search.
     std::vector<std::pair<const unsigned char*, SPage*>> m_pagesByAddress;
+    // System-heap mode: the blocks handed out and not yet released.
+    std::unordered_set<void*> m_heapObjects;
 };
 
 } // namespace MemMgr

@@ -1,9 +1,6 @@
-// D3DX frame hierarchies and animation on the device stand-in: the frame and mesh-container
-// records a caller's ID3DXAllocateHierarchy builds, frame search and destruction, keyframed
-// animation sets, and the animation controller that mixes its tracks into the registered frame
-// matrices. `.x` files load through D3DXLoadMeshHierarchyFromXW (xfile_loader.cpp). Matrices
-// are row-vector form; a key's rotation q gives the frame matrix through
-// D3DXMatrixRotationQuaternion(q). Objects are reference counted; main thread only.
+// D3DX frame hierarchies (built through the caller's ID3DXAllocateHierarchy, loaded from .x
+// files), keyframed animation sets and the animation controller that writes frame matrices.
+// Row-vector matrices; reference-counted objects; main thread only.
 #pragma once
 
 #include <string>

@@ -1,9 +1,6 @@
-// D3DX fonts on the device stand-in: a face name is matched through fontconfig (metric twins
-// such as Liberation Sans for Arial; a face that is not installed falls back to a sans face,
-// logged once), glyphs are rendered with FreeType into a cached atlas texture and drawn as sprite
-// quads. Height is the character cell (ascent + descent) in pixels and a non-zero Width the
-// average character width, as the platform's fonts take them. DrawTextW measures exactly what
-// it draws. Objects are reference counted; main thread only.
+// D3DX fonts: faces matched through fontconfig (a face not installed falls back to a sans face,
+// logged at creation), FreeType glyphs cached in an atlas texture and drawn as sprite quads;
+// DrawTextW measures what it draws. Reference-counted objects; main thread only.
 #pragma once
 
 #include <memory>

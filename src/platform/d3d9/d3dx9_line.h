@@ -1,7 +1,5 @@
-// D3DX lines on the device stand-in: strips of one-pixel lines in screen coordinates, or of
-// 3D points through a transform (clipped at the near plane, then the device's viewport), drawn
-// at once with the device's state saved around them. Objects are reference counted; main
-// thread only.
+// D3DX lines: one-pixel strips in screen coordinates, or of 3D points through a transform
+// (clipped at the near plane), drawn at once. Reference-counted objects; main thread only.
 #pragma once
 
 #include "platform/d3d9/d3dx9_sprite.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <numeric>
+#include <tuple>
 #include <unordered_map>
 
 namespace {
@@ -297,12 +298,17 @@ HRESULT ID3DXMesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
     const std::vector<DWORD> indices = ReadIndices();
     // Each vertex stands for the first one at (nearly) its position.
     std::vector<DWORD> canonical(m_numVertices);
+    std::map<std::tuple<float, float, float>, DWORD> exact;
     for (DWORD v = 0; v < m_numVertices; ++v) {
         canonical[v] = v;
         if (position < 0) {
             continue;
         }
         const D3DXVECTOR3 p = ReadVector(&vertices[v * m_stride], position);
+        if (epsilon <= 0.0f) {
+            canonical[v] = exact.emplace(std::make_tuple(p.x, p.y, p.z), v).first->second;
+            continue;
+        }
         for (DWORD w = 0; w < v; ++w) {
             const D3DXVECTOR3 q = ReadVector(&vertices[w * m_stride], position);
             if (std::fabs(p.x - q.x) <= epsilon && std::fabs(p.y - q.y) <= epsilon && std::fabs(p.z - q.z) <= epsilon) {

@@ -1,8 +1,6 @@
-// D3DX meshes and skin information on the device stand-in: a mesh keeps its vertices and 16- or
-// 32-bit indices in device buffers (managed, or system memory when asked), one attribute per
-// face, and its vertex declaration; it clones into other declarations, builds adjacency, and
-// optimises in place (compaction, attribute sort). Normals and tangents are computed over the
-// mesh's faces. Objects are reference counted; main thread only.
+// D3DX meshes (vertices and indices in device buffers, one attribute per face, any vertex
+// declaration) with cloning, adjacency, in-place optimisation, normals and tangents; and skin
+// information. Reference-counted objects; main thread only.
 #pragma once
 
 #include <string>

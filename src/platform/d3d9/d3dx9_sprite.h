@@ -1,9 +1,6 @@
-// D3DX sprites on the device stand-in: textured screen quads queued between Begin and End and
-// drawn at End (or Flush) in the order given, each through the sprite's transform. Positions
-// are Direct3D screen coordinates, whose pixel centres are whole numbers: a quad drawn with
-// centre (0.5, 0.5) covers its texels pixel for pixel. Drawing saves and restores the device
-// state it changes. Also the screen drawer that sprites, fonts and lines share. Objects are
-// reference counted; main thread only.
+// D3DX sprites: textured screen quads queued between Begin and End, drawn in order through the
+// sprite's transform with the device state restored afterwards; and the screen drawer that
+// sprites, fonts and lines share. Reference-counted objects; main thread only.
 #pragma once
 
 #include <string>
@@ -68,7 +65,9 @@ public:
 
     HRESULT Begin(DWORD flags);
     // The source rectangle (null: the whole texture) lands at position - centre, then the
-    // sprite's transform applies. An empty or inverted rectangle draws nothing and is logged once.
+    // sprite's transform applies. Positions are Direct3D screen coordinates, whose pixel centres
+    // are whole numbers, so centre (0.5, 0.5) puts each texel on one pixel. An empty or
+    // inverted rectangle draws nothing and is logged once per sprite.
     HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3* centre,
                  const D3DXVECTOR3* position, D3DCOLOR colour);
     HRESULT Flush();

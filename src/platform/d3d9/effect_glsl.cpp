@@ -64,8 +64,28 @@ std::string VertexSource(const SEffectDecl& effect, const SPassDecl& pass) {
 
 std::string FragmentSource(const SEffectDecl& effect, const SPassDecl& pass) {
     std::string text = Declarations(effect);
-    text += "out vec4 tk_FragColor;\n";
+    text +=
+        "out vec4 tk_FragColor;\n"
+        "uniform int tk_AlphaFunc;\n"
+        "uniform float tk_AlphaRef;\n"
+        "#define main tk_main\n";
     text += Blocks(effect, pass.fragmentBlocks);
+    // The alpha test of the render states, with Direct3D's comparison numbers (0: off).
+    text +=
+        "#undef main\n"
+        "void main() {\n"
+        "    tk_main();\n"
+        "    float a = tk_FragColor.a;\n"
+        "    bool keep = true;\n"
+        "    if (tk_AlphaFunc == 1) keep = false;\n"
+        "    else if (tk_AlphaFunc == 2) keep = a < tk_AlphaRef;\n"
+        "    else if (tk_AlphaFunc == 3) keep = a == tk_AlphaRef;\n"
+        "    else if (tk_AlphaFunc == 4) keep = a <= tk_AlphaRef;\n"
+        "    else if (tk_AlphaFunc == 5) keep = a > tk_AlphaRef;\n"
+        "    else if (tk_AlphaFunc == 6) keep = a != tk_AlphaRef;\n"
+        "    else if (tk_AlphaFunc == 7) keep = a >= tk_AlphaRef;\n"
+        "    if (!keep) discard;\n"
+        "}\n";
     return text;
 }
 

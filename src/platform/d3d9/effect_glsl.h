@@ -6,7 +6,7 @@
 // Direct3D's mul(p, Matrix)). The vertex stage reads tk_Position, tk_Normal, tk_TexCoord,
 // tk_Tangent, tk_Binormal, tk_Color and tk_TexCoord1, writes gl_Position in Direct3D clip space
 // (z from 0 to w); clip planes and the move to OpenGL's conventions are added after it. The
-// fragment stage writes tk_FragColor.
+// fragment stage writes tk_FragColor; the alpha test of the render states is applied after it.
 #pragma once
 
 #include <string>

@@ -80,6 +80,8 @@ struct SProgram {
     std::unordered_map<std::string, GLint> locations;
     GLint clipPlanes = -1;
     GLint pixelAdjust = -1;
+    GLint alphaFunc = -1;
+    GLint alphaRef = -1;
 };
 
 bool Compile(GLuint shader, const std::string& source, std::string* log) {
@@ -276,6 +278,8 @@ public:
             SProgram& entry = m_programs[program];
             entry.clipPlanes = glGetUniformLocation(program, "tk_ClipPlane");
             entry.pixelAdjust = glGetUniformLocation(program, "tk_PixelAdjust");
+            entry.alphaFunc = glGetUniformLocation(program, "tk_AlphaFunc");
+            entry.alphaRef = glGetUniformLocation(program, "tk_AlphaRef");
         }
         return program;
     }
@@ -510,6 +514,12 @@ private:
         if (program.pixelAdjust >= 0) {
             glUniform2f(program.pixelAdjust, 1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Width)),
                         1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Height)));
+        }
+        if (program.alphaFunc >= 0) {
+            const bool test = state.renderStates[D3DRS_ALPHATESTENABLE] != FALSE;
+            const DWORD function = state.renderStates[D3DRS_ALPHAFUNC];
+            glUniform1i(program.alphaFunc, test && function != D3DCMP_ALWAYS ? static_cast<GLint>(function) : 0);
+            glUniform1f(program.alphaRef, static_cast<float>(state.renderStates[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
         }
         if (state.program.uniforms == nullptr) {
             return;

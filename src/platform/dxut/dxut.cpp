@@ -294,11 +294,13 @@ HRESULT DXUTCreateWindow(const WCHAR* title, HINSTANCE instance, HICON, HMENU, i
     if (!fw.initialised && FAILED(DXUTInit())) {
         return E_FAIL;
     }
+    const std::string utf8Title = platform::WideToUtf8(title);
     if (fw.window != nullptr) {
+        // The device may have made the window already: it still takes the game's title.
+        SDL_SetWindowTitle(fw.window, utf8Title.c_str());
         return S_OK;
     }
     fw.instance = instance;
-    const std::string utf8Title = platform::WideToUtf8(title);
     const int left = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
     const int top = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
     // The device stand-in renders with OpenGL 3.3 core into this window; a back buffer with depth

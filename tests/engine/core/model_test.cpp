@@ -181,6 +181,20 @@ TEST_F(ModelRegistryTest, ReplacingARegisteredControllerDeletesTheOldOne) {
     EXPECT_EQ(replacement->m_updates, 1);
 }
 
+TEST_F(ModelRegistryTest, HandingAModelItsOwnControllerAgainKeepsIt) {
+    int deletions = 0;
+    auto* model = new CTestModel(9);
+    auto* controller = new CCountedController(9, &deletions);
+    model->SetController(controller);
+    m_game->AddObject(model, nullptr, controller);
+    model->SetController(controller);
+    EXPECT_EQ(deletions, 0);
+    EXPECT_EQ(model->GetController(), controller);
+    EXPECT_EQ(m_game->GetControllers().at(9), controller);
+    m_game->UpdateControllers(0.0, 0.1f);
+    EXPECT_EQ(controller->m_updates, 1);
+}
+
 TEST_F(ModelRegistryTest, RemoveControllerDeletesTheRegisteredOne) {
     int deletions = 0;
     auto* model = new CTestModel(8);

@@ -39,6 +39,8 @@ protected:
     }
     void TearDown() override {
         TextureCache::Destroy();
+        SGfxDirectories::s_texture.clear();
+        SGfxDirectories::s_mesh.clear();
         tktest::CGfxDeviceTest::TearDown();
     }
     tktest::CTempDir m_dir;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/velm_gfx.h"
@@ -32,10 +33,18 @@ TEST(GlFrame, ScreenshotOfTheClearedFrameThroughTheFramework) {
         core.Clear(D3DCLEAR_TARGET, 0xFF00FF00, 1.0f);
         core.EndScene();
         EXPECT_TRUE(velm::gfx::SaveScreenshot());
+        std::string file;
+        for (int number = 63; number >= 0 && file.empty(); --number) {
+            const std::string name = "VelmScrshot_" + std::to_string(number) + ".png";
+            if (std::FILE* found = std::fopen(name.c_str(), "rb")) {
+                std::fclose(found);
+                file = name;
+            }
+        }
         int width = 0;
         int height = 0;
         int channels = 0;
-        stbi_uc* png = stbi_load("VelmScrshot_0.png", &width, &height, &channels, 4);
+        stbi_uc* png = stbi_load(file.c_str(), &width, &height, &channels, 4);
         ASSERT_NE(png, nullptr);
         EXPECT_EQ(width, 800);
         EXPECT_EQ(height, 600);
@@ -43,7 +52,7 @@ TEST(GlFrame, ScreenshotOfTheClearedFrameThroughTheFramework) {
         EXPECT_EQ(png[1], 255);
         EXPECT_EQ(png[2], 0);
         stbi_image_free(png);
-        std::remove("VelmScrshot_0.png");
+        std::remove(file.c_str());
         EXPECT_EQ(core.Present(), D3D_OK);
     }
     GFXCore::Destroy();

@@ -222,6 +222,7 @@ TEST_F(MeshHierarchyTest, UnitsSharingACachedMeshKeepTheirOwnPoses) {
     cache.Release(a);
     cache.Release(b);
     EXPECT_EQ(0u, cache.GetEntryCount());
+    velm::gfx::SGfxDirectories::s_mesh.clear();
 }
 
 class MeshHierarchyBadInputTest : public tktest::CGfxDeviceTest {

@@ -228,6 +228,15 @@ TEST_F(HostileInputTest, ConnectNamingAnIdNotOfferedOrTakenIsIgnored) {
         Deliver(m_server, kStranger, Datagram(false, {Message(kConnect, payload)}));
         EXPECT_EQ(m_server.GetPeerIds(), std::list<std::uint32_t>{taken}) << id;
     }
+    // An offered id in three or five bytes is no connect.
+    const std::uint32_t next = TakeNextClientId();
+    for (std::size_t length : {3u, 5u}) {
+        Bytes payload(4);
+        WriteU32LE(payload.data(), next);
+        payload.resize(length, 0);
+        Deliver(m_server, kStranger, Datagram(false, {Message(kConnect, payload)}));
+        EXPECT_EQ(m_server.GetPeerIds(), std::list<std::uint32_t>{taken}) << length;
+    }
 }
 
 TEST_F(HostileInputTest, PeerListNamingTheReceiverIsIgnored) {

@@ -164,6 +164,47 @@ TEST_F(SocketTest, LaterReliablePacketWaitsForItsPredecessor) {
     EXPECT_EQ(m_server.GetPendingCount(m_client.GetOwnId()), 0u);
 }
 
+// The new server's first packet comes from an address that is no peer yet, so its ack is lost;
+// what it carried must not arrive twice, and the packets after it must not wait for its resend.
+TEST_F(SocketTest, HostChangePacketIsTakenOnceAndStartsTheNewServersChain) {
+    const std::uint32_t id = Settle();
+    const SPeerAddress successorAddress = Address("127.0.0.3", 8000);
+    m_server.AddPeer(successorAddress, 9);
+    m_server.SendPeerList();
+    Pump(3);
+    ASSERT_EQ(m_client.GetStoredPeerList().size(), 1u);
+
+    CServerSocket successor(PeerAddressMap{{id, kClientAddress}}, m_config, MakePort(m_network, successorAddress));
+    auto pumpNew = [&](int steps) {
+        for (int i = 0; i < steps; ++i) {
+            net::Pump(m_network, {&successor, &m_client});
+        }
+    };
+    successor.QueueReliableToAll(MakeEmptyMessage(kHostChange));
+    successor.QueueReliableToAll(EventMessage(1, 'H'));
+    successor.Flush();
+    pumpNew(3);
+    SPeerAddress server;
+    ASSERT_TRUE(m_client.GetPeerAddress(1, server));
+    EXPECT_TRUE(server.SameHost(successorAddress));
+    EXPECT_EQ(successor.GetPendingCount(id), 1u);
+
+    successor.QueueReliableToAll(EventMessage(1, 'I'));
+    pumpNew(3);
+    EXPECT_EQ(m_clientEvents.Size(), 2u);
+
+    m_clock.now += 2.1;
+    successor.ResendPending();
+    pumpNew(3);
+    EXPECT_EQ(successor.GetPendingCount(id), 0u);
+    const auto events = m_clientEvents.Copy();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].payload[1], 'H');
+    EXPECT_EQ(events[1].payload[1], 'I');
+    const auto connections = ConnectionEvents();
+    EXPECT_EQ(std::count(connections.begin(), connections.end(), "Lost_Connection_Evt 1"), 1);
+}
+
 TEST_F(SocketTest, LostAcknowledgementIsAnsweredAgainWithoutSecondDelivery) {
     const std::uint32_t id = Settle();
     m_server.QueueReliableToAll(EventMessage(1, 'A'));

@@ -61,6 +61,24 @@ TEST(CollisionHullTest, ShapesAgreeInsideAndOutside)
     }
 }
 
+// A centimetre box: its triangles are too small for the kit's unit normals, yet the mesh grid
+// must still find its inside.
+TEST(CollisionHullTest, SmallMeshAgreesWithItsBox)
+{
+    CCollisionHull box(nullptr);
+    box.BuildBox(0.01f, 0.01f, 0.01f);
+    CCollisionHull mesh(nullptr);
+    mesh.BuildMesh(box.GetTriangles());
+    const CCollisionHull* hulls[] = {&box, &mesh};
+    for (const CCollisionHull* hull : hulls) {
+        CVector3 normal;
+        float depth = 0.0f;
+        EXPECT_TRUE(hull->TestPoint(CVector3(0.0005f, 0.0f, 0.0f), normal, depth));
+        EXPECT_NEAR(normal.Length(), 1.0f, 1e-5f);
+        EXPECT_FALSE(hull->TestPoint(CVector3(0.0f, 0.0053f, 0.0f), normal, depth));
+    }
+}
+
 TEST(CollisionHullTest, EmptyShapesHoldNoPoint)
 {
     CCollisionHull mesh(nullptr);

@@ -133,12 +133,31 @@ TEST_F(BuoyancyTest, FlatOrMissingHullGivesNoNaN)
     EXPECT_EQ(bare.GetForceAccum(), CVector3());
 }
 
+// An empty mesh hull has no volume to lift but still floats as a point: flow and damping act.
+TEST_F(BuoyancyTest, ShapelessHullIsCarriedWithoutLift)
+{
+    CRigidBody empty;
+    empty.SetTestPointHull({}, 2.0f);
+    empty.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
+    empty.SetLinearVelocity(CVector3(0.0f, -1.0f, 0.0f));
+    BuoyancyForce force(&empty, &m_world.GetSimulator(), CVector3());
+    force.SetUseRiverDensity(true);
+    force.SetFlowSpeed(3.0f);
+    force.Apply(0.1f);
+    EXPECT_TRUE(force.IsInWater());
+    // Flow (3 * -z - v) * 2 * 0.5 after the entry damping, then the -ratio * v drag with ratio 1.
+    EXPECT_NEAR(empty.GetForceAccum().z, -3.0f, 1e-5f);
+    EXPECT_NEAR(empty.GetForceAccum().y, 0.8f + 0.8f * 0.94f, 1e-5f);
+    EXPECT_NEAR(empty.GetLinearVelocity().y, -0.8f * 0.94f, 1e-6f);
+}
+
 TEST_F(BuoyancyTest, ClearedWaterFieldIsNeverReadAgain)
 {
     m_body.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
     BuoyancyForce force = Make();
     ASSERT_NE(force.GetWaterField(), nullptr);
     m_world.ClearWaterFields();
+    EXPECT_EQ(force.GetWaterField(), nullptr);
     m_body.ClearAccumulators();
     force.Apply(0.1f);
     EXPECT_EQ(force.GetWaterField(), nullptr);

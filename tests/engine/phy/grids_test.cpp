@@ -45,6 +45,45 @@ TEST(HeightMapTest, FarEdgeIsInsideWithAnUpNormalAndTheSampleHeight)
     EXPECT_FALSE(map.Contains(2.0001f, 0.0f));
 }
 
+// Rounding in (x - origin) / spacing must not move a far-edge point back into the previous cell.
+TEST(HeightMapTest, FarEdgeReadsTheLastSampleWhateverTheRounding)
+{
+    for (std::uint32_t columns = 2; columns < 40; ++columns) {
+        for (float spacing : {0.3f, 0.7f, 1.1f, 3.3f}) {
+            for (float centre : {-13.7f, 0.3f, 101.9f}) {
+                CGrid2D heights(columns, columns, 0.0f);
+                for (std::uint32_t i = 0; i < columns; ++i) {
+                    for (std::uint32_t j = 0; j < columns; ++j) {
+                        heights(i, j) = static_cast<float>(i * 3 + j);
+                    }
+                }
+                const CHeightMap map(columns, columns, spacing, spacing, heights, CVector3(centre, 0.0f, centre));
+                const float x = map.GetOriginX() + static_cast<float>(columns - 1) * spacing;
+                const float z = map.GetOriginZ() + 0.5f * spacing;
+                float h = 0.0f;
+                CVector3 n;
+                ASSERT_TRUE(map.GetHeight(x, z, h, n)) << columns << " " << spacing << " " << centre;
+                EXPECT_EQ(n, CVector3(0.0f, 1.0f, 0.0f)) << columns << " " << spacing << " " << centre;
+                EXPECT_FLOAT_EQ(h, heights(columns - 1, 0)) << columns << " " << spacing << " " << centre;
+            }
+        }
+    }
+}
+
+// A centimetre grid has a cross product too short for the kit's normalisation.
+TEST(HeightMapTest, FineGridGivesAUnitNormalAndAFiniteHeight)
+{
+    CGrid2D heights(3, 3, 0.0f);
+    heights(1, 1) = 0.001f;
+    const CHeightMap map(3, 3, 0.01f, 0.01f, heights, CVector3());
+    float h = 0.0f;
+    CVector3 n;
+    ASSERT_TRUE(map.GetHeight(0.001f, 0.002f, h, n));
+    EXPECT_NEAR(n.Length(), 1.0f, 1e-5f);
+    EXPECT_GT(n.y, 0.0f);
+    EXPECT_NEAR(h, 0.0008f, 1e-6f); // falls along z only: 0.001 * (1 - w)
+}
+
 TEST(HeightMapTest, EachHalfOfASlopedCellUsesItsOwnTriangle)
 {
     const CHeightMap map = RaisedCorner();

@@ -160,11 +160,35 @@ TEST(MathMatrix, EulerQuaternionRoundTrip)
     EXPECT_NEAR(m(0, 1), -std::cos(-0.2f) * std::sin(1.1f), kTol);
 }
 
+TEST(MathMatrix, InverseOfSmallOrScaledMatrices)
+{
+    // Small inertia tensors have determinants far below any epsilon and are still invertible.
+    const float diagonals[][3] = {{0.001f, 0.002f, 0.004f}, {1e-4f, 1e-4f, 1e-4f}, {250.0f, 0.5f, 3.0f}};
+    for (const auto& d : diagonals) {
+        CMatrix3 m;
+        m.Set(d[0], 0, 0, 0, d[1], 0, 0, 0, d[2]);
+        const CMatrix3 inverse = common::InverseMatrix(m);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(inverse(i, i) * d[i], 1.0f, kTol) << d[0];
+        }
+        CMatrix3 scaledRotation = common::MatrixFromEuler(0.4f, -1.0f, 2.0f);
+        scaledRotation *= d[0];
+        ExpectMatrixNear(scaledRotation * common::InverseMatrix(scaledRotation), CMatrix3());
+    }
+}
+
 TEST(MathMatrix, DegenerateInputsAreFinite)
 {
     CMatrix3 singular;
     singular.SetZero();
     ExpectMatrixNear(common::InverseMatrix(singular), CMatrix3());
+    CMatrix3 rankTwo;
+    rankTwo.Set(1, 2, 3, 2, 4, 6, 0, 1, 5);
+    ExpectMatrixNear(common::InverseMatrix(rankTwo), CMatrix3());
+    // Invertible, but the inverse (1e39) does not fit a float.
+    CMatrix3 tiny;
+    tiny.Set(1e-39f, 0, 0, 0, 1, 0, 0, 0, 1);
+    ExpectMatrixNear(common::InverseMatrix(tiny), CMatrix3());
     ExpectMatrixNear(common::QuaternionToMatrix(CQuaternion()), CMatrix3());
     const CQuaternion q = common::QuaternionFromMatrix(singular);
     EXPECT_TRUE(std::isfinite(q.w) && std::isfinite(q.x));

@@ -159,6 +159,7 @@ TEST_F(ScriptManagerTest, TableReadsOnSomethingElseReadZero) {
         EXPECT_EQ(m_scripts.GetTableFloatAt(1), 0.0f);
     });
     EXPECT_NE(printed.find("Not a valid table"), std::string::npos) << printed;
+    EXPECT_EQ(Captured([&] { EXPECT_EQ(m_scripts.GetTableInt("Inputs"), 0); }), "");
     EXPECT_EQ(Top(), top);
     lua_pop(m_scripts.GetState(), 1);
 }

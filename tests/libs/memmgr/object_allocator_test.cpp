@@ -142,8 +142,16 @@ TEST(ObjectAllocator, PageLimitAndSystemHeap)
     CObjectAllocator heap(16, system);
     EXPECT_EQ(heap.GetStats().pagesInUse, 0u);
     void* p = heap.Allocate();
+    void* kept = heap.Allocate();
     heap.Free(p);
     EXPECT_EQ(heap.GetStats().deallocations, 1u);
+    // The general heap never sees a block twice or a block it did not hand out.
+    int foreign = 0;
+    EXPECT_EQ(FreeCode(heap, p), COAException::E_BAD_ADDRESS);
+    EXPECT_EQ(FreeCode(heap, &foreign), COAException::E_BAD_ADDRESS);
+    EXPECT_EQ(heap.GetStats().deallocations, 1u);
+    EXPECT_EQ(heap.GetStats().objectsInUse, 1u);
+    heap.Free(kept);
 }
 
 namespace {

@@ -60,7 +60,7 @@ protected:
 
     // Draws a screen-wide quad at depth z through the "Blend" technique of quad.fx, the left
     // half only when the clip plane is on.
-    void DrawQuad(float z, bool clip) {
+    void DrawQuad(float z, bool clip, const char* technique = "Blend", int onlyPass = -1) {
         ID3DXEffect* effect = nullptr;
         ASSERT_EQ(D3DXCreateEffectFromFileA(m_device.Get(), tk_test::DataPath("quad.fx").c_str(), nullptr, nullptr, 0,
                                             nullptr, &effect, nullptr),
@@ -105,7 +105,7 @@ protected:
         D3DXMatrixIdentity(&identity);
         effect->SetMatrix(effect->GetParameterBySemantic(nullptr, "WORLDVIEWPROJECTION"), &identity);
         effect->SetTexture(effect->GetParameterByName(nullptr, "g_Texture1"), texture);
-        effect->SetTechnique("Blend");
+        effect->SetTechnique(technique);
         const float keepLeft[4] = {-1.0f, 0.0f, 0.0f, 0.0f};
         m_device->SetClipPlane(0, keepLeft);
         m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, clip ? 1 : 0);
@@ -117,6 +117,9 @@ protected:
         UINT passes = 0;
         effect->Begin(&passes, 0);
         for (UINT pass = 0; pass < passes; ++pass) {
+            if (onlyPass >= 0 && pass != static_cast<UINT>(onlyPass)) {
+                continue;
+            }
             effect->BeginPass(pass);
             effect->CommitChanges();
             EXPECT_EQ(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
@@ -278,6 +281,68 @@ TEST_F(GlRender, ViewportsCountFromTheTopLeftAndBoundClears) {
     ExpectNear(At(pixels, 8, 8), {255, 0, 0}, "inside the viewport");
     ExpectNear(At(pixels, 8, 48), {0, 0, 0}, "below it");
     ExpectNear(At(pixels, 48, 8), {0, 0, 0}, "right of it");
+}
+
+TEST_F(GlRender, AlphaTestStatesDiscardAsDirect3DDoes) {
+    DrawQuad(0.5f, false, "AlphaTested", 0);
+    ExpectNear(At(BackBuffer(), 16, 16), {0, 0, 255}, "alpha 128 is not greater than 200");
+    DrawQuad(0.5f, false, "AlphaTested", 1);
+    ExpectNear(At(BackBuffer(), 16, 16), {255, 0, 0}, "alpha 128 passes 100, drawn without blending");
+}
+
+// Direct3D 9 puts pixel centres on whole screen coordinates: a quad from x = -0.5 to 0.5 covers
+// column 0 exactly, and one from 0.5 to 1.5 column 1.
+TEST_F(GlRender, PixelCentresSitOnWholeScreenCoordinates) {
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    const std::string path = std::string(root != nullptr ? root : "../../../..") + "/data/files/fx/DeviceBench.fx";
+    ID3DXEffect* effect = nullptr;
+    ASSERT_EQ(D3DXCreateEffectFromFileA(m_device.Get(), path.c_str(), nullptr, nullptr, 0, nullptr, &effect, nullptr),
+              D3D_OK);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    effect->SetMatrix("WorldViewProjection", &identity);
+    const auto ndc = [](float screenX) { return screenX / (kSize / 2.0f) - 1.0f; };
+    const float left = ndc(-0.5f);
+    const float right = ndc(0.5f);
+    const SVertex corners[4] = {
+        {{left, 1, 0.5f}, {}, {}, {}, {}, 0xFFFFFFFF},
+        {{right, 1, 0.5f}, {}, {}, {}, {}, 0xFFFFFFFF},
+        {{right, -1, 0.5f}, {}, {}, {}, {}, 0xFFFFFFFF},
+        {{left, -1, 0.5f}, {}, {}, {}, {}, 0xFFFFFFFF},
+    };
+    const WORD order[6] = {0, 1, 2, 0, 2, 3};
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    m_device->CreateVertexBuffer(sizeof(corners), 0, 0, D3DPOOL_MANAGED, &vertices, nullptr);
+    m_device->CreateIndexBuffer(sizeof(order), 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr);
+    m_device->CreateVertexDeclaration(kElements, &declaration);
+    void* data = nullptr;
+    vertices->Lock(0, 0, &data, 0);
+    std::memcpy(data, corners, sizeof(corners));
+    vertices->Unlock();
+    indices->Lock(0, 0, &data, 0);
+    std::memcpy(data, order, sizeof(order));
+    indices->Unlock();
+    m_device->SetVertexDeclaration(declaration);
+    m_device->SetStreamSource(0, vertices, 0, sizeof(SVertex));
+    m_device->SetIndices(indices);
+    m_device->BeginScene();
+    m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    effect->BeginPass(0);
+    m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
+    effect->EndPass();
+    effect->End();
+    m_device->EndScene();
+    const std::vector<std::uint8_t> pixels = BackBuffer();
+    ExpectNear(At(pixels, 0, 10), {255, 255, 255}, "column 0 is covered");
+    ExpectNear(At(pixels, 1, 10), {0, 0, 0}, "column 1 is not");
+    effect->Release();
+    vertices->Release();
+    indices->Release();
+    declaration->Release();
 }
 
 } // namespace

@@ -30,6 +30,28 @@ technique Opaque {
     }
 }
 
+// Texture alpha is 128: the first pass keeps nothing, the second draws the texture opaque.
+technique AlphaTested {
+    pass Refused {
+        vertex = Shared, VS;
+        fragment = Shared, PS;
+        AlphaBlendEnable = false;
+        AlphaTestEnable = true;
+        AlphaFunc = Greater;
+        AlphaRef = 200;
+        ZEnable = false;
+    }
+    pass Kept {
+        vertex = Shared, VS;
+        fragment = Shared, PS;
+        AlphaBlendEnable = false;
+        AlphaTestEnable = true;
+        AlphaFunc = GreaterEqual;
+        AlphaRef = 100;
+        ZEnable = false;
+    }
+}
+
 glsl Shared {{
 // nothing shared yet
 }}
