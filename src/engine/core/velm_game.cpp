@@ -7,6 +7,8 @@
 #include "engine/core/object_id.h"
 #include "engine/core/velm_app.h"
 #include "engine/core/view.h"
+#include "engine/gfx/terrain.h"
+#include "engine/gfx/water.h"
 #include "engine/phy/physics_world.h"
 #include "libs/common/thread.h"
 
@@ -84,6 +86,66 @@ void CVelmGame::AddBody(std::uint32_t id, const std::shared_ptr<phy::CRigidBody>
 
 void CVelmGame::AddHull(std::uint32_t id, const std::shared_ptr<phy::CCollisionHull>& hull) {
     m_hulls.insert({id, hull});
+}
+
+void CVelmGame::AddTerrain(CTerrain* terrain) {
+    if (!m_terrains.insert({terrain->GetID(), terrain}).second) {
+        return;
+    }
+    CVelmApp* app = GetApp();
+    if (app == nullptr) {
+        return;
+    }
+    if (app->GetGfx() != nullptr) {
+        app->GetGfx()->AddTerrainUnit(terrain->GetUnit());
+    }
+    if (app->GetPhysicsWorld() != nullptr) {
+        app->GetPhysicsWorld()->AddHeightMap(terrain->GetID(), terrain->GetHeightMap());
+    }
+}
+
+void CVelmGame::AddWater(CWater* water) {
+    if (!m_waters.insert({water->GetID(), water}).second) {
+        return;
+    }
+    CVelmApp* app = GetApp();
+    if (app == nullptr) {
+        return;
+    }
+    if (app->GetGfx() != nullptr) {
+        app->GetGfx()->AddWaterUnit(water->GetUnit());
+    }
+    if (app->GetPhysicsWorld() != nullptr) {
+        app->GetPhysicsWorld()->AddWaterField(water->GetID(), water->GetWaterField());
+    }
+}
+
+void CVelmGame::ClearTerrains() {
+    for (auto& entry : m_terrains) {
+        delete entry.second;
+    }
+    m_terrains.clear();
+    CVelmApp* app = GetApp();
+    if (app != nullptr && app->GetPhysicsWorld() != nullptr) {
+        app->GetPhysicsWorld()->ClearHeightMaps();
+    }
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        app->GetGfx()->ClearTerrainUnits();
+    }
+}
+
+void CVelmGame::ClearWaters() {
+    for (auto& entry : m_waters) {
+        delete entry.second;
+    }
+    m_waters.clear();
+    CVelmApp* app = GetApp();
+    if (app != nullptr && app->GetPhysicsWorld() != nullptr) {
+        app->GetPhysicsWorld()->ClearWaterFields();
+    }
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        app->GetGfx()->ClearWaterUnits();
+    }
 }
 
 void CVelmGame::RemoveObject(std::uint32_t id) {

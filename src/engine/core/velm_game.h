@@ -22,6 +22,8 @@ class CModel;
 class CView;
 class CController;
 class CVelmCamera;
+class CTerrain;
+class CWater;
 namespace phy {
 class CRigidBody;
 class CCollisionHull;
@@ -58,6 +60,12 @@ public:
     void AddController(CController* controller, std::uint32_t id);
     void AddBody(std::uint32_t id, const std::shared_ptr<phy::CRigidBody>& body);
     void AddHull(std::uint32_t id, const std::shared_ptr<phy::CCollisionHull>& hull);
+    // The terrain's unit goes to graphics and its height map to the physics world, under its id.
+    void AddTerrain(CTerrain* terrain);
+    // The water's unit goes to graphics and its field to the physics world, under its id.
+    void AddWater(CWater* water);
+    void ClearTerrains();
+    void ClearWaters();
     void RemoveObject(std::uint32_t id);
     CModel* FindModel(std::uint32_t id) const;
 
@@ -77,6 +85,8 @@ protected:
     ModelMap m_models;
     ViewMap m_views;
     ControllerMap m_controllers;
+    std::map<std::uint32_t, CTerrain*> m_terrains;
+    std::map<std::uint32_t, CWater*> m_waters;
     std::vector<CModel*> m_deferredModels;
     bool m_networked = false;
     std::uint8_t m_mode = 0;

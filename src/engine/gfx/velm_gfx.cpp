@@ -48,6 +48,26 @@ void CVelmGfx::Init(const SVelmGfxInitInfo& info) {
     core.CreateDevice();
 }
 
+void CVelmGfx::AddTerrainUnit(ISceneUnit* unit) {
+    m_terrainUnits.push_back(unit);
+    ++m_terrainObjectCount;
+}
+
+void CVelmGfx::AddWaterUnit(ISceneUnit* unit) {
+    m_waterUnits.push_back(unit);
+    ++m_waterObjectCount;
+}
+
+void CVelmGfx::ClearTerrainUnits() {
+    std::vector<ISceneUnit*>().swap(m_terrainUnits);
+    m_terrainObjectCount = 0;
+}
+
+void CVelmGfx::ClearWaterUnits() {
+    std::vector<ISceneUnit*>().swap(m_waterUnits);
+    m_waterObjectCount = 0;
+}
+
 void CVelmGfx::RenderFrame(double time, float elapsed) {
     CGFXCore& core = GFXCore::Instance();
     if (core.GetDevice() == nullptr) {

@@ -7,6 +7,9 @@
 #include <vector>
 
 namespace velm {
+
+class ISceneUnit;
+
 namespace gfx {
 
 class CVelmGfx {
@@ -39,6 +42,16 @@ public:
     // scene; the framework's loop presents it.
     void RenderFrame(double time, float elapsed);
 
+    // The terrain and water units of the level; the units belong to their game objects.
+    void AddTerrainUnit(ISceneUnit* unit);
+    void AddWaterUnit(ISceneUnit* unit);
+    void ClearTerrainUnits();
+    void ClearWaterUnits();
+    const std::vector<ISceneUnit*>& GetTerrainUnits() const { return m_terrainUnits; }
+    const std::vector<ISceneUnit*>& GetWaterUnits() const { return m_waterUnits; }
+    std::uint32_t GetTerrainObjectCount() const { return m_terrainObjectCount; }
+    std::uint32_t GetWaterObjectCount() const { return m_waterObjectCount; }
+
     const SVelmGfxInitInfo& GetSettings() const { return m_settings; }
     std::uint32_t GetRenderFlags() const { return m_renderFlags; }
     void SetRenderFlags(std::uint32_t flags) { m_renderFlags = flags; }
@@ -46,6 +59,10 @@ public:
 private:
     SVelmGfxInitInfo m_settings;
     std::uint32_t m_renderFlags = 0x2007F;
+    std::vector<ISceneUnit*> m_terrainUnits;
+    std::vector<ISceneUnit*> m_waterUnits;
+    std::uint32_t m_terrainObjectCount = 0;
+    std::uint32_t m_waterObjectCount = 0;
 };
 
 // Device loss and reset, in the order the graphics services release and restore.

@@ -10,6 +10,12 @@
 
 #include "engine/core/event_manager.h"
 #include "engine/core/velm_game.h"
+#include "engine/gfx/terrain.h"
+#include "engine/gfx/water.h"
+#include "engine/phy/height_map.h"
+#include "engine/phy/physics_world.h"
+#include "engine/phy/simulator.h"
+#include "engine/phy/water_field.h"
 
 namespace {
 
@@ -133,6 +139,38 @@ TEST_F(VelmAppTest, WindowMessagesReachTheGameFirst) {
     EXPECT_EQ(velm::OnWindowMessage(nullptr, WM_MOUSEMOVE, 0, 0, nullptr, nullptr), 1);
     EXPECT_EQ(velm::OnWindowMessage(nullptr, WM_SETCURSOR, 0, 0, nullptr, nullptr), 1);
     EXPECT_EQ(game->m_messages, (std::vector<UINT>{WM_KEYDOWN, WM_KEYDOWN, WM_MOUSEMOVE, WM_SETCURSOR}));
+    m_app->Shutdown();
+}
+
+TEST_F(VelmAppTest, TerrainAndWaterReachGraphicsAndPhysicsUnderTheirIds) {
+    ASSERT_TRUE(m_app->Init(m_loader, "config.xml")) << m_app->GetFailureText();
+    velm::CVelmGame* game = m_app->GetGame();
+    auto heights = std::make_shared<velm::phy::CHeightMap>(4, 4, 1.0f, 1.0f, velm::phy::CGrid2D(4, 4, 2.0f),
+                                                           common::CVector3(0.0f, 0.0f, 0.0f));
+    const std::vector<velm::phy::CGridCell> cells{velm::phy::CGridCell(
+        common::CVector3(-1, 0, -1), common::CVector3(1, 0, -1), common::CVector3(1, 0, 1), common::CVector3(-1, 0, 1),
+        common::CVector3(0, 0, 1))};
+    auto field = std::make_shared<velm::phy::CWaterField>(cells);
+    game->AddTerrain(new velm::CTerrain(40, new tktest::CFakeUnit(), heights));
+    // A second terrain under the same id is refused; the caller keeps it.
+    velm::CTerrain duplicate(40, new tktest::CFakeUnit(), heights);
+    game->AddTerrain(&duplicate);
+    game->AddWater(new velm::CWater(41, new tktest::CFakeUnit(), field));
+
+    velm::gfx::CVelmGfx* gfx = m_app->GetGfx();
+    velm::phy::CSimulator& simulator = m_app->GetPhysicsWorld()->GetSimulator();
+    EXPECT_EQ(gfx->GetTerrainUnits().size(), 1u);
+    EXPECT_EQ(gfx->GetWaterUnits().size(), 1u);
+    EXPECT_EQ(simulator.FindHeightMapAt(0.5f, 0.5f), heights.get());
+    EXPECT_EQ(simulator.GetWaterFields().size(), 1u);
+
+    game->ClearTerrains();
+    game->ClearWaters();
+    EXPECT_TRUE(gfx->GetTerrainUnits().empty());
+    EXPECT_EQ(gfx->GetWaterObjectCount(), 0u);
+    EXPECT_EQ(simulator.FindHeightMapAt(0.5f, 0.5f), nullptr);
+    EXPECT_TRUE(simulator.GetWaterFields().empty());
+    EXPECT_EQ(heights.use_count(), 2) << "only the test and the refused duplicate hold it";
     m_app->Shutdown();
 }
 
