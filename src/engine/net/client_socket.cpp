@@ -7,23 +7,8 @@
 
 namespace velm {
 namespace net {
-namespace {
-
-constexpr std::size_t kPeerListEntrySize = 10;
-constexpr std::uint32_t kServerId = 1;
-constexpr std::uint32_t kFirstClientId = 2;
-
-std::unique_ptr<IDatagramPort> ClientPort(const SNetConfig& config, std::unique_ptr<IDatagramPort> port) {
-    if (port) {
-        return port;
-    }
-    return std::make_unique<CUdpPort>(false, config.bindAddress, config.port);
-}
-
-} // namespace
-
 CClientSocket::CClientSocket(const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
-    : CBaseSocket(false, config, ClientPort(config, std::move(port))) {}
+    : CBaseSocket(false, config, PortOrUdp(std::move(port), false, config.bindAddress, config.port)) {}
 
 bool CClientSocket::KeepAlive() {
     const bool result = CBaseSocket::KeepAlive();

@@ -108,5 +108,13 @@ bool CUdpPort::SetBroadcast(bool on) {
     return true;
 }
 
+std::unique_ptr<IDatagramPort> PortOrUdp(std::unique_ptr<IDatagramPort> given, bool bindPort, std::uint32_t address,
+                                         std::uint16_t port) {
+    if (given) {
+        return given;
+    }
+    return std::make_unique<CUdpPort>(bindPort, address, port);
+}
+
 } // namespace net
 } // namespace velm

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/net/message.h"
@@ -26,6 +27,12 @@ public:
     virtual bool WaitReadable(long microseconds) = 0;
     virtual bool SetBroadcast(bool on) = 0;
 };
+
+class CUdpPort;
+
+// The port a socket was given (tests pass an in-memory one), or else a UDP port of its own.
+std::unique_ptr<IDatagramPort> PortOrUdp(std::unique_ptr<IDatagramPort> given, bool bindPort, std::uint32_t address,
+                                         std::uint16_t port);
 
 class CUdpPort : public IDatagramPort {
 public:

@@ -27,6 +27,11 @@ enum EMessageType : std::uint8_t {
 
 constexpr std::size_t kMessageHeaderSize = 2;
 constexpr std::size_t kMaxPayloadSize = 253;
+// A peer-list entry: port (2), address (4), client id (4).
+constexpr std::size_t kPeerListEntrySize = 10;
+// The server is always peer 1; clients are numbered from 2.
+constexpr std::uint32_t kServerId = 1;
+constexpr std::uint32_t kFirstClientId = 2;
 
 // An IPv4 socket address with port and address in network order.
 struct SPeerAddress {

@@ -9,7 +9,6 @@ namespace {
 
 std::atomic<std::uint16_t> s_packetSequence{0};
 
-constexpr std::size_t kPeerListEntrySize = 10;
 
 } // namespace
 

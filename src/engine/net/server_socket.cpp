@@ -11,17 +11,7 @@ namespace velm {
 namespace net {
 namespace {
 
-std::atomic<std::uint32_t> s_nextClientId{2};
-
-constexpr std::size_t kPeerListEntrySize = 10;
-constexpr std::uint32_t kFirstClientId = 2;
-
-std::unique_ptr<IDatagramPort> ServerPort(const SNetConfig& config, std::unique_ptr<IDatagramPort> port) {
-    if (port) {
-        return port;
-    }
-    return std::make_unique<CUdpPort>(true, config.bindAddress, config.port);
-}
+std::atomic<std::uint32_t> s_nextClientId{kFirstClientId};
 
 } // namespace
 
@@ -30,7 +20,7 @@ std::uint32_t TakeNextClientId() { return s_nextClientId.fetch_add(1); }
 std::uint32_t PeekNextClientId() { return s_nextClientId.load(); }
 
 CServerSocket::CServerSocket(const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
-    : CBaseSocket(true, config, ServerPort(config, std::move(port))) {}
+    : CBaseSocket(true, config, PortOrUdp(std::move(port), true, config.bindAddress, config.port)) {}
 
 CServerSocket::CServerSocket(const PeerAddressMap& clients, const SNetConfig& config,
                              std::unique_ptr<IDatagramPort> port)

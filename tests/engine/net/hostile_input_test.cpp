@@ -7,8 +7,7 @@
 
 #include "engine/net/client_socket.h"
 #include "engine/net/server_socket.h"
-#include "memory_link.h"
-#include "recorder.h"
+#include "socket_pair.h"
 
 namespace velm {
 namespace net {
@@ -19,8 +18,8 @@ using nettest::CMemoryNetwork;
 using nettest::MakePort;
 using Bytes = std::vector<unsigned char>;
 
-const SPeerAddress kServerAddress = Address("127.0.0.1", 8000);
-const SPeerAddress kClientAddress = Address("127.0.0.2", 5002);
+const SPeerAddress kServerAddress = nettest::kPairServerAddress;
+const SPeerAddress kClientAddress = nettest::kPairClientAddress;
 const SPeerAddress kStranger = Address("127.0.0.66", 6666);
 
 Bytes Datagram(bool reliable, const std::vector<Bytes>& messages, std::uint16_t previous = 0) {
@@ -55,35 +54,8 @@ Bytes PeerEntry(const SPeerAddress& address, std::uint32_t id) {
     return e;
 }
 
-class HostileInputTest : public nettest::CWithEventManager {
+class HostileInputTest : public nettest::CSocketPair {
 protected:
-    HostileInputTest()
-        : m_config(nettest::TestConfig(m_clock)),
-          m_server(m_config, MakePort(m_network, kServerAddress)),
-          m_client(ClientConfig(), MakePort(m_network, kClientAddress)) {
-        m_server.SetRemoteEventSocket(new nettest::CRecordingEventSocket(m_serverEvents));
-        m_client.SetRemoteEventSocket(new nettest::CRecordingEventSocket(m_clientEvents));
-    }
-
-    SNetConfig ClientConfig() {
-        SNetConfig config = m_config;
-        config.broadcastAddress = kServerAddress.address;
-        return config;
-    }
-
-    void Pump(int steps) {
-        for (int i = 0; i < steps; ++i) {
-            for (CBaseSocket* socket : {static_cast<CBaseSocket*>(&m_server), static_cast<CBaseSocket*>(&m_client)}) {
-                while (socket->WaitReadable(0)) {
-                    socket->ReceivePacket();
-                }
-                socket->DispatchReceived();
-                socket->Flush();
-            }
-            m_network.Step();
-        }
-    }
-
     // A connected pair with a stored peer list naming one other client, 127.0.0.3 as id 9.
     void Connect() {
         m_client.SendServerSearch();
@@ -126,13 +98,6 @@ protected:
         to.Flush();
     }
 
-    nettest::SManualClock m_clock;
-    SNetConfig m_config;
-    CMemoryNetwork m_network;
-    CServerSocket m_server;
-    CClientSocket m_client;
-    nettest::SEventLog m_serverEvents;
-    nettest::SEventLog m_clientEvents;
 };
 
 struct SHostileCase {

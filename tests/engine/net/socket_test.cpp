@@ -8,8 +8,7 @@
 
 #include "engine/net/client_socket.h"
 #include "engine/net/server_socket.h"
-#include "memory_link.h"
-#include "recorder.h"
+#include "socket_pair.h"
 
 namespace velm {
 namespace net {
@@ -19,47 +18,16 @@ using nettest::Address;
 using nettest::CMemoryNetwork;
 using nettest::MakePort;
 
-const SPeerAddress kServerAddress = Address("127.0.0.1", 8000);
-const SPeerAddress kClientAddress = Address("127.0.0.2", 5002);
-
-void Pump(CMemoryNetwork& network, std::initializer_list<CBaseSocket*> sockets) {
-    for (CBaseSocket* socket : sockets) {
-        while (socket->WaitReadable(0)) {
-            socket->ReceivePacket();
-        }
-        socket->DispatchReceived();
-        socket->Flush();
-    }
-    network.Step();
-}
+const SPeerAddress kServerAddress = nettest::kPairServerAddress;
+const SPeerAddress kClientAddress = nettest::kPairClientAddress;
 
 MessagePtr EventMessage(unsigned char id, unsigned char value) {
     const unsigned char payload[2] = {id, value};
     return std::make_shared<CBinaryMessage>(payload, 2, kEventMessage);
 }
 
-class SocketTest : public nettest::CWithEventManager {
+class SocketTest : public nettest::CSocketPair {
 protected:
-    SocketTest()
-        : m_config(nettest::TestConfig(m_clock)),
-          m_server(m_config, MakePort(m_network, kServerAddress)),
-          m_client(ClientConfig(), MakePort(m_network, kClientAddress)) {
-        m_server.SetRemoteEventSocket(new nettest::CRecordingEventSocket(m_serverEvents));
-        m_client.SetRemoteEventSocket(new nettest::CRecordingEventSocket(m_clientEvents));
-    }
-
-    SNetConfig ClientConfig() {
-        SNetConfig config = m_config;
-        config.broadcastAddress = kServerAddress.address;
-        return config;
-    }
-
-    void Pump(int steps = 1) {
-        for (int i = 0; i < steps; ++i) {
-            net::Pump(m_network, {&m_server, &m_client});
-        }
-    }
-
     // Search, offer, connect; returns the client's id.
     std::uint32_t Connect() {
         m_client.SendServerSearch();
@@ -81,13 +49,6 @@ protected:
                              [&](const nettest::SDatagram& d) { return d.from.SameHost(from); });
     }
 
-    nettest::SManualClock m_clock;
-    SNetConfig m_config;
-    CMemoryNetwork m_network;
-    CServerSocket m_server;
-    CClientSocket m_client;
-    nettest::SEventLog m_serverEvents;
-    nettest::SEventLog m_clientEvents;
 };
 
 TEST_F(SocketTest, DiscoveryOffersAnIdAndConnects) {
@@ -113,7 +74,7 @@ TEST_F(SocketTest, OffersAreNeverReused) {
     CClientSocket other(ClientConfig(), MakePort(m_network, Address("127.0.0.3", 5003)));
     other.SendServerSearch();
     for (int i = 0; i < 4; ++i) {
-        net::Pump(m_network, {&m_server, &other});
+        nettest::Pump(m_network, {&m_server, &other});
     }
     EXPECT_EQ(other.GetOwnId(), first + 1);
 }
@@ -130,7 +91,7 @@ TEST_F(SocketTest, NoAnswerToSearchesWhileNotAcceptingOrFromAPeer) {
     CClientSocket late(ClientConfig(), MakePort(m_network, Address("127.0.0.3", 5003)));
     late.SendServerSearch();
     for (int i = 0; i < 3; ++i) {
-        net::Pump(m_network, {&m_server, &late});
+        nettest::Pump(m_network, {&m_server, &late});
     }
     EXPECT_FALSE(late.HasPeers());
 }
@@ -177,7 +138,7 @@ TEST_F(SocketTest, HostChangePacketIsTakenOnceAndStartsTheNewServersChain) {
     CServerSocket successor(PeerAddressMap{{id, kClientAddress}}, m_config, MakePort(m_network, successorAddress));
     auto pumpNew = [&](int steps) {
         for (int i = 0; i < steps; ++i) {
-            net::Pump(m_network, {&successor, &m_client});
+            nettest::Pump(m_network, {&successor, &m_client});
         }
     };
     successor.QueueReliableToAll(MakeEmptyMessage(kHostChange));
