@@ -1,5 +1,6 @@
-// The graphics system the application owns: configured once from the engine configuration,
-// answering device loss and reset, and saving screenshots. Main thread only.
+// The graphics system the application owns: configured once from the engine configuration, it
+// creates the device, renders each frame, keeps the level's terrain and water units, answers
+// device loss and reset and saves screenshots. Main thread only.
 #pragma once
 
 #include <cstdint>
