@@ -39,9 +39,10 @@ def rotation_z_translation(degrees, t):
 
 
 def quaternion_z(degrees):
-    # The quaternion whose D3DX rotation matrix is RotationZ(degrees), written w, x, y, z.
+    # A rotation key as .x files store it, w, x, y, z: the conjugate of the quaternion whose
+    # D3DX rotation matrix is RotationZ(degrees).
     half = math.radians(degrees) / 2.0
-    return (math.cos(half), 0.0, 0.0, math.sin(half))
+    return (math.cos(half), 0.0, 0.0, -math.sin(half))
 
 
 def translation(t):

@@ -54,10 +54,30 @@ void CAnimationController::AdvanceAnimation(float elapsed, void* callbackHandler
     }
     if (m_controller != nullptr && m_done == 0) {
         m_controller->AdvanceTime(static_cast<double>(elapsed), callbackHandler);
+        if (m_loop == 0) {
+            StopAtTheEnd(callbackHandler);
+        }
         D3DXTRACK_DESC desc;
         if (SUCCEEDED(m_controller->GetTrackDesc(0, &desc))) {
             m_position = desc.Position;
         }
+    }
+}
+
+// The file's sets repeat, so an advance past the period would show a pose wrapped back towards
+// the start and freeze there; a set played once is held on its last keys instead.
+void CAnimationController::StopAtTheEnd(void* callbackHandler) {
+    D3DXTRACK_DESC desc;
+    ID3DXAnimationSet* animationSet = nullptr;
+    if (FAILED(m_controller->GetTrackDesc(0, &desc)) ||
+        FAILED(m_controller->GetAnimationSet(m_currentSet, &animationSet))) {
+        return;
+    }
+    const double period = animationSet->GetPeriod();
+    animationSet->Release();
+    if (desc.Position > period) {
+        m_controller->SetTrackPosition(0, period);
+        m_controller->AdvanceTime(0.0, callbackHandler);
     }
 }
 

@@ -21,7 +21,7 @@ public:
     void InitTracks();
     // Restarts the time; true only when the set changed.
     bool SetAnimation(std::uint32_t set, bool loop);
-    // A set played once stops at its end and stays there until reset or changed.
+    // A set played once stops on its last keys at its end and stays there until reset or changed.
     void AdvanceAnimation(float elapsed, void* callbackHandler);
     bool IsAnimationDone() const;
     void ResetAnimation();
@@ -38,6 +38,8 @@ public:
     bool IsLooping() const { return m_loop != 0; }
 
 private:
+    void StopAtTheEnd(void* callbackHandler);
+
     ID3DXAnimationController* m_controller = nullptr;
     std::uint32_t m_currentSet = 0;
     std::uint32_t m_setCount = 0;

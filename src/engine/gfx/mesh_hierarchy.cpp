@@ -70,6 +70,7 @@ HRESULT CMeshHierarchy::Load(const std::string& path, DWORD options, CAnimationC
         return FAILED(result) ? result : D3DXERR_INVALIDDATA;
     }
     m_rootFrame = static_cast<SFrameEx*>(root);
+    m_rootFileName = m_rootFrame->Name != nullptr ? m_rootFrame->Name : "";
     delete[] m_rootFrame->Name;
     m_rootFrame->Name = CAllocateHierarchy::CopyName(kRootName);
     // Bone frames point at combined matrices, so they must be current before the choice.
@@ -164,6 +165,10 @@ void CMeshHierarchy::PrepareSkinnedContainer(SMeshContainerEx* container, const 
     for (DWORD bone = 0; bone < container->boneCount; ++bone) {
         const char* boneName = skin->GetBoneName(bone);
         auto* frame = static_cast<SFrameEx*>(D3DXFrameFind(m_rootFrame, boneName));
+        // The root has been renamed, but a bone may still carry the name the file gave it.
+        if (frame == nullptr && boneName != nullptr && !m_rootFileName.empty() && m_rootFileName == boneName) {
+            frame = m_rootFrame;
+        }
         if (frame == nullptr) {
             std::fprintf(stderr, "Mesh hierarchy: %s: bone \"%s\" of mesh \"%s\" names no frame; the bone is skipped\n",
                          path.c_str(), boneName, container->Name);
@@ -184,6 +189,11 @@ void CMeshHierarchy::PrepareSkinnedContainer(SMeshContainerEx* container, const 
 bool CMeshHierarchy::CopyGeometry(const std::string& path) {
     SMeshContainerEx* container = m_meshContainer;
     ID3DXMesh* mesh = container->MeshData.pMesh;
+    if (mesh->GetNumBytesPerVertex() != sizeof(SMeshVertex)) {
+        std::fprintf(stderr, "Mesh hierarchy: %s: the mesh could not take the engine's vertex; the model is refused\n",
+                     path.c_str());
+        return false;
+    }
     void* data = nullptr;
     if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY, &data))) {
         return false;

@@ -94,6 +94,7 @@ private:
     SMeshContainerEx* m_meshContainer = nullptr;
     DWORD m_loadOptions = 0;
     SFrameEx* m_rootFrame = nullptr;
+    std::string m_rootFileName;  // the root frame's name in the file, before it became "root"
     common::CVector3 m_sphereCentre;
     float m_sphereRadius = 0.0f;
     std::vector<DWORD> m_influenceVertices;

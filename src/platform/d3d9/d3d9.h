@@ -126,6 +126,8 @@ private:
     void ReleaseBackBuffer();
     void Note(const std::string& line);
     static UINT PrimitiveVertices(D3DPRIMITIVETYPE type, UINT primitiveCount);
+    // Textures and surfaces larger than the caps report are refused, as the GPU would refuse them.
+    bool FitsTextureCaps(UINT width, UINT height) const;
 
     IDirect3D9* m_direct3d;
     D3DDEVTYPE m_type;

@@ -97,7 +97,12 @@ double ID3DXAnimationSet::GetPeriodicPosition(double position) const {
         return 0.0;
     }
     if (m_playback == D3DXPLAY_LOOP) {
+        // A position on the end of a cycle shows that cycle's last keys, so a set stopped at its
+        // period holds its final pose; mid-cycle positions wrap as usual.
         const double wrapped = std::fmod(position, m_period);
+        if (wrapped == 0.0 && position > 0.0) {
+            return m_period;
+        }
         return wrapped < 0.0 ? wrapped + m_period : wrapped;
     }
     return std::clamp(position, 0.0, m_period);

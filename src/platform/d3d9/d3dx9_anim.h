@@ -100,7 +100,8 @@ public:
     const char* GetName() const { return m_name.c_str(); }
     double GetPeriod() const { return m_period; }
     double GetSourceTicksPerSecond() const { return m_ticksPerSecond; }
-    // Looping sets wrap the position into [0, period); others clamp to it.
+    // Looping sets wrap the position into [0, period), a positive whole number of periods
+    // giving the period itself; others clamp to [0, period].
     double GetPeriodicPosition(double position) const;
     UINT GetNumAnimations() const { return static_cast<UINT>(m_animations.size()); }
     HRESULT GetAnimationNameByIndex(UINT index, const char** name) const;

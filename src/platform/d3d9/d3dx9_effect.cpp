@@ -1,6 +1,8 @@
 #include "platform/d3d9/d3dx9_effect.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -98,6 +100,21 @@ void TypeOf(const std::string& type, EUniformType* uniform, unsigned* components
     }
 }
 
+// Integer parameters mirror every float write; a value no int can hold saturates (NaN gives
+// 0) instead of converting with undefined behaviour.
+std::int32_t ToInt(float value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value <= -2147483648.0f) {
+        return INT32_MIN;
+    }
+    if (value >= 2147483648.0f) {
+        return INT32_MAX;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
 bool IsSampler(EUniformType type) { return type == EUniformType::Sampler2D || type == EUniformType::SamplerCube; }
 bool IsInteger(EUniformType type) { return type == EUniformType::Int || type == EUniformType::Bool; }
 
@@ -136,6 +153,7 @@ ID3DXEffect::~ID3DXEffect() {
     if (m_activePass >= 0 || m_begun) {
         m_device->BindProgram({});
     }
+    ReleaseBoundTextures();
     for (const auto& technique : m_techniques) {
         for (const auto& pass : technique->passes) {
             m_device->Backend().DestroyProgram(pass.program);
@@ -188,7 +206,7 @@ SParamNode* ID3DXEffect::AddNode(const platform::d3d9::SParamDecl& decl, const s
     }
     for (std::size_t i = 0; i < decl.initial.size() && i < size; ++i) {
         node->value->floats[i] = decl.initial[i];
-        node->value->ints[i] = static_cast<std::int32_t>(decl.initial[i]);
+        node->value->ints[i] = platform::d3d9::ToInt(decl.initial[i]);
     }
     m_uniformNodes.push_back(node);
     platform::d3d9::SUniformBinding binding;
@@ -355,7 +373,7 @@ HRESULT ID3DXEffect::SetFloatArray(D3DXHANDLE parameter, const float* values, UI
     const std::size_t size = std::min<std::size_t>(count, node->value->floats.size());
     for (std::size_t i = 0; i < size; ++i) {
         node->value->floats[i] = values[i];
-        node->value->ints[i] = static_cast<std::int32_t>(values[i]);
+        node->value->ints[i] = platform::d3d9::ToInt(values[i]);
     }
     return D3D_OK;
 }
@@ -400,7 +418,7 @@ HRESULT ID3DXEffect::GetInt(D3DXHANDLE parameter, INT* value) const {
         return D3DERR_INVALIDCALL;
     }
     *value = platform::d3d9::IsInteger(node->type) ? node->value->ints[0]
-                                                   : static_cast<INT>(node->value->floats[0]);
+                                                   : platform::d3d9::ToInt(node->value->floats[0]);
     return D3D_OK;
 }
 
@@ -483,9 +501,26 @@ HRESULT ID3DXEffect::Begin(UINT* passes, DWORD flags) {
     return D3D_OK;
 }
 
+void ID3DXEffect::ReleaseBoundTextures() {
+    for (IDirect3DBaseTexture9* texture : m_boundTextures) {
+        texture->Release();
+    }
+    m_boundTextures.clear();
+}
+
 void ID3DXEffect::Refresh() {
+    std::vector<IDirect3DBaseTexture9*> previous;
+    previous.swap(m_boundTextures);
     for (std::size_t i = 0; i < m_uniforms.size(); ++i) {
-        m_uniforms[i].texture = m_uniformNodes[i]->value->texture;
+        IDirect3DBaseTexture9* texture = m_uniformNodes[i]->value->texture;
+        m_uniforms[i].texture = texture;
+        if (texture != nullptr) {
+            texture->AddRef();
+            m_boundTextures.push_back(texture);
+        }
+    }
+    for (IDirect3DBaseTexture9* texture : previous) {
+        texture->Release();
     }
 }
 
@@ -517,6 +552,7 @@ HRESULT ID3DXEffect::EndPass() {
     }
     m_activePass = -1;
     m_device->BindProgram({});
+    ReleaseBoundTextures();
     return D3D_OK;
 }
 
@@ -532,6 +568,17 @@ HRESULT ID3DXEffect::End() {
     }
     m_savedStates.clear();
     m_begun = false;
+    return D3D_OK;
+}
+
+HRESULT ID3DXEffect::OnLostDevice() {
+    for (SParamNode* node : m_uniformNodes) {
+        IDirect3DBaseTexture9*& texture = node->value->texture;
+        if (texture != nullptr && texture->GetPool() == D3DPOOL_DEFAULT) {
+            texture->Release();
+            texture = nullptr;
+        }
+    }
     return D3D_OK;
 }
 

@@ -83,7 +83,9 @@ public:
     HRESULT EndPass();
     HRESULT End();
 
-    HRESULT OnLostDevice() { return D3D_OK; }
+    // Drops the parameters' references to default-pool textures (render targets), which would
+    // otherwise keep the device from being reset; programs survive a reset.
+    HRESULT OnLostDevice();
     HRESULT OnResetDevice() { return D3D_OK; }
     HRESULT GetDevice(IDirect3DDevice9** device);
     HRESULT GetPool(ID3DXEffectPool** pool);
@@ -100,7 +102,11 @@ private:
                                         const std::string& poolKey, bool shared, unsigned arrayLength);
     platform::d3d9::SParamNode* Find(D3DXHANDLE handle) const;
     platform::d3d9::SParamNode* Leaf(D3DXHANDLE handle) const;
+    // Points the pass's texture bindings at the current values, holding a reference to each
+    // bound texture so that a value replaced mid-pass (here or through the pool) cannot leave
+    // the device a freed texture.
     void Refresh();
+    void ReleaseBoundTextures();
 
     IDirect3DDevice9* m_device;  // holds one reference
     ID3DXEffectPool* m_pool;     // holds one reference, may be null
@@ -111,6 +117,7 @@ private:
     std::vector<platform::d3d9::SUniformBinding> m_uniforms;
     std::vector<platform::d3d9::SParamNode*> m_uniformNodes;
     std::vector<std::string> m_uniformNames;
+    std::vector<IDirect3DBaseTexture9*> m_boundTextures;  // one reference each
     platform::d3d9::STechniqueNode* m_current = nullptr;
     bool m_begun = false;
     bool m_saveState = true;

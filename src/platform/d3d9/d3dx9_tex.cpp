@@ -4,6 +4,7 @@
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -18,9 +19,22 @@ struct SImage {
     std::vector<std::uint8_t> bgra;
 };
 
-bool Load(const char* file, SImage* image) {
+// A header claiming more than the device can hold is refused before any pixel memory is taken.
+bool Load(IDirect3DDevice9* device, const char* file, UINT faces, SImage* image) {
     const std::string path = platform::ResolvePath(file);
     int channels = 0;
+    int width = 0;
+    int height = 0;
+    D3DCAPS9 caps;
+    device->GetDeviceCaps(&caps);
+    if (stbi_info(path.c_str(), &width, &height, &channels) != 0 &&
+        (static_cast<UINT>(width) > caps.MaxTextureWidth * faces ||
+         static_cast<UINT>(height) > caps.MaxTextureHeight * faces ||
+         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) >
+             static_cast<std::uint64_t>(caps.MaxTextureWidth) * caps.MaxTextureHeight * faces)) {
+        std::fprintf(stderr, "%s: texture of %d x %d is larger than the device takes\n", file, width, height);
+        return false;
+    }
     stbi_uc* pixels = stbi_load(path.c_str(), &image->width, &image->height, &channels, 4);
     if (pixels == nullptr) {
         std::fprintf(stderr, "%s: texture file cannot be read (%s)\n", file, stbi_failure_reason());
@@ -46,7 +60,7 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file, I
     }
     *texture = nullptr;
     SImage image;
-    if (!Load(file, &image)) {
+    if (!Load(device, file, 1, &image)) {
         return D3DXERR_INVALIDDATA;
     }
     IDirect3DTexture9* created = nullptr;
@@ -73,7 +87,7 @@ HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* device, const char* fil
     }
     *texture = nullptr;
     SImage image;
-    if (!Load(file, &image)) {
+    if (!Load(device, file, 6, &image)) {
         return D3DXERR_INVALIDDATA;
     }
     int edge = 0;

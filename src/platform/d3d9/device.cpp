@@ -407,7 +407,9 @@ HRESULT IDirect3DDevice9::GetClipPlane(DWORD index, float* plane) const {
 }
 
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
-    if (index != 0 || surface == nullptr) {
+    D3DSURFACE_DESC desc;
+    if (index != 0 || surface == nullptr || FAILED(surface->GetDesc(&desc)) ||
+        (desc.Usage & D3DUSAGE_DEPTHSTENCIL) != 0) {
         return D3DERR_INVALIDCALL;
     }
     surface->AddRef();
@@ -415,8 +417,6 @@ HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surfac
         m_state.renderTarget->Release();
     }
     m_state.renderTarget = surface;
-    D3DSURFACE_DESC desc;
-    surface->GetDesc(&desc);
     m_state.viewport = {0, 0, desc.Width, desc.Height, 0.0f, 1.0f};
     Note("SetRenderTarget");
     return D3D_OK;
@@ -432,6 +432,10 @@ HRESULT IDirect3DDevice9::GetRenderTarget(DWORD index, IDirect3DSurface9** surfa
 }
 
 HRESULT IDirect3DDevice9::SetDepthStencilSurface(IDirect3DSurface9* surface) {
+    D3DSURFACE_DESC desc;
+    if (surface != nullptr && (FAILED(surface->GetDesc(&desc)) || (desc.Usage & D3DUSAGE_DEPTHSTENCIL) == 0)) {
+        return D3DERR_INVALIDCALL;
+    }
     if (surface != nullptr) {
         surface->AddRef();
     }
@@ -457,7 +461,8 @@ HRESULT IDirect3DDevice9::GetDepthStencilSurface(IDirect3DSurface9** surface) {
 
 HRESULT IDirect3DDevice9::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE,
                                                     DWORD, BOOL, IDirect3DSurface9** surface, HANDLE*) {
-    if (surface == nullptr || width == 0 || height == 0 || (format != D3DFMT_D24S8 && format != D3DFMT_D16)) {
+    if (surface == nullptr || width == 0 || height == 0 || !FitsTextureCaps(width, height) ||
+        (format != D3DFMT_D24S8 && format != D3DFMT_D16)) {
         return D3DERR_INVALIDCALL;
     }
     D3DSURFACE_DESC desc;
@@ -471,7 +476,7 @@ HRESULT IDirect3DDevice9::CreateDepthStencilSurface(UINT width, UINT height, D3D
 
 HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                         D3DPOOL pool, IDirect3DTexture9** texture, HANDLE*) {
-    if (texture == nullptr || width == 0 || height == 0 ||
+    if (texture == nullptr || width == 0 || height == 0 || !FitsTextureCaps(width, height) ||
         (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8) ||
         ((usage & D3DUSAGE_RENDERTARGET) != 0 && pool != D3DPOOL_DEFAULT)) {
         return D3DERR_INVALIDCALL;
@@ -482,7 +487,8 @@ HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DW
 
 HRESULT IDirect3DDevice9::CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                             IDirect3DCubeTexture9** texture, HANDLE*) {
-    if (texture == nullptr || edge == 0 || (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) {
+    if (texture == nullptr || edge == 0 || !FitsTextureCaps(edge, edge) ||
+        (format != D3DFMT_A8R8G8B8 && format != D3DFMT_X8R8G8B8)) {
         return D3DERR_INVALIDCALL;
     }
     *texture = new IDirect3DCubeTexture9(this, edge, levels, usage, format, pool);
@@ -549,6 +555,10 @@ HRESULT IDirect3DDevice9::SetIndices(IDirect3DIndexBuffer9* buffer) {
 }
 
 UINT IDirect3DDevice9::PrimitiveVertices(D3DPRIMITIVETYPE type, UINT primitiveCount) {
+    // Beyond the caps' primitive limit the vertex count would wrap round: such draws are refused.
+    if (primitiveCount > platform::d3d9::StandInCaps(D3DDEVTYPE_NULLREF).MaxPrimitiveCount) {
+        return 0;
+    }
     switch (type) {
     case D3DPT_POINTLIST: return primitiveCount;
     case D3DPT_LINELIST: return primitiveCount * 2;
@@ -624,6 +634,12 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
     ++m_stats.draws;
     m_stats.primitives += primitiveCount;
     return D3D_OK;
+}
+
+bool IDirect3DDevice9::FitsTextureCaps(UINT width, UINT height) const {
+    D3DCAPS9 caps;
+    m_backend->GetCaps(&caps);
+    return width <= caps.MaxTextureWidth && height <= caps.MaxTextureHeight;
 }
 
 bool IDirect3DDevice9::ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint8_t>* bgra, UINT* width,

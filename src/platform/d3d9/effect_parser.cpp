@@ -1,6 +1,8 @@
 #include "platform/d3d9/effect_parser.h"
 
 #include <cctype>
+#include <cmath>
+#include <limits>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -204,7 +206,7 @@ private:
             if (!Number(token, &length)) {
                 return false;
             }
-            if (length < 1 || length > 256 || length != static_cast<unsigned>(length)) {
+            if (!(length >= 1 && length <= 256) || length != static_cast<unsigned>(length)) {
                 return Fail(token.line, "array length must be 1 to 256");
             }
             param->arrayLength = static_cast<unsigned>(length);
@@ -238,8 +240,12 @@ private:
             Next();
             while (true) {
                 double value = 0;
-                if (!Number(Next(), &value)) {
+                const SToken token = Next();
+                if (!Number(token, &value)) {
                     return false;
+                }
+                if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
+                    return Fail(token.line, "value '" + token.text + "' is not a finite float");
                 }
                 param->initial.push_back(static_cast<float>(value));
                 if (Peek().text != ",") {
@@ -297,6 +303,10 @@ private:
                 if (named != StateValues().end()) {
                     pass->states.emplace_back(state->second, named->second);
                 } else if (Number(value, &number)) {
+                    if (!(number >= 0.0 && number <= 4294967295.0) || number != std::floor(number)) {
+                        return Fail(value.line, "value '" + value.text + "' for " + key.text +
+                                                    " is not a whole number from 0 to 4294967295");
+                    }
                     pass->states.emplace_back(state->second, static_cast<DWORD>(number));
                 } else {
                     return Fail(value.line, "unknown value '" + value.text + "' for " + key.text);

@@ -109,6 +109,9 @@ public:
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+        GLint size = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+        m_maxTextureSize = static_cast<DWORD>(std::clamp(size, 1024, 16384));
     }
 
     ~CGlBackend() override {
@@ -126,6 +129,7 @@ public:
 
     bool Reset(const D3DPRESENT_PARAMETERS& parameters, std::string* error) override {
         Use();
+        DrainErrors();
         if (m_backColour != 0) {
             ForgetFramebuffers(m_backColour);
             glDeleteTextures(1, &m_backColour);
@@ -148,9 +152,7 @@ public:
 
     void GetCaps(D3DCAPS9* caps) const override {
         *caps = StandInCaps(D3DDEVTYPE_HAL);
-        GLint size = 0;
-        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
-        caps->MaxTextureWidth = caps->MaxTextureHeight = static_cast<DWORD>(std::clamp(size, 1024, 16384));
+        caps->MaxTextureWidth = caps->MaxTextureHeight = m_maxTextureSize;
     }
 
     bool IsNull() const override { return false; }
@@ -343,6 +345,7 @@ public:
 
     bool ReadPixels(IDirect3DSurface9* surface, UINT width, UINT height, std::vector<std::uint8_t>* bgra) override {
         Use();
+        DrainErrors();
         GLuint colour = m_backColour;
         GLenum target = GL_TEXTURE_2D;
         if (surface != nullptr && !Attachment(surface, &colour, &target)) {
@@ -368,6 +371,12 @@ public:
     }
 
 private:
+    // An error left by an earlier call must not be taken for the result of the next check.
+    static void DrainErrors() {
+        for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+        }
+    }
+
     void Use() {
         if (SDL_GL_GetCurrentContext() != m_context) {
             SDL_GL_MakeCurrent(m_window, m_context);
@@ -481,7 +490,8 @@ private:
         const auto stride = static_cast<GLsizei>(state.stream0Stride);
         for (const D3DVERTEXELEMENT9& element : state.vertexDeclaration->Elements()) {
             const int location = AttributeLocation(element.Usage, element.UsageIndex);
-            if (element.Stream != 0 || location < 0) {
+            const bool known = element.Type <= D3DDECLTYPE_FLOAT4 || element.Type == D3DDECLTYPE_D3DCOLOR;
+            if (element.Stream != 0 || location < 0 || !known) {
                 continue;
             }
             const auto* offset = reinterpret_cast<const void*>(static_cast<std::size_t>(state.stream0Offset) + element.Offset);
@@ -552,7 +562,11 @@ private:
                 const GLenum target = uniform.type == EUniformType::SamplerCube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
                 glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
                 GLuint texture = 0;
-                if (uniform.texture != nullptr && uniform.texture->DeviceOf() != nullptr) {
+                // A texture of the other kind would be an OpenGL error: the sampler gets none.
+                const ETextureKind wanted =
+                    uniform.type == EUniformType::SamplerCube ? ETextureKind::Cube : ETextureKind::Texture2D;
+                if (uniform.texture != nullptr && uniform.texture->DeviceOf() != nullptr &&
+                    uniform.texture->GetKind() == wanted) {
                     texture = static_cast<GLuint>(uniform.texture->GetHandle());
                 }
                 glBindTexture(target, texture);
@@ -580,6 +594,7 @@ private:
     SDL_Window* m_window;
     SDL_GLContext m_context;
     GLuint m_vao = 0;
+    DWORD m_maxTextureSize = 1024;
     GLuint m_backColour = 0;
     UINT m_backWidth = 0;
     UINT m_backHeight = 0;

@@ -319,12 +319,13 @@ private:
                         {static_cast<float>(key.mTime), D3DXVECTOR3(key.mValue.x, key.mValue.y, key.mValue.z)});
                 }
                 for (unsigned k = 0; k < channel->mNumRotationKeys; ++k) {
-                    // Assimp's quaternion rotates column vectors; its conjugate gives the same
-                    // rotation to the row vectors of D3DXMatrixRotationQuaternion.
+                    // .x files store the conjugate of the key's rotation and Assimp undoes that;
+                    // its quaternion for column vectors is then, unchanged, the one whose
+                    // D3DXMatrixRotationQuaternion is the same rotation for row vectors.
                     const aiQuatKey& key = channel->mRotationKeys[k];
                     animation.rotations.push_back(
                         {static_cast<float>(key.mTime),
-                         D3DXQUATERNION(-key.mValue.x, -key.mValue.y, -key.mValue.z, key.mValue.w)});
+                         D3DXQUATERNION(key.mValue.x, key.mValue.y, key.mValue.z, key.mValue.w)});
                 }
                 for (unsigned k = 0; k < channel->mNumPositionKeys; ++k) {
                     const aiVectorKey& key = channel->mPositionKeys[k];

@@ -177,10 +177,18 @@ TEST_F(MeshHierarchyTest, NonLoopingAnimationStopsAtItsEndUntilReset) {
     m_controller.AdvanceAnimation(0.6f, nullptr);
     m_controller.AdvanceAnimation(0.6f, nullptr);
     EXPECT_TRUE(m_controller.IsAnimationDone());
-    const double end = m_controller.GetPosition();
+    EXPECT_DOUBLE_EQ(1.0, m_controller.GetPosition());
     m_controller.AdvanceAnimation(0.6f, nullptr);
     EXPECT_TRUE(m_controller.GetAnimationDone());
-    EXPECT_DOUBLE_EQ(end, m_controller.GetPosition());
+    EXPECT_DOUBLE_EQ(1.0, m_controller.GetPosition());
+    // Held on the last keys, not on a pose wrapped back towards the start.
+    m_mesh.Update();
+    const SMeshContainerEx* container = m_mesh.GetMeshContainer();
+    for (std::size_t v = 0; v < container->sourceVertices.size(); ++v) {
+        const D3DXVECTOR3 expected = ExpectedSkinnedPosition(container->sourceVertices[v].position, 1.0f);
+        EXPECT_NEAR(expected.x, container->skinnedVertices[v].position.x, kTolerance) << "vertex " << v;
+        EXPECT_NEAR(expected.y, container->skinnedVertices[v].position.y, kTolerance) << "vertex " << v;
+    }
     m_controller.ResetAnimation();
     EXPECT_FALSE(m_controller.GetAnimationDone());
     EXPECT_FALSE(m_controller.IsAnimationDone());
@@ -284,6 +292,27 @@ TEST_F(MeshHierarchyBadInputTest, ABoneNamingNoFrameIsSkipped) {
         const D3DXVECTOR3& source = container->sourceVertices[v].position;
         const float hipWeight = source.y < 0.5f ? 1.0f : source.y < 1.5f ? 0.3f : 0.0f;
         EXPECT_NEAR((source.x + 0.5f) * hipWeight, container->skinnedVertices[v].position.x, kTolerance);
+    }
+}
+
+TEST_F(MeshHierarchyBadInputTest, ABoneOnTheRootFrameKeepsItsFrame) {
+    std::string text = ReadFile(tktest::TestModelPath());
+    const std::size_t at = text.find("\"Hip\";");
+    ASSERT_NE(std::string::npos, at);
+    text.replace(at, 6, "\"Scene_Root\";");
+    const std::string path = m_dir.Write("root_bone.x", text);
+    CMeshHierarchy mesh;
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(D3D_OK, mesh.Load(path, D3DXMESH_MANAGED, nullptr));
+    EXPECT_EQ(std::string::npos, ::testing::internal::GetCapturedStderr().find("names no frame"));
+    const SMeshContainerEx* container = mesh.GetMeshContainer();
+    EXPECT_EQ(mesh.GetFrameMatrix("root"), container->boneFrames[0]);
+    for (std::size_t v = 0; v < container->sourceVertices.size(); ++v) {
+        const D3DXVECTOR3& source = container->sourceVertices[v].position;
+        if (source.y < 0.5f) {
+            EXPECT_NEAR(source.x, container->skinnedVertices[v].position.x, kTolerance) << "vertex " << v;
+            EXPECT_NEAR(source.z, container->skinnedVertices[v].position.z, kTolerance) << "vertex " << v;
+        }
     }
 }
 

@@ -6,9 +6,6 @@
 
 #include "platform/d3d9/test_support.h"
 
-// fontconfig leaks a block while it parses its configuration files (inside FcInit, not ours).
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 D3DXFONT_DESCW Desc(const wchar_t* face, INT height, UINT width, UINT weight) {

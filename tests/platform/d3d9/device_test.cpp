@@ -125,6 +125,51 @@ TEST(NullDevice, ResetIsRefusedWhileDefaultPoolResourcesLive) {
     managed->Release();
 }
 
+TEST(NullDevice, SurfacesOfTheWrongKindAndOversizedResourcesAreRefused) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DSurface9* depth = nullptr;
+    ASSERT_EQ(device->CreateDepthStencilSurface(16, 16, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr),
+              D3D_OK);
+    IDirect3DSurface9* colour = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &colour), D3D_OK);
+    EXPECT_EQ(device->SetRenderTarget(0, depth), D3DERR_INVALIDCALL) << "a depth surface as colour target";
+    EXPECT_EQ(device->SetDepthStencilSurface(colour), D3DERR_INVALIDCALL) << "a colour surface as depth";
+    EXPECT_EQ(device->SetDepthStencilSurface(depth), D3D_OK);
+    EXPECT_EQ(device->SetRenderTarget(0, colour), D3D_OK);
+    device->SetDepthStencilSurface(nullptr);
+    depth->Release();
+    colour->Release();
+
+    D3DCAPS9 caps;
+    device->GetDeviceCaps(&caps);
+    const UINT tooWide = caps.MaxTextureWidth + 1;
+    IDirect3DTexture9* texture = nullptr;
+    IDirect3DCubeTexture9* cube = nullptr;
+    EXPECT_EQ(device->CreateTexture(tooWide, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateCubeTexture(tooWide, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->CreateDepthStencilSurface(1, tooWide, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE, &depth,
+                                                nullptr),
+              D3DERR_INVALIDCALL);
+
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(60 * 4, 0, 0, D3DPOOL_MANAGED, &vertices, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(2 * 6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr), D3D_OK);
+    device->BeginScene();
+    device->SetStreamSource(0, vertices, 0, 60);
+    device->SetIndices(indices);
+    EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 0x55555556u), D3DERR_INVALIDCALL)
+        << "a primitive count whose index count wraps round to 2";
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0xFFFFFFFFu), D3DERR_INVALIDCALL);
+    device->EndScene();
+    EXPECT_EQ(device->Stats().draws, 0u);
+    vertices->Release();
+    indices->Release();
+}
+
 TEST(NullDevice, RenderTargetsKeepTheirSurfacesAlive) {
     CDeviceHolder device;
     ASSERT_TRUE(device.MakeNull());

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 #include "platform/d3d9/d3dx9.h"
 #include "platform/d3d9/test_support.h"
 
@@ -77,6 +80,73 @@ TEST_F(EffectTest, WritesThroughNullOrWrongHandlesAreRefused) {
         << "a struct takes no value of its own";
 }
 
+TEST_F(EffectTest, IntegerParametersSaturateFloatWrites) {
+    D3DXHANDLE type = m_effect->GetParameterByName(m_effect->GetParameterByName(nullptr, "g_light"), "m_type");
+    const struct {
+        float written;
+        INT read;
+    } cases[] = {{2.9f, 2}, {-2.9f, -2}, {1e30f, INT32_MAX}, {-1e30f, INT32_MIN}, {std::nanf(""), 0}};
+    for (const auto& test : cases) {
+        ASSERT_EQ(m_effect->SetFloat(type, test.written), D3D_OK);
+        INT value = 7;
+        m_effect->GetInt(type, &value);
+        EXPECT_EQ(value, test.read) << test.written;
+    }
+}
+
+TEST_F(EffectTest, ATextureReplacedInAPassStaysAliveUntilThePassEnds) {
+    IDirect3DTexture9* first = nullptr;
+    IDirect3DTexture9* second = nullptr;
+    ASSERT_EQ(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &first, nullptr), D3D_OK);
+    ASSERT_EQ(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &second, nullptr), D3D_OK);
+    D3DXHANDLE sampler = m_effect->GetParameterByName(nullptr, "g_Texture1");
+    m_effect->SetTexture(sampler, first);
+    UINT passes = 0;
+    m_effect->Begin(&passes, 0);
+    m_effect->BeginPass(0);
+    m_effect->SetTexture(sampler, second);
+    first->Release();
+    bool bound = false;
+    for (const platform::d3d9::SUniformBinding& uniform : *m_device->State().program.uniforms) {
+        bound = bound || uniform.texture == first;
+    }
+    EXPECT_TRUE(bound) << "without CommitChanges the pass still draws with the first texture";
+    EXPECT_EQ(first->AddRef(), 2u) << "which the pass keeps alive";
+    first->Release();
+    m_effect->CommitChanges();
+    m_effect->EndPass();
+    m_effect->End();
+    m_effect->SetTexture(sampler, nullptr);
+    EXPECT_EQ(second->AddRef(), 2u) << "the pass gave back what it held";
+    second->Release();
+    second->Release();
+}
+
+TEST_F(EffectTest, LossDropsRenderTargetTexturesSoTheDeviceCanReset) {
+    IDirect3DTexture9* target = nullptr;
+    IDirect3DTexture9* managed = nullptr;
+    ASSERT_EQ(m_device->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
+                                      nullptr),
+              D3D_OK);
+    ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
+    m_effect->SetTexture("g_Texture1", target);
+    ID3DXEffect* other = LoadQuad(m_device.Get(), nullptr);
+    other->SetTexture("g_Texture1", managed);
+    target->Release();
+    m_effect->OnLostDevice();
+    other->OnLostDevice();
+    D3DPRESENT_PARAMETERS parameters = tk_test::Parameters(64, 32);
+    EXPECT_EQ(m_device->Reset(&parameters), D3D_OK) << "the effect held the only reference to the render target";
+    m_effect->OnResetDevice();
+    other->OnResetDevice();
+    IDirect3DBaseTexture9* kept = nullptr;
+    other->GetTexture("g_Texture1", &kept);
+    EXPECT_EQ(kept, managed) << "managed textures stay bound";
+    kept->Release();
+    other->Release();
+    managed->Release();
+}
+
 TEST_F(EffectTest, SharedParametersAreOneValueAcrossThePool) {
     ID3DXEffect* second = LoadQuad(m_device.Get(), m_pool);
     ID3DXEffect* apart = LoadQuad(m_device.Get(), nullptr);
@@ -145,6 +215,12 @@ TEST(EffectFile, SyntaxErrorsGiveNoEffectAndNameTheLine) {
         {"technique T {\n pass P { vertex = V; fragment = F; CullMode = Sideways; }\n}", "<memory>:2: unknown value"},
         {"glsl V {{\nvoid main() {}\n", "<memory>:1: glsl block 'V' is not closed"},
         {"param struct s { float a; ", "<memory>:1: struct 's' is not closed"},
+        {"param float a = 1e300;", "<memory>:1: value '1e300' is not a finite float"},
+        {"param float a = nan;", "<memory>:1: value 'nan' is not a finite float"},
+        {"param float a[nan];", "<memory>:1: array length"},
+        {"technique T {\n pass P { vertex = V; fragment = F; AlphaRef = -1; }\n}", "<memory>:2: value '-1'"},
+        {"technique T {\n pass P { vertex = V; fragment = F; AlphaRef = 1e10; }\n}", "<memory>:2: value '1e10'"},
+        {"technique T {\n pass P { vertex = V; fragment = F; AlphaRef = 0.5; }\n}", "<memory>:2: value '0.5'"},
     };
     for (const SBadEffect& bad : cases) {
         std::string text = bad.text;

@@ -81,7 +81,18 @@ TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
         std::ofstream(truncated, std::ios::binary) << bytes.substr(0, bytes.size() / 2);
         std::remove(whole.c_str());
     }
-    for (const std::string& path : {std::string("no_such_texture.png"), corrupt, truncated}) {
+    // A header claiming 60000 x 60000 pixels (stb does not check the chunk checksum).
+    const std::string huge = ::testing::TempDir() + "texture_test_huge.png";
+    {
+        const std::string whole = WriteImage("texture_test_whole.png");
+        std::ifstream in(whole, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const char size[8] = {0, 0, '\xEA', '\x60', 0, 0, '\xEA', '\x60'};
+        bytes.replace(16, 8, size, 8);
+        std::ofstream(huge, std::ios::binary) << bytes;
+        std::remove(whole.c_str());
+    }
+    for (const std::string& path : {std::string("no_such_texture.png"), corrupt, truncated, huge}) {
         ::testing::internal::CaptureStderr();
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
         EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture))) << path;
@@ -90,6 +101,7 @@ TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
     }
     std::remove(corrupt.c_str());
     std::remove(truncated.c_str());
+    std::remove(huge.c_str());
 }
 
 TEST(TextureFile, CubeFilesAreStripsOfSixFaces) {
