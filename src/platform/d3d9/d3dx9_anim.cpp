@@ -295,27 +295,15 @@ HRESULT ID3DXAnimationController::GetTrackAnimationSet(UINT track, ID3DXAnimatio
 }
 
 HRESULT ID3DXAnimationController::SetTrackSpeed(UINT track, float speed) {
-    if (track >= m_tracks.size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    m_tracks[track].desc.Speed = speed;
-    return D3D_OK;
+    return SetTrackField(track, [&](D3DXTRACK_DESC& desc) { desc.Speed = speed; });
 }
 
 HRESULT ID3DXAnimationController::SetTrackWeight(UINT track, float weight) {
-    if (track >= m_tracks.size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    m_tracks[track].desc.Weight = weight;
-    return D3D_OK;
+    return SetTrackField(track, [&](D3DXTRACK_DESC& desc) { desc.Weight = weight; });
 }
 
 HRESULT ID3DXAnimationController::SetTrackPosition(UINT track, double position) {
-    if (track >= m_tracks.size()) {
-        return D3DERR_INVALIDCALL;
-    }
-    m_tracks[track].desc.Position = position;
-    return D3D_OK;
+    return SetTrackField(track, [&](D3DXTRACK_DESC& desc) { desc.Position = position; });
 }
 
 HRESULT ID3DXAnimationController::SetTrackEnable(UINT track, BOOL enable) {

@@ -182,6 +182,15 @@ private:
         ID3DXAnimationSet* set = nullptr;  // one reference
         D3DXTRACK_DESC desc = {0, 1.0f, 1.0f, 0.0, FALSE};
     };
+    // Applies `change` to the track's description; refused for a track that does not exist.
+    template <typename Change>
+    HRESULT SetTrackField(UINT track, Change change) {
+        if (track >= m_tracks.size()) {
+            return D3DERR_INVALIDCALL;
+        }
+        change(m_tracks[track].desc);
+        return D3D_OK;
+    }
     UINT m_maxOutputs;
     UINT m_maxSets;
     UINT m_maxTracks;

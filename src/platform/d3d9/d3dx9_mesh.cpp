@@ -104,6 +104,21 @@ ID3DXMesh::~ID3DXMesh() {
     }
 }
 
+namespace {
+
+// Gives the caller its own reference, as the getters of Direct3D objects do.
+template <typename T>
+HRESULT HandOutReference(T* object, T** out) {
+    if (out == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    object->AddRef();
+    *out = object;
+    return D3D_OK;
+}
+
+} // namespace
+
 HRESULT ID3DXMesh::GetDeclaration(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZE]) const {
     if (declaration == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -113,32 +128,11 @@ HRESULT ID3DXMesh::GetDeclaration(D3DVERTEXELEMENT9 declaration[MAX_FVF_DECL_SIZ
     return D3D_OK;
 }
 
-HRESULT ID3DXMesh::GetDevice(IDirect3DDevice9** device) {
-    if (device == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    m_device->AddRef();
-    *device = m_device;
-    return D3D_OK;
-}
+HRESULT ID3DXMesh::GetDevice(IDirect3DDevice9** device) { return HandOutReference(m_device, device); }
 
-HRESULT ID3DXMesh::GetVertexBuffer(IDirect3DVertexBuffer9** buffer) {
-    if (buffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    m_vertices->AddRef();
-    *buffer = m_vertices;
-    return D3D_OK;
-}
+HRESULT ID3DXMesh::GetVertexBuffer(IDirect3DVertexBuffer9** buffer) { return HandOutReference(m_vertices, buffer); }
 
-HRESULT ID3DXMesh::GetIndexBuffer(IDirect3DIndexBuffer9** buffer) {
-    if (buffer == nullptr) {
-        return D3DERR_INVALIDCALL;
-    }
-    m_indices->AddRef();
-    *buffer = m_indices;
-    return D3D_OK;
-}
+HRESULT ID3DXMesh::GetIndexBuffer(IDirect3DIndexBuffer9** buffer) { return HandOutReference(m_indices, buffer); }
 
 HRESULT ID3DXMesh::LockVertexBuffer(DWORD flags, void** data) { return m_vertices->Lock(0, 0, data, flags); }
 HRESULT ID3DXMesh::UnlockVertexBuffer() { return m_vertices->Unlock(); }
