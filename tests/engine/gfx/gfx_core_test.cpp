@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/gfx/gfx_core.h"
+#include "gfx_test_device.h"
 #include "platform/dxut/dxut.h"
 
 namespace {
@@ -17,15 +18,7 @@ namespace {
 using velm::gfx::CGFXCore;
 using velm::gfx::GFXCore;
 
-class GfxCoreTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("TK_D3D9_DEVICE", "null", 1); }
-    void TearDown() override {
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
-    }
-};
+class GfxCoreTest : public tktest::CNullCoreTest {};
 
 struct SCapsCase {
     const char* what;

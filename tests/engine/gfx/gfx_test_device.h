@@ -13,17 +13,24 @@
 
 namespace tktest {
 
-// Each test gets a fresh core with the null device; other graphics tests tear theirs down.
-class CGfxDeviceTest : public ::testing::Test {
+// Tests whose graphics core may only make the null device; the core, the device and the
+// framework are torn down after each test.
+class CNullCoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        setenv("TK_D3D9_DEVICE", "null", 1);
-        ASSERT_EQ(D3D_OK, velm::gfx::GFXCore::Instance().CreateDevice());
-    }
+    void SetUp() override { setenv("TK_D3D9_DEVICE", "null", 1); }
     void TearDown() override {
         velm::gfx::GFXCore::Destroy();
         platform::DXUTDestroyDevice();
         platform::DXUTReset();
+    }
+};
+
+// Each test gets a fresh core with the null device already made.
+class CGfxDeviceTest : public CNullCoreTest {
+protected:
+    void SetUp() override {
+        CNullCoreTest::SetUp();
+        ASSERT_EQ(D3D_OK, velm::gfx::GFXCore::Instance().CreateDevice());
     }
 };
 

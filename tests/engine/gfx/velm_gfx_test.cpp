@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/gfx/gfx_core.h"
+#include "gfx_test_device.h"
 #include "engine/gfx/velm_gfx.h"
 #include "platform/dxut/dxut.h"
 
@@ -15,15 +16,7 @@ namespace {
 using velm::gfx::CVelmGfx;
 using velm::gfx::GFXCore;
 
-class VelmGfxTest : public ::testing::Test {
-protected:
-    void SetUp() override { setenv("TK_D3D9_DEVICE", "null", 1); }
-    void TearDown() override {
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
-    }
-};
+class VelmGfxTest : public tktest::CNullCoreTest {};
 
 TEST_F(VelmGfxTest, DefaultSettingsIgnoreTheConfiguredDisplay) {
     CVelmGfx gfx;

@@ -119,11 +119,8 @@ TEST(D3DXFontGl, TextIsDrawnInsideTheRectangleItMeasures) {
     font->DrawTextW(sprite, text, -1, &draw, 0x150, 0xFFFFFFFF);
     sprite->End();
     device->EndScene();
-    IDirect3DSurface9* back = nullptr;
-    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-    std::vector<std::uint8_t> bgra;
-    ASSERT_TRUE(device->ReadSurface(back, &bgra, nullptr, nullptr));
-    back->Release();
+    const std::vector<std::uint8_t> bgra = device.ReadBackBuffer();
+    ASSERT_FALSE(bgra.empty());
     int lit = 0;
     for (LONG y = 0; y < static_cast<LONG>(kHeight); ++y) {
         for (LONG x = 0; x < static_cast<LONG>(kWidth); ++x) {

@@ -67,11 +67,8 @@ TEST(D3DXSprite, DrawsItsSourceRectangleOntoExactPixels) {
         ASSERT_EQ(D3D_OK, sprite->Draw(texture, &c.source, &centre, nullptr, 0xFFFFFFFF));
         ASSERT_EQ(D3D_OK, sprite->End());
         device->EndScene();
-        IDirect3DSurface9* back = nullptr;
-        device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-        std::vector<std::uint8_t> bgra;
-        ASSERT_TRUE(device->ReadSurface(back, &bgra, nullptr, nullptr));
-        back->Release();
+        const std::vector<std::uint8_t> bgra = device.ReadBackBuffer();
+        ASSERT_FALSE(bgra.empty());
         for (LONG y = 0; y < static_cast<LONG>(kSize); ++y) {
             for (LONG x = 0; x < static_cast<LONG>(kSize); ++x) {
                 const std::uint8_t* p = &bgra[(static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)) * 4];
@@ -172,11 +169,8 @@ TEST(D3DXLine, DrawTransformLightsTheProjectedPixelsOnly) {
     const D3DXVECTOR3 crossing[2] = {{-0.5f, -0.5f, 0.5f}, {0.5f, -0.5f, -0.5f}};
     ASSERT_EQ(D3D_OK, line->DrawTransform(crossing, 2, &identity, 0xFF0000FF));
     device->EndScene();
-    IDirect3DSurface9* back = nullptr;
-    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
-    std::vector<std::uint8_t> bgra;
-    ASSERT_TRUE(device->ReadSurface(back, &bgra, nullptr, nullptr));
-    back->Release();
+    const std::vector<std::uint8_t> bgra = device.ReadBackBuffer();
+    ASSERT_FALSE(bgra.empty());
     int lit = 0;
     int cut = 0;
     for (UINT y = 0; y < kSize; ++y) {

@@ -136,11 +136,8 @@ protected:
     }
 
     std::vector<std::uint8_t> BackBuffer() {
-        IDirect3DSurface9* backBuffer = nullptr;
-        m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-        std::vector<std::uint8_t> bgra;
-        EXPECT_TRUE(m_device->ReadSurface(backBuffer, &bgra, nullptr, nullptr));
-        backBuffer->Release();
+        std::vector<std::uint8_t> bgra = m_device.ReadBackBuffer();
+        EXPECT_FALSE(bgra.empty());
         return bgra;
     }
 

@@ -4,7 +4,9 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/d3d9/d3d9.h"
 
@@ -84,6 +86,20 @@ public:
 
     IDirect3DDevice9* operator->() const { return m_device; }
     IDirect3DDevice9* Get() const { return m_device; }
+
+    // The back buffer's pixels as BGRA rows, top row first; empty when they cannot be read.
+    std::vector<std::uint8_t> ReadBackBuffer() const {
+        IDirect3DSurface9* back = nullptr;
+        std::vector<std::uint8_t> bgra;
+        if (FAILED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+            return bgra;
+        }
+        if (!m_device->ReadSurface(back, &bgra, nullptr, nullptr)) {
+            bgra.clear();
+        }
+        back->Release();
+        return bgra;
+    }
 
 private:
     IDirect3D9* m_direct3d = nullptr;
