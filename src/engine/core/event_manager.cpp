@@ -8,10 +8,6 @@
 namespace velm {
 namespace {
 
-HANDLE CreateEventSystemMutex() { return CreateMutexW(nullptr, FALSE, L"Event System"); }
-
-const HANDLE s_eventSystemMutex = CreateEventSystemMutex();
-
 IEventManager* s_eventManager = nullptr;
 
 bool HoldsSame(const EventListenerPtr& a, const EventListenerPtr& b) { return a.get() == b.get(); }
@@ -19,10 +15,14 @@ bool HoldsSame(const EventListenerPtr& a, const EventListenerPtr& b) { return a.
 } // namespace
 
 HANDLE EventSystemMutex() {
-    // A listener registered during static initialisation of another unit may come first.
-    static const HANDLE mutex = s_eventSystemMutex != nullptr ? s_eventSystemMutex : CreateEventSystemMutex();
+    static const HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Event System");
     return mutex;
 }
+
+namespace {
+// The mutex exists before the program's entry runs, as the queues rely on.
+const HANDLE s_eventSystemMutexAtStart = EventSystemMutex();
+} // namespace
 
 IEventManager* GetEventManager() { return s_eventManager; }
 
@@ -91,26 +91,27 @@ bool CEventManager::DelListenerAll(const EventListenerPtr& listener) {
     return removed;
 }
 
-CEventManager::ListenerList CEventManager::ListenersOf(std::uint32_t hash) {
-    common::CMutexLock lock(EventSystemMutex());
-    const auto entry = m_listeners.find(hash);
-    return entry == m_listeners.end() ? ListenerList() : entry->second;
-}
-
-bool CEventManager::Dispatch(const CEvent& event) {
-    for (const EventListenerPtr& listener : ListenersOf(WildcardEventType().GetHash())) {
-        listener->HandleEvent(event);
-    }
-    bool hasEntry = false;
+bool CEventManager::Dispatch(const CEvent& event, bool& hasEntry) {
+    // Copies taken under the lock, so dispatch survives listeners changing the table.
+    ListenerList wildcards;
+    ListenerList listeners;
     {
         common::CMutexLock lock(EventSystemMutex());
-        hasEntry = m_listeners.count(event.GetEventType().GetHash()) != 0;
+        const auto wildcardEntry = m_listeners.find(WildcardEventType().GetHash());
+        if (wildcardEntry != m_listeners.end()) {
+            wildcards = wildcardEntry->second;
+        }
+        const auto entry = m_listeners.find(event.GetEventType().GetHash());
+        hasEntry = entry != m_listeners.end();
+        if (hasEntry) {
+            listeners = entry->second;
+        }
     }
-    if (!hasEntry) {
-        return false;
+    for (const EventListenerPtr& listener : wildcards) {
+        listener->HandleEvent(event);
     }
     bool consumed = false;
-    for (const EventListenerPtr& listener : ListenersOf(event.GetEventType().GetHash())) {
+    for (const EventListenerPtr& listener : listeners) {
         if (listener->HandleEvent(event)) {
             consumed = true;
         }
@@ -125,7 +126,8 @@ bool CEventManager::Trigger(const CEvent& event) {
             return false;
         }
     }
-    return Dispatch(event);
+    bool hasEntry = false;
+    return Dispatch(event, hasEntry);
 }
 
 bool CEventManager::QueueEvent(const EventPtr& event) {
@@ -195,11 +197,7 @@ bool CEventManager::Tick(std::int32_t budgetMs) {
         const EventPtr event = draining.front();
         draining.pop_front();
         bool hasEntry = false;
-        {
-            common::CMutexLock lock(EventSystemMutex());
-            hasEntry = m_listeners.count(event->GetEventType().GetHash()) != 0;
-        }
-        Dispatch(*event);
+        Dispatch(*event, hasEntry);
         if (hasEntry && limited && budget.IsExpired()) {
             break;
         }

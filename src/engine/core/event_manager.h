@@ -47,9 +47,8 @@ public:
 private:
     using ListenerList = std::list<EventListenerPtr>;
 
-    // A copy of a type's listeners, so that dispatch survives listeners changing the table.
-    ListenerList ListenersOf(std::uint32_t hash);
-    bool Dispatch(const CEvent& event);
+    // Wildcard listeners, then the type's; hasEntry tells whether the type has a table entry.
+    bool Dispatch(const CEvent& event, bool& hasEntry);
 
     std::set<CEventType> m_registeredTypes;
     std::map<std::uint32_t, ListenerList> m_listeners;

@@ -13,8 +13,6 @@ std::int64_t ReadFrequency() {
     return frequency.QuadPart;
 }
 
-const std::int64_t s_frequency = ReadFrequency();
-
 std::int64_t TicksFromSeconds(float seconds) {
     return static_cast<std::int64_t>(static_cast<double>(GetCounterFrequency()) * static_cast<double>(seconds));
 }
@@ -22,9 +20,14 @@ std::int64_t TicksFromSeconds(float seconds) {
 } // namespace
 
 std::int64_t GetCounterFrequency() {
-    // A timer built during static initialisation of another unit may come before s_frequency.
-    return s_frequency != 0 ? s_frequency : ReadFrequency();
+    static const std::int64_t frequency = ReadFrequency();
+    return frequency;
 }
+
+namespace {
+// Read before the program's entry runs, so no timer ever waits on the first read.
+const std::int64_t s_frequencyAtStart = GetCounterFrequency();
+} // namespace
 
 std::int64_t GetCounterNow() {
     LARGE_INTEGER now{};
