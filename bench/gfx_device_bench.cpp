@@ -1,9 +1,9 @@
 // Frames per second of the device stand-in drawing 10,000 and 100,000 triangles through one
 // effect at 800 x 600, on the OpenGL back end (offscreen) and on the null back end, the way the
 // renderer streams geometry: batches of at most 16384 vertices locked with discard.
+#include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
-#include <SDL2/SDL.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -107,9 +107,8 @@ public:
     }
 
     ~CScene() {
-        for (platform::d3d9::CRefCounted* object :
-             std::initializer_list<platform::d3d9::CRefCounted*>{m_effect, m_vertices, m_indices, m_declaration,
-                                                                 m_device, m_direct3d}) {
+        for (platform::d3d9::CRefCounted* object : std::initializer_list<platform::d3d9::CRefCounted*>{
+                 m_effect, m_vertices, m_indices, m_declaration, m_device, m_direct3d}) {
             if (object != nullptr) {
                 object->Release();
             }
@@ -131,8 +130,8 @@ public:
         m_effect->Begin(&passes, 0);
         m_effect->BeginPass(0);
         for (std::size_t first = 0; first < m_geometry.size(); first += kBatchVertices - kBatchVertices % 3) {
-            const auto count = static_cast<UINT>(std::min<std::size_t>(kBatchVertices - kBatchVertices % 3,
-                                                                       m_geometry.size() - first));
+            const auto count = static_cast<UINT>(
+                std::min<std::size_t>(kBatchVertices - kBatchVertices % 3, m_geometry.size() - first));
             void* data = nullptr;
             m_vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);
             std::memcpy(data, &m_geometry[first], count * sizeof(SVertex));
@@ -174,8 +173,8 @@ void DrawFrames(benchmark::State& state, D3DDEVTYPE type) {
     for (auto _ : state) {
         scene.Frame();
     }
-    state.counters["frames_per_second"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                             benchmark::Counter::kIsRate);
+    state.counters["frames_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["triangles_per_second"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * static_cast<double>(state.range(0)), benchmark::Counter::kIsRate);
 }

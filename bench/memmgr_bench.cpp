@@ -33,8 +33,7 @@ struct CHeapNode {
 };
 
 // Index sequence fixed per run so both variants replace the same slots.
-std::vector<std::uint32_t> ReplacementOrder()
-{
+std::vector<std::uint32_t> ReplacementOrder() {
     std::vector<std::uint32_t> order(kChurn);
     std::uint32_t x = 12345u;
     for (auto& i : order) {
@@ -45,8 +44,7 @@ std::vector<std::uint32_t> ReplacementOrder()
 }
 
 template <class TNode>
-void Churn(benchmark::State& state)
-{
+void Churn(benchmark::State& state) {
     const std::vector<std::uint32_t> order = ReplacementOrder();
     std::vector<TNode*> live(kLiveSet);
     for (auto& p : live) {
@@ -66,8 +64,7 @@ void Churn(benchmark::State& state)
 }
 
 template <class TNode>
-void Burst(benchmark::State& state)
-{
+void Burst(benchmark::State& state) {
     std::vector<TNode*> nodes(kChurn);
     for (auto _ : state) {
         for (auto& p : nodes) {

@@ -31,8 +31,7 @@ constexpr float kRiverHalfWidth = 12.0f;
 
 class CCountingListener : public velm::IEventListener {
 public:
-    bool HandleEvent(const velm::CEvent& /*event*/) override
-    {
+    bool HandleEvent(const velm::CEvent& /*event*/) override {
         ++m_count;
         return false;
     }
@@ -41,8 +40,7 @@ public:
 };
 
 // The river runs from z = 0 towards -z with a slight downhill slope, flowing along -z.
-std::shared_ptr<velm::phy::CWaterField> River()
-{
+std::shared_ptr<velm::phy::CWaterField> River() {
     std::vector<velm::phy::CGridCell> cells;
     for (int i = 0; i < kRiverCells; ++i) {
         const float z0 = -i * kCellLength;
@@ -56,8 +54,7 @@ std::shared_ptr<velm::phy::CWaterField> River()
     return std::make_shared<velm::phy::CWaterField>(cells);
 }
 
-std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index)
-{
+std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index) {
     auto body = std::make_shared<CRigidBody>();
     body->SetPosition(CVector3(-7.5f + 3.0f * index, 0.5f, -5.0f));
     body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
@@ -84,8 +81,7 @@ std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index)
 }
 
 // Rocks and logs in and beside the river, owned by the scenery bodies the game keeps itself.
-std::shared_ptr<CRigidBody> Scenery(int index)
-{
+std::shared_ptr<CRigidBody> Scenery(int index) {
     auto body = std::make_shared<CRigidBody>();
     const float side = (index % 2 == 0) ? -1.0f : 1.0f;
     body->SetPosition(CVector3(side * (3.0f + (index % 5) * 2.0f), 0.0f, -20.0f - 30.0f * index));
@@ -98,8 +94,7 @@ std::shared_ptr<CRigidBody> Scenery(int index)
     return body;
 }
 
-void BM_PhysicsStepRace(benchmark::State& state)
-{
+void BM_PhysicsStepRace(benchmark::State& state) {
     velm::CEventManager events;
     velm::SetEventManager(&events);
     auto listener = std::make_shared<CCountingListener>();
@@ -122,7 +117,8 @@ void BM_PhysicsStepRace(benchmark::State& state)
 
     std::vector<velm::phy::ThrustForce*> thrusts;
     for (const auto& racer : racers) {
-        thrusts.push_back(static_cast<velm::phy::ThrustForce*>(racer->GetForceCntrl(velm::phy::kThrustForceName).get()));
+        thrusts.push_back(
+            static_cast<velm::phy::ThrustForce*>(racer->GetForceCntrl(velm::phy::kThrustForceName).get()));
     }
     for (auto _ : state) {
         // Each racer steers back towards the middle of the river, as its controller would.

@@ -45,8 +45,8 @@ int main() {
         return RunGame();
     } catch (const common::CBaseException& failure) {
         failure.Report();
-        std::fprintf(stderr, "Tumbo Kelvo stopped: %s (%s, line %d)\n", failure.what(),
-                     failure.GetSourceFile().c_str(), failure.GetLine());
+        std::fprintf(stderr, "Tumbo Kelvo stopped: %s (%s, line %d)\n", failure.what(), failure.GetSourceFile().c_str(),
+                     failure.GetLine());
         return EXIT_FAILURE;
     }
 }

@@ -184,8 +184,8 @@ bool CEventManager::AbortEventsOfType(const CEventType& type, bool all) {
 
 bool CEventManager::Tick(std::int32_t budgetMs) {
     const bool limited = budgetMs != -1;
-    common::CCountdownTimer budget(
-        limited ? static_cast<float>(static_cast<std::uint32_t>(budgetMs) * 0.001) : 0.0f, limited);
+    common::CCountdownTimer budget(limited ? static_cast<float>(static_cast<std::uint32_t>(budgetMs) * 0.001) : 0.0f,
+                                   limited);
     std::list<EventPtr> draining;
     {
         common::CMutexLock lock(EventSystemMutex());

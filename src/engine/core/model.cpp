@@ -128,7 +128,9 @@ void CModel::DetachModel(CModel* child) {
     child->m_parent = nullptr;
 }
 
-void CModel::Unlink(CModel* child) { m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end()); }
+void CModel::Unlink(CModel* child) {
+    m_children.erase(std::remove(m_children.begin(), m_children.end(), child), m_children.end());
+}
 
 void CModel::ResetAnimation() { m_sceneNode->ResetAnimation(); }
 

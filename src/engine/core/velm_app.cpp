@@ -159,18 +159,18 @@ LRESULT OnWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
         app->m_game->MsgProc(message, wParam, lParam);
     }
     switch (message) {
-    case WM_KEYDOWN:
-        if (wParam == VK_F1) {
-            gfx::SaveScreenshot();
-        }
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    case WM_SYSKEYDOWN:
-        return DefWindowProcW(window, message, wParam, lParam);
-    default:
-        break;
+        case WM_KEYDOWN:
+            if (wParam == VK_F1) {
+                gfx::SaveScreenshot();
+            }
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_SYSKEYDOWN:
+            return DefWindowProcW(window, message, wParam, lParam);
+        default:
+            break;
     }
     if (message == WM_SETCURSOR || (message >= WM_MOUSEMOVE && message <= WM_MBUTTONDBLCLK)) {
         SetCursor(nullptr);

@@ -86,16 +86,14 @@ HRESULT CGFXCore::CreateDevice() {
     return result;
 }
 
-bool CGFXCore::IsDeviceAcceptable(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat, bool,
-                                  void*) {
+bool CGFXCore::IsDeviceAcceptable(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat, bool, void*) {
     if (caps == nullptr) {
         return false;
     }
     IDirect3D9* direct3d = DXUTGetD3DObject();
-    if (direct3d == nullptr ||
-        FAILED(direct3d->CheckDeviceFormat(caps->AdapterOrdinal, caps->DeviceType, adapterFormat,
-                                           D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING, D3DRTYPE_TEXTURE,
-                                           backBufferFormat))) {
+    if (direct3d == nullptr || FAILED(direct3d->CheckDeviceFormat(caps->AdapterOrdinal, caps->DeviceType, adapterFormat,
+                                                                  D3DUSAGE_QUERY_POSTPIXELSHADER_BLENDING,
+                                                                  D3DRTYPE_TEXTURE, backBufferFormat))) {
         return false;
     }
     constexpr DWORD kDevCaps = 0x90400;
@@ -106,10 +104,9 @@ bool CGFXCore::IsDeviceAcceptable(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFO
            (caps->DevCaps & kDevCaps) != 0 &&
            (caps->PrimitiveMiscCaps & (D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW)) != 0 &&
            (caps->RasterCaps & kFogVertex) != 0 && (caps->ShadeCaps & D3DPSHADECAPS_COLORGOURAUDRGB) != 0 &&
-           (caps->TextureCaps & kTextureCaps) != 0 && caps->MaxTextureWidth >= 1024 &&
-           caps->MaxTextureHeight >= 1024 && (caps->TextureOpCaps & kTextureOpCaps) != 0 &&
-           caps->MaxActiveLights >= 4 && caps->VertexShaderVersion >= D3DVS_VERSION(2, 0) &&
-           caps->PixelShaderVersion >= D3DPS_VERSION(2, 0);
+           (caps->TextureCaps & kTextureCaps) != 0 && caps->MaxTextureWidth >= 1024 && caps->MaxTextureHeight >= 1024 &&
+           (caps->TextureOpCaps & kTextureOpCaps) != 0 && caps->MaxActiveLights >= 4 &&
+           caps->VertexShaderVersion >= D3DVS_VERSION(2, 0) && caps->PixelShaderVersion >= D3DPS_VERSION(2, 0);
 }
 
 bool CGFXCore::ModifyDeviceSettings(DXUTDeviceSettings* settings, const D3DCAPS9*, void*) {

@@ -26,7 +26,7 @@ extern const D3DVERTEXELEMENT9 kVertexElements[7];
 // The debug axis gizmo: three lines from the origin, 250 units along x, y and z.
 struct SGfxCoordSystem {
     struct SAxis {
-        D3DXVECTOR3* points = nullptr;  // owned, pointCount entries
+        D3DXVECTOR3* points = nullptr; // owned, pointCount entries
         D3DXVECTOR3 direction;
         std::uint32_t pointCount = 0;
         float scale = 1.0f;
@@ -65,8 +65,8 @@ public:
 
     HRESULT CreateDevice();
     // The framework's callbacks; pure functions of their arguments and the Direct3D object.
-    static bool IsDeviceAcceptable(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat,
-                                   bool windowed, void* userContext);
+    static bool IsDeviceAcceptable(D3DCAPS9* caps, D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat, bool windowed,
+                                   void* userContext);
     static bool ModifyDeviceSettings(DXUTDeviceSettings* settings, const D3DCAPS9* caps, void* userContext);
     HRESULT OnResetDevice();
     void OnLostDevice();
@@ -163,8 +163,8 @@ private:
     HRESULT MakeVertexDeclaration();
     void ReleaseVertexDeclaration();
 
-    IDirect3DDevice9* m_device = nullptr;  // one reference
-    IDirect3D9* m_direct3d = nullptr;      // one reference
+    IDirect3DDevice9* m_device = nullptr; // one reference
+    IDirect3D9* m_direct3d = nullptr;     // one reference
     IDirect3DVertexDeclaration9* m_vertexDeclaration = nullptr;
     D3DPRESENT_PARAMETERS m_presentParameters;
     DWORD m_fullSceneAntialiasing = TRUE;

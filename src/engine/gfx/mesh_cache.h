@@ -19,8 +19,8 @@ namespace gfx {
 struct SMeshRequest {
     std::string fileName;
     DWORD options = D3DXMESH_MANAGED;
-    CAnimationController* controller = nullptr;  // the requester's, receives a clone
-    CMeshHierarchy* hierarchy = nullptr;         // filled by Get, owned by the cache
+    CAnimationController* controller = nullptr; // the requester's, receives a clone
+    CMeshHierarchy* hierarchy = nullptr;        // filled by Get, owned by the cache
 };
 
 class CMeshCache {

@@ -61,8 +61,8 @@ HRESULT CMeshHierarchy::Load(const std::string& path, DWORD options, CAnimationC
     CAllocateHierarchy allocator;
     D3DXFRAME* root = nullptr;
     ID3DXAnimationController* animation = nullptr;
-    const HRESULT result = D3DXLoadMeshHierarchyFromXW(Widen(path).c_str(), options, device, &allocator, nullptr, &root,
-                                                       &animation);
+    const HRESULT result =
+        D3DXLoadMeshHierarchyFromXW(Widen(path).c_str(), options, device, &allocator, nullptr, &root, &animation);
     if (FAILED(result) || root == nullptr) {
         if (animation != nullptr) {
             animation->Release();

@@ -35,14 +35,14 @@ struct SMeshMaterial : D3DXMATERIAL {
 static_assert(sizeof(SMeshMaterial) == sizeof(D3DXMATERIAL), "laid out as D3DXMATERIAL");
 
 struct SFrameEx : D3DXFRAME {
-    D3DXMATRIX CombinedTransformationMatrix;  // the frame in model space
+    D3DXMATRIX CombinedTransformationMatrix; // the frame in model space
 };
 
 struct SMeshContainerEx : D3DXMESHCONTAINER {
-    std::vector<SMeshMaterial> materials;       // at least one
-    ID3DXMesh* workingMesh = nullptr;           // the mesh in the device's declaration, one reference
-    std::vector<D3DXMATRIX> boneOffsets;        // per bone
-    std::vector<const D3DXMATRIX*> boneFrames;  // per bone: the frame's combined matrix, null when no frame has the name
+    std::vector<SMeshMaterial> materials;      // at least one
+    ID3DXMesh* workingMesh = nullptr;          // the mesh in the device's declaration, one reference
+    std::vector<D3DXMATRIX> boneOffsets;       // per bone
+    std::vector<const D3DXMATRIX*> boneFrames; // per bone: the frame's combined matrix, null when no frame has the name
     std::vector<std::string> boneNames;
     std::uint32_t boneCount = 0;
     std::vector<SMeshVertex> sourceVertices;
@@ -94,7 +94,7 @@ private:
     SMeshContainerEx* m_meshContainer = nullptr;
     DWORD m_loadOptions = 0;
     SFrameEx* m_rootFrame = nullptr;
-    std::string m_rootFileName;  // the root frame's name in the file, before it became "root"
+    std::string m_rootFileName; // the root frame's name in the file, before it became "root"
     common::CVector3 m_sphereCentre;
     float m_sphereRadius = 0.0f;
     std::vector<DWORD> m_influenceVertices;

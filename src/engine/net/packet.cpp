@@ -9,7 +9,6 @@ namespace {
 
 std::atomic<std::uint16_t> s_packetSequence{0};
 
-
 } // namespace
 
 std::uint16_t ReadU16BE(const unsigned char* bytes) { return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]); }

@@ -24,8 +24,7 @@ constexpr float kAngularDamping = 0.96f;
 constexpr float kAngularDrag = 0.2f;
 constexpr float kFlowGain = 0.5f;
 
-bool IsUsableBox(const common::CAABB& box)
-{
+bool IsUsableBox(const common::CAABB& box) {
     const CVector3& min = box.GetMin();
     const CVector3& max = box.GetMax();
     for (int a = 0; a < 3; ++a) {
@@ -44,15 +43,13 @@ float GetRiverSpeed() { return s_riverSpeed; }
 void SetRiverSpeed(float speed) { s_riverSpeed = speed; }
 
 BuoyancyForce::BuoyancyForce(CRigidBody* body, CSimulator* simulator, const CVector3& offset)
-    : ExtForceCntrl(body), m_simulator(simulator), m_offset(offset)
-{
+    : ExtForceCntrl(body), m_simulator(simulator), m_offset(offset) {
     if (m_simulator != nullptr) {
         m_waterField = m_simulator->FindWaterFieldAt(body->GetPosition());
     }
 }
 
-bool BuoyancyForce::GetSurfacePoint(CVector3& out) const
-{
+bool BuoyancyForce::GetSurfacePoint(CVector3& out) const {
     if (!m_inWater) {
         return false;
     }
@@ -60,16 +57,14 @@ bool BuoyancyForce::GetSurfacePoint(CVector3& out) const
     return true;
 }
 
-CWaterField* BuoyancyForce::KnownField() const
-{
+CWaterField* BuoyancyForce::KnownField() const {
     if (m_waterField == nullptr || m_simulator == nullptr || !m_simulator->HoldsWaterField(m_waterField)) {
         return nullptr;
     }
     return m_waterField;
 }
 
-void BuoyancyForce::Apply(float /*dt*/)
-{
+void BuoyancyForce::Apply(float /*dt*/) {
     const CCollisionHull* hull = m_body->GetHull();
     // A hull with no shape (an empty mesh) floats as a point at its position: no lift, but the
     // river still carries and damps it. A box that is not a number gets nothing.

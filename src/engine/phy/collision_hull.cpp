@@ -20,15 +20,13 @@ float SnapToZero(float value) { return common::IsZero(value) ? 0.0f : value; }
 
 // Whether (b - a) x (c - a) points away from `inside`. The raw cross product is used: the
 // triangle's unit normal is zero for a very small shape, which would leave the winding unchecked.
-bool FacesAway(const CVector3& a, const CVector3& b, const CVector3& c, const CVector3& inside)
-{
+bool FacesAway(const CVector3& a, const CVector3& b, const CVector3& c, const CVector3& inside) {
     return (b - a).Cross(c - a).Dot(inside - a) < 0.0f;
 }
 
 // Two triangles per quad a-b-c-d, wound so that the cross product points to `inside`.
 void AddQuad(std::vector<CTriangle>& out, const CVector3& a, const CVector3& b, const CVector3& c, const CVector3& d,
-             const CVector3& inside)
-{
+             const CVector3& inside) {
     if (FacesAway(a, b, c, inside)) {
         out.emplace_back(a, c, b);
         out.emplace_back(a, d, c);
@@ -39,8 +37,7 @@ void AddQuad(std::vector<CTriangle>& out, const CVector3& a, const CVector3& b, 
 }
 
 void AddTriangleFacing(std::vector<CTriangle>& out, const CVector3& a, const CVector3& b, const CVector3& c,
-                       const CVector3& inside)
-{
+                       const CVector3& inside) {
     if (FacesAway(a, b, c, inside)) {
         out.emplace_back(a, c, b);
     } else {
@@ -52,47 +49,40 @@ void AddTriangleFacing(std::vector<CTriangle>& out, const CVector3& a, const CVe
 
 CCollisionHull::CCollisionHull(CRigidBody* owner) : m_owner(owner) {}
 
-void CCollisionHull::SetOrientation(const common::CQuaternion& orientation)
-{
+void CCollisionHull::SetOrientation(const common::CQuaternion& orientation) {
     m_orientation = orientation;
     m_inverseOrientation = orientation.GetConjugate();
 }
 
-common::CSphere CCollisionHull::GetBoundingSphere() const
-{
+common::CSphere CCollisionHull::GetBoundingSphere() const {
     return common::CSphere(m_position, m_grid.GetSphere().radius);
 }
 
-common::CAABB CCollisionHull::GetWorldBox() const
-{
+common::CAABB CCollisionHull::GetWorldBox() const {
     const common::CAABB& local = m_grid.GetBox();
     return common::CAABB(local.GetMin() + m_position, local.GetMax() + m_position);
 }
 
-void CCollisionHull::UpdateWorldTestPoints()
-{
+void CCollisionHull::UpdateWorldTestPoints() {
     m_worldTestPoints.resize(m_localTestPoints.size());
     for (std::size_t i = 0; i < m_localTestPoints.size(); ++i) {
         m_worldTestPoints[i] = m_position + m_orientation.Rotate(m_localTestPoints[i]);
     }
 }
 
-bool CCollisionHull::CanCollideWith(const CCollisionHull* hull) const
-{
+bool CCollisionHull::CanCollideWith(const CCollisionHull* hull) const {
     return std::find(m_linkedHulls.begin(), m_linkedHulls.end(), hull) == m_linkedHulls.end();
 }
 
-bool CCollisionHull::TestPoint(const CVector3& local, CVector3& normal, float& depth) const
-{
+bool CCollisionHull::TestPoint(const CVector3& local, CVector3& normal, float& depth) const {
     return m_grid.TestPoint(local, normal, depth);
 }
 
-void CCollisionHull::BuildBox(float x, float y, float z)
-{
+void CCollisionHull::BuildBox(float x, float y, float z) {
     const float hx = x / 2.0f;
     const float hy = y / 2.0f;
     const float hz = z / 2.0f;
-    m_localTestPoints = {CVector3(-hx, hy, -hz), CVector3(hx, hy, -hz),  CVector3(-hx, hy, hz),
+    m_localTestPoints = {CVector3(-hx, hy, -hz), CVector3(hx, hy, -hz),   CVector3(-hx, hy, hz),
                          CVector3(hx, hy, hz),   CVector3(-hx, -hy, -hz), CVector3(hx, -hy, -hz),
                          CVector3(-hx, -hy, hz), CVector3(hx, -hy, hz)};
     const std::vector<CVector3>& c = m_localTestPoints;
@@ -109,8 +99,7 @@ void CCollisionHull::BuildBox(float x, float y, float z)
     UpdateWorldTestPoints();
 }
 
-void CCollisionHull::BuildCylinder(float height, float radius, unsigned int layers, unsigned int slices)
-{
+void CCollisionHull::BuildCylinder(float height, float radius, unsigned int layers, unsigned int slices) {
     const float half = height / 2.0f;
     m_localTestPoints.clear();
     std::vector<CVector3> bottomRim;
@@ -146,8 +135,7 @@ void CCollisionHull::BuildCylinder(float height, float radius, unsigned int laye
     UpdateWorldTestPoints();
 }
 
-void CCollisionHull::BuildMesh(const std::vector<CTriangle>& triangles)
-{
+void CCollisionHull::BuildMesh(const std::vector<CTriangle>& triangles) {
     m_triangles = triangles;
     m_localTestPoints.clear();
     m_localTestPoints.reserve(triangles.size() * 3);

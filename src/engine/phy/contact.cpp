@@ -16,8 +16,7 @@ namespace {
 // Below this tangential mass term friction is left out rather than divided by almost nothing.
 constexpr float kMinFrictionMass = 0.0001f;
 
-float AngularTerm(const common::CMatrix3& inverseInertia, const CVector3& arm, const CVector3& direction)
-{
+float AngularTerm(const common::CMatrix3& inverseInertia, const CVector3& arm, const CVector3& direction) {
     return direction.Dot((inverseInertia * arm.Cross(direction)).Cross(arm));
 }
 
@@ -25,13 +24,15 @@ float AngularTerm(const common::CMatrix3& inverseInertia, const CVector3& arm, c
 
 SContact::SContact(CCollisionHull* hullA, CCollisionHull* hullB, CHeightMap* heightMap, const CVector3& point,
                    const CVector3& normal, float depth)
-    : m_hullA(hullA), m_hullB(hullB), m_heightMap(heightMap), m_point(point), m_normal(normal), m_depth(depth),
-      m_rotational(hullA != nullptr && hullA->IsRotational())
-{
-}
+    : m_hullA(hullA),
+      m_hullB(hullB),
+      m_heightMap(heightMap),
+      m_point(point),
+      m_normal(normal),
+      m_depth(depth),
+      m_rotational(hullA != nullptr && hullA->IsRotational()) {}
 
-float SContact::MassTerm(const CRigidBody& a, const CRigidBody* b, const CVector3& direction) const
-{
+float SContact::MassTerm(const CRigidBody& a, const CRigidBody* b, const CVector3& direction) const {
     float k = a.GetInverseMass();
     if (m_rotational) {
         k += AngularTerm(a.GetWorldInverseInertia(), m_armA, direction);
@@ -45,8 +46,7 @@ float SContact::MassTerm(const CRigidBody& a, const CRigidBody* b, const CVector
     return k;
 }
 
-void SContact::Prepare()
-{
+void SContact::Prepare() {
     CRigidBody* bodyA = m_hullA != nullptr ? m_hullA->GetOwner() : nullptr;
     CRigidBody* bodyB = m_hullB != nullptr ? m_hullB->GetOwner() : nullptr;
     if (bodyA == nullptr || (m_hullB != nullptr && bodyB == nullptr)) {
@@ -70,8 +70,7 @@ void SContact::Prepare()
     m_normalMass = MassTerm(*bodyA, bodyB, m_normal);
 }
 
-CVector3 SContact::RelativeVelocity(const CRigidBody& a, const CRigidBody* b) const
-{
+CVector3 SContact::RelativeVelocity(const CRigidBody& a, const CRigidBody* b) const {
     CVector3 v = a.GetLinearVelocity();
     if (m_rotational) {
         v += a.GetAngularVelocity().Cross(m_armA);
@@ -85,8 +84,7 @@ CVector3 SContact::RelativeVelocity(const CRigidBody& a, const CRigidBody* b) co
     return v;
 }
 
-void SContact::Push(CRigidBody& body, const CVector3& impulse) const
-{
+void SContact::Push(CRigidBody& body, const CVector3& impulse) const {
     if (body.IsStatic()) {
         return;
     }
@@ -97,8 +95,7 @@ void SContact::Push(CRigidBody& body, const CVector3& impulse) const
     }
 }
 
-bool SContact::Resolve(float /*dt*/, bool zeroRestitution)
-{
+bool SContact::Resolve(float /*dt*/, bool zeroRestitution) {
     if (common::IsZero(m_normalMass)) {
         return false;
     }
@@ -144,8 +141,7 @@ bool SContact::Resolve(float /*dt*/, bool zeroRestitution)
     return true;
 }
 
-bool CollideHullWithHeightMap(CCollisionHull& hull, CHeightMap& map, std::vector<SContact>& contacts)
-{
+bool CollideHullWithHeightMap(CCollisionHull& hull, CHeightMap& map, std::vector<SContact>& contacts) {
     const CVector3& c = hull.GetPosition();
     const float r = hull.GetBoundingSphere().radius;
     float h = 0.0f;
@@ -169,8 +165,7 @@ bool CollideHullWithHeightMap(CCollisionHull& hull, CHeightMap& map, std::vector
     return found;
 }
 
-bool CollideHulls(CCollisionHull& a, CCollisionHull& b, std::vector<SContact>& contacts)
-{
+bool CollideHulls(CCollisionHull& a, CCollisionHull& b, std::vector<SContact>& contacts) {
     const float radius = a.GetBoundingSphere().radius;
     const float r2 = radius * radius;
     CVector3 pointSum;

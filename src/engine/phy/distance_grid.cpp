@@ -14,8 +14,7 @@ constexpr float kBoxGrowth = 1.1f;
 constexpr float kNodeOnSurface = 1e-5f;
 
 // Node index nearest to a coordinate; a flat axis (zero spacing) has one meaningful node.
-unsigned int NearestNode(float coordinate, float min, float spacing, unsigned int count)
-{
+unsigned int NearestNode(float coordinate, float min, float spacing, unsigned int count) {
     if (common::IsZero(spacing)) {
         return 0;
     }
@@ -29,8 +28,7 @@ unsigned int NearestNode(float coordinate, float min, float spacing, unsigned in
 
 } // namespace
 
-void BoxTestPoint::operator()(const CVector3& p, CVector3& toSurface, bool& inside) const
-{
+void BoxTestPoint::operator()(const CVector3& p, CVector3& toSurface, bool& inside) const {
     const CVector3 half(m_x * 0.5f, m_y * 0.5f, m_z * 0.5f);
     CVector3 c;
     inside = true;
@@ -60,8 +58,7 @@ void BoxTestPoint::operator()(const CVector3& p, CVector3& toSurface, bool& insi
     toSurface = c - p;
 }
 
-void CylinderTestPoint::operator()(const CVector3& p, CVector3& toSurface, bool& inside) const
-{
+void CylinderTestPoint::operator()(const CVector3& p, CVector3& toSurface, bool& inside) const {
     const float halfHeight = m_height * 0.5f;
     const float rho = std::hypot(p.x, p.z);
     inside = -halfHeight <= p.y && p.y <= halfHeight && rho <= m_radius;
@@ -86,8 +83,7 @@ void CylinderTestPoint::operator()(const CVector3& p, CVector3& toSurface, bool&
     toSurface = c - p;
 }
 
-CVector3 ClosestPointOnTriangle(const CVector3& p, const common::CTriangle& triangle)
-{
+CVector3 ClosestPointOnTriangle(const CVector3& p, const common::CTriangle& triangle) {
     const CVector3& a = triangle[0];
     const CVector3& b = triangle[1];
     const CVector3& c = triangle[2];
@@ -137,20 +133,17 @@ CVector3 ClosestPointOnTriangle(const CVector3& p, const common::CTriangle& tria
 
 CDistanceGrid::CDistanceGrid() = default;
 
-CVector3 CDistanceGrid::NodePosition(unsigned int i, unsigned int j, unsigned int k) const
-{
+CVector3 CDistanceGrid::NodePosition(unsigned int i, unsigned int j, unsigned int k) const {
     const CVector3& min = m_box.GetMin();
     return CVector3(min.x + i * m_spacing.x, min.y + j * m_spacing.y, min.z + k * m_spacing.z);
 }
 
-const SDistanceCell& CDistanceGrid::GetCell(unsigned int i, unsigned int j, unsigned int k) const
-{
+const SDistanceCell& CDistanceGrid::GetCell(unsigned int i, unsigned int j, unsigned int k) const {
     return m_cells[(m_ny * k + j) * m_nx + i];
 }
 
 void CDistanceGrid::Build(unsigned int nx, unsigned int ny, unsigned int nz,
-                          const std::vector<common::CTriangle>& triangles, const TestPointFunctor* functor)
-{
+                          const std::vector<common::CTriangle>& triangles, const TestPointFunctor* functor) {
     m_cells.clear();
     m_nx = m_ny = m_nz = 0;
     m_box = common::CAABB();
@@ -226,8 +219,7 @@ void CDistanceGrid::Build(unsigned int nx, unsigned int ny, unsigned int nz,
     }
 }
 
-bool CDistanceGrid::TestPoint(const CVector3& p, CVector3& normal, float& depth) const
-{
+bool CDistanceGrid::TestPoint(const CVector3& p, CVector3& normal, float& depth) const {
     normal.Set(0.0f, 1.0f, 0.0f);
     depth = common::FLOAT_INFINITY;
     if (m_cells.empty() || !m_box.Contains(p)) {

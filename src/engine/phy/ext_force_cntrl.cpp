@@ -12,23 +12,20 @@ const std::string kBuoyancyForceName = "Buoyancy";
 
 const common::CVector3 kGravity(0.0f, -9.81f, 0.0f);
 
-void GravityForce::Apply(float /*dt*/)
-{
+void GravityForce::Apply(float /*dt*/) {
     if (!m_body->IsStatic()) {
         m_body->AddForce(m_body->GetMass() * kGravity);
     }
 }
 
-void AirDrag::Apply(float /*dt*/)
-{
+void AirDrag::Apply(float /*dt*/) {
     m_body->AddForce(-m_linearDrag * m_body->GetLinearVelocity());
     m_body->AddTorque(-m_angularDrag * m_body->GetAngularVelocity());
 }
 
 void ThrustForce::SetDirection(const common::CVector3& direction) { m_direction = direction.GetNormalized(); }
 
-void ThrustForce::Apply(float /*dt*/)
-{
+void ThrustForce::Apply(float /*dt*/) {
     if (common::IsZero(m_magnitude)) {
         return;
     }

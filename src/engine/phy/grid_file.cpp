@@ -9,8 +9,7 @@ namespace velm::phy {
 
 namespace {
 
-float ReadFloat(const unsigned char* bytes)
-{
+float ReadFloat(const unsigned char* bytes) {
     const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
                                (static_cast<std::uint32_t>(bytes[2]) << 16) |
                                (static_cast<std::uint32_t>(bytes[3]) << 24);
@@ -19,16 +18,14 @@ float ReadFloat(const unsigned char* bytes)
     return value;
 }
 
-common::CVector3 ReadVector(const unsigned char* bytes)
-{
+common::CVector3 ReadVector(const unsigned char* bytes) {
     return common::CVector3(ReadFloat(bytes), ReadFloat(bytes + 4), ReadFloat(bytes + 8));
 }
 
 } // namespace
 
 bool ReadGridFile(const std::string& name, void* vertices, std::uint32_t vertexCount, std::uint16_t* indices,
-                  std::uint32_t indexCount, std::vector<CGridCell>& cells, std::uint32_t cellCount)
-{
+                  std::uint32_t indexCount, std::vector<CGridCell>& cells, std::uint32_t cellCount) {
     if ((vertexCount > 0 && vertices == nullptr) || (indexCount > 0 && indices == nullptr)) {
         return false;
     }
@@ -63,8 +60,8 @@ bool ReadGridFile(const std::string& name, void* vertices, std::uint32_t vertexC
     }
     cells.reserve(cells.size() + cellCount);
     for (std::uint32_t i = 0; i < cellCount; ++i, cursor += kGridCellBytes) {
-        cells.emplace_back(ReadVector(cursor), ReadVector(cursor + 12), ReadVector(cursor + 24), ReadVector(cursor + 36),
-                           ReadVector(cursor + 48));
+        cells.emplace_back(ReadVector(cursor), ReadVector(cursor + 12), ReadVector(cursor + 24),
+                           ReadVector(cursor + 36), ReadVector(cursor + 48));
     }
     return true;
 }

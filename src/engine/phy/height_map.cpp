@@ -10,9 +10,7 @@ namespace velm::phy {
 using common::CVector3;
 
 CGrid2D::CGrid2D(std::uint32_t columns, std::uint32_t rows, float fill)
-    : m_columns(columns), m_rows(rows), m_samples(static_cast<std::size_t>(columns) * rows, fill)
-{
-}
+    : m_columns(columns), m_rows(rows), m_samples(static_cast<std::size_t>(columns) * rows, fill) {}
 
 namespace {
 
@@ -20,8 +18,7 @@ bool IsPositive(float value) { return std::isfinite(value) && value > 0.0f; }
 
 // The cell index along one axis. A point on the far edge belongs to the last sample even when
 // rounding puts the quotient just below it, so the edge always reads as the last column or row.
-std::uint32_t CellIndex(float coordinate, float origin, float spacing, std::uint32_t count)
-{
+std::uint32_t CellIndex(float coordinate, float origin, float spacing, std::uint32_t count) {
     const std::uint32_t last = count - 1;
     if (coordinate >= origin + static_cast<float>(last) * spacing) {
         return last;
@@ -32,8 +29,7 @@ std::uint32_t CellIndex(float coordinate, float origin, float spacing, std::uint
 
 // e1 x e2 always points up (its y is the product of the spacings); it is scaled to unit length
 // directly, because the kit's normalisation zeroes vectors as short as a fine grid's cross product.
-CVector3 UnitUp(const CVector3& v)
-{
+CVector3 UnitUp(const CVector3& v) {
     const float length = v.Length();
     if (!(length > 0.0f) || !std::isfinite(length)) {
         return CVector3(0.0f, 1.0f, 0.0f);
@@ -45,22 +41,22 @@ CVector3 UnitUp(const CVector3& v)
 
 CHeightMap::CHeightMap(std::uint32_t columns, std::uint32_t rows, float spacingX, float spacingZ,
                        const CGrid2D& heights, const CVector3& centre)
-    : m_heights(heights), m_columns(columns), m_rows(rows), m_spacingX(spacingX), m_spacingZ(spacingZ),
+    : m_heights(heights),
+      m_columns(columns),
+      m_rows(rows),
+      m_spacingX(spacingX),
+      m_spacingZ(spacingZ),
       m_originX(centre.x - static_cast<float>(columns == 0 ? 0 : columns - 1) * spacingX * 0.5f),
       m_originZ(centre.z - static_cast<float>(rows == 0 ? 0 : rows - 1) * spacingZ * 0.5f),
       m_valid(columns > 0 && rows > 0 && IsPositive(spacingX) && IsPositive(spacingZ) &&
               heights.GetSize() >= static_cast<std::size_t>(columns) * rows && std::isfinite(m_originX) &&
-              std::isfinite(m_originZ))
-{
-}
+              std::isfinite(m_originZ)) {}
 
-float CHeightMap::Sample(std::uint32_t i, std::uint32_t j) const
-{
+float CHeightMap::Sample(std::uint32_t i, std::uint32_t j) const {
     return m_heights.GetData()[static_cast<std::size_t>(m_columns) * j + i];
 }
 
-bool CHeightMap::Contains(float x, float z) const
-{
+bool CHeightMap::Contains(float x, float z) const {
     if (!m_valid) {
         return false;
     }
@@ -69,8 +65,7 @@ bool CHeightMap::Contains(float x, float z) const
     return m_originX <= x && x <= maxX && m_originZ <= z && z <= maxZ;
 }
 
-void CHeightMap::Interpolate(float x, float z, float& height, CVector3& normal) const
-{
+void CHeightMap::Interpolate(float x, float z, float& height, CVector3& normal) const {
     const std::uint32_t i = CellIndex(x, m_originX, m_spacingX, m_columns);
     const std::uint32_t j = CellIndex(z, m_originZ, m_spacingZ, m_rows);
     const std::uint32_t i1 = std::min(i + 1, m_columns - 1);
@@ -97,8 +92,7 @@ void CHeightMap::Interpolate(float x, float z, float& height, CVector3& normal) 
     height = -(z * normal.z + x * normal.x - normal.Dot(p00)) / normal.y;
 }
 
-bool CHeightMap::GetHeight(float x, float z, float& height, CVector3& normal) const
-{
+bool CHeightMap::GetHeight(float x, float z, float& height, CVector3& normal) const {
     if (!Contains(x, z)) {
         return false;
     }
@@ -106,8 +100,7 @@ bool CHeightMap::GetHeight(float x, float z, float& height, CVector3& normal) co
     return true;
 }
 
-bool CHeightMap::RayCast(const CVector3& origin, const CVector3& direction, CVector3& hit) const
-{
+bool CHeightMap::RayCast(const CVector3& origin, const CVector3& direction, CVector3& hit) const {
     const float step = std::min(m_spacingX, m_spacingZ);
     const CVector3 advance = CVector3(direction.x, 0.0f, direction.z) * step;
     const float horizontalSq = direction.x * direction.x + direction.z * direction.z;

@@ -17,9 +17,10 @@ public:
     std::uint32_t GetColumns() const { return m_columns; }
     std::uint32_t GetRows() const { return m_rows; }
     // The sample of column i and row j, stored at columns * j + i.
-    float& operator()(std::uint32_t i, std::uint32_t j) { return m_samples[static_cast<std::size_t>(m_columns) * j + i]; }
-    float operator()(std::uint32_t i, std::uint32_t j) const
-    {
+    float& operator()(std::uint32_t i, std::uint32_t j) {
+        return m_samples[static_cast<std::size_t>(m_columns) * j + i];
+    }
+    float operator()(std::uint32_t i, std::uint32_t j) const {
         return m_samples[static_cast<std::size_t>(m_columns) * j + i];
     }
     std::size_t GetSize() const { return m_samples.size(); }

@@ -17,8 +17,7 @@ namespace {
 // list and the reverse map before the new one joins.
 template <typename T, typename AddFn, typename RemoveFn>
 void Register(std::map<std::uint32_t, std::shared_ptr<T>>& byId, std::map<T*, std::uint32_t>& ids, std::uint32_t id,
-              const std::shared_ptr<T>& object, AddFn add, RemoveFn remove)
-{
+              const std::shared_ptr<T>& object, AddFn add, RemoveFn remove) {
     const auto found = byId.find(id);
     if (found != byId.end()) {
         remove(found->second.get());
@@ -37,8 +36,7 @@ CPhysicsWorld::CPhysicsWorld() = default;
 
 CPhysicsWorld::~CPhysicsWorld() = default;
 
-void CPhysicsWorld::AddBody(std::uint32_t id, const std::shared_ptr<CRigidBody>& body)
-{
+void CPhysicsWorld::AddBody(std::uint32_t id, const std::shared_ptr<CRigidBody>& body) {
     if (!body) {
         return;
     }
@@ -47,8 +45,7 @@ void CPhysicsWorld::AddBody(std::uint32_t id, const std::shared_ptr<CRigidBody>&
         [this](const CRigidBody* b) { m_simulator.RemoveBody(b); });
 }
 
-void CPhysicsWorld::AddHull(std::uint32_t id, const std::shared_ptr<CCollisionHull>& hull)
-{
+void CPhysicsWorld::AddHull(std::uint32_t id, const std::shared_ptr<CCollisionHull>& hull) {
     if (!hull) {
         return;
     }
@@ -57,8 +54,7 @@ void CPhysicsWorld::AddHull(std::uint32_t id, const std::shared_ptr<CCollisionHu
         [this](const CCollisionHull* h) { m_simulator.RemoveHull(h); });
 }
 
-void CPhysicsWorld::AddHeightMap(std::uint32_t id, const std::shared_ptr<CHeightMap>& map)
-{
+void CPhysicsWorld::AddHeightMap(std::uint32_t id, const std::shared_ptr<CHeightMap>& map) {
     if (!map) {
         return;
     }
@@ -68,8 +64,7 @@ void CPhysicsWorld::AddHeightMap(std::uint32_t id, const std::shared_ptr<CHeight
         [this](const CHeightMap* m) { m_simulator.RemoveHeightMap(m); });
 }
 
-void CPhysicsWorld::AddWaterField(std::uint32_t id, const std::shared_ptr<CWaterField>& field)
-{
+void CPhysicsWorld::AddWaterField(std::uint32_t id, const std::shared_ptr<CWaterField>& field) {
     if (!field) {
         return;
     }
@@ -79,8 +74,7 @@ void CPhysicsWorld::AddWaterField(std::uint32_t id, const std::shared_ptr<CWater
         [this](const CWaterField* f) { m_simulator.RemoveWaterField(f); });
 }
 
-void CPhysicsWorld::RemoveObject(std::uint32_t id)
-{
+void CPhysicsWorld::RemoveObject(std::uint32_t id) {
     const auto found = m_bodies.find(id);
     if (found == m_bodies.end()) {
         return;
@@ -90,22 +84,19 @@ void CPhysicsWorld::RemoveObject(std::uint32_t id)
     m_bodies.erase(found);
 }
 
-void CPhysicsWorld::ClearHeightMaps()
-{
+void CPhysicsWorld::ClearHeightMaps() {
     m_simulator.ClearHeightMaps();
     m_heightMaps.clear();
     m_heightMapIds.clear();
 }
 
-void CPhysicsWorld::ClearWaterFields()
-{
+void CPhysicsWorld::ClearWaterFields() {
     m_simulator.ClearWaterFields();
     m_waterFields.clear();
     m_waterFieldIds.clear();
 }
 
-void CPhysicsWorld::Update(float elapsed)
-{
+void CPhysicsWorld::Update(float elapsed) {
     if (!(elapsed >= 0.0f)) {
         return;
     }
@@ -113,8 +104,7 @@ void CPhysicsWorld::Update(float elapsed)
     PostCollisionEvents();
 }
 
-void CPhysicsWorld::PostCollisionEvents() const
-{
+void CPhysicsWorld::PostCollisionEvents() const {
     if (GetEventManager() == nullptr) {
         return;
     }

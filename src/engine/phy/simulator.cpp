@@ -12,8 +12,7 @@ namespace velm::phy {
 namespace {
 
 template <typename T>
-void RemoveFrom(std::vector<std::shared_ptr<T>>& list, const T* item)
-{
+void RemoveFrom(std::vector<std::shared_ptr<T>>& list, const T* item) {
     list.erase(std::remove_if(list.begin(), list.end(),
                               [item](const std::shared_ptr<T>& entry) { return entry.get() == item; }),
                list.end());
@@ -23,8 +22,7 @@ void RemoveFrom(std::vector<std::shared_ptr<T>>& list, const T* item)
 
 CSimulator::CSimulator() = default;
 
-CHeightMap* CSimulator::FindHeightMapAt(float x, float z) const
-{
+CHeightMap* CSimulator::FindHeightMapAt(float x, float z) const {
     for (const auto& map : m_heightMaps) {
         if (map->Contains(x, z)) {
             return map.get();
@@ -33,8 +31,7 @@ CHeightMap* CSimulator::FindHeightMapAt(float x, float z) const
     return nullptr;
 }
 
-CWaterField* CSimulator::FindWaterFieldAt(const common::CVector3& position) const
-{
+CWaterField* CSimulator::FindWaterFieldAt(const common::CVector3& position) const {
     for (const auto& field : m_waterFields) {
         if (field->Contains(position.x, position.z)) {
             return field.get();
@@ -43,8 +40,7 @@ CWaterField* CSimulator::FindWaterFieldAt(const common::CVector3& position) cons
     return nullptr;
 }
 
-bool CSimulator::HoldsWaterField(const CWaterField* field) const
-{
+bool CSimulator::HoldsWaterField(const CWaterField* field) const {
     return std::any_of(m_waterFields.begin(), m_waterFields.end(),
                        [field](const std::shared_ptr<CWaterField>& entry) { return entry.get() == field; });
 }
@@ -60,8 +56,7 @@ void CSimulator::RemoveWaterField(const CWaterField* field) { RemoveFrom(m_water
 
 void CSimulator::Update(float dt) { Step(std::min(dt, kMaxStep)); }
 
-void CSimulator::SortBodies()
-{
+void CSimulator::SortBodies() {
     m_activeBodies.clear();
     m_inactiveBodies.clear();
     for (const auto& body : m_bodies) {
@@ -73,8 +68,7 @@ void CSimulator::SortBodies()
     }
 }
 
-void CSimulator::Step(float dt)
-{
+void CSimulator::Step(float dt) {
     // A bad frame time would run the bodies backwards or fill them with NaN.
     if (!(dt >= 0.0f) || !std::isfinite(dt)) {
         return;
@@ -96,8 +90,7 @@ void CSimulator::Step(float dt)
     }
 }
 
-void CSimulator::PredictContacts(float dt)
-{
+void CSimulator::PredictContacts(float dt) {
     m_bodyStates.resize(m_activeBodies.size());
     for (std::size_t i = 0; i < m_activeBodies.size(); ++i) {
         m_bodyStates[i] = SBodyState(*m_activeBodies[i]);
@@ -120,8 +113,7 @@ void CSimulator::PredictContacts(float dt)
     }
 }
 
-void CSimulator::SolveContacts(float dt, std::uint32_t passes, bool zeroRestitution)
-{
+void CSimulator::SolveContacts(float dt, std::uint32_t passes, bool zeroRestitution) {
     for (SContact& contact : m_contacts) {
         contact.Prepare();
     }
@@ -136,8 +128,7 @@ void CSimulator::SolveContacts(float dt, std::uint32_t passes, bool zeroRestitut
     }
 }
 
-void CSimulator::DetectCollisions()
-{
+void CSimulator::DetectCollisions() {
     m_contacts.clear();
     m_movingHulls.clear();
     m_otherHulls.clear();
@@ -185,8 +176,7 @@ void CSimulator::DetectCollisions()
     }
 }
 
-void CSimulator::TestPair(CCollisionHull& a, CCollisionHull& b)
-{
+void CSimulator::TestPair(CCollisionHull& a, CCollisionHull& b) {
     CRigidBody* bodyA = a.GetOwner();
     CRigidBody* bodyB = b.GetOwner();
     if (bodyA != nullptr && bodyB != nullptr && (bodyA->IsStatic() || bodyA->IsAsleep()) &&

@@ -6,8 +6,7 @@ namespace common {
 
 CFrustum::CFrustum() : m_near(1.0f), m_far(1000.0f), m_fov(0.7853982f), m_aspect(1.0f) {}
 
-void CFrustum::Update(float fov, float aspect, float nearPlane, float farPlane)
-{
+void CFrustum::Update(float fov, float aspect, float nearPlane, float farPlane) {
     m_fov = fov;
     m_aspect = aspect;
     m_near = nearPlane;
@@ -20,8 +19,8 @@ void CFrustum::Update(float fov, float aspect, float nearPlane, float farPlane)
     const float hy = std::tan(fov * 0.5f) * farPlane;
     // Far-rectangle corners in order around the rectangle, so that each neighbouring pair
     // spans one side plane (left, top, right, bottom).
-    const CVector3 corners[4] = {CVector3(-hx, -hy, farPlane), CVector3(-hx, hy, farPlane),
-                                 CVector3(hx, hy, farPlane), CVector3(hx, -hy, farPlane)};
+    const CVector3 corners[4] = {CVector3(-hx, -hy, farPlane), CVector3(-hx, hy, farPlane), CVector3(hx, hy, farPlane),
+                                 CVector3(hx, -hy, farPlane)};
     for (int i = 0; i < 4; ++i) {
         CVector3 n = corners[i].Cross(corners[(i + 1) % 4]);
         n.Normalize();
@@ -33,8 +32,7 @@ void CFrustum::Update(float fov, float aspect, float nearPlane, float farPlane)
     }
 }
 
-bool CFrustum::TestSphere(const CSphere& sphere, unsigned int* mask) const
-{
+bool CFrustum::TestSphere(const CSphere& sphere, unsigned int* mask) const {
     for (int k = 0; k < PLANE_COUNT; ++k) {
         const float dist = m_planes[k].SignedDistance(sphere.centre);
         if (dist > sphere.radius) {

@@ -6,26 +6,19 @@
 
 namespace common {
 
-bool CSphere::IsInside(const CSphere& other) const
-{
+bool CSphere::IsInside(const CSphere& other) const {
     const float dr = other.radius - radius;
     return dr * dr >= (other.centre - centre).LengthSquared();
 }
 
 CAABB::CAABB()
-    : m_min(FLOAT_INFINITY, FLOAT_INFINITY, FLOAT_INFINITY),
-      m_max(-FLOAT_INFINITY, -FLOAT_INFINITY, -FLOAT_INFINITY)
-{
+    : m_min(FLOAT_INFINITY, FLOAT_INFINITY, FLOAT_INFINITY), m_max(-FLOAT_INFINITY, -FLOAT_INFINITY, -FLOAT_INFINITY) {}
+
+bool CAABB::Contains(const CVector3& p) const {
+    return m_min.x <= p.x && p.x <= m_max.x && m_min.y <= p.y && p.y <= m_max.y && m_min.z <= p.z && p.z <= m_max.z;
 }
 
-bool CAABB::Contains(const CVector3& p) const
-{
-    return m_min.x <= p.x && p.x <= m_max.x && m_min.y <= p.y && p.y <= m_max.y &&
-           m_min.z <= p.z && p.z <= m_max.z;
-}
-
-void CAABB::Extend(const CVector3& p)
-{
+void CAABB::Extend(const CVector3& p) {
     for (int i = 0; i < 3; ++i) {
         if (p[i] < m_min[i]) {
             m_min[i] = p[i];
@@ -36,8 +29,7 @@ void CAABB::Extend(const CVector3& p)
     }
 }
 
-float CAABB::GetVolume() const
-{
+float CAABB::GetVolume() const {
     const CVector3 size = GetSize();
     if (size.x < 0.0f || size.y < 0.0f || size.z < 0.0f) {
         return 0.0f;
@@ -45,8 +37,7 @@ float CAABB::GetVolume() const
     return size.x * size.y * size.z;
 }
 
-bool CAABB::ContainsSphere(const CSphere& sphere) const
-{
+bool CAABB::ContainsSphere(const CSphere& sphere) const {
     if (!Contains(sphere.centre)) {
         return false;
     }
@@ -59,9 +50,8 @@ bool CAABB::ContainsSphere(const CSphere& sphere) const
     return true;
 }
 
-bool IsPointInCone(const CVector3& apex, const CVector3& axis, float range, float halfAngle,
-                   const CVector3& point, float* out)
-{
+bool IsPointInCone(const CVector3& apex, const CVector3& axis, float range, float halfAngle, const CVector3& point,
+                   float* out) {
     const CVector3 d = point - apex;
     const float p = ProjectOnto(d, axis).LengthSquared();
     if (p > range * range) {

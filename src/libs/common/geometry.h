@@ -41,7 +41,7 @@ private:
 
 // True when point lies within range of apex and within halfAngle (radians) of the unit axis;
 // writes the squared length of the point's offset projected on the axis to out when given.
-bool IsPointInCone(const CVector3& apex, const CVector3& axis, float range, float halfAngle,
-                   const CVector3& point, float* out = nullptr);
+bool IsPointInCone(const CVector3& apex, const CVector3& axis, float range, float halfAngle, const CVector3& point,
+                   float* out = nullptr);
 
 } // namespace common

@@ -18,8 +18,7 @@ inline bool NearlyEqual(float a, float b) { return IsZero(a - b); }
 inline float DegToRad(float degrees) { return degrees * 3.1415927f * 0.0055555557f; }
 
 // Written so that a NaN value fails both comparisons and yields low.
-inline float Clamp(float value, float low, float high)
-{
+inline float Clamp(float value, float low, float high) {
     if (value > high) {
         return high;
     }

@@ -7,14 +7,9 @@
 
 namespace common {
 
-CMatrix3::CMatrix3()
-{
-    Set(1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-}
+CMatrix3::CMatrix3() { Set(1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f); }
 
-void CMatrix3::Set(float m00, float m01, float m02, float m10, float m11, float m12, float m20,
-                   float m21, float m22)
-{
+void CMatrix3::Set(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21, float m22) {
     CMatrix3& m = *this;
     m(0, 0) = m00;
     m(0, 1) = m01;
@@ -27,23 +22,20 @@ void CMatrix3::Set(float m00, float m01, float m02, float m10, float m11, float 
     m(2, 2) = m22;
 }
 
-void CMatrix3::SetZero()
-{
+void CMatrix3::SetZero() {
     for (float& e : m_m) {
         e = 0.0f;
     }
 }
 
-CMatrix3& CMatrix3::operator*=(float f)
-{
+CMatrix3& CMatrix3::operator*=(float f) {
     for (float& e : m_m) {
         e *= f;
     }
     return *this;
 }
 
-void CMatrix3::Orthonormalize()
-{
+void CMatrix3::Orthonormalize() {
     CMatrix3& m = *this;
     CVector3 c0(m(0, 0), m(1, 0), m(2, 0));
     CVector3 c1(m(0, 1), m(1, 1), m(2, 1));
@@ -56,8 +48,7 @@ void CMatrix3::Orthonormalize()
     Set(c0.x, c1.x, c2.x, c0.y, c1.y, c2.y, c0.z, c1.z, c2.z);
 }
 
-CMatrix3 operator*(const CMatrix3& a, const CMatrix3& b)
-{
+CMatrix3 operator*(const CMatrix3& a, const CMatrix3& b) {
     CMatrix3 r;
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
@@ -67,15 +58,12 @@ CMatrix3 operator*(const CMatrix3& a, const CMatrix3& b)
     return r;
 }
 
-CVector3 operator*(const CMatrix3& m, const CVector3& v)
-{
-    return CVector3(m(0, 0) * v.x + m(0, 1) * v.y + m(0, 2) * v.z,
-                    m(1, 0) * v.x + m(1, 1) * v.y + m(1, 2) * v.z,
+CVector3 operator*(const CMatrix3& m, const CVector3& v) {
+    return CVector3(m(0, 0) * v.x + m(0, 1) * v.y + m(0, 2) * v.z, m(1, 0) * v.x + m(1, 1) * v.y + m(1, 2) * v.z,
                     m(2, 0) * v.x + m(2, 1) * v.y + m(2, 2) * v.z);
 }
 
-CMatrix3 InverseMatrix(const CMatrix3& m)
-{
+CMatrix3 InverseMatrix(const CMatrix3& m) {
     const double c00 = double(m(1, 1)) * m(2, 2) - double(m(1, 2)) * m(2, 1);
     const double c01 = double(m(1, 2)) * m(2, 0) - double(m(1, 0)) * m(2, 2);
     const double c02 = double(m(1, 0)) * m(2, 1) - double(m(1, 1)) * m(2, 0);
@@ -112,8 +100,7 @@ CMatrix3 InverseMatrix(const CMatrix3& m)
     return r;
 }
 
-CMatrix3 QuaternionToMatrix(const CQuaternion& q)
-{
+CMatrix3 QuaternionToMatrix(const CQuaternion& q) {
     CMatrix3 r;
     const float normSq = q.LengthSquared();
     if (IsZero(normSq)) {
@@ -124,14 +111,11 @@ CMatrix3 QuaternionToMatrix(const CQuaternion& q)
     const float wx = q.w * xs, wy = q.w * ys, wz = q.w * zs;
     const float xx = q.x * xs, xy = q.x * ys, xz = q.x * zs;
     const float yy = q.y * ys, yz = q.y * zs, zz = q.z * zs;
-    r.Set(1.0f - (yy + zz), xy - wz, xz + wy,
-          xy + wz, 1.0f - (xx + zz), yz - wx,
-          xz - wy, yz + wx, 1.0f - (xx + yy));
+    r.Set(1.0f - (yy + zz), xy - wz, xz + wy, xy + wz, 1.0f - (xx + zz), yz - wx, xz - wy, yz + wx, 1.0f - (xx + yy));
     return r;
 }
 
-CQuaternion QuaternionFromMatrix(const CMatrix3& m)
-{
+CQuaternion QuaternionFromMatrix(const CMatrix3& m) {
     CQuaternion q;
     const float trace = m(0, 0) + m(1, 1) + m(2, 2);
     if (trace > 0.0f) {
@@ -171,15 +155,13 @@ CQuaternion QuaternionFromMatrix(const CMatrix3& m)
     return q;
 }
 
-CMatrix3 MatrixFromEuler(float x, float y, float z)
-{
+CMatrix3 MatrixFromEuler(float x, float y, float z) {
     const float sx = std::sin(x), cx = std::cos(x);
     const float sy = std::sin(y), cy = std::cos(y);
     const float sz = std::sin(z), cz = std::cos(z);
     CMatrix3 r;
-    r.Set(cy * cz, -cy * sz, sy,
-          cx * sz + sx * sy * cz, cx * cz - sx * sy * sz, -sx * cy,
-          sx * sz - cx * sy * cz, sx * cz + cx * sy * sz, cx * cy);
+    r.Set(cy * cz, -cy * sz, sy, cx * sz + sx * sy * cz, cx * cz - sx * sy * sz, -sx * cy, sx * sz - cx * sy * cz,
+          sx * cz + cx * sy * sz, cx * cy);
     return r;
 }
 

@@ -13,8 +13,7 @@ public:
     CMatrix3();
 
     // The nine values row by row.
-    void Set(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21,
-             float m22);
+    void Set(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21, float m22);
     void SetZero();
 
     float& operator()(int row, int col) { return m_m[row + 3 * col]; }

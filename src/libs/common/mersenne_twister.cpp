@@ -15,8 +15,7 @@ constexpr std::uint32_t DEFAULT_SEED = 4357u;
 
 CMersenneTwister::CMersenneTwister() : m_seed(1u), m_state(N, 0u), m_index(NEVER_SEEDED) {}
 
-CMersenneTwister& CMersenneTwister::GetInstance()
-{
+CMersenneTwister& CMersenneTwister::GetInstance() {
     // Local so that other static initializers may draw from it safely.
     static CMersenneTwister s_instance;
     return s_instance;
@@ -29,8 +28,7 @@ CMersenneTwister& s_generator = CMersenneTwister::GetInstance();
 
 } // namespace
 
-void CMersenneTwister::Seed(std::uint32_t seed)
-{
+void CMersenneTwister::Seed(std::uint32_t seed) {
     m_seed = seed;
     m_state[0] = seed;
     for (int i = 1; i < N; ++i) {
@@ -39,13 +37,9 @@ void CMersenneTwister::Seed(std::uint32_t seed)
     m_index = N;
 }
 
-void CMersenneTwister::SeedWithTime()
-{
-    Seed(static_cast<std::uint32_t>(std::time(nullptr)));
-}
+void CMersenneTwister::SeedWithTime() { Seed(static_cast<std::uint32_t>(std::time(nullptr))); }
 
-void CMersenneTwister::Regenerate()
-{
+void CMersenneTwister::Regenerate() {
     for (int i = 0; i < N; ++i) {
         const std::uint32_t y = (m_state[i] & UPPER_MASK) | (m_state[(i + 1) % N] & LOWER_MASK);
         m_state[i] = m_state[(i + M) % N] ^ (y >> 1) ^ ((y & 1u) != 0 ? TWIST : 0u);
@@ -53,8 +47,7 @@ void CMersenneTwister::Regenerate()
     m_index = 0;
 }
 
-std::uint32_t CMersenneTwister::RandomInt(std::uint32_t n)
-{
+std::uint32_t CMersenneTwister::RandomInt(std::uint32_t n) {
     if (n == 0) {
         return 0;
     }

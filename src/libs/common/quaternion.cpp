@@ -6,8 +6,7 @@
 
 namespace common {
 
-CQuaternion& CQuaternion::operator+=(const CQuaternion& o)
-{
+CQuaternion& CQuaternion::operator+=(const CQuaternion& o) {
     w += o.w;
     x += o.x;
     y += o.y;
@@ -15,20 +14,17 @@ CQuaternion& CQuaternion::operator+=(const CQuaternion& o)
     return *this;
 }
 
-CVector3 CQuaternion::Rotate(const CVector3& v) const
-{
+CVector3 CQuaternion::Rotate(const CVector3& v) const {
     const CQuaternion r = (*this * v) * GetConjugate();
     return CVector3(r.x, r.y, r.z);
 }
 
-void CQuaternion::SetIdentity()
-{
+void CQuaternion::SetIdentity() {
     w = 1.0f;
     x = y = z = 0.0f;
 }
 
-void CQuaternion::Normalize()
-{
+void CQuaternion::Normalize() {
     const float normSq = LengthSquared();
     if (IsZero(normSq)) {
         w = x = y = z = 0.0f;
@@ -41,8 +37,7 @@ void CQuaternion::Normalize()
     z *= inv;
 }
 
-void CQuaternion::FromAxisAngle(const CVector3& axis, float angle)
-{
+void CQuaternion::FromAxisAngle(const CVector3& axis, float angle) {
     const float lenSq = axis.LengthSquared();
     if (IsZero(lenSq)) {
         SetIdentity();
@@ -55,8 +50,7 @@ void CQuaternion::FromAxisAngle(const CVector3& axis, float angle)
     z = axis.z * s;
 }
 
-void CQuaternion::ToAxisAngle(CVector3& axis, float& angle) const
-{
+void CQuaternion::ToAxisAngle(CVector3& axis, float& angle) const {
     // A quaternion that drifted slightly past unit length would otherwise give NaN.
     const float cw = Clamp(w, -1.0f, 1.0f);
     angle = 2.0f * std::acos(cw);
@@ -68,8 +62,7 @@ void CQuaternion::ToAxisAngle(CVector3& axis, float& angle) const
     axis.Set(x / root, y / root, z / root);
 }
 
-CQuaternion operator*(const CQuaternion& a, const CQuaternion& b)
-{
+CQuaternion operator*(const CQuaternion& a, const CQuaternion& b) {
     CQuaternion r;
     r.w = a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z;
     r.x = a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y;
@@ -78,21 +71,14 @@ CQuaternion operator*(const CQuaternion& a, const CQuaternion& b)
     return r;
 }
 
-CQuaternion operator*(const CQuaternion& q, const CVector3& v)
-{
+CQuaternion operator*(const CQuaternion& q, const CVector3& v) {
     const CVector3 qv(q.x, q.y, q.z);
     const CVector3 xyz = q.w * v + qv.Cross(v);
     return CQuaternion(xyz.x, xyz.y, xyz.z, -qv.Dot(v));
 }
 
-CQuaternion operator*(const CVector3& v, const CQuaternion& q)
-{
-    return CQuaternion(v.x, v.y, v.z, 0.0f) * q;
-}
+CQuaternion operator*(const CVector3& v, const CQuaternion& q) { return CQuaternion(v.x, v.y, v.z, 0.0f) * q; }
 
-CQuaternion operator*(const CQuaternion& q, float f)
-{
-    return CQuaternion(q.x * f, q.y * f, q.z * f, q.w * f);
-}
+CQuaternion operator*(const CQuaternion& q, float f) { return CQuaternion(q.x * f, q.y * f, q.z * f, q.w * f); }
 
 } // namespace common

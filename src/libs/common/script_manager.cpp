@@ -112,9 +112,8 @@ CScriptManager* CScriptManager::GetInstance() {
 CScriptManager::CScriptManager() : m_state(luaL_newstate()) {
     lua_atpanic(m_state, &PanicHandler);
     const luaL_Reg libraries[] = {
-        {"_G", luaopen_base},     {"coroutine", luaopen_coroutine}, {"io", luaopen_io},
-        {"os", luaopen_os},       {"string", luaopen_string},       {"math", luaopen_math},
-        {"table", luaopen_table},
+        {"_G", luaopen_base},       {"coroutine", luaopen_coroutine}, {"io", luaopen_io},       {"os", luaopen_os},
+        {"string", luaopen_string}, {"math", luaopen_math},           {"table", luaopen_table},
     };
     for (const luaL_Reg& library : libraries) {
         luaL_requiref(m_state, library.name, library.func, 1);
@@ -159,18 +158,18 @@ bool CScriptManager::RunScript(const char* name) {
     const int loaded = luaL_loadfile(m_state, path.c_str());
     if (loaded != LUA_OK) {
         switch (loaded) {
-        case LUA_ERRFILE:
-            Print("\nFile not found");
-            break;
-        case LUA_ERRSYNTAX:
-            Print("\nA syntax error was found while compiling the script\n");
-            break;
-        case LUA_ERRMEM:
-            Print("\nThe required memory could not be allocated\n");
-            break;
-        default:
-            Print("\nSome error occured!\n");
-            break;
+            case LUA_ERRFILE:
+                Print("\nFile not found");
+                break;
+            case LUA_ERRSYNTAX:
+                Print("\nA syntax error was found while compiling the script\n");
+                break;
+            case LUA_ERRMEM:
+                Print("\nThe required memory could not be allocated\n");
+                break;
+            default:
+                Print("\nSome error occured!\n");
+                break;
         }
         Print(ValueText(m_state, -1) + "\n");
         lua_settop(m_state, top);
@@ -298,21 +297,21 @@ bool CScriptManager::CallFunction(const char* name, const char* signature, ...) 
             return false;
         }
         switch (*option) {
-        case 'd':
-            lua_pushnumber(m_state, va_arg(args, double));
-            break;
-        case 'i':
-            lua_pushnumber(m_state, va_arg(args, int));
-            break;
-        case 's':
-            lua_pushstring(m_state, va_arg(args, const char*));
-            break;
-        case 'b':
-            lua_pushboolean(m_state, va_arg(args, int));
-            break;
-        default:
-            Print(std::string("invalid option ") + ValueText(m_state, -1) + "\n");
-            continue;
+            case 'd':
+                lua_pushnumber(m_state, va_arg(args, double));
+                break;
+            case 'i':
+                lua_pushnumber(m_state, va_arg(args, int));
+                break;
+            case 's':
+                lua_pushstring(m_state, va_arg(args, const char*));
+                break;
+            case 'b':
+                lua_pushboolean(m_state, va_arg(args, int));
+                break;
+            default:
+                Print(std::string("invalid option ") + ValueText(m_state, -1) + "\n");
+                continue;
         }
         ++pushed;
     }
@@ -330,43 +329,43 @@ bool CScriptManager::CallFunction(const char* name, const char* signature, ...) 
         const char kind = results[i];
         bool typeOk = true;
         switch (kind) {
-        case 'b': {
-            bool* out = va_arg(args, bool*);
-            typeOk = lua_isboolean(m_state, index);
-            if (typeOk && out != nullptr) {
-                *out = lua_toboolean(m_state, index) != 0;
+            case 'b': {
+                bool* out = va_arg(args, bool*);
+                typeOk = lua_isboolean(m_state, index);
+                if (typeOk && out != nullptr) {
+                    *out = lua_toboolean(m_state, index) != 0;
+                }
+                break;
             }
-            break;
-        }
-        case 'd': {
-            double* out = va_arg(args, double*);
-            typeOk = lua_isnumber(m_state, index) != 0;
-            if (typeOk && out != nullptr) {
-                *out = lua_tonumber(m_state, index);
+            case 'd': {
+                double* out = va_arg(args, double*);
+                typeOk = lua_isnumber(m_state, index) != 0;
+                if (typeOk && out != nullptr) {
+                    *out = lua_tonumber(m_state, index);
+                }
+                break;
             }
-            break;
-        }
-        case 'i': {
-            int* out = va_arg(args, int*);
-            typeOk = lua_isnumber(m_state, index) != 0;
-            if (typeOk && out != nullptr) {
-                *out = ToInt(lua_tonumber(m_state, index));
+            case 'i': {
+                int* out = va_arg(args, int*);
+                typeOk = lua_isnumber(m_state, index) != 0;
+                if (typeOk && out != nullptr) {
+                    *out = ToInt(lua_tonumber(m_state, index));
+                }
+                break;
             }
-            break;
-        }
-        case 's': {
-            const char** out = va_arg(args, const char**);
-            typeOk = lua_isstring(m_state, index) != 0;
-            if (typeOk && out != nullptr) {
-                m_resultTexts.push_back(ValueText(m_state, index));
-                *out = m_resultTexts.back().c_str();
+            case 's': {
+                const char** out = va_arg(args, const char**);
+                typeOk = lua_isstring(m_state, index) != 0;
+                if (typeOk && out != nullptr) {
+                    m_resultTexts.push_back(ValueText(m_state, index));
+                    *out = m_resultTexts.back().c_str();
+                }
+                break;
             }
-            break;
-        }
-        default:
-            Print(std::string("invalid option ") + kind + "\n");
-            ok = false;
-            continue;
+            default:
+                Print(std::string("invalid option ") + kind + "\n");
+                ok = false;
+                continue;
         }
         if (!typeOk) {
             Print("wrong result type " + ValueText(m_state, index) + "\n");

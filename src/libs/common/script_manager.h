@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <list>
+#include <string>
 #include <vector>
 
 struct lua_State;

@@ -2,30 +2,26 @@
 
 namespace common {
 
-CStateMachine::~CStateMachine()
-{
+CStateMachine::~CStateMachine() {
     for (auto& entry : m_states) {
         delete entry.second;
     }
     m_states.clear();
 }
 
-bool CStateMachine::AddState(const std::string& name, IState* state)
-{
+bool CStateMachine::AddState(const std::string& name, IState* state) {
     if (state == nullptr) {
         return false;
     }
     return m_states.emplace(name, state).second;
 }
 
-IState* CStateMachine::GetState(const std::string& name) const
-{
+IState* CStateMachine::GetState(const std::string& name) const {
     const auto it = m_states.find(name);
     return it != m_states.end() ? it->second : nullptr;
 }
 
-void CStateMachine::ChangeState(const std::string& name)
-{
+void CStateMachine::ChangeState(const std::string& name) {
     IState* const next = GetState(name);
     if (name == m_currentState) {
         return;
@@ -43,8 +39,7 @@ void CStateMachine::ChangeState(const std::string& name)
     next->Init();
 }
 
-void CStateMachine::Update()
-{
+void CStateMachine::Update() {
     if (m_currentState.empty()) {
         return;
     }

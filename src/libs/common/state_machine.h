@@ -42,9 +42,7 @@ public:
     // Each callback is copied into its own CStateFunctor, and the copy learns its owning state.
     template <class TInit, class TAction, class TExit>
     IStateImp(TInit init, TAction action, TExit exit)
-        : m_init(Adopt(init)), m_action(Adopt(action)), m_exit(Adopt(exit))
-    {
-    }
+        : m_init(Adopt(init)), m_action(Adopt(action)), m_exit(Adopt(exit)) {}
     ~IStateImp() override = default;
 
     IStateImp(const IStateImp&) = delete;
@@ -60,8 +58,7 @@ public:
 
 private:
     template <class T>
-    std::unique_ptr<IStateFunctor> Adopt(const T& functor)
-    {
+    std::unique_ptr<IStateFunctor> Adopt(const T& functor) {
         auto held = std::make_unique<CStateFunctor<T>>(functor);
         held->GetFunctor().SetData(this);
         return held;
@@ -91,8 +88,7 @@ class CBinder : public CBaseSMFunctor {
 public:
     CBinder(const F& functor, P model) : m_functor(functor), m_model(model) {}
 
-    void SetData(IStateImp* state) override
-    {
+    void SetData(IStateImp* state) override {
         CBaseSMFunctor::SetData(state);
         m_functor.SetData(state);
     }

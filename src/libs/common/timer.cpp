@@ -99,7 +99,8 @@ void CStopwatchTimer::GetTimeString(std::string& text, bool hoursFirst) {
     FormatTicksAsTime(GetElapsedTicks(), text, hoursFirst);
 }
 
-CCountdownTimer::CCountdownTimer(float seconds, bool startNow) : ACTimer(startNow), m_durationTicks(TicksFromSeconds(seconds)) {}
+CCountdownTimer::CCountdownTimer(float seconds, bool startNow)
+    : ACTimer(startNow), m_durationTicks(TicksFromSeconds(seconds)) {}
 
 double CCountdownTimer::GetRemainingSeconds() {
     return static_cast<double>(m_durationTicks - GetElapsedTicks()) / static_cast<double>(GetCounterFrequency());

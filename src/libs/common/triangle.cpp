@@ -6,34 +6,27 @@
 
 namespace common {
 
-CTriangle::CTriangle(const CVector3& p0, const CVector3& p1, const CVector3& p2)
-    : m_vertices{p0, p1, p2}
-{
+CTriangle::CTriangle(const CVector3& p0, const CVector3& p1, const CVector3& p2) : m_vertices{p0, p1, p2} {
     ComputeNormal();
 }
 
-void CTriangle::ComputeNormal()
-{
+void CTriangle::ComputeNormal() {
     m_normal = (m_vertices[1] - m_vertices[0]).Cross(m_vertices[2] - m_vertices[0]);
     m_normal.Normalize();
 }
 
-CVector3 CTriangle::GetPoint(float a, float b) const
-{
-    return m_vertices[0] + a * (m_vertices[1] - m_vertices[0]) +
-           b * (m_vertices[2] - m_vertices[0]);
+CVector3 CTriangle::GetPoint(float a, float b) const {
+    return m_vertices[0] + a * (m_vertices[1] - m_vertices[0]) + b * (m_vertices[2] - m_vertices[0]);
 }
 
-void CTriangle::Scale(float sx, float sy, float sz)
-{
+void CTriangle::Scale(float sx, float sy, float sz) {
     for (CVector3& v : m_vertices) {
         v.Set(v.x * sx, v.y * sy, v.z * sz);
     }
     ComputeNormal();
 }
 
-bool CTriangle::ContainsPointXZ(const CVector3& point) const
-{
+bool CTriangle::ContainsPointXZ(const CVector3& point) const {
     bool anyInner = false;
     bool anyOuter = false;
     for (int i = 0; i < 3; ++i) {
@@ -49,9 +42,7 @@ bool CTriangle::ContainsPointXZ(const CVector3& point) const
     return !(anyInner && anyOuter);
 }
 
-bool CTriangle::IntersectSegment(const CVector3& start, const CVector3& end, float& t,
-                                 CVector3& hit) const
-{
+bool CTriangle::IntersectSegment(const CVector3& start, const CVector3& end, float& t, CVector3& hit) const {
     const CVector3 dir = end - start;
     const CVector3 e1 = m_vertices[1] - m_vertices[0];
     const CVector3 e2 = m_vertices[2] - m_vertices[0];

@@ -23,8 +23,7 @@ public:
     bool ContainsPointXZ(const CVector3& point) const;
     // Hit of the segment start..end with the triangle, edges included; t in [0, 1] is the
     // segment parameter. A segment parallel to the triangle's plane never hits.
-    bool IntersectSegment(const CVector3& start, const CVector3& end, float& t,
-                          CVector3& hit) const;
+    bool IntersectSegment(const CVector3& start, const CVector3& end, float& t, CVector3& hit) const;
 
 private:
     void ComputeNormal();

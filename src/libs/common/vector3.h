@@ -27,8 +27,7 @@ public:
     float& operator[](int i);
     float operator[](int i) const;
 
-    void Set(float vx, float vy, float vz)
-    {
+    void Set(float vx, float vy, float vz) {
         x = vx;
         y = vy;
         z = vz;

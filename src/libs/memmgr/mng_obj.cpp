@@ -13,8 +13,7 @@ namespace {
 class CAllocatorRegistry {
 public:
     CAllocatorRegistry() { s_alive = true; }
-    ~CAllocatorRegistry()
-    {
+    ~CAllocatorRegistry() {
         // Objects deleted after this point (by other static destructors) lived on pages freed
         // here; their release must not touch the registry.
         s_alive = false;
@@ -24,14 +23,12 @@ public:
         m_allocators.clear();
     }
 
-    CObjectAllocator* Find(std::uint32_t size) const
-    {
+    CObjectAllocator* Find(std::uint32_t size) const {
         const auto it = m_allocators.find(size);
         return it != m_allocators.end() ? it->second : nullptr;
     }
 
-    CObjectAllocator& FindOrCreate(std::uint32_t size)
-    {
+    CObjectAllocator& FindOrCreate(std::uint32_t size) {
         if (CObjectAllocator* const existing = Find(size)) {
             return *existing;
         }
@@ -52,8 +49,7 @@ private:
 
 bool CAllocatorRegistry::s_alive = false;
 
-CAllocatorRegistry& Registry()
-{
+CAllocatorRegistry& Registry() {
     static CAllocatorRegistry s_registry;
     return s_registry;
 }
@@ -63,13 +59,11 @@ CAllocatorRegistry& s_registryAtStart = Registry();
 
 } // namespace
 
-void* CMngObj::operator new(std::size_t size)
-{
+void* CMngObj::operator new(std::size_t size) {
     return Registry().FindOrCreate(static_cast<std::uint32_t>(size)).Allocate();
 }
 
-void CMngObj::operator delete(void* object, std::size_t size)
-{
+void CMngObj::operator delete(void* object, std::size_t size) {
     if (object == nullptr || !CAllocatorRegistry::s_alive) {
         return;
     }
@@ -84,19 +78,10 @@ void CMngObj::operator delete(void* object, std::size_t size)
     }
 }
 
-CObjectAllocator* FindAllocator(std::uint32_t size)
-{
-    return Registry().Find(size);
-}
+CObjectAllocator* FindAllocator(std::uint32_t size) { return Registry().Find(size); }
 
-void SetRegistryConfig(const SOAConfig& config)
-{
-    Registry().m_config = config;
-}
+void SetRegistryConfig(const SOAConfig& config) { Registry().m_config = config; }
 
-const SOAConfig& GetRegistryConfig()
-{
-    return Registry().m_config;
-}
+const SOAConfig& GetRegistryConfig() { return Registry().m_config; }
 
 } // namespace MemMgr

@@ -22,9 +22,7 @@ public:
     };
 
     COAException(std::uint32_t code, const std::string& message, int line)
-        : common::CBaseException("ObjectAllocator", line), m_code(code), m_message(message)
-    {
-    }
+        : common::CBaseException("ObjectAllocator", line), m_code(code), m_message(message) {}
 
     const char* what() const noexcept override { return m_message.c_str(); }
     const char* GetName() const override { return "COAException"; }

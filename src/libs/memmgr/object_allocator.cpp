@@ -20,16 +20,12 @@ namespace {
 constexpr std::uint32_t SLOT_IN_USE = 0x5553ED01u;
 constexpr std::uint32_t SLOT_FREE = 0xF4EEF4EEu;
 
-std::size_t RoundUp(std::size_t value, std::size_t multiple)
-{
-    return (value + multiple - 1) / multiple * multiple;
-}
+std::size_t RoundUp(std::size_t value, std::size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
 
 } // namespace
 
 CObjectAllocator::CObjectAllocator(std::uint32_t objectSize, const SOAConfig& config)
-    : m_config(config), m_objectSize(objectSize)
-{
+    : m_config(config), m_objectSize(objectSize) {
     if (m_config.objectsPerPage == 0) {
         m_config.objectsPerPage = 1;
     }
@@ -44,8 +40,7 @@ CObjectAllocator::CObjectAllocator(std::uint32_t objectSize, const SOAConfig& co
     }
 }
 
-CObjectAllocator::~CObjectAllocator()
-{
+CObjectAllocator::~CObjectAllocator() {
     for (void* const object : m_heapObjects) {
         std::free(object);
     }
@@ -57,13 +52,11 @@ CObjectAllocator::~CObjectAllocator()
     }
 }
 
-unsigned char* CObjectAllocator::SlotOf(SPage* page, std::size_t index) const
-{
+unsigned char* CObjectAllocator::SlotOf(SPage* page, std::size_t index) const {
     return reinterpret_cast<unsigned char*>(page) + m_headerSize + index * m_stride;
 }
 
-void CObjectAllocator::AllocateNewPage()
-{
+void CObjectAllocator::AllocateNewPage() {
     // malloc's blocks are aligned for any fundamental type, which the header rounding keeps.
     void* const memory = std::malloc(m_pageSize);
     if (memory == nullptr) {
@@ -80,8 +73,8 @@ void CObjectAllocator::AllocateNewPage()
     const auto byAddress = [](const auto& a, const auto& b) {
         return reinterpret_cast<std::uintptr_t>(a.first) < reinterpret_cast<std::uintptr_t>(b.first);
     };
-    m_pagesByAddress.insert(
-        std::upper_bound(m_pagesByAddress.begin(), m_pagesByAddress.end(), entry, byAddress), entry);
+    m_pagesByAddress.insert(std::upper_bound(m_pagesByAddress.begin(), m_pagesByAddress.end(), entry, byAddress),
+                            entry);
 
     for (std::size_t i = 0; i < m_config.objectsPerPage; ++i) {
         unsigned char* const slot = SlotOf(page, i);
@@ -99,8 +92,7 @@ void CObjectAllocator::AllocateNewPage()
     m_stats.freeObjects += m_config.objectsPerPage;
 }
 
-void* CObjectAllocator::Allocate()
-{
+void* CObjectAllocator::Allocate() {
     if (m_config.useSystemHeap) {
         void* const object = std::malloc(m_objectSize == 0 ? 1 : m_objectSize);
         if (object == nullptr) {
@@ -123,8 +115,8 @@ void* CObjectAllocator::Allocate()
     }
     if (m_freeList == nullptr) {
         if (m_config.maxPages != 0 && m_stats.pagesInUse >= m_config.maxPages) {
-            throw COAException(COAException::E_NO_PAGES,
-                               "No More Pages available in CObjectAllocator::Allocate", __LINE__);
+            throw COAException(COAException::E_NO_PAGES, "No More Pages available in CObjectAllocator::Allocate",
+                               __LINE__);
         }
         AllocateNewPage();
     }
@@ -146,8 +138,7 @@ void* CObjectAllocator::Allocate()
     return object;
 }
 
-CObjectAllocator::SPage* CObjectAllocator::FindPage(const unsigned char* address) const
-{
+CObjectAllocator::SPage* CObjectAllocator::FindPage(const unsigned char* address) const {
     if (m_pagesByAddress.empty()) {
         return nullptr;
     }
@@ -168,20 +159,17 @@ CObjectAllocator::SPage* CObjectAllocator::FindPage(const unsigned char* address
     return base->second;
 }
 
-std::uint32_t CObjectAllocator::GetState(const unsigned char* object) const
-{
+std::uint32_t CObjectAllocator::GetState(const unsigned char* object) const {
     std::uint32_t state;
     std::memcpy(&state, object - m_leadPad - STATE_SIZE, sizeof(state));
     return state;
 }
 
-void CObjectAllocator::SetState(unsigned char* object, std::uint32_t state)
-{
+void CObjectAllocator::SetState(unsigned char* object, std::uint32_t state) {
     std::memcpy(object - m_leadPad - STATE_SIZE, &state, sizeof(state));
 }
 
-bool CObjectAllocator::PadBytesIntact(const unsigned char* object) const
-{
+bool CObjectAllocator::PadBytesIntact(const unsigned char* object) const {
     const unsigned char* const lead = object - m_leadPad;
     for (std::size_t i = 0; i < m_leadPad; ++i) {
         if (lead[i] != PAD_PATTERN) {
@@ -196,14 +184,12 @@ bool CObjectAllocator::PadBytesIntact(const unsigned char* object) const
     return true;
 }
 
-void CObjectAllocator::Free(void* object)
-{
+void CObjectAllocator::Free(void* object) {
     if (m_config.useSystemHeap) {
         // Handing the heap a block it does not hold as allocated would corrupt it.
         if (m_heapObjects.erase(object) == 0) {
             throw COAException(COAException::E_BAD_ADDRESS,
-                               "Object Attempting To Free Not On Any Pages in CObjectAllocator::CheckOnPage",
-                               __LINE__);
+                               "Object Attempting To Free Not On Any Pages in CObjectAllocator::CheckOnPage", __LINE__);
         }
         std::free(object);
         ++m_stats.deallocations;
@@ -216,26 +202,21 @@ void CObjectAllocator::Free(void* object)
     SPage* const page = FindPage(bytes);
     if (page == nullptr) {
         throw COAException(COAException::E_BAD_ADDRESS,
-                           "Object Attempting To Free Not On Any Pages in CObjectAllocator::CheckOnPage",
-                           __LINE__);
+                           "Object Attempting To Free Not On Any Pages in CObjectAllocator::CheckOnPage", __LINE__);
     }
     const unsigned char* const firstSlot = SlotOf(page, 0);
-    if (bytes < firstSlot ||
-        static_cast<std::size_t>(bytes - firstSlot) % m_stride != STATE_SIZE + m_leadPad) {
+    if (bytes < firstSlot || static_cast<std::size_t>(bytes - firstSlot) % m_stride != STATE_SIZE + m_leadPad) {
         throw COAException(COAException::E_CORRUPTED_BLOCK,
-                           "Object Not On A Valid Object Boundary in CObjectAllocator::CheckOnBoundary",
-                           __LINE__);
+                           "Object Not On A Valid Object Boundary in CObjectAllocator::CheckOnBoundary", __LINE__);
     }
     if (GetState(bytes) != SLOT_IN_USE) {
         throw COAException(COAException::E_MULTIPLE_FREE,
-                           "Object Attempting To Free Multiple Times in CObjectAllocator::CheckOnFreeList",
-                           __LINE__);
+                           "Object Attempting To Free Multiple Times in CObjectAllocator::CheckOnFreeList", __LINE__);
     }
     if (m_config.debug) {
         if (!PadBytesIntact(bytes)) {
             throw COAException(COAException::E_CORRUPTED_BLOCK,
-                               "Object has Overwritten Padding Bytes in CObjectAllocator::CheckPadBytes",
-                               __LINE__);
+                               "Object has Overwritten Padding Bytes in CObjectAllocator::CheckPadBytes", __LINE__);
         }
         std::memset(bytes, FREED_PATTERN, m_bodySize);
     }

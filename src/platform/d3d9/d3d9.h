@@ -88,8 +88,8 @@ public:
                               IDirect3DCubeTexture9** texture, HANDLE* shared);
     HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
                                HANDLE* shared);
-    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IDirect3DIndexBuffer9** buffer, HANDLE* shared);
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer9** buffer,
+                              HANDLE* shared);
     HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** declaration);
     HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration);
     HRESULT GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration);

@@ -67,7 +67,8 @@ struct D3DVERTEXELEMENT9 {
     BYTE Usage;
     BYTE UsageIndex;
 };
-#define D3DDECL_END() {0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0}
+#define D3DDECL_END() \
+    { 0xFF, 0, D3DDECLTYPE_UNUSED, 0, 0, 0 }
 
 using D3DLIGHTTYPE = DWORD;
 constexpr D3DLIGHTTYPE D3DLIGHT_POINT = 1;

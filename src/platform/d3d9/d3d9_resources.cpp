@@ -36,8 +36,12 @@ platform::d3d9::IDeviceBackend* IDirect3DResource9::Backend() const {
 
 IDirect3DBaseTexture9::IDirect3DBaseTexture9(IDirect3DDevice9* device, ETextureKind kind, UINT width, UINT height,
                                              UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : IDirect3DResource9(device, pool), m_kind(kind), m_width(std::max(1u, width)), m_height(std::max(1u, height)),
-      m_usage(usage), m_format(format) {
+    : IDirect3DResource9(device, pool),
+      m_kind(kind),
+      m_width(std::max(1u, width)),
+      m_height(std::max(1u, height)),
+      m_usage(usage),
+      m_format(format) {
     UINT fullChain = 1;
     for (UINT size = std::max(m_width, m_height); size > 1; size /= 2) {
         ++fullChain;
@@ -103,7 +107,7 @@ IDirect3DSurface9* IDirect3DSurface9::ForBackBuffer(IDirect3DDevice9* device, co
 
 IDirect3DSurface9* IDirect3DSurface9::ForDepth(IDirect3DBaseTexture9* depthTexture, const D3DSURFACE_DESC& desc) {
     auto* surface = new IDirect3DSurface9(depthTexture->DeviceOf(), desc);
-    surface->m_container = depthTexture;  // takes over the creator's reference
+    surface->m_container = depthTexture; // takes over the creator's reference
     return surface;
 }
 
@@ -373,8 +377,7 @@ HRESULT IDirect3DIndexBuffer9::GetDesc(D3DINDEXBUFFER_DESC* desc) const {
     return D3D_OK;
 }
 
-IDirect3DVertexDeclaration9::IDirect3DVertexDeclaration9(IDirect3DDevice9* device,
-                                                         const D3DVERTEXELEMENT9* elements)
+IDirect3DVertexDeclaration9::IDirect3DVertexDeclaration9(IDirect3DDevice9* device, const D3DVERTEXELEMENT9* elements)
     : IDirect3DResource9(device, D3DPOOL_MANAGED) {
     for (const D3DVERTEXELEMENT9* element = elements; element != nullptr && element->Stream != 0xFF; ++element) {
         m_elements.push_back(*element);

@@ -108,7 +108,7 @@ private:
     ~IDirect3DSurface9() override;
 
     D3DSURFACE_DESC m_desc;
-    IDirect3DBaseTexture9* m_container = nullptr;  // holds one reference
+    IDirect3DBaseTexture9* m_container = nullptr; // holds one reference
     UINT m_face = 0;
     UINT m_level = 0;
     bool m_backBuffer = false;
@@ -116,8 +116,8 @@ private:
 
 class IDirect3DTexture9 : public IDirect3DBaseTexture9 {
 public:
-    IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
-                      D3DFORMAT format, D3DPOOL pool);
+    IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                      D3DPOOL pool);
 
     HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) const;
     HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface);
@@ -228,5 +228,5 @@ public:
     const std::vector<D3DVERTEXELEMENT9>& Elements() const { return m_elements; }
 
 private:
-    std::vector<D3DVERTEXELEMENT9> m_elements;  // without the end marker
+    std::vector<D3DVERTEXELEMENT9> m_elements; // without the end marker
 };

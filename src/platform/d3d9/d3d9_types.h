@@ -42,11 +42,10 @@ struct D3DVIEWPORT9 {
 // 0xAARRGGBB
 using D3DCOLOR = DWORD;
 
-#define D3DCOLOR_ARGB(a, r, g, b)                                                              \
-    ((D3DCOLOR)(((((DWORD)(a)) & 0xffu) << 24) | ((((DWORD)(r)) & 0xffu) << 16) |               \
-                ((((DWORD)(g)) & 0xffu) << 8) | (((DWORD)(b)) & 0xffu)))
+#define D3DCOLOR_ARGB(a, r, g, b)                                                                                 \
+    ((D3DCOLOR)(((((DWORD)(a)) & 0xffu) << 24) | ((((DWORD)(r)) & 0xffu) << 16) | ((((DWORD)(g)) & 0xffu) << 8) | \
+                (((DWORD)(b)) & 0xffu)))
 #define D3DCOLOR_RGBA(r, g, b, a) D3DCOLOR_ARGB(a, r, g, b)
 #define D3DCOLOR_XRGB(r, g, b) D3DCOLOR_ARGB(0xff, r, g, b)
-#define D3DCOLOR_COLORVALUE(r, g, b, a)                                                        \
-    D3DCOLOR_RGBA((DWORD)((r) * 255.f), (DWORD)((g) * 255.f), (DWORD)((b) * 255.f),            \
-                  (DWORD)((a) * 255.f))
+#define D3DCOLOR_COLORVALUE(r, g, b, a) \
+    D3DCOLOR_RGBA((DWORD)((r)*255.f), (DWORD)((g)*255.f), (DWORD)((b)*255.f), (DWORD)((a)*255.f))

@@ -40,8 +40,8 @@ namespace {
 
 template <typename Key>
 std::size_t KeyBefore(const std::vector<Key>& keys, float time) {
-    const auto after = std::upper_bound(keys.begin(), keys.end(), time,
-                                        [](float t, const Key& key) { return t < key.Time; });
+    const auto after =
+        std::upper_bound(keys.begin(), keys.end(), time, [](float t, const Key& key) { return t < key.Time; });
     return after == keys.begin() ? 0 : static_cast<std::size_t>(after - keys.begin()) - 1;
 }
 
@@ -86,8 +86,8 @@ ID3DXAnimationSet::ID3DXAnimationSet(const char* name, double ticksPerSecond, D3
       m_animations(std::move(animations)) {
     float last = 0.0f;
     for (const SAnimation& animation : m_animations) {
-        last = std::max({last, LastTime(animation.scales), LastTime(animation.rotations),
-                         LastTime(animation.translations)});
+        last = std::max(
+            {last, LastTime(animation.scales), LastTime(animation.rotations), LastTime(animation.translations)});
     }
     m_period = last / m_ticksPerSecond;
 }
@@ -129,8 +129,8 @@ HRESULT ID3DXAnimationSet::GetAnimationIndexByName(const char* name, UINT* index
     return D3DERR_NOTFOUND;
 }
 
-HRESULT ID3DXAnimationSet::GetSRT(double periodicPosition, UINT animation, D3DXVECTOR3* scale,
-                                  D3DXQUATERNION* rotation, D3DXVECTOR3* translation) const {
+HRESULT ID3DXAnimationSet::GetSRT(double periodicPosition, UINT animation, D3DXVECTOR3* scale, D3DXQUATERNION* rotation,
+                                  D3DXVECTOR3* translation) const {
     if (animation >= m_animations.size() || scale == nullptr || rotation == nullptr || translation == nullptr) {
         return D3DERR_INVALIDCALL;
     }
@@ -143,7 +143,11 @@ HRESULT ID3DXAnimationSet::GetSRT(double periodicPosition, UINT animation, D3DXV
 }
 
 ID3DXAnimationController::ID3DXAnimationController(UINT maxOutputs, UINT maxSets, UINT maxTracks, UINT maxEvents)
-    : m_maxOutputs(maxOutputs), m_maxSets(maxSets), m_maxTracks(maxTracks), m_maxEvents(maxEvents), m_tracks(maxTracks) {}
+    : m_maxOutputs(maxOutputs),
+      m_maxSets(maxSets),
+      m_maxTracks(maxTracks),
+      m_maxEvents(maxEvents),
+      m_tracks(maxTracks) {}
 
 ID3DXAnimationController::~ID3DXAnimationController() {
     for (STrack& track : m_tracks) {

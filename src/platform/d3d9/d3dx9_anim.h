@@ -70,7 +70,7 @@ D3DXFRAME* D3DXFrameFind(const D3DXFRAME* root, const char* name);
 HRESULT D3DXFrameDestroy(D3DXFRAME* root, ID3DXAllocateHierarchy* allocator);
 
 struct D3DXKEY_VECTOR3 {
-    float Time;  // ticks
+    float Time; // ticks
     D3DXVECTOR3 Value;
 };
 
@@ -141,8 +141,8 @@ public:
     UINT GetMaxNumTracks() const { return m_maxTracks; }
     UINT GetMaxNumEvents() const { return m_maxEvents; }
 
-    HRESULT RegisterAnimationOutput(const char* name, D3DXMATRIX* matrix, D3DXVECTOR3* scale,
-                                    D3DXQUATERNION* rotation, D3DXVECTOR3* translation);
+    HRESULT RegisterAnimationOutput(const char* name, D3DXMATRIX* matrix, D3DXVECTOR3* scale, D3DXQUATERNION* rotation,
+                                    D3DXVECTOR3* translation);
     HRESULT RegisterAnimationSet(ID3DXAnimationSet* set);
     UINT GetNumAnimationSets() const { return static_cast<UINT>(m_sets.size()); }
     // The set gains a reference for the caller.
@@ -179,7 +179,7 @@ private:
         D3DXVECTOR3* translation;
     };
     struct STrack {
-        ID3DXAnimationSet* set = nullptr;  // one reference
+        ID3DXAnimationSet* set = nullptr; // one reference
         D3DXTRACK_DESC desc = {0, 1.0f, 1.0f, 0.0, FALSE};
     };
     // Applies `change` to the track's description; refused for a track that does not exist.
@@ -196,7 +196,7 @@ private:
     UINT m_maxTracks;
     UINT m_maxEvents;
     std::vector<SOutput> m_outputs;
-    std::vector<ID3DXAnimationSet*> m_sets;  // one reference each
+    std::vector<ID3DXAnimationSet*> m_sets; // one reference each
     std::vector<STrack> m_tracks;
     double m_time = 0.0;
 };

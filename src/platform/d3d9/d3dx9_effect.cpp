@@ -1,5 +1,6 @@
 #include "platform/d3d9/d3dx9_effect.h"
 
+#include <strings.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -7,7 +8,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <strings.h>
 
 #include "platform/d3d9/effect_glsl.h"
 #include "platform/win32/file_path.h"
@@ -18,7 +18,7 @@ namespace d3d9 {
 struct SParamValue {
     std::vector<float> floats;
     std::vector<std::int32_t> ints;
-    IDirect3DBaseTexture9* texture = nullptr;  // holds one reference
+    IDirect3DBaseTexture9* texture = nullptr; // holds one reference
 
     SParamValue() = default;
     SParamValue(const SParamValue&) = delete;
@@ -183,8 +183,8 @@ SParamNode* ID3DXEffect::AddNode(const platform::d3d9::SParamDecl& decl, const s
         } else {
             node->kind = SParamNode::EKind::Struct;
             for (const platform::d3d9::SParamDecl& member : decl.members) {
-                node->children.push_back(AddNode(member, uniformName + "." + member.name,
-                                                 poolKey + "." + member.name, shared, member.arrayLength));
+                node->children.push_back(AddNode(member, uniformName + "." + member.name, poolKey + "." + member.name,
+                                                 shared, member.arrayLength));
             }
         }
         return node;
@@ -238,9 +238,8 @@ bool ID3DXEffect::Build(const platform::d3d9::SEffectDecl& decl, const std::stri
             pass.program = m_device->Backend().CreateProgram(platform::d3d9::VertexSource(decl, passDecl),
                                                              platform::d3d9::FragmentSource(decl, passDecl), &log);
             if (pass.program == 0) {
-                *error = fileName + ":" + std::to_string(passDecl.line) + ": GLSL of technique '" +
-                         techniqueDecl.name + "' pass '" + passDecl.name + "' does not build\n" +
-                         platform::d3d9::LocateLog(log, fileName);
+                *error = fileName + ":" + std::to_string(passDecl.line) + ": GLSL of technique '" + techniqueDecl.name +
+                         "' pass '" + passDecl.name + "' does not build\n" + platform::d3d9::LocateLog(log, fileName);
                 m_techniques.push_back(std::move(technique));
                 return false;
             }
@@ -417,8 +416,8 @@ HRESULT ID3DXEffect::GetInt(D3DXHANDLE parameter, INT* value) const {
     if (node == nullptr || value == nullptr || platform::d3d9::IsSampler(node->type)) {
         return D3DERR_INVALIDCALL;
     }
-    *value = platform::d3d9::IsInteger(node->type) ? node->value->ints[0]
-                                                   : platform::d3d9::ToInt(node->value->floats[0]);
+    *value =
+        platform::d3d9::IsInteger(node->type) ? node->value->ints[0] : platform::d3d9::ToInt(node->value->floats[0]);
     return D3D_OK;
 }
 

@@ -108,16 +108,16 @@ private:
     void Refresh();
     void ReleaseBoundTextures();
 
-    IDirect3DDevice9* m_device;  // holds one reference
-    ID3DXEffectPool* m_pool;     // holds one reference, may be null
-    std::vector<std::unique_ptr<platform::d3d9::SParamNode>> m_nodes;  // every node, owned
+    IDirect3DDevice9* m_device;                                       // holds one reference
+    ID3DXEffectPool* m_pool;                                          // holds one reference, may be null
+    std::vector<std::unique_ptr<platform::d3d9::SParamNode>> m_nodes; // every node, owned
     std::vector<platform::d3d9::SParamNode*> m_topLevel;
     std::unordered_set<const void*> m_handles;
     std::vector<std::unique_ptr<platform::d3d9::STechniqueNode>> m_techniques;
     std::vector<platform::d3d9::SUniformBinding> m_uniforms;
     std::vector<platform::d3d9::SParamNode*> m_uniformNodes;
     std::vector<std::string> m_uniformNames;
-    std::vector<IDirect3DBaseTexture9*> m_boundTextures;  // one reference each
+    std::vector<IDirect3DBaseTexture9*> m_boundTextures; // one reference each
     platform::d3d9::STechniqueNode* m_current = nullptr;
     bool m_begun = false;
     bool m_saveState = true;

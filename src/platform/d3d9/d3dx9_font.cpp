@@ -127,8 +127,8 @@ public:
             return nullptr;
         }
         cache->SetSize(desc);
-        if (FAILED(device->CreateTexture(kAtlasSize, kAtlasSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cache->m_atlas,
-                                         nullptr))) {
+        if (FAILED(device->CreateTexture(kAtlasSize, kAtlasSize, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                         &cache->m_atlas, nullptr))) {
             return nullptr;
         }
         cache->m_pixels.assign(static_cast<std::size_t>(kAtlasSize) * kAtlasSize * 4, 0);
@@ -367,8 +367,7 @@ ID3DXFont::~ID3DXFont() {
 const std::string& ID3DXFont::GetFamily() const { return m_glyphs->Family(); }
 const std::string& ID3DXFont::GetFile() const { return m_glyphs->File(); }
 
-INT ID3DXFont::DrawTextW(ID3DXSprite* sprite, const WCHAR* text, INT count, RECT* rect, DWORD format,
-                         D3DCOLOR colour) {
+INT ID3DXFont::DrawTextW(ID3DXSprite* sprite, const WCHAR* text, INT count, RECT* rect, DWORD format, D3DCOLOR colour) {
     if (text == nullptr || rect == nullptr) {
         return 0;
     }
@@ -441,8 +440,7 @@ INT ID3DXFont::DrawTextW(ID3DXSprite* sprite, const WCHAR* text, INT count, RECT
     return (format & (DT_BOTTOM | DT_VCENTER)) ? top - rect->top + height : height;
 }
 
-INT ID3DXFont::DrawTextA(ID3DXSprite* sprite, const char* text, INT count, RECT* rect, DWORD format,
-                         D3DCOLOR colour) {
+INT ID3DXFont::DrawTextA(ID3DXSprite* sprite, const char* text, INT count, RECT* rect, DWORD format, D3DCOLOR colour) {
     std::wstring wide;
     for (INT i = 0; text != nullptr && (count < 0 ? text[i] != 0 : i < count); ++i) {
         wide += static_cast<WCHAR>(static_cast<unsigned char>(text[i]));

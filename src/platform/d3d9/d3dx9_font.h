@@ -63,10 +63,11 @@ public:
     const std::string& GetFile() const;
 
 private:
-    ID3DXFont(IDirect3DDevice9* device, const D3DXFONT_DESCW& desc, std::unique_ptr<platform::d3d9::CGlyphCache> glyphs);
+    ID3DXFont(IDirect3DDevice9* device, const D3DXFONT_DESCW& desc,
+              std::unique_ptr<platform::d3d9::CGlyphCache> glyphs);
     ~ID3DXFont() override;
 
-    IDirect3DDevice9* m_device;  // one reference
+    IDirect3DDevice9* m_device; // one reference
     D3DXFONT_DESCW m_desc;
     std::unique_ptr<platform::d3d9::CGlyphCache> m_glyphs;
     ID3DXSprite* m_sprite = nullptr;

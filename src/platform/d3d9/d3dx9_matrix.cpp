@@ -3,27 +3,22 @@
 
 #include "platform/d3d9/d3dx9_math.h"
 
-D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut)
-{
-    *pOut = D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
-                       0.0f, 0.0f, 1.0f);
+D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut) {
+    *pOut = D3DXMATRIX(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f);
     return pOut;
 }
 
-bool D3DXMatrixIsIdentity(const D3DXMATRIX* pM)
-{
+bool D3DXMatrixIsIdentity(const D3DXMATRIX* pM) {
     D3DXMATRIX id;
     return *pM == *D3DXMatrixIdentity(&id);
 }
 
-D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2)
-{
+D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2) {
     *pOut = *pM1 * *pM2;
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM)
-{
+D3DXMATRIX* D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM) {
     D3DXMATRIX r;
     for (int i = 0; i < 4; ++i) {
         for (int j = 0; j < 4; ++j) {
@@ -43,8 +38,7 @@ struct SMinors {
     double c[6];
 };
 
-SMinors ComputeMinors(const D3DXMATRIX& m)
-{
+SMinors ComputeMinors(const D3DXMATRIX& m) {
     const auto e = [&m](int r, int c) { return double(m.m[r][c]); };
     SMinors k;
     k.s[0] = e(0, 0) * e(1, 1) - e(1, 0) * e(0, 1);
@@ -62,21 +56,15 @@ SMinors ComputeMinors(const D3DXMATRIX& m)
     return k;
 }
 
-double Determinant(const SMinors& k)
-{
-    return k.s[0] * k.c[5] - k.s[1] * k.c[4] + k.s[2] * k.c[3] + k.s[3] * k.c[2] -
-           k.s[4] * k.c[1] + k.s[5] * k.c[0];
+double Determinant(const SMinors& k) {
+    return k.s[0] * k.c[5] - k.s[1] * k.c[4] + k.s[2] * k.c[3] + k.s[3] * k.c[2] - k.s[4] * k.c[1] + k.s[5] * k.c[0];
 }
 
 } // namespace
 
-float D3DXMatrixDeterminant(const D3DXMATRIX* pM)
-{
-    return float(Determinant(ComputeMinors(*pM)));
-}
+float D3DXMatrixDeterminant(const D3DXMATRIX* pM) { return float(Determinant(ComputeMinors(*pM))); }
 
-D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* pOut, float* pDeterminant, const D3DXMATRIX* pM)
-{
+D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* pOut, float* pDeterminant, const D3DXMATRIX* pM) {
     const SMinors k = ComputeMinors(*pM);
     const double det = Determinant(k);
     if (pDeterminant != nullptr) {
@@ -113,8 +101,7 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* pOut, float* pDeterminant, const D3DXM
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* pOut, float x, float y, float z)
-{
+D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* pOut, float x, float y, float z) {
     D3DXMatrixIdentity(pOut);
     pOut->_41 = x;
     pOut->_42 = y;
@@ -122,8 +109,7 @@ D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* pOut, float x, float y, float z)
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* pOut, float sx, float sy, float sz)
-{
+D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* pOut, float sx, float sy, float sz) {
     D3DXMatrixIdentity(pOut);
     pOut->_11 = sx;
     pOut->_22 = sy;
@@ -131,8 +117,7 @@ D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* pOut, float sx, float sy, float sz)
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* pOut, float angle)
-{
+D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* pOut, float angle) {
     const float s = std::sin(angle), c = std::cos(angle);
     D3DXMatrixIdentity(pOut);
     pOut->_22 = c;
@@ -142,8 +127,7 @@ D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* pOut, float angle)
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* pOut, float angle)
-{
+D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* pOut, float angle) {
     const float s = std::sin(angle), c = std::cos(angle);
     D3DXMatrixIdentity(pOut);
     pOut->_11 = c;
@@ -153,8 +137,7 @@ D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* pOut, float angle)
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* pOut, float angle)
-{
+D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* pOut, float angle) {
     const float s = std::sin(angle), c = std::cos(angle);
     D3DXMatrixIdentity(pOut);
     pOut->_11 = c;
@@ -164,8 +147,7 @@ D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* pOut, float angle)
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* pOut, const D3DXVECTOR3* pAxis, float angle)
-{
+D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* pOut, const D3DXVECTOR3* pAxis, float angle) {
     D3DXVECTOR3 v;
     D3DXVec3Normalize(&v, pAxis);
     if (v.x == 0.0f && v.y == 0.0f && v.z == 0.0f) {
@@ -185,8 +167,7 @@ D3DXMATRIX* D3DXMatrixRotationAxis(D3DXMATRIX* pOut, const D3DXVECTOR3* pAxis, f
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* pOut, float yaw, float pitch, float roll)
-{
+D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* pOut, float yaw, float pitch, float roll) {
     D3DXMATRIX rz, rx, ry;
     D3DXMatrixRotationZ(&rz, roll);
     D3DXMatrixRotationX(&rx, pitch);
@@ -195,8 +176,7 @@ D3DXMATRIX* D3DXMatrixRotationYawPitchRoll(D3DXMATRIX* pOut, float yaw, float pi
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION* pQ)
-{
+D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION* pQ) {
     const float x = pQ->x, y = pQ->y, z = pQ->z, w = pQ->w;
     D3DXMatrixIdentity(pOut);
     pOut->_11 = 1.0f - 2.0f * (y * y + z * z);
@@ -212,54 +192,45 @@ D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* pOut, const D3DXQUATERNION*
 }
 
 D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pAt,
-                               const D3DXVECTOR3* pUp)
-{
+                               const D3DXVECTOR3* pUp) {
     D3DXVECTOR3 zaxis, xaxis, yaxis;
     const D3DXVECTOR3 view = *pAt - *pEye;
     D3DXVec3Normalize(&zaxis, &view);
     D3DXVec3Cross(&xaxis, pUp, &zaxis);
     D3DXVec3Normalize(&xaxis, &xaxis);
     D3DXVec3Cross(&yaxis, &zaxis, &xaxis);
-    *pOut = D3DXMATRIX(xaxis.x, yaxis.x, zaxis.x, 0.0f, xaxis.y, yaxis.y, zaxis.y, 0.0f, xaxis.z,
-                       yaxis.z, zaxis.z, 0.0f, -D3DXVec3Dot(&xaxis, pEye),
-                       -D3DXVec3Dot(&yaxis, pEye), -D3DXVec3Dot(&zaxis, pEye), 1.0f);
+    *pOut = D3DXMATRIX(xaxis.x, yaxis.x, zaxis.x, 0.0f, xaxis.y, yaxis.y, zaxis.y, 0.0f, xaxis.z, yaxis.z, zaxis.z,
+                       0.0f, -D3DXVec3Dot(&xaxis, pEye), -D3DXVec3Dot(&yaxis, pEye), -D3DXVec3Dot(&zaxis, pEye), 1.0f);
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, float fovy, float aspect, float zn, float zf)
-{
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, float fovy, float aspect, float zn, float zf) {
     const float yScale = 1.0f / std::tan(fovy * 0.5f);
     const float xScale = yScale / aspect;
     const float q = zf / (zf - zn);
-    *pOut = D3DXMATRIX(xScale, 0.0f, 0.0f, 0.0f, 0.0f, yScale, 0.0f, 0.0f, 0.0f, 0.0f, q, 1.0f, 0.0f,
-                       0.0f, -zn * q, 0.0f);
+    *pOut =
+        D3DXMATRIX(xScale, 0.0f, 0.0f, 0.0f, 0.0f, yScale, 0.0f, 0.0f, 0.0f, 0.0f, q, 1.0f, 0.0f, 0.0f, -zn * q, 0.0f);
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* pOut, float w, float h, float zn, float zf)
-{
-    *pOut = D3DXMATRIX(2.0f / w, 0.0f, 0.0f, 0.0f, 0.0f, 2.0f / h, 0.0f, 0.0f, 0.0f, 0.0f,
-                       1.0f / (zf - zn), 0.0f, 0.0f, 0.0f, zn / (zn - zf), 1.0f);
+D3DXMATRIX* D3DXMatrixOrthoLH(D3DXMATRIX* pOut, float w, float h, float zn, float zf) {
+    *pOut = D3DXMATRIX(2.0f / w, 0.0f, 0.0f, 0.0f, 0.0f, 2.0f / h, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f / (zf - zn), 0.0f, 0.0f,
+                       0.0f, zn / (zn - zf), 1.0f);
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float b, float t, float zn,
-                                       float zf)
-{
-    *pOut = D3DXMATRIX(2.0f / (r - l), 0.0f, 0.0f, 0.0f, 0.0f, 2.0f / (t - b), 0.0f, 0.0f, 0.0f, 0.0f,
-                       1.0f / (zf - zn), 0.0f, (l + r) / (l - r), (t + b) / (b - t), zn / (zn - zf),
-                       1.0f);
+D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float b, float t, float zn, float zf) {
+    *pOut = D3DXMATRIX(2.0f / (r - l), 0.0f, 0.0f, 0.0f, 0.0f, 2.0f / (t - b), 0.0f, 0.0f, 0.0f, 0.0f, 1.0f / (zf - zn),
+                       0.0f, (l + r) / (l - r), (t + b) / (b - t), zn / (zn - zf), 1.0f);
     return pOut;
 }
 
-D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* pOut, const D3DXPLANE* pPlane)
-{
+D3DXMATRIX* D3DXMatrixReflect(D3DXMATRIX* pOut, const D3DXPLANE* pPlane) {
     D3DXPLANE p;
     D3DXPlaneNormalize(&p, pPlane);
     const float a = p.a, b = p.b, c = p.c, d = p.d;
-    *pOut = D3DXMATRIX(1.0f - 2.0f * a * a, -2.0f * b * a, -2.0f * c * a, 0.0f,
-                       -2.0f * a * b, 1.0f - 2.0f * b * b, -2.0f * c * b, 0.0f,
-                       -2.0f * a * c, -2.0f * b * c, 1.0f - 2.0f * c * c, 0.0f,
-                       -2.0f * a * d, -2.0f * b * d, -2.0f * c * d, 1.0f);
+    *pOut = D3DXMATRIX(1.0f - 2.0f * a * a, -2.0f * b * a, -2.0f * c * a, 0.0f, -2.0f * a * b, 1.0f - 2.0f * b * b,
+                       -2.0f * c * b, 0.0f, -2.0f * a * c, -2.0f * b * c, 1.0f - 2.0f * c * c, 0.0f, -2.0f * a * d,
+                       -2.0f * b * d, -2.0f * c * d, 1.0f);
     return pOut;
 }

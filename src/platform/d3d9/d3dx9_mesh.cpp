@@ -12,12 +12,18 @@ namespace {
 
 UINT ElementSize(BYTE type) {
     switch (type) {
-    case D3DDECLTYPE_FLOAT1: return 4;
-    case D3DDECLTYPE_FLOAT2: return 8;
-    case D3DDECLTYPE_FLOAT3: return 12;
-    case D3DDECLTYPE_FLOAT4: return 16;
-    case D3DDECLTYPE_D3DCOLOR: return 4;
-    default: return 0;
+        case D3DDECLTYPE_FLOAT1:
+            return 4;
+        case D3DDECLTYPE_FLOAT2:
+            return 8;
+        case D3DDECLTYPE_FLOAT3:
+            return 12;
+        case D3DDECLTYPE_FLOAT4:
+            return 16;
+        case D3DDECLTYPE_D3DCOLOR:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -35,7 +41,9 @@ D3DXVECTOR3 ReadVector(const std::uint8_t* vertex, int offset) {
     return v;
 }
 
-void WriteVector(std::uint8_t* vertex, int offset, const D3DXVECTOR3& v) { std::memcpy(vertex + offset, &v, sizeof(v)); }
+void WriteVector(std::uint8_t* vertex, int offset, const D3DXVECTOR3& v) {
+    std::memcpy(vertex + offset, &v, sizeof(v));
+}
 
 // Converts between float element widths; colours copy as bytes.
 void ConvertElement(const std::uint8_t* source, BYTE sourceType, std::uint8_t* target, BYTE targetType) {
@@ -80,7 +88,8 @@ HRESULT ID3DXMesh::Create(DWORD numFaces, DWORD numVertices, DWORD options, cons
     const D3DPOOL pool = (options & D3DXMESH_SYSTEMMEM) == D3DXMESH_SYSTEMMEM ? D3DPOOL_SYSTEMMEM : D3DPOOL_MANAGED;
     const bool wide = (options & D3DXMESH_32BIT) != 0;
     if (created->m_stride == 0 ||
-        FAILED(device->CreateVertexBuffer(numVertices * created->m_stride, 0, 0, pool, &created->m_vertices, nullptr)) ||
+        FAILED(
+            device->CreateVertexBuffer(numVertices * created->m_stride, 0, 0, pool, &created->m_vertices, nullptr)) ||
         FAILED(device->CreateIndexBuffer(numFaces * 3 * (wide ? 4 : 2), 0, wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16, pool,
                                          &created->m_indices, nullptr))) {
         created->Release();
@@ -197,8 +206,9 @@ int ID3DXMesh::ElementOffset(BYTE usage, BYTE usageIndex, BYTE* type) const {
 }
 
 std::vector<std::uint8_t> ID3DXMesh::ReadVertices() const {
-    return std::vector<std::uint8_t>(m_vertices->Bytes().begin(),
-                                     m_vertices->Bytes().begin() + static_cast<std::ptrdiff_t>(m_numVertices * m_stride));
+    return std::vector<std::uint8_t>(
+        m_vertices->Bytes().begin(),
+        m_vertices->Bytes().begin() + static_cast<std::ptrdiff_t>(m_numVertices * m_stride));
 }
 
 std::vector<DWORD> ID3DXMesh::ReadIndices() const {
@@ -257,8 +267,8 @@ void ID3DXMesh::WriteIndices(const std::vector<DWORD>& indices) {
 HRESULT ID3DXMesh::CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, IDirect3DDevice9* device,
                              ID3DXMesh** clone) {
     ID3DXMesh* created = nullptr;
-    const HRESULT result = Create(m_numFaces, m_numVertices, options, declaration,
-                                  device != nullptr ? device : m_device, &created);
+    const HRESULT result =
+        Create(m_numFaces, m_numVertices, options, declaration, device != nullptr ? device : m_device, &created);
     if (FAILED(result)) {
         return result;
     }

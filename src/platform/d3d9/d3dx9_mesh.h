@@ -55,8 +55,7 @@ public:
     HRESULT GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) const;
 
     // Elements of the target declaration that the source lacks are zero.
-    HRESULT CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, IDirect3DDevice9* device,
-                      ID3DXMesh** clone);
+    HRESULT CloneMesh(DWORD options, const D3DVERTEXELEMENT9* declaration, IDirect3DDevice9* device, ID3DXMesh** clone);
     // Three entries per face: the face across each edge, or kD3DXNoNeighbour. Vertices whose
     // positions lie within epsilon of each other count as one.
     HRESULT GenerateAdjacency(float epsilon, DWORD* adjacency);
@@ -84,12 +83,12 @@ private:
     void WriteVertices(const std::vector<std::uint8_t>& bytes);
     void WriteIndices(const std::vector<DWORD>& indices);
 
-    IDirect3DDevice9* m_device = nullptr;  // one reference
+    IDirect3DDevice9* m_device = nullptr; // one reference
     DWORD m_options = 0;
     DWORD m_numFaces = 0;
     DWORD m_numVertices = 0;
     DWORD m_stride = 0;
-    std::vector<D3DVERTEXELEMENT9> m_declaration;  // without the end marker
+    std::vector<D3DVERTEXELEMENT9> m_declaration; // without the end marker
     IDirect3DVertexBuffer9* m_vertices = nullptr;
     IDirect3DIndexBuffer9* m_indices = nullptr;
     std::vector<DWORD> m_attributes;

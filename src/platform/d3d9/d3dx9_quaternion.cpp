@@ -4,30 +4,23 @@
 
 #include "platform/d3d9/d3dx9_math.h"
 
-D3DXQUATERNION* D3DXQuaternionIdentity(D3DXQUATERNION* pOut)
-{
+D3DXQUATERNION* D3DXQuaternionIdentity(D3DXQUATERNION* pOut) {
     *pOut = D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
     return pOut;
 }
 
-float D3DXQuaternionLength(const D3DXQUATERNION* pQ)
-{
-    return std::sqrt(D3DXQuaternionDot(pQ, pQ));
-}
+float D3DXQuaternionLength(const D3DXQUATERNION* pQ) { return std::sqrt(D3DXQuaternionDot(pQ, pQ)); }
 
-float D3DXQuaternionDot(const D3DXQUATERNION* pQ1, const D3DXQUATERNION* pQ2)
-{
+float D3DXQuaternionDot(const D3DXQUATERNION* pQ1, const D3DXQUATERNION* pQ2) {
     return pQ1->x * pQ2->x + pQ1->y * pQ2->y + pQ1->z * pQ2->z + pQ1->w * pQ2->w;
 }
 
-D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)
-{
+D3DXQUATERNION* D3DXQuaternionConjugate(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ) {
     *pOut = D3DXQUATERNION(-pQ->x, -pQ->y, -pQ->z, pQ->w);
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)
-{
+D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ) {
     const float len = D3DXQuaternionLength(pQ);
     if (len == 0.0f) {
         *pOut = D3DXQUATERNION();
@@ -38,8 +31,7 @@ D3DXQUATERNION* D3DXQuaternionNormalize(D3DXQUATERNION* pOut, const D3DXQUATERNI
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ)
-{
+D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ) {
     const float normSq = D3DXQuaternionDot(pQ, pQ);
     if (normSq == 0.0f) {
         *pOut = D3DXQUATERNION();
@@ -50,20 +42,16 @@ D3DXQUATERNION* D3DXQuaternionInverse(D3DXQUATERNION* pOut, const D3DXQUATERNION
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ1,
-                                       const D3DXQUATERNION* pQ2)
-{
+D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ1, const D3DXQUATERNION* pQ2) {
     const D3DXQUATERNION& a = *pQ2;
     const D3DXQUATERNION& b = *pQ1;
-    *pOut = D3DXQUATERNION(a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
-                           a.w * b.y + a.y * b.w + a.z * b.x - a.x * b.z,
-                           a.w * b.z + a.z * b.w + a.x * b.y - a.y * b.x,
-                           a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
+    *pOut =
+        D3DXQUATERNION(a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y + a.y * b.w + a.z * b.x - a.x * b.z,
+                       a.w * b.z + a.z * b.w + a.x * b.y - a.y * b.x, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* pOut, const D3DXVECTOR3* pAxis, float angle)
-{
+D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* pOut, const D3DXVECTOR3* pAxis, float angle) {
     D3DXVECTOR3 v;
     D3DXVec3Normalize(&v, pAxis);
     if (v.x == 0.0f && v.y == 0.0f && v.z == 0.0f) {
@@ -74,8 +62,7 @@ D3DXQUATERNION* D3DXQuaternionRotationAxis(D3DXQUATERNION* pOut, const D3DXVECTO
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* pOut, float yaw, float pitch, float roll)
-{
+D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* pOut, float yaw, float pitch, float roll) {
     const D3DXVECTOR3 ax(1.0f, 0.0f, 0.0f), ay(0.0f, 1.0f, 0.0f), az(0.0f, 0.0f, 1.0f);
     D3DXQUATERNION qy, qx, qz;
     D3DXQuaternionRotationAxis(&qz, &az, roll);
@@ -85,8 +72,7 @@ D3DXQUATERNION* D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION* pOut, float y
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* pOut, const D3DXMATRIX* pM)
-{
+D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* pOut, const D3DXMATRIX* pM) {
     // r(i, j) is the column-vector form of the rotation, the transpose of the row-vector matrix.
     const auto r = [pM](int i, int j) { return pM->m[j][i]; };
     const float trace = r(0, 0) + r(1, 1) + r(2, 2);
@@ -123,9 +109,8 @@ D3DXQUATERNION* D3DXQuaternionRotationMatrix(D3DXQUATERNION* pOut, const D3DXMAT
     return pOut;
 }
 
-D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ1,
-                                    const D3DXQUATERNION* pQ2, float t)
-{
+D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* pOut, const D3DXQUATERNION* pQ1, const D3DXQUATERNION* pQ2,
+                                    float t) {
     float cosom = D3DXQuaternionDot(pQ1, pQ2);
     float sign = 1.0f;
     if (cosom < 0.0f) {
@@ -142,13 +127,12 @@ D3DXQUATERNION* D3DXQuaternionSlerp(D3DXQUATERNION* pOut, const D3DXQUATERNION* 
         k2 = std::sin(t * omega) / sinom;
     }
     k2 *= sign;
-    *pOut = D3DXQUATERNION(k1 * pQ1->x + k2 * pQ2->x, k1 * pQ1->y + k2 * pQ2->y,
-                           k1 * pQ1->z + k2 * pQ2->z, k1 * pQ1->w + k2 * pQ2->w);
+    *pOut = D3DXQUATERNION(k1 * pQ1->x + k2 * pQ2->x, k1 * pQ1->y + k2 * pQ2->y, k1 * pQ1->z + k2 * pQ2->z,
+                           k1 * pQ1->w + k2 * pQ2->w);
     return pOut;
 }
 
-void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* pQ, D3DXVECTOR3* pAxis, float* pAngle)
-{
+void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* pQ, D3DXVECTOR3* pAxis, float* pAngle) {
     if (pAxis != nullptr) {
         *pAxis = D3DXVECTOR3(pQ->x, pQ->y, pQ->z);
     }
@@ -157,23 +141,19 @@ void D3DXQuaternionToAxisAngle(const D3DXQUATERNION* pQ, D3DXVECTOR3* pAxis, flo
     }
 }
 
-float D3DXPlaneDot(const D3DXPLANE* pP, const D3DXVECTOR4* pV)
-{
+float D3DXPlaneDot(const D3DXPLANE* pP, const D3DXVECTOR4* pV) {
     return pP->a * pV->x + pP->b * pV->y + pP->c * pV->z + pP->d * pV->w;
 }
 
-float D3DXPlaneDotCoord(const D3DXPLANE* pP, const D3DXVECTOR3* pV)
-{
+float D3DXPlaneDotCoord(const D3DXPLANE* pP, const D3DXVECTOR3* pV) {
     return pP->a * pV->x + pP->b * pV->y + pP->c * pV->z + pP->d;
 }
 
-float D3DXPlaneDotNormal(const D3DXPLANE* pP, const D3DXVECTOR3* pV)
-{
+float D3DXPlaneDotNormal(const D3DXPLANE* pP, const D3DXVECTOR3* pV) {
     return pP->a * pV->x + pP->b * pV->y + pP->c * pV->z;
 }
 
-D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* pOut, const D3DXPLANE* pP)
-{
+D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* pOut, const D3DXPLANE* pP) {
     const float len = std::sqrt(pP->a * pP->a + pP->b * pP->b + pP->c * pP->c);
     if (len == 0.0f) {
         *pOut = *pP;
@@ -184,15 +164,13 @@ D3DXPLANE* D3DXPlaneNormalize(D3DXPLANE* pOut, const D3DXPLANE* pP)
     return pOut;
 }
 
-D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* pOut, const D3DXVECTOR3* pPoint, const D3DXVECTOR3* pNormal)
-{
+D3DXPLANE* D3DXPlaneFromPointNormal(D3DXPLANE* pOut, const D3DXVECTOR3* pPoint, const D3DXVECTOR3* pNormal) {
     *pOut = D3DXPLANE(pNormal->x, pNormal->y, pNormal->z, -D3DXVec3Dot(pPoint, pNormal));
     return pOut;
 }
 
 D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* pOut, const D3DXVECTOR3* pV1, const D3DXVECTOR3* pV2,
-                               const D3DXVECTOR3* pV3)
-{
+                               const D3DXVECTOR3* pV3) {
     const D3DXVECTOR3 e1 = *pV2 - *pV1;
     const D3DXVECTOR3 e2 = *pV3 - *pV1;
     D3DXVECTOR3 n;
@@ -201,8 +179,7 @@ D3DXPLANE* D3DXPlaneFromPoints(D3DXPLANE* pOut, const D3DXVECTOR3* pV1, const D3
     return D3DXPlaneFromPointNormal(pOut, pV1, &n);
 }
 
-D3DXPLANE* D3DXPlaneTransform(D3DXPLANE* pOut, const D3DXPLANE* pP, const D3DXMATRIX* pM)
-{
+D3DXPLANE* D3DXPlaneTransform(D3DXPLANE* pOut, const D3DXPLANE* pP, const D3DXMATRIX* pM) {
     const D3DXVECTOR4 v(pP->a, pP->b, pP->c, pP->d);
     D3DXVECTOR4 r;
     D3DXVec4Transform(&r, &v, pM);
@@ -211,8 +188,7 @@ D3DXPLANE* D3DXPlaneTransform(D3DXPLANE* pOut, const D3DXPLANE* pP, const D3DXMA
 }
 
 D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* pOut, const D3DXPLANE* pP, const D3DXVECTOR3* pV1,
-                                    const D3DXVECTOR3* pV2)
-{
+                                    const D3DXVECTOR3* pV2) {
     const D3DXVECTOR3 dir = *pV2 - *pV1;
     const float denom = D3DXPlaneDotNormal(pP, &dir);
     if (denom == 0.0f) {
@@ -223,15 +199,13 @@ D3DXVECTOR3* D3DXPlaneIntersectLine(D3DXVECTOR3* pOut, const D3DXPLANE* pP, cons
     return pOut;
 }
 
-D3DXCOLOR* D3DXColorLerp(D3DXCOLOR* pOut, const D3DXCOLOR* pC1, const D3DXCOLOR* pC2, float s)
-{
-    *pOut = D3DXCOLOR(pC1->r + s * (pC2->r - pC1->r), pC1->g + s * (pC2->g - pC1->g),
-                      pC1->b + s * (pC2->b - pC1->b), pC1->a + s * (pC2->a - pC1->a));
+D3DXCOLOR* D3DXColorLerp(D3DXCOLOR* pOut, const D3DXCOLOR* pC1, const D3DXCOLOR* pC2, float s) {
+    *pOut = D3DXCOLOR(pC1->r + s * (pC2->r - pC1->r), pC1->g + s * (pC2->g - pC1->g), pC1->b + s * (pC2->b - pC1->b),
+                      pC1->a + s * (pC2->a - pC1->a));
     return pOut;
 }
 
-D3DXCOLOR* D3DXColorModulate(D3DXCOLOR* pOut, const D3DXCOLOR* pC1, const D3DXCOLOR* pC2)
-{
+D3DXCOLOR* D3DXColorModulate(D3DXCOLOR* pOut, const D3DXCOLOR* pC1, const D3DXCOLOR* pC2) {
     *pOut = D3DXCOLOR(pC1->r * pC2->r, pC1->g * pC2->g, pC1->b * pC2->b, pC1->a * pC2->a);
     return pOut;
 }

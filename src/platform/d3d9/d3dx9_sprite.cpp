@@ -39,10 +39,9 @@ const char kFragmentSource[] =
     "}\n";
 
 // The states a screen draw sets, restored afterwards.
-const D3DRENDERSTATETYPE kSavedStates[] = {D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND,        D3DRS_DESTBLEND,
-                                           D3DRS_BLENDOP,          D3DRS_ZENABLE,         D3DRS_ZWRITEENABLE,
-                                           D3DRS_CULLMODE,         D3DRS_CLIPPLANEENABLE, D3DRS_FILLMODE,
-                                           D3DRS_COLORWRITEENABLE};
+const D3DRENDERSTATETYPE kSavedStates[] = {
+    D3DRS_ALPHABLENDENABLE, D3DRS_SRCBLEND, D3DRS_DESTBLEND,       D3DRS_BLENDOP,  D3DRS_ZENABLE,
+    D3DRS_ZWRITEENABLE,     D3DRS_CULLMODE, D3DRS_CLIPPLANEENABLE, D3DRS_FILLMODE, D3DRS_COLORWRITEENABLE};
 
 } // namespace
 
@@ -195,8 +194,8 @@ HRESULT ID3DXSprite::Draw(IDirect3DTexture9* texture, const RECT* source, const 
         }
         return D3DERR_INVALIDCALL;
     }
-    const D3DXVECTOR3 origin = (position != nullptr ? *position : D3DXVECTOR3()) -
-                               (centre != nullptr ? *centre : D3DXVECTOR3());
+    const D3DXVECTOR3 origin =
+        (position != nullptr ? *position : D3DXVECTOR3()) - (centre != nullptr ? *centre : D3DXVECTOR3());
     const float width = static_cast<float>(area.right - area.left);
     const float height = static_cast<float>(area.bottom - area.top);
     const float corners[4][2] = {{0.0f, 0.0f}, {width, 0.0f}, {width, height}, {0.0f, height}};
@@ -206,7 +205,10 @@ HRESULT ID3DXSprite::Draw(IDirect3DTexture9* texture, const RECT* source, const 
         D3DXVECTOR3 local(origin.x + corners[i][0], origin.y + corners[i][1], origin.z);
         D3DXVECTOR3 placed;
         D3DXVec3TransformCoord(&placed, &local, &m_transform);
-        quad.corners[i] = {placed.x, placed.y, placed.z, colour,
+        quad.corners[i] = {placed.x,
+                           placed.y,
+                           placed.z,
+                           colour,
                            (static_cast<float>(area.left) + corners[i][0]) / textureWidth,
                            (static_cast<float>(area.top) + corners[i][1]) / textureHeight};
     }

@@ -44,7 +44,7 @@ public:
 private:
     bool Prepare(std::size_t bytes);
 
-    IDirect3DDevice9* m_device;  // one reference
+    IDirect3DDevice9* m_device; // one reference
     IDirect3DVertexDeclaration9* m_declaration = nullptr;
     IDirect3DVertexBuffer9* m_buffer = nullptr;
     UINT m_bufferBytes = 0;
@@ -68,8 +68,8 @@ public:
     // sprite's transform applies. Positions are Direct3D screen coordinates, whose pixel centres
     // are whole numbers, so centre (0.5, 0.5) puts each texel on one pixel. An empty or
     // inverted rectangle draws nothing and is logged once per sprite.
-    HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3* centre,
-                 const D3DXVECTOR3* position, D3DCOLOR colour);
+    HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3* centre, const D3DXVECTOR3* position,
+                 D3DCOLOR colour);
     HRESULT Flush();
     HRESULT End();
     HRESULT SetTransform(const D3DXMATRIX* transform);

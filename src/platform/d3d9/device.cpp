@@ -26,8 +26,8 @@ D3DCAPS9 StandInCaps(D3DDEVTYPE type) {
     caps.TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_CUBEMAP;
     caps.MaxTextureWidth = 4096;
     caps.MaxTextureHeight = 4096;
-    caps.TextureOpCaps = D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 | D3DTEXOPCAPS_MODULATE |
-                         D3DTEXOPCAPS_ADD | D3DTEXOPCAPS_BLENDDIFFUSEALPHA;
+    caps.TextureOpCaps = D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 | D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_ADD |
+                         D3DTEXOPCAPS_BLENDDIFFUSEALPHA;
     caps.MaxActiveLights = 8;
     caps.MaxUserClipPlanes = 6;
     caps.MaxPrimitiveCount = 0xFFFFF;
@@ -68,8 +68,8 @@ HRESULT IDirect3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT a
     if ((usage & D3DUSAGE_DEPTHSTENCIL) != 0) {
         return depth && resourceType == D3DRTYPE_SURFACE ? D3D_OK : D3DERR_NOTAVAILABLE;
     }
-    const bool resourceKnown = resourceType == D3DRTYPE_TEXTURE || resourceType == D3DRTYPE_CUBETEXTURE ||
-                               resourceType == D3DRTYPE_SURFACE;
+    const bool resourceKnown =
+        resourceType == D3DRTYPE_TEXTURE || resourceType == D3DRTYPE_CUBETEXTURE || resourceType == D3DRTYPE_SURFACE;
     return colour && resourceKnown ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
@@ -348,10 +348,17 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
         return D3DERR_INVALIDCALL;
     }
     switch (state) {
-    case D3DTS_WORLD: m_world = *matrix; break;
-    case D3DTS_VIEW: m_view = *matrix; break;
-    case D3DTS_PROJECTION: m_projection = *matrix; break;
-    default: return D3DERR_INVALIDCALL;
+        case D3DTS_WORLD:
+            m_world = *matrix;
+            break;
+        case D3DTS_VIEW:
+            m_view = *matrix;
+            break;
+        case D3DTS_PROJECTION:
+            m_projection = *matrix;
+            break;
+        default:
+            return D3DERR_INVALIDCALL;
     }
     if (m_tracing) {
         Note("SetTransform " + std::to_string(state));
@@ -364,10 +371,17 @@ HRESULT IDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m
         return D3DERR_INVALIDCALL;
     }
     switch (state) {
-    case D3DTS_WORLD: *matrix = m_world; return D3D_OK;
-    case D3DTS_VIEW: *matrix = m_view; return D3D_OK;
-    case D3DTS_PROJECTION: *matrix = m_projection; return D3D_OK;
-    default: return D3DERR_INVALIDCALL;
+        case D3DTS_WORLD:
+            *matrix = m_world;
+            return D3D_OK;
+        case D3DTS_VIEW:
+            *matrix = m_view;
+            return D3D_OK;
+        case D3DTS_PROJECTION:
+            *matrix = m_projection;
+            return D3D_OK;
+        default:
+            return D3DERR_INVALIDCALL;
     }
 }
 
@@ -560,26 +574,32 @@ UINT IDirect3DDevice9::PrimitiveVertices(D3DPRIMITIVETYPE type, UINT primitiveCo
         return 0;
     }
     switch (type) {
-    case D3DPT_POINTLIST: return primitiveCount;
-    case D3DPT_LINELIST: return primitiveCount * 2;
-    case D3DPT_LINESTRIP: return primitiveCount + 1;
-    case D3DPT_TRIANGLELIST: return primitiveCount * 3;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitiveCount + 2;
-    default: return 0;
+        case D3DPT_POINTLIST:
+            return primitiveCount;
+        case D3DPT_LINELIST:
+            return primitiveCount * 2;
+        case D3DPT_LINESTRIP:
+            return primitiveCount + 1;
+        case D3DPT_TRIANGLELIST:
+            return primitiveCount * 3;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN:
+            return primitiveCount + 2;
+        default:
+            return 0;
     }
 }
 
-HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex,
-                                               UINT vertexCount, UINT startIndex, UINT primitiveCount) {
+HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
+                                               UINT startIndex, UINT primitiveCount) {
     const UINT indexCount = PrimitiveVertices(type, primitiveCount);
     if (!m_inScene || indexCount == 0 || m_state.indices == nullptr || m_state.stream0 == nullptr ||
         m_state.stream0Stride == 0 || baseVertex < 0) {
         return D3DERR_INVALIDCALL;
     }
     const std::size_t indexSize = m_state.indices->GetFormat() == D3DFMT_INDEX32 ? 4 : 2;
-    const std::size_t vertexEnd = (static_cast<std::size_t>(baseVertex) + minIndex + vertexCount) * m_state.stream0Stride +
-                                  m_state.stream0Offset;
+    const std::size_t vertexEnd =
+        (static_cast<std::size_t>(baseVertex) + minIndex + vertexCount) * m_state.stream0Stride + m_state.stream0Offset;
     if ((static_cast<std::size_t>(startIndex) + indexCount) * indexSize > m_state.indices->Bytes().size() ||
         vertexEnd > m_state.stream0->Bytes().size()) {
         return D3DERR_INVALIDCALL;

@@ -28,8 +28,8 @@ enum class EUniformType { Float, Int, Bool, Matrix, Sampler2D, SamplerCube };
 struct SUniformBinding {
     const std::string* name = nullptr;
     EUniformType type = EUniformType::Float;
-    std::uint32_t components = 1;  // floats per value (16 for a matrix)
-    std::uint32_t count = 1;       // array length
+    std::uint32_t components = 1; // floats per value (16 for a matrix)
+    std::uint32_t count = 1;      // array length
     const float* floats = nullptr;
     const std::int32_t* ints = nullptr;
     IDirect3DBaseTexture9* texture = nullptr;
@@ -66,16 +66,15 @@ public:
     virtual void GetCaps(D3DCAPS9* caps) const = 0;
     virtual bool IsNull() const = 0;
 
-    virtual BackendHandle CreateTexture(ETextureKind kind, UINT width, UINT height, UINT levels,
-                                        bool renderTarget) = 0;
+    virtual BackendHandle CreateTexture(ETextureKind kind, UINT width, UINT height, UINT levels, bool renderTarget) = 0;
     // Pixels are A8R8G8B8 in memory order (B, G, R, A), top row first.
     virtual void UploadTexture(BackendHandle texture, ETextureKind kind, UINT face, UINT width, UINT height,
                                const std::uint8_t* bgra, bool buildMips) = 0;
     virtual void DestroyTexture(BackendHandle texture) = 0;
 
     virtual BackendHandle CreateBuffer(UINT bytes, bool index) = 0;
-    virtual void UpdateBuffer(BackendHandle buffer, bool index, UINT offset, UINT bytes, const void* data,
-                              bool discard, UINT totalBytes) = 0;
+    virtual void UpdateBuffer(BackendHandle buffer, bool index, UINT offset, UINT bytes, const void* data, bool discard,
+                              UINT totalBytes) = 0;
     virtual void DestroyBuffer(BackendHandle buffer) = 0;
 
     // Returns 0 and fills the log when the program does not compile or link.

@@ -2,8 +2,8 @@
 
 #include <cctype>
 #include <cmath>
-#include <limits>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -26,15 +26,36 @@ std::string Lower(std::string text) {
 
 const std::map<std::string, DWORD>& StateValues() {
     static const std::map<std::string, DWORD> values = {
-        {"true", TRUE}, {"false", FALSE}, {"none", D3DCULL_NONE}, {"cw", D3DCULL_CW}, {"ccw", D3DCULL_CCW},
-        {"point", D3DFILL_POINT}, {"wireframe", D3DFILL_WIREFRAME}, {"solid", D3DFILL_SOLID},
-        {"zero", D3DBLEND_ZERO}, {"one", D3DBLEND_ONE}, {"srccolor", D3DBLEND_SRCCOLOR},
-        {"invsrccolor", D3DBLEND_INVSRCCOLOR}, {"srcalpha", D3DBLEND_SRCALPHA}, {"invsrcalpha", D3DBLEND_INVSRCALPHA},
-        {"destalpha", D3DBLEND_DESTALPHA}, {"invdestalpha", D3DBLEND_INVDESTALPHA}, {"destcolor", D3DBLEND_DESTCOLOR},
-        {"invdestcolor", D3DBLEND_INVDESTCOLOR}, {"add", D3DBLENDOP_ADD}, {"subtract", D3DBLENDOP_SUBTRACT},
-        {"revsubtract", D3DBLENDOP_REVSUBTRACT}, {"min", D3DBLENDOP_MIN}, {"max", D3DBLENDOP_MAX},
-        {"never", D3DCMP_NEVER}, {"less", D3DCMP_LESS}, {"equal", D3DCMP_EQUAL}, {"lessequal", D3DCMP_LESSEQUAL},
-        {"greater", D3DCMP_GREATER}, {"notequal", D3DCMP_NOTEQUAL}, {"greaterequal", D3DCMP_GREATEREQUAL},
+        {"true", TRUE},
+        {"false", FALSE},
+        {"none", D3DCULL_NONE},
+        {"cw", D3DCULL_CW},
+        {"ccw", D3DCULL_CCW},
+        {"point", D3DFILL_POINT},
+        {"wireframe", D3DFILL_WIREFRAME},
+        {"solid", D3DFILL_SOLID},
+        {"zero", D3DBLEND_ZERO},
+        {"one", D3DBLEND_ONE},
+        {"srccolor", D3DBLEND_SRCCOLOR},
+        {"invsrccolor", D3DBLEND_INVSRCCOLOR},
+        {"srcalpha", D3DBLEND_SRCALPHA},
+        {"invsrcalpha", D3DBLEND_INVSRCALPHA},
+        {"destalpha", D3DBLEND_DESTALPHA},
+        {"invdestalpha", D3DBLEND_INVDESTALPHA},
+        {"destcolor", D3DBLEND_DESTCOLOR},
+        {"invdestcolor", D3DBLEND_INVDESTCOLOR},
+        {"add", D3DBLENDOP_ADD},
+        {"subtract", D3DBLENDOP_SUBTRACT},
+        {"revsubtract", D3DBLENDOP_REVSUBTRACT},
+        {"min", D3DBLENDOP_MIN},
+        {"max", D3DBLENDOP_MAX},
+        {"never", D3DCMP_NEVER},
+        {"less", D3DCMP_LESS},
+        {"equal", D3DCMP_EQUAL},
+        {"lessequal", D3DCMP_LESSEQUAL},
+        {"greater", D3DCMP_GREATER},
+        {"notequal", D3DCMP_NOTEQUAL},
+        {"greaterequal", D3DCMP_GREATEREQUAL},
         {"always", D3DCMP_ALWAYS},
     };
     return values;
@@ -42,11 +63,21 @@ const std::map<std::string, DWORD>& StateValues() {
 
 const std::map<std::string, D3DRENDERSTATETYPE>& StateNames() {
     static const std::map<std::string, D3DRENDERSTATETYPE> names = {
-        {"zenable", D3DRS_ZENABLE}, {"fillmode", D3DRS_FILLMODE}, {"zwriteenable", D3DRS_ZWRITEENABLE},
-        {"alphatestenable", D3DRS_ALPHATESTENABLE}, {"srcblend", D3DRS_SRCBLEND}, {"destblend", D3DRS_DESTBLEND},
-        {"cullmode", D3DRS_CULLMODE}, {"zfunc", D3DRS_ZFUNC}, {"alpharef", D3DRS_ALPHAREF},
-        {"alphafunc", D3DRS_ALPHAFUNC}, {"alphablendenable", D3DRS_ALPHABLENDENABLE}, {"fogenable", D3DRS_FOGENABLE},
-        {"lighting", D3DRS_LIGHTING}, {"colorwriteenable", D3DRS_COLORWRITEENABLE}, {"blendop", D3DRS_BLENDOP},
+        {"zenable", D3DRS_ZENABLE},
+        {"fillmode", D3DRS_FILLMODE},
+        {"zwriteenable", D3DRS_ZWRITEENABLE},
+        {"alphatestenable", D3DRS_ALPHATESTENABLE},
+        {"srcblend", D3DRS_SRCBLEND},
+        {"destblend", D3DRS_DESTBLEND},
+        {"cullmode", D3DRS_CULLMODE},
+        {"zfunc", D3DRS_ZFUNC},
+        {"alpharef", D3DRS_ALPHAREF},
+        {"alphafunc", D3DRS_ALPHAFUNC},
+        {"alphablendenable", D3DRS_ALPHABLENDENABLE},
+        {"fogenable", D3DRS_FOGENABLE},
+        {"lighting", D3DRS_LIGHTING},
+        {"colorwriteenable", D3DRS_COLORWRITEENABLE},
+        {"blendop", D3DRS_BLENDOP},
     };
     return names;
 }
@@ -91,7 +122,8 @@ public:
                 }
                 effect->blocks.push_back(std::move(block));
             } else {
-                return Fail(token.line, "expected 'param', 'shared', 'technique' or 'glsl', found '" + token.text + "'");
+                return Fail(token.line,
+                            "expected 'param', 'shared', 'technique' or 'glsl', found '" + token.text + "'");
             }
         }
         return Check(*effect);
@@ -134,9 +166,9 @@ private:
         const char c = m_text[m_at];
         if (std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '.' || c == '-' || c == '+') {
             const std::size_t start = m_at;
-            while (m_at < m_text.size() && (std::isalnum(static_cast<unsigned char>(m_text[m_at])) ||
-                                            m_text[m_at] == '_' || m_text[m_at] == '.' || m_text[m_at] == '-' ||
-                                            m_text[m_at] == '+')) {
+            while (m_at < m_text.size() &&
+                   (std::isalnum(static_cast<unsigned char>(m_text[m_at])) || m_text[m_at] == '_' ||
+                    m_text[m_at] == '.' || m_text[m_at] == '-' || m_text[m_at] == '+')) {
                 ++m_at;
             }
             token.text = m_text.substr(start, m_at - start);
@@ -162,7 +194,8 @@ private:
     bool Expect(const std::string& text) {
         SToken token = Next();
         if (token.text != text) {
-            return Fail(token.line, "expected '" + text + "', found '" + (token.end ? "end of file" : token.text) + "'");
+            return Fail(token.line,
+                        "expected '" + text + "', found '" + (token.end ? "end of file" : token.text) + "'");
         }
         return true;
     }
@@ -409,8 +442,10 @@ private:
 
 std::string GlslType(const std::string& type) {
     static const std::map<std::string, std::string> types = {
-        {"float", "float"},       {"float2", "vec2"}, {"float3", "vec3"},           {"float4", "vec4"},
-        {"float4x4", "mat4"},     {"int", "int"},     {"bool", "bool"},             {"texture", "sampler2D"},
+        {"float", "float"},         {"float2", "vec2"},
+        {"float3", "vec3"},         {"float4", "vec4"},
+        {"float4x4", "mat4"},       {"int", "int"},
+        {"bool", "bool"},           {"texture", "sampler2D"},
         {"texture2D", "sampler2D"}, {"textureCUBE", "samplerCube"},
     };
     auto found = types.find(type);

@@ -27,11 +27,11 @@ namespace platform {
 namespace d3d9 {
 
 struct SParamDecl {
-    std::string type;  // float, float2, float3, float4, float4x4, int, bool, texture2D, textureCUBE, struct
+    std::string type; // float, float2, float3, float4, float4x4, int, bool, texture2D, textureCUBE, struct
     std::string name;
     std::string semantic;
     bool shared = false;
-    unsigned arrayLength = 0;  // 0: not an array
+    unsigned arrayLength = 0; // 0: not an array
     std::vector<float> initial;
     std::vector<SParamDecl> members;
     int line = 0;

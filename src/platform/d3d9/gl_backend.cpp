@@ -24,50 +24,79 @@ namespace {
 
 GLenum BlendFactor(DWORD value) {
     switch (value) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    default: return GL_ONE;
+        case D3DBLEND_ZERO:
+            return GL_ZERO;
+        case D3DBLEND_SRCCOLOR:
+            return GL_SRC_COLOR;
+        case D3DBLEND_INVSRCCOLOR:
+            return GL_ONE_MINUS_SRC_COLOR;
+        case D3DBLEND_SRCALPHA:
+            return GL_SRC_ALPHA;
+        case D3DBLEND_INVSRCALPHA:
+            return GL_ONE_MINUS_SRC_ALPHA;
+        case D3DBLEND_DESTALPHA:
+            return GL_DST_ALPHA;
+        case D3DBLEND_INVDESTALPHA:
+            return GL_ONE_MINUS_DST_ALPHA;
+        case D3DBLEND_DESTCOLOR:
+            return GL_DST_COLOR;
+        case D3DBLEND_INVDESTCOLOR:
+            return GL_ONE_MINUS_DST_COLOR;
+        default:
+            return GL_ONE;
     }
 }
 
 GLenum BlendEquation(DWORD value) {
     switch (value) {
-    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN: return GL_MIN;
-    case D3DBLENDOP_MAX: return GL_MAX;
-    default: return GL_FUNC_ADD;
+        case D3DBLENDOP_SUBTRACT:
+            return GL_FUNC_SUBTRACT;
+        case D3DBLENDOP_REVSUBTRACT:
+            return GL_FUNC_REVERSE_SUBTRACT;
+        case D3DBLENDOP_MIN:
+            return GL_MIN;
+        case D3DBLENDOP_MAX:
+            return GL_MAX;
+        default:
+            return GL_FUNC_ADD;
     }
 }
 
 GLenum CompareFunction(DWORD value) {
     switch (value) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    case D3DCMP_ALWAYS: return GL_ALWAYS;
-    default: return GL_LEQUAL;
+        case D3DCMP_NEVER:
+            return GL_NEVER;
+        case D3DCMP_LESS:
+            return GL_LESS;
+        case D3DCMP_EQUAL:
+            return GL_EQUAL;
+        case D3DCMP_GREATER:
+            return GL_GREATER;
+        case D3DCMP_NOTEQUAL:
+            return GL_NOTEQUAL;
+        case D3DCMP_GREATEREQUAL:
+            return GL_GEQUAL;
+        case D3DCMP_ALWAYS:
+            return GL_ALWAYS;
+        default:
+            return GL_LEQUAL;
     }
 }
 
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
     switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    case D3DPT_TRIANGLEFAN: return GL_TRIANGLE_FAN;
-    default: return GL_TRIANGLES;
+        case D3DPT_POINTLIST:
+            return GL_POINTS;
+        case D3DPT_LINELIST:
+            return GL_LINES;
+        case D3DPT_LINESTRIP:
+            return GL_LINE_STRIP;
+        case D3DPT_TRIANGLESTRIP:
+            return GL_TRIANGLE_STRIP;
+        case D3DPT_TRIANGLEFAN:
+            return GL_TRIANGLE_FAN;
+        default:
+            return GL_TRIANGLES;
     }
 }
 
@@ -138,8 +167,8 @@ public:
         m_backHeight = parameters.BackBufferHeight;
         glGenTextures(1, &m_backColour);
         glBindTexture(GL_TEXTURE_2D, m_backColour);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(m_backWidth), static_cast<GLsizei>(m_backHeight), 0,
-                     GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(m_backWidth), static_cast<GLsizei>(m_backHeight),
+                     0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         SDL_GL_SetSwapInterval(parameters.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
@@ -168,13 +197,15 @@ public:
         const auto w = static_cast<GLsizei>(width);
         const auto h = static_cast<GLsizei>(height);
         if (kind == ETextureKind::DepthStencil) {
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8, w, h, 0, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8, nullptr);
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH24_STENCIL8, w, h, 0, GL_DEPTH_STENCIL, GL_UNSIGNED_INT_24_8,
+                         nullptr);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         } else {
             const int faces = kind == ETextureKind::Cube ? 6 : 1;
             for (int face = 0; face < faces; ++face) {
-                const GLenum target = kind == ETextureKind::Cube ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + face : GL_TEXTURE_2D;
+                const GLenum target =
+                    kind == ETextureKind::Cube ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + face : GL_TEXTURE_2D;
                 glTexImage2D(target, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
             }
             const bool mips = levels > 1;
@@ -463,7 +494,9 @@ private:
             glCullFace(rs[D3DRS_CULLMODE] == D3DCULL_CW ? GL_FRONT : GL_BACK);
         }
         const DWORD fill = rs[D3DRS_FILLMODE];
-        glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_WIREFRAME ? GL_LINE : fill == D3DFILL_POINT ? GL_POINT : GL_FILL);
+        glPolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_WIREFRAME ? GL_LINE
+                                         : fill == D3DFILL_POINT   ? GL_POINT
+                                                                   : GL_FILL);
         if (rs[D3DRS_ALPHABLENDENABLE] != FALSE) {
             glEnable(GL_BLEND);
             glBlendFunc(BlendFactor(rs[D3DRS_SRCBLEND]), BlendFactor(rs[D3DRS_DESTBLEND]));
@@ -494,10 +527,12 @@ private:
             if (element.Stream != 0 || location < 0 || !known) {
                 continue;
             }
-            const auto* offset = reinterpret_cast<const void*>(static_cast<std::size_t>(state.stream0Offset) + element.Offset);
+            const auto* offset =
+                reinterpret_cast<const void*>(static_cast<std::size_t>(state.stream0Offset) + element.Offset);
             glEnableVertexAttribArray(static_cast<GLuint>(location));
             if (element.Type == D3DDECLTYPE_D3DCOLOR) {
-                glVertexAttribPointer(static_cast<GLuint>(location), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride, offset);
+                glVertexAttribPointer(static_cast<GLuint>(location), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                                      offset);
             } else {
                 glVertexAttribPointer(static_cast<GLuint>(location), element.Type - D3DDECLTYPE_FLOAT1 + 1, GL_FLOAT,
                                       GL_FALSE, stride, offset);
@@ -538,7 +573,8 @@ private:
         for (const SUniformBinding& uniform : *state.program.uniforms) {
             auto found = program.locations.find(*uniform.name);
             if (found == program.locations.end()) {
-                found = program.locations.emplace(*uniform.name, glGetUniformLocation(name, uniform.name->c_str())).first;
+                found =
+                    program.locations.emplace(*uniform.name, glGetUniformLocation(name, uniform.name->c_str())).first;
             }
             const GLint location = found->second;
             if (location < 0) {
@@ -546,34 +582,47 @@ private:
             }
             const auto count = static_cast<GLsizei>(uniform.count);
             switch (uniform.type) {
-            case EUniformType::Float:
-                switch (uniform.components) {
-                case 1: glUniform1fv(location, count, uniform.floats); break;
-                case 2: glUniform2fv(location, count, uniform.floats); break;
-                case 3: glUniform3fv(location, count, uniform.floats); break;
-                default: glUniform4fv(location, count, uniform.floats); break;
+                case EUniformType::Float:
+                    switch (uniform.components) {
+                        case 1:
+                            glUniform1fv(location, count, uniform.floats);
+                            break;
+                        case 2:
+                            glUniform2fv(location, count, uniform.floats);
+                            break;
+                        case 3:
+                            glUniform3fv(location, count, uniform.floats);
+                            break;
+                        default:
+                            glUniform4fv(location, count, uniform.floats);
+                            break;
+                    }
+                    break;
+                case EUniformType::Matrix:
+                    glUniformMatrix4fv(location, count, GL_FALSE, uniform.floats);
+                    break;
+                case EUniformType::Int:
+                case EUniformType::Bool:
+                    glUniform1iv(location, count, uniform.ints);
+                    break;
+                case EUniformType::Sampler2D:
+                case EUniformType::SamplerCube: {
+                    const GLenum target =
+                        uniform.type == EUniformType::SamplerCube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
+                    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+                    GLuint texture = 0;
+                    // A texture of the other kind would be an OpenGL error: the sampler gets none.
+                    const ETextureKind wanted =
+                        uniform.type == EUniformType::SamplerCube ? ETextureKind::Cube : ETextureKind::Texture2D;
+                    if (uniform.texture != nullptr && uniform.texture->DeviceOf() != nullptr &&
+                        uniform.texture->GetKind() == wanted) {
+                        texture = static_cast<GLuint>(uniform.texture->GetHandle());
+                    }
+                    glBindTexture(target, texture);
+                    glUniform1i(location, unit);
+                    ++unit;
+                    break;
                 }
-                break;
-            case EUniformType::Matrix: glUniformMatrix4fv(location, count, GL_FALSE, uniform.floats); break;
-            case EUniformType::Int:
-            case EUniformType::Bool: glUniform1iv(location, count, uniform.ints); break;
-            case EUniformType::Sampler2D:
-            case EUniformType::SamplerCube: {
-                const GLenum target = uniform.type == EUniformType::SamplerCube ? GL_TEXTURE_CUBE_MAP : GL_TEXTURE_2D;
-                glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-                GLuint texture = 0;
-                // A texture of the other kind would be an OpenGL error: the sampler gets none.
-                const ETextureKind wanted =
-                    uniform.type == EUniformType::SamplerCube ? ETextureKind::Cube : ETextureKind::Texture2D;
-                if (uniform.texture != nullptr && uniform.texture->DeviceOf() != nullptr &&
-                    uniform.texture->GetKind() == wanted) {
-                    texture = static_cast<GLuint>(uniform.texture->GetHandle());
-                }
-                glBindTexture(target, texture);
-                glUniform1i(location, unit);
-                ++unit;
-                break;
-            }
             }
         }
         glActiveTexture(GL_TEXTURE0);

@@ -1,6 +1,6 @@
-#include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <assimp/Importer.hpp>
 
 #include <cstdio>
 #include <filesystem>
@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr unsigned kImportFlags = aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
+constexpr unsigned kImportFlags =
+    aiProcess_ConvertToLeftHanded | aiProcess_Triangulate | aiProcess_JoinIdenticalVertices;
 constexpr UINT kMaxTracks = 2;
 constexpr UINT kMaxEvents = 30;
 constexpr double kDefaultTicksPerSecond = 4800.0;
@@ -151,7 +152,7 @@ private:
         if (FAILED(D3DXCreateMesh(numFaces, numVertices, m_options, kFileDeclaration, m_device, &mesh))) {
             return Fail("mesh \"" + name + "\" could not be created");
         }
-        std::vector<unsigned> materialOf;  // scene material index per attribute id
+        std::vector<unsigned> materialOf; // scene material index per attribute id
         std::vector<SFileVertex> vertices(numVertices);
         std::vector<DWORD> indices;
         std::vector<DWORD> attributes;
@@ -301,8 +302,8 @@ private:
         std::vector<D3DXFRAME*> frames;
         NamedFrames(root, &frames);
         ID3DXAnimationController* controller = nullptr;
-        D3DXCreateAnimationController(static_cast<UINT>(frames.size()), m_scene->mNumAnimations, kMaxTracks,
-                                      kMaxEvents, &controller);
+        D3DXCreateAnimationController(static_cast<UINT>(frames.size()), m_scene->mNumAnimations, kMaxTracks, kMaxEvents,
+                                      &controller);
         for (D3DXFRAME* frame : frames) {
             controller->RegisterAnimationOutput(frame->Name, &frame->TransformationMatrix, nullptr, nullptr, nullptr);
         }
@@ -359,8 +360,8 @@ private:
 } // namespace
 
 HRESULT D3DXLoadMeshHierarchyFromXA(const char* file, DWORD options, IDirect3DDevice9* device,
-                                    ID3DXAllocateHierarchy* allocator, ID3DXLoadUserData*,
-                                    D3DXFRAME** frameHierarchy, ID3DXAnimationController** animController) {
+                                    ID3DXAllocateHierarchy* allocator, ID3DXLoadUserData*, D3DXFRAME** frameHierarchy,
+                                    ID3DXAnimationController** animController) {
     if (frameHierarchy != nullptr) {
         *frameHierarchy = nullptr;
     }

@@ -176,49 +176,49 @@ private:
 
     void HandleMouse(const SDL_Event& event) {
         switch (event.type) {
-        case SDL_MOUSEMOTION:
-            m_mouse.lX += event.motion.xrel;
-            m_mouse.lY += event.motion.yrel;
-            PushAxis(DIMOFS_X, event.motion.xrel, event.motion.timestamp);
-            PushAxis(DIMOFS_Y, event.motion.yrel, event.motion.timestamp);
-            break;
-        case SDL_MOUSEWHEEL: {
-            // One notch is 120, forward positive.
-            const LONG notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-            m_mouse.lZ += notches * 120;
-            PushAxis(DIMOFS_Z, notches * 120, event.wheel.timestamp);
-            break;
-        }
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: {
-            const int button = ButtonIndex(event.button.button);
-            if (button < 0 || static_cast<DWORD>(button) >= kMouseButtons) {
-                return;
+            case SDL_MOUSEMOTION:
+                m_mouse.lX += event.motion.xrel;
+                m_mouse.lY += event.motion.yrel;
+                PushAxis(DIMOFS_X, event.motion.xrel, event.motion.timestamp);
+                PushAxis(DIMOFS_Y, event.motion.yrel, event.motion.timestamp);
+                break;
+            case SDL_MOUSEWHEEL: {
+                // One notch is 120, forward positive.
+                const LONG notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+                m_mouse.lZ += notches * 120;
+                PushAxis(DIMOFS_Z, notches * 120, event.wheel.timestamp);
+                break;
             }
-            const BYTE state = event.type == SDL_MOUSEBUTTONDOWN ? kDown : 0;
-            m_mouse.rgbButtons[button] = state;
-            Push(DIMOFS_BUTTON0 + static_cast<DWORD>(button), state, event.button.timestamp);
-            break;
-        }
-        default:
-            break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                const int button = ButtonIndex(event.button.button);
+                if (button < 0 || static_cast<DWORD>(button) >= kMouseButtons) {
+                    return;
+                }
+                const BYTE state = event.type == SDL_MOUSEBUTTONDOWN ? kDown : 0;
+                m_mouse.rgbButtons[button] = state;
+                Push(DIMOFS_BUTTON0 + static_cast<DWORD>(button), state, event.button.timestamp);
+                break;
+            }
+            default:
+                break;
         }
     }
 
     static int ButtonIndex(Uint8 sdlButton) {
         switch (sdlButton) {
-        case SDL_BUTTON_LEFT:
-            return 0;
-        case SDL_BUTTON_RIGHT:
-            return 1;
-        case SDL_BUTTON_MIDDLE:
-            return 2;
-        case SDL_BUTTON_X1:
-            return 3;
-        case SDL_BUTTON_X2:
-            return 4;
-        default:
-            return -1;
+            case SDL_BUTTON_LEFT:
+                return 0;
+            case SDL_BUTTON_RIGHT:
+                return 1;
+            case SDL_BUTTON_MIDDLE:
+                return 2;
+            case SDL_BUTTON_X1:
+                return 3;
+            case SDL_BUTTON_X2:
+                return 4;
+            default:
+                return -1;
         }
     }
 

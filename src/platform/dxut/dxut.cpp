@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <iostream>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/dxut/input_script.h"
@@ -129,29 +129,28 @@ LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     bool noFurtherProcessing = false;
     LRESULT result = 0;
     if (fw.msgProc.function != nullptr) {
-        result = fw.msgProc.function(WindowHandle(), message, wParam, lParam, &noFurtherProcessing,
-                                     fw.msgProc.context);
+        result = fw.msgProc.function(WindowHandle(), message, wParam, lParam, &noFurtherProcessing, fw.msgProc.context);
     }
     if (noFurtherProcessing) {
         return result;
     }
     switch (message) {
-    case WM_CLOSE:
-        DestroyWindow();
-        break;
-    case WM_SIZE:
-        if (Hooks().windowResized != nullptr) {
-            Hooks().windowResized(LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
-        }
-        break;
-    case WM_SYSKEYDOWN:
-        // Alt+Enter, first press only (bit 30 marks an auto-repeat).
-        if (fw.handleAltEnter && wParam == VK_RETURN && (lParam & (1 << 30)) == 0) {
-            ToggleFullScreen();
-        }
-        break;
-    default:
-        break;
+        case WM_CLOSE:
+            DestroyWindow();
+            break;
+        case WM_SIZE:
+            if (Hooks().windowResized != nullptr) {
+                Hooks().windowResized(LOWORD(static_cast<DWORD>(lParam)), HIWORD(static_cast<DWORD>(lParam)));
+            }
+            break;
+        case WM_SYSKEYDOWN:
+            // Alt+Enter, first press only (bit 30 marks an auto-repeat).
+            if (fw.handleAltEnter && wParam == VK_RETURN && (lParam & (1 << 30)) == 0) {
+                ToggleFullScreen();
+            }
+            break;
+        default:
+            break;
     }
     return result;
 }
@@ -312,7 +311,8 @@ HRESULT DXUTCreateWindow(const WCHAR* title, HINSTANCE instance, HICON, HMENU, i
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
     const Uint32 flags = SDL_WINDOW_RESIZABLE;
-    fw.window = SDL_CreateWindow(utf8Title.c_str(), left, top, kDefaultWidth, kDefaultHeight, flags | SDL_WINDOW_OPENGL);
+    fw.window =
+        SDL_CreateWindow(utf8Title.c_str(), left, top, kDefaultWidth, kDefaultHeight, flags | SDL_WINDOW_OPENGL);
     if (fw.window != nullptr && !s_glPinned) {
         s_glPinned = SDL_GL_LoadLibrary(nullptr) == 0;
     }
@@ -382,7 +382,8 @@ HRESULT DXUTMainLoop(void*) {
             fpsFrames = 0;
         }
         const bool drawn = RunFrame();
-        while (nextScreenshot < settings.screenshotFrames.size() && settings.screenshotFrames[nextScreenshot] <= frame) {
+        while (nextScreenshot < settings.screenshotFrames.size() &&
+               settings.screenshotFrames[nextScreenshot] <= frame) {
             SaveScreenshot(settings.screenshotFrames[nextScreenshot], drawn);
             ++nextScreenshot;
         }

@@ -27,8 +27,8 @@ void DXUTSetCallbackDeviceReset(LPDXUTCALLBACKDEVICERESET callback, void* userCo
 HRESULT DXUTInit(bool parseCommandLine = true, bool handleDefaultHotkeys = true, bool showMsgBoxOnError = true,
                  bool handleAltEnter = true);
 void DXUTSetCursorSettings(bool showCursorWhenFullScreen, bool clipCursorWhenFullScreen);
-HRESULT DXUTCreateWindow(const WCHAR* title = L"Direct3D Window", HINSTANCE instance = nullptr,
-                         HICON icon = nullptr, HMENU menu = nullptr, int x = CW_USEDEFAULT, int y = CW_USEDEFAULT);
+HRESULT DXUTCreateWindow(const WCHAR* title = L"Direct3D Window", HINSTANCE instance = nullptr, HICON icon = nullptr,
+                         HMENU menu = nullptr, int x = CW_USEDEFAULT, int y = CW_USEDEFAULT);
 HRESULT DXUTMainLoop(void* accelerators = nullptr);
 int DXUTGetExitCode();
 HWND DXUTGetHWND();
@@ -57,9 +57,9 @@ SDL_Window* GetSdlWindow();
 // How the device stand-in takes part in each frame. Null members are skipped: with no hooks the
 // frame callbacks run every frame with a null device.
 struct SFrameHooks {
-    IDirect3DDevice9* (*device)();     // the device the frame callbacks receive
-    bool (*deviceUsable)();            // frame move and render run only while true
-    void (*present)();                 // after frame render
+    IDirect3DDevice9* (*device)(); // the device the frame callbacks receive
+    bool (*deviceUsable)();        // frame move and render run only while true
+    void (*present)();             // after frame render
     void (*windowResized)(int width, int height);
 };
 void SetFrameHooks(const SFrameHooks& hooks);

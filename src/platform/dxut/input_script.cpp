@@ -61,15 +61,24 @@ bool ValidUtf8(const std::string& text) {
 
 std::uint16_t ModifierOf(int scancode) {
     switch (scancode) {
-    case SDL_SCANCODE_LSHIFT: return KMOD_LSHIFT;
-    case SDL_SCANCODE_RSHIFT: return KMOD_RSHIFT;
-    case SDL_SCANCODE_LCTRL: return KMOD_LCTRL;
-    case SDL_SCANCODE_RCTRL: return KMOD_RCTRL;
-    case SDL_SCANCODE_LALT: return KMOD_LALT;
-    case SDL_SCANCODE_RALT: return KMOD_RALT;
-    case SDL_SCANCODE_LGUI: return KMOD_LGUI;
-    case SDL_SCANCODE_RGUI: return KMOD_RGUI;
-    default: return 0;
+        case SDL_SCANCODE_LSHIFT:
+            return KMOD_LSHIFT;
+        case SDL_SCANCODE_RSHIFT:
+            return KMOD_RSHIFT;
+        case SDL_SCANCODE_LCTRL:
+            return KMOD_LCTRL;
+        case SDL_SCANCODE_RCTRL:
+            return KMOD_RCTRL;
+        case SDL_SCANCODE_LALT:
+            return KMOD_LALT;
+        case SDL_SCANCODE_RALT:
+            return KMOD_RALT;
+        case SDL_SCANCODE_LGUI:
+            return KMOD_LGUI;
+        case SDL_SCANCODE_RGUI:
+            return KMOD_RGUI;
+        default:
+            return 0;
     }
 }
 
@@ -194,87 +203,87 @@ void CInputScript::Push(const SInputAction& action, std::uint32_t windowId) {
     SDL_Event event;
     SDL_zero(event);
     switch (action.action) {
-    case EInputAction::KeyDown:
-    case EInputAction::KeyUp: {
-        const bool down = action.action == EInputAction::KeyDown;
-        auto scancode = static_cast<SDL_Scancode>(action.scancode);
-        if (scancode == SDL_SCANCODE_UNKNOWN) {
-            scancode = SDL_GetScancodeFromKey(action.key);
+        case EInputAction::KeyDown:
+        case EInputAction::KeyUp: {
+            const bool down = action.action == EInputAction::KeyDown;
+            auto scancode = static_cast<SDL_Scancode>(action.scancode);
+            if (scancode == SDL_SCANCODE_UNKNOWN) {
+                scancode = SDL_GetScancodeFromKey(action.key);
+            }
+            const std::uint16_t modifier = ModifierOf(scancode);
+            m_modifiers = down ? (m_modifiers | modifier) : (m_modifiers & ~modifier);
+            event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+            event.key.windowID = windowId;
+            event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+            event.key.keysym.scancode = scancode;
+            event.key.keysym.sym = action.key;
+            event.key.keysym.mod = m_modifiers;
+            SDL_PushEvent(&event);
+            break;
         }
-        const std::uint16_t modifier = ModifierOf(scancode);
-        m_modifiers = down ? (m_modifiers | modifier) : (m_modifiers & ~modifier);
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.windowID = windowId;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = scancode;
-        event.key.keysym.sym = action.key;
-        event.key.keysym.mod = m_modifiers;
-        SDL_PushEvent(&event);
-        break;
-    }
-    case EInputAction::Text: {
-        // SDL's text event holds a short buffer: split the text there, never inside a character.
-        const std::string& text = action.text;
-        std::size_t at = 0;
-        while (at < text.size()) {
-            std::size_t end = at;
-            char32_t codePoint = 0;
-            while (end < text.size()) {
-                const std::size_t used = DecodeUtf8(text.data() + end, text.size() - end, codePoint);
-                if (used == 0 || end + used - at >= SDL_TEXTINPUTEVENT_TEXT_SIZE) {
+        case EInputAction::Text: {
+            // SDL's text event holds a short buffer: split the text there, never inside a character.
+            const std::string& text = action.text;
+            std::size_t at = 0;
+            while (at < text.size()) {
+                std::size_t end = at;
+                char32_t codePoint = 0;
+                while (end < text.size()) {
+                    const std::size_t used = DecodeUtf8(text.data() + end, text.size() - end, codePoint);
+                    if (used == 0 || end + used - at >= SDL_TEXTINPUTEVENT_TEXT_SIZE) {
+                        break;
+                    }
+                    end += used;
+                }
+                if (end == at) {
                     break;
                 }
-                end += used;
+                SDL_zero(event);
+                event.type = SDL_TEXTINPUT;
+                event.text.windowID = windowId;
+                SDL_memcpy(event.text.text, text.data() + at, end - at);
+                SDL_PushEvent(&event);
+                at = end;
             }
-            if (end == at) {
-                break;
-            }
-            SDL_zero(event);
-            event.type = SDL_TEXTINPUT;
-            event.text.windowID = windowId;
-            SDL_memcpy(event.text.text, text.data() + at, end - at);
-            SDL_PushEvent(&event);
-            at = end;
+            break;
         }
-        break;
-    }
-    case EInputAction::MouseMove:
-        event.type = SDL_MOUSEMOTION;
-        event.motion.windowID = windowId;
-        event.motion.state = m_buttons;
-        event.motion.x = action.x;
-        event.motion.y = action.y;
-        event.motion.xrel = action.x - m_mouseX;
-        event.motion.yrel = action.y - m_mouseY;
-        m_mouseX = action.x;
-        m_mouseY = action.y;
-        SDL_PushEvent(&event);
-        break;
-    case EInputAction::MouseDown:
-    case EInputAction::MouseUp: {
-        const bool down = action.action == EInputAction::MouseDown;
-        const std::uint32_t mask = SDL_BUTTON(action.button);
-        m_buttons = down ? (m_buttons | mask) : (m_buttons & ~mask);
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.windowID = windowId;
-        event.button.button = action.button;
-        event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.button.clicks = 1;
-        event.button.x = action.x;
-        event.button.y = action.y;
-        m_mouseX = action.x;
-        m_mouseY = action.y;
-        SDL_PushEvent(&event);
-        break;
-    }
-    case EInputAction::Wheel:
-        event.type = SDL_MOUSEWHEEL;
-        event.wheel.windowID = windowId;
-        event.wheel.y = action.notches;
-        event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
-        event.wheel.preciseY = static_cast<float>(action.notches);
-        SDL_PushEvent(&event);
-        break;
+        case EInputAction::MouseMove:
+            event.type = SDL_MOUSEMOTION;
+            event.motion.windowID = windowId;
+            event.motion.state = m_buttons;
+            event.motion.x = action.x;
+            event.motion.y = action.y;
+            event.motion.xrel = action.x - m_mouseX;
+            event.motion.yrel = action.y - m_mouseY;
+            m_mouseX = action.x;
+            m_mouseY = action.y;
+            SDL_PushEvent(&event);
+            break;
+        case EInputAction::MouseDown:
+        case EInputAction::MouseUp: {
+            const bool down = action.action == EInputAction::MouseDown;
+            const std::uint32_t mask = SDL_BUTTON(action.button);
+            m_buttons = down ? (m_buttons | mask) : (m_buttons & ~mask);
+            event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            event.button.windowID = windowId;
+            event.button.button = action.button;
+            event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+            event.button.clicks = 1;
+            event.button.x = action.x;
+            event.button.y = action.y;
+            m_mouseX = action.x;
+            m_mouseY = action.y;
+            SDL_PushEvent(&event);
+            break;
+        }
+        case EInputAction::Wheel:
+            event.type = SDL_MOUSEWHEEL;
+            event.wheel.windowID = windowId;
+            event.wheel.y = action.notches;
+            event.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+            event.wheel.preciseY = static_cast<float>(action.notches);
+            SDL_PushEvent(&event);
+            break;
     }
 }
 

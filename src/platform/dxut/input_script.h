@@ -15,10 +15,10 @@ enum class EInputAction { KeyDown, KeyUp, Text, MouseMove, MouseDown, MouseUp, W
 struct SInputAction {
     unsigned long frame = 0; // injected before this frame's messages are pumped
     EInputAction action = EInputAction::KeyDown;
-    std::int32_t key = 0;      // SDL keycode
-    int scancode = 0;          // SDL scancode, 0 when the name gives none
-    std::string text;          // UTF-8, for Text
-    std::uint8_t button = 0;   // SDL button number
+    std::int32_t key = 0;    // SDL keycode
+    int scancode = 0;        // SDL scancode, 0 when the name gives none
+    std::string text;        // UTF-8, for Text
+    std::uint8_t button = 0; // SDL button number
     int x = 0;
     int y = 0;
     int notches = 0;

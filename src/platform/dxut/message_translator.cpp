@@ -15,13 +15,13 @@ void Post(std::vector<SMessage>& out, UINT message, WPARAM wParam, LPARAM lParam
 // Control characters that TranslateMessage produces from key presses and SDL's text input does not.
 WPARAM ControlCharacter(WPARAM virtualKey) {
     switch (virtualKey) {
-    case VK_BACK:
-    case VK_TAB:
-    case VK_RETURN:
-    case VK_ESCAPE:
-        return virtualKey;
-    default:
-        return 0;
+        case VK_BACK:
+        case VK_TAB:
+        case VK_RETURN:
+        case VK_ESCAPE:
+            return virtualKey;
+        default:
+            return 0;
     }
 }
 
@@ -40,67 +40,67 @@ WPARAM CMessageTranslator::MouseKeyState() const {
 
 void CMessageTranslator::Translate(const SDL_Event& event, std::vector<SMessage>& out) {
     switch (event.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        TranslateKey(event, out);
-        break;
-    case SDL_TEXTINPUT: {
-        const char* text = event.text.text;
-        std::size_t length = 0;
-        while (length < SDL_TEXTINPUTEVENT_TEXT_SIZE && text[length] != '\0') {
-            ++length;
-        }
-        for (std::size_t at = 0; at < length;) {
-            char32_t codePoint = 0;
-            const std::size_t used = DecodeUtf8(text + at, length - at, codePoint);
-            if (used == 0) {
-                break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            TranslateKey(event, out);
+            break;
+        case SDL_TEXTINPUT: {
+            const char* text = event.text.text;
+            std::size_t length = 0;
+            while (length < SDL_TEXTINPUTEVENT_TEXT_SIZE && text[length] != '\0') {
+                ++length;
             }
-            at += used;
-            if (codePoint >= 0x10000) {
-                const char32_t offset = codePoint - 0x10000;
-                Post(out, WM_CHAR, 0xD800 + (offset >> 10), 1);
-                Post(out, WM_CHAR, 0xDC00 + (offset & 0x3FF), 1);
-            } else {
-                Post(out, WM_CHAR, codePoint, 1);
+            for (std::size_t at = 0; at < length;) {
+                char32_t codePoint = 0;
+                const std::size_t used = DecodeUtf8(text + at, length - at, codePoint);
+                if (used == 0) {
+                    break;
+                }
+                at += used;
+                if (codePoint >= 0x10000) {
+                    const char32_t offset = codePoint - 0x10000;
+                    Post(out, WM_CHAR, 0xD800 + (offset >> 10), 1);
+                    Post(out, WM_CHAR, 0xDC00 + (offset & 0x3FF), 1);
+                } else {
+                    Post(out, WM_CHAR, codePoint, 1);
+                }
             }
+            break;
         }
-        break;
-    }
-    case SDL_MOUSEMOTION:
-        m_mouseX = event.motion.x;
-        m_mouseY = event.motion.y;
-        Post(out, WM_MOUSEMOVE, MouseKeyState(), MAKELPARAM(m_mouseX, m_mouseY));
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        TranslateButton(event, out);
-        break;
-    case SDL_MOUSEWHEEL: {
-        int notches = event.wheel.y;
-        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
-            notches = -notches;
+        case SDL_MOUSEMOTION:
+            m_mouseX = event.motion.x;
+            m_mouseY = event.motion.y;
+            Post(out, WM_MOUSEMOVE, MouseKeyState(), MAKELPARAM(m_mouseX, m_mouseY));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            TranslateButton(event, out);
+            break;
+        case SDL_MOUSEWHEEL: {
+            int notches = event.wheel.y;
+            if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
+                notches = -notches;
+            }
+            if (notches != 0) {
+                const auto delta = static_cast<WORD>(static_cast<std::int16_t>(notches * WHEEL_DELTA));
+                Post(out, WM_MOUSEWHEEL, (MouseKeyState() & 0xFFFFu) | (static_cast<WPARAM>(delta) << 16),
+                     MAKELPARAM(m_mouseX, m_mouseY));
+            }
+            break;
         }
-        if (notches != 0) {
-            const auto delta = static_cast<WORD>(static_cast<std::int16_t>(notches * WHEEL_DELTA));
-            Post(out, WM_MOUSEWHEEL, (MouseKeyState() & 0xFFFFu) | (static_cast<WPARAM>(delta) << 16),
-                 MAKELPARAM(m_mouseX, m_mouseY));
-        }
-        break;
-    }
-    case SDL_WINDOWEVENT:
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                Post(out, WM_CLOSE, 0, 0);
+            } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                Post(out, WM_SIZE, SIZE_RESTORED, MAKELPARAM(event.window.data1, event.window.data2));
+            }
+            break;
+        case SDL_QUIT:
+            // The system asks the program to end (last window closed, interrupt): as closing the window.
             Post(out, WM_CLOSE, 0, 0);
-        } else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-            Post(out, WM_SIZE, SIZE_RESTORED, MAKELPARAM(event.window.data1, event.window.data2));
-        }
-        break;
-    case SDL_QUIT:
-        // The system asks the program to end (last window closed, interrupt): as closing the window.
-        Post(out, WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
+            break;
+        default:
+            break;
     }
 }
 
@@ -127,20 +127,20 @@ void CMessageTranslator::TranslateButton(const SDL_Event& event, std::vector<SMe
     WPARAM bit = 0;
     UINT down = 0;
     switch (event.button.button) {
-    case SDL_BUTTON_LEFT:
-        bit = MK_LBUTTON;
-        down = WM_LBUTTONDOWN;
-        break;
-    case SDL_BUTTON_RIGHT:
-        bit = MK_RBUTTON;
-        down = WM_RBUTTONDOWN;
-        break;
-    case SDL_BUTTON_MIDDLE:
-        bit = MK_MBUTTON;
-        down = WM_MBUTTONDOWN;
-        break;
-    default:
-        return;
+        case SDL_BUTTON_LEFT:
+            bit = MK_LBUTTON;
+            down = WM_LBUTTONDOWN;
+            break;
+        case SDL_BUTTON_RIGHT:
+            bit = MK_RBUTTON;
+            down = WM_RBUTTONDOWN;
+            break;
+        case SDL_BUTTON_MIDDLE:
+            bit = MK_MBUTTON;
+            down = WM_MBUTTONDOWN;
+            break;
+        default:
+            return;
     }
     m_mouseX = event.button.x;
     m_mouseY = event.button.y;

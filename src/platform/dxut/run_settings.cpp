@@ -64,9 +64,8 @@ SRunSettings ReadRunSettings(std::ostream& errors) {
             at = comma + 1;
         }
         std::sort(settings.screenshotFrames.begin(), settings.screenshotFrames.end());
-        settings.screenshotFrames.erase(
-            std::unique(settings.screenshotFrames.begin(), settings.screenshotFrames.end()),
-            settings.screenshotFrames.end());
+        settings.screenshotFrames.erase(std::unique(settings.screenshotFrames.begin(), settings.screenshotFrames.end()),
+                                        settings.screenshotFrames.end());
     }
     return settings;
 }

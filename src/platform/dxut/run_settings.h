@@ -10,10 +10,10 @@
 namespace platform {
 
 struct SRunSettings {
-    unsigned long frameLimit = 0;                  // TK_FRAME_LIMIT; 0 = run until closed
-    double fixedFrameTime = 0.0;                   // TK_FIXED_DT in seconds; 0 = the real clock
-    std::string inputFile;                         // TK_INPUT_FILE; empty = none
-    std::vector<unsigned long> screenshotFrames;   // TK_SCREENSHOT_FRAMES, ascending
+    unsigned long frameLimit = 0;                // TK_FRAME_LIMIT; 0 = run until closed
+    double fixedFrameTime = 0.0;                 // TK_FIXED_DT in seconds; 0 = the real clock
+    std::string inputFile;                       // TK_INPUT_FILE; empty = none
+    std::vector<unsigned long> screenshotFrames; // TK_SCREENSHOT_FRAMES, ascending
 };
 
 // Malformed values are reported on `errors` and left at their defaults.

@@ -80,8 +80,8 @@ FMOD_RESULT FMOD_System_createSound(FMOD_SYSTEM* system, const char* name, FMOD_
                                     FMOD_CREATESOUNDEXINFO* exInfo, FMOD_SOUND** sound);
 FMOD_RESULT FMOD_System_createStream(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode,
                                      FMOD_CREATESOUNDEXINFO* exInfo, FMOD_SOUND** sound);
-FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, FMOD_SOUND* sound,
-                                  FMOD_BOOL paused, FMOD_CHANNEL** channel);
+FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, FMOD_SOUND* sound, FMOD_BOOL paused,
+                                  FMOD_CHANNEL** channel);
 FMOD_RESULT FMOD_System_getChannelsPlaying(FMOD_SYSTEM* system, int* channels);
 // FMOD_OUTPUTTYPE_NOSOUND when no audio device could be opened.
 FMOD_RESULT FMOD_System_getOutput(FMOD_SYSTEM* system, FMOD_OUTPUTTYPE* output);

@@ -110,8 +110,8 @@ void ApplyChannel3D(FMOD_SYSTEM* system, SChannel& channel) {
 
 } // namespace fmodsim
 
-FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, FMOD_SOUND* sound,
-                                  FMOD_BOOL paused, FMOD_CHANNEL** handle) {
+FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, FMOD_SOUND* sound, FMOD_BOOL paused,
+                                  FMOD_CHANNEL** handle) {
     if (system == nullptr || sound == nullptr || sound->system != system ||
         (index != FMOD_CHANNEL_FREE && index != FMOD_CHANNEL_REUSE)) {
         return FMOD_ERR_INVALID_PARAM;
@@ -126,9 +126,8 @@ FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, 
             fmodsim::StopChannel(system, channel);
         }
     }
-    auto chosen = std::find_if(channels.begin(), channels.end(), [system](SChannel& c) {
-        return !c.inUse || !fmodsim::RefreshChannel(system, c);
-    });
+    auto chosen = std::find_if(channels.begin(), channels.end(),
+                               [system](SChannel& c) { return !c.inUse || !fmodsim::RefreshChannel(system, c); });
     if (chosen == channels.end()) {
         // All busy: the oldest play gives way.
         chosen = std::min_element(channels.begin(), channels.end(),
@@ -315,8 +314,9 @@ FMOD_RESULT FMOD_Channel_getPosition(FMOD_CHANNEL* handle, unsigned int* positio
     if (sound->frames > 0) {
         frames %= sound->frames;
     }
-    *position = unit == FMOD_TIMEUNIT_PCM ? static_cast<unsigned int>(frames)
-                                          : static_cast<unsigned int>(frames * 1000 / static_cast<unsigned>(sound->rate));
+    *position = unit == FMOD_TIMEUNIT_PCM
+                    ? static_cast<unsigned int>(frames)
+                    : static_cast<unsigned int>(frames * 1000 / static_cast<unsigned>(sound->rate));
     return FMOD_OK;
 }
 

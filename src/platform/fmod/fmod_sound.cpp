@@ -109,7 +109,8 @@ bool ReadFrames(SNDFILE* file, int fileChannels, int targetChannels, std::uint64
         samples.resize(base + static_cast<std::size_t>(got) * static_cast<std::size_t>(targetChannels));
         for (sf_count_t f = 0; f < got; ++f) {
             MixFrame(&chunk[static_cast<std::size_t>(f) * static_cast<std::size_t>(fileChannels)], fileChannels,
-                     targetChannels, &samples[base + static_cast<std::size_t>(f) * static_cast<std::size_t>(targetChannels)]);
+                     targetChannels,
+                     &samples[base + static_cast<std::size_t>(f) * static_cast<std::size_t>(targetChannels)]);
         }
         left -= static_cast<std::uint64_t>(got);
     }
@@ -135,13 +136,13 @@ bool FillStreamBuffer(FMOD_SOUND* sound, ALuint buffer) {
 
 } // namespace fmodsim
 
-FMOD_RESULT FMOD_System_createSound(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode,
-                                    FMOD_CREATESOUNDEXINFO*, FMOD_SOUND** sound) {
+FMOD_RESULT FMOD_System_createSound(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO*,
+                                    FMOD_SOUND** sound) {
     return fmodsim::Open(system, name, mode, false, sound);
 }
 
-FMOD_RESULT FMOD_System_createStream(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode,
-                                     FMOD_CREATESOUNDEXINFO*, FMOD_SOUND** sound) {
+FMOD_RESULT FMOD_System_createStream(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO*,
+                                     FMOD_SOUND** sound) {
     return fmodsim::Open(system, name, mode, true, sound);
 }
 
@@ -216,7 +217,8 @@ FMOD_RESULT FMOD_Sound_getLength(FMOD_SOUND* sound, unsigned int* length, FMOD_T
     if (sound == nullptr || length == nullptr || (unit != FMOD_TIMEUNIT_MS && unit != FMOD_TIMEUNIT_PCM)) {
         return FMOD_ERR_INVALID_PARAM;
     }
-    *length = unit == FMOD_TIMEUNIT_PCM ? static_cast<unsigned int>(sound->frames)
-                                        : static_cast<unsigned int>(sound->frames * 1000 / static_cast<unsigned>(sound->rate));
+    *length = unit == FMOD_TIMEUNIT_PCM
+                  ? static_cast<unsigned int>(sound->frames)
+                  : static_cast<unsigned int>(sound->frames * 1000 / static_cast<unsigned>(sound->rate));
     return FMOD_OK;
 }

@@ -86,8 +86,8 @@ FMOD_VECTOR ToOpenAL(const FMOD_SYSTEM* system, const FMOD_VECTOR& v) {
 static_assert(sizeof(void*) == 8, "channel handles need 64-bit pointers");
 
 FMOD_CHANNEL* MakeHandle(const FMOD_SYSTEM* system, std::size_t index, std::uint32_t generation) {
-    const std::uint64_t value = (static_cast<std::uint64_t>(system->handleId) << 48) |
-                                (static_cast<std::uint64_t>(index) << 32) | generation;
+    const std::uint64_t value =
+        (static_cast<std::uint64_t>(system->handleId) << 48) | (static_cast<std::uint64_t>(index) << 32) | generation;
     return reinterpret_cast<FMOD_CHANNEL*>(static_cast<std::uintptr_t>(value));
 }
 
@@ -283,28 +283,28 @@ FMOD_RESULT FMOD_System_getOutput(FMOD_SYSTEM* system, FMOD_OUTPUTTYPE* output) 
 
 const char* FMOD_ErrorString(FMOD_RESULT result) {
     switch (result) {
-    case FMOD_OK:
-        return "No errors.";
-    case FMOD_ERR_CHANNEL_STOLEN:
-        return "The channel was stolen by another play.";
-    case FMOD_ERR_FILE_BAD:
-        return "Error loading file.";
-    case FMOD_ERR_FILE_NOTFOUND:
-        return "File not found.";
-    case FMOD_ERR_FORMAT:
-        return "Unsupported file or audio format.";
-    case FMOD_ERR_INITIALIZED:
-        return "The system is already initialized.";
-    case FMOD_ERR_INVALID_HANDLE:
-        return "An invalid object handle was used.";
-    case FMOD_ERR_INVALID_PARAM:
-        return "An invalid parameter was passed to this function.";
-    case FMOD_ERR_MEMORY:
-        return "Not enough memory or resources.";
-    case FMOD_ERR_UNINITIALIZED:
-        return "The system is not initialized.";
-    case FMOD_ERR_NEEDS3D:
-        return "Tried to call a 3D function on a sound that is not 3D.";
+        case FMOD_OK:
+            return "No errors.";
+        case FMOD_ERR_CHANNEL_STOLEN:
+            return "The channel was stolen by another play.";
+        case FMOD_ERR_FILE_BAD:
+            return "Error loading file.";
+        case FMOD_ERR_FILE_NOTFOUND:
+            return "File not found.";
+        case FMOD_ERR_FORMAT:
+            return "Unsupported file or audio format.";
+        case FMOD_ERR_INITIALIZED:
+            return "The system is already initialized.";
+        case FMOD_ERR_INVALID_HANDLE:
+            return "An invalid object handle was used.";
+        case FMOD_ERR_INVALID_PARAM:
+            return "An invalid parameter was passed to this function.";
+        case FMOD_ERR_MEMORY:
+            return "Not enough memory or resources.";
+        case FMOD_ERR_UNINITIALIZED:
+            return "The system is not initialized.";
+        case FMOD_ERR_NEEDS3D:
+            return "Tried to call a 3D function on a sound that is not 3D.";
     }
     return "Unknown error.";
 }

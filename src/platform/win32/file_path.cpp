@@ -57,7 +57,8 @@ std::string ResolvePath(const std::string& name) {
         if (component.empty()) {
             continue;
         }
-        std::string next = built.empty() ? component : (built.back() == '/' ? built + component : built + "/" + component);
+        std::string next =
+            built.empty() ? component : (built.back() == '/' ? built + component : built + "/" + component);
         if (!Exists(next) && component != "." && component != "..") {
             const std::string match = FindIgnoringCase(built.empty() ? "." : built, component);
             if (match.empty()) {

@@ -179,7 +179,8 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 DWORD GetTickCount() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<DWORD>(static_cast<ULONGLONG>(now.tv_sec) * 1000u + static_cast<ULONGLONG>(now.tv_nsec) / 1000000u);
+    return static_cast<DWORD>(static_cast<ULONGLONG>(now.tv_sec) * 1000u +
+                              static_cast<ULONGLONG>(now.tv_nsec) / 1000000u);
 }
 
 void PostQuitMessage(int exitCode) { platform::PostThreadMessage(WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
@@ -282,8 +283,8 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR source, int sourceLength, LPWSTR des
     return static_cast<int>(out.size());
 }
 
-int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* destination, int destinationLength,
-                        LPCSTR, BOOL* usedDefault) {
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* destination, int destinationLength, LPCSTR,
+                        BOOL* usedDefault) {
     if (source == nullptr) {
         return 0;
     }

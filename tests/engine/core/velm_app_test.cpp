@@ -147,9 +147,9 @@ TEST_F(VelmAppTest, TerrainAndWaterReachGraphicsAndPhysicsUnderTheirIds) {
     velm::CVelmGame* game = m_app->GetGame();
     auto heights = std::make_shared<velm::phy::CHeightMap>(4, 4, 1.0f, 1.0f, velm::phy::CGrid2D(4, 4, 2.0f),
                                                            common::CVector3(0.0f, 0.0f, 0.0f));
-    const std::vector<velm::phy::CGridCell> cells{velm::phy::CGridCell(
-        common::CVector3(-1, 0, -1), common::CVector3(1, 0, -1), common::CVector3(1, 0, 1), common::CVector3(-1, 0, 1),
-        common::CVector3(0, 0, 1))};
+    const std::vector<velm::phy::CGridCell> cells{
+        velm::phy::CGridCell(common::CVector3(-1, 0, -1), common::CVector3(1, 0, -1), common::CVector3(1, 0, 1),
+                             common::CVector3(-1, 0, 1), common::CVector3(0, 0, 1))};
     auto field = std::make_shared<velm::phy::CWaterField>(cells);
     game->AddTerrain(new velm::CTerrain(40, new tktest::CFakeUnit(), heights));
     // A second terrain under the same id is refused; the caller keeps it.

@@ -102,8 +102,8 @@ TEST_F(VelmGameTest, WalksVisitIdsInOrderAndAttachedModelsAfterViews) {
     m_game.UpdateControllers(0.0, 0.0f);
     m_game.UpdateModels(0.0, 0.0f);
     m_game.UpdateViews(0.0, 0.0f);
-    EXPECT_EQ(g_log, (std::vector<std::string>{"controller 1", "controller 2", "model 2", "view 1", "view 2",
-                                               "model 1"}));
+    EXPECT_EQ(g_log,
+              (std::vector<std::string>{"controller 1", "controller 2", "model 2", "view 1", "view 2", "model 1"}));
 }
 
 TEST_F(VelmGameTest, RemovedAttachedModelIsNotUpdatedLater) {

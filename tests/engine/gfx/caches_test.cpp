@@ -20,9 +20,9 @@ using velm::gfx::TextureCache;
 
 // A 2 x 2 24-bit BMP.
 std::string SmallBmp() {
-    const std::uint8_t header[54] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0,
-                                     0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                     0, 0, 0, 0, 0};
+    const std::uint8_t header[54] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0,  0,
+                                     2,   0,   0,  0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0,  0, 16, 0,
+                                     0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0,  0};
     std::string bytes(reinterpret_cast<const char*>(header), sizeof(header));
     bytes += std::string("\xff\x00\x00\x00\xff\x00\x00\x00", 8);
     bytes += std::string("\x00\x00\xff\xff\xff\xff\x00\x00", 8);

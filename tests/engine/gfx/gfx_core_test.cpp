@@ -31,7 +31,10 @@ TEST_F(GfxCoreTest, CapsPredicateRefusesEachMissingRequirement) {
         {"the stand-in's caps", [](D3DCAPS9&) {}, true},
         {"pixel shader 1.4", [](D3DCAPS9& c) { c.PixelShaderVersion = D3DPS_VERSION(1, 4); }, false},
         {"shader model 2.0 exactly",
-         [](D3DCAPS9& c) { c.PixelShaderVersion = D3DPS_VERSION(2, 0); c.VertexShaderVersion = D3DVS_VERSION(2, 0); },
+         [](D3DCAPS9& c) {
+             c.PixelShaderVersion = D3DPS_VERSION(2, 0);
+             c.VertexShaderVersion = D3DVS_VERSION(2, 0);
+         },
          true},
         {"vertex shader 1.1", [](D3DCAPS9& c) { c.VertexShaderVersion = D3DVS_VERSION(1, 1); }, false},
         {"no usable present interval", [](D3DCAPS9& c) { c.PresentationIntervals = 0x4; }, false},
@@ -91,9 +94,9 @@ TEST_F(GfxCoreTest, BeginFrameSetsItsStatesInOrder) {
     device->SetTracing(true);
     core.BeginFrame();
     const std::vector<std::string> expected = {
-        "SetRenderState 7 1", "SetRenderState 22 3", "SetRenderState 161 0", "SetRenderState 8 2",
-        "SetRenderState 27 1", "SetRenderState 19 5", "SetRenderState 20 6", "SetVertexDeclaration",
-        "BeginScene", "SetRenderState 137 7", "Clear 3 00000000 1",
+        "SetRenderState 7 1",  "SetRenderState 22 3",  "SetRenderState 161 0", "SetRenderState 8 2",
+        "SetRenderState 27 1", "SetRenderState 19 5",  "SetRenderState 20 6",  "SetVertexDeclaration",
+        "BeginScene",          "SetRenderState 137 7", "Clear 3 00000000 1",
     };
     EXPECT_EQ(device->Trace(), expected);
 }
@@ -163,7 +166,7 @@ TEST_F(GfxCoreTest, BoundingSphereSpansTheVertexBox) {
     const float points[3][3] = {{-1.0f, 0.0f, 2.0f}, {3.0f, 4.0f, 2.0f}, {1.0f, -2.0f, 6.0f}};
     for (int i = 0; i < 3; ++i) {
         std::copy(points[i], points[i] + 3, vertices.begin() + i * 15);
-        vertices[static_cast<std::size_t>(i) * 15 + 3] = 100.0f;  // normals do not count
+        vertices[static_cast<std::size_t>(i) * 15 + 3] = 100.0f; // normals do not count
     }
     D3DXVECTOR3 centre;
     float radius = 0.0f;

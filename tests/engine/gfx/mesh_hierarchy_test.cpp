@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "engine/gfx/animation_controller.h"
+#include "engine/gfx/gfx_test_device.h"
 #include "engine/gfx/mesh_cache.h"
 #include "engine/gfx/texture_cache.h"
-#include "engine/gfx/gfx_test_device.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -151,9 +151,7 @@ TEST_F(MeshHierarchyTest, BoneOffsetsAndBoneFramesComeFromTheSkin) {
 }
 
 TEST_F(MeshHierarchyTest, SkinnedVerticesFollowTheKeys) {
-    const struct {
-        float seconds;
-    } cases[] = {{0.0f}, {0.25f}, {0.5f}, {0.875f}};
+    const struct { float seconds; } cases[] = {{0.0f}, {0.25f}, {0.5f}, {0.875f}};
     for (const auto& c : cases) {
         m_controller.ResetAnimation();
         m_controller.AdvanceAnimation(c.seconds, nullptr);
@@ -171,8 +169,8 @@ TEST_F(MeshHierarchyTest, SkinnedVerticesFollowTheKeys) {
 }
 
 TEST_F(MeshHierarchyTest, NonLoopingAnimationStopsAtItsEndUntilReset) {
-    EXPECT_FALSE(m_controller.SetAnimation(0, false));  // already current: time restarts only
-    EXPECT_FALSE(m_controller.SetAnimation(5, false));  // not below the set count
+    EXPECT_FALSE(m_controller.SetAnimation(0, false)); // already current: time restarts only
+    EXPECT_FALSE(m_controller.SetAnimation(5, false)); // not below the set count
     EXPECT_EQ(0u, m_controller.GetCurrentSet());
     m_controller.AdvanceAnimation(0.6f, nullptr);
     m_controller.AdvanceAnimation(0.6f, nullptr);
@@ -244,8 +242,9 @@ std::string IdentityMatrixText() {
 }
 
 TEST_F(MeshHierarchyBadInputTest, RefusedFilesLeaveNothingLoadedAndSayWhy) {
-    const std::string noMesh = m_dir.Write("frames_only.x", "xof 0303txt 0032\nFrame A {\n  FrameTransformMatrix {\n    " +
-                                                               IdentityMatrixText() + "\n  }\n}\n");
+    const std::string noMesh =
+        m_dir.Write("frames_only.x", "xof 0303txt 0032\nFrame A {\n  FrameTransformMatrix {\n    " +
+                                         IdentityMatrixText() + "\n  }\n}\n");
     const std::string garbage = m_dir.Write("garbage.x", "not an x file at all\n");
     const struct {
         std::string path;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "engine/gfx/gfx_core.h"
-#include "gfx_test_device.h"
 #include "engine/gfx/velm_gfx.h"
+#include "gfx_test_device.h"
 #include "platform/dxut/dxut.h"
 
 namespace {

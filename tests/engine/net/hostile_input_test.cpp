@@ -97,7 +97,6 @@ protected:
         to.DispatchReceived();
         to.Flush();
     }
-
 };
 
 struct SHostileCase {

@@ -48,7 +48,6 @@ protected:
         return std::count_if(m_network.sent.begin(), m_network.sent.end(),
                              [&](const nettest::SDatagram& d) { return d.from.SameHost(from); });
     }
-
 };
 
 TEST_F(SocketTest, DiscoveryOffersAnIdAndConnects) {

@@ -9,8 +9,7 @@ namespace {
 using common::CVector3;
 using velm::phy::CCollisionHull;
 
-TEST(CollisionHullTest, BoxCornersAndGridLayout)
-{
+TEST(CollisionHullTest, BoxCornersAndGridLayout) {
     CCollisionHull hull(nullptr);
     hull.BuildBox(2.0f, 1.0f, 4.0f);
     ASSERT_EQ(hull.GetLocalTestPoints().size(), 8u);
@@ -22,8 +21,7 @@ TEST(CollisionHullTest, BoxCornersAndGridLayout)
     EXPECT_EQ(grid.GetSpacing(), CVector3(0.55f, 0.275f, 1.1f));
 }
 
-TEST(CollisionHullTest, BoxFunctorAtCubeCentreTakesTheXFace)
-{
+TEST(CollisionHullTest, BoxFunctorAtCubeCentreTakesTheXFace) {
     const velm::phy::BoxTestPoint cube(2.0f, 2.0f, 2.0f);
     CVector3 toSurface;
     bool inside = false;
@@ -32,8 +30,7 @@ TEST(CollisionHullTest, BoxFunctorAtCubeCentreTakesTheXFace)
     EXPECT_EQ(toSurface, CVector3(-1.0f, 0.0f, 0.0f));
 }
 
-TEST(CollisionHullTest, CylinderTestPointCount)
-{
+TEST(CollisionHullTest, CylinderTestPointCount) {
     CCollisionHull hull(nullptr);
     hull.BuildCylinder(1.0f, 0.5f, 2, 8);
     EXPECT_EQ(hull.GetLocalTestPoints().size(), 8u * 3u + 2u);
@@ -41,8 +38,7 @@ TEST(CollisionHullTest, CylinderTestPointCount)
 }
 
 // The mesh is the box's own surface, whose triangles are wound towards the inside.
-TEST(CollisionHullTest, ShapesAgreeInsideAndOutside)
-{
+TEST(CollisionHullTest, ShapesAgreeInsideAndOutside) {
     CCollisionHull box(nullptr);
     box.BuildBox(1.0f, 1.0f, 1.0f);
     CCollisionHull cylinder(nullptr);
@@ -63,8 +59,7 @@ TEST(CollisionHullTest, ShapesAgreeInsideAndOutside)
 
 // A centimetre box: its triangles are too small for the kit's unit normals, yet the mesh grid
 // must still find its inside.
-TEST(CollisionHullTest, SmallMeshAgreesWithItsBox)
-{
+TEST(CollisionHullTest, SmallMeshAgreesWithItsBox) {
     CCollisionHull box(nullptr);
     box.BuildBox(0.01f, 0.01f, 0.01f);
     CCollisionHull mesh(nullptr);
@@ -79,8 +74,7 @@ TEST(CollisionHullTest, SmallMeshAgreesWithItsBox)
     }
 }
 
-TEST(CollisionHullTest, EmptyShapesHoldNoPoint)
-{
+TEST(CollisionHullTest, EmptyShapesHoldNoPoint) {
     CCollisionHull mesh(nullptr);
     mesh.BuildMesh({});
     CCollisionHull unbuilt(nullptr);
@@ -90,8 +84,7 @@ TEST(CollisionHullTest, EmptyShapesHoldNoPoint)
     EXPECT_FALSE(unbuilt.TestPoint(CVector3(), normal, depth));
 }
 
-TEST(CollisionHullTest, WorldTestPointsFollowThePose)
-{
+TEST(CollisionHullTest, WorldTestPointsFollowThePose) {
     CCollisionHull hull(nullptr);
     hull.BuildBox(2.0f, 2.0f, 2.0f);
     common::CQuaternion quarterTurn;

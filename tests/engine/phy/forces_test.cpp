@@ -15,8 +15,7 @@ using common::CVector3;
 using velm::phy::BuoyancyForce;
 using velm::phy::CRigidBody;
 
-TEST(ThrustForceTest, ZeroMagnitudeAndReachedVelocityApplyNothing)
-{
+TEST(ThrustForceTest, ZeroMagnitudeAndReachedVelocityApplyNothing) {
     CRigidBody body;
     body.SetBoxHull(1.0f, 1.0f, 1.0f, 2.0f, false);
     velm::phy::ThrustForce thrust(&body);
@@ -39,20 +38,17 @@ TEST(ThrustForceTest, ZeroMagnitudeAndReachedVelocityApplyNothing)
 // A 1 x 1 x 1 box: its grid box, the one buoyancy reads, is 1.1 high and 1.331 in volume.
 class BuoyancyTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         m_world.AddWaterField(1, phytest::SquareWater(10.0f, 0.0f, CVector3(0.0f, 0.0f, -1.0f)));
         m_body.SetBoxHull(1.0f, 1.0f, 1.0f, 1.0f, false);
         velm::phy::SetRiverDensity(2.0f);
         velm::phy::SetRiverSpeed(0.0f);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         velm::phy::SetRiverDensity(0.0f);
         velm::phy::SetRiverSpeed(0.0f);
     }
-    BuoyancyForce Make()
-    {
+    BuoyancyForce Make() {
         BuoyancyForce force(&m_body, &m_world.GetSimulator(), CVector3());
         force.SetUseRiverDensity(true);
         return force;
@@ -62,8 +58,7 @@ protected:
     CRigidBody m_body;
 };
 
-TEST_F(BuoyancyTest, BoxBottomAtTheSurfaceIsOutOfTheWater)
-{
+TEST_F(BuoyancyTest, BoxBottomAtTheSurfaceIsOutOfTheWater) {
     m_body.SetPosition(CVector3(0.0f, 0.55f, 0.0f));
     BuoyancyForce force = Make();
     force.Apply(0.1f);
@@ -73,8 +68,7 @@ TEST_F(BuoyancyTest, BoxBottomAtTheSurfaceIsOutOfTheWater)
     EXPECT_EQ(surface, CVector3(7.0f, 7.0f, 7.0f));
 }
 
-TEST_F(BuoyancyTest, DeepBodyGetsTheWholeVolumeAsLiftAndNoFlowAtZeroSpeed)
-{
+TEST_F(BuoyancyTest, DeepBodyGetsTheWholeVolumeAsLiftAndNoFlowAtZeroSpeed) {
     m_body.SetPosition(CVector3(1.0f, -5.0f, 2.0f));
     BuoyancyForce force = Make();
     force.Apply(0.1f);
@@ -86,8 +80,7 @@ TEST_F(BuoyancyTest, DeepBodyGetsTheWholeVolumeAsLiftAndNoFlowAtZeroSpeed)
     EXPECT_EQ(surface, CVector3(1.0f, 0.0f, 2.0f));
 }
 
-TEST_F(BuoyancyTest, EntryDampingOnlyOnTheFirstStepInTheWater)
-{
+TEST_F(BuoyancyTest, EntryDampingOnlyOnTheFirstStepInTheWater) {
     m_body.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
     m_body.SetLinearVelocity(CVector3(0.0f, -1.0f, 0.0f));
     BuoyancyForce force = Make();
@@ -97,8 +90,7 @@ TEST_F(BuoyancyTest, EntryDampingOnlyOnTheFirstStepInTheWater)
     EXPECT_NEAR(m_body.GetLinearVelocity().y, -0.8f * 0.94f * 0.94f, 1e-6f);
 }
 
-TEST_F(BuoyancyTest, RiverSpeedChangeActsAtTheNextStep)
-{
+TEST_F(BuoyancyTest, RiverSpeedChangeActsAtTheNextStep) {
     m_body.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
     BuoyancyForce force = Make();
     force.SetUseRiverSpeed(true);
@@ -112,8 +104,7 @@ TEST_F(BuoyancyTest, RiverSpeedChangeActsAtTheNextStep)
     EXPECT_FLOAT_EQ(m_body.GetForceAccum().z, -2.5f);
 }
 
-TEST_F(BuoyancyTest, FlatOrMissingHullGivesNoNaN)
-{
+TEST_F(BuoyancyTest, FlatOrMissingHullGivesNoNaN) {
     CRigidBody flat;
     flat.SetBoxHull(1.0f, 0.0f, 1.0f, 1.0f, false);
     flat.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
@@ -134,8 +125,7 @@ TEST_F(BuoyancyTest, FlatOrMissingHullGivesNoNaN)
 }
 
 // An empty mesh hull has no volume to lift but still floats as a point: flow and damping act.
-TEST_F(BuoyancyTest, ShapelessHullIsCarriedWithoutLift)
-{
+TEST_F(BuoyancyTest, ShapelessHullIsCarriedWithoutLift) {
     CRigidBody empty;
     empty.SetTestPointHull({}, 2.0f);
     empty.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
@@ -151,8 +141,7 @@ TEST_F(BuoyancyTest, ShapelessHullIsCarriedWithoutLift)
     EXPECT_NEAR(empty.GetLinearVelocity().y, -0.8f * 0.94f, 1e-6f);
 }
 
-TEST_F(BuoyancyTest, ClearedWaterFieldIsNeverReadAgain)
-{
+TEST_F(BuoyancyTest, ClearedWaterFieldIsNeverReadAgain) {
     m_body.SetPosition(CVector3(0.0f, -1.0f, 0.0f));
     BuoyancyForce force = Make();
     ASSERT_NE(force.GetWaterField(), nullptr);

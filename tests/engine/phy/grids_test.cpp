@@ -25,15 +25,13 @@ using velm::phy::CHeightMap;
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 // 2 x 2 samples, origin (0, 0), spacing 1, only the far corner raised to 1.
-CHeightMap RaisedCorner()
-{
+CHeightMap RaisedCorner() {
     CGrid2D heights(2, 2, 0.0f);
     heights(1, 1) = 1.0f;
     return CHeightMap(2, 2, 1.0f, 1.0f, heights, CVector3(0.5f, 0.0f, 0.5f));
 }
 
-TEST(HeightMapTest, FarEdgeIsInsideWithAnUpNormalAndTheSampleHeight)
-{
+TEST(HeightMapTest, FarEdgeIsInsideWithAnUpNormalAndTheSampleHeight) {
     CGrid2D heights(3, 3, 0.0f);
     heights(2, 0) = 4.0f;
     const CHeightMap map(3, 3, 1.0f, 1.0f, heights, CVector3(1.0f, 0.0f, 1.0f));
@@ -46,8 +44,7 @@ TEST(HeightMapTest, FarEdgeIsInsideWithAnUpNormalAndTheSampleHeight)
 }
 
 // Rounding in (x - origin) / spacing must not move a far-edge point back into the previous cell.
-TEST(HeightMapTest, FarEdgeReadsTheLastSampleWhateverTheRounding)
-{
+TEST(HeightMapTest, FarEdgeReadsTheLastSampleWhateverTheRounding) {
     for (std::uint32_t columns = 2; columns < 40; ++columns) {
         for (float spacing : {0.3f, 0.7f, 1.1f, 3.3f}) {
             for (float centre : {-13.7f, 0.3f, 101.9f}) {
@@ -71,8 +68,7 @@ TEST(HeightMapTest, FarEdgeReadsTheLastSampleWhateverTheRounding)
 }
 
 // A centimetre grid has a cross product too short for the kit's normalisation.
-TEST(HeightMapTest, FineGridGivesAUnitNormalAndAFiniteHeight)
-{
+TEST(HeightMapTest, FineGridGivesAUnitNormalAndAFiniteHeight) {
     CGrid2D heights(3, 3, 0.0f);
     heights(1, 1) = 0.001f;
     const CHeightMap map(3, 3, 0.01f, 0.01f, heights, CVector3());
@@ -84,8 +80,7 @@ TEST(HeightMapTest, FineGridGivesAUnitNormalAndAFiniteHeight)
     EXPECT_NEAR(h, 0.0008f, 1e-6f); // falls along z only: 0.001 * (1 - w)
 }
 
-TEST(HeightMapTest, EachHalfOfASlopedCellUsesItsOwnTriangle)
-{
+TEST(HeightMapTest, EachHalfOfASlopedCellUsesItsOwnTriangle) {
     const CHeightMap map = RaisedCorner();
     float h = 0.0f;
     CVector3 n;
@@ -96,8 +91,7 @@ TEST(HeightMapTest, EachHalfOfASlopedCellUsesItsOwnTriangle)
     EXPECT_NEAR(n.Length(), 1.0f, 1e-5f);
 }
 
-TEST(HeightMapTest, RayCastMarchesToTheBankOrLeaves)
-{
+TEST(HeightMapTest, RayCastMarchesToTheBankOrLeaves) {
     CGrid2D heights(5, 2, 0.0f);
     heights(4, 0) = 10.0f;
     heights(4, 1) = 10.0f;
@@ -111,8 +105,7 @@ TEST(HeightMapTest, RayCastMarchesToTheBankOrLeaves)
 }
 
 // Without horizontal progress the march could never end; such rays answer at once.
-TEST(HeightMapTest, RayWithoutHorizontalDirectionEnds)
-{
+TEST(HeightMapTest, RayWithoutHorizontalDirectionEnds) {
     const CGrid2D heights(4, 4, 1.0f);
     const CHeightMap map(4, 4, 1.0f, 1.0f, heights, CVector3());
     const CVector3 directions[] = {CVector3(), CVector3(0.0f, 1.0f, 0.0f), CVector3(0.0f, -1.0f, 0.0f),
@@ -127,8 +120,7 @@ TEST(HeightMapTest, RayWithoutHorizontalDirectionEnds)
     }
 }
 
-TEST(HeightMapTest, DegenerateGridsContainNothing)
-{
+TEST(HeightMapTest, DegenerateGridsContainNothing) {
     struct Case {
         const char* name;
         std::uint32_t columns;
@@ -138,9 +130,9 @@ TEST(HeightMapTest, DegenerateGridsContainNothing)
         std::uint32_t sampleColumns;
     };
     const Case cases[] = {
-        {"no columns", 0, 3, 1.0f, 1.0f, 3}, {"no rows", 3, 0, 1.0f, 1.0f, 3},
+        {"no columns", 0, 3, 1.0f, 1.0f, 3},   {"no rows", 3, 0, 1.0f, 1.0f, 3},
         {"zero spacing", 3, 3, 0.0f, 1.0f, 3}, {"negative spacing", 3, 3, 1.0f, -1.0f, 3},
-        {"NaN spacing", 3, 3, kNaN, 1.0f, 3}, {"too few samples", 3, 3, 1.0f, 1.0f, 2},
+        {"NaN spacing", 3, 3, kNaN, 1.0f, 3},  {"too few samples", 3, 3, 1.0f, 1.0f, 2},
     };
     for (const Case& c : cases) {
         const CGrid2D heights(c.sampleColumns, 3, 1.0f);
@@ -153,7 +145,8 @@ TEST(HeightMapTest, DegenerateGridsContainNothing)
         EXPECT_FALSE(map.RayCast(CVector3(0.0f, -5.0f, 0.0f), CVector3(1.0f, 0.0f, 0.0f), hit)) << c.name;
 
         velm::phy::CPhysicsWorld world;
-        world.AddHeightMap(1, std::make_shared<CHeightMap>(c.columns, c.rows, c.spacingX, c.spacingZ, heights, CVector3()));
+        world.AddHeightMap(
+            1, std::make_shared<CHeightMap>(c.columns, c.rows, c.spacingX, c.spacingZ, heights, CVector3()));
         auto body = std::make_shared<velm::phy::CRigidBody>();
         body->SetBoxHull(1.0f, 1.0f, 1.0f, 1.0f, false);
         body->SetLinearVelocity(CVector3(0.0f, -1.0f, 0.0f));
@@ -164,8 +157,7 @@ TEST(HeightMapTest, DegenerateGridsContainNothing)
     }
 }
 
-TEST(WaterFieldTest, EarlierCellAnswersAndOutsideLeavesOutputs)
-{
+TEST(WaterFieldTest, EarlierCellAnswersAndOutsideLeavesOutputs) {
     std::vector<velm::phy::CGridCell> cells = phytest::SquareCell(2.0f, 1.0f, CVector3(0.0f, 0.0f, -1.0f));
     const std::vector<velm::phy::CGridCell> higher = phytest::SquareCell(4.0f, 2.0f, CVector3(1.0f, 0.0f, 0.0f));
     cells.insert(cells.end(), higher.begin(), higher.end());
@@ -186,8 +178,7 @@ TEST(WaterFieldTest, EarlierCellAnswersAndOutsideLeavesOutputs)
     EXPECT_EQ(flow, CVector3(7.0f, 7.0f, 7.0f));
 }
 
-TEST(WaterFieldTest, CellStandingOnEdgeHoldsNoSurface)
-{
+TEST(WaterFieldTest, CellStandingOnEdgeHoldsNoSurface) {
     const velm::phy::CGridCell wall(CVector3(0.0f, 0.0f, 0.0f), CVector3(0.0f, 1.0f, 0.0f), CVector3(0.0f, 1.0f, 1.0f),
                                     CVector3(0.0f, 0.0f, 1.0f), CVector3());
     const velm::phy::CWaterField field({wall});
@@ -197,8 +188,7 @@ TEST(WaterFieldTest, CellStandingOnEdgeHoldsNoSurface)
     EXPECT_FALSE(field.GetSurface(0.0f, 0.5f, h, n, flow));
 }
 
-std::string GridFileBytes(std::uint32_t vertices, std::uint32_t indices, const std::vector<float>& cellFloats)
-{
+std::string GridFileBytes(std::uint32_t vertices, std::uint32_t indices, const std::vector<float>& cellFloats) {
     std::string bytes(vertices * velm::phy::kGridVertexBytes, '\x01');
     for (std::uint32_t i = 0; i < indices; ++i) {
         bytes.push_back(static_cast<char>(i + 1));
@@ -212,8 +202,7 @@ std::string GridFileBytes(std::uint32_t vertices, std::uint32_t indices, const s
     return bytes;
 }
 
-TEST(GridFileTest, ReadsCellsAndRefusesMissingOrShortFiles)
-{
+TEST(GridFileTest, ReadsCellsAndRefusesMissingOrShortFiles) {
     const tktest::CTempDir dir;
     std::vector<float> cell = {-1, 0, -1, -1, 0, 1, 1, 0, 1, 1, 0, -1, 0, 0, -2};
     const std::string whole = GridFileBytes(4, 6, cell);

@@ -12,10 +12,11 @@
 
 namespace phytest {
 
-inline bool IsFinite(const common::CVector3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+inline bool IsFinite(const common::CVector3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
-inline void ExpectFiniteBody(const velm::phy::CRigidBody& body)
-{
+inline void ExpectFiniteBody(const velm::phy::CRigidBody& body) {
     EXPECT_TRUE(IsFinite(body.GetPosition()));
     EXPECT_TRUE(IsFinite(body.GetLinearVelocity()));
     EXPECT_TRUE(IsFinite(body.GetAngularVelocity()));
@@ -24,14 +25,12 @@ inline void ExpectFiniteBody(const velm::phy::CRigidBody& body)
 }
 
 // One cell, corners (-half, -half) .. (half, half) at the given height, with its flow vector.
-inline std::vector<velm::phy::CGridCell> SquareCell(float half, float height, const common::CVector3& flow)
-{
+inline std::vector<velm::phy::CGridCell> SquareCell(float half, float height, const common::CVector3& flow) {
     return {velm::phy::CGridCell(common::CVector3(-half, height, -half), common::CVector3(-half, height, half),
                                  common::CVector3(half, height, half), common::CVector3(half, height, -half), flow)};
 }
 
-inline std::shared_ptr<velm::phy::CWaterField> SquareWater(float half, float height, const common::CVector3& flow)
-{
+inline std::shared_ptr<velm::phy::CWaterField> SquareWater(float half, float height, const common::CVector3& flow) {
     return std::make_shared<velm::phy::CWaterField>(SquareCell(half, height, flow));
 }
 

@@ -24,8 +24,7 @@ using velm::phy::CRigidBody;
 
 class CCollisionRecorder : public velm::IEventListener {
 public:
-    bool HandleEvent(const velm::CEvent& event) override
-    {
+    bool HandleEvent(const velm::CEvent& event) override {
         const auto* data = static_cast<const velm::CObjCollideEvtData*>(event.GetData());
         m_pairs.emplace_back(data->m_first, data->m_second);
         return false;
@@ -36,24 +35,21 @@ public:
 
 class PhysicsWorldTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         velm::SetEventManager(&m_events);
         m_recorder = std::make_shared<CCollisionRecorder>();
         m_events.AddListener(m_recorder, velm::CEventType(velm::kObjectCollisionEventName));
     }
     void TearDown() override { velm::SetEventManager(nullptr); }
 
-    static std::shared_ptr<CRigidBody> Box(const CVector3& position, float size, const CVector3& velocity)
-    {
+    static std::shared_ptr<CRigidBody> Box(const CVector3& position, float size, const CVector3& velocity) {
         auto body = std::make_shared<CRigidBody>();
         body->SetPosition(position);
         body->SetBoxHull(size, size, size, 1.0f, false);
         body->SetLinearVelocity(velocity);
         return body;
     }
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> Collisions()
-    {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> Collisions() {
         m_recorder->m_pairs.clear();
         m_events.Tick(-1);
         return m_recorder->m_pairs;
@@ -65,8 +61,7 @@ protected:
 };
 
 // Without forces a body moves by half its velocity times the step.
-TEST_F(PhysicsWorldTest, ElapsedTimeIsClampedToATenth)
-{
+TEST_F(PhysicsWorldTest, ElapsedTimeIsClampedToATenth) {
     const std::pair<float, float> cases[] = {{0.25f, 0.1f}, {0.1f, 0.1f}, {0.05f, 0.05f}, {0.0f, 0.0f}};
     for (const auto& c : cases) {
         CPhysicsWorld world;
@@ -79,8 +74,7 @@ TEST_F(PhysicsWorldTest, ElapsedTimeIsClampedToATenth)
     }
 }
 
-TEST_F(PhysicsWorldTest, BadElapsedTimeSimulatesAndReportsNothing)
-{
+TEST_F(PhysicsWorldTest, BadElapsedTimeSimulatesAndReportsNothing) {
     auto a = Box(CVector3(), 1.0f, CVector3(1.0f, 0.0f, 0.0f));
     auto b = Box(CVector3(0.45f, 0.0f, 0.0f), 0.2f, CVector3());
     m_world.AddBody(1, a);
@@ -98,8 +92,7 @@ TEST_F(PhysicsWorldTest, BadElapsedTimeSimulatesAndReportsNothing)
     }
 }
 
-TEST_F(PhysicsWorldTest, OwnerlessHullReportsButTakesNoImpulse)
-{
+TEST_F(PhysicsWorldTest, OwnerlessHullReportsButTakesNoImpulse) {
     auto mover = Box(CVector3(), 1.0f, CVector3(0.5f, 0.0f, 0.0f));
     auto scenery = std::make_shared<CRigidBody>();
     scenery->SetPosition(CVector3(0.5f, 0.0f, 0.0f));
@@ -119,8 +112,7 @@ TEST_F(PhysicsWorldTest, OwnerlessHullReportsButTakesNoImpulse)
     EXPECT_TRUE(Collisions().empty());
 }
 
-TEST_F(PhysicsWorldTest, RestitutionIsTheSmallerAndZeroInTheFinalPass)
-{
+TEST_F(PhysicsWorldTest, RestitutionIsTheSmallerAndZeroInTheFinalPass) {
     struct Case {
         std::uint32_t predictionPasses;
         float expectedVelocity;
@@ -142,8 +134,7 @@ TEST_F(PhysicsWorldTest, RestitutionIsTheSmallerAndZeroInTheFinalPass)
     }
 }
 
-TEST_F(PhysicsWorldTest, TerrainStopsWithoutBounceUntilCleared)
-{
+TEST_F(PhysicsWorldTest, TerrainStopsWithoutBounceUntilCleared) {
     const velm::phy::CGrid2D heights(11, 11, 0.0f);
     auto terrain = std::make_shared<velm::phy::CHeightMap>(11, 11, 1.0f, 1.0f, heights, CVector3());
     m_world.AddHeightMap(3, terrain);
@@ -161,8 +152,7 @@ TEST_F(PhysicsWorldTest, TerrainStopsWithoutBounceUntilCleared)
     EXPECT_FLOAT_EQ(body->GetLinearVelocity().y, -2.0f);
 }
 
-TEST_F(PhysicsWorldTest, NoBuoyancyAfterWaterFieldsAreCleared)
-{
+TEST_F(PhysicsWorldTest, NoBuoyancyAfterWaterFieldsAreCleared) {
     m_world.AddWaterField(4, phytest::SquareWater(10.0f, 0.0f, CVector3()));
     auto body = Box(CVector3(0.0f, -2.0f, 0.0f), 1.0f, CVector3());
     auto force = std::make_shared<velm::phy::BuoyancyForce>(body.get(), &m_world.GetSimulator(), CVector3());
@@ -180,8 +170,7 @@ TEST_F(PhysicsWorldTest, NoBuoyancyAfterWaterFieldsAreCleared)
     velm::phy::SetRiverDensity(0.0f);
 }
 
-TEST(ContactTest, MaterialsCombineAndSeparatingContactsDoNothing)
-{
+TEST(ContactTest, MaterialsCombineAndSeparatingContactsDoNothing) {
     CRigidBody a;
     CRigidBody b;
     a.SetBoxHull(1.0f, 1.0f, 1.0f, 1.0f, false);
@@ -200,8 +189,7 @@ TEST(ContactTest, MaterialsCombineAndSeparatingContactsDoNothing)
     EXPECT_EQ(b.GetLinearVelocity(), CVector3());
 }
 
-TEST(ContactTest, FrictionSticksOrSlidesAtTheDynamicBound)
-{
+TEST(ContactTest, FrictionSticksOrSlidesAtTheDynamicBound) {
     struct Case {
         float staticFriction;
         float expectedX;
@@ -225,8 +213,7 @@ TEST(ContactTest, FrictionSticksOrSlidesAtTheDynamicBound)
     }
 }
 
-TEST(ContactTest, LinkedHullsNeverCollideFromTheLinkingSide)
-{
+TEST(ContactTest, LinkedHullsNeverCollideFromTheLinkingSide) {
     CPhysicsWorld world;
     auto a = std::make_shared<CRigidBody>();
     auto b = std::make_shared<CRigidBody>();

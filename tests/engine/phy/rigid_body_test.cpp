@@ -13,8 +13,7 @@ namespace {
 using common::CVector3;
 using velm::phy::CRigidBody;
 
-TEST(RigidBodyTest, ZeroInertiaEntriesInvertToZero)
-{
+TEST(RigidBodyTest, ZeroInertiaEntriesInvertToZero) {
     CRigidBody body;
     body.SetInertia(0.0f, 2.0f, 0.0f);
     const common::CMatrix3& inverse = body.GetInverseInertia();
@@ -23,8 +22,7 @@ TEST(RigidBodyTest, ZeroInertiaEntriesInvertToZero)
     EXPECT_FLOAT_EQ(inverse(2, 2), 0.0f);
 }
 
-TEST(RigidBodyTest, AngularClampIsOnTheSquaredLength)
-{
+TEST(RigidBodyTest, AngularClampIsOnTheSquaredLength) {
     struct Case {
         CVector3 impulse;
         float expectedScale;
@@ -44,8 +42,7 @@ TEST(RigidBodyTest, AngularClampIsOnTheSquaredLength)
     }
 }
 
-TEST(RigidBodyTest, ZeroMassIgnoresImpulses)
-{
+TEST(RigidBodyTest, ZeroMassIgnoresImpulses) {
     CRigidBody body;
     body.SetBoxHull(1.0f, 1.0f, 1.0f, 0.0f, false);
     body.ApplyLinearImpulse(CVector3(5.0f, 0.0f, 0.0f));
@@ -53,8 +50,7 @@ TEST(RigidBodyTest, ZeroMassIgnoresImpulses)
     EXPECT_EQ(body.GetLinearVelocity(), CVector3());
 }
 
-TEST(RigidBodyTest, HullFlagNeedsAHull)
-{
+TEST(RigidBodyTest, HullFlagNeedsAHull) {
     CRigidBody body;
     body.SetHullFlag(true);
     EXPECT_FALSE(body.GetHullFlag());
@@ -63,8 +59,7 @@ TEST(RigidBodyTest, HullFlagNeedsAHull)
     EXPECT_TRUE(body.GetHullFlag());
 }
 
-TEST(RigidBodyTest, HullFollowsPoseAndSetterSetsMassProperties)
-{
+TEST(RigidBodyTest, HullFollowsPoseAndSetterSetsMassProperties) {
     CRigidBody body;
     body.SetPosition(CVector3(1.0f, 2.0f, 3.0f));
     body.SetBoxHull(2.0f, 1.0f, 4.0f, 3.0f, false);
@@ -81,8 +76,7 @@ TEST(RigidBodyTest, HullFollowsPoseAndSetterSetsMassProperties)
 }
 
 // The step integrates velocities twice (trial and real), so rest accumulates 2 dt per step.
-TEST(RigidBodyTest, RestingBodyFallsAsleepAfterHalfASecondAndWakesOnForce)
-{
+TEST(RigidBodyTest, RestingBodyFallsAsleepAfterHalfASecondAndWakesOnForce) {
     velm::phy::CSimulator simulator;
     auto body = std::make_shared<CRigidBody>();
     simulator.AddBody(body);
@@ -96,8 +90,7 @@ TEST(RigidBodyTest, RestingBodyFallsAsleepAfterHalfASecondAndWakesOnForce)
     EXPECT_FLOAT_EQ(body->GetRestTimer(), 0.0f);
 }
 
-TEST(RigidBodyTest, GravityKeepsABodyAwake)
-{
+TEST(RigidBodyTest, GravityKeepsABodyAwake) {
     velm::phy::CSimulator simulator;
     auto body = std::make_shared<CRigidBody>();
     body->SetBoxHull(1.0f, 1.0f, 1.0f, 2.0f, false);
@@ -110,8 +103,7 @@ TEST(RigidBodyTest, GravityKeepsABodyAwake)
     EXPECT_LT(body->GetLinearVelocity().y, 0.0f);
 }
 
-TEST(RigidBodyTest, UnknownForceNameGivesEmptyPointer)
-{
+TEST(RigidBodyTest, UnknownForceNameGivesEmptyPointer) {
     CRigidBody body;
     EXPECT_EQ(body.GetForceCntrl("Thrust"), nullptr);
 }

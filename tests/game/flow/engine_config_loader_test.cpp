@@ -67,7 +67,7 @@ TEST_F(EngineConfigLoaderTest, CrLfFileReadsTheSame) {
 
 TEST_F(EngineConfigLoaderTest, MissingEmptyOrMalformedFilesGiveZeros) {
     for (const std::string& content : {std::string(), std::string("not xml at all\n"),
-                                      std::string("<VelmConfig>\n<VelmGraphic>\n<Settings>\n<ScreenWidth>9\n")}) {
+                                       std::string("<VelmConfig>\n<VelmGraphic>\n<Settings>\n<ScreenWidth>9\n")}) {
         kelvo::CEngineConfigLoader loader;
         loader.Load(m_dir.Write("bad.xml", content));
         EXPECT_FALSE(loader.GetInfo().m_useDefault);

@@ -25,15 +25,13 @@ namespace {
 
 constexpr float kTol = 1e-5f;
 
-void ExpectVec(const CVector3& v, float x, float y, float z)
-{
+void ExpectVec(const CVector3& v, float x, float y, float z) {
     EXPECT_NEAR(v.x, x, kTol);
     EXPECT_NEAR(v.y, y, kTol);
     EXPECT_NEAR(v.z, z, kTol);
 }
 
-void ExpectMatrixNear(const CMatrix3& a, const CMatrix3& b)
-{
+void ExpectMatrixNear(const CMatrix3& a, const CMatrix3& b) {
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
             EXPECT_NEAR(a(r, c), b(r, c), kTol) << r << "," << c;
@@ -43,8 +41,7 @@ void ExpectMatrixNear(const CMatrix3& a, const CMatrix3& b)
 
 } // namespace
 
-TEST(MathScalar, ConstantsAndClamp)
-{
+TEST(MathScalar, ConstantsAndClamp) {
     std::uint32_t bits;
     std::memcpy(&bits, &common::FLOAT_EPSILON, sizeof(bits));
     EXPECT_EQ(bits, 0x34000000u);
@@ -59,8 +56,7 @@ TEST(MathScalar, ConstantsAndClamp)
     EXPECT_FLOAT_EQ(common::DegToRad(180.0f), 3.1415927f * 0.0055555557f * 180.0f);
 }
 
-TEST(MathVector, ZeroLengthInputsGiveZeroNotNaN)
-{
+TEST(MathVector, ZeroLengthInputsGiveZeroNotNaN) {
     CVector3 zero;
     zero.Normalize();
     ExpectVec(zero, 0, 0, 0);
@@ -68,8 +64,7 @@ TEST(MathVector, ZeroLengthInputsGiveZeroNotNaN)
     ExpectVec(common::ProjectOnto(CVector3(1, 2, 3), CVector3()), 0, 0, 0);
 }
 
-TEST(MathVector, Operations)
-{
+TEST(MathVector, Operations) {
     const CVector3 a(1, 2, 3), b(-2, 0.5f, 4);
     EXPECT_FLOAT_EQ(a.Dot(b), -2 + 1 + 12);
     ExpectVec(a.Cross(b), 2 * 4 - 3 * 0.5f, 3 * -2 - 1 * 4, 1 * 0.5f - 2 * -2);
@@ -83,8 +78,7 @@ TEST(MathVector, Operations)
     EXPECT_EQ(a.y, 2);
 }
 
-TEST(MathQuaternion, ConstructorOrderAndDefaults)
-{
+TEST(MathQuaternion, ConstructorOrderAndDefaults) {
     const CQuaternion q(0, 0, 0, 1);
     EXPECT_EQ(q.w, 1);
     EXPECT_EQ(q.x, 0);
@@ -93,8 +87,7 @@ TEST(MathQuaternion, ConstructorOrderAndDefaults)
     ExpectVec(q.Rotate(CVector3(1, 2, 3)), 1, 2, 3);
 }
 
-TEST(MathQuaternion, ZeroInputsStayFinite)
-{
+TEST(MathQuaternion, ZeroInputsStayFinite) {
     CQuaternion zero;
     zero.Normalize();
     EXPECT_EQ(zero.LengthSquared(), 0.0f);
@@ -112,8 +105,7 @@ TEST(MathQuaternion, ZeroInputsStayFinite)
     ExpectVec(axis, 0, 0, 0);
 }
 
-TEST(MathQuaternion, AxisAngleRoundTripAndRotation)
-{
+TEST(MathQuaternion, AxisAngleRoundTripAndRotation) {
     CQuaternion q;
     q.FromAxisAngle(CVector3(0, 2, 0), 1.2f);
     CVector3 axis;
@@ -145,8 +137,7 @@ TEST(MathQuaternion, AxisAngleRoundTripAndRotation)
     EXPECT_NEAR(right.w, rightRef.w, kTol);
 }
 
-TEST(MathMatrix, EulerQuaternionRoundTrip)
-{
+TEST(MathMatrix, EulerQuaternionRoundTrip) {
     const float angles[][3] = {{0.3f, -0.2f, 1.1f}, {2.9f, 0.1f, -2.5f}, {3.14159f, 0, 0}, {0, 0, 0}};
     for (const auto& a : angles) {
         const CMatrix3 m = common::MatrixFromEuler(a[0], a[1], a[2]);
@@ -160,8 +151,7 @@ TEST(MathMatrix, EulerQuaternionRoundTrip)
     EXPECT_NEAR(m(0, 1), -std::cos(-0.2f) * std::sin(1.1f), kTol);
 }
 
-TEST(MathMatrix, InverseOfSmallOrScaledMatrices)
-{
+TEST(MathMatrix, InverseOfSmallOrScaledMatrices) {
     // Small inertia tensors have determinants far below any epsilon and are still invertible.
     const float diagonals[][3] = {{0.001f, 0.002f, 0.004f}, {1e-4f, 1e-4f, 1e-4f}, {250.0f, 0.5f, 3.0f}};
     for (const auto& d : diagonals) {
@@ -177,8 +167,7 @@ TEST(MathMatrix, InverseOfSmallOrScaledMatrices)
     }
 }
 
-TEST(MathMatrix, DegenerateInputsAreFinite)
-{
+TEST(MathMatrix, DegenerateInputsAreFinite) {
     CMatrix3 singular;
     singular.SetZero();
     ExpectMatrixNear(common::InverseMatrix(singular), CMatrix3());
@@ -194,8 +183,7 @@ TEST(MathMatrix, DegenerateInputsAreFinite)
     EXPECT_TRUE(std::isfinite(q.w) && std::isfinite(q.x));
 }
 
-TEST(MathMatrix, OrthonormalizeMakesRotation)
-{
+TEST(MathMatrix, OrthonormalizeMakesRotation) {
     CMatrix3 m;
     m.Set(1.0f, 0.1f, 0.0f, 0.05f, 1.0f, 0.2f, 0.0f, -0.1f, 1.1f);
     m.Orthonormalize();
@@ -207,8 +195,7 @@ TEST(MathMatrix, OrthonormalizeMakesRotation)
     }
 }
 
-TEST(MathFrustum, SphereTests)
-{
+TEST(MathFrustum, SphereTests) {
     CFrustum f;
     f.Update(0.7853982f, 1.0f, 1.0f, 100.0f);
     struct {
@@ -217,12 +204,11 @@ TEST(MathFrustum, SphereTests)
         bool visible;
         unsigned mask;
     } const cases[] = {
-        {{0, 0, 50}, 1, true, 0},
-        {{0, 0, -5}, 1, false, 0},       // behind the eye
-        {{0, 0, 150}, 1, false, 0},      // beyond far
-        {{0, 0, 100}, 2, true, 1u << 1}, // straddles far
-        {{0, 0, 1}, 0, true, 0},         // exactly on near with radius 0 is not outside
-        {{500, 0, 50}, 1, false, 0},     // far to the side
+        {{0, 0, 50}, 1, true, 0},        {{0, 0, -5}, 1, false, 0}, // behind the eye
+        {{0, 0, 150}, 1, false, 0},                                 // beyond far
+        {{0, 0, 100}, 2, true, 1u << 1},                            // straddles far
+        {{0, 0, 1}, 0, true, 0},                                    // exactly on near with radius 0 is not outside
+        {{500, 0, 50}, 1, false, 0},                                // far to the side
     };
     for (const auto& c : cases) {
         unsigned mask = 0;
@@ -237,8 +223,7 @@ TEST(MathFrustum, SphereTests)
     }
 }
 
-TEST(MathFrustum, DegenerateFrustumCullsOnlyByDepth)
-{
+TEST(MathFrustum, DegenerateFrustumCullsOnlyByDepth) {
     struct {
         float fov, aspect, nearZ, farZ;
     } const cases[] = {{0, 1, 1, 100}, {0.78f, 0, 1, 100}, {0.78f, 1, 10, 10}};
@@ -247,16 +232,14 @@ TEST(MathFrustum, DegenerateFrustumCullsOnlyByDepth)
         f.Update(c.fov, c.aspect, c.nearZ, c.farZ);
         for (int i = 0; i < 6; ++i) {
             const common::CPlane& p = f.GetPlane(i);
-            EXPECT_TRUE(std::isfinite(p.a) && std::isfinite(p.b) && std::isfinite(p.c) &&
-                        std::isfinite(p.d));
+            EXPECT_TRUE(std::isfinite(p.a) && std::isfinite(p.b) && std::isfinite(p.c) && std::isfinite(p.d));
         }
         EXPECT_FALSE(f.TestSphere(CSphere(CVector3(0, 0, -50), 1)));
         EXPECT_TRUE(f.TestSphere(CSphere(CVector3(0, 0, c.farZ), 1)));
     }
 }
 
-TEST(MathGeometry, SphereBoxAndCone)
-{
+TEST(MathGeometry, SphereBoxAndCone) {
     EXPECT_TRUE(CSphere(CVector3(1, 0, 0), 1).IsInside(CSphere(CVector3(), 3)));
     EXPECT_FALSE(CSphere(CVector3(2.5f, 0, 0), 1).IsInside(CSphere(CVector3(), 3)));
 
@@ -281,8 +264,7 @@ TEST(MathGeometry, SphereBoxAndCone)
     EXPECT_TRUE(common::IsPointInCone(apex, axis, 10, 0.0f, CVector3(0, 0, 3)));
 }
 
-TEST(MathTriangle, ContainsIntersectsAndScales)
-{
+TEST(MathTriangle, ContainsIntersectsAndScales) {
     const CTriangle t(CVector3(0, 0, 0), CVector3(0, 0, 1), CVector3(1, 0, 0));
     ExpectVec(t.GetNormal(), 0, 1, 0);
     ExpectVec(t.GetPoint(0.5f, 0.5f), 0.5f, 0, 0.5f);
@@ -290,8 +272,8 @@ TEST(MathTriangle, ContainsIntersectsAndScales)
     struct {
         CVector3 p;
         bool inside;
-    } const cases[] = {{{0.2f, 9, 0.2f}, true}, {{0.6f, 0, 0.6f}, false}, {{0, 0, 0.5f}, true},
-                       {{-0.1f, 0, 0.2f}, false}};
+    } const cases[] = {
+        {{0.2f, 9, 0.2f}, true}, {{0.6f, 0, 0.6f}, false}, {{0, 0, 0.5f}, true}, {{-0.1f, 0, 0.2f}, false}};
     for (const auto& c : cases) {
         EXPECT_EQ(t.ContainsPointXZ(c.p), c.inside) << c.p.x << "," << c.p.z;
         EXPECT_EQ(reversed.ContainsPointXZ(c.p), c.inside) << c.p.x << "," << c.p.z;

@@ -12,8 +12,7 @@ struct SFixedSeq {
     using result_type = std::uint32_t;
     const std::uint32_t* words;
     template <class It>
-    void generate(It first, It last) const
-    {
+    void generate(It first, It last) const {
         for (int i = 0; first != last; ++first, ++i) {
             *first = words[i];
         }
@@ -21,8 +20,7 @@ struct SFixedSeq {
 };
 
 // The reference: the standard MT19937 engine given the state the 69069 fill produces.
-std::mt19937 ReferenceFor(std::uint32_t seed)
-{
+std::mt19937 ReferenceFor(std::uint32_t seed) {
     std::uint32_t state[624];
     state[0] = seed;
     for (int i = 1; i < 624; ++i) {
@@ -36,8 +34,7 @@ std::mt19937 ReferenceFor(std::uint32_t seed)
 
 } // namespace
 
-TEST(MersenneTwister, MatchesReferenceForSeveralSeeds)
-{
+TEST(MersenneTwister, MatchesReferenceForSeveralSeeds) {
     for (const std::uint32_t seed : {4357u, 1u, 1000u, 0xDEADBEEFu}) {
         common::CMersenneTwister mt;
         mt.Seed(seed);
@@ -48,8 +45,7 @@ TEST(MersenneTwister, MatchesReferenceForSeveralSeeds)
     }
 }
 
-TEST(MersenneTwister, UnseededSeedsWith4357AtFirstDraw)
-{
+TEST(MersenneTwister, UnseededSeedsWith4357AtFirstDraw) {
     common::CMersenneTwister unseeded, seeded;
     EXPECT_EQ(unseeded.GetSeed(), 1u);
     seeded.Seed(4357);
@@ -59,8 +55,7 @@ TEST(MersenneTwister, UnseededSeedsWith4357AtFirstDraw)
     EXPECT_EQ(unseeded.GetSeed(), 4357u);
 }
 
-TEST(MersenneTwister, ZeroAndOneRanges)
-{
+TEST(MersenneTwister, ZeroAndOneRanges) {
     common::CMersenneTwister a, b;
     a.Seed(77);
     b.Seed(77);
@@ -72,8 +67,7 @@ TEST(MersenneTwister, ZeroAndOneRanges)
     EXPECT_EQ(a.RandomInt(0xFFFFFFFFu), b.RandomInt(0xFFFFFFFFu));
 }
 
-TEST(MersenneTwister, CopyContinuesIndependently)
-{
+TEST(MersenneTwister, CopyContinuesIndependently) {
     common::CMersenneTwister a;
     a.SeedWithTime();
     a.RandomInt(10);

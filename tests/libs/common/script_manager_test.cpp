@@ -1,8 +1,8 @@
 #include "libs/common/script_manager.h"
 
 #include <gtest/gtest.h>
-#include <lua.hpp>
 #include <unistd.h>
+#include <lua.hpp>
 
 #include <cstdlib>
 #include <functional>
@@ -45,9 +45,14 @@ TEST_F(ScriptManagerTest, GlobalsConvertOrFallBack) {
         bool asBool;
         const char* asString;
     } cases[] = {
-        {"up", 2, false, "2.9"},     {"down", -2, false, "-2.9"}, {"one", 1, false, "1"},
-        {"text", 12, false, "12"},   {"flag", 0, true, ""},       {"unset", 0, false, ""},
-        {"huge", 2147483647, false, "1e+300"}, {"t", 0, false, ""},
+        {"up", 2, false, "2.9"},
+        {"down", -2, false, "-2.9"},
+        {"one", 1, false, "1"},
+        {"text", 12, false, "12"},
+        {"flag", 0, true, ""},
+        {"unset", 0, false, ""},
+        {"huge", 2147483647, false, "1e+300"},
+        {"t", 0, false, ""},
     };
     const int top = Top();
     for (const auto& c : cases) {

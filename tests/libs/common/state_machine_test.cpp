@@ -22,8 +22,7 @@ struct SWorld {
 
 struct CLogInit : common::CBaseSMFunctor {
     CLogInit(SWorld* w, std::string n) : world(w), name(std::move(n)) {}
-    void operator()()
-    {
+    void operator()() {
         world->log.push_back(name + ".Init");
         m_state->SetNextState(name);
     }
@@ -33,8 +32,7 @@ struct CLogInit : common::CBaseSMFunctor {
 
 struct CLogAction : common::CBaseSMFunctor {
     CLogAction(SWorld* w, std::string n, int i) : world(w), name(std::move(n)), index(i) {}
-    void operator()()
-    {
+    void operator()() {
         world->log.push_back(name + ".Action");
         if (!world->nextOf[index].empty()) {
             m_state->SetNextState(world->nextOf[index]);
@@ -47,8 +45,7 @@ struct CLogAction : common::CBaseSMFunctor {
 
 struct CLogExit : common::CBaseSMFunctor {
     CLogExit(SWorld* w, std::string n) : world(w), name(std::move(n)) {}
-    void operator()()
-    {
+    void operator()() {
         world->log.push_back(name + ".Exit");
         world->currentDuringExit = world->machine->GetCurrentState();
     }
@@ -59,9 +56,7 @@ struct CLogExit : common::CBaseSMFunctor {
 class CLogState : public IStateImp {
 public:
     CLogState(SWorld* w, const std::string& name, int index)
-        : IStateImp(CLogInit(w, name), CLogAction(w, name, index), CLogExit(w, name)), m_world(w)
-    {
-    }
+        : IStateImp(CLogInit(w, name), CLogAction(w, name, index), CLogExit(w, name)), m_world(w) {}
     ~CLogState() override { ++m_world->destroyed; }
 
 private:
@@ -70,8 +65,7 @@ private:
 
 class StateMachineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         machine = std::make_unique<CStateMachine>();
         world.machine = machine.get();
         const char* names[] = {"A", "B", "c"};
@@ -79,8 +73,7 @@ protected:
             ASSERT_TRUE(machine->AddState(names[i], new CLogState(&world, names[i], i)));
         }
     }
-    std::vector<std::string> TakeLog()
-    {
+    std::vector<std::string> TakeLog() {
         std::vector<std::string> log;
         log.swap(world.log);
         return log;
@@ -94,8 +87,7 @@ using Log = std::vector<std::string>;
 
 } // namespace
 
-TEST_F(StateMachineTest, SequenceOfChangesAndUpdates)
-{
+TEST_F(StateMachineTest, SequenceOfChangesAndUpdates) {
     machine->Update();
     EXPECT_EQ(TakeLog(), Log{});
 
@@ -117,8 +109,7 @@ TEST_F(StateMachineTest, SequenceOfChangesAndUpdates)
     EXPECT_EQ(TakeLog(), Log{"B.Action"});
 }
 
-TEST_F(StateMachineTest, UnknownNamesChangeNothing)
-{
+TEST_F(StateMachineTest, UnknownNamesChangeNothing) {
     machine->ChangeState("A");
     TakeLog();
     machine->ChangeState("Nowhere");
@@ -133,16 +124,14 @@ TEST_F(StateMachineTest, UnknownNamesChangeNothing)
     EXPECT_EQ(machine->GetCurrentState(), "A");
 }
 
-TEST_F(StateMachineTest, NamesAreCaseSensitive)
-{
+TEST_F(StateMachineTest, NamesAreCaseSensitive) {
     EXPECT_NE(machine->GetState("c"), nullptr);
     EXPECT_EQ(machine->GetState("C"), nullptr);
     machine->ChangeState("C");
     EXPECT_EQ(machine->GetCurrentState(), "");
 }
 
-TEST_F(StateMachineTest, DuplicateRegistrationKeepsFirstAndCallerOwnsSecond)
-{
+TEST_F(StateMachineTest, DuplicateRegistrationKeepsFirstAndCallerOwnsSecond) {
     auto* first = machine->GetState("A");
     auto second = std::make_unique<CLogState>(&world, "A2", 0);
     EXPECT_FALSE(machine->AddState("A", second.get()));
@@ -162,8 +151,7 @@ struct SModel {
 };
 
 struct CModelAction : common::CBaseSMFunctor {
-    void operator()(SModel* model)
-    {
+    void operator()(SModel* model) {
         ++model->calls;
         m_state->SetNextState("Bound");
     }
@@ -178,15 +166,12 @@ public:
     explicit CBoundState(SModel* model)
         : IStateImp(common::CBinder<CNoop, SModel*>(CNoop(), model),
                     common::CBinder<CModelAction, SModel*>(CModelAction(), model),
-                    common::CBinder<CNoop, SModel*>(CNoop(), model))
-    {
-    }
+                    common::CBinder<CNoop, SModel*>(CNoop(), model)) {}
 };
 
 } // namespace
 
-TEST(StateMachineBinder, BoundCallbacksGetTheirModelAndState)
-{
+TEST(StateMachineBinder, BoundCallbacksGetTheirModelAndState) {
     SModel model;
     CStateMachine machine;
     machine.AddState("Bound", new CBoundState(&model));

@@ -45,8 +45,9 @@ TEST_F(XmlReaderTest, SpacesAndTabsAreRemovedEverywhere) {
 }
 
 TEST_F(XmlReaderTest, RepeatedElementsAreEnteredInFileOrder) {
-    CXmlReader reader = Read("<Ranks>\n<Rank>\n<V>1</V>\n</Rank>\n<Rank>\n<V>2</V>\n</Rank>\n<Rank>\n<V>3</V>\n</Rank>\n"
-                             "</Ranks>\n");
+    CXmlReader reader = Read(
+        "<Ranks>\n<Rank>\n<V>1</V>\n</Rank>\n<Rank>\n<V>2</V>\n</Rank>\n<Rank>\n<V>3</V>\n</Rank>\n"
+        "</Ranks>\n");
     reader.Enter("Ranks");
     for (const char* expected : {"1", "2", "3"}) {
         reader.Enter("Rank");

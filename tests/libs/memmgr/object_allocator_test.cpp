@@ -15,8 +15,7 @@ using MemMgr::SOAConfig;
 
 namespace {
 
-SOAConfig DebugConfig(std::uint32_t perPage = 4, std::uint32_t pad = 0)
-{
+SOAConfig DebugConfig(std::uint32_t perPage = 4, std::uint32_t pad = 0) {
     SOAConfig config;
     config.objectsPerPage = perPage;
     config.debug = true;
@@ -24,8 +23,7 @@ SOAConfig DebugConfig(std::uint32_t perPage = 4, std::uint32_t pad = 0)
     return config;
 }
 
-std::uint32_t FreeCode(CObjectAllocator& allocator, void* p)
-{
+std::uint32_t FreeCode(CObjectAllocator& allocator, void* p) {
     try {
         allocator.Free(p);
     } catch (const COAException& e) {
@@ -38,8 +36,7 @@ std::uint32_t FreeCode(CObjectAllocator& allocator, void* p)
 
 } // namespace
 
-TEST(ObjectAllocator, PagesOfObjectsAlignedAndReused)
-{
+TEST(ObjectAllocator, PagesOfObjectsAlignedAndReused) {
     CObjectAllocator allocator(24, SOAConfig{});
     EXPECT_EQ(allocator.GetStats().pagesInUse, 1u);
     std::set<void*> seen;
@@ -57,8 +54,7 @@ TEST(ObjectAllocator, PagesOfObjectsAlignedAndReused)
     EXPECT_EQ(allocator.GetStats().mostObjects, 501u);
 }
 
-TEST(ObjectAllocator, DebugFillPatterns)
-{
+TEST(ObjectAllocator, DebugFillPatterns) {
     CObjectAllocator allocator(32, DebugConfig(2, 8));
     unsigned char* p = static_cast<unsigned char*>(allocator.Allocate());
     for (int i = 0; i < 32; ++i) {
@@ -71,8 +67,7 @@ TEST(ObjectAllocator, DebugFillPatterns)
     EXPECT_EQ(p[31], CObjectAllocator::FREED_PATTERN);
 }
 
-TEST(ObjectAllocator, BadFreesAreRejectedAndPoolStaysSound)
-{
+TEST(ObjectAllocator, BadFreesAreRejectedAndPoolStaysSound) {
     for (const bool debug : {true, false}) {
         SOAConfig config = DebugConfig(4, 8);
         config.debug = debug;
@@ -97,8 +92,7 @@ TEST(ObjectAllocator, BadFreesAreRejectedAndPoolStaysSound)
     }
 }
 
-TEST(ObjectAllocator, FreesAcrossManyPagesInAnyOrder)
-{
+TEST(ObjectAllocator, FreesAcrossManyPagesInAnyOrder) {
     for (const std::uint32_t size : {1u, 4u, 200u}) {
         CObjectAllocator allocator(size, DebugConfig(7, 3));
         std::vector<unsigned char*> objects;
@@ -121,8 +115,7 @@ TEST(ObjectAllocator, FreesAcrossManyPagesInAnyOrder)
     }
 }
 
-TEST(ObjectAllocator, PageLimitAndSystemHeap)
-{
+TEST(ObjectAllocator, PageLimitAndSystemHeap) {
     SOAConfig limited;
     limited.objectsPerPage = 2;
     limited.maxPages = 1;
@@ -168,8 +161,7 @@ struct CDebugNode : MemMgr::CMngObj {
 
 } // namespace
 
-TEST(MngObj, SameSizeClassesShareOneAllocator)
-{
+TEST(MngObj, SameSizeClassesShareOneAllocator) {
     static_assert(sizeof(CNodeA) == sizeof(CNodeB), "equal sizes");
     CNodeA* a = new CNodeA;
     CObjectAllocator* allocator = MemMgr::FindAllocator(sizeof(CNodeA));
@@ -183,8 +175,7 @@ TEST(MngObj, SameSizeClassesShareOneAllocator)
     EXPECT_EQ(allocator->GetStats().objectsInUse, before - 1);
 }
 
-TEST(MngObj, RegistryDropsADoubleFree)
-{
+TEST(MngObj, RegistryDropsADoubleFree) {
     const SOAConfig saved = MemMgr::GetRegistryConfig();
     MemMgr::SetRegistryConfig(DebugConfig(500));
     CDebugNode* node = new CDebugNode;

@@ -39,8 +39,10 @@ TEST_F(D3DXFontTest, TheGameFacesMapToInstalledFonts) {
         UINT weight;
         const char* family;
     } cases[] = {
-        {L"Arial", 16, 10, 400, "Liberation Sans"},         {L"Arial", 16, 10, 700, "Liberation Sans"},
-        {L"Times New Roman", 16, 10, 400, "Liberation Serif"}, {L"Times New Roman", 16, 10, 700, "Liberation Serif"},
+        {L"Arial", 16, 10, 400, "Liberation Sans"},
+        {L"Arial", 16, 10, 700, "Liberation Sans"},
+        {L"Times New Roman", 16, 10, 400, "Liberation Serif"},
+        {L"Times New Roman", 16, 10, 700, "Liberation Serif"},
         {L"Arial", 16, 8, 400, "Liberation Sans"},
     };
     for (const auto& c : cases) {
@@ -84,7 +86,7 @@ TEST_F(D3DXFontTest, MeasuringFollowsLinesTabsAndWordBreaks) {
     EXPECT_EQ(32, height);
     const LONG plain = measure(L"a\tb", 0, 0, &height);
     const LONG expanded = measure(L"a\tb", 0, DT_EXPANDTABS, &height);
-    EXPECT_GE(expanded, 80);  // the tab reaches the first stop, 8 average widths of 10
+    EXPECT_GE(expanded, 80); // the tab reaches the first stop, 8 average widths of 10
     EXPECT_LT(plain, expanded);
     const LONG wrapped = measure(L"one two three four five six", 80, DT_WORDBREAK, &height);
     EXPECT_GT(height, 32);

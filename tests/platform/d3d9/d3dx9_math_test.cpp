@@ -8,15 +8,13 @@ namespace {
 
 constexpr float kTol = 1e-4f;
 
-void ExpectVec(const D3DXVECTOR3& v, float x, float y, float z, float tol = kTol)
-{
+void ExpectVec(const D3DXVECTOR3& v, float x, float y, float z, float tol = kTol) {
     EXPECT_NEAR(v.x, x, tol);
     EXPECT_NEAR(v.y, y, tol);
     EXPECT_NEAR(v.z, z, tol);
 }
 
-void ExpectMatrixNear(const D3DXMATRIX& a, const D3DXMATRIX& b)
-{
+void ExpectMatrixNear(const D3DXMATRIX& a, const D3DXMATRIX& b) {
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 4; ++c) {
             EXPECT_NEAR(a(r, c), b(r, c), kTol) << r << "," << c;
@@ -24,16 +22,14 @@ void ExpectMatrixNear(const D3DXMATRIX& a, const D3DXMATRIX& b)
     }
 }
 
-D3DXVECTOR3 Transform(const D3DXVECTOR3& v, const D3DXMATRIX& m)
-{
+D3DXVECTOR3 Transform(const D3DXVECTOR3& v, const D3DXMATRIX& m) {
     D3DXVECTOR3 r;
     return *D3DXVec3TransformCoord(&r, &v, &m);
 }
 
 } // namespace
 
-TEST(D3DXMath, LeftHandedRowVectorRotations)
-{
+TEST(D3DXMath, LeftHandedRowVectorRotations) {
     const float quarter = D3DX_PI / 2;
     D3DXMATRIX m;
     struct {
@@ -49,10 +45,20 @@ TEST(D3DXMath, LeftHandedRowVectorRotations)
     }
     // Axis, quaternion and yaw-pitch-roll forms agree with the single-axis ones.
     const D3DXVECTOR3 axes[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    D3DXMATRIX (*const single[])(float) = {
-        [](float a) { D3DXMATRIX r; return *D3DXMatrixRotationX(&r, a); },
-        [](float a) { D3DXMATRIX r; return *D3DXMatrixRotationY(&r, a); },
-        [](float a) { D3DXMATRIX r; return *D3DXMatrixRotationZ(&r, a); },
+    D3DXMATRIX (*const single[])
+    (float) = {
+        [](float a) {
+            D3DXMATRIX r;
+            return *D3DXMatrixRotationX(&r, a);
+        },
+        [](float a) {
+            D3DXMATRIX r;
+            return *D3DXMatrixRotationY(&r, a);
+        },
+        [](float a) {
+            D3DXMATRIX r;
+            return *D3DXMatrixRotationZ(&r, a);
+        },
     };
     for (int i = 0; i < 3; ++i) {
         D3DXMATRIX byAxis, byQuat;
@@ -64,16 +70,15 @@ TEST(D3DXMath, LeftHandedRowVectorRotations)
     }
     D3DXMATRIX ypr, rx, ry, rz;
     D3DXMatrixRotationYawPitchRoll(&ypr, 0.3f, -0.4f, 1.2f);
-    ExpectMatrixNear(ypr, *D3DXMatrixRotationZ(&rz, 1.2f) * *D3DXMatrixRotationX(&rx, -0.4f) *
-                              *D3DXMatrixRotationY(&ry, 0.3f));
+    ExpectMatrixNear(
+        ypr, *D3DXMatrixRotationZ(&rz, 1.2f) * *D3DXMatrixRotationX(&rx, -0.4f) * *D3DXMatrixRotationY(&ry, 0.3f));
     D3DXQUATERNION qypr;
     D3DXMATRIX fromQuat;
     D3DXQuaternionRotationYawPitchRoll(&qypr, 0.3f, -0.4f, 1.2f);
     ExpectMatrixNear(*D3DXMatrixRotationQuaternion(&fromQuat, &qypr), ypr);
 }
 
-TEST(D3DXMath, QuaternionOrderMatchesMatrixOrder)
-{
+TEST(D3DXMath, QuaternionOrderMatchesMatrixOrder) {
     const D3DXVECTOR3 ax(1, 0, 0), ay(0, 1, 0);
     D3DXQUATERNION q1, q2, q12, back;
     D3DXQuaternionRotationAxis(&q1, &ax, 0.5f);
@@ -97,8 +102,7 @@ TEST(D3DXMath, QuaternionOrderMatchesMatrixOrder)
     EXPECT_NEAR(angle, 0.55f, kTol);
 }
 
-TEST(D3DXMath, CameraProjectionRoundTrip)
-{
+TEST(D3DXMath, CameraProjectionRoundTrip) {
     const D3DXVECTOR3 eye(3, 4, -10), at(0, 1, 0), up(0, 1, 0);
     D3DXMATRIX view, proj, world;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);
@@ -123,8 +127,7 @@ TEST(D3DXMath, CameraProjectionRoundTrip)
     EXPECT_NEAR(Transform(back, view).z, 1.0f, 1e-3f);
 }
 
-TEST(D3DXMath, InverseTransformAndDegenerateInputs)
-{
+TEST(D3DXMath, InverseTransformAndDegenerateInputs) {
     D3DXMATRIX t, r, m, inv;
     const D3DXVECTOR3 axis(1, 2, 3);
     D3DXMatrixRotationAxis(&r, &axis, 0.9f);
@@ -158,8 +161,7 @@ TEST(D3DXMath, InverseTransformAndDegenerateInputs)
     EXPECT_EQ(D3DXVec3Unproject(&out, &p, &flat, nullptr, nullptr, nullptr), nullptr);
 }
 
-TEST(D3DXMath, PlanesAndReflection)
-{
+TEST(D3DXMath, PlanesAndReflection) {
     const D3DXVECTOR3 a(0, 2, 0), b(0, 2, 1), c(1, 2, 0);
     D3DXPLANE plane;
     D3DXPlaneFromPoints(&plane, &a, &b, &c);
@@ -196,8 +198,7 @@ TEST(D3DXMath, PlanesAndReflection)
     EXPECT_NEAR(moved.d, -3.0f, kTol);
 }
 
-TEST(D3DXMath, Colours)
-{
+TEST(D3DXMath, Colours) {
     EXPECT_EQ(D3DCOLOR_ARGB(0x12, 0x34, 0x56, 0x78), 0x12345678u);
     EXPECT_EQ(D3DCOLOR_RGBA(0x34, 0x56, 0x78, 0x12), 0x12345678u);
     EXPECT_EQ(D3DCOLOR_XRGB(1, 2, 3), 0xFF010203u);

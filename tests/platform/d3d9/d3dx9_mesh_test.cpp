@@ -36,8 +36,11 @@ const D3DVERTEXELEMENT9 kEngine[] = {
 ID3DXMesh* MakeQuad(IDirect3DDevice9* device, DWORD faces = 2) {
     ID3DXMesh* mesh = nullptr;
     EXPECT_EQ(D3D_OK, D3DXCreateMesh(faces, 5, D3DXMESH_MANAGED, kSmall, device, &mesh));
-    const SVertex vertices[5] = {{{0, 1, 0}, {}, 0, 0}, {{1, 1, 0}, {}, 1, 0}, {{1, 0, 0}, {}, 1, 1},
-                                 {{0, 0, 0}, {}, 0, 1}, {{9, 9, 9}, {}, 0, 0}};
+    const SVertex vertices[5] = {{{0, 1, 0}, {}, 0, 0},
+                                 {{1, 1, 0}, {}, 1, 0},
+                                 {{1, 0, 0}, {}, 1, 1},
+                                 {{0, 0, 0}, {}, 0, 1},
+                                 {{9, 9, 9}, {}, 0, 0}};
     const std::uint16_t indices[9] = {0, 1, 2, 0, 2, 3, 0, 1, 3};
     void* data = nullptr;
     mesh->LockVertexBuffer(0, &data);
@@ -104,8 +107,8 @@ TEST_F(D3DXMeshTest, OptimiseSortsByAttributeAndDropsUnusedVertices) {
     mesh->UnlockAttributeBuffer();
     DWORD faceRemap[3];
     DWORD vertexRemap[5];
-    ASSERT_EQ(D3D_OK,
-              mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr, nullptr, faceRemap, vertexRemap));
+    ASSERT_EQ(D3D_OK, mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, nullptr, nullptr, faceRemap,
+                                            vertexRemap));
     EXPECT_EQ(4u, mesh->GetNumVertices());
     EXPECT_EQ((std::vector<DWORD>{1, 0, 2}), std::vector<DWORD>(faceRemap, faceRemap + 3));
     EXPECT_EQ((std::vector<DWORD>{0, 1, 2, 3}), std::vector<DWORD>(vertexRemap, vertexRemap + 4));
@@ -130,7 +133,7 @@ TEST_F(D3DXMeshTest, SkinRemapFollowsCompaction) {
     ASSERT_EQ(D3D_OK, skin->SetBoneInfluence(0, 3, vertices, weights));
     const DWORD outOfRange[1] = {5};
     EXPECT_EQ(D3DERR_INVALIDCALL, skin->SetBoneInfluence(0, 1, outOfRange, weights));
-    const DWORD remap[3] = {0, 3, 1};  // new vertex 1 was 3, new 2 was 1; old 4 is gone
+    const DWORD remap[3] = {0, 3, 1}; // new vertex 1 was 3, new 2 was 1; old 4 is gone
     ASSERT_EQ(D3D_OK, skin->Remap(3, remap));
     ASSERT_EQ(2u, skin->GetNumBoneInfluences(0));
     DWORD got[2];

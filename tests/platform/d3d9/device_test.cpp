@@ -13,9 +13,15 @@ TEST(NullDevice, StartsWithDirect3DDefaultsAndBackBufferViewport) {
     EXPECT_TRUE(device->IsNull());
     DWORD value = 0;
     const std::pair<D3DRENDERSTATETYPE, DWORD> defaults[] = {
-        {D3DRS_ZENABLE, TRUE},          {D3DRS_ZWRITEENABLE, TRUE},   {D3DRS_CULLMODE, D3DCULL_CCW},
-        {D3DRS_FILLMODE, D3DFILL_SOLID}, {D3DRS_ALPHABLENDENABLE, FALSE}, {D3DRS_SRCBLEND, D3DBLEND_ONE},
-        {D3DRS_DESTBLEND, D3DBLEND_ZERO}, {D3DRS_CLIPPLANEENABLE, 0},  {D3DRS_COLORWRITEENABLE, 0xF},
+        {D3DRS_ZENABLE, TRUE},
+        {D3DRS_ZWRITEENABLE, TRUE},
+        {D3DRS_CULLMODE, D3DCULL_CCW},
+        {D3DRS_FILLMODE, D3DFILL_SOLID},
+        {D3DRS_ALPHABLENDENABLE, FALSE},
+        {D3DRS_SRCBLEND, D3DBLEND_ONE},
+        {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+        {D3DRS_CLIPPLANEENABLE, 0},
+        {D3DRS_COLORWRITEENABLE, 0xF},
     };
     for (const auto& [state, expected] : defaults) {
         ASSERT_EQ(device->GetRenderState(state, &value), D3D_OK);
@@ -76,8 +82,13 @@ TEST(NullDevice, BufferLocksPastTheEndAreRefused) {
     IDirect3DVertexBuffer9* buffer = nullptr;
     ASSERT_EQ(device->CreateVertexBuffer(100, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), D3D_OK);
     const SLockCase cases[] = {
-        {0, 100, D3D_OK}, {0, 0, D3D_OK},   {99, 1, D3D_OK},   {100, 0, D3D_OK},
-        {0, 101, D3DERR_INVALIDCALL},        {50, 51, D3DERR_INVALIDCALL}, {101, 0, D3DERR_INVALIDCALL},
+        {0, 100, D3D_OK},
+        {0, 0, D3D_OK},
+        {99, 1, D3D_OK},
+        {100, 0, D3D_OK},
+        {0, 101, D3DERR_INVALIDCALL},
+        {50, 51, D3DERR_INVALIDCALL},
+        {101, 0, D3DERR_INVALIDCALL},
         {0xFFFFFFF0u, 0x20, D3DERR_INVALIDCALL},
     };
     for (const SLockCase& lock : cases) {
@@ -99,9 +110,9 @@ TEST(NullDevice, ResetIsRefusedWhileDefaultPoolResourcesLive) {
     CDeviceHolder device;
     ASSERT_TRUE(device.MakeNull());
     IDirect3DTexture9* target = nullptr;
-    ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
-                                    nullptr),
-              D3D_OK);
+    ASSERT_EQ(
+        device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
+        D3D_OK);
     IDirect3DTexture9* managed = nullptr;
     ASSERT_EQ(device->CreateTexture(16, 16, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -150,9 +161,9 @@ TEST(NullDevice, SurfacesOfTheWrongKindAndOversizedResourcesAreRefused) {
               D3DERR_INVALIDCALL);
     EXPECT_EQ(device->CreateCubeTexture(tooWide, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(device->CreateDepthStencilSurface(1, tooWide, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE, &depth,
-                                                nullptr),
-              D3DERR_INVALIDCALL);
+    EXPECT_EQ(
+        device->CreateDepthStencilSurface(1, tooWide, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, FALSE, &depth, nullptr),
+        D3DERR_INVALIDCALL);
 
     IDirect3DVertexBuffer9* vertices = nullptr;
     IDirect3DIndexBuffer9* indices = nullptr;

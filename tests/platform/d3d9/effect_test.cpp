@@ -125,9 +125,9 @@ TEST_F(EffectTest, ATextureReplacedInAPassStaysAliveUntilThePassEnds) {
 TEST_F(EffectTest, LossDropsRenderTargetTexturesSoTheDeviceCanReset) {
     IDirect3DTexture9* target = nullptr;
     IDirect3DTexture9* managed = nullptr;
-    ASSERT_EQ(m_device->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target,
-                                      nullptr),
-              D3D_OK);
+    ASSERT_EQ(
+        m_device->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
+        D3D_OK);
     ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &managed, nullptr), D3D_OK);
     m_effect->SetTexture("g_Texture1", target);
     ID3DXEffect* other = LoadQuad(m_device.Get(), nullptr);
@@ -254,8 +254,8 @@ TEST(EffectFile, SharedCarrierDeclaresEverySharedParameter) {
         EXPECT_NE(effect->GetParameterBySemantic(nullptr, semantic), nullptr) << semantic;
     }
     D3DXHANDLE light = effect->GetParameterByName(nullptr, "g_light");
-    for (const char* member : {"m_type", "m_pos", "m_dir", "m_falloff", "m_range", "m_ambient", "m_diffuse",
-                               "m_specular"}) {
+    for (const char* member :
+         {"m_type", "m_pos", "m_dir", "m_falloff", "m_range", "m_ambient", "m_diffuse", "m_specular"}) {
         EXPECT_NE(effect->GetParameterByName(light, member), nullptr) << member;
     }
     for (const char* name : {"g_fogstart", "g_fogend", "g_fogdensity", "g_fogcolor", "g_time", "g_ElapsedTime"}) {
@@ -269,9 +269,9 @@ TEST(EffectFile, MissingFileGivesNoEffect) {
     ASSERT_TRUE(device.MakeNull());
     ::testing::internal::CaptureStderr();
     ID3DXEffect* effect = reinterpret_cast<ID3DXEffect*>(1);
-    EXPECT_EQ(D3DXCreateEffectFromFileW(device.Get(), L"no_such_effect.fx", nullptr, nullptr, 0, nullptr, &effect,
-                                        nullptr),
-              D3DERR_NOTFOUND);
+    EXPECT_EQ(
+        D3DXCreateEffectFromFileW(device.Get(), L"no_such_effect.fx", nullptr, nullptr, 0, nullptr, &effect, nullptr),
+        D3DERR_NOTFOUND);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("no_such_effect.fx"), std::string::npos);
     EXPECT_EQ(effect, nullptr);
 }

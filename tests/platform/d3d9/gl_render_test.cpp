@@ -86,12 +86,13 @@ protected:
             {{1, -1, z}, {}, {1, 1}, {}, {}, 0xFFFFFFFF},
             {{-1, -1, z}, {}, {0, 1}, {}, {}, 0xFFFFFFFF},
         };
-        const WORD order[6] = {0, 1, 2, 0, 2, 3};  // clockwise on screen: front faces
+        const WORD order[6] = {0, 1, 2, 0, 2, 3}; // clockwise on screen: front faces
         IDirect3DVertexBuffer9* vertices = nullptr;
         IDirect3DIndexBuffer9* indices = nullptr;
         IDirect3DVertexDeclaration9* declaration = nullptr;
         m_device->CreateVertexBuffer(sizeof(corners), D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vertices, nullptr);
-        m_device->CreateIndexBuffer(sizeof(order), D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr);
+        m_device->CreateIndexBuffer(sizeof(order), D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices,
+                                    nullptr);
         m_device->CreateVertexDeclaration(kElements, &declaration);
         void* data = nullptr;
         vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);

@@ -48,8 +48,8 @@ public:
     bool MakeNull(UINT width = 64, UINT height = 32) {
         m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
         D3DPRESENT_PARAMETERS parameters = Parameters(width, height);
-        return SUCCEEDED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_NULLREF, nullptr, 0, &parameters,
-                                                  &m_device));
+        return SUCCEEDED(
+            m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_NULLREF, nullptr, 0, &parameters, &m_device));
     }
 
     // False (and a reason) when no OpenGL 3.3 core context can be made offscreen.

@@ -62,7 +62,8 @@ TEST(TextureFile, LoadsTopRowFirstInArgbByteOrder) {
     int channels = 0;
     stbi_uc* png = stbi_load(saved.c_str(), &width, &height, &channels, 4);
     ASSERT_NE(png, nullptr);
-    EXPECT_EQ(std::vector<std::uint8_t>(png, png + 32), std::vector<std::uint8_t>(&kImage[0][0][0], &kImage[0][0][0] + 32));
+    EXPECT_EQ(std::vector<std::uint8_t>(png, png + 32),
+              std::vector<std::uint8_t>(&kImage[0][0][0], &kImage[0][0][0] + 32));
     stbi_image_free(png);
     std::remove(path.c_str());
     std::remove(saved.c_str());

@@ -45,10 +45,21 @@ TEST(InputScript, ReadsEveryKindOfLine) {
 
 TEST(InputScript, MalformedLinesAreReportedWithTheirNumberAndSkipped) {
     const char* bad[] = {
-        "x key_down A",        "-1 key_down A",       "3 key_down",           "3 key_down NoSuchKey",
-        "3 jump",              "3",                   "3 text",               "3 text \xC3",
-        "3 mouse_move 1",      "3 mouse_move 1 two",  "3 mouse_down thumb 1 1", "3 mouse_up left 1",
-        "3 wheel",             "3 wheel 1 2",         "3 mouse_move 1 99999999999",
+        "x key_down A",
+        "-1 key_down A",
+        "3 key_down",
+        "3 key_down NoSuchKey",
+        "3 jump",
+        "3",
+        "3 text",
+        "3 text \xC3",
+        "3 mouse_move 1",
+        "3 mouse_move 1 two",
+        "3 mouse_down thumb 1 1",
+        "3 mouse_up left 1",
+        "3 wheel",
+        "3 wheel 1 2",
+        "3 mouse_move 1 99999999999",
     };
     for (const char* line : bad) {
         std::istringstream file(std::string("1 key_down Escape\n") + line + "\n2 key_up Escape\n");

@@ -2,9 +2,9 @@
 
 #include <SDL.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <fstream>
 #include <string>
 #include <vector>

@@ -67,7 +67,8 @@ TEST_F(FmodTest, FilesThatAreMissingOrNotAudioAreRefused) {
     const struct {
         const char* name;
         FMOD_RESULT result;
-    } cases[] = {{"missing.wav", FMOD_ERR_FILE_NOTFOUND}, {"notes.wav", FMOD_ERR_FORMAT}, {"empty.ogg", FMOD_ERR_FORMAT}};
+    } cases[] = {
+        {"missing.wav", FMOD_ERR_FILE_NOTFOUND}, {"notes.wav", FMOD_ERR_FORMAT}, {"empty.ogg", FMOD_ERR_FORMAT}};
     for (const auto& c : cases) {
         for (bool stream : {false, true}) {
             FMOD_SOUND* sound = reinterpret_cast<FMOD_SOUND*>(this);
@@ -155,7 +156,8 @@ TEST_F(FmodTest, StreamsPlayToTheirEndOrLoop) {
     FMOD_CHANNEL* loopChannel = Play(looped);
     EXPECT_TRUE(WaitFor(m_system, [&] { return !Playing(onceChannel); }));
     // Looping on after the single play has gone past its end.
-    WaitFor(m_system, [] { return false; }, 300ms);
+    WaitFor(
+        m_system, [] { return false; }, 300ms);
     EXPECT_TRUE(Playing(loopChannel));
 }
 
@@ -262,14 +264,17 @@ TEST(FmodOutputTest, ASourceOnTheListenersLeftIsLouderOnTheLeft) {
     // Right-handed, facing +z with +y up: +x is on the listener's left.
     for (const char* x : {"3", "-3"}) {
         const std::string output = dir.Path() + "/out" + x + ".wav";
-        const std::string config = dir.Write("alsoft.conf", "[general]\ndrivers = wave\nchannels = stereo\n"
-                                                            "frequency = 44100\nhrtf = false\nstereo-encoding = panpot\n"
-                                                            "[wave]\nfile = " + output + "\n");
-        const int status = tktest::RunTestInChild(
-            "FmodChildTest.RendersToTheWaveWriter",
-            {{"TK_FMOD_CHILD", "1"}, {"ALSOFT_CONF", config}, {"TK_FMOD_SOUND", dir.Path() + "/tone.wav"},
-             {"TK_FMOD_X", x}},
-            {"ALSOFT_DRIVERS"});
+        const std::string config = dir.Write("alsoft.conf",
+                                             "[general]\ndrivers = wave\nchannels = stereo\n"
+                                             "frequency = 44100\nhrtf = false\nstereo-encoding = panpot\n"
+                                             "[wave]\nfile = " +
+                                                 output + "\n");
+        const int status = tktest::RunTestInChild("FmodChildTest.RendersToTheWaveWriter",
+                                                  {{"TK_FMOD_CHILD", "1"},
+                                                   {"ALSOFT_CONF", config},
+                                                   {"TK_FMOD_SOUND", dir.Path() + "/tone.wav"},
+                                                   {"TK_FMOD_X", x}},
+                                                  {"ALSOFT_DRIVERS"});
         ASSERT_EQ(status, 0) << x;
         const auto [left, right] = ChannelEnergy(output);
         ASSERT_GT(left + right, 1.0) << "nothing was rendered at x = " << x;

@@ -154,7 +154,11 @@ TEST(Win32Text, MultiByteToWideCharDecodesUtf8InTheCLocale) {
     wchar_t out[8] = {};
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "caf\xC3\xA9", 5, out, 8), 4);
     EXPECT_EQ(out[3], L'\u00e9');
-    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "a\xFF" "b", 3, out, 8), 3);
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0,
+                                  "a\xFF"
+                                  "b",
+                                  3, out, 8),
+              3);
     EXPECT_EQ(out[1], L'\u00ff');
     char back[8] = {};
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, L"caf\u00e9", 4, back, 8, nullptr, nullptr), 5);
