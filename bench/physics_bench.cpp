@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/engine_events.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/engine_events.h"
+#include "engine/events/event_manager.h"
 #include "engine/phy/buoyancy_force.h"
 #include "engine/phy/ext_force_cntrl.h"
 #include "engine/phy/physics_world.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/core/controller.h"
-#include "engine/core/scene_unit.h"
+#include "engine/gfx/scene_unit.h"
 #include "engine/core/velm_app.h"
 #include "engine/core/velm_game.h"
 #include "engine/phy/rigid_body.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "engine/ai/ai_manager.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/event_manager.h"
 #include "engine/core/input_system.h"
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_game.h"

@@ -1,6 +1,6 @@
 #include "engine/core/view.h"
 
-#include "engine/core/scene_unit.h"
+#include "engine/gfx/scene_unit.h"
 
 namespace velm {
 

@@ -1,6 +1,6 @@
 #include "engine/gfx/terrain.h"
 
-#include "engine/core/scene_unit.h"
+#include "engine/gfx/scene_unit.h"
 #include "engine/phy/height_map.h"
 
 namespace velm {

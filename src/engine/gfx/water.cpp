@@ -1,6 +1,6 @@
 #include "engine/gfx/water.h"
 
-#include "engine/core/scene_unit.h"
+#include "engine/gfx/scene_unit.h"
 #include "engine/phy/water_field.h"
 
 namespace velm {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/core/engine_events.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/engine_events.h"
+#include "engine/events/event_manager.h"
 #include "libs/common/mutex_lock.h"
 
 namespace velm {

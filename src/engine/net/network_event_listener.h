@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/core/event.h"
+#include "engine/events/event.h"
 
 namespace velm {
 namespace net {

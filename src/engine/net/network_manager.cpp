@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/core/engine_events.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/engine_events.h"
+#include "engine/events/event_manager.h"
 #include "engine/net/client_socket.h"
 #include "engine/net/network_event_listener.h"
 #include "engine/net/server_socket.h"

@@ -10,7 +10,7 @@
 #include <list>
 #include <memory>
 
-#include "engine/core/event.h"
+#include "engine/events/event.h"
 #include "engine/net/base_socket.h"
 #include "engine/net/net_config.h"
 #include "engine/net/remote_event_socket.h"

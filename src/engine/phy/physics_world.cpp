@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "engine/core/engine_events.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/engine_events.h"
+#include "engine/events/event_manager.h"
 #include "engine/phy/collision_hull.h"
 #include "engine/phy/height_map.h"
 #include "engine/phy/rigid_body.h"

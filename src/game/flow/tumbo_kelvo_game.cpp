@@ -1,6 +1,6 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
-#include "engine/core/event_manager.h"
+#include "engine/events/event_manager.h"
 #include "engine/core/input_system.h"
 #include "engine/core/velm_app.h"
 #include "engine/phy/physics_world.h"

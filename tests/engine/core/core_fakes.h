@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/scene_unit.h"
+#include "engine/gfx/scene_unit.h"
 #include "engine/core/velm_game.h"
 
 namespace tktest {

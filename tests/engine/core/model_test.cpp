@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/core/controller.h"
-#include "engine/core/scene_unit.h"
+#include "engine/gfx/scene_unit.h"
 #include "engine/core/velm_app.h"
 #include "engine/core/velm_game.h"
 #include "engine/core/view.h"

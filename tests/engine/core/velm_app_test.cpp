@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/core/event_manager.h"
+#include "engine/events/event_manager.h"
 #include "engine/core/velm_game.h"
 #include "engine/gfx/terrain.h"
 #include "engine/gfx/water.h"

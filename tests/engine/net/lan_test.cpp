@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/core/engine_events.h"
+#include "engine/events/engine_events.h"
 #include "engine/net/client_socket.h"
 #include "engine/net/network_event_listener.h"
 #include "engine/net/network_manager.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/engine_events.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/engine_events.h"
+#include "engine/events/event_manager.h"
 #include "engine/net/message.h"
 #include "engine/net/remote_event_socket.h"
 #include "platform/winsock/winsock.h"

@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/engine_events.h"
-#include "engine/core/event_manager.h"
+#include "engine/events/engine_events.h"
+#include "engine/events/event_manager.h"
 #include "engine/phy/buoyancy_force.h"
 #include "engine/phy/collision_hull.h"
 #include "engine/phy/contact.h"

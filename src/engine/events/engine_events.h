@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/core/event.h"
+#include "engine/events/event.h"
 
 namespace velm {
 

@@ -1,4 +1,4 @@
-#include "engine/core/event.h"
+#include "engine/events/event.h"
 
 #include <cctype>
 

@@ -1,4 +1,4 @@
-#include "engine/core/event_manager.h"
+#include "engine/events/event_manager.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 // What a model and its view need of the graphics unit that draws them: animation control, the
 // per-frame update and carrying another unit on a named frame. The graphics engine's units
-// implement it; the engine core never depends on more than this. Main thread only.
+// implement it; models and views use no more of graphics than this. Main thread only.
 #pragma once
 
 #include <cstdint>

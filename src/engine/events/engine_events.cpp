@@ -1,4 +1,4 @@
-#include "engine/core/engine_events.h"
+#include "engine/events/engine_events.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "engine/core/event_manager.h"
+#include "engine/events/event_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/engine_events.h"
+#include "engine/events/engine_events.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <set>
 
-#include "engine/core/event.h"
+#include "engine/events/event.h"
 #include "platform/win32/win32.h"
 
 namespace velm {
