@@ -1,8 +1,8 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
-#include "engine/events/event_manager.h"
 #include "engine/core/input_system.h"
 #include "engine/core/velm_app.h"
+#include "engine/events/event_manager.h"
 #include "engine/phy/physics_world.h"
 
 namespace kelvo {

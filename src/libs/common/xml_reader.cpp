@@ -66,25 +66,73 @@ void CXmlReader::Enter(const std::string& name) {
     }
 }
 
+namespace {
+
+// The value of the element on one line; false when the line does not hold its opening tag.
+bool ValueOnLine(const std::string& line, const std::string& open, const std::string& close, std::string& value) {
+    const std::size_t at = line.find(open);
+    if (at == std::string::npos) {
+        return false;
+    }
+    const std::size_t closeAt = line.find(close);
+    const std::size_t valueStart = at + open.size();
+    if (closeAt == std::string::npos || closeAt < valueStart) {
+        value.clear();
+    } else {
+        value = line.substr(valueStart, closeAt - valueStart);
+    }
+    return true;
+}
+
+} // namespace
+
 std::string CXmlReader::GetValue(const std::string& name) const {
     if (m_scopes.empty()) {
         return {};
     }
     const std::string open = "<" + name + ">";
     const std::string close = "</" + name + ">";
+    std::string value;
     for (const std::string& line : m_scopes.front()) {
-        const std::size_t at = line.find(open);
-        if (at == std::string::npos) {
-            continue;
+        if (ValueOnLine(line, open, close, value)) {
+            return value;
         }
-        const std::size_t closeAt = line.find(close);
-        const std::size_t valueStart = at + open.size();
-        if (closeAt == std::string::npos || closeAt < valueStart) {
-            return {};
-        }
-        return line.substr(valueStart, closeAt - valueStart);
     }
     return {};
+}
+
+std::vector<std::string> CXmlReader::GetValues(const std::string& name) const {
+    std::vector<std::string> values;
+    if (m_scopes.empty()) {
+        return values;
+    }
+    const std::string open = "<" + name + ">";
+    const std::string close = "</" + name + ">";
+    std::string value;
+    for (const std::string& line : m_scopes.front()) {
+        if (ValueOnLine(line, open, close, value)) {
+            values.push_back(value);
+        }
+    }
+    return values;
+}
+
+bool CXmlReader::HasElement(const std::string& name) const {
+    if (m_scopes.empty()) {
+        return false;
+    }
+    const std::string open = "<" + name + ">";
+    const std::string close = "</" + name + ">";
+    bool opened = false;
+    for (const std::string& line : m_scopes.front()) {
+        if (line == open) {
+            opened = true;
+        } else if (line == close) {
+            // Enter takes the same view: a closing line with no opening before it ends the search.
+            return opened;
+        }
+    }
+    return false;
 }
 
 } // namespace common

@@ -19,6 +19,10 @@ public:
     void Load(const std::string& fileName);
     void Enter(const std::string& name);
     std::string GetValue(const std::string& name) const;
+    // Every value of `name` in the current scope, in file order; GetValue gives only the first.
+    std::vector<std::string> GetValues(const std::string& name) const;
+    // True when the current scope itself holds an opening line of `name` (nothing is consumed).
+    bool HasElement(const std::string& name) const;
 
     std::uint32_t GetScopeCount() const { return m_scopeCount; }
 

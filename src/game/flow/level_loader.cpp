@@ -1,0 +1,289 @@
+#include "game/flow/level_loader.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "engine/core/object_id.h"
+#include "engine/events/event_manager.h"
+#include "game/flow/creation_events.h"
+#include "game/flow/model_data_keys.h"
+#include "game/flow/model_data_mgr.h"
+#include "game/world/object_type.h"
+#include "libs/common/string_util.h"
+
+namespace kelvo {
+
+const char* const CLevelLoader::kUseStoredFileName = "UseExistedLevelFileName";
+
+std::uint32_t ObjectTypeFromName(const std::string& keyword) {
+    static const std::pair<const char*, std::uint32_t> table[] = {
+        {"ICE_CAVE", OBJECT_ENVIRONMENT},
+        {"flag", OBJECT_ENVIRONMENT},
+        {"ROCK_CAVE", OBJECT_ENVIRONMENT},
+        {"GAME_NAME_1", OBJECT_ENVIRONMENT},
+        {"GAME_NAME_2", OBJECT_ENVIRONMENT},
+        {"ENGINE_LOGO", OBJECT_ENVIRONMENT},
+        {"jug", OBJECT_JUG},
+        {"ice", OBJECT_ENVIRONMENT},
+        {"rock", OBJECT_ENVIRONMENT},
+        {"gold", OBJECT_ENVIRONMENT},
+        {"tumbo1", OBJECT_ENVIRONMENT},
+        {"tumbo2", OBJECT_ENVIRONMENT},
+        {"box2", OBJECT_COLLISION_VOLUME},
+        {"cyl", OBJECT_COLLISION_VOLUME},
+        {"steam2ps", OBJECT_PARTICLE_SYSTEM},
+        {"defaultps", OBJECT_PARTICLE_SYSTEM},
+        {"explode3ps", OBJECT_PARTICLE_SYSTEM},
+        {"explode4ps", OBJECT_PARTICLE_SYSTEM},
+        {"splash", OBJECT_PARTICLE_SYSTEM},
+        {"whitewater", OBJECT_PARTICLE_SYSTEM},
+        {"splash2", OBJECT_PARTICLE_SYSTEM},
+        {"trail", OBJECT_PARTICLE_SYSTEM},
+        {"waterfall1", OBJECT_PARTICLE_SYSTEM},
+        {"geysernormal", OBJECT_PARTICLE_SYSTEM},
+        {"geysererupt", OBJECT_PARTICLE_SYSTEM},
+        {"snowtree", OBJECT_TREES},
+        {"pine", OBJECT_TREES},
+        {"stump", OBJECT_TREES},
+        {"forest", OBJECT_TREES},
+        {"fir", OBJECT_TREES},
+        {"ramp", OBJECT_RAMP},
+        {"geyser", OBJECT_GEYSER},
+        {"log1", OBJECT_LOG},
+        {"log2", OBJECT_LOG},
+        {"log3", OBJECT_LOG},
+        {"boulder", OBJECT_BOULDER},
+        {"finishline", OBJECT_FINISH_LINE},
+    };
+    for (const auto& row : table) {
+        if (keyword == row.first) {
+            return row.second;
+        }
+    }
+    return OBJECT_JUG;
+}
+
+namespace {
+
+float Float(const common::CXmlReader& reader, const char* name) {
+    return static_cast<float>(common::StringToFloat(reader.GetValue(name)));
+}
+
+common::CVector3 Xyz(const common::CXmlReader& reader) {
+    return common::CVector3(Float(reader, "x"), Float(reader, "y"), Float(reader, "z"));
+}
+
+struct STransform {
+    common::CVector3 m_position;
+    common::CVector3 m_axis;
+    float m_angle = 0.0f;
+    common::CVector3 m_scale;
+};
+
+// The reader stands in Pos, after its entry was read.
+STransform ReadTransform(common::CXmlReader& reader) {
+    STransform t;
+    t.m_position = Xyz(reader);
+    reader.Enter("RotationInfo");
+    t.m_axis = Xyz(reader);
+    t.m_angle = Float(reader, "Angle");
+    reader.Enter("Scalars");
+    t.m_scale = Xyz(reader);
+    return t;
+}
+
+// The model data of a placement keyword, or the empty string (logged) when none is loaded.
+std::string KnownKey(const std::string& keyword, const char* section) {
+    std::string key = ModelDataKeyFromTypeName(keyword);
+    if (!GetModelDataMgr().Has(key)) {
+        std::fprintf(stderr, "Level %s: \"%s\" names no loaded model data (%s); not built\n", section, keyword.c_str(),
+                     key.c_str());
+        key.clear();
+    }
+    return key;
+}
+
+} // namespace
+
+CLevelLoader::CLevelLoader(ILevelLoaderHost* host, std::string folder) : m_host(host), m_folder(std::move(folder)) {}
+
+void CLevelLoader::LoadLevel(const std::string& name) {
+    common::CXmlReader reader;
+    reader.Load(m_folder + (name == kUseStoredFileName ? m_fileName : name));
+    reader.Enter("Level");
+    ReadWaters(reader.GetValue("WatersFile"));
+    ReadTerrains(reader.GetValue("TerrainsFile"));
+    ReadSkybox(reader);
+    ReadLights(reader);
+    ReadEnvObjs(reader);
+    ReadParticleSystems(reader);
+    ReadTriggerObjs(reader);
+}
+
+void CLevelLoader::ReadList(const std::string& fileName, const char* root, bool water) {
+    common::CXmlReader reader;
+    reader.Load(m_folder + fileName);
+    reader.Enter(root);
+    for (;;) {
+        reader.Enter("entry");
+        const std::string type = reader.GetValue("Type");
+        if (type.empty()) {
+            return;
+        }
+        const std::uint32_t id = velm::NewObjectID();
+        const std::string key = KnownKey(type, root);
+        if (key.empty()) {
+            continue;
+        }
+        if (water) {
+            velm::TriggerEvent(CMakeWaterEvt(key, id, 0, OBJECT_WATER));
+        } else {
+            velm::TriggerEvent(CMakeTerrainEvt(key, id, 0, OBJECT_TERRAIN));
+        }
+    }
+}
+
+void CLevelLoader::ReadWaters(const std::string& fileName) { ReadList(fileName, "Waters", true); }
+
+void CLevelLoader::ReadTerrains(const std::string& fileName) { ReadList(fileName, "Terrains", false); }
+
+void CLevelLoader::ReadSkybox(common::CXmlReader& reader) {
+    reader.Enter("Skybox");
+    const std::string faces[6] = {reader.GetValue("right"), reader.GetValue("left"),  reader.GetValue("up"),
+                                  reader.GetValue("down"),  reader.GetValue("front"), reader.GetValue("back")};
+    const float scalar = Float(reader, "scalar");
+    if (m_host != nullptr) {
+        m_host->CreateSkyBox(scalar, faces);
+    }
+    reader.Enter("EnvMap");
+    const std::string texture = reader.GetValue("TextureName");
+    if (m_host != nullptr) {
+        m_host->SetWaterEnvironmentMap(texture);
+    }
+}
+
+void CLevelLoader::ReadLights(common::CXmlReader& reader) {
+    reader.Enter("Lights");
+    // The light's values come from its model data; the file's two names are not used.
+    if (!CreatesObjects()) {
+        return;
+    }
+    const std::uint32_t id = velm::NewObjectID();
+    const std::string key = "LightModelData";
+    if (!GetModelDataMgr().Has(key)) {
+        std::fprintf(stderr, "Level Lights: no model data %s; no light built\n", key.c_str());
+        return;
+    }
+    velm::TriggerEvent(CCreateLight(key, id, 0, 1, OBJECT_LIGHT, nullptr));
+}
+
+void CLevelLoader::ReadEnvObjs(common::CXmlReader& reader) {
+    reader.Enter("EnvObjs");
+    for (;;) {
+        reader.Enter("entry");
+        const std::string opaqueText = reader.GetValue("Opaque");
+        if (opaqueText.empty()) {
+            return;
+        }
+        const std::string type = reader.GetValue("Type");
+        const std::uint8_t opaque = opaqueText == "FALSE" ? 0 : 1;
+        reader.Enter("Pos");
+        const bool placed = reader.GetValue("entry") != "none";
+        const std::uint32_t id = velm::NewObjectID();
+        const std::uint32_t objectType = ObjectTypeFromName(type);
+        if (objectType == OBJECT_LOG && m_host != nullptr) {
+            m_host->AddLevelLog(id);
+        }
+        if (!placed) {
+            if (CreatesObjects()) {
+                const std::string key = KnownKey(type, "EnvObjs");
+                if (!key.empty()) {
+                    velm::TriggerEvent(CCreateEnvObjEvt(key, id, opaque, 0, objectType, nullptr, 0));
+                }
+            }
+            continue;
+        }
+        const STransform t = ReadTransform(reader);
+        if (CreatesObjects()) {
+            const std::string key = KnownKey(type, "EnvObjs");
+            if (!key.empty()) {
+                velm::TriggerEvent(CCreateEnvObjEvt(key, id, opaque, 0, objectType, &t.m_position, &t.m_axis, t.m_angle,
+                                                    &t.m_scale, 0));
+            }
+        }
+    }
+}
+
+void CLevelLoader::ReadParticleSystems(common::CXmlReader& reader) {
+    reader.Enter("ParticleSystems");
+    for (;;) {
+        reader.Enter("entry");
+        const std::string type = reader.GetValue("Type");
+        if (type.empty()) {
+            return;
+        }
+        reader.Enter("Pos");
+        const STransform t = ReadTransform(reader);
+        if (!CreatesObjects()) {
+            continue;
+        }
+        const std::uint32_t id = velm::NewObjectID();
+        const std::string key = KnownKey(type, "ParticleSystems");
+        if (!key.empty()) {
+            velm::TriggerEvent(
+                CCreateParticleSysFromKeyEvt(key, id, 0, t.m_position, &t.m_axis, t.m_angle, &t.m_scale));
+        }
+    }
+}
+
+void CLevelLoader::ReadTriggerObjs(common::CXmlReader& reader) {
+    reader.Enter("TriggerObjs");
+    for (;;) {
+        reader.Enter("entry");
+        const std::string type = reader.GetValue("Type");
+        if (type.empty()) {
+            return;
+        }
+        reader.Enter("Pos");
+        const bool placed = reader.GetValue("entry") != "none";
+        STransform t;
+        if (placed) {
+            t = ReadTransform(reader);
+        }
+        if (!CreatesObjects()) {
+            continue;
+        }
+        const std::uint32_t id = velm::NewObjectID();
+        const std::string key = KnownKey(type, "TriggerObjs");
+        if (key.empty()) {
+            continue;
+        }
+        const std::uint32_t objectType = ObjectTypeFromName(type);
+        if (placed) {
+            velm::TriggerEvent(
+                CCreateTriggerObjEvt(key, id, 0, objectType, &t.m_position, &t.m_axis, t.m_angle, &t.m_scale));
+        } else {
+            velm::TriggerEvent(CCreateTriggerObjEvt(key, id, 0, objectType));
+        }
+    }
+}
+
+void CLevelLoader::ReadItemTemplates(const std::string& fileName) {
+    common::CXmlReader reader;
+    reader.Load(m_folder + fileName);
+    reader.Enter("Items");
+    for (;;) {
+        reader.Enter("entry");
+        const std::string type = reader.GetValue("Type");
+        if (type.empty()) {
+            return;
+        }
+        const std::uint32_t id = velm::NewObjectID();
+        const std::string key = KnownKey(type, "Items");
+        if (!key.empty()) {
+            velm::TriggerEvent(CCreateItemFromKeyEvt(key, id, 0, 0, OBJECT_GENERIC_ITEM, 0, 0));
+        }
+    }
+}
+
+} // namespace kelvo
