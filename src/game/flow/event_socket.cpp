@@ -1,5 +1,6 @@
 #include "game/flow/event_socket.h"
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -11,6 +12,14 @@
 namespace kelvo {
 
 namespace {
+
+// A peer that floods bad messages must not flood the log as well: the first drops are logged,
+// then one in every thousand.
+bool ShouldLogDrop() {
+    static std::atomic<std::uint64_t> s_drops{0};
+    const std::uint64_t count = ++s_drops;
+    return count <= 16 || count % 1000 == 0;
+}
 
 template <typename Event>
 velm::EventPtr Rebuild(const unsigned char* payload, std::size_t length) {
@@ -26,8 +35,10 @@ velm::EventPtr RebuildCreation(const unsigned char* payload, std::size_t length)
         return nullptr;
     }
     if (!event->GetRecord().m_knownModel) {
-        std::fprintf(stderr, "Event socket: %s names the unknown model data \"%s\"; dropped\n",
-                     event->GetEventType().GetName().c_str(), event->GetRecord().m_modelData.m_key.c_str());
+        if (ShouldLogDrop()) {
+            std::fprintf(stderr, "Event socket: %s names the unknown model data \"%s\"; dropped\n",
+                         event->GetEventType().GetName().c_str(), event->GetRecord().m_modelData.m_key.c_str());
+        }
         return nullptr;
     }
     return event;
@@ -114,10 +125,13 @@ bool CTumboKelvoEventSocket::OnPacket(const unsigned char* payload, std::uint8_t
     }
     velm::EventPtr event = BuildEvent(payload, payloadLength);
     if (!event) {
-        std::fprintf(stderr,
-                     "Event socket: message %u of %u bytes from client %u dropped: not its event's wire form, or an "
-                     "unknown model\n",
-                     static_cast<unsigned>(id), static_cast<unsigned>(payloadLength), static_cast<unsigned>(sender));
+        if (ShouldLogDrop()) {
+            std::fprintf(
+                stderr,
+                "Event socket: message %u of %u bytes from client %u dropped: not its event's wire form, or an "
+                "unknown model\n",
+                static_cast<unsigned>(id), static_cast<unsigned>(payloadLength), static_cast<unsigned>(sender));
+        }
         return false;
     }
     event->SetFromNetwork(true);

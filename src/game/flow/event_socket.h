@@ -2,7 +2,8 @@
 // message id names, marks it as from the network (so it is never sent on) and queues it with the
 // event manager for the main thread's next tick. A payload that does not hold its event's wire
 // form exactly, or a creation record of a model this machine does not have, is dropped with a log
-// line. Runs on the network thread; shares nothing but the event manager's queue.
+// line (the first few, then one per thousand). Runs on the network thread; shares nothing but
+// the event manager's queue.
 #pragma once
 
 #include <cstddef>

@@ -55,6 +55,17 @@ TEST_F(XmlReaderTest, RepeatedElementsAreEnteredInFileOrder) {
     }
 }
 
+TEST_F(XmlReaderTest, RepeatedLeavesAreAllReadInFileOrderWithoutConsumingThem) {
+    CXmlReader reader = Read("<S>\n<Name>a</Name>\n<Name>b</Name>\n<Inner>\n</Inner>\n<Name>c</Name>\n</S>\n");
+    reader.Enter("S");
+    EXPECT_EQ(reader.GetValues("Name"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(reader.GetValue("Name"), "a");
+    EXPECT_TRUE(reader.HasElement("Inner"));
+    EXPECT_FALSE(reader.HasElement("Name")); // a leaf, not an element that can be entered
+    EXPECT_FALSE(reader.HasElement("S"));
+    EXPECT_EQ(reader.GetScopeCount(), 2u);
+}
+
 TEST_F(XmlReaderTest, ValueLinesThatAreNotWholeElementsReadEmpty) {
     CXmlReader reader = Read("<Open>value\n<Late></Late><Late>x</Late>\n<case>1</case>\n");
     EXPECT_EQ(reader.GetValue("Open"), "");
