@@ -1,5 +1,6 @@
 #include "game/flow/instance_readers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -205,11 +206,11 @@ void ReadSoundData(common::CXmlReader& reader, std::vector<velm::CSound*>& sound
     reader.Enter("SoundData");
     const int declared = Int(reader, "NumFiles");
     const std::vector<std::string> names = reader.GetValues("FileName");
-    if (declared < 0 || static_cast<std::size_t>(declared) > names.size()) {
-        std::fprintf(stderr, "SoundData declares %d files but names %zu; only those named are loaded\n", declared,
-                     names.size());
-    }
     const std::size_t count = declared < 0 ? 0 : std::min(names.size(), static_cast<std::size_t>(declared));
+    if (declared < 0 || static_cast<std::size_t>(declared) > names.size()) {
+        std::fprintf(stderr, "SoundData declares %d files and names %zu; %zu are loaded\n", declared, names.size(),
+                     count);
+    }
     for (std::size_t i = 0; i < count; ++i) {
         velm::CSound* sound = makeSound ? makeSound(names[i]) : nullptr;
         if (sound != nullptr) {

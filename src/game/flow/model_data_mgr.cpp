@@ -30,7 +30,7 @@ void CModelDataMgr::Load(const std::string& key, const std::string& modelFile, c
     common::CXmlReader instance;
     instance.Load(m_folder + instanceFile);
     instance.Enter("InstanceData");
-    if (instance.GetScopeCount() == 0) {
+    if (instance.GetScopeCount() == 0 && !instanceFile.empty()) {
         std::fprintf(stderr, "Model data %s: %s holds no InstanceData\n", key.c_str(), instanceFile.c_str());
     }
     // Each section is read from its own copy of the root scope: a section the file lacks would
