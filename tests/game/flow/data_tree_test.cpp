@@ -17,6 +17,7 @@
 #include "game/flow/data_files.h"
 #include "game/flow/level_loader.h"
 #include "game/flow/model_data_keys.h"
+#include "game/flow/startup_model_data.h"
 #include "libs/common/xml_reader.h"
 
 namespace {
@@ -45,9 +46,7 @@ protected:
             return m_sounds.back().get();
         });
         kelvo::SetModelDataMgr(m_env.m_models.get());
-        for (const kelvo::SModelDataFiles& files : kelvo::StartupModelDataFiles()) {
-            m_env.m_models->Load(files.m_key, files.m_modelFile, files.m_instanceFile);
-        }
+        kelvo::LoadStartupModelData(*m_env.m_models);
     }
     SModelData Get(const std::string& key) {
         SModelData record;
