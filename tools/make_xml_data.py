@@ -1,0 +1,481 @@
+#!/usr/bin/env python3
+"""Writes the XML content of the default data tree under data/files/xmlfiles/: the model and
+instance file of every model-data key, the three race tracks with their waters and terrains lists,
+the item templates, the log and tumbo placements and the two camera files.
+
+The river's centreline (CONTROL) passes the start area, the rock and log traps and the finish
+line; the river's grid files (data/files/grids/River20.vbib .. River27.vbib, 9 x 101 vertices
+each, written by the level geometry generator) must follow it.
+
+Run from the repository root:  python3 tools/make_xml_data.py
+"""
+import math, os
+OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'files', 'xmlfiles')
+os.makedirs(OUT, exist_ok=True)
+
+def fmt(v):
+    if isinstance(v, str):
+        return v
+    s = ('%.4f' % v).rstrip('0').rstrip('.')
+    return '0' if s in ('-0', '') else s
+
+class X:
+    def __init__(self):
+        self.lines = []
+        self.depth = 0
+    def open(self, tag):
+        self.lines.append('\t' * self.depth + '<%s>' % tag)
+        self.depth += 1
+    def close(self, tag):
+        self.depth -= 1
+        self.lines.append('\t' * self.depth + '</%s>' % tag)
+    def leaf(self, tag, value):
+        self.lines.append('\t' * self.depth + '<%s>%s</%s>' % (tag, fmt(value), tag))
+    def vec(self, tag, v, names=('x', 'y', 'z'), extra=None):
+        self.open(tag)
+        for n, c in zip(names, v):
+            self.leaf(n, c)
+        if extra:
+            for k, val in extra:
+                self.leaf(k, val)
+        self.close(tag)
+    def none(self, tag):
+        self.open(tag)
+        self.leaf('entry', 'none')
+        self.close(tag)
+    def write(self, name):
+        with open(os.path.join(OUT, name), 'w') as f:
+            f.write('\n'.join(self.lines) + '\n')
+
+def model_file(name, mesh):
+    x = X()
+    x.open('ModelData'); x.open('GraphicData'); x.leaf('XFileName', mesh); x.close('GraphicData'); x.close('ModelData')
+    x.write(name)
+
+def graphic(x, fx, tech, textures, pos=(0, 0, 0), axis=(0, 1, 0), angle=0, scale=(1, 1, 1), facing=(0, 0, -1), tile=1):
+    x.open('GraphicData')
+    x.leaf('entry', 'TRUE')
+    x.leaf('EffectFileName', fx)
+    x.leaf('Technique', tech)
+    x.leaf('TileFactor', tile)
+    x.open('Textures')
+    for slot in ('Base1', 'Base2', 'SpecularMap', 'NormalMap', 'HeightMap', 'Reserved'):
+        x.leaf(slot, textures.get(slot, 'none'))
+    x.close('Textures')
+    x.vec('Pos', pos)
+    x.vec('RotationInfo', axis, extra=[('Angle', angle)])
+    x.vec('Scalars', scale)
+    x.vec('FacingDir', facing)
+    x.close('GraphicData')
+
+def sounds(x, names):
+    x.open('SoundData')
+    x.leaf('NumFiles', len(names))
+    for n in names:
+        x.leaf('FileName', n)
+    x.close('SoundData')
+
+def physics(x, mass, hull, offsets=(), immovable=False, kinetic=0.3, static=0.5, restitution=0.2, independent=False):
+    x.open('PhysicsData')
+    x.leaf('entry', 'TRUE')
+    x.leaf('Mass', mass)
+    x.leaf('KineticFriction', kinetic)
+    x.leaf('StaticFriction', static)
+    x.leaf('CoefficientRestitution', restitution)
+    x.leaf('Immovable', 'TRUE' if immovable else 'FALSE')
+    x.open('HullData')
+    if hull is None:
+        x.leaf('HasHull', 'FALSE')
+        x.leaf('IndependentHull', 'FALSE')
+        x.leaf('HullType', 'None')
+    else:
+        x.leaf('HasHull', 'TRUE')
+        x.leaf('IndependentHull', 'TRUE' if independent else 'FALSE')
+        kind = hull[0]
+        x.leaf('HullType', kind)
+        if kind == 'Box':
+            x.leaf('XLength', hull[1]); x.leaf('YLength', hull[2]); x.leaf('ZLength', hull[3])
+        elif kind == 'Cylinder':
+            x.leaf('Height', hull[1]); x.leaf('Radius', hull[2]); x.leaf('Layers', hull[3]); x.leaf('Slices', hull[4])
+        elif kind == 'Mesh':
+            tris, s = hull[1], hull[2]
+            x.open('Hull')
+            x.leaf('TriCount', len(tris))
+            x.vec('Scalars', s)
+            for t in tris:
+                x.open('Triangle')
+                for p in t:
+                    x.vec('Point', p)
+                x.close('Triangle')
+            x.close('Hull')
+    x.close('HullData')
+    for o in offsets:
+        x.vec('PositionOffsets', o)
+    x.close('PhysicsData')
+
+def instance(name, graphic_args=None, light=None, water=None, terrain=None, sound_names=(), physics_args=None):
+    x = X()
+    x.open('InstanceData')
+    if graphic_args is None:
+        x.none('GraphicData')
+    else:
+        graphic(x, **graphic_args)
+    if light is None:
+        x.none('LightData')
+    else:
+        light(x)
+    if water is None:
+        x.none('Water')
+    else:
+        water(x)
+    if terrain is None:
+        x.none('Terrain')
+    else:
+        terrain(x)
+    sounds(x, list(sound_names))
+    if physics_args is None:
+        x.none('PhysicsData')
+    else:
+        physics(x, **physics_args)
+    x.close('InstanceData')
+    x.write(name)
+
+# Characters: cartoon-shaded, a box hull the size of rider and tumbo, the buoyancy offset below
+# the centre, the three racer sounds (hurt, slap, fall).
+for stem, mass in [('monkey', 70), ('hillbilly', 90), ('alien', 65), ('bear', 120), ('moviestar', 75), ('fish', 80)]:
+    model_file(stem + '.xml', stem + '.x')
+    instance(stem + '_instance.xml',
+             graphic_args=dict(fx='CartoonShading.fx', tech='CartoonShading',
+                               textures={'Base1': stem + '.dds', 'Reserved': 'cartoon_shade.dds'},
+                               scale=(1, 1, 1)),
+             sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
+                          'sfx/general_racer_sounds/fall.wav'],
+             physics_args=dict(mass=mass, hull=('Box', 1.2, 1.0, 2.0), offsets=[(0, -0.3, 0)], restitution=0.3))
+
+# Items: texture-mapped, small hulls, one sound each.
+items = [('bait', 'Box', (0.4, 0.3, 0.6), 2, 'sfx/items/bait.wav'),
+         ('fishingpole', 'Box', (0.2, 0.2, 2.5), 3, 'sfx/items/fishingpole.wav'),
+         ('drill', 'Cylinder', (1.2, 0.35, 2, 8), 20, 'sfx/items/drill.wav'),
+         ('mine', 'Cylinder', (0.6, 0.5, 2, 8), 15, 'sfx/items/mine.wav'),
+         ('propeller', 'Box', (0.6, 0.6, 0.3), 5, 'sfx/items/propeller.wav'),
+         ('shark', 'Box', (1.0, 1.2, 3.0), 200, 'sfx/items/shark.wav')]
+for stem, kind, dims, mass, snd in items:
+    model_file(stem + '.xml', stem + '.x')
+    hull = (kind,) + dims
+    instance(stem + '_instance.xml',
+             graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': stem + '.dds'}),
+             sound_names=[snd], physics_args=dict(mass=mass, hull=hull, independent=stem == 'mine'))
+
+# River centreline: (z, x, y) control points through the start area, the rock and log traps and
+# the finish line.
+CONTROL = [(235, 0.0, 36.0), (195, 0.8, 34.5), (60, 0.5, 19.5), (-300, -1.0, -4.5), (-615.51, -2.14, -24.6),
+           (-917.05, -1.77, -35.6), (-1158.8, 2.96, -50.6), (-1235, 2.5, -54.0)]
+
+def centre(z):
+    for (z0, x0, y0), (z1, x1, y1) in zip(CONTROL, CONTROL[1:]):
+        if z1 <= z <= z0:
+            t = (z0 - z) / (z0 - z1)
+            return x0 + (x1 - x0) * t, y0 + (y1 - y0) * t
+    return CONTROL[-1][1], CONTROL[-1][2]
+
+WAVE = dict(Amp1=0.06, Freq1=1.2, Phase1=0.0, DirX1=0.2, DirZ1=-1.0, Amp2=0.03, Freq2=2.1, Phase2=0.5, DirX2=-0.4,
+            DirZ2=-0.9, BumpHeight=0.35, RefUVDistortion=0.04, WaterBlendWeight=0.6, HDRMultiplier=1.2,
+            TexScaleX=0.08, TexScaleZ=0.08, BumpSpeedX=0.0, BumpSpeedZ=-0.08, FresnelBias=0.1, FresnelPow=4.0,
+            ShallowWaterColorR=0.1, ShallowWaterColorG=0.45, ShallowWaterColorB=0.45, ShallowWaterColorA=1.0,
+            DeepWaterColorR=0.0, DeepWaterColorG=0.15, DeepWaterColorB=0.3, DeepWaterColorA=1.0, WaveAmp=0.5,
+            WaveFreq=0.8)
+
+def water_section(kind, rows, cols, spacing, pos, grid_file):
+    def w(x):
+        x.open('Water')
+        x.leaf('entry', 'TRUE')
+        x.open('Wave')
+        for k, v in WAVE.items():
+            x.leaf(k, v)
+        x.close('Wave')
+        x.open('Grid')
+        x.leaf('VertPerRow', rows); x.leaf('VertPerCol', cols); x.leaf('CellSpacing', spacing)
+        x.close('Grid')
+        x.vec('Pos', pos)
+        x.vec('Scalars', (1, 1, 1))
+        x.open('Textures')
+        x.leaf('SpecularMap', 'water_specular.dds')
+        x.leaf('NormalMap', 'water_normal.dds')
+        x.close('Textures')
+        x.open('Type'); x.leaf('entry', kind); x.close('Type')
+        x.open('VBIBFileName'); x.leaf('entry', grid_file); x.close('VBIBFileName')
+        x.close('Water')
+    return w
+
+# The menu pool where the line-up floats: a planar wave water.
+instance('water1.xml', water=water_section(0, 33, 33, 1.0, (14.0, -0.45, 506.0), 'none'))
+# The river: eight spline-water segments, each a grid of 9 vertices across and 101 down the
+# stream, read from its grid file.
+SEGMENTS = 8
+RIVER_TOP, RIVER_END = 235.0, -1235.0
+for i in range(SEGMENTS):
+    n = 20 + i
+    z0 = RIVER_TOP + (RIVER_END - RIVER_TOP) * i / SEGMENTS
+    instance('River%d.xml' % n,
+             water=water_section(2, 9, 101, 2.0, (0, 0, 0),
+                                 '../../../../data/files/grids/River%d.vbib' % n))
+
+# Terrains: the pool's valley, then eight patches along the river, each 65 x 65 heights.
+TERRAIN_Z = [506.0] + [RIVER_TOP + (RIVER_END - RIVER_TOP) * (i + 0.5) / SEGMENTS for i in range(SEGMENTS)]
+for i, z in enumerate(TERRAIN_Z):
+    cx, cy = (14.0, -0.45) if i == 0 else centre(z)
+    def t(x, i=i, cx=cx, cy=cy, z=z):
+        x.open('Terrain')
+        x.leaf('entry', 'TRUE')
+        x.leaf('Amplitude', 60.0)
+        x.open('Grid'); x.leaf('VertPerRow', 65); x.leaf('VertPerCol', 65); x.leaf('CellSpacing', 4.0); x.close('Grid')
+        x.vec('Pos', (cx, cy - 8.0, z))
+        x.vec('RotationInfo', (0, 1, 0), extra=[('Angle', 0)])
+        x.vec('Scalars', (1, 1, 1))
+        x.open('Textures')
+        x.leaf('Base1', 'terrain_grass.dds'); x.leaf('Base2', 'terrain_rock.dds'); x.leaf('Base3', 'terrain_snow.dds')
+        x.leaf('BlendMap', 'terrain%d_blend.dds' % (i + 1)); x.leaf('SpecularMap', 'terrain_specular.dds')
+        x.leaf('HeightMap', 'terrain%d_height.raw' % (i + 1))
+        x.close('Textures')
+        x.close('Terrain')
+    instance('terrain%d.xml' % (i + 1), terrain=t)
+
+# Scenery.
+scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10, ('Box', 1.0, 1.4, 1.0), True, ['sfx/environment/item_jug.wav']),
+           ('box', 'box.x', 'TextureMapping.fx', 'TextureMapping', 30, ('Box', 2.0, 2.0, 2.0), True, []),
+           ('ice_cave', 'ice_cave.x', 'NormalMapping.fx', 'NormalMapping', 1000, ('Box', 24.0, 14.0, 30.0), True, []),
+           ('gold_nugget', 'gold_nugget.x', 'NormalMapping.fx', 'NormalMapping', 5, ('Box', 0.6, 0.4, 0.6), True, []),
+           ('rock', 'rock.x', 'NormalMapping.fx', 'NormalMapping', 400, ('Box', 2.2, 1.8, 2.2), True, []),
+           ('ice', 'ice.x', 'NormalMapping.fx', 'NormalMapping', 300, ('Box', 3.0, 1.0, 3.0), True, []),
+           ('log1', 'log1.x', 'TextureMapping.fx', 'TextureMapping', 150, ('Cylinder', 6.0, 0.5, 3, 10), False, []),
+           ('log2', 'log2.x', 'TextureMapping.fx', 'TextureMapping', 180, ('Cylinder', 7.0, 0.55, 3, 10), False, []),
+           ('log3', 'log3.x', 'TextureMapping.fx', 'TextureMapping', 120, ('Cylinder', 5.0, 0.45, 3, 10), False, []),
+           ('boulder', 'boulder.x', 'NormalMapping.fx', 'NormalMapping', 800, ('Cylinder', 3.0, 1.6, 3, 12), False, ['sfx/environment/boulder.wav']),
+           ('finish_line', 'finish_line.x', 'TextureMapping.fx', 'TextureMapping', 1000, None, True, []),
+           ('flag', 'flag.x', 'Flag.fx', 'RenderFlag', 1, None, True, [])]
+for stem, mesh, fx, tech, mass, hull, immovable, snd in scenery:
+    model_file(stem + '.xml', mesh)
+    tex = {'Base1': stem + '.dds'}
+    if fx == 'NormalMapping.fx':
+        tex['NormalMap'] = stem + '_normal.dds'
+    instance(stem + '_instance.xml', graphic_args=dict(fx=fx, tech=tech, textures=tex), sound_names=snd,
+             physics_args=dict(mass=mass, hull=hull, immovable=immovable))
+
+# The speed ramp: a wedge, as a mesh hull of its two slope triangles.
+model_file('ramp.xml', 'ramp.x')
+ramp_tris = [((-1, 0, 1), (1, 0, 1), (1, 1, -1)), ((-1, 0, 1), (1, 1, -1), (-1, 1, -1))]
+instance('ramp_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'ramp.dds'}),
+         physics_args=dict(mass=500, hull=('Mesh', ramp_tris, (1.5, 0.6, 2.0)), immovable=True))
+
+# Billboard trees: one model file, one instance file per kind; no hulls (the billboard form
+# applies none).
+model_file('billboards.xml', 'billboard_quad.x')
+for stem, texture, size in [('stump', 'stump.dds', 1.5), ('fir_tree', 'fir_tree.dds', 9.0),
+                            ('pine_tree', 'pine_tree.dds', 10.0), ('meadow_tree', 'meadow_tree.dds', 7.0),
+                            ('snow_tree', 'snow_tree.dds', 9.0), ('forest', 'forest.dds', 30.0)]:
+    instance(stem + '_instance.xml', graphic_args=dict(fx='Billboard.fx', tech='RenderBillboard',
+                                                       textures={'Base1': texture}, scale=(size, size, size)))
+
+# The end-of-level volume: read as a model file only.
+model_file('end_level_instance.xml', 'end_level.x')
+
+# The geyser: a box model with a vent hull.
+instance('geyser_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'geyser.dds'}),
+         sound_names=['sfx/environment/geyser_explode.wav'],
+         physics_args=dict(mass=1000, hull=('Cylinder', 1.0, 1.5, 2, 10), immovable=True))
+
+# The tumbos floating in the credits scene.
+model_file('tumbo.xml', 'tumbo.x')
+for n in ('01', '02'):
+    instance('tumbo%s_instance.xml' % n, graphic_args=dict(fx='CartoonShading.fx', tech='CartoonShading',
+                                                           textures={'Base1': 'tumbo%s.dds' % n, 'Reserved': 'cartoon_shade.dds'}),
+             physics_args=dict(mass=40, hull=('Box', 1.2, 0.6, 2.0), offsets=[(0, -0.2, 0)]))
+
+# Invisible collision volumes along the banks.
+model_file('physic_box.xml', 'physic_box.x')
+instance('test_phy_box_instance5.xml', graphic_args=dict(fx='Dummy.fx', tech='Dummy', textures={}),
+         physics_args=dict(mass=1000, hull=('Box', 1.0, 1.0, 1.0), immovable=True, independent=True))
+model_file('physic_cylinder.xml', 'physic_cylinder.x')
+instance('test_phy_cylinder_instance3.xml', graphic_args=dict(fx='Dummy.fx', tech='Dummy', textures={}),
+         physics_args=dict(mass=1000, hull=('Cylinder', 1.0, 1.0, 2, 12), immovable=True, independent=True))
+
+# The sun: a directional light, drawn as a small sun mesh far up.
+model_file('light.xml', 'sun.x')
+def sun(x):
+    x.open('LightData')
+    x.leaf('entry', 'TRUE')
+    x.vec('Ambient', (0.35, 0.35, 0.4), ('r', 'g', 'b'))
+    x.vec('Diffuse', (0.95, 0.9, 0.8), ('r', 'g', 'b'))
+    x.vec('Specular', (0.6, 0.6, 0.6), ('r', 'g', 'b'))
+    x.vec('Direction', (-0.3, -0.85, -0.4))
+    x.open('entry')
+    x.leaf('Type', 3); x.leaf('Range', 5000.0); x.leaf('Att0', 1.0); x.leaf('Att1', 0.0); x.leaf('Att2', 0.0)
+    x.close('entry')
+    x.close('LightData')
+instance('light_instance.xml', graphic_args=dict(fx='TextureMappingNoLight.fx', tech='TextureMapping',
+                                                 textures={'Base1': 'sun.dds'}, pos=(300, 600, 400)),
+         light=sun)
+
+# The particle-system templates share one instance file: only the placement counts.
+instance('generic_particle_sys_instance.xml', graphic_args=dict(fx='Particle.fx', tech='RenderParticle', textures={}))
+
+# Level files.
+def placement(x, typ, pos, angle=0.0, scale=(1, 1, 1), opaque=None, axis=(0, 1, 0)):
+    x.open('entry')
+    if opaque is not None:
+        x.leaf('Opaque', opaque)
+    x.leaf('Type', typ)
+    x.open('Pos')
+    if pos is None:
+        x.leaf('entry', 'none')
+        x.close('Pos')
+    else:
+        x.leaf('entry', 'TRUE')
+        for n, c in zip('xyz', pos):
+            x.leaf(n, c)
+        x.close('Pos')
+        x.vec('RotationInfo', axis, extra=[('Angle', angle)])
+        x.vec('Scalars', scale)
+    x.close('entry')
+
+def on_river(z, dx=0.0, dy=0.0):
+    cx, cy = centre(z)
+    return (cx + dx, cy + dy, z)
+
+def level(name, sky, env, particles, triggers):
+    x = X()
+    x.open('Level')
+    x.leaf('WatersFile', 'waters.xml')
+    x.leaf('TerrainsFile', 'terrains.xml')
+    x.open('Skybox')
+    for face in ('right', 'left', 'up', 'down', 'front', 'back'):
+        x.leaf(face, '%s_%s.dds' % (sky, face))
+    x.leaf('scalar', 1500.0)
+    x.open('EnvMap'); x.leaf('TextureName', sky + '_cube.dds'); x.close('EnvMap')
+    x.close('Skybox')
+    x.open('Lights'); x.leaf('TypeFileName', 'light.xml'); x.leaf('InstanceFileName', 'light_instance.xml'); x.close('Lights')
+    x.open('EnvObjs')
+    for e in env:
+        placement(x, **e)
+    x.open('entry'); x.close('entry')
+    x.close('EnvObjs')
+    x.open('ParticleSystems')
+    for p in particles:
+        placement(x, **p)
+    x.open('entry'); x.close('entry')
+    x.close('ParticleSystems')
+    x.open('TriggerObjs')
+    for t in triggers:
+        placement(x, **t)
+    x.open('entry'); x.close('entry')
+    x.close('TriggerObjs')
+    x.close('Level')
+    x.write(name)
+
+def scenery_for(seed, first, last):
+    env = []
+    # The start flags and the tumbos of the menu pool.
+    if seed == 1:
+        env.append(dict(typ='flag', pos=on_river(200, -6.0, 1.0), opaque='TRUE'))
+        env.append(dict(typ='flag', pos=on_river(200, 6.0, 1.0), opaque='TRUE'))
+        env.append(dict(typ='ICE_CAVE', pos=on_river(-420, 0.0, -1.0), opaque='TRUE', scale=(1.2, 1.2, 1.2)))
+    z = first
+    k = 0
+    while z > last:
+        side = -1 if k % 2 else 1
+        env.append(dict(typ='jug', pos=on_river(z, 1.5 * side, 0.6), opaque='TRUE'))
+        if k % 3 == 0:
+            env.append(dict(typ='ramp', pos=on_river(z - 30, -1.5 * side, 0.0), opaque='TRUE'))
+        env.append(dict(typ='rock', pos=on_river(z - 15, 8.5 * side, 0.3), angle=0.4 * k, opaque='TRUE'))
+        env.append(dict(typ='boulder' if k % 4 == 1 else 'ice', pos=on_river(z - 45, -9.0 * side, 0.2), opaque='TRUE'))
+        env.append(dict(typ='gold', pos=on_river(z - 55, 7.5 * side, 0.5), opaque='TRUE'))
+        env.append(dict(typ='box2', pos=on_river(z - 20, 11.0 * side, 0.0), scale=(1.5, 3.0, 40.0), opaque='FALSE'))
+        env.append(dict(typ='cyl', pos=on_river(z - 60, -11.5 * side, 0.0), scale=(2.0, 3.0, 2.0), opaque='FALSE'))
+        for tree, dx in (('pine', 16.0), ('fir', -17.0), ('snowtree', 20.0), ('stump', -13.0)):
+            env.append(dict(typ=tree, pos=on_river(z - 35 + dx, dx, 3.0), opaque='FALSE'))
+        if k % 5 == 2:
+            env.append(dict(typ='forest', pos=on_river(z - 40, 45.0 * side, 8.0), opaque='FALSE'))
+            env.append(dict(typ='geyser', pos=on_river(z - 70, 3.0 * side, -0.4), opaque='TRUE'))
+        z -= 90
+        k += 1
+    return env
+
+def particles_for(first, last):
+    ps = []
+    z = first
+    k = 0
+    while z > last:
+        ps.append(dict(typ='whitewater', pos=on_river(z - 25, 0.0, 0.1)))
+        if k % 3 == 1:
+            ps.append(dict(typ='splash', pos=on_river(z - 50, 4.0, 0.1)))
+            ps.append(dict(typ='steam2ps', pos=on_river(z - 65, -6.0, 0.3)))
+        z -= 120
+        k += 1
+    return ps
+
+env1 = scenery_for(1, 180, -1140) + [dict(typ='finishline', pos=on_river(-1158.8, 0.0, 0.0), opaque='TRUE', angle=0.53, axis=(0, 1, 0.1)),
+                                     dict(typ='tumbo1', pos=(12.0, -0.2, 500.0), opaque='TRUE'),
+                                     dict(typ='tumbo2', pos=(16.5, -0.2, 501.5), opaque='TRUE', angle=1.2)]
+ps1 = particles_for(180, -1140) + [dict(typ='waterfall1', pos=on_river(-610, 0.0, 2.0))]
+level('race_track1.xml', 'sky_day', env1, ps1, [dict(typ='END_LEVEL_COLL', pos=None)])
+level('race_track2.xml', 'sky_dusk', scenery_for(2, 150, -1100), particles_for(150, -1100),
+      [dict(typ='END_LEVEL_COLL', pos=on_river(-1200, 0.0, 0.0), scale=(20, 10, 2))])
+level('race_track3.xml', 'sky_night', scenery_for(3, 120, -1150), particles_for(120, -1150),
+      [dict(typ='END_LEVEL_COLL', pos=on_river(-1210, 0.0, 0.0), scale=(20, 10, 2))])
+
+def type_list(name, root, types):
+    x = X()
+    x.open(root)
+    for t in types:
+        x.open('entry'); x.leaf('Type', t); x.close('entry')
+    x.open('entry'); x.close('entry')
+    x.close(root)
+    x.write(name)
+
+type_list('waters.xml', 'Waters', ['WATER_%d' % i for i in range(1, 10)])
+type_list('terrains.xml', 'Terrains', ['TERRAIN_%d' % i for i in range(1, 10)])
+type_list('templateitems.xml', 'Items', ['BAIT', 'FISHING_POLE', 'DRILL', 'MINE', 'PROPELLOR', 'SHARK'])
+
+def position_list(name, root, entries):
+    x = X()
+    x.open(root)
+    for e in entries:
+        x.open('entry')
+        x.leaf('Opaque', e['opaque'])
+        x.leaf('Type', e['typ'])
+        x.vec('Pos', e['pos'])
+        x.vec('RotationInfo', e.get('axis', (0, 1, 0)), extra=[('Angle', e.get('angle', 0.0))])
+        x.vec('Scalars', e.get('scale', (1, 1, 1)))
+        x.close('entry')
+    x.open('entry'); x.close('entry')
+    x.close(root)
+    x.write(name)
+
+# The log trap: logs resting on the bank just upstream of its trigger, across the stream.
+logs = []
+for i, (typ, dz) in enumerate([('log1', 18), ('log2', 24), ('log3', 30), ('log1', 36), ('log2', 42)]):
+    z = -917.05 + dz
+    logs.append(dict(opaque='TRUE', typ=typ, pos=on_river(z, -6.0 + 3.0 * i, 4.0 + 0.5 * i), angle=1.5708,
+                     axis=(0, 1, 0)))
+position_list('log_positions.xml', 'log_pos', logs)
+tumbos = [dict(opaque='TRUE', typ='tumbo1' if i % 2 == 0 else 'tumbo2', pos=(10.0 + 1.8 * i, 0.6, 503.0 + (i % 3) * 1.6),
+               angle=0.5 * i) for i in range(6)]
+position_list('tumbo_pos.xml', 'tumbo_pos', tumbos)
+
+def camera(name, locked, target, radius, yaw, pitch, max_speed, move_speed):
+    cp, sp, cy, sy = math.cos(pitch), math.sin(pitch), math.cos(yaw), math.sin(yaw)
+    d = (radius * cp * cy, radius * sp, radius * cp * sy)
+    eye = tuple(t - v for t, v in zip(target, d))
+    x = X()
+    x.open('Camera')
+    for k, v in [('Locked', locked), ('MaxSpeed', max_speed), ('MoveVecX', 0.0), ('MoveVecY', 0.0), ('MoveVecZ', 0.0),
+                 ('MoveSpeed', move_speed), ('TargetX', target[0]), ('TargetY', target[1]), ('TargetZ', target[2]),
+                 ('PosX', eye[0]), ('PosY', eye[1]), ('PosZ', eye[2]), ('Radius', radius), ('MaxRadius', 40.0),
+                 ('Azimuth', yaw), ('Latitude', pitch), ('Far', 2000.0), ('FOV', 0.785398), ('Aspect', 1.333333),
+                 ('Near', 0.5), ('RacerRadius', 7.0), ('RacerAzimuth', -1.570796), ('RacerLatitude', -0.35)]:
+        x.leaf(k, v)
+    x.close('Camera')
+    x.write(name)
+
+camera('RaceCameraInit.xml', 1, (5.6, -1.17, 505.655), 7.07106, 2.85079, -0.5254, 30.0, 0.0)
+camera('FreeRoamCameraInit.xml', 0, (0.0, 20.0, 100.0), 30.0, -1.570796, -0.4, 60.0, 25.0)
