@@ -157,6 +157,14 @@ public:
     }
 
     bool Reset(const D3DPRESENT_PARAMETERS& parameters, std::string* error) override {
+        // Some drivers do not refuse an oversized image cleanly; checked before the old back
+        // buffer is let go, so a refused reset leaves it as it was.
+        if (parameters.BackBufferWidth > m_maxTextureSize || parameters.BackBufferHeight > m_maxTextureSize) {
+            *error = "back buffer of " + std::to_string(parameters.BackBufferWidth) + "x" +
+                     std::to_string(parameters.BackBufferHeight) + " exceeds the largest texture, " +
+                     std::to_string(m_maxTextureSize);
+            return false;
+        }
         Use();
         DrainErrors();
         if (m_backColour != 0) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <limits>
 #include <vector>
 
 #include "platform/dxut/dxut.h"
@@ -32,6 +33,13 @@ std::vector<CDevice*> s_acquired;
 bool s_observing = false;
 DWORD s_sequence = 0;
 const GUID* s_unavailable = nullptr;
+
+// Axes are 32-bit sums of what the window system (or an injected script) reports: an extreme
+// run stops at the largest value instead of wrapping round to the other direction.
+LONG Saturate(LONGLONG value) {
+    return static_cast<LONG>(
+        std::clamp<LONGLONG>(value, std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max()));
+}
 
 void ObserveSdlEvent(const SDL_Event& event, void*) { platform::DirectInputHandleSdlEvent(event); }
 
@@ -177,16 +185,18 @@ private:
     void HandleMouse(const SDL_Event& event) {
         switch (event.type) {
             case SDL_MOUSEMOTION:
-                m_mouse.lX += event.motion.xrel;
-                m_mouse.lY += event.motion.yrel;
+                m_mouse.lX = Saturate(LONGLONG{m_mouse.lX} + event.motion.xrel);
+                m_mouse.lY = Saturate(LONGLONG{m_mouse.lY} + event.motion.yrel);
                 PushAxis(DIMOFS_X, event.motion.xrel, event.motion.timestamp);
                 PushAxis(DIMOFS_Y, event.motion.yrel, event.motion.timestamp);
                 break;
             case SDL_MOUSEWHEEL: {
                 // One notch is 120, forward positive.
-                const LONG notches = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
-                m_mouse.lZ += notches * 120;
-                PushAxis(DIMOFS_Z, notches * 120, event.wheel.timestamp);
+                const LONGLONG notches =
+                    event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -LONGLONG{event.wheel.y} : event.wheel.y;
+                const LONG delta = Saturate(notches * 120);
+                m_mouse.lZ = Saturate(LONGLONG{m_mouse.lZ} + delta);
+                PushAxis(DIMOFS_Z, delta, event.wheel.timestamp);
                 break;
             }
             case SDL_MOUSEBUTTONDOWN:
@@ -230,7 +240,7 @@ private:
         }
         if (!m_buffer.empty() && m_buffer.back().dwOfs == offset && IsAxisMergeable(offset)) {
             DIDEVICEOBJECTDATA& last = m_buffer.back();
-            last.dwData = static_cast<DWORD>(static_cast<LONG>(last.dwData) + delta);
+            last.dwData = static_cast<DWORD>(Saturate(LONGLONG{static_cast<LONG>(last.dwData)} + delta));
             last.dwTimeStamp = time;
             return;
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <istream>
@@ -57,6 +58,12 @@ bool ValidUtf8(const std::string& text) {
         at += used;
     }
     return true;
+}
+
+// A jump across the whole coordinate range does not fit a 32-bit delta: it saturates.
+Sint32 Difference(int to, int from) {
+    const long long delta = static_cast<long long>(to) - from;
+    return static_cast<Sint32>(std::clamp<long long>(delta, INT32_MIN, INT32_MAX));
 }
 
 std::uint16_t ModifierOf(int scancode) {
@@ -253,8 +260,8 @@ void CInputScript::Push(const SInputAction& action, std::uint32_t windowId) {
             event.motion.state = m_buttons;
             event.motion.x = action.x;
             event.motion.y = action.y;
-            event.motion.xrel = action.x - m_mouseX;
-            event.motion.yrel = action.y - m_mouseY;
+            event.motion.xrel = Difference(action.x, m_mouseX);
+            event.motion.yrel = Difference(action.y, m_mouseY);
             m_mouseX = action.x;
             m_mouseY = action.y;
             SDL_PushEvent(&event);

@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/dxut/key_map.h"
 #include "platform/dxut/utf8.h"
 
@@ -77,7 +80,10 @@ void CMessageTranslator::Translate(const SDL_Event& event, std::vector<SMessage>
             TranslateButton(event, out);
             break;
         case SDL_MOUSEWHEEL: {
-            int notches = event.wheel.y;
+            // The message carries a signed 16-bit delta: a larger turn is the largest that fits, in
+            // whole notches, and never wraps round to the other direction.
+            constexpr int kMostNotches = INT16_MAX / WHEEL_DELTA;
+            int notches = std::clamp(event.wheel.y, -kMostNotches, kMostNotches);
             if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) {
                 notches = -notches;
             }

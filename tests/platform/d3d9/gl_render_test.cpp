@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/d3d9/d3dx9.h"
 #include "platform/d3d9/test_support.h"
@@ -208,6 +209,23 @@ TEST_F(GlRender, CapsPassTheEngineRequirements) {
     EXPECT_GE(caps.MaxTextureWidth, 1024u);
     EXPECT_GE(caps.PixelShaderVersion, D3DPS_VERSION(2, 0));
     EXPECT_FALSE(m_device->IsNull());
+}
+
+// A configured screen size once reached the driver unchecked and smashed its stack.
+TEST_F(GlRender, OversizedBackBufferIsRefusedAndTheDeviceRecovers) {
+    for (const auto& [width, height] : {std::pair<UINT, UINT>{99999999u, 768u}, {768u, 99999999u}}) {
+        D3DPRESENT_PARAMETERS huge = tk_test::Parameters(width, height);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(m_device->Reset(&huge), D3DERR_DEVICELOST);
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("99999999 exceeds the largest texture"), std::string::npos) << log;
+        D3DPRESENT_PARAMETERS usual = tk_test::Parameters(kSize, kSize);
+        ASSERT_EQ(m_device->Reset(&usual), D3D_OK);
+        m_device->BeginScene();
+        m_device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+        m_device->EndScene();
+        ExpectNear(At(BackBuffer(), 5, 5), {0, 255, 0}, "after the refused reset");
+    }
 }
 
 // The renderer's pattern: one pair of buffers, relocked with discard for every draw.

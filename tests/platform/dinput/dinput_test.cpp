@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 namespace {
@@ -154,6 +155,33 @@ TEST_F(DirectInputTest, StatesReportKeysAndMovementSinceTheLastRead) {
     ASSERT_EQ(m_mouse->GetDeviceState(sizeof(state), &state), DI_OK);
     EXPECT_EQ(state.lX, 0);
     EXPECT_EQ(m_mouse->GetDeviceState(8, &state), DIERR_INVALIDPARAM);
+}
+
+TEST_F(DirectInputTest, ExtremeMovementSaturatesInsteadOfWrapping) {
+    ASSERT_EQ(m_mouse->Acquire(), DI_OK);
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 10000000;
+    platform::DirectInputHandleSdlEvent(wheel);
+    platform::DirectInputHandleSdlEvent(wheel);
+    wheel.wheel.y = INT_MIN;
+    wheel.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    platform::DirectInputHandleSdlEvent(wheel);
+    Motion(INT_MAX, 0);
+    Motion(INT_MAX, 0);
+    Motion(0, INT_MIN);
+    Motion(0, INT_MIN);
+    DIMOUSESTATE state{};
+    ASSERT_EQ(m_mouse->GetDeviceState(sizeof(state), &state), DI_OK);
+    EXPECT_EQ(state.lZ, INT_MAX);
+    EXPECT_EQ(state.lX, INT_MAX);
+    EXPECT_EQ(state.lY, INT_MIN);
+    const std::vector<DIDEVICEOBJECTDATA> data = Drain(m_mouse);
+    ASSERT_EQ(data.size(), 3u);
+    EXPECT_EQ(data[0].dwOfs, DIMOFS_Z);
+    EXPECT_EQ(static_cast<LONG>(data[0].dwData), INT_MAX);
+    EXPECT_EQ(static_cast<LONG>(data[1].dwData), INT_MAX);
+    EXPECT_EQ(static_cast<LONG>(data[2].dwData), INT_MIN);
 }
 
 TEST_F(DirectInputTest, BadCallsAreRefused) {

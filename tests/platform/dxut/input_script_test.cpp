@@ -2,9 +2,14 @@
 
 #include <SDL.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/dxut/input_script.h"
+#include "platform/dxut/message_translator.h"
 
 namespace {
 
@@ -79,6 +84,52 @@ TEST(InputScript, MissingFileIsReportedAndInjectsNothing) {
     EXPECT_FALSE(script.Load("/nonexistent/tk_input.txt", errors));
     EXPECT_NE(errors.str().find("/nonexistent/tk_input.txt"), std::string::npos);
     EXPECT_EQ(script.Inject(100, 1), 0);
+}
+
+std::string DataFile(const char* name) {
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    return std::string(root != nullptr ? root : ".") + "/tests/platform/dxut/data/" + name;
+}
+
+// Extreme coordinates and wheel turns once overflowed on their way to the window messages.
+TEST(InputScript, ExtremeInputSaturatesOnItsWayToTheWindow) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    struct SCase {
+        const char* file;
+        std::vector<int> wheelDeltas;
+        std::vector<int> xrels;
+    };
+    const SCase cases[] = {
+        {"wheel-notches-overflow.txt", {32760}, {}},
+        {"wheel-accumulate-overflow.txt", {32760, 32760}, {}},
+        {"mouse-xrel-overflow.txt", {}, {INT32_MIN, INT32_MAX}},
+    };
+    for (const SCase& c : cases) {
+        std::ostringstream errors;
+        platform::CInputScript script;
+        ASSERT_TRUE(script.Load(DataFile(c.file), errors)) << errors.str();
+        EXPECT_EQ(errors.str(), "") << c.file;
+        EXPECT_EQ(script.Inject(10, 1), static_cast<int>(c.wheelDeltas.size() + c.xrels.size())) << c.file;
+        platform::CMessageTranslator translator;
+        std::vector<int> wheelDeltas;
+        std::vector<int> xrels;
+        for (SDL_Event event; SDL_PollEvent(&event) != 0;) {
+            if (event.type == SDL_MOUSEMOTION) {
+                xrels.push_back(event.motion.xrel);
+            }
+            std::vector<platform::SMessage> out;
+            translator.Translate(event, out);
+            for (const platform::SMessage& message : out) {
+                if (message.message == WM_MOUSEWHEEL) {
+                    wheelDeltas.push_back(static_cast<short>(HIWORD(static_cast<DWORD>(message.wParam))));
+                }
+            }
+        }
+        EXPECT_EQ(wheelDeltas, c.wheelDeltas) << c.file;
+        EXPECT_EQ(xrels, c.xrels) << c.file;
+    }
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 } // namespace
