@@ -1,7 +1,10 @@
 // Reads the engine configuration file ("VelmConfig" / "VelmGraphic") into the graphics settings
-// record the application hands to the graphics system. A missing file leaves zeros and no effects.
+// record the application hands to the graphics system. A file that is missing or not a complete
+// configuration gives the default settings (windowed 800 x 600); a field that is absent, not a
+// number, not finite or out of range gives its own default. Each is said on the error stream.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "engine/core/loader.h"
@@ -11,7 +14,9 @@ namespace kelvo {
 
 class CEngineConfigLoader : public velm::ACLoader<velm::gfx::CVelmGfx::SVelmGfxInitInfo> {
 public:
+    // Reports on standard error.
     void Load(const std::string& fileName) override;
+    void Load(const std::string& fileName, std::ostream& errors);
 };
 
 } // namespace kelvo
