@@ -1,7 +1,9 @@
 #include "platform/d3d9/effect_parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <map>
@@ -82,6 +84,39 @@ const std::map<std::string, D3DRENDERSTATETYPE>& StateNames() {
     return names;
 }
 
+// An effect keeps a float and an int for every value of every parameter, and a handle for every
+// parameter, element and member: a short file of struct arrays of arrays would otherwise ask for
+// gigabytes. Far beyond what the uniforms of one shader can take.
+constexpr std::uint64_t kMostValues = 65536;
+constexpr std::uint64_t kMostHandles = 65536;
+
+unsigned Components(const std::string& type) {
+    if (type == "float4x4") {
+        return 16;
+    }
+    if (type == "float2" || type == "float3" || type == "float4") {
+        return static_cast<unsigned>(type[5] - '0');
+    }
+    return 1;
+}
+
+// The values and handles one declaration adds to its effect.
+void Measure(const SParamDecl& param, std::uint64_t* values, std::uint64_t* handles) {
+    const std::uint64_t count = std::max(1u, param.arrayLength);
+    if (param.type != "struct") {
+        *values += count * Components(param.type);
+        *handles += 1;
+        return;
+    }
+    std::uint64_t memberValues = 0;
+    std::uint64_t memberHandles = 0;
+    for (const SParamDecl& member : param.members) {
+        Measure(member, &memberValues, &memberHandles);
+    }
+    *values += count * memberValues;
+    *handles += 1 + (param.arrayLength > 0 ? count * (1 + memberHandles) : memberHandles);
+}
+
 class CParser {
 public:
     CParser(const std::string& text, const std::string& fileName) : m_text(text), m_file(fileName) {}
@@ -106,6 +141,12 @@ public:
                 }
                 if (!names.insert(param.name).second) {
                     return Fail(param.line, "parameter '" + param.name + "' declared twice");
+                }
+                Measure(param, &m_values, &m_handles);
+                if (m_values > kMostValues || m_handles > kMostHandles) {
+                    return Fail(param.line, "parameter '" + param.name + "' takes the effect past " +
+                                                std::to_string(kMostValues) + " values or " +
+                                                std::to_string(kMostHandles) + " parameters, elements and members");
                 }
                 effect->params.push_back(std::move(param));
             } else if (token.text == "technique") {
@@ -436,6 +477,8 @@ private:
     std::size_t m_at = 0;
     int m_line = 1;
     std::string m_error;
+    std::uint64_t m_values = 0;
+    std::uint64_t m_handles = 0;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "platform/d3d9/d3dx9.h"
 #include "platform/d3d9/test_support.h"
@@ -221,6 +222,8 @@ TEST(EffectFile, SyntaxErrorsGiveNoEffectAndNameTheLine) {
         {"technique T {\n pass P { vertex = V; fragment = F; AlphaRef = -1; }\n}", "<memory>:2: value '-1'"},
         {"technique T {\n pass P { vertex = V; fragment = F; AlphaRef = 1e10; }\n}", "<memory>:2: value '1e10'"},
         {"technique T {\n pass P { vertex = V; fragment = F; AlphaRef = 0.5; }\n}", "<memory>:2: value '0.5'"},
+        {"param float a;\nparam struct g[256] { float4x4 m[256]; };",
+         "<memory>:2: parameter 'g' takes the effect past"},
     };
     for (const SBadEffect& bad : cases) {
         std::string text = bad.text;
@@ -262,6 +265,54 @@ TEST(EffectFile, SharedCarrierDeclaresEverySharedParameter) {
         EXPECT_NE(effect->GetParameterByName(nullptr, name), nullptr) << name;
     }
     effect->Release();
+}
+
+// A 1,920-byte file of struct arrays of matrix arrays once made the effect ask for 805 MB.
+TEST(EffectFile, ParametersAreCappedInValuesAndHandles) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    ::testing::internal::CaptureStderr();
+    ID3DXEffect* effect = nullptr;
+    EXPECT_TRUE(FAILED(D3DXCreateEffectFromFileA(device.Get(), tk_test::DataPath("memory-amplification.fx").c_str(),
+                                                 nullptr, nullptr, 0, nullptr, &effect, nullptr)));
+    EXPECT_EQ(effect, nullptr);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("memory-amplification.fx:1: parameter 'g0' takes the effect past 65536 values"),
+              std::string::npos)
+        << log;
+
+    struct SCase {
+        std::string declaration; // %d: the declaration's number
+        int fits;                // how many such declarations an effect holds
+    };
+    const SCase cases[] = {
+        {"param float4x4 m%d[256];", 16},    // 4,096 values each
+        {"param struct e%d[127] { };", 512}, // 128 handles each
+        {"param struct s%d { float4 a[64]; float4 b[64]; };", 128},
+    };
+    for (const SCase& c : cases) {
+        std::string text;
+        for (int i = 0; i < c.fits; ++i) {
+            std::string line = c.declaration;
+            line.replace(line.find("%d"), 2, std::to_string(i));
+            text += line + "\n";
+        }
+        effect = nullptr;
+        ASSERT_EQ(D3DXCreateEffect(device.Get(), text.data(), static_cast<UINT>(text.size()), nullptr, nullptr, 0,
+                                   nullptr, &effect, nullptr),
+                  D3D_OK)
+            << c.declaration << " x " << c.fits;
+        effect->Release();
+        text += "param float one_more;\n";
+        ::testing::internal::CaptureStderr();
+        effect = nullptr;
+        EXPECT_TRUE(FAILED(D3DXCreateEffect(device.Get(), text.data(), static_cast<UINT>(text.size()), nullptr, nullptr,
+                                            0, nullptr, &effect, nullptr)));
+        EXPECT_EQ(effect, nullptr);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("<memory>:" + std::to_string(c.fits + 1) + ": parameter 'one_more'"), std::string::npos)
+            << said;
+    }
 }
 
 TEST(EffectFile, MissingFileGivesNoEffect) {
