@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "platform/d3d9/d3dx9_effect.h"
@@ -19,25 +21,104 @@ struct SImage {
     std::vector<std::uint8_t> bgra;
 };
 
-// A header claiming more than the device can hold is refused before any pixel memory is taken.
-bool Load(IDirect3DDevice9* device, const char* file, UINT faces, SImage* image) {
-    const std::string path = platform::ResolvePath(file);
-    int channels = 0;
-    int width = 0;
-    int height = 0;
-    D3DCAPS9 caps;
-    device->GetDeviceCaps(&caps);
-    if (stbi_info(path.c_str(), &width, &height, &channels) != 0 &&
-        (static_cast<UINT>(width) > caps.MaxTextureWidth * faces ||
-         static_cast<UINT>(height) > caps.MaxTextureHeight * faces ||
-         static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) >
-             static_cast<std::uint64_t>(caps.MaxTextureWidth) * caps.MaxTextureHeight * faces)) {
-        std::fprintf(stderr, "%s: texture of %d x %d is larger than the device takes\n", file, width, height);
+constexpr std::size_t kTgaHeaderBytes = 18;
+
+bool StartsWith(const std::string& head, const char* magic, std::size_t length) {
+    return head.size() >= length && head.compare(0, length, magic, length) == 0;
+}
+
+// The formats the game's art comes in, told by their first bytes (TGA has no signature: a
+// header whose colour-map and image types make sense). Other formats stb reads are refused.
+const char* FormatOf(const std::string& head) {
+    if (StartsWith(head, "\x89PNG\r\n\x1a\n", 8)) {
+        return "PNG";
+    }
+    if (StartsWith(head, "\xFF\xD8\xFF", 3)) {
+        return "JPEG";
+    }
+    if (StartsWith(head, "BM", 2)) {
+        return "BMP";
+    }
+    if (head.size() >= kTgaHeaderBytes) {
+        const auto colourMap = static_cast<unsigned char>(head[1]);
+        const auto type = static_cast<unsigned char>(head[2]);
+        const bool knownType = (type >= 1 && type <= 3) || (type >= 9 && type <= 11);
+        if (colourMap <= 1 && knownType) {
+            return "TGA";
+        }
+    }
+    return nullptr;
+}
+
+// The fewest bytes a TGA of this size can have: stb reads a short one as if it went on in
+// zeros, so a few bytes could otherwise claim many megapixels.
+std::uint64_t SmallestTga(const std::string& head, int width, int height) {
+    const auto u8 = [&head](std::size_t at) {
+        return static_cast<std::uint64_t>(static_cast<unsigned char>(head[at]));
+    };
+    const std::uint64_t mapEntries = u8(5) | (u8(6) << 8);
+    const std::uint64_t mapBytes = u8(1) == 1 ? mapEntries * ((u8(7) + 7) / 8) : 0;
+    const std::uint64_t pixelBytes = std::max<std::uint64_t>(1, (u8(16) + 7) / 8);
+    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    // Run-length packets hold up to 128 pixels in a count byte and one pixel value.
+    const std::uint64_t data = u8(2) >= 9 ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
+    return kTgaHeaderBytes + u8(0) + mapBytes + data;
+}
+
+// Everything known before decoding: the format from the first bytes, the size from the header;
+// a file that is not one of the game's formats, or larger than the device (or, for a TGA, its
+// own length) allows, is refused before any pixel memory is taken.
+bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& path, UINT faces, int* width,
+                int* height) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(stderr, "%s: texture file cannot be opened\n", file);
         return false;
     }
+    std::string head(kTgaHeaderBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    in.clear();
+    in.seekg(0, std::ios::end);
+    const auto fileBytes = static_cast<std::uint64_t>(std::max<std::streamoff>(0, in.tellg()));
+    const char* format = FormatOf(head);
+    if (format == nullptr) {
+        std::fprintf(stderr, "%s: texture file is not a PNG, TGA, BMP or JPEG image\n", file);
+        return false;
+    }
+    int channels = 0;
+    if (stbi_info(path.c_str(), width, height, &channels) == 0 || *width <= 0 || *height <= 0) {
+        std::fprintf(stderr, "%s: texture file's %s header cannot be read (%s)\n", file, format, stbi_failure_reason());
+        return false;
+    }
+    D3DCAPS9 caps;
+    device->GetDeviceCaps(&caps);
+    if (static_cast<UINT>(*width) > caps.MaxTextureWidth * faces ||
+        static_cast<UINT>(*height) > caps.MaxTextureHeight * faces ||
+        static_cast<std::uint64_t>(*width) * static_cast<std::uint64_t>(*height) >
+            static_cast<std::uint64_t>(caps.MaxTextureWidth) * caps.MaxTextureHeight * faces) {
+        std::fprintf(stderr, "%s: texture of %d x %d is larger than the device takes\n", file, *width, *height);
+        return false;
+    }
+    if (std::string(format) == "TGA" && fileBytes < SmallestTga(head, *width, *height)) {
+        std::fprintf(stderr, "%s: TGA of %d x %d is cut short (%llu bytes)\n", file, *width, *height,
+                     static_cast<unsigned long long>(fileBytes));
+        return false;
+    }
+    return true;
+}
+
+bool Decode(const char* file, const std::string& path, int width, int height, SImage* image) {
+    int channels = 0;
     stbi_uc* pixels = stbi_load(path.c_str(), &image->width, &image->height, &channels, 4);
     if (pixels == nullptr) {
         std::fprintf(stderr, "%s: texture file cannot be read (%s)\n", file, stbi_failure_reason());
+        return false;
+    }
+    if (image->width != width || image->height != height) {
+        std::fprintf(stderr, "%s: texture decodes to %d x %d, its header says %d x %d\n", file, image->width,
+                     image->height, width, height);
+        stbi_image_free(pixels);
         return false;
     }
     const std::size_t count = static_cast<std::size_t>(image->width) * image->height;
@@ -59,8 +140,11 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file, I
         return D3DERR_INVALIDCALL;
     }
     *texture = nullptr;
+    const std::string path = platform::ResolvePath(file);
+    int width = 0;
+    int height = 0;
     SImage image;
-    if (!Load(device, file, 1, &image)) {
+    if (!ReadHeader(device, file, path, 1, &width, &height) || !Decode(file, path, width, height, &image)) {
         return D3DXERR_INVALIDDATA;
     }
     IDirect3DTexture9* created = nullptr;
@@ -86,23 +170,30 @@ HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* device, const char* fil
         return D3DERR_INVALIDCALL;
     }
     *texture = nullptr;
-    SImage image;
-    if (!Load(device, file, 6, &image)) {
+    const std::string path = platform::ResolvePath(file);
+    int width = 0;
+    int height = 0;
+    if (!ReadHeader(device, file, path, 6, &width, &height)) {
         return D3DXERR_INVALIDDATA;
     }
     int edge = 0;
     int stepX = 0;
     int stepY = 0;
-    if (image.width == 6 * image.height) {
-        edge = image.height;
+    if (width == 6 * height) {
+        edge = height;
         stepX = edge;
-    } else if (image.height == 6 * image.width) {
-        edge = image.width;
+    } else if (height == 6 * width) {
+        edge = width;
         stepY = edge;
-    } else if (image.width == image.height) {
-        edge = image.width;
+    } else if (width == height) {
+        edge = width;
     } else {
-        std::fprintf(stderr, "%s: a cube file must be a 6:1 or 1:6 strip or a square image\n", file);
+        std::fprintf(stderr, "%s: a cube file must be a 6:1 or 1:6 strip or a square image, not %d x %d\n", file, width,
+                     height);
+        return D3DXERR_INVALIDDATA;
+    }
+    SImage image;
+    if (!Decode(file, path, width, height, &image)) {
         return D3DXERR_INVALIDDATA;
     }
     IDirect3DCubeTexture9* created = nullptr;
