@@ -14,6 +14,10 @@ CGrid2D::CGrid2D(std::uint32_t columns, std::uint32_t rows, float fill)
 
 namespace {
 
+constexpr double kStepsPerCell = 16.0;
+// Eight units in the last place of a float: every step moves the point.
+constexpr double kSmallestRelativeStep = 1.0 / 1048576.0;
+
 bool IsPositive(float value) { return std::isfinite(value) && value > 0.0f; }
 
 // The cell index along one axis. A point on the far edge belongs to the last sample even when
@@ -102,7 +106,7 @@ bool CHeightMap::GetHeight(float x, float z, float& height, CVector3& normal) co
 
 bool CHeightMap::RayCast(const CVector3& origin, const CVector3& direction, CVector3& hit) const {
     const float step = std::min(m_spacingX, m_spacingZ);
-    const CVector3 advance = CVector3(direction.x, 0.0f, direction.z) * step;
+    CVector3 advance = CVector3(direction.x, 0.0f, direction.z) * step;
     const float horizontalSq = direction.x * direction.x + direction.z * direction.z;
     if (!std::isfinite(horizontalSq)) {
         return false;
@@ -114,8 +118,22 @@ bool CHeightMap::RayCast(const CVector3& origin, const CVector3& direction, CVec
     if (!common::IsZero(horizontalSq) && m_valid) {
         const double width = static_cast<double>(m_columns - 1) * m_spacingX;
         const double depth = static_cast<double>(m_rows - 1) * m_spacingZ;
-        const double steps = std::sqrt(width * width + depth * depth) / advance.Length() + 2.0;
-        maxSteps = static_cast<std::uint64_t>(std::min(steps, 1e9));
+        const double span = std::sqrt(width * width + depth * depth);
+        // A straight line crosses at most columns + rows cells, and a few samples in each are as
+        // fine as the march gets on a map of like spacings. With spacings far apart the smaller
+        // one would take up to a billion steps over the larger cells, and far from the world's
+        // origin a step below the coordinates' precision would not move at all: such a step is
+        // lengthened to what the map's cells and the coordinates' size call for.
+        const double reach = std::max(std::fabs(origin.x), std::fabs(origin.z)) + span;
+        const double shortest =
+            std::max(span / (kStepsPerCell * (static_cast<double>(m_columns) + m_rows)), reach * kSmallestRelativeStep);
+        if (!(static_cast<double>(advance.Length()) >= shortest)) {
+            const auto scale = static_cast<float>(shortest / std::sqrt(static_cast<double>(horizontalSq)));
+            advance = CVector3(direction.x * scale, 0.0f, direction.z * scale);
+        }
+        const double steps = span / static_cast<double>(advance.Length()) + 2.0;
+        // Not finite only for a map of one sample and a step too short to have a length.
+        maxSteps = std::isfinite(steps) ? static_cast<std::uint64_t>(std::min(steps, 1e9)) : 2;
     }
     CVector3 p = origin;
     float h = 0.0f;

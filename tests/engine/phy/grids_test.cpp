@@ -104,6 +104,40 @@ TEST(HeightMapTest, RayCastMarchesToTheBankOrLeaves) {
     EXPECT_EQ(hit, CVector3(1.0f, 0.0f, 0.5f));
 }
 
+// Spacings far apart once made the march take up to a billion steps, and a step below the
+// coordinates' precision once left the point where it was until the step count ran out.
+TEST(HeightMapTest, RayCastCrossesMapsOfUnlikeSpacingsOrFarFromTheOrigin) {
+    struct SCase {
+        const char* name;
+        std::uint32_t columns;
+        float spacingX;
+        float spacingZ;
+        float centreX;
+        std::uint32_t riseColumn; // heights 10 from this column on, 0 before it
+        float longestStep;        // the march may pass the rise by this much
+    };
+    const SCase cases[] = {
+        {"x cells a million times the z cells", 1000, 1000.0f, 0.001f, 0.0f, 900, 62.5f},
+        {"steps below the precision at a million", 2048, 0.02f, 0.02f, 1.0e6f, 1500, 1.0f},
+    };
+    for (const SCase& c : cases) {
+        CGrid2D heights(c.columns, 2, 0.0f);
+        for (std::uint32_t i = c.riseColumn; i < c.columns; ++i) {
+            heights(i, 0) = heights(i, 1) = 10.0f;
+        }
+        const CHeightMap map(c.columns, 2, c.spacingX, c.spacingZ, heights, CVector3(c.centreX, 0.0f, 0.0f));
+        // The terrain reaches the ray's height halfway up the rising cell.
+        const float rise = map.GetOriginX() + (static_cast<float>(c.riseColumn) - 0.5f) * c.spacingX;
+        CVector3 hit;
+        ASSERT_TRUE(map.RayCast(CVector3(map.GetOriginX() + c.spacingX, 5.0f, 0.0f), CVector3(1.0f, 0.0f, 0.0f), hit))
+            << c.name;
+        EXPECT_GE(hit.y, 5.0f) << c.name;
+        EXPECT_GE(hit.x, rise - 0.1f) << c.name;
+        EXPECT_LE(hit.x, rise + c.longestStep) << c.name;
+        EXPECT_FALSE(map.RayCast(CVector3(rise - 1.0f, 5.0f, 0.0f), CVector3(-1.0f, 0.0f, 0.0f), hit)) << c.name;
+    }
+}
+
 // Without horizontal progress the march could never end; such rays answer at once.
 TEST(HeightMapTest, RayWithoutHorizontalDirectionEnds) {
     const CGrid2D heights(4, 4, 1.0f);
