@@ -20,10 +20,9 @@ std::uint32_t ButtonValue(DWORD data) { return (data & kDownBit) != 0 ? 0u : 1u;
 } // namespace
 
 CBufferedInputUpdate::CBufferedInputUpdate(IDirectInputDevice8* keyboard, IDirectInputDevice8* mouse,
-                                           IDirectInputDevice8* third)
+                                           IDirectInputDevice8*)
     : m_keyboard(keyboard),
       m_mouse(mouse),
-      m_third(third),
       m_keyboardRecord(new DIDEVICEOBJECTDATA()),
       m_mouseRecord(new DIDEVICEOBJECTDATA()),
       m_thirdRecord(new DIDEVICEOBJECTDATA()) {}

@@ -19,6 +19,8 @@ public:
 
 class CBufferedInputUpdate final : public InputUpdateImpl {
 public:
+    // Buffered reading takes keyboard then mouse; the third device, when there is one, keeps a
+    // read buffer but is not read.
     CBufferedInputUpdate(IDirectInputDevice8* keyboard, IDirectInputDevice8* mouse, IDirectInputDevice8* third);
     ~CBufferedInputUpdate() override;
     CBufferedInputUpdate(const CBufferedInputUpdate&) = delete;
@@ -32,7 +34,6 @@ private:
 
     IDirectInputDevice8* m_keyboard;
     IDirectInputDevice8* m_mouse;
-    IDirectInputDevice8* m_third;
     DIDEVICEOBJECTDATA* m_keyboardRecord;
     DIDEVICEOBJECTDATA* m_mouseRecord;
     DIDEVICEOBJECTDATA* m_thirdRecord;

@@ -226,6 +226,8 @@ HRESULT IDirect3DDevice9::GetDeviceCaps(D3DCAPS9* caps) const {
         return D3DERR_INVALIDCALL;
     }
     m_backend->GetCaps(caps);
+    // The type asked for at creation, whichever back end serves it.
+    caps->DeviceType = m_type;
     return D3D_OK;
 }
 
