@@ -1,7 +1,11 @@
 #include "engine/gfx/velm_gfx.h"
 
+#include "engine/gfx/atmosphere_manager.h"
+#include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/lights_manager.h"
 #include "engine/gfx/mesh_cache.h"
+#include "engine/gfx/renderer.h"
 #include "engine/gfx/texture_cache.h"
 #include "platform/dxut/dxut_device.h"
 
@@ -20,8 +24,13 @@ constexpr int kDefaultHeight = 600;
 CVelmGfx::CVelmGfx() = default;
 
 CVelmGfx::~CVelmGfx() {
-    // Graphics shuts down with its object: the caches and the core's resources first, then the
-    // device itself.
+    // Graphics shuts down with its object: the renderer, effects and caches first, then the core
+    // and the device itself.
+    if (GFXCore::Exists()) {
+        GFXCore::Instance().SetFrameBeginListener(nullptr);
+    }
+    Renderer::Destroy();
+    FXManager::Destroy();
     MeshCache::Destroy();
     TextureCache::Destroy();
     GFXCore::Destroy();
@@ -46,6 +55,25 @@ void CVelmGfx::Init(const SVelmGfxInitInfo& info) {
         core.SetFillMode(info.m_enableWireFrame ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
     }
     core.CreateDevice();
+    Renderer::Instance();
+    FXManager::Instance();
+    MeshCache::Instance();
+    TextureCache::Instance();
+    LightsManager::Instance();
+    AtmosphereManager::Instance();
+    core.SetFrameBeginListener([] { Renderer::Instance().Begin(); });
+    FXManager::Instance().LoadEffects(info.m_fxFiles);
+    CAtmosphereManager& atmosphere = AtmosphereManager::Instance();
+    atmosphere.m_r = info.m_r;
+    atmosphere.m_g = info.m_g;
+    atmosphere.m_b = info.m_b;
+    atmosphere.m_a = info.m_a;
+    atmosphere.m_fogStart = info.m_fogStart;
+    atmosphere.m_fogEnd = info.m_fogEnd;
+    atmosphere.m_fogDensity = info.m_fogDensity;
+    for (const SLightRecord& light : info.m_lights) {
+        LightsManager::Instance().SetLight(light.m_light, light.m_index);
+    }
 }
 
 void CVelmGfx::AddTerrainUnit(ISceneUnit* unit) {
@@ -82,11 +110,24 @@ void OnLostDevice() {
     if (GFXCore::Exists()) {
         GFXCore::Instance().OnLostDevice();
     }
+    if (FXManager::Exists()) {
+        FXManager::Instance().OnLostDevice();
+    }
+    if (Renderer::Exists()) {
+        Renderer::Instance().OnLostDevice();
+    }
 }
 
 void OnResetDevice() {
-    if (GFXCore::Exists() && GFXCore::Instance().GetDevice() != nullptr) {
-        GFXCore::Instance().OnResetDevice();
+    if (!GFXCore::Exists() || GFXCore::Instance().GetDevice() == nullptr) {
+        return;
+    }
+    GFXCore::Instance().OnResetDevice();
+    if (FXManager::Exists()) {
+        FXManager::Instance().OnResetDevice();
+    }
+    if (Renderer::Exists()) {
+        Renderer::Instance().OnResetDevice();
     }
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/d3d9/d3d9.h"
+
 namespace velm {
 
 class ISceneUnit;
@@ -15,9 +17,15 @@ namespace gfx {
 
 class CVelmGfx {
 public:
+    struct SLightRecord {
+        D3DLIGHT9 m_light = {};
+        std::uint32_t m_index = 0;
+    };
+
     struct SVelmGfxInitInfo {
         bool m_useDefault = false;
         std::vector<std::string> m_fxFiles;
+        std::vector<SLightRecord> m_lights;
         float m_r = 0.0f;
         float m_g = 0.0f;
         float m_b = 0.0f;
@@ -38,9 +46,11 @@ public:
     CVelmGfx();
     virtual ~CVelmGfx();
 
+    // Display settings, directories, the device, then the renderer, effects (the configured
+    // files), caches, lights and fog.
     void Init(const SVelmGfxInitInfo& info);
-    // One frame: begins it (render states, scene, clear), draws what is queued and ends the
-    // scene; the framework's loop presents it.
+    // One frame: begins it (render states, scene, the frame's shared effect parameters, clear)
+    // and ends the scene; the framework's loop presents it.
     void RenderFrame(double time, float elapsed);
 
     // The terrain and water units of the level; the units belong to their game objects.
@@ -66,7 +76,7 @@ private:
     std::uint32_t m_waterObjectCount = 0;
 };
 
-// Device loss and reset, in the order the graphics services release and restore.
+// Device loss and reset: the graphics core, the effects, then the renderer, both ways.
 void OnLostDevice();
 void OnResetDevice();
 

@@ -111,8 +111,11 @@ public:
     void BindProgram(const platform::d3d9::SProgramBinding& binding) { m_state.program = binding; }
     // Pixels of a render-target surface or the back buffer, B, G, R, A bytes, top row first.
     bool ReadSurface(IDirect3DSurface9* surface, std::vector<std::uint8_t>* bgra, UINT* width, UINT* height);
-    // When on, every state call, clear, scene and present appends one line ("SetRenderState 7 1").
+    // When on, every state call, clear, scene, draw and present appends one line
+    // ("SetRenderState 7 1"), and effects of the device append their writes and passes.
     void SetTracing(bool on) { m_tracing = on; }
+    bool IsTracing() const { return m_tracing; }
+    void AppendTrace(const std::string& line) { Note(line); }
     const std::vector<std::string>& Trace() const { return m_trace; }
     void ClearTrace() { m_trace.clear(); }
 

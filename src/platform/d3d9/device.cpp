@@ -636,6 +636,11 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
                               static_cast<UINT>((startIndex + indexCount) * indexSize));
         m_backend->DrawIndexed(m_state, type, baseVertex, startIndex, indexCount);
     }
+    if (m_tracing) {
+        Note("DrawIndexedPrimitive " + std::to_string(type) + " " + std::to_string(baseVertex) + " " +
+             std::to_string(minIndex) + " " + std::to_string(vertexCount) + " " + std::to_string(startIndex) + " " +
+             std::to_string(primitiveCount));
+    }
     ++m_stats.draws;
     m_stats.primitives += primitiveCount;
     return D3D_OK;

@@ -60,7 +60,12 @@ TEST(NullDevice, RecordsStatesInCallOrderAndCountsDraws) {
     device->EndScene();
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "outside scene";
     device->Present(nullptr, nullptr, nullptr, nullptr);
-    const std::vector<std::string> expected = {"SetRenderState 22 1", "BeginScene", "EndScene", "Present"};
+    const std::vector<std::string> expected = {"SetRenderState 22 1",
+                                               "BeginScene",
+                                               "DrawIndexedPrimitive 4 0 0 4 0 2",
+                                               "DrawIndexedPrimitive 4 0 0 4 0 1",
+                                               "EndScene",
+                                               "Present"};
     EXPECT_EQ(device->Trace(), expected);
     EXPECT_EQ(device->Stats().draws, 2u);
     EXPECT_EQ(device->Stats().primitives, 3u);

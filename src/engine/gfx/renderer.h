@@ -1,0 +1,97 @@
+// velm::gfx::CRenderer: the render queue. The traversal queues visible units; each flush draws
+// them as one batch (one technique, one effect Begin/End, every unit of every pass streamed
+// through one dynamic vertex and one dynamic index buffer), ordered by projected depth. It also
+// writes the frame's shared effect parameters, a batch's textures and each unit's parameters,
+// and counts drawn units and faces. Units are not owned. The buffers grow for a unit larger
+// than they are, up to the 65,536 vertices 16-bit indices can address. Main thread only;
+// reached through common::CSingleton.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/gfx/fx_manager.h"
+#include "engine/gfx/gfx_unit.h"
+#include "libs/common/singleton.h"
+
+namespace velm {
+namespace gfx {
+
+class CRenderer {
+public:
+    static constexpr std::uint32_t kInitialVertices = 16384;
+    static constexpr std::uint32_t kInitialIndices = 98304;
+    // What 16-bit indices can address: one unit may not have more vertices.
+    static constexpr std::uint32_t kMostVertices = 65536;
+
+    enum EDepthOrder : std::uint32_t { kFarthestFirst = 0, kNearestFirst = 1 };
+
+    // The render targets and cube map the water techniques bind; set by whoever owns them.
+    struct SWaterMaps {
+        IDirect3DBaseTexture9* reflection = nullptr;
+        IDirect3DBaseTexture9* refraction = nullptr;
+        IDirect3DBaseTexture9* cube = nullptr;
+    };
+
+    CRenderer();
+    virtual ~CRenderer();
+    CRenderer(const CRenderer&) = delete;
+    CRenderer& operator=(const CRenderer&) = delete;
+
+    // The 17 shared parameters on the shared effect, once per frame.
+    void Begin();
+    void Enqueue(IGfxUnit* unit);
+    void SetBatchTextures(const std::string& technique, const UnitTextures& textures, ID3DXEffect* effect,
+                          const HandleList* handles);
+    void SetUnitParameters(const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles);
+    void SetTransformAndMaterial(const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles);
+    // Draws and empties the queue; with no current effect or no buffers it only empties it.
+    void Flush();
+    void OnLostDevice();
+    void OnResetDevice();
+
+    void SetWaterMaps(const SWaterMaps& maps) { m_waterMaps = maps; }
+    std::size_t GetQueueLength() const { return m_queue.size(); }
+    std::uint32_t GetMaxVertices() const { return m_maxVertices; }
+    std::uint32_t GetMaxIndices() const { return m_maxIndices; }
+    IDirect3DVertexBuffer9* GetVertexBuffer() const { return m_vertexBuffer; }
+    IDirect3DIndexBuffer9* GetIndexBuffer() const { return m_indexBuffer; }
+
+    std::uint32_t m_drawnUnits = 0;
+    std::uint32_t m_drawnFaces = 0;
+    std::uint32_t m_depthOrder = kNearestFirst;
+
+private:
+    void CreateBuffers();
+    void ReleaseBuffers();
+    // Grows the buffers to hold vertices and indices; false when they cannot be made.
+    bool Reserve(std::uint32_t vertices, std::uint32_t indices);
+    void SortByDepth(std::vector<IGfxUnit*>* units) const;
+    void SetMatrices(const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles);
+    // The write at position of handles, or null (reported once per technique and list) past a
+    // short list.
+    D3DXHANDLE Handle(const HandleList* handles, std::size_t position, const std::string& technique);
+    void SetWaterParameters(const std::string& technique, const SUnitRenderData& data, ID3DXEffect* effect,
+                            const HandleList* handles);
+    void DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles,
+                  bool matricesOnly);
+    void Report(const std::string& key, const std::string& message);
+
+    std::uint32_t m_maxVertices = kInitialVertices;
+    std::uint32_t m_maxIndices = kInitialIndices;
+    std::vector<IGfxUnit*> m_queue;
+    IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;
+    IDirect3DIndexBuffer9* m_indexBuffer = nullptr;
+    bool m_lost = false;
+    SWaterMaps m_waterMaps;
+    // Problems already logged, so that a fault seen every frame is logged once.
+    std::set<std::string> m_reported;
+};
+
+using Renderer = common::CSingleton<CRenderer>;
+
+} // namespace gfx
+} // namespace velm
