@@ -31,6 +31,16 @@ int TextureSlotIndex(std::uint32_t slot) {
     return -1;
 }
 
+int TextureSlotOfKey(const std::string& key) {
+    static const char* const kKeys[] = {"Base1", "Base2", "SpecularMap", "NormalMap", "HeightMap", "Reserved"};
+    for (std::size_t i = 0; i < kTextureSlots.size(); ++i) {
+        if (key == kKeys[i]) {
+            return static_cast<int>(kTextureSlots[i]);
+        }
+    }
+    return -1;
+}
+
 CGfxUnit::CGfxUnit()
     : m_sphereCentre(0.0f, 0.0f, 0.0f),
       m_scale(1.0f, 1.0f, 1.0f),
@@ -135,7 +145,7 @@ bool CGfxUnit::SetAnimation(std::uint32_t index, bool loop) {
 }
 
 void CGfxUnit::LoadTexture(const std::string& fileName, std::uint32_t slot) {
-    if (TextureSlotIndex(slot) < 0) {
+    if (TextureSlotIndex(slot) < 0 || fileName.empty() || fileName == kNoTexture) {
         return;
     }
     auto texture = std::make_unique<CTextureRef>();

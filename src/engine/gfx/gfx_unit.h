@@ -39,6 +39,11 @@ struct SGfxUnitLoadInfo {
 constexpr std::array<std::uint32_t, 6> kTextureSlots = {4, 5, 6, 0, 1, 2};
 // The position of a slot in kTextureSlots, or -1 for a slot that does not exist.
 int TextureSlotIndex(std::uint32_t slot);
+// The slot of a model-data texture key ("Base1" 4, "Base2" 5, "SpecularMap" 6, "NormalMap" 0,
+// "HeightMap" 1, "Reserved" 2), or -1 for any other key.
+int TextureSlotOfKey(const std::string& key);
+// The file name that leaves a slot empty.
+constexpr const char* kNoTexture = "none";
 // A unit's textures in kTextureSlots order (what a batch binds).
 using UnitTextures = std::array<const CTextureRef*, 6>;
 
@@ -79,6 +84,7 @@ public:
     virtual void SetScale(float x, float y, float z, bool recompute) = 0;
     bool SetAnimation(std::uint32_t index, bool loop) override = 0;
     virtual void SetTechniqueName(const std::string& name) = 0;
+    // "none" (or an empty name) leaves the slot as it is.
     virtual void LoadTexture(const std::string& fileName, std::uint32_t slot) = 0;
     // Takes ownership of texture; a slot that does not exist deletes it and changes nothing.
     virtual void SetTexture(CTextureRef* texture, std::uint32_t slot) = 0;

@@ -1,0 +1,255 @@
+#include "engine/gfx/gfx_unit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+#include "engine/gfx/3d_quad.h"
+#include "engine/gfx/gfx_test_device.h"
+#include "engine/gfx/gfx_test_effects.h"
+#include "engine/gfx/mesh_cache.h"
+#include "engine/gfx/texture_cache.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using velm::gfx::C3DQuad;
+using velm::gfx::CGfxBillboardObj;
+using velm::gfx::CGfxUnit;
+using velm::gfx::CTextureRef;
+using velm::gfx::SMeshVertex;
+
+constexpr float kTolerance = 1e-5f;
+
+// Two triangles spanning the box (-1, -1, -1) .. (1, 1, 1): local radius sqrt(3).
+std::unique_ptr<CGfxUnit> MakeBoxUnit() {
+    std::vector<SMeshVertex> vertices(4, SMeshVertex{});
+    vertices[0].position = D3DXVECTOR3(-1, -1, -1);
+    vertices[1].position = D3DXVECTOR3(1, -1, -1);
+    vertices[2].position = D3DXVECTOR3(1, 1, 1);
+    vertices[3].position = D3DXVECTOR3(-1, 1, 1);
+    const std::uint16_t indices[6] = {0, 1, 2, 0, 2, 3};
+    auto unit = std::make_unique<CGfxUnit>();
+    unit->CreateFromArrays({"TextureMapping.fx", "", "TextureMapping"}, vertices.data(), 4, indices, 6);
+    return unit;
+}
+
+TEST(GfxUnit, PoseAndSpheresFollowTheSetters) {
+    auto unit = MakeBoxUnit();
+    EXPECT_NEAR(unit->GetWorldBoundingSphere().radius, std::sqrt(3.0f), kTolerance);
+    unit->SetScale(2.0f, 1.0f, 3.0f, false);
+    unit->SetPosition(5.0f, 6.0f, 7.0f, false);
+    EXPECT_EQ(unit->GetWorldMatrix()._41, 0.0f) << "no recompute, no change";
+    unit->SetRotationAxis(D3DXVECTOR3(0.0f, 1.0f, 0.0f), false);
+    unit->SetRotationAngle(1.5707964f, true);
+    const D3DXMATRIX& world = unit->GetWorldMatrix();
+    EXPECT_NEAR(world._13, -2.0f, kTolerance) << "scale, then rotation: x goes to -z";
+    EXPECT_NEAR(world._31, 3.0f, kTolerance);
+    EXPECT_NEAR(world._41, 5.0f, kTolerance) << "then translation";
+    const common::CSphere sphere = unit->GetWorldBoundingSphere();
+    EXPECT_NEAR(sphere.radius, 3.0f * std::sqrt(3.0f), 1e-4f) << "radius times the largest scale";
+    EXPECT_NEAR(sphere.centre.z, 7.0f, kTolerance);
+    auto big = MakeBoxUnit();
+    big->SetScale(10.0f, 10.0f, 10.0f, false);
+    big->SetPosition(5.0f, 6.0f, 7.0f, true);
+    EXPECT_TRUE(unit->IsInside(big.get()));
+    EXPECT_TRUE(unit->IsInside(*big));
+    big->SetPosition(100.0f, 6.0f, 7.0f, true);
+    EXPECT_FALSE(unit->IsInside(big.get()));
+}
+
+TEST(GfxUnit, AttachedUnitsFollowTheSettersAndAreOwned) {
+    auto unit = MakeBoxUnit();
+    CGfxUnit* child = MakeBoxUnit().release();
+    unit->AttachUnit(child);
+    unit->SetPosition(1.0f, 2.0f, 3.0f, true);
+    EXPECT_EQ(child->GetWorldMatrix()._43, 3.0f);
+    unit->SetWireframe(0);
+    unit->Prepare();
+    EXPECT_EQ(child->IsWireframe(), 0) << "without a graphics core nothing is forced";
+    EXPECT_EQ(unit->GetAttachedUnits().size(), 1u);
+    unit->DeleteAttachedUnits();
+    EXPECT_TRUE(unit->GetAttachedUnits().empty());
+}
+
+TEST(GfxUnit, OwnGeometryFillsTheRenderRecord) {
+    auto unit = MakeBoxUnit();
+    EXPECT_EQ(unit->GetFaceCount(), 2u);
+    EXPECT_EQ(unit->GetMaterial(), nullptr);
+    unit->SetTileFactor(32.0f);
+    unit->Prepare();
+    const velm::gfx::SUnitRenderData& data = unit->GetRenderData();
+    EXPECT_EQ(*data.techniqueName, "TextureMapping");
+    EXPECT_EQ(*data.effectFileName, "TextureMapping.fx");
+    EXPECT_EQ(data.vertexCount, 4u);
+    EXPECT_EQ(data.faceCount, 2u);
+    EXPECT_EQ(data.material, nullptr);
+    EXPECT_EQ(data.tileFactor, 32.0f);
+    EXPECT_EQ(data.geometry->indexCount, 6u);
+    EXPECT_EQ(data.terrainBlend, nullptr) << "other kinds' fields stay zero";
+    unit->Unload();
+    EXPECT_EQ(unit->GetGeometry().vertexCount, 0u);
+    EXPECT_EQ(unit->GetFaceCount(), 0u);
+}
+
+TEST(GfxUnit, TrianglesBuildThreeVerticesEachWithTheirNormal) {
+    CGfxUnit unit;
+    const std::vector<common::CTriangle> triangles = {
+        common::CTriangle(common::CVector3(0, 0, 0), common::CVector3(0, 1, 0), common::CVector3(1, 0, 0)),
+        common::CTriangle(common::CVector3(0, 0, 2), common::CVector3(1, 0, 2), common::CVector3(0, 1, 2))};
+    unit.CreateFromTriangles({"a.fx", "", "T"}, triangles, 0xFF112233);
+    const velm::gfx::SUnitGeometry& geometry = unit.GetGeometry();
+    ASSERT_EQ(geometry.vertexCount, 6u);
+    EXPECT_EQ(geometry.indices[5], 5u);
+    EXPECT_EQ(geometry.vertices[4].position.x, 1.0f);
+    EXPECT_NEAR(geometry.vertices[0].normal.z, triangles[0].GetNormal().z, kTolerance);
+    EXPECT_NEAR(geometry.vertices[3].normal.z, triangles[1].GetNormal().z, kTolerance);
+    EXPECT_EQ(geometry.vertices[5].colour, 0xFF112233u);
+}
+
+class GfxUnitTexturesTest : public tktest::CGfxDeviceTest {
+protected:
+    void SetUp() override {
+        tktest::CGfxDeviceTest::SetUp();
+        m_dir.Write("red.bmp", tktest::SolidBmp(255, 0, 0));
+        velm::gfx::SGfxDirectories::s_texture = m_dir.Path() + "/";
+    }
+    void TearDown() override {
+        velm::gfx::TextureCache::Destroy();
+        velm::gfx::SGfxDirectories::s_texture.clear();
+        tktest::CGfxDeviceTest::TearDown();
+    }
+    tktest::CTempDir m_dir;
+};
+
+TEST_F(GfxUnitTexturesTest, SlotsAreFourToSixAndZeroToTwoAndNoneSkipsOne) {
+    const struct {
+        const char* key;
+        int slot;
+    } keys[] = {{"Base1", 4},     {"Base2", 5},    {"SpecularMap", 6}, {"NormalMap", 0},
+                {"HeightMap", 1}, {"Reserved", 2}, {"Base3", -1}};
+    for (const auto& key : keys) {
+        EXPECT_EQ(velm::gfx::TextureSlotOfKey(key.key), key.slot) << key.key;
+    }
+    CGfxUnit unit;
+    unit.LoadTexture("red.bmp", 4);
+    unit.LoadTexture("red.bmp", 0);
+    unit.LoadTexture("none", 6);
+    unit.LoadTexture("red.bmp", 3);
+    ASSERT_NE(unit.GetTexture(4), nullptr);
+    EXPECT_NE(unit.GetTexture(4)->GetTexture(), nullptr);
+    EXPECT_NE(unit.GetTexture(0), nullptr);
+    EXPECT_EQ(unit.GetTexture(6), nullptr) << "\"none\" leaves the slot empty";
+    EXPECT_EQ(unit.GetTexture(3), nullptr);
+    EXPECT_EQ(unit.GetTexture(7), nullptr);
+    EXPECT_EQ(velm::gfx::TextureCache::Instance().GetUseCount("red.bmp"), 2u);
+    unit.SetTexture(new CTextureRef(), 3);
+    auto* replacement = new CTextureRef();
+    unit.SetTexture(replacement, 4);
+    EXPECT_EQ(unit.GetTexture(4), replacement);
+    EXPECT_EQ(velm::gfx::TextureCache::Instance().GetUseCount("red.bmp"), 1u) << "the old one was released";
+    unit.Unload();
+    EXPECT_EQ(velm::gfx::TextureCache::Instance().GetEntryCount(), 0u);
+}
+
+class GfxUnitMeshTest : public tktest::CGfxDeviceTest {
+protected:
+    void SetUp() override {
+        tktest::CGfxDeviceTest::SetUp();
+        velm::gfx::SGfxDirectories::s_mesh = tktest::ModelDirectory();
+    }
+    void TearDown() override {
+        velm::gfx::MeshCache::Destroy();
+        velm::gfx::SGfxDirectories::s_mesh.clear();
+        tktest::CGfxDeviceTest::TearDown();
+    }
+};
+
+TEST_F(GfxUnitMeshTest, UnitsOfOneMeshSkinTheirOwnCopiesAndCarryOthersOnFrames) {
+    CGfxUnit first;
+    CGfxUnit second;
+    first.Load({"TextureMapping.fx", "test_column.x", "TextureMapping"});
+    second.Load({"TextureMapping.fx", "test_column.x", "TextureMapping"});
+    ASSERT_TRUE(first.HasMesh());
+    EXPECT_EQ(velm::gfx::MeshCache::Instance().GetUseCount("test_column.x"), 2u);
+    EXPECT_EQ(first.GetCurrentAnimation(), 0);
+    ASSERT_NE(first.GetMaterial(), nullptr);
+    first.Update(0.0, 0.5f);
+    first.Prepare();
+    second.Prepare();
+    ASSERT_EQ(first.GetRenderData().vertexCount, second.GetRenderData().vertexCount);
+    ASSERT_GT(first.GetRenderData().vertexCount, 0u);
+    EXPECT_EQ(first.GetRenderData().faceCount, first.GetFaceCount());
+    EXPECT_NE(first.GetGeometry().vertices, second.GetGeometry().vertices) << "each unit has its own copy";
+    bool moved = false;
+    for (std::uint32_t v = 0; v < first.GetGeometry().vertexCount; ++v) {
+        moved = moved || first.GetGeometry().vertices[v].position.x != second.GetGeometry().vertices[v].position.x;
+    }
+    EXPECT_TRUE(moved) << "the advanced unit's pose is not the other's";
+
+    // A carried unit takes the carrier's rotation and position, never its scale.
+    auto carried = MakeBoxUnit();
+    carried->SetScale(0.5f, 0.5f, 0.5f, true);
+    first.SetScale(3.0f, 3.0f, 3.0f, false);
+    first.SetRotationAxis(D3DXVECTOR3(0.0f, 0.0f, 1.0f), false);
+    first.SetRotationAngle(0.5f, false);
+    first.SetPosition(4.0f, 5.0f, 6.0f, true);
+    first.AttachToFrame(carried.get(), 0, "Spine");
+    first.Update(0.0, 0.0f);
+    EXPECT_NEAR(carried->GetRotationAngle(), 0.5f, 1e-4f);
+    EXPECT_NEAR(carried->GetRotationAxis().z, 1.0f, 1e-4f);
+    EXPECT_EQ(carried->GetScaleX(), 0.5f);
+    EXPECT_NEAR(carried->GetWorldMatrix()._41, 4.0f, kTolerance);
+    first.AttachToFrame(carried.get(), 1, "Spine");
+    first.Update(0.0, 0.0f);
+    const D3DXMATRIX frame = first.GetFrameWorldMatrix("Spine");
+    EXPECT_NEAR(carried->GetPosY(), frame._42, kTolerance) << "following the frame";
+    first.DetachFromFrame(carried.get());
+    first.SetPosition(0.0f, 0.0f, 0.0f, true);
+    first.Update(0.0, 0.0f);
+    EXPECT_NEAR(carried->GetPosY(), frame._42, kTolerance) << "detached, it stays";
+    first.Unload();
+    EXPECT_EQ(velm::gfx::MeshCache::Instance().GetUseCount("test_column.x"), 1u);
+}
+
+TEST(Quad, IsAUnitQuadOfTwoFacesWithoutAnimation) {
+    C3DQuad quad;
+    quad.Load({"Any.fx", "", "Any"});
+    const velm::gfx::SUnitGeometry& geometry = quad.GetGeometry();
+    ASSERT_EQ(geometry.vertexCount, 4u);
+    EXPECT_EQ(geometry.vertices[2].position.x, 0.5f);
+    EXPECT_EQ(geometry.vertices[2].position.y, -0.5f);
+    EXPECT_EQ(geometry.vertices[2].u, 1.0f);
+    EXPECT_EQ(geometry.vertices[3].v, 1.0f);
+    EXPECT_EQ(std::vector<std::uint16_t>(geometry.indices, geometry.indices + 6),
+              (std::vector<std::uint16_t>{0, 1, 2, 0, 2, 3}));
+    EXPECT_EQ(quad.GetFaceCount(), 2u);
+    EXPECT_EQ(quad.GetCurrentAnimation(), -1);
+    EXPECT_FALSE(quad.SetAnimation(1, true));
+    quad.Prepare();
+    EXPECT_EQ(quad.GetRenderData().faceCount, 2u);
+    EXPECT_EQ(quad.GetRenderData().material, nullptr);
+}
+
+struct SBillboardCase {
+    float viewX;
+    float angle;
+};
+
+TEST(Billboard, TurnsAboutTheVerticalTowardTheCamera) {
+    CGfxBillboardObj billboard;
+    billboard.Init();
+    EXPECT_EQ(billboard.GetEffectFileName(), "Billboard.fx");
+    EXPECT_EQ(billboard.GetTechniqueName(), "RenderBillboard");
+    EXPECT_NEAR(billboard.GetRotationAngle(), 3.14159265f, kTolerance);
+    const SBillboardCase cases[] = {{1.0f, 0.25f + 1.5707964f}, {0.0f, 0.25f - 4.712389f}, {-1.0f, 0.25f - 4.712389f}};
+    for (const SBillboardCase& test : cases) {
+        CGfxBillboardObj::SetCamera(0.25f, D3DXVECTOR3(test.viewX, 0.0f, 1.0f));
+        billboard.AdvanceAnimation();
+        EXPECT_NEAR(billboard.GetRotationAngle(), test.angle, kTolerance) << "view x " << test.viewX;
+        EXPECT_EQ(billboard.GetRotationAxis().y, 1.0f);
+    }
+}
+
+} // namespace
