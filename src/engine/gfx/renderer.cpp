@@ -199,7 +199,8 @@ D3DXHANDLE CRenderer::Handle(const HandleList* handles, std::size_t position, co
 
 void CRenderer::SetBatchTextures(const std::string& technique, const UnitTextures& textures, ID3DXEffect* effect,
                                  const HandleList* handles) {
-    if (effect == nullptr) {
+    // Under the override the pre-depth effect stays as it is, whoever calls.
+    if (effect == nullptr || (FXManager::Exists() && FXManager::Instance().m_override)) {
         return;
     }
     for (const STechnique& entry : Techniques()) {

@@ -400,6 +400,8 @@ TEST_F(RendererTest, TheOverrideDrawsWithPreZAndWritesOnlyEachUnitsMatrices) {
     fx.SelectPreZ(1);
     EXPECT_EQ(fx.GetCurrentEffect(), fx.FindEffect("PreZ.fx")->second.effect) << "only 0 selects";
     TheRenderer().m_depthOrder = 2;
+    TheRenderer().SetBatchTextures("TextureMapping", velm::gfx::UnitTextures{}, fx.GetCurrentEffect(),
+                                   fx.GetCurrentHandles());
     TheRenderer().Enqueue(first.get());
     TheRenderer().Enqueue(second.get());
     TheRenderer().Flush();
