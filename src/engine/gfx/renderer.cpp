@@ -76,6 +76,11 @@ constexpr std::size_t kTerrainBlend = 12;
 constexpr std::size_t kHeightScalePosition = 13;
 constexpr std::size_t kLensFlareOffset = 13;
 
+const std::string& TechniqueOf(const SUnitRenderData& data) {
+    static const std::string kNone;
+    return data.techniqueName != nullptr ? *data.techniqueName : kNone;
+}
+
 std::uint32_t RoundUp(std::uint32_t needed, std::uint32_t from) {
     std::uint32_t capacity = std::max<std::uint32_t>(from, 1);
     while (capacity < needed) {
@@ -225,7 +230,7 @@ void CRenderer::SetBatchTextures(const std::string& technique, const UnitTexture
 }
 
 void CRenderer::SetMatrices(const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles) {
-    const std::string technique = data.techniqueName != nullptr ? *data.techniqueName : std::string();
+    const std::string& technique = TechniqueOf(data);
     D3DXMATRIX worldView;
     D3DXMatrixMultiply(&worldView, &data.world, &data.view);
     D3DXMATRIX inverse;
@@ -240,7 +245,7 @@ void CRenderer::SetMatrices(const SUnitRenderData& data, ID3DXEffect* effect, co
 
 void CRenderer::SetTransformAndMaterial(const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles) {
     SetMatrices(data, effect, handles);
-    const std::string technique = data.techniqueName != nullptr ? *data.techniqueName : std::string();
+    const std::string& technique = TechniqueOf(data);
     const D3DCOLORVALUE white = {1.0f, 1.0f, 1.0f, 1.0f};
     const D3DCOLORVALUE none = {0.0f, 0.0f, 0.0f, 0.0f};
     const D3DMATERIAL9* material = data.material;
@@ -302,7 +307,7 @@ void CRenderer::SetUnitParameters(const SUnitRenderData& data, ID3DXEffect* effe
         return;
     }
     SetTransformAndMaterial(data, effect, handles);
-    const std::string technique = data.techniqueName != nullptr ? *data.techniqueName : std::string();
+    const std::string& technique = TechniqueOf(data);
     effect->SetFloat(Handle(handles, kHandleTileFactor, technique), data.tileFactor);
     if (technique == "RenderTerrain") {
         effect->SetTexture(Handle(handles, kTerrainBlend, technique),

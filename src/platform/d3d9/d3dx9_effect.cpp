@@ -120,11 +120,8 @@ bool IsInteger(EUniformType type) { return type == EUniformType::Int || type == 
 
 // Effect writes and passes go into the device's trace, so that tests can see what was written
 // in which order.
-void TraceEffect(IDirect3DDevice9* device, const std::string& line) {
-    if (device != nullptr && device->IsTracing()) {
-        device->AppendTrace("Effect " + line);
-    }
-}
+bool Tracing(IDirect3DDevice9* device) { return device != nullptr && device->IsTracing(); }
+void TraceEffect(IDirect3DDevice9* device, const std::string& line) { device->AppendTrace("Effect " + line); }
 
 } // namespace
 } // namespace d3d9
@@ -355,7 +352,7 @@ D3DXHANDLE ID3DXEffect::GetParameterElement(D3DXHANDLE parent, UINT index) const
 }
 
 HRESULT ID3DXEffect::SetMatrix(D3DXHANDLE parameter, const D3DMATRIX* matrix) {
-    if (SParamNode* traced = Leaf(parameter)) {
+    if (SParamNode* traced = platform::d3d9::Tracing(m_device) ? Leaf(parameter) : nullptr) {
         platform::d3d9::TraceEffect(m_device, "SetMatrix " + traced->name);
     }
     SParamNode* node = Leaf(parameter);
@@ -376,7 +373,7 @@ HRESULT ID3DXEffect::GetMatrix(D3DXHANDLE parameter, D3DMATRIX* matrix) const {
 }
 
 HRESULT ID3DXEffect::SetFloatArray(D3DXHANDLE parameter, const float* values, UINT count) {
-    if (SParamNode* traced = Leaf(parameter)) {
+    if (SParamNode* traced = platform::d3d9::Tracing(m_device) ? Leaf(parameter) : nullptr) {
         platform::d3d9::TraceEffect(m_device, "SetFloat " + traced->name + " " + std::to_string(count));
     }
     SParamNode* node = Leaf(parameter);
@@ -416,7 +413,7 @@ HRESULT ID3DXEffect::SetVector(D3DXHANDLE parameter, const D3DXVECTOR4* vector) 
 }
 
 HRESULT ID3DXEffect::SetInt(D3DXHANDLE parameter, INT value) {
-    if (SParamNode* traced = Leaf(parameter)) {
+    if (SParamNode* traced = platform::d3d9::Tracing(m_device) ? Leaf(parameter) : nullptr) {
         platform::d3d9::TraceEffect(m_device, "SetInt " + traced->name);
     }
     SParamNode* node = Leaf(parameter);
@@ -441,7 +438,7 @@ HRESULT ID3DXEffect::GetInt(D3DXHANDLE parameter, INT* value) const {
 HRESULT ID3DXEffect::SetBool(D3DXHANDLE parameter, BOOL value) { return SetInt(parameter, value != FALSE ? 1 : 0); }
 
 HRESULT ID3DXEffect::SetTexture(D3DXHANDLE parameter, IDirect3DBaseTexture9* texture) {
-    if (SParamNode* traced = Leaf(parameter)) {
+    if (SParamNode* traced = platform::d3d9::Tracing(m_device) ? Leaf(parameter) : nullptr) {
         platform::d3d9::TraceEffect(m_device, "SetTexture " + traced->name + (texture != nullptr ? " set" : " none"));
     }
     SParamNode* node = Leaf(parameter);
@@ -488,7 +485,9 @@ HRESULT ID3DXEffect::SetTechnique(D3DXHANDLE technique) {
     for (const auto& candidate : m_techniques) {
         if (candidate->key == technique || (m_handles.count(technique) == 0 && candidate->name == technique)) {
             m_current = candidate.get();
-            platform::d3d9::TraceEffect(m_device, "SetTechnique " + m_current->name);
+            if (platform::d3d9::Tracing(m_device)) {
+                platform::d3d9::TraceEffect(m_device, "SetTechnique " + m_current->name);
+            }
             return D3D_OK;
         }
     }
@@ -496,7 +495,9 @@ HRESULT ID3DXEffect::SetTechnique(D3DXHANDLE technique) {
 }
 
 HRESULT ID3DXEffect::Begin(UINT* passes, DWORD flags) {
-    platform::d3d9::TraceEffect(m_device, "Begin");
+    if (platform::d3d9::Tracing(m_device)) {
+        platform::d3d9::TraceEffect(m_device, "Begin");
+    }
     if (m_current == nullptr || m_begun) {
         return D3DERR_INVALIDCALL;
     }
@@ -546,7 +547,9 @@ void ID3DXEffect::Refresh() {
 }
 
 HRESULT ID3DXEffect::BeginPass(UINT pass) {
-    platform::d3d9::TraceEffect(m_device, "BeginPass " + std::to_string(pass));
+    if (platform::d3d9::Tracing(m_device)) {
+        platform::d3d9::TraceEffect(m_device, "BeginPass " + std::to_string(pass));
+    }
     if (!m_begun || m_activePass >= 0 || pass >= m_current->passes.size()) {
         return D3DERR_INVALIDCALL;
     }
@@ -560,7 +563,9 @@ HRESULT ID3DXEffect::BeginPass(UINT pass) {
 }
 
 HRESULT ID3DXEffect::CommitChanges() {
-    platform::d3d9::TraceEffect(m_device, "CommitChanges");
+    if (platform::d3d9::Tracing(m_device)) {
+        platform::d3d9::TraceEffect(m_device, "CommitChanges");
+    }
     if (m_activePass < 0) {
         return D3DERR_INVALIDCALL;
     }
@@ -570,7 +575,9 @@ HRESULT ID3DXEffect::CommitChanges() {
 }
 
 HRESULT ID3DXEffect::EndPass() {
-    platform::d3d9::TraceEffect(m_device, "EndPass");
+    if (platform::d3d9::Tracing(m_device)) {
+        platform::d3d9::TraceEffect(m_device, "EndPass");
+    }
     if (m_activePass < 0) {
         return D3DERR_INVALIDCALL;
     }
@@ -581,7 +588,9 @@ HRESULT ID3DXEffect::EndPass() {
 }
 
 HRESULT ID3DXEffect::End() {
-    platform::d3d9::TraceEffect(m_device, "End");
+    if (platform::d3d9::Tracing(m_device)) {
+        platform::d3d9::TraceEffect(m_device, "End");
+    }
     if (!m_begun) {
         return D3DERR_INVALIDCALL;
     }
