@@ -1,9 +1,7 @@
-// velm::gfx::CFXManager: every compiled effect file of the engine, created in one effect pool so
-// that the shared parameters written once per frame on "Dummy.fx" reach them all, and for each
-// file the ordered list of parameter handles the renderer addresses by position (0-8 in every
-// file, further ones chosen by the exact file name). It owns the effects, the pool and the
-// current effect's reference. A file that does not load is logged and skipped. Main thread
-// only; reached through common::CSingleton.
+// velm::gfx::CFXManager: every compiled effect of the engine, in one pool whose shared parameters
+// are written once a frame on "Dummy.fx", each with the handle list the renderer addresses by
+// position. It owns the effects and the pool; a file that does not load is logged and skipped.
+// Main thread only; a singleton.
 #pragma once
 
 #include <map>

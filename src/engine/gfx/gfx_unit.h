@@ -1,8 +1,7 @@
-// velm::gfx::IGfxUnit and CGfxUnit: the one thing the 3D renderer draws, a loaded .x hierarchy
-// or arrays built in code, with its pose, effect file, technique, textures, material, tile factor
-// and animation. A unit owns its textures, its own arrays, its controller, its skinned copy of a
-// shared hierarchy and its attached units; units it carries on a frame are not owned. Models and
-// views see it as a velm::ISceneUnit. Main thread only.
+// velm::gfx::IGfxUnit and CGfxUnit: what the 3D renderer draws, a cached .x hierarchy or arrays
+// built in code, with pose, effect, technique, textures, material and animation. A unit owns its
+// textures, arrays, controller, skinned copy and attached units, not the units it carries on a
+// frame; models and views see it as a velm::ISceneUnit. Main thread only.
 #pragma once
 
 #include <array>

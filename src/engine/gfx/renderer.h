@@ -1,10 +1,7 @@
-// velm::gfx::CRenderer: the render queue. The traversal queues visible units; each flush draws
-// them as one batch (one technique, one effect Begin/End, every unit of every pass streamed
-// through one dynamic vertex and one dynamic index buffer), ordered by projected depth. It also
-// writes the frame's shared effect parameters, a batch's textures and each unit's parameters,
-// and counts drawn units and faces. Units are not owned. The buffers grow for a unit larger
-// than they are, up to the 65,536 vertices 16-bit indices can address. Main thread only;
-// reached through common::CSingleton.
+// velm::gfx::CRenderer: the render queue. Each flush draws the queued units (not owned) as one
+// depth-sorted batch streamed through one dynamic vertex and one index buffer, which grow for a
+// large unit up to what 16-bit indices address; it also writes the frame's shared, each batch's
+// and each unit's effect parameters and counts what it drew. Main thread only; a singleton.
 #pragma once
 
 #include <cstdint>
