@@ -52,7 +52,8 @@ CGfxUnit::CGfxUnit()
 CGfxUnit::~CGfxUnit() { CGfxUnit::Unload(); }
 
 int CGfxUnit::GetCurrentAnimation() const {
-    return m_animation != nullptr ? static_cast<int>(m_animation->GetCurrentSet()) : -1;
+    const bool animated = m_animation != nullptr && m_animation->GetController() != nullptr;
+    return animated ? static_cast<int>(m_animation->GetCurrentSet()) : -1;
 }
 
 common::CSphere CGfxUnit::GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const {
