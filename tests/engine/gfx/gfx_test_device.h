@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "engine/gfx/gfx_core.h"
 #include "platform/dxut/dxut.h"
 #include "platform/dxut/dxut_device.h"
+#include "support/temp_dir.h"
 
 namespace tktest {
 
@@ -32,6 +34,22 @@ protected:
         CNullCoreTest::SetUp();
         ASSERT_EQ(D3D_OK, velm::gfx::GFXCore::Instance().CreateDevice());
     }
+};
+
+// Screenshots go to the working directory: tests that take them work in a directory of their
+// own, so that test programs running side by side never see each other's files.
+class CScreenshotDirectory {
+public:
+    CScreenshotDirectory() : m_previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(m_dir.Path());
+    }
+    ~CScreenshotDirectory() { std::filesystem::current_path(m_previous); }
+    CScreenshotDirectory(const CScreenshotDirectory&) = delete;
+    CScreenshotDirectory& operator=(const CScreenshotDirectory&) = delete;
+
+private:
+    CTempDir m_dir;
+    std::filesystem::path m_previous;
 };
 
 inline bool HasGfxDevice() {

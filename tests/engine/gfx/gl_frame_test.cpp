@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/gfx_test_device.h"
 #include "engine/gfx/velm_gfx.h"
 #include "platform/dxut/dxut.h"
 
@@ -16,6 +17,7 @@ using velm::gfx::GFXCore;
 
 // The framework's own road: window, device through the graphics core, a cleared frame, F1.
 TEST(GlFrame, ScreenshotOfTheClearedFrameThroughTheFramework) {
+    tktest::CScreenshotDirectory directory;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     unsetenv("TK_D3D9_DEVICE");
     if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"gl frame test"))) {

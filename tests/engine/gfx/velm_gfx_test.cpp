@@ -112,6 +112,7 @@ std::vector<int> ScreenshotNumbers() {
 }
 
 TEST_F(VelmGfxTest, ScreenshotsTakeConsecutiveNumbersEvenWhenSavingFails) {
+    tktest::CScreenshotDirectory directory;
     for (int number : ScreenshotNumbers()) {
         std::remove(("VelmScrshot_" + std::to_string(number) + ".png").c_str());
     }
