@@ -18,19 +18,23 @@
 
 namespace {
 
-// Every handle is one of these; the kind decides what Wait and Close mean.
+enum class EHandleKind { kThread, kMutex };
+
+// Every handle is one of these; the kind decides what Wait and Close mean. The kind is a plain
+// tag so that the calls on the lock path (wait, release) dispatch without a run-time type check.
 struct SHandleObject {
+    explicit SHandleObject(EHandleKind handleKind) : kind(handleKind) {}
     virtual ~SHandleObject() = default;
-    virtual DWORD Wait(DWORD milliseconds) = 0;
+    const EHandleKind kind;
 };
 
-struct SThreadObject : SHandleObject {
+struct SThreadObject {
     std::mutex lock;
     std::condition_variable done;
     bool finished = false;
     std::thread worker;
 
-    DWORD Wait(DWORD milliseconds) override {
+    DWORD Wait(DWORD milliseconds) {
         std::unique_lock<std::mutex> guard(lock);
         if (milliseconds == INFINITE) {
             done.wait(guard, [this] { return finished; });
@@ -44,13 +48,14 @@ struct SThreadObject : SHandleObject {
 
 // Thread state lives in a shared block so that closing the handle of a running thread is safe.
 struct SThreadHandle : SHandleObject {
+    SThreadHandle() : SHandleObject(EHandleKind::kThread) {}
     std::shared_ptr<SThreadObject> state;
-    DWORD Wait(DWORD milliseconds) override { return state->Wait(milliseconds); }
 };
 
 struct SMutexHandle : SHandleObject {
+    SMutexHandle() : SHandleObject(EHandleKind::kMutex) {}
     std::shared_ptr<std::recursive_timed_mutex> mutex;
-    DWORD Wait(DWORD milliseconds) override {
+    DWORD Wait(DWORD milliseconds) {
         if (milliseconds == INFINITE) {
             mutex->lock();
             return WAIT_OBJECT_0;
@@ -146,15 +151,19 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     if (handle == nullptr) {
         return WAIT_FAILED;
     }
-    return static_cast<SHandleObject*>(handle)->Wait(milliseconds);
+    auto* object = static_cast<SHandleObject*>(handle);
+    if (object->kind == EHandleKind::kMutex) {
+        return static_cast<SMutexHandle*>(object)->Wait(milliseconds);
+    }
+    return static_cast<SThreadHandle*>(object)->state->Wait(milliseconds);
 }
 
 BOOL ReleaseMutex(HANDLE handle) {
-    auto mutexHandle = dynamic_cast<SMutexHandle*>(static_cast<SHandleObject*>(handle));
-    if (mutexHandle == nullptr) {
+    auto* object = static_cast<SHandleObject*>(handle);
+    if (object == nullptr || object->kind != EHandleKind::kMutex) {
         return FALSE;
     }
-    mutexHandle->mutex->unlock();
+    static_cast<SMutexHandle*>(object)->mutex->unlock();
     return TRUE;
 }
 
