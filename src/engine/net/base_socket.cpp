@@ -54,14 +54,12 @@ bool CBaseSocket::DispatchReceived() {
     common::CMutexLock lock(NetworkMutex());
     // The messages of one dispatch are heard at one moment.
     const double now = Now();
-    for (std::size_t i = 0; i < m_received.size(); ++i) {
-        // A copy, so that the message lives on whatever the handler does to the list.
-        const ReceivedMessagePtr message = m_received[i];
+    // Handlers never take in datagrams, so the list stays as it is while they run.
+    for (const std::unique_ptr<CReceivedMessage>& message : m_received) {
         HandleReceived(*message, now);
     }
-    for (ReceivedMessagePtr& message : m_received) {
-        // A message a handler kept a hold of is its own from now on.
-        if (message.use_count() == 1 && m_spare.size() < kSpareMessageLimit) {
+    for (std::unique_ptr<CReceivedMessage>& message : m_received) {
+        if (m_spare.size() < kSpareMessageLimit) {
             m_spare.push_back(std::move(message));
         }
     }
@@ -72,9 +70,9 @@ bool CBaseSocket::DispatchReceived() {
 
 void CBaseSocket::TakeMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& from,
                               std::uint8_t type, std::uint32_t senderId) {
-    ReceivedMessagePtr message;
+    std::unique_ptr<CReceivedMessage> message;
     if (m_spare.empty()) {
-        message = std::make_shared<CReceivedMessage>(payload, length, from, type);
+        message = std::make_unique<CReceivedMessage>(payload, length, from, type);
     } else {
         message = std::move(m_spare.back());
         m_spare.pop_back();

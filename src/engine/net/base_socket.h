@@ -165,8 +165,8 @@ private:
     std::atomic<std::uint64_t> m_messagesReceived{0};
     std::atomic<std::uint32_t> m_ownId;
     // Taken in and not yet dispatched, oldest first; and dispatched messages kept for reuse.
-    std::vector<ReceivedMessagePtr> m_received;
-    std::vector<ReceivedMessagePtr> m_spare;
+    std::vector<std::unique_ptr<CReceivedMessage>> m_received;
+    std::vector<std::unique_ptr<CReceivedMessage>> m_spare;
     SParsedPacket m_parsed;
     std::vector<SStrayPacket> m_strays;
     std::atomic<bool> m_acceptingClients{true};

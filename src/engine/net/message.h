@@ -1,7 +1,7 @@
 // Transport messages: a size byte (payload length + 2), a type byte and a payload of at most 253
 // bytes. A message built to be sent holds them in one heap buffer, is immutable once built and is
 // shared between send queues by std::shared_ptr, so several threads may hold the same one. A
-// received message holds them inline and is refilled by its socket once no one else holds it.
+// received message holds them inline; its socket owns it and refills it once it is dispatched.
 #pragma once
 
 #include <cstddef>
@@ -95,8 +95,8 @@ public:
     // Throws std::length_error for a payload above kMaxPayloadSize.
     CReceivedMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender, std::uint8_t type);
 
-    // Makes this the message given, sender id 0: the receiving socket reuses a message no one
-    // else holds instead of allocating one per message.
+    // Makes this the message given, sender id 0: the receiving socket reuses its dispatched
+    // messages instead of allocating one per message.
     void Refill(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender, std::uint8_t type);
 
     const SPeerAddress& GetSenderAddress() const { return m_sender; }
@@ -108,8 +108,6 @@ private:
     SPeerAddress m_sender;
     std::uint32_t m_senderId = 0;
 };
-
-using ReceivedMessagePtr = std::shared_ptr<CReceivedMessage>;
 
 // A message of `type` whose payload is one little-endian integer.
 MessagePtr MakeU16Message(std::uint8_t type, std::uint16_t value);

@@ -86,6 +86,17 @@ TEST(Win32Mutexes, SameNameIsTheSameRecursiveMutex) {
     CloseHandle(other);
 }
 
+TEST(Win32Mutexes, ReleaseRefusesAHandleThatIsNoMutex) {
+    SGate gate;
+    gate.release.store(true);
+    HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_FALSE(ReleaseMutex(thread));
+    EXPECT_FALSE(ReleaseMutex(nullptr));
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    CloseHandle(thread);
+}
+
 TEST(Win32Mutexes, InitialOwnerHoldsTheMutex) {
     HANDLE mutex = CreateMutexW(nullptr, TRUE, nullptr);
     EXPECT_EQ(TryLock(mutex), WAIT_TIMEOUT);
