@@ -263,13 +263,14 @@ bool CBaseSocket::ReceivePacket() {
     }
     m_bytesReceived += static_cast<std::uint64_t>(received);
 
-    common::CMutexLock lock(NetworkMutex());
-    // The whole datagram is checked before anything (acknowledgement, chain) acts on it.
+    // The whole datagram is checked before anything (acknowledgement, chain) acts on it. The
+    // parse, like the receive buffer, is the network thread's own and needs no lock.
     SParsedPacket& parsed = m_parsed;
     if (ParsePacket(m_receiveBuffer, static_cast<std::size_t>(received), parsed) != EPacketCheck::kValid) {
         return false;
     }
 
+    common::CMutexLock lock(NetworkMutex());
     const std::uint32_t senderId = FindPeerByAddress(from);
     if (parsed.header.IsReliable()) {
         SPeer* peer = FindPeer(senderId);

@@ -167,6 +167,7 @@ private:
     // Taken in and not yet dispatched, oldest first; and dispatched messages kept for reuse.
     std::vector<std::unique_ptr<CReceivedMessage>> m_received;
     std::vector<std::unique_ptr<CReceivedMessage>> m_spare;
+    // The last datagram's parse, kept so that its message list is not allocated every time.
     SParsedPacket m_parsed;
     std::vector<SStrayPacket> m_strays;
     std::atomic<bool> m_acceptingClients{true};
