@@ -4,6 +4,8 @@
 #include <cstring>
 #include <memory>
 
+#include "libs/common/byte_order.h"
+
 namespace velm {
 
 const char* const kTextMessageEventName = "Text_Message_Event";
@@ -16,27 +18,13 @@ namespace {
 
 constexpr unsigned char kTextMessageId = 0;
 
-void WriteU32(unsigned char* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFFu);
-    }
-}
-
-std::uint32_t ReadU32(const unsigned char* at) {
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(at[i]) << (8 * i);
-    }
-    return value;
-}
-
 std::shared_ptr<CTextMessageEvtData> ParseText(const unsigned char* bytes, std::size_t length) {
     if (!CTextMessageEvt::IsWellFormed(bytes, length)) {
         return std::make_shared<CTextMessageEvtData>(std::string(), 0);
     }
     const std::size_t n = bytes[1];
     return std::make_shared<CTextMessageEvtData>(std::string(reinterpret_cast<const char*>(bytes + 2), n),
-                                                 ReadU32(bytes + 2 + n));
+                                                 common::ReadU32LE(bytes + 2 + n));
 }
 
 } // namespace
@@ -65,7 +53,7 @@ std::size_t CTextMessageEvt::Serialise(unsigned char*& buffer) const {
     buffer[0] = kTextMessageId;
     buffer[1] = static_cast<unsigned char>(n);
     std::memcpy(buffer + 2, message.m_text.data(), n);
-    WriteU32(buffer + 2 + n, message.m_value);
+    common::WriteU32LE(buffer + 2 + n, message.m_value);
     return n + 6;
 }
 

@@ -13,8 +13,8 @@ namespace {
 
 constexpr std::size_t kUnreliablePackingLimit = 1015;
 constexpr std::size_t kReliablePackingLimit = 1015;
-// Enough to acknowledge again every copy a sender can still be resending.
-constexpr std::size_t kRecentAcceptedLimit = 1024;
+// Dispatched messages kept for reuse: as many as the largest datagram can hold.
+constexpr std::size_t kSpareMessageLimit = (kReceiveBufferSize - kPacketHeaderSize) / kMessageHeaderSize;
 // One datagram is taken in per cycle before each dispatch; a few more cover callers that read
 // several first.
 constexpr std::size_t kStrayLimit = 64;
@@ -44,6 +44,7 @@ CBaseSocket::~CBaseSocket() {
     common::CMutexLock lock(NetworkMutex());
     m_peers.clear();
     m_received.clear();
+    m_spare.clear();
     m_remoteEventSocket.reset();
 }
 
@@ -51,13 +52,35 @@ void CBaseSocket::PushMessage(const MessagePtr&) {}
 
 bool CBaseSocket::DispatchReceived() {
     common::CMutexLock lock(NetworkMutex());
-    while (!m_received.empty()) {
-        ReceivedMessagePtr message = m_received.front();
-        m_received.pop_front();
-        HandleMessage(message);
+    // The messages of one dispatch are heard at one moment.
+    const double now = Now();
+    // Handlers never take in datagrams, so the list stays as it is while they run.
+    for (const std::unique_ptr<CReceivedMessage>& message : m_received) {
+        HandleReceived(*message, now);
     }
+    for (std::unique_ptr<CReceivedMessage>& message : m_received) {
+        if (m_spare.size() < kSpareMessageLimit) {
+            m_spare.push_back(std::move(message));
+        }
+    }
+    m_received.clear();
     m_strays.clear();
     return true;
+}
+
+void CBaseSocket::TakeMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& from,
+                              std::uint8_t type, std::uint32_t senderId) {
+    std::unique_ptr<CReceivedMessage> message;
+    if (m_spare.empty()) {
+        message = std::make_unique<CReceivedMessage>(payload, length, from, type);
+    } else {
+        message = std::move(m_spare.back());
+        m_spare.pop_back();
+        message->Refill(payload, length, from, type);
+    }
+    message->SetSenderId(senderId);
+    m_received.push_back(std::move(message));
+    ++m_messagesReceived;
 }
 
 double CBaseSocket::Now() const {
@@ -196,8 +219,7 @@ CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacket
     if (next) {
         return EReliableStep::kAccept;
     }
-    const auto key = std::make_pair(header.sequence, header.previousReliable);
-    if (std::find(peer->recentAccepted.begin(), peer->recentAccepted.end(), key) != peer->recentAccepted.end()) {
+    if (peer->accepted.Contains(header.sequence, header.previousReliable)) {
         return EReliableStep::kDuplicate;
     }
     return EReliableStep::kDrop;
@@ -206,10 +228,7 @@ CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacket
 void CBaseSocket::MarkAccepted(SPeer& peer, std::uint16_t sequence, std::uint16_t previous) {
     peer.hasAccepted = true;
     peer.lastAccepted = sequence;
-    peer.recentAccepted.emplace_back(sequence, previous);
-    if (peer.recentAccepted.size() > kRecentAcceptedLimit) {
-        peer.recentAccepted.pop_front();
-    }
+    peer.accepted.Remember(sequence, previous);
 }
 
 void CBaseSocket::AdoptStrayChain(SPeer& peer) {
@@ -244,8 +263,9 @@ bool CBaseSocket::ReceivePacket() {
     }
     m_bytesReceived += static_cast<std::uint64_t>(received);
 
-    // The whole datagram is checked before anything (acknowledgement, chain) acts on it.
-    SParsedPacket parsed;
+    // The whole datagram is checked before anything (acknowledgement, chain) acts on it. The
+    // parse, like the receive buffer, is the network thread's own and needs no lock.
+    SParsedPacket& parsed = m_parsed;
     if (ParsePacket(m_receiveBuffer, static_cast<std::size_t>(received), parsed) != EPacketCheck::kValid) {
         return false;
     }
@@ -270,11 +290,7 @@ bool CBaseSocket::ReceivePacket() {
         }
     }
     for (const SParsedMessage& found : parsed.messages) {
-        auto message = std::make_shared<CReceivedMessage>(m_receiveBuffer + found.payloadOffset, found.payloadLength,
-                                                          from, found.type);
-        message->SetSenderId(senderId);
-        m_received.push_back(message);
-        ++m_messagesReceived;
+        TakeMessage(m_receiveBuffer + found.payloadOffset, found.payloadLength, from, found.type, senderId);
     }
     ++m_packetsReceived;
     return true;
@@ -314,10 +330,11 @@ void CBaseSocket::SendGathered(SPeer& peer, std::uint32_t id, MessageList& gathe
 
 void CBaseSocket::FlushQueue(SPeer& peer, std::uint32_t id, bool reliable) {
     MessageList& queue = reliable ? peer.reliable : peer.unreliable;
-    m_messagesSent += queue.size();
+    // A peer that has this many packets unacknowledged gets no more; KeepAlive drops it.
+    const auto pendingFull = [&peer, reliable] { return reliable && peer.pending.size() >= kMaxPendingPackets; };
     MessageList gathered;
     std::size_t total = 0;
-    while (!queue.empty()) {
+    while (!queue.empty() && !pendingFull()) {
         const std::size_t size = queue.front()->GetSize();
         // An unreliable packet may reach the limit, a reliable one stays below it; neither may
         // hold more messages than its one-byte count can say.
@@ -325,9 +342,11 @@ void CBaseSocket::FlushQueue(SPeer& peer, std::uint32_t id, bool reliable) {
         if (!gathered.empty() && (full || gathered.size() == kMaxMessagesPerPacket)) {
             SendGathered(peer, id, gathered, reliable);
             total = 0;
+            continue;
         }
         total += size;
         gathered.splice(gathered.end(), queue, queue.begin());
+        ++m_messagesSent;
     }
     SendGathered(peer, id, gathered, reliable);
 }
@@ -380,6 +399,10 @@ bool CBaseSocket::KeepAlive() {
         common::CMutexLock lock(NetworkMutex());
         const double now = Now();
         for (auto& entry : m_peers) {
+            if (entry.second.pending.size() >= kMaxPendingPackets) {
+                dropped = entry.first;
+                break;
+            }
             SKeepAlive& record = entry.second.keepAlive;
             const double silence = now - record.timeLastHeard;
             if (silence > m_config.pingAfterSeconds && !record.pinged) {
@@ -399,17 +422,26 @@ bool CBaseSocket::KeepAlive() {
     return dropped == 0;
 }
 
-bool CBaseSocket::RefreshSender(CReceivedMessage& message) {
-    common::CMutexLock lock(NetworkMutex());
+void CBaseSocket::HandleReceived(CReceivedMessage& message, double now) {
     const std::uint32_t id = FindPeerByAddress(message.GetSenderAddress());
     message.SetSenderId(id);
     SPeer* peer = FindPeer(id);
-    if (peer == nullptr) {
-        return false;
+    if (peer != nullptr) {
+        peer->keepAlive.timeLastHeard = now;
+        peer->keepAlive.pinged = false;
     }
-    peer->keepAlive.timeLastHeard = Now();
-    peer->keepAlive.pinged = false;
-    return true;
+    switch (message.GetType()) {
+        case kEventMessage:
+        case kTextMessage:
+        case kAcknowledgement:
+            if (peer != nullptr) {
+                HandleCommonMessage(message);
+            }
+            break;
+        default:
+            HandleMessage(message, peer != nullptr);
+            break;
+    }
 }
 
 void CBaseSocket::HandleCommonMessage(const CReceivedMessage& message) {

@@ -1,6 +1,7 @@
 // The socket of a network game: the peer table with per-peer send queues, the reliable packets
-// awaiting acknowledgement, the sequence chain that keeps reliable packets in order, keep-alive,
-// and the receive, dispatch, flush and resend steps that the network thread drives.
+// awaiting acknowledgement (at most kMaxPendingPackets a peer: one that falls further behind is
+// dropped as lost), the sequence chain that keeps reliable packets in order, keep-alive, and the
+// receive, dispatch, flush and resend steps that the network thread drives.
 // Every operation takes the "Network Mutex" (recursive), so any thread may queue messages or read
 // the peer table while the network thread works; WaitReadable and the counters need no lock.
 #pragma once
@@ -8,13 +9,13 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <list>
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "engine/net/accepted_window.h"
 #include "engine/net/datagram_port.h"
 #include "engine/net/message.h"
 #include "engine/net/net_config.h"
@@ -28,6 +29,10 @@ namespace net {
 
 // The process-wide "Network Mutex": created at start-up, never closed.
 HANDLE NetworkMutex();
+
+// A peer's unacknowledged reliable packets are bounded by what the receiver can still recognise
+// as copies: beyond its window, a resent packet would be neither taken nor answered again.
+constexpr std::size_t kMaxPendingPackets = CAcceptedWindow::kCapacity;
 
 struct SKeepAlive {
     double timeLastHeard = 0.0;
@@ -43,10 +48,13 @@ public:
 
     virtual void PushMessage(const MessagePtr& message);
     virtual bool DispatchReceived();
-    // Pings peers silent for longer than the ping time and drops at most one peer silent for
-    // longer than the drop time with a ping outstanding; false when it dropped one.
+    // Pings peers silent for longer than the ping time and drops at most one peer: silent for
+    // longer than the drop time with a ping outstanding, or with kMaxPendingPackets reliable
+    // packets unacknowledged; false when it dropped one.
     virtual bool KeepAlive();
     virtual bool HasPeers() const;
+    // Sends what is queued; a peer's reliable messages stay queued while it has
+    // kMaxPendingPackets packets unacknowledged.
     virtual void Flush();
 
     // False when the endpoint could not be created or bound; such a socket is not used.
@@ -94,13 +102,12 @@ public:
     double Now() const;
 
 protected:
-    virtual void HandleMessage(const ReceivedMessagePtr& message) = 0;
+    // The role's part of handling a received message, called on the network thread under the
+    // lock for every type but those both roles treat alike (0 event, 4 text, 11 acknowledgement).
+    // The sender id is set; `fromPeer` says whether the sender is a peer. The message is the
+    // socket's and is reused after the call.
+    virtual void HandleMessage(CReceivedMessage& message, bool fromPeer) = 0;
 
-    // The start of HandleMessage in both roles: a message from a peer refreshes its keep-alive
-    // record and names its sender; true when the sender is a peer.
-    bool RefreshSender(CReceivedMessage& message);
-    // Types both roles treat alike: 0 (event), 4 (text) and 11 (acknowledgement).
-    void HandleCommonMessage(const CReceivedMessage& message);
     void Log(const char* text, const SPeerAddress& address) const;
     const SNetConfig& GetConfig() const { return m_config; }
     void SetOwnId(std::uint32_t id) { m_ownId = id; }
@@ -118,8 +125,8 @@ private:
         std::list<SPendingPacket> pending;
         bool hasAccepted = false;
         std::uint16_t lastAccepted = 0;
-        // (sequence, previous) of the latest accepted packets, to acknowledge copies again.
-        std::deque<std::pair<std::uint16_t, std::uint16_t>> recentAccepted;
+        // The latest accepted packets, to acknowledge copies again.
+        CAcceptedWindow accepted;
         std::uint16_t lastSent = 0;
         SKeepAlive keepAlive;
     };
@@ -134,6 +141,12 @@ private:
 
     enum class EReliableStep { kAccept, kDuplicate, kDrop };
 
+    // The start of message handling in both roles: a message from a peer refreshes its
+    // keep-alive record and names its sender; the common types are handled here.
+    void HandleReceived(CReceivedMessage& message, double now);
+    void HandleCommonMessage(const CReceivedMessage& message);
+    void TakeMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& from, std::uint8_t type,
+                     std::uint32_t senderId);
     EReliableStep CheckReliable(SPeer* peer, const SPacketHeader& header) const;
     static void MarkAccepted(SPeer& peer, std::uint16_t sequence, std::uint16_t previous);
     void AdoptStrayChain(SPeer& peer);
@@ -151,7 +164,11 @@ private:
     std::atomic<std::uint64_t> m_messagesSent{0};
     std::atomic<std::uint64_t> m_messagesReceived{0};
     std::atomic<std::uint32_t> m_ownId;
-    std::list<ReceivedMessagePtr> m_received;
+    // Taken in and not yet dispatched, oldest first; and dispatched messages kept for reuse.
+    std::vector<std::unique_ptr<CReceivedMessage>> m_received;
+    std::vector<std::unique_ptr<CReceivedMessage>> m_spare;
+    // The last datagram's parse, kept so that its message list is not allocated every time.
+    SParsedPacket m_parsed;
     std::vector<SStrayPacket> m_strays;
     std::atomic<bool> m_acceptingClients{true};
     mutable common::CStopwatchTimer m_clock;

@@ -77,20 +77,12 @@ void CClientSocket::HandleHostChange(const SPeerAddress& address) {
     AddPeer(address, kServerId);
 }
 
-void CClientSocket::HandleMessage(const ReceivedMessagePtr& message) {
-    const bool fromPeer = RefreshSender(*message);
-    const SPeerAddress& sender = message->GetSenderAddress();
-    switch (message->GetType()) {
-        case kEventMessage:
-        case kTextMessage:
-        case kAcknowledgement:
-            if (fromPeer) {
-                HandleCommonMessage(*message);
-            }
-            break;
+void CClientSocket::HandleMessage(CReceivedMessage& message, bool fromPeer) {
+    const SPeerAddress& sender = message.GetSenderAddress();
+    switch (message.GetType()) {
         case kClientIdOffer: {
             // Ids 0 and 1 would make this client look unconnected or like the server.
-            const std::uint32_t id = ReadU32LE(message->GetPayload());
+            const std::uint32_t id = ReadU32LE(message.GetPayload());
             if (!HasPeers() && id >= kFirstClientId) {
                 SetOwnId(id);
                 AddPeer(sender, kServerId);
@@ -106,7 +98,7 @@ void CClientSocket::HandleMessage(const ReceivedMessagePtr& message) {
             break;
         case kPeerList:
             if (fromPeer) {
-                StorePeerList(message->GetPayload(), message->GetPayloadLength());
+                StorePeerList(message.GetPayload(), message.GetPayloadLength());
             }
             break;
         case kHostChange: {
@@ -125,7 +117,7 @@ void CClientSocket::HandleMessage(const ReceivedMessagePtr& message) {
             }
             break;
         case kClientIdUpdate: {
-            const std::uint32_t id = ReadU32LE(message->GetPayload());
+            const std::uint32_t id = ReadU32LE(message.GetPayload());
             if (fromPeer && id >= kFirstClientId) {
                 SetOwnId(id);
             }

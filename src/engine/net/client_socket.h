@@ -33,7 +33,7 @@ public:
     void ClearHostChangeRequest() { m_hostChangeRequested = false; }
 
 protected:
-    void HandleMessage(const ReceivedMessagePtr& message) override;
+    void HandleMessage(CReceivedMessage& message, bool fromPeer) override;
 
 private:
     bool IsStoredPeerAddress(const SPeerAddress& address) const;

@@ -14,6 +14,12 @@ namespace {
 constexpr const char* kSourceName = "Packets";
 constexpr int kAllocationLine = 46;
 
+void CheckPayloadLength(std::uint8_t length) {
+    if (length > kMaxPayloadSize) {
+        throw std::length_error("message payload above 253 bytes");
+    }
+}
+
 } // namespace
 
 const char* DottedAddress(const SPeerAddress& address, char (&text)[16]) {
@@ -24,14 +30,23 @@ const char* DottedAddress(const SPeerAddress& address, char (&text)[16]) {
     return text;
 }
 
-CBinaryMessage::CBinaryMessage(const unsigned char* payload, std::uint8_t length, std::uint8_t type) {
-    if (length > kMaxPayloadSize) {
-        throw std::length_error("message payload above 253 bytes");
-    }
+CBinaryMessage::CBinaryMessage(const unsigned char* payload, std::uint8_t length, std::uint8_t type)
+    : m_buffer(nullptr), m_ownsBuffer(true) {
+    CheckPayloadLength(length);
     m_buffer = new (std::nothrow) unsigned char[length + kMessageHeaderSize];
     if (m_buffer == nullptr) {
         throw common::COutOfMemException(kSourceName, kAllocationLine);
     }
+    Write(payload, length, type);
+}
+
+CBinaryMessage::~CBinaryMessage() {
+    if (m_ownsBuffer) {
+        delete[] m_buffer;
+    }
+}
+
+void CBinaryMessage::Write(const unsigned char* payload, std::uint8_t length, std::uint8_t type) {
     m_buffer[0] = static_cast<unsigned char>(length + kMessageHeaderSize);
     m_buffer[1] = type;
     if (length > 0) {
@@ -39,7 +54,20 @@ CBinaryMessage::CBinaryMessage(const unsigned char* payload, std::uint8_t length
     }
 }
 
-CBinaryMessage::~CBinaryMessage() { delete[] m_buffer; }
+CReceivedMessage::CReceivedMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender,
+                                   std::uint8_t type)
+    : CBinaryMessage(m_storage), m_sender(sender) {
+    CheckPayloadLength(length);
+    Write(payload, length, type);
+}
+
+void CReceivedMessage::Refill(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender,
+                              std::uint8_t type) {
+    CheckPayloadLength(length);
+    Write(payload, length, type);
+    m_sender = sender;
+    m_senderId = 0;
+}
 
 MessagePtr MakeU16Message(std::uint8_t type, std::uint16_t value) {
     unsigned char payload[2];
@@ -54,24 +82,6 @@ MessagePtr MakeU32Message(std::uint8_t type, std::uint32_t value) {
 }
 
 MessagePtr MakeEmptyMessage(std::uint8_t type) { return std::make_shared<CBinaryMessage>(nullptr, 0, type); }
-
-std::uint16_t ReadU16LE(const unsigned char* bytes) { return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)); }
-
-std::uint32_t ReadU32LE(const unsigned char* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
-void WriteU16LE(unsigned char* bytes, std::uint16_t value) {
-    bytes[0] = static_cast<unsigned char>(value & 0xFF);
-    bytes[1] = static_cast<unsigned char>(value >> 8);
-}
-
-void WriteU32LE(unsigned char* bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        bytes[i] = static_cast<unsigned char>((value >> (8 * i)) & 0xFF);
-    }
-}
 
 } // namespace net
 } // namespace velm

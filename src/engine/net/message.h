@@ -1,11 +1,14 @@
 // Transport messages: a size byte (payload length + 2), a type byte and a payload of at most 253
-// bytes, held in one heap buffer. Messages are immutable once built and shared between send
-// queues by std::shared_ptr, so several threads may hold the same one.
+// bytes. A message built to be sent holds them in one heap buffer, is immutable once built and is
+// shared between send queues by std::shared_ptr, so several threads may hold the same one. A
+// received message holds them inline; its socket owns it and refills it once it is dispatched.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+
+#include "libs/common/byte_order.h"
 
 namespace velm {
 namespace net {
@@ -27,6 +30,7 @@ enum EMessageType : std::uint8_t {
 
 constexpr std::size_t kMessageHeaderSize = 2;
 constexpr std::size_t kMaxPayloadSize = 253;
+constexpr std::size_t kMaxMessageSize = kMessageHeaderSize + kMaxPayloadSize;
 // A peer-list entry: port (2), address (4), client id (4).
 constexpr std::size_t kPeerListEntrySize = 10;
 // The server is always peer 1; clients are numbered from 2.
@@ -74,35 +78,48 @@ public:
     const unsigned char* GetPayload() const { return m_buffer + kMessageHeaderSize; }
     std::uint8_t GetPayloadLength() const { return static_cast<std::uint8_t>(m_buffer[0] - kMessageHeaderSize); }
 
+protected:
+    // For a derived message that brings storage of kMaxMessageSize bytes, borrowed for the
+    // message's life; it fills it with Write.
+    explicit CBinaryMessage(unsigned char* storage) : m_buffer(storage), m_ownsBuffer(false) {}
+    // Lays the message out in the buffer; the caller has checked the length.
+    void Write(const unsigned char* payload, std::uint8_t length, std::uint8_t type);
+
 private:
     unsigned char* m_buffer;
+    bool m_ownsBuffer;
 };
 
 class CReceivedMessage : public CBinaryMessage {
 public:
-    CReceivedMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender, std::uint8_t type)
-        : CBinaryMessage(payload, length, type), m_sender(sender) {}
+    // Throws std::length_error for a payload above kMaxPayloadSize.
+    CReceivedMessage(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender, std::uint8_t type);
+
+    // Makes this the message given, sender id 0: the receiving socket reuses its dispatched
+    // messages instead of allocating one per message.
+    void Refill(const unsigned char* payload, std::uint8_t length, const SPeerAddress& sender, std::uint8_t type);
 
     const SPeerAddress& GetSenderAddress() const { return m_sender; }
     std::uint32_t GetSenderId() const { return m_senderId; }
     void SetSenderId(std::uint32_t id) { m_senderId = id; }
 
 private:
+    unsigned char m_storage[kMaxMessageSize];
     SPeerAddress m_sender;
     std::uint32_t m_senderId = 0;
 };
-
-using ReceivedMessagePtr = std::shared_ptr<CReceivedMessage>;
 
 // A message of `type` whose payload is one little-endian integer.
 MessagePtr MakeU16Message(std::uint8_t type, std::uint16_t value);
 MessagePtr MakeU32Message(std::uint8_t type, std::uint32_t value);
 MessagePtr MakeEmptyMessage(std::uint8_t type);
 
-std::uint16_t ReadU16LE(const unsigned char* bytes);
-std::uint32_t ReadU32LE(const unsigned char* bytes);
-void WriteU16LE(unsigned char* bytes, std::uint16_t value);
-void WriteU32LE(unsigned char* bytes, std::uint32_t value);
+using common::ReadU16BE;
+using common::ReadU16LE;
+using common::ReadU32LE;
+using common::WriteU16BE;
+using common::WriteU16LE;
+using common::WriteU32LE;
 
 } // namespace net
 } // namespace velm

@@ -9,22 +9,46 @@ namespace {
 
 std::atomic<std::uint16_t> s_packetSequence{0};
 
+// Where each header field lies. The previous-reliable field alone is little-endian.
+constexpr std::size_t kMagicAt = 0;
+constexpr std::size_t kCountAt = 2;
+constexpr std::size_t kSequenceAt = 3;
+constexpr std::size_t kLengthAt = 5;
+constexpr std::size_t kPreviousAt = 7;
+
 } // namespace
 
-std::uint16_t ReadU16BE(const unsigned char* bytes) { return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]); }
-
-void WriteU16BE(unsigned char* bytes, std::uint16_t value) {
-    bytes[0] = static_cast<unsigned char>(value >> 8);
-    bytes[1] = static_cast<unsigned char>(value & 0xFF);
+SPacketHeader ReadPacketHeader(const unsigned char* data) {
+    SPacketHeader header;
+    header.magic = ReadU16BE(data + kMagicAt);
+    header.messageCount = data[kCountAt];
+    header.sequence = ReadU16BE(data + kSequenceAt);
+    header.length = ReadU16BE(data + kLengthAt);
+    header.previousReliable = ReadU16LE(data + kPreviousAt);
+    return header;
 }
 
-std::uint16_t SPacket::GetSequence() const { return buffer.size() >= kPacketHeaderSize ? ReadU16BE(&buffer[3]) : 0; }
+void WritePacketHeader(unsigned char* data, const SPacketHeader& header) {
+    WriteU16BE(data + kMagicAt, header.magic);
+    data[kCountAt] = header.messageCount;
+    WriteU16BE(data + kSequenceAt, header.sequence);
+    WriteU16BE(data + kLengthAt, header.length);
+    WriteU16LE(data + kPreviousAt, header.previousReliable);
+}
 
-std::uint16_t SPacket::GetLength() const { return buffer.size() >= kPacketHeaderSize ? ReadU16BE(&buffer[5]) : 0; }
+std::uint16_t SPacket::GetSequence() const {
+    return buffer.size() >= kPacketHeaderSize ? ReadPacketHeader(buffer.data()).sequence : 0;
+}
+
+std::uint16_t SPacket::GetLength() const {
+    return buffer.size() >= kPacketHeaderSize ? ReadPacketHeader(buffer.data()).length : 0;
+}
 
 void SPacket::SetPreviousReliable(std::uint16_t sequence) {
     if (buffer.size() >= kPacketHeaderSize) {
-        WriteU16LE(&buffer[7], sequence);
+        SPacketHeader header = ReadPacketHeader(buffer.data());
+        header.previousReliable = sequence;
+        WritePacketHeader(buffer.data(), header);
     }
 }
 
@@ -35,10 +59,12 @@ void BuildPacketHeader(SPacket& packet, const MessageList& messages, bool reliab
     }
     packet.buffer.assign(total, 0);
     unsigned char* out = packet.buffer.data();
-    WriteU16BE(out, reliable ? static_cast<std::uint16_t>(kPacketMagic | kReliableBit) : kPacketMagic);
-    out[2] = static_cast<unsigned char>(messages.size());
-    WriteU16BE(out + 3, s_packetSequence.fetch_add(1));
-    WriteU16BE(out + 5, static_cast<std::uint16_t>(total));
+    SPacketHeader header;
+    header.magic = reliable ? static_cast<std::uint16_t>(kPacketMagic | kReliableBit) : kPacketMagic;
+    header.messageCount = static_cast<std::uint8_t>(messages.size());
+    header.sequence = s_packetSequence.fetch_add(1);
+    header.length = static_cast<std::uint16_t>(total);
+    WritePacketHeader(out, header);
     std::size_t offset = kPacketHeaderSize;
     for (const MessagePtr& message : messages) {
         std::memcpy(out + offset, message->GetData(), message->GetSize());
@@ -85,12 +111,8 @@ EPacketCheck ParsePacket(const unsigned char* data, std::size_t length, SParsedP
     if (length > kReceiveBufferSize) {
         return EPacketCheck::kTooLong;
     }
-    SPacketHeader& header = packet.header;
-    header.magic = ReadU16BE(data);
-    header.messageCount = data[2];
-    header.sequence = ReadU16BE(data + 3);
-    header.length = ReadU16BE(data + 5);
-    header.previousReliable = ReadU16LE(data + 7);
+    packet.header = ReadPacketHeader(data);
+    const SPacketHeader& header = packet.header;
     if ((header.magic & static_cast<std::uint16_t>(~kReliableBit)) != kPacketMagic) {
         return EPacketCheck::kBadMagic;
     }

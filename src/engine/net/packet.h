@@ -21,7 +21,8 @@ constexpr std::size_t kPacketHeaderSize = 9;
 constexpr std::size_t kReceiveBufferSize = 1024;
 constexpr std::size_t kMaxMessagesPerPacket = 255;
 
-// The header as read from or written to the wire (offsets 0, 2, 3, 5, 7).
+// The header as read from or written to the wire; ReadPacketHeader and WritePacketHeader are the
+// only code that knows where each field lies.
 struct SPacketHeader {
     std::uint16_t magic = 0;
     std::uint8_t messageCount = 0;
@@ -38,11 +39,15 @@ struct SPacket {
 
     std::uint16_t GetSequence() const;
     std::uint16_t GetLength() const;
-    // Offset 7 of a reliable packet, written just before it first goes out.
+    // The previous-reliable field of a reliable packet, written just before it first goes out.
     void SetPreviousReliable(std::uint16_t sequence);
 };
 
 using MessageList = std::list<MessagePtr>;
+
+// The header at the start of `data`, which holds at least kPacketHeaderSize bytes.
+SPacketHeader ReadPacketHeader(const unsigned char* data);
+void WritePacketHeader(unsigned char* data, const SPacketHeader& header);
 
 void BuildPacketHeader(SPacket& packet, const MessageList& messages, bool reliable);
 std::unique_ptr<SPacket> BuildPacket(const MessagePtr& message, bool reliable, std::uint32_t peerId);
@@ -79,9 +84,6 @@ EPacketCheck ParsePacket(const unsigned char* data, std::size_t length, SParsedP
 
 // True when a payload of this length is well formed for the message type (unknown types: any).
 bool IsPayloadLengthValid(std::uint8_t type, const unsigned char* payload, std::size_t length);
-
-std::uint16_t ReadU16BE(const unsigned char* bytes);
-void WriteU16BE(unsigned char* bytes, std::uint16_t value);
 
 } // namespace net
 } // namespace velm

@@ -69,17 +69,9 @@ void CServerSocket::SendSuccessor() {
     }
 }
 
-void CServerSocket::HandleMessage(const ReceivedMessagePtr& message) {
-    const bool fromPeer = RefreshSender(*message);
-    const SPeerAddress& sender = message->GetSenderAddress();
-    switch (message->GetType()) {
-        case kEventMessage:
-        case kTextMessage:
-        case kAcknowledgement:
-            if (fromPeer) {
-                HandleCommonMessage(*message);
-            }
-            break;
+void CServerSocket::HandleMessage(CReceivedMessage& message, bool fromPeer) {
+    const SPeerAddress& sender = message.GetSenderAddress();
+    switch (message.GetType()) {
         case kServerSearch:
             if (IsAcceptingClients() && !fromPeer) {
                 auto offer = BuildPacket(MakeU32Message(kClientIdOffer, TakeNextClientId()), false, 0);
@@ -88,7 +80,7 @@ void CServerSocket::HandleMessage(const ReceivedMessagePtr& message) {
             break;
         case kConnect: {
             // Only an id this process offered, and not one a peer already holds.
-            const std::uint32_t id = ReadU32LE(message->GetPayload());
+            const std::uint32_t id = ReadU32LE(message.GetPayload());
             if (!fromPeer && id >= kFirstClientId && id < PeekNextClientId() && AddPeer(sender, id)) {
                 Log("Got a new client IP # ", sender);
             }
@@ -96,7 +88,7 @@ void CServerSocket::HandleMessage(const ReceivedMessagePtr& message) {
         }
         case kPing:
             if (fromPeer) {
-                QueueReliableTo(MakeEmptyMessage(kPong), message->GetSenderId());
+                QueueReliableTo(MakeEmptyMessage(kPong), message.GetSenderId());
             }
             break;
         default:

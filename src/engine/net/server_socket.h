@@ -27,7 +27,7 @@ public:
     void SendSuccessor();
 
 protected:
-    void HandleMessage(const ReceivedMessagePtr& message) override;
+    void HandleMessage(CReceivedMessage& message, bool fromPeer) override;
 };
 
 // The next id the process's servers offer: 2 first, never reused.

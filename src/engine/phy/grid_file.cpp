@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "libs/common/byte_order.h"
 #include "platform/win32/file_path.h"
 
 namespace velm::phy {
@@ -10,9 +11,7 @@ namespace velm::phy {
 namespace {
 
 float ReadFloat(const unsigned char* bytes) {
-    const std::uint32_t bits = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                               (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                               (static_cast<std::uint32_t>(bytes[3]) << 24);
+    const std::uint32_t bits = common::ReadU32LE(bytes);
     float value = 0.0f;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -56,7 +55,7 @@ bool ReadGridFile(const std::string& name, void* vertices, std::uint32_t vertexC
     }
     const unsigned char* cursor = bytes.data() + vertexBytes;
     for (std::uint32_t i = 0; i < indexCount; ++i, cursor += 2) {
-        indices[i] = static_cast<std::uint16_t>(cursor[0] | (cursor[1] << 8));
+        indices[i] = common::ReadU16LE(cursor);
     }
     cells.reserve(cells.size() + cellCount);
     for (std::uint32_t i = 0; i < cellCount; ++i, cursor += kGridCellBytes) {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "libs/common/byte_order.h"
+
 namespace kelvo {
 
 bool CWireWriter::Reserve(std::size_t bytes) {
@@ -20,9 +22,8 @@ void CWireWriter::U8(std::uint8_t value) {
 
 void CWireWriter::U32(std::uint32_t value) {
     if (Reserve(4)) {
-        for (int i = 0; i < 4; ++i) {
-            m_buffer[m_length++] = static_cast<unsigned char>((value >> (8 * i)) & 0xFFu);
-        }
+        common::WriteU32LE(m_buffer + m_length, value);
+        m_length += 4;
     }
 }
 
@@ -71,10 +72,8 @@ std::uint32_t CWireReader::U32() {
     if (!Take(4)) {
         return 0;
     }
-    std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(m_bytes[m_offset++]) << (8 * i);
-    }
+    const std::uint32_t value = common::ReadU32LE(m_bytes + m_offset);
+    m_offset += 4;
     return value;
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/d3d9/effect_glsl.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/utf8.h"
 
 namespace platform {
 namespace d3d9 {
@@ -54,28 +55,7 @@ struct STechniqueNode {
     std::vector<SPass> passes;
 };
 
-std::string NarrowPath(const WCHAR* path) {
-    std::string out;
-    for (; path != nullptr && *path != 0; ++path) {
-        const auto c = static_cast<std::uint32_t>(*path);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+std::string NarrowPath(const WCHAR* path) { return platform::WideToUtf8(path); }
 
 namespace {
 

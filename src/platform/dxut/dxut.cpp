@@ -11,8 +11,8 @@
 #include "platform/dxut/input_script.h"
 #include "platform/dxut/message_translator.h"
 #include "platform/dxut/run_settings.h"
-#include "platform/dxut/utf8.h"
 #include "platform/win32/message_queue.h"
+#include "platform/win32/utf8.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "platform/dxut/utf8.h"
+#include "platform/win32/utf8.h"
 
 namespace platform {
 namespace {
@@ -46,18 +46,6 @@ std::string Trim(const std::string& text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool ValidUtf8(const std::string& text) {
-    for (std::size_t at = 0; at < text.size();) {
-        char32_t codePoint = 0;
-        const std::size_t used = DecodeUtf8(text.data() + at, text.size() - at, codePoint);
-        if (used == 0) {
-            return false;
-        }
-        at += used;
-    }
-    return true;
 }
 
 // A jump across the whole coordinate range does not fit a 32-bit delta: it saturates.
@@ -156,7 +144,7 @@ bool CInputScript::ParseLine(const std::string& line, int number, std::string& r
         action.action = EInputAction::Text;
         // The text is everything after the one separating blank, inner blanks included.
         action.text = rest.empty() ? rest : rest.substr(1);
-        if (action.text.empty() || !ValidUtf8(action.text)) {
+        if (action.text.empty() || !IsValidUtf8(action.text.data(), action.text.size())) {
             reason = action.text.empty() ? "no text" : "the text is not UTF-8";
             return false;
         }
@@ -234,13 +222,12 @@ void CInputScript::Push(const SInputAction& action, std::uint32_t windowId) {
             std::size_t at = 0;
             while (at < text.size()) {
                 std::size_t end = at;
-                char32_t codePoint = 0;
                 while (end < text.size()) {
-                    const std::size_t used = DecodeUtf8(text.data() + end, text.size() - end, codePoint);
-                    if (used == 0 || end + used - at >= SDL_TEXTINPUTEVENT_TEXT_SIZE) {
+                    const SUtf8Step step = DecodeUtf8(text.data() + end, text.size() - end);
+                    if (!step.valid || end + step.length - at >= SDL_TEXTINPUTEVENT_TEXT_SIZE) {
                         break;
                     }
-                    end += used;
+                    end += step.length;
                 }
                 if (end == at) {
                     break;

@@ -80,6 +80,13 @@ constexpr SKeyEntry kKeys[] = {
     {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
     {SDL_SCANCODE_RSHIFT, VK_SHIFT, 0x36, false},
     {SDL_SCANCODE_RALT, VK_MENU, 0x38, true},
+    // Keys the window messages do not carry; DirectInput reports them.
+    {SDL_SCANCODE_PRINTSCREEN, 0, 0x37, true},
+    {SDL_SCANCODE_NONUSHASH, 0, 0x2B, false},
+    {SDL_SCANCODE_NONUSBACKSLASH, 0, 0x56, false},
+    {SDL_SCANCODE_APPLICATION, 0, 0x5D, true},
+    {SDL_SCANCODE_LGUI, 0, 0x5B, true},
+    {SDL_SCANCODE_RGUI, 0, 0x5C, true},
 };
 
 // The US-layout meaning of a letter or digit position.
@@ -97,9 +104,9 @@ SKeyCode FromTypingPosition(SDL_Scancode scancode) {
 
 } // namespace
 
-SKeyCode KeyCodeFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
+SKeyCode KeyPositionFromSdl(SDL_Scancode scancode) {
     SKeyCode code = FromTypingPosition(scancode);
-    if (code.virtualKey == 0) {
+    if (code.scanCode == 0) {
         for (const SKeyEntry& entry : kKeys) {
             if (entry.scancode == scancode) {
                 code = {entry.virtualKey, entry.scanCode, entry.extended};
@@ -107,6 +114,11 @@ SKeyCode KeyCodeFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
             }
         }
     }
+    return code;
+}
+
+SKeyCode KeyCodeFromSdl(SDL_Keycode key, SDL_Scancode scancode) {
+    SKeyCode code = KeyPositionFromSdl(scancode);
     if (key >= SDLK_a && key <= SDLK_z) {
         code.virtualKey = static_cast<WPARAM>('A' + (key - SDLK_a));
     } else if (key >= SDLK_0 && key <= SDLK_9) {

@@ -1,5 +1,6 @@
-// Turns SDL keys into the virtual keys and keyboard scan codes that window messages carry.
-// Pure functions over a constant table: safe from any thread.
+// Turns SDL keys into the virtual keys and keyboard scan codes that window messages carry. Its
+// table is the platform's one key table: DirectInput's key codes come from it too. Pure
+// functions over a constant table: safe from any thread.
 #pragma once
 
 #include <SDL_keycode.h>
@@ -14,6 +15,10 @@ struct SKeyCode {
     BYTE scanCode;     // the PC keyboard's make code, 0 when unknown
     bool extended;     // the key sends the extended prefix (arrows, right Ctrl and Alt, ...)
 };
+
+// The key at this position on a US layout: its virtual key (0 for keys the window messages do
+// not carry), its make code and extended flag; all 0 for a position the table does not know.
+SKeyCode KeyPositionFromSdl(SDL_Scancode scancode);
 
 // Letters and digits follow the keyboard layout (the keycode); every other key is taken from its
 // position (the scan code), as Win32 does for keys outside the typing area.

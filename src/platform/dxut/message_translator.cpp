@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "platform/dxut/key_map.h"
-#include "platform/dxut/utf8.h"
+#include "platform/win32/utf8.h"
 
 namespace platform {
 namespace {
@@ -54,12 +54,9 @@ void CMessageTranslator::Translate(const SDL_Event& event, std::vector<SMessage>
                 ++length;
             }
             for (std::size_t at = 0; at < length;) {
-                char32_t codePoint = 0;
-                const std::size_t used = DecodeUtf8(text + at, length - at, codePoint);
-                if (used == 0) {
-                    break;
-                }
-                at += used;
+                const SUtf8Step step = DecodeUtf8(text + at, length - at);
+                const char32_t codePoint = step.codePoint;
+                at += step.length;
                 if (codePoint >= 0x10000) {
                     const char32_t offset = codePoint - 0x10000;
                     Post(out, WM_CHAR, 0xD800 + (offset >> 10), 1);

@@ -15,22 +15,27 @@
 #include <thread>
 
 #include "platform/win32/message_queue.h"
+#include "platform/win32/utf8.h"
 
 namespace {
 
-// Every handle is one of these; the kind decides what Wait and Close mean.
+enum class EHandleKind { kThread, kMutex };
+
+// Every handle is one of these; the kind decides what Wait and Close mean. The kind is a plain
+// tag so that the calls on the lock path (wait, release) dispatch without a run-time type check.
 struct SHandleObject {
+    explicit SHandleObject(EHandleKind handleKind) : kind(handleKind) {}
     virtual ~SHandleObject() = default;
-    virtual DWORD Wait(DWORD milliseconds) = 0;
+    const EHandleKind kind;
 };
 
-struct SThreadObject : SHandleObject {
+struct SThreadObject {
     std::mutex lock;
     std::condition_variable done;
     bool finished = false;
     std::thread worker;
 
-    DWORD Wait(DWORD milliseconds) override {
+    DWORD Wait(DWORD milliseconds) {
         std::unique_lock<std::mutex> guard(lock);
         if (milliseconds == INFINITE) {
             done.wait(guard, [this] { return finished; });
@@ -44,13 +49,14 @@ struct SThreadObject : SHandleObject {
 
 // Thread state lives in a shared block so that closing the handle of a running thread is safe.
 struct SThreadHandle : SHandleObject {
+    SThreadHandle() : SHandleObject(EHandleKind::kThread) {}
     std::shared_ptr<SThreadObject> state;
-    DWORD Wait(DWORD milliseconds) override { return state->Wait(milliseconds); }
 };
 
 struct SMutexHandle : SHandleObject {
+    SMutexHandle() : SHandleObject(EHandleKind::kMutex) {}
     std::shared_ptr<std::recursive_timed_mutex> mutex;
-    DWORD Wait(DWORD milliseconds) override {
+    DWORD Wait(DWORD milliseconds) {
         if (milliseconds == INFINITE) {
             mutex->lock();
             return WAIT_OBJECT_0;
@@ -146,15 +152,19 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     if (handle == nullptr) {
         return WAIT_FAILED;
     }
-    return static_cast<SHandleObject*>(handle)->Wait(milliseconds);
+    auto* object = static_cast<SHandleObject*>(handle);
+    if (object->kind == EHandleKind::kMutex) {
+        return static_cast<SMutexHandle*>(object)->Wait(milliseconds);
+    }
+    return static_cast<SThreadHandle*>(object)->state->Wait(milliseconds);
 }
 
 BOOL ReleaseMutex(HANDLE handle) {
-    auto mutexHandle = dynamic_cast<SMutexHandle*>(static_cast<SHandleObject*>(handle));
-    if (mutexHandle == nullptr) {
+    auto* object = static_cast<SHandleObject*>(handle);
+    if (object == nullptr || object->kind != EHandleKind::kMutex) {
         return FALSE;
     }
-    mutexHandle->mutex->unlock();
+    static_cast<SMutexHandle*>(object)->mutex->unlock();
     return TRUE;
 }
 
@@ -202,77 +212,13 @@ int ShowCursor(BOOL show) {
     return show ? 0 : -1;
 }
 
-namespace {
-
-// UTF-8 is the ANSI code page here; a byte that starts no valid sequence is taken as Latin-1,
-// as a code page would map it.
-std::wstring DecodeUtf8(const unsigned char* text, std::size_t length) {
-    std::wstring out;
-    std::size_t at = 0;
-    while (at < length) {
-        const unsigned char lead = text[at];
-        std::size_t extra = 0;
-        char32_t code = lead;
-        if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3;
-            code = lead & 0x07u;
-        } else if (lead >= 0xE0) {
-            extra = lead <= 0xEF ? 2 : 0;
-            code = lead & 0x0Fu;
-        } else if (lead >= 0xC2) {
-            extra = lead <= 0xDF ? 1 : 0;
-            code = lead & 0x1Fu;
-        }
-        bool valid = extra > 0;
-        for (std::size_t i = 1; valid && i <= extra; ++i) {
-            if (at + i >= length || (text[at + i] & 0xC0u) != 0x80u) {
-                valid = false;
-            } else {
-                code = (code << 6) | (text[at + i] & 0x3Fu);
-            }
-        }
-        if (extra > 0 && valid && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF)) {
-            out.push_back(static_cast<wchar_t>(code));
-            at += extra + 1;
-        } else {
-            out.push_back(static_cast<wchar_t>(lead));
-            at += 1;
-        }
-    }
-    return out;
-}
-
-std::string EncodeUtf8(const wchar_t* text, std::size_t length) {
-    std::string out;
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto code = static_cast<char32_t>(text[i]);
-        if (code < 0x80) {
-            out.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
-    return out;
-}
-
-} // namespace
-
 int MultiByteToWideChar(UINT, DWORD, LPCSTR source, int sourceLength, LPWSTR destination, int destinationLength) {
     if (source == nullptr) {
         return 0;
     }
     const std::size_t length = sourceLength < 0 ? std::strlen(source) + 1 : static_cast<std::size_t>(sourceLength);
-    const std::wstring out = DecodeUtf8(reinterpret_cast<const unsigned char*>(source), length);
+    // UTF-8 is the ANSI code page here.
+    const std::wstring out = platform::Utf8ToWide(source, length);
     if (destinationLength == 0) {
         return static_cast<int>(out.size());
     }
@@ -292,7 +238,7 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* des
         *usedDefault = FALSE;
     }
     const std::size_t length = sourceLength < 0 ? std::wcslen(source) + 1 : static_cast<std::size_t>(sourceLength);
-    const std::string out = EncodeUtf8(source, length);
+    const std::string out = platform::WideToUtf8(source, length);
     if (destinationLength == 0) {
         return static_cast<int>(out.size());
     }

@@ -45,6 +45,25 @@ TEST(PacketTest, ServerSearchIsElevenBytesWithZeroPrevious) {
     EXPECT_EQ(b[10], 0x01);
 }
 
+TEST(PacketTest, HeaderFieldsLieAtTheirOffsetsAndReadBack) {
+    SPacketHeader header;
+    header.magic = kPacketMagic | kReliableBit;
+    header.messageCount = 0xC3;
+    header.sequence = 0xA1B2;
+    header.length = 0x0304;
+    header.previousReliable = 0x5566;
+    unsigned char bytes[kPacketHeaderSize] = {};
+    WritePacketHeader(bytes, header);
+    const std::vector<unsigned char> expected = {0x82, 0x9B, 0xC3, 0xA1, 0xB2, 0x03, 0x04, 0x66, 0x55};
+    EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + kPacketHeaderSize), expected);
+    const SPacketHeader back = ReadPacketHeader(bytes);
+    EXPECT_EQ(back.magic, header.magic);
+    EXPECT_EQ(back.messageCount, header.messageCount);
+    EXPECT_EQ(back.sequence, header.sequence);
+    EXPECT_EQ(back.length, header.length);
+    EXPECT_EQ(back.previousReliable, header.previousReliable);
+}
+
 TEST(PacketTest, SequenceCounterAdvancesByOnePerPacket) {
     auto first = BuildPacket(MakeEmptyMessage(kPing), false, 0);
     auto second = BuildPacket(MakeEmptyMessage(kPing), true, 0);

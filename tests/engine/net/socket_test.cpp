@@ -203,6 +203,55 @@ TEST_F(SocketTest, SilentPeerIsPingedThenDroppedWithALostConnectionEvent) {
     EXPECT_EQ(events.back(), "Lost_Connection_Evt " + std::to_string(id));
 }
 
+// A peer that acknowledges nothing while it is still heard from would make the host keep every
+// reliable packet for ever: at the bound its messages wait in the queue and it is dropped as lost.
+TEST_F(SocketTest, PeerTooFarBehindIsDroppedWithALostConnectionEvent) {
+    const std::uint32_t id = Settle();
+    for (std::size_t i = 0; i < kMaxPendingPackets; ++i) {
+        if (i > 0) {
+            ASSERT_TRUE(m_server.KeepAlive()) << "packet " << i;
+        }
+        m_server.QueueReliableToAll(EventMessage(1, static_cast<unsigned char>(i)));
+        m_server.Flush();
+        m_network.DropAllInFlight();
+    }
+    EXPECT_EQ(m_server.GetPendingCount(id), kMaxPendingPackets);
+    const std::size_t sent = m_network.sent.size();
+    m_server.QueueReliableToAll(EventMessage(2, 0));
+    m_server.Flush();
+    EXPECT_EQ(m_network.sent.size(), sent) << "nothing more for a peer at the bound";
+    EXPECT_EQ(m_server.GetPendingCount(id), kMaxPendingPackets);
+    EXPECT_FALSE(m_server.KeepAlive());
+    EXPECT_FALSE(m_server.HasPeers());
+    EXPECT_EQ(m_server.GetPendingCount(id), 0u);
+    EXPECT_EQ(ConnectionEvents().back(), "Lost_Connection_Evt " + std::to_string(id));
+}
+
+// Received messages are refilled in place from one dispatch to the next: each carries its own
+// bytes only, whatever came before it.
+TEST_F(SocketTest, EachMessageArrivesWithItsOwnBytes) {
+    Settle();
+    const std::vector<std::vector<unsigned char>> rounds[] = {
+        {std::vector<unsigned char>(253, 0xAB), {1, 2, 3}},
+        {{9}, std::vector<unsigned char>(200, 0x5C)},
+        {{4, 4}},
+    };
+    std::vector<std::vector<unsigned char>> expected;
+    for (const auto& round : rounds) {
+        for (const auto& payload : round) {
+            m_client.QueueUnreliableToAll(std::make_shared<CBinaryMessage>(
+                payload.data(), static_cast<std::uint8_t>(payload.size()), kEventMessage));
+            expected.push_back(payload);
+        }
+        Pump(2);
+    }
+    std::vector<std::vector<unsigned char>> received;
+    for (const auto& event : m_serverEvents.Copy()) {
+        received.push_back(event.payload);
+    }
+    EXPECT_EQ(received, expected);
+}
+
 TEST_F(SocketTest, PongAnswersPingAndRefreshesTheRecord) {
     const std::uint32_t id = Settle();
     m_clock.now += 2.1;

@@ -63,16 +63,45 @@ TEST(DirectInputKeyMapTest, KeysMapToScanCodes) {
         SDL_Scancode sdl;
         DWORD dik;
     } cases[] = {
-        {SDL_SCANCODE_ESCAPE, 1},   {SDL_SCANCODE_1, 2},        {SDL_SCANCODE_Q, 16},     {SDL_SCANCODE_RETURN, 28},
-        {SDL_SCANCODE_A, 30},       {SDL_SCANCODE_GRAVE, 41},   {SDL_SCANCODE_SPACE, 57}, {SDL_SCANCODE_KP_5, 76},
-        {SDL_SCANCODE_KP_7, 71},    {SDL_SCANCODE_UP, 200},     {SDL_SCANCODE_LEFT, 203}, {SDL_SCANCODE_RIGHT, 205},
-        {SDL_SCANCODE_DOWN, 208},   {SDL_SCANCODE_F1, 59},      {SDL_SCANCODE_U, 22},     {SDL_SCANCODE_L, 38},
-        {SDL_SCANCODE_INSERT, 242}, {SDL_SCANCODE_DELETE, 243}, {SDL_SCANCODE_LGUI, 251}, {SDL_SCANCODE_RGUI, 252},
+        {SDL_SCANCODE_ESCAPE, 1},
+        {SDL_SCANCODE_1, 2},
+        {SDL_SCANCODE_Q, 16},
+        {SDL_SCANCODE_RETURN, 28},
+        {SDL_SCANCODE_A, 30},
+        {SDL_SCANCODE_GRAVE, 41},
+        {SDL_SCANCODE_SPACE, 57},
+        {SDL_SCANCODE_KP_5, 76},
+        {SDL_SCANCODE_KP_7, 71},
+        {SDL_SCANCODE_UP, 200},
+        {SDL_SCANCODE_LEFT, 203},
+        {SDL_SCANCODE_RIGHT, 205},
+        {SDL_SCANCODE_DOWN, 208},
+        {SDL_SCANCODE_F1, 59},
+        {SDL_SCANCODE_U, 22},
+        {SDL_SCANCODE_L, 38},
+        {SDL_SCANCODE_INSERT, 242},
+        {SDL_SCANCODE_DELETE, 243},
+        {SDL_SCANCODE_LGUI, 251},
+        {SDL_SCANCODE_RGUI, 252},
+        // Extended keys, and the two that key messages and DirectInput number differently.
+        {SDL_SCANCODE_KP_ENTER, 0x9C},
+        {SDL_SCANCODE_RCTRL, 0x9D},
+        {SDL_SCANCODE_RALT, 0xB8},
+        {SDL_SCANCODE_KP_DIVIDE, 0xB5},
+        {SDL_SCANCODE_PRINTSCREEN, 0xB7},
+        {SDL_SCANCODE_APPLICATION, 0xDD},
+        {SDL_SCANCODE_PAUSE, 0xC5},
+        {SDL_SCANCODE_NUMLOCKCLEAR, 0x45},
+        {SDL_SCANCODE_NONUSBACKSLASH, 0x56},
+        {SDL_SCANCODE_NONUSHASH, 0x2B},
+        {SDL_SCANCODE_F11, 0x57},
         {SDL_SCANCODE_UNKNOWN, 0},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(platform::DirectInputKeyFromSdl(c.sdl), c.dik) << SDL_GetScancodeName(c.sdl);
     }
+    EXPECT_EQ(platform::DirectInputKeyFromSdl(-1), 0u);
+    EXPECT_EQ(platform::DirectInputKeyFromSdl(SDL_NUM_SCANCODES), 0u);
 }
 
 TEST(DirectInputKeyMapTest, NoKeyLandsOnTheMouseCodes) {

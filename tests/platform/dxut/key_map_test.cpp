@@ -51,6 +51,8 @@ TEST(KeyMap, SdlKeysBecomeVirtualKeysAndScanCodes) {
         {SDLK_q, SDL_SCANCODE_A, 'Q', 0x1E, false},
         // A layout with a symbol on a letter position keeps the position's letter.
         {SDLK_SEMICOLON, SDL_SCANCODE_M, 'M', 0x32, false},
+        // Known by position for DirectInput, carried by no key message.
+        {SDLK_PRINTSCREEN, SDL_SCANCODE_PRINTSCREEN, 0, 0x37, true},
         {SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN, 0, 0, false},
     };
     for (const SKeyCase& c : cases) {

@@ -90,6 +90,21 @@ TEST(MessageTranslator, TextBecomesOneCharacterPerUtf16Unit) {
     }
 }
 
+// Ill-formed bytes follow the platform's one rule: U+FFFD each, the text after them kept.
+TEST(MessageTranslator, IllFormedTextBecomesReplacementCharacters) {
+    platform::CMessageTranslator translator;
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_TEXTINPUT;
+    std::strcpy(event.text.text, "a\xFF\xE2\x82z");
+    const auto out = Translate(translator, event);
+    ASSERT_EQ(out.size(), 4u);
+    const WPARAM expected[] = {'a', 0xFFFD, 0xFFFD, 'z'};
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        EXPECT_EQ(out[i].wParam, expected[i]) << i;
+    }
+}
+
 TEST(MessageTranslator, MouseMessagesCarryPositionAndHeldButtons) {
     platform::CMessageTranslator translator;
     Translate(translator, Key(SDL_KEYDOWN, SDLK_LCTRL, SDL_SCANCODE_LCTRL, KMOD_LCTRL));

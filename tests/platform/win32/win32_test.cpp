@@ -86,6 +86,17 @@ TEST(Win32Mutexes, SameNameIsTheSameRecursiveMutex) {
     CloseHandle(other);
 }
 
+TEST(Win32Mutexes, ReleaseRefusesAHandleThatIsNoMutex) {
+    SGate gate;
+    gate.release.store(true);
+    HANDLE thread = CreateThread(nullptr, 0, WaitAtGate, &gate, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_FALSE(ReleaseMutex(thread));
+    EXPECT_FALSE(ReleaseMutex(nullptr));
+    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
+    CloseHandle(thread);
+}
+
 TEST(Win32Mutexes, InitialOwnerHoldsTheMutex) {
     HANDLE mutex = CreateMutexW(nullptr, TRUE, nullptr);
     EXPECT_EQ(TryLock(mutex), WAIT_TIMEOUT);
@@ -148,7 +159,7 @@ TEST(Win32Text, MultiByteToWideChar) {
     std::setlocale(LC_ALL, "C");
 }
 
-// UTF-8 is the ANSI code page whatever the C locale; stray bytes map one to one.
+// UTF-8 is the ANSI code page whatever the C locale; a stray byte becomes U+FFFD.
 TEST(Win32Text, MultiByteToWideCharDecodesUtf8InTheCLocale) {
     std::setlocale(LC_ALL, "C");
     wchar_t out[8] = {};
@@ -159,7 +170,7 @@ TEST(Win32Text, MultiByteToWideCharDecodesUtf8InTheCLocale) {
                                   "b",
                                   3, out, 8),
               3);
-    EXPECT_EQ(out[1], L'\u00ff');
+    EXPECT_EQ(out[1], L'\ufffd');
     char back[8] = {};
     EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, L"caf\u00e9", 4, back, 8, nullptr, nullptr), 5);
     EXPECT_EQ(std::string(back, 5), "caf\xC3\xA9");
