@@ -22,6 +22,8 @@ import struct
 import sys
 import zlib
 
+# The tests run the generators from the source tree, which must stay free of byte-code caches.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import river_course as rc  # noqa: E402
 

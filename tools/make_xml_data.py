@@ -12,6 +12,8 @@ Run from anywhere:  python3 tools/make_xml_data.py [--out FOLDER]
 (FOLDER defaults to the repository root; the files go under FOLDER/data/files/xmlfiles/).
 """
 import argparse, math, os, sys
+# The tests run the generators from the source tree, which must stay free of byte-code caches.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import river_course as rc  # noqa: E402
 
