@@ -3,14 +3,23 @@
 instance file of every model-data key, the three race tracks with their waters and terrains lists,
 the item templates, the log and tumbo placements and the two camera files.
 
-The river's centreline (CONTROL) passes the start area, the rock and log traps and the finish
-line; the river's grid files (data/files/grids/River20.vbib .. River27.vbib, 9 x 101 vertices
-each, written by the level geometry generator) must follow it.
+The river and the land come from river_course.py, which make_level_geometry.py also reads for
+the grid files (data/files/grids/River20.vbib .. River27.vbib) and the height maps
+(data/arts/textures/terrainN_height.png); placements along the river follow its centreline and
+stand on its ground.
 
-Run from the repository root:  python3 tools/make_xml_data.py
+Run from anywhere:  python3 tools/make_xml_data.py [--out FOLDER]
+(FOLDER defaults to the repository root; the files go under FOLDER/data/files/xmlfiles/).
 """
-import math, os
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'files', 'xmlfiles')
+import argparse, math, os, sys
+# The tests run the generators from the source tree, which must stay free of byte-code caches.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import river_course as rc  # noqa: E402
+
+_args = argparse.ArgumentParser(description=__doc__.split('\n')[0])
+_args.add_argument('--out', default=os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
+OUT = os.path.join(_args.parse_args().out, 'data', 'files', 'xmlfiles')
 os.makedirs(OUT, exist_ok=True)
 
 def fmt(v):
@@ -146,7 +155,7 @@ for stem, mass in [('monkey', 70), ('hillbilly', 90), ('alien', 65), ('bear', 12
     model_file(stem + '.xml', stem + '.x')
     instance(stem + '_instance.xml',
              graphic_args=dict(fx='CartoonShading.fx', tech='CartoonShading',
-                               textures={'Base1': stem + '.dds', 'Reserved': 'cartoon_shade.dds'},
+                               textures={'Base1': stem + '.png', 'Reserved': 'cartoon_shade.png'},
                                scale=(1, 1, 1)),
              sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
                           'sfx/general_racer_sounds/fall.wav'],
@@ -163,20 +172,11 @@ for stem, kind, dims, mass, snd in items:
     model_file(stem + '.xml', stem + '.x')
     hull = (kind,) + dims
     instance(stem + '_instance.xml',
-             graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': stem + '.dds'}),
+             graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': stem + '.png'}),
              sound_names=[snd], physics_args=dict(mass=mass, hull=hull, independent=stem == 'mine'))
 
-# River centreline: (z, x, y) control points through the start area, the rock and log traps and
-# the finish line.
-CONTROL = [(235, 0.0, 36.0), (195, 0.8, 34.5), (60, 0.5, 19.5), (-300, -1.0, -4.5), (-615.51, -2.14, -24.6),
-           (-917.05, -1.77, -35.6), (-1158.8, 2.96, -50.6), (-1235, 2.5, -54.0)]
-
 def centre(z):
-    for (z0, x0, y0), (z1, x1, y1) in zip(CONTROL, CONTROL[1:]):
-        if z1 <= z <= z0:
-            t = (z0 - z) / (z0 - z1)
-            return x0 + (x1 - x0) * t, y0 + (y1 - y0) * t
-    return CONTROL[-1][1], CONTROL[-1][2]
+    return rc.centre(z)
 
 WAVE = dict(Amp1=0.06, Freq1=1.2, Phase1=0.0, DirX1=0.2, DirZ1=-1.0, Amp2=0.03, Freq2=2.1, Phase2=0.5, DirX2=-0.4,
             DirZ2=-0.9, BumpHeight=0.35, RefUVDistortion=0.04, WaterBlendWeight=0.6, HDRMultiplier=1.2,
@@ -199,8 +199,8 @@ def water_section(kind, rows, cols, spacing, pos, grid_file):
         x.vec('Pos', pos)
         x.vec('Scalars', (1, 1, 1))
         x.open('Textures')
-        x.leaf('SpecularMap', 'water_specular.dds')
-        x.leaf('NormalMap', 'water_normal.dds')
+        x.leaf('SpecularMap', 'water_specular.png')
+        x.leaf('NormalMap', 'water_normal.png')
         x.close('Textures')
         x.open('Type'); x.leaf('entry', kind); x.close('Type')
         x.open('VBIBFileName'); x.leaf('entry', grid_file); x.close('VBIBFileName')
@@ -208,34 +208,32 @@ def water_section(kind, rows, cols, spacing, pos, grid_file):
     return w
 
 # The menu pool where the line-up floats: a planar wave water.
-instance('water1.xml', water=water_section(0, 33, 33, 1.0, (14.0, -0.45, 506.0), 'none'))
+instance('water1.xml', water=water_section(0, 33, 33, 2 * rc.POOL_HALF / 32,
+                                           (rc.POOL_CENTRE[0], rc.POOL_LEVEL, rc.POOL_CENTRE[1]), 'none'))
 # The river: eight spline-water segments, each a grid of 9 vertices across and 101 down the
 # stream, read from its grid file.
-SEGMENTS = 8
-RIVER_TOP, RIVER_END = 235.0, -1235.0
-for i in range(SEGMENTS):
+for i in range(rc.SEGMENTS):
     n = 20 + i
-    z0 = RIVER_TOP + (RIVER_END - RIVER_TOP) * i / SEGMENTS
     instance('River%d.xml' % n,
-             water=water_section(2, 9, 101, 2.0, (0, 0, 0),
+             water=water_section(2, rc.COLUMNS, rc.ROWS, 2 * rc.HALF_WIDTH / (rc.COLUMNS - 1), (0, 0, 0),
                                  '../../../../data/files/grids/River%d.vbib' % n))
 
-# Terrains: the pool's valley, then eight patches along the river, each 65 x 65 heights.
-TERRAIN_Z = [506.0] + [RIVER_TOP + (RIVER_END - RIVER_TOP) * (i + 0.5) / SEGMENTS for i in range(SEGMENTS)]
-for i, z in enumerate(TERRAIN_Z):
-    cx, cy = (14.0, -0.45) if i == 0 else centre(z)
-    def t(x, i=i, cx=cx, cy=cy, z=z):
+# Terrains: the pool's hollow, then eight patches down the river, edge to edge, each 65 x 65
+# heights whose lowest level is the patch's height.
+for i, z in enumerate(rc.TERRAIN_Z):
+    def t(x, i=i, z=z):
         x.open('Terrain')
         x.leaf('entry', 'TRUE')
-        x.leaf('Amplitude', 60.0)
-        x.open('Grid'); x.leaf('VertPerRow', 65); x.leaf('VertPerCol', 65); x.leaf('CellSpacing', 4.0); x.close('Grid')
-        x.vec('Pos', (cx, cy - 8.0, z))
+        x.leaf('Amplitude', rc.TERRAIN_AMPLITUDE)
+        x.open('Grid'); x.leaf('VertPerRow', rc.TERRAIN_SIZE); x.leaf('VertPerCol', rc.TERRAIN_SIZE)
+        x.leaf('CellSpacing', rc.TERRAIN_SPACING); x.close('Grid')
+        x.vec('Pos', (rc.TERRAIN_X, rc.patch_heights(i)[0], z))
         x.vec('RotationInfo', (0, 1, 0), extra=[('Angle', 0)])
         x.vec('Scalars', (1, 1, 1))
         x.open('Textures')
-        x.leaf('Base1', 'terrain_grass.dds'); x.leaf('Base2', 'terrain_rock.dds'); x.leaf('Base3', 'terrain_snow.dds')
-        x.leaf('BlendMap', 'terrain%d_blend.dds' % (i + 1)); x.leaf('SpecularMap', 'terrain_specular.dds')
-        x.leaf('HeightMap', 'terrain%d_height.raw' % (i + 1))
+        x.leaf('Base1', 'terrain_grass.png'); x.leaf('Base2', 'terrain_rock.png'); x.leaf('Base3', 'terrain_snow.png')
+        x.leaf('BlendMap', 'terrain%d_blend.png' % (i + 1)); x.leaf('SpecularMap', 'terrain_specular.png')
+        x.leaf('HeightMap', 'terrain%d_height.png' % (i + 1))
         x.close('Textures')
         x.close('Terrain')
     instance('terrain%d.xml' % (i + 1), terrain=t)
@@ -255,24 +253,24 @@ scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10,
            ('flag', 'flag.x', 'Flag.fx', 'RenderFlag', 1, None, True, [])]
 for stem, mesh, fx, tech, mass, hull, immovable, snd in scenery:
     model_file(stem + '.xml', mesh)
-    tex = {'Base1': stem + '.dds'}
+    tex = {'Base1': stem + '.png'}
     if fx == 'NormalMapping.fx':
-        tex['NormalMap'] = stem + '_normal.dds'
+        tex['NormalMap'] = stem + '_normal.png'
     instance(stem + '_instance.xml', graphic_args=dict(fx=fx, tech=tech, textures=tex), sound_names=snd,
              physics_args=dict(mass=mass, hull=hull, immovable=immovable))
 
 # The speed ramp: a wedge, as a mesh hull of its two slope triangles.
 model_file('ramp.xml', 'ramp.x')
 ramp_tris = [((-1, 0, 1), (1, 0, 1), (1, 1, -1)), ((-1, 0, 1), (1, 1, -1), (-1, 1, -1))]
-instance('ramp_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'ramp.dds'}),
+instance('ramp_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'ramp.png'}),
          physics_args=dict(mass=500, hull=('Mesh', ramp_tris, (1.5, 0.6, 2.0)), immovable=True))
 
 # Billboard trees: one model file, one instance file per kind; no hulls (the billboard form
 # applies none).
 model_file('billboards.xml', 'billboard_quad.x')
-for stem, texture, size in [('stump', 'stump.dds', 1.5), ('fir_tree', 'fir_tree.dds', 9.0),
-                            ('pine_tree', 'pine_tree.dds', 10.0), ('meadow_tree', 'meadow_tree.dds', 7.0),
-                            ('snow_tree', 'snow_tree.dds', 9.0), ('forest', 'forest.dds', 30.0)]:
+for stem, texture, size in [('stump', 'stump.png', 1.5), ('fir_tree', 'fir_tree.png', 9.0),
+                            ('pine_tree', 'pine_tree.png', 10.0), ('meadow_tree', 'meadow_tree.png', 7.0),
+                            ('snow_tree', 'snow_tree.png', 9.0), ('forest', 'forest.png', 30.0)]:
     instance(stem + '_instance.xml', graphic_args=dict(fx='Billboard.fx', tech='RenderBillboard',
                                                        textures={'Base1': texture}, scale=(size, size, size)))
 
@@ -280,7 +278,7 @@ for stem, texture, size in [('stump', 'stump.dds', 1.5), ('fir_tree', 'fir_tree.
 model_file('end_level_instance.xml', 'end_level.x')
 
 # The geyser: a box model with a vent hull.
-instance('geyser_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'geyser.dds'}),
+instance('geyser_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'geyser.png'}),
          sound_names=['sfx/environment/geyser_explode.wav'],
          physics_args=dict(mass=1000, hull=('Cylinder', 1.0, 1.5, 2, 10), immovable=True))
 
@@ -288,7 +286,7 @@ instance('geyser_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='
 model_file('tumbo.xml', 'tumbo.x')
 for n in ('01', '02'):
     instance('tumbo%s_instance.xml' % n, graphic_args=dict(fx='CartoonShading.fx', tech='CartoonShading',
-                                                           textures={'Base1': 'tumbo%s.dds' % n, 'Reserved': 'cartoon_shade.dds'}),
+                                                           textures={'Base1': 'tumbo%s.png' % n, 'Reserved': 'cartoon_shade.png'}),
              physics_args=dict(mass=40, hull=('Box', 1.2, 0.6, 2.0), offsets=[(0, -0.2, 0)]))
 
 # Invisible collision volumes along the banks.
@@ -313,7 +311,7 @@ def sun(x):
     x.close('entry')
     x.close('LightData')
 instance('light_instance.xml', graphic_args=dict(fx='TextureMappingNoLight.fx', tech='TextureMapping',
-                                                 textures={'Base1': 'sun.dds'}, pos=(300, 600, 400)),
+                                                 textures={'Base1': 'sun.png'}, pos=(300, 600, 400)),
          light=sun)
 
 # The particle-system templates share one instance file: only the placement counts.
@@ -342,6 +340,10 @@ def on_river(z, dx=0.0, dy=0.0):
     cx, cy = centre(z)
     return (cx + dx, cy + dy, z)
 
+def on_ground(z, dx=0.0, dy=0.0):
+    x = centre(z)[0] + dx
+    return (x, rc.ground(x, z) + dy, z)
+
 def level(name, sky, env, particles, triggers):
     x = X()
     x.open('Level')
@@ -349,9 +351,9 @@ def level(name, sky, env, particles, triggers):
     x.leaf('TerrainsFile', 'terrains.xml')
     x.open('Skybox')
     for face in ('right', 'left', 'up', 'down', 'front', 'back'):
-        x.leaf(face, '%s_%s.dds' % (sky, face))
+        x.leaf(face, '%s_%s.png' % (sky, face))
     x.leaf('scalar', 1500.0)
-    x.open('EnvMap'); x.leaf('TextureName', sky + '_cube.dds'); x.close('EnvMap')
+    x.open('EnvMap'); x.leaf('TextureName', sky + '_cube.png'); x.close('EnvMap')
     x.close('Skybox')
     x.open('Lights'); x.leaf('TypeFileName', 'light.xml'); x.leaf('InstanceFileName', 'light_instance.xml'); x.close('Lights')
     x.open('EnvObjs')
@@ -376,9 +378,10 @@ def scenery_for(seed, first, last):
     env = []
     # The start flags and the tumbos of the menu pool.
     if seed == 1:
-        env.append(dict(typ='flag', pos=on_river(200, -6.0, 1.0), opaque='TRUE'))
-        env.append(dict(typ='flag', pos=on_river(200, 6.0, 1.0), opaque='TRUE'))
-        env.append(dict(typ='ICE_CAVE', pos=on_river(-420, 0.0, -1.0), opaque='TRUE', scale=(1.2, 1.2, 1.2)))
+        env.append(dict(typ='flag', pos=on_ground(200, -16.0), opaque='TRUE'))
+        env.append(dict(typ='flag', pos=on_ground(200, 16.0), opaque='TRUE'))
+        env.append(dict(typ='ICE_CAVE', pos=on_river(-420, 0.0, -1.0), opaque='TRUE', scale=(1.2, 1.2, 1.2),
+                        angle=rc.heading(-420)))
     z = first
     k = 0
     while z > last:
@@ -389,12 +392,14 @@ def scenery_for(seed, first, last):
         env.append(dict(typ='rock', pos=on_river(z - 15, 8.5 * side, 0.3), angle=0.4 * k, opaque='TRUE'))
         env.append(dict(typ='boulder' if k % 4 == 1 else 'ice', pos=on_river(z - 45, -9.0 * side, 0.2), opaque='TRUE'))
         env.append(dict(typ='gold', pos=on_river(z - 55, 7.5 * side, 0.5), opaque='TRUE'))
-        env.append(dict(typ='box2', pos=on_river(z - 20, 11.0 * side, 0.0), scale=(1.5, 3.0, 40.0), opaque='FALSE'))
+        # The bank's collision boxes lie along the stream.
+        env.append(dict(typ='box2', pos=on_river(z - 20, 11.0 * side, 0.0), scale=(1.5, 3.0, 40.0), opaque='FALSE',
+                        angle=rc.heading(z - 20)))
         env.append(dict(typ='cyl', pos=on_river(z - 60, -11.5 * side, 0.0), scale=(2.0, 3.0, 2.0), opaque='FALSE'))
-        for tree, dx in (('pine', 16.0), ('fir', -17.0), ('snowtree', 20.0), ('stump', -13.0)):
-            env.append(dict(typ=tree, pos=on_river(z - 35 + dx, dx, 3.0), opaque='FALSE'))
+        for tree, dx in (('pine', 17.0), ('fir', -17.0), ('snowtree', 21.0), ('stump', -19.0)):
+            env.append(dict(typ=tree, pos=on_ground(z - 35 + dx, dx), opaque='FALSE'))
         if k % 5 == 2:
-            env.append(dict(typ='forest', pos=on_river(z - 40, 45.0 * side, 8.0), opaque='FALSE'))
+            env.append(dict(typ='forest', pos=on_ground(z - 40, 45.0 * side), opaque='FALSE'))
             env.append(dict(typ='geyser', pos=on_river(z - 70, 3.0 * side, -0.4), opaque='TRUE'))
         z -= 90
         k += 1
@@ -478,4 +483,4 @@ def camera(name, locked, target, radius, yaw, pitch, max_speed, move_speed):
     x.write(name)
 
 camera('RaceCameraInit.xml', 1, (5.6, -1.17, 505.655), 7.07106, 2.85079, -0.5254, 30.0, 0.0)
-camera('FreeRoamCameraInit.xml', 0, (0.0, 20.0, 100.0), 30.0, -1.570796, -0.4, 60.0, 25.0)
+camera('FreeRoamCameraInit.xml', 0, on_river(100.0, 0.0, 2.0), 30.0, -1.570796, -0.4, 60.0, 25.0)

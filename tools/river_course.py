@@ -1,0 +1,263 @@
+"""The default track's river and the land around it, shared by the data-tree generators: the
+centreline (x and water height as smooth functions of z), the water grid's rows, and the terrain's
+height at any point. Pure functions of their arguments, python3 standard library only.
+
+The river flows towards -z. Its centreline passes the fixed points of the first track:
+the start grid (the host lines racers up from x = -1.0 in steps of 0.7 on z = 195.2, just above
+the water), the rock trap (-2.14, -615.51), the log trap (-1.77, -917.05) and the finish line
+(2.96, -1158.8), each trigger a little above the surface. The menu pool, where the line-up and
+the credits' tumbos float, is a separate planar water in a hollow of its own near (14, 506).
+"""
+import math
+
+# (z, x, water height) of the centreline, upstream first. The x values between the fixed points
+# give the river gentle bends; their radius stays far above the river's half width, so the grid's
+# cross rows never overlap and a floating racer keeps to the stream.
+CONTROL = [(235.0, 0.75, 39.0), (195.2, 0.75, 38.9), (100.0, 5.5, 28.0), (-40.0, -6.0, 14.5),
+           (-200.0, 7.0, 3.5), (-400.0, -3.5, -10.5), (-615.51, -2.14, -24.6), (-690.0, -4.5, -28.0),
+           (-800.0, 4.0, -32.0), (-917.05, -1.77, -35.6), (-1040.0, -5.5, -43.0), (-1158.8, 2.96, -50.6),
+           (-1235.0, 4.0, -54.0)]
+RIVER_TOP, RIVER_END = CONTROL[0][0], CONTROL[-1][0]
+HALF_WIDTH = 8.0          # the water is 16 m across: 9 vertices 2 m apart
+SEGMENTS = 8              # spline-water records River20 .. River27
+ROWS = 101                # vertices along each segment
+COLUMNS = 9               # vertices across
+
+# The menu pool: the planar water's rectangle and height (33 x 33 vertices 1 m apart).
+POOL_CENTRE = (14.0, 506.0)
+POOL_HALF = 16.0
+POOL_LEVEL = -0.45
+
+# Terrain: nine patches of 65 x 65 heights laid edge to edge along z (the pool's first), all on one
+# x grid so that neighbouring patches share their edge samples exactly.
+TERRAIN_SIZE = 65
+TERRAIN_SPACING = 3.5
+TERRAIN_X = 7.0
+TERRAIN_Z = [506.0 - 224.0 * k for k in range(9)]
+# Heights are whole quarter metres: 63.75 / 255 per grey level, so patch offsets in quarter metres
+# give equal heights on shared edges.
+TERRAIN_AMPLITUDE = 63.75
+TERRAIN_STEP = TERRAIN_AMPLITUDE / 255.0
+
+
+def _catmull_rom(zs, vs, z):
+    """Catmull-Rom through (zs[i], vs[i]) with zs decreasing; flat beyond the ends."""
+    n = len(zs)
+    if z >= zs[0]:
+        return vs[0]
+    if z <= zs[-1]:
+        return vs[-1]
+    i = 0
+    while not (zs[i] >= z >= zs[i + 1]):
+        i += 1
+    z0, z1 = zs[i], zs[i + 1]
+    t = (z0 - z) / (z0 - z1)
+    p0 = vs[i - 1] if i > 0 else 2 * vs[i] - vs[i + 1]
+    p3 = vs[i + 2] if i + 2 < n else 2 * vs[i + 1] - vs[i]
+    p1, p2 = vs[i], vs[i + 1]
+    # Tangents scaled to the uneven knot spacing, so that spacing does not bend the curve.
+    h = z0 - z1
+    hp = (zs[i - 1] - z0) if i > 0 else h
+    hn = (z1 - zs[i + 2]) if i + 2 < n else h
+    m1 = (p2 - p0) / (hp + h) * h
+    m2 = (p3 - p1) / (h + hn) * h
+    t2, t3 = t * t, t * t * t
+    return ((2 * t3 - 3 * t2 + 1) * p1 + (t3 - 2 * t2 + t) * m1 + (-2 * t3 + 3 * t2) * p2 + (t3 - t2) * m2)
+
+
+def _monotone(zs, vs, z):
+    """Monotone cubic through (zs[i], vs[i]): the water never runs uphill between the points."""
+    n = len(zs)
+    if z >= zs[0]:
+        return vs[0]
+    if z <= zs[-1]:
+        return vs[-1]
+    # Work in s = -z so that s increases downstream.
+    s = [-q for q in zs]
+    d = [(vs[i + 1] - vs[i]) / (s[i + 1] - s[i]) for i in range(n - 1)]
+    m = [d[0]] + [0.0 if d[i - 1] * d[i] <= 0 else (d[i - 1] + d[i]) / 2 for i in range(1, n - 1)] + [d[-1]]
+    for i in range(n - 1):
+        if d[i] == 0:
+            m[i] = m[i + 1] = 0.0
+            continue
+        a, b = m[i] / d[i], m[i + 1] / d[i]
+        r = a * a + b * b
+        if r > 9:
+            k = 3 / math.sqrt(r)
+            m[i], m[i + 1] = k * a * d[i], k * b * d[i]
+    x = -z
+    i = 0
+    while not (s[i] <= x <= s[i + 1]):
+        i += 1
+    h = s[i + 1] - s[i]
+    t = (x - s[i]) / h
+    t2, t3 = t * t, t * t * t
+    return ((2 * t3 - 3 * t2 + 1) * vs[i] + (t3 - 2 * t2 + t) * h * m[i] + (-2 * t3 + 3 * t2) * vs[i + 1] +
+            (t3 - t2) * h * m[i + 1])
+
+
+_ZS = [c[0] for c in CONTROL]
+_XS = [c[1] for c in CONTROL]
+_YS = [c[2] for c in CONTROL]
+
+
+def centre_x(z):
+    return _catmull_rom(_ZS, _XS, z)
+
+
+def water_level(z):
+    return _monotone(_ZS, _YS, z)
+
+
+def centre(z):
+    """(x, water height) of the centreline at z."""
+    return centre_x(z), water_level(z)
+
+
+def slope_x(z, h=0.01):
+    return (centre_x(z + h) - centre_x(z - h)) / (2 * h)
+
+
+def across(z):
+    """Unit horizontal vector across the stream, pointing to +x for a river running to -z."""
+    dx = -slope_x(z)
+    length = math.hypot(dx, 1.0)
+    down = (dx / length, -1.0 / length)
+    return -down[1], down[0]
+
+
+def heading(z):
+    """Rotation about +y that turns a model's +z axis along the stream at z."""
+    return math.atan(slope_x(z))
+
+
+def segment_rows(k):
+    """The centreline z of every vertex row of segment k; the last row is the next one's first."""
+    z0 = RIVER_TOP + (RIVER_END - RIVER_TOP) * k / SEGMENTS
+    z1 = RIVER_TOP + (RIVER_END - RIVER_TOP) * (k + 1) / SEGMENTS
+    return [z0 + (z1 - z0) * r / (ROWS - 1) for r in range(ROWS)]
+
+
+def row_points(z):
+    """World positions of the COLUMNS vertices of the cross row through the centreline at z."""
+    cx, y = centre(z)
+    ax, az = across(z)
+    spacing = 2 * HALF_WIDTH / (COLUMNS - 1)
+    return [(cx + ax * (c * spacing - HALF_WIDTH), y, z + az * (c * spacing - HALF_WIDTH)) for c in range(COLUMNS)]
+
+
+def project(x, z):
+    """The centreline z whose cross row passes through (x, z), and the signed distance along it."""
+    s = z
+    for _ in range(12):
+        cx = centre_x(s)
+        m = slope_x(s)
+        # Zero of g(s) = (x - cx(s)) * cx'(s) + (z - s): the point's foot on the centreline.
+        g = (x - cx) * m + (z - s)
+        h = 0.05
+        m2 = (slope_x(s + h) - slope_x(s - h)) / (2 * h)
+        dg = -m * m + (x - cx) * m2 - 1.0
+        step = g / dg
+        s -= max(-20.0, min(20.0, step))
+        if abs(step) < 1e-6:
+            break
+    ax, az = across(s)
+    return s, (x - centre_x(s)) * ax + (z - s) * az
+
+
+def smoothstep(edge0, edge1, v):
+    t = max(0.0, min(1.0, (v - edge0) / (edge1 - edge0)))
+    return t * t * (3 - 2 * t)
+
+
+def _hash(ix, iz, seed):
+    h = (ix * 374761393 + iz * 668265263 + seed * 2147483647) & 0xFFFFFFFF
+    h = ((h ^ (h >> 13)) * 1274126177) & 0xFFFFFFFF
+    return ((h ^ (h >> 16)) & 0xFFFF) / 65535.0
+
+
+def _value_noise(x, z, cell, seed):
+    gx, gz = x / cell, z / cell
+    ix, iz = math.floor(gx), math.floor(gz)
+    fx, fz = gx - ix, gz - iz
+    fx, fz = fx * fx * (3 - 2 * fx), fz * fz * (3 - 2 * fz)
+    a = _hash(ix, iz, seed) + (_hash(ix + 1, iz, seed) - _hash(ix, iz, seed)) * fx
+    b = _hash(ix, iz + 1, seed) + (_hash(ix + 1, iz + 1, seed) - _hash(ix, iz + 1, seed)) * fx
+    return a + (b - a) * fz
+
+
+def hills(x, z):
+    """Rolling ground, 0 to about 5 m, independent of the river."""
+    return 3.5 * _value_noise(x, z, 47.0, 1) + 1.5 * _value_noise(x, z, 19.0, 2)
+
+
+# Channel profile across the river, relative to the water: a bed 3 m down that reaches 9 m out
+# (terrain cells are 3.5 m, so every cell under the water has all its corners under it), the bank
+# meeting the water 15 m out, then rising to the valley sides.
+BED_DEPTH = 3.0
+BED_HALF = 9.0
+SHORE = 15.0
+
+
+def _profile(d):
+    if d <= SHORE:
+        return -BED_DEPTH * (1.0 - smoothstep(BED_HALF, SHORE, d))
+    return 6.0 * smoothstep(SHORE, 30.0, d) + min(0.25 * max(0.0, d - 30.0), 18.0)
+
+
+def _river_ground(x, z):
+    s, across_d = project(x, z)
+    # Beyond either end the channel closes round its last row: distance from the end point.
+    if s > RIVER_TOP or s < RIVER_END:
+        end = RIVER_TOP if s > RIVER_TOP else RIVER_END
+        d = math.hypot(x - centre_x(end), z - end)
+        level = water_level(end)
+    else:
+        d = abs(across_d)
+        level = water_level(s)
+    # Far from the river the valley sides follow the water's fall at the same z, which needs no
+    # unambiguous foot on the centreline.
+    far = smoothstep(30.0, 60.0, d)
+    level = level + (water_level(z) - level) * far
+    return level + _profile(d) + hills(x, z) * smoothstep(20.0, 40.0, d)
+
+
+def _pool_ground(x, z):
+    dx = max(0.0, abs(x - POOL_CENTRE[0]) - POOL_HALF)
+    dz = max(0.0, abs(z - POOL_CENTRE[1]) - POOL_HALF)
+    d = math.hypot(dx, dz)
+    if d <= 9.0:
+        return POOL_LEVEL - 3.5 * (1.0 - smoothstep(3.0, 9.0, d))
+    return POOL_LEVEL + 5.0 * smoothstep(9.0, 20.0, d) + 0.3 * max(0.0, d - 20.0) + hills(x, z) * smoothstep(
+        15.0, 30.0, d)
+
+
+def ground(x, z):
+    """Terrain height at (x, z), in whole quarter metres as the height maps store it."""
+    h = min(_river_ground(x, z), _pool_ground(x, z))
+    return round(h / TERRAIN_STEP) * TERRAIN_STEP
+
+
+def terrain_sample(k, r, c):
+    """World (x, z) of the height-map pixel (column c, row r) of patch k. Row 0 is the patch's +z
+    edge, as the terrain's render grid lays its first row."""
+    half = (TERRAIN_SIZE - 1) * TERRAIN_SPACING / 2
+    return TERRAIN_X - half + c * TERRAIN_SPACING, TERRAIN_Z[k] + half - r * TERRAIN_SPACING
+
+
+_PATCHES = {}
+
+
+def patch_heights(k):
+    """(offset, grey levels) of terrain patch k: the offset is the patch's lowest height, the levels
+    are TERRAIN_SIZE rows of TERRAIN_SIZE values 0..255 above it in TERRAIN_STEP units."""
+    if k not in _PATCHES:
+        rows = [[ground(*terrain_sample(k, r, c)) for c in range(TERRAIN_SIZE)] for r in range(TERRAIN_SIZE)]
+        base = min(min(row) for row in rows)
+        levels = [[int(round((h - base) / TERRAIN_STEP)) for h in row] for row in rows]
+        top = max(max(row) for row in levels)
+        if top > 255:
+            raise ValueError('terrain patch %d spans %.2f m, more than the %.2f m a height map holds' %
+                             (k, top * TERRAIN_STEP, TERRAIN_AMPLITUDE))
+        _PATCHES[k] = (base, levels)
+    return _PATCHES[k]
