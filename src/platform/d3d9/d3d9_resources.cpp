@@ -248,7 +248,7 @@ HRESULT CBufferStore::Lock(UINT offset, UINT size, void** data, DWORD flags) {
     m_locked = true;
     m_lockOffset = offset;
     m_lockSize = size;
-    m_lockDiscard = (flags & D3DLOCK_DISCARD) != 0;
+    m_lockFlags = flags;
     *data = m_bytes.data() + offset;
     return D3D_OK;
 }
@@ -258,16 +258,25 @@ bool CBufferStore::Unlock() {
         return false;
     }
     m_locked = false;
-    if (m_lockDiscard) {
-        m_discardPending = true;
-        m_dirtyBegin = m_lockOffset;
-        m_dirtyEnd = m_lockOffset + m_lockSize;
+    if ((m_lockFlags & D3DLOCK_READONLY) != 0 || m_lockSize == 0) {
+        return true;
+    }
+    const UINT end = m_lockOffset + m_lockSize;
+    m_bounds.erase(
+        std::remove_if(m_bounds.begin(), m_bounds.end(),
+                       [&](const SBounds& bounds) { return bounds.begin < end && m_lockOffset < bounds.end; }),
+        m_bounds.end());
+    if (m_dynamic && (m_lockFlags & D3DLOCK_NOOVERWRITE) == 0) {
+        // Fresh storage holds nothing yet: every byte is to be sent again when drawn.
+        m_renewPending = true;
+        m_dirtyBegin = 0;
+        m_dirtyEnd = static_cast<UINT>(m_bytes.size());
     } else if (m_dirtyBegin == m_dirtyEnd) {
         m_dirtyBegin = m_lockOffset;
-        m_dirtyEnd = m_lockOffset + m_lockSize;
+        m_dirtyEnd = end;
     } else {
         m_dirtyBegin = std::min(m_dirtyBegin, m_lockOffset);
-        m_dirtyEnd = std::max(m_dirtyEnd, m_lockOffset + m_lockSize);
+        m_dirtyEnd = std::max(m_dirtyEnd, end);
     }
     return true;
 }
@@ -278,9 +287,8 @@ void CBufferStore::Sync(IDeviceBackend* backend, BackendHandle handle, UINT begi
     if (backend == nullptr || from >= to) {
         return;
     }
-    backend->UpdateBuffer(handle, m_index, from, to - from, m_bytes.data() + from, m_discardPending,
-                          static_cast<UINT>(m_bytes.size()));
-    m_discardPending = false;
+    backend->UpdateBuffer(handle, from, to - from, m_bytes.data() + from, m_renewPending);
+    m_renewPending = false;
     // What the draw did not read stays to be sent; a range cut from the middle keeps both ends.
     if (from <= m_dirtyBegin) {
         m_dirtyBegin = to;
@@ -292,14 +300,84 @@ void CBufferStore::Sync(IDeviceBackend* backend, BackendHandle handle, UINT begi
     }
 }
 
+void CBufferStore::ExactIndexBounds(UINT first, UINT count, UINT indexSize, std::size_t* lowest,
+                                    std::size_t* highest) const {
+    const std::uint8_t* at = m_bytes.data() + static_cast<std::size_t>(first) * indexSize;
+    std::size_t high = 0;
+    std::size_t low = SIZE_MAX;
+    if (indexSize == 4) {
+        std::uint32_t wideHigh = 0;
+        std::uint32_t wideLow = UINT32_MAX;
+        for (UINT i = 0; i < count; ++i) {
+            std::uint32_t index = 0;
+            std::memcpy(&index, at + static_cast<std::size_t>(i) * 4, 4);
+            wideHigh = std::max(wideHigh, index);
+            wideLow = std::min(wideLow, index);
+        }
+        high = wideHigh;
+        low = count > 0 ? wideLow : SIZE_MAX;
+    } else {
+        std::uint16_t narrowHigh = 0;
+        std::uint16_t narrowLow = UINT16_MAX;
+        for (UINT i = 0; i < count; ++i) {
+            std::uint16_t index = 0;
+            std::memcpy(&index, at + static_cast<std::size_t>(i) * 2, 2);
+            narrowHigh = std::max(narrowHigh, index);
+            narrowLow = std::min(narrowLow, index);
+        }
+        high = narrowHigh;
+        low = count > 0 ? narrowLow : SIZE_MAX;
+    }
+    *lowest = low;
+    *highest = high;
+}
+
+void CBufferStore::IndexBounds(UINT first, UINT count, UINT indexSize, std::size_t* lowest, std::size_t* highest) {
+    const UINT begin = first * indexSize;
+    const UINT end = begin + count * indexSize;
+    auto after = std::upper_bound(m_bounds.begin(), m_bounds.end(), begin,
+                                  [](UINT at, const SBounds& bounds) { return at < bounds.begin; });
+    if (after != m_bounds.begin()) {
+        const SBounds& holder = *(after - 1);
+        if (end <= holder.end) {
+            *lowest = holder.lowest;
+            *highest = holder.highest;
+            return;
+        }
+    }
+    ExactIndexBounds(first, count, indexSize, lowest, highest);
+    // Ranges that overlap or touch this one join it: together they were all scanned.
+    SBounds joined{begin, end, *lowest, *highest};
+    auto from = std::lower_bound(m_bounds.begin(), m_bounds.end(), begin,
+                                 [](const SBounds& bounds, UINT at) { return bounds.end < at; });
+    auto to = from;
+    while (to != m_bounds.end() && to->begin <= end) {
+        joined.begin = std::min(joined.begin, to->begin);
+        joined.end = std::max(joined.end, to->end);
+        joined.lowest = std::min(joined.lowest, to->lowest);
+        joined.highest = std::max(joined.highest, to->highest);
+        ++to;
+    }
+    from = m_bounds.erase(from, to);
+    // Kept small: a buffer drawn in many scattered pieces simply scans them again.
+    if (m_bounds.size() >= 64) {
+        m_bounds.clear();
+        from = m_bounds.begin();
+    }
+    m_bounds.insert(from, joined);
+}
+
 } // namespace d3d9
 } // namespace platform
 
 IDirect3DVertexBuffer9::IDirect3DVertexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, DWORD fvf,
                                                D3DPOOL pool)
-    : IDirect3DResource9(device, pool), m_store(length, false), m_usage(usage), m_fvf(fvf) {
+    : IDirect3DResource9(device, pool),
+      m_store(length, false, (usage & D3DUSAGE_DYNAMIC) != 0),
+      m_usage(usage),
+      m_fvf(fvf) {
     if (auto* backend = Backend()) {
-        m_handle = backend->CreateBuffer(length, false);
+        m_handle = backend->CreateBuffer(length, false, m_store.IsDynamic());
     }
 }
 
@@ -338,9 +416,12 @@ HRESULT IDirect3DVertexBuffer9::GetDesc(D3DVERTEXBUFFER_DESC* desc) const {
 
 IDirect3DIndexBuffer9::IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT length, DWORD usage, D3DFORMAT format,
                                              D3DPOOL pool)
-    : IDirect3DResource9(device, pool), m_store(length, true), m_usage(usage), m_format(format) {
+    : IDirect3DResource9(device, pool),
+      m_store(length, true, (usage & D3DUSAGE_DYNAMIC) != 0),
+      m_usage(usage),
+      m_format(format) {
     if (auto* backend = Backend()) {
-        m_handle = backend->CreateBuffer(length, true);
+        m_handle = backend->CreateBuffer(length, true, m_store.IsDynamic());
     }
 }
 
@@ -366,6 +447,14 @@ HRESULT IDirect3DIndexBuffer9::Unlock() { return m_store.Unlock() ? D3D_OK : D3D
 
 void IDirect3DIndexBuffer9::Sync(UINT begin, UINT end) { m_store.Sync(Backend(), m_handle, begin, end); }
 
+void IDirect3DIndexBuffer9::IndexBounds(UINT first, UINT count, std::size_t* lowest, std::size_t* highest) {
+    m_store.IndexBounds(first, count, m_format == D3DFMT_INDEX32 ? 4 : 2, lowest, highest);
+}
+
+void IDirect3DIndexBuffer9::ExactIndexBounds(UINT first, UINT count, std::size_t* lowest, std::size_t* highest) const {
+    m_store.ExactIndexBounds(first, count, m_format == D3DFMT_INDEX32 ? 4 : 2, lowest, highest);
+}
+
 HRESULT IDirect3DIndexBuffer9::GetDesc(D3DINDEXBUFFER_DESC* desc) const {
     if (desc == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -379,6 +468,8 @@ HRESULT IDirect3DIndexBuffer9::GetDesc(D3DINDEXBUFFER_DESC* desc) const {
 
 IDirect3DVertexDeclaration9::IDirect3DVertexDeclaration9(IDirect3DDevice9* device, const D3DVERTEXELEMENT9* elements)
     : IDirect3DResource9(device, D3DPOOL_MANAGED) {
+    static std::uint64_t s_serial = 0;
+    m_serial = ++s_serial;
     for (const D3DVERTEXELEMENT9* element = elements; element != nullptr && element->Stream != 0xFF; ++element) {
         m_elements.push_back(*element);
     }

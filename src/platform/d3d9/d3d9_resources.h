@@ -155,27 +155,46 @@ namespace d3d9 {
 
 // Common part of the two buffer kinds: memory and the refused over-long lock. Unlocked bytes
 // reach the back end when a draw reads them, and only the part the draw reads, so that a whole
-// buffer locked for a few vertices does not cost a whole upload.
+// buffer locked for a few vertices does not cost a whole upload. A dynamic buffer locked without
+// D3DLOCK_NOOVERWRITE is renewed: draws made before keep what they read, as with Direct3D.
 class CBufferStore {
 public:
-    CBufferStore(UINT length, bool index) : m_bytes(length), m_index(index) {}
+    CBufferStore(UINT length, bool index, bool dynamic)
+        : m_bytes(length), m_index(index), m_dynamic(dynamic), m_dirtyEnd(length) {}
     HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
     bool Unlock();
     // Hands the back end the written bytes within [begin, end).
     void Sync(IDeviceBackend* backend, BackendHandle handle, UINT begin, UINT end);
     const std::vector<std::uint8_t>& Bytes() const { return m_bytes; }
     bool IsIndex() const { return m_index; }
+    bool IsDynamic() const { return m_dynamic; }
+
+    // Lowest and highest of `count` indices of `indexSize` bytes from index `first` (in range).
+    // Bounds found once are kept until a lock writes over them, so a range drawn again is not
+    // scanned again; they may be those of a wider range holding this one, never narrower.
+    void IndexBounds(UINT first, UINT count, UINT indexSize, std::size_t* lowest, std::size_t* highest);
+    // The bounds of exactly those indices.
+    void ExactIndexBounds(UINT first, UINT count, UINT indexSize, std::size_t* lowest, std::size_t* highest) const;
 
 private:
+    struct SBounds {
+        UINT begin; // bytes
+        UINT end;
+        std::size_t lowest;
+        std::size_t highest;
+    };
+
     std::vector<std::uint8_t> m_bytes;
     bool m_index;
+    bool m_dynamic;
     bool m_locked = false;
     UINT m_lockOffset = 0;
     UINT m_lockSize = 0;
-    bool m_lockDiscard = false;
+    DWORD m_lockFlags = 0;
     UINT m_dirtyBegin = 0;
-    UINT m_dirtyEnd = 0;
-    bool m_discardPending = false;
+    UINT m_dirtyEnd;
+    bool m_renewPending = false;
+    std::vector<SBounds> m_bounds; // sorted, apart
 };
 
 } // namespace d3d9
@@ -208,6 +227,9 @@ public:
     HRESULT Unlock();
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) const;
     void Sync(UINT begin, UINT end);
+    // See CBufferStore; counts and first index in indices of this buffer's format.
+    void IndexBounds(UINT first, UINT count, std::size_t* lowest, std::size_t* highest);
+    void ExactIndexBounds(UINT first, UINT count, std::size_t* lowest, std::size_t* highest) const;
     D3DFORMAT GetFormat() const { return m_format; }
     platform::d3d9::BackendHandle GetHandle() const { return m_handle; }
     const std::vector<std::uint8_t>& Bytes() const { return m_store.Bytes(); }
@@ -226,7 +248,10 @@ public:
     IDirect3DVertexDeclaration9(IDirect3DDevice9* device, const D3DVERTEXELEMENT9* elements);
     HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) const;
     const std::vector<D3DVERTEXELEMENT9>& Elements() const { return m_elements; }
+    // Unique for the process, so a back end can tell declarations apart after one is freed.
+    std::uint64_t Serial() const { return m_serial; }
 
 private:
     std::vector<D3DVERTEXELEMENT9> m_elements; // without the end marker
+    std::uint64_t m_serial;
 };

@@ -607,26 +607,17 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
         return D3DERR_INVALIDCALL;
     }
     // An index past the vertex buffer would make the GPU read outside it: such a draw is refused.
+    // The bounds kept for the index range may be wider than this draw's; only when those fail is
+    // the draw's own range looked at.
     const std::size_t vertexSpace = (m_state.stream0->Bytes().size() - m_state.stream0Offset) / m_state.stream0Stride;
-    const std::uint8_t* first = m_state.indices->Bytes().data() + static_cast<std::size_t>(startIndex) * indexSize;
     std::size_t highest = 0;
-    std::size_t lowest = SIZE_MAX;
-    for (UINT i = 0; i < indexCount; ++i) {
-        std::size_t index = 0;
-        if (indexSize == 4) {
-            std::uint32_t wide = 0;
-            std::memcpy(&wide, first + i * 4, 4);
-            index = wide;
-        } else {
-            std::uint16_t narrow = 0;
-            std::memcpy(&narrow, first + i * 2, 2);
-            index = narrow;
-        }
-        highest = std::max(highest, index);
-        lowest = std::min(lowest, index);
-    }
+    std::size_t lowest = 0;
+    m_state.indices->IndexBounds(startIndex, indexCount, &lowest, &highest);
     if (static_cast<std::size_t>(baseVertex) + highest >= vertexSpace) {
-        return D3DERR_INVALIDCALL;
+        m_state.indices->ExactIndexBounds(startIndex, indexCount, &lowest, &highest);
+        if (static_cast<std::size_t>(baseVertex) + highest >= vertexSpace) {
+            return D3DERR_INVALIDCALL;
+        }
     }
     if (!m_lost) {
         const std::size_t stride = m_state.stream0Stride;

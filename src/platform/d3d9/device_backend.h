@@ -72,9 +72,11 @@ public:
                                const std::uint8_t* bgra, bool buildMips) = 0;
     virtual void DestroyTexture(BackendHandle texture) = 0;
 
-    virtual BackendHandle CreateBuffer(UINT bytes, bool index) = 0;
-    virtual void UpdateBuffer(BackendHandle buffer, bool index, UINT offset, UINT bytes, const void* data, bool discard,
-                              UINT totalBytes) = 0;
+    // A dynamic buffer streams: each renewal gives it fresh storage (draws already made keep the
+    // old bytes), and writes between renewals never wait for the GPU, so the caller must not
+    // rewrite bytes a draw already made still reads. Other buffers update in place, in order.
+    virtual BackendHandle CreateBuffer(UINT bytes, bool index, bool dynamic) = 0;
+    virtual void UpdateBuffer(BackendHandle buffer, UINT offset, UINT bytes, const void* data, bool renew) = 0;
     virtual void DestroyBuffer(BackendHandle buffer) = 0;
 
     // Returns 0 and fills the log when the program does not compile or link.

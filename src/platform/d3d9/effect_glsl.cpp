@@ -44,9 +44,12 @@ std::string Blocks(const SEffectDecl& effect, const std::vector<std::string>& na
 std::string VertexSource(const SEffectDecl& effect, const SPassDecl& pass) {
     std::string text = Declarations(effect);
     text +=
-        "uniform vec4 tk_ClipPlane[6];\n"
+        "#ifndef TK_CLIP_PLANES\n#define TK_CLIP_PLANES 0\n#endif\n"
+        "#if TK_CLIP_PLANES > 0\n"
+        "uniform vec4 tk_ClipPlane[TK_CLIP_PLANES];\n"
+        "out float gl_ClipDistance[TK_CLIP_PLANES];\n"
+        "#endif\n"
         "uniform vec2 tk_PixelAdjust;\n"
-        "out float gl_ClipDistance[6];\n"
         "in vec3 tk_Position;\nin vec3 tk_Normal;\nin vec2 tk_TexCoord;\nin vec3 tk_Tangent;\n"
         "in vec3 tk_Binormal;\nin vec4 tk_Color;\nin vec2 tk_TexCoord1;\n"
         "#define main tk_main\n";
@@ -56,7 +59,9 @@ std::string VertexSource(const SEffectDecl& effect, const SPassDecl& pass) {
         "void main() {\n"
         "    tk_main();\n"
         "    vec4 p = gl_Position;\n"
-        "    for (int i = 0; i < 6; ++i) gl_ClipDistance[i] = dot(p, tk_ClipPlane[i]);\n"
+        "#if TK_CLIP_PLANES > 0\n"
+        "    for (int i = 0; i < TK_CLIP_PLANES; ++i) gl_ClipDistance[i] = dot(p, tk_ClipPlane[i]);\n"
+        "#endif\n"
         "    gl_Position = vec4(p.x + p.w * tk_PixelAdjust.x, -p.y + p.w * tk_PixelAdjust.y, 2.0 * p.z - p.w, p.w);\n"
         "}\n";
     return text;
@@ -66,15 +71,20 @@ std::string FragmentSource(const SEffectDecl& effect, const SPassDecl& pass) {
     std::string text = Declarations(effect);
     text +=
         "out vec4 tk_FragColor;\n"
+        "#ifndef TK_ALPHA_TEST\n#define TK_ALPHA_TEST 0\n#endif\n"
+        "#if TK_ALPHA_TEST\n"
         "uniform int tk_AlphaFunc;\n"
         "uniform float tk_AlphaRef;\n"
+        "#endif\n"
         "#define main tk_main\n";
     text += Blocks(effect, pass.fragmentBlocks);
-    // The alpha test of the render states, with Direct3D's comparison numbers (0: off).
+    // The alpha test of the render states, with Direct3D's comparison numbers; a discard in the
+    // program costs early depth testing, so only the variant made for the test has one.
     text +=
         "#undef main\n"
         "void main() {\n"
         "    tk_main();\n"
+        "#if TK_ALPHA_TEST\n"
         "    float a = tk_FragColor.a;\n"
         "    bool keep = true;\n"
         "    if (tk_AlphaFunc == 1) keep = false;\n"
@@ -85,6 +95,7 @@ std::string FragmentSource(const SEffectDecl& effect, const SPassDecl& pass) {
         "    else if (tk_AlphaFunc == 6) keep = a != tk_AlphaRef;\n"
         "    else if (tk_AlphaFunc == 7) keep = a >= tk_AlphaRef;\n"
         "    if (!keep) discard;\n"
+        "#endif\n"
         "}\n";
     return text;
 }

@@ -7,6 +7,9 @@
 // tk_Tangent, tk_Binormal, tk_Color and tk_TexCoord1, writes gl_Position in Direct3D clip space
 // (z from 0 to w); clip planes and the move to OpenGL's conventions are added after it. The
 // fragment stage writes tk_FragColor; the alpha test of the render states is applied after it.
+// The sources are templates: a back end defines TK_CLIP_PLANES (how many planes are on, 0 to 6,
+// given to tk_ClipPlane in order) and TK_ALPHA_TEST (0 or 1) after the #version line to make
+// the variant a draw needs; left undefined they mean no plane and no test.
 #pragma once
 
 #include <string>

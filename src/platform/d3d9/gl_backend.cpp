@@ -2,6 +2,9 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <tuple>
 #include <unordered_map>
@@ -105,13 +108,60 @@ struct STexture {
     ETextureKind kind = ETextureKind::Texture2D;
 };
 
-struct SProgram {
-    std::unordered_map<std::string, GLint> locations;
+// One build of a program for the states a draw has: how many clip planes are on and whether
+// the alpha test is. Locations are found once for the uniform list the program is used with.
+struct SVariant {
+    GLuint name = 0;
+    bool tried = false;
     GLint clipPlanes = -1;
     GLint pixelAdjust = -1;
     GLint alphaFunc = -1;
     GLint alphaRef = -1;
+    const std::vector<SUniformBinding>* locatedFor = nullptr;
+    std::vector<GLint> locations;
 };
+
+constexpr int kMaxClipPlanes = 6;
+
+// The sources of a program and the variants built from them; sources without the wrapper's
+// variant switches have one build only.
+struct SProgram {
+    std::string vertex;
+    std::string fragment;
+    bool variants = false;
+    SVariant built[kMaxClipPlanes + 1][2];
+};
+
+// A buffer's GL side. A dynamic buffer streams through a ring of capacity bytes: each renewal
+// places it after everything written since the ring was last orphaned, so no write waits for
+// the GPU; only when the ring is full does it get fresh storage.
+struct SBuffer {
+    GLuint name = 0;
+    GLsizeiptr size = 0;
+    GLsizeiptr capacity = 0;
+    bool dynamic = false;
+    GLsizeiptr base = 0;
+    GLsizeiptr written = 0;
+    GLsizeiptr alignment = 4;
+};
+
+std::string WithDefines(const std::string& source, int planes, bool alphaTest) {
+    const std::size_t line = source.find('\n');
+    const std::size_t at = line == std::string::npos ? 0 : line + 1;
+    return source.substr(0, at) + "#define TK_CLIP_PLANES " + std::to_string(planes) + "\n#define TK_ALPHA_TEST " +
+           (alphaTest ? "1" : "0") + "\n" + source.substr(at);
+}
+
+GLsizeiptr LeastCommonMultiple(GLsizeiptr a, GLsizeiptr b) {
+    GLsizeiptr x = a;
+    GLsizeiptr y = b;
+    while (y != 0) {
+        const GLsizeiptr t = x % y;
+        x = y;
+        y = t;
+    }
+    return a / x * b;
+}
 
 bool Compile(GLuint shader, const std::string& source, std::string* log) {
     const char* text = source.c_str();
@@ -256,82 +306,101 @@ public:
         m_textures.erase(name);
     }
 
-    BackendHandle CreateBuffer(UINT bytes, bool) override {
+    BackendHandle CreateBuffer(UINT bytes, bool index, bool dynamic) override {
         Use();
-        GLuint name = 0;
-        glGenBuffers(1, &name);
-        glBindBuffer(GL_ARRAY_BUFFER, name);
-        glBufferData(GL_ARRAY_BUFFER, bytes, nullptr, GL_DYNAMIC_DRAW);
-        return name;
+        auto buffer = std::make_unique<SBuffer>();
+        buffer->size = bytes;
+        buffer->dynamic = dynamic;
+        buffer->alignment = index ? 4 : 64;
+        constexpr GLsizeiptr kLeast = 1 << 20;
+        constexpr GLsizeiptr kMost = 32 << 20;
+        buffer->capacity =
+            dynamic ? buffer->size + std::clamp<GLsizeiptr>(buffer->size * 7, kLeast, kMost) : buffer->size;
+        glGenBuffers(1, &buffer->name);
+        glBindBuffer(GL_COPY_WRITE_BUFFER, buffer->name);
+        glBufferData(GL_COPY_WRITE_BUFFER, buffer->capacity, nullptr, dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
+        const auto handle = reinterpret_cast<BackendHandle>(buffer.get());
+        m_buffers[handle] = std::move(buffer);
+        return handle;
     }
 
-    void UpdateBuffer(BackendHandle buffer, bool, UINT offset, UINT bytes, const void* data, bool discard,
-                      UINT totalBytes) override {
+    void UpdateBuffer(BackendHandle handle, UINT offset, UINT bytes, const void* data, bool renew) override {
         Use();
-        glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(buffer));
-        if (discard) {
-            glBufferData(GL_ARRAY_BUFFER, totalBytes, nullptr, GL_DYNAMIC_DRAW);
+        SBuffer& buffer = *reinterpret_cast<SBuffer*>(handle);
+        glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.name);
+        if (!buffer.dynamic) {
+            glBufferSubData(GL_COPY_WRITE_BUFFER, offset, bytes, data);
+            return;
         }
-        glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, data);
+        if (renew) {
+            GLsizeiptr at = (buffer.written + buffer.alignment - 1) / buffer.alignment * buffer.alignment;
+            if (at + buffer.size > buffer.capacity) {
+                glBufferData(GL_COPY_WRITE_BUFFER, buffer.capacity, nullptr, GL_STREAM_DRAW);
+                at = 0;
+            }
+            buffer.base = at;
+            buffer.written = at;
+        }
+        const GLintptr at = buffer.base + offset;
+        void* mapped = glMapBufferRange(GL_COPY_WRITE_BUFFER, at, bytes,
+                                        GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+        if (mapped != nullptr) {
+            std::memcpy(mapped, data, bytes);
+            glUnmapBuffer(GL_COPY_WRITE_BUFFER);
+        } else {
+            glBufferSubData(GL_COPY_WRITE_BUFFER, at, bytes, data);
+        }
+        buffer.written = std::max<GLsizeiptr>(buffer.written, at + bytes);
     }
 
-    void DestroyBuffer(BackendHandle buffer) override {
-        if (buffer == 0) {
+    void DestroyBuffer(BackendHandle handle) override {
+        auto found = m_buffers.find(handle);
+        if (found == m_buffers.end()) {
             return;
         }
         Use();
-        const auto name = static_cast<GLuint>(buffer);
-        glDeleteBuffers(1, &name);
+        // A name freed here may come back for another buffer: what was bound by name is forgotten.
+        m_attributesKnown = false;
+        m_boundElements = 0;
+        glDeleteBuffers(1, &found->second->name);
+        m_buffers.erase(found);
     }
 
+    // Builds the plain variant at once, so that bad GLSL is reported when the effect is made;
+    // the others are built when a draw first needs them.
     BackendHandle CreateProgram(const std::string& vertexSource, const std::string& fragmentSource,
                                 std::string* log) override {
         Use();
-        const GLuint vertex = glCreateShader(GL_VERTEX_SHADER);
-        const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
-        const bool vertexOk = Compile(vertex, vertexSource, log);
-        const bool fragmentOk = Compile(fragment, fragmentSource, log);
-        GLuint program = 0;
-        if (vertexOk && fragmentOk) {
-            program = glCreateProgram();
-            glAttachShader(program, vertex);
-            glAttachShader(program, fragment);
-            for (const SAttributeName& attribute : kAttributeNames) {
-                glBindAttribLocation(program, attribute.location, attribute.name);
-            }
-            glLinkProgram(program);
-            GLint ok = GL_FALSE;
-            glGetProgramiv(program, GL_LINK_STATUS, &ok);
-            if (ok != GL_TRUE) {
-                GLint length = 0;
-                glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-                std::string text(static_cast<std::size_t>(std::max(length, 1)), '\0');
-                glGetProgramInfoLog(program, length, nullptr, text.data());
-                *log += "link: ";
-                *log += text.c_str();
-                glDeleteProgram(program);
-                program = 0;
-            }
+        auto program = std::make_unique<SProgram>();
+        program->vertex = vertexSource;
+        program->fragment = fragmentSource;
+        program->variants = vertexSource.find("TK_CLIP_PLANES") != std::string::npos ||
+                            fragmentSource.find("TK_ALPHA_TEST") != std::string::npos;
+        if (!Build(program.get(), 0, false, log)) {
+            return 0;
         }
-        glDeleteShader(vertex);
-        glDeleteShader(fragment);
-        if (program != 0) {
-            SProgram& entry = m_programs[program];
-            entry.clipPlanes = glGetUniformLocation(program, "tk_ClipPlane");
-            entry.pixelAdjust = glGetUniformLocation(program, "tk_PixelAdjust");
-            entry.alphaFunc = glGetUniformLocation(program, "tk_AlphaFunc");
-            entry.alphaRef = glGetUniformLocation(program, "tk_AlphaRef");
-        }
-        return program;
+        const auto handle = reinterpret_cast<BackendHandle>(program.get());
+        m_programs[handle] = std::move(program);
+        return handle;
     }
 
-    void DestroyProgram(BackendHandle program) override {
-        if (program == 0) {
+    void DestroyProgram(BackendHandle handle) override {
+        auto found = m_programs.find(handle);
+        if (found == m_programs.end()) {
             return;
         }
         Use();
-        glDeleteProgram(static_cast<GLuint>(program));
-        m_programs.erase(static_cast<GLuint>(program));
+        for (auto& planes : found->second->built) {
+            for (SVariant& variant : planes) {
+                if (variant.name != 0) {
+                    if (variant.name == m_usedProgram) {
+                        m_usedProgram = 0;
+                    }
+                    glDeleteProgram(variant.name);
+                }
+            }
+        }
+        m_programs.erase(found);
     }
 
     void Clear(const SDeviceState& state, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override {
@@ -360,26 +429,34 @@ public:
         }
         glClear(mask);
         glDisable(GL_SCISSOR_TEST);
+        m_statesKnown = false;
     }
 
     void DrawIndexed(const SDeviceState& state, D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex,
                      UINT indexCount) override {
-        if (!Prepare(state)) {
+        GLint shift = 0;
+        if (state.indices == nullptr || !Prepare(state, &shift)) {
             return;
         }
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLuint>(state.indices->GetHandle()));
+        const SBuffer& indices = *reinterpret_cast<const SBuffer*>(state.indices->GetHandle());
+        if (m_boundElements != indices.name) {
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices.name);
+            m_boundElements = indices.name;
+        }
         const bool wide = state.indices->GetFormat() == D3DFMT_INDEX32;
-        const std::size_t offset = static_cast<std::size_t>(startIndex) * (wide ? 4 : 2);
+        const std::size_t offset =
+            static_cast<std::size_t>(indices.base) + static_cast<std::size_t>(startIndex) * (wide ? 4 : 2);
         glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(indexCount),
                                  wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset),
-                                 baseVertex);
+                                 baseVertex + shift);
     }
 
     void Draw(const SDeviceState& state, D3DPRIMITIVETYPE type, UINT startVertex, UINT vertexCount) override {
-        if (!Prepare(state)) {
+        GLint shift = 0;
+        if (!Prepare(state, &shift)) {
             return;
         }
-        glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertexCount));
+        glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex) + shift, static_cast<GLsizei>(vertexCount));
     }
 
     bool ReadPixels(IDirect3DSurface9* surface, UINT width, UINT height, std::vector<std::uint8_t>* bgra) override {
@@ -390,7 +467,9 @@ public:
         if (surface != nullptr && !Attachment(surface, &colour, &target)) {
             return false;
         }
-        glBindFramebuffer(GL_FRAMEBUFFER, Framebuffer(colour, target, 0));
+        const GLuint framebuffer = Framebuffer(colour, target, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        m_boundFramebuffer = framebuffer;
         bgra->resize(static_cast<std::size_t>(width) * height * 4);
         glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_BYTE,
                      bgra->data());
@@ -404,6 +483,7 @@ public:
         SDL_GL_GetDrawableSize(m_window, &width, &height);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer(m_backColour, GL_TEXTURE_2D, 0));
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        m_boundFramebuffer = kUnknownFramebuffer;
         glBlitFramebuffer(0, 0, static_cast<GLint>(m_backWidth), static_cast<GLint>(m_backHeight), 0, height, width, 0,
                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
         SDL_GL_SwapWindow(m_window);
@@ -447,6 +527,7 @@ private:
         GLuint fbo = 0;
         glGenFramebuffers(1, &fbo);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        m_boundFramebuffer = fbo;
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, target, colour, 0);
         if (depth != 0) {
             glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_TEXTURE_2D, depth, 0);
@@ -458,6 +539,9 @@ private:
     void ForgetFramebuffers(GLuint texture) {
         for (auto it = m_framebuffers.begin(); it != m_framebuffers.end();) {
             if (std::get<0>(it->first) == texture || std::get<2>(it->first) == texture) {
+                if (it->second == m_boundFramebuffer) {
+                    m_boundFramebuffer = kUnknownFramebuffer;
+                }
                 glDeleteFramebuffers(1, &it->second);
                 it = m_framebuffers.erase(it);
             } else {
@@ -476,17 +560,48 @@ private:
         if (state.depthStencil != nullptr && state.depthStencil->GetContainer() != nullptr) {
             depth = static_cast<GLuint>(state.depthStencil->GetContainer()->GetHandle());
         }
-        glBindFramebuffer(GL_FRAMEBUFFER, Framebuffer(colour, target, depth));
+        const GLuint framebuffer = Framebuffer(colour, target, depth);
+        if (framebuffer != m_boundFramebuffer) {
+            glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+            m_boundFramebuffer = framebuffer;
+        }
         return true;
     }
 
-    void ApplyStates(const SDeviceState& state) {
+    void ApplyStates(const SDeviceState& state, int planes) {
         const DWORD* rs = state.renderStates;
         const D3DVIEWPORT9& viewport = state.viewport;
+        const bool depth = state.depthStencil != nullptr && rs[D3DRS_ZENABLE] != FALSE;
+        std::array<DWORD, 20> key = {viewport.X,
+                                     viewport.Y,
+                                     viewport.Width,
+                                     viewport.Height,
+                                     0,
+                                     0,
+                                     depth ? 1u : 0u,
+                                     rs[D3DRS_ZFUNC],
+                                     rs[D3DRS_ZWRITEENABLE] != FALSE,
+                                     rs[D3DRS_CULLMODE],
+                                     rs[D3DRS_FILLMODE],
+                                     rs[D3DRS_ALPHABLENDENABLE] != FALSE,
+                                     rs[D3DRS_SRCBLEND],
+                                     rs[D3DRS_DESTBLEND],
+                                     rs[D3DRS_BLENDOP],
+                                     rs[D3DRS_COLORWRITEENABLE],
+                                     static_cast<DWORD>(planes),
+                                     0,
+                                     0,
+                                     0};
+        std::memcpy(&key[4], &viewport.MinZ, sizeof(float));
+        std::memcpy(&key[5], &viewport.MaxZ, sizeof(float));
+        if (m_statesKnown && key == m_states) {
+            return;
+        }
+        m_states = key;
+        m_statesKnown = true;
         glViewport(static_cast<GLint>(viewport.X), static_cast<GLint>(viewport.Y), static_cast<GLsizei>(viewport.Width),
                    static_cast<GLsizei>(viewport.Height));
         glDepthRange(viewport.MinZ, viewport.MaxZ);
-        const bool depth = state.depthStencil != nullptr && rs[D3DRS_ZENABLE] != FALSE;
         if (depth) {
             glEnable(GL_DEPTH_TEST);
             glDepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
@@ -514,8 +629,9 @@ private:
         }
         const DWORD write = rs[D3DRS_COLORWRITEENABLE];
         glColorMask((write & 1) != 0, (write & 2) != 0, (write & 4) != 0, (write & 8) != 0);
-        for (int plane = 0; plane < 6; ++plane) {
-            if (rs[D3DRS_CLIPPLANEENABLE] & (1u << plane)) {
+        // The enabled planes reach the program packed from distance 0.
+        for (int plane = 0; plane < kMaxClipPlanes; ++plane) {
+            if (plane < planes) {
                 glEnable(GL_CLIP_DISTANCE0 + plane);
             } else {
                 glDisable(GL_CLIP_DISTANCE0 + plane);
@@ -523,68 +639,148 @@ private:
         }
     }
 
-    void BindAttributes(const SDeviceState& state) {
+    // A ring buffer moves between renewals; when its place is a whole number of vertices the
+    // attributes stay where they are and the draw's base vertex moves instead.
+    GLint BindAttributes(const SDeviceState& state) {
+        SBuffer& vertices = *reinterpret_cast<SBuffer*>(state.stream0->GetHandle());
+        const auto stride = static_cast<GLsizeiptr>(state.stream0Stride);
+        if (vertices.dynamic) {
+            vertices.alignment = LeastCommonMultiple(4, stride);
+        }
+        GLsizeiptr start = vertices.base + static_cast<GLsizeiptr>(state.stream0Offset);
+        GLint shift = 0;
+        if (start % stride == 0) {
+            shift = static_cast<GLint>(start / stride);
+            start = 0;
+        }
+        const std::array<std::uint64_t, 4> key = {state.vertexDeclaration->Serial(), vertices.name,
+                                                  static_cast<std::uint64_t>(start),
+                                                  static_cast<std::uint64_t>(stride)};
+        if (m_attributesKnown && key == m_attributes) {
+            return shift;
+        }
+        m_attributes = key;
+        m_attributesKnown = true;
         for (GLuint location = 0; location < kAttributeCount; ++location) {
             glDisableVertexAttribArray(location);
         }
-        glBindBuffer(GL_ARRAY_BUFFER, static_cast<GLuint>(state.stream0->GetHandle()));
-        const auto stride = static_cast<GLsizei>(state.stream0Stride);
+        glBindBuffer(GL_ARRAY_BUFFER, vertices.name);
         for (const D3DVERTEXELEMENT9& element : state.vertexDeclaration->Elements()) {
             const int location = AttributeLocation(element.Usage, element.UsageIndex);
             const bool known = element.Type <= D3DDECLTYPE_FLOAT4 || element.Type == D3DDECLTYPE_D3DCOLOR;
             if (element.Stream != 0 || location < 0 || !known) {
                 continue;
             }
-            const auto* offset =
-                reinterpret_cast<const void*>(static_cast<std::size_t>(state.stream0Offset) + element.Offset);
+            const auto* offset = reinterpret_cast<const void*>(static_cast<std::size_t>(start) + element.Offset);
             glEnableVertexAttribArray(static_cast<GLuint>(location));
             if (element.Type == D3DDECLTYPE_D3DCOLOR) {
-                glVertexAttribPointer(static_cast<GLuint>(location), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
-                                      offset);
+                glVertexAttribPointer(static_cast<GLuint>(location), GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE,
+                                      static_cast<GLsizei>(stride), offset);
             } else {
                 glVertexAttribPointer(static_cast<GLuint>(location), element.Type - D3DDECLTYPE_FLOAT1 + 1, GL_FLOAT,
-                                      GL_FALSE, stride, offset);
+                                      GL_FALSE, static_cast<GLsizei>(stride), offset);
             }
         }
+        return shift;
     }
 
-    void BindProgram(const SDeviceState& state) {
-        const auto name = static_cast<GLuint>(state.program.program);
-        glUseProgram(name);
-        SProgram& program = m_programs[name];
-        if (program.clipPlanes >= 0) {
-            // A disabled plane keeps every point with w > 0, whatever the driver does with the
-            // distances of disabled planes.
-            float planes[6][4];
-            for (int plane = 0; plane < 6; ++plane) {
-                const bool enabled = (state.renderStates[D3DRS_CLIPPLANEENABLE] & (1u << plane)) != 0;
-                for (int i = 0; i < 4; ++i) {
-                    planes[plane][i] = enabled ? state.clipPlanes[plane][i] : (i == 3 ? 1.0f : 0.0f);
+    bool Build(SProgram* program, int planes, bool alphaTest, std::string* log) {
+        SVariant& variant = program->built[planes][alphaTest ? 1 : 0];
+        variant.tried = true;
+        const std::string vertexSource =
+            program->variants ? WithDefines(program->vertex, planes, alphaTest) : program->vertex;
+        const std::string fragmentSource =
+            program->variants ? WithDefines(program->fragment, planes, alphaTest) : program->fragment;
+        const GLuint vertex = glCreateShader(GL_VERTEX_SHADER);
+        const GLuint fragment = glCreateShader(GL_FRAGMENT_SHADER);
+        const bool vertexOk = Compile(vertex, vertexSource, log);
+        const bool fragmentOk = Compile(fragment, fragmentSource, log);
+        GLuint name = 0;
+        if (vertexOk && fragmentOk) {
+            name = glCreateProgram();
+            glAttachShader(name, vertex);
+            glAttachShader(name, fragment);
+            for (const SAttributeName& attribute : kAttributeNames) {
+                glBindAttribLocation(name, attribute.location, attribute.name);
+            }
+            glLinkProgram(name);
+            GLint ok = GL_FALSE;
+            glGetProgramiv(name, GL_LINK_STATUS, &ok);
+            if (ok != GL_TRUE) {
+                GLint length = 0;
+                glGetProgramiv(name, GL_INFO_LOG_LENGTH, &length);
+                std::string text(static_cast<std::size_t>(std::max(length, 1)), '\0');
+                glGetProgramInfoLog(name, length, nullptr, text.data());
+                *log += "link: ";
+                *log += text.c_str();
+                glDeleteProgram(name);
+                name = 0;
+            }
+        }
+        glDeleteShader(vertex);
+        glDeleteShader(fragment);
+        if (name == 0) {
+            return false;
+        }
+        variant.name = name;
+        variant.clipPlanes = glGetUniformLocation(name, "tk_ClipPlane");
+        variant.pixelAdjust = glGetUniformLocation(name, "tk_PixelAdjust");
+        variant.alphaFunc = glGetUniformLocation(name, "tk_AlphaFunc");
+        variant.alphaRef = glGetUniformLocation(name, "tk_AlphaRef");
+        return true;
+    }
+
+    SVariant* Variant(const SDeviceState& state, int planes, bool alphaTest) {
+        auto* program = reinterpret_cast<SProgram*>(state.program.program);
+        SVariant& variant = program->built[planes][alphaTest ? 1 : 0];
+        if (!variant.tried) {
+            std::string log;
+            if (!Build(program, planes, alphaTest, &log)) {
+                std::fprintf(stderr, "Direct3D device: program variant with %d clip planes%s does not build: %s\n",
+                             planes, alphaTest ? " and the alpha test" : "", log.c_str());
+            }
+        }
+        return variant.name != 0 ? &variant : nullptr;
+    }
+
+    void BindProgram(const SDeviceState& state, SVariant& program, int planes, bool alphaTest) {
+        if (m_usedProgram != program.name) {
+            glUseProgram(program.name);
+            m_usedProgram = program.name;
+        }
+        if (planes > 0 && program.clipPlanes >= 0) {
+            float packed[kMaxClipPlanes][4];
+            int at = 0;
+            for (int plane = 0; plane < kMaxClipPlanes; ++plane) {
+                if ((state.renderStates[D3DRS_CLIPPLANEENABLE] & (1u << plane)) != 0) {
+                    std::memcpy(packed[at++], state.clipPlanes[plane], sizeof(packed[0]));
                 }
             }
-            glUniform4fv(program.clipPlanes, 6, &planes[0][0]);
+            glUniform4fv(program.clipPlanes, planes, &packed[0][0]);
         }
         if (program.pixelAdjust >= 0) {
             glUniform2f(program.pixelAdjust, 1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Width)),
                         1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Height)));
         }
-        if (program.alphaFunc >= 0) {
-            const bool test = state.renderStates[D3DRS_ALPHATESTENABLE] != FALSE;
-            const DWORD function = state.renderStates[D3DRS_ALPHAFUNC];
-            glUniform1i(program.alphaFunc, test && function != D3DCMP_ALWAYS ? static_cast<GLint>(function) : 0);
+        if (alphaTest && program.alphaFunc >= 0) {
+            glUniform1i(program.alphaFunc, static_cast<GLint>(state.renderStates[D3DRS_ALPHAFUNC]));
             glUniform1f(program.alphaRef, static_cast<float>(state.renderStates[D3DRS_ALPHAREF] & 0xFF) / 255.0f);
         }
-        if (state.program.uniforms == nullptr) {
+        const std::vector<SUniformBinding>* uniforms = state.program.uniforms;
+        if (uniforms == nullptr) {
             return;
         }
-        GLint unit = 0;
-        for (const SUniformBinding& uniform : *state.program.uniforms) {
-            auto found = program.locations.find(*uniform.name);
-            if (found == program.locations.end()) {
-                found =
-                    program.locations.emplace(*uniform.name, glGetUniformLocation(name, uniform.name->c_str())).first;
+        if (program.locatedFor != uniforms || program.locations.size() != uniforms->size()) {
+            program.locatedFor = uniforms;
+            program.locations.clear();
+            for (const SUniformBinding& uniform : *uniforms) {
+                program.locations.push_back(glGetUniformLocation(program.name, uniform.name->c_str()));
             }
-            const GLint location = found->second;
+        }
+        GLint unit = 0;
+        for (std::size_t i = 0; i < uniforms->size(); ++i) {
+            const SUniformBinding& uniform = (*uniforms)[i];
+            const GLint location = program.locations[i];
             if (location < 0) {
                 continue;
             }
@@ -633,18 +829,29 @@ private:
                 }
             }
         }
-        glActiveTexture(GL_TEXTURE0);
+        if (unit > 0) {
+            glActiveTexture(GL_TEXTURE0);
+        }
     }
 
-    bool Prepare(const SDeviceState& state) {
+    bool Prepare(const SDeviceState& state, GLint* shift) {
         Use();
         if (state.program.program == 0 || state.vertexDeclaration == nullptr || state.stream0 == nullptr ||
-            !BindTarget(state)) {
+            state.stream0Stride == 0 || !BindTarget(state)) {
             return false;
         }
-        ApplyStates(state);
-        BindProgram(state);
-        BindAttributes(state);
+        const auto* program = reinterpret_cast<const SProgram*>(state.program.program);
+        const DWORD* rs = state.renderStates;
+        const int planes = program->variants ? __builtin_popcount(rs[D3DRS_CLIPPLANEENABLE] & 0x3Fu) : 0;
+        const bool alphaTest =
+            program->variants && rs[D3DRS_ALPHATESTENABLE] != FALSE && rs[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS;
+        SVariant* variant = Variant(state, planes, alphaTest);
+        if (variant == nullptr) {
+            return false;
+        }
+        ApplyStates(state, planes);
+        BindProgram(state, *variant, planes, alphaTest);
+        *shift = BindAttributes(state);
         return true;
     }
 
@@ -656,7 +863,17 @@ private:
     UINT m_backWidth = 0;
     UINT m_backHeight = 0;
     std::unordered_map<GLuint, STexture> m_textures;
-    std::unordered_map<GLuint, SProgram> m_programs;
+    std::unordered_map<BackendHandle, std::unique_ptr<SProgram>> m_programs;
+    std::unordered_map<BackendHandle, std::unique_ptr<SBuffer>> m_buffers;
+    // What the context was last given, so that a draw like the one before sets nothing again.
+    static constexpr GLuint kUnknownFramebuffer = ~0u;
+    GLuint m_boundFramebuffer = kUnknownFramebuffer;
+    GLuint m_boundElements = 0;
+    GLuint m_usedProgram = 0;
+    bool m_statesKnown = false;
+    std::array<DWORD, 20> m_states = {};
+    bool m_attributesKnown = false;
+    std::array<std::uint64_t, 4> m_attributes = {};
     std::map<std::tuple<GLuint, GLenum, GLuint>, GLuint> m_framebuffers;
 };
 

@@ -17,8 +17,8 @@ public:
     BackendHandle CreateTexture(ETextureKind, UINT, UINT, UINT, bool) override { return ++m_next; }
     void UploadTexture(BackendHandle, ETextureKind, UINT, UINT, UINT, const std::uint8_t*, bool) override {}
     void DestroyTexture(BackendHandle) override {}
-    BackendHandle CreateBuffer(UINT, bool) override { return ++m_next; }
-    void UpdateBuffer(BackendHandle, bool, UINT, UINT, const void*, bool, UINT) override {}
+    BackendHandle CreateBuffer(UINT, bool, bool) override { return ++m_next; }
+    void UpdateBuffer(BackendHandle, UINT, UINT, const void*, bool) override {}
     void DestroyBuffer(BackendHandle) override {}
     BackendHandle CreateProgram(const std::string&, const std::string&, std::string*) override { return ++m_next; }
     void DestroyProgram(BackendHandle) override {}
