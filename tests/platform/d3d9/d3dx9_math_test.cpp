@@ -45,7 +45,7 @@ TEST(D3DXMath, LeftHandedRowVectorRotations) {
     }
     // Axis, quaternion and yaw-pitch-roll forms agree with the single-axis ones.
     const D3DXVECTOR3 axes[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    D3DXMATRIX (*const single[])
+    D3DXMATRIX(*const single[])
     (float) = {
         [](float a) {
             D3DXMATRIX r;

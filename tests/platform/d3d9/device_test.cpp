@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/test_support.h"
 
@@ -72,6 +74,64 @@ TEST(NullDevice, RecordsStatesInCallOrderAndCountsDraws) {
     vertices->Release();
     EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3DERR_INVALIDCALL)
         << "a released stream is unbound";
+    indices->Release();
+}
+
+// Bounds of an index range are kept between draws: a draw inside a wider range whose bounds
+// fail is judged on its own indices, and any lock over the range, however small, forgets them.
+TEST(NullDevice, IndexBoundsFollowEveryLockOverTheirRange) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    ASSERT_EQ(device->CreateVertexBuffer(60 * 8, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &vertices, nullptr), D3D_OK);
+    ASSERT_EQ(device->CreateIndexBuffer(2 * 12, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices, nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    const WORD order[12] = {0, 1, 2, 0, 2, 3, 4, 5, 6, 4, 6, 7};
+    indices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+    std::memcpy(data, order, sizeof(order));
+    indices->Unlock();
+    device->BeginScene();
+    device->SetStreamSource(0, vertices, 0, 60);
+    device->SetIndices(indices);
+    struct SDraw {
+        INT base;
+        UINT start;
+        UINT primitives;
+        HRESULT expected;
+        const char* what;
+    };
+    const SDraw before[] = {
+        {0, 0, 4, D3D_OK, "all eight vertices"},
+        {4, 0, 2, D3D_OK, "the first half moved up stays inside"},
+        {4, 6, 2, D3DERR_INVALIDCALL, "the second half moved up does not"},
+        {0, 6, 2, D3D_OK, "the second half in place"},
+    };
+    for (const SDraw& draw : before) {
+        EXPECT_EQ(
+            device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, draw.base, 0, 8 - draw.base, draw.start, draw.primitives),
+            draw.expected)
+            << draw.what;
+    }
+    ASSERT_EQ(indices->Lock(14, 2, &data, D3DLOCK_NOOVERWRITE), D3D_OK);
+    const WORD outside = 9;
+    std::memcpy(data, &outside, 2);
+    indices->Unlock();
+    const SDraw after[] = {
+        {0, 0, 2, D3D_OK, "the first half is untouched"},
+        {0, 6, 1, D3DERR_INVALIDCALL, "index 9 written over a range drawn before"},
+        {0, 0, 4, D3DERR_INVALIDCALL, "the whole list holds index 9"},
+        {0, 9, 1, D3D_OK, "the last triangle does not"},
+    };
+    for (const SDraw& draw : after) {
+        EXPECT_EQ(
+            device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, draw.base, 0, 8 - draw.base, draw.start, draw.primitives),
+            draw.expected)
+            << draw.what;
+    }
+    device->EndScene();
+    vertices->Release();
     indices->Release();
 }
 

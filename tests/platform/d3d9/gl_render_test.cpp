@@ -108,9 +108,11 @@ protected:
         effect->SetMatrix(effect->GetParameterBySemantic(nullptr, "WORLDVIEWPROJECTION"), &identity);
         effect->SetTexture(effect->GetParameterByName(nullptr, "g_Texture1"), texture);
         effect->SetTechnique(technique);
-        const float keepLeft[4] = {-1.0f, 0.0f, 0.0f, 0.0f};
-        m_device->SetClipPlane(0, keepLeft);
-        m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, clip ? 1 : 0);
+        if (m_clipMask == 1) {
+            const float keepLeft[4] = {-1.0f, 0.0f, 0.0f, 0.0f};
+            m_device->SetClipPlane(0, keepLeft);
+        }
+        m_device->SetRenderState(D3DRS_CLIPPLANEENABLE, clip ? m_clipMask : 0);
         m_device->SetVertexDeclaration(declaration);
         m_device->SetStreamSource(0, vertices, 0, sizeof(SVertex));
         m_device->SetIndices(indices);
@@ -144,6 +146,7 @@ protected:
     }
 
     CDeviceHolder m_device;
+    DWORD m_clipMask = 1;
 };
 
 TEST_F(GlRender, TexturedQuadIsBlendedUprightAndCutByTheClipPlane) {
@@ -155,6 +158,23 @@ TEST_F(GlRender, TexturedQuadIsBlendedUprightAndCutByTheClipPlane) {
     ExpectNear(At(pixels, 16, 48), {0, 128, 127}, "bottom left: green texture rows below");
     ExpectNear(At(pixels, 48, 16), {0, 0, 255}, "top right: clipped away");
     ExpectNear(At(pixels, 48, 48), {0, 0, 255}, "bottom right: clipped away");
+}
+
+// The reflection pass uses plane 1 alone: the program gets the enabled planes and nothing of
+// plane 0, which here would keep nothing.
+TEST_F(GlRender, OnlyEnabledClipPlanesCutAndTheNextDrawDropsThem) {
+    const float keepNothing[4] = {0.0f, 0.0f, 0.0f, -1.0f};
+    m_device->SetClipPlane(1, keepNothing);
+    DrawQuad(0.5f, false);
+    ExpectNear(At(BackBuffer(), 48, 16), {128, 0, 127}, "no plane enabled");
+    const float keepLeft[4] = {-1.0f, 0.0f, 0.0f, 0.0f};
+    m_device->SetClipPlane(1, keepLeft);
+    m_device->SetClipPlane(0, keepNothing);
+    m_clipMask = 2;
+    DrawQuad(0.5f, true);
+    const std::vector<std::uint8_t> pixels = BackBuffer();
+    ExpectNear(At(pixels, 16, 16), {128, 0, 127}, "plane 1 keeps the left");
+    ExpectNear(At(pixels, 48, 16), {0, 0, 255}, "and cuts the right");
 }
 
 TEST_F(GlRender, DepthBelowZeroIsClippedAsDirect3DDoes) {
@@ -285,6 +305,137 @@ TEST_F(GlRender, EveryDiscardedLockDrawsItsOwnGeometry) {
     vertices->Release();
     indices->Release();
     declaration->Release();
+}
+
+// The renderer's buffers, streamed through the vertex-colour effect: each quad is four vertices
+// at a slot of the vertex buffer and the six indices at the start of the index buffer.
+class GlStream : public GlRender {
+protected:
+    static constexpr UINT kVertices = 16384;
+
+    void SetUp() override {
+        GlRender::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        const char* root = std::getenv("TK_SOURCE_DIR");
+        const std::string path = std::string(root != nullptr ? root : "../../../..") + "/data/files/fx/DeviceBench.fx";
+        ASSERT_EQ(
+            D3DXCreateEffectFromFileA(m_device.Get(), path.c_str(), nullptr, nullptr, 0, nullptr, &m_effect, nullptr),
+            D3D_OK);
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        m_effect->SetMatrix("WorldViewProjection", &identity);
+        m_device->CreateVertexBuffer(kVertices * sizeof(SVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
+                                     D3DPOOL_DEFAULT, &m_vertices, nullptr);
+        m_device->CreateIndexBuffer(98304 * 2, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                    &m_indices, nullptr);
+        m_device->CreateVertexDeclaration(kElements, &m_declaration);
+        m_device->SetVertexDeclaration(m_declaration);
+        m_device->SetStreamSource(0, m_vertices, 0, sizeof(SVertex));
+        m_device->SetIndices(m_indices);
+        m_device->BeginScene();
+        m_device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        UINT passes = 0;
+        m_effect->Begin(&passes, 0);
+        m_effect->BeginPass(0);
+    }
+
+    void TearDown() override {
+        for (platform::d3d9::CRefCounted* object :
+             std::initializer_list<platform::d3d9::CRefCounted*>{m_effect, m_vertices, m_indices, m_declaration}) {
+            if (object != nullptr) {
+                object->Release();
+            }
+        }
+    }
+
+    // Writes a quad over x from left to right (clip space), y from -1 to 1, at vertex slot `slot`.
+    void WriteQuad(UINT slot, float left, float right, D3DCOLOR colour, DWORD flags) {
+        const SVertex corners[4] = {
+            {{left, 1, 0.5f}, {}, {}, {}, {}, colour},
+            {{right, 1, 0.5f}, {}, {}, {}, {}, colour},
+            {{right, -1, 0.5f}, {}, {}, {}, {}, colour},
+            {{left, -1, 0.5f}, {}, {}, {}, {}, colour},
+        };
+        void* data = nullptr;
+        ASSERT_EQ(m_vertices->Lock(slot * sizeof(SVertex), sizeof(corners), &data, flags), D3D_OK);
+        std::memcpy(data, corners, sizeof(corners));
+        m_vertices->Unlock();
+    }
+
+    void WriteIndices() {
+        const WORD order[6] = {0, 1, 2, 0, 2, 3};
+        void* data = nullptr;
+        m_indices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+        std::memcpy(data, order, sizeof(order));
+        m_indices->Unlock();
+    }
+
+    void Draw(UINT slot) {
+        m_effect->CommitChanges();
+        EXPECT_EQ(m_device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, static_cast<INT>(slot), 0, 4, 0, 2), D3D_OK);
+    }
+
+    std::vector<std::uint8_t> Finish() {
+        m_effect->EndPass();
+        m_effect->End();
+        m_device->EndScene();
+        return BackBuffer();
+    }
+
+    ID3DXEffect* m_effect = nullptr;
+    IDirect3DVertexBuffer9* m_vertices = nullptr;
+    IDirect3DIndexBuffer9* m_indices = nullptr;
+    IDirect3DVertexDeclaration9* m_declaration = nullptr;
+};
+
+TEST_F(GlStream, NoOverwriteAddsToWhatEarlierDrawsReadAndPlainLocksKeepTheRest) {
+    WriteQuad(0, -1.0f, -0.5f, 0xFFFF0000, D3DLOCK_DISCARD);
+    WriteIndices();
+    Draw(0);
+    WriteQuad(4, -0.5f, 0.0f, 0xFF00FF00, D3DLOCK_NOOVERWRITE);
+    Draw(4);
+    // Without a flag the buffer keeps every byte not written: slot 0 still holds the red quad.
+    WriteQuad(8, 0.0f, 0.5f, 0xFF0000FF, 0);
+    Draw(8);
+    const SVertex moved[4] = {
+        {{0.5f, 1, 0.5f}, {}, {}, {}, {}, 0xFFFF0000},
+        {{1.0f, 1, 0.5f}, {}, {}, {}, {}, 0xFFFF0000},
+        {{1.0f, -1, 0.5f}, {}, {}, {}, {}, 0xFFFF0000},
+        {{0.5f, -1, 0.5f}, {}, {}, {}, {}, 0xFFFF0000},
+    };
+    void* data = nullptr;
+    m_vertices->Lock(12 * sizeof(SVertex), sizeof(moved), &data, 0);
+    std::memcpy(data, moved, sizeof(moved));
+    m_vertices->Unlock();
+    Draw(12);
+    const std::vector<std::uint8_t> pixels = Finish();
+    ExpectNear(At(pixels, 8, 32), {255, 0, 0}, "first draw");
+    ExpectNear(At(pixels, 24, 32), {0, 255, 0}, "drawn after a no-overwrite lock");
+    ExpectNear(At(pixels, 40, 32), {0, 0, 255}, "drawn after a plain lock");
+    ExpectNear(At(pixels, 56, 32), {255, 0, 0}, "kept bytes read after a plain lock");
+}
+
+// Each quad sits at the end of the buffer, so every discard takes a whole buffer's room and the
+// ring is orphaned every few draws.
+TEST_F(GlStream, DiscardsThatRunTheRingRoundDrawTheirOwnGeometry) {
+    constexpr int kQuads = 32;
+    for (int quad = 0; quad < kQuads; ++quad) {
+        const float left = -1.0f + 2.0f * static_cast<float>(quad) / kQuads;
+        const D3DCOLOR colour = quad % 2 == 0 ? 0xFFFF0000 : 0xFF00FF00;
+        void* data = nullptr;
+        m_vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);
+        m_vertices->Unlock();
+        WriteQuad(kVertices - 4, left, left + 2.0f / kQuads, colour, D3DLOCK_NOOVERWRITE);
+        WriteIndices();
+        Draw(kVertices - 4);
+    }
+    const std::vector<std::uint8_t> pixels = Finish();
+    for (int quad = 0; quad < kQuads; ++quad) {
+        const SPixel expected = quad % 2 == 0 ? SPixel{255, 0, 0} : SPixel{0, 255, 0};
+        ExpectNear(At(pixels, quad * 2, 32), expected, ("quad " + std::to_string(quad)).c_str());
+    }
 }
 
 TEST_F(GlRender, ViewportsCountFromTheTopLeftAndBoundClears) {
