@@ -8,6 +8,10 @@ namespace platform {
 namespace d3d9 {
 namespace {
 
+bool IsTextureType(const std::string& type) {
+    return type == "texture" || type == "texture2D" || type == "textureCUBE";
+}
+
 std::string Declarations(const SEffectDecl& effect) {
     std::string text = "#version 330 core\n";
     for (const SParamDecl& param : effect.params) {
@@ -22,6 +26,9 @@ std::string Declarations(const SEffectDecl& effect) {
             text += " };\nuniform tk_" + param.name + "_t " + param.name + array + ";\n";
         } else {
             text += "uniform " + GlslType(param.type) + " " + param.name + array + ";\n";
+            if (param.arrayLength == 0 && IsTextureType(param.type)) {
+                text += "uniform bool tk_Bound_" + param.name + ";\n";
+            }
         }
     }
     return text;

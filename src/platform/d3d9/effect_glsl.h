@@ -9,7 +9,9 @@
 // fragment stage writes tk_FragColor; the alpha test of the render states is applied after it.
 // The sources are templates: a back end defines TK_CLIP_PLANES (how many planes are on, 0 to 6,
 // given to tk_ClipPlane in order) and TK_ALPHA_TEST (0 or 1) after the #version line to make
-// the variant a draw needs; left undefined they mean no plane and no test.
+// the variant a draw needs; left undefined they mean no plane and no test. Each texture
+// parameter X comes with `uniform bool tk_Bound_X`, true while a texture is bound to it, so
+// that code can stand in for a slot the unit leaves empty.
 #pragma once
 
 #include <string>

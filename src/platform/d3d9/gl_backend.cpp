@@ -119,6 +119,7 @@ struct SVariant {
     GLint alphaRef = -1;
     const std::vector<SUniformBinding>* locatedFor = nullptr;
     std::vector<GLint> locations;
+    std::vector<GLint> boundFlags; // of texture uniforms, -1 for others
 };
 
 constexpr int kMaxClipPlanes = 6;
@@ -773,8 +774,13 @@ private:
         if (program.locatedFor != uniforms || program.locations.size() != uniforms->size()) {
             program.locatedFor = uniforms;
             program.locations.clear();
+            program.boundFlags.clear();
             for (const SUniformBinding& uniform : *uniforms) {
                 program.locations.push_back(glGetUniformLocation(program.name, uniform.name->c_str()));
+                const bool sampler =
+                    uniform.type == EUniformType::Sampler2D || uniform.type == EUniformType::SamplerCube;
+                program.boundFlags.push_back(
+                    sampler ? glGetUniformLocation(program.name, ("tk_Bound_" + *uniform.name).c_str()) : -1);
             }
         }
         GLint unit = 0;
@@ -824,6 +830,9 @@ private:
                     }
                     glBindTexture(target, texture);
                     glUniform1i(location, unit);
+                    if (program.boundFlags[i] >= 0) {
+                        glUniform1i(program.boundFlags[i], texture != 0 ? 1 : 0);
+                    }
                     ++unit;
                     break;
                 }
