@@ -4,9 +4,15 @@
 // filled once; "Upload" draws 100 or 1,000 units that each stream their geometry first, the way
 // the renderer does (both buffers locked with discard). Raw OpenGL streams through a ring written
 // without synchronisation, orphaned when it wraps. Each frame clears, draws and waits for the GPU.
+//
+// llvmpipe allocates and frees blocks of a few hundred kilobytes per draw; whether glibc maps
+// them afresh (page faults on every frame) depends on its moving mmap and trim thresholds, that
+// is on which large blocks the run happened to free before. Both are fixed here so that the two
+// sides, and runs of different builds, are measured alike.
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
+#include <malloc.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -90,6 +96,8 @@ struct SGeometry {
         }
     }
 };
+
+const bool s_fixedThresholds = mallopt(M_MMAP_THRESHOLD, 32 << 20) == 1 && mallopt(M_TRIM_THRESHOLD, 256 << 20) == 1;
 
 const SGeometry& Geometry() {
     static const SGeometry s_geometry;
