@@ -20,6 +20,7 @@ struct SParamValue {
     std::vector<float> floats;
     std::vector<std::int32_t> ints;
     IDirect3DBaseTexture9* texture = nullptr; // holds one reference
+    std::uint64_t version = 1;                // every write adds one
 
     SParamValue() = default;
     SParamValue(const SParamValue&) = delete;
@@ -193,6 +194,9 @@ SParamNode* ID3DXEffect::AddNode(const platform::d3d9::SParamDecl& decl, const s
         node->value->floats[i] = decl.initial[i];
         node->value->ints[i] = platform::d3d9::ToInt(decl.initial[i]);
     }
+    if (!decl.initial.empty()) {
+        ++node->value->version;
+    }
     m_uniformNodes.push_back(node);
     platform::d3d9::SUniformBinding binding;
     binding.type = node->type;
@@ -211,6 +215,7 @@ bool ID3DXEffect::Build(const platform::d3d9::SEffectDecl& decl, const std::stri
         m_uniforms[i].name = &m_uniformNames[i];
         m_uniforms[i].floats = m_uniformNodes[i]->value->floats.data();
         m_uniforms[i].ints = m_uniformNodes[i]->value->ints.data();
+        m_uniforms[i].version = &m_uniformNodes[i]->value->version;
     }
     for (const platform::d3d9::STechniqueDecl& techniqueDecl : decl.techniques) {
         auto technique = std::make_unique<STechniqueNode>();
@@ -340,6 +345,7 @@ HRESULT ID3DXEffect::SetMatrix(D3DXHANDLE parameter, const D3DMATRIX* matrix) {
         return D3DERR_INVALIDCALL;
     }
     std::memcpy(node->value->floats.data(), &matrix->m[0][0], sizeof(float) * 16);
+    ++node->value->version;
     return D3D_OK;
 }
 
@@ -365,6 +371,7 @@ HRESULT ID3DXEffect::SetFloatArray(D3DXHANDLE parameter, const float* values, UI
         node->value->floats[i] = values[i];
         node->value->ints[i] = platform::d3d9::ToInt(values[i]);
     }
+    ++node->value->version;
     return D3D_OK;
 }
 
@@ -402,6 +409,7 @@ HRESULT ID3DXEffect::SetInt(D3DXHANDLE parameter, INT value) {
     }
     node->value->ints[0] = value;
     node->value->floats[0] = static_cast<float>(value);
+    ++node->value->version;
     return D3D_OK;
 }
 

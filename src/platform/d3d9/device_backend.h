@@ -33,6 +33,9 @@ struct SUniformBinding {
     const float* floats = nullptr;
     const std::int32_t* ints = nullptr;
     IDirect3DBaseTexture9* texture = nullptr;
+    // Changes whenever the value does, so that a program is sent only what changed; null: the
+    // value is sent at every draw.
+    const std::uint64_t* version = nullptr;
 };
 
 struct SProgramBinding {

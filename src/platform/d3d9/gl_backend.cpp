@@ -119,7 +119,9 @@ struct SVariant {
     GLint alphaRef = -1;
     const std::vector<SUniformBinding>* locatedFor = nullptr;
     std::vector<GLint> locations;
-    std::vector<GLint> boundFlags; // of texture uniforms, -1 for others
+    std::vector<GLint> boundFlags;   // of texture uniforms, -1 for others
+    std::vector<std::uint64_t> sent; // the version of each value the program holds
+    float adjustSent[2] = {-1.0f, -1.0f};
 };
 
 constexpr int kMaxClipPlanes = 6;
@@ -760,8 +762,13 @@ private:
             glUniform4fv(program.clipPlanes, planes, &packed[0][0]);
         }
         if (program.pixelAdjust >= 0) {
-            glUniform2f(program.pixelAdjust, 1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Width)),
-                        1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Height)));
+            const float adjust[2] = {1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Width)),
+                                     1.0f / static_cast<float>(std::max<DWORD>(1, state.viewport.Height))};
+            if (adjust[0] != program.adjustSent[0] || adjust[1] != program.adjustSent[1]) {
+                glUniform2fv(program.pixelAdjust, 1, adjust);
+                program.adjustSent[0] = adjust[0];
+                program.adjustSent[1] = adjust[1];
+            }
         }
         if (alphaTest && program.alphaFunc >= 0) {
             glUniform1i(program.alphaFunc, static_cast<GLint>(state.renderStates[D3DRS_ALPHAFUNC]));
@@ -775,6 +782,7 @@ private:
             program.locatedFor = uniforms;
             program.locations.clear();
             program.boundFlags.clear();
+            program.sent.assign(uniforms->size(), 0);
             for (const SUniformBinding& uniform : *uniforms) {
                 program.locations.push_back(glGetUniformLocation(program.name, uniform.name->c_str()));
                 const bool sampler =
@@ -787,8 +795,12 @@ private:
         for (std::size_t i = 0; i < uniforms->size(); ++i) {
             const SUniformBinding& uniform = (*uniforms)[i];
             const GLint location = program.locations[i];
-            if (location < 0) {
+            const bool sampler = uniform.type == EUniformType::Sampler2D || uniform.type == EUniformType::SamplerCube;
+            if (location < 0 || (!sampler && uniform.version != nullptr && program.sent[i] == *uniform.version)) {
                 continue;
+            }
+            if (uniform.version != nullptr) {
+                program.sent[i] = *uniform.version;
             }
             const auto count = static_cast<GLsizei>(uniform.count);
             switch (uniform.type) {

@@ -417,6 +417,28 @@ TEST_F(GlStream, NoOverwriteAddsToWhatEarlierDrawsReadAndPlainLocksKeepTheRest) 
     ExpectNear(At(pixels, 56, 32), {255, 0, 0}, "kept bytes read after a plain lock");
 }
 
+// Programs are sent only the values that changed: a matrix changed between two draws of a
+// pass moves the second, and putting the first back moves the third back.
+TEST_F(GlStream, AValueChangedInAPassReachesTheNextDraw) {
+    WriteQuad(0, -1.0f, -0.5f, 0xFFFF0000, D3DLOCK_DISCARD);
+    WriteQuad(4, -1.0f, -0.5f, 0xFF00FF00, D3DLOCK_NOOVERWRITE);
+    WriteIndices();
+    D3DXMATRIX moved;
+    D3DXMatrixTranslation(&moved, 1.0f, 0.0f, 0.0f);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    Draw(0);
+    m_effect->SetMatrix("WorldViewProjection", &moved);
+    Draw(4);
+    m_effect->SetMatrix("WorldViewProjection", &identity);
+    WriteQuad(8, -0.5f, 0.0f, 0xFF0000FF, D3DLOCK_NOOVERWRITE);
+    Draw(8);
+    const std::vector<std::uint8_t> pixels = Finish();
+    ExpectNear(At(pixels, 8, 32), {255, 0, 0}, "first quad where it was written");
+    ExpectNear(At(pixels, 40, 32), {0, 255, 0}, "second quad moved right");
+    ExpectNear(At(pixels, 24, 32), {0, 0, 255}, "third quad back in place");
+}
+
 // Each quad sits at the end of the buffer, so every discard takes a whole buffer's room and the
 // ring is orphaned every few draws.
 TEST_F(GlStream, DiscardsThatRunTheRingRoundDrawTheirOwnGeometry) {
