@@ -4,6 +4,7 @@
 // filled once; "Upload" draws 100 or 1,000 units that each stream their geometry first, the way
 // the renderer does (both buffers locked with discard). Raw OpenGL streams through a ring written
 // without synchronisation, orphaned when it wraps. Each frame clears, draws and waits for the GPU.
+// The same frames on the null device give the stand-in's own cost per draw.
 //
 // llvmpipe allocates and frees blocks of a few hundred kilobytes per draw; whether glibc maps
 // them afresh (page faults on every frame) depends on its moving mmap and trim thresholds, that
@@ -118,11 +119,13 @@ SDL_Window* MakeWindow() {
 
 class CStandInScene {
 public:
-    CStandInScene() {
-        m_window = MakeWindow();
-        if (m_window == nullptr) {
-            m_error = "no video driver";
-            return;
+    explicit CStandInScene(D3DDEVTYPE type = D3DDEVTYPE_HAL) {
+        if (type == D3DDEVTYPE_HAL) {
+            m_window = MakeWindow();
+            if (m_window == nullptr) {
+                m_error = "no video driver";
+                return;
+            }
         }
         m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
         D3DPRESENT_PARAMETERS parameters;
@@ -131,9 +134,9 @@ public:
         parameters.EnableAutoDepthStencil = TRUE;
         parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
         parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, reinterpret_cast<HWND>(m_window), 0,
-                                            &parameters, &m_device))) {
-            m_error = "no OpenGL device";
+        if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(m_window), 0, &parameters,
+                                            &m_device))) {
+            m_error = "no device";
             return;
         }
         if (FAILED(D3DXCreateEffectFromFileA(m_device, EffectPath().c_str(), nullptr, nullptr, 0, nullptr, &m_effect,
@@ -210,7 +213,9 @@ public:
         m_effect->EndPass();
         m_effect->End();
         m_device->EndScene();
-        glFinish();
+        if (!m_device->IsNull()) {
+            glFinish();
+        }
     }
 
 private:
@@ -402,9 +407,9 @@ private:
     std::string m_error;
 };
 
-template <typename TScene>
-void Frames(benchmark::State& state, bool upload) {
-    TScene scene;
+template <typename TScene, typename... TArguments>
+void Frames(benchmark::State& state, bool upload, TArguments... arguments) {
+    TScene scene(arguments...);
     if (!scene.Error().empty()) {
         state.SkipWithError(scene.Error().c_str());
         return;
@@ -421,10 +426,15 @@ void BM_StaticStandIn(benchmark::State& state) { Frames<CStandInScene>(state, fa
 void BM_StaticRawGl(benchmark::State& state) { Frames<CRawGlScene>(state, false); }
 void BM_UploadStandIn(benchmark::State& state) { Frames<CStandInScene>(state, true); }
 void BM_UploadRawGl(benchmark::State& state) { Frames<CRawGlScene>(state, true); }
+// The device's own work per draw, without a GPU.
+void BM_StaticNull(benchmark::State& state) { Frames<CStandInScene>(state, false, D3DDEVTYPE_NULLREF); }
+void BM_UploadNull(benchmark::State& state) { Frames<CStandInScene>(state, true, D3DDEVTYPE_NULLREF); }
 
 BENCHMARK(BM_StaticStandIn)->Arg(kUnits)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StaticRawGl)->Arg(kUnits)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UploadStandIn)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_UploadRawGl)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StaticNull)->Arg(kUnits)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_UploadNull)->Arg(1000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 } // namespace
