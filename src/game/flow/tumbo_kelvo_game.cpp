@@ -4,12 +4,25 @@
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
 #include "engine/phy/physics_world.h"
+#include "game/ui/tumbo_kelvo_game_hud.h"
 
 namespace kelvo {
 
-CTumboKelvoGame::CTumboKelvoGame() = default;
+namespace {
 
-CTumboKelvoGame::~CTumboKelvoGame() = default;
+CTumboKelvoGame* g_game = nullptr;
+
+} // namespace
+
+CTumboKelvoGame* GetGame() { return g_game; }
+
+CTumboKelvoGame::CTumboKelvoGame() : m_hud(std::make_unique<TumboKelvoGameHUD>()) { g_game = this; }
+
+CTumboKelvoGame::~CTumboKelvoGame() {
+    if (g_game == this) {
+        g_game = nullptr;
+    }
+}
 
 void CTumboKelvoGame::OnResetDevice() {}
 

@@ -1,12 +1,16 @@
-// The game object: the per-frame update and render of Tumbo Kelvo over the engine's game base.
+// The game object: the per-frame update and render of Tumbo Kelvo over the engine's game base,
+// and the race HUD it owns. The one game object alive is reached through kelvo::GetGame().
 // Main thread only.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/core/velm_game.h"
 
 namespace kelvo {
+
+class TumboKelvoGameHUD;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -23,6 +27,14 @@ public:
     velm::CVelmCamera* GetCamera() override { return nullptr; }
     void* GetCursor() override { return nullptr; }
     void OnLoadingFinished() override;
+
+    TumboKelvoGameHUD* GetHUD() const { return m_hud.get(); }
+
+private:
+    std::unique_ptr<TumboKelvoGameHUD> m_hud;
 };
+
+// The game object most recently built and not yet destroyed, or null.
+CTumboKelvoGame* GetGame();
 
 } // namespace kelvo

@@ -1,8 +1,9 @@
-// The object-type ids of everything placed in the world: characters, items, scenery, triggers.
-// Plain constants; the full type tables of the race world join them later.
+// The object-type ids of everything placed in the world (characters, items, scenery, triggers),
+// their lower-case names both ways and the two class tests. Pure functions, any thread.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kelvo {
 
@@ -39,5 +40,14 @@ enum EObjectType : std::uint32_t {
     OBJECT_GEYSER = 35,
     TRIGGER_LOG_RELEASE = 36,
 };
+
+// 1 to 6.
+bool IsCharacterType(std::uint32_t id);
+// 7 to 14, and the generic item 23.
+bool IsItemType(std::uint32_t id);
+// Exact, case-sensitive; "ramp" is 16, "box2" and "cyl" are 34, anything else 0.
+std::uint32_t ObjectTypeByName(const std::string& name);
+// Names for ids 0 to 27 ("speedramp" for 16); "noobj" for every other id.
+std::string ObjectTypeName(std::uint32_t id);
 
 } // namespace kelvo

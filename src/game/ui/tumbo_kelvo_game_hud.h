@@ -1,0 +1,41 @@
+// The race HUD: the local player's place and speed, the racers' rank offsets and item-icon
+// spins. Only the record the race world writes lives here so far; drawing joins it with the
+// screens. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace kelvo {
+
+class TumboKelvoGameHUD {
+public:
+    struct SIconSpin {
+        std::uint8_t m_spinning = 0;
+        std::uint32_t m_count = 0;
+        float m_time = 0.0f;
+    };
+
+    void StartIconSpin(std::uint32_t racerId, std::uint32_t count);
+    void SetPlace(std::uint32_t place) { m_place = place; }
+    // Shown as the number followed by " km/h".
+    void SetSpeed(int speed);
+    // delta is the old rank minus the new one.
+    void ShiftRacerRank(std::uint32_t racerId, int delta) { m_rankOffsets[racerId] += delta; }
+
+    std::uint32_t GetPlace() const { return m_place; }
+    const std::string& GetSpeedText() const { return m_speedText; }
+    int GetRankOffset(std::uint32_t racerId) const;
+    SIconSpin GetIconSpin(std::uint32_t racerId) const;
+
+    bool m_visible = false;
+
+private:
+    std::uint32_t m_place = 0;
+    std::string m_speedText;
+    std::map<std::uint32_t, int> m_rankOffsets;
+    std::map<std::uint32_t, SIconSpin> m_iconSpins;
+};
+
+} // namespace kelvo

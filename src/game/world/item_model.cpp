@@ -1,0 +1,79 @@
+#include "game/world/item_model.h"
+
+#include "engine/core/sound.h"
+#include "engine/core/sound_system.h"
+#include "engine/core/velm_app.h"
+#include "game/flow/game_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/world/racer_model.h"
+#include "game/world/racer_view.h"
+#include "libs/common/state_machine.h"
+
+namespace kelvo {
+
+CItemModel::CItemModel(const std::shared_ptr<velm::phy::CRigidBody>& body, std::uint32_t id) : CKelvoModel(body, id) {
+    m_stateMachine = new common::CStateMachine();
+}
+
+void CItemModel::CreateStateMachine() {}
+
+CRacerModel* CItemModel::GetOwner() const {
+    CTumboKelvoGame* game = GetGame();
+    if (game == nullptr || m_ownerId == 0) {
+        return nullptr;
+    }
+    return dynamic_cast<CRacerModel*>(game->FindModel(m_ownerId));
+}
+
+void CItemModel::SetOwner(CRacerModel* owner) { m_ownerId = owner != nullptr ? owner->GetID() : 0; }
+
+void CItemModel::Update(double /*time*/, float elapsed) {
+    m_stateMachine->Update();
+    if (IsAttached()) {
+        CopyPoseFromUnit();
+    }
+    ServerPositionStep(elapsed, m_positionAccumulator, m_positionInterval, false);
+}
+
+bool CItemModel::SetAnimation(std::uint32_t index, bool loop) {
+    const bool result = CKelvoModel::SetAnimation(index, loop);
+    if (!IsNetworkClient()) {
+        QueueWorldEvent(std::make_shared<CAniChangeEvt>(index, m_id));
+    }
+    return result;
+}
+
+void CItemView::SetupSounds(const std::vector<std::string>& sounds) {
+    if (!sounds.empty()) {
+        m_sound = Create3DSound(sounds.front(), m_model);
+    }
+}
+
+void CItemView::Update(double time, float elapsed) {
+    UpdateUnitFromModel(m_model, m_sceneObject, time, elapsed);
+    if (m_sound != nullptr && m_stopped == 0) {
+        m_sound->SetPosition(m_model->GetPosition());
+    }
+}
+
+void CItemView::Play(int loop) {
+    m_stopped = 0;
+    velm::CVelmApp* app = velm::GetApp();
+    if (m_sound != nullptr && app != nullptr && app->GetSoundSystem() != nullptr) {
+        app->GetSoundSystem()->PlaySound(m_sound, false, loop);
+    }
+}
+
+void CItemView::Stop() {
+    m_stopped = 1;
+    if (m_sound != nullptr) {
+        m_sound->Stop();
+    }
+}
+
+void CPathItemController::SetPath(const velm::ai::CWaypointPath& path) {
+    m_pathName = path.m_name;
+    m_waypoints = path.m_waypoints;
+}
+
+} // namespace kelvo
