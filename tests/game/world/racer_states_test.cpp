@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <thread>
 
 #include "engine/phy/buoyancy_force.h"
@@ -175,6 +176,10 @@ TEST_F(RacerStatesTest, TurningStatesYawStepwiseAndFlattenThrustTowardPositiveX)
     m_racer->Update(m_time, kFrame);
     // Below 0 the yaw wraps to a full turn: facing down the course again.
     EXPECT_NEAR(m_racer->GetHeading().z, -1.0f, 1e-4f);
+    // An orientation a rounding step past unit length still gives a finite yaw.
+    m_racer->SetOrientation(common::CQuaternion(0.0f, 0.0f, 0.0f, 1.0001f));
+    m_racer->Update(m_time, kFrame);
+    EXPECT_FALSE(std::isnan(m_racer->GetOrientation().w));
     EXPECT_LE(m_racer->GetThrust()->GetDirection().x, 0.0f);
 }
 

@@ -88,3 +88,42 @@ TEST_F(WorldObjectsTest, ALightFollowsItsModelAndTheSceneOnlyOnRequest) {
 }
 
 } // namespace
+
+namespace {
+
+class RacerReplicationTest : public ::testing::Test, public tktest::CRaceFixture {};
+
+TEST_F(RacerReplicationTest, SettersAndPositionsReachPeersByRole) {
+    struct Case {
+        bool networked;
+        std::uint8_t mode;
+        int scaleSent;      // two SetSpeedScale calls with the same value
+        int invincibleSent; // true, true, false
+        int positionsSent;  // one second of updates
+    };
+    const Case cases[] = {{false, 0, 0, 0, 0}, {true, 1, 2, 2, 12}, {true, 2, 0, 2, 12}};
+    std::uint32_t id = 1;
+    for (const Case& c : cases) {
+        m_game.SetNetworkMode(c.networked, c.mode, nullptr);
+        kelvo::CRacerModel* racer = AddRacer(id, 1, kelvo::CONTROL_LOCAL_OTHER, 3.0f * id, false);
+        m_log->m_names.clear();
+        racer->SetSpeedScale(0.5f);
+        racer->SetSpeedScale(0.5f);
+        EXPECT_EQ(m_log->Count("Change_Racer_State"), c.scaleSent) << int(c.mode);
+        m_log->m_names.clear();
+        racer->SetInvincible(true);
+        racer->SetInvincible(true);
+        racer->SetInvincible(false);
+        EXPECT_EQ(m_log->Count("Change_Racer_State"), c.invincibleSent) << int(c.mode);
+        m_log->m_names.clear();
+        for (int frame = 0; frame < 60; ++frame) {
+            racer->Update(0.0, kFrame);
+        }
+        EXPECT_EQ(m_log->Count("Position_Update"), c.positionsSent) << int(c.mode);
+        m_game.RemoveObject(id);
+        m_game.SetNetworkMode(false, 0, nullptr);
+        ++id;
+    }
+}
+
+} // namespace
