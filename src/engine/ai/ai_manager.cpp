@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "libs/common/script_manager.h"
+
 namespace velm {
 namespace ai {
 
@@ -19,15 +21,21 @@ const CWaypointPath* CAIManager::FindPath(const std::string& name) const {
 void CAIManager::SetRankPath(const std::vector<common::CVector3>& points) { m_rankPath = points; }
 
 double CAIManager::BuildRankPath(const common::CVector3& position) {
-    if (m_rankPath.empty()) {
+    if (m_rankPath.empty() && !m_rankPathLooked) {
+        m_rankPathLooked = true;
+        const CWaypointPath* path = FindPath(common::CScriptManager::GetInstance()->GetGlobalString("RANK_PATH"));
+        if (path != nullptr) {
+            for (const CWaypointData& waypoint : path->m_waypoints) {
+                m_rankPath.push_back(waypoint.m_position);
+            }
+        }
+    }
+    if (m_rankPath.size() < 2) {
         return 0.0;
     }
     double best = std::numeric_limits<double>::max();
     double progress = 0.0;
     double along = 0.0;
-    if (m_rankPath.size() == 1) {
-        return 0.0;
-    }
     for (std::size_t i = 0; i + 1 < m_rankPath.size(); ++i) {
         const common::CVector3 segment = m_rankPath[i + 1] - m_rankPath[i];
         const float length = segment.Length();

@@ -25,12 +25,14 @@ public:
     // The polyline whose arc length measures progress down the course.
     void SetRankPath(const std::vector<common::CVector3>& points);
     // The arc length along the ranking path up to the point of it nearest `position`; larger is
-    // further down the course. 0 without a path.
+    // further down the course. Without a path set, the first call takes the waypoints of the path
+    // the script global "RANK_PATH" names; 0 while there is none.
     double BuildRankPath(const common::CVector3& position);
 
 private:
     std::map<std::string, CWaypointPath> m_paths;
     std::vector<common::CVector3> m_rankPath;
+    bool m_rankPathLooked = false;
 };
 
 } // namespace ai
