@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/gfx/lights_manager.h"
 #include "game/world/env_obj.h"
 #include "game/world/item_model.h"
 #include "game/world/light_model.h"
@@ -82,9 +83,14 @@ TEST_F(WorldObjectsTest, OnlyTheServerSendsSceneryPositionsAtMostEveryThreeTenth
 
 TEST_F(WorldObjectsTest, ALightFollowsItsModelAndTheSceneOnlyOnRequest) {
     kelvo::CLightModel light(Body(CVector3()), 7);
+    D3DLIGHT9& scene = velm::gfx::LightsManager::Instance().GetLight();
+    scene.Position.y = -5.0f;
     light.SetPosition(CVector3(1.0f, 2.0f, 3.0f), false);
     EXPECT_FLOAT_EQ(light.GetLight().Position.y, 2.0f);
     EXPECT_EQ(light.GetPosition(), CVector3(1.0f, 2.0f, 3.0f));
+    EXPECT_FLOAT_EQ(scene.Position.y, -5.0f) << "the lit scene stays";
+    light.SetPosition(CVector3(1.0f, 4.0f, 3.0f), true);
+    EXPECT_FLOAT_EQ(scene.Position.y, 4.0f);
 }
 
 } // namespace
