@@ -1,6 +1,7 @@
 // The physics step at race load: six racer-like bodies (cylinder hull, gravity, air drag, thrust
 // and buoyancy in the river's flow, steering to the river's middle) on a long water field among
-// 60 scenery hulls, with the collision events delivered each frame. One iteration is one frame.
+// 60 scenery hulls, with the collision events delivered each frame; then the same river crowded
+// with 60 such bodies, where the pair tests dominate. One iteration is one frame.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -21,7 +22,9 @@ namespace {
 using common::CVector3;
 using velm::phy::CRigidBody;
 
-constexpr int kRacers = 6;
+constexpr int kRaceBodies = 6;
+constexpr int kCrowdBodies = 60;
+constexpr int kRacersPerRow = 6;
 constexpr int kScenery = 60;
 constexpr int kFrames = 10000;
 constexpr float kFrameTime = 1.0f / 60.0f;
@@ -56,7 +59,9 @@ std::shared_ptr<velm::phy::CWaterField> River() {
 
 std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index) {
     auto body = std::make_shared<CRigidBody>();
-    body->SetPosition(CVector3(-7.5f + 3.0f * index, 0.5f, -5.0f));
+    const int column = index % kRacersPerRow;
+    const int row = index / kRacersPerRow;
+    body->SetPosition(CVector3(-7.5f + 3.0f * column, 0.5f, -5.0f - 2.5f * row));
     body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
     body->SetHullFlag(true);
     body->GetStaticFriction() = 0.4f;
@@ -70,7 +75,7 @@ std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index) {
     body->SetForceCntrl(velm::phy::kAirDragForceName, drag);
     auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
     thrust->SetDirection(CVector3(0.0f, 0.0f, -1.0f));
-    thrust->SetMagnitude(4.0f + 0.5f * index);
+    thrust->SetMagnitude(4.0f + 0.5f * column);
     thrust->SetScale(0.5f);
     body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
     auto buoyancy = std::make_shared<velm::phy::BuoyancyForce>(raw, &world.GetSimulator(), CVector3(0.0f, 0.1f, 0.0f));
@@ -94,7 +99,8 @@ std::shared_ptr<CRigidBody> Scenery(int index) {
     return body;
 }
 
-void BM_PhysicsStepRace(benchmark::State& state) {
+void BM_PhysicsStep(benchmark::State& state) {
+    const int bodies = static_cast<int>(state.range(0));
     velm::CEventManager events;
     velm::SetEventManager(&events);
     auto listener = std::make_shared<CCountingListener>();
@@ -105,7 +111,7 @@ void BM_PhysicsStepRace(benchmark::State& state) {
     velm::phy::CPhysicsWorld world;
     world.AddWaterField(1000, River());
     std::vector<std::shared_ptr<CRigidBody>> racers;
-    for (int i = 0; i < kRacers; ++i) {
+    for (int i = 0; i < bodies; ++i) {
         racers.push_back(Racer(world, i));
         world.AddBody(static_cast<std::uint32_t>(1 + i), racers.back());
     }
@@ -141,6 +147,11 @@ void BM_PhysicsStepRace(benchmark::State& state) {
     velm::phy::SetRiverSpeed(0.0f);
 }
 
-BENCHMARK(BM_PhysicsStepRace)->Iterations(kFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PhysicsStep)
+    ->Arg(kRaceBodies)
+    ->Arg(kCrowdBodies)
+    ->ArgName("bodies")
+    ->Iterations(kFrames)
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
