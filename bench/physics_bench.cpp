@@ -1,7 +1,8 @@
 // The physics step at race load: six racer-like bodies (cylinder hull, gravity, air drag, thrust
 // and buoyancy in the river's flow, steering to the river's middle) on a long water field among
 // 60 scenery hulls, with the collision events delivered each frame; then the same river crowded
-// with 60 such bodies, where the pair tests dominate. One iteration is one frame.
+// with 60 such bodies, where the pair tests dominate. One iteration is one frame. Last, the water
+// height and flow under scattered points of a river of many cells.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -153,5 +154,50 @@ BENCHMARK(BM_PhysicsStep)
     ->ArgName("bodies")
     ->Iterations(kFrames)
     ->Unit(benchmark::kMicrosecond);
+
+// A winding river of rows of eight cells, each row a little turned, queried at points spread over
+// it and beside it; one iteration is one query.
+void BM_WaterSurface(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    constexpr int kColumns = 8;
+    std::vector<velm::phy::CGridCell> cells;
+    for (int row = 0; row < rows; ++row) {
+        const float z0 = -row * 4.0f;
+        const float shift0 = 6.0f * std::sin(0.05f * row);
+        const float shift1 = 6.0f * std::sin(0.05f * (row + 1));
+        for (int column = 0; column < kColumns; ++column) {
+            const float x0 = -16.0f + 4.0f * column;
+            cells.emplace_back(CVector3(x0 + shift0, 0.0f, z0), CVector3(x0 + shift1, 0.0f, z0 - 4.0f),
+                               CVector3(x0 + 4.0f + shift1, 0.0f, z0 - 4.0f), CVector3(x0 + 4.0f + shift0, 0.0f, z0),
+                               CVector3(0.0f, 0.0f, -1.0f));
+        }
+    }
+    const velm::phy::CWaterField field(cells);
+    std::vector<CVector3> points;
+    std::uint32_t seed = 7u;
+    for (int i = 0; i < 4096; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const float x = static_cast<float>(seed >> 8) / 16777216.0f * 48.0f - 24.0f;
+        seed = seed * 1664525u + 1013904223u;
+        const float z = -static_cast<float>(seed >> 8) / 16777216.0f * 4.0f * rows;
+        points.emplace_back(x, 0.0f, z);
+    }
+    float h = 0.0f;
+    CVector3 normal;
+    CVector3 flow;
+    int found = 0;
+    for (const CVector3& p : points) {
+        found += field.GetSurface(p.x, p.z, h, normal, flow) ? 1 : 0;
+    }
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const CVector3& p = points[next++ & 4095u];
+        benchmark::DoNotOptimize(field.GetSurface(p.x, p.z, h, normal, flow));
+        benchmark::DoNotOptimize(h);
+    }
+    state.counters["found"] = found;
+}
+
+BENCHMARK(BM_WaterSurface)->Arg(120)->Arg(1000)->ArgName("rows")->Unit(benchmark::kNanosecond);
 
 } // namespace
