@@ -179,8 +179,13 @@ void* CObjectAllocator::Allocate() {
         AllocateNewPage();
     }
     SFreeObject* const node = m_freeList;
-    m_freeList = node->next;
     const std::uint64_t number = node->number;
+    // The number indexes the in-use bits: one overwritten through a stale pointer must not
+    // send the write past them.
+    if (number >= m_inUse.size() * kBitsPerWord) {
+        Throw(COAException::E_CORRUPTED_BLOCK, "Free Object Overwritten in CObjectAllocator::Allocate", __LINE__);
+    }
+    m_freeList = node->next;
     m_inUse[number / kBitsPerWord] |= std::uint64_t(1) << (number % kBitsPerWord);
     node->next = nullptr;
     unsigned char* const object = reinterpret_cast<unsigned char*>(node);

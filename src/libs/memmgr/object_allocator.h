@@ -48,7 +48,8 @@ public:
     CObjectAllocator(const CObjectAllocator&) = delete;
     CObjectAllocator& operator=(const CObjectAllocator&) = delete;
 
-    // Throws COAException: code 0 when the system has no memory, 1 when the page limit is hit.
+    // Throws COAException: code 0 when the system has no memory, 1 when the page limit is hit, 2
+    // when the next free object was written to after its release (it then stays on the list).
     void* Allocate();
     // Throws COAException for memory this allocator does not hold as allocated: code 3 off every
     // page (in system-heap mode: not handed out, or already released), 2 off an object boundary

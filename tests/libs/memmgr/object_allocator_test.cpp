@@ -146,6 +146,21 @@ TEST(ObjectAllocator, StrayPointersAroundPagesAreRefused) {
     }
 }
 
+TEST(ObjectAllocator, FreeObjectOverwrittenAfterReleaseIsRefusedNotFollowed) {
+    CObjectAllocator allocator(48, SOAConfig{});
+    unsigned char* object = static_cast<unsigned char*>(allocator.Allocate());
+    allocator.Free(object);
+    std::memset(object, 0xFF, 48);
+    try {
+        allocator.Allocate();
+        FAIL() << "no exception";
+    } catch (const COAException& e) {
+        EXPECT_EQ(e.GetCode(), COAException::E_CORRUPTED_BLOCK);
+    }
+    EXPECT_EQ(allocator.GetStats().objectsInUse, 0u);
+    EXPECT_EQ(allocator.GetStats().allocations, 1u);
+}
+
 TEST(ObjectAllocator, PageLimitAndSystemHeap) {
     SOAConfig limited;
     limited.objectsPerPage = 2;
