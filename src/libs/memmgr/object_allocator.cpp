@@ -5,6 +5,9 @@
 #include <cstring>
 #include <new>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "libs/memmgr/oa_exception.h"
 
 namespace MemMgr {
@@ -17,6 +20,38 @@ constexpr unsigned kMinPageTableBits = 4;
 constexpr std::uint64_t kFibonacci = 0x9E3779B97F4A7C15ull;
 
 std::size_t RoundUp(std::size_t value, std::size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
+
+// Pages aligned to this or more are mapped from the system directly: through the heap, each would
+// leave as much again of the heap in fragments around it, which changes how the rest of the
+// program's allocations behave.
+constexpr std::size_t kMapAlignment = 64 * 1024;
+
+std::size_t SystemPageSize() {
+    const long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<std::size_t>(size) : 4096;
+}
+
+// length bytes starting at a multiple of alignment (a power of two, a multiple of the system's
+// page size), or null; the rest of the mapping made to find them is handed back at once.
+void* MapAligned(std::size_t alignment, std::size_t length) {
+    if (alignment > (~std::size_t(0)) / 2) {
+        return nullptr;
+    }
+    void* const mapped = mmap(nullptr, 2 * alignment, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) {
+        return nullptr;
+    }
+    const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t start = (base + alignment - 1) & ~static_cast<std::uintptr_t>(alignment - 1);
+    if (start > base) {
+        munmap(mapped, start - base);
+    }
+    const std::uintptr_t end = base + 2 * alignment;
+    if (end > start + length) {
+        munmap(reinterpret_cast<void*>(start + length), end - start - length);
+    }
+    return reinterpret_cast<void*>(start);
+}
 
 const char* const kNoPageMemory = "No System Memory Available in CObjectAllocator::AllocateNewPage";
 const char* const kNoObjectMemory = "No System Memory Available in CObjectAllocator::Allocate";
@@ -45,12 +80,14 @@ CObjectAllocator::CObjectAllocator(std::uint32_t objectSize, const SOAConfig& co
     while ((std::size_t(1) << m_pageShift) < m_pageAlignment) {
         ++m_pageShift;
     }
+    m_pageStartMask = ~static_cast<std::uintptr_t>(m_pageAlignment - 1);
     if (m_pageSize <= 0xFFFFFFFFu) {
         m_strideInverse = ~std::uint64_t(0) / m_stride + 1;
     }
     // Never empty, so that a release need not ask.
     m_pageTable.assign(kMinPageTable, SPageEntry{0, 0});
-    m_pageTableBits = kMinPageTableBits;
+    m_pageTableShift = 64 - kMinPageTableBits;
+    m_pageTableMask = kMinPageTable - 1;
     if (!m_config.useSystemHeap && !m_config.noFirstPage) {
         AllocateNewPage();
     }
@@ -61,7 +98,11 @@ CObjectAllocator::~CObjectAllocator() {
         std::free(object);
     }
     for (void* const page : m_pages) {
-        std::free(page);
+        if (m_pageAlignment >= kMapAlignment) {
+            munmap(page, RoundUp(m_pageSize, SystemPageSize()));
+        } else {
+            std::free(page);
+        }
     }
 }
 
@@ -79,14 +120,13 @@ inline std::size_t CObjectAllocator::SlotIndex(std::size_t offset, std::size_t& 
 }
 
 inline std::size_t CObjectAllocator::PageTableSlot(std::uintptr_t start) const {
-    return static_cast<std::size_t>(((start >> m_pageShift) * kFibonacci) >> (64 - m_pageTableBits));
+    return static_cast<std::size_t>(((start >> m_pageShift) * kFibonacci) >> m_pageTableShift);
 }
 
 void CObjectAllocator::InsertPage(std::uintptr_t start, std::uint64_t firstSlot) {
-    const std::size_t mask = m_pageTable.size() - 1;
     std::size_t slot = PageTableSlot(start);
     while (m_pageTable[slot].start != 0) {
-        slot = (slot + 1) & mask;
+        slot = (slot + 1) & m_pageTableMask;
     }
     m_pageTable[slot] = SPageEntry{start, firstSlot};
 }
@@ -109,7 +149,8 @@ void CObjectAllocator::ReserveForPage() {
             }
             std::vector<SPageEntry> table(size, SPageEntry{0, 0});
             table.swap(m_pageTable);
-            m_pageTableBits = bits;
+            m_pageTableShift = 64 - bits;
+            m_pageTableMask = size - 1;
             for (const SPageEntry& entry : table) {
                 if (entry.start != 0) {
                     InsertPage(entry.start, entry.firstSlot);
@@ -125,7 +166,9 @@ void CObjectAllocator::AllocateNewPage() {
     ReserveForPage();
     // Aligned to a power of two at least the page size, so that an object's address masked
     // down is its page's start.
-    void* const memory = std::aligned_alloc(m_pageAlignment, m_pageAlignment);
+    void* const memory = m_pageAlignment >= kMapAlignment
+                             ? MapAligned(m_pageAlignment, RoundUp(m_pageSize, SystemPageSize()))
+                             : std::aligned_alloc(m_pageAlignment, m_pageAlignment);
     if (memory == nullptr) {
         Throw(COAException::E_NO_SYS_MEMORY, kNoPageMemory, __LINE__);
     }
@@ -134,6 +177,7 @@ void CObjectAllocator::AllocateNewPage() {
     }
     const std::uint64_t firstSlot = static_cast<std::uint64_t>(m_pages.size()) * m_config.objectsPerPage;
     m_pages.push_back(memory);
+    m_slotCount += m_config.objectsPerPage;
     InsertPage(reinterpret_cast<std::uintptr_t>(memory), firstSlot);
     m_inUse.resize((m_pages.size() * m_config.objectsPerPage + kBitsPerWord - 1) / kBitsPerWord, 0);
 
@@ -182,7 +226,7 @@ void* CObjectAllocator::Allocate() {
     const std::uint64_t number = node->number;
     // The number indexes the in-use bits: one overwritten through a stale pointer must not
     // send the write past them.
-    if (number >= m_inUse.size() * kBitsPerWord) {
+    if (number >= m_slotCount) {
         Throw(COAException::E_CORRUPTED_BLOCK, "Free Object Overwritten in CObjectAllocator::Allocate", __LINE__);
     }
     m_freeList = node->next;
@@ -202,12 +246,11 @@ void* CObjectAllocator::Allocate() {
 }
 
 inline const CObjectAllocator::SPageEntry* CObjectAllocator::FindPage(std::uintptr_t address) const {
-    const std::uintptr_t start = address & ~static_cast<std::uintptr_t>(m_pageAlignment - 1);
+    const std::uintptr_t start = address & m_pageStartMask;
     if (start == 0 || address - start >= m_pageSize) {
         return nullptr;
     }
-    const std::size_t mask = m_pageTable.size() - 1;
-    for (std::size_t slot = PageTableSlot(start);; slot = (slot + 1) & mask) {
+    for (std::size_t slot = PageTableSlot(start);; slot = (slot + 1) & m_pageTableMask) {
         const SPageEntry& entry = m_pageTable[slot];
         if (entry.start == start) {
             return &entry;

@@ -107,14 +107,18 @@ private:
     std::size_t m_stride = 0;
     std::size_t m_pageAlignment = 0;
     unsigned m_pageShift = 0;
+    std::uintptr_t m_pageStartMask = 0;
     // The pages in the order they were allocated.
     std::vector<void*> m_pages;
+    std::uint64_t m_slotCount = 0;
     // One bit per slot, by slot number, set while the object is handed out.
     std::vector<std::uint64_t> m_inUse;
     // Open addressing over the pages' starts; its size is a power of two, at least twice the
     // number of pages.
     std::vector<SPageEntry> m_pageTable;
-    unsigned m_pageTableBits = 0;
+    // Kept ready rather than worked out on every release.
+    unsigned m_pageTableShift = 0;
+    std::size_t m_pageTableMask = 0;
     // 2^64 / stride rounded up, for dividing offsets that fit 32 bits by a multiplication; 0
     // when pages are too large for it.
     std::uint64_t m_strideInverse = 0;
