@@ -1,7 +1,8 @@
 // MemMgr::CObjectAllocator: a pool of fixed-size objects carved from pages of many objects, with
-// constant-time allocation and release: each page is aligned to a power of two at least its size,
-// so a released pointer names its page, which a small hash table confirms. Not guarded: one
-// thread only. Pages go back to the system only when the allocator is destroyed.
+// constant-time allocation and release: each page is aligned to a power of two at least its size
+// (large ones mapped from the system, not taken from the heap), so a released pointer names its
+// page, which a small hash table confirms. Not guarded: one thread only. Pages go back to the
+// system only when the allocator is destroyed.
 #pragma once
 
 #include <cstddef>
