@@ -1,5 +1,8 @@
 // Pool against system heap for scene-node-sized objects: a churn of one million releases and
 // allocations over a live set, and a burst of one million objects allocated then released.
+// The heap's figures depend on what the process did before (whether a burst's memory can be
+// handed back to the system and faulted in again), so compare each benchmark run on its own,
+// --benchmark_filter='^Burst<CHeapNode>$' and so on, as well as the whole program.
 #include <cstdint>
 #include <memory>
 #include <vector>

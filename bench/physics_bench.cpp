@@ -1,6 +1,8 @@
 // The physics step at race load: six racer-like bodies (cylinder hull, gravity, air drag, thrust
 // and buoyancy in the river's flow, steering to the river's middle) on a long water field among
-// 60 scenery hulls, with the collision events delivered each frame. One iteration is one frame.
+// 60 scenery hulls, with the collision events delivered each frame; then the same river crowded
+// with 60 such bodies, where the pair tests dominate. One iteration is one frame. Last, the water
+// height and flow under scattered points of a river of many cells.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -21,7 +23,9 @@ namespace {
 using common::CVector3;
 using velm::phy::CRigidBody;
 
-constexpr int kRacers = 6;
+constexpr int kRaceBodies = 6;
+constexpr int kCrowdBodies = 60;
+constexpr int kRacersPerRow = 6;
 constexpr int kScenery = 60;
 constexpr int kFrames = 10000;
 constexpr float kFrameTime = 1.0f / 60.0f;
@@ -56,7 +60,9 @@ std::shared_ptr<velm::phy::CWaterField> River() {
 
 std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index) {
     auto body = std::make_shared<CRigidBody>();
-    body->SetPosition(CVector3(-7.5f + 3.0f * index, 0.5f, -5.0f));
+    const int column = index % kRacersPerRow;
+    const int row = index / kRacersPerRow;
+    body->SetPosition(CVector3(-7.5f + 3.0f * column, 0.5f, -5.0f - 2.5f * row));
     body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
     body->SetHullFlag(true);
     body->GetStaticFriction() = 0.4f;
@@ -70,7 +76,7 @@ std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index) {
     body->SetForceCntrl(velm::phy::kAirDragForceName, drag);
     auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
     thrust->SetDirection(CVector3(0.0f, 0.0f, -1.0f));
-    thrust->SetMagnitude(4.0f + 0.5f * index);
+    thrust->SetMagnitude(4.0f + 0.5f * column);
     thrust->SetScale(0.5f);
     body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
     auto buoyancy = std::make_shared<velm::phy::BuoyancyForce>(raw, &world.GetSimulator(), CVector3(0.0f, 0.1f, 0.0f));
@@ -94,7 +100,8 @@ std::shared_ptr<CRigidBody> Scenery(int index) {
     return body;
 }
 
-void BM_PhysicsStepRace(benchmark::State& state) {
+void BM_PhysicsStep(benchmark::State& state) {
+    const int bodies = static_cast<int>(state.range(0));
     velm::CEventManager events;
     velm::SetEventManager(&events);
     auto listener = std::make_shared<CCountingListener>();
@@ -105,7 +112,7 @@ void BM_PhysicsStepRace(benchmark::State& state) {
     velm::phy::CPhysicsWorld world;
     world.AddWaterField(1000, River());
     std::vector<std::shared_ptr<CRigidBody>> racers;
-    for (int i = 0; i < kRacers; ++i) {
+    for (int i = 0; i < bodies; ++i) {
         racers.push_back(Racer(world, i));
         world.AddBody(static_cast<std::uint32_t>(1 + i), racers.back());
     }
@@ -141,6 +148,56 @@ void BM_PhysicsStepRace(benchmark::State& state) {
     velm::phy::SetRiverSpeed(0.0f);
 }
 
-BENCHMARK(BM_PhysicsStepRace)->Iterations(kFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PhysicsStep)
+    ->Arg(kRaceBodies)
+    ->Arg(kCrowdBodies)
+    ->ArgName("bodies")
+    ->Iterations(kFrames)
+    ->Unit(benchmark::kMicrosecond);
+
+// A winding river of rows of eight cells, each row a little turned, queried at points spread over
+// it and beside it; one iteration is one query.
+void BM_WaterSurface(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    constexpr int kColumns = 8;
+    std::vector<velm::phy::CGridCell> cells;
+    for (int row = 0; row < rows; ++row) {
+        const float z0 = -row * 4.0f;
+        const float shift0 = 6.0f * std::sin(0.05f * row);
+        const float shift1 = 6.0f * std::sin(0.05f * (row + 1));
+        for (int column = 0; column < kColumns; ++column) {
+            const float x0 = -16.0f + 4.0f * column;
+            cells.emplace_back(CVector3(x0 + shift0, 0.0f, z0), CVector3(x0 + shift1, 0.0f, z0 - 4.0f),
+                               CVector3(x0 + 4.0f + shift1, 0.0f, z0 - 4.0f), CVector3(x0 + 4.0f + shift0, 0.0f, z0),
+                               CVector3(0.0f, 0.0f, -1.0f));
+        }
+    }
+    const velm::phy::CWaterField field(cells);
+    std::vector<CVector3> points;
+    std::uint32_t seed = 7u;
+    for (int i = 0; i < 4096; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const float x = static_cast<float>(seed >> 8) / 16777216.0f * 48.0f - 24.0f;
+        seed = seed * 1664525u + 1013904223u;
+        const float z = -static_cast<float>(seed >> 8) / 16777216.0f * 4.0f * rows;
+        points.emplace_back(x, 0.0f, z);
+    }
+    float h = 0.0f;
+    CVector3 normal;
+    CVector3 flow;
+    int found = 0;
+    for (const CVector3& p : points) {
+        found += field.GetSurface(p.x, p.z, h, normal, flow) ? 1 : 0;
+    }
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const CVector3& p = points[next++ & 4095u];
+        benchmark::DoNotOptimize(field.GetSurface(p.x, p.z, h, normal, flow));
+        benchmark::DoNotOptimize(h);
+    }
+    state.counters["found"] = found;
+}
+
+BENCHMARK(BM_WaterSurface)->Arg(120)->Arg(1000)->ArgName("rows")->Unit(benchmark::kNanosecond);
 
 } // namespace

@@ -54,10 +54,6 @@ void CCollisionHull::SetOrientation(const common::CQuaternion& orientation) {
     m_inverseOrientation = orientation.GetConjugate();
 }
 
-common::CSphere CCollisionHull::GetBoundingSphere() const {
-    return common::CSphere(m_position, m_grid.GetSphere().radius);
-}
-
 common::CAABB CCollisionHull::GetWorldBox() const {
     const common::CAABB& local = m_grid.GetBox();
     return common::CAABB(local.GetMin() + m_position, local.GetMax() + m_position);
@@ -68,10 +64,6 @@ void CCollisionHull::UpdateWorldTestPoints() {
     for (std::size_t i = 0; i < m_localTestPoints.size(); ++i) {
         m_worldTestPoints[i] = m_position + m_orientation.Rotate(m_localTestPoints[i]);
     }
-}
-
-bool CCollisionHull::CanCollideWith(const CCollisionHull* hull) const {
-    return std::find(m_linkedHulls.begin(), m_linkedHulls.end(), hull) == m_linkedHulls.end();
 }
 
 bool CCollisionHull::TestPoint(const CVector3& local, CVector3& normal, float& depth) const {

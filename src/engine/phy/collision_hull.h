@@ -3,6 +3,7 @@
 // owner pointer does not own; linked hulls are only compared, never dereferenced. Main thread only.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/phy/distance_grid.h"
@@ -32,7 +33,7 @@ public:
     const common::CQuaternion& GetInverseOrientation() const { return m_inverseOrientation; }
 
     // Centred on the hull's position with the grid's radius.
-    common::CSphere GetBoundingSphere() const;
+    common::CSphere GetBoundingSphere() const { return common::CSphere(m_position, m_grid.GetSphere().radius); }
     // The local box translated by the position, not rotated.
     common::CAABB GetWorldBox() const;
     const common::CAABB& GetLocalBox() const { return m_grid.GetBox(); }
@@ -48,7 +49,9 @@ public:
     bool IsRotational() const { return m_rotational; }
 
     void AddLinkedHull(const CCollisionHull* hull) { m_linkedHulls.push_back(hull); }
-    bool CanCollideWith(const CCollisionHull* hull) const;
+    bool CanCollideWith(const CCollisionHull* hull) const {
+        return std::find(m_linkedHulls.begin(), m_linkedHulls.end(), hull) == m_linkedHulls.end();
+    }
 
     // Body-space point against the distance grid; see CDistanceGrid::TestPoint.
     bool TestPoint(const common::CVector3& local, common::CVector3& normal, float& depth) const;

@@ -164,36 +164,52 @@ void CSimulator::DetectCollisions() {
             CollideHullWithHeightMap(*hull, *map, m_contacts);
         }
     }
+    // A resting or scenery hull may have been placed since its points were last moved: it is
+    // refreshed once, when the first moving hull comes within reach.
+    m_otherHullsFresh.assign(m_otherHulls.size(), false);
     for (CCollisionHull* a : m_movingHulls) {
-        for (CCollisionHull* b : m_otherHulls) {
-            TestPair(*a, *b);
+        for (std::size_t k = 0; k < m_otherHulls.size(); ++k) {
+            CCollisionHull& b = *m_otherHulls[k];
+            if (!InReach(*a, b)) {
+                continue;
+            }
+            if (!m_otherHullsFresh[k]) {
+                b.UpdateWorldTestPoints();
+                m_otherHullsFresh[k] = true;
+            }
+            CollidePair(*a, b);
         }
     }
     for (std::size_t i = 1; i < m_movingHulls.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
-            TestPair(*m_movingHulls[i], *m_movingHulls[j]);
+            if (InReach(*m_movingHulls[i], *m_movingHulls[j])) {
+                CollidePair(*m_movingHulls[i], *m_movingHulls[j]);
+            }
         }
     }
 }
 
-void CSimulator::TestPair(CCollisionHull& a, CCollisionHull& b) {
-    CRigidBody* bodyA = a.GetOwner();
-    CRigidBody* bodyB = b.GetOwner();
-    if (bodyA != nullptr && bodyB != nullptr && (bodyA->IsStatic() || bodyA->IsAsleep()) &&
-        (bodyB->IsStatic() || bodyB->IsAsleep())) {
-        return;
-    }
-    if (!a.CanCollideWith(&b)) {
-        return;
-    }
+bool CSimulator::InReach(const CCollisionHull& a, const CCollisionHull& b) {
+    // The distance first: it rejects nearly every pair. Written so that a distance that is not a
+    // number still counts as in reach.
     const common::CSphere sa = a.GetBoundingSphere();
     const common::CSphere sb = b.GetBoundingSphere();
     const float reach = sa.radius + sb.radius;
     if ((sb.centre - sa.centre).LengthSquared() > reach * reach) {
-        return;
+        return false;
     }
-    // A resting or scenery hull may have been placed since its points were last moved.
-    b.UpdateWorldTestPoints();
+    const CRigidBody* bodyA = a.GetOwner();
+    const CRigidBody* bodyB = b.GetOwner();
+    if (bodyA != nullptr && bodyB != nullptr && (bodyA->IsStatic() || bodyA->IsAsleep()) &&
+        (bodyB->IsStatic() || bodyB->IsAsleep())) {
+        return false;
+    }
+    return a.CanCollideWith(&b);
+}
+
+void CSimulator::CollidePair(CCollisionHull& a, CCollisionHull& b) {
+    CRigidBody* bodyA = a.GetOwner();
+    CRigidBody* bodyB = b.GetOwner();
     const bool ab = CollideHulls(a, b, m_contacts);
     const bool ba = CollideHulls(b, a, m_contacts);
     if (!ab && !ba) {

@@ -61,7 +61,10 @@ private:
     void SortBodies();
     void PredictContacts(float dt);
     void DetectCollisions();
-    void TestPair(CCollisionHull& a, CCollisionHull& b);
+    // Whether the pair can touch: not both at rest, not linked, bounding spheres overlapping.
+    static bool InReach(const CCollisionHull& a, const CCollisionHull& b);
+    // Both ways round; b's world test points must be current. Records the pair when it touches.
+    void CollidePair(CCollisionHull& a, CCollisionHull& b);
     // Prepare on every contact, then up to `passes` rounds of Resolve until one applies nothing.
     void SolveContacts(float dt, std::uint32_t passes, bool zeroRestitution);
 
@@ -73,6 +76,8 @@ private:
     std::vector<std::shared_ptr<CWaterField>> m_waterFields;
     std::vector<CCollisionHull*> m_movingHulls;
     std::vector<CCollisionHull*> m_otherHulls;
+    // Per entry of m_otherHulls: its world test points were refreshed this step.
+    std::vector<bool> m_otherHullsFresh;
     std::vector<SBodyState> m_bodyStates;
     std::vector<SContact> m_contacts;
     std::vector<SContactPair> m_contactPairs;

@@ -1,9 +1,11 @@
 // velm::phy::CGridCell, one quad of the river surface with its flow vector, and
 // velm::phy::CWaterField, the list of cells that buoyancy and the AI query for the water height and
-// the current under a point. Built on the loading path, then only read, on the main thread.
+// the current under a point, found through a uniform grid over the cells built with the field.
+// Built on the loading path, then only read, on the main thread.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "libs/common/triangle.h"
@@ -43,7 +45,26 @@ public:
     const std::vector<CGridCell>& GetCells() const { return m_cells; }
 
 private:
+    void BuildIndex();
+    std::uint32_t ColumnOf(double x) const;
+    std::uint32_t RowOf(double z) const;
+    bool FindCellInList(float x, float z, std::size_t& index, common::CTriangle& triangle) const;
+    bool CellHolds(std::size_t i, float x, float z, std::size_t& index, common::CTriangle& triangle) const;
+
     std::vector<CGridCell> m_cells;
+    // Bucket b of the grid (row-major) lists, in ascending order, the cells whose widened bounds
+    // reach it: m_bucketCells[m_bucketStart[b] .. m_bucketStart[b + 1]).
+    double m_minX = 0.0;
+    double m_minZ = 0.0;
+    double m_columnsPerUnit = 0.0;
+    double m_rowsPerUnit = 0.0;
+    std::uint32_t m_columns = 1;
+    std::uint32_t m_rows = 1;
+    std::vector<std::uint32_t> m_bucketStart;
+    std::vector<std::uint32_t> m_bucketCells;
+    // Cells whose answer bounds cannot promise (slivers, huge or non-finite corners): tried for
+    // every point, in list order with the bucket's cells.
+    std::vector<std::uint32_t> m_everywhere;
 };
 
 } // namespace velm::phy

@@ -14,10 +14,6 @@ bool CSphere::IsInside(const CSphere& other) const {
 CAABB::CAABB()
     : m_min(FLOAT_INFINITY, FLOAT_INFINITY, FLOAT_INFINITY), m_max(-FLOAT_INFINITY, -FLOAT_INFINITY, -FLOAT_INFINITY) {}
 
-bool CAABB::Contains(const CVector3& p) const {
-    return m_min.x <= p.x && p.x <= m_max.x && m_min.y <= p.y && p.y <= m_max.y && m_min.z <= p.z && p.z <= m_max.z;
-}
-
 void CAABB::Extend(const CVector3& p) {
     for (int i = 0; i < 3; ++i) {
         if (p[i] < m_min[i]) {

@@ -24,7 +24,9 @@ public:
     CAABB();
     CAABB(const CVector3& min, const CVector3& max) : m_min(min), m_max(max) {}
 
-    bool Contains(const CVector3& p) const;
+    bool Contains(const CVector3& p) const {
+        return m_min.x <= p.x && p.x <= m_max.x && m_min.y <= p.y && p.y <= m_max.y && m_min.z <= p.z && p.z <= m_max.z;
+    }
     void Extend(const CVector3& p);
     const CVector3& GetMin() const { return m_min; }
     const CVector3& GetMax() const { return m_max; }

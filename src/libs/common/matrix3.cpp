@@ -7,21 +7,6 @@
 
 namespace common {
 
-CMatrix3::CMatrix3() { Set(1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f); }
-
-void CMatrix3::Set(float m00, float m01, float m02, float m10, float m11, float m12, float m20, float m21, float m22) {
-    CMatrix3& m = *this;
-    m(0, 0) = m00;
-    m(0, 1) = m01;
-    m(0, 2) = m02;
-    m(1, 0) = m10;
-    m(1, 1) = m11;
-    m(1, 2) = m12;
-    m(2, 0) = m20;
-    m(2, 1) = m21;
-    m(2, 2) = m22;
-}
-
 void CMatrix3::SetZero() {
     for (float& e : m_m) {
         e = 0.0f;
@@ -46,21 +31,6 @@ void CMatrix3::Orthonormalize() {
     c2 -= c0.Dot(c2) * c0 + c1.Dot(c2) * c1;
     c2.Normalize();
     Set(c0.x, c1.x, c2.x, c0.y, c1.y, c2.y, c0.z, c1.z, c2.z);
-}
-
-CMatrix3 operator*(const CMatrix3& a, const CMatrix3& b) {
-    CMatrix3 r;
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            r(i, j) = a(i, 0) * b(0, j) + a(i, 1) * b(1, j) + a(i, 2) * b(2, j);
-        }
-    }
-    return r;
-}
-
-CVector3 operator*(const CMatrix3& m, const CVector3& v) {
-    return CVector3(m(0, 0) * v.x + m(0, 1) * v.y + m(0, 2) * v.z, m(1, 0) * v.x + m(1, 1) * v.y + m(1, 2) * v.z,
-                    m(2, 0) * v.x + m(2, 1) * v.y + m(2, 2) * v.z);
 }
 
 CMatrix3 InverseMatrix(const CMatrix3& m) {

@@ -12,20 +12,34 @@ namespace {
 
 class CAllocatorRegistry {
 public:
-    CAllocatorRegistry() { s_alive = true; }
+    CAllocatorRegistry() { s_live = this; }
     ~CAllocatorRegistry() {
         // Objects deleted after this point (by other static destructors) lived on pages freed
         // here; their release must not touch the registry.
-        s_alive = false;
+        s_live = nullptr;
         for (auto& entry : m_allocators) {
             delete entry.second;
         }
         m_allocators.clear();
+        for (SCacheEntry& entry : m_cache) {
+            entry = SCacheEntry{};
+        }
     }
 
-    CObjectAllocator* Find(std::uint32_t size) const {
+    // A direct-mapped cache in front of the map: a program news and deletes a handful of sizes
+    // over and over, so nearly every call ends at the first compare.
+    CObjectAllocator* Find(std::uint32_t size) {
+        // Object sizes are multiples of their alignment, mostly of eight.
+        SCacheEntry& entry = m_cache[(size / 8) % kCacheSlots];
+        if (entry.allocator != nullptr && entry.size == size) {
+            return entry.allocator;
+        }
         const auto it = m_allocators.find(size);
-        return it != m_allocators.end() ? it->second : nullptr;
+        if (it == m_allocators.end()) {
+            return nullptr;
+        }
+        entry = SCacheEntry{size, it->second};
+        return it->second;
     }
 
     CObjectAllocator& FindOrCreate(std::uint32_t size) {
@@ -41,13 +55,22 @@ public:
     }
 
     SOAConfig m_config;
-    static bool s_alive;
+    // The registry from its construction to its destruction, null outside; read on every
+    // release instead of the guarded function-local static.
+    static CAllocatorRegistry* s_live;
 
 private:
+    struct SCacheEntry {
+        std::uint32_t size = 0;
+        CObjectAllocator* allocator = nullptr;
+    };
+    static constexpr std::uint32_t kCacheSlots = 64;
+
     std::map<std::uint32_t, CObjectAllocator*> m_allocators;
+    SCacheEntry m_cache[kCacheSlots];
 };
 
-bool CAllocatorRegistry::s_alive = false;
+CAllocatorRegistry* CAllocatorRegistry::s_live = nullptr;
 
 CAllocatorRegistry& Registry() {
     static CAllocatorRegistry s_registry;
@@ -60,14 +83,16 @@ CAllocatorRegistry& s_registryAtStart = Registry();
 } // namespace
 
 void* CMngObj::operator new(std::size_t size) {
-    return Registry().FindOrCreate(static_cast<std::uint32_t>(size)).Allocate();
+    CAllocatorRegistry* const live = CAllocatorRegistry::s_live;
+    return (live != nullptr ? *live : Registry()).FindOrCreate(static_cast<std::uint32_t>(size)).Allocate();
 }
 
 void CMngObj::operator delete(void* object, std::size_t size) {
-    if (object == nullptr || !CAllocatorRegistry::s_alive) {
+    CAllocatorRegistry* const live = CAllocatorRegistry::s_live;
+    if (object == nullptr || live == nullptr) {
         return;
     }
-    CObjectAllocator* const allocator = Registry().Find(static_cast<std::uint32_t>(size));
+    CObjectAllocator* const allocator = live->Find(static_cast<std::uint32_t>(size));
     if (allocator == nullptr) {
         return;
     }

@@ -15,7 +15,8 @@ public:
     CMngObj() = default;
     virtual ~CMngObj() = default;
 
-    // Throws COAException when the pool for this size cannot grow.
+    // Throws COAException when the pool for this size cannot grow or finds a free object
+    // overwritten.
     static void* operator new(std::size_t size);
     // Memory the pool rejects (not its own, or already free) is dropped, never reused.
     static void operator delete(void* object, std::size_t size);

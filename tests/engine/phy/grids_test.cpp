@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/phy/grid_file.h"
@@ -220,6 +221,114 @@ TEST(WaterFieldTest, CellStandingOnEdgeHoldsNoSurface) {
     CVector3 n;
     CVector3 flow;
     EXPECT_FALSE(field.GetSurface(0.0f, 0.5f, h, n, flow));
+}
+
+// The answer the cell list gives read in order, as the field promises.
+bool ListAnswer(const velm::phy::CWaterField& field, float x, float z, std::size_t& index,
+                const common::CTriangle*& triangle) {
+    const std::vector<velm::phy::CGridCell>& cells = field.GetCells();
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        for (const common::CTriangle* t : {&cells[i].GetFirst(), &cells[i].GetSecond()}) {
+            if (!common::IsZero(t->GetNormal().y) && t->ContainsPointXZ(CVector3(x, 0.0f, z))) {
+                index = i;
+                triangle = t;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool SameBits(const CVector3& a, const CVector3& b) { return std::memcmp(&a, &b, sizeof(CVector3)) == 0; }
+
+velm::phy::CGridCell Quad(float x0, float z0, float x1, float z1, float y) {
+    return velm::phy::CGridCell(CVector3(x0, y, z0), CVector3(x0, y, z1), CVector3(x1, y, z1), CVector3(x1, y, z0),
+                                CVector3(x0, 0.0f, z0));
+}
+
+// The field finds its cells through a grid; whatever the cells, it must answer exactly as the
+// list read in order: on shared edges and corners, where cells overlap, beside slivers and cells
+// that are not numbers, and for points that are not numbers or far away.
+TEST(WaterFieldTest, GridAnswersAsTheCellListInOrder) {
+    std::uint32_t seed = 99u;
+    const auto random = [&seed](float low, float high) {
+        seed = seed * 1664525u + 1013904223u;
+        return low + (high - low) * static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    std::vector<std::vector<velm::phy::CGridCell>> fields(3);
+    // A winding river of jittered corners, shared between neighbours, rows of unequal length.
+    for (int row = 0; row < 30; ++row) {
+        const float shift0 = 5.0f * std::sin(0.2f * row);
+        const float shift1 = 5.0f * std::sin(0.2f * (row + 1));
+        for (int column = 0; column < 8; ++column) {
+            const float x0 = -16.0f + 4.0f * column;
+            const float j0 = std::sin(1.7f * (row * 8 + column)) * 0.9f;
+            const float j1 = std::sin(1.7f * ((row + 1) * 8 + column)) * 0.9f;
+            const float j2 = std::sin(1.7f * ((row + 1) * 8 + column + 1)) * 0.9f;
+            const float j3 = std::sin(1.7f * (row * 8 + column + 1)) * 0.9f;
+            fields[0].emplace_back(CVector3(x0 + shift0 + j0, 0.1f * row, -3.0f * row),
+                                   CVector3(x0 + shift1 + j1, 0.1f * row, -3.0f * row - 3.0f),
+                                   CVector3(x0 + 4.0f + shift1 + j2, 0.1f * row, -3.0f * row - 3.0f),
+                                   CVector3(x0 + 4.0f + shift0 + j3, 0.1f * row, -3.0f * row), CVector3());
+        }
+    }
+    // Small cells, one that covers them all, then small cells again under it.
+    for (int i = 0; i < 10; ++i) {
+        fields[1].push_back(Quad(i * 2.0f, 0.0f, i * 2.0f + 2.0f, 2.0f, 1.0f));
+    }
+    fields[1].push_back(Quad(-50.0f, -50.0f, 50.0f, 50.0f, 2.0f));
+    for (int i = 0; i < 10; ++i) {
+        fields[1].push_back(Quad(i * 2.0f + 1.0f, 1.0f, i * 2.0f + 3.0f, 3.0f, 3.0f));
+    }
+    // Odd cells among ordinary ones: a sliver, a wall, corners far out, a corner not a number.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (int i = 0; i < 6; ++i) {
+        fields[2].push_back(Quad(i * 3.0f, 0.0f, i * 3.0f + 3.0f, 3.0f, 0.0f));
+    }
+    fields[2].emplace_back(CVector3(0.0f, 0.0f, 5.0f), CVector3(1000.0f, 0.0f, 5.0f + 1e-4f),
+                           CVector3(1000.0f, 0.0f, 5.0f + 2e-4f), CVector3(0.0f, 0.0f, 5.0f + 1e-4f), CVector3());
+    fields[2].emplace_back(CVector3(4.0f, 0.0f, 0.0f), CVector3(4.0f, 1.0f, 0.0f), CVector3(4.0f, 1.0f, 3.0f),
+                           CVector3(4.0f, 0.0f, 3.0f), CVector3());
+    fields[2].push_back(Quad(-1e20f, 8.0f, 1e20f, 9.0f, 0.0f));
+    fields[2].push_back(Quad(20.0f, 0.0f, 23.0f, 3.0f, 0.0f));
+    fields[2].push_back(Quad(30.0f, 0.0f, nan, 3.0f, 0.0f));
+    fields[2].push_back(Quad(24.0f, 0.0f, 27.0f, 3.0f, 0.0f));
+
+    const float inf = std::numeric_limits<float>::infinity();
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        const velm::phy::CWaterField field(fields[f]);
+        std::vector<std::pair<float, float>> points = {{nan, 0.0f},   {0.0f, nan},   {inf, 1.0f},   {-inf, 1.0f},
+                                                       {1e20f, 8.5f}, {1e16f, 1.0f}, {-2e15f, 8.5f}};
+        for (const velm::phy::CGridCell& cell : fields[f]) {
+            for (const common::CTriangle* t : {&cell.GetFirst(), &cell.GetSecond()}) {
+                for (int v = 0; v < 3; ++v) {
+                    const CVector3& a = (*t)[v];
+                    const CVector3& b = (*t)[(v + 1) % 3];
+                    points.emplace_back(a.x, a.z);
+                    points.emplace_back(std::nextafter(a.x, -inf), std::nextafter(a.z, inf));
+                    points.emplace_back(0.5f * (a.x + b.x), 0.5f * (a.z + b.z));
+                    points.emplace_back(0.25f * a.x + 0.75f * b.x, 0.25f * a.z + 0.75f * b.z);
+                }
+            }
+        }
+        for (int i = 0; i < 3000; ++i) {
+            points.emplace_back(random(-30.0f, 60.0f), random(-100.0f, 20.0f));
+        }
+        for (const auto& p : points) {
+            std::size_t expectedIndex = 0;
+            const common::CTriangle* expected = nullptr;
+            const bool listFinds = ListAnswer(field, p.first, p.second, expectedIndex, expected);
+            std::size_t index = 0;
+            common::CTriangle triangle;
+            ASSERT_EQ(field.FindCell(p.first, p.second, index, triangle), listFinds)
+                << "field " << f << " at " << p.first << ", " << p.second;
+            if (listFinds) {
+                EXPECT_EQ(index, expectedIndex) << "field " << f << " at " << p.first << ", " << p.second;
+                EXPECT_TRUE(SameBits(triangle[1], (*expected)[1]) && SameBits(triangle[2], (*expected)[2]))
+                    << "field " << f << " at " << p.first << ", " << p.second;
+            }
+        }
+    }
 }
 
 std::string GridFileBytes(std::uint32_t vertices, std::uint32_t indices, const std::vector<float>& cellFloats) {

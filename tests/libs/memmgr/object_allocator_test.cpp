@@ -115,6 +115,52 @@ TEST(ObjectAllocator, FreesAcrossManyPagesInAnyOrder) {
     }
 }
 
+// A page is found from the pointer's bits alone; pointers that mask down to a page but lie in
+// the slack after its slots, or that mask down to no page, must be refused without reading them.
+TEST(ObjectAllocator, StrayPointersAroundPagesAreRefused) {
+    for (const std::uint32_t pad : {0u, 8u}) {
+        CObjectAllocator allocator(200, DebugConfig(7, pad));
+        unsigned char* object = static_cast<unsigned char*>(allocator.Allocate());
+        const std::size_t alignment = allocator.GetPageAlignment();
+        ASSERT_GE(alignment, allocator.GetPageSize());
+        const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(object) & ~(alignment - 1);
+        const struct {
+            std::uintptr_t address;
+            std::uint32_t code;
+        } cases[] = {
+            {start + allocator.GetPageSize(), COAException::E_BAD_ADDRESS},
+            {start + alignment - CObjectAllocator::ALIGNMENT, COAException::E_BAD_ADDRESS},
+            {start - CObjectAllocator::ALIGNMENT, COAException::E_BAD_ADDRESS},
+            {start + alignment * 4096, COAException::E_BAD_ADDRESS},
+            {CObjectAllocator::ALIGNMENT, COAException::E_BAD_ADDRESS},
+            {start, pad == 0 ? COAException::E_MULTIPLE_FREE : COAException::E_CORRUPTED_BLOCK},
+            {start + 1, COAException::E_CORRUPTED_BLOCK},
+        };
+        for (const auto& c : cases) {
+            EXPECT_EQ(FreeCode(allocator, reinterpret_cast<void*>(c.address)), c.code)
+                << pad << " " << c.address - start;
+        }
+        EXPECT_EQ(allocator.GetStats().deallocations, 0u);
+        allocator.Free(object);
+        EXPECT_EQ(allocator.Allocate(), object);
+    }
+}
+
+TEST(ObjectAllocator, FreeObjectOverwrittenAfterReleaseIsRefusedNotFollowed) {
+    CObjectAllocator allocator(48, SOAConfig{});
+    unsigned char* object = static_cast<unsigned char*>(allocator.Allocate());
+    allocator.Free(object);
+    std::memset(object, 0xFF, 48);
+    try {
+        allocator.Allocate();
+        FAIL() << "no exception";
+    } catch (const COAException& e) {
+        EXPECT_EQ(e.GetCode(), COAException::E_CORRUPTED_BLOCK);
+    }
+    EXPECT_EQ(allocator.GetStats().objectsInUse, 0u);
+    EXPECT_EQ(allocator.GetStats().allocations, 1u);
+}
+
 TEST(ObjectAllocator, PageLimitAndSystemHeap) {
     SOAConfig limited;
     limited.objectsPerPage = 2;
