@@ -204,15 +204,22 @@ private:
 HRESULT D3DXCreateAnimationController(UINT maxOutputs, UINT maxSets, UINT maxTracks, UINT maxEvents,
                                       ID3DXAnimationController** controller);
 
-// Loads a text or binary .x file through Assimp: one CreateFrame per frame (unnamed frames get a
-// null name), one CreateMeshContainer per mesh of the file with its materials, adjacency and
-// skin (bones merged across the file's per-material pieces), meshes in position, normal and
-// texture-coordinate form. The controller (null when the file has no animation) has one output
-// per named frame, the file's sets in file order and track 0 playing set 0. Failures are logged
-// on stderr with the file name; nothing is returned then.
+// Loads a text .x file through Assimp: one CreateFrame per frame (unnamed frames get a null
+// name), one CreateMeshContainer per mesh of the file with its materials, adjacency and skin
+// (bones merged across the file's per-material pieces), meshes in position, normal and
+// texture-coordinate form, with a D3DCOLOR after them when the file gives vertex colours. The
+// file is checked before Assimp reads it (binary or compressed files, counts that are negative,
+// too large or not followed by their entries, indices outside their lists are refused). The
+// controller (null when the file has no animation) has one output per named frame, the file's
+// sets in file order and track 0 playing set 0. Failures are logged on stderr with the file name;
+// nothing is returned then.
 HRESULT D3DXLoadMeshHierarchyFromXW(const WCHAR* file, DWORD options, IDirect3DDevice9* device,
                                     ID3DXAllocateHierarchy* allocator, ID3DXLoadUserData* userData,
                                     D3DXFRAME** frameHierarchy, ID3DXAnimationController** animController);
 HRESULT D3DXLoadMeshHierarchyFromXA(const char* file, DWORD options, IDirect3DDevice9* device,
                                     ID3DXAllocateHierarchy* allocator, ID3DXLoadUserData* userData,
                                     D3DXFRAME** frameHierarchy, ID3DXAnimationController** animController);
+// The same from the bytes of a file held in memory.
+HRESULT D3DXLoadMeshHierarchyFromXInMemory(const void* memory, DWORD size, DWORD options, IDirect3DDevice9* device,
+                                           ID3DXAllocateHierarchy* allocator, ID3DXLoadUserData* userData,
+                                           D3DXFRAME** frameHierarchy, ID3DXAnimationController** animController);

@@ -2,14 +2,20 @@
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/d3d9/d3dx9_anim.h"
 #include "platform/d3d9/d3dx9_effect.h"
+#include "platform/d3d9/xfile_scanner.h"
 #include "platform/win32/file_path.h"
 
 // .x files through Assimp. Assimp splits a mesh into one piece per material; the pieces of one
@@ -31,12 +37,34 @@ const D3DVERTEXELEMENT9 kFileDeclaration[] = {
     {0, 24, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
     D3DDECL_END(),
 };
+// For meshes whose file gives vertex colours; the others keep the plain form above.
+const D3DVERTEXELEMENT9 kColouredFileDeclaration[] = {
+    {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+    {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0},
+    {0, 24, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+    {0, 32, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+    D3DDECL_END(),
+};
 
 struct SFileVertex {
     float position[3];
     float normal[3];
     float uv[2];
+    D3DCOLOR colour; // written only in the coloured form
 };
+constexpr std::size_t kPlainVertexBytes = 32;
+constexpr std::size_t kColouredVertexBytes = 36;
+static_assert(sizeof(SFileVertex) == kColouredVertexBytes, "the coloured form is the whole record");
+// Vertices of a piece without colours in a coloured mesh, as Direct3D takes a missing colour.
+constexpr D3DCOLOR kNoColour = 0xFFFFFFFFu;
+
+DWORD ColourByte(float channel) {
+    return static_cast<DWORD>(std::lround(std::clamp(std::isnan(channel) ? 0.0f : channel, 0.0f, 1.0f) * 255.0f));
+}
+
+D3DCOLOR Argb(const aiColor4D& c) {
+    return (ColourByte(c.a) << 24) | (ColourByte(c.r) << 16) | (ColourByte(c.g) << 8) | ColourByte(c.b);
+}
 
 D3DXMATRIX RowForm(const aiMatrix4x4& m) {
     return D3DXMATRIX(m.a1, m.b1, m.c1, m.d1, m.a2, m.b2, m.c2, m.d2, m.a3, m.b3, m.c3, m.d3, m.a4, m.b4, m.c4, m.d4);
@@ -60,11 +88,25 @@ public:
     CLoader(const std::string& path, DWORD options, IDirect3DDevice9* device, ID3DXAllocateHierarchy* allocator)
         : m_path(path), m_options(options), m_device(device), m_allocator(allocator) {}
 
-    HRESULT Load(D3DXFRAME** root, ID3DXAnimationController** controller) {
+    HRESULT LoadFile(D3DXFRAME** root, ID3DXAnimationController** controller) {
         if (!std::filesystem::exists(m_path)) {
             return Fail("no such file");
         }
-        const aiScene* scene = m_importer.ReadFile(m_path, kImportFlags);
+        std::ifstream in(m_path, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.eof() && in.fail()) {
+            return Fail("the file could not be read");
+        }
+        return Load(bytes.data(), bytes.size(), root, controller);
+    }
+
+    // Assimp reads the very bytes that were checked.
+    HRESULT Load(const char* data, std::size_t size, D3DXFRAME** root, ID3DXAnimationController** controller) {
+        std::string reason;
+        if (!platform::d3d9::ScanXFile(data, size, &reason)) {
+            return Fail("not a readable .x file: " + reason);
+        }
+        const aiScene* scene = m_importer.ReadFileFromMemory(data, size, kImportFlags, "x");
         if (scene == nullptr || scene->mRootNode == nullptr) {
             return Fail(std::string("not a readable .x file: ") + m_importer.GetErrorString());
         }
@@ -131,6 +173,7 @@ private:
         std::vector<const aiMesh*> pieces;
         DWORD numVertices = 0;
         DWORD numFaces = 0;
+        bool coloured = false;
         for (unsigned i = first; i < end; ++i) {
             const aiMesh* piece = m_scene->mMeshes[node->mMeshes[i]];
             pieces.push_back(piece);
@@ -138,8 +181,17 @@ private:
             for (unsigned f = 0; f < piece->mNumFaces; ++f) {
                 numFaces += piece->mFaces[f].mNumIndices == 3 ? 1 : 0;
             }
+            coloured = coloured || piece->HasVertexColors(0);
         }
         const std::string name = pieces.front()->mName.C_Str();
+        for (const aiMesh* piece : pieces) {
+            if (piece->mMaterialIndex >= m_scene->mNumMaterials) {
+                return Fail("mesh \"" + name + "\" names a material the file does not have");
+            }
+            if (!IndicesInside(piece)) {
+                return Fail("mesh \"" + name + "\" has a face or a bone weight outside its vertices");
+            }
+        }
         if (numFaces == 0) {
             std::fprintf(stderr, "D3DXLoadMeshHierarchyFromX: %s: mesh \"%s\" has no triangles; skipped\n",
                          m_path.c_str(), name.c_str());
@@ -149,7 +201,8 @@ private:
             return Fail("mesh \"" + name + "\" has more vertices than 16-bit indices reach");
         }
         ID3DXMesh* mesh = nullptr;
-        if (FAILED(D3DXCreateMesh(numFaces, numVertices, m_options, kFileDeclaration, m_device, &mesh))) {
+        const D3DVERTEXELEMENT9* declaration = coloured ? kColouredFileDeclaration : kFileDeclaration;
+        if (FAILED(D3DXCreateMesh(numFaces, numVertices, m_options, declaration, m_device, &mesh))) {
             return Fail("mesh \"" + name + "\" could not be created");
         }
         std::vector<unsigned> materialOf; // scene material index per attribute id
@@ -176,7 +229,7 @@ private:
             for (unsigned v = 0; v < piece->mNumVertices; ++v) {
                 SFileVertex& vertex = vertices[base + v];
                 const aiVector3D& p = piece->mVertices[v];
-                vertex = {{p.x, p.y, p.z}, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f}};
+                vertex = {{p.x, p.y, p.z}, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f}, kNoColour};
                 if (piece->HasNormals()) {
                     const aiVector3D& n = piece->mNormals[v];
                     vertex.normal[0] = n.x;
@@ -186,6 +239,9 @@ private:
                 if (piece->HasTextureCoords(0)) {
                     vertex.uv[0] = piece->mTextureCoords[0][v].x;
                     vertex.uv[1] = piece->mTextureCoords[0][v].y;
+                }
+                if (piece->HasVertexColors(0)) {
+                    vertex.colour = Argb(piece->mColors[0][v]);
                 }
             }
             for (unsigned f = 0; f < piece->mNumFaces; ++f) {
@@ -214,15 +270,18 @@ private:
             }
             base += piece->mNumVertices;
         }
-        WriteGeometry(mesh, vertices, indices, attributes);
+        WriteGeometry(mesh, vertices, coloured ? kColouredVertexBytes : kPlainVertexBytes, indices, attributes);
 
+        // One material per attribute id, in attribute order, so that attribute i draws with
+        // material i; Assimp's stand-in for "no material list" is dropped only when it is the
+        // mesh's only material (the allocator then supplies its own default).
         std::vector<D3DXMATERIAL> materials;
         std::vector<std::string> textures(materialOf.size());
         for (std::size_t i = 0; i < materialOf.size(); ++i) {
             const aiMaterial* source = m_scene->mMaterials[materialOf[i]];
             D3DXMATERIAL material = {};
             material.MatD3D.Diffuse = Colour(source, AI_MATKEY_COLOR_DIFFUSE, 1.0f);
-            if (IsAssimpDefault(source, material.MatD3D.Diffuse)) {
+            if (materialOf.size() == 1 && IsAssimpDefault(source, material.MatD3D.Diffuse)) {
                 continue;
             }
             material.MatD3D.Specular = Colour(source, AI_MATKEY_COLOR_SPECULAR, 1.0f);
@@ -238,7 +297,7 @@ private:
 
         ID3DXSkinInfo* skin = nullptr;
         if (!bones.empty()) {
-            D3DXCreateSkinInfo(numVertices, kFileDeclaration, static_cast<DWORD>(bones.size()), &skin);
+            D3DXCreateSkinInfo(numVertices, declaration, static_cast<DWORD>(bones.size()), &skin);
             for (DWORD b = 0; b < bones.size(); ++b) {
                 skin->SetBoneName(b, bones[b].name.c_str());
                 skin->SetBoneOffsetMatrix(b, &bones[b].offset);
@@ -262,11 +321,34 @@ private:
         return D3D_OK;
     }
 
-    static void WriteGeometry(ID3DXMesh* mesh, const std::vector<SFileVertex>& vertices,
+    static bool IndicesInside(const aiMesh* piece) {
+        for (unsigned f = 0; f < piece->mNumFaces; ++f) {
+            const aiFace& face = piece->mFaces[f];
+            for (unsigned c = 0; c < face.mNumIndices; ++c) {
+                if (face.mIndices[c] >= piece->mNumVertices) {
+                    return false;
+                }
+            }
+        }
+        for (unsigned b = 0; b < piece->mNumBones; ++b) {
+            const aiBone* bone = piece->mBones[b];
+            for (unsigned w = 0; w < bone->mNumWeights; ++w) {
+                if (bone->mWeights[w].mVertexId >= piece->mNumVertices) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    static void WriteGeometry(ID3DXMesh* mesh, const std::vector<SFileVertex>& vertices, std::size_t stride,
                               const std::vector<DWORD>& indices, const std::vector<DWORD>& attributes) {
         void* data = nullptr;
         if (SUCCEEDED(mesh->LockVertexBuffer(0, &data))) {
-            std::copy(vertices.begin(), vertices.end(), static_cast<SFileVertex*>(data));
+            auto* bytes = static_cast<unsigned char*>(data);
+            for (std::size_t v = 0; v < vertices.size(); ++v) {
+                std::memcpy(bytes + v * stride, &vertices[v], stride);
+            }
             mesh->UnlockVertexBuffer();
         }
         if (SUCCEEDED(mesh->LockIndexBuffer(0, &data))) {
@@ -372,7 +454,23 @@ HRESULT D3DXLoadMeshHierarchyFromXA(const char* file, DWORD options, IDirect3DDe
         return D3DERR_INVALIDCALL;
     }
     CLoader loader(platform::ResolvePath(file), options, device, allocator);
-    return loader.Load(frameHierarchy, animController);
+    return loader.LoadFile(frameHierarchy, animController);
+}
+
+HRESULT D3DXLoadMeshHierarchyFromXInMemory(const void* memory, DWORD size, DWORD options, IDirect3DDevice9* device,
+                                           ID3DXAllocateHierarchy* allocator, ID3DXLoadUserData*,
+                                           D3DXFRAME** frameHierarchy, ID3DXAnimationController** animController) {
+    if (frameHierarchy != nullptr) {
+        *frameHierarchy = nullptr;
+    }
+    if (animController != nullptr) {
+        *animController = nullptr;
+    }
+    if (memory == nullptr || device == nullptr || allocator == nullptr || frameHierarchy == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    CLoader loader("(memory)", options, device, allocator);
+    return loader.Load(static_cast<const char*>(memory), size, frameHierarchy, animController);
 }
 
 HRESULT D3DXLoadMeshHierarchyFromXW(const WCHAR* file, DWORD options, IDirect3DDevice9* device,
