@@ -40,16 +40,17 @@ public:
 
     void Scan() {
         Header();
-        bool geometry = false;
+        bool frames = false;
+        bool meshes = false;
         for (std::string object = Token(); !object.empty(); object = Token()) {
             if (object == "template") {
                 Template();
             } else if (object == "Frame") {
                 Frame(1);
-                geometry = true;
+                frames = true;
             } else if (object == "Mesh") {
                 Mesh();
-                geometry = true;
+                meshes = true;
             } else if (object == "AnimTicksPerSecond") {
                 Head(nullptr);
                 Int("ticks per second");
@@ -62,8 +63,13 @@ public:
                 Unknown();
             }
         }
-        if (!geometry) {
+        if (!frames && !meshes) {
             Refuse("no frame and no mesh");
+        }
+        // The library hangs meshes outside frames on the root frame, replacing (and leaking)
+        // the meshes the root frame holds.
+        if (frames && meshes) {
+            Refuse("meshes outside frames are read only in files without frames");
         }
     }
 

@@ -83,6 +83,7 @@ TEST(XFileScannerTest, RefusesCountsTheLibraryWouldTrustAndSaysWhy) {
         {kHeader + "Material Red { 1.0;0.0;0.0;1.0;; 1.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n", "no frame and no mesh"},
         {kHeader + std::string(200, ' ').replace(0, 0, "Frame F {") + "Mesh Q {" + kQuad + "}", "is not closed"},
         {"xof 0303txt 0032 Frame F { }\n", "text after the header"},
+        {Quad("") + "Mesh G {" + kQuad + "}\n", "meshes outside frames are read only in files without frames"},
         {kHeader + "Frame F {\x01}", "control character"},
     };
     for (const auto& c : cases) {
