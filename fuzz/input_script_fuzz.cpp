@@ -1,13 +1,16 @@
 // libFuzzer target for input scripts: any text parsed as a script, then every action injected
-// into SDL's event queue (which is emptied again) up to the last frame it names.
+// into SDL's event queue up to the last frame it names, and each queued event translated into
+// the window messages the game's window procedure would receive.
 #include <SDL2/SDL.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/dxut/input_script.h"
+#include "platform/dxut/message_translator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool s_events = SDL_Init(SDL_INIT_EVENTS) == 0;
@@ -24,6 +27,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Frames far apart are injected in one go, as a run that reached them would.
     script.Inject(last, 1);
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    platform::CMessageTranslator translator;
+    std::vector<platform::SMessage> messages;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        translator.Translate(event, messages);
+    }
     return 0;
 }

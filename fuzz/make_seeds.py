@@ -101,6 +101,8 @@ def main():
     write("input_script/keys_and_mouse.txt",
           "# frame event args\n1 key_down Return\n2 key_up Return\n10 text hello world\n20 mouse_move 400 300\n"
           "21 mouse_down left 400 300\n22 mouse_up left 400 300\n30 wheel -2\n0 key_down Left Shift\n")
+    write("input_script/mouse_far.txt",
+          "1 mouse_move -1000000000 0\n2 mouse_move 1000000000 5\n3 wheel 1000\n4 wheel -1000\n")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds every fuzz target with clang and fuzzes each in turn for a bounded time (25 s by
-# default), starting from its seeds in fuzz/seeds/<name>/. Prints one summary line per target;
+# default), starting from its seeds in fuzz/seeds/<name>/ (and its dictionary of the format's
+# words, fuzz/dicts/<name>.dict, where there is one). Prints one summary line per target;
 # a target that crashes, leaks, runs out of memory or time prints its report's key lines and the
 # run fails, after the other targets have had their turn. Crashing inputs are kept in
 # <build>/fuzz-artifacts/.
@@ -32,7 +33,12 @@ for name in $targets; do
   log="$build/fuzz-$name.log"
   mkdir -p "$corpus"
   cp "$root/fuzz/seeds/$name/"* "$corpus/"
-  if "$build/fuzz/${name}_fuzz" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  dict=""
+  if [ -f "$root/fuzz/dicts/$name.dict" ]; then
+    dict="-dict=$root/fuzz/dicts/$name.dict"
+  fi
+  # shellcheck disable=SC2086 # $dict is empty or one word
+  if "$build/fuzz/${name}_fuzz" $dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/fuzz-artifacts/$name-" "$corpus" >"$log" 2>&1; then
     runs=$(grep -E "^stat::number_of_executed_units" "$log" | awk '{print $2}')
     coverage=$(grep -E "^#[0-9]+.*cov:" "$log" | tail -n 1 | sed -E 's/.*cov: ([0-9]+).*/\1/')
