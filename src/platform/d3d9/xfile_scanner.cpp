@@ -32,6 +32,7 @@ struct SMesh {
     std::uint64_t faces = 0;
     unsigned textureSets = 0;
     unsigned colourSets = 0;
+    bool materialList = false;
 };
 
 class CScanner {
@@ -480,9 +481,15 @@ private:
         ClosingBrace("MeshVertexColors");
     }
 
-    void MaterialList(const SMesh& mesh) {
+    void MaterialList(SMesh& mesh) {
         Head(nullptr);
         const std::string what = "mesh \"" + mesh.name + "\" material list";
+        // The library appends a second list's face materials to the first's and then reads a
+        // face for each.
+        if (mesh.materialList) {
+            Refuse(what + ": a mesh has one material list");
+        }
+        mesh.materialList = true;
         const std::uint64_t declared = Int(what.c_str());
         const std::uint64_t indices = Count(what + " face indices", 2);
         if (indices != mesh.faces && !(indices == 1 && mesh.faces > 0)) {

@@ -59,6 +59,8 @@ TEST(XFileScannerTest, RefusesCountsTheLibraryWouldTrustAndSaysWhy) {
         {Quad("MeshMaterialList { 2; 2; 0,1;; }\n"), "2 materials declared, 0 given"},
         {Quad("MeshMaterialList { 1; 2; 0,1;; " + kRed + "}\n"), "a face uses material 1 of 1"},
         {Quad("MeshMaterialList { 1; 3; 0,0,0;; " + kRed + "}\n"), "3 face materials for the mesh's 2 faces"},
+        {Quad("MeshMaterialList { 1; 1; 0;; " + kRed + "}\nMeshMaterialList { 1; 1; 0;; " + kRed + "}\n"),
+         "a mesh has one material list"},
         {kHeader + "Frame F { Mesh Q { 4; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 1.0;1.0;0.0;, 0.0;1.0;0.0;; 2; 3;0,1,2;, "
                    "3;0,2,4;; } }",
          "face corner: index 4 is outside the 4 there are"},
