@@ -98,6 +98,10 @@ def main():
           bytes([8, 3]) + struct.pack("<4f", 1000.0, 0.01, 0.0, 0.0) + b"\x01" + struct.pack("<24f", *[1.0] * 24) +
           struct.pack("<6f", 0.0, 0.0, 2.0, 1.0, -0.1, 0.001))
 
+    # Height map image: columns and rows (one byte each), then the image.
+    write("height_image/four_by_four.png", bytes([3, 2]) + png(4, 4))
+    write("height_image/wide.tga", bytes([8, 1]) + tga(12, 2))
+
     write("input_script/keys_and_mouse.txt",
           "# frame event args\n1 key_down Return\n2 key_up Return\n10 text hello world\n20 mouse_move 400 300\n"
           "21 mouse_down left 400 300\n22 mouse_up left 400 300\n30 wheel -2\n0 key_down Left Shift\n")
