@@ -1,10 +1,10 @@
 #!/bin/sh
 # Builds every fuzz target with clang and fuzzes each in turn for a bounded time (25 s by
 # default), starting from its seeds in fuzz/seeds/<name>/ (and its dictionary of the format's
-# words, fuzz/dicts/<name>.dict, where there is one). Prints one summary line per target;
-# a target that crashes, leaks, runs out of memory or time prints its report's key lines and the
-# run fails, after the other targets have had their turn. Crashing inputs are kept in
-# <build>/fuzz-artifacts/.
+# words, fuzz/dicts/<name>.dict, where there is one). Prints one summary line per target. A
+# target that crashes, leaks, passes 1 GB of memory (or 512 MB in one allocation) or 10 s on one
+# input prints its report's key lines, and the run fails after the other targets have had their
+# turn. Crashing inputs are kept in <build>/fuzz-artifacts/.
 # TK_FUZZ_SECONDS sets the time per target (at most 60); TK_FUZZ_TARGETS picks targets (names
 # without "_fuzz", separated by blanks); TK_FUZZ_BUILD_DIR picks the build directory.
 set -eu
@@ -38,8 +38,9 @@ for name in $targets; do
     dict="-dict=$root/fuzz/dicts/$name.dict"
   fi
   # shellcheck disable=SC2086 # $dict is empty or one word
-  if "$build/fuzz/${name}_fuzz" $dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$build/fuzz-artifacts/$name-" "$corpus" >"$log" 2>&1; then
+  if "$build/fuzz/${name}_fuzz" $dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+    -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$name-" "$corpus" \
+    >"$log" 2>&1; then
     runs=$(grep -E "^stat::number_of_executed_units" "$log" | awk '{print $2}')
     coverage=$(grep -E "^#[0-9]+.*cov:" "$log" | tail -n 1 | sed -E 's/.*cov: ([0-9]+).*/\1/')
     echo "fuzz $name: ${runs:-?} runs in ${seconds}s, coverage ${coverage:-?}, no fault"
