@@ -48,6 +48,13 @@ def main():
     write("packet_parser/peer_list",
           b"\202\233\002\000\003\000\030\000\000\015\010\001\037\100\177\000\000\003\011\000\000\000\002\011")
 
+    # Game events: a start of the race, a racer creation of a loaded model and an effect change.
+    write("event_socket/start_race", b"\020")
+    write("event_socket/racer",
+          b"\001\017MonkeyModelData\050\000\000\000\003\000\000\000\001\000\001\000\000\000"
+          b"\000\000\300\077\000\000\000\300\000\000\100\100")
+    write("event_socket/change_fx", b"\026\007Glow.fx\005Shine\050\000\000\000")
+
     # Text message: id 0, text length, text, 32-bit value.
     write("text_message/hello", b"\x00\x05hello" + struct.pack("<I", 42))
     write("text_message/empty", b"\x00\x00" + struct.pack("<I", 7))

@@ -14,8 +14,8 @@ seconds=${TK_FUZZ_SECONDS:-25}
 if [ "$seconds" -gt 60 ]; then
   seconds=60
 fi
-targets=${TK_FUZZ_TARGETS:-"packet_parser text_message xml_reader engine_config effect texture xfile grid_file
-height_map height_image input_script"}
+targets=${TK_FUZZ_TARGETS:-"packet_parser event_socket text_message xml_reader engine_config effect texture xfile
+grid_file height_map height_image input_script"}
 
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
