@@ -41,12 +41,12 @@ for name in $targets; do
   if "$build/fuzz/${name}_fuzz" $dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
     -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix="$build/fuzz-artifacts/$name-" "$corpus" \
     >"$log" 2>&1; then
-    runs=$(grep -E "^stat::number_of_executed_units" "$log" | awk '{print $2}')
-    coverage=$(grep -E "^#[0-9]+.*cov:" "$log" | tail -n 1 | sed -E 's/.*cov: ([0-9]+).*/\1/')
+    runs=$(grep -aE "^stat::number_of_executed_units" "$log" | awk '{print $2}')
+    coverage=$(grep -aE "^#[0-9]+.*cov:" "$log" | tail -n 1 | sed -E 's/.*cov: ([0-9]+).*/\1/')
     echo "fuzz $name: ${runs:-?} runs in ${seconds}s, coverage ${coverage:-?}, no fault"
   else
     echo "fuzz $name: FAULT"
-    grep -E "^==[0-9]+==ERROR|runtime error|^SUMMARY|^ +#[0-9] |^artifact_prefix|Test unit written|out-of-memory|timeout" \
+    grep -aE "^==[0-9]+==ERROR|runtime error|^SUMMARY|^ +#[0-9] |^artifact_prefix|Test unit written|out-of-memory|timeout" \
       "$log" | head -n 25
     failed="$failed $name"
   fi

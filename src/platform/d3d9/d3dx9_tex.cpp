@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct SImage {
 };
 
 constexpr std::size_t kTgaHeaderBytes = 18;
+constexpr std::size_t kBmpHeaderBytes = 30; // to the bits per pixel
 
 bool StartsWith(const std::string& head, const char* magic, std::size_t length) {
     return head.size() >= length && head.compare(0, length, magic, length) == 0;
@@ -65,6 +67,44 @@ std::uint64_t SmallestTga(const std::string& head, int width, int height) {
     return kTgaHeaderBytes + u8(0) + mapBytes + data;
 }
 
+// stb takes memory for a PNG chunk by its declared length before reading it, so every chunk
+// must lie inside the file; a few bytes could otherwise ask for gigabytes.
+bool PngChunksFit(std::ifstream& in, std::uint64_t fileBytes) {
+    std::uint64_t at = 8;
+    while (at + 12 <= fileBytes) {
+        unsigned char chunk[8];
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(reinterpret_cast<char*>(chunk), sizeof chunk)) {
+            return false;
+        }
+        const std::uint64_t length =
+            (static_cast<std::uint64_t>(chunk[0]) << 24) | (chunk[1] << 16) | (chunk[2] << 8) | chunk[3];
+        if (length > fileBytes - at - 12) {
+            return false;
+        }
+        if (std::memcmp(chunk + 4, "IEND", 4) == 0) {
+            return true;
+        }
+        at += 12 + length;
+    }
+    return at == fileBytes;
+}
+
+// The fewest bytes an uncompressed BMP of this size can have (stb reads no compressed ones): stb
+// takes the pixel memory first and reads a short file as if it went on in zeros.
+std::uint64_t SmallestBmp(const std::string& head, int width, int height) {
+    if (head.size() < 30) {
+        return 0;
+    }
+    const auto u8 = [&head](std::size_t at) {
+        return static_cast<std::uint64_t>(static_cast<unsigned char>(head[at]));
+    };
+    const std::uint64_t offset = u8(10) | (u8(11) << 8) | (u8(12) << 16) | (u8(13) << 24);
+    const std::uint64_t bits = u8(28) | (u8(29) << 8);
+    const std::uint64_t row = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+    return offset + row * static_cast<std::uint64_t>(height);
+}
+
 // Everything known before decoding: the format from the first bytes, the size from the header;
 // a file that is not one of the game's formats, or larger than the device (or, for a TGA, its
 // own length) allows, is refused before any pixel memory is taken.
@@ -75,7 +115,7 @@ bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& p
         std::fprintf(stderr, "%s: texture file cannot be opened\n", file);
         return false;
     }
-    std::string head(kTgaHeaderBytes, '\0');
+    std::string head(kBmpHeaderBytes, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
     in.clear();
@@ -100,9 +140,16 @@ bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& p
         std::fprintf(stderr, "%s: texture of %d x %d is larger than the device takes\n", file, *width, *height);
         return false;
     }
-    if (std::string(format) == "TGA" && fileBytes < SmallestTga(head, *width, *height)) {
-        std::fprintf(stderr, "%s: TGA of %d x %d is cut short (%llu bytes)\n", file, *width, *height,
+    const std::string kind = format;
+    if ((kind == "TGA" && fileBytes < SmallestTga(head, *width, *height)) ||
+        (kind == "BMP" && fileBytes < SmallestBmp(head, *width, *height))) {
+        std::fprintf(stderr, "%s: %s of %d x %d is cut short (%llu bytes)\n", file, format, *width, *height,
                      static_cast<unsigned long long>(fileBytes));
+        return false;
+    }
+    if (kind == "PNG" && !PngChunksFit(in, fileBytes)) {
+        std::fprintf(stderr, "%s: PNG of %d x %d has a chunk running past its end (%llu bytes)\n", file, *width,
+                     *height, static_cast<unsigned long long>(fileBytes));
         return false;
     }
     return true;

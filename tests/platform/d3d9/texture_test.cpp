@@ -113,7 +113,8 @@ std::string WriteBytes(const std::string& name, const std::string& bytes) {
 }
 
 // The formats of the game's art load; stb's others are refused. A TGA header of a few bytes
-// once had tens of megapixels decoded before the cube's aspect refused it.
+// once had tens of megapixels decoded before the cube's aspect refused it, and a PNG chunk's
+// length or a BMP's size had stb take gigabytes for a file of a hundred bytes.
 TEST(TextureFile, HeadersAreJudgedBeforeDecoding) {
     CDeviceHolder device;
     ASSERT_TRUE(device.MakeNull());
@@ -133,7 +134,18 @@ TEST(TextureFile, HeadersAreJudgedBeforeDecoding) {
     strip[13] = '\x60';
     strip[15] = '\x10';
     strip[16] = 32;
+    // A 4 x 4 PNG whose second chunk says it holds 1.29 GB, and a 4096 x 4096 BMP of 58 bytes.
+    const std::string png = std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x04\0\0\0\x04\x08\x02\0\0\0", 29) +
+                            "\x26\x97\x09\x42" + std::string("\x4d\0\0\x29IDAT", 8) + std::string(41, 'x');
+    std::string bmp = std::string("BM") + std::string(52, '\0') + "\x01\x02\x03\x04";
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[19] = bmp[23] = '\x10';
+    bmp[26] = 1;
+    bmp[28] = 32;
     const std::pair<std::string, const char*> bad[] = {
+        {WriteBytes("texture_test_chunk.png", png), "PNG of 4 x 4 has a chunk running past its end (82 bytes)"},
+        {WriteBytes("texture_test_short.bmp", bmp), "BMP of 4096 x 4096 is cut short (58 bytes)"},
         {tk_test::DataPath("truncated-cube.tga"), "TGA of 4129 x 22571 is cut short (27 bytes)"},
         {WriteBytes("texture_test_short.tga", strip + "\xff\x01\x02\x03\x04"), "TGA of 24576 x 4096 is cut short"},
         {WriteBytes("texture_test.ppm", "P6\n2 2\n255\n" + std::string(12, '\x7f')), "is not a PNG, TGA, BMP or JPEG"},
