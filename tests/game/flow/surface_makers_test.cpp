@@ -1,6 +1,7 @@
 // The level's water and terrain objects as the game builds them from the shipped records: the
 // river's grid files make spline water units whose drawn surface is the water field's, and every
-// terrain patch's drawn vertices lie on the height map bodies collide with.
+// terrain patch's drawn vertices lie on the height map bodies collide with; each track's sky
+// loads.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,12 +9,14 @@
 #include <memory>
 #include <string>
 
+#include "engine/gfx/gfx_skybox.h"
 #include "engine/gfx/gfx_terrain.h"
 #include "engine/gfx/gfx_test_device.h"
 #include "engine/gfx/texture_cache.h"
 #include "engine/phy/height_map.h"
 #include "engine/phy/water_field.h"
 #include "game/flow/instance_readers.h"
+#include "game/flow/level_loader.h"
 #include "game/flow/surface_makers.h"
 #include "libs/common/xml_reader.h"
 
@@ -121,6 +124,47 @@ TEST_F(SurfaceMakersTest, EveryTerrainPatchIsDrawnOnTheGroundBodiesMeet) {
             rises = rises || g.vertices[i].position.y > 1.0f;
         }
         EXPECT_TRUE(rises) << "terrain " << n << " has banks";
+    }
+}
+
+// Takes the skybox and environment map a level names.
+class CSkyHost : public kelvo::ILevelLoaderHost {
+public:
+    void CreateSkyBox(float scalar, const std::string (&faces)[6]) override {
+        m_scalar = scalar;
+        std::copy(faces, faces + 6, m_faces.begin());
+    }
+    void SetWaterEnvironmentMap(const std::string& textureName) override { m_cube = textureName; }
+
+    float m_scalar = 0.0f;
+    std::array<std::string, 6> m_faces;
+    std::string m_cube;
+};
+
+TEST_F(SurfaceMakersTest, EachTracksSkyboxFacesAndCubeMapLoad) {
+    for (int track = 1; track <= 3; ++track) {
+        CSkyHost host;
+        kelvo::CLevelLoader loader(&host, Source() + "/data/files/xmlfiles/");
+        common::CXmlReader reader;
+        reader.Load(Source() + "/data/files/xmlfiles/race_track" + std::to_string(track) + ".xml");
+        reader.Enter("Level");
+        loader.ReadSkybox(reader);
+        ASSERT_GT(host.m_scalar, 0.0f) << track;
+        velm::gfx::CGFXSkyBox sky;
+        sky.Create(host.m_scalar, host.m_faces);
+        for (int face = 0; face < 6; ++face) {
+            const velm::gfx::C3DQuad& quad = *sky.GetFace(static_cast<velm::gfx::CGFXSkyBox::EFace>(face));
+            ASSERT_NE(quad.GetTexture(4), nullptr) << host.m_faces[static_cast<std::size_t>(face)];
+            EXPECT_NE(quad.GetTexture(4)->GetTexture(), nullptr) << host.m_faces[static_cast<std::size_t>(face)];
+        }
+        IDirect3DCubeTexture9* cube = nullptr;
+        EXPECT_EQ(velm::gfx::GFXCore::Instance().CreateCubeTextureFromFile(
+                      velm::gfx::SGfxDirectories::s_texture + host.m_cube, &cube),
+                  D3D_OK)
+            << host.m_cube;
+        if (cube != nullptr) {
+            cube->Release();
+        }
     }
 }
 
