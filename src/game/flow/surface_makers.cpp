@@ -96,4 +96,14 @@ velm::CTerrain* MakeTerrain(const SModelData::STerrainData& t, std::uint32_t obj
     return terrain;
 }
 
+velm::CWater* MakeWater(const SCreationRecord& record) {
+    const SModelData& data = record.m_modelData;
+    return data.m_water ? MakeWater(*data.m_water, data.m_objectId) : nullptr;
+}
+
+velm::CTerrain* MakeTerrain(const SCreationRecord& record) {
+    const SModelData& data = record.m_modelData;
+    return data.m_terrain ? MakeTerrain(*data.m_terrain, data.m_objectId) : nullptr;
+}
+
 } // namespace kelvo

@@ -7,6 +7,7 @@
 
 #include "engine/gfx/terrain.h"
 #include "engine/gfx/water.h"
+#include "game/flow/creation_events.h"
 #include "game/flow/model_data.h"
 
 namespace kelvo {
@@ -16,5 +17,9 @@ namespace kelvo {
 velm::CWater* MakeWater(const SModelData::SWaterData& water, std::uint32_t objectId);
 // The terrain with its unit's tile factor at 32.
 velm::CTerrain* MakeTerrain(const SModelData::STerrainData& terrain, std::uint32_t objectId);
+// The "Make_Water" and "Make_Terrain" payloads: the record's sub-record under its object id; null
+// when the model data has no such sub-record.
+velm::CWater* MakeWater(const SCreationRecord& record);
+velm::CTerrain* MakeTerrain(const SCreationRecord& record);
 
 } // namespace kelvo

@@ -99,6 +99,15 @@ TEST_F(SurfaceMakersTest, TheRiversGridFilesBuildSplineWaterDrawnWhereItFloats) 
     std::unique_ptr<velm::CWater> water(kelvo::MakeWater(*pool, 1));
     ASSERT_NE(water, nullptr);
     EXPECT_EQ(water->GetWaterUnit()->GetWaterKind(), static_cast<std::uint32_t>(pool->m_kind));
+    // As a "Make_Water" payload carries it: the record's own object id.
+    kelvo::SCreationRecord payload;
+    payload.m_modelData.m_objectId = 77;
+    EXPECT_EQ(kelvo::MakeWater(payload), nullptr) << "no water record";
+    EXPECT_EQ(kelvo::MakeTerrain(payload), nullptr) << "no terrain record";
+    payload.m_modelData.m_water = std::make_unique<SModelData::SWaterData>(*pool);
+    std::unique_ptr<velm::CWater> carried(kelvo::MakeWater(payload));
+    ASSERT_NE(carried, nullptr);
+    EXPECT_EQ(carried->GetID(), 77u);
     pool->m_kind = 3;
     EXPECT_EQ(kelvo::MakeWater(*pool, 2), nullptr) << "no water of an unknown kind";
 }
