@@ -2,133 +2,29 @@
 
 #include <stb/stb_image_write.h>
 
-#include <cstdlib>
-#include <memory>
 #include <vector>
 
-#include "engine/gfx/atmosphere_manager.h"
-#include "engine/gfx/fx_manager.h"
-#include "engine/gfx/gfx_core.h"
 #include "engine/gfx/gfx_skybox.h"
 #include "engine/gfx/gfx_terrain.h"
-#include "engine/gfx/gfx_test_effects.h"
-#include "engine/gfx/lights_manager.h"
-#include "engine/gfx/renderer.h"
 #include "engine/gfx/terrain.h"
-#include "engine/gfx/texture_cache.h"
-#include "platform/dxut/dxut.h"
-#include "platform/dxut/dxut_device.h"
-#include "support/temp_dir.h"
+#include "gl_test_frame.h"
 
 namespace {
 
-using velm::gfx::FXManager;
-using velm::gfx::GFXCore;
-using velm::gfx::Renderer;
+using tktest::SPixel;
 
-constexpr int kSize = 64;
-
-struct SPixel {
-    int r;
-    int g;
-    int b;
-};
-
-// The skybox and the terrain drawn on the OpenGL device in 64 x 64 frames with a 90-degree
-// field of view, probed at pixels; the effects show their first texture unlit.
-class GlWorldTest : public ::testing::Test {
+// The skybox and the terrain on the OpenGL device; their effects show the first texture unlit.
+class GlWorldTest : public tktest::CGlFrameTest {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        unsetenv("TK_D3D9_DEVICE");
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"gl world test"))) {
-            m_skip = "no offscreen window";
-            return;
-        }
-        velm::gfx::CGFXCore& core = GFXCore::Instance();
-        core.SetFullScreen(false);
-        core.SetScreenSize(kSize, kSize);
-        core.CreateDevice();
-        if (core.GetDevice() == nullptr || core.GetDevice()->IsNull()) {
-            m_skip = "no OpenGL 3.3 core device offscreen";
-            return;
-        }
-        m_dir.Write("Dummy.fx", tktest::SharedParams());
-        m_dir.Write("Skybox.fx", tktest::LitEffect({"RenderSkybox"}, 1, tktest::Textures({"g_SkyboxTexture"}),
-                                                   "g_SkyboxTexture", true));
-        m_dir.Write("Terrain.fx",
-                    tktest::LitEffect({"RenderTerrain"}, 1,
-                                      tktest::Textures({"g_TerrainBase1", "g_TerrainBase2", "g_TerrainBase3",
-                                                        "g_TerrainBlend", "g_SpecularMap"}),
-                                      "g_TerrainBase1", true));
-        velm::gfx::SGfxDirectories::s_effect = m_dir.Path() + "/";
-        velm::gfx::SGfxDirectories::s_texture = m_dir.Path() + "/";
-        Renderer::Instance();
-        ::testing::internal::CaptureStderr();
-        FXManager::Instance().LoadEffects({"Skybox.fx", "Terrain.fx"});
-        const std::string log = ::testing::internal::GetCapturedStderr();
-        ASSERT_EQ(FXManager::Instance().GetEffectCount(), 2u) << log;
-        core.SetFrameBeginListener([] { Renderer::Instance().Begin(); });
+        StartDevice(
+            {{"Skybox.fx",
+              tktest::LitEffect({"RenderSkybox"}, 1, tktest::Textures({"g_SkyboxTexture"}), "g_SkyboxTexture", true)},
+             {"Terrain.fx", tktest::LitEffect({"RenderTerrain"}, 1,
+                                              tktest::Textures({"g_TerrainBase1", "g_TerrainBase2", "g_TerrainBase3",
+                                                                "g_TerrainBlend", "g_SpecularMap"}),
+                                              "g_TerrainBase1", true)}});
     }
-    void TearDown() override {
-        Renderer::Destroy();
-        FXManager::Destroy();
-        velm::gfx::TextureCache::Destroy();
-        velm::gfx::LightsManager::Destroy();
-        velm::gfx::AtmosphereManager::Destroy();
-        velm::gfx::SGfxDirectories::s_effect.clear();
-        velm::gfx::SGfxDirectories::s_texture.clear();
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
-    }
-
-    static void Look(const D3DXVECTOR3& eye, const D3DXVECTOR3& at, const D3DXVECTOR3& up) {
-        D3DXMATRIX view;
-        D3DXMATRIX projection;
-        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-        D3DXMatrixPerspectiveFovLH(&projection, 1.5707964f, 1.0f, 0.1f, 100.0f);
-        GFXCore::Instance().SetViewMatrix(view);
-        GFXCore::Instance().SetProjectionMatrix(projection);
-    }
-
-    // One frame, each unit its own batch; the frame's pixels, top row first.
-    static std::vector<std::uint8_t> Draw(const std::vector<velm::gfx::IGfxUnit*>& units) {
-        velm::gfx::CGFXCore& core = GFXCore::Instance();
-        core.BeginFrame();
-        velm::gfx::CFXManager& fx = FXManager::Instance();
-        for (velm::gfx::IGfxUnit* unit : units) {
-            unit->Prepare();
-            ID3DXEffect* effect = fx.SelectEffect(unit->GetEffectFileName());
-            velm::gfx::UnitTextures textures = {};
-            for (std::size_t i = 0; i < textures.size(); ++i) {
-                textures[i] = unit->GetTexture(velm::gfx::kTextureSlots[i]);
-            }
-            Renderer::Instance().SetBatchTextures(unit->GetTechniqueName(), textures, effect, fx.GetCurrentHandles());
-            Renderer::Instance().Enqueue(unit);
-            Renderer::Instance().Flush();
-        }
-        core.EndScene();
-        std::vector<std::uint8_t> bgra;
-        IDirect3DSurface9* back = nullptr;
-        core.GetBackBuffer(&back);
-        core.GetDevice()->ReadSurface(back, &bgra, nullptr, nullptr);
-        back->Release();
-        return bgra;
-    }
-
-    static SPixel At(const std::vector<std::uint8_t>& bgra, int x, int y) {
-        const std::size_t i = (static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)) * 4;
-        return {bgra[i + 2], bgra[i + 1], bgra[i]};
-    }
-    static void ExpectNear(const SPixel& pixel, const SPixel& expected, const std::string& where) {
-        EXPECT_NEAR(pixel.r, expected.r, 6) << where;
-        EXPECT_NEAR(pixel.g, expected.g, 6) << where;
-        EXPECT_NEAR(pixel.b, expected.b, 6) << where;
-    }
-
-    std::string m_skip;
-    tktest::CTempDir m_dir;
 };
 
 TEST_F(GlWorldTest, EachSkyboxFaceFillsTheViewTowardIt) {
