@@ -224,6 +224,14 @@ bool CGFXCore::ReadHeightMap(const std::string& fileName, float* heights, std::u
     const auto* bits = static_cast<const std::uint8_t*>(locked.pBits);
     const auto width = static_cast<int>(desc.Width);
     const auto height = static_cast<int>(desc.Height);
+    // Rows and columns past the image are never sampled: they read as flat ground, not as
+    // whatever the caller's array held.
+    std::fill(heights, heights + static_cast<std::size_t>(rows) * columns, 0.0f);
+    if (width <= 0 || height <= 0 || bits == nullptr) {
+        texture->UnlockRect(0);
+        reference.Release();
+        return true;
+    }
     const long long end = static_cast<long long>(locked.Pitch) * height;
     const float sx = static_cast<float>(desc.Width) / static_cast<float>(columns);
     const float sy = static_cast<float>(desc.Height) / static_cast<float>(rows);

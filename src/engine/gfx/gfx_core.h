@@ -86,8 +86,8 @@ public:
     // Vertices of the 60-byte layout, position first; count 0 gives centre 0 and radius 0.
     static void ComputeBoundingSphere(const void* vertices, std::uint32_t count, D3DXVECTOR3* centre, float* radius);
     // Green channel of the texture file (through the texture cache, so under the texture
-    // directory), box-filtered to columns x rows heights in 0..1; false when the file gives no
-    // texture (heights untouched).
+    // directory), box-filtered to columns x rows heights in 0..1; rows and columns past the image
+    // read 0. False when the file gives no texture or a count is 0 (heights untouched).
     bool ReadHeightMap(const std::string& fileName, float* heights, std::uint32_t columns, std::uint32_t rows);
 
     IDirect3DDevice9* GetDevice() const { return m_device; }

@@ -3,6 +3,7 @@
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/gfx_skybox.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/mesh_cache.h"
 #include "engine/gfx/renderer.h"
@@ -25,7 +26,8 @@ CVelmGfx::CVelmGfx() = default;
 
 CVelmGfx::~CVelmGfx() {
     // Graphics shuts down with its object: the renderer, effects and caches first, then the core
-    // and the device itself.
+    // and the device itself. The skybox's textures go back to the cache before it closes.
+    m_skyBox.reset();
     if (GFXCore::Exists()) {
         GFXCore::Instance().SetFrameBeginListener(nullptr);
     }
@@ -35,6 +37,11 @@ CVelmGfx::~CVelmGfx() {
     TextureCache::Destroy();
     GFXCore::Destroy();
     platform::DXUTDestroyDevice();
+}
+
+void CVelmGfx::CreateSkyBox(float scalar, const std::array<std::string, 6>& textureNames) {
+    m_skyBox = std::make_unique<CGFXSkyBox>();
+    m_skyBox->Create(scalar, textureNames);
 }
 
 void CVelmGfx::Init(const SVelmGfxInitInfo& info) {

@@ -3,7 +3,9 @@
 // device loss and reset and saves screenshots. Main thread only.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ namespace velm {
 class ISceneUnit;
 
 namespace gfx {
+
+class CGFXSkyBox;
 
 class CVelmGfx {
 public:
@@ -63,6 +67,10 @@ public:
     std::uint32_t GetTerrainObjectCount() const { return m_terrainObjectCount; }
     std::uint32_t GetWaterObjectCount() const { return m_waterObjectCount; }
 
+    // Replaces the skybox; faces in the order right, left, up, down, front, back.
+    void CreateSkyBox(float scalar, const std::array<std::string, 6>& textureNames);
+    CGFXSkyBox* GetSkyBox() const { return m_skyBox.get(); }
+
     const SVelmGfxInitInfo& GetSettings() const { return m_settings; }
     std::uint32_t GetRenderFlags() const { return m_renderFlags; }
     void SetRenderFlags(std::uint32_t flags) { m_renderFlags = flags; }
@@ -74,6 +82,7 @@ private:
     std::vector<ISceneUnit*> m_waterUnits;
     std::uint32_t m_terrainObjectCount = 0;
     std::uint32_t m_waterObjectCount = 0;
+    std::unique_ptr<CGFXSkyBox> m_skyBox;
 };
 
 // Device loss and reset: the graphics core, the effects, then the renderer, both ways.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/gfx/vbib_file.h"
 #include "engine/phy/grid_file.h"
 #include "libs/common/string_util.h"
 
@@ -58,12 +59,9 @@ void ReadGrid(common::CXmlReader& reader, std::unique_ptr<SModelData::SWaterData
     std::vector<unsigned char> vertices(static_cast<std::size_t>(vertexCount) * velm::phy::kGridVertexBytes);
     std::vector<std::uint16_t> indices(indexCount);
     std::vector<velm::phy::CGridCell> cells;
-    if (!velm::phy::ReadGridFile(w.m_gridFileName, vertices.data(), vertexCount, indices.data(), indexCount, cells,
-                                 cellCount)) {
-        std::fprintf(stderr,
-                     "Water grid %s: missing or shorter than %u vertices, %u indices, %u cells; the water "
-                     "is dropped\n",
-                     w.m_gridFileName.c_str(), vertexCount, indexCount, cellCount);
+    if (!velm::ReadVBIBFile(vertices.data(), vertexCount, indices.data(), indexCount, cells, cellCount,
+                            w.m_gridFileName)) {
+        std::fprintf(stderr, "Water grid %s: the water is dropped\n", w.m_gridFileName.c_str());
         water.reset();
         return;
     }

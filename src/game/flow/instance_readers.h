@@ -20,8 +20,8 @@ using SoundMaker = std::function<velm::CSound*(const std::string& fileName)>;
 void ReadModelGraphicData(common::CXmlReader& reader, std::unique_ptr<SModelData::SGraphicData>& graphic);
 void ReadGraphicData(common::CXmlReader& reader, std::unique_ptr<SModelData::SGraphicData>& graphic);
 void ReadLightData(common::CXmlReader& reader, std::unique_ptr<SModelData::SLightData>& light);
-// A water of kind 2 loads its grid file; counts that cannot make a grid, or a file too short for
-// them, drop the water record (logged) so that no water is built from a partial grid.
+// A water of kind 2 loads its grid file; counts that cannot make a grid, or a file whose length
+// does not match them, drop the water record (logged) so that no water is built from a partial grid.
 void ReadWaterData(common::CXmlReader& reader, std::unique_ptr<SModelData::SWaterData>& water);
 void ReadTerrainData(common::CXmlReader& reader, std::unique_ptr<SModelData::STerrainData>& terrain);
 // Appends one sound per FileName, in file order, up to NumFiles.

@@ -216,6 +216,27 @@ TEST_F(GfxCoreTest, HeightMapAveragesTheGreenChannel) {
     std::remove(boxed.c_str());
 }
 
+TEST_F(GfxCoreTest, HeightMapLargerThanItsImageReadsFlatBeyondIt) {
+    CGFXCore& core = GFXCore::Instance();
+    ASSERT_EQ(core.CreateDevice(), D3D_OK);
+    const std::string small =
+        WriteGreenImage("height_small.png", 2, 2, [](int x, int y) { return 100 + 50 * x + 100 * y; });
+    // Four columns and three rows over two texels each way: under a texel per entry, so no box
+    // (and no division by a zero width); the entries below the image's size sample texel (0, 0)
+    // by the truncated step, the rest are flat.
+    std::vector<float> heights(12, -1.0f);
+    ASSERT_TRUE(core.ReadHeightMap(small, heights.data(), 4, 3));
+    for (std::size_t i = 0; i < heights.size(); ++i) {
+        const bool sampled = i == 0 || i == 1 || i == 4 || i == 5;
+        EXPECT_FLOAT_EQ(heights[i], sampled ? 100.0f / 255.0f : 0.0f) << i;
+    }
+    std::vector<float> untouched(4, -1.0f);
+    EXPECT_FALSE(core.ReadHeightMap(small, untouched.data(), 0, 2));
+    EXPECT_FALSE(core.ReadHeightMap(small, untouched.data(), 2, 0));
+    EXPECT_EQ(untouched[0], -1.0f);
+    std::remove(small.c_str());
+}
+
 TEST_F(GfxCoreTest, MeshesDefaultToTheEngineVertex) {
     CGFXCore& core = GFXCore::Instance();
     ASSERT_EQ(core.CreateDevice(), D3D_OK);

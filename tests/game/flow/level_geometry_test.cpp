@@ -1,6 +1,7 @@
 // The shipped level geometry: the river's grid files load whole and join up, the water reaches every
 // fixed place of the first track, a floating racer drifts from the start grid past the finish, and
-// the terrain keeps under the water and rises on the banks, patch meeting patch.
+// the terrain keeps under the water and rises on the banks, patch meeting patch; the water and
+// terrain objects the game builds are drawn where bodies meet them, and each track's sky loads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "engine/events/event_manager.h"
+#include "engine/gfx/gfx_skybox.h"
+#include "engine/gfx/gfx_terrain.h"
 #include "engine/gfx/gfx_test_device.h"
 #include "engine/gfx/texture_cache.h"
 #include "engine/phy/buoyancy_force.h"
@@ -20,6 +23,8 @@
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/instance_readers.h"
+#include "game/flow/level_loader.h"
+#include "game/flow/surface_makers.h"
 #include "libs/common/xml_reader.h"
 
 namespace {
@@ -231,6 +236,7 @@ protected:
         }
     }
     void TearDown() override {
+        velm::gfx::TextureCache::Destroy();
         velm::gfx::GFXCore::Destroy();
         platform::DXUTDestroyDevice();
         platform::DXUTReset();
@@ -289,6 +295,106 @@ TEST_F(TerrainGeometryTest, GroundStaysUnderTheWaterRisesOnTheBanksAndPatchesMee
             CVector3 normal;
             ASSERT_TRUE(upstream.GetHeight(x, edge, a, normal) && downstream.GetHeight(x, edge, b, normal));
             EXPECT_NEAR(a, b, 1e-3f) << "patches " << k + 1 << " and " << k + 2 << " at x " << x;
+        }
+    }
+}
+
+D3DXVECTOR3 World(const velm::gfx::IGfxUnit& unit, std::uint32_t vertex) {
+    D3DXVECTOR3 world;
+    D3DXVec3TransformCoord(&world, &unit.GetGeometry().vertices[vertex].position, &unit.GetWorldMatrix());
+    return world;
+}
+
+TEST_F(TerrainGeometryTest, TheGameDrawsWaterAndTerrainWhereBodiesMeetThem) {
+    for (const auto& record : m_river) {
+        std::unique_ptr<velm::CWater> water(kelvo::MakeWater(*record, 100));
+        ASSERT_NE(water, nullptr);
+        const velm::gfx::ACGfxWater& unit = *water->GetWaterUnit();
+        EXPECT_EQ(unit.GetWaterKind(), velm::gfx::kSplineWater);
+        ASSERT_EQ(unit.GetGeometry().vertexCount, record->m_vertexCount);
+        EXPECT_EQ(unit.GetFaceCount(), record->m_indexCount / 3);
+        EXPECT_NE(unit.GetTexture(0), nullptr) << "the normal map";
+        for (std::uint32_t i = 0; i < record->m_vertexCount; i += 13) {
+            const D3DXVECTOR3 p = World(unit, i);
+            float height = 0.0f;
+            CVector3 normal, flow;
+            ASSERT_TRUE(water->GetWaterField()->GetSurface(p.x, p.z, height, normal, flow)) << i;
+            EXPECT_NEAR(height, p.y, 0.05f) << i;
+        }
+        water->GetWaterUnit()->Prepare();
+        ASSERT_NE(unit.GetRenderData().waveWater, nullptr);
+        EXPECT_FLOAT_EQ(unit.GetRenderData().waveWater->amp1, record->m_wave1.m_amp) << "by name, not position";
+        EXPECT_FLOAT_EQ(unit.GetRenderData().waveWater->freq1, record->m_wave1.m_freq);
+    }
+    // As a "Make_Water" payload carries the pool: the record's object id; no water of another kind.
+    kelvo::SCreationRecord payload;
+    payload.m_modelData.m_objectId = 77;
+    EXPECT_EQ(kelvo::MakeWater(payload), nullptr);
+    EXPECT_EQ(kelvo::MakeTerrain(payload), nullptr);
+    payload.m_modelData.m_water = std::make_unique<SModelData::SWaterData>(*m_pool);
+    std::unique_ptr<velm::CWater> pool(kelvo::MakeWater(payload));
+    ASSERT_NE(pool, nullptr);
+    EXPECT_EQ(pool->GetID(), 77u);
+    EXPECT_EQ(pool->GetWaterUnit()->GetWaterKind(), static_cast<std::uint32_t>(m_pool->m_kind));
+    payload.m_modelData.m_water->m_kind = 3;
+    EXPECT_EQ(kelvo::MakeWater(payload), nullptr);
+
+    for (int n = 1; n <= 9; ++n) {
+        common::CXmlReader reader = InstanceFile("terrain" + std::to_string(n) + ".xml");
+        std::unique_ptr<SModelData::STerrainData> record;
+        kelvo::ReadTerrainData(reader, record);
+        std::unique_ptr<velm::CTerrain> terrain(kelvo::MakeTerrain(*record, 200));
+        const velm::gfx::CGfxTerrain& unit = *terrain->GetTerrainUnit();
+        EXPECT_FLOAT_EQ(unit.GetTileFactor(), 32.0f);
+        ASSERT_EQ(unit.GetGeometry().vertexCount,
+                  static_cast<std::uint32_t>(record->m_vertPerRow * record->m_vertPerCol));
+        for (std::uint32_t i = 0; i < unit.GetGeometry().vertexCount; i += 7) {
+            const D3DXVECTOR3 p = World(unit, i);
+            float ground = 0.0f;
+            CVector3 normal;
+            ASSERT_TRUE(terrain->GetHeightMap()->GetHeight(p.x, p.z, ground, normal)) << n << " vertex " << i;
+            EXPECT_NEAR(ground, p.y, 1e-3f) << "terrain " << n << " vertex " << i;
+        }
+    }
+}
+
+// Takes the skybox and environment map a level names.
+class CSkyHost : public kelvo::ILevelLoaderHost {
+public:
+    void CreateSkyBox(float scalar, const std::string (&faces)[6]) override {
+        m_scalar = scalar;
+        std::copy(faces, faces + 6, m_faces.begin());
+    }
+    void SetWaterEnvironmentMap(const std::string& textureName) override { m_cube = textureName; }
+
+    float m_scalar = 0.0f;
+    std::array<std::string, 6> m_faces;
+    std::string m_cube;
+};
+
+TEST_F(TerrainGeometryTest, EachTracksSkyboxFacesAndCubeMapLoad) {
+    for (int track = 1; track <= 3; ++track) {
+        CSkyHost host;
+        kelvo::CLevelLoader loader(&host);
+        common::CXmlReader reader;
+        reader.Load(Source() + "/data/files/xmlfiles/race_track" + std::to_string(track) + ".xml");
+        reader.Enter("Level");
+        loader.ReadSkybox(reader);
+        ASSERT_GT(host.m_scalar, 0.0f) << track;
+        velm::gfx::CGFXSkyBox sky;
+        sky.Create(host.m_scalar, host.m_faces);
+        for (int face = 0; face < 6; ++face) {
+            const velm::gfx::CTextureRef* texture =
+                sky.GetFace(static_cast<velm::gfx::CGFXSkyBox::EFace>(face))->GetTexture(4);
+            EXPECT_TRUE(texture != nullptr && texture->GetTexture() != nullptr) << host.m_faces[face];
+        }
+        IDirect3DCubeTexture9* cube = nullptr;
+        EXPECT_EQ(velm::gfx::GFXCore::Instance().CreateCubeTextureFromFile(
+                      velm::gfx::SGfxDirectories::s_texture + host.m_cube, &cube),
+                  D3D_OK)
+            << host.m_cube;
+        if (cube != nullptr) {
+            cube->Release();
         }
     }
 }

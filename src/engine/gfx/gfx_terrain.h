@@ -1,0 +1,47 @@
+// velm::gfx::CGfxTerrain: the banks' render unit, a grid lifted by a height-map image, with
+// normals and tangents computed through a D3DX mesh. Building it also lifts the physics height
+// grid, so that the drawn and the colliding surfaces are one. Owns its arrays. Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/gfx/gfx_unit.h"
+
+namespace velm {
+namespace phy {
+class CGrid2D;
+}
+namespace gfx {
+
+class CGfxTerrain : public CGfxUnit {
+public:
+    bool SetAnimation(std::uint32_t, bool) override { return false; }
+    // The render record, with the blend map (slot 1) for the shader.
+    void Prepare() override;
+    void Unload() override;
+
+    // Unloads, then lays vertPerRow x vertPerCol vertices as a planar wave water's grid (row 0 at
+    // +z) with y = amplitude x height. heightGrid (columns vertPerRow, rows vertPerCol; may be
+    // null) gets amplitude x height added to the sample under each vertex: its row 0 is the -z
+    // edge, so drawn row r lands in grid row vertPerCol - 1 - r. A grid that cannot be drawn with
+    // 16-bit indices, or a height grid of another size, is logged: false, the unit stays empty.
+    virtual bool CreateGeometry(const SGfxUnitLoadInfo& info, const std::string& heightMapFile,
+                                std::uint32_t vertPerRow, std::uint32_t vertPerCol, float cellSpacing, float amplitude,
+                                phy::CGrid2D* heightGrid);
+
+    // amplitude x height per vertex, drawn order.
+    const std::vector<float>& GetHeights() const { return m_heights; }
+    const D3DXVECTOR3& GetCentre() const { return m_centre; }
+
+private:
+    // Normals, tangents and binormals through a D3DX mesh; left as laid when no mesh can be made.
+    static void ComputeFrames(std::vector<SMeshVertex>& vertices, const std::vector<std::uint16_t>& indices);
+
+    std::vector<float> m_heights;
+    D3DXVECTOR3 m_centre = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+};
+
+} // namespace gfx
+} // namespace velm

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <stb/stb_image_write.h>
+
+#include <vector>
+
+#include "engine/gfx/gfx_skybox.h"
+#include "engine/gfx/gfx_terrain.h"
+#include "engine/gfx/terrain.h"
+#include "gl_test_frame.h"
+
+namespace {
+
+using tktest::SPixel;
+
+// The skybox and the terrain on the OpenGL device; their effects show the first texture unlit.
+class GlWorldTest : public tktest::CGlFrameTest {
+protected:
+    void SetUp() override {
+        StartDevice(
+            {{"Skybox.fx",
+              tktest::LitEffect({"RenderSkybox"}, 1, tktest::Textures({"g_SkyboxTexture"}), "g_SkyboxTexture", true)},
+             {"Terrain.fx", tktest::LitEffect({"RenderTerrain"}, 1,
+                                              tktest::Textures({"g_TerrainBase1", "g_TerrainBase2", "g_TerrainBase3",
+                                                                "g_TerrainBlend", "g_SpecularMap"}),
+                                              "g_TerrainBase1", true)}});
+    }
+};
+
+TEST_F(GlWorldTest, EachSkyboxFaceFillsTheViewTowardIt) {
+    if (!m_skip.empty()) {
+        GTEST_SKIP() << m_skip;
+    }
+    const struct {
+        const char* name;
+        SPixel colour;
+        D3DXVECTOR3 direction;
+        D3DXVECTOR3 up;
+    } faces[6] = {
+        {"right.bmp", {255, 0, 0}, {1, 0, 0}, {0, 1, 0}},   {"left.bmp", {0, 255, 0}, {-1, 0, 0}, {0, 1, 0}},
+        {"up.bmp", {0, 0, 255}, {0, 1, 0}, {0, 0, 1}},      {"down.bmp", {255, 255, 0}, {0, -1, 0}, {0, 0, 1}},
+        {"front.bmp", {0, 255, 255}, {0, 0, 1}, {0, 1, 0}}, {"back.bmp", {255, 0, 255}, {0, 0, -1}, {0, 1, 0}}};
+    std::array<std::string, 6> names;
+    for (int i = 0; i < 6; ++i) {
+        m_dir.Write(faces[i].name, tktest::SolidBmp(static_cast<std::uint8_t>(faces[i].colour.r),
+                                                    static_cast<std::uint8_t>(faces[i].colour.g),
+                                                    static_cast<std::uint8_t>(faces[i].colour.b)));
+        names[static_cast<std::size_t>(i)] = faces[i].name;
+    }
+    velm::gfx::CGFXSkyBox sky;
+    sky.Create(10.0f, names);
+    // Away from where the faces were made: they must follow.
+    const D3DXVECTOR3 camera(30.0f, -4.0f, 12.0f);
+    sky.FollowCamera(camera.x, camera.y, camera.z);
+    std::vector<velm::gfx::IGfxUnit*> units;
+    for (int i = 0; i < 6; ++i) {
+        units.push_back(sky.GetFace(static_cast<velm::gfx::CGFXSkyBox::EFace>(i)));
+    }
+    for (const auto& face : faces) {
+        Look(camera, camera + face.direction, face.up);
+        const std::vector<std::uint8_t> frame = Draw(units);
+        ASSERT_EQ(frame.size(), static_cast<std::size_t>(kSize * kSize * 4));
+        // The face spans the whole 90-degree view: the centre and a point near each corner.
+        for (const auto& [x, y] : {std::pair<int, int>{32, 32}, {6, 6}, {57, 6}, {6, 57}, {57, 57}}) {
+            ExpectNear(At(frame, x, y), face.colour,
+                       std::string(face.name) + " at " + std::to_string(x) + ", " + std::to_string(y));
+        }
+    }
+}
+
+TEST_F(GlWorldTest, TerrainFromAHeightMapShowsItsRidgeAgainstTheSky) {
+    if (!m_skip.empty()) {
+        GTEST_SKIP() << m_skip;
+    }
+    // 5 x 5: the two right-hand columns high, the rest flat.
+    std::vector<std::uint8_t> rgba(5 * 5 * 4, 255);
+    for (int y = 0; y < 5; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            rgba[static_cast<std::size_t>(y * 5 + x) * 4 + 1] = x >= 3 ? 255 : 0;
+        }
+    }
+    stbi_write_png((m_dir.Path() + "/ridge.png").c_str(), 5, 5, 4, rgba.data(), 5 * 4);
+    m_dir.Write("blue.bmp", tktest::SolidBmp(0, 0, 255));
+    velm::STerrainInfo info;
+    info.vertPerRow = 5;
+    info.vertPerCol = 5;
+    info.cellSpacing = 1.0f;
+    info.amplitude = 2.0f;
+    info.rotationAxis = common::CVector3(0.0f, 1.0f, 0.0f);
+    info.scale = common::CVector3(1.0f, 1.0f, 1.0f);
+    info.base1 = "blue.bmp";
+    info.base2 = info.base3 = info.blendMap = info.specularMap = "none";
+    info.heightMap = "ridge.png";
+    velm::CTerrain terrain(info, 1);
+    // Level with and above the ridge's top (y 2), looking along +z across x in [-2, 2].
+    Look(D3DXVECTOR3(0.0f, 3.0f, -6.0f), D3DXVECTOR3(0.0f, 3.0f, 0.0f), D3DXVECTOR3(0.0f, 1.0f, 0.0f));
+    const std::vector<std::uint8_t> frame = Draw({terrain.GetTerrainUnit()});
+    ASSERT_EQ(frame.size(), static_cast<std::size_t>(kSize * kSize * 4));
+    ExpectNear(At(frame, 44, 39), {0, 0, 255}, "the ridge's top on the right");
+    ExpectNear(At(frame, 20, 39), {0, 0, 0}, "sky over the flat left at the same height");
+    ExpectNear(At(frame, 22, 50), {0, 0, 255}, "the flat ground lower down on the left");
+    ExpectNear(At(frame, 44, 30), {0, 0, 0}, "sky above the ridge");
+}
+
+} // namespace
