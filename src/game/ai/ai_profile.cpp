@@ -3,20 +3,47 @@
 namespace kelvo {
 namespace ai {
 
-namespace {
-
-constexpr std::uint32_t kHumanProfileKey = 8;
-
-} // namespace
-
-const SAIProfile& GetAIProfile(std::uint8_t humanFlag, std::uint32_t characterType) {
-    static const SAIProfile human{kHumanProfileKey, 20.0f};
-    static SAIProfile computer[7];
-    if (humanFlag == 1 || characterType > 6) {
-        return human;
+int AITypeFromName(const std::string& name) {
+    static const char* const names[] = {"easy", "medium", "hard", "vengeful", "slappy", "evasive", "follower", "human"};
+    for (int i = 0; i < 8; ++i) {
+        if (name == names[i]) {
+            return i + 1;
+        }
     }
-    computer[characterType] = SAIProfile{characterType, 20.0f};
-    return computer[characterType];
+    return AI_NONE;
+}
+
+int AITypeForCharacter(int isHuman, int characterType) {
+    if (isHuman == 1) {
+        return AI_HUMAN;
+    }
+    switch (characterType) {
+        case 1:
+            return AI_FOLLOWER;
+        case 2:
+            return AI_SLAPPY;
+        case 3:
+            return AI_EVASIVE;
+        case 4:
+            return AI_VENGEFUL;
+        case 5:
+            return AI_EASY;
+        case 6:
+            return AI_MEDIUM;
+        default:
+            return AI_EASY;
+    }
+}
+
+std::map<int, AIProfile>& GetAIProfiles() {
+    static std::map<int, AIProfile> profiles;
+    return profiles;
+}
+
+AIProfile& GetAIProfileByCode(int code) { return GetAIProfiles()[code]; }
+
+AIProfile& GetAIProfile(int isHuman, int characterType) {
+    return GetAIProfileByCode(AITypeForCharacter(isHuman, characterType));
 }
 
 } // namespace ai

@@ -1,70 +1,72 @@
 #include "game/ai/ray_sensor.h"
 
 #include <algorithm>
-#include <cmath>
 
-#include "game/world/racer_model.h"
+#include "game/ai/waypoint_editor.h"
 
 namespace kelvo {
 namespace ai {
 
+CRaySensor::CRaySensor(bool debug, IWaypointMarkers* markers) : m_debug(debug), m_markers(markers) {
+    if (m_debug && m_markers != nullptr) {
+        for (int i = 0; i < 3; ++i) {
+            m_markerIds.push_back(m_markers->CreateMarker(common::CVector3(), false));
+        }
+    }
+}
+
 CRaySensor::~CRaySensor() { m_log.close(); }
 
-bool CRaySensor::OpenLog(const std::string& fileName, std::size_t window) {
+void CRaySensor::OpenLog(const std::string& fileName, int window) {
     m_fileName = fileName;
-    m_window = window;
-    m_log.close();
     m_log.open(fileName, std::ios::out | std::ios::trunc);
-    const bool opened = m_log.is_open();
     m_log.close();
-    return opened;
+    m_window = window;
 }
 
-std::vector<double> CRaySensor::Sample(CRacerModel& racer, const std::vector<velm::ai::CWaypointData>& waypoints) {
-    if (waypoints.empty()) {
-        return {};
+std::vector<double> CRaySensor::RatioSample(float left, bool leftHit, float right, bool rightHit) {
+    // A ray that found no bank sees open water; beyond FAR_DISTANCE only the ratio's size counts.
+    const float farAway = FAR_DISTANCE * 1000.0f;
+    const float dL = leftHit ? std::max(left, MIN_DISTANCE) : farAway;
+    const float dR = rightHit ? std::max(right, MIN_DISTANCE) : farAway;
+    if (std::min(dL, dR) > FAR_DISTANCE) {
+        return {1.0, 1.0};
     }
-    // Distance to the nearest waypoint, capped by the range, and the offset to it across and
-    // along the water.
-    const common::CVector3 position = racer.GetPosition();
-    const velm::ai::CWaypointData* nearest = &waypoints.front();
-    float best = (nearest->m_position - position).LengthSquared();
-    for (const auto& waypoint : waypoints) {
-        const float distance = (waypoint.m_position - position).LengthSquared();
-        if (distance < best) {
-            best = distance;
-            nearest = &waypoint;
-        }
-    }
-    const common::CVector3 offset = nearest->m_position - position;
-    return {std::min(static_cast<double>(std::sqrt(best)), static_cast<double>(m_range)), offset.x, offset.z};
+    return {static_cast<double>(dL / dR), static_cast<double>(dR / dL)};
 }
 
-void CRaySensor::Record(CRacerModel& racer, const std::vector<double>& inputs,
-                        const std::vector<velm::ai::CWaypointData>& waypoints) {
-    std::vector<double> rays = Sample(racer, waypoints);
-    if (rays.size() != 3) {
-        return;
+void CRaySensor::Record(const CRacerModel* racer, const std::vector<double>& values,
+                        const velm::ai::WaypointList& waypoints) {
+    RecordSample(Sample(racer, waypoints), values);
+}
+
+void CRaySensor::RecordSample(const std::vector<double>& sample, const std::vector<double>& values) {
+    if (sample.size() == 2) {
+        m_paired.push_back(values);
+        m_samples.push_back(sample);
     }
-    m_rays.push_back(rays);
-    m_inputs.push_back(inputs);
-    if (m_window == 0 || m_rays.size() < m_window) {
-        return;
+    if (static_cast<int>(m_samples.size()) >= m_window) {
+        WriteLog();
     }
+}
+
+void CRaySensor::WriteLog() {
     m_log.open(m_fileName, std::ios::out | std::ios::app);
-    for (std::size_t i = 0; i < m_rays.size(); ++i) {
-        for (std::size_t j = 0; j < m_rays[i].size(); ++j) {
-            m_log << (j == 0 ? "" : ",") << m_rays[i][j];
+    if (m_log.is_open()) {
+        for (std::size_t i = 0; i < m_samples.size(); ++i) {
+            for (std::size_t j = 0; j < m_samples[i].size(); ++j) {
+                m_log << (j == 0 ? "" : ",") << m_samples[i][j];
+            }
+            m_log << " : ";
+            for (std::size_t j = 0; j < m_paired[i].size(); ++j) {
+                m_log << (j == 0 ? "" : ",") << m_paired[i][j];
+            }
+            m_log << "\n";
         }
-        m_log << " : ";
-        for (std::size_t j = 0; j < m_inputs[i].size(); ++j) {
-            m_log << (j == 0 ? "" : ",") << m_inputs[i][j];
-        }
-        m_log << "\n";
+        m_log.close();
     }
-    m_log.close();
-    m_rays.clear();
-    m_inputs.clear();
+    m_samples.clear();
+    m_paired.clear();
 }
 
 } // namespace ai

@@ -1,6 +1,7 @@
-// kelvo::ai::CRaySensor, the driving-sample recorder: each frame one sample of the racer against
-// the track with the player's three input flags, written to its log every window of samples as
-// "ray,ray,ray : in,in,in" lines. Owned by the human racer controller; main thread only.
+// kelvo::ai::CRaySensor measures how far the river banks are to the left and right of a racer by
+// two horizontal rays against the terrain, as the ratios (left / right, right / left); it also
+// records those samples with the caller's values to a text log, a window of lines at a time.
+// One per driver or recording controller; main thread only.
 #pragma once
 
 #include <fstream>
@@ -12,30 +13,45 @@
 namespace kelvo {
 
 class CRacerModel;
+class IWaypointMarkers;
 
 namespace ai {
 
 class CRaySensor {
 public:
-    explicit CRaySensor(float sensorRange) : m_range(sensorRange) {}
+    // Banks farther than this on both sides read as open water.
+    static constexpr float FAR_DISTANCE = 2.0f;
+    // A hit closer than this is taken at this distance, so a ratio never divides by zero.
+    static constexpr float MIN_DISTANCE = 0.01f;
+
+    // With the debug flag and markers, three marker objects show the sensor's hits.
+    explicit CRaySensor(bool debug, IWaypointMarkers* markers = nullptr);
     virtual ~CRaySensor();
 
-    // Creates or empties the file.
-    bool OpenLog(const std::string& fileName, std::size_t window);
-    void Record(CRacerModel& racer, const std::vector<double>& inputs,
-                const std::vector<velm::ai::CWaypointData>& waypoints);
+    // Creates or empties the log; samples are written `window` at a time.
+    void OpenLog(const std::string& fileName, int window);
+    // Two values (left / right, right / left), or none without a racer or terrain under it.
+    virtual std::vector<double> Sample(const CRacerModel* racer, const velm::ai::WaypointList& waypoints);
+    void Record(const CRacerModel* racer, const std::vector<double>& values, const velm::ai::WaypointList& waypoints);
+    // Keeps a two-value sample with the caller's values; writes the log once a window is full.
+    void RecordSample(const std::vector<double>& sample, const std::vector<double>& values);
+    void WriteLog();
 
-protected:
-    // The ray values of one sample; a sample that is not exactly three values is not kept.
-    virtual std::vector<double> Sample(CRacerModel& racer, const std::vector<velm::ai::CWaypointData>& waypoints);
+    // The sample for bank distances; a side whose ray missed reads as far.
+    static std::vector<double> RatioSample(float left, bool leftHit, float right, bool rightHit);
+
+    std::size_t GetPendingCount() const { return m_samples.size(); }
+    const std::vector<int>& GetMarkerIds() const { return m_markerIds; }
 
 private:
-    float m_range;
+    std::vector<std::vector<double>> m_samples;
+    std::vector<std::vector<double>> m_paired;
+    std::vector<int> m_markerIds;
+    int m_window = 1;
     std::string m_fileName;
     std::ofstream m_log;
-    std::size_t m_window = 0;
-    std::vector<std::vector<double>> m_rays;
-    std::vector<std::vector<double>> m_inputs;
+    bool m_debug;
+    IWaypointMarkers* m_markers;
 };
 
 } // namespace ai

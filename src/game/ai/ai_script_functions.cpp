@@ -1,0 +1,356 @@
+#include "game/ai/ai_script_functions.h"
+
+#include <lua.hpp>
+
+#include <memory>
+#include <vector>
+
+#include "engine/ai/ai_enemy.h"
+#include "engine/ai/ai_manager.h"
+#include "engine/ai/neural_net.h"
+#include "game/ai/ai_profile.h"
+#include "game/ai/waypoint_editor.h"
+#include "game/ai/waypoint_file.h"
+#include "libs/common/script_manager.h"
+
+namespace kelvo {
+namespace ai {
+namespace {
+
+SAIScriptContext* s_context = nullptr;
+
+void Print(const std::string& text) {
+    if (s_context != nullptr && s_context->m_print) {
+        s_context->m_print(text);
+    }
+}
+
+// Arguments are read by their place among the last `count` values on the stack; a missing one
+// reads as nil.
+int ArgIndex(lua_State* L, int count, int k) {
+    const int index = lua_gettop(L) - count + 1 + k;
+    return index >= 1 ? index : 0;
+}
+
+bool HasString(lua_State* L, int count, int k) {
+    const int i = ArgIndex(L, count, k);
+    return i != 0 && lua_type(L, i) == LUA_TSTRING;
+}
+
+std::string StringArg(lua_State* L, int count, int k) {
+    const int i = ArgIndex(L, count, k);
+    if (i == 0 || !lua_isstring(L, i)) {
+        return std::string();
+    }
+    return lua_tostring(L, i);
+}
+
+double NumberArg(lua_State* L, int count, int k) {
+    const int i = ArgIndex(L, count, k);
+    return i != 0 ? lua_tonumber(L, i) : 0.0;
+}
+
+bool BoolArg(lua_State* L, int count, int k) {
+    const int i = ArgIndex(L, count, k);
+    return i != 0 && lua_toboolean(L, i) != 0;
+}
+
+common::CVector3 VectorArg(lua_State* L, int count, int first) {
+    return common::CVector3(static_cast<float>(NumberArg(L, count, first)),
+                            static_cast<float>(NumberArg(L, count, first + 1)),
+                            static_cast<float>(NumberArg(L, count, first + 2)));
+}
+
+int PushBool(lua_State* L, bool value) {
+    lua_pushboolean(L, value ? 1 : 0);
+    return 1;
+}
+
+CWaypointEditor* Editor() { return s_context != nullptr ? s_context->m_editor : nullptr; }
+
+int LoadWaypoints(lua_State* L) {
+    const std::string name = StringArg(L, 1, 0);
+    int read = -1;
+    if (s_context != nullptr && s_context->m_manager != nullptr && !name.empty()) {
+        read = LoadWaypointFile(name, *s_context->m_manager);
+    }
+    if (read < 0) {
+        Print("ERROR: Could not read a waypoint path from \"" + name + "\"");
+        read = 0;
+    }
+    lua_pushnumber(L, read);
+    return 1;
+}
+
+int WriteWaypoints(lua_State* L) {
+    const std::string name = StringArg(L, 1, 0);
+    lua_pushnumber(L, Editor() != nullptr && !name.empty() ? Editor()->Write(name) : 0);
+    return 1;
+}
+
+int AddWPtoEnd(lua_State* L) {
+    if (Editor() != nullptr) {
+        Editor()->AppendWaypoint(VectorArg(L, 3, 0));
+    }
+    return 0;
+}
+
+int DeleteWaypoint(lua_State* L) {
+    return PushBool(L, Editor() != nullptr && Editor()->DeleteWaypoint(static_cast<int>(NumberArg(L, 1, 0))));
+}
+
+int InsertWaypoint(lua_State* L) {
+    if (Editor() != nullptr) {
+        Editor()->InsertWaypoint(VectorArg(L, 5, 0), static_cast<int>(NumberArg(L, 5, 3)), BoolArg(L, 5, 4));
+    }
+    return 0;
+}
+
+int ClearWaypoints(lua_State*) {
+    if (Editor() != nullptr) {
+        Editor()->Clear();
+    }
+    return 0;
+}
+
+int SetActive(lua_State* L) {
+    if (Editor() == nullptr) {
+        return PushBool(L, false);
+    }
+    const int i = ArgIndex(L, 1, 0);
+    if (i != 0 && lua_type(L, i) == LUA_TNUMBER) {
+        return PushBool(L, Editor()->ActivateByIndex(static_cast<int>(lua_tonumber(L, i))));
+    }
+    if (HasString(L, 1, 0)) {
+        return PushBool(L, Editor()->ActivateByName(StringArg(L, 1, 0)));
+    }
+    return PushBool(L, false);
+}
+
+int SetInactive(lua_State* L) { return PushBool(L, Editor() != nullptr && Editor()->Deactivate()); }
+
+int SetLabel(lua_State* L) {
+    if (Editor() != nullptr) {
+        Editor()->SetLabel(StringArg(L, 1, 0));
+    }
+    return 0;
+}
+
+int PrintWPList(lua_State*) {
+    if (Editor() != nullptr) {
+        Editor()->PrintList();
+    }
+    return 0;
+}
+
+int CreateWPObj(lua_State* L) {
+    if (s_context != nullptr && s_context->m_markers != nullptr) {
+        s_context->m_markers->CreateMarker(VectorArg(L, 3, 0), false);
+    }
+    return 0;
+}
+
+int AIStates(lua_State* L) {
+    const bool useItems = BoolArg(L, 3, 0);
+    const bool drive = BoolArg(L, 3, 1);
+    const bool third = BoolArg(L, 3, 2);
+    velm::ai::AIEnemy::SetDefaultStates(useItems, drive, third);
+    if (s_context != nullptr && s_context->m_applyStates) {
+        s_context->m_applyStates(useItems, drive, third);
+    }
+    return 0;
+}
+
+// A table field as a number; false when it is missing or not a number.
+bool FieldNumber(lua_State* L, int table, const char* key, double& value) {
+    lua_getfield(L, table, key);
+    int isNumber = 0;
+    value = lua_tonumberx(L, -1, &isNumber);
+    lua_pop(L, 1);
+    return isNumber != 0;
+}
+
+// Reads the described net from the table at `table`; empty on success, else why not.
+std::string ReadNet(lua_State* L, int table, const std::string& name, std::unique_ptr<velm::ai::CNeuralNet>& out) {
+    velm::ai::SNetDesc desc;
+    desc.m_name = name;
+    struct SField {
+        const char* key;
+        double value;
+    };
+    SField fields[] = {{"Inputs", 0}, {"Outputs", 0}, {"AResp", 0},   {"Jitter", 0}, {"LRate", 0},
+                       {"Momntm", 0}, {"NPHL", 0},    {"HLayers", 0}, {"Thresh", 0}, {"WNum", 0}};
+    for (SField& field : fields) {
+        if (!FieldNumber(L, table, field.key, field.value)) {
+            // The learning fields are only kept; a table may leave them out.
+            const std::string key = field.key;
+            if (key != "Jitter" && key != "LRate" && key != "Momntm" && key != "Thresh" && key != "NPHL") {
+                return std::string("field \"") + field.key + "\" is not a number";
+            }
+        }
+    }
+    auto whole = [](double v) { return v > -2147483648.0 && v < 2147483647.0 ? static_cast<int>(v) : -1; };
+    desc.m_inputs = whole(fields[0].value);
+    desc.m_outputs = whole(fields[1].value);
+    desc.m_activationResponse = fields[2].value;
+    desc.m_jitter = fields[3].value;
+    desc.m_learningRate = fields[4].value;
+    desc.m_momentum = fields[5].value;
+    desc.m_neuronsPerHiddenLayer = whole(fields[6].value);
+    desc.m_hiddenLayers = whole(fields[7].value);
+    desc.m_threshold = fields[8].value;
+    const std::string invalid = velm::ai::CNeuralNet::Validate(desc);
+    if (!invalid.empty()) {
+        return invalid;
+    }
+    const long needed = velm::ai::CNeuralNet::WeightCount(desc);
+    if (fields[9].value != static_cast<double>(needed)) {
+        return "WNum is " + std::to_string(whole(fields[9].value)) + " but the net has " + std::to_string(needed) +
+               " weights";
+    }
+    lua_getfield(L, table, "Weights");
+    if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        return "field \"Weights\" is not a table";
+    }
+    std::vector<double> weights;
+    weights.reserve(static_cast<std::size_t>(needed));
+    for (long i = 1; i <= needed; ++i) {
+        lua_rawgeti(L, -1, static_cast<lua_Integer>(i));
+        int isNumber = 0;
+        const double weight = lua_tonumberx(L, -1, &isNumber);
+        lua_pop(L, 1);
+        if (isNumber == 0) {
+            lua_pop(L, 1);
+            return "Weights[" + std::to_string(i) + "] is not a number (the net has " + std::to_string(needed) +
+                   " weights)";
+        }
+        weights.push_back(weight);
+    }
+    lua_pop(L, 1);
+    auto net = std::make_unique<velm::ai::CNeuralNet>(desc);
+    net->CreateNet();
+    if (!net->PutWeights(weights)) {
+        return "the weights do not fit the net";
+    }
+    out = std::move(net);
+    return std::string();
+}
+
+int LoadNet(lua_State* L) {
+    if (!HasString(L, 1, 0)) {
+        Print("ERROR: LoadNet needs the name of a table");
+        return PushBool(L, false);
+    }
+    const std::string name = StringArg(L, 1, 0);
+    lua_getglobal(L, name.c_str());
+    if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        Print("ERROR: LoadNet: \"" + name + "\" is not a table");
+        return PushBool(L, false);
+    }
+    std::unique_ptr<velm::ai::CNeuralNet> net;
+    const std::string error = ReadNet(L, lua_gettop(L), name, net);
+    lua_pop(L, 1);
+    if (!error.empty()) {
+        Print("ERROR: LoadNet \"" + name + "\": " + error);
+        return PushBool(L, false);
+    }
+    if (s_context == nullptr || s_context->m_manager == nullptr || !s_context->m_manager->AddNet(std::move(net))) {
+        Print("ERROR: LoadNet: a net named \"" + name + "\" is already loaded");
+        return PushBool(L, false);
+    }
+    return PushBool(L, true);
+}
+
+// The profile named by the first of two arguments; null (and nothing created) for any other name.
+AIProfile* ProfileArg(lua_State* L) {
+    const int code = AITypeFromName(StringArg(L, 2, 0));
+    return code == AI_NONE ? nullptr : &GetAIProfileByCode(code);
+}
+
+int SetAIWDelay(lua_State* L) {
+    AIProfile* profile = ProfileArg(L);
+    if (profile != nullptr) {
+        profile->WDelay = static_cast<float>(NumberArg(L, 2, 1));
+    }
+    return PushBool(L, profile != nullptr);
+}
+
+int SetAICRange(lua_State* L) {
+    AIProfile* profile = ProfileArg(L);
+    if (profile != nullptr) {
+        profile->CRange = static_cast<float>(NumberArg(L, 2, 1));
+    }
+    return PushBool(L, profile != nullptr);
+}
+
+int SetAIDifficulty(lua_State* L) {
+    AIProfile* profile = ProfileArg(L);
+    if (profile != nullptr) {
+        profile->Difficulty = static_cast<int>(NumberArg(L, 2, 1));
+    }
+    return PushBool(L, profile != nullptr);
+}
+
+int SetAIPath(lua_State* L) {
+    AIProfile* profile = ProfileArg(L);
+    if (profile != nullptr) {
+        profile->Path = StringArg(L, 2, 1);
+    }
+    return PushBool(L, profile != nullptr);
+}
+
+int SetAINet(lua_State* L) {
+    AIProfile* profile = ProfileArg(L);
+    if (profile != nullptr) {
+        profile->Net = StringArg(L, 2, 1);
+    }
+    return PushBool(L, profile != nullptr);
+}
+
+int SetAIDebug(lua_State* L) {
+    AIProfile* profile = ProfileArg(L);
+    if (profile != nullptr) {
+        profile->Debug = BoolArg(L, 2, 1);
+    }
+    return PushBool(L, profile != nullptr);
+}
+
+} // namespace
+
+void RegisterAIScriptFunctions(SAIScriptContext& context) {
+    s_context = &context;
+    struct SEntry {
+        const char* name;
+        lua_CFunction function;
+    };
+    static const SEntry entries[] = {
+        {"LoadWaypoints", &LoadWaypoints},
+        {"WriteWaypoints", &WriteWaypoints},
+        {"AddWPtoEnd", &AddWPtoEnd},
+        {"DeleteWaypoint", &DeleteWaypoint},
+        {"InsertWaypoint", &InsertWaypoint},
+        {"ClearWaypoints", &ClearWaypoints},
+        {"SetActive", &SetActive},
+        {"SetInactive", &SetInactive},
+        {"SetLabel", &SetLabel},
+        {"PrintWPList", &PrintWPList},
+        {"CreateWPObj", &CreateWPObj},
+        {"AIStates", &AIStates},
+        {"LoadNet", &LoadNet},
+        {"SetAIWDelay", &SetAIWDelay},
+        {"SetAICRange", &SetAICRange},
+        {"SetAIPath", &SetAIPath},
+        {"SetAIDifficulty", &SetAIDifficulty},
+        {"SetAINet", &SetAINet},
+        {"SetAIDebug", &SetAIDebug},
+    };
+    common::CScriptManager* host = common::CScriptManager::GetInstance();
+    for (const SEntry& entry : entries) {
+        host->RegisterFunction(entry.name, entry.function);
+    }
+}
+
+} // namespace ai
+} // namespace kelvo

@@ -1,0 +1,36 @@
+// The script functions of the AI's data and the waypoint editor: waypoint files, nets, the AI
+// switches and the profile setters, registered under their Lua names. They work on the context
+// given at registration, which must outlive every script call. Main thread only.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace velm {
+namespace ai {
+class CAIManager;
+}
+} // namespace velm
+
+namespace kelvo {
+
+class CWaypointEditor;
+class IWaypointMarkers;
+
+namespace ai {
+
+struct SAIScriptContext {
+    velm::ai::CAIManager* m_manager = nullptr;
+    CWaypointEditor* m_editor = nullptr;
+    IWaypointMarkers* m_markers = nullptr;
+    // Console lines; dropped when empty.
+    std::function<void(const std::string&)> m_print;
+    // Hands AIStates' three switches to the AI of every computer racer.
+    std::function<void(bool, bool, bool)> m_applyStates;
+};
+
+// Registers every function with the script host; calling it again only swaps the context.
+void RegisterAIScriptFunctions(SAIScriptContext& context);
+
+} // namespace ai
+} // namespace kelvo

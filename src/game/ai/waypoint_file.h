@@ -1,0 +1,24 @@
+// The waypoint text file: the path label on the first line, then one "x y z " line per waypoint.
+// Only positions are kept. Reading stops at the first number that does not read; a file
+// without a label adds no path. Main thread.
+#pragma once
+
+#include <string>
+
+#include "engine/ai/waypoint.h"
+
+namespace velm {
+namespace ai {
+class CAIManager;
+}
+} // namespace velm
+
+namespace kelvo {
+
+// The number of waypoints written; 0 when the file does not open.
+int WriteWaypointFile(const std::string& fileName, const std::string& label, const velm::ai::WaypointList& waypoints);
+// Reads the file into the manager as one path; the number of waypoints read, or -1 when the
+// file does not open or holds no label (nothing is added then).
+int LoadWaypointFile(const std::string& fileName, velm::ai::CAIManager& manager);
+
+} // namespace kelvo
