@@ -72,9 +72,10 @@ void AIEnemy::UpdateRacerInfo() {
         }
     }
     const SRacerInfo& own = m_racers[m_ownId];
+    // The held item is read before the cone tests, so that the racers' order does not delay a shot.
+    m_heldItem = m_world.GetHeldItem();
     for (const SRacerInfo& racer : racers) {
         if (racer.m_racerId == m_ownId) {
-            m_heldItem = m_world.GetHeldItem();
             if (!m_racerKnown && m_world.HasOwnRacer()) {
                 m_racerKnown = true;
                 if (m_ray != nullptr) {

@@ -145,6 +145,15 @@ double CAIManager::GetRankProgress(const common::CVector3& p) {
     return GetPathProgress(m_rankWaypoints, p);
 }
 
+void CAIManager::SetRankPath(const std::vector<common::CVector3>& points) {
+    m_lengthCache.erase(&m_rankWaypoints);
+    m_rankWaypoints.clear();
+    for (const common::CVector3& point : points) {
+        m_rankWaypoints.emplace_back(point);
+    }
+    m_rankLength = GetPathLength(m_rankWaypoints, WHOLE_PATH);
+}
+
 void CAIManager::BuildRankPath() {
     common::CScriptManager* script = common::CScriptManager::GetInstance();
     const std::string name = script->GetGlobalString("RANK_PATH");

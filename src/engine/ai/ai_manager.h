@@ -56,6 +56,8 @@ public:
     // RANK_PATH_DENSITY.
     double GetRankProgress(const common::CVector3& p);
 
+    // Sets the ranking path's points directly, in place of the one built from the script globals.
+    void SetRankPath(const std::vector<common::CVector3>& points);
     const WaypointList& GetRankWaypoints() const { return m_rankWaypoints; }
     const CCatmullRomSpline& GetSpline() const { return m_spline; }
 

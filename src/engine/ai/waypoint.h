@@ -14,7 +14,8 @@ namespace ai {
 class CWaypointData {
 public:
     CWaypointData() = default;
-    explicit CWaypointData(const common::CVector3& position, const common::CVector3& direction = common::CVector3())
+    // A bare position converts, so that lists of points read as waypoints.
+    CWaypointData(const common::CVector3& position, const common::CVector3& direction = common::CVector3())
         : m_position(position), m_direction(direction) {}
     virtual ~CWaypointData() = default;
     CWaypointData(const CWaypointData&) = default;
