@@ -25,11 +25,14 @@ void Print(const std::string& text) {
     }
 }
 
-// Arguments are read by their place among the last `count` values on the stack; a missing one
-// reads as nil.
+// Arguments are read by their place among the last `count` values on the stack; when fewer are
+// given, the trailing ones are missing and read as nil (index 0).
 int ArgIndex(lua_State* L, int count, int k) {
-    const int index = lua_gettop(L) - count + 1 + k;
-    return index >= 1 ? index : 0;
+    const int top = lua_gettop(L);
+    if (top >= count) {
+        return top - count + 1 + k;
+    }
+    return k + 1 <= top ? k + 1 : 0;
 }
 
 bool HasString(lua_State* L, int count, int k) {
