@@ -16,3 +16,52 @@ NUM_RACERS = 6
 
 -- How fast the river carries a floating racer, in metres per second of the flow's pull.
 RIVER_SPEED = 5.0
+
+-- The computer racers. Everything below must be set before a level loads: the racers' AIs read
+-- the paths, the net and the profiles while the level is built.
+
+-- The race ranking measures progress along this path, resampled this many points per span.
+RANK_PATH = "stage1_rank"
+RANK_PATH_DENSITY = 4
+
+-- Paths made by tools/make_ai_data.py from the river's centreline: the racing line the computer
+-- racers follow and the sparse ranking path.
+LoadWaypoints("../../../../data/files/waypoints/stage1_line.txt")
+LoadWaypoints("../../../../data/files/waypoints/stage1_rank.txt")
+
+-- The steering net: one input, the bearing of the next waypoint (0 fully towards the racer's side
+-- vector, the way "left" paddles; 0.5 dead ahead; 1 fully the other way), and two outputs, "left"
+-- and "right". The outputs are sigmoid(-6 x + 3) and sigmoid(6 x - 3): mirror images that are
+-- equal dead ahead. The driver turns once they differ by more than 0.25, which these weights
+-- reach about 15 degrees off the bearing, and stops paddling forward while it turns once they
+-- differ by more than 0.5, about 33 degrees off. Each neuron's weights are its input weight,
+-- then its bias weight (the bias input is -1).
+Driving = {
+    Inputs = 1, Outputs = 2, HLayers = 0, NPHL = 0,
+    AResp = 1, Jitter = 0, LRate = 0, Momntm = 0, Thresh = 0,
+    WNum = 4,
+    Weights = { -6, -3, 6, 3 },
+}
+LoadNet("Driving")
+
+-- Difficulty profiles: the characters map to follower, slappy, evasive, vengeful, easy and medium;
+-- "hard" is kept for scripts; "human" only configures the driving-sample recorder.
+-- WDelay: seconds between shots at a racer in the item's cone; CRange: how far jugs are sought.
+AI_PROFILES = {
+    { "easy",     4.0, 10.0, 1 },
+    { "medium",   2.5, 14.0, 2 },
+    { "hard",     1.0, 18.0, 3 },
+    { "vengeful", 1.5, 16.0, 3 },
+    { "slappy",   2.0, 12.0, 2 },
+    { "evasive",  3.0, 12.0, 2 },
+    { "follower", 3.0, 14.0, 1 },
+    { "human",    0.0,  0.0, 0 },
+}
+for _, p in ipairs(AI_PROFILES) do
+    SetAIWDelay(p[1], p[2])
+    SetAICRange(p[1], p[3])
+    SetAIDifficulty(p[1], p[4])
+    SetAIPath(p[1], "stage1_line")
+    SetAINet(p[1], "Driving")
+    SetAIDebug(p[1], false)
+end
