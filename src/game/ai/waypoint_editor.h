@@ -26,6 +26,7 @@ public:
     virtual void RemoveMarker(int id) = 0;
     // False when no object has the id.
     virtual bool GetMarkerPosition(int id, common::CVector3& position) = 0;
+    virtual void MoveMarker(int /*id*/, const common::CVector3& /*position*/) {}
 };
 
 class CWaypointEditor {

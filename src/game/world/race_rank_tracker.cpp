@@ -63,7 +63,7 @@ void CRaceRankTracker::Update() {
         }
         SRankEntry updated = entry;
         if (manager != nullptr) {
-            updated.m_progress = static_cast<float>(manager->BuildRankPath(racer->GetPosition()));
+            updated.m_progress = static_cast<float>(manager->GetRankProgress(racer->GetPosition()));
         }
         kept.push_back(updated);
     }

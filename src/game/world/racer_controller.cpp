@@ -5,6 +5,7 @@
 #include "engine/ai/ai_manager.h"
 #include "engine/core/velm_app.h"
 #include "game/ai/ai_profile.h"
+#include "game/ai/game_enemy.h"
 #include "game/ai/ray_sensor.h"
 #include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_camera.h"
@@ -16,6 +17,9 @@
 namespace kelvo {
 
 namespace {
+
+// The markers of a recorder in debug mode.
+ai::CGameMarkers s_markers;
 
 using common::CVector3;
 
@@ -93,8 +97,8 @@ void CRacerController::ReleaseAttachedItem() {
 
 CHumanRacerContr::CHumanRacerContr(CRacerModel* model) : CRacerController(model) {
     if (common::CScriptManager::GetInstance()->GetGlobalBool("RECORD_INPUT")) {
-        const ai::SAIProfile& profile = ai::GetAIProfile(1, model->GetObjectType());
-        m_recorder = std::make_unique<ai::CRaySensor>(profile.m_sensorRange);
+        const ai::AIProfile& profile = ai::GetAIProfile(1, static_cast<int>(model->GetObjectType()));
+        m_recorder = std::make_unique<ai::CRaySensor>(profile.Debug, &s_markers);
         m_recorder->OpenLog("TD.txt", 5);
     }
 }
@@ -135,7 +139,7 @@ void CHumanRacerContr::Update(double time, float elapsed) {
         const velm::ai::CWaypointPath* path =
             app != nullptr && app->GetAIManager() != nullptr ? app->GetAIManager()->FindPath("stage1hard") : nullptr;
         static const std::vector<velm::ai::CWaypointData> kNoWaypoints;
-        m_recorder->Record(*m_model, samples, path != nullptr ? path->m_waypoints : kNoWaypoints);
+        m_recorder->Record(m_model, samples, path != nullptr ? path->m_waypoints : kNoWaypoints);
     }
     CRacerController::Update(time, elapsed);
     SteeringStep();
@@ -175,38 +179,41 @@ void CHumanRacerContr::SteeringStep() {
 
 CAIRacerContr::CAIRacerContr(CRacerModel* model, velm::ai::AIEnemy* ai)
     : CRacerController(model),
-      m_ai(ai != nullptr ? ai : new velm::ai::AIEnemy(model->GetObjectType(), model->GetID())) {}
+      m_ai(ai != nullptr
+               ? std::unique_ptr<velm::ai::AIEnemy>(ai)
+               : ai::CreateEnemyAI(static_cast<int>(model->GetObjectType()), static_cast<int>(model->GetID()))) {}
 
 CAIRacerContr::~CAIRacerContr() = default;
 
 void CAIRacerContr::Update(double time, float elapsed) {
     m_paddling = 0;
-    velm::ai::SAIInput input;
-    m_ai->Update(input);
-    if (input.m_givePropeller != 0) {
+    velm::ai::SRacerInfo self;
+    self.m_heading = m_forward;
+    velm::ai::SDriveInput drive;
+    m_ai->Update(drive, self, {}, elapsed);
+    if (drive.m_stuck) {
         bool given = false;
         common::CScriptManager::GetInstance()->CallFunction("GiveItem", "si>b", "propeller",
                                                             static_cast<int>(m_model->GetID()), &given);
     }
-    if (input.m_fire != 0 && m_previousFire == 0) {
+    if (drive.m_fire && m_previousFire == 0) {
         m_stateName = kFireWeaponStateName;
-    } else if (input.m_fire == 0 && m_previousFire != 0) {
+    } else if (!drive.m_fire && m_previousFire != 0) {
         ReleaseAttachedItem();
     }
-    m_previousFire = input.m_fire;
-    const bool any = input.m_forward || input.m_second || input.m_left || input.m_right || input.m_fifth ||
-                     input.m_sixth || input.m_fire || input.m_givePropeller;
+    m_previousFire = drive.m_fire ? 1 : 0;
+    const bool any = drive.Any();
     if (any) {
         m_paddling = 1;
-        if (input.m_forward && input.m_left) {
+        if (drive.m_forward && drive.m_left) {
             m_desired = m_forwardSide;
-        } else if (input.m_forward && input.m_right) {
+        } else if (drive.m_forward && drive.m_right) {
             m_desired = m_forwardOpposite;
-        } else if (input.m_forward) {
+        } else if (drive.m_forward) {
             m_desired = m_forward;
-        } else if (input.m_right) {
+        } else if (drive.m_right) {
             m_desired = m_oppositeSide;
-        } else if (input.m_left) {
+        } else if (drive.m_left) {
             m_desired = m_side;
         }
     }

@@ -187,7 +187,7 @@ TEST(AIManagerTest, ProgressIsTheShareOfTheRankingPathUpToTheNearestWaypoint) {
 
 TEST(AIManagerTest, TheScriptNamesTheRankingPath) {
     CAIManager manager;
-    manager.AddPath({"stage1hard", {{CVector3(0.0f, 0.0f, 0.0f)}, {CVector3(0.0f, 0.0f, -50.0f)}}});
+    manager.AddPath(Path("stage1hard", {CVector3(0.0f, 0.0f, 0.0f), CVector3(0.0f, 0.0f, -50.0f)}));
     ASSERT_NE(manager.FindPath("stage1hard"), nullptr);
     ASSERT_TRUE(common::CScriptManager::GetInstance()->RunString("RANK_PATH = 'stage1hard' RANK_PATH_DENSITY = 0"));
     EXPECT_NEAR(manager.GetRankProgress(CVector3(0.0f, 0.0f, -30.0f)), 1.0, 1e-6);

@@ -16,8 +16,13 @@ using common::CVector3;
 class RaceRankTrackerTest : public ::testing::Test, public tktest::CRaceFixture {
 protected:
     void SetUp() override {
-        // Progress is the distance down the course, along -z.
-        m_ai.SetRankPath({CVector3(0.0f, 0.0f, 0.0f), CVector3(0.0f, 0.0f, -1000.0f)});
+        // Progress is the distance down the course, along -z: the share of the path up to the
+        // nearest of its points, one a metre.
+        std::vector<CVector3> points;
+        for (int z = 0; z <= 1000; ++z) {
+            points.emplace_back(0.0f, 0.0f, -static_cast<float>(z));
+        }
+        m_ai.SetRankPath(points);
         m_tracker.SetAIManager(&m_ai);
         for (std::uint32_t id = 1; id <= 4; ++id) {
             AddRacer(id, 1, id == 3 ? kelvo::CONTROL_LOCAL_PLAYER : kelvo::CONTROL_LOCAL_OTHER, 3.0f * id, false);
@@ -81,7 +86,7 @@ TEST_F(RaceRankTrackerTest, OrdersByProgressKeepingTiesAndReportsShiftsPlaceAndS
     // Racer 3 went 3 -> 3 -> 4 -> 4 -> 1: shifts 0, -1, 0, +3.
     EXPECT_EQ(hud->GetRankOffset(3), 2);
     EXPECT_EQ(hud->GetPlace(), 1u);
-    EXPECT_FLOAT_EQ(m_tracker.GetProgress(3), 90.0f);
+    EXPECT_NEAR(m_tracker.GetProgress(3), 0.09f, 1e-6f) << "90 m of the 1000 m path";
     EXPECT_FLOAT_EQ(m_tracker.GetProgress(99), 0.0f);
     Racer(3)->SetLinearVelocity(CVector3(0.0f, 0.0f, -9.99f));
     NextPeriod();

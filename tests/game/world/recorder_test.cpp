@@ -38,22 +38,25 @@ protected:
     std::filesystem::path m_previous;
 };
 
-TEST_F(RecorderTest, WritesFiveLinesOfRaysAndInputsPerWindow) {
+TEST_F(RecorderTest, WritesFiveLinesOfBankRatiosAndInputsPerWindow) {
     kelvo::CRacerModel* racer = AddRacer(1, 1, kelvo::CONTROL_LOCAL_OTHER, 0.0f, false);
     racer->SetPosition(CVector3(1.0f, 0.0f, 0.0f));
-    kelvo::ai::CRaySensor sensor(20.0f);
-    ASSERT_TRUE(sensor.OpenLog("TD.txt", 5));
+    kelvo::ai::CRaySensor sensor(false);
+    sensor.OpenLog("TD.txt", 5);
     const std::vector<velm::ai::CWaypointData> path{{CVector3(4.0f, 0.0f, -4.0f)}};
+    // No terrain under the racer: nothing to measure, nothing kept.
+    sensor.Record(racer, {1.0, 0.0, 1.0}, path);
+    EXPECT_EQ(sensor.GetPendingCount(), 0u);
     for (int i = 0; i < 4; ++i) {
-        sensor.Record(*racer, {1.0, 0.0, 1.0}, path);
+        sensor.RecordSample({2.0, 0.5}, {1.0, 0.0, 1.0});
     }
     EXPECT_TRUE(Lines("TD.txt").empty()) << "nothing is written before the window is full";
-    sensor.Record(*racer, {0.0, 1.0, 0.0}, path);
+    sensor.RecordSample({1.0, 1.0}, {0.0, 1.0, 0.0});
     const std::vector<std::string> lines = Lines("TD.txt");
     ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "5,3,-4 : 1,0,1");
-    EXPECT_EQ(lines[4], "5,3,-4 : 0,1,0");
-    sensor.Record(*racer, {1.0, 1.0, 1.0}, {}); // no track to sample: not kept
+    EXPECT_EQ(lines[0], "2,0.5 : 1,0,1");
+    EXPECT_EQ(lines[4], "1,1 : 0,1,0");
+    sensor.Record(nullptr, {1.0, 1.0, 1.0}, {}); // no racer to sample: not kept
     EXPECT_EQ(Lines("TD.txt").size(), 5u);
 }
 

@@ -1,0 +1,177 @@
+#include "game/ai/game_enemy.h"
+
+#include "engine/ai/ai_manager.h"
+#include "engine/core/object_id.h"
+#include "engine/core/velm_app.h"
+#include "engine/events/event_manager.h"
+#include "engine/phy/water_field.h"
+#include "game/ai/ai_profile.h"
+#include "game/ai/ai_ray_driving.h"
+#include "game/flow/creation_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/world/object_type.h"
+#include "game/world/racer_controller.h"
+#include "game/world/racer_model.h"
+
+namespace kelvo {
+namespace ai {
+namespace {
+
+// An enemy AI that carries the world it asks; the world is built before the AI it serves.
+struct SWorldHolder {
+    explicit SWorldHolder(int racerId) : m_gameWorld(racerId) {}
+    CGameEnemyWorld m_gameWorld;
+};
+
+class CGameEnemy : private SWorldHolder, public velm::ai::AIEnemy {
+public:
+    CGameEnemy(const AIProfile& profile, int racerId)
+        : SWorldHolder(racerId), velm::ai::AIEnemy(profile, racerId, m_gameWorld) {}
+};
+
+velm::ai::SRacerInfo InfoOf(CRacerModel& racer) {
+    velm::ai::SRacerInfo info;
+    info.m_position = racer.GetPosition();
+    info.m_heading = racer.GetOrientation().Rotate(racer.GetForwardAxis());
+    info.m_velocity = racer.GetLinearVelocity();
+    info.m_racerId = static_cast<int>(racer.GetID());
+    info.m_objectType = static_cast<int>(racer.GetObjectType());
+    return info;
+}
+
+} // namespace
+
+int CGameMarkers::CreateMarker(const common::CVector3& position, bool editor) {
+    const std::uint32_t id = velm::NewObjectID();
+    velm::QueueEvent(std::make_shared<CCreateEnvObjEvt>("BoxModelData", id, 1, 0, OBJECT_BOX, &position,
+                                                        static_cast<std::uint8_t>(editor ? 1 : 0)));
+    return static_cast<int>(id);
+}
+
+void CGameMarkers::RemoveMarker(int id) {
+    if (CTumboKelvoGame* game = GetGame()) {
+        game->RemoveObject(static_cast<std::uint32_t>(id));
+    }
+}
+
+bool CGameMarkers::GetMarkerPosition(int id, common::CVector3& position) {
+    CTumboKelvoGame* game = GetGame();
+    velm::CModel* model = game != nullptr ? game->FindModel(static_cast<std::uint32_t>(id)) : nullptr;
+    if (model == nullptr) {
+        return false;
+    }
+    position = model->GetPosition();
+    return true;
+}
+
+void CGameMarkers::MoveMarker(int id, const common::CVector3& position) {
+    CTumboKelvoGame* game = GetGame();
+    if (velm::CModel* model = game != nullptr ? game->FindModel(static_cast<std::uint32_t>(id)) : nullptr) {
+        model->SetPosition(position);
+    }
+}
+
+velm::ai::CAIManager* CGameEnemyWorld::GetAIManager() {
+    velm::CVelmApp* app = velm::GetApp();
+    return app != nullptr ? app->GetAIManager() : nullptr;
+}
+
+CRacerModel* CGameEnemyWorld::OwnRacer() const {
+    CTumboKelvoGame* game = GetGame();
+    velm::CModel* model = game != nullptr ? game->FindModel(static_cast<std::uint32_t>(m_racerId)) : nullptr;
+    return dynamic_cast<CRacerModel*>(model);
+}
+
+std::vector<velm::ai::SRacerInfo> CGameEnemyWorld::GetRacers() {
+    std::vector<velm::ai::SRacerInfo> racers;
+    if (CTumboKelvoGame* game = GetGame()) {
+        for (const auto& entry : game->GetModels()) {
+            if (auto* racer = dynamic_cast<CRacerModel*>(entry.second)) {
+                racers.push_back(InfoOf(*racer));
+            }
+        }
+    }
+    return racers;
+}
+
+int CGameEnemyWorld::GetHeldItem() {
+    CRacerModel* racer = OwnRacer();
+    return racer != nullptr ? static_cast<int>(racer->GetHeldItemType()) : 0;
+}
+
+bool CGameEnemyWorld::GetFlow(const common::CVector3& point, common::CVector3& flow) {
+    CRacerModel* racer = OwnRacer();
+    velm::phy::CWaterField* water = racer != nullptr ? racer->GetWaterCell() : nullptr;
+    float height = 0.0f;
+    common::CVector3 normal;
+    return water != nullptr && water->GetSurface(point.x, point.z, height, normal, flow);
+}
+
+std::vector<common::CVector3> CGameEnemyWorld::FindItemJugs(const common::CVector3& position,
+                                                            const common::CVector3& direction, float radius) {
+    std::vector<common::CVector3> jugs;
+    CTumboKelvoGame* game = GetGame();
+    if (game == nullptr) {
+        return jugs;
+    }
+    for (const auto& entry : game->GetModels()) {
+        auto* model = dynamic_cast<CKelvoModel*>(entry.second);
+        if (model == nullptr || model->GetObjectType() != OBJECT_JUG) {
+            continue;
+        }
+        const common::CVector3 offset = model->GetPosition() - position;
+        if (offset.LengthSquared() <= radius * radius && offset.Dot(direction) > 0.0f) {
+            jugs.push_back(model->GetPosition());
+        }
+    }
+    return jugs;
+}
+
+// The weapons' aiming data is not part of the race world yet: no item is aimed at a racer, and
+// the items that act on their owner (reflective coat, propeller) are used as soon as they are held.
+bool CGameEnemyWorld::InFiringCone(int, const velm::ai::SRacerInfo&, const velm::ai::SRacerInfo&) { return false; }
+
+common::CVector3 CGameEnemyWorld::AimPoint(int, const velm::ai::SRacerInfo& shooter, const velm::ai::SRacerInfo&) {
+    return shooter.m_position;
+}
+
+bool CGameEnemyWorld::UseUntargeted(int itemType, const velm::ai::SRacerInfo&) {
+    return itemType == static_cast<int>(ITEM_REFLECTIVE_COAT) || itemType == static_cast<int>(ITEM_PROPELLER);
+}
+
+int CGameEnemyWorld::CreateMarker() { return m_markers.CreateMarker(common::CVector3(), false); }
+
+void CGameEnemyWorld::MoveMarker(int id, const common::CVector3& position) { m_markers.MoveMarker(id, position); }
+
+std::unique_ptr<velm::ai::CAIBase> CGameEnemyWorld::CreateRayDriver() {
+    auto driver = std::make_unique<AIRayDriving>();
+    if (velm::ai::CAIManager* manager = GetAIManager()) {
+        driver->SetNet(manager->FindNet("Driving"));
+    }
+    return driver;
+}
+
+void CGameEnemyWorld::OnOwnRacerFound(velm::ai::CAIBase& rayDriver) {
+    if (auto* driver = dynamic_cast<AIRayDriving*>(&rayDriver)) {
+        driver->SetRacer(OwnRacer());
+    }
+}
+
+std::unique_ptr<velm::ai::AIEnemy> CreateEnemyAI(int characterType, int racerId) {
+    return std::make_unique<CGameEnemy>(GetAIProfile(2, characterType), racerId);
+}
+
+void ApplyAIStates(bool useItems, bool drive, bool third) {
+    CTumboKelvoGame* game = GetGame();
+    if (game == nullptr) {
+        return;
+    }
+    for (const auto& entry : game->GetControllers()) {
+        if (auto* controller = dynamic_cast<CAIRacerContr*>(entry.second)) {
+            static_cast<velm::ai::AIEnemy*>(controller->GetAI())->SetStateFlags(useItems, drive, third);
+        }
+    }
+}
+
+} // namespace ai
+} // namespace kelvo
