@@ -17,6 +17,8 @@ namespace kelvo {
 namespace ai {
 namespace {
 
+velm::ai::CAIManager* s_manager = nullptr;
+
 // An enemy AI that carries the world it asks; the world is built before the AI it serves.
 struct SWorldHolder {
     explicit SWorldHolder(int racerId) : m_gameWorld(racerId) {}
@@ -71,7 +73,12 @@ void CGameMarkers::MoveMarker(int id, const common::CVector3& position) {
     }
 }
 
+void SetEnemyAIManager(velm::ai::CAIManager* manager) { s_manager = manager; }
+
 velm::ai::CAIManager* CGameEnemyWorld::GetAIManager() {
+    if (s_manager != nullptr) {
+        return s_manager;
+    }
     velm::CVelmApp* app = velm::GetApp();
     return app != nullptr ? app->GetAIManager() : nullptr;
 }

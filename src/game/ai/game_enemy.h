@@ -53,6 +53,10 @@ private:
     CGameMarkers m_markers;
 };
 
+// The manager the computer racers take their paths and nets from in place of the application's
+// (null: the application's again). For runs without an application.
+void SetEnemyAIManager(velm::ai::CAIManager* manager);
+
 // The AI of the computer racer with that character and id; it keeps its world with it.
 std::unique_ptr<velm::ai::AIEnemy> CreateEnemyAI(int characterType, int racerId);
 // Hands AIStates' switches to the AI of every computer racer of the game.
