@@ -2,6 +2,7 @@
 
 #include <lua.hpp>
 
+#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "engine/ai/ai_manager.h"
 #include "engine/ai/neural_net.h"
 #include "game/ai/ai_profile.h"
+#include "game/ai/game_enemy.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/ai/waypoint_file.h"
 #include "libs/common/script_manager.h"
@@ -321,6 +323,23 @@ int SetAIDebug(lua_State* L) {
 }
 
 } // namespace
+
+CAIScriptHost::CAIScriptHost(velm::ai::CAIManager& manager)
+    : m_markers(std::make_unique<CGameMarkers>()),
+      m_editor(std::make_unique<CWaypointEditor>(manager, *m_markers,
+                                                 [](const std::string& text) { std::cout << text << std::endl; })) {
+    m_context.m_manager = &manager;
+    m_context.m_editor = m_editor.get();
+    m_context.m_markers = m_markers.get();
+    m_context.m_print = [](const std::string& text) { std::cout << text << std::endl; };
+    m_context.m_applyStates = &ApplyAIStates;
+}
+
+CAIScriptHost::~CAIScriptHost() {
+    if (s_context == &m_context) {
+        s_context = nullptr;
+    }
+}
 
 void RegisterAIScriptFunctions(SAIScriptContext& context) {
     s_context = &context;

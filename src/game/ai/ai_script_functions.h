@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace velm {
@@ -31,6 +32,24 @@ struct SAIScriptContext {
 
 // Registers every function with the script host; calling it again only swaps the context.
 void RegisterAIScriptFunctions(SAIScriptContext& context);
+
+// What the game holds for these functions: the waypoint editor over the AI manager, the game's
+// marker objects, and a context that prints to standard output until the console takes over.
+class CAIScriptHost {
+public:
+    explicit CAIScriptHost(velm::ai::CAIManager& manager);
+    ~CAIScriptHost();
+    CAIScriptHost(const CAIScriptHost&) = delete;
+    CAIScriptHost& operator=(const CAIScriptHost&) = delete;
+
+    void Register() { RegisterAIScriptFunctions(m_context); }
+    CWaypointEditor& GetEditor() { return *m_editor; }
+
+private:
+    std::unique_ptr<IWaypointMarkers> m_markers;
+    std::unique_ptr<CWaypointEditor> m_editor;
+    SAIScriptContext m_context;
+};
 
 } // namespace ai
 } // namespace kelvo

@@ -4,6 +4,8 @@
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
 #include "engine/phy/physics_world.h"
+#include "game/ai/ai_script_functions.h"
+#include "game/ai/waypoint_editor.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 
 namespace kelvo {
@@ -28,7 +30,16 @@ void CTumboKelvoGame::OnResetDevice() {}
 
 void CTumboKelvoGame::OnLostDevice() {}
 
-void CTumboKelvoGame::Init() {}
+// The AI's script functions are registered before any start-up script can call them.
+void CTumboKelvoGame::Init() {
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetAIManager() != nullptr && !m_aiScripts) {
+        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
+        m_aiScripts->Register();
+    }
+}
+
+CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
 
 void CTumboKelvoGame::OnLoadingFinished() {}
 

@@ -11,6 +11,10 @@
 namespace kelvo {
 
 class TumboKelvoGameHUD;
+class CWaypointEditor;
+namespace ai {
+class CAIScriptHost;
+}
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -29,9 +33,12 @@ public:
     void OnLoadingFinished() override;
 
     TumboKelvoGameHUD* GetHUD() const { return m_hud.get(); }
+    // The waypoint editor, from Init on while the application has an AI manager; else null.
+    CWaypointEditor* GetWaypointData() const;
 
 private:
     std::unique_ptr<TumboKelvoGameHUD> m_hud;
+    std::unique_ptr<ai::CAIScriptHost> m_aiScripts;
 };
 
 // The game object most recently built and not yet destroyed, or null.
