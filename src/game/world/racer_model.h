@@ -93,6 +93,9 @@ public:
     std::uint32_t GetHeldItemType() const { return m_heldItemType; }
     void SetHeldItemType(std::uint32_t type) { m_heldItemType = type; }
     std::uint32_t GetRaceRank() const { return m_raceRank; }
+    // The client id of the machine that drives the racer (0: the server or single play).
+    std::uint32_t GetConnectionId() const { return m_connectionId; }
+    void SetConnectionId(std::uint32_t id) { m_connectionId = id; }
     void SetRaceRank(std::uint32_t rank) { m_raceRank = rank; }
 
     // The racer's controller as a racer controller, or null.
@@ -127,6 +130,7 @@ private:
     std::uint8_t m_invincible = 0;
     std::unique_ptr<ItemHitEffectFunc> m_hitEffect;
     std::uint32_t m_raceRank = 0;
+    std::uint32_t m_connectionId = 0;
     velm::phy::CHeightMap* m_heightGrid = nullptr;
     std::shared_ptr<velm::phy::AirDrag> m_airDrag;
     std::shared_ptr<velm::phy::ThrustForce> m_thrust;
