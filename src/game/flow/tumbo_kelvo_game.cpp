@@ -6,6 +6,7 @@
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
 #include "engine/phy/physics_world.h"
+#include "game/flow/data_files.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_manager.h"
@@ -97,7 +98,7 @@ void CTumboKelvoGame::OnResetDevice() {}
 void CTumboKelvoGame::OnLostDevice() {}
 
 void CTumboKelvoGame::Init() {
-    m_itemManager->LoadItemRankings("items.xml");
+    m_itemManager->LoadItemRankings(kItemOddsFile);
     if (velm::GetEventManager() != nullptr) {
         RegisterItemManager(*velm::GetEventManager(), m_itemManager);
     }

@@ -49,6 +49,10 @@ std::uint32_t NearestWaypoint(const std::vector<velm::ai::CWaypointData>& path, 
 
 // Faces the drill along its velocity, upright.
 void FaceAlong(CItemModel* drill, const CVector3& velocity) {
+    // Standing still it keeps its facing: a zero direction has no upright frame.
+    if (velocity.x * velocity.x + velocity.z * velocity.z < 1e-12f) {
+        return;
+    }
     const CVector3 f = velocity.GetNormalized();
     const CVector3 u(0.0f, 1.0f, 0.0f);
     const CVector3 s = f.Cross(u).GetNormalized();

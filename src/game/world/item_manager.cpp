@@ -78,9 +78,13 @@ void RegisterItemManager(velm::IEventManager& events, const std::shared_ptr<CIte
 }
 
 void CItemManager::LoadItemRankings(const std::string& fileName) {
+    LoadItemRankingsFrom(std::string(kXmlDataFolder) + fileName);
+}
+
+void CItemManager::LoadItemRankingsFrom(const std::string& path) {
     m_ranks.clear();
     common::CXmlReader reader;
-    reader.Load(std::string(kXmlDataFolder) + fileName);
+    reader.Load(path);
     reader.Enter("ItemRankings");
     for (;;) {
         reader.Enter("Rank");

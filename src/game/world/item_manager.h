@@ -52,6 +52,8 @@ public:
 
     // The file name is taken in the XML data folder. A missing file leaves the table empty.
     void LoadItemRankings(const std::string& fileName);
+    // The same from a path as it stands.
+    void LoadItemRankingsFrom(const std::string& path);
     // 0 for none; no number is drawn for a place the table lacks.
     std::uint32_t PickItemForRank(std::uint32_t place);
     void AddRacer(std::uint32_t racerId);

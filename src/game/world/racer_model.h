@@ -66,6 +66,8 @@ public:
     bool IsInvincible() const { return m_invincible != 0; }
     bool CanBeHit() const { return m_invincible == 0 && !m_hitEffect; }
     bool HasHitEffect() const { return static_cast<bool>(m_hitEffect); }
+    // The running effect, or null.
+    ItemHitEffectFunc* GetHitEffect() const { return m_hitEffect.get(); }
     // Keeps the effect (racer to "Hurt_State") or, when the racer cannot be hit, deletes it.
     void TakeHit(ItemHitEffectFunc* effect);
 
