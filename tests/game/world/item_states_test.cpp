@@ -80,13 +80,15 @@ protected:
 
     // The states the model passes through in `frames` frames, its first state included.
     std::vector<std::string> Run(const velm::CModel* model, int frames, const std::function<void(int)>& each = {}) {
+        // The model may be gone after a frame: only its id is safe then.
+        const std::uint32_t id = model->GetID();
         std::vector<std::string> seen{StateOf(model)};
-        for (int i = 0; i < frames && m_game.FindModel(model->GetID()) != nullptr; ++i) {
+        for (int i = 0; i < frames; ++i) {
             if (each) {
                 each(i);
             }
             Step();
-            if (m_game.FindModel(model->GetID()) == nullptr) {
+            if (m_game.FindModel(id) == nullptr) {
                 seen.push_back("removed");
                 break;
             }
@@ -129,9 +131,11 @@ TEST_F(ItemStatesTest, EachItemsSequenceOnTheServerAndAsANetworkedCopy) {
     std::uint32_t id = 100;
     for (const SCase& c : cases) {
         kelvo::CItemModel* item = Item(++id, c.type, 1);
-        const std::vector<std::string> seen = Run(item, 12, [item](int frame) {
-            if (frame == 2) {
-                item->SetShouldDetach(true);
+        const std::uint32_t itemId = item->GetID();
+        const std::vector<std::string> seen = Run(item, 12, [this, itemId](int frame) {
+            auto* live = dynamic_cast<kelvo::CItemModel*>(m_game.FindModel(itemId));
+            if (frame == 2 && live != nullptr) {
+                live->SetShouldDetach(true);
             }
         });
         EXPECT_EQ(seen, c.server) << "type " << c.type;
