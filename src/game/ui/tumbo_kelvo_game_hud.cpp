@@ -1,5 +1,7 @@
 #include "game/ui/tumbo_kelvo_game_hud.h"
 
+#include "libs/common/mersenne_twister.h"
+
 namespace kelvo {
 
 void TumboKelvoGameHUD::StartIconSpin(std::uint32_t racerId, std::uint32_t count) {
@@ -19,6 +21,37 @@ int TumboKelvoGameHUD::GetRankOffset(std::uint32_t racerId) const {
 TumboKelvoGameHUD::SIconSpin TumboKelvoGameHUD::GetIconSpin(std::uint32_t racerId) const {
     auto found = m_iconSpins.find(racerId);
     return found == m_iconSpins.end() ? SIconSpin() : found->second;
+}
+
+void TumboKelvoGameHUD::StartItemSpin(float interval, float step, std::uint32_t itemType) {
+    m_itemInterval = interval;
+    m_itemStep = step;
+    m_storedItem = itemType;
+    m_shownItem = ((common::CMersenneTwister::GetInstance().RandomInt(1000)) & 7u) + 7u;
+    m_itemSpinning = true;
+}
+
+void TumboKelvoGameHUD::SlowItemSpin(float interval, float step) {
+    m_itemInterval = interval;
+    m_itemStep = step;
+}
+
+void TumboKelvoGameHUD::StopItemSpin() {
+    if (!m_itemSpinning) {
+        return;
+    }
+    m_itemInterval = 0.0f;
+    m_itemStep = 0.0f;
+    m_shownItem = m_storedItem;
+    m_itemSpinning = false;
+}
+
+void TumboKelvoGameHUD::ClearItemIcon() {
+    if (m_itemSpinning) {
+        return;
+    }
+    m_storedItem = 0;
+    m_shownItem = 0;
 }
 
 } // namespace kelvo

@@ -24,6 +24,20 @@ public:
     // delta is the old rank minus the new one.
     void ShiftRacerRank(std::uint32_t racerId, int delta) { m_rankOffsets[racerId] += delta; }
 
+    // The local player's item slot: a spin shows random icons until it stops on the item type.
+    void StartItemSpin(float interval, float step, std::uint32_t itemType);
+    void SlowItemSpin(float interval, float step);
+    void StopItemSpin();
+    // Nothing while the slot spins.
+    void ClearItemIcon();
+    void ShowHitOverlay() { ++m_hitOverlays; }
+
+    bool IsItemSpinning() const { return m_itemSpinning; }
+    float GetItemSpinInterval() const { return m_itemInterval; }
+    std::uint32_t GetShownItem() const { return m_shownItem; }
+    std::uint32_t GetStoredItem() const { return m_storedItem; }
+    int GetHitOverlayCount() const { return m_hitOverlays; }
+
     std::uint32_t GetPlace() const { return m_place; }
     const std::string& GetSpeedText() const { return m_speedText; }
     int GetRankOffset(std::uint32_t racerId) const;
@@ -36,6 +50,12 @@ private:
     std::string m_speedText;
     std::map<std::uint32_t, int> m_rankOffsets;
     std::map<std::uint32_t, SIconSpin> m_iconSpins;
+    bool m_itemSpinning = false;
+    float m_itemInterval = 0.0f;
+    float m_itemStep = 0.0f;
+    std::uint32_t m_storedItem = 0;
+    std::uint32_t m_shownItem = 0;
+    int m_hitOverlays = 0;
 };
 
 } // namespace kelvo

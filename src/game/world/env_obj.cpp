@@ -3,6 +3,8 @@
 #include "engine/core/sound.h"
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
+#include "game/world/item_states.h"
+#include "game/world/object_type.h"
 #include "game/world/racer_view.h"
 #include "libs/common/state_machine.h"
 
@@ -13,7 +15,11 @@ CEnvObjModel::CEnvObjModel(const std::shared_ptr<velm::phy::CRigidBody>& body, s
     m_stateMachine = new common::CStateMachine();
 }
 
-void CEnvObjModel::CreateStateMachine() {}
+void CEnvObjModel::CreateStateMachine() {
+    if (m_objectType == OBJECT_GEYSER) {
+        BuildGeyserMachine(this);
+    }
+}
 
 void CEnvObjModel::Update(double /*time*/, float elapsed) {
     m_stateMachine->Update();

@@ -14,6 +14,7 @@ public:
     using ItemHitEffectFunc::ItemHitEffectFunc;
     // Also the shark's force and the pole's pull (the same operation in their classes).
     void SetForce(const common::CVector3& force) { m_force = force; }
+    const common::CVector3& GetForce() const { return m_force; }
     // Stops the racer: no thrust, speed scale 0, no velocity.
     void OnAccepted() override;
     bool operator()(double time, float elapsed) override;
@@ -26,6 +27,7 @@ class HitByDrillFunc : public CRacerModel::ItemHitEffectFunc {
 public:
     using ItemHitEffectFunc::ItemHitEffectFunc;
     void SetSpin(float spin) { m_spin = spin; }
+    float GetSpin() const { return m_spin; }
     bool operator()(double time, float elapsed) override;
 
 private:
@@ -36,6 +38,7 @@ class HitBySharkFunc : public CRacerModel::ItemHitEffectFunc {
 public:
     using ItemHitEffectFunc::ItemHitEffectFunc;
     void SetForce(const common::CVector3& force) { m_force = force; }
+    const common::CVector3& GetForce() const { return m_force; }
     bool operator()(double time, float elapsed) override;
 
 private:
@@ -46,6 +49,7 @@ class HitByPoleFunc : public CRacerModel::ItemHitEffectFunc {
 public:
     using ItemHitEffectFunc::ItemHitEffectFunc;
     void SetForce(const common::CVector3& pull) { m_pull = pull; }
+    const common::CVector3& GetForce() const { return m_pull; }
     // Stops the racer before the pull.
     void OnAccepted() override;
     bool operator()(double time, float elapsed) override;

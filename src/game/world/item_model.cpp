@@ -5,6 +5,8 @@
 #include "engine/core/velm_app.h"
 #include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
+#include "game/world/item_states.h"
+#include "game/world/object_type.h"
 #include "game/world/racer_model.h"
 #include "game/world/racer_view.h"
 #include "libs/common/state_machine.h"
@@ -15,7 +17,44 @@ CItemModel::CItemModel(const std::shared_ptr<velm::phy::CRigidBody>& body, std::
     m_stateMachine = new common::CStateMachine();
 }
 
-void CItemModel::CreateStateMachine() {}
+void CItemModel::CreateStateMachine() {
+    switch (m_objectType) {
+        case ITEM_DRILL:
+            BuildDrillMachine(this);
+            break;
+        case ITEM_REFLECTIVE_COAT:
+            BuildReflectMachine(this);
+            break;
+        case ITEM_BAIT:
+            BuildBaitMachine(this);
+            break;
+        case ITEM_SHARK:
+            BuildSharkMachine(this);
+            break;
+        case ITEM_FISHING_POLE:
+            BuildPoleMachine(this);
+            break;
+        case ITEM_PROPELLER:
+            BuildPropellerMachine(this);
+            break;
+        case ITEM_MINE:
+            BuildMineMachine(this);
+            break;
+        default:
+            break;
+    }
+}
+
+CItemView* CItemModel::GetItemView() const {
+    CTumboKelvoGame* game = GetGame();
+    if (game == nullptr) {
+        return nullptr;
+    }
+    auto found = game->GetViews().find(m_id);
+    return found == game->GetViews().end() ? nullptr : dynamic_cast<CItemView*>(found->second);
+}
+
+CPathItemController* CItemModel::GetPathController() const { return dynamic_cast<CPathItemController*>(m_controller); }
 
 CRacerModel* CItemModel::GetOwner() const {
     CTumboKelvoGame* game = GetGame();

@@ -19,6 +19,8 @@ class CSound;
 namespace kelvo {
 
 class CRacerModel;
+class CItemView;
+class CPathItemController;
 
 class CItemModel : public CKelvoModel {
 public:
@@ -29,6 +31,11 @@ public:
     // The item families' states join the machine with the items' own states; the whirlpool and
     // other types get none.
     void CreateStateMachine();
+
+    // The item's view in the game's registry, or null.
+    CItemView* GetItemView() const;
+    // The controller as a path controller, or null.
+    CPathItemController* GetPathController() const;
 
     // Null when there is no owner or the owner is gone from the game.
     CRacerModel* GetOwner() const;
@@ -68,30 +75,37 @@ protected:
     std::string m_secondName;
 };
 
-// The drill's and shark's path: the item states walk it through these fields.
+// The drill's and shark's steering record: the path copy the drill walks, the racer it chases
+// (held by id and looked up each frame), the two destination points, and the homing and hit marks.
 class CPathItemController : public CItemController {
 public:
     using CItemController::CItemController;
     void SetPath(const velm::ai::CWaypointPath& path);
     const std::string& GetPathName() const { return m_pathName; }
     const std::vector<velm::ai::CWaypointData>& GetWaypoints() const { return m_waypoints; }
-    std::uint32_t GetFirstValue() const { return m_first; }
-    void SetFirstValue(std::uint32_t value) { m_first = value; }
-    std::uint32_t GetSecondValue() const { return m_second; }
-    void SetSecondValue(std::uint32_t value) { m_second = value; }
-    const common::CVector3& GetFirstVector() const { return m_firstVector; }
-    void SetFirstVector(const common::CVector3& v) { m_firstVector = v; }
-    const common::CVector3& GetSecondVector() const { return m_secondVector; }
-    void SetSecondVector(const common::CVector3& v) { m_secondVector = v; }
+    // 0 for none.
+    std::uint32_t GetTargetId() const { return m_targetId; }
+    void SetTargetId(std::uint32_t id) { m_targetId = id; }
+    const common::CVector3& GetTargetPoint() const { return m_targetPoint; }
+    void SetTargetPoint(const common::CVector3& v) { m_targetPoint = v; }
+    const common::CVector3& GetWaypointPoint() const { return m_waypointPoint; }
+    void SetWaypointPoint(const common::CVector3& v) { m_waypointPoint = v; }
+    std::uint32_t GetWaypointIndex() const { return m_waypointIndex; }
+    void SetWaypointIndex(std::uint32_t index) { m_waypointIndex = index; }
+    bool IsHoming() const { return m_homing; }
+    void SetHoming(bool homing) { m_homing = homing; }
+    bool HasHit() const { return m_hit; }
+    void SetHit(bool hit) { m_hit = hit; }
 
 private:
     std::string m_pathName;
     std::vector<velm::ai::CWaypointData> m_waypoints;
-    std::uint32_t m_first = 0;
-    common::CVector3 m_firstVector;
-    common::CVector3 m_secondVector;
-    std::uint32_t m_second = 0;
-    std::uint8_t m_flag = 0;
+    std::uint32_t m_targetId = 0;
+    common::CVector3 m_targetPoint;
+    common::CVector3 m_waypointPoint;
+    std::uint32_t m_waypointIndex = 0;
+    bool m_homing = false;
+    bool m_hit = false;
 };
 
 } // namespace kelvo

@@ -66,6 +66,8 @@ public:
     bool IsInvincible() const { return m_invincible != 0; }
     bool CanBeHit() const { return m_invincible == 0 && !m_hitEffect; }
     bool HasHitEffect() const { return static_cast<bool>(m_hitEffect); }
+    // The running effect, or null.
+    ItemHitEffectFunc* GetHitEffect() const { return m_hitEffect.get(); }
     // Keeps the effect (racer to "Hurt_State") or, when the racer cannot be hit, deletes it.
     void TakeHit(ItemHitEffectFunc* effect);
 
@@ -93,6 +95,9 @@ public:
     std::uint32_t GetHeldItemType() const { return m_heldItemType; }
     void SetHeldItemType(std::uint32_t type) { m_heldItemType = type; }
     std::uint32_t GetRaceRank() const { return m_raceRank; }
+    // The client id of the machine that drives the racer (0: the server or single play).
+    std::uint32_t GetConnectionId() const { return m_connectionId; }
+    void SetConnectionId(std::uint32_t id) { m_connectionId = id; }
     void SetRaceRank(std::uint32_t rank) { m_raceRank = rank; }
 
     // The racer's controller as a racer controller, or null.
@@ -127,6 +132,7 @@ private:
     std::uint8_t m_invincible = 0;
     std::unique_ptr<ItemHitEffectFunc> m_hitEffect;
     std::uint32_t m_raceRank = 0;
+    std::uint32_t m_connectionId = 0;
     velm::phy::CHeightMap* m_heightGrid = nullptr;
     std::shared_ptr<velm::phy::AirDrag> m_airDrag;
     std::shared_ptr<velm::phy::ThrustForce> m_thrust;

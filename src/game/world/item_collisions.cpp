@@ -1,0 +1,159 @@
+#include "game/world/item_collisions.h"
+
+#include <memory>
+
+#include "engine/phy/rigid_body.h"
+#include "game/flow/game_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/ui/end_race_gui.h"
+#include "game/world/item_hit_effects.h"
+#include "game/world/item_model.h"
+#include "game/world/item_states.h"
+#include "game/world/object_type.h"
+#include "game/world/racer_model.h"
+
+namespace kelvo {
+
+namespace {
+
+using common::CVector3;
+
+constexpr float kRampPush = 30.0f;
+constexpr float kMineLift = 16.0f;
+constexpr float kHitTime = 2.0f;
+constexpr float kDrillSpin = 2.0f;
+constexpr float kGeyserLift = 4.0f;
+
+struct SRule {
+    ECollisionRule rule;
+    // 0 for "another racer".
+    std::uint32_t otherType;
+    bool authoritativeOnly;
+};
+
+// In the order they are tried.
+constexpr SRule kRules[] = {
+    {ECollisionRule::Jug, OBJECT_JUG, false},
+    {ECollisionRule::Ramp, OBJECT_RAMP, false},
+    {ECollisionRule::Mine, ITEM_MINE, false},
+    {ECollisionRule::Whirlpool, ITEM_WHIRLPOOL, false},
+    {ECollisionRule::Drill, ITEM_DRILL, false},
+    {ECollisionRule::Racer, 0, false},
+    {ECollisionRule::RockRelease, TRIGGER_ROCK_RELEASE, false},
+    {ECollisionRule::LogRelease, TRIGGER_LOG_RELEASE, false},
+    {ECollisionRule::Finish, TRIGGER_FINISH, true},
+    {ECollisionRule::Geyser, OBJECT_GEYSER, true},
+};
+
+bool Matches(const SRule& rule, CKelvoModel& racer, CKelvoModel& other, bool authoritative) {
+    if (!IsCharacterType(racer.GetObjectType())) {
+        return false;
+    }
+    if (rule.otherType == 0) {
+        if (!IsCharacterType(other.GetObjectType())) {
+            return false;
+        }
+    } else if (other.GetObjectType() != rule.otherType) {
+        return false;
+    }
+    if (rule.authoritativeOnly && !authoritative) {
+        return false;
+    }
+    return rule.rule != ECollisionRule::Jug || racer.GetControlKind() != CONTROL_NETWORK;
+}
+
+void MineHit(CRacerModel& racer, CItemModel& mine, bool authoritative) {
+    const std::string& state = mine.GetStateMachine()->GetCurrentState();
+    if (racer.CanBeHit() && authoritative && state != kMineDestroyStateName) {
+        mine.ChangeState(kMineExplodeStateName);
+    }
+    CollisionHit(racer, mine.GetOwner(), [](CRacerModel& hit) -> CRacerModel::ItemHitEffectFunc* {
+        auto* effect = new HitByMineFunc(&hit);
+        effect->GetTimer().StartCountdown(kHitTime);
+        effect->SetForce(CVector3(0.0f, kMineLift * hit.GetBody()->GetMass(), 0.0f));
+        return effect;
+    });
+}
+
+void DrillHit(CRacerModel& racer, CItemModel& drill) {
+    if (CPathItemController* steer = drill.GetPathController()) {
+        steer->SetHit(true);
+    }
+    CollisionHit(racer, drill.GetOwner(), [](CRacerModel& hit) -> CRacerModel::ItemHitEffectFunc* {
+        auto* effect = new HitByDrillFunc(&hit);
+        effect->SetSpin(kDrillSpin);
+        effect->GetTimer().StartCountdown(kHitTime);
+        return effect;
+    });
+}
+
+void Apply(ECollisionRule rule, CRacerModel& racer, CKelvoModel& other, CTumboKelvoGame& game) {
+    switch (rule) {
+        case ECollisionRule::Jug:
+            QueueWorldEvent(std::make_shared<CCreateItemEvt>(racer.GetID(), 0));
+            break;
+        case ECollisionRule::Ramp:
+            racer.GetBody()->AddForce(-other.GetHeading() * (kRampPush * racer.GetBody()->GetMass()));
+            break;
+        case ECollisionRule::Mine:
+            if (auto* mine = dynamic_cast<CItemModel*>(&other)) {
+                MineHit(racer, *mine, game.IsAuthoritative());
+            }
+            break;
+        case ECollisionRule::Drill:
+            if (auto* drill = dynamic_cast<CItemModel*>(&other)) {
+                DrillHit(racer, *drill);
+            }
+            break;
+        case ECollisionRule::RockRelease:
+            ReleaseRocks(&racer);
+            break;
+        case ECollisionRule::LogRelease:
+            ReleaseLogs();
+            break;
+        case ECollisionRule::Finish:
+            // The racer stays on the finish trigger for many frames: one row per racer.
+            if (game.GetEndRaceGUI() != nullptr && !game.GetEndRaceGUI()->HasResultRow(racer.GetID())) {
+                game.GetEndRaceGUI()->AddResultRow(racer.GetID());
+            }
+            break;
+        case ECollisionRule::Geyser: {
+            CVector3 velocity = racer.GetLinearVelocity();
+            velocity.y += kGeyserLift;
+            racer.SetLinearVelocity(velocity);
+            game.PlayGeyserSound(other.GetPosition());
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+} // namespace
+
+ECollisionRule HandleItemCollision(std::uint32_t firstId, std::uint32_t secondId) {
+    CTumboKelvoGame* game = GetGame();
+    if (game == nullptr) {
+        return ECollisionRule::None;
+    }
+    auto* first = dynamic_cast<CKelvoModel*>(game->FindModel(firstId));
+    auto* second = dynamic_cast<CKelvoModel*>(game->FindModel(secondId));
+    if (first == nullptr || second == nullptr) {
+        return ECollisionRule::None;
+    }
+    const bool authoritative = game->IsAuthoritative();
+    for (const SRule& rule : kRules) {
+        for (int side = 0; side < 2; ++side) {
+            CKelvoModel& racer = side == 0 ? *first : *second;
+            CKelvoModel& other = side == 0 ? *second : *first;
+            auto* racerModel = dynamic_cast<CRacerModel*>(&racer);
+            if (racerModel != nullptr && Matches(rule, racer, other, authoritative)) {
+                Apply(rule.rule, *racerModel, other, *game);
+                return rule.rule;
+            }
+        }
+    }
+    return ECollisionRule::None;
+}
+
+} // namespace kelvo
