@@ -82,8 +82,11 @@ bool CWaterVisibilityTestGeometryNodeOp::Apply(CGeometryNode& node) {
 }
 
 CSceneGraphVisitor::CSceneGraphVisitor()
-    : m_geometry(new CDefaultGeometryNodeOp()), m_transformation(new CDefaultTransformationNodeOp()),
-      m_effect(new CDefaultEffectNodeOp()), m_batch(new CDefaultBatchNodeOp()), m_spi(new CDefaultSPINodeOp()) {}
+    : m_geometry(new CDefaultGeometryNodeOp()),
+      m_transformation(new CDefaultTransformationNodeOp()),
+      m_effect(new CDefaultEffectNodeOp()),
+      m_batch(new CDefaultBatchNodeOp()),
+      m_spi(new CDefaultSPINodeOp()) {}
 
 CSceneGraphVisitor::~CSceneGraphVisitor() = default;
 

@@ -30,14 +30,13 @@ ACSceneNode::~ACSceneNode() {
     }
 }
 
-CTransformationNode::CTransformationNode(const D3DXMATRIX& matrix) : m_matrix(matrix) {
-    m_kind = kTransformationNode;
-}
+CTransformationNode::CTransformationNode(const D3DXMATRIX& matrix) : m_matrix(matrix) { m_kind = kTransformationNode; }
 
 bool CTransformationNode::Accept(CSceneGraphVisitor& visitor) { return visitor.Apply(*this); }
 
 void CTransformationNode::Dump(std::ostream& out) const {
-    out << "Matrix of form [row1, row2, row3, row4]: " << "[ ";
+    out << "Matrix of form [row1, row2, row3, row4]: "
+        << "[ ";
     for (int row = 0; row < 4; ++row) {
         out << "(" << m_matrix.m[row][0] << "," << m_matrix.m[row][1] << "," << m_matrix.m[row][2] << ","
             << m_matrix.m[row][3] << ")";
@@ -50,8 +49,9 @@ CGeometryNode::CGeometryNode(IGfxUnit* unit) : m_unit(unit) { m_kind = kGeometry
 bool CGeometryNode::Accept(CSceneGraphVisitor& visitor) { return visitor.Apply(*this); }
 
 void CGeometryNode::Dump(std::ostream& out) const {
-    out << ".X File Name: " << m_unit->GetMeshFileName() << ", " << "World Position (x, y, z): ("
-        << m_unit->GetPosX() << "," << m_unit->GetPosY() << "," << m_unit->GetPosZ() << ")";
+    out << ".X File Name: " << m_unit->GetMeshFileName() << ", "
+        << "World Position (x, y, z): (" << m_unit->GetPosX() << "," << m_unit->GetPosY() << "," << m_unit->GetPosZ()
+        << ")";
 }
 
 D3DXMATRIX CGeometryNode::GetBuildMatrix() const {
@@ -108,7 +108,8 @@ bool CSPINode::Accept(CSceneGraphVisitor& visitor) { return visitor.Apply(*this)
 
 void CSPINode::Dump(std::ostream& out) const {
     out << "WorldSpaceBS's Center: [" << m_sphere.centre.x << ", " << m_sphere.centre.y << ", " << m_sphere.centre.z
-        << "]" << "\n"
+        << "]"
+        << "\n"
         << "WorldSpaceBS's Radius: " << m_sphere.radius << "\n";
 }
 

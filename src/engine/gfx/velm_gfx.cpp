@@ -62,8 +62,13 @@ std::uint32_t ColourChannel(float c) {
 }
 
 CVelmGfx::CVelmGfx()
-    : m_terrainGraph(NewGraph()), m_opaqueGraph(NewGraph()), m_transparentGraph(NewGraph()),
-      m_waterGraph(NewGraph()), m_dynamicGraph(NewGraph()), m_particleGraph(NewGraph()), m_debugGraph(NewGraph()) {}
+    : m_terrainGraph(NewGraph()),
+      m_opaqueGraph(NewGraph()),
+      m_transparentGraph(NewGraph()),
+      m_waterGraph(NewGraph()),
+      m_dynamicGraph(NewGraph()),
+      m_particleGraph(NewGraph()),
+      m_debugGraph(NewGraph()) {}
 
 CVelmGfx::~CVelmGfx() {
     for (CSceneGraphMgr* graph : {m_terrainGraph, m_opaqueGraph, m_transparentGraph, m_waterGraph, m_dynamicGraph,
@@ -197,6 +202,9 @@ void CVelmGfx::RenderFrame(double time, float elapsed) {
     }
     core.EndScene();
 
+    // The pre-depth pass's visibility belongs to this frame; the next one culls anew even when
+    // nobody sets the view in between.
+    core.m_reuseVisibility = false;
     m_drawnObjects = renderer.m_drawnUnits;
     m_drawnFaces = renderer.m_drawnFaces;
     if ((m_renderFlags & kVisualDebug) != 0) {
@@ -210,8 +218,8 @@ void CVelmGfx::DrawDebugLines(const D3DXMATRIX& viewProjection) {
         return;
     }
     for (const SGfxDebugLine& line : m_debugLines) {
-        const D3DCOLOR colour = ColourChannel(line.a) << 24 | ColourChannel(line.r) << 16 |
-                                ColourChannel(line.g) << 8 | ColourChannel(line.b);
+        const D3DCOLOR colour = ColourChannel(line.a) << 24 | ColourChannel(line.r) << 16 | ColourChannel(line.g) << 8 |
+                                ColourChannel(line.b);
         m_line->DrawTransform(line.vertices, line.count, &viewProjection, colour);
     }
 }
@@ -497,7 +505,8 @@ void CVelmGfx::SetSpatialPartition(float minX, float minY, float minZ, float max
             for (int x = 0; x < nx; ++x) {
                 for (int y = 0; y < ny; ++y) {
                     const common::CVector3 corner(min.x + x * size.x, min.y + y * size.y, min.z + z * size.z);
-                    cells.push_back({common::CSphere(corner + size * 0.5f, radius), common::CAABB(corner, corner + size)});
+                    cells.push_back(
+                        {common::CSphere(corner + size * 0.5f, radius), common::CAABB(corner, corner + size)});
                 }
             }
         }
@@ -508,8 +517,9 @@ void CVelmGfx::SetSpatialPartition(float minX, float minY, float minZ, float max
         mask = kDefaultPartitionMask;
     }
     const std::pair<CSceneGraphMgr*, std::uint32_t> graphs[] = {
-        {m_dynamicGraph, kDynamicGraph},         {m_particleGraph, kParticleGraph}, {m_opaqueGraph, kOpaqueGraph},
-        {m_transparentGraph, kTransparentGraph}, {m_terrainGraph, kTerrainGraph},   {m_waterGraph, kWaterGraph},
+        {m_dynamicGraph, kDynamicGraph}, {m_particleGraph, kParticleGraph},
+        {m_opaqueGraph, kOpaqueGraph},   {m_transparentGraph, kTransparentGraph},
+        {m_terrainGraph, kTerrainGraph}, {m_waterGraph, kWaterGraph},
         {m_debugGraph, kDebugGraph},
     };
     for (const auto& [graph, bit] : graphs) {

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/events/event_manager.h"
 #include "engine/core/velm_game.h"
+#include "engine/events/event_manager.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/terrain.h"
 #include "engine/gfx/water.h"

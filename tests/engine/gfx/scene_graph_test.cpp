@@ -125,7 +125,8 @@ TEST_F(SceneGraphTest, CellsTakeTheUnitsTheyHoldAndACatchAllTheRest) {
     std::vector<SSpatialCell> cells;
     for (float z : {0.0f, 10.0f}) {
         const common::CVector3 corner(0, 0, z);
-        cells.push_back({common::CSphere(corner + size * 0.5f, size.Length() * 0.5f), common::CAABB(corner, corner + size)});
+        cells.push_back(
+            {common::CSphere(corner + size * 0.5f, size.Length() * 0.5f), common::CAABB(corner, corner + size)});
     }
     graph.SetSpatialPartition(cells);
     graph.SetSpatialPartition(graph.GetSpatialPartition());
@@ -147,11 +148,10 @@ TEST_F(SceneGraphTest, CellsTakeTheUnitsTheyHoldAndACatchAllTheRest) {
 
 TEST_F(SceneGraphTest, TheDumpWritesEachNodeInPreOrderWithItsOwnText) {
     CDefaultSceneGraphMgrImp graph;
-    graph.SetSpatialPartition(
-        {{common::CSphere(common::CVector3(0, 0, 0), 17.5f), common::CAABB(common::CVector3(-10, -10, -10),
-                                                                            common::CVector3(10, 10, 10))}});
-    IGfxUnit* boat = Add({"TextureMapping.fx", "TextureMapping", D3DXVECTOR3(1.0f, 2.5f, -3.0f), 1.0f, 0, "rock.bmp",
-                          "wave.bmp"});
+    graph.SetSpatialPartition({{common::CSphere(common::CVector3(0, 0, 0), 17.5f),
+                                common::CAABB(common::CVector3(-10, -10, -10), common::CVector3(10, 10, 10))}});
+    IGfxUnit* boat =
+        Add({"TextureMapping.fx", "TextureMapping", D3DXVECTOR3(1.0f, 2.5f, -3.0f), 1.0f, 0, "rock.bmp", "wave.bmp"});
     boat->SetMeshFileName("boat.x");
     graph.Build(Units());
     std::ostringstream out;

@@ -53,8 +53,9 @@ inline std::unique_ptr<velm::gfx::CGfxUnit> MakeBox(const SBox& box) {
     std::vector<std::uint16_t> indices;
     BoxArrays(box.faces, &vertices, &indices);
     auto unit = std::make_unique<velm::gfx::CGfxUnit>();
-    unit->CreateFromArrays({box.effect, "", box.technique}, vertices.data(), static_cast<std::uint32_t>(vertices.size()),
-                           indices.data(), static_cast<std::uint32_t>(indices.size()));
+    unit->CreateFromArrays({box.effect, "", box.technique}, vertices.data(),
+                           static_cast<std::uint32_t>(vertices.size()), indices.data(),
+                           static_cast<std::uint32_t>(indices.size()));
     unit->LoadTexture(box.texture4, 4);
     unit->LoadTexture(box.texture0, 0);
     unit->SetScale(box.scale, box.scale, box.scale, false);
