@@ -242,8 +242,12 @@ void CVelmGfx::RenderWaterMaps() {
     CWaterManager& water = WaterManager::Instance();
     D3DXPLANE plane;
     D3DXMATRIX reflection;
-    // Only a planar unit has a plane to mirror in; without one there is nothing to draw.
-    if (!water.GetReflectionMatrix(&plane, &reflection)) {
+    // Only a planar unit has a plane to mirror in; without one there is nothing to draw. Without
+    // the targets (not made, or lost) the mirrored scene would land in the frame itself: the
+    // water then draws without reflection.
+    if (!water.GetReflectionMatrix(&plane, &reflection) || water.GetReflectionTexture().GetTexture() == nullptr ||
+        water.GetRefractionTexture().GetTexture() == nullptr || water.GetReflectionDepthSurface() == nullptr ||
+        water.GetRefractionDepthSurface() == nullptr) {
         return;
     }
     const D3DXMATRIX view = core.GetViewMatrix();

@@ -171,8 +171,10 @@ TEST_F(FrameRenderTest, PassesTargetsClipPlanesAndCullModesFollowTheRenderFlags)
         EXPECT_EQ(Frame(c.flags), c.expected) << c.what;
         EXPECT_TRUE(WaterManager::Instance().GetVisibleWater().empty()) << c.what;
     }
-    EXPECT_EQ(m_gfx->GetDrawnObjectCount(), 4u) << "the last frame's draws";
-    EXPECT_EQ(m_gfx->GetDrawnFaceCount(), 3u + 4u + 5u + 6u);
+    WaterManager::Instance().OnLostDevice();
+    EXPECT_EQ(Frame(kScene), Join({begin, {"3", "4", "2", "5", "6"}})) << "without targets, no pass into the frame";
+    EXPECT_EQ(m_gfx->GetDrawnObjectCount(), 5u) << "the last frame's draws";
+    EXPECT_EQ(m_gfx->GetDrawnFaceCount(), 3u + 4u + 2u + 5u + 6u);
 }
 
 TEST_F(FrameRenderTest, OnlyVisiblePlanarWaterIsMirroredAndItsPlaneClips) {
