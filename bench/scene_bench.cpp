@@ -1,9 +1,9 @@
 // A frame of a race-sized scene through the graphics system at 800 x 600 with the water's
 // reflection and refraction passes on: a 129 x 129 terrain, three water units (planar, planar
 // wave and a spline river of 50 x 2 cells), the six skybox faces, six skinned animated copies of
-// the test model and 60 scenery units. Frames per second on the OpenGL device (the machine's
-// software renderer offscreen), split into the engine's work (the same frames on the null
-// device) and the device's (the rest).
+// the test model and 60 scenery units, drawn with the data tree's effect files. Frames per second on the OpenGL device
+// (the machine's software renderer offscreen), split into the engine's work (the same frames on the null device) and
+// the device's (the rest).
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
@@ -43,63 +43,6 @@ constexpr int kTerrainVertices = 129;
 constexpr float kTerrainSpacing = 4.0f;
 constexpr int kRacers = 6;
 constexpr int kScenery = 60;
-
-const char kShared[] =
-    "shared param float4x4 ViewInverse : ViewInverse;\nshared param float4x4 View : View;\n"
-    "shared param float4x4 ViewProjection : ViewProjection;\n"
-    "shared param struct g_light { int m_type; float3 m_pos; float3 m_dir; float3 m_falloff; float m_range;\n"
-    "    float4 m_ambient; float4 m_diffuse; float4 m_specular; };\n"
-    "shared param float g_fogstart;\nshared param float g_fogend;\nshared param float g_fogdensity;\n"
-    "shared param float4 g_fogcolor;\nshared param float g_time;\nshared param float g_ElapsedTime;\n";
-
-const char kUnitParams[] =
-    "param float4x4 World : World;\nparam float4x4 WorldView : WorldView;\n"
-    "param float4x4 WorldViewProjection : WorldViewProjection;\n"
-    "param float4x4 WorldInverseTranspose : WorldInverseTranspose;\n"
-    "param float4 g_MaterialAmbient;\nparam float4 g_MaterialDiffuse;\nparam float4 g_MaterialSpecular;\n"
-    "param float g_specular_power;\nparam float g_TileFactor = 1.0;\n";
-
-// A lit, textured technique over the sampler named.
-std::string LitEffect(const std::string& technique, const std::string& params, const std::string& sampler) {
-    return std::string(kShared) + kUnitParams + params + "technique " + technique +
-           " {\n pass P0 { vertex = VS; fragment = PS; }\n}\n"
-           "glsl VS {{\nout vec2 v_uv;\nout vec3 v_normal;\nvoid main() {\n"
-           "    v_uv = tk_TexCoord * g_TileFactor;\n"
-           "    v_normal = (WorldInverseTranspose * vec4(tk_Normal, 0.0)).xyz;\n"
-           "    gl_Position = WorldViewProjection * vec4(tk_Position, 1.0);\n}\n}}\n"
-           "glsl PS {{\nin vec2 v_uv;\nin vec3 v_normal;\nvoid main() {\n"
-           "    float lit = length(v_normal) > 0.0 ? max(dot(normalize(v_normal), -g_light.m_dir), 0.0) : 0.0;\n"
-           "    vec4 light = g_MaterialAmbient * g_light.m_ambient + g_MaterialDiffuse * g_light.m_diffuse * lit;\n"
-           "    tk_FragColor = vec4(texture(" +
-           sampler + ", v_uv).rgb * light.rgb, 1.0);\n}\n}}\n";
-}
-
-const char kWaterParams[] =
-    "param texture2D g_NormalMap;\nparam texture2D g_ReflectionMap;\nparam texture2D g_RefractionMap;\n"
-    "param float g_BumpHeight;\nparam float g_ReflectionUVDistortion;\nparam float g_WaterBlendWeight;\n"
-    "param float g_HDRMultiplier;\nparam float2 g_TextureScale;\nparam float2 g_BumpSpeed;\n"
-    "param float g_FresnelBias;\nparam float g_FresnelPower;\nparam float4 g_ShallowWaterColor;\n"
-    "param float4 g_DeepWaterColor;\nparam float g_WaveAmp;\nparam float g_WaveFreq;\n"
-    "param struct g_Waves[2] { float m_freq; float m_amp; float m_phase; float2 m_dir; };\n"
-    "param float g_WaterAlpha;\nparam textureCUBE g_CubeMap;\nparam float g_BumpScale;\n";
-
-// Reflection and refraction looked up where the pixel lies on screen, bent by the normal map.
-std::string WaterEffect() {
-    std::string text = std::string(kShared) + kUnitParams + kWaterParams;
-    for (const char* technique : {"RenderPlanarWater", "RenderPlanarWaveWater", "RenderSplineWater"}) {
-        text += std::string("technique ") + technique + " {\n pass P0 { vertex = VS; fragment = PS; }\n}\n";
-    }
-    text +=
-        "glsl VS {{\nout vec2 v_uv;\nvoid main() {\n    v_uv = tk_TexCoord * 8.0 + vec2(g_time * 0.05, 0.0);\n"
-        "    gl_Position = WorldViewProjection * vec4(tk_Position, 1.0);\n}\n}}\n"
-        "glsl PS {{\nin vec2 v_uv;\nvoid main() {\n"
-        "    vec2 bump = (texture(g_NormalMap, v_uv).rg - 0.5) * 0.02;\n"
-        "    vec2 screen = gl_FragCoord.xy / vec2(800.0, 600.0) + bump;\n"
-        "    vec3 reflection = texture(g_ReflectionMap, vec2(screen.x, 1.0 - screen.y)).rgb;\n"
-        "    vec3 refraction = texture(g_RefractionMap, screen).rgb;\n"
-        "    tk_FragColor = vec4(mix(refraction, reflection, 0.6), 1.0);\n}\n}}\n";
-    return text;
-}
 
 // A size x size 24-bit BMP of two colours in 8-pixel squares.
 std::string CheckerBmp(int size, std::uint32_t a, std::uint32_t b) {
@@ -203,18 +146,6 @@ public:
         }
         std::string pattern = (std::filesystem::temp_directory_path() / "tk_bench_XXXXXX").string();
         m_dir = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-        std::ofstream(m_dir + "/Dummy.fx") << kShared;
-        std::ofstream(m_dir + "/TextureMapping.fx") << LitEffect(
-            "TextureMapping", "param texture2D g_Texture1;\nparam texture2D g_SpecularMap;\n", "g_Texture1");
-        std::ofstream(m_dir + "/Terrain.fx") << LitEffect("RenderTerrain",
-                                                          "param texture2D g_TerrainBase1;\nparam texture2D "
-                                                          "g_TerrainBase2;\nparam texture2D g_TerrainBase3;\n"
-                                                          "param texture2D g_TerrainBlend;\nparam texture2D "
-                                                          "g_SpecularMap;\n",
-                                                          "g_TerrainBase1");
-        std::ofstream(m_dir + "/Skybox.fx")
-            << LitEffect("RenderSkybox", "param texture2D g_SkyboxTexture;\n", "g_SkyboxTexture");
-        std::ofstream(m_dir + "/Water2.fx") << WaterEffect();
         std::ofstream(m_dir + "/rock.bmp", std::ios::binary) << CheckerBmp(128, 0x807060, 0x605040);
         std::ofstream(m_dir + "/grass.bmp", std::ios::binary) << CheckerBmp(256, 0x30A030, 0x208020);
         std::ofstream(m_dir + "/sky.bmp", std::ios::binary) << CheckerBmp(256, 0x80A0FF, 0x90B0FF);
@@ -227,10 +158,12 @@ public:
         CVelmGfx::SVelmGfxInitInfo info;
         info.m_screenWidth = kWidth;
         info.m_screenHeight = kHeight;
-        info.m_effectDirectory = m_dir + "/";
-        info.m_textureDirectory = m_dir + "/";
+        // The data tree's effects and test model; the textures are made here.
         const char* root = std::getenv("TK_SOURCE_DIR");
-        info.m_meshDirectory = std::string(root != nullptr ? root : ".") + "/data/arts/models/D3D_X_files/";
+        const std::string data = std::string(root != nullptr ? root : ".") + "/data/";
+        info.m_effectDirectory = data + "files/fx/";
+        info.m_textureDirectory = m_dir + "/";
+        info.m_meshDirectory = data + "arts/models/D3D_X_files/";
         info.m_fxFiles = {"TextureMapping.fx", "Terrain.fx", "Skybox.fx", "Water2.fx"};
         CVelmGfx::SLightRecord light;
         light.m_light.Type = D3DLIGHT_DIRECTIONAL;
