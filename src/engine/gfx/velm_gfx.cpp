@@ -6,6 +6,7 @@
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/gfx_skybox.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/mesh_cache.h"
 #include "engine/gfx/renderer.h"
@@ -76,6 +77,8 @@ CVelmGfx::~CVelmGfx() {
         delete graph;
     }
     ReleaseAndNull(&m_line);
+    // The skybox's textures go back to the cache before it closes.
+    m_skyBox.reset();
     // Graphics shuts down with its object: the renderer, effects, water targets and caches
     // first, then the core and the device itself.
     if (GFXCore::Exists()) {
@@ -88,6 +91,11 @@ CVelmGfx::~CVelmGfx() {
     TextureCache::Destroy();
     GFXCore::Destroy();
     platform::DXUTDestroyDevice();
+}
+
+void CVelmGfx::CreateSkyBox(float scalar, const std::array<std::string, 6>& textureNames) {
+    m_skyBox = std::make_unique<CGFXSkyBox>();
+    m_skyBox->Create(scalar, textureNames);
 }
 
 HRESULT CVelmGfx::Init(const SVelmGfxInitInfo& info) {
@@ -349,6 +357,18 @@ void CVelmGfx::CullDynamicUnits(const std::vector<IGfxUnit*>& units) {
         }
         ++m_filteredObjects;
         m_filteredFaces += faces;
+    }
+    if ((m_renderFlags & kRenderSkybox) != 0 && m_skyBox != nullptr && m_skyBox->HasAllFaces()) {
+        const D3DXVECTOR3& eye = core.CameraEye();
+        m_skyBox->FollowCamera(eye.x, eye.y, eye.z);
+        for (const CGFXSkyBox::EFace face : {CGFXSkyBox::kFront, CGFXSkyBox::kBack, CGFXSkyBox::kLeft,
+                                             CGFXSkyBox::kRight, CGFXSkyBox::kUp, CGFXSkyBox::kDown}) {
+            visible.push_back(m_skyBox->GetFace(face));
+        }
+        m_sceneObjects += 6;
+        m_filteredObjects += 6;
+        m_sceneFaces += 12;
+        m_filteredFaces += 12;
     }
     const std::uint32_t staticObjects = m_terrainObjects + m_waterObjects + m_levelObjects;
     const std::uint32_t staticFaces = m_terrainFaces + m_waterFaces + m_levelFaces;

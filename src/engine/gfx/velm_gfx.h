@@ -7,7 +7,9 @@
 // the main thread draws the loading screen.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@ class ISceneUnit;
 
 namespace gfx {
 
+class CGFXSkyBox;
 class CSceneGraphMgr;
 
 // A polyline drawn when visual debugging is on; the caller keeps the vertices alive until the
@@ -138,6 +141,10 @@ public:
     void SetSpatialPartition(float minX, float minY, float minZ, float maxX, float maxY, float maxZ, float sizeX,
                              float sizeY, float sizeZ, std::uint32_t mask);
 
+    // Replaces the skybox; faces in the order right, left, up, down, front, back.
+    void CreateSkyBox(float scalar, const std::array<std::string, 6>& textureNames);
+    CGFXSkyBox* GetSkyBox() const { return m_skyBox.get(); }
+
     void AddDebugLine(const SGfxDebugLine& line) { m_debugLines.push_back(line); }
     const std::vector<SGfxDebugLine>& GetDebugLines() const { return m_debugLines; }
 
@@ -208,6 +215,7 @@ private:
     std::uint32_t m_waterFaces = 0;
     std::uint32_t m_levelObjects = 0;
     std::uint32_t m_levelFaces = 0;
+    std::unique_ptr<CGFXSkyBox> m_skyBox;
     std::vector<IGfxUnit*> m_waterUnits;
     std::vector<IGfxUnit*> m_terrainUnits;
     std::vector<IGfxUnit*> m_opaqueUnits;

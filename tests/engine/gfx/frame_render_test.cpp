@@ -11,6 +11,7 @@
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/gfx_skybox.h"
 #include "engine/gfx/gfx_test_device.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/renderer.h"
@@ -293,6 +294,19 @@ TEST_F(FrameRenderTest, StatisticsKeepTheParticleCountsAndTheStaticTotals) {
     EXPECT_EQ(m_gfx->GetFilteredFaceCount(), 5u + (3u + 2u + 4u + 6u) + 7u);
     EXPECT_EQ(m_gfx->GetDynamicGraph()->GetGeometryNodeCount(), 1u);
     EXPECT_EQ(m_gfx->GetParticleGraph()->GetGeometryNodeCount(), 1u);
+
+    // The skybox follows the camera into the dynamic pass, counted as 6 units of 12 faces.
+    m_gfx->CreateSkyBox(1000.0f, {"r.bmp", "l.bmp", "u.bmp", "d.bmp", "f.bmp", "b.bmp"});
+    GFXCore::Instance().CameraEye() = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    m_gfx->CullDynamicUnits({m_dynamic.get()});
+    EXPECT_EQ(m_gfx->GetDynamicGraph()->GetGeometryNodeCount(), 7u);
+    EXPECT_EQ(m_gfx->GetSceneObjectCount(), 1u + 6u + 4u + 3u);
+    EXPECT_EQ(m_gfx->GetFilteredFaceCount(), 5u + 12u + (3u + 2u + 4u + 6u) + 7u);
+    EXPECT_FLOAT_EQ(m_gfx->GetSkyBox()->GetFace(velm::gfx::CGFXSkyBox::kFront)->GetPosZ(), 503.0f);
+    m_gfx->SetRenderFlags(m_gfx->GetRenderFlags() & ~0x40u);
+    m_gfx->CullDynamicUnits({m_dynamic.get()});
+    EXPECT_EQ(m_gfx->GetDynamicGraph()->GetGeometryNodeCount(), 1u) << "flag 0x40 off: no sky";
+
     m_gfx->ClearWaterUnits();
     m_gfx->ClearLevelSceneGraphs();
     EXPECT_EQ(m_gfx->GetWaterObjectCount() + m_gfx->GetWaterFaceCount() + m_gfx->GetLevelObjectCount() +

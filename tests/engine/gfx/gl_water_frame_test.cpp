@@ -7,6 +7,7 @@
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/gfx_test_device.h"
+#include "engine/gfx/gfx_water.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/scene_test_units.h"
 #include "engine/gfx/velm_gfx.h"
@@ -101,7 +102,11 @@ TEST(GlWaterFrame, TheReflectionMirrorsWhatIsAboveTheSurfaceAndTheRefractionWhat
             {"TextureMapping.fx", "TextureMapping", D3DXVECTOR3(0.0f, 1.0f, 0.0f), 0.5f, 0, "red.bmp", ""});
         auto under = tktest::MakeBox(
             {"TextureMapping.fx", "TextureMapping", D3DXVECTOR3(0.0f, -1.5f, 0.0f), 0.5f, 0, "green.bmp", ""});
-        tktest::CTestWater water(velm::gfx::kPlanarWater, D3DXPLANE(0.0f, 1.0f, 0.0f, 0.0f), 20.0f, 0.0f);
+        velm::gfx::CGfxPlanarWater water;
+        water.CreateGeometry({"Water2.fx", "", "RenderPlanarWater"}, nullptr, nullptr);
+        water.SetScale(20.0f, 1.0f, 20.0f, false);
+        water.SetPosition(0.0f, 0.0f, 0.0f, true);
+        water.SetWaterPlane(D3DXPLANE(0.0f, 1.0f, 0.0f, 0.0f));
         water.LoadTexture("blue.bmp", 0);
         gfx->AddOpaqueUnit(above.get());
         gfx->AddOpaqueUnit(under.get());

@@ -63,8 +63,9 @@ inline std::unique_ptr<velm::gfx::CGfxUnit> MakeBox(const SBox& box) {
     return unit;
 }
 
-// A flat square of water, 2 x 2 before scaling, in the plane y = 0 of its own frame, with the
-// kind and world plane given.
+// A flat square of water of any kind, 2 x 2 before scaling, in the plane y = 0 of its own frame,
+// with the world plane given and as few faces as asked (the frame trace tells units apart by
+// their face counts).
 class CTestWater : public velm::gfx::ACGfxWater {
 public:
     CTestWater(std::uint32_t kind, const D3DXPLANE& plane, float size, float height, std::uint32_t faces = 2) {
@@ -85,6 +86,9 @@ public:
         SetScale(size, 1.0f, size, false);
         SetPosition(0.0f, height, 0.0f, true);
     }
+    void CreateGeometry(const velm::gfx::SGfxUnitLoadInfo&, const velm::gfx::SWaterGrid*,
+                        const velm::gfx::SWaterMesh*) override {}
+    void SetWaterParameters(const float*) override {}
 };
 
 // The parameters Water2.fx is looked up by, so that its handle list is complete.
