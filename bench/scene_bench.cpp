@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/gfx/3d_quad.h"
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/gfx_core.h"
+#include "engine/gfx/gfx_terrain.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/gfx_water.h"
 #include "engine/gfx/lights_manager.h"
@@ -74,6 +74,21 @@ std::string CheckerBmp(int size, std::uint32_t a, std::uint32_t b) {
     return out;
 }
 
+// A size x size grey BMP of banks rising either side of a river bed along the image's columns.
+std::string BanksBmp(int size) {
+    std::string out = CheckerBmp(size, 0, 0);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float across = std::fabs(static_cast<float>(x - size / 2)) / (size / 2);
+            const auto grey = static_cast<char>(static_cast<int>(255.0f * across * across));
+            for (int c = 0; c < 3; ++c) {
+                out[static_cast<std::size_t>(54 + (y * size + x) * 3 + c)] = grey;
+            }
+        }
+    }
+    return out;
+}
+
 // A grid of columns x rows vertices in the xz plane, centred, with the height function given.
 void Grid(int columns, int rows, float spacing, float (*height)(float, float), std::vector<SMeshVertex>* vertices,
           std::vector<std::uint16_t>* indices) {
@@ -106,20 +121,6 @@ void Grid(int columns, int rows, float spacing, float (*height)(float, float), s
 }
 
 float Flat(float, float) { return 0.0f; }
-// Banks rising either side of a river bed along z.
-float Banks(float x, float z) { return 0.02f * std::fabs(x) * std::fabs(x) / 8.0f - 6.0f + std::sin(z * 0.05f); }
-
-class CBenchWater : public velm::gfx::ACGfxWater {
-public:
-    CBenchWater(std::uint32_t kind, int columns, int rows, float spacing, const char* technique) {
-        m_waterKind = kind;
-        std::vector<SMeshVertex> vertices;
-        std::vector<std::uint16_t> indices;
-        Grid(columns, rows, spacing, Flat, &vertices, &indices);
-        CreateFromArrays({"Water2.fx", "", technique}, vertices.data(), static_cast<std::uint32_t>(vertices.size()),
-                         indices.data(), static_cast<std::uint32_t>(indices.size()));
-    }
-};
 
 // A scenery rock: a 10 x 10 grid bent into a dome, 162 faces.
 std::unique_ptr<CGfxUnit> Rock() {
@@ -150,6 +151,7 @@ public:
         std::ofstream(m_dir + "/grass.bmp", std::ios::binary) << CheckerBmp(256, 0x30A030, 0x208020);
         std::ofstream(m_dir + "/sky.bmp", std::ios::binary) << CheckerBmp(256, 0x80A0FF, 0x90B0FF);
         std::ofstream(m_dir + "/ripples.bmp", std::ios::binary) << CheckerBmp(128, 0x8080FF, 0x7070F0);
+        std::ofstream(m_dir + "/banks.bmp", std::ios::binary) << BanksBmp(256);
         if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"scene bench"))) {
             m_error = "no offscreen window";
             return;
@@ -195,7 +197,6 @@ public:
         m_racers.clear();
         m_scenery.clear();
         m_waters.clear();
-        m_sky.clear();
         m_terrain.reset();
         velm::gfx::LightsManager::Destroy();
         velm::gfx::AtmosphereManager::Destroy();
@@ -225,16 +226,9 @@ public:
             m_racers[i]->SetPosition(static_cast<float>(i % 3) * 6.0f - 6.0f, 0.5f, z + 15.0f + (i / 3) * 8.0f, true);
             m_racers[i]->Update(m_time, 1.0f / 60.0f);
         }
-        for (std::size_t i = 0; i < m_sky.size(); ++i) {
-            m_sky[i]->SetPosition(eye.x + kSkyOffsets[i][0], eye.y + kSkyOffsets[i][1], eye.z + kSkyOffsets[i][2],
-                                  true);
-        }
         m_dynamic.clear();
         for (const auto& racer : m_racers) {
             m_dynamic.push_back(racer.get());
-        }
-        for (const auto& face : m_sky) {
-            m_dynamic.push_back(face.get());
         }
         m_gfx->CullParticleUnits({});
         m_gfx->CullDynamicUnits(m_dynamic);
@@ -251,37 +245,54 @@ public:
     std::uint32_t DrawnObjects() const { return m_gfx->GetDrawnObjectCount(); }
 
 private:
-    static constexpr float kSkyOffsets[6][3] = {{0, 0, 500}, {0, 0, -500}, {-500, 0, 0},
-                                                {500, 0, 0}, {0, 500, 0},  {0, -500, 0}};
-
     void MakeScene() {
-        std::vector<SMeshVertex> vertices;
-        std::vector<std::uint16_t> indices;
-        Grid(kTerrainVertices, kTerrainVertices, kTerrainSpacing, Banks, &vertices, &indices);
-        m_terrain = std::make_unique<CGfxUnit>();
-        m_terrain->CreateFromArrays({"Terrain.fx", "", "RenderTerrain"}, vertices.data(),
-                                    static_cast<std::uint32_t>(vertices.size()), indices.data(),
-                                    static_cast<std::uint32_t>(indices.size()));
+        m_terrain = std::make_unique<velm::gfx::CGfxTerrain>();
+        m_terrain->CreateGeometry({"Terrain.fx", "", "RenderTerrain"}, "banks.bmp", kTerrainVertices, kTerrainVertices,
+                                  kTerrainSpacing, 12.0f, nullptr);
+        m_terrain->SetPosition(0.0f, -6.0f, 0.0f, true);
         m_terrain->LoadTexture("grass.bmp", 4);
+        m_terrain->LoadTexture("rock.bmp", 5);
+        m_terrain->LoadTexture("grass.bmp", 0);
+        m_terrain->LoadTexture("banks.bmp", 1);
         m_terrain->SetTileFactor(32.0f);
         m_gfx->AddTerrainUnit(m_terrain.get());
 
         // The river: planar water over the first stretch, planar wave water over the next and a
         // spline water of 50 x 2 cells down the last.
-        m_waters.push_back(std::make_unique<CBenchWater>(velm::gfx::kPlanarWater, 2, 2, 1.0f, "RenderPlanarWater"));
-        m_waters.back()->SetScale(60.0f, 1.0f, 160.0f, false);
-        m_waters.back()->SetPosition(0.0f, 0.0f, -160.0f, true);
-        m_waters.push_back(
-            std::make_unique<CBenchWater>(velm::gfx::kPlanarWaveWater, 33, 33, 2.0f, "RenderPlanarWaveWater"));
-        m_waters.back()->SetPosition(0.0f, 0.0f, -48.0f, true);
-        m_waters.push_back(std::make_unique<CBenchWater>(velm::gfx::kSplineWater, 3, 51, 4.0f, "RenderSplineWater"));
-        m_waters.back()->SetScale(10.0f, 1.0f, 1.0f, false);
-        m_waters.back()->SetPosition(0.0f, 0.0f, 100.0f, true);
+        const float wave[velm::gfx::kWaveParameterCount] = {
+            0.2f, 0.1f,  0.0f,   1.0f, 0.0f, 0.1f, 0.2f, 0.5f, 0.0f, 1.0f, 0.5f,  0.03f, 0.35f, 1.0f, 8.0f,
+            8.0f, 0.02f, 0.015f, 0.1f, 4.0f, 0.1f, 0.4f, 0.4f, 1.0f, 0.0f, 0.15f, 0.2f,  1.0f,  0.0f, 0.0f};
+        const float planar[velm::gfx::kPlanarParameterCount] = {0.5f, 0.03f, 0.1f, 4.0f};
+        auto planarWater = std::make_unique<velm::gfx::CGfxPlanarWater>();
+        planarWater->CreateGeometry({"Water2.fx", "", "RenderPlanarWater"}, nullptr, nullptr);
+        planarWater->SetWaterParameters(planar);
+        planarWater->SetScale(60.0f, 1.0f, 160.0f, false);
+        planarWater->SetPosition(0.0f, 0.0f, -160.0f, true);
+        m_waters.push_back(std::move(planarWater));
+        const velm::gfx::SWaterGrid waveGrid{33, 33, 2.0f};
+        auto waveWater = std::make_unique<velm::gfx::CGfxPlanarWaveWater>();
+        waveWater->CreateGeometry({"Water2.fx", "", "RenderPlanarWaveWater"}, &waveGrid, nullptr);
+        waveWater->SetWaterParameters(wave);
+        waveWater->SetPosition(0.0f, 0.0f, -48.0f, true);
+        m_waters.push_back(std::move(waveWater));
+        std::vector<SMeshVertex> vertices;
+        std::vector<std::uint16_t> indices;
+        Grid(3, 51, 4.0f, Flat, &vertices, &indices);
+        const velm::gfx::SWaterGrid splineGrid{3, 51, 4.0f};
+        const velm::gfx::SWaterMesh mesh{vertices.data(), static_cast<std::uint32_t>(vertices.size()), indices.data(),
+                                         static_cast<std::uint32_t>(indices.size())};
+        auto splineWater = std::make_unique<velm::gfx::CGfxSplineWater>();
+        splineWater->CreateGeometry({"Water2.fx", "", "RenderSplineWater"}, &splineGrid, &mesh);
+        splineWater->SetWaterParameters(wave);
+        splineWater->SetScale(10.0f, 1.0f, 1.0f, false);
+        splineWater->SetPosition(0.0f, 0.0f, 100.0f, true);
+        m_waters.push_back(std::move(splineWater));
         for (auto& water : m_waters) {
             water->SetWaterPlane(D3DXPLANE(0.0f, 1.0f, 0.0f, 0.0f));
             water->LoadTexture("ripples.bmp", 0);
             m_gfx->AddWaterUnit(water.get());
         }
+        m_gfx->CreateSkyBox(1000.0f, {"sky.bmp", "sky.bmp", "sky.bmp", "sky.bmp", "sky.bmp", "sky.bmp"});
 
         for (int i = 0; i < kRacers; ++i) {
             auto racer = std::make_unique<CGfxUnit>();
@@ -293,14 +304,6 @@ private:
             racer->SetAnimation(0, true);
             racer->LoadTexture("rock.bmp", 4);
             m_racers.push_back(std::move(racer));
-        }
-        for (int i = 0; i < 6; ++i) {
-            auto face = std::make_unique<velm::gfx::C3DQuad>();
-            face->Load({"Skybox.fx", "", "RenderSkybox"});
-            face->LoadTexture("sky.bmp", 4);
-            face->SetScale(1000.0f, 1000.0f, 1000.0f, false);
-            face->SetAlwaysVisible(1);
-            m_sky.push_back(std::move(face));
         }
         std::mt19937 random(5);
         std::uniform_real_distribution<float> along(-240.0f, 240.0f);
@@ -322,10 +325,9 @@ private:
     std::string m_dir;
     std::string m_error;
     std::unique_ptr<CVelmGfx> m_gfx;
-    std::unique_ptr<CGfxUnit> m_terrain;
+    std::unique_ptr<velm::gfx::CGfxTerrain> m_terrain;
     std::vector<std::unique_ptr<velm::gfx::ACGfxWater>> m_waters;
     std::vector<std::unique_ptr<CGfxUnit>> m_racers;
-    std::vector<std::unique_ptr<velm::gfx::C3DQuad>> m_sky;
     std::vector<std::unique_ptr<CGfxUnit>> m_scenery;
     std::vector<IGfxUnit*> m_dynamic;
     double m_time = 0.0;
@@ -347,7 +349,7 @@ double EngineMilliseconds(std::uint32_t flags) {
 }
 
 // The frame on the OpenGL device with the render flags of the benchmark's argument: the game's
-// default, then without the water (so without its two passes), then without the terrain, to see
+// default, then without the water (so without its two passes), the terrain or the sky, to see
 // where the time goes. The engine's share is measured on the null device first; the device's is
 // the rest of the frame.
 void BM_RaceScene(benchmark::State& state) {
@@ -382,11 +384,13 @@ void BM_RaceScene(benchmark::State& state) {
 constexpr std::int64_t kGameFlags = 0x2007F;
 constexpr std::int64_t kNoWater = kGameFlags & ~0x20;
 constexpr std::int64_t kNoTerrain = kGameFlags & ~0x10;
+constexpr std::int64_t kNoSky = kGameFlags & ~0x40;
 
 BENCHMARK(BM_RaceScene)
     ->Arg(kGameFlags)
     ->Arg(kNoWater)
     ->Arg(kNoTerrain)
+    ->Arg(kNoSky)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(3.0);
