@@ -7,6 +7,10 @@
 namespace common {
 
 bool CSphere::IsInside(const CSphere& other) const {
+    // The squared gap alone would also hold for a larger sphere around a smaller one.
+    if (other.radius < radius) {
+        return false;
+    }
     const float dr = other.radius - radius;
     return dr * dr >= (other.centre - centre).LengthSquared();
 }

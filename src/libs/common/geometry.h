@@ -11,7 +11,8 @@ public:
     CSphere() : radius(0.0f) {}
     CSphere(const CVector3& c, float r) : centre(c), radius(r) {}
 
-    // True when this sphere lies within other: (other.radius - radius)^2 >= |centre distance|^2.
+    // True when this sphere lies within other: other is at least as large and
+    // (other.radius - radius)^2 >= |centre distance|^2.
     bool IsInside(const CSphere& other) const;
 
     CVector3 centre;

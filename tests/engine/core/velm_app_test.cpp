@@ -8,8 +8,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/events/event_manager.h"
 #include "engine/core/velm_game.h"
+#include "engine/events/event_manager.h"
+#include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/terrain.h"
 #include "engine/gfx/water.h"
 #include "engine/phy/height_map.h"
@@ -151,11 +152,12 @@ TEST_F(VelmAppTest, TerrainAndWaterReachGraphicsAndPhysicsUnderTheirIds) {
         velm::phy::CGridCell(common::CVector3(-1, 0, -1), common::CVector3(1, 0, -1), common::CVector3(1, 0, 1),
                              common::CVector3(-1, 0, 1), common::CVector3(0, 0, 1))};
     auto field = std::make_shared<velm::phy::CWaterField>(cells);
-    game->AddTerrain(new velm::CTerrain(40, new tktest::CFakeUnit(), heights));
+    // Graphics draws only graphics units.
+    game->AddTerrain(new velm::CTerrain(40, new velm::gfx::CGfxUnit(), heights));
     // A second terrain under the same id is refused; the caller keeps it.
-    velm::CTerrain duplicate(40, new tktest::CFakeUnit(), heights);
+    velm::CTerrain duplicate(40, new velm::gfx::CGfxUnit(), heights);
     game->AddTerrain(&duplicate);
-    game->AddWater(new velm::CWater(41, new tktest::CFakeUnit(), field));
+    game->AddWater(new velm::CWater(41, new velm::gfx::CGfxUnit(), field));
 
     velm::gfx::CVelmGfx* gfx = m_app->GetGfx();
     velm::phy::CSimulator& simulator = m_app->GetPhysicsWorld()->GetSimulator();

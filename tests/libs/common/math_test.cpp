@@ -242,6 +242,10 @@ TEST(MathFrustum, DegenerateFrustumCullsOnlyByDepth) {
 TEST(MathGeometry, SphereBoxAndCone) {
     EXPECT_TRUE(CSphere(CVector3(1, 0, 0), 1).IsInside(CSphere(CVector3(), 3)));
     EXPECT_FALSE(CSphere(CVector3(2.5f, 0, 0), 1).IsInside(CSphere(CVector3(), 3)));
+    // A big sphere never lies inside a small one, even where the squared gap would allow it.
+    EXPECT_FALSE(CSphere(CVector3(), 3).IsInside(CSphere(CVector3(1, 0, 0), 1)));
+    EXPECT_FALSE(CSphere(CVector3(), 10).IsInside(CSphere(CVector3(), 1)));
+    EXPECT_TRUE(CSphere(CVector3(), 2).IsInside(CSphere(CVector3(), 2)));
 
     CAABB box;
     EXPECT_EQ(box.GetVolume(), 0.0f);
