@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/gfx/3d_quad.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/particle_system.h"
 #include "libs/common/string_util.h"
@@ -108,6 +109,7 @@ void CParticleSysRegistry::Update(double, float elapsed) {
         if (D3DXVec3Length(&direction) > 0.0f) {
             D3DXVec3Normalize(&direction, &direction);
             SetCamera(-std::atan2(direction.z, direction.x), direction);
+            CGfxBillboardObj::SetCamera(m_cameraYaw, m_viewDirection);
         }
     }
     for (auto it = m_systems.begin(); it != m_systems.end();) {
@@ -126,7 +128,7 @@ void CParticleSysRegistry::AddSystem(CParticleSystem* system) {
     }
 }
 
-void CParticleSysRegistry::GatherUnits(std::vector<CParticleSystem*>* units) const {
+void CParticleSysRegistry::GatherUnits(std::vector<IGfxUnit*>* units) const {
     units->insert(units->end(), m_systems.begin(), m_systems.end());
 }
 
@@ -153,7 +155,7 @@ CParticleSysController* CParticleSysRegistry::GetTemplate(const std::string& nam
 
 void UpdateParticleSystems(double time, float elapsed) { ParticleSysRegistry::Instance().Update(time, elapsed); }
 
-void GatherParticleUnits(std::vector<CParticleSystem*>* units) { ParticleSysRegistry::Instance().GatherUnits(units); }
+void GatherParticleUnits(std::vector<IGfxUnit*>* units) { ParticleSysRegistry::Instance().GatherUnits(units); }
 
 CParticleSystem* FindParticleSystem(std::uint32_t id) { return ParticleSysRegistry::Instance().FindSystem(id); }
 

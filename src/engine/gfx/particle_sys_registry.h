@@ -20,6 +20,7 @@ namespace velm {
 namespace gfx {
 
 class CParticleSystem;
+class IGfxUnit;
 
 class CParticleSysRegistry {
 public:
@@ -40,7 +41,7 @@ public:
     // Takes ownership.
     void AddSystem(CParticleSystem* system);
     // Appends every live system in creation order.
-    void GatherUnits(std::vector<CParticleSystem*>* units) const;
+    void GatherUnits(std::vector<IGfxUnit*>* units) const;
     // The first live system with that id, or null.
     CParticleSystem* FindSystem(std::uint32_t id) const;
     void DestroyAllSystems();
@@ -68,7 +69,7 @@ using ParticleSysRegistry = common::CSingleton<CParticleSysRegistry>;
 
 // The graphics system's doors to the registry.
 void UpdateParticleSystems(double time, float elapsed);
-void GatherParticleUnits(std::vector<CParticleSystem*>* units);
+void GatherParticleUnits(std::vector<IGfxUnit*>* units);
 CParticleSystem* FindParticleSystem(std::uint32_t id);
 
 } // namespace gfx

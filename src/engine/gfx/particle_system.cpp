@@ -71,7 +71,7 @@ common::CSphere CParticleSystem::GetTransformedBoundingSphere(const D3DXMATRIX& 
     const D3DXVECTOR3 origin(0.0f, 0.0f, 0.0f);
     D3DXVECTOR3 centre;
     D3DXVec3TransformCoord(&centre, &origin, &matrix);
-    const float scale = std::max({m_scale.x, m_scale.y, m_scale.z});
+    const float scale = std::max({GetScaleX(), GetScaleY(), GetScaleZ()});
     return common::CSphere(common::CVector3(centre.x, centre.y, centre.z), m_radius * scale);
 }
 
@@ -174,7 +174,15 @@ void CParticleSystem::BuildQuad(std::size_t index) {
     }
 }
 
-void CParticleSystem::Prepare() { AdvanceAnimation(); }
+void CParticleSystem::Prepare() {
+    AdvanceAnimation();
+    m_geometry.vertices = m_vertices.data();
+    m_geometry.vertexCount = m_vertexCount;
+    m_geometry.indices = m_indices.data();
+    m_geometry.indexCount = m_indexCount;
+    FillRenderRecord(m_vertexCount, m_indexCount / 3, nullptr);
+    PrepareAttachedUnits();
+}
 
 void CParticleSystem::Unload() {
     std::vector<SParticle>().swap(m_particles);
@@ -185,6 +193,7 @@ void CParticleSystem::Unload() {
     m_age = 0.0f;
     m_vertexCount = 0;
     m_indexCount = 0;
+    m_geometry = SUnitGeometry();
 }
 
 } // namespace gfx

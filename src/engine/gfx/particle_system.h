@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/mesh_hierarchy.h"
 #include "engine/gfx/particle.h"
-#include "engine/gfx/particle_unit_base.h"
 
 namespace velm {
 namespace gfx {
 
 class CParticleSysController;
 
-class CParticleSystem : public CParticleUnitBase {
+class CParticleSystem : public CGfxUnit {
 public:
     CParticleSystem() = default;
     ~CParticleSystem() override;
@@ -32,10 +32,13 @@ public:
 
     std::uint32_t GetFaceCount() const override { return static_cast<std::uint32_t>(WholeCount()) * 2; }
     common::CSphere GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const override;
-    // The particle update, then the vertices of the live particles are ready to draw.
+    // The particle update, then the live particles' quads are published for the renderer.
     void Prepare() override;
+    // Particle systems are stepped by their draws, not by the units' per-frame update.
+    void Update(double, float) override {}
     // The particle update: age, emission, the update functors and the quads.
     void AdvanceAnimation() override;
+    // Frees the particle, vertex and index arrays.
     void Unload() override;
 
     // Adds up to n particles (cut to the free room), running the init functors on each.

@@ -1,11 +1,14 @@
 #include "engine/gfx/velm_gfx.h"
 
 #include "engine/gfx/atmosphere_manager.h"
+#include "engine/gfx/font_table.h"
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/gfx_skybox.h"
+#include "engine/gfx/gui_manager.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/mesh_cache.h"
+#include "engine/gfx/particle_sys_registry.h"
 #include "engine/gfx/renderer.h"
 #include "engine/gfx/texture_cache.h"
 #include "platform/dxut/dxut_device.h"
@@ -16,6 +19,9 @@ namespace {
 
 // Numbers the screenshots of one run from 0; a failed save still uses up its number.
 unsigned s_screenshotNumber = 0;
+
+constexpr std::uint32_t kParticleFlag = 0x2;
+constexpr std::uint32_t kScreenUnitFlag = 0x20000;
 
 constexpr int kDefaultWidth = 800;
 constexpr int kDefaultHeight = 600;
@@ -31,6 +37,8 @@ CVelmGfx::~CVelmGfx() {
     if (GFXCore::Exists()) {
         GFXCore::Instance().SetFrameBeginListener(nullptr);
     }
+    ParticleSysRegistry::Destroy();
+    FontTable::Destroy();
     Renderer::Destroy();
     FXManager::Destroy();
     MeshCache::Destroy();
@@ -68,6 +76,8 @@ void CVelmGfx::Init(const SVelmGfxInitInfo& info) {
     TextureCache::Instance();
     LightsManager::Instance();
     AtmosphereManager::Instance();
+    FontTable::Instance().Init();
+    ParticleSysRegistry::Instance().Init();
     core.SetFrameBeginListener([] { Renderer::Instance().Begin(); });
     FXManager::Instance().LoadEffects(info.m_fxFiles);
     CAtmosphereManager& atmosphere = AtmosphereManager::Instance();
@@ -110,7 +120,63 @@ void CVelmGfx::RenderFrame(double time, float elapsed) {
     }
     core.SetFrameTime(time, elapsed);
     core.BeginFrame();
+    if ((m_renderFlags & kParticleFlag) != 0) {
+        RenderParticleUnits();
+    }
+    if ((m_renderFlags & kScreenUnitFlag) != 0) {
+        for (IScreenUnit* unit : m_screenUnits) {
+            unit->Render(time, elapsed);
+        }
+    }
     core.EndScene();
+    m_screenUnits.clear();
+    m_particleUnits.clear();
+}
+
+void CVelmGfx::CullParticleUnits(const std::vector<IGfxUnit*>& units) {
+    m_particleUnits.clear();
+    CGFXCore& core = GFXCore::Instance();
+    for (IGfxUnit* unit : units) {
+        D3DXMATRIX worldView;
+        D3DXMatrixMultiply(&worldView, &unit->GetWorldMatrix(), &core.GetViewMatrix());
+        if (core.GetWideFrustum().TestSphere(unit->GetTransformedBoundingSphere(worldView))) {
+            m_particleUnits.push_back(unit);
+        }
+    }
+}
+
+void CVelmGfx::SetScreenUnits(std::vector<IScreenUnit*> units) {
+    m_screenUnits = std::move(units);
+    SortByZOrder(&m_screenUnits);
+}
+
+void CVelmGfx::RenderParticleUnits() {
+    CGFXCore& core = GFXCore::Instance();
+    CRenderer& renderer = Renderer::Instance();
+    CFXManager& fx = FXManager::Instance();
+    renderer.m_depthOrder = CRenderer::kFarthestFirst;
+    for (IGfxUnit* unit : m_particleUnits) {
+        if (unit->IsSkipped() != 0) {
+            continue;
+        }
+        D3DXMATRIX worldView;
+        D3DXMatrixMultiply(&worldView, &unit->GetWorldMatrix(), &core.GetViewMatrix());
+        if (!core.GetFrustum().TestSphere(unit->GetTransformedBoundingSphere(worldView))) {
+            continue;
+        }
+        ID3DXEffect* effect = fx.SelectEffect(unit->GetEffectFileName());
+        UnitTextures textures = {};
+        for (std::size_t i = 0; i < textures.size(); ++i) {
+            textures[i] = unit->GetTexture(kTextureSlots[i]);
+        }
+        renderer.SetBatchTextures(unit->GetTechniqueName(), textures, effect, fx.GetCurrentHandles());
+        unit->Prepare();
+        if (unit->GetFaceCount() == 0) {
+            continue;
+        }
+        renderer.Enqueue(unit);
+        renderer.Flush();
+    }
 }
 
 void OnLostDevice() {

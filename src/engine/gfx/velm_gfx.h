@@ -18,6 +18,8 @@ class ISceneUnit;
 namespace gfx {
 
 class CGFXSkyBox;
+class IGfxUnit;
+class IScreenUnit;
 
 class CVelmGfx {
 public:
@@ -57,6 +59,15 @@ public:
     // and ends the scene; the framework's loop presents it.
     void RenderFrame(double time, float elapsed);
 
+    // The frame's particle systems (from GatherParticleUnits): those whose sphere lies outside
+    // the wide frustum are left out. The units stay the registry's; the list lasts one frame.
+    void CullParticleUnits(const std::vector<IGfxUnit*>& units);
+    const std::vector<IGfxUnit*>& GetParticleUnits() const { return m_particleUnits; }
+    // The screen units drawn over this frame's scene, sorted here by ascending z-order (equal
+    // z-orders keep their order); not owned, emptied after the frame.
+    void SetScreenUnits(std::vector<IScreenUnit*> units);
+    const std::vector<IScreenUnit*>& GetScreenUnits() const { return m_screenUnits; }
+
     // The terrain and water units of the level; the units belong to their game objects.
     void AddTerrainUnit(ISceneUnit* unit);
     void AddWaterUnit(ISceneUnit* unit);
@@ -76,7 +87,13 @@ public:
     void SetRenderFlags(std::uint32_t flags) { m_renderFlags = flags; }
 
 private:
+    // Farthest first, each system its own batch through its effect, technique and texture; a
+    // hidden (skipped) system or one outside the view is neither stepped nor drawn.
+    void RenderParticleUnits();
+
     SVelmGfxInitInfo m_settings;
+    std::vector<IGfxUnit*> m_particleUnits;
+    std::vector<IScreenUnit*> m_screenUnits;
     std::uint32_t m_renderFlags = 0x2007F;
     std::vector<ISceneUnit*> m_terrainUnits;
     std::vector<ISceneUnit*> m_waterUnits;
