@@ -27,7 +27,8 @@ private:
     std::map<std::string, CreateFunction> m_creators;
 };
 
-// "BasePartFunctorClass", "null" and the twenty-four functors of the family.
+// "BasePartFunctorClass" and "null" (the base, which does nothing) and the twenty-three functors
+// of the family.
 void RegisterParticleFunctors(CFunctorFactory* factory);
 
 } // namespace gfx

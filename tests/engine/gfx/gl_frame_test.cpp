@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "engine/gfx/gfx_core.h"
@@ -24,10 +25,11 @@ TEST(GlFrame, ScreenshotOfTheClearedFrameThroughTheFramework) {
         platform::DXUTReset();
         GTEST_SKIP() << "no offscreen window";
     }
-    velm::gfx::CVelmGfx gfx;
+    // Graphics goes before the device it holds fonts on.
+    auto gfx = std::make_unique<velm::gfx::CVelmGfx>();
     velm::gfx::CVelmGfx::SVelmGfxInitInfo info;
     info.m_useDefault = true;
-    gfx.Init(info);
+    gfx->Init(info);
     velm::gfx::CGFXCore& core = GFXCore::Instance();
     const bool gl = core.GetDevice() != nullptr && !core.GetDevice()->IsNull();
     if (gl) {
@@ -57,6 +59,7 @@ TEST(GlFrame, ScreenshotOfTheClearedFrameThroughTheFramework) {
         std::remove(file.c_str());
         EXPECT_EQ(core.Present(), D3D_OK);
     }
+    gfx.reset();
     GFXCore::Destroy();
     platform::DXUTDestroyDevice();
     platform::DXUTReset();
