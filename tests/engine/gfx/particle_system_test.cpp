@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -262,6 +264,39 @@ TEST_F(ParticleSystems, QuadsFaceTheCameraAndCarryTheParticlesColour) {
     registry.SetCamera(0.0f, D3DXVECTOR3(1.0f, 0.0f, 0.0f));
     system->Prepare();
     EXPECT_NEAR(system->GetParticles()[0].angle, 1.5707964f, 1e-6f);
+}
+
+TEST_F(ParticleSystems, TheDataTreesSystemsAllLoadAndRunWithinTheirLimits) {
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    const std::string xml = std::string(root != nullptr ? root : "../../../..") + "/data/files/xmlfiles/";
+    velm::gfx::CParticleSysRegistry& registry = velm::gfx::ParticleSysRegistry::Instance();
+    ::testing::internal::CaptureStderr();
+    registry.Init(xml + "particle_sys_table.xml", xml + "particle_sys/");
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("Particle"), std::string::npos) << log;
+    const char* const names[] = {"default_system", "explode3_system", "explode4_system",  "splash1_system",
+                                 "splash_system2", "water_explosion", "water_explosion2", "steam_system_02",
+                                 "white_water",    "orbit_x",         "orbit_y",          "orbit_z",
+                                 "trail",          "waterfall1",      "geyser_normal",    "geyser_erupt"};
+    EXPECT_EQ(registry.GetTemplateCount(), 16u);
+    std::uint32_t id = 100;
+    for (const char* name : names) {
+        ASSERT_NE(registry.GetTemplate(name), nullptr) << name;
+        CParticleSystem* system = Make(name, ++id);
+        float most = 0.0f;
+        for (int frame = 0; frame < 400 && registry.FindSystem(id) != nullptr; ++frame) {
+            registry.Update(0.0, 1.0f / 60.0f);
+            if (registry.FindSystem(id) != nullptr) {
+                system->Prepare();
+                most = std::max(most, system->GetCount());
+                for (std::size_t i = 0; i < static_cast<std::size_t>(system->GetCount()); ++i) {
+                    ASSERT_TRUE(std::isfinite(system->GetParticles()[i].position.y)) << name;
+                }
+            }
+        }
+        EXPECT_GT(most, 0.0f) << name;
+        EXPECT_LE(most, static_cast<float>(registry.GetTemplate(name)->GetLimit())) << name;
+    }
 }
 
 } // namespace
