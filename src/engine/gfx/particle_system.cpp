@@ -135,6 +135,13 @@ void CParticleSystem::AdvanceAnimation() {
     Emit(m_emitRate);
     // Only whole particles live: the slot of a half-born one (a fractional count) is neither
     // updated nor used to fill a gap, so no live particle is copied away and lost.
+    // Every quad of a pass turns by the same camera angle about the vertical axis.
+    const CParticleSysRegistry& registry = ParticleSysRegistry::Instance();
+    const float angle = registry.GetViewDirection().x > 0.0f ? registry.GetCameraYaw() + kQuarterTurn
+                                                             : registry.GetCameraYaw() - kThreeQuarterTurns;
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationAxis(&rotation, &up, angle);
     std::size_t i = 0;
     while (i < static_cast<std::size_t>(WholeCount())) {
         SParticle& particle = m_particles[i];
@@ -144,32 +151,30 @@ void CParticleSystem::AdvanceAnimation() {
             m_count -= 1.0f;
             continue;
         }
-        BuildQuad(i);
+        BuildQuad(i, rotation, angle);
         ++i;
     }
     m_vertexCount = static_cast<std::uint32_t>(WholeCount()) * 4;
     m_indexCount = static_cast<std::uint32_t>(WholeCount()) * 6;
 }
 
-void CParticleSystem::BuildQuad(std::size_t index) {
+void CParticleSystem::BuildQuad(std::size_t index, const D3DXMATRIX& rotation, float angle) {
     SParticle& particle = m_particles[index];
-    const CParticleSysRegistry& registry = ParticleSysRegistry::Instance();
     particle.axis = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-    particle.angle = registry.GetViewDirection().x > 0.0f ? registry.GetCameraYaw() + kQuarterTurn
-                                                          : registry.GetCameraYaw() - kThreeQuarterTurns;
-    D3DXMATRIX scaling;
-    D3DXMATRIX rotation;
-    D3DXMATRIX translation;
-    D3DXMATRIX matrix;
-    D3DXMatrixScaling(&scaling, particle.scale.x, particle.scale.y, particle.scale.z);
-    D3DXMatrixRotationAxis(&rotation, &particle.axis, particle.angle);
-    D3DXMatrixTranslation(&translation, particle.position.x, particle.position.y, particle.position.z);
-    D3DXMatrixMultiply(&matrix, &scaling, &rotation);
-    D3DXMatrixMultiply(&matrix, &matrix, &translation);
+    particle.angle = angle;
+    // scaling x rotation x translation: the rotation's rows scaled per axis, then the position.
+    const float sx = particle.scale.x;
+    const float sy = particle.scale.y;
+    const float sz = particle.scale.z;
+    const D3DXVECTOR3 row0(rotation._11 * sx, rotation._12 * sx, rotation._13 * sx);
+    const D3DXVECTOR3 row1(rotation._21 * sy, rotation._22 * sy, rotation._23 * sy);
+    const D3DXVECTOR3 row2(rotation._31 * sz, rotation._32 * sz, rotation._33 * sz);
     for (std::size_t k = 0; k < 4; ++k) {
         SMeshVertex& vertex = m_vertices[index * 4 + k];
-        const D3DXVECTOR3 corner(kCorners[k].x, kCorners[k].y, kCorners[k].z);
-        D3DXVec3TransformCoord(&vertex.position, &corner, &matrix);
+        const SCorner& c = kCorners[k];
+        vertex.position = D3DXVECTOR3(c.x * row0.x + c.y * row1.x + c.z * row2.x + particle.position.x,
+                                      c.x * row0.y + c.y * row1.y + c.z * row2.y + particle.position.y,
+                                      c.x * row0.z + c.y * row1.z + c.z * row2.z + particle.position.z);
         vertex.colour = particle.colour;
     }
 }

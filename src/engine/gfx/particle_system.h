@@ -60,7 +60,7 @@ private:
     int WholeCount() const { return static_cast<int>(m_count); }
     void InitParticle(SParticle& particle);
     void UpdateParticle(SParticle& particle);
-    void BuildQuad(std::size_t index);
+    void BuildQuad(std::size_t index, const D3DXMATRIX& rotation, float angle);
 
     float m_emitRate = 0.0f;
     float m_count = 0.0f;
