@@ -178,6 +178,25 @@ TEST_F(ParticleSystems, DeathAllAtOnceAgainstOneByOne) {
     EXPECT_EQ(aliveB, (std::vector<int>{1, 2, 3, 2, 1, 0, -1, -1}));
 }
 
+TEST_F(ParticleSystems, AHalfBornParticleDoesNotKeepADrainedSystemAlive) {
+    SParticleTemplate t;
+    t.infinite = 0;
+    t.life = "0.05";
+    t.rate = "0.5";
+    t.functors =
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<normal_life_update>\n<death_rate>0.5</death_rate>\n</normal_life_update>\n";
+    velm::gfx::CParticleSysRegistry& registry = Load({t});
+    CParticleSystem* system = Make("test_system");
+    int frames = 0;
+    while (registry.FindSystem(1) == system && frames < 50) {
+        Frame(registry, system);
+        ++frames;
+    }
+    // Three drawn updates emit 1.5; the whole one dies, the half one is never born.
+    EXPECT_LT(frames, 50) << "count " << system->GetCount();
+}
+
 TEST_F(ParticleSystems, AgeOnlyRunsWhileDrawnAndInfiniteSystemsStay) {
     SParticleTemplate finite;
     finite.name = "finite";
