@@ -19,10 +19,12 @@ namespace {
 using tktest::SParticleTemplate;
 using velm::gfx::CParticleSystem;
 
-// A frame as the game runs it: the registry's update, then the system's draw.
+// A frame as the game runs it: the registry's update, then the system's draw unless the update
+// removed it (the pointer is then only compared, never followed).
 void Frame(velm::gfx::CParticleSysRegistry& registry, CParticleSystem* system, float elapsed = 0.02f) {
+    const std::uint32_t id = system->GetID();
     registry.Update(0.0, elapsed);
-    if (registry.FindSystem(system->GetID()) == system) {
+    if (registry.FindSystem(id) == system) {
         system->Prepare();
     }
 }
