@@ -4,11 +4,14 @@
 #include <cstdio>
 
 #include "engine/gfx/atmosphere_manager.h"
+#include "engine/gfx/font_table.h"
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/gfx_skybox.h"
+#include "engine/gfx/gui_manager.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/mesh_cache.h"
+#include "engine/gfx/particle_sys_registry.h"
 #include "engine/gfx/renderer.h"
 #include "engine/gfx/scene_graph_mgr.h"
 #include "engine/gfx/texture_cache.h"
@@ -84,6 +87,8 @@ CVelmGfx::~CVelmGfx() {
     if (GFXCore::Exists()) {
         GFXCore::Instance().SetFrameBeginListener(nullptr);
     }
+    ParticleSysRegistry::Destroy();
+    FontTable::Destroy();
     Renderer::Destroy();
     FXManager::Destroy();
     WaterManager::Destroy();
@@ -123,6 +128,8 @@ HRESULT CVelmGfx::Init(const SVelmGfxInitInfo& info) {
     LightsManager::Instance();
     AtmosphereManager::Instance();
     WaterManager::Instance();
+    FontTable::Instance().Init();
+    ParticleSysRegistry::Instance().Init();
     core.SetFrameBeginListener([] { Renderer::Instance().Begin(); });
     FXManager::Instance().LoadEffects(info.m_fxFiles);
     CAtmosphereManager& atmosphere = AtmosphereManager::Instance();
@@ -205,10 +212,16 @@ void CVelmGfx::RenderFrame(double time, float elapsed) {
     RenderGraph(*m_transparentGraph, kRenderTransparent);
     RenderGraph(*m_particleGraph, kRenderParticle);
 
+    if ((m_renderFlags & kRenderScreenUnits) != 0) {
+        for (IScreenUnit* unit : m_screenUnits) {
+            unit->Render(time, elapsed);
+        }
+    }
     if ((m_renderFlags & kVisualDebug) != 0) {
         DrawDebugLines(viewProjection);
     }
     core.EndScene();
+    m_screenUnits.clear();
 
     // The pre-depth pass's visibility belongs to this frame; the next one culls anew even when
     // nobody sets the view in between.
@@ -395,6 +408,11 @@ void CVelmGfx::CullDynamicUnits(const std::vector<IGfxUnit*>& units) {
         m_debugMeshes.insert(m_debugMeshes.end(), m_particleDebugMeshes.begin(), m_particleDebugMeshes.end());
         (*m_debugGraph)->Build(m_debugMeshes);
     }
+}
+
+void CVelmGfx::SetScreenUnits(std::vector<IScreenUnit*> units) {
+    m_screenUnits = std::move(units);
+    SortByZOrder(&m_screenUnits);
 }
 
 void CVelmGfx::CullParticleUnits(const std::vector<IGfxUnit*>& units) {

@@ -24,6 +24,7 @@ namespace gfx {
 
 class CGFXSkyBox;
 class CSceneGraphMgr;
+class IScreenUnit;
 
 // A polyline drawn when visual debugging is on; the caller keeps the vertices alive until the
 // frame that draws it.
@@ -119,6 +120,10 @@ public:
     // (particle) graph. Each pass keeps statistics of its own, so neither wipes the other's.
     void CullDynamicUnits(const std::vector<IGfxUnit*>& units);
     void CullParticleUnits(const std::vector<IGfxUnit*>& units);
+    // The screen units drawn over this frame's scene, sorted here by ascending z-order (equal
+    // z-orders keep their order); not owned, emptied after the frame.
+    void SetScreenUnits(std::vector<IScreenUnit*> units);
+    const std::vector<IScreenUnit*>& GetScreenUnits() const { return m_screenUnits; }
 
     // The level's units; they belong to their game objects.
     void AddTerrainUnit(IGfxUnit* unit);
@@ -223,6 +228,7 @@ private:
     std::vector<IGfxUnit*> m_debugMeshes;
     // The particle pass's debug meshes, kept apart so that the dynamic pass does not drop them.
     std::vector<IGfxUnit*> m_particleDebugMeshes;
+    std::vector<IScreenUnit*> m_screenUnits;
     std::uint32_t m_renderFlags = kDefaultRenderFlags;
 };
 

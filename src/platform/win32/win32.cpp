@@ -212,6 +212,41 @@ int ShowCursor(BOOL show) {
     return show ? 0 : -1;
 }
 
+namespace {
+SDL_Window* GameWindow() {
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
+        return nullptr;
+    }
+    SDL_Window* window = SDL_GetMouseFocus();
+    return window != nullptr ? window : SDL_GetKeyboardFocus();
+}
+} // namespace
+
+BOOL GetCursorPos(POINT* point) {
+    if (point == nullptr || GameWindow() == nullptr) {
+        return FALSE;
+    }
+    int x = 0;
+    int y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    point->x = x;
+    point->y = y;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND, POINT* point) {
+    SDL_Window* window = GameWindow();
+    if (point == nullptr || window == nullptr) {
+        return FALSE;
+    }
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    point->x -= x;
+    point->y -= y;
+    return TRUE;
+}
+
 int MultiByteToWideChar(UINT, DWORD, LPCSTR source, int sourceLength, LPWSTR destination, int destinationLength) {
     if (source == nullptr) {
         return 0;

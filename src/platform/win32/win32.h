@@ -192,6 +192,10 @@ void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HCURSOR SetCursor(HCURSOR cursor);
 int ShowCursor(BOOL show);
+// The pointer in desktop coordinates, and desktop coordinates made relative to the game's window
+// (the one window there is); FALSE before video starts or without a window.
+BOOL GetCursorPos(POINT* point);
+BOOL ScreenToClient(HWND window, POINT* point);
 
 // Text conversion: the ANSI code page is taken to be UTF-8.
 constexpr UINT CP_ACP = 0;

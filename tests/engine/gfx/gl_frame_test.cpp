@@ -25,6 +25,7 @@ TEST(GlFrame, ScreenshotOfTheClearedFrameThroughTheFramework) {
         platform::DXUTReset();
         GTEST_SKIP() << "no offscreen window";
     }
+    // Graphics goes before the device it holds fonts on.
     auto gfx = std::make_unique<velm::gfx::CVelmGfx>();
     velm::gfx::CVelmGfx::SVelmGfxInitInfo info;
     info.m_useDefault = true;

@@ -1,4 +1,4 @@
-#include "engine/core/input_event.h"
+#include "engine/input/input_event.h"
 
 namespace velm {
 namespace input {

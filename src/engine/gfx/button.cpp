@@ -1,0 +1,121 @@
+#include "engine/gfx/button.h"
+
+#include <algorithm>
+
+#include "libs/common/string_util.h"
+
+namespace velm {
+namespace gfx {
+
+const char* const kUnpressedAnimation = "UnpressedAnimation";
+const char* const kPressedAnimation = "PressedAnimation";
+const char* const kCursorOverAnimation = "CursorOverAnimation";
+const char* const kDisabledAnimation = "DisabledAnimation";
+
+namespace {
+constexpr std::uint32_t kLeftButton = 210;
+} // namespace
+
+CButton::CButton(const std::string& textureFile, int x, int y, int width, int height, PointInsideFunctor inside,
+                 const SSpriteAnimation& normal, const SSpriteAnimation& pressed, ButtonPressedFunct click,
+                 const SSpriteAnimation* cursorOver, const SSpriteAnimation* disabled)
+    : CSprite(textureFile), m_inside(std::move(inside)), m_click(std::move(click)), m_width(width), m_height(height) {
+    SetPosition(x, y);
+    m_pivotX = width;
+    m_pivotY = height;
+    AddAnimation(kUnpressedAnimation, normal);
+    AddAnimation(kPressedAnimation, pressed);
+    if (cursorOver != nullptr) {
+        AddAnimation(kCursorOverAnimation, *cursorOver);
+    }
+    if (disabled != nullptr) {
+        AddAnimation(kDisabledAnimation, *disabled);
+    }
+    SetAnimation(kUnpressedAnimation);
+}
+
+void CButton::Show(const char* name) {
+    if (!HasAnimation(name)) {
+        name = kUnpressedAnimation;
+    }
+    if (!IsCurrentAnimation(name)) {
+        SetAnimation(name);
+    }
+}
+
+void CButton::SetEnabled(bool enabled) {
+    if ((m_enabled != 0) == enabled) {
+        return;
+    }
+    m_enabled = enabled ? 1 : 0;
+    Show(!enabled && HasAnimation(kDisabledAnimation) ? kDisabledAnimation : kUnpressedAnimation);
+}
+
+bool CButton::HandleInput(const input::SInputEvent& event) {
+    const POINT point = {m_x + m_pivotX, m_y + m_pivotY};
+    const bool inside = m_inside && m_inside(point);
+    if (m_enabled != 0 && inside) {
+        Show(m_pressed != 0 ? kPressedAnimation : kCursorOverAnimation);
+    } else {
+        Show(kUnpressedAnimation);
+    }
+    if (m_visible == 0) {
+        return false;
+    }
+    if (event.m_code != kLeftButton) {
+        return false;
+    }
+    if (event.m_value == 0 && inside) {
+        m_pressed = 1;
+        Show(kPressedAnimation);
+        return true;
+    }
+    if (event.m_value == 1) {
+        if (m_pressed != 0 && inside) {
+            if (m_click) {
+                m_click();
+            }
+            return false;
+        }
+        m_pressed = 0;
+        Show(kUnpressedAnimation);
+    }
+    return false;
+}
+
+SSpriteAnimation CButton::LayoutRow(int row, int width, int height) {
+    SSpriteAnimation record;
+    record.frameWidth = width;
+    record.frameHeight = height;
+    record.frameCount = 1;
+    record.firstTop = row * height;
+    return record;
+}
+
+SButtonLayout CButton::ReadLayout(common::CXmlReader& reader, const std::string& element, int screenWidth,
+                                  int screenHeight) {
+    reader.Enter(element);
+    SButtonLayout layout;
+    layout.fileName = reader.GetValue("FileName");
+    layout.x = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetX")) * screenWidth);
+    layout.y = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetY")) * screenHeight);
+    layout.width = std::clamp(common::StringToInt(reader.GetValue("BBWidth")), 0, kMostSide);
+    layout.height = std::clamp(common::StringToInt(reader.GetValue("BBHeight")), 0, kMostSide);
+    return layout;
+}
+
+CButton* CButton::FromLayout(const SButtonLayout& layout, PointInsideFunctor inside, ButtonPressedFunct click) {
+    const SSpriteAnimation over = LayoutRow(1, layout.width, layout.height);
+    return new CButton(layout.fileName, layout.x, layout.y, layout.width, layout.height, std::move(inside),
+                       LayoutRow(0, layout.width, layout.height), LayoutRow(2, layout.width, layout.height),
+                       std::move(click), &over);
+}
+
+bool IsPointInBox(const POINT& cursor, const POINT& corner, int width, int height) {
+    const long long dx = static_cast<long long>(cursor.x) - corner.x;
+    const long long dy = static_cast<long long>(cursor.y) - corner.y;
+    return dx >= 0 && dx <= width && dy >= 0 && dy <= height;
+}
+
+} // namespace gfx
+} // namespace velm

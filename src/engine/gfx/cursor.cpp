@@ -1,0 +1,72 @@
+#include "engine/gfx/cursor.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "engine/gfx/gfx_core.h"
+#include "libs/common/string_util.h"
+#include "libs/common/xml_reader.h"
+#include "platform/dxut/dxut.h"
+
+namespace velm {
+namespace gfx {
+
+const char* const kPointerAnimation = "Pointer_Animation";
+
+CCursor::CCursor(const std::string& fileName, bool shown) {
+    common::CXmlReader reader;
+    reader.Load(fileName);
+    reader.Enter("Cursor");
+    LoadTexture(reader.GetValue("FileName"));
+    SetPosition(common::StringToInt(reader.GetValue("PosX")), common::StringToInt(reader.GetValue("PosY")));
+    const int hotX = std::clamp(common::StringToInt(reader.GetValue("HotspotX")), 0, kFrameSide);
+    const int hotY = std::clamp(common::StringToInt(reader.GetValue("HotspotY")), 0, kFrameSide);
+    AddAnimation(kPointerAnimation, kFrameSide, kFrameSide, 1, 0, 0, 50, hotX, hotY, false);
+    SetAnimation(kPointerAnimation);
+    SetZOrder(10);
+    Show(shown);
+}
+
+void CCursor::Show(bool shown) {
+    m_shown = shown ? 1 : 0;
+    SetVisible(shown);
+}
+
+bool CCursor::HandleInput(const input::SInputEvent& event) {
+    if (m_shown == 0) {
+        return false;
+    }
+    // Axis values are signed movements stored in the unsigned word; they saturate at the edges
+    // of int rather than wrap.
+    const long long delta = static_cast<std::int32_t>(event.m_value);
+    if (event.m_code == input::MOUSE_AXIS_X) {
+        m_x = static_cast<int>(std::clamp<long long>(m_x + delta, INT_MIN, INT_MAX));
+    } else if (event.m_code == input::MOUSE_AXIS_Y) {
+        m_y = static_cast<int>(std::clamp<long long>(m_y + delta, INT_MIN, INT_MAX));
+    }
+    return false;
+}
+
+void CCursor::Update(unsigned elapsedMs) {
+    if (GFXCore::Exists() && GFXCore::Instance().IsFullScreen()) {
+        const CGFXCore& core = GFXCore::Instance();
+        m_x = std::clamp(m_x, 0, std::max(0, core.GetScreenWidth() - 1));
+        m_y = std::clamp(m_y, 0, std::max(0, core.GetScreenHeight() - 1));
+    } else {
+        POINT point = {0, 0};
+        if (GetCursorPos(&point) != FALSE && ScreenToClient(DXUTGetHWND(), &point) != FALSE) {
+            m_x = point.x;
+            m_y = point.y;
+        }
+    }
+    CBaseGUI::Update(elapsedMs);
+}
+
+void CCursor::Render(double time, float elapsed) {
+    if (m_shown != 0) {
+        CSprite::Render(time, elapsed);
+    }
+}
+
+} // namespace gfx
+} // namespace velm

@@ -1,0 +1,37 @@
+// velm::gfx::CCursor: the mouse pointer drawn as a 64 x 64 sprite whose hot spot lands on the
+// pointer's position: moved by the mouse axes and kept on screen in full-screen mode, taken from
+// the system cursor over the window otherwise. It reads its texture, start and hot spot from its
+// XML file. Main thread only.
+#pragma once
+
+#include <string>
+
+#include "engine/gfx/base_gui.h"
+
+namespace velm {
+namespace gfx {
+
+extern const char* const kPointerAnimation;
+
+class CCursor : public CBaseGUI {
+public:
+    // fileName is the full path of the cursor's XML file ("CursorInit.xml" under the data tree).
+    CCursor(const std::string& fileName, bool shown);
+
+    void Update(unsigned elapsedMs) override;
+    void Render(double time, float elapsed) override;
+    // Mouse movement while shown; never consumes.
+    bool HandleInput(const input::SInputEvent& event) override;
+
+    void Show(bool shown);
+    bool IsShown() const { return m_shown != 0; }
+
+    // Hot spots beyond the 64-pixel frame are clamped to it.
+    static constexpr int kFrameSide = 64;
+
+private:
+    std::uint8_t m_shown = 0;
+};
+
+} // namespace gfx
+} // namespace velm

@@ -1,0 +1,163 @@
+#include "engine/gfx/particle_sys_registry.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/gfx/3d_quad.h"
+#include "engine/gfx/gfx_core.h"
+#include "engine/gfx/particle_system.h"
+#include "libs/common/string_util.h"
+#include "libs/common/xml_reader.h"
+
+namespace velm {
+namespace gfx {
+namespace {
+
+const char* const kTableFile = "../../../../data/files/xmlfiles/particle_sys_table.xml";
+const char* const kSystemDirectory = "../../../../data/files/xmlfiles/particle_sys/";
+
+// The file names read from the table, in table order.
+std::vector<std::string> s_systemFiles;
+
+constexpr const char* kFunctorElements[kRoleCount] = {
+    "sys_ColorInit",   "sys_LifeInit",   "sys_SizeInit",   "sys_PosInit",   "sys_VelInit",
+    "sys_ColorUpdate", "sys_LifeUpdate", "sys_SizeUpdate", "sys_PosUpdate", "sys_VelUpdate",
+};
+
+} // namespace
+
+CParticleSysRegistry::~CParticleSysRegistry() {
+    DestroyAllSystems();
+    m_templates.clear();
+}
+
+void CParticleSysRegistry::Init() { Init(kTableFile, kSystemDirectory); }
+
+void CParticleSysRegistry::Init(const std::string& tableFile, const std::string& directory) {
+    RegisterParticleFunctors(&m_factory);
+    common::CXmlReader table;
+    table.Load(tableFile);
+    table.Enter("particle_system_table");
+    std::size_t read = 0;
+    while (read < kMostTableEntries) {
+        table.Enter("entry");
+        const std::string name = table.GetValue("name");
+        if (name.empty()) {
+            break;
+        }
+        s_systemFiles.push_back(name);
+        ++read;
+    }
+    if (read == kMostTableEntries) {
+        std::fprintf(stderr, "%s: more than %zu entries; the rest are not read\n", tableFile.c_str(),
+                     kMostTableEntries);
+    }
+    for (std::size_t i = s_systemFiles.size() - read; i < s_systemFiles.size(); ++i) {
+        LoadTemplate(directory + s_systemFiles[i]);
+    }
+}
+
+void CParticleSysRegistry::LoadTemplate(const std::string& path) {
+    common::CXmlReader reader;
+    reader.Load(path);
+    SParticleSysData data;
+    reader.Enter("particle_system");
+    reader.Enter("particle_sys_data");
+    data.name = reader.GetValue("sys_name");
+    data.texture = reader.GetValue("sys_texture");
+    const int limit = common::StringToInt(reader.GetValue("sys_limit"));
+    if (limit > CParticleSysController::kMostParticles || limit < 0) {
+        std::fprintf(stderr, "%s: sys_limit %d is held to 0..%d\n", path.c_str(), limit,
+                     CParticleSysController::kMostParticles);
+    }
+    data.limit = limit;
+    data.emitRate = static_cast<float>(common::StringToFloat(reader.GetValue("sys_emit_rate")));
+    data.radius = static_cast<float>(common::StringToFloat(reader.GetValue("sys_radius")));
+    data.deadAllAtOnce = common::StringToInt(reader.GetValue("sys_is_dead_all_at_once")) != 0;
+    data.infinite = common::StringToInt(reader.GetValue("sys_is_infinite")) != 0;
+    if (!data.infinite) {
+        data.life = static_cast<float>(common::StringToFloat(reader.GetValue("sys_life")));
+    }
+    for (std::size_t role = 0; role < kRoleCount; ++role) {
+        data.functorNames[role] = reader.GetValue(kFunctorElements[role]);
+    }
+    if (data.name.empty()) {
+        std::fprintf(stderr, "%s: no sys_name (missing or broken file); no template made\n", path.c_str());
+        return;
+    }
+    if (m_templates.count(data.name) != 0) {
+        std::fprintf(stderr, "%s: template \"%s\" exists already; the later one is not entered\n", path.c_str(),
+                     data.name.c_str());
+        return;
+    }
+    auto made = std::make_unique<CParticleSysController>();
+    made->Init(data, reader, m_factory);
+    m_templates.emplace(data.name, std::move(made));
+}
+
+void CParticleSysRegistry::SetCamera(float yaw, const D3DXVECTOR3& viewDirection) {
+    m_cameraYaw = yaw;
+    m_viewDirection = viewDirection;
+}
+
+void CParticleSysRegistry::Update(double, float elapsed) {
+    if (GFXCore::Exists()) {
+        CGFXCore& core = GFXCore::Instance();
+        D3DXVECTOR3 direction(core.CameraTarget().x - core.CameraEye().x, core.CameraTarget().y - core.CameraEye().y,
+                              core.CameraTarget().z - core.CameraEye().z);
+        // Before any camera the eye sits on its target: the last direction stands.
+        if (D3DXVec3Length(&direction) > 0.0f) {
+            D3DXVec3Normalize(&direction, &direction);
+            SetCamera(-std::atan2(direction.z, direction.x), direction);
+            CGfxBillboardObj::SetCamera(m_cameraYaw, m_viewDirection);
+        }
+    }
+    for (auto it = m_systems.begin(); it != m_systems.end();) {
+        if ((*it)->IsAlive(elapsed)) {
+            ++it;
+            continue;
+        }
+        delete *it;
+        it = m_systems.erase(it);
+    }
+}
+
+void CParticleSysRegistry::AddSystem(CParticleSystem* system) {
+    if (system != nullptr) {
+        m_systems.push_back(system);
+    }
+}
+
+void CParticleSysRegistry::GatherUnits(std::vector<IGfxUnit*>* units) const {
+    units->insert(units->end(), m_systems.begin(), m_systems.end());
+}
+
+CParticleSystem* CParticleSysRegistry::FindSystem(std::uint32_t id) const {
+    for (CParticleSystem* system : m_systems) {
+        if (system->GetID() == id) {
+            return system;
+        }
+    }
+    return nullptr;
+}
+
+void CParticleSysRegistry::DestroyAllSystems() {
+    for (CParticleSystem* system : m_systems) {
+        delete system;
+    }
+    m_systems.clear();
+}
+
+CParticleSysController* CParticleSysRegistry::GetTemplate(const std::string& name) const {
+    const auto found = m_templates.find(name);
+    return found != m_templates.end() ? found->second.get() : nullptr;
+}
+
+void UpdateParticleSystems(double time, float elapsed) { ParticleSysRegistry::Instance().Update(time, elapsed); }
+
+void GatherParticleUnits(std::vector<IGfxUnit*>* units) { ParticleSysRegistry::Instance().GatherUnits(units); }
+
+CParticleSystem* FindParticleSystem(std::uint32_t id) { return ParticleSysRegistry::Instance().FindSystem(id); }
+
+} // namespace gfx
+} // namespace velm

@@ -1,0 +1,80 @@
+// velm::gfx::CParticleSystem: one live particle effect made from a template: particles born at
+// the template's rate (fractions carried over), stepped by its functors in every drawn update,
+// drawn as camera-facing quads through "Particle.fx". All memory is sized to the template's
+// limit at creation; nothing is allocated per frame. Once created the registry owns it.
+// Main thread only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/mesh_hierarchy.h"
+#include "engine/gfx/particle.h"
+
+namespace velm {
+namespace gfx {
+
+class CParticleSysController;
+
+class CParticleSystem : public CGfxUnit {
+public:
+    CParticleSystem() = default;
+    ~CParticleSystem() override;
+
+    // Sets the system up from the registry's template of that name and hands it to the
+    // registry, which then owns it. An unknown name is logged and refused (false): the system
+    // stays empty and the caller's.
+    bool Create(const std::string& templateName);
+    // The registry's per-frame check; false when the system is to be removed.
+    bool IsAlive(float elapsed);
+
+    std::uint32_t GetFaceCount() const override { return static_cast<std::uint32_t>(WholeCount()) * 2; }
+    common::CSphere GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const override;
+    // The particle update, then the live particles' quads are published for the renderer.
+    void Prepare() override;
+    // Particle systems are stepped by their draws, not by the units' per-frame update.
+    void Update(double, float) override {}
+    // The particle update: age, emission, the update functors and the quads.
+    void AdvanceAnimation() override;
+    // Frees the particle, vertex and index arrays.
+    void Unload() override;
+
+    // Adds up to n particles (cut to the free room), running the init functors on each.
+    void Emit(float n);
+
+    void SetID(std::uint32_t id) { m_id = id; }
+    std::uint32_t GetID() const { return m_id; }
+    float GetCount() const { return m_count; }
+    float GetAge() const { return m_age; }
+    float GetEmitRate() const { return m_emitRate; }
+    const CParticleSysController* GetTemplate() const { return m_template; }
+    const std::vector<SParticle>& GetParticles() const { return m_particles; }
+    const std::vector<SMeshVertex>& GetVertices() const { return m_vertices; }
+    const std::vector<std::uint16_t>& GetIndices() const { return m_indices; }
+    std::uint32_t GetVertexCount() const { return m_vertexCount; }
+    std::uint32_t GetIndexCount() const { return m_indexCount; }
+
+private:
+    int WholeCount() const { return static_cast<int>(m_count); }
+    void InitParticle(SParticle& particle);
+    void UpdateParticle(SParticle& particle);
+    void BuildQuad(std::size_t index, const D3DXMATRIX& rotation, float angle);
+
+    float m_emitRate = 0.0f;
+    float m_count = 0.0f;
+    float m_age = 0.0f;
+    CParticleSysController* m_template = nullptr;
+    std::vector<SParticle> m_particles;
+    std::vector<SMeshVertex> m_vertices;
+    std::uint32_t m_vertexCount = 0;
+    std::vector<std::uint16_t> m_indices;
+    std::uint32_t m_indexCount = 0;
+    std::uint32_t m_id = 0;
+    float m_frameTime = 0.0f;
+    float m_radius = 0.0f;
+};
+
+} // namespace gfx
+} // namespace velm

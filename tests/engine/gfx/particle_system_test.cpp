@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/gfx/particle_functors.h"
+#include "engine/gfx/particle_sys_controller.h"
+#include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/particle_system.h"
+#include "engine/gfx/particle_test_files.h"
+
+namespace {
+
+using tktest::SParticleTemplate;
+using velm::gfx::CParticleSystem;
+
+// A frame as the game runs it: the registry's update, then the system's draw unless the update
+// removed it (the pointer is then only compared, never followed).
+void Frame(velm::gfx::CParticleSysRegistry& registry, CParticleSystem* system, float elapsed = 0.02f) {
+    const std::uint32_t id = system->GetID();
+    registry.Update(0.0, elapsed);
+    if (registry.FindSystem(id) == system) {
+        system->Prepare();
+    }
+}
+
+CParticleSystem* Make(const std::string& name, std::uint32_t id = 1) {
+    auto* system = new CParticleSystem();
+    EXPECT_TRUE(system->Create(name));
+    system->SetID(id);
+    return system;
+}
+
+using ParticleSystems = tktest::CParticleRegistryTest;
+
+TEST_F(ParticleSystems, FractionalRatesCarryOverAndTheLimitCapsTheCount) {
+    struct SCase {
+        const char* rate;
+        const char* limit;
+        int frames;
+        float count;
+        std::uint32_t vertices;
+    };
+    const SCase cases[] = {
+        {"0.5", "100", 1, 0.5f, 0},   {"0.5", "100", 2, 1.0f, 4}, {"0.5", "100", 5, 2.5f, 8},
+        {"0.25", "100", 7, 1.75f, 4}, {"3", "6", 1, 3.0f, 12},    {"3", "6", 2, 6.0f, 24},
+        {"3", "6", 9, 6.0f, 24},      {"2.5", "6", 3, 6.0f, 24},  {"1", "0", 4, 0.0f, 0},
+    };
+    for (const SCase& c : cases) {
+        SParticleTemplate t;
+        t.rate = c.rate;
+        t.limit = c.limit;
+        velm::gfx::CParticleSysRegistry& registry = Load({t});
+        CParticleSystem* system = Make("test_system");
+        for (int i = 0; i < c.frames; ++i) {
+            Frame(registry, system);
+        }
+        EXPECT_FLOAT_EQ(system->GetCount(), c.count) << "rate " << c.rate << " limit " << c.limit;
+        EXPECT_EQ(system->GetVertexCount(), c.vertices) << "rate " << c.rate << " limit " << c.limit;
+        EXPECT_EQ(system->GetFaceCount(), c.vertices / 2);
+        TearDown();
+    }
+    // Count 5 of limit 6 with rate 3 adds one.
+    SParticleTemplate t;
+    t.rate = "0";
+    t.limit = "6";
+    Load({t});
+    CParticleSystem* system = Make("test_system");
+    system->Emit(5.0f);
+    system->Emit(3.0f);
+    EXPECT_FLOAT_EQ(system->GetCount(), 6.0f);
+}
+
+TEST_F(ParticleSystems, LimitsFromFilesAreHeldToTheMost) {
+    SParticleTemplate big;
+    big.name = "big";
+    big.limit = "10000";
+    SParticleTemplate negative;
+    negative.name = "negative";
+    negative.limit = "-5";
+    ::testing::internal::CaptureStderr();
+    velm::gfx::CParticleSysRegistry& registry = Load({big, negative});
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(registry.GetTemplate("big")->GetLimit(), 6048);
+    EXPECT_EQ(registry.GetTemplate("negative")->GetLimit(), 0);
+    EXPECT_NE(log.find("sys_limit 10000"), std::string::npos) << log;
+    CParticleSystem* system = Make("big");
+    system->Emit(7000.0f);
+    EXPECT_FLOAT_EQ(system->GetCount(), 6048.0f);
+    EXPECT_EQ(system->GetIndices().back(), 6048 * 4 - 2);
+}
+
+// Stamps each newborn with a running number in its colour and kills the stamps it is told to.
+struct SStamp : velm::gfx::PartBaseFunctor {
+    void Apply(velm::gfx::SParticle& p, float) override { p.colour = next++; }
+    std::uint32_t next = 0;
+};
+struct SKill : velm::gfx::PartBaseFunctor {
+    void Apply(velm::gfx::SParticle& p, float) override {
+        if (doomed.count(p.colour) != 0) {
+            p.life = 0.0f;
+        }
+    }
+    std::set<std::uint32_t> doomed;
+};
+
+std::set<std::uint32_t> WholeStamps(const CParticleSystem& system) {
+    std::set<std::uint32_t> stamps;
+    for (int i = 0; i < static_cast<int>(system.GetCount()); ++i) {
+        stamps.insert(system.GetParticles()[static_cast<std::size_t>(i)].colour);
+    }
+    return stamps;
+}
+
+TEST_F(ParticleSystems, OnlyWholeParticlesAreUpdatedSoNoLiveOneIsLost) {
+    SParticleTemplate t;
+    t.rate = "1.5";
+    velm::gfx::CParticleSysRegistry& registry = Load({t});
+    velm::gfx::CParticleSysController* controller = registry.GetTemplate("test_system");
+    auto* stamp = new SStamp();
+    auto* kill = new SKill();
+    controller->SetFunctor(velm::gfx::kColourInit, stamp);
+    controller->SetFunctor(velm::gfx::kLifeUpdate, kill);
+    CParticleSystem* system = Make("test_system");
+    Frame(registry, system); // slot 0 stamp 0, slot 1 half-born stamp 1
+    Frame(registry, system); // slot 1 born again as 2, slot 2 stamp 3
+    // The third frame's half-born slot 4 gets stamp 5; killing it must cost no live particle.
+    kill->doomed = {5};
+    Frame(registry, system);
+    EXPECT_FLOAT_EQ(system->GetCount(), 4.5f);
+    EXPECT_EQ(WholeStamps(*system), (std::set<std::uint32_t>{0, 2, 3, 4}));
+    // A whole particle that dies takes the last whole one into its slot, updated the same pass.
+    kill->doomed = {2};
+    Frame(registry, system);
+    EXPECT_FLOAT_EQ(system->GetCount(), 5.0f);
+    EXPECT_EQ(WholeStamps(*system), (std::set<std::uint32_t>{0, 3, 4, 6, 7}));
+    // Every whole particle but one dies while a fraction is pending: nothing reads below slot 0.
+    kill->doomed = {0, 3, 4, 6, 7, 8, 9};
+    Frame(registry, system);
+    EXPECT_GE(system->GetCount(), 0.0f);
+    EXPECT_EQ(system->GetVertexCount(), static_cast<std::uint32_t>(system->GetCount()) * 4);
+}
+
+TEST_F(ParticleSystems, DeathAllAtOnceAgainstOneByOne) {
+    SParticleTemplate together;
+    together.name = "together";
+    together.infinite = 0;
+    together.life = "0.05";
+    together.deadAllAtOnce = 1;
+    together.functors =
+        "<normal_color_init>\n<color_norm_init>-1</color_norm_init>\n</normal_color_init>\n"
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<normal_life_update>\n<death_rate>0.25</death_rate>\n</normal_life_update>\n";
+    SParticleTemplate singly = together;
+    singly.name = "singly";
+    singly.deadAllAtOnce = 0;
+    velm::gfx::CParticleSysRegistry& registry = Load({together, singly});
+    CParticleSystem* a = Make("together", 1);
+    CParticleSystem* b = Make("singly", 2);
+    std::vector<int> aliveA;
+    std::vector<int> aliveB;
+    for (int frame = 0; frame < 8; ++frame) {
+        registry.Update(0.0, 0.02f);
+        for (std::uint32_t id : {1u, 2u}) {
+            if (CParticleSystem* s = registry.FindSystem(id)) {
+                s->Prepare();
+            }
+        }
+        aliveA.push_back(registry.FindSystem(1) != nullptr ? static_cast<int>(a->GetCount()) : -1);
+        aliveB.push_back(registry.FindSystem(2) != nullptr ? static_cast<int>(b->GetCount()) : -1);
+    }
+    // Ages 0.02, 0.04, 0.06: the all-at-once system goes at the first update after its life,
+    // with its three particles; the other drains one particle per update (each lives 4).
+    EXPECT_EQ(aliveA, (std::vector<int>{1, 2, 3, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(aliveB, (std::vector<int>{1, 2, 3, 2, 1, 0, -1, -1}));
+}
+
+TEST_F(ParticleSystems, AHalfBornParticleDoesNotKeepADrainedSystemAlive) {
+    SParticleTemplate t;
+    t.infinite = 0;
+    t.life = "0.05";
+    t.rate = "0.5";
+    t.functors =
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<normal_life_update>\n<death_rate>0.5</death_rate>\n</normal_life_update>\n";
+    velm::gfx::CParticleSysRegistry& registry = Load({t});
+    CParticleSystem* system = Make("test_system");
+    int frames = 0;
+    while (registry.FindSystem(1) == system && frames < 50) {
+        Frame(registry, system);
+        ++frames;
+    }
+    // Three drawn updates emit 1.5; the whole one dies, the half one is never born.
+    EXPECT_LT(frames, 50) << "count " << system->GetCount();
+}
+
+TEST_F(ParticleSystems, AgeOnlyRunsWhileDrawnAndInfiniteSystemsStay) {
+    SParticleTemplate finite;
+    finite.name = "finite";
+    finite.infinite = 0;
+    finite.life = "0.01";
+    SParticleTemplate endless;
+    endless.name = "endless";
+    endless.life = "0.01";
+    velm::gfx::CParticleSysRegistry& registry = Load({finite, endless});
+    CParticleSystem* unseen = Make("finite", 1);
+    CParticleSystem* forever = Make("endless", 2);
+    for (int frame = 0; frame < 20; ++frame) {
+        registry.Update(0.0, 0.5f);
+        forever->Prepare();
+    }
+    EXPECT_EQ(registry.FindSystem(1), unseen);
+    EXPECT_FLOAT_EQ(unseen->GetAge(), 0.0f);
+    EXPECT_EQ(registry.FindSystem(2), forever);
+    EXPECT_FLOAT_EQ(forever->GetEmitRate(), 1.0f);
+    EXPECT_EQ(registry.FindSystem(3), nullptr);
+    registry.DestroyAllSystems();
+    EXPECT_EQ(velm::gfx::FindParticleSystem(2), nullptr);
+}
+
+TEST_F(ParticleSystems, BadFilesAndNamesAreToldAndNothingIsMade) {
+    SParticleTemplate good;
+    SParticleTemplate twin = good;
+    twin.limit = "3";
+    SParticleTemplate misspelt;
+    misspelt.name = "misspelt";
+    misspelt.roles[0] = "rainbow_color_init";
+    ::testing::internal::CaptureStderr();
+    velm::gfx::CParticleSysRegistry& registry = Load({good, twin, misspelt}, {"missing.xml"});
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(registry.GetTemplateCount(), 2u);
+    EXPECT_EQ(registry.GetTemplate("test_system")->GetLimit(), 100) << "the first of a name stays";
+    EXPECT_NE(log.find("exists already"), std::string::npos) << log;
+    EXPECT_NE(log.find("missing.xml: no sys_name"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"rainbow_color_init\" is not registered"), std::string::npos) << log;
+    // The misspelt role falls back to the base functor: newborns keep a fresh slot's colour.
+    EXPECT_EQ(registry.GetTemplate("misspelt")->GetFunctor(velm::gfx::kColourInit).GetName(), "rainbow_color_init");
+    CParticleSystem* system = Make("misspelt");
+    system->Emit(1.0f);
+    EXPECT_EQ(system->GetParticles()[0].colour, 0x00FFFFFFu);
+    // An unknown template refuses creation and the system stays the caller's.
+    auto refused = std::make_unique<CParticleSystem>();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(refused->Create("no_such_system"));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("no such template"), std::string::npos);
+    EXPECT_EQ(registry.GetSystems().size(), 1u);
+    refused->Emit(5.0f);
+    refused->Prepare();
+    EXPECT_FLOAT_EQ(refused->GetCount(), 0.0f);
+}
+
+TEST_F(ParticleSystems, QuadsFaceTheCameraAndCarryTheParticlesColour) {
+    SParticleTemplate t;
+    t.roles[2] = "normal_size_init";
+    t.roles[3] = "normal_position_init";
+    t.functors =
+        "<normal_color_init>\n<color_norm_init>-2130771968</color_norm_init>\n</normal_color_init>\n"
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<normal_size_init>\n<x>2</x>\n<y>4</y>\n<z>1</z>\n</normal_size_init>\n"
+        "<normal_position_init>\n<xPos>10</xPos>\n<yPos>0</yPos>\n<zPos>0</zPos>\n</normal_position_init>\n"
+        "<normal_life_update>\n<death_rate>0</death_rate>\n</normal_life_update>\n";
+    velm::gfx::CParticleSysRegistry& registry = Load({t});
+    // Looking along +z (no x in the view): yaw - 3/2 pi with yaw 3/2 pi is no turn at all.
+    registry.SetCamera(4.712389f, D3DXVECTOR3(0.0f, 0.0f, 1.0f));
+    CParticleSystem* system = Make("test_system");
+    system->Prepare();
+    ASSERT_EQ(system->GetVertexCount(), 4u);
+    const auto& v = system->GetVertices();
+    EXPECT_NEAR(v[0].position.x, 9.0f, 1e-4f);
+    EXPECT_NEAR(v[0].position.y, -2.0f, 1e-4f);
+    EXPECT_NEAR(v[2].position.x, 11.0f, 1e-4f);
+    EXPECT_NEAR(v[2].position.y, 2.0f, 1e-4f);
+    EXPECT_NEAR(v[2].position.z, 1.0f, 1e-4f);
+    EXPECT_EQ(v[1].colour, 0x80FF0000u);
+    EXPECT_FLOAT_EQ(v[1].u, 0.0f);
+    EXPECT_FLOAT_EQ(v[1].v, 0.0f);
+    EXPECT_NEAR(system->GetParticles()[0].angle, 0.0f, 1e-6f);
+    EXPECT_EQ(system->GetParticles()[0].axis.y, 1.0f);
+    // Looking along +x turns it by yaw + pi / 2.
+    registry.SetCamera(0.0f, D3DXVECTOR3(1.0f, 0.0f, 0.0f));
+    system->Prepare();
+    EXPECT_NEAR(system->GetParticles()[0].angle, 1.5707964f, 1e-6f);
+}
+
+TEST_F(ParticleSystems, TheDataTreesSystemsAllLoadAndRunWithinTheirLimits) {
+    const char* root = std::getenv("TK_SOURCE_DIR");
+    const std::string xml = std::string(root != nullptr ? root : "../../../..") + "/data/files/xmlfiles/";
+    velm::gfx::CParticleSysRegistry& registry = velm::gfx::ParticleSysRegistry::Instance();
+    ::testing::internal::CaptureStderr();
+    registry.Init(xml + "particle_sys_table.xml", xml + "particle_sys/");
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("Particle"), std::string::npos) << log;
+    const char* const names[] = {"default_system", "explode3_system", "explode4_system",  "splash1_system",
+                                 "splash_system2", "water_explosion", "water_explosion2", "steam_system_02",
+                                 "white_water",    "orbit_x",         "orbit_y",          "orbit_z",
+                                 "trail",          "waterfall1",      "geyser_normal",    "geyser_erupt"};
+    EXPECT_EQ(registry.GetTemplateCount(), 16u);
+    std::uint32_t id = 100;
+    for (const char* name : names) {
+        ASSERT_NE(registry.GetTemplate(name), nullptr) << name;
+        CParticleSystem* system = Make(name, ++id);
+        float most = 0.0f;
+        for (int frame = 0; frame < 400 && registry.FindSystem(id) != nullptr; ++frame) {
+            registry.Update(0.0, 1.0f / 60.0f);
+            if (registry.FindSystem(id) != nullptr) {
+                system->Prepare();
+                most = std::max(most, system->GetCount());
+                for (std::size_t i = 0; i < static_cast<std::size_t>(system->GetCount()); ++i) {
+                    ASSERT_TRUE(std::isfinite(system->GetParticles()[i].position.y)) << name;
+                }
+            }
+        }
+        EXPECT_GT(most, 0.0f) << name;
+        EXPECT_LE(most, static_cast<float>(registry.GetTemplate(name)->GetLimit())) << name;
+    }
+}
+
+} // namespace
