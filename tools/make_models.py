@@ -278,8 +278,8 @@ def item_models():
     p = Painter(pal.ITEMS['fishingpole'])  # box 0.2 x 0.2 x 2.5, along z
     p.tube((0, 0, -0.2), 0.03, 0.008, 2.1, colour='rod', rot=rotation(X, 90), slices=6)
     p.tube((0, 0, 1.0), 0.05, 0.05, 0.45, colour='grip', rot=rotation(X, 90), slices=8)
-    p.tube((0, -0.07, 0.7), 0.07, 0.07, 0.06, colour='reel', rot=rotation(Z, 90), slices=10)
-    p.tube((0, -0.3, -1.25), 0.004, 0.004, 0.6, colour='line', slices=3, caps=False)
+    p.tube((0, -0.06, 0.7), 0.06, 0.06, 0.18, colour='reel', rot=rotation(Z, 90), slices=10)
+    p.torus((0, -0.05, -1.22), 0.03, 0.006, colour='line', rot=rotation(Z, 90), slices=8, sides=3)
     out['fishingpole'] = (p, None)
     p = Painter(pal.ITEMS['drill'])  # cylinder 1.2 high, radius 0.35
     p.tube((0, -0.25, 0), 0.3, 0.02, 0.7, colour='bit', slices=10)
@@ -434,9 +434,8 @@ def flag():
             u, v = c / 10, r / 4
             row.append(((0.05 + 1.6 * u, 3.9 - v * 1.0, 0.0), (0, 0, -1), (u, v)))
         grid.append(row)
+    # One-sided: the flag effect draws without culling.
     mesh._add_grid(grid, cloth, 'root', (0, 0, 1, 1))
-    back = [[(pt, (0, 0, 1), uv) for pt, _, uv in reversed(row)] for row in grid]
-    mesh._add_grid(back, cloth, 'root', (0, 0, 1, 1))
     return p
 
 

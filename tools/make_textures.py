@@ -180,7 +180,7 @@ def tree(kind, size=256):
                     if h < top:
                         width = (top - h) / top * 0.09
                         if abs(u - centre) < width * (0.8 + 0.4 * n):
-                            colour = scale((35, 85, 45), 0.6 + 0.5 * n * (1 - 0.3 * k % 2))
+                            colour = scale((35, 85, 45), 0.6 + 0.5 * n * (1 - 0.3 * (k % 2)))
                 if h < 0.12 and colour is None:
                     colour = scale((30, 60, 35), 0.7 + 0.3 * n)
             if colour is not None:

@@ -248,11 +248,10 @@ TEST_F(ContentFilesTest, EveryNamedMeshLoadsShadedAndFitsItsHull) {
 TEST_F(ContentFilesTest, CharactersCarryTheRacerBonesAndAnimationsInOrder) {
     // The racer plays sets by number: 0 pole pull, 1 idle, 4 paddling, 8 pole cast, 9 slap, 12 hurt,
     // 13 to 15 the fall; items hang from the named bones.
-    const std::map<std::size_t, std::string> played = {{0, "PolePull"}, {1, "Idle"},      {2, "TurnRight"},
-                                                       {3, "TurnLeft"}, {4, "Paddle"},    {5, "PaddleRight"},
-                                                       {6, "PaddleLeft"}, {8, "PoleCast"}, {9, "Slap"},
-                                                       {12, "Hurt"},    {13, "FallEnd"},  {14, "FallLoop"},
-                                                       {15, "FallStart"}};
+    const std::map<std::size_t, std::string> played = {
+        {0, "PolePull"},    {1, "Idle"},       {2, "TurnRight"}, {3, "TurnLeft"}, {4, "Paddle"},
+        {5, "PaddleRight"}, {6, "PaddleLeft"}, {8, "PoleCast"},  {9, "Slap"},     {12, "Hurt"},
+        {13, "FallEnd"},    {14, "FallLoop"},  {15, "FallStart"}};
     for (const char* name : {"monkey.x", "hillbilly.x", "alien.x", "bear.x", "moviestar.x", "fish.x"}) {
         SCOPED_TRACE(name);
         const SLoadedMesh loaded = LoadMesh(name);
