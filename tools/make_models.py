@@ -8,7 +8,7 @@ animation sets follow the racer's numbering:
   0 pole pull, 1 idle, 2/3 turning idle right/left, 4 paddling, 5/6 paddling turn right/left,
   7 throw, 8 pole cast, 9 slap, 10 wave, 11 cheer, 12 hurt, 13 fall end, 14 fall loop,
   15 fall start, 16 celebrate.
-The shark has 0 swim and 1 attack. Items and scenery are sized to the hulls their instance files
+The shark has 0 swim and 1 attack; the drill's bit and the propeller's blades spin in their one set. Items and scenery are sized to the hulls their instance files
 give; colours come from art_palettes.py, the same cells make_textures.py paints.
 
 Run from anywhere:  python3 tools/make_models.py [--out FOLDER]
@@ -281,13 +281,13 @@ def item_models():
     p.tube((0, -0.06, 0.7), 0.06, 0.06, 0.18, colour='reel', rot=rotation(Z, 90), slices=10)
     p.torus((0, -0.05, -1.22), 0.03, 0.006, colour='line', rot=rotation(Z, 90), slices=8, sides=3)
     out['fishingpole'] = (p, None)
-    p = Painter(pal.ITEMS['drill'])  # cylinder 1.2 high, radius 0.35
-    p.tube((0, -0.25, 0), 0.3, 0.02, 0.7, colour='bit', slices=10)
+    p = Painter(pal.ITEMS['drill'])  # cylinder 1.2 high, radius 0.35; the bit spins about y
+    p.tube((0, -0.25, 0), 0.02, 0.3, 0.7, colour='bit', bone='Spin', slices=10)
     p.tube((0, 0.3, 0), 0.33, 0.3, 0.4, colour='body', slices=12)
     p.tube((0, 0.55, 0), 0.08, 0.08, 0.1, colour='grip', slices=8)
     for k in range(3):
-        p.torus((0, -0.45 + k * 0.2, 0), 0.25 - k * 0.07, 0.03, colour='bit', slices=10, sides=4)
-    out['drill'] = (p, None)
+        p.torus((0, -0.45 + k * 0.2, 0), 0.1 + k * 0.07, 0.03, colour='bit', bone='Spin', slices=10, sides=4)
+    out['drill'] = (p, Y)
     p = Painter(pal.ITEMS['mine'])  # cylinder 0.6 high, radius 0.5
     p.ellipsoid((0, 0, 0), (0.38, 0.3, 0.38), colour='shell', slices=12, stacks=8)
     for k in range(8):
@@ -297,15 +297,15 @@ def item_models():
     p.tube((0, 0.32, 0), 0.04, 0.0, 0.1, colour='spike', slices=5)
     p.ellipsoid((0, 0.28, 0), (0.06, 0.04, 0.06), colour='light', slices=6, stacks=4)
     out['mine'] = (p, None)
-    p = Painter(pal.ITEMS['propeller'])  # box 0.6 x 0.6 x 0.3: blades in the xy plane
-    p.tube((0, 0, 0), 0.07, 0.07, 0.24, colour='hub', rot=rotation(X, 90), slices=8)
+    p = Painter(pal.ITEMS['propeller'])  # box 0.6 x 0.6 x 0.3: blades in the xy plane, spinning about z
+    p.tube((0, 0, 0), 0.07, 0.07, 0.24, colour='hub', bone='Spin', rot=rotation(X, 90), slices=8)
     for k in range(3):
         a = 120 * k
         r = rotation(Z, a)
         c = (0.15 * math.cos(math.radians(a + 90)), 0.15 * math.sin(math.radians(a + 90)), 0)
-        p.box(c, (0.12, 0.25, 0.02), colour='blade', rot=r)
+        p.box(c, (0.12, 0.25, 0.02), colour='blade', bone='Spin', rot=r)
     p.torus((0, 0, 0), 0.28, 0.015, colour='cage', rot=rotation(X, 90), slices=16, sides=4)
-    out['propeller'] = (p, None)
+    out['propeller'] = (p, Z)
     return out
 
 
@@ -452,8 +452,13 @@ def main():
     os.makedirs(folder, exist_ok=True)
     for name in pal.CHARACTERS:
         write_character(folder, name)
-    for name, (p, _) in item_models().items():
-        write_x(os.path.join(folder, name + '.x'), p.mesh, materials_of(pal.ITEMS[name]))
+    for name, (p, spin) in item_models().items():
+        bones, animations = [('root', None, (0, 0, 0))], []
+        if spin:
+            # The one set plays from loading on; the item's builder sets its speed.
+            bones.append(('Spin', 'root', (0, 0, 0)))
+            animations = [('Spin', 0.5, {'Spin': [key(t * 0.125, spin, 90 * t) for t in range(5)]})]
+        write_x(os.path.join(folder, name + '.x'), p.mesh, materials_of(pal.ITEMS[name]), bones, animations)
     p, bones, animations = shark()
     write_x(os.path.join(folder, 'shark.x'), p.mesh, materials_of(pal.ITEMS['shark']), bones, animations)
     for name, p in scenery_models().items():

@@ -2,7 +2,8 @@
 """Writes the textures the XML content files name (other than the skies and the height maps, which
 make_sky_textures.py and make_level_geometry.py write) under data/arts/textures/:
   - model skins: a 4 x 4 atlas of each model's colours from art_palettes.py (the square root of
-    each colour, as the meshes' materials hold the other factor), with fur, grain or stripes;
+    each colour, as the meshes' materials hold the other factor; the whole colour for the credits'
+    tumbos, whose shared mesh is white), with fur, grain or stripes;
   - normal maps of the normal-mapped scenery, the water's normal and specular maps, the cartoon
     shade ramp;
   - billboard trees with alpha (stump, fir, pine, meadow tree, snow tree, forest);
@@ -40,8 +41,9 @@ GRAINED = ('wood', 'bark', 'rod', 'plank')
 ROUGH = ('stone', 'moss', 'fur', 'ice', 'deep', 'snow', 'gold', 'shine', 'beard', 'hair')
 
 
-def atlas(palette, seed):
+def atlas(palette, seed, rooted=True):
     names = list(palette)
+    tone = root_colour if rooted else (lambda c: c)
     grain = noise_field(64, seed, 3, 4)
     rows = []
     for y in range(SKIN):
@@ -52,12 +54,12 @@ def atlas(palette, seed):
                 row.append((255, 255, 255))
                 continue
             name = names[i]
-            base = root_colour(palette[name])
+            base = tone(palette[name])
             lx, ly = x % 64, y % 64
             n = grain[ly][lx]
             if name in STRIPED and 'stripe' in palette:
                 # Broad stripes around the tube (u runs around the ring).
-                c = root_colour(palette['stripe']) if (lx // 8) % 2 else base
+                c = tone(palette['stripe']) if (lx // 8) % 2 else base
                 c = scale(c, 0.94 + 0.1 * n)
             elif name in GRAINED:
                 c = scale(base, 0.8 + 0.35 * (0.5 + 0.5 * math.sin(ly * 0.9 + n * 6)))
@@ -269,7 +271,8 @@ def main():
             seed += 1
             if name in ('flag', 'physic_box', 'sun'):
                 continue
-            save(name + '.png', atlas(palette, seed))
+            # The credits' tumbos share one white-material mesh: their skins hold the whole colour.
+            save(name + '.png', atlas(palette, seed, rooted=not name.startswith('tumbo')))
     save('flag.png', flag_cloth())
     save('sun.png', sun())
     save('cartoon_shade.png', cartoon_shade())

@@ -268,6 +268,10 @@ TEST_F(ContentFilesTest, CharactersCarryTheRacerBonesAndAnimationsInOrder) {
     const SLoadedMesh shark = LoadMesh("shark.x");
     ASSERT_GE(shark.m_sets.size(), 2u);
     EXPECT_EQ(shark.m_sets[1], "Attack");
+    // Their builders speed up the set that plays from loading on.
+    for (const char* spinning : {"drill.x", "propeller.x"}) {
+        EXPECT_EQ(LoadMesh(spinning).m_sets.size(), 1u) << spinning;
+    }
 }
 
 } // namespace
