@@ -33,11 +33,18 @@ std::string Text(const std::string& path) {
     return text.str();
 }
 
+// Empty (and the counts below fail) when the source tree is not where TK_SOURCE_DIR says.
+std::filesystem::directory_iterator ContentFolder() {
+    std::error_code error;
+    std::filesystem::directory_iterator folder(Root() + "data/files/xmlfiles", error);
+    return error ? std::filesystem::directory_iterator() : folder;
+}
+
 // (tag, value) of every leaf of the content files whose value names a file of `extension`.
 std::set<std::pair<std::string, std::string>> NamedFiles(const std::string& extension) {
     std::set<std::pair<std::string, std::string>> names;
     const std::regex leaf("<([A-Za-z0-9_]+)>([^<]+)</\\1>");
-    for (const auto& entry : std::filesystem::directory_iterator(Root() + "data/files/xmlfiles")) {
+    for (const auto& entry : ContentFolder()) {
         const std::string text = Text(entry.path().string());
         for (auto it = std::sregex_iterator(text.begin(), text.end(), leaf); it != std::sregex_iterator(); ++it) {
             const std::string value = (*it)[2];
@@ -205,7 +212,7 @@ TEST_F(ContentFilesTest, EveryNamedMeshLoadsShadedAndFitsItsHull) {
     const auto names = NamedFiles(".x");
     EXPECT_GT(names.size(), 25u);
     std::map<std::string, std::string> modelFileOf;
-    for (const auto& entry : std::filesystem::directory_iterator(Root() + "data/files/xmlfiles")) {
+    for (const auto& entry : ContentFolder()) {
         std::smatch match;
         const std::string text = Text(entry.path().string());
         if (std::regex_search(text, match, std::regex("<XFileName>([^<]+)</XFileName>"))) {
