@@ -1,7 +1,8 @@
 // The application frame: owns every engine service (graphics, sound, physics world, input, AI
 // manager, and the network manager while networking is on), starts them in a fixed order, drives
 // the game from the framework's callbacks and tears everything down in a fixed order.
-// Main thread only; the process-wide application pointer is set by the program entry.
+// Main thread only. GetApp() is the process-wide application, set by the program entry and null
+// before and after it: every user checks it.
 #pragma once
 
 #include <cstdint>
@@ -86,7 +87,7 @@ private:
     std::string m_failureText;
 };
 
-// The process-wide application, set by the program entry.
+// The process-wide application, set by the program entry; null outside it.
 CVelmApp* GetApp();
 void SetApp(CVelmApp* app);
 
