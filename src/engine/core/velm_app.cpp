@@ -138,9 +138,12 @@ bool CVelmApp::StartNetwork(std::uint8_t mode, net::CRemoteEventSocket* socket) 
             return false;
         }
         net::SetRemoteEventSocket(socket);
+        socket = nullptr; // the network's now
+
         m_networkManager->Start();
         return true;
     } catch (const common::COutOfMemException&) {
+        delete socket;
         throw common::COutOfMemException(kAppSourceFile, kNetworkRethrowLine);
     }
 }

@@ -40,6 +40,7 @@ struct SDataPaths {
 class CVelmApp {
 public:
     CVelmApp();
+    // The application owns the game returned.
     virtual CVelmGame* CreateGame() = 0;
     virtual ~CVelmApp();
 
@@ -48,6 +49,7 @@ public:
     int Run();
     int Shutdown();
 
+    // Takes ownership of `socket`: the network's socket keeps it, or it is freed when the start fails.
     bool StartNetwork(std::uint8_t mode, net::CRemoteEventSocket* socket);
     void StopNetwork();
 
@@ -87,7 +89,8 @@ private:
     std::string m_failureText;
 };
 
-// The process-wide application, set by the program entry; null outside it.
+// The process-wide application, set by the program entry; null outside it. The entry keeps
+// ownership of what it sets.
 CVelmApp* GetApp();
 void SetApp(CVelmApp* app);
 
