@@ -60,7 +60,7 @@ public:
     // The game owns what it stores. An id already present keeps its entry and the refused
     // pointer stays the caller's.
     void AddObject(CModel* model, CView* view, CController* controller);
-    // Held, not owned: the secondary maps are never deleted from.
+    // Held, not owned: secondary objects are never updated, drawn or deleted here.
     void AddSecondaryObject(CModel* model, CView* view, CController* controller);
     // Owned like AddObject's controller.
     void AddController(CController* controller, std::uint32_t id);
