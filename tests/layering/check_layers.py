@@ -5,6 +5,8 @@ Every folder with a tk_library() call is one library. A library may link (the DE
 tk_library call) and #include (quoted includes rooted at src/) only libraries of a lower
 level in the table below; everything else is reported with its file and line.
 
+Reaches listed in KNOWN_REACHES are tolerated until they are undone.
+
 Usage: check_layers.py [source root]   (the folder holding platform/, libs/, engine/, game/)
 """
 
@@ -34,6 +36,15 @@ LEVELS = {
     "game/ui": 60,
     "game/tools": 60,
     "game/flow": 70,
+}
+
+# Known upward reaches still to be undone, as (library, library it reaches). The race world
+# still uses the game object and events (flow), the HUD (ui) and the AI's records (ai); no other
+# reach may be added, and an entry is dropped here once its reach is gone.
+KNOWN_REACHES = {
+    ("game/world", "game/flow"),
+    ("game/world", "game/ui"),
+    ("game/world", "game/ai"),
 }
 
 LIBRARY_CALL = re.compile(r"tk_library\(\s*(\S+)([^)]*)\)", re.S)
@@ -68,7 +79,7 @@ def check(root):
             target = libraries.get(dep)
             if target is None:
                 continue  # an outside package (SDL2, Lua, Threads, ...)
-            if LEVELS.get(target, level) >= level:
+            if LEVELS.get(target, level) >= level and (folder, target) not in KNOWN_REACHES:
                 problems.append(f"{cmake.relative_to(root)}: {folder} links {dep} ({target}), not below it")
 
     for source in sorted(list(root.rglob("*.cpp")) + list(root.rglob("*.h"))):
@@ -86,7 +97,7 @@ def check(root):
             target = "/".join(parts[:2])
             if target == folder or target not in LEVELS:
                 continue
-            if LEVELS[target] >= level:
+            if LEVELS[target] >= level and (folder, target) not in KNOWN_REACHES:
                 problems.append(
                     f"{source.relative_to(root)}:{number}: {folder} includes {match.group(1)} ({target}), not below it"
                 )

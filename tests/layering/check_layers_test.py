@@ -46,12 +46,22 @@ class CheckLayersTest(unittest.TestCase):
              "engine/gfx links tk_engine_phy"),
             ("include of the game", {"libs/common/a.h": '#  include "game/world/racer.h"\n'}, "libs/common/a.h:1"),
             ("library outside the table", {"engine/sound/CMakeLists.txt": "tk_library(tk_sound)\n"}, "engine/sound"),
+            # A known reach of one library excuses no other library.
+            ("game flow below the HUD", {"game/ui/hud.cpp": '#include "game/flow/game.h"\n'}, "game/ui/hud.cpp:1"),
         ]
         for what, change, where in cases:
             with self.subTest(what):
                 code, errors = run({**BASE, **change})
                 self.assertEqual(code, 1)
                 self.assertIn(where, errors)
+
+    def test_known_reaches_are_tolerated(self):
+        world = {
+            "game/world/CMakeLists.txt": "tk_library(tk_game_world DEPS tk_engine_core tk_game_flow)\n",
+            "game/world/racer.cpp": '#include "game/flow/game.h"\n',
+            "game/flow/CMakeLists.txt": "tk_library(tk_game_flow DEPS tk_game_world)\n",
+        }
+        self.assertEqual(run({**BASE, **world}), (0, ""))
 
     def test_wrong_root_is_refused(self):
         code, errors = run({"README": "no libraries here\n"})
