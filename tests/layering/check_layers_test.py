@@ -42,8 +42,11 @@ class CheckLayersTest(unittest.TestCase):
             ("include of the core", {"engine/phy/step.cpp": '\n#include "engine/core/app.h"\n'}, "engine/phy/step.cpp:2"),
             ("link to the core", {"engine/phy/CMakeLists.txt": "tk_library(tk_engine_phy DEPS tk_engine_core)\n"},
              "engine/phy/CMakeLists.txt"),
-            ("link to a sibling", {"engine/gfx/CMakeLists.txt": "tk_library(tk_engine_gfx DEPS tk_engine_phy)\n"},
-             "engine/gfx links tk_engine_phy"),
+            ("link to a sibling", {"engine/ai/CMakeLists.txt": "tk_library(tk_engine_ai)\n",
+                                   "engine/net/CMakeLists.txt": "tk_library(tk_engine_net DEPS tk_engine_ai)\n"},
+             "engine/net links tk_engine_ai"),
+            ("physics below graphics", {"engine/gfx/CMakeLists.txt": "tk_library(tk_engine_gfx DEPS tk_engine_phy)\n",
+                                        "engine/phy/grid.cpp": '#include "engine/gfx/unit.h"\n'}, "engine/phy/grid.cpp:1"),
             ("include of the game", {"libs/common/a.h": '#  include "game/world/racer.h"\n'}, "libs/common/a.h:1"),
             ("library outside the table", {"engine/sound/CMakeLists.txt": "tk_library(tk_sound)\n"}, "engine/sound"),
             # A known reach of one library excuses no other library.
