@@ -2,7 +2,7 @@
 # Installs what the build, the game and the tests need on Debian 12 (run as root).
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config git python3
+  build-essential cmake ninja-build pkg-config git python3 clang-format
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0 xvfb xauth
   libopenal-dev libsndfile1-dev libassimp-dev libstb-dev

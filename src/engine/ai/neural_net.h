@@ -73,15 +73,16 @@ private:
     int m_outputs;
     int m_hiddenLayers;
     int m_neuronsPerHiddenLayer;
-    int m_unused = 0;
-    double m_learningRate;
+    // Training settings the network keeps for its record but the game never trains with.
+    [[maybe_unused]] int m_unused = 0;
+    [[maybe_unused]] double m_learningRate;
     double m_activationResponse;
-    double m_momentum;
+    [[maybe_unused]] double m_momentum;
     double m_jitter;
-    double m_errorSum = 0.0;
-    double m_threshold;
-    bool m_trained = false;
-    bool m_momentumOn;
+    [[maybe_unused]] double m_errorSum = 0.0;
+    [[maybe_unused]] double m_threshold;
+    [[maybe_unused]] bool m_trained = false;
+    [[maybe_unused]] bool m_momentumOn;
     bool m_jitterOn;
     std::string m_name;
     std::vector<CNeuronLayer> m_layers;

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "engine/core/controller.h"
-#include "engine/gfx/scene_unit.h"
 #include "engine/core/velm_app.h"
 #include "engine/core/velm_game.h"
+#include "engine/gfx/scene_unit.h"
 #include "engine/phy/rigid_body.h"
 #include "libs/common/quaternion.h"
 #include "libs/common/state_machine.h"

@@ -47,14 +47,15 @@ public:
     // which the model must have.
     void ChangeState(const std::string& stateName);
 
-    // The first controller is only stored (its creator registers it); a later one replaces the
-    // registered controller, which is deleted.
+    // The first controller is only stored (its creator registers it with the game, which owns
+    // it); a later one replaces the registered controller, which is deleted, and is owned by the
+    // game's registry in its place.
     void SetController(CController* controller);
     void RemoveController();
     CController* GetController() const { return m_controller; }
 
-    // Carries `child` on this model's unit; a child carried elsewhere is detached there first.
-    // Both models need units.
+    // Carries `child` (not owned) on this model's unit; a child carried elsewhere is detached
+    // there first. Both models need units.
     void AttachModel(CModel* child, std::uint8_t followFrame, const std::string& frameName);
     void DetachModel(CModel* child);
     bool IsAttached() const { return m_parent != nullptr; }
@@ -69,6 +70,7 @@ public:
     std::uint32_t GetID() const { return m_id; }
     const std::shared_ptr<phy::CRigidBody>& GetBody() const { return m_body; }
     ISceneUnit* GetSceneNode() const { return m_sceneNode; }
+    // Not owned: the model's view owns its unit.
     void SetSceneNode(ISceneUnit* unit) { m_sceneNode = unit; }
     common::CStateMachine* GetStateMachine() const { return m_stateMachine; }
 

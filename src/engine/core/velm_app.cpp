@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "engine/ai/ai_manager.h"
-#include "engine/events/event_manager.h"
 #include "engine/core/input_system.h"
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_game.h"
+#include "engine/events/event_manager.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
 #include "libs/common/exceptions.h"
@@ -138,9 +138,12 @@ bool CVelmApp::StartNetwork(std::uint8_t mode, net::CRemoteEventSocket* socket) 
             return false;
         }
         net::SetRemoteEventSocket(socket);
+        socket = nullptr; // the network's now
+
         m_networkManager->Start();
         return true;
     } catch (const common::COutOfMemException&) {
+        delete socket;
         throw common::COutOfMemException(kAppSourceFile, kNetworkRethrowLine);
     }
 }

@@ -1,7 +1,8 @@
 // The application frame: owns every engine service (graphics, sound, physics world, input, AI
 // manager, and the network manager while networking is on), starts them in a fixed order, drives
 // the game from the framework's callbacks and tears everything down in a fixed order.
-// Main thread only; the process-wide application pointer is set by the program entry.
+// Main thread only. GetApp() is the process-wide application, set by the program entry and null
+// before and after it: every user checks it.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct SDataPaths {
 class CVelmApp {
 public:
     CVelmApp();
+    // The application owns the game returned.
     virtual CVelmGame* CreateGame() = 0;
     virtual ~CVelmApp();
 
@@ -47,6 +49,7 @@ public:
     int Run();
     int Shutdown();
 
+    // Takes ownership of `socket`: the network's socket keeps it, or it is freed when the start fails.
     bool StartNetwork(std::uint8_t mode, net::CRemoteEventSocket* socket);
     void StopNetwork();
 
@@ -86,7 +89,8 @@ private:
     std::string m_failureText;
 };
 
-// The process-wide application, set by the program entry.
+// The process-wide application, set by the program entry; null outside it. The entry keeps
+// ownership of what it sets.
 CVelmApp* GetApp();
 void SetApp(CVelmApp* app);
 

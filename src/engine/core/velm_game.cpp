@@ -9,6 +9,7 @@
 #include "engine/core/view.h"
 #include "engine/gfx/terrain.h"
 #include "engine/gfx/water.h"
+#include "engine/net/remote_event_socket.h"
 #include "engine/phy/physics_world.h"
 #include "libs/common/thread.h"
 
@@ -30,6 +31,8 @@ CVelmGame::~CVelmGame() {
 }
 
 void CVelmGame::SetNetworkMode(bool on, std::uint8_t mode, net::CRemoteEventSocket* socket) {
+    // The socket is this call's to dispose of unless a network start takes it.
+    std::unique_ptr<net::CRemoteEventSocket> owned(socket);
     if (on == m_networked) {
         return;
     }
@@ -40,7 +43,7 @@ void CVelmGame::SetNetworkMode(bool on, std::uint8_t mode, net::CRemoteEventSock
         return;
     }
     if (on) {
-        app->StartNetwork(mode, socket);
+        app->StartNetwork(mode, owned.release());
     } else {
         app->StopNetwork();
     }

@@ -48,6 +48,8 @@ public:
     virtual void Render(double time, float elapsed) = 0;
     virtual void Init() = 0;
     virtual LRESULT MsgProc(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Takes ownership of `socket` (may be null): a network start this call makes takes it over;
+    // otherwise (already in that mode, switching off, no application) it is freed.
     virtual void SetNetworkMode(bool on, std::uint8_t mode, net::CRemoteEventSocket* socket);
     virtual CVelmCamera* GetCamera() = 0;
     virtual void* GetCursor() = 0;
@@ -55,14 +57,20 @@ public:
     virtual bool IsLoadFlagSet();
     virtual void OnLoadingFinished() = 0;
 
+    // The game owns what it stores. An id already present keeps its entry and the refused
+    // pointer stays the caller's.
     void AddObject(CModel* model, CView* view, CController* controller);
+    // Held, not owned: secondary objects are never updated, drawn or deleted here.
     void AddSecondaryObject(CModel* model, CView* view, CController* controller);
+    // Owned like AddObject's controller.
     void AddController(CController* controller, std::uint32_t id);
     void AddBody(std::uint32_t id, const std::shared_ptr<phy::CRigidBody>& body);
     void AddHull(std::uint32_t id, const std::shared_ptr<phy::CCollisionHull>& hull);
     // The terrain's unit goes to graphics and its height map to the physics world, under its id.
+    // The game owns the terrain until ClearTerrains deletes it (its destructor does not).
     void AddTerrain(CTerrain* terrain);
     // The water's unit goes to graphics and its field to the physics world, under its id.
+    // Owned as AddTerrain's terrain, until ClearWaters.
     void AddWater(CWater* water);
     void ClearTerrains();
     void ClearWaters();

@@ -28,9 +28,9 @@ IEventManager* GetEventManager() { return s_eventManager; }
 
 void SetEventManager(IEventManager* manager) { s_eventManager = manager; }
 
-bool TriggerEvent(const CEvent& event) { return s_eventManager->Trigger(event); }
+bool TriggerEvent(const CEvent& event) { return s_eventManager != nullptr && s_eventManager->Trigger(event); }
 
-bool QueueEvent(const EventPtr& event) { return s_eventManager->QueueEvent(event); }
+bool QueueEvent(const EventPtr& event) { return s_eventManager != nullptr && s_eventManager->QueueEvent(event); }
 
 bool CEventManager::ValidateType(const CEventType& type) {
     const CEventType& wildcard = WildcardEventType();

@@ -1,7 +1,9 @@
 // The one event manager. Trigger dispatches at once on the calling thread; QueueEvent may be
 // called from any thread and is delivered at the main thread's next Tick. The pending queues and
 // the listener table are guarded by the "Event System" mutex; dispatch runs without it, so
-// listeners may queue, trigger, add or remove listeners.
+// listeners may queue, trigger, add or remove listeners. GetEventManager() is null outside
+// CVelmApp::Init to Shutdown: every user checks it, and TriggerEvent and QueueEvent do so for
+// their callers.
 #pragma once
 
 #include <cstdint>
@@ -59,10 +61,12 @@ private:
 // The "Event System" mutex, shared by the queues and the registrations.
 HANDLE EventSystemMutex();
 
-// The process-wide manager, set by the application between its Init and Shutdown.
+// The process-wide manager, set by the application between its Init and Shutdown; null outside.
+// The caller keeps ownership of what it sets.
 IEventManager* GetEventManager();
 void SetEventManager(IEventManager* manager);
 
+// The process-wide manager's Trigger and QueueEvent; false, delivering nothing, without one.
 bool TriggerEvent(const CEvent& event);
 bool QueueEvent(const EventPtr& event);
 

@@ -2,8 +2,9 @@
 // and presentation parameters, and of the frame's camera state (view and projection as last
 // given to the device, frustums, frame times). It creates the device through the framework with
 // the engine's hardware requirements, sets the frame's render states, and forwards the thin
-// device services other graphics code calls. Device results are handed back unexamined.
-// Main thread only; reached through common::CSingleton<CGFXCore>.
+// device services other graphics code calls. Device results are handed back unexamined. Device
+// objects passed in are borrowed; one returned through an out-parameter carries a reference the
+// caller releases. Main thread only; reached through common::CSingleton<CGFXCore>.
 #pragma once
 
 #include <cstdint>

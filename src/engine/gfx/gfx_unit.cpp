@@ -13,8 +13,6 @@ namespace velm {
 namespace gfx {
 namespace {
 
-const SUnitGeometry kNoGeometry;
-
 common::CVector3 ToVector(const D3DXVECTOR3& v) { return common::CVector3(v.x, v.y, v.z); }
 
 // The graphics core's attached-unit wireframe switch; without a core nothing is forced.

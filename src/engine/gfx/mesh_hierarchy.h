@@ -57,8 +57,8 @@ public:
     CMeshHierarchy(const CMeshHierarchy&) = delete;
     CMeshHierarchy& operator=(const CMeshHierarchy&) = delete;
 
-    // Loads through the graphics core's device; the controller (may be null) receives the
-    // file's animation controller. A missing or unreadable file, a file without a mesh, or one
+    // Loads through the graphics core's device; the controller (may be null, stays the caller's)
+    // receives the file's animation controller. A missing or unreadable file, a file without a mesh, or one
     // whose geometry 16-bit indices cannot hold is logged and refused: nothing stays loaded.
     HRESULT Load(const std::string& path, DWORD options, CAnimationController* controller);
     // Frame matrices, then skinning into the container's skinned copy.

@@ -31,7 +31,8 @@ public:
     // A name other than the held one drops the held texture and takes the new one.
     void SetFile(const std::string& name);
     IDirect3DTexture9* GetTexture() const { return m_texture; }
-    // Sets the texture without the cache (the cache gives a new file its texture through it).
+    // Sets the texture without the cache (the cache gives a new file its texture through it);
+    // the reference taken stays the cache's.
     void SetTexture(IDirect3DTexture9* texture) { m_texture = texture; }
     const std::string& GetFileName() const { return m_fileName; }
     // Of the top level; 0 without a texture.
@@ -51,7 +52,9 @@ public:
     CTextureCache(const CTextureCache&) = delete;
     CTextureCache& operator=(const CTextureCache&) = delete;
 
-    // Loads texture directory + name on the first acquisition through the graphics core.
+    // Loads texture directory + name on the first acquisition through the graphics core. The
+    // cache points at `texture` (not owned) until it is dropped; a reference drops itself when
+    // it dies.
     void Acquire(const std::string& name, CTextureRef* texture);
     void Drop(CTextureRef* texture);
 

@@ -23,12 +23,6 @@ HANDLE CreateNetworkMutex() { return CreateMutexW(nullptr, FALSE, L"Network Mute
 
 const HANDLE s_networkMutex = CreateNetworkMutex();
 
-void QueueEngineEvent(const EventPtr& event) {
-    if (GetEventManager() != nullptr) {
-        QueueEvent(event);
-    }
-}
-
 } // namespace
 
 HANDLE NetworkMutex() {
@@ -140,7 +134,7 @@ bool CBaseSocket::AddPeer(const SPeerAddress& address, std::uint32_t id) {
         peer.keepAlive.timeLastHeard = Now();
         AdoptStrayChain(peer);
     }
-    QueueEngineEvent(std::make_shared<CStartedConnectionEvt>(id));
+    QueueEvent(std::make_shared<CStartedConnectionEvt>(id));
     return true;
 }
 
@@ -151,7 +145,7 @@ void CBaseSocket::RemovePeer(std::uint32_t id) {
             return;
         }
     }
-    QueueEngineEvent(std::make_shared<CLostConnectionEvt>(id));
+    QueueEvent(std::make_shared<CLostConnectionEvt>(id));
 }
 
 std::uint32_t CBaseSocket::FindPeerByAddress(const SPeerAddress& address) const {

@@ -171,9 +171,7 @@ void CNetworkManager::ChangeHostIfRequested() {
     }
     // Immediate, on this thread: its handler installs the new socket's event handler before
     // the next message is dispatched.
-    if (GetEventManager() != nullptr) {
-        TriggerEvent(CChangeToServerEvt());
-    }
+    TriggerEvent(CChangeToServerEvt());
 }
 
 void SetRemoteEventSocket(CRemoteEventSocket* socket) {

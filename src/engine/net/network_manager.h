@@ -73,6 +73,7 @@ private:
 CBaseSocket* GetCurrentSocket();
 
 // The lobby's and the game's functions on the current socket (any thread; each locks).
+// SetRemoteEventSocket takes ownership: the current socket keeps it, or it is freed without one.
 void SetRemoteEventSocket(CRemoteEventSocket* socket);
 std::uint32_t GetLocalClientId();
 void SendPeerListAndStart();

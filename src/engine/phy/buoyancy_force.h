@@ -20,7 +20,8 @@ void SetRiverSpeed(float speed);
 class BuoyancyForce : public ExtForceCntrl {
 public:
     // Finds the water field under the body at once; offset (body space) is where the lift acts,
-    // relative to the body's position, mirrored.
+    // relative to the body's position, mirrored. Neither the body (which owns the force) nor the
+    // simulator is owned.
     BuoyancyForce(CRigidBody* body, CSimulator* simulator, const common::CVector3& offset);
 
     // When set, each step first takes the river density, respectively the river speed.
@@ -35,6 +36,7 @@ public:
     // the simulator (cleared with its track), so callers never read a freed field. Clearing it
     // makes the next step look the water up again.
     CWaterField* GetWaterField() const { return KnownField(); }
+    // Held, not owned: the simulator shares the fields.
     void SetWaterField(CWaterField* field) { m_waterField = field; }
     bool IsInWater() const { return m_inWater; }
     // The last surface point under the body; false, out untouched, while out of the water.

@@ -105,9 +105,6 @@ void CPhysicsWorld::Update(float elapsed) {
 }
 
 void CPhysicsWorld::PostCollisionEvents() const {
-    if (GetEventManager() == nullptr) {
-        return;
-    }
     for (const SContactPair& pair : m_simulator.GetContactPairs()) {
         const auto first = m_bodyIds.find(pair.m_first);
         if (first == m_bodyIds.end()) {

@@ -129,7 +129,9 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
         }
     }
     UpdateControllers(time, elapsed);
-    velm::GetEventManager()->Tick(-1);
+    if (velm::IEventManager* events = velm::GetEventManager()) {
+        events->Tick(-1);
+    }
     UpdateModels(time, elapsed);
     m_itemManager->UpdateItemSpins();
     UpdateViews(time, elapsed);

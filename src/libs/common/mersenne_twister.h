@@ -1,6 +1,7 @@
 // common::CMersenneTwister: the MT19937 generator behind every random choice of the game, seeded
 // with the linear-congruential fill (multiplier 69069). A copy continues the same sequence on
-// its own. Main thread only; not guarded.
+// its own. GetInstance() is the process-wide one, alive from before the program's entry to its
+// end. Main thread only; not guarded.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 // common::CScriptManager, the one Lua state of the program: runs script files and strings in
 // protected calls, reads globals and table fields, calls script functions by a signature string
 // and registers native functions. Every script error is printed to standard output and the Lua
-// stack is left as it was found. Created on first use and never destroyed; main thread only.
+// stack is left as it was found. Created on first use and never destroyed, so GetInstance() never
+// returns null; main thread only.
 #pragma once
 
 #include <cstdint>

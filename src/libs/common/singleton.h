@@ -1,7 +1,8 @@
 // Lazily created process-wide instances of manager classes. The first Instance() call constructs
-// the object with its default constructor; every later call returns the same one. An allocation
-// failure becomes common::COutOfMemException. Instance() is meant for the main thread; Destroy()
-// exists for shutdown and tests.
+// the object with its default constructor; every later call returns the same one, so Instance()
+// never yields null. An allocation failure becomes common::COutOfMemException. Instance() is meant
+// for the main thread; Destroy() exists for shutdown and tests, and Exists() for code that must
+// not bring a destroyed manager back (teardown paths).
 #pragma once
 
 #include <new>

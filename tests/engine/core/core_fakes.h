@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/gfx/scene_unit.h"
 #include "engine/core/velm_game.h"
+#include "engine/gfx/scene_unit.h"
 
 namespace tktest {
 

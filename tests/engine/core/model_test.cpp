@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "engine/core/controller.h"
-#include "engine/gfx/scene_unit.h"
 #include "engine/core/velm_app.h"
 #include "engine/core/velm_game.h"
 #include "engine/core/view.h"
+#include "engine/gfx/scene_unit.h"
 #include "libs/common/state_machine.h"
 #include "platform/dxut/dxut.h"
 

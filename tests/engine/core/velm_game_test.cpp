@@ -11,6 +11,7 @@
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
 #include "engine/core/view.h"
+#include "engine/net/remote_event_socket.h"
 
 namespace {
 
@@ -129,6 +130,38 @@ TEST_F(VelmGameTest, UnstartedLoadingThreadIsDisposedByThePoll) {
 TEST_F(VelmGameTest, SwitchingNetworkingOffWhenNotNetworkedDoesNothing) {
     m_game.SetNetworkMode(false, 0, nullptr);
     EXPECT_FALSE(m_game.IsNetworked());
+}
+
+// Counts its own destruction, so that a socket nobody took shows up as a leak.
+class CCountedSocket : public velm::net::CRemoteEventSocket {
+public:
+    explicit CCountedSocket(int& deleted) : m_deleted(deleted) {}
+    ~CCountedSocket() override { ++m_deleted; }
+    bool OnPacket(const unsigned char*, std::uint8_t, std::uint32_t) override { return false; }
+
+private:
+    int& m_deleted;
+};
+
+// The game takes the event socket in every case; when no network start takes it over, it is freed.
+TEST_F(VelmGameTest, AnEventSocketNoNetworkStartTakesIsFreed) {
+    const struct {
+        const char* what;
+        bool networked;
+        bool on;
+    } cases[] = {
+        {"already networked", true, true},
+        {"already off", false, false},
+        {"switching on without an application", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_game.SetNetworked(c.networked, 1);
+        int deleted = 0;
+        m_game.SetNetworkMode(c.on, 1, new CCountedSocket(deleted));
+        EXPECT_EQ(deleted, 1);
+        EXPECT_EQ(m_game.IsNetworked(), c.on);
+    }
 }
 
 } // namespace

@@ -170,6 +170,22 @@ TEST_F(EventManagerTest, ListenerRemovingItselfDuringDispatchIsSafe) {
     EXPECT_EQ(m_log, (std::vector<std::string>{"other:E"}));
 }
 
+// Outside the application's Init to Shutdown there is no process-wide manager: the free
+// functions deliver nothing and say so, and they reach the manager once one is set.
+TEST_F(EventManagerTest, FreeFunctionsWithoutTheProcessWideManagerDeliverNothing) {
+    velm::SetEventManager(nullptr);
+    EXPECT_FALSE(velm::TriggerEvent(CEvent("Hit", nullptr)));
+    EXPECT_FALSE(velm::QueueEvent(Make("Hit")));
+
+    m_manager.AddListener(Listener("a"), CEventType("Hit"));
+    velm::SetEventManager(&m_manager);
+    velm::TriggerEvent(CEvent("Hit", nullptr));
+    EXPECT_TRUE(velm::QueueEvent(Make("Hit")));
+    m_manager.Tick(-1);
+    velm::SetEventManager(nullptr);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"a:Hit", "a:Hit"}));
+}
+
 TEST(TextMessageEventTest, WireFormRoundTrips) {
     velm::CTextMessageEvt event("hello", 7);
     unsigned char bytes[255] = {};

@@ -41,8 +41,11 @@ Bytes Datagram(bool reliable, const std::vector<Bytes>& messages, std::uint16_t 
 }
 
 Bytes Message(std::uint8_t type, const Bytes& payload) {
-    Bytes m = {static_cast<unsigned char>(payload.size() + 2), type};
-    m.insert(m.end(), payload.begin(), payload.end());
+    // Sized once: g++ 12 misreads growing a two-byte vector as an overrun (-Warray-bounds).
+    Bytes m(payload.size() + 2);
+    m[0] = static_cast<unsigned char>(payload.size() + 2);
+    m[1] = type;
+    std::copy(payload.begin(), payload.end(), m.begin() + 2);
     return m;
 }
 

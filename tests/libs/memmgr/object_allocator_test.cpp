@@ -230,9 +230,12 @@ TEST(MngObj, RegistryDropsADoubleFree) {
     ASSERT_NE(allocator, nullptr);
     EXPECT_TRUE(allocator->GetConfig().debug);
 
+    // The second release is deliberate; read back through a volatile, the address is not one the
+    // compiler can see freed.
+    void* volatile stale = node;
     delete node;
     // A second release of the same block reaches the pool and is dropped there.
-    MemMgr::CMngObj::operator delete(node, sizeof(CDebugNode));
+    MemMgr::CMngObj::operator delete(stale, sizeof(CDebugNode));
     EXPECT_EQ(allocator->GetStats().deallocations, 1u);
     CDebugNode* x = new CDebugNode;
     CDebugNode* y = new CDebugNode;
