@@ -217,8 +217,13 @@ def midi(note):
     return 440.0 * 2.0 ** ((note - 69) / 12.0)
 
 
+NOTE_OFF = 0.12
+
+
 def add_note(track, at, seconds, freq, gain, kind):
-    n = int(seconds * RATE)
+    # Each note rings on for a short release after its length, so no note ends on a click.
+    on = int(seconds * RATE)
+    n = int((seconds + NOTE_OFF) * RATE)
     out = []
     if kind == 'pad':
         env = envelope(n, 0.25, seconds * 1.2, hold=seconds * 0.4)
@@ -244,6 +249,9 @@ def add_note(track, at, seconds, freq, gain, kind):
             vib = 0.004 * math.sin(TWO_PI * 6.0 * t) * min(1.0, t * 4)
             out.append(env[i] * math.sin(TWO_PI * freq * (1 + vib) * t
                                          + 2.2 * env[i] * math.sin(TWO_PI * freq * t)))
+    off = n - on
+    for i in range(on, n):
+        out[i] *= (1.0 - (i - on) / off) ** 2
     mix_into(track, out, at, gain)
 
 
@@ -423,8 +431,8 @@ def mouse_click():
 def countdown(word):
     # The starter's voice: clear, fairly low, each word on its own falling pitch.
     voiced = {
-        'ready': [(0.09, 'r', 1.0, 0, 0), (0.16, 'e', 1.0, 0, 0), (0.05, 'd', 0.15, 0.2, 400),
-                  (0.26, 'i', 1.0, 0, 0)],
+        'ready': [(0.09, 'r', 1.0, 0, 0), (0.16, 'e', 1.0, 0, 0), (0.04, 'd', 0.0, 0, 0),
+                  (0.015, 'd', 0.3, 0.6, 3500), (0.26, 'i', 1.0, 0, 0)],
         'three': [(0.1, 'i', 0.0, 0.6, 5500), (0.07, 'r', 0.9, 0.05, 3000), (0.38, 'i', 1.0, 0, 0)],
         'two': [(0.04, 'i', 0.0, 1.0, 4000), (0.04, 'u', 0.2, 0.3, 2500), (0.38, 'u', 1.0, 0, 0)],
         'one': [(0.08, 'w', 0.8, 0, 0), (0.2, 'uh', 1.0, 0, 0), (0.18, 'n', 0.7, 0, 0)],
@@ -563,8 +571,8 @@ def item_sound(name):
             tone = multiply(glide_tone(dur, midi(note), midi(note), partials=((1, 1.0), (2, 0.5), (3, 0.3), (4, 0.15))),
                             envelope(int(dur * RATE), 0.01, dur))
             mix_into(out, tone, at, 0.3 + 0.12 * k)
-        swish = multiply(bandpass(noise(2.4, 88), 1200, 1500), envelope(len(out), 1.0, 1.4, hold=0.6))
-        mix_into(out, swish, 0.0, 1.5)
+        swish = multiply(bandpass(noise(2.4, 88), 700, 900), envelope(len(out), 1.0, 1.4, hold=0.6))
+        mix_into(out, swish, 0.0, 0.5)
         return fade_edges(normalise(out, 0.85))
     raise ValueError(name)
 
