@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <cmath>
+#include <list>
 #include <memory>
 #include <vector>
 
+#include "engine/ai/ai_enemy.h"
 #include "engine/events/event_manager.h"
 #include "engine/phy/buoyancy_force.h"
 #include "engine/phy/ext_force_cntrl.h"
@@ -27,20 +29,54 @@ constexpr int kRacers = 6;
 constexpr int kFrames = 10000;
 constexpr float kFrameTime = 1.0f / 60.0f;
 
+// A world with nothing in it for the weaving driver below, which asks it nothing.
+class CEmptyWorld : public velm::ai::IEnemyWorld {
+public:
+    velm::ai::CAIManager* GetAIManager() override { return nullptr; }
+    std::vector<velm::ai::SRacerInfo> GetRacers() override { return {}; }
+    int GetHeldItem() override { return 0; }
+    bool HasOwnRacer() override { return true; }
+    bool GetFlow(const CVector3& /*point*/, CVector3& /*flow*/) override { return false; }
+    std::vector<CVector3> FindItemJugs(const CVector3& /*position*/, const CVector3& /*direction*/,
+                                       float /*radius*/) override {
+        return {};
+    }
+    bool InFiringCone(int /*itemType*/, const velm::ai::SRacerInfo& /*shooter*/,
+                      const velm::ai::SRacerInfo& /*target*/) override {
+        return false;
+    }
+    CVector3 AimPoint(int /*itemType*/, const velm::ai::SRacerInfo& shooter,
+                      const velm::ai::SRacerInfo& /*target*/) override {
+        return shooter.m_position;
+    }
+    bool UseUntargeted(int /*itemType*/, const velm::ai::SRacerInfo& /*shooter*/) override { return false; }
+    int CreateMarker() override { return -1; }
+    void MoveMarker(int /*id*/, const CVector3& /*position*/) override {}
+    std::unique_ptr<velm::ai::CAIBase> CreateRayDriver() override { return nullptr; }
+    void OnOwnRacerFound(velm::ai::CAIBase& /*rayDriver*/) override {}
+};
+
 // Paddles down the course and weaves left and right every couple of seconds.
 class CWeavingAI : public velm::ai::AIEnemy {
 public:
-    CWeavingAI(std::uint32_t type, std::uint32_t id) : velm::ai::AIEnemy(type, id) {}
-    void Update(velm::ai::SAIInput& input) override {
-        input = velm::ai::SAIInput();
-        input.m_forward = 1;
-        const int phase = (m_frame++ / 120 + static_cast<int>(m_racerId)) % 3;
-        input.m_left = phase == 1 ? 1 : 0;
-        input.m_right = phase == 2 ? 1 : 0;
+    CWeavingAI(int id, velm::ai::IEnemyWorld& world) : velm::ai::AIEnemy(Profile(), id, world), m_id(id) {}
+    velm::ai::SDriveInput& Update(velm::ai::SDriveInput& out, const velm::ai::SRacerInfo& /*self*/,
+                                  const std::list<velm::ai::SRacerInfo>& /*targets*/, float /*dt*/) override {
+        out = velm::ai::SDriveInput();
+        out.m_forward = true;
+        const int phase = (m_frame++ / 120 + m_id) % 3;
+        out.m_left = phase == 1;
+        out.m_right = phase == 2;
+        return out;
     }
 
 private:
+    static const velm::ai::AIProfile& Profile() {
+        static const velm::ai::AIProfile profile;
+        return profile;
+    }
     int m_frame = 0;
+    int m_id;
 };
 
 std::shared_ptr<velm::phy::CWaterField> River() {
@@ -65,6 +101,7 @@ void BM_RacersFrame(benchmark::State& state) {
     velm::phy::CPhysicsWorld world;
     world.AddWaterField(1000, River());
     kelvo::CTumboKelvoGame game;
+    CEmptyWorld enemyWorld;
     for (int i = 0; i < kRacers; ++i) {
         const auto id = static_cast<std::uint32_t>(i + 1);
         auto body = std::make_shared<velm::phy::CRigidBody>();
@@ -83,7 +120,7 @@ void BM_RacersFrame(benchmark::State& state) {
         racer->SetControlKind(kelvo::CONTROL_LOCAL_OTHER);
         racer->SetForwardAxis(CVector3(0.0f, 0.0f, -1.0f));
         racer->SetRaceRank(id);
-        auto* controller = new kelvo::CAIRacerContr(racer, new CWeavingAI(id, id));
+        auto* controller = new kelvo::CAIRacerContr(racer, new CWeavingAI(static_cast<int>(id), enemyWorld));
         racer->SetController(controller);
         game.AddObject(racer, nullptr, controller);
     }
