@@ -12,6 +12,7 @@
 #include "game/world/object_type.h"
 #include "game/world/racer_controller.h"
 #include "game/world/racer_model.h"
+#include "game/world/weapon_data.h"
 
 namespace kelvo {
 namespace ai {
@@ -136,14 +137,31 @@ std::vector<common::CVector3> CGameEnemyWorld::FindItemJugs(const common::CVecto
 
 // The weapons' aiming data is not part of the race world yet: no item is aimed at a racer, and
 // the items that act on their owner (reflective coat, propeller) are used as soon as they are held.
-bool CGameEnemyWorld::InFiringCone(int, const velm::ai::SRacerInfo&, const velm::ai::SRacerInfo&) { return false; }
+namespace {
 
-common::CVector3 CGameEnemyWorld::AimPoint(int, const velm::ai::SRacerInfo& shooter, const velm::ai::SRacerInfo&) {
-    return shooter.m_position;
+// The weapon data's view of a racer: its position, then its forward direction.
+data::SAimRecord AimRecord(const velm::ai::SRacerInfo& racer) {
+    return {racer.m_position, racer.m_heading, racer.m_velocity};
 }
 
-bool CGameEnemyWorld::UseUntargeted(int itemType, const velm::ai::SRacerInfo&) {
-    return itemType == static_cast<int>(ITEM_REFLECTIVE_COAT) || itemType == static_cast<int>(ITEM_PROPELLER);
+} // namespace
+
+bool CGameEnemyWorld::InFiringCone(int itemType, const velm::ai::SRacerInfo& shooter,
+                                   const velm::ai::SRacerInfo& target) {
+    const data::WeaponData* weapon = data::GetWeaponDataByType(static_cast<std::uint32_t>(itemType));
+    return weapon != nullptr && weapon->InFiringCone(AimRecord(shooter), target.m_position);
+}
+
+// The weapon data takes the target's record first and the shooter's second.
+common::CVector3 CGameEnemyWorld::AimPoint(int itemType, const velm::ai::SRacerInfo& shooter,
+                                           const velm::ai::SRacerInfo& target) {
+    const data::WeaponData* weapon = data::GetWeaponDataByType(static_cast<std::uint32_t>(itemType));
+    return weapon != nullptr ? weapon->GetAimPoint(AimRecord(target), AimRecord(shooter)) : shooter.m_position;
+}
+
+bool CGameEnemyWorld::UseUntargeted(int itemType, const velm::ai::SRacerInfo& shooter) {
+    const data::WeaponData* weapon = data::GetWeaponDataByType(static_cast<std::uint32_t>(itemType));
+    return weapon != nullptr && weapon->AllowsFire(AimRecord(shooter), AimRecord(shooter));
 }
 
 int CGameEnemyWorld::CreateMarker() { return m_markers.CreateMarker(common::CVector3(), false); }
