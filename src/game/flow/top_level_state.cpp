@@ -1,6 +1,7 @@
 #include "game/flow/top_level_state.h"
 
 #include "game/flow/game_trace.h"
+#include "game/flow/tumbo_kelvo_game.h"
 
 namespace kelvo {
 
@@ -10,16 +11,13 @@ const std::array<const char*, 17> kTopLevelStateNames = {
     "InitState",          "CharSelState",      "MultiState",     "Loading1State",    "Loading2State",
     "Loading3State",      "LoadingScreenState"};
 
-CTopLevelState::CTopLevelState(const std::string& name, CGameTrace* trace) : m_name(name), m_trace(trace) {}
+CTopLevelState::CTopLevelState(const std::string& name, CTumboKelvoGame& game) : m_name(name), m_game(game) {}
 
 void CTopLevelState::Init() {
-    // A state left and entered again must not carry its old successor back in.
-    m_nextState.clear();
-    if (m_trace != nullptr) {
-        m_trace->StateEntered(m_name);
-    }
+    // Staying put unless the state decides otherwise; an old successor must not carry over.
+    m_nextState = m_name;
+    m_game.GetTrace().StateEntered(m_name);
+    OnInit();
 }
-
-void CTopLevelState::Exit() { m_nextState.clear(); }
 
 } // namespace kelvo

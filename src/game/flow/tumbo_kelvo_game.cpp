@@ -20,7 +20,12 @@
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/character_selection.h"
+#include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
+#include "game/ui/lobby.h"
+#include "game/ui/start_menu.h"
+#include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_manager.h"
 #include "game/world/race_rank_tracker.h"
@@ -138,9 +143,7 @@ void CTumboKelvoGame::Init() {
             events->AddListener(m_listener, velm::CEventType(type));
         }
     }
-    for (const char* name : kTopLevelStateNames) {
-        m_stateMachine.AddState(name, new CTopLevelState(name, m_trace.get()));
-    }
+    AddTopLevelStates(*this);
     m_modelDataMgr = std::make_unique<CModelDataMgr>(kXmlDataFolder, AppSoundMaker());
     kelvo::SetModelDataMgr(m_modelDataMgr.get());
     LoadStartupModelData(*m_modelDataMgr);
@@ -188,6 +191,9 @@ void CTumboKelvoGame::DispatchInput() {
     input->Update();
     velm::input::SInputEvent record{};
     while (input->PopInputEvent(record)) {
+        if (OfferToScreens(record)) {
+            continue;
+        }
         if (m_controllersTakeInput) {
             // The first controller that takes the event ends the controller pass only.
             for (auto& entry : m_controllers) {
@@ -202,7 +208,35 @@ void CTumboKelvoGame::DispatchInput() {
     }
 }
 
+bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
+    return (m_startMenu && m_startMenu->HandleInput(event)) ||
+           (m_characterSelection && m_characterSelection->HandleInput(event)) ||
+           (m_lobby && m_lobby->HandleInput(event)) || (m_credits && m_credits->HandleInput(event));
+}
+
+void CTumboKelvoGame::CreateStartMenu() { m_startMenu = std::make_unique<CStartMenu>(); }
+void CTumboKelvoGame::RemoveStartMenu() { m_startMenu.reset(); }
+void CTumboKelvoGame::CreateCharacterSelection() { m_characterSelection = std::make_unique<CCharacterSelection>(); }
+void CTumboKelvoGame::RemoveCharacterSelection() { m_characterSelection.reset(); }
+void CTumboKelvoGame::CreateLobby() { m_lobby = std::make_unique<CLobby>(); }
+void CTumboKelvoGame::RemoveLobby() { m_lobby.reset(); }
+void CTumboKelvoGame::CreateCredits() { m_credits = std::make_unique<CCredits>(); }
+void CTumboKelvoGame::RemoveCredits() { m_credits.reset(); }
+void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(); }
+
+void CTumboKelvoGame::StartCameraMove() { m_cameraMoveEnd = m_time + kCameraMoveSeconds; }
+
+bool CTumboKelvoGame::IsCameraMoving() const { return m_time < m_cameraMoveEnd; }
+
+void CTumboKelvoGame::ResetRace() {
+    m_currentTrack = 0;
+    m_raceFogOn = false;
+    m_activeCamera = m_raceCamera.get();
+    m_stateMachine.ChangeState("LoadingScreenState");
+}
+
 void CTumboKelvoGame::Update(double time, float elapsed) {
+    m_time = time;
     PollLoadingThread();
     DispatchInput();
     UpdateControllers(time, elapsed);
@@ -217,6 +251,10 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     m_itemManager->UpdateItemSpins();
     if (m_rankTracker) {
         m_rankTracker->Update();
+    }
+    if (m_startRaceGUI) {
+        // Screens count whole milliseconds, truncated.
+        m_startRaceGUI->Update(static_cast<std::uint32_t>(elapsed * 1000.0f));
     }
     UpdateFog();
     UpdateViews(time, elapsed);

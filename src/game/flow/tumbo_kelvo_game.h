@@ -17,6 +17,9 @@
 #include "libs/common/vector3.h"
 
 namespace velm {
+namespace input {
+struct SInputEvent;
+}
 class CSound;
 class CModel;
 } // namespace velm
@@ -36,6 +39,11 @@ class CWaypointEditor;
 namespace ai {
 class CAIScriptHost;
 }
+class CStartMenu;
+class CCharacterSelection;
+class CLobby;
+class CCredits;
+class CStartRaceGUI;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -173,6 +181,33 @@ public:
     // One-shot flags of the rock and log releases.
     bool m_rocksReleased = false;
     bool m_logsReleased = false;
+    // The screens the top-level states poll; null while not shown. Creating one that is shown
+    // starts it afresh.
+    void CreateStartMenu();
+    void RemoveStartMenu();
+    CStartMenu* GetStartMenu() const { return m_startMenu.get(); }
+    void CreateCharacterSelection();
+    void RemoveCharacterSelection();
+    CCharacterSelection* GetCharacterSelection() const { return m_characterSelection.get(); }
+    void CreateLobby();
+    void RemoveLobby();
+    CLobby* GetLobby() const { return m_lobby.get(); }
+    void CreateCredits();
+    void RemoveCredits();
+    CCredits* GetCredits() const { return m_credits.get(); }
+    void CreateStartRaceGUI();
+    CStartRaceGUI* GetStartRaceGUI() const { return m_startRaceGUI.get(); }
+
+    // The frame clock of the last frame step, in seconds.
+    double GetTime() const { return m_time; }
+    // The level is read and the splash shown on the first pass through loading only.
+    bool IsFirstPass() const { return m_firstPass; }
+    void ClearFirstPass() { m_firstPass = false; }
+    // The menus wait for the camera to reach its next view.
+    void StartCameraMove();
+    bool IsCameraMoving() const;
+    // Back to the loading screen and on to the menu, with the level as it stands.
+    void ResetRace();
 
 private:
     void DispatchInput();
@@ -180,6 +215,7 @@ private:
     void UpdateFog();
     void BuildStatisticsText();
     void PlayLooping(ESound sound);
+    bool OfferToScreens(const velm::input::SInputEvent& event);
 
     CLevelLoader m_levelLoader;
     common::CStateMachine m_stateMachine;
@@ -218,6 +254,14 @@ private:
     int m_geyserSounds = 0;
     std::unique_ptr<ai::CAIScriptHost> m_aiScripts;
     std::unique_ptr<CGameTrace> m_trace;
+    std::unique_ptr<CStartMenu> m_startMenu;
+    std::unique_ptr<CCharacterSelection> m_characterSelection;
+    std::unique_ptr<CLobby> m_lobby;
+    std::unique_ptr<CCredits> m_credits;
+    std::unique_ptr<CStartRaceGUI> m_startRaceGUI;
+    double m_time = 0.0;
+    double m_cameraMoveEnd = 0.0;
+    bool m_firstPass = true;
 };
 
 // Once per game the hidden rocks fall (set off by `trigger`), and the placed logs are set free.
