@@ -233,7 +233,10 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { Game().SetControllersTakeInput(true); }
+    void OnInit() override {
+        Game().SetControllersTakeInput(true);
+        Game().MarkRaceStart();
+    }
     void OnExit() override {
         Game().SetCurrentTrack(0);
         Game().StopRaceMusic();

@@ -1,5 +1,6 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "engine/core/controller.h"
@@ -10,10 +11,12 @@
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
+#include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
+#include "game/flow/game_events.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
 #include "game/flow/startup_model_data.h"
@@ -29,6 +32,7 @@
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_manager.h"
 #include "game/world/race_rank_tracker.h"
+#include "game/world/racer_model.h"
 #include "libs/common/geometry.h"
 #include "platform/dinput/dik_codes.h"
 #include "platform/dxut/dxut.h"
@@ -79,6 +83,21 @@ velm::CSoundSystem* AppSounds() {
     return app != nullptr ? app->GetSoundSystem() : nullptr;
 }
 
+class CFinishTraceListener : public velm::IEventListener {
+public:
+    explicit CFinishTraceListener(CTumboKelvoGame& game) : m_game(game) {}
+    bool HandleEvent(const velm::CEvent& event) override {
+        if (const auto* payload = dynamic_cast<const CRacerFinishedRaceEvtData*>(event.GetData())) {
+            m_game.OnRacerFinished(payload->m_racerId);
+        }
+        return false;
+    }
+    std::string GetName() override { return "FinishTrace"; }
+
+private:
+    CTumboKelvoGame& m_game;
+};
+
 } // namespace
 
 CTumboKelvoGame* GetGame() { return g_game; }
@@ -118,6 +137,9 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     if (velm::IEventManager* events = velm::GetEventManager()) {
         events->DelListenerAll(m_listener);
         events->DelListenerAll(m_itemManager);
+        if (m_finishTrace) {
+            events->DelListenerAll(m_finishTrace);
+        }
     }
     if (m_modelDataMgr && &kelvo::GetModelDataMgr() == m_modelDataMgr.get()) {
         kelvo::SetModelDataMgr(nullptr);
@@ -142,6 +164,8 @@ void CTumboKelvoGame::Init() {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
         }
+        m_finishTrace = std::make_shared<CFinishTraceListener>(*this);
+        events->AddListener(m_finishTrace, velm::CEventType("Player_Finished_Race"));
     }
     AddTopLevelStates(*this);
     m_modelDataMgr = std::make_unique<CModelDataMgr>(kXmlDataFolder, AppSoundMaker());
@@ -233,6 +257,41 @@ void CTumboKelvoGame::ResetRace() {
     m_raceFogOn = false;
     m_activeCamera = m_raceCamera.get();
     m_stateMachine.ChangeState("LoadingScreenState");
+}
+
+void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {
+    // A peer that reports twice still counts once.
+    if (std::find(m_readyPlayers.begin(), m_readyPlayers.end(), clientId) == m_readyPlayers.end()) {
+        m_readyPlayers.push_back(clientId);
+    }
+    CheckReadyGate();
+}
+
+void CTumboKelvoGame::OnPeerLost(std::uint32_t clientId) {
+    m_readyPlayers.remove(clientId);
+    if (!m_readyPlayers.empty()) {
+        CheckReadyGate();
+    }
+}
+
+void CTumboKelvoGame::CheckReadyGate() {
+    const std::list<std::uint32_t> peers = m_testPeers != nullptr ? *m_testPeers : velm::net::GetPeerIds();
+    std::size_t ready = 0;
+    for (std::uint32_t peer : peers) {
+        ready += std::find(m_readyPlayers.begin(), m_readyPlayers.end(), peer) != m_readyPlayers.end() ? 1 : 0;
+    }
+    if (ready >= peers.size()) {
+        m_readyPlayers.clear();
+        velm::TriggerEvent(CBeginCountDownEvt());
+    }
+}
+
+void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
+    std::uint32_t place = 0;
+    if (auto* racer = dynamic_cast<CRacerModel*>(FindModel(racerId))) {
+        place = racer->GetRaceRank();
+    }
+    m_trace->RacerFinished(racerId, place, static_cast<float>(m_time - m_raceStartTime));
 }
 
 void CTumboKelvoGame::Update(double time, float elapsed) {

@@ -17,6 +17,7 @@
 #include "libs/common/vector3.h"
 
 namespace velm {
+class IEventListener;
 namespace input {
 struct SInputEvent;
 }
@@ -209,6 +210,17 @@ public:
     // Back to the loading screen and on to the menu, with the level as it stands.
     void ResetRace();
 
+    // The host's ready gate: each peer counts once, and the countdown begins once every
+    // connected peer is ready. A lost peer is dropped from the count and the gate re-checked.
+    void OnPlayerReady(std::uint32_t clientId);
+    void OnPeerLost(std::uint32_t clientId);
+    // Peers the gate waits for; the network layer's list unless a test sets one.
+    void SetPeersForTest(const std::list<std::uint32_t>* peers) { m_testPeers = peers; }
+    // The finish of a racer goes to the run trace with its place and the race clock.
+    void OnRacerFinished(std::uint32_t racerId);
+    // The race clock starts when the racers are let go.
+    void MarkRaceStart() { m_raceStartTime = m_time; }
+
 private:
     void DispatchInput();
     void UpdateSoundListener();
@@ -262,6 +274,12 @@ private:
     double m_time = 0.0;
     double m_cameraMoveEnd = 0.0;
     bool m_firstPass = true;
+    double m_raceStartTime = 0.0;
+    const std::list<std::uint32_t>* m_testPeers = nullptr;
+    // Sees every finish, in every role, for the run trace.
+    std::shared_ptr<velm::IEventListener> m_finishTrace;
+
+    void CheckReadyGate();
 };
 
 // Once per game the hidden rocks fall (set off by `trigger`), and the placed logs are set free.
