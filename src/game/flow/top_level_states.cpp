@@ -23,6 +23,12 @@ namespace {
 constexpr std::uint32_t kHumanControl = 1;
 constexpr std::uint32_t kComputerControl = 2;
 
+const CTumboKelvoGame::SCameraView kMenuView{common::CVector3(5.6f, -1.1700923f, 505.65549f), 7.071058f, 2.8507938f,
+                                             -0.52539885f};
+const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f, 508.1f), 7.071058f, 1.651f, -0.57f};
+const CTumboKelvoGame::SCameraView kCreditsView{common::CVector3(5.5408678f, -1.8811257f, 496.31989f), 7.6710567f,
+                                                4.5507927f, -0.48539862f};
+
 class CInitializationState : public CTopLevelState {
 public:
     using CTopLevelState::CTopLevelState;
@@ -84,7 +90,7 @@ public:
 
 protected:
     void OnInit() override {
-        Game().StartCameraMove();
+        Game().StartCameraMove(kMenuView);
         Game().CreateStartMenu();
         Game().PlayIntroMusic();
     }
@@ -113,7 +119,7 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { Game().StartCameraMove(); }
+    void OnInit() override { Game().StartCameraMove(kCharSelView); }
     void OnAction() override {
         CCharacterSelection* selection = Game().GetCharacterSelection();
         if (selection == nullptr) {
@@ -143,7 +149,7 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { Game().StartCameraMove(); }
+    void OnInit() override { Game().StartCameraMove(kMenuView); }
     void OnAction() override {
         CLobby* lobby = Game().GetLobby();
         if (lobby == nullptr || Game().IsCameraMoving()) {
@@ -166,7 +172,7 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { Game().StartCameraMove(); }
+    void OnInit() override { Game().StartCameraMove(kCreditsView); }
     void OnAction() override {
         CCredits* credits = Game().GetCredits();
         if (credits == nullptr) {

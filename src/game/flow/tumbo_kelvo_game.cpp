@@ -248,9 +248,12 @@ void CTumboKelvoGame::CreateCredits() { m_credits = std::make_unique<CCredits>()
 void CTumboKelvoGame::RemoveCredits() { m_credits.reset(); }
 void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(); }
 
-void CTumboKelvoGame::StartCameraMove() { m_cameraMoveEnd = m_time + kCameraMoveSeconds; }
+void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
+    m_raceCamera->StartTransition(view.m_point, static_cast<float>(kCameraMoveSeconds), view.m_radius, view.m_azimuth,
+                                  view.m_latitude);
+}
 
-bool CTumboKelvoGame::IsCameraMoving() const { return m_time < m_cameraMoveEnd; }
+bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
 
 void CTumboKelvoGame::ResetRace() {
     m_currentTrack = 0;

@@ -205,7 +205,13 @@ public:
     bool IsFirstPass() const { return m_firstPass; }
     void ClearFirstPass() { m_firstPass = false; }
     // The menus wait for the camera to reach its next view.
-    void StartCameraMove();
+    struct SCameraView {
+        common::CVector3 m_point;
+        float m_radius;
+        float m_azimuth;
+        float m_latitude;
+    };
+    void StartCameraMove(const SCameraView& view);
     bool IsCameraMoving() const;
     // Back to the loading screen and on to the menu, with the level as it stands.
     void ResetRace();
@@ -272,7 +278,6 @@ private:
     std::unique_ptr<CCredits> m_credits;
     std::unique_ptr<CStartRaceGUI> m_startRaceGUI;
     double m_time = 0.0;
-    double m_cameraMoveEnd = 0.0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
     const std::list<std::uint32_t>* m_testPeers = nullptr;
