@@ -28,6 +28,10 @@ int RunGame() {
         // Start-up failed: say why, and leave with a failure code rather than success.
         std::fprintf(stderr, "Tumbo Kelvo could not start: %s\n",
                      app->GetFailureText().empty() ? "unknown failure" : app->GetFailureText().c_str());
+        // The services that did start are shut down before leaving, in their usual order.
+        app->Shutdown();
+        delete app;
+        velm::SetApp(nullptr);
         return EXIT_FAILURE;
     }
     std::srand(GetTickCount());

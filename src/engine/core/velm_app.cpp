@@ -91,6 +91,10 @@ bool CVelmApp::InitServices(ACLoader<gfx::CVelmGfx::SVelmGfxInitInfo>& loader, c
     m_aiManager = new ai::CAIManager();
 
     m_game = CreateGame();
+    if (m_game == nullptr) {
+        m_failureText = "Failure to create the game!";
+        return false;
+    }
 
     if (FAILED(DXUTCreateWindow(L"Tumbo Kelvo", nullptr, reinterpret_cast<HICON>(static_cast<std::uintptr_t>(101)),
                                 nullptr, CW_USEDEFAULT, CW_USEDEFAULT))) {

@@ -25,7 +25,23 @@ public:
 
     const std::string& GetSettingsFile() const { return m_settingsFile; }
 
+    // Moves the target, radius, yaw and pitch evenly to their end values over `duration`
+    // seconds, orbiting the target. A duration of zero or less puts the camera at the end at once.
+    void StartTransition(const common::CVector3& endTarget, float duration, float endRadius, float endYaw,
+                         float endPitch);
+    bool IsTransitionRunning() const { return m_transitionRunning; }
+
 private:
+    void StepTransition(float elapsed);
+
+    bool m_transitionRunning = false;
+    common::CVector3 m_targetVelocity;
+    float m_radiusRate = 0.0f;
+    float m_yawRate = 0.0f;
+    float m_pitchRate = 0.0f;
+    float m_duration = 0.0f;
+    float m_transitionTime = 0.0f;
+
     std::string m_settingsFile;
     velm::CModel* m_model = nullptr;
 };

@@ -1,18 +1,41 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
+#include <algorithm>
+#include <sstream>
+
+#include "engine/core/controller.h"
 #include "engine/core/input_system.h"
 #include "engine/core/model.h"
+#include "engine/core/object_id.h"
+#include "engine/core/sound.h"
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
+#include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
+#include "game/flow/game_events.h"
+#include "game/flow/game_trace.h"
+#include "game/flow/model_data_mgr.h"
+#include "game/flow/startup_model_data.h"
+#include "game/flow/top_level_state.h"
+#include "game/flow/tumbo_kelvo_camera.h"
+#include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/character_selection.h"
+#include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
+#include "game/ui/lobby.h"
+#include "game/ui/start_menu.h"
+#include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_manager.h"
+#include "game/world/race_rank_tracker.h"
+#include "game/world/racer_model.h"
 #include "libs/common/geometry.h"
+#include "platform/dinput/dik_codes.h"
+#include "platform/dxut/dxut.h"
 
 namespace kelvo {
 
@@ -20,23 +43,355 @@ namespace {
 
 CTumboKelvoGame* g_game = nullptr;
 
+constexpr const char* kListenerTypes[] = {"Create_Racer_Event",
+                                          "Create_Light",
+                                          "Load_Level",
+                                          "Create_Item",
+                                          "Create_Environment_Obj_Event",
+                                          "Change_Ani_Evt",
+                                          "Started_Connection_Evt",
+                                          "Position_Update",
+                                          "ObjectCollision",
+                                          "Create_PartSys_Event",
+                                          "Make_Water",
+                                          "Make_Terrain",
+                                          "Attach_Detach_Model_Eventt",
+                                          "Text_Message_Event",
+                                          "Create_Trigger_Obj"};
+
+struct SSoundRow {
+    const char* m_file;
+    bool m_stream;
+    float m_volume;
+};
+
+constexpr SSoundRow kSoundRows[CTumboKelvoGame::kSoundCount] = {{"music/intro_short.wav", true, 0.7f},
+                                                                {"sfx/environment/runnnig_river.wav", false, 0.2f},
+                                                                {"music/Breakdown.mp3", true, 0.4f},
+                                                                {"sfx/environment/geyser_explode.wav", false, 0.5f},
+                                                                {"sfx/environment/falling_rocks.wav", false, 0.5f},
+                                                                {"sfx/general_racer_sounds/ready.wav", false, 0.4f},
+                                                                {"sfx/general_racer_sounds/three.wav", false, 0.4f},
+                                                                {"sfx/general_racer_sounds/two.wav", false, 0.4f},
+                                                                {"sfx/general_racer_sounds/one.wav", false, 0.4f},
+                                                                {"sfx/general_racer_sounds/go.wav", false, 0.4f}};
+
+constexpr std::uint32_t kKeyDown = 0;
+
+velm::CSoundSystem* AppSounds() {
+    velm::CVelmApp* app = velm::GetApp();
+    return app != nullptr ? app->GetSoundSystem() : nullptr;
+}
+
+class CFinishTraceListener : public velm::IEventListener {
+public:
+    explicit CFinishTraceListener(CTumboKelvoGame& game) : m_game(game) {}
+    bool HandleEvent(const velm::CEvent& event) override {
+        if (const auto* payload = dynamic_cast<const CRacerFinishedRaceEvtData*>(event.GetData())) {
+            m_game.OnRacerFinished(payload->m_racerId);
+        }
+        return false;
+    }
+    std::string GetName() override { return "FinishTrace"; }
+
+private:
+    CTumboKelvoGame& m_game;
+};
+
 } // namespace
 
 CTumboKelvoGame* GetGame() { return g_game; }
 
+common::CVector3 GetObjectPositionById(std::uint32_t id) {
+    if (g_game != nullptr) {
+        if (velm::CModel* model = g_game->FindModel(id)) {
+            return model->GetPosition();
+        }
+    }
+    return common::CVector3(0.0f, 0.0f, 0.0f);
+}
+
 CTumboKelvoGame::CTumboKelvoGame()
-    : m_hud(std::make_unique<TumboKelvoGameHUD>()),
+    : m_listener(std::make_shared<TumboKelvoListener>()),
+      m_raceCamera(std::make_unique<CTumboKelvoCamera>("RaceCameraInit.xml")),
+      m_freeRoamCamera(std::make_unique<CTumboKelvoCamera>("FreeRoamCameraInit.xml")),
+      m_hud(std::make_unique<TumboKelvoGameHUD>()),
       m_endRace(std::make_unique<CEndRaceGUI>()),
-      m_itemManager(std::make_shared<CItemManager>()) {
+      m_itemManager(std::make_shared<CItemManager>()),
+      m_trace(std::make_unique<CGameTrace>()) {
+    m_activeCamera = m_raceCamera.get();
+    // Each screen has its own id, given in a fixed order so that a fresh table numbers them 0-12.
+    for (std::size_t screen = 0; screen < kScreenCount; ++screen) {
+        m_screenIds[screen] = static_cast<std::uint32_t>(screen);
+    }
     g_game = this;
 }
 
 CTumboKelvoGame::~CTumboKelvoGame() {
-    if (velm::GetEventManager() != nullptr) {
-        velm::GetEventManager()->DelListenerAll(m_itemManager);
+    if (velm::CSoundSystem* sounds = AppSounds()) {
+        for (velm::CSound*& sound : m_sounds) {
+            sounds->ReleaseSound(sound);
+            sound = nullptr;
+        }
+    }
+    if (velm::IEventManager* events = velm::GetEventManager()) {
+        events->DelListenerAll(m_listener);
+        events->DelListenerAll(m_itemManager);
+        if (m_finishTrace) {
+            events->DelListenerAll(m_finishTrace);
+        }
+    }
+    if (m_modelDataMgr && &kelvo::GetModelDataMgr() == m_modelDataMgr.get()) {
+        kelvo::SetModelDataMgr(nullptr);
     }
     if (g_game == this) {
         g_game = nullptr;
+    }
+}
+
+void CTumboKelvoGame::OnResetDevice() {}
+
+void CTumboKelvoGame::OnLostDevice() {}
+
+void CTumboKelvoGame::Init() {
+    // The AI's script functions are registered before any start-up script can call them.
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetAIManager() != nullptr && !m_aiScripts) {
+        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
+        m_aiScripts->Register();
+    }
+    if (velm::IEventManager* events = velm::GetEventManager()) {
+        for (const char* type : kListenerTypes) {
+            events->AddListener(m_listener, velm::CEventType(type));
+        }
+        m_finishTrace = std::make_shared<CFinishTraceListener>(*this);
+        events->AddListener(m_finishTrace, velm::CEventType("Player_Finished_Race"));
+    }
+    AddTopLevelStates(*this);
+    m_modelDataMgr = std::make_unique<CModelDataMgr>(kXmlDataFolder, AppSoundMaker());
+    kelvo::SetModelDataMgr(m_modelDataMgr.get());
+    LoadStartupModelData(*m_modelDataMgr);
+    m_itemManager->LoadItemRankings(kItemOddsFile);
+    if (velm::GetEventManager() != nullptr) {
+        RegisterItemManager(*velm::GetEventManager(), m_itemManager);
+    }
+    m_rankTracker = std::make_unique<CRaceRankTracker>();
+    m_stateMachine.ChangeState("InitState");
+
+    const std::uint32_t cameraId = velm::NewObjectID();
+    if (app != nullptr && app->GetPhysicsWorld() != nullptr && m_raceCamera->GetBody()) {
+        app->GetPhysicsWorld()->AddBody(cameraId, m_raceCamera->GetBody());
+    }
+
+    if (velm::CSoundSystem* sounds = AppSounds()) {
+        for (std::size_t index = 0; index < kSoundCount; ++index) {
+            const SSoundRow& row = kSoundRows[index];
+            m_sounds[index] = row.m_stream ? sounds->CreateStream(row.m_file) : sounds->CreateSound(row.m_file);
+            if (m_sounds[index] != nullptr) {
+                m_sounds[index]->SetVolume(row.m_volume);
+            }
+        }
+    }
+    m_raceFogStartDensity = kRaceFogStart;
+    m_raceFogEndDensity = kRaceFogEnd;
+}
+
+CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
+
+LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
+
+velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
+
+void CTumboKelvoGame::ToggleCamera() {
+    m_activeCamera = m_activeCamera == m_raceCamera.get() ? m_freeRoamCamera.get() : m_raceCamera.get();
+}
+
+void CTumboKelvoGame::DispatchInput() {
+    velm::CVelmApp* app = velm::GetApp();
+    velm::input::CInputSystem* input = app != nullptr ? app->GetInputSystem() : nullptr;
+    if (input == nullptr) {
+        return;
+    }
+    input->Update();
+    velm::input::SInputEvent record{};
+    while (input->PopInputEvent(record)) {
+        if (OfferToScreens(record)) {
+            continue;
+        }
+        if (m_controllersTakeInput) {
+            // The first controller that takes the event ends the controller pass only.
+            for (auto& entry : m_controllers) {
+                if (entry.second != nullptr && entry.second->HandleInput(record)) {
+                    break;
+                }
+            }
+        }
+        if (record.m_value == kKeyDown && record.m_code == DIK_NUMPAD5) {
+            ToggleCamera();
+        }
+    }
+}
+
+bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
+    return (m_startMenu && m_startMenu->HandleInput(event)) ||
+           (m_characterSelection && m_characterSelection->HandleInput(event)) ||
+           (m_lobby && m_lobby->HandleInput(event)) || (m_credits && m_credits->HandleInput(event));
+}
+
+void CTumboKelvoGame::CreateStartMenu() { m_startMenu = std::make_unique<CStartMenu>(); }
+void CTumboKelvoGame::RemoveStartMenu() { m_startMenu.reset(); }
+void CTumboKelvoGame::CreateCharacterSelection() { m_characterSelection = std::make_unique<CCharacterSelection>(); }
+void CTumboKelvoGame::RemoveCharacterSelection() { m_characterSelection.reset(); }
+void CTumboKelvoGame::CreateLobby() { m_lobby = std::make_unique<CLobby>(); }
+void CTumboKelvoGame::RemoveLobby() { m_lobby.reset(); }
+void CTumboKelvoGame::CreateCredits() { m_credits = std::make_unique<CCredits>(); }
+void CTumboKelvoGame::RemoveCredits() { m_credits.reset(); }
+void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(); }
+
+void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
+    m_raceCamera->StartTransition(view.m_point, static_cast<float>(kCameraMoveSeconds), view.m_radius, view.m_azimuth,
+                                  view.m_latitude);
+}
+
+bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
+
+void CTumboKelvoGame::ResetRace() {
+    m_currentTrack = 0;
+    m_raceFogOn = false;
+    m_activeCamera = m_raceCamera.get();
+    m_stateMachine.ChangeState("LoadingScreenState");
+}
+
+void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {
+    // A peer that reports twice still counts once.
+    if (std::find(m_readyPlayers.begin(), m_readyPlayers.end(), clientId) == m_readyPlayers.end()) {
+        m_readyPlayers.push_back(clientId);
+    }
+    CheckReadyGate();
+}
+
+void CTumboKelvoGame::OnPeerLost(std::uint32_t clientId) {
+    m_readyPlayers.remove(clientId);
+    if (!m_readyPlayers.empty()) {
+        CheckReadyGate();
+    }
+}
+
+void CTumboKelvoGame::CheckReadyGate() {
+    const std::list<std::uint32_t> peers = m_testPeers != nullptr ? *m_testPeers : velm::net::GetPeerIds();
+    std::size_t ready = 0;
+    for (std::uint32_t peer : peers) {
+        ready += std::find(m_readyPlayers.begin(), m_readyPlayers.end(), peer) != m_readyPlayers.end() ? 1 : 0;
+    }
+    if (ready >= peers.size()) {
+        m_readyPlayers.clear();
+        velm::TriggerEvent(CBeginCountDownEvt());
+    }
+}
+
+void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
+    std::uint32_t place = 0;
+    if (auto* racer = dynamic_cast<CRacerModel*>(FindModel(racerId))) {
+        place = racer->GetRaceRank();
+    }
+    m_trace->RacerFinished(racerId, place, static_cast<float>(m_time - m_raceStartTime));
+}
+
+void CTumboKelvoGame::Update(double time, float elapsed) {
+    m_time = time;
+    PollLoadingThread();
+    DispatchInput();
+    UpdateControllers(time, elapsed);
+    if (velm::IEventManager* events = velm::GetEventManager()) {
+        events->Tick(-1);
+    }
+    m_raceCamera->Update(elapsed);
+    m_freeRoamCamera->Update(elapsed);
+    UpdateModels(time, elapsed);
+    m_stateMachine.Update();
+    UpdateSoundListener();
+    m_itemManager->UpdateItemSpins();
+    if (m_rankTracker) {
+        m_rankTracker->Update();
+    }
+    if (m_startRaceGUI) {
+        // Screens count whole milliseconds, truncated.
+        m_startRaceGUI->Update(static_cast<std::uint32_t>(elapsed * 1000.0f));
+    }
+    UpdateFog();
+    UpdateViews(time, elapsed);
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetPhysicsWorld() != nullptr) {
+        app->GetPhysicsWorld()->Update(elapsed);
+    }
+    BuildStatisticsText();
+}
+
+void CTumboKelvoGame::UpdateSoundListener() {
+    velm::CSoundSystem* sounds = AppSounds();
+    if (sounds == nullptr) {
+        return;
+    }
+    if (m_localRacerModel == nullptr) {
+        // Without a racer to follow the listener waits at the origin and the system is not stepped.
+        sounds->SetListenerPosition(common::CVector3(0.0f, 0.0f, 0.0f));
+        return;
+    }
+    sounds->SetListenerPosition(m_localRacerModel->GetPosition());
+    sounds->SetListenerVelocity(m_localRacerModel->GetLinearVelocity());
+    sounds->Update();
+}
+
+void CTumboKelvoGame::UpdateFog() {
+    if (!m_raceFogOn) {
+        m_fogDensity = kRaceFogEnd;
+        return;
+    }
+    const float progress = m_rankTracker ? m_rankTracker->GetProgress(m_localRacerId) : 0.0f;
+    m_fogDensity = m_raceFogStartDensity + (m_raceFogEndDensity - m_raceFogStartDensity) * progress;
+}
+
+void CTumboKelvoGame::BuildStatisticsText() {
+    std::wostringstream text;
+    text << L"Framerate: " << DXUTGetFPS() << L"\n";
+    text << L"Objs Count: " << m_models.size() << L"\n";
+    m_statisticsText = text.str();
+}
+
+void CTumboKelvoGame::Render(double time, float elapsed) {
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        app->GetGfx()->RenderFrame(time, elapsed);
+    }
+}
+
+void CTumboKelvoGame::PlayLooping(ESound sound) {
+    if (velm::CSoundSystem* sounds = AppSounds()) {
+        if (m_sounds[sound] != nullptr) {
+            sounds->PlaySound(m_sounds[sound], false, 1);
+        }
+    }
+}
+
+void CTumboKelvoGame::PlayRiverSound() { PlayLooping(kRiver); }
+void CTumboKelvoGame::PlayRaceMusic() { PlayLooping(kRaceMusic); }
+void CTumboKelvoGame::PlayIntroMusic() { PlayLooping(kIntroMusic); }
+
+void CTumboKelvoGame::PauseRiverSound() {
+    if (m_sounds[kRiver] != nullptr) {
+        m_sounds[kRiver]->Pause();
+    }
+}
+
+void CTumboKelvoGame::StopRaceMusic() {
+    if (m_sounds[kRaceMusic] != nullptr) {
+        m_sounds[kRaceMusic]->Stop();
+    }
+}
+
+void CTumboKelvoGame::PauseIntroMusic() {
+    if (m_sounds[kIntroMusic] != nullptr) {
+        m_sounds[kIntroMusic]->Pause();
     }
 }
 
@@ -73,14 +428,6 @@ bool CTumboKelvoGame::PickNearestRacerOnRay(std::uint32_t casterId, const common
     return found;
 }
 
-void CTumboKelvoGame::PlayGeyserSound(const common::CVector3& position) {
-    velm::CVelmApp* app = velm::GetApp();
-    if (app != nullptr && app->GetSoundSystem() != nullptr) {
-        app->GetSoundSystem()->SetListenerPosition(position);
-    }
-    ++m_geyserSounds;
-}
-
 void ReleaseRocks(velm::CModel* /*trigger*/) {
     CTumboKelvoGame* game = GetGame();
     if (game != nullptr && !game->m_rocksReleased) {
@@ -95,55 +442,22 @@ void ReleaseLogs() {
     }
 }
 
-void CTumboKelvoGame::OnResetDevice() {}
-
-void CTumboKelvoGame::OnLostDevice() {}
-
-// The AI's script functions are registered before any start-up script can call them.
-void CTumboKelvoGame::Init() {
-    velm::CVelmApp* app = velm::GetApp();
-    if (app != nullptr && app->GetAIManager() != nullptr && !m_aiScripts) {
-        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
-        m_aiScripts->Register();
-    }
-    m_itemManager->LoadItemRankings(kItemOddsFile);
-    if (velm::GetEventManager() != nullptr) {
-        RegisterItemManager(*velm::GetEventManager(), m_itemManager);
-    }
-}
-
-CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
-
-void CTumboKelvoGame::OnLoadingFinished() {}
-
-LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
-
-void CTumboKelvoGame::Update(double time, float elapsed) {
-    PollLoadingThread();
-    velm::CVelmApp* app = velm::GetApp();
-    if (app != nullptr && app->GetInputSystem() != nullptr) {
-        velm::input::CInputSystem* input = app->GetInputSystem();
-        input->Update();
-        velm::input::SInputEvent record{};
-        while (input->PopInputEvent(record)) {
+void CTumboKelvoGame::PlayGeyserSound(const common::CVector3& position) {
+    ++m_geyserSounds;
+    if (velm::CSoundSystem* sounds = AppSounds()) {
+        sounds->SetListenerPosition(position);
+        if (m_sounds[kGeyser] != nullptr) {
+            sounds->PlaySound(m_sounds[kGeyser], false, 0);
         }
     }
-    UpdateControllers(time, elapsed);
-    if (velm::IEventManager* events = velm::GetEventManager()) {
-        events->Tick(-1);
-    }
-    UpdateModels(time, elapsed);
-    m_itemManager->UpdateItemSpins();
-    UpdateViews(time, elapsed);
-    if (app != nullptr && app->GetPhysicsWorld() != nullptr) {
-        app->GetPhysicsWorld()->Update(elapsed);
-    }
 }
 
-void CTumboKelvoGame::Render(double time, float elapsed) {
-    velm::CVelmApp* app = velm::GetApp();
-    if (app != nullptr && app->GetGfx() != nullptr) {
-        app->GetGfx()->RenderFrame(time, elapsed);
+void CTumboKelvoGame::PlayFallingRocksSound(const common::CVector3& position) {
+    if (velm::CSoundSystem* sounds = AppSounds()) {
+        sounds->SetListenerPosition(position);
+        if (m_sounds[kFallingRocks] != nullptr) {
+            sounds->PlaySound(m_sounds[kFallingRocks], false, 0);
+        }
     }
 }
 

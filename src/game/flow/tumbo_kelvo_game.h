@@ -1,30 +1,75 @@
-// The game object: the per-frame update and render of Tumbo Kelvo over the engine's game base,
-// the race HUD, end-of-race screen and item manager it owns, and its list of racers (by id, looked
-// up when read). The one game object alive is reached through kelvo::GetGame(). Main thread only.
+// The game object: owns the top-level flow, the game listener, the model data, the rank tracker,
+// the race and free-roam cameras, the sounds and the statistics text, and runs the frame step in
+// its fixed order over the engine's game base. The one game object alive is reached through
+// kelvo::GetGame(). Main thread only.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/core/velm_game.h"
+#include "game/flow/level_loader.h"
+#include "libs/common/state_machine.h"
 #include "libs/common/vector3.h"
 
-#include "engine/core/velm_game.h"
+namespace velm {
+class IEventListener;
+namespace input {
+struct SInputEvent;
+}
+class CSound;
+class CModel;
+} // namespace velm
 
 namespace kelvo {
 
 class TumboKelvoGameHUD;
+class TumboKelvoListener;
+class CModelDataMgr;
+class CRaceRankTracker;
+class CTumboKelvoCamera;
+class CGameTrace;
+class CLightModel;
+class CEndRaceGUI;
+class CItemManager;
 class CWaypointEditor;
 namespace ai {
 class CAIScriptHost;
 }
-class CEndRaceGUI;
-class CItemManager;
+class CStartMenu;
+class CCharacterSelection;
+class CLobby;
+class CCredits;
+class CStartRaceGUI;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
+    // The countdown sounds are played by their place in this order.
+    enum ESound : std::size_t {
+        kIntroMusic,
+        kRiver,
+        kRaceMusic,
+        kGeyser,
+        kFallingRocks,
+        kReady,
+        kThree,
+        kTwo,
+        kOne,
+        kGo,
+        kSoundCount
+    };
+
+    static constexpr float kRaceFogStart = 0.1f;
+    static constexpr float kRaceFogEnd = 0.0067f;
+
     CTumboKelvoGame();
     ~CTumboKelvoGame() override;
+    CTumboKelvoGame(const CTumboKelvoGame&) = delete;
+    CTumboKelvoGame& operator=(const CTumboKelvoGame&) = delete;
 
     std::wstring GetTitle() override { return L"Tumbo Kelvo"; }
     void OnResetDevice() override;
@@ -33,19 +78,38 @@ public:
     void Render(double time, float elapsed) override;
     void Init() override;
     LRESULT MsgProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-    velm::CVelmCamera* GetCamera() override { return nullptr; }
+    velm::CVelmCamera* GetCamera() override;
     void* GetCursor() override { return nullptr; }
-    void OnLoadingFinished() override;
+    void OnLoadingFinished() override {}
 
     TumboKelvoGameHUD* GetHUD() const { return m_hud.get(); }
     // The waypoint editor, from Init on while the application has an AI manager; else null.
     CWaypointEditor* GetWaypointData() const;
 
+    // Each call returns a copy of the one pointer the game holds.
+    std::shared_ptr<TumboKelvoListener> GetEventListener() const { return m_listener; }
+    common::CStateMachine& GetStateMachine() { return m_stateMachine; }
+    CLevelLoader& GetLevelLoader() { return m_levelLoader; }
+    CModelDataMgr* GetModelDataMgr() const { return m_modelDataMgr.get(); }
+    CRaceRankTracker* GetRaceRankTracker() const { return m_rankTracker.get(); }
+    CTumboKelvoCamera* GetRaceCamera() const { return m_raceCamera.get(); }
+    CTumboKelvoCamera* GetFreeRoamCamera() const { return m_freeRoamCamera.get(); }
+    // Between the race and the free-roam camera.
+    void ToggleCamera();
+    CGameTrace& GetTrace() { return *m_trace; }
+
+    bool IsAuthoritative() const { return !IsNetworked() || GetMode() != 0; }
+    CLightModel* GetLevelLight() const { return m_levelLight; }
+    void SetLevelLight(CLightModel* light) { m_levelLight = light; }
+    std::uint32_t GetSelectedCharacter() const { return m_selectedCharacter; }
+    void SetSelectedCharacter(std::uint32_t character) { m_selectedCharacter = character; }
+    std::uint32_t GetCurrentTrack() const { return m_currentTrack; }
+    void SetCurrentTrack(std::uint32_t track) { m_currentTrack = track; }
+    bool GetControllersTakeInput() const { return m_controllersTakeInput; }
+    void SetControllersTakeInput(bool on) { m_controllersTakeInput = on; }
+    bool ToggleDebugInfo() { return m_showStatistics = !m_showStatistics; }
     CEndRaceGUI* GetEndRaceGUI() const { return m_endRace.get(); }
     CItemManager* GetItemManager() const { return m_itemManager.get(); }
-
-    // Not networked, or the host.
-    bool IsAuthoritative() const { return !IsNetworked() || GetMode() == 1; }
     void AddRacerId(std::uint32_t id) { m_racerIds.push_back(id); }
     const std::vector<std::uint32_t>& GetRacerIds() const { return m_racerIds; }
     // One entry per id of the racer list, in list order; null where the model is gone.
@@ -54,21 +118,173 @@ public:
     // axis; false when none is.
     bool PickNearestRacerOnRay(std::uint32_t casterId, const common::CVector3& axis, float range, float halfAngle,
                                std::uint32_t* outId) const;
-
-    // The geyser's sound heard at the geyser; counted until the game's sounds are loaded.
-    void PlayGeyserSound(const common::CVector3& position);
+    // Geyser eruptions heard so far.
     int GetGeyserSoundCount() const { return m_geyserSounds; }
+    bool IsRocksReleased() const { return m_rocksReleased; }
+    void SetRocksReleased(bool on) { m_rocksReleased = on; }
+    bool IsLogsReleased() const { return m_logsReleased; }
+    void SetLogsReleased(bool on) { m_logsReleased = on; }
+    bool IsRaceFogOn() const { return m_raceFogOn; }
+    void SetRaceFogOn(bool on) { m_raceFogOn = on; }
+    // The fog density of the last frame step.
+    float GetFogDensity() const { return m_fogDensity; }
+    std::uint32_t GetLocalRacerId() const { return m_localRacerId; }
+    void SetLocalRacer(std::uint32_t id, velm::CModel* model) {
+        m_localRacerId = id;
+        m_localRacerModel = model;
+    }
+    velm::CModel* GetLocalRacerModel() const { return m_localRacerModel; }
+
+    std::list<std::uint32_t>& GetLobbyPlayers() { return m_lobbyPlayers; }
+    std::list<std::uint32_t>& GetReadyPlayers() { return m_readyPlayers; }
+    std::vector<std::uint32_t>& GetRacerIds() { return m_racerIds; }
+    std::vector<std::uint32_t>& GetItemJugIds() { return m_itemJugIds; }
+    std::vector<std::uint32_t>& GetEnvironmentIds() { return m_environmentIds; }
+    std::vector<std::uint32_t>& GetCharacterLineUpIds() { return m_characterLineUpIds; }
+    std::vector<std::uint32_t>& GetRockTrapIds() { return m_rockTrapIds; }
+    std::vector<std::uint32_t>& GetLogTrapIds() { return m_logTrapIds; }
+    std::uint32_t GetFinishTriggerId() const { return m_finishTriggerId; }
+    void SetFinishTriggerId(std::uint32_t id) { m_finishTriggerId = id; }
+
+    void PlayRiverSound();
+    void PlayRaceMusic();
+    void PlayIntroMusic();
+    void PauseRiverSound();
+    void StopRaceMusic();
+    void PauseIntroMusic();
+    void PlayGeyserSound(const common::CVector3& position);
+    void PlayFallingRocksSound(const common::CVector3& position);
+    velm::CSound* GetSound(ESound sound) const { return m_sounds[sound]; }
+
+    // The statistics text as of the last frame step; drawn only while the overlay is shown.
+    const std::wstring& GetStatisticsText() const { return m_statisticsText; }
+    bool IsStatisticsShown() const { return m_showStatistics; }
+
+    // The screen ids, taken one after the other in this order at construction.
+    enum EScreen : std::size_t {
+        kConsoleScreen,
+        kHUDScreen,
+        kStartMenuScreen,
+        kCursorScreen,
+        kCharSelScreen,
+        kLobbyScreen,
+        kCountdownScreen,
+        kEndOfRaceScreen,
+        kInGameMenuScreen,
+        kVictoryScreen,
+        kSplashScreen,
+        kCreditsScreen,
+        kLoadingScreen,
+        kScreenCount
+    };
+    std::uint32_t GetScreenId(EScreen screen) const { return m_screenIds[screen]; }
+
     // One-shot flags of the rock and log releases.
     bool m_rocksReleased = false;
     bool m_logsReleased = false;
+    // The screens the top-level states poll; null while not shown. Creating one that is shown
+    // starts it afresh.
+    void CreateStartMenu();
+    void RemoveStartMenu();
+    CStartMenu* GetStartMenu() const { return m_startMenu.get(); }
+    void CreateCharacterSelection();
+    void RemoveCharacterSelection();
+    CCharacterSelection* GetCharacterSelection() const { return m_characterSelection.get(); }
+    void CreateLobby();
+    void RemoveLobby();
+    CLobby* GetLobby() const { return m_lobby.get(); }
+    void CreateCredits();
+    void RemoveCredits();
+    CCredits* GetCredits() const { return m_credits.get(); }
+    void CreateStartRaceGUI();
+    CStartRaceGUI* GetStartRaceGUI() const { return m_startRaceGUI.get(); }
+
+    // The frame clock of the last frame step, in seconds.
+    double GetTime() const { return m_time; }
+    // The level is read and the splash shown on the first pass through loading only.
+    bool IsFirstPass() const { return m_firstPass; }
+    void ClearFirstPass() { m_firstPass = false; }
+    // The menus wait for the camera to reach its next view.
+    struct SCameraView {
+        common::CVector3 m_point;
+        float m_radius;
+        float m_azimuth;
+        float m_latitude;
+    };
+    void StartCameraMove(const SCameraView& view);
+    bool IsCameraMoving() const;
+    // Back to the loading screen and on to the menu, with the level as it stands.
+    void ResetRace();
+
+    // The host's ready gate: each peer counts once, and the countdown begins once every
+    // connected peer is ready. A lost peer is dropped from the count and the gate re-checked.
+    void OnPlayerReady(std::uint32_t clientId);
+    void OnPeerLost(std::uint32_t clientId);
+    // Peers the gate waits for; the network layer's list unless a test sets one.
+    void SetPeersForTest(const std::list<std::uint32_t>* peers) { m_testPeers = peers; }
+    // The finish of a racer goes to the run trace with its place and the race clock.
+    void OnRacerFinished(std::uint32_t racerId);
+    // The race clock starts when the racers are let go.
+    void MarkRaceStart() { m_raceStartTime = m_time; }
 
 private:
+    void DispatchInput();
+    void UpdateSoundListener();
+    void UpdateFog();
+    void BuildStatisticsText();
+    void PlayLooping(ESound sound);
+    bool OfferToScreens(const velm::input::SInputEvent& event);
+
+    CLevelLoader m_levelLoader;
+    common::CStateMachine m_stateMachine;
+    std::shared_ptr<TumboKelvoListener> m_listener;
+    CLightModel* m_levelLight = nullptr;
+    std::wstring m_statisticsText;
+    std::unique_ptr<CModelDataMgr> m_modelDataMgr;
+    std::uint32_t m_localRacerId = 0;
+    std::uint32_t m_selectedCharacter = 0;
+    std::list<std::uint32_t> m_lobbyPlayers;
+    std::vector<std::uint32_t> m_racerIds;
+    std::vector<std::uint32_t> m_itemJugIds;
+    std::vector<std::uint32_t> m_environmentIds;
+    std::vector<std::uint32_t> m_characterLineUpIds;
+    std::vector<std::uint32_t> m_rockTrapIds;
+    std::vector<std::uint32_t> m_logTrapIds;
+    std::uint32_t m_finishTriggerId = 0;
+    float m_raceFogStartDensity = 0.0f;
+    float m_raceFogEndDensity = 0.0f;
+    bool m_raceFogOn = false;
+    float m_fogDensity = kRaceFogEnd;
+    std::unique_ptr<CTumboKelvoCamera> m_raceCamera;
+    std::unique_ptr<CTumboKelvoCamera> m_freeRoamCamera;
+    CTumboKelvoCamera* m_activeCamera = nullptr;
+    std::array<std::uint32_t, kScreenCount> m_screenIds{};
+    std::unique_ptr<CRaceRankTracker> m_rankTracker;
+    bool m_showStatistics = false;
+    bool m_controllersTakeInput = true;
+    std::uint32_t m_currentTrack = 0;
+    std::list<std::uint32_t> m_readyPlayers;
+    velm::CModel* m_localRacerModel = nullptr;
+    std::array<velm::CSound*, kSoundCount> m_sounds{};
     std::unique_ptr<TumboKelvoGameHUD> m_hud;
-    std::unique_ptr<ai::CAIScriptHost> m_aiScripts;
     std::unique_ptr<CEndRaceGUI> m_endRace;
     std::shared_ptr<CItemManager> m_itemManager;
-    std::vector<std::uint32_t> m_racerIds;
     int m_geyserSounds = 0;
+    std::unique_ptr<ai::CAIScriptHost> m_aiScripts;
+    std::unique_ptr<CGameTrace> m_trace;
+    std::unique_ptr<CStartMenu> m_startMenu;
+    std::unique_ptr<CCharacterSelection> m_characterSelection;
+    std::unique_ptr<CLobby> m_lobby;
+    std::unique_ptr<CCredits> m_credits;
+    std::unique_ptr<CStartRaceGUI> m_startRaceGUI;
+    double m_time = 0.0;
+    bool m_firstPass = true;
+    double m_raceStartTime = 0.0;
+    const std::list<std::uint32_t>* m_testPeers = nullptr;
+    // Sees every finish, in every role, for the run trace.
+    std::shared_ptr<velm::IEventListener> m_finishTrace;
+
+    void CheckReadyGate();
 };
 
 // Once per game the hidden rocks fall (set off by `trigger`), and the placed logs are set free.
@@ -77,5 +293,8 @@ void ReleaseLogs();
 
 // The game object most recently built and not yet destroyed, or null.
 CTumboKelvoGame* GetGame();
+
+// The position of the object with that id; the zero vector when there is none.
+common::CVector3 GetObjectPositionById(std::uint32_t id);
 
 } // namespace kelvo

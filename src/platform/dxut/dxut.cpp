@@ -44,6 +44,7 @@ struct SFramework {
     HINSTANCE instance = nullptr;
     bool running = false;
     int exitCode = 0;
+    unsigned long frame = 0;
     double time = 0.0;
     float elapsed = 0.0f;
     float fps = 0.0f;
@@ -349,7 +350,8 @@ HRESULT DXUTMainLoop(void*) {
     double frameStart = start;
     double fpsStart = 0.0;
     unsigned long fpsFrames = 0;
-    unsigned long frame = 0;
+    unsigned long& frame = fw.frame;
+    frame = 0;
     std::size_t nextScreenshot = 0;
     fw.time = 0.0;
     fw.elapsed = 0.0f;
@@ -417,6 +419,8 @@ double DXUTGetTime() { return Framework().time; }
 float DXUTGetElapsedTime() { return Framework().elapsed; }
 
 float DXUTGetFPS() { return Framework().fps; }
+
+unsigned long platform::GetFrameNumber() { return Framework().frame; }
 
 IDirect3DDevice9* DXUTGetD3DDevice() { return Hooks().device != nullptr ? Hooks().device() : nullptr; }
 

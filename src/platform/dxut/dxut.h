@@ -40,6 +40,9 @@ IDirect3DDevice9* DXUTGetD3DDevice();
 
 namespace platform {
 
+// The number of the frame the main loop is running, counted from 1; 0 before the first frame.
+unsigned long GetFrameNumber();
+
 // Observers see every SDL event the main loop pumps, before it becomes a window message
 // (the input stand-in reads its devices this way). Called on the main thread.
 using SdlEventObserver = void (*)(const SDL_Event& event, void* context);

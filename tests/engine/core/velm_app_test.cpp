@@ -113,6 +113,26 @@ TEST_F(VelmAppTest, StartsRunsTheLoopAndShutsDownInOrder) {
     EXPECT_EQ(m_app->GetPhysicsWorld(), nullptr);
 }
 
+class CNoGameApp : public velm::CVelmApp {
+public:
+    velm::CVelmGame* CreateGame() override { return nullptr; }
+};
+
+TEST_F(VelmAppTest, AGameThatCannotBeMadeFailsStartUpWithItsReasonAndShutsDownTheRest) {
+    CNoGameApp app;
+    velm::SetApp(&app);
+    EXPECT_FALSE(app.Init(m_loader, "config.xml"));
+    EXPECT_EQ(app.GetFailureText(), "Failure to create the game!");
+    EXPECT_NE(app.GetSoundSystem(), nullptr);
+    app.Shutdown();
+    EXPECT_EQ(velm::GetEventManager(), nullptr);
+    EXPECT_EQ(app.GetGfx(), nullptr);
+    EXPECT_EQ(app.GetSoundSystem(), nullptr);
+    EXPECT_EQ(app.GetInputSystem(), nullptr);
+    EXPECT_EQ(app.GetPhysicsWorld(), nullptr);
+    velm::SetApp(m_app);
+}
+
 TEST_F(VelmAppTest, NothingMovesBetweenDeviceLossAndReset) {
     ASSERT_TRUE(m_app->Init(m_loader, "config.xml")) << m_app->GetFailureText();
     CCountingGame* game = m_app->m_game;

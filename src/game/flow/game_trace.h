@@ -1,0 +1,32 @@
+// The run trace of a headless run: when TK_TRACE names a file, one line per top-level state
+// entered and per racer finishing, each led by the framework's frame number, so a run can be
+// checked from outside. Main thread only; a file that cannot be opened is said once and skipped.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace kelvo {
+
+class CGameTrace {
+public:
+    // Opens the file named by TK_TRACE; without the variable the trace writes nothing.
+    CGameTrace();
+    // Writes to the named file (empty: nothing); tests use it directly.
+    explicit CGameTrace(const std::string& path);
+    ~CGameTrace();
+    CGameTrace(const CGameTrace&) = delete;
+    CGameTrace& operator=(const CGameTrace&) = delete;
+
+    void StateEntered(const std::string& name);
+    void RacerFinished(std::uint32_t racerId, std::uint32_t place, float time);
+    bool IsOpen() const { return m_file != nullptr; }
+
+private:
+    void Open(const std::string& path);
+
+    std::FILE* m_file = nullptr;
+};
+
+} // namespace kelvo

@@ -1,0 +1,45 @@
+#include "game/flow/start_grid.h"
+
+namespace kelvo {
+
+std::vector<SGridSlot> BuildStartGrid(const common::CVector3& start, float dx, float dz, int perRow, int racers,
+                                      std::uint32_t selected) {
+    std::vector<SGridSlot> slots;
+    // A row count of zero would leave the row test without a divisor: the field is one row.
+    const int row = perRow > 0 ? perRow : (racers > 0 ? racers : 1);
+    float x = start.x + dx;
+    float z = start.z;
+    for (int index = 1; index <= racers; ++index) {
+        if (static_cast<std::uint32_t>(index) != selected) {
+            slots.push_back({static_cast<std::uint32_t>(index), common::CVector3(x, start.y, z)});
+        }
+        if (index % row == 0) {
+            z += dz;
+            x = x - static_cast<float>(row) * dx + dx;
+        } else {
+            x += dx;
+        }
+    }
+    return slots;
+}
+
+const char* CharacterModelKey(std::uint32_t character) {
+    switch (character) {
+        case 1:
+            return "MonkeyModelData";
+        case 2:
+            return "BearModelData";
+        case 3:
+            return "AlienModelData";
+        case 4:
+            return "FishModelData";
+        case 5:
+            return "HillbillyModelData";
+        case 6:
+            return "MovideStarModelData";
+        default:
+            return "";
+    }
+}
+
+} // namespace kelvo

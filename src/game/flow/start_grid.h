@@ -1,0 +1,25 @@
+// The single-player start grid: the human at the start point, the computer racers in rows behind
+// it, one per character other than the human's. Pure arithmetic; any thread.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "libs/common/vector3.h"
+
+namespace kelvo {
+
+struct SGridSlot {
+    std::uint32_t m_character = 0;
+    common::CVector3 m_position;
+};
+
+// Slots of the computer racers for characters 1..racers, skipping `selected` (whose place stays
+// empty). A row holds `perRow` places; 0 or less is taken as one row for the whole field.
+std::vector<SGridSlot> BuildStartGrid(const common::CVector3& start, float dx, float dz, int perRow, int racers,
+                                      std::uint32_t selected);
+
+// The model-data key of a character type 1..6; empty for any other.
+const char* CharacterModelKey(std::uint32_t character);
+
+} // namespace kelvo

@@ -1,0 +1,34 @@
+// kelvo::CMenuScreen, the least of a menu screen the top-level states poll: choices are flags that
+// key-downs (or a test) set and the states read. Drawing and layout come with the screens' own
+// build. Main thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/input_event.h"
+
+namespace kelvo {
+
+class CMenuScreen {
+public:
+    virtual ~CMenuScreen() = default;
+    // True when the screen took the event; only active screens take any.
+    bool HandleInput(const velm::input::SInputEvent& event) {
+        if (!m_active || event.m_value != kKeyDown) {
+            return false;
+        }
+        return OnKeyDown(event.m_code);
+    }
+    // A screen shown under a moving camera ignores its buttons until activated.
+    void Activate() { m_active = true; }
+    bool IsActive() const { return m_active; }
+
+protected:
+    static constexpr std::uint32_t kKeyDown = 0;
+    virtual bool OnKeyDown(std::uint32_t code) = 0;
+
+private:
+    bool m_active = false;
+};
+
+} // namespace kelvo

@@ -1,0 +1,162 @@
+// The top-level flow: the roads of a first run and of a run after a race reset, the menus waiting
+// for their camera move, the screens' input, and the start grid.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "flow_fixtures.h"
+#include "game/flow/creation_events.h"
+#include "game/flow/start_grid.h"
+#include "game/flow/top_level_state.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/ui/character_selection.h"
+#include "game/ui/credits.h"
+#include "game/ui/start_menu.h"
+#include "platform/dinput/dik_codes.h"
+
+namespace {
+
+constexpr float kStep = 1.0f / 60.0f;
+
+std::vector<std::string> StatesIn(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::string> states;
+    std::string frame;
+    std::string kind;
+    std::string name;
+    while (in >> frame >> kind >> name) {
+        if (kind == "state") {
+            states.push_back(name);
+        }
+    }
+    return states;
+}
+
+class TopLevelFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_tracePath = m_env.m_dir.Path() + "/trace.txt";
+        setenv("TK_TRACE", m_tracePath.c_str(), 1);
+        m_game = std::make_unique<kelvo::CTumboKelvoGame>();
+        m_game->Init();
+    }
+    void TearDown() override {
+        m_game.reset();
+        unsetenv("TK_TRACE");
+    }
+    // Steps frames until the named state is current, for at most `seconds` of game time.
+    bool RunUntil(const std::string& state, double seconds = 10.0) {
+        for (double end = m_time + seconds; m_time < end; m_time += kStep) {
+            if (m_game->GetStateMachine().GetCurrentState() == state) {
+                return true;
+            }
+            m_game->Update(m_time, kStep);
+        }
+        return m_game->GetStateMachine().GetCurrentState() == state;
+    }
+    std::string Current() const { return m_game->GetStateMachine().GetCurrentState(); }
+
+    tktest::CFlowEnvironment m_env;
+    std::string m_tracePath;
+    std::unique_ptr<kelvo::CTumboKelvoGame> m_game;
+    double m_time = 0.0;
+};
+
+TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLevelAndSplash) {
+    ASSERT_TRUE(RunUntil("NorvaleSplashState"));
+    const double splashStart = m_time;
+    ASSERT_TRUE(RunUntil("MenuState"));
+    EXPECT_GT(m_time - splashStart, kelvo::kSplashSeconds);
+
+    // The menu takes no choice while its camera moves.
+    ASSERT_NE(m_game->GetStartMenu(), nullptr);
+    m_game->Update(m_time, kStep);
+    EXPECT_FALSE(m_game->GetStartMenu()->IsActive());
+    m_game->GetStartMenu()->ChooseSinglePlayer();
+    ASSERT_TRUE(RunUntil("CharSelState", 3.0));
+    EXPECT_EQ(m_game->GetStartMenu(), nullptr);
+
+    m_game->GetCharacterSelection()->Choose(2);
+    ASSERT_TRUE(RunUntil("StartTrack1State", 1.0));
+    EXPECT_EQ(m_game->GetSelectedCharacter(), 2u);
+    EXPECT_EQ(m_game->GetCurrentTrack(), 1u);
+    EXPECT_FALSE(m_game->GetControllersTakeInput());
+    ASSERT_TRUE(RunUntil("RacingState", 5.0));
+    EXPECT_TRUE(m_game->GetControllersTakeInput());
+
+    const std::size_t loadsBefore = [&] {
+        std::size_t count = 0;
+        for (const auto& seen : m_env.Seen()) {
+            count += seen.m_type == "Load_Level";
+        }
+        return count;
+    }();
+    EXPECT_EQ(loadsBefore, 1u);
+
+    m_game->ResetRace();
+    EXPECT_EQ(m_game->GetCurrentTrack(), 0u);
+    ASSERT_TRUE(RunUntil("MenuState", 1.0));
+    std::size_t loads = 0;
+    for (const auto& seen : m_env.Seen()) {
+        loads += seen.m_type == "Load_Level";
+    }
+    EXPECT_EQ(loads, 1u);
+
+    const std::vector<std::string> expected = {"InitState",          "LoadingScreenState", "Loading1State",
+                                               "NorvaleSplashState", "MenuState",          "CharSelState",
+                                               "StartTrack1State",   "RacingState",        "LoadingScreenState",
+                                               "Loading1State",      "MenuState"};
+    EXPECT_EQ(StatesIn(m_tracePath), expected);
+}
+
+TEST_F(TopLevelFlowTest, KeysDriveTheMenusCreditsAndBack) {
+    ASSERT_TRUE(RunUntil("MenuState"));
+    RunUntil("never", 2.5);
+    ASSERT_TRUE(m_game->GetStartMenu()->IsActive());
+    velm::input::SInputEvent keyUp{DIK_C, 1, 0, 0};
+    EXPECT_FALSE(m_game->GetStartMenu()->HandleInput(keyUp));
+    velm::input::SInputEvent credits{DIK_C, 0, 0, 0};
+    EXPECT_TRUE(m_game->GetStartMenu()->HandleInput(credits));
+    ASSERT_TRUE(RunUntil("CreditsState", 1.0));
+    velm::input::SInputEvent back{DIK_BACK, 0, 0, 0};
+    m_game->Update(m_time, kStep);
+    EXPECT_TRUE(m_game->GetCredits()->HandleInput(back));
+    ASSERT_TRUE(RunUntil("MenuState", 1.0));
+    EXPECT_EQ(m_game->GetCredits(), nullptr);
+}
+
+TEST(StartGridTest, RowsSkipTheHumansCharacterAndAZeroRowCountIsOneRow) {
+    const common::CVector3 start(10.0f, 2.0f, 100.0f);
+    struct SCase {
+        int m_perRow;
+        std::uint32_t m_selected;
+        std::vector<std::uint32_t> m_characters;
+        std::vector<std::pair<float, float>> m_xz;
+    };
+    const std::vector<SCase> cases = {
+        // Three to a row, the bear's place left empty.
+        {3, 2, {1, 3, 4, 5, 6}, {{11, 100}, {13, 100}, {11, 105}, {12, 105}, {13, 105}}},
+        // No row count: one row for the whole field.
+        {0, 1, {2, 3, 4, 5, 6}, {{12, 100}, {13, 100}, {14, 100}, {15, 100}, {16, 100}}},
+        {-4, 0, {1, 2, 3, 4, 5, 6}, {{11, 100}, {12, 100}, {13, 100}, {14, 100}, {15, 100}, {16, 100}}},
+    };
+    for (const SCase& test : cases) {
+        const auto slots = kelvo::BuildStartGrid(start, 1.0f, 5.0f, test.m_perRow, 6, test.m_selected);
+        ASSERT_EQ(slots.size(), test.m_characters.size()) << test.m_perRow;
+        for (std::size_t index = 0; index < slots.size(); ++index) {
+            EXPECT_EQ(slots[index].m_character, test.m_characters[index]);
+            EXPECT_FLOAT_EQ(slots[index].m_position.x, test.m_xz[index].first);
+            EXPECT_FLOAT_EQ(slots[index].m_position.y, 2.0f);
+            EXPECT_FLOAT_EQ(slots[index].m_position.z, test.m_xz[index].second);
+        }
+    }
+    EXPECT_TRUE(kelvo::BuildStartGrid(start, 1.0f, 5.0f, 3, 0, 0).empty());
+    EXPECT_STREQ(kelvo::CharacterModelKey(6), "MovideStarModelData");
+    EXPECT_STREQ(kelvo::CharacterModelKey(7), "");
+}
+
+} // namespace

@@ -1,0 +1,127 @@
+// The game object: what construction and Init leave in place, the camera toggle, the fog of the
+// frame step, the one listener it hands out, and the run trace of the states it enters.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "flow_fixtures.h"
+#include "game/flow/game_trace.h"
+#include "game/flow/top_level_state.h"
+#include "game/flow/tumbo_kelvo_camera.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/flow/tumbo_kelvo_listener.h"
+#include "game/world/race_rank_tracker.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class GameObjectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_tracePath = m_env.m_dir.Path() + "/trace.txt";
+        setenv("TK_TRACE", m_tracePath.c_str(), 1);
+    }
+    void TearDown() override { unsetenv("TK_TRACE"); }
+
+    tktest::CFlowEnvironment m_env;
+    std::string m_tracePath;
+};
+
+TEST_F(GameObjectTest, ConstructionGivesDistinctScreenIdsTheRaceCameraAndOneListener) {
+    kelvo::CTumboKelvoGame game;
+    EXPECT_EQ(kelvo::GetGame(), &game);
+    EXPECT_EQ(game.GetTitle(), L"Tumbo Kelvo");
+    std::set<std::uint32_t> ids;
+    for (std::size_t screen = 0; screen < kelvo::CTumboKelvoGame::kScreenCount; ++screen) {
+        ids.insert(game.GetScreenId(static_cast<kelvo::CTumboKelvoGame::EScreen>(screen)));
+    }
+    EXPECT_EQ(ids.size(), 13u);
+    EXPECT_EQ(game.GetScreenId(kelvo::CTumboKelvoGame::kLoadingScreen), 12u);
+
+    // Copies of one pointer: releasing them all frees the listener once.
+    const auto first = game.GetEventListener();
+    const auto second = game.GetEventListener();
+    EXPECT_EQ(first.get(), second.get());
+    EXPECT_GE(first.use_count(), 3);
+
+    EXPECT_EQ(game.GetCamera(), game.GetRaceCamera());
+    EXPECT_EQ(game.GetRaceCamera()->GetSettingsFile(), "RaceCameraInit.xml");
+    EXPECT_EQ(game.GetFreeRoamCamera()->GetSettingsFile(), "FreeRoamCameraInit.xml");
+    game.ToggleCamera();
+    EXPECT_EQ(game.GetCamera(), game.GetFreeRoamCamera());
+    game.ToggleCamera();
+    EXPECT_EQ(game.GetCamera(), game.GetRaceCamera());
+
+    EXPECT_TRUE(game.IsAuthoritative());
+    EXPECT_TRUE(game.GetControllersTakeInput());
+    EXPECT_FALSE(game.ToggleDebugInfo() == game.ToggleDebugInfo());
+}
+
+TEST_F(GameObjectTest, InitEntersTheInitStateRegistersTheListenerAndTracesTheState) {
+    const kelvo::CModelDataMgr* owned = nullptr;
+    {
+        kelvo::CTumboKelvoGame game;
+        game.Init();
+        owned = game.GetModelDataMgr();
+        EXPECT_EQ(game.GetStateMachine().GetCurrentState(), "InitState");
+        for (const char* name : kelvo::kTopLevelStateNames) {
+            EXPECT_NE(game.GetStateMachine().GetState(name), nullptr) << name;
+        }
+        ASSERT_NE(game.GetModelDataMgr(), nullptr);
+        EXPECT_EQ(&kelvo::GetModelDataMgr(), game.GetModelDataMgr());
+        EXPECT_NE(game.GetRaceRankTracker(), nullptr);
+        // The listener is on the event manager's table: removing it finds it there.
+        EXPECT_TRUE(m_env.m_events.DelListener(game.GetEventListener(), velm::CEventType("Create_Racer_Event")));
+        EXPECT_TRUE(m_env.m_events.DelListener(game.GetEventListener(), velm::CEventType("Create_Trigger_Obj")));
+        game.Update(0.0, 1.0f / 60.0f);
+        game.Update(1.0 / 60.0, 1.0f / 60.0f);
+    }
+    // The global manager is not left pointing at the destroyed game's.
+    EXPECT_NE(&kelvo::GetModelDataMgr(), owned);
+    // Start-up comes before the first frame; the framework counts frames from 1.
+    EXPECT_EQ(ReadAll(m_tracePath).rfind("0 state InitState\n0 state LoadingScreenState\n", 0), 0u);
+}
+
+TEST_F(GameObjectTest, RaceFogFollowsTheLocalRacersProgressAndIsPlainWhenOff) {
+    kelvo::CTumboKelvoGame game;
+    game.Init();
+    game.Update(0.0, 0.0169f);
+    EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogEnd);
+    game.SetRaceFogOn(true);
+    game.Update(0.0, 0.0169f);
+    // An untracked racer has made no progress: the start density.
+    EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogStart);
+    game.SetRaceFogOn(false);
+    game.Update(0.0, 0.0169f);
+    EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogEnd);
+    EXPECT_NE(game.GetStatisticsText().find(L"Objs Count: 0\n"), std::wstring::npos);
+}
+
+TEST(GameTraceTest, WritesStateAndFinishLinesAndSurvivesAnUnwritablePath) {
+    tktest::CTempDir dir;
+    const std::string path = dir.Path() + "/t.txt";
+    {
+        kelvo::CGameTrace trace(path);
+        trace.StateEntered("MenuState");
+        trace.RacerFinished(7, 1, 63.25f);
+    }
+    EXPECT_EQ(ReadAll(path), "0 state MenuState\n0 finish 7 1 63.250\n");
+
+    kelvo::CGameTrace broken(dir.Path() + "/missing/folder/t.txt");
+    EXPECT_FALSE(broken.IsOpen());
+    broken.StateEntered("MenuState");
+    kelvo::CGameTrace none("");
+    EXPECT_FALSE(none.IsOpen());
+}
+
+} // namespace

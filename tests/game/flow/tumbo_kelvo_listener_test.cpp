@@ -1,0 +1,96 @@
+// The game listener's rows for the events it handles today, the host's ready gate, and the run
+// trace of a finishing racer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <list>
+#include <sstream>
+#include <string>
+
+#include "engine/core/object_id.h"
+#include "flow_fixtures.h"
+#include "game/flow/game_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/start_race_gui.h"
+
+namespace {
+
+class GameListenerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_tracePath = m_env.m_dir.Path() + "/trace.txt";
+        setenv("TK_TRACE", m_tracePath.c_str(), 1);
+        m_game = std::make_unique<kelvo::CTumboKelvoGame>();
+        m_game->Init();
+    }
+    void TearDown() override {
+        m_game.reset();
+        unsetenv("TK_TRACE");
+    }
+    int Seen(const std::string& type) const {
+        return static_cast<int>(std::count_if(m_env.m_listener->m_seen.begin(), m_env.m_listener->m_seen.end(),
+                                              [&](const tktest::SSeenEvent& seen) { return seen.m_type == type; }));
+    }
+
+    tktest::CFlowEnvironment m_env;
+    std::string m_tracePath;
+    std::unique_ptr<kelvo::CTumboKelvoGame> m_game;
+};
+
+TEST_F(GameListenerTest, RowsRaiseTheIdCounterStartTheRaceAndTheCountdown) {
+    const std::uint32_t next = velm::PeekObjectIDCounter() + 500;
+    kelvo::TumboKelvoListener listener;
+    EXPECT_FALSE(listener.HandleEvent(kelvo::CChangeNextObjIDEvt(next)));
+    EXPECT_EQ(velm::PeekObjectIDCounter(), next);
+    // A lower value never takes the counter back.
+    listener.HandleEvent(kelvo::CChangeNextObjIDEvt(3));
+    EXPECT_EQ(velm::PeekObjectIDCounter(), next);
+
+    listener.HandleEvent(kelvo::CStartTrack1Evt());
+    EXPECT_EQ(m_game->GetStateMachine().GetCurrentState(), "StartTrack1State");
+
+    m_game->GetStartRaceGUI()->Update(5000);
+    listener.HandleEvent(kelvo::CBeginCountDownEvt());
+    EXPECT_TRUE(m_game->GetStartRaceGUI()->IsRunning());
+
+    // A level file that is not there builds nothing and breaks nothing.
+    listener.HandleEvent(kelvo::CLoadLevelEvt("no_such_track.xml"));
+    EXPECT_EQ(m_game->GetModels().size(), 0u);
+}
+
+TEST_F(GameListenerTest, ReadyGateCountsDistinctPeersAndRechecksOnALostPeer) {
+    std::list<std::uint32_t> peers = {5, 6};
+    m_game->SetPeersForTest(&peers);
+    m_game->OnPlayerReady(5);
+    m_game->OnPlayerReady(5);
+    EXPECT_EQ(Seen("Begin_Count_Down_Evt"), 0);
+    m_game->OnPlayerReady(6);
+    EXPECT_EQ(Seen("Begin_Count_Down_Evt"), 1);
+    EXPECT_TRUE(m_game->GetReadyPlayers().empty());
+
+    // Peer 6 leaves while 5 waits: 5 alone is everyone.
+    m_game->OnPlayerReady(5);
+    peers = {5};
+    m_game->OnPeerLost(6);
+    EXPECT_EQ(Seen("Begin_Count_Down_Evt"), 2);
+
+    // A stray id from outside the peer list does not stand in for a peer.
+    peers = {5, 6};
+    m_game->OnPlayerReady(9);
+    m_game->OnPlayerReady(5);
+    EXPECT_EQ(Seen("Begin_Count_Down_Evt"), 2);
+    m_game->SetPeersForTest(nullptr);
+}
+
+TEST_F(GameListenerTest, AFinishedRacerIsTracedWithTheRaceClock) {
+    velm::TriggerEvent(kelvo::CRacerFinishedRaceEvt(42));
+    std::ifstream in(m_tracePath);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("finish 42 0 0.000\n"), std::string::npos) << text.str();
+}
+
+} // namespace
