@@ -52,7 +52,8 @@ TEST(ParticleFunctors, FactoryKnowsEveryNameAndFallsBackToTheBase) {
     ::testing::internal::CaptureStderr();
     std::unique_ptr<velm::gfx::PartBaseFunctor> unknown(factory.CreateFunctor("sparkle_update"));
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("\"sparkle_update\" is not registered"), std::string::npos);
-    EXPECT_EQ(typeid(*unknown), typeid(velm::gfx::PartBaseFunctor));
+    const velm::gfx::PartBaseFunctor& fallback = *unknown;
+    EXPECT_EQ(typeid(fallback), typeid(velm::gfx::PartBaseFunctor));
 }
 
 TEST(ParticleFunctors, ColourInitsAndFades) {
