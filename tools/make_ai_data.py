@@ -15,13 +15,13 @@ writes a float by default (6 significant digits), which is what '%g' writes.
 Run from anywhere:  python3 tools/make_ai_data.py [--out FOLDER]
 (FOLDER defaults to the repository root; the files go under FOLDER/data/...).
 """
-import argparse
 import os
 import sys
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import river_course as rc  # noqa: E402
+from generated_files import write_outputs  # noqa: E402
 
 LINE_TOP, LINE_END, LINE_STEP = 190.0, -1225.0, 8.0
 RANK_TOP, RANK_END, RANK_STEP = 235.0, -1235.0, 40.0
@@ -48,15 +48,7 @@ def outputs():
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
-    parser.add_argument('--out', default=os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'),
-                        help='folder to write data/... under (default: the repository root)')
-    args = parser.parse_args()
-    for name, data in outputs():
-        path = os.path.join(args.out, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, 'wb') as f:
-            f.write(data)
+    write_outputs(__doc__.split('\n')[0], outputs)
 
 
 if __name__ == '__main__':

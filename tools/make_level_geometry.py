@@ -15,17 +15,17 @@ the bytes depend on nothing but this script.
 Run from anywhere:  python3 tools/make_level_geometry.py [--out FOLDER]
 (FOLDER defaults to the repository root; the files go under FOLDER/data/...).
 """
-import argparse
 import math
 import os
 import struct
 import sys
-import zlib
 
 # The tests run the generators from the source tree, which must stay free of byte-code caches.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import river_course as rc  # noqa: E402
+from generated_files import write_outputs  # noqa: E402
+from png_image import png_bytes  # noqa: E402
 
 WHITE = 0xFFFFFFFF
 
@@ -95,44 +95,18 @@ def grid_file(k):
     return bytes(out)
 
 
-def png_grey(levels):
-    height, width = len(levels), len(levels[0])
-    raw = b''.join(b'\x00' + bytes(row) for row in levels)
-    # A zlib stream of stored blocks: no dependence on the compressor's version.
-    blocks = bytearray(b'\x78\x01')
-    for at in range(0, len(raw), 65535):
-        chunk = raw[at:at + 65535]
-        final = 1 if at + 65535 >= len(raw) else 0
-        blocks += struct.pack('<BHH', final, len(chunk), len(chunk) ^ 0xFFFF) + chunk
-    blocks += struct.pack('>I', zlib.adler32(raw) & 0xFFFFFFFF)
-
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 0, 0, 0, 0)) +
-            chunk(b'IDAT', bytes(blocks)) + chunk(b'IEND', b''))
-
-
 def outputs():
     """(path under the repository root, bytes) of every generated file."""
     files = []
     for k in range(rc.SEGMENTS):
         files.append(('data/files/grids/River%d.vbib' % (20 + k), grid_file(k)))
     for k in range(len(rc.TERRAIN_Z)):
-        files.append(('data/arts/textures/terrain%d_height.png' % (k + 1), png_grey(rc.patch_heights(k)[1])))
+        files.append(('data/arts/textures/terrain%d_height.png' % (k + 1), png_bytes(rc.patch_heights(k)[1], stored=True)))
     return files
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
-    parser.add_argument('--out', default=os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'),
-                        help='folder to write data/... under (default: the repository root)')
-    args = parser.parse_args()
-    for name, data in outputs():
-        path = os.path.join(args.out, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, 'wb') as f:
-            f.write(data)
+    write_outputs(__doc__.split('\n')[0], outputs)
 
 
 if __name__ == '__main__':

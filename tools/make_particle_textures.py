@@ -7,8 +7,11 @@ Run from the repository root:  python3 tools/make_particle_textures.py
 """
 import math
 import os
-import struct
-import zlib
+import sys
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from png_image import write_png  # noqa: E402
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'arts', 'textures')
 SIZE = 64
@@ -16,22 +19,8 @@ SIZE = 64
 
 def png(path, pixels):
     """pixels: SIZE rows of SIZE (r, g, b, a) tuples, top row first."""
-    raw = bytearray()
-    for row in pixels:
-        raw.append(0)  # no filter
-        for r, g, b, a in row:
-            raw += bytes((r, g, b, a))
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
-
-    header = struct.pack('>IIBBBBB', SIZE, SIZE, 8, 6, 0, 0, 0)
-    data = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + \
-        chunk(b'IEND', b'')
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, 'wb') as out:
-        out.write(data)
+    write_png(path, pixels)
 
 
 class Lcg:

@@ -12,10 +12,14 @@ nothing but this script. The art will replace them.
 Run from anywhere:  python3 tools/make_sky_textures.py [--out FOLDER]
 (FOLDER defaults to the repository root; the files go under FOLDER/data/...).
 """
-import argparse
 import os
-import struct
-import zlib
+import sys
+
+# The tests run the generators from the source tree, which must stay free of byte-code caches.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from generated_files import write_outputs  # noqa: E402
+from png_image import png_bytes  # noqa: E402
 
 EDGE = 32
 FACES = ('right', 'left', 'up', 'down', 'front', 'back')
@@ -45,46 +49,20 @@ def face_rows(face, colours):
     return rows
 
 
-def png_rgb(rows):
-    height, width = len(rows), len(rows[0])
-    raw = b''.join(b'\x00' + bytes(c for pixel in row for c in pixel) for row in rows)
-    # A zlib stream of stored blocks: no dependence on the compressor's version.
-    blocks = bytearray(b'\x78\x01')
-    for at in range(0, len(raw), 65535):
-        part = raw[at:at + 65535]
-        final = 1 if at + 65535 >= len(raw) else 0
-        blocks += struct.pack('<BHH', final, len(part), len(part) ^ 0xFFFF) + part
-    blocks += struct.pack('>I', zlib.adler32(raw) & 0xFFFFFFFF)
-
-    def chunk(kind, data):
-        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)) +
-            chunk(b'IDAT', bytes(blocks)) + chunk(b'IEND', b''))
-
-
 def outputs():
     """(path under the repository root, bytes) of every generated file."""
     files = []
     for sky, colours in sorted(SKIES.items()):
         faces = [face_rows(face, colours) for face in FACES]
         for face, rows in zip(FACES, faces):
-            files.append(('data/arts/textures/sky_%s_%s.png' % (sky, face), png_rgb(rows)))
+            files.append(('data/arts/textures/sky_%s_%s.png' % (sky, face), png_bytes(rows, stored=True)))
         strip = [sum((rows[y] for rows in faces), []) for y in range(EDGE)]
-        files.append(('data/arts/textures/sky_%s_cube.png' % sky, png_rgb(strip)))
+        files.append(('data/arts/textures/sky_%s_cube.png' % sky, png_bytes(strip, stored=True)))
     return files
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
-    parser.add_argument('--out', default=os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'),
-                        help='folder to write data/... under (default: the repository root)')
-    args = parser.parse_args()
-    for name, data in outputs():
-        path = os.path.join(args.out, name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        with open(path, 'wb') as f:
-            f.write(data)
+    write_outputs(__doc__.split('\n')[0], outputs)
 
 
 if __name__ == '__main__':

@@ -8,24 +8,45 @@ import struct
 import zlib
 
 
-def write_png(path, rows):
+def _stored_deflate(raw):
+    """A zlib stream of stored blocks: the bytes depend on no compressor's version."""
+    blocks = bytearray(b'\x78\x01')
+    for at in range(0, len(raw), 65535):
+        part = raw[at:at + 65535]
+        final = 1 if at + 65535 >= len(raw) else 0
+        blocks += struct.pack('<BHH', final, len(part), len(part) ^ 0xFFFF) + part
+    blocks += struct.pack('>I', zlib.adler32(raw) & 0xFFFFFFFF)
+    return bytes(blocks)
+
+
+def png_bytes(rows, stored=False):
+    """PNG of `rows`: pixels are grey levels (ints) or RGB / RGBA tuples. `stored` writes the image
+    data uncompressed, for files that must come out the same on any zlib."""
     height, width = len(rows), len(rows[0])
-    channels = len(rows[0][0])
-    colour_type = 6 if channels == 4 else 2
+    first = rows[0][0]
+    channels = 1 if isinstance(first, int) else len(first)
+    colour_type = {1: 0, 3: 2, 4: 6}[channels]
     raw = bytearray()
     for row in rows:
         raw.append(0)
         for pixel in row:
-            raw.extend(max(0, min(255, int(c))) for c in pixel)
+            if channels == 1:
+                raw.append(max(0, min(255, int(pixel))))
+            else:
+                raw.extend(max(0, min(255, int(c))) for c in pixel)
+    raw = bytes(raw)
 
     def chunk(kind, data):
         return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF)
 
     header = struct.pack('>IIBBBBB', width, height, 8, colour_type, 0, 0, 0)
-    data = b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + \
-        chunk(b'IEND', b'')
+    image = _stored_deflate(raw) if stored else zlib.compress(raw, 9)
+    return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', image) + chunk(b'IEND', b'')
+
+
+def write_png(path, rows, stored=False):
     with open(path, 'wb') as out:
-        out.write(data)
+        out.write(png_bytes(rows, stored))
 
 
 def _hash(ix, iy, seed):
