@@ -43,13 +43,29 @@ const SModelData::SGraphicData& GraphicOrZero(const SModelData& record) {
     return record.m_graphic ? *record.m_graphic : zero;
 }
 
+// Every creation message opens with its type byte, the model key and the object id.
+bool ReadHead(CWireReader& in, std::uint8_t type, std::string& key, std::uint32_t& objectId) {
+    if (in.U8() != type) {
+        return false;
+    }
+    key = in.String();
+    objectId = in.U32();
+    return true;
+}
+
+void WriteHead(CWireWriter& out, std::uint8_t type, const SModelData& record) {
+    out.U8(type);
+    out.String(record.m_key);
+    out.U32(record.m_objectId);
+}
+
 std::shared_ptr<CCreateRacerData> ReadRacer(const unsigned char* bytes, std::size_t length) {
     CWireReader in(bytes, length);
-    if (in.U8() != MSG_CREATE_RACER) {
+    std::string key;
+    std::uint32_t objectId = 0;
+    if (!ReadHead(in, MSG_CREATE_RACER, key, objectId)) {
         return nullptr;
     }
-    const std::string key = in.String();
-    const std::uint32_t objectId = in.U32();
     const std::uint32_t owner = in.U32();
     const std::uint8_t secondary = in.U8();
     const std::uint8_t control = in.U8();
@@ -69,11 +85,11 @@ std::shared_ptr<CCreateRacerData> ReadRacer(const unsigned char* bytes, std::siz
 
 std::shared_ptr<CCreateItemFromKeyData> ReadItem(const unsigned char* bytes, std::size_t length) {
     CWireReader in(bytes, length);
-    if (in.U8() != MSG_CREATE_ITEM) {
+    std::string key;
+    std::uint32_t objectId = 0;
+    if (!ReadHead(in, MSG_CREATE_ITEM, key, objectId)) {
         return nullptr;
     }
-    const std::string key = in.String();
-    const std::uint32_t objectId = in.U32();
     const std::uint8_t flag = in.U8();
     const std::uint8_t control = in.U8();
     const std::uint32_t objectType = in.U32();
@@ -91,11 +107,11 @@ std::shared_ptr<CCreateItemFromKeyData> ReadItem(const unsigned char* bytes, std
 
 std::shared_ptr<CCreateParticleSysFromKeyData> ReadParticleSys(const unsigned char* bytes, std::size_t length) {
     CWireReader in(bytes, length);
-    if (in.U8() != MSG_CREATE_PARTSYS) {
+    std::string key;
+    std::uint32_t objectId = 0;
+    if (!ReadHead(in, MSG_CREATE_PARTSYS, key, objectId)) {
         return nullptr;
     }
-    const std::string key = in.String();
-    const std::uint32_t objectId = in.U32();
     const std::uint8_t flag = in.U8();
     const common::CVector3 position = in.Vector();
     const common::CVector3 axis = in.Vector();
@@ -112,11 +128,11 @@ std::shared_ptr<CCreateParticleSysFromKeyData> ReadParticleSys(const unsigned ch
 
 std::shared_ptr<CCreateLightData> ReadLight(const unsigned char* bytes, std::size_t length) {
     CWireReader in(bytes, length);
-    if (in.U8() != MSG_CREATE_LIGHT) {
+    std::string key;
+    std::uint32_t objectId = 0;
+    if (!ReadHead(in, MSG_CREATE_LIGHT, key, objectId)) {
         return nullptr;
     }
-    const std::string key = in.String();
-    const std::uint32_t objectId = in.U32();
     const std::uint8_t flag = in.U8();
     const std::uint8_t control = in.U8();
     const std::uint32_t objectType = in.U32();
@@ -154,9 +170,7 @@ CCreateRacerEvt::CCreateRacerEvt(const unsigned char* bytes, std::size_t length)
 std::size_t CCreateRacerEvt::Serialise(unsigned char*& buffer) const {
     const CCreateRacerData& data = GetRecord();
     CWireWriter out(buffer);
-    out.U8(MSG_CREATE_RACER);
-    out.String(data.m_modelData.m_key);
-    out.U32(data.m_modelData.m_objectId);
+    WriteHead(out, MSG_CREATE_RACER, data.m_modelData);
     out.U32(data.m_ownerClientId);
     out.U8(data.m_secondary);
     // The receiver drives no remote racer itself: its factory decides by the owner client id.
@@ -187,9 +201,7 @@ CCreateItemFromKeyEvt::CCreateItemFromKeyEvt(const unsigned char* bytes, std::si
 std::size_t CCreateItemFromKeyEvt::Serialise(unsigned char*& buffer) const {
     const CCreateItemFromKeyData& data = GetRecord();
     CWireWriter out(buffer);
-    out.U8(MSG_CREATE_ITEM);
-    out.String(data.m_modelData.m_key);
-    out.U32(data.m_modelData.m_objectId);
+    WriteHead(out, MSG_CREATE_ITEM, data.m_modelData);
     out.U8(data.m_flag);
     out.U8(static_cast<std::uint8_t>(data.m_modelData.m_controlKind));
     out.U32(data.m_modelData.m_objectType);
@@ -218,9 +230,7 @@ std::size_t CCreateParticleSysFromKeyEvt::Serialise(unsigned char*& buffer) cons
     const CCreateParticleSysFromKeyData& data = GetRecord();
     const SModelData::SGraphicData& graphic = GraphicOrZero(data.m_modelData);
     CWireWriter out(buffer);
-    out.U8(MSG_CREATE_PARTSYS);
-    out.String(data.m_modelData.m_key);
-    out.U32(data.m_modelData.m_objectId);
+    WriteHead(out, MSG_CREATE_PARTSYS, data.m_modelData);
     out.U8(data.m_flag);
     out.Vector(graphic.m_position);
     out.Vector(graphic.m_rotationAxis);
@@ -248,9 +258,7 @@ CCreateLight::CCreateLight(const unsigned char* bytes, std::size_t length)
 std::size_t CCreateLight::Serialise(unsigned char*& buffer) const {
     const CCreateLightData& data = GetRecord();
     CWireWriter out(buffer);
-    out.U8(MSG_CREATE_LIGHT);
-    out.String(data.m_modelData.m_key);
-    out.U32(data.m_modelData.m_objectId);
+    WriteHead(out, MSG_CREATE_LIGHT, data.m_modelData);
     out.U8(data.m_flag);
     out.U8(static_cast<std::uint8_t>(data.m_modelData.m_controlKind));
     out.U32(data.m_modelData.m_objectType);

@@ -92,6 +92,12 @@ STransform ReadTransform(common::CXmlReader& reader) {
     return t;
 }
 
+// Steps into the list's next entry and gives its Type; empty once the list has run out.
+std::string NextEntryType(common::CXmlReader& reader) {
+    reader.Enter("entry");
+    return reader.GetValue("Type");
+}
+
 // The model data of a placement keyword, or the empty string (logged) when none is loaded.
 std::string KnownKey(const std::string& keyword, const char* section) {
     std::string key = ModelDataKeyFromTypeName(keyword);
@@ -125,8 +131,7 @@ void CLevelLoader::ReadList(const std::string& fileName, const char* root, bool 
     reader.Load(m_folder + fileName);
     reader.Enter(root);
     for (;;) {
-        reader.Enter("entry");
-        const std::string type = reader.GetValue("Type");
+        const std::string type = NextEntryType(reader);
         if (type.empty()) {
             return;
         }
@@ -217,8 +222,7 @@ void CLevelLoader::ReadEnvObjs(common::CXmlReader& reader) {
 void CLevelLoader::ReadParticleSystems(common::CXmlReader& reader) {
     reader.Enter("ParticleSystems");
     for (;;) {
-        reader.Enter("entry");
-        const std::string type = reader.GetValue("Type");
+        const std::string type = NextEntryType(reader);
         if (type.empty()) {
             return;
         }
@@ -239,8 +243,7 @@ void CLevelLoader::ReadParticleSystems(common::CXmlReader& reader) {
 void CLevelLoader::ReadTriggerObjs(common::CXmlReader& reader) {
     reader.Enter("TriggerObjs");
     for (;;) {
-        reader.Enter("entry");
-        const std::string type = reader.GetValue("Type");
+        const std::string type = NextEntryType(reader);
         if (type.empty()) {
             return;
         }
@@ -273,8 +276,7 @@ void CLevelLoader::ReadItemTemplates(const std::string& fileName) {
     reader.Load(m_folder + fileName);
     reader.Enter("Items");
     for (;;) {
-        reader.Enter("entry");
-        const std::string type = reader.GetValue("Type");
+        const std::string type = NextEntryType(reader);
         if (type.empty()) {
             return;
         }
