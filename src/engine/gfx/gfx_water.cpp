@@ -89,13 +89,13 @@ void CGfxPlanarWaveWater::CreateGeometry(const SGfxUnitLoadInfo& info, const SWa
     Build(info, kWaveSpecularPower, std::move(vertices), std::move(indices));
 }
 
-void CGfxPlanarWaveWater::SetWaterParameters(const float* parameters) {
+void ACGfxWaveWater::SetWaterParameters(const float* parameters) {
     if (parameters != nullptr) {
         std::memcpy(&m_wave, parameters, sizeof m_wave);
     }
 }
 
-void CGfxPlanarWaveWater::Prepare() {
+void ACGfxWaveWater::Prepare() {
     FillWaterRecord();
     m_renderData.waveWater = &m_wave;
 }
@@ -147,17 +147,6 @@ void CGfxSplineWater::CreateGeometry(const SGfxUnitLoadInfo& info, const SWaterG
     std::memcpy(vertices.data(), mesh->vertices, vertices.size() * sizeof(SMeshVertex));
     std::vector<std::uint16_t> indices(mesh->indices, mesh->indices + mesh->indexCount);
     Build(info, kWaveSpecularPower, std::move(vertices), std::move(indices));
-}
-
-void CGfxSplineWater::SetWaterParameters(const float* parameters) {
-    if (parameters != nullptr) {
-        std::memcpy(&m_wave, parameters, sizeof m_wave);
-    }
-}
-
-void CGfxSplineWater::Prepare() {
-    FillWaterRecord();
-    m_renderData.waveWater = &m_wave;
 }
 
 } // namespace gfx

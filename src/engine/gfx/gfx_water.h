@@ -65,11 +65,9 @@ protected:
     std::uint32_t m_waterKind = kPlanarWater;
 };
 
-// Kind 0: a flat grid of the record's size, centred on the unit, row 0 at its +z edge.
-class CGfxPlanarWaveWater : public ACGfxWater {
+// The two kinds that move their surface by the wave block: it reaches the renderer with the record.
+class ACGfxWaveWater : public ACGfxWater {
 public:
-    CGfxPlanarWaveWater() { m_waterKind = kPlanarWaveWater; }
-    void CreateGeometry(const SGfxUnitLoadInfo& info, const SWaterGrid* grid, const SWaterMesh* mesh) override;
     void SetWaterParameters(const float* parameters) override;
     void Prepare() override;
 
@@ -77,10 +75,19 @@ public:
     const SWaterGrid& GetGrid() const { return m_grid; }
     const D3DXVECTOR3& GetCentre() const { return m_centre; }
 
+protected:
+    SWaterGrid m_grid;
+
 private:
     SWaveWaterParams m_wave = {};
-    SWaterGrid m_grid;
     D3DXVECTOR3 m_centre = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+};
+
+// Kind 0: a flat grid of the record's size, centred on the unit, row 0 at its +z edge.
+class CGfxPlanarWaveWater : public ACGfxWaveWater {
+public:
+    CGfxPlanarWaveWater() { m_waterKind = kPlanarWaveWater; }
+    void CreateGeometry(const SGfxUnitLoadInfo& info, const SWaterGrid* grid, const SWaterMesh* mesh) override;
 };
 
 // Kind 1: the unit quad in the xz plane; the unit's scale gives the water its size.
@@ -99,21 +106,10 @@ private:
 
 // Kind 2: copies of the grid file's arrays. Indices that point past the vertices refuse the
 // whole mesh, so the renderer never reads beyond it.
-class CGfxSplineWater : public ACGfxWater {
+class CGfxSplineWater : public ACGfxWaveWater {
 public:
     CGfxSplineWater() { m_waterKind = kSplineWater; }
     void CreateGeometry(const SGfxUnitLoadInfo& info, const SWaterGrid* grid, const SWaterMesh* mesh) override;
-    void SetWaterParameters(const float* parameters) override;
-    void Prepare() override;
-
-    const SWaveWaterParams& GetWaveParameters() const { return m_wave; }
-    const SWaterGrid& GetGrid() const { return m_grid; }
-    const D3DXVECTOR3& GetCentre() const { return m_centre; }
-
-private:
-    SWaveWaterParams m_wave = {};
-    SWaterGrid m_grid;
-    D3DXVECTOR3 m_centre = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
 };
 
 } // namespace gfx
