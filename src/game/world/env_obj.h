@@ -9,10 +9,7 @@
 #include "engine/core/controller.h"
 #include "engine/core/view.h"
 #include "game/world/kelvo_model.h"
-
-namespace velm {
-class CSound;
-}
+#include "game/world/sounding_view.h"
 
 namespace kelvo {
 
@@ -28,19 +25,12 @@ private:
     float m_positionInterval = 0.3f;
 };
 
-class CEnvObjView : public velm::CView {
+class CEnvObjView : public CSoundingView {
 public:
-    using velm::CView::CView;
+    using CSoundingView::CSoundingView;
     void Update(double time, float elapsed) override;
     // A sound only when the list holds exactly one entry.
     void SetupSounds(const std::vector<std::string>& sounds);
-    void Play(int loop);
-    void Stop();
-    velm::CSound* GetSound() const { return m_sound; }
-
-private:
-    velm::CSound* m_sound = nullptr;
-    std::uint8_t m_stopped = 0;
 };
 
 class CEnvObjController : public velm::CController {

@@ -1,8 +1,5 @@
 #include "game/world/item_model.h"
 
-#include "engine/core/sound.h"
-#include "engine/core/sound_system.h"
-#include "engine/core/velm_app.h"
 #include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/world/item_states.h"
@@ -90,24 +87,7 @@ void CItemView::SetupSounds(const std::vector<std::string>& sounds) {
 
 void CItemView::Update(double time, float elapsed) {
     UpdateUnitFromModel(m_model, m_sceneObject, time, elapsed);
-    if (m_sound != nullptr && m_stopped == 0) {
-        m_sound->SetPosition(m_model->GetPosition());
-    }
-}
-
-void CItemView::Play(int loop) {
-    m_stopped = 0;
-    velm::CVelmApp* app = velm::GetApp();
-    if (m_sound != nullptr && app != nullptr && app->GetSoundSystem() != nullptr) {
-        app->GetSoundSystem()->PlaySound(m_sound, false, loop);
-    }
-}
-
-void CItemView::Stop() {
-    m_stopped = 1;
-    if (m_sound != nullptr) {
-        m_sound->Stop();
-    }
+    FollowModel();
 }
 
 void CPathItemController::SetPath(const velm::ai::CWaypointPath& path) {

@@ -11,10 +11,7 @@
 #include "engine/core/controller.h"
 #include "engine/core/view.h"
 #include "game/world/kelvo_model.h"
-
-namespace velm {
-class CSound;
-}
+#include "game/world/sounding_view.h"
 
 namespace kelvo {
 
@@ -51,18 +48,12 @@ private:
     float m_positionInterval = 0.3f;
 };
 
-class CItemView : public velm::CView {
+class CItemView : public CSoundingView {
 public:
-    using velm::CView::CView;
+    using CSoundingView::CSoundingView;
     void Update(double time, float elapsed) override;
     // The first entry of the list.
     void SetupSounds(const std::vector<std::string>& sounds);
-    void Play(int loop);
-    void Stop();
-
-private:
-    velm::CSound* m_sound = nullptr;
-    std::uint8_t m_stopped = 0;
 };
 
 class CItemController : public velm::CController {
