@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/d3d9/d3dx9.h"
+#include "support/engine_vertex.h"
+#include "support/gl_window.h"
 
 namespace {
 
@@ -19,14 +21,7 @@ constexpr UINT kWidth = 800;
 constexpr UINT kHeight = 600;
 constexpr UINT kBatchVertices = 16383;
 
-struct SVertex {
-    float position[3];
-    float normal[3];
-    float uv[2];
-    float tangent[3];
-    float binormal[3];
-    D3DCOLOR colour;
-};
+using SVertex = tktest::SEngineVertex;
 
 const D3DVERTEXELEMENT9 kElements[] = {
     {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
@@ -34,35 +29,22 @@ const D3DVERTEXELEMENT9 kElements[] = {
     D3DDECL_END(),
 };
 
-std::string EffectPath() {
-    const char* root = std::getenv("TK_SOURCE_DIR");
-    return std::string(root != nullptr ? root : ".") + "/data/files/fx/DeviceBench.fx";
-}
+std::string EffectPath() { return tkbench::SourcePath("data/files/fx/DeviceBench.fx"); }
 
 class CScene {
 public:
     CScene(D3DDEVTYPE type, std::size_t triangles) {
         SDL_Window* window = nullptr;
         if (type == D3DDEVTYPE_HAL) {
-            setenv("SDL_VIDEODRIVER", "offscreen", 0);
-            static bool s_video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && SDL_GL_LoadLibrary(nullptr) == 0;
-            if (!s_video) {
+            window = tkbench::MakeOffscreenGlWindow(kWidth, kHeight);
+            if (window == nullptr) {
                 m_error = "no video driver";
                 return;
             }
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-            SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-            window = SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
             m_window = window;
         }
         m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS parameters;
-        parameters.BackBufferWidth = kWidth;
-        parameters.BackBufferHeight = kHeight;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        D3DPRESENT_PARAMETERS parameters = tkbench::BenchParameters(kWidth, kHeight);
         if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(window), 0, &parameters,
                                             &m_device))) {
             m_error = "no device";

@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "platform/d3d9/d3dx9.h"
+#include "support/engine_vertex.h"
+#include "support/gl_window.h"
 
 namespace {
 
@@ -33,30 +35,9 @@ constexpr UINT kUnits = 1000;
 constexpr UINT kMaxVertices = 16384;
 constexpr UINT kMaxIndices = 98304;
 
-struct SVertex {
-    float position[3];
-    float normal[3];
-    float uv[2];
-    float tangent[3];
-    float binormal[3];
-    D3DCOLOR colour;
-};
-static_assert(sizeof(SVertex) == 60, "the engine vertex");
+using SVertex = tktest::SEngineVertex;
 
-const D3DVERTEXELEMENT9 kElements[] = {
-    {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
-    {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_NORMAL, 0},
-    {0, 24, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
-    {0, 32, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_TANGENT, 0},
-    {0, 44, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_BINORMAL, 0},
-    {0, 56, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
-    D3DDECL_END(),
-};
-
-std::string EffectPath() {
-    const char* root = std::getenv("TK_SOURCE_DIR");
-    return std::string(root != nullptr ? root : ".") + "/data/files/fx/DeviceBench.fx";
-}
+std::string EffectPath() { return tkbench::SourcePath("data/files/fx/DeviceBench.fx"); }
 
 // Every unit's vertices, one unit after the other, and the index list they share.
 struct SGeometry {
@@ -105,17 +86,7 @@ const SGeometry& Geometry() {
     return s_geometry;
 }
 
-SDL_Window* MakeWindow() {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    static bool s_video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0 && SDL_GL_LoadLibrary(nullptr) == 0;
-    if (!s_video) {
-        return nullptr;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    return SDL_CreateWindow("bench", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-}
+SDL_Window* MakeWindow() { return tkbench::MakeOffscreenGlWindow(kWidth, kHeight); }
 
 class CStandInScene {
 public:
@@ -128,12 +99,7 @@ public:
             }
         }
         m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS parameters;
-        parameters.BackBufferWidth = kWidth;
-        parameters.BackBufferHeight = kHeight;
-        parameters.EnableAutoDepthStencil = TRUE;
-        parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-        parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+        D3DPRESENT_PARAMETERS parameters = tkbench::BenchParameters(kWidth, kHeight);
         if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(m_window), 0, &parameters,
                                             &m_device))) {
             m_error = "no device";
@@ -145,7 +111,7 @@ public:
             return;
         }
         m_matrix = m_effect->GetParameterBySemantic(nullptr, "WorldViewProjection");
-        m_device->CreateVertexDeclaration(kElements, &m_declaration);
+        m_device->CreateVertexDeclaration(tktest::kEngineVertex, &m_declaration);
         const SGeometry& geometry = Geometry();
         m_device->CreateVertexBuffer(kMaxVertices * sizeof(SVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
                                      D3DPOOL_DEFAULT, &m_dynamicVertices, nullptr);

@@ -22,6 +22,7 @@
 #include "engine/gfx/texture_cache.h"
 #include "platform/dxut/dxut.h"
 #include "platform/dxut/dxut_device.h"
+#include "support/gfx_scene.h"
 
 namespace {
 
@@ -138,14 +139,8 @@ std::string SolidWhiteBmp() {
 class CParticleScene {
 public:
     explicit CParticleScene(bool gl) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (gl) {
-            unsetenv("TK_D3D9_DEVICE");
-        } else {
-            setenv("TK_D3D9_DEVICE", "null", 1);
-        }
-        std::string pattern = (std::filesystem::temp_directory_path() / "tk_bench_XXXXXX").string();
-        m_dir = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        tkbench::ChooseBackEnd(gl);
+        m_dir = tkbench::MakeScratchDir();
         std::filesystem::create_directories(m_dir + "/particle_sys");
         std::ofstream(m_dir + "/particle_sys/spray.xml") << kTemplate;
         std::ofstream(m_dir + "/table.xml") << "<particle_system_table>\n<entry>\n<name>spray.xml</name>\n</entry>\n"
@@ -154,18 +149,11 @@ public:
         const std::filesystem::path root = std::filesystem::path(__FILE__).parent_path().parent_path();
         velm::gfx::SGfxDirectories::s_effect = (root / "data" / "files" / "fx").string() + "/";
         velm::gfx::SGfxDirectories::s_texture = m_dir + "/";
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"particles bench"))) {
-            m_error = "no offscreen window";
+        if (const char* error = tkbench::StartCore(gl, L"particles bench", kWidth, kHeight)) {
+            m_error = error;
             return;
         }
         velm::gfx::CGFXCore& core = GFXCore::Instance();
-        core.SetFullScreen(false);
-        core.SetScreenSize(kWidth, kHeight);
-        core.CreateDevice();
-        if (core.GetDevice() == nullptr || core.GetDevice()->IsNull() == gl) {
-            m_error = gl ? "no OpenGL 3.3 core device offscreen" : "no null device";
-            return;
-        }
         Renderer::Instance();
         FXManager::Instance().LoadEffects({"Particle.fx"});
         if (FXManager::Instance().GetEffectCount() != 1) {

@@ -17,6 +17,7 @@
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
 #include "engine/phy/water_field.h"
+#include "support/racer_body.h"
 
 namespace {
 
@@ -59,30 +60,12 @@ std::shared_ptr<velm::phy::CWaterField> River() {
 }
 
 std::shared_ptr<CRigidBody> Racer(velm::phy::CPhysicsWorld& world, int index) {
-    auto body = std::make_shared<CRigidBody>();
     const int column = index % kRacersPerRow;
     const int row = index / kRacersPerRow;
-    body->SetPosition(CVector3(-7.5f + 3.0f * column, 0.5f, -5.0f - 2.5f * row));
-    body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
-    body->SetHullFlag(true);
-    body->GetStaticFriction() = 0.4f;
-    body->GetDynamicFriction() = 0.2f;
-    body->GetRestitution() = 0.3f;
-    CRigidBody* raw = body.get();
-    body->SetForceCntrl(velm::phy::kGravityForceName, std::make_shared<velm::phy::GravityForce>(raw));
-    auto drag = std::make_shared<velm::phy::AirDrag>(raw);
-    drag->SetLinearDrag(0.3f);
-    drag->SetAngularDrag(0.6f);
-    body->SetForceCntrl(velm::phy::kAirDragForceName, drag);
-    auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
+    velm::phy::ThrustForce* thrust = nullptr;
+    auto body = tktest::MakeRacerBody(world, CVector3(-7.5f + 3.0f * column, 0.5f, -5.0f - 2.5f * row),
+                                      4.0f + 0.5f * column, &thrust);
     thrust->SetDirection(CVector3(0.0f, 0.0f, -1.0f));
-    thrust->SetMagnitude(4.0f + 0.5f * column);
-    thrust->SetScale(0.5f);
-    body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
-    auto buoyancy = std::make_shared<velm::phy::BuoyancyForce>(raw, &world.GetSimulator(), CVector3(0.0f, 0.1f, 0.0f));
-    buoyancy->SetUseRiverDensity(true);
-    buoyancy->SetUseRiverSpeed(true);
-    body->SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
     return body;
 }
 

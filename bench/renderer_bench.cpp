@@ -22,6 +22,7 @@
 #include "engine/gfx/texture_cache.h"
 #include "platform/dxut/dxut.h"
 #include "platform/dxut/dxut_device.h"
+#include "support/gfx_scene.h"
 
 namespace {
 
@@ -62,29 +63,16 @@ const char kLit[] =
 class CRendererScene {
 public:
     explicit CRendererScene(bool gl) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (gl) {
-            unsetenv("TK_D3D9_DEVICE");
-        } else {
-            setenv("TK_D3D9_DEVICE", "null", 1);
-        }
-        std::string pattern = (std::filesystem::temp_directory_path() / "tk_bench_XXXXXX").string();
-        m_dir = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        tkbench::ChooseBackEnd(gl);
+        m_dir = tkbench::MakeScratchDir();
         std::ofstream(m_dir + "/Dummy.fx") << kShared;
         std::ofstream(m_dir + "/TextureMapping.fx") << kShared << kLit;
         velm::gfx::SGfxDirectories::s_effect = m_dir + "/";
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"renderer bench"))) {
-            m_error = "no offscreen window";
+        if (const char* error = tkbench::StartCore(gl, L"renderer bench", kWidth, kHeight)) {
+            m_error = error;
             return;
         }
         velm::gfx::CGFXCore& core = GFXCore::Instance();
-        core.SetFullScreen(false);
-        core.SetScreenSize(kWidth, kHeight);
-        core.CreateDevice();
-        if (core.GetDevice() == nullptr || core.GetDevice()->IsNull() == gl) {
-            m_error = gl ? "no OpenGL 3.3 core device offscreen" : "no null device";
-            return;
-        }
         Renderer::Instance();
         FXManager::Instance().LoadEffects({"TextureMapping.fx"});
         if (FXManager::Instance().GetEffectCount() != 1) {

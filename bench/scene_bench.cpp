@@ -28,6 +28,7 @@
 #include "engine/gfx/water_manager.h"
 #include "platform/dxut/dxut.h"
 #include "platform/dxut/dxut_device.h"
+#include "support/gfx_scene.h"
 
 namespace {
 
@@ -139,21 +140,15 @@ std::unique_ptr<CGfxUnit> Rock() {
 class CRaceScene {
 public:
     CRaceScene(bool gl, std::uint32_t flags) : m_gl(gl) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        if (gl) {
-            unsetenv("TK_D3D9_DEVICE");
-        } else {
-            setenv("TK_D3D9_DEVICE", "null", 1);
-        }
-        std::string pattern = (std::filesystem::temp_directory_path() / "tk_bench_XXXXXX").string();
-        m_dir = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+        tkbench::ChooseBackEnd(gl);
+        m_dir = tkbench::MakeScratchDir();
         std::ofstream(m_dir + "/rock.bmp", std::ios::binary) << CheckerBmp(128, 0x807060, 0x605040);
         std::ofstream(m_dir + "/grass.bmp", std::ios::binary) << CheckerBmp(256, 0x30A030, 0x208020);
         std::ofstream(m_dir + "/sky.bmp", std::ios::binary) << CheckerBmp(256, 0x80A0FF, 0x90B0FF);
         std::ofstream(m_dir + "/ripples.bmp", std::ios::binary) << CheckerBmp(128, 0x8080FF, 0x7070F0);
         std::ofstream(m_dir + "/banks.bmp", std::ios::binary) << BanksBmp(256);
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"scene bench"))) {
-            m_error = "no offscreen window";
+        if (const char* error = tkbench::OpenWindow(L"scene bench")) {
+            m_error = error;
             return;
         }
         m_gfx = std::make_unique<CVelmGfx>();
@@ -174,11 +169,11 @@ public:
         light.m_light.Ambient = {0.3f, 0.3f, 0.3f, 1.0f};
         info.m_lights = {light};
         m_gfx->Init(info);
-        velm::gfx::CGFXCore& core = GFXCore::Instance();
-        if (core.GetDevice() == nullptr || core.GetDevice()->IsNull() == gl) {
-            m_error = gl ? "no OpenGL 3.3 core device offscreen" : "no null device";
+        if (const char* error = tkbench::CheckDevice(gl)) {
+            m_error = error;
             return;
         }
+        velm::gfx::CGFXCore& core = GFXCore::Instance();
         MakeScene();
         if (!m_error.empty()) {
             return;

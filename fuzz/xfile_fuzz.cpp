@@ -10,28 +10,15 @@
 #include "null_device.h"
 #include "platform/d3d9/d3dx9_anim.h"
 #include "platform/d3d9/xfile_scanner.h"
+#include "support/plain_allocator.h"
 
 namespace {
 
-class CAllocator : public ID3DXAllocateHierarchy {
+class CAllocator : public tktest::CPlainAllocator {
 public:
-    HRESULT CreateFrame(const char* name, D3DXFRAME** frame) override {
-        auto* created = new D3DXFRAME();
-        created->Name = name != nullptr ? strdup(name) : nullptr;
-        *frame = created;
-        return D3D_OK;
-    }
     HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* data, const D3DXMATERIAL* materials,
-                                const D3DXEFFECTINSTANCE*, DWORD numMaterials, const DWORD*, ID3DXSkinInfo* skin,
-                                D3DXMESHCONTAINER** container) override {
-        auto* created = new D3DXMESHCONTAINER();
-        created->Name = name != nullptr ? strdup(name) : nullptr;
-        created->MeshData = *data;
-        data->pMesh->AddRef();
-        created->pSkinInfo = skin;
-        if (skin != nullptr) {
-            skin->AddRef();
-        }
+                                const D3DXEFFECTINSTANCE* effects, DWORD numMaterials, const DWORD* adjacency,
+                                ID3DXSkinInfo* skin, D3DXMESHCONTAINER** container) override {
         // Every material and texture name handed over is read, so a table shorter than its
         // count shows up.
         std::size_t seen = 0;
@@ -40,22 +27,8 @@ public:
             seen += materials[i].MatD3D.Diffuse.r > 0.5f ? 1 : 0;
         }
         m_seen += seen;
-        *container = created;
-        return D3D_OK;
-    }
-    HRESULT DestroyFrame(D3DXFRAME* frame) override {
-        std::free(frame->Name);
-        delete frame;
-        return D3D_OK;
-    }
-    HRESULT DestroyMeshContainer(D3DXMESHCONTAINER* container) override {
-        std::free(container->Name);
-        container->MeshData.pMesh->Release();
-        if (container->pSkinInfo != nullptr) {
-            container->pSkinInfo->Release();
-        }
-        delete container;
-        return D3D_OK;
+        return CPlainAllocator::CreateMeshContainer(name, data, materials, effects, numMaterials, adjacency, skin,
+                                                    container);
     }
 
     volatile std::size_t m_seen = 0;

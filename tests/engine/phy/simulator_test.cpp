@@ -17,6 +17,7 @@
 #include "engine/phy/rigid_body.h"
 #include "engine/phy/water_field.h"
 #include "phy_test_util.h"
+#include "support/racer_body.h"
 
 namespace {
 
@@ -167,29 +168,10 @@ public:
 
 private:
     void AddRacer(int index) {
-        auto body = std::make_shared<CRigidBody>();
-        body->SetPosition(CVector3(-4.5f + 3.0f * index, 0.5f, 14.0f));
-        body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
-        body->SetHullFlag(true);
-        body->GetStaticFriction() = 0.4f;
-        body->GetDynamicFriction() = 0.2f;
-        body->GetRestitution() = 0.3f;
-        CRigidBody* raw = body.get();
-        body->SetForceCntrl(velm::phy::kGravityForceName, std::make_shared<velm::phy::GravityForce>(raw));
-        auto drag = std::make_shared<velm::phy::AirDrag>(raw);
-        drag->SetLinearDrag(0.3f);
-        drag->SetAngularDrag(0.6f);
-        body->SetForceCntrl(velm::phy::kAirDragForceName, drag);
-        auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
-        thrust->SetMagnitude(6.0f + 1.0f * index);
-        thrust->SetScale(0.5f);
-        body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
-        auto buoyancy =
-            std::make_shared<velm::phy::BuoyancyForce>(raw, &m_world.GetSimulator(), CVector3(0.0f, 0.1f, 0.0f));
-        buoyancy->SetUseRiverDensity(true);
-        buoyancy->SetUseRiverSpeed(true);
-        body->SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
-        m_thrusts.push_back(thrust.get());
+        velm::phy::ThrustForce* thrust = nullptr;
+        auto body =
+            tktest::MakeRacerBody(m_world, CVector3(-4.5f + 3.0f * index, 0.5f, 14.0f), 6.0f + 1.0f * index, &thrust);
+        m_thrusts.push_back(thrust);
         Register(body);
     }
 

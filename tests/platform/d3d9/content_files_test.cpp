@@ -18,6 +18,7 @@
 #include "platform/d3d9/d3dx9_anim.h"
 #include "platform/d3d9/d3dx9_tex.h"
 #include "platform/d3d9/test_support.h"
+#include "support/plain_allocator.h"
 
 namespace {
 
@@ -64,44 +65,7 @@ float Leaf(const std::string& text, const std::string& tag) {
                : 0.0f;
 }
 
-class CPlainAllocator : public ID3DXAllocateHierarchy {
-public:
-    HRESULT CreateFrame(const char* name, D3DXFRAME** frame) override {
-        auto* created = new D3DXFRAME();
-        created->Name = name != nullptr ? strdup(name) : nullptr;
-        *frame = created;
-        return D3D_OK;
-    }
-    HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* data, const D3DXMATERIAL*,
-                                const D3DXEFFECTINSTANCE*, DWORD numMaterials, const DWORD*, ID3DXSkinInfo* skin,
-                                D3DXMESHCONTAINER** container) override {
-        auto* created = new D3DXMESHCONTAINER();
-        created->Name = name != nullptr ? strdup(name) : nullptr;
-        created->MeshData = *data;
-        data->pMesh->AddRef();
-        created->pSkinInfo = skin;
-        if (skin != nullptr) {
-            skin->AddRef();
-        }
-        created->NumMaterials = numMaterials;
-        *container = created;
-        return D3D_OK;
-    }
-    HRESULT DestroyFrame(D3DXFRAME* frame) override {
-        std::free(frame->Name);
-        delete frame;
-        return D3D_OK;
-    }
-    HRESULT DestroyMeshContainer(D3DXMESHCONTAINER* container) override {
-        std::free(container->Name);
-        container->MeshData.pMesh->Release();
-        if (container->pSkinInfo != nullptr) {
-            container->pSkinInfo->Release();
-        }
-        delete container;
-        return D3D_OK;
-    }
-};
+using tktest::CPlainAllocator;
 
 // One loaded mesh file: its frames, the extent of its vertices and its animation sets.
 struct SLoadedMesh {

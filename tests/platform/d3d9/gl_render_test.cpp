@@ -9,20 +9,13 @@
 
 #include "platform/d3d9/d3dx9.h"
 #include "platform/d3d9/test_support.h"
+#include "support/engine_vertex.h"
 
 namespace {
 
 using tk_test::CDeviceHolder;
 
-struct SVertex {
-    float position[3];
-    float normal[3];
-    float uv[2];
-    float tangent[3];
-    float binormal[3];
-    D3DCOLOR colour;
-};
-static_assert(sizeof(SVertex) == 60, "the engine vertex");
+using SVertex = tktest::SEngineVertex;
 
 const D3DVERTEXELEMENT9 kElements[] = {
     {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},

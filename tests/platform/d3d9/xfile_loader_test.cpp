@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/d3d9/test_support.h"
+#include "support/plain_allocator.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -18,47 +19,24 @@ std::string ModelPath() {
 }
 
 // Plain records; remembers what the loader handed over.
-class CRecordingAllocator : public ID3DXAllocateHierarchy {
+class CRecordingAllocator : public tktest::CPlainAllocator {
 public:
     HRESULT CreateFrame(const char* name, D3DXFRAME** frame) override {
-        auto* created = new D3DXFRAME();
-        created->Name = name != nullptr ? strdup(name) : nullptr;
         names.push_back(name != nullptr ? name : "(null)");
-        *frame = created;
-        return D3D_OK;
+        return CPlainAllocator::CreateFrame(name, frame);
     }
     HRESULT CreateMeshContainer(const char* name, const D3DXMESHDATA* data, const D3DXMATERIAL* materials,
-                                const D3DXEFFECTINSTANCE*, DWORD numMaterials, const DWORD*, ID3DXSkinInfo* skin,
-                                D3DXMESHCONTAINER** container) override {
-        auto* created = new D3DXMESHCONTAINER();
-        created->Name = name != nullptr ? strdup(name) : nullptr;
-        created->MeshData = *data;
-        data->pMesh->AddRef();
-        created->pSkinInfo = skin;
-        if (skin != nullptr) {
-            skin->AddRef();
-        }
-        created->NumMaterials = numMaterials;
+                                const D3DXEFFECTINSTANCE* effects, DWORD numMaterials, const DWORD* adjacency,
+                                ID3DXSkinInfo* skin, D3DXMESHCONTAINER** container) override {
         for (DWORD i = 0; i < numMaterials; ++i) {
             diffuse.push_back(materials[i].MatD3D.Diffuse);
         }
-        *container = created;
-        return D3D_OK;
+        return CPlainAllocator::CreateMeshContainer(name, data, materials, effects, numMaterials, adjacency, skin,
+                                                    container);
     }
     HRESULT DestroyFrame(D3DXFRAME* frame) override {
-        std::free(frame->Name);
-        delete frame;
         ++destroyedFrames;
-        return D3D_OK;
-    }
-    HRESULT DestroyMeshContainer(D3DXMESHCONTAINER* container) override {
-        std::free(container->Name);
-        container->MeshData.pMesh->Release();
-        if (container->pSkinInfo != nullptr) {
-            container->pSkinInfo->Release();
-        }
-        delete container;
-        return D3D_OK;
+        return CPlainAllocator::DestroyFrame(frame);
     }
 
     std::vector<std::string> names;
