@@ -29,8 +29,6 @@ const D3DVERTEXELEMENT9 kElements[] = {
     D3DDECL_END(),
 };
 
-std::string EffectPath() { return tkbench::SourcePath("data/files/fx/DeviceBench.fx"); }
-
 class CScene {
 public:
     CScene(D3DDEVTYPE type, std::size_t triangles) {
@@ -43,16 +41,9 @@ public:
             }
             m_window = window;
         }
-        m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS parameters = tkbench::BenchParameters(kWidth, kHeight);
-        if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(window), 0, &parameters,
-                                            &m_device))) {
-            m_error = "no device";
-            return;
-        }
-        if (FAILED(D3DXCreateEffectFromFileA(m_device, EffectPath().c_str(), nullptr, nullptr, 0, nullptr, &m_effect,
-                                             nullptr))) {
-            m_error = "no effect (set TK_SOURCE_DIR to the repository)";
+        if (const char* error =
+                tkbench::MakeBenchDevice(type, window, kWidth, kHeight, &m_direct3d, &m_device, &m_effect)) {
+            m_error = error;
             return;
         }
         D3DXMATRIX identity;

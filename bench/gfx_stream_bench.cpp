@@ -37,8 +37,6 @@ constexpr UINT kMaxIndices = 98304;
 
 using SVertex = tktest::SEngineVertex;
 
-std::string EffectPath() { return tkbench::SourcePath("data/files/fx/DeviceBench.fx"); }
-
 // Every unit's vertices, one unit after the other, and the index list they share.
 struct SGeometry {
     std::vector<SVertex> vertices;
@@ -98,16 +96,9 @@ public:
                 return;
             }
         }
-        m_direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS parameters = tkbench::BenchParameters(kWidth, kHeight);
-        if (FAILED(m_direct3d->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(m_window), 0, &parameters,
-                                            &m_device))) {
-            m_error = "no device";
-            return;
-        }
-        if (FAILED(D3DXCreateEffectFromFileA(m_device, EffectPath().c_str(), nullptr, nullptr, 0, nullptr, &m_effect,
-                                             nullptr))) {
-            m_error = "no effect (set TK_SOURCE_DIR to the repository)";
+        if (const char* error =
+                tkbench::MakeBenchDevice(type, m_window, kWidth, kHeight, &m_direct3d, &m_device, &m_effect)) {
+            m_error = error;
             return;
         }
         m_matrix = m_effect->GetParameterBySemantic(nullptr, "WorldViewProjection");

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/d3dx9.h"
 
 namespace tkbench {
 
@@ -40,6 +40,24 @@ inline D3DPRESENT_PARAMETERS BenchParameters(UINT width, UINT height) {
     parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     return parameters;
+}
+
+// Makes the device of the given type on `window` (null for the null device) and loads the
+// benchmarks' effect into it. Null when both were made; otherwise why not. The caller releases
+// whatever was made, even on failure.
+inline const char* MakeBenchDevice(D3DDEVTYPE type, SDL_Window* window, UINT width, UINT height, IDirect3D9** direct3d,
+                                   IDirect3DDevice9** device, ID3DXEffect** effect) {
+    *direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+    D3DPRESENT_PARAMETERS parameters = BenchParameters(width, height);
+    if (FAILED((*direct3d)->CreateDevice(D3DADAPTER_DEFAULT, type, reinterpret_cast<HWND>(window), 0, &parameters,
+                                         device))) {
+        return "no device";
+    }
+    const std::string path = SourcePath("data/files/fx/DeviceBench.fx");
+    if (FAILED(D3DXCreateEffectFromFileA(*device, path.c_str(), nullptr, nullptr, 0, nullptr, effect, nullptr))) {
+        return "no effect (set TK_SOURCE_DIR to the repository)";
+    }
+    return nullptr;
 }
 
 } // namespace tkbench
