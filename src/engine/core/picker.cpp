@@ -17,14 +17,17 @@ namespace {
 
 const float kPickStartDistance = std::numeric_limits<float>::infinity();
 
-CVelmGame* Game() {
-    CVelmApp* app = GetApp();
-    return app != nullptr ? app->GetGame() : nullptr;
-}
-
 gfx::IGfxUnit* UnitOf(const CModel* model) { return dynamic_cast<gfx::IGfxUnit*>(model->GetSceneNode()); }
 
 } // namespace
+
+CVelmGame* CPicker::Game() const {
+    if (m_game != nullptr) {
+        return m_game;
+    }
+    CVelmApp* app = GetApp();
+    return app != nullptr ? app->GetGame() : nullptr;
+}
 
 bool CPicker::HandleInput(const input::SInputEvent& event) {
     if (!m_enabled || event.m_code != input::MOUSE_BUTTON_0 || !input::IsPressed(event) || !m_cursor) {

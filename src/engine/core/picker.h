@@ -14,6 +14,7 @@
 namespace velm {
 
 class CModel;
+class CVelmGame;
 namespace input {
 struct SInputEvent;
 }
@@ -43,14 +44,18 @@ public:
     bool IsEnabled() const { return m_enabled; }
     void SetEnabled(bool enabled) { m_enabled = enabled; }
     void SetCursorSource(CursorSource source) { m_cursor = std::move(source); }
+    // The game whose models are picked; null (the default) means the application's game.
+    void SetGame(CVelmGame* game) { m_game = game; }
 
 private:
+    CVelmGame* Game() const;
     void SetMark(std::uint32_t id, std::uint8_t flag) const;
 
     std::uint32_t m_selectedId = 0;
     bool m_hasSelection = false;
     bool m_enabled = false;
     CursorSource m_cursor;
+    CVelmGame* m_game = nullptr;
 };
 
 } // namespace velm
