@@ -9,6 +9,7 @@
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
+#include "game/tools/script_functions.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_manager.h"
@@ -110,6 +111,7 @@ void CTumboKelvoGame::Init() {
     if (velm::GetEventManager() != nullptr) {
         RegisterItemManager(*velm::GetEventManager(), m_itemManager);
     }
+    RegisterScriptFunctions();
 }
 
 CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }

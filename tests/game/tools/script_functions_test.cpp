@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "engine/core/picker.h"
 #include "engine/gfx/atmosphere_manager.h"
@@ -130,6 +133,27 @@ TEST_F(ScriptFunctionsTest, BadCallsPrintALineAndChangeNothing) {
                                                    "SetDiffuse: expected (number, number, number, number)",
                                                    "SetLightPos: expected (number, number, number)",
                                                    "FogDensity: expected (number)", "GetLight: expected (number)"}));
+}
+
+TEST_F(ScriptFunctionsTest, ConsoleWordsReachTheFunctions) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    if (source == nullptr) {
+        GTEST_SKIP() << "TK_SOURCE_DIR is not set";
+    }
+    char previous[4096] = {};
+    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+    ASSERT_EQ(chdir((std::string(source) + "/run/tumbo/kelvo/game").c_str()), 0);
+    const bool loaded = m_host.RunScript("Scripts/ConsoleParser");
+    ASSERT_EQ(chdir(previous), 0);
+    ASSERT_TRUE(loaded);
+    for (const char* line : {"Water OFF", "wireframe on", "tune racer bear speed", "tune racer bear speed 12"}) {
+        ASSERT_TRUE(m_host.CallFunction("ParseConsole", "s", line)) << line;
+    }
+    EXPECT_EQ(m_flags, 0x2007Fu & ~0x20u);
+    ASSERT_NE(kelvo::FindRacerTuning(2), nullptr);
+    EXPECT_EQ(kelvo::FindRacerTuning(2)->maxSpeed, 12.0f);
+    EXPECT_EQ(m_console, (std::vector<std::string>{"Water render OFF", "WireFrame render ON",
+                                                   "SetRacerMaxSpeed: expected (string, number)"}));
 }
 
 } // namespace
