@@ -16,7 +16,9 @@
 #include "engine/gfx/velm_gfx.h"
 #include "engine/phy/buoyancy_force.h"
 #include "game/tools/console_sink.h"
+#include "game/tools/game_script_functions.h"
 #include "game/tools/level_editor.h"
+#include "game/tools/script_args.h"
 #include "game/world/model_manip.h"
 #include "game/world/racer_tuning.h"
 #include "libs/common/script_manager.h"
@@ -30,39 +32,7 @@ std::uint32_t* s_renderFlags = nullptr;
 // Only light 0 exists; the current light starts there.
 D3DLIGHT9* s_currentLight = nullptr;
 
-const char* KindName(char kind) {
-    switch (kind) {
-        case 's':
-            return "string";
-        case 'n':
-            return "number";
-        default:
-            return "bool";
-    }
-}
-
-// The arguments are the last strlen(kinds) values on the stack: 's' a string, 'n' a number, 'b'
-// any value (read by Lua truth). `base` is the first argument's index.
-bool Args(lua_State* L, const char* name, const char* kinds, int& base) {
-    const int count = static_cast<int>(std::strlen(kinds));
-    const int top = lua_gettop(L);
-    bool good = top >= count;
-    base = top - count + 1;
-    for (int k = 0; good && k < count; ++k) {
-        const int type = lua_type(L, base + k);
-        if ((kinds[k] == 's' && type != LUA_TSTRING) || (kinds[k] == 'n' && type != LUA_TNUMBER)) {
-            good = false;
-        }
-    }
-    if (!good) {
-        std::string expected;
-        for (int k = 0; k < count; ++k) {
-            expected += std::string(k > 0 ? ", " : "") + KindName(kinds[k]);
-        }
-        ConsolePrint(std::string(name) + ": expected (" + expected + ")");
-    }
-    return good;
-}
+bool Args(lua_State* L, const char* name, const char* kinds, int& base) { return ScriptArgs(L, name, kinds, base); }
 
 float Num(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
 std::string Str(lua_State* L, int index) { return lua_tostring(L, index); }
@@ -434,6 +404,7 @@ void RegisterSwitches(common::CScriptManager& host, std::index_sequence<I...>) {
 void SetScriptRenderFlags(std::uint32_t* flags) { s_renderFlags = flags; }
 
 void RegisterScriptFunctions() {
+    RegisterGameScriptFunctions();
     common::CScriptManager& host = *common::CScriptManager::GetInstance();
     RegisterSwitches(host, std::make_index_sequence<kSwitchCount>());
     const std::pair<const char*, lua_CFunction> functions[] = {
