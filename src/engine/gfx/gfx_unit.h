@@ -98,6 +98,9 @@ public:
     virtual std::uint8_t IsAlwaysVisible() const = 0;
     virtual void SetWireframe(std::uint8_t on) = 0;
     virtual std::uint8_t IsWireframe() const = 0;
+    // The editor's selection mark: 1 while the picker has this unit's model selected.
+    virtual void SetOptionFlag(std::uint8_t flag) = 0;
+    virtual std::uint8_t GetOptionFlag() const = 0;
     virtual void CreateFromTriangles(const SGfxUnitLoadInfo& info, const std::vector<common::CTriangle>& triangles,
                                      D3DCOLOR colour) = 0;
     virtual void CreateFromArrays(const SGfxUnitLoadInfo& info, const SMeshVertex* vertices, std::uint32_t vertexCount,
@@ -173,6 +176,8 @@ public:
     std::uint8_t IsAlwaysVisible() const override { return m_alwaysVisible; }
     void SetWireframe(std::uint8_t on) override { m_wireframe = on; }
     std::uint8_t IsWireframe() const override { return m_wireframe; }
+    void SetOptionFlag(std::uint8_t flag) override { m_optionFlag = flag; }
+    std::uint8_t GetOptionFlag() const override { return m_optionFlag; }
     void CreateFromTriangles(const SGfxUnitLoadInfo& info, const std::vector<common::CTriangle>& triangles,
                              D3DCOLOR colour) override;
     void CreateFromArrays(const SGfxUnitLoadInfo& info, const SMeshVertex* vertices, std::uint32_t vertexCount,
@@ -240,6 +245,7 @@ private:
     std::uint8_t m_alwaysVisible = 0;
     std::map<IGfxUnit*, SFrameAttachment> m_frameAttachments;
     std::uint8_t m_wireframe = 0;
+    std::uint8_t m_optionFlag = 0;
     GfxUnitList m_attachedUnits;
     // This unit's skinned copy of the shared hierarchy's vertices (skinned models only).
     std::vector<SMeshVertex> m_skinned;

@@ -23,6 +23,7 @@
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
@@ -160,6 +161,7 @@ void CTumboKelvoGame::Init() {
         m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
         m_aiScripts->Register();
     }
+    RegisterScriptFunctions();
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));

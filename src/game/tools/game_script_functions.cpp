@@ -1,0 +1,156 @@
+#include "game/tools/game_script_functions.h"
+
+#include <lua.hpp>
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "engine/events/event_manager.h"
+#include "game/flow/game_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/tools/console_sink.h"
+#include "game/tools/script_args.h"
+#include "game/world/kelvo_model.h"
+#include "game/world/object_type.h"
+#include "game/world/racer_model.h"
+#include "libs/common/script_manager.h"
+
+namespace kelvo {
+
+namespace {
+
+IScriptGame* s_game = nullptr;
+
+IScriptGame* Game(const char* name) {
+    if (s_game == nullptr) {
+        ConsolePrint(std::string(name) + ": the game cannot do this yet");
+    }
+    return s_game;
+}
+
+int ConsoleWrite(lua_State* L) {
+    int base = 0;
+    if (ScriptArgs(L, "ConsoleWrite", "s", base)) {
+        ConsolePrint(lua_tostring(L, base));
+    }
+    return 0;
+}
+
+int ReloadConsole(lua_State*) {
+    common::CScriptManager::GetInstance()->RunScript("Scripts/ConsoleParser");
+    return 0;
+}
+
+int ToggleDebugInfo(lua_State*) {
+    if (IScriptGame* game = Game("ToggleDebugInfo")) {
+        ConsolePrint(game->ToggleDebugInfo() ? "Debug Info ON" : "Debug Info OFF");
+    }
+    return 0;
+}
+
+int SetServer(lua_State* L) {
+    int base = 0;
+    if (ScriptArgs(L, "SetServer", "b", base)) {
+        if (IScriptGame* game = Game("SetServer")) {
+            const bool on = lua_toboolean(L, base) != 0;
+            game->SetServer(on);
+            ConsolePrint(on ? "Changing Server to TRUE" : "Changing Server to FALSE");
+        }
+    }
+    return 0;
+}
+
+int SetNetworking(lua_State* L) {
+    int base = 0;
+    if (ScriptArgs(L, "SetNetworking", "b", base)) {
+        if (IScriptGame* game = Game("SetNetworking")) {
+            const bool on = lua_toboolean(L, base) != 0;
+            game->SetNetworked(on);
+            ConsolePrint(on ? "Changing Networked to TRUE" : "Changing Networked to FALSE");
+        }
+    }
+    return 0;
+}
+
+int Start(lua_State*) {
+    if (IScriptGame* game = Game("Start")) {
+        ConsolePrint(game->IsNetworked() ? "Game is Networked" : "Game is NOT Networked");
+        ConsolePrint(game->IsServer() ? "Game is a Server" : "Game is NOT a Server");
+        game->StartGame();
+        ConsolePrint("Starting Game, Please Wait . . .");
+    }
+    return 0;
+}
+
+int PrintRacerIDs(lua_State*) {
+    CTumboKelvoGame* game = GetGame();
+    if (game == nullptr) {
+        return 0;
+    }
+    std::string text;
+    for (const auto& [id, model] : game->GetModels()) {
+        const auto* racer = dynamic_cast<const CRacerModel*>(model);
+        if (racer == nullptr) {
+            continue;
+        }
+        text += std::to_string(id) + " " + ObjectTypeName(racer->GetObjectType());
+        if (racer->GetControlKind() == CONTROL_LOCAL_PLAYER) {
+            text += "<----- YOU";
+        }
+        text += "\n";
+    }
+    ConsolePrint(text);
+    return 0;
+}
+
+// Only the items with a HUD icon can be given; the generic item has none.
+bool IsGivableItem(std::uint32_t type) { return IsItemType(type) && type != OBJECT_GENERIC_ITEM; }
+
+int GiveItem(lua_State* L) {
+    int base = 0;
+    if (!ScriptArgs(L, "GiveItem", "sn", base)) {
+        lua_pushboolean(L, 0);
+        return 1;
+    }
+    const std::uint32_t type = ObjectTypeByName(lua_tostring(L, base));
+    const auto wanted = static_cast<std::uint32_t>(lua_tonumber(L, base + 1));
+    CTumboKelvoGame* game = GetGame();
+    CRacerModel* target = nullptr;
+    if (game != nullptr && IsGivableItem(type)) {
+        for (const auto& [id, model] : game->GetModels()) {
+            auto* racer = dynamic_cast<CRacerModel*>(model);
+            if (racer != nullptr &&
+                (wanted == 0 ? racer->GetControlKind() == CONTROL_LOCAL_PLAYER : racer->GetID() == wanted)) {
+                target = racer;
+                break;
+            }
+        }
+    }
+    const bool given = target != nullptr && target->GetHeldItemType() == 0;
+    if (given) {
+        velm::QueueEvent(std::make_shared<CCreateItemEvt>(target->GetID(), type));
+    }
+    lua_pushboolean(L, given ? 1 : 0);
+    return 1;
+}
+
+int PrintWeaponStats(lua_State*) { return 0; }
+
+} // namespace
+
+void SetScriptGame(IScriptGame* game) { s_game = game; }
+
+void RegisterGameScriptFunctions() {
+    common::CScriptManager& host = *common::CScriptManager::GetInstance();
+    const std::pair<const char*, lua_CFunction> functions[] = {
+        {"ConsoleWrite", &ConsoleWrite},   {"ReloadConsole", &ReloadConsole}, {"ToggleDebugInfo", &ToggleDebugInfo},
+        {"SetServer", &SetServer},         {"SetNetworking", &SetNetworking}, {"Start", &Start},
+        {"PrintRacerIDs", &PrintRacerIDs}, {"GiveItem", &GiveItem},           {"PrintWeaponStats", &PrintWeaponStats},
+    };
+    for (const auto& [name, function] : functions) {
+        host.RegisterFunction(name, function);
+    }
+}
+
+} // namespace kelvo

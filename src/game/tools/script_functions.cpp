@@ -1,0 +1,460 @@
+#include "game/tools/script_functions.h"
+
+#include <lua.hpp>
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "engine/core/model.h"
+#include "engine/core/picker.h"
+#include "engine/core/velm_app.h"
+#include "engine/gfx/atmosphere_manager.h"
+#include "engine/gfx/gfx_core.h"
+#include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/lights_manager.h"
+#include "engine/gfx/velm_gfx.h"
+#include "engine/phy/buoyancy_force.h"
+#include "game/tools/console_sink.h"
+#include "game/tools/game_script_functions.h"
+#include "game/tools/level_editor.h"
+#include "game/tools/script_args.h"
+#include "game/world/model_manip.h"
+#include "game/world/racer_tuning.h"
+#include "libs/common/script_manager.h"
+#include "libs/common/singleton.h"
+
+namespace kelvo {
+
+namespace {
+
+std::uint32_t* s_renderFlags = nullptr;
+// Only light 0 exists; the current light starts there.
+D3DLIGHT9* s_currentLight = nullptr;
+
+bool Args(lua_State* L, const char* name, const char* kinds, int& base) { return ScriptArgs(L, name, kinds, base); }
+
+float Num(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
+std::string Str(lua_State* L, int index) { return lua_tostring(L, index); }
+bool Bool(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
+
+int PushBool(lua_State* L, bool value) {
+    lua_pushboolean(L, value ? 1 : 0);
+    return 1;
+}
+
+int PushNumbers(lua_State* L, std::initializer_list<float> values) {
+    for (float v : values) {
+        lua_pushnumber(L, static_cast<lua_Number>(v));
+    }
+    return static_cast<int>(values.size());
+}
+
+velm::gfx::CVelmGfx* Gfx() {
+    velm::CVelmApp* app = velm::GetApp();
+    return app != nullptr ? app->GetGfx() : nullptr;
+}
+
+// False when there is no graphics system to read.
+bool ReadRenderFlags(std::uint32_t& flags) {
+    if (s_renderFlags != nullptr) {
+        flags = *s_renderFlags;
+        return true;
+    }
+    if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+        flags = gfx->GetRenderFlags();
+        return true;
+    }
+    return false;
+}
+
+void WriteRenderFlags(std::uint32_t flags) {
+    if (s_renderFlags != nullptr) {
+        *s_renderFlags = flags;
+    } else if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+        gfx->SetRenderFlags(flags);
+    }
+}
+
+struct SRenderSwitch {
+    const char* getter;
+    const char* setter;
+    std::uint32_t bit;
+    const char* on;
+    const char* off;
+};
+
+// Bit 0 stands for the graphics core's debug-mesh switch, which is no render flag.
+constexpr SRenderSwitch kSwitches[] = {
+    {"GetVisualDebug", "SetVisualDebug", 0x200, "Visual debugging ON", "Visual debugging OFF"},
+    {"GetWaterState", "SetWater", 0x20, "Water render ON", "Water render OFF"},
+    {"GetRFSave", "SetRFSave", 0x80, "Saving Ref Map To File ENAbLED!", "Saving Ref Map To File DISABLED!"},
+    {"GetRefracSave", "SetRefracSave", 0x100, "Saving Refraction Map To File ENABLED!",
+     "Saving Refraction Map To File DISABLED!"},
+    {"GetPZRE", "SetPZRE", 0x400, "PreZRendering ENABLED!", "PreZRendering DISABLED!"},
+    {"GetDrawDebugMeshes", "SetDrawDebugMeshes", 0, "DrawDebugMeshes ENABLED!", "DrawDebugMeshes DISABLED!"},
+    {"GetDrawDynamicDebugMeshes", "SetDrawDynamicDebugMeshes", 0x2000, "DrawDynamicDebugMeshes ENABLED!",
+     "DrawDynamicDebugMeshes DISABLE!"},
+    {"GetDrawTerrainDebugMeshes", "SetDrawTerrainDebugMeshes", 0x800, "DrawTerrainDebugMeshes ENABLED!",
+     "DrawTerrainDebugMeshes DISABLE!"},
+    {"GetDrawWaterDebugMeshes", "SetDrawWaterDebugMeshes", 0x1000, "DrawWaterDebugMeshes ENABLED!",
+     "DrawWaterDebugMeshes DISABLE!"},
+    {"GetDrawOpaqueDebugMeshes", "SetDrawOpaqueDebugMeshes", 0x4000, "DrawOpaqueDebugMeshes ENABLED!",
+     "DrawOpaqueDebugMeshes DISABLE!"},
+    {"GetDrawTransparentDebugMeshes", "SetDrawTransparentDebugMeshes", 0x8000, "DrawTransparentDebugMeshes ENABLED!",
+     "DrawTransparentDebugMeshes DISABLE!"},
+    {"GetDrawParticleDebugMeshes", "SetDrawParticleDebugMeshes", 0x10000, "DrawParticleDebugMeshes ENABLED!",
+     "DrawParticleDebugMeshes DISABLE!"},
+    {"GetTerrain", "SetTerrain", 0x10, "Draw Terrain ENABLED!", "Draw Terrain DISABLE!"},
+    {"GetDynamicObjs", "SetDynamicObjs", 0x1, "Draw Dynamic Objs ENABLED!", "Draw Dynamic Objs DISABLE!"},
+    {"GetOpaqueObjs", "SetOpaqueObjs", 0x4, "Draw Opaque Objs ENABLED!", "Draw Opaque Objs DISABLE!"},
+    {"GetTransparentObjs", "SetTransparentObjs", 0x8, "Draw Transparent Objs ENABLED!",
+     "Draw Transparent Objs DISABLE!"},
+    {"GetParticle", "SetParticle", 0x2, "Draw Particle Effects ENABLED!", "Draw Particle Effects DISABLE!"},
+    {"GetSkybox", "SetSkybox", 0x40, "Draw Skybox ENABLED!", "Draw Skybox DISABLE!"},
+};
+constexpr std::size_t kSwitchCount = sizeof(kSwitches) / sizeof(kSwitches[0]);
+
+template <std::size_t I>
+int GetSwitch(lua_State* L) {
+    const SRenderSwitch& s = kSwitches[I];
+    if (s.bit == 0) {
+        return PushBool(L, velm::gfx::GFXCore::Instance().m_drawDebugMeshes);
+    }
+    std::uint32_t flags = 0;
+    return PushBool(L, ReadRenderFlags(flags) && (flags & s.bit) != 0);
+}
+
+template <std::size_t I>
+int SetSwitch(lua_State* L) {
+    const SRenderSwitch& s = kSwitches[I];
+    int base = 0;
+    if (!Args(L, s.setter, "b", base)) {
+        return 0;
+    }
+    const bool on = Bool(L, base);
+    if (s.bit == 0) {
+        velm::gfx::GFXCore::Instance().m_drawDebugMeshes = on;
+    } else {
+        std::uint32_t flags = 0;
+        if (!ReadRenderFlags(flags)) {
+            ConsolePrint(std::string(s.setter) + ": no graphics system");
+            return 0;
+        }
+        WriteRenderFlags(on ? (flags | s.bit) : (flags & ~s.bit));
+    }
+    ConsolePrint(on ? s.on : s.off);
+    return 0;
+}
+
+int GetSGOpt(lua_State* L) { return PushBool(L, velm::gfx::GFXCore::Instance().m_sceneGraphOptimisation); }
+
+int SetSGOpt(lua_State* L) {
+    int base = 0;
+    if (Args(L, "SetSGOpt", "b", base)) {
+        velm::gfx::GFXCore::Instance().m_sceneGraphOptimisation = Bool(L, base);
+    }
+    return 0;
+}
+
+int SetWireFrame(lua_State* L) {
+    int base = 0;
+    if (Args(L, "SetWireFrame", "b", base)) {
+        const bool on = Bool(L, base);
+        velm::gfx::GFXCore::Instance().SetFillMode(on ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
+        ConsolePrint(on ? "WireFrame render ON" : "WireFrame render OFF");
+    }
+    return 0;
+}
+
+// Fog.
+
+int FogColor(lua_State* L) {
+    int base = 0;
+    if (Args(L, "FogColor", "nnnn", base)) {
+        velm::gfx::CAtmosphereManager& fog = velm::gfx::AtmosphereManager::Instance();
+        fog.m_r = Num(L, base);
+        fog.m_g = Num(L, base + 1);
+        fog.m_b = Num(L, base + 2);
+        fog.m_a = Num(L, base + 3);
+    }
+    return 0;
+}
+
+template <float velm::gfx::CAtmosphereManager::*Field>
+int FogValue(lua_State* L, const char* name) {
+    int base = 0;
+    if (Args(L, name, "n", base)) {
+        velm::gfx::AtmosphereManager::Instance().*Field = Num(L, base);
+    }
+    return 0;
+}
+
+int FogDensity(lua_State* L) { return FogValue<&velm::gfx::CAtmosphereManager::m_fogDensity>(L, "FogDensity"); }
+int FogStart(lua_State* L) { return FogValue<&velm::gfx::CAtmosphereManager::m_fogStart>(L, "FogStart"); }
+int FogEnd(lua_State* L) { return FogValue<&velm::gfx::CAtmosphereManager::m_fogEnd>(L, "FogEnd"); }
+
+// The light.
+
+D3DLIGHT9& Light() {
+    if (s_currentLight == nullptr) {
+        s_currentLight = &velm::gfx::LightsManager::Instance().GetLight();
+    }
+    return *s_currentLight;
+}
+
+int GetLight(lua_State* L) {
+    int base = 0;
+    if (!Args(L, "GetLight", "n", base)) {
+        return 0;
+    }
+    const lua_Number index = lua_tonumber(L, base);
+    if (index != 0) {
+        ConsolePrint("GetLight: there is only light 0");
+        return 0;
+    }
+    s_currentLight = &velm::gfx::LightsManager::Instance().GetLight();
+    return 0;
+}
+
+// Positions and directions are given and answered z, y, x.
+int SetLightVector(lua_State* L, const char* name, D3DVECTOR& v) {
+    int base = 0;
+    if (Args(L, name, "nnn", base)) {
+        v.z = Num(L, base);
+        v.y = Num(L, base + 1);
+        v.x = Num(L, base + 2);
+    }
+    return 0;
+}
+
+int SetLightPos(lua_State* L) { return SetLightVector(L, "SetLightPos", Light().Position); }
+int GetLightPos(lua_State* L) { return PushNumbers(L, {Light().Position.z, Light().Position.y, Light().Position.x}); }
+int SetLightDir(lua_State* L) { return SetLightVector(L, "SetLightDir", Light().Direction); }
+int GetLightDir(lua_State* L) {
+    return PushNumbers(L, {Light().Direction.z, Light().Direction.y, Light().Direction.x});
+}
+
+int SetLightNumber(lua_State* L, const char* name, float& value) {
+    int base = 0;
+    if (Args(L, name, "n", base)) {
+        value = Num(L, base);
+    }
+    return 0;
+}
+
+int SetRange(lua_State* L) { return SetLightNumber(L, "SetRange", Light().Range); }
+int GetRange(lua_State* L) { return PushNumbers(L, {Light().Range}); }
+int SetAttenuation(lua_State* L) { return SetLightNumber(L, "SetAttenuation", Light().Attenuation0); }
+int GetAttenuation(lua_State* L) { return PushNumbers(L, {Light().Attenuation0}); }
+
+int SetColour(lua_State* L, const char* name, D3DCOLORVALUE& colour) {
+    int base = 0;
+    if (Args(L, name, "nnnn", base)) {
+        colour.r = Num(L, base);
+        colour.g = Num(L, base + 1);
+        colour.b = Num(L, base + 2);
+        colour.a = Num(L, base + 3);
+    }
+    return 0;
+}
+
+// Colours are answered a, b, g, r.
+int PushColour(lua_State* L, const D3DCOLORVALUE& c) { return PushNumbers(L, {c.a, c.b, c.g, c.r}); }
+
+int SetDiffuse(lua_State* L) { return SetColour(L, "SetDiffuse", Light().Diffuse); }
+int GetDiffuse(lua_State* L) { return PushColour(L, Light().Diffuse); }
+int SetSpecular(lua_State* L) { return SetColour(L, "SetSpecular", Light().Specular); }
+int GetSpecular(lua_State* L) { return PushColour(L, Light().Specular); }
+int SetAmbient(lua_State* L) { return SetColour(L, "SetAmbient", Light().Ambient); }
+int GetAmbient(lua_State* L) { return PushColour(L, Light().Ambient); }
+
+// Picking and the picked object.
+
+velm::CPicker& Picker() { return common::CSingleton<velm::CPicker>::Instance(); }
+CModelManip& Manip() { return common::CSingleton<CModelManip>::Instance(); }
+
+int SetPicker(lua_State* L) {
+    int base = 0;
+    if (Args(L, "SetPicker", "b", base)) {
+        const bool on = Bool(L, base);
+        Picker().SetEnabled(on);
+        velm::CModel* picked = Picker().GetSelected();
+        if (auto* unit = picked != nullptr ? dynamic_cast<velm::gfx::IGfxUnit*>(picked->GetSceneNode()) : nullptr) {
+            unit->SetOptionFlag(on ? 1 : 0);
+        }
+    }
+    return 0;
+}
+
+int GetPicker(lua_State* L) { return PushBool(L, Picker().IsEnabled()); }
+
+int SetPickedPos(lua_State* L) {
+    int base = 0;
+    if (Args(L, "SetPickedPos", "nnn", base)) {
+        Manip().SetPosition(Num(L, base), Num(L, base + 1), Num(L, base + 2));
+    }
+    return 0;
+}
+
+int PushVector(lua_State* L, const common::CVector3& v) { return PushNumbers(L, {v.x, v.y, v.z}); }
+
+int GetPickedPos(lua_State* L) { return PushVector(L, Manip().GetPosition()); }
+
+int SetPickedScale(lua_State* L) {
+    int base = 0;
+    if (Args(L, "SetPickedScale", "nnn", base)) {
+        Manip().SetScale(Num(L, base), Num(L, base + 1), Num(L, base + 2));
+    }
+    return 0;
+}
+
+int GetPickedScale(lua_State* L) { return PushVector(L, Manip().GetScale()); }
+
+int SetPickedRotation(lua_State* L) {
+    int base = 0;
+    if (Args(L, "SetPickedRotation", "nnnn", base)) {
+        Manip().SetRotation(common::CVector3(Num(L, base), Num(L, base + 1), Num(L, base + 2)), Num(L, base + 3));
+    }
+    return 0;
+}
+
+int GetPickedRotAngle(lua_State* L) { return PushNumbers(L, {Manip().GetRotationAngle()}); }
+int GetPickedRotAxis(lua_State* L) { return PushVector(L, Manip().GetRotationAxis()); }
+
+// The placement editor.
+
+CLevelEditor& Editor() { return common::CSingleton<CLevelEditor>::Instance(); }
+
+int WriteLevelPlacement(lua_State* L) {
+    int base = 0;
+    return PushBool(L, Args(L, "WriteLevelPlacement", "s", base) && Editor().WritePlacement(Str(L, base)));
+}
+
+int AddLevelObject(lua_State* L) {
+    int base = 0;
+    return PushBool(L, Args(L, "AddLevelObject", "s", base) && Editor().AddObject(Str(L, base)));
+}
+
+template <void (CLevelEditor::*Mode)(const std::string&)>
+int EditorMode(lua_State* L, const char* name) {
+    int base = 0;
+    if (!Args(L, name, "s", base)) {
+        return PushBool(L, false);
+    }
+    (Editor().*Mode)(Str(L, base));
+    return PushBool(L, true);
+}
+
+int MovePartSys(lua_State* L) { return EditorMode<&CLevelEditor::MovePartSys>(L, "MovePartSys"); }
+int MoveModels(lua_State* L) { return EditorMode<&CLevelEditor::MoveModels>(L, "MoveModels"); }
+int MoveBillboards(lua_State* L) { return EditorMode<&CLevelEditor::MoveBillboards>(L, "MoveBillboards"); }
+
+template <void (CLevelEditor::*Setter)(int)>
+int EditorCount(lua_State* L, const char* name) {
+    int base = 0;
+    if (!Args(L, name, "n", base)) {
+        return PushBool(L, false);
+    }
+    (Editor().*Setter)(static_cast<int>(lua_tonumber(L, base)));
+    return PushBool(L, true);
+}
+
+int SetBillboardCount(lua_State* L) { return EditorCount<&CLevelEditor::SetBillboardCount>(L, "SetBillboardCount"); }
+int SetBillboardRadius(lua_State* L) { return EditorCount<&CLevelEditor::SetBillboardRadius>(L, "SetBillboardRadius"); }
+
+// River and racer tuning.
+
+int SetRiverDensity(lua_State* L) {
+    int base = 0;
+    if (!Args(L, "SetRiverDensity", "n", base)) {
+        return PushBool(L, false);
+    }
+    velm::phy::SetRiverDensity(Num(L, base));
+    return PushBool(L, true);
+}
+
+int SetRiverSpeed(lua_State* L) {
+    int base = 0;
+    if (!Args(L, "SetRiverSpeed", "n", base)) {
+        return PushBool(L, false);
+    }
+    velm::phy::SetRiverSpeed(Num(L, base));
+    return PushBool(L, true);
+}
+
+template <bool (*Setter)(const std::string&, float)>
+int RacerSetter(lua_State* L, const char* name) {
+    int base = 0;
+    return PushBool(L, Args(L, name, "sn", base) && Setter(Str(L, base), Num(L, base + 1)));
+}
+
+int SetRacerMaxSpeedFn(lua_State* L) { return RacerSetter<&SetRacerMaxSpeed>(L, "SetRacerMaxSpeed"); }
+int SetRacerTurningFn(lua_State* L) { return RacerSetter<&SetRacerTurning>(L, "SetRacerTurning"); }
+int SetRacerAccelFn(lua_State* L) { return RacerSetter<&SetRacerAccel>(L, "SetRacerAccel"); }
+
+template <std::size_t... I>
+void RegisterSwitches(common::CScriptManager& host, std::index_sequence<I...>) {
+    (host.RegisterFunction(kSwitches[I].getter, &GetSwitch<I>), ...);
+    (host.RegisterFunction(kSwitches[I].setter, &SetSwitch<I>), ...);
+}
+
+} // namespace
+
+void SetScriptRenderFlags(std::uint32_t* flags) { s_renderFlags = flags; }
+
+void RegisterScriptFunctions() {
+    RegisterGameScriptFunctions();
+    common::CScriptManager& host = *common::CScriptManager::GetInstance();
+    RegisterSwitches(host, std::make_index_sequence<kSwitchCount>());
+    const std::pair<const char*, lua_CFunction> functions[] = {
+        {"GetSGOpt", &GetSGOpt},
+        {"SetSGOpt", &SetSGOpt},
+        {"SetWireFrame", &SetWireFrame},
+        {"FogColor", &FogColor},
+        {"FogDensity", &FogDensity},
+        {"FogStart", &FogStart},
+        {"FogEnd", &FogEnd},
+        {"GetLight", &GetLight},
+        {"SetLightPos", &SetLightPos},
+        {"GetLightPos", &GetLightPos},
+        {"SetLightDir", &SetLightDir},
+        {"GetLightDir", &GetLightDir},
+        {"SetRange", &SetRange},
+        {"GetRange", &GetRange},
+        {"SetAttenuation", &SetAttenuation},
+        {"GetAttenuation", &GetAttenuation},
+        {"SetDiffuse", &SetDiffuse},
+        {"GetDiffuse", &GetDiffuse},
+        {"SetSpecular", &SetSpecular},
+        {"GetSpecular", &GetSpecular},
+        {"SetAmbient", &SetAmbient},
+        {"GetAmbient", &GetAmbient},
+        {"SetPicker", &SetPicker},
+        {"GetPicker", &GetPicker},
+        {"SetPickedPos", &SetPickedPos},
+        {"GetPickedPos", &GetPickedPos},
+        {"SetPickedScale", &SetPickedScale},
+        {"GetPickedScale", &GetPickedScale},
+        {"SetPickedRotation", &SetPickedRotation},
+        {"GetPickedRotAngle", &GetPickedRotAngle},
+        {"GetPickedRotAxis", &GetPickedRotAxis},
+        {"WriteLevelPlacement", &WriteLevelPlacement},
+        {"AddLevelObject", &AddLevelObject},
+        {"MovePartSys", &MovePartSys},
+        {"MoveModels", &MoveModels},
+        {"MoveBillboards", &MoveBillboards},
+        {"SetBillboardCount", &SetBillboardCount},
+        {"SetBillboardRadius", &SetBillboardRadius},
+        {"SetRiverDensity", &SetRiverDensity},
+        {"SetRiverSpeed", &SetRiverSpeed},
+        {"SetRacerMaxSpeed", &SetRacerMaxSpeedFn},
+        {"SetRacerTurning", &SetRacerTurningFn},
+        {"SetRacerAccel", &SetRacerAccelFn},
+    };
+    for (const auto& [name, function] : functions) {
+        host.RegisterFunction(name, function);
+    }
+}
+
+} // namespace kelvo

@@ -1,0 +1,159 @@
+#include "game/tools/script_functions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine/core/picker.h"
+#include "engine/gfx/atmosphere_manager.h"
+#include "engine/gfx/gfx_core.h"
+#include "engine/gfx/lights_manager.h"
+#include "engine/phy/buoyancy_force.h"
+#include "game/flow/flow_fixtures.h"
+#include "game/tools/console_sink.h"
+#include "game/world/racer_tuning.h"
+#include "libs/common/script_manager.h"
+#include "libs/common/singleton.h"
+#include "tools_fixtures.h"
+
+namespace {
+
+class ScriptFunctionsTest : public ::testing::Test {
+protected:
+    ScriptFunctionsTest() {
+        kelvo::SetScriptRenderFlags(&m_flags);
+        kelvo::SetConsoleSink([this](const std::string& line) { m_console.push_back(line); });
+        kelvo::RegisterScriptFunctions();
+    }
+    ~ScriptFunctionsTest() override {
+        kelvo::SetScriptRenderFlags(nullptr);
+        kelvo::SetConsoleSink(nullptr);
+    }
+    void Run(const std::string& text) { ASSERT_TRUE(m_host.RunString(text.c_str())) << text; }
+    double Number(const char* name) { return m_host.GetGlobalNumber(name); }
+    bool Bool(const char* name) { return m_host.GetGlobalBool(name); }
+
+    common::CScriptManager& m_host = *common::CScriptManager::GetInstance();
+    std::uint32_t m_flags = 0x2007F;
+    std::vector<std::string> m_console;
+};
+
+TEST_F(ScriptFunctionsTest, RenderSwitchesSetOneFlagAndPrintTheirMessage) {
+    Run("SetWater(false) w = GetWaterState() SetRFSave(true) rf = GetRFSave() SetTerrain(false) "
+        "SetDrawParticleDebugMeshes(1) p = GetDrawParticleDebugMeshes() SetDrawDebugMeshes(true) "
+        "d = GetDrawDebugMeshes() SetWireFrame(true)");
+    EXPECT_EQ(m_flags, (0x2007Fu & ~0x20u & ~0x10u) | 0x80u | 0x10000u);
+    EXPECT_FALSE(Bool("w"));
+    EXPECT_TRUE(Bool("rf"));
+    EXPECT_TRUE(Bool("p"));
+    EXPECT_TRUE(Bool("d"));
+    EXPECT_EQ(velm::gfx::GFXCore::Instance().GetFillMode(), static_cast<DWORD>(D3DFILL_WIREFRAME));
+    EXPECT_EQ(m_console, (std::vector<std::string>{"Water render OFF", "Saving Ref Map To File ENAbLED!",
+                                                   "Draw Terrain DISABLE!", "DrawParticleDebugMeshes ENABLED!",
+                                                   "DrawDebugMeshes ENABLED!", "WireFrame render ON"}));
+}
+
+TEST_F(ScriptFunctionsTest, TheLightAndFogRoundTripInTheirOrders) {
+    Run("SetDiffuse(0.1, 0.2, 0.3, 1) a, b, g, r = GetDiffuse() SetLightPos(1, 2, 3) pz, py, px = GetLightPos() "
+        "SetRange(40) range = GetRange() FogColor(0.5, 0.6, 0.7, 0.8) FogEnd(900)");
+    EXPECT_DOUBLE_EQ(Number("a"), 1.0);
+    EXPECT_NEAR(Number("r"), 0.1, 1e-6);
+    const D3DLIGHT9& light = velm::gfx::LightsManager::Instance().GetLight();
+    EXPECT_EQ(light.Position.x, 3.0f);
+    EXPECT_EQ(light.Position.z, 1.0f);
+    EXPECT_DOUBLE_EQ(Number("pz"), 1.0);
+    EXPECT_DOUBLE_EQ(Number("px"), 3.0);
+    EXPECT_DOUBLE_EQ(Number("range"), 40.0);
+    EXPECT_NEAR(velm::gfx::AtmosphereManager::Instance().m_g, 0.6f, 1e-6f);
+    EXPECT_EQ(velm::gfx::AtmosphereManager::Instance().m_fogEnd, 900.0f);
+
+    // Only light 0 exists: another index is refused and the current light stays.
+    Run("GetLight(1) SetRange(7)");
+    EXPECT_EQ(light.Range, 7.0f);
+    EXPECT_EQ(m_console, std::vector<std::string>{"GetLight: there is only light 0"});
+}
+
+TEST_F(ScriptFunctionsTest, PickedObjectFunctionsWithNothingPickedGiveZerosAndChangeNothing) {
+    Run("SetPicker(true) on = GetPicker() SetPickedPos(5, 5, 5) SetPickedScale(2, 2, 2) "
+        "x, y, z = GetPickedPos() sx = GetPickedScale() angle = GetPickedRotAngle() ax, ay, az = GetPickedRotAxis()");
+    EXPECT_TRUE(Bool("on"));
+    for (const char* name : {"x", "y", "z", "sx", "angle", "ax", "ay", "az"}) {
+        EXPECT_EQ(Number(name), 0.0) << name;
+    }
+    Run("SetPicker(false)");
+    EXPECT_FALSE(common::CSingleton<velm::CPicker>::Instance().IsEnabled());
+}
+
+TEST_F(ScriptFunctionsTest, TuningSettersAnswerWhetherTheValueWasStored) {
+    Run("d = SetRiverDensity(31) s = SetRiverSpeed('fast') item = SetRacerMaxSpeed('drill', 10) "
+        "none = SetRacerAccel() ok = SetRacerTurning('bear', 2.5)");
+    EXPECT_TRUE(Bool("d"));
+    EXPECT_EQ(velm::phy::GetRiverDensity(), 31.0f);
+    EXPECT_FALSE(Bool("s"));
+    EXPECT_FALSE(Bool("item"));
+    EXPECT_FALSE(Bool("none"));
+    EXPECT_EQ(m_console, (std::vector<std::string>{"SetRiverSpeed: expected (number)",
+                                                   "SetRacerAccel: expected (string, number)"}));
+    EXPECT_TRUE(Bool("ok"));
+    ASSERT_NE(kelvo::FindRacerTuning(2), nullptr);
+    EXPECT_EQ(kelvo::FindRacerTuning(2)->turning, 2.5f);
+}
+
+TEST_F(ScriptFunctionsTest, EditorFunctionsReachThePlacementEditor) {
+    tktest::CFlowEnvironment env;
+    auto world = std::make_shared<tktest::CEditorWorld>();
+    env.m_events.AddListener(world, velm::WildcardEventType());
+    env.AddModel("SpeedRampModelData", tktest::GraphicSection());
+    kelvo::CLevelEditor& editor = common::CSingleton<kelvo::CLevelEditor>::Instance();
+    editor.SetWorld(world.get());
+    const std::string file = env.m_dir.Path() + "/placed.xml";
+    Run("added = AddLevelObject('ramp') bad = AddLevelObject('castle') nothing = AddLevelObject() "
+        "MoveModels('true') SetBillboardCount(3.9) written = WriteLevelPlacement('" +
+        file + "') unwritten = WriteLevelPlacement('" + env.m_dir.Path() + "/none/x.xml')");
+    EXPECT_TRUE(Bool("added"));
+    EXPECT_FALSE(Bool("bad"));
+    EXPECT_FALSE(Bool("nothing"));
+    EXPECT_TRUE(Bool("written"));
+    EXPECT_FALSE(Bool("unwritten"));
+    ASSERT_EQ(m_console.size(), 3u);
+    EXPECT_EQ(m_console[0], "AddLevelObject: unknown object keyword \"castle\"");
+    EXPECT_EQ(m_console[1], "AddLevelObject: expected (string)");
+    EXPECT_EQ(editor.GetModels().size(), 1u);
+    common::CSingleton<kelvo::CLevelEditor>::Destroy();
+}
+
+TEST_F(ScriptFunctionsTest, BadCallsPrintALineAndChangeNothing) {
+    Run("SetWater() SetDiffuse(1, 2) SetLightPos('a', 2, 3) FogDensity(nil) GetLight('zero')");
+    EXPECT_EQ(m_flags, 0x2007Fu);
+    EXPECT_EQ(m_console, (std::vector<std::string>{"SetWater: expected (bool)",
+                                                   "SetDiffuse: expected (number, number, number, number)",
+                                                   "SetLightPos: expected (number, number, number)",
+                                                   "FogDensity: expected (number)", "GetLight: expected (number)"}));
+}
+
+TEST_F(ScriptFunctionsTest, ConsoleWordsReachTheFunctions) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    if (source == nullptr) {
+        GTEST_SKIP() << "TK_SOURCE_DIR is not set";
+    }
+    char previous[4096] = {};
+    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+    ASSERT_EQ(chdir((std::string(source) + "/run/tumbo/kelvo/game").c_str()), 0);
+    const bool loaded = m_host.RunScript("Scripts/ConsoleParser");
+    ASSERT_EQ(chdir(previous), 0);
+    ASSERT_TRUE(loaded);
+    for (const char* line : {"Water OFF", "wireframe on", "tune racer bear speed", "tune racer bear speed 12"}) {
+        ASSERT_TRUE(m_host.CallFunction("ParseConsole", "s", line)) << line;
+    }
+    EXPECT_EQ(m_flags, 0x2007Fu & ~0x20u);
+    ASSERT_NE(kelvo::FindRacerTuning(2), nullptr);
+    EXPECT_EQ(kelvo::FindRacerTuning(2)->maxSpeed, 12.0f);
+    EXPECT_EQ(m_console, (std::vector<std::string>{"Water render OFF", "WireFrame render ON",
+                                                   "SetRacerMaxSpeed: expected (string, number)"}));
+}
+
+} // namespace
