@@ -1,13 +1,20 @@
-// Stand-ins the engine-core tests share: a graphics unit that records what is asked of it, and a
-// game whose operations all do nothing until a test overrides them.
+// Stand-ins the engine-core tests share: a graphics unit that records what is asked of it, a
+// game whose operations all do nothing until a test overrides them, and one application per
+// test suite.
 #pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "engine/core/velm_app.h"
 #include "engine/core/velm_game.h"
 #include "engine/gfx/scene_unit.h"
+#include "platform/dxut/dxut.h"
 
 namespace tktest {
 
@@ -52,6 +59,41 @@ public:
     velm::CVelmCamera* GetCamera() override { return nullptr; }
     void* GetCursor() override { return nullptr; }
     void OnLoadingFinished() override {}
+};
+
+class CEmptyLoader : public velm::ACLoader<velm::gfx::CVelmGfx::SVelmGfxInitInfo> {
+public:
+    void Load(const std::string&) override {}
+};
+
+// One application of type App for the whole suite: the framework starts once per process.
+template <typename App>
+class CAppSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("ALSOFT_DRIVERS", "null", 0);
+        platform::DXUTReset();
+        s_app = new App();
+        velm::SetApp(s_app);
+        s_started = s_app->Init(s_loader, "config.xml");
+    }
+    static void TearDownTestSuite() {
+        s_app->Shutdown();
+        velm::SetApp(nullptr);
+        delete s_app;
+        s_app = nullptr;
+        platform::DXUTReset();
+    }
+    void SetUp() override {
+        ASSERT_TRUE(s_started) << s_app->GetFailureText();
+        m_game = s_app->GetGame();
+    }
+
+    static inline App* s_app = nullptr;
+    static inline CEmptyLoader s_loader;
+    static inline bool s_started = false;
+    velm::CVelmGame* m_game = nullptr;
 };
 
 } // namespace tktest

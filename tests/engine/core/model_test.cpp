@@ -132,38 +132,7 @@ public:
     velm::CVelmGame* CreateGame() override { return new CRegistryGame(); }
 };
 
-class CEmptyLoader : public velm::ACLoader<velm::gfx::CVelmGfx::SVelmGfxInitInfo> {
-public:
-    void Load(const std::string&) override {}
-};
-
-// One application for the whole suite: the framework starts once per process.
-class ModelRegistryTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("ALSOFT_DRIVERS", "null", 0);
-        platform::DXUTReset();
-        s_app = new CRegistryApp();
-        velm::SetApp(s_app);
-        s_started = s_app->Init(s_loader, "config.xml");
-    }
-    static void TearDownTestSuite() {
-        s_app->Shutdown();
-        velm::SetApp(nullptr);
-        delete s_app;
-        s_app = nullptr;
-        platform::DXUTReset();
-    }
-    void SetUp() override {
-        ASSERT_TRUE(s_started) << s_app->GetFailureText();
-        m_game = s_app->GetGame();
-    }
-    static inline CRegistryApp* s_app = nullptr;
-    static inline CEmptyLoader s_loader;
-    static inline bool s_started = false;
-    velm::CVelmGame* m_game = nullptr;
-};
+class ModelRegistryTest : public tktest::CAppSuite<CRegistryApp> {};
 
 TEST_F(ModelRegistryTest, ReplacingARegisteredControllerDeletesTheOldOne) {
     int deletions = 0;

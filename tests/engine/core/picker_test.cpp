@@ -41,36 +41,15 @@ public:
     velm::CVelmGame* CreateGame() override { return new tktest::CStubGame(); }
 };
 
-class CEmptyLoader : public velm::ACLoader<velm::gfx::CVelmGfx::SVelmGfxInitInfo> {
-public:
-    void Load(const std::string&) override {}
-};
-
 class CKeylessManip : public velm::ACModelManip {
 public:
     bool HandleInput(const velm::input::SInputEvent&) override { return false; }
 };
 
-class PickerTest : public ::testing::Test {
+class PickerTest : public tktest::CAppSuite<CPickApp> {
 protected:
-    static void SetUpTestSuite() {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        setenv("ALSOFT_DRIVERS", "null", 0);
-        platform::DXUTReset();
-        s_app = new CPickApp();
-        velm::SetApp(s_app);
-        s_started = s_app->Init(s_loader, "config.xml");
-    }
-    static void TearDownTestSuite() {
-        s_app->Shutdown();
-        velm::SetApp(nullptr);
-        delete s_app;
-        s_app = nullptr;
-        platform::DXUTReset();
-    }
     void SetUp() override {
-        ASSERT_TRUE(s_started) << s_app->GetFailureText();
-        m_game = s_app->GetGame();
+        CAppSuite::SetUp();
         m_picker.SetEnabled(true);
     }
     void TearDown() override {
@@ -86,10 +65,6 @@ protected:
     }
     void PickDownX() { m_picker.PickAlongRay(common::CVector3(0, 0, 0), common::CVector3(1, 0, 0)); }
 
-    static inline CPickApp* s_app = nullptr;
-    static inline CEmptyLoader s_loader;
-    static inline bool s_started = false;
-    velm::CVelmGame* m_game = nullptr;
     velm::CPicker& m_picker = common::CSingleton<velm::CPicker>::Instance();
 };
 
