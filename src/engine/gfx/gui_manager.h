@@ -33,6 +33,8 @@ public:
     bool HandleInput(const input::SInputEvent& event);
     void OnLostDevice();
     void OnResetDevice();
+    // Ids for the screens, from 0 up: each call gives the next.
+    int NextId() { return m_nextId++; }
     // Every screen in id order, as of the last Update.
     const std::vector<IScreenUnit*>& GetDrawList() const { return m_drawList; }
 
@@ -40,6 +42,7 @@ private:
     std::map<int, CBaseGUI*> m_screens;
     std::vector<IScreenUnit*> m_drawList;
     std::list<int> m_pendingRemovals;
+    int m_nextId = 0;
 };
 
 // Sorts units by ascending z-order, keeping list order for equal z-orders (the frame's order).

@@ -23,6 +23,29 @@ std::vector<SGridSlot> BuildStartGrid(const common::CVector3& start, float dx, f
     return slots;
 }
 
+std::vector<SLobbyPlayer> LobbyPlayersFromList(const std::list<std::uint32_t>& values) {
+    std::vector<SLobbyPlayer> players;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        const std::uint32_t clientId = *it;
+        if (++it == values.end()) {
+            break;
+        }
+        players.push_back({clientId, *it});
+    }
+    return players;
+}
+
+std::uint32_t HostGridControl(std::uint32_t clientId, std::uint32_t localClientId) {
+    if (clientId == 0) {
+        return 2;
+    }
+    return clientId == localClientId ? 1 : 0;
+}
+
+common::CVector3 HostGridPosition(std::uint32_t slot) {
+    return common::CVector3(-1.0f + 0.7f * static_cast<float>(slot), 39.51f, 195.2f);
+}
+
 const char* CharacterModelKey(std::uint32_t character) {
     switch (character) {
         case 1:

@@ -1,20 +1,43 @@
 // The concrete top-level states. Each reaches the game object it was made for; the screens it
 // polls are the game's (created and removed through it).
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "engine/core/model.h"
 #include "engine/core/object_id.h"
+#include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/cursor.h"
+#include "engine/gfx/lights_manager.h"
+#include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/velm_gfx.h"
+#include "engine/net/network_manager.h"
+#include "engine/phy/buoyancy_force.h"
+#include "engine/phy/ext_force_cntrl.h"
+#include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
+#include "game/flow/data_files.h"
 #include "game/flow/game_events.h"
+#include "game/flow/level_loader.h"
+#include "game/flow/model_data_keys.h"
 #include "game/flow/start_grid.h"
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_game.h"
+#include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
+#include "game/ui/in_game_menu.h"
 #include "game/ui/lobby.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
+#include "game/ui/tumbo_kelvo_console.h"
+#include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/world/light_model.h"
 #include "libs/common/script_manager.h"
+#include "libs/common/string_util.h"
+#include "libs/common/xml_reader.h"
 
 namespace kelvo {
 
@@ -22,6 +45,10 @@ namespace {
 
 constexpr std::uint32_t kHumanControl = 1;
 constexpr std::uint32_t kComputerControl = 2;
+constexpr std::uint32_t kLineUpAnimation = 16;
+constexpr float kLineUpAnimationSpeed = 0.35f;
+constexpr std::uint32_t kSplashRenderFlag = 0x20000;
+constexpr std::uint32_t kMenuRenderFlags = 0x2007F;
 
 const CTumboKelvoGame::SCameraView kMenuView{common::CVector3(5.6f, -1.1700923f, 505.65549f), 7.071058f, 2.8507938f,
                                              -0.52539885f};
@@ -29,12 +56,94 @@ const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f
 const CTumboKelvoGame::SCameraView kCreditsView{common::CVector3(5.5408678f, -1.8811257f, 496.31989f), 7.6710567f,
                                                 4.5507927f, -0.48539862f};
 
+velm::gfx::CVelmGfx* Gfx() {
+    velm::CVelmApp* app = velm::GetApp();
+    return app != nullptr ? app->GetGfx() : nullptr;
+}
+
+void SetRenderFlags(std::uint32_t flags) {
+    if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+        gfx->SetRenderFlags(flags);
+    }
+}
+
+void ShowCursor(CTumboKelvoGame& game, bool shown) {
+    if (velm::gfx::CCursor* cursor = game.GetCursorScreen()) {
+        cursor->Show(shown);
+    }
+}
+
+void ShowHUD(CTumboKelvoGame& game, bool shown) {
+    if (TumboKelvoGameHUD* hud = game.GetHUD()) {
+        hud->SetVisible(shown);
+    }
+}
+
+// The first track's level and everything built on it go; the line-up racers stay.
+void UnloadLevel(CTumboKelvoGame& game) {
+    game.GetItemJugIds().clear();
+    for (std::uint32_t id : game.GetEnvironmentIds()) {
+        game.RemoveObject(id);
+    }
+    game.GetEnvironmentIds().clear();
+    if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+        gfx->ClearLevelSceneGraphs();
+    }
+    game.ClearTerrains();
+    game.ClearWaters();
+    if (velm::gfx::ParticleSysRegistry::Exists()) {
+        velm::gfx::ParticleSysRegistry::Instance().DestroyAllSystems();
+    }
+}
+
+void BuildSceneGraphs() {
+    if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+        gfx->BuildLevelSceneGraphs();
+        gfx->BuildTerrainSceneGraph();
+        gfx->BuildWaterSceneGraph();
+    }
+}
+
+void SetLevelLight(CTumboKelvoGame& game) {
+    if (CLightModel* light = game.GetLevelLight()) {
+        D3DLIGHT9 record = light->GetLight();
+        record.Type = static_cast<D3DLIGHTTYPE>(3);
+        velm::gfx::LightsManager::Instance().SetLight(record, 0);
+    }
+}
+
+void PlaceRacer(std::uint32_t character, std::uint32_t owner, std::uint32_t control, const common::CVector3& at) {
+    velm::TriggerEvent(
+        CCreateRacerEvt(CharacterModelKey(character), velm::NewObjectID(), owner, 1, 0, control, character, at));
+}
+
 class CInitializationState : public CTopLevelState {
 public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { Game().CreateStartRaceGUI(); }
+    void OnInit() override {
+        CTumboKelvoGame& game = Game();
+        game.CreateHUD();
+        if (TumboKelvoGameHUD* hud = game.GetHUD()) {
+            hud->Init();
+        }
+        game.CreateConsole();
+        if (TumboKelvoConsole* console = game.GetConsole()) {
+            console->Init();
+        }
+        RegisterScriptFunctions();
+        common::CScriptManager::GetInstance()->RunScript("Scripts/StartGame");
+        game.CreateCursor();
+        game.CreateStartRaceGUI();
+        game.CreateEndRaceGUI();
+        game.CreateInGameMenu();
+        game.CreateVictoryScreen();
+        if (velm::gfx::CCursor* cursor = game.GetCursorScreen()) {
+            cursor->SetVisible(true);
+        }
+        game.GetLevelLoader().ReadItemTemplates(kTemplateItemsFile);
+    }
     void OnAction() override { SetNextState("LoadingScreenState"); }
 };
 
@@ -43,6 +152,10 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
+    void OnInit() override {
+        Game().CreateLoadingScreen();
+        ShowCursor(Game(), false);
+    }
     void OnAction() override { SetNextState("Loading1State"); }
 };
 
@@ -52,10 +165,18 @@ public:
 
 protected:
     void OnInit() override {
+        CTumboKelvoGame& game = Game();
+        SetRenderFlags(0);
+        game.SetRaceInProgress(false);
         // The level is read once per run; later passes only reset the race on what is there.
-        if (Game().IsFirstPass()) {
-            Game().GetItemJugIds().clear();
+        if (game.IsFirstPass()) {
+            UnloadLevel(game);
             velm::TriggerEvent(CLoadLevelEvt("race_track1.xml"));
+        }
+        game.SetRocksReleased(false);
+        game.SetLogsReleased(false);
+        if (game.IsFirstPass()) {
+            BuildSceneGraphs();
         }
     }
     void OnAction() override {
@@ -66,6 +187,29 @@ protected:
             SetNextState("MenuState");
         }
     }
+    void OnExit() override { Game().RemoveLoadingScreen(); }
+};
+
+// Loading2State and Loading3State: registered, never entered.
+class CLaterLoadingState : public CTopLevelState {
+public:
+    CLaterLoadingState(const std::string& name, CTumboKelvoGame& game, const char* file, const char* next)
+        : CTopLevelState(name, game), m_file(file), m_next(next) {}
+
+protected:
+    void OnInit() override {
+        SetRenderFlags(0);
+        Game().SetRaceInProgress(false);
+        Game().SetRaceFogOn(false);
+        UnloadLevel(Game());
+        velm::TriggerEvent(CLoadLevelEvt(m_file));
+        BuildSceneGraphs();
+    }
+    void OnAction() override { SetNextState(m_next); }
+
+private:
+    const char* m_file;
+    const char* m_next;
 };
 
 class CNorvaleSplashState : public CTopLevelState {
@@ -73,12 +217,20 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { m_start = Game().GetTime(); }
+    void OnInit() override {
+        if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+            gfx->SetRenderFlags(gfx->GetRenderFlags() | kSplashRenderFlag);
+        }
+        // The frame clock rather than the wall clock, so that a fixed-step run is repeatable.
+        m_start = Game().GetTime();
+        Game().CreateSplash();
+    }
     void OnAction() override {
         if (Game().GetTime() - m_start > kSplashSeconds) {
             SetNextState("MenuState");
         }
     }
+    void OnExit() override { Game().RemoveSplash(); }
 
 private:
     double m_start = 0.0;
@@ -90,8 +242,11 @@ public:
 
 protected:
     void OnInit() override {
+        SetRenderFlags(kMenuRenderFlags);
         Game().StartCameraMove(kMenuView);
         Game().CreateStartMenu();
+        ShowHUD(Game(), false);
+        ShowCursor(Game(), true);
         Game().PlayIntroMusic();
     }
     void OnAction() override {
@@ -102,13 +257,13 @@ protected:
         if (menu == nullptr) {
             return;
         }
-        menu->Activate();
+        menu->SetMainButtonsActive(true);
         if (menu->IsSinglePlayerChosen()) {
-            Game().CreateCharacterSelection();
             SetNextState("CharSelState");
+            Game().CreateCharacterSelection(menu->GetFirstValue(), menu->GetSecondValue());
         } else if (menu->IsCreditsChosen()) {
-            Game().CreateCredits();
             SetNextState("CreditsState");
+            Game().CreateCredits(menu->GetFirstValue(), menu->GetSecondValue());
         }
     }
     void OnExit() override { Game().RemoveStartMenu(); }
@@ -119,23 +274,31 @@ public:
     using CTopLevelState::CTopLevelState;
 
 protected:
-    void OnInit() override { Game().StartCameraMove(kCharSelView); }
+    void OnInit() override {
+        for (std::uint32_t id : Game().GetCharacterLineUpIds()) {
+            if (velm::CModel* model = Game().FindModel(id)) {
+                model->SetAnimation(kLineUpAnimation, true);
+                model->SetAnimationSpeed(kLineUpAnimationSpeed);
+            }
+        }
+        Game().StartCameraMove(kCharSelView);
+    }
     void OnAction() override {
         CCharacterSelection* selection = Game().GetCharacterSelection();
         if (selection == nullptr) {
             return;
         }
         if (!Game().IsCameraMoving()) {
-            selection->Activate();
+            selection->SetActive(true);
+            selection->ShowProfile(selection->GetCurrentCharacter());
         }
         if (selection->IsBackChosen()) {
-            Game().SetSelectedCharacter(0);
             SetNextState("MenuState");
         } else if (selection->IsChosen()) {
             Game().SetSelectedCharacter(selection->GetCurrentCharacter());
             if (selection->IsMultiplayer()) {
-                Game().CreateLobby();
                 SetNextState("MultiState");
+                Game().CreateMultiPlayerMenu(selection->GetLobbyValue());
             } else {
                 SetNextState("StartTrack1State");
             }
@@ -151,28 +314,32 @@ public:
 protected:
     void OnInit() override { Game().StartCameraMove(kMenuView); }
     void OnAction() override {
-        CLobby* lobby = Game().GetLobby();
+        MultiPlayerMenu* lobby = Game().GetMultiPlayerMenu();
         if (lobby == nullptr || Game().IsCameraMoving()) {
             return;
         }
-        lobby->Activate();
+        lobby->SetActive(true);
         if (lobby->IsStartChosen()) {
             velm::TriggerEvent(CStartTrack1Evt());
             SetNextState("StartTrack1State");
         } else if (lobby->IsBackChosen()) {
-            Game().CreateCharacterSelection();
+            Game().CreateCharacterSelection(1, lobby->GetCharacter());
             SetNextState("CharSelState");
         }
     }
-    void OnExit() override { Game().RemoveLobby(); }
+    void OnExit() override { Game().RemoveMultiPlayerMenu(); }
 };
 
 class CCreditsState : public CTopLevelState {
 public:
     using CTopLevelState::CTopLevelState;
+    ~CCreditsState() override = default;
 
 protected:
-    void OnInit() override { Game().StartCameraMove(kCreditsView); }
+    void OnInit() override {
+        Game().StartCameraMove(kCreditsView);
+        BuildScene();
+    }
     void OnAction() override {
         CCredits* credits = Game().GetCredits();
         if (credits == nullptr) {
@@ -183,7 +350,69 @@ protected:
             SetNextState("MenuState");
         }
     }
-    void OnExit() override { Game().RemoveCredits(); }
+    void OnExit() override {
+        for (std::uint32_t id : m_sceneIds) {
+            Game().RemoveObject(id);
+        }
+        m_sceneIds.clear();
+        Game().RemoveCredits();
+    }
+
+private:
+    static common::CVector3 ReadVector(common::CXmlReader& reader, const char* element) {
+        reader.Enter(element);
+        return common::CVector3(static_cast<float>(common::StringToFloat(reader.GetValue("x"))),
+                                static_cast<float>(common::StringToFloat(reader.GetValue("y"))),
+                                static_cast<float>(common::StringToFloat(reader.GetValue("z"))));
+    }
+
+    // The objects floating on the water behind the credits, from "tumbo_pos.xml".
+    void BuildScene() {
+        common::CXmlReader reader;
+        reader.Load(std::string(kXmlDataFolder) + "tumbo_pos.xml");
+        reader.Enter("tumbo_pos");
+        const bool authoritative = Game().IsAuthoritative();
+        for (;;) {
+            reader.Enter("entry");
+            const std::string opaqueText = reader.GetValue("Opaque");
+            if (opaqueText.empty()) {
+                break;
+            }
+            const std::string type = reader.GetValue("Type");
+            const common::CVector3 position = ReadVector(reader, "Pos");
+            reader.Enter("RotationInfo");
+            const common::CVector3 axis(static_cast<float>(common::StringToFloat(reader.GetValue("x"))),
+                                        static_cast<float>(common::StringToFloat(reader.GetValue("y"))),
+                                        static_cast<float>(common::StringToFloat(reader.GetValue("z"))));
+            const float angle = static_cast<float>(common::StringToFloat(reader.GetValue("Angle")));
+            const common::CVector3 scale = ReadVector(reader, "Scalars");
+            if (!authoritative) {
+                continue;
+            }
+            const std::uint32_t id = velm::NewObjectID();
+            velm::TriggerEvent(CCreateEnvObjEvt(ModelDataKeyFromTypeName(type), id, opaqueText == "FALSE" ? 0 : 1, 0,
+                                                ObjectTypeFromName(type), &position, &axis, angle, &scale, 0));
+            m_sceneIds.push_back(id);
+        }
+        velm::CVelmApp* app = velm::GetApp();
+        velm::phy::CPhysicsWorld* world = app != nullptr ? app->GetPhysicsWorld() : nullptr;
+        for (std::uint32_t id : m_sceneIds) {
+            velm::CModel* model = Game().FindModel(id);
+            if (model == nullptr || !model->GetBody() || world == nullptr) {
+                continue;
+            }
+            velm::phy::CRigidBody* body = model->GetBody().get();
+            body->SetStatic(false);
+            body->SetHullFlag(true);
+            auto buoyancy =
+                std::make_shared<velm::phy::BuoyancyForce>(body, &world->GetSimulator(), common::CVector3(0, 0, 0));
+            buoyancy->SetUseRiverDensity(true);
+            body->SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
+            body->SetForceCntrl(velm::phy::kGravityForceName, std::make_shared<velm::phy::GravityForce>(body));
+        }
+    }
+
+    std::vector<std::uint32_t> m_sceneIds;
 };
 
 class CStartTrack1 : public CTopLevelState {
@@ -195,36 +424,54 @@ protected:
         CTumboKelvoGame& game = Game();
         game.PauseIntroMusic();
         game.SetCurrentTrack(1);
-        const std::uint32_t owner = 0;
-        if (!game.IsNetworked()) {
-            common::CScriptManager* script = common::CScriptManager::GetInstance();
+        ShowCursor(game, false);
+        SetLevelLight(game);
+        const bool networked = game.IsNetworked();
+        const std::uint32_t localId = networked ? velm::net::GetLocalClientId() : 0;
+        const std::uint32_t owner = localId;
+        game.SetRaceInProgress(true);
+        common::CScriptManager* script = common::CScriptManager::GetInstance();
+        if (!networked) {
             const common::CVector3 start(static_cast<float>(script->GetGlobalNumber("STAGE1_X")),
                                          static_cast<float>(script->GetGlobalNumber("STAGE1_Y")),
                                          static_cast<float>(script->GetGlobalNumber("STAGE1_Z")));
             const std::uint32_t selected = game.GetSelectedCharacter();
-            const char* humanKey = CharacterModelKey(selected);
-            if (*humanKey != '\0') {
-                velm::TriggerEvent(
-                    CCreateRacerEvt(humanKey, velm::NewObjectID(), owner, 1, 0, kHumanControl, selected, start));
+            if (*CharacterModelKey(selected) != '\0') {
+                PlaceRacer(selected, owner, kHumanControl, start);
             }
             const auto grid = BuildStartGrid(start, static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DX")),
                                              static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DZ")),
                                              script->GetGlobalInt("STAGE1_RACERS_PER_ROW"),
                                              script->GetGlobalInt("NUM_RACERS"), selected);
             for (const SGridSlot& slot : grid) {
-                velm::TriggerEvent(CCreateRacerEvt(CharacterModelKey(slot.m_character), velm::NewObjectID(), owner, 1,
-                                                   0, kComputerControl, slot.m_character, slot.m_position));
+                PlaceRacer(slot.m_character, owner, kComputerControl, slot.m_position);
+            }
+        } else if (game.GetMode() != 0) {
+            const std::vector<SLobbyPlayer> players = LobbyPlayersFromList(game.GetLobbyPlayers());
+            std::uint32_t slot = 0;
+            for (const SLobbyPlayer& player : players) {
+                PlaceRacer(player.m_character, player.m_clientId, HostGridControl(player.m_clientId, localId),
+                           HostGridPosition(slot++));
             }
         }
+        ShowHUD(game, true);
         game.SetControllersTakeInput(false);
-        if (CStartRaceGUI* countdown = game.GetStartRaceGUI()) {
+        script->RunString("ParseConsole(\"set ai state false false false\")");
+        velm::phy::SetRiverSpeed(0.0f);
+        CStartRaceGUI* countdown = game.GetStartRaceGUI();
+        if (countdown != nullptr) {
             countdown->ClearFinished();
-            if (!game.IsNetworked()) {
-                countdown->Start();
-            }
+        }
+        if (networked && game.GetMode() == 0) {
+            velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(localId));
+        } else if (countdown != nullptr && (!networked || velm::net::GetPeerIds().empty())) {
+            countdown->StartCountdown();
         }
         game.PlayRaceMusic();
         game.PlayRiverSound();
+        if (CInGameMenu* menu = game.GetInGameMenu()) {
+            menu->m_enabled = true;
+        }
     }
     void OnAction() override {
         CStartRaceGUI* countdown = Game().GetStartRaceGUI();
@@ -234,6 +481,36 @@ protected:
     }
 };
 
+// StartTrack2State and StartTrack3State: registered, never entered; the racers already exist.
+class CLaterStartTrack : public CTopLevelState {
+public:
+    CLaterStartTrack(const std::string& name, CTumboKelvoGame& game, std::uint32_t track)
+        : CTopLevelState(name, game), m_track(track) {}
+
+protected:
+    void OnInit() override {
+        CTumboKelvoGame& game = Game();
+        game.SetCurrentTrack(m_track);
+        SetLevelLight(game);
+        ShowHUD(game, true);
+        common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state false false false\")");
+        velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(velm::net::GetLocalClientId()));
+        if (CStartRaceGUI* countdown = game.GetStartRaceGUI()) {
+            countdown->ClearFinished();
+            countdown->StartCountdown();
+        }
+    }
+    void OnAction() override {
+        CStartRaceGUI* countdown = Game().GetStartRaceGUI();
+        if (countdown != nullptr && countdown->IsFinished()) {
+            SetNextState("RacingState");
+        }
+    }
+
+private:
+    std::uint32_t m_track;
+};
+
 class CRacingState : public CTopLevelState {
 public:
     using CTopLevelState::CTopLevelState;
@@ -241,18 +518,28 @@ public:
 protected:
     void OnInit() override {
         Game().SetControllersTakeInput(true);
+        velm::phy::SetRiverSpeed(
+            static_cast<float>(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED")));
+        common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state true true true\")");
         Game().MarkRaceStart();
     }
     void OnExit() override {
         Game().SetCurrentTrack(0);
+        Game().SetRaceInProgress(false);
         Game().StopRaceMusic();
         Game().PauseRiverSound();
     }
 };
 
-template <class T>
-void Add(CTumboKelvoGame& game, const char* name) {
-    game.GetStateMachine().AddState(name, new T(name, game));
+// The end-of-track states have empty callbacks and name no successor.
+class CEndTrackState : public CTopLevelState {
+public:
+    using CTopLevelState::CTopLevelState;
+};
+
+template <class T, class... Extra>
+void Add(CTumboKelvoGame& game, const char* name, Extra... extra) {
+    game.GetStateMachine().AddState(name, new T(name, game, extra...));
 }
 
 } // namespace
@@ -262,19 +549,18 @@ void AddTopLevelStates(CTumboKelvoGame& game) {
     Add<CMenuState>(game, "MenuState");
     Add<CCreditsState>(game, "CreditsState");
     Add<CStartTrack1>(game, "StartTrack1State");
-    // Registered so the names exist, but no road of the flow leads to them.
-    Add<CTopLevelState>(game, "StartTrack2State");
-    Add<CTopLevelState>(game, "StartTrack3State");
-    Add<CTopLevelState>(game, "EndTrack1State");
-    Add<CTopLevelState>(game, "EndTrack2State");
-    Add<CTopLevelState>(game, "EndTrack3State");
+    Add<CLaterStartTrack>(game, "StartTrack2State", 2u);
+    Add<CLaterStartTrack>(game, "StartTrack3State", 3u);
+    Add<CEndTrackState>(game, "EndTrack1State");
+    Add<CEndTrackState>(game, "EndTrack2State");
+    Add<CEndTrackState>(game, "EndTrack3State");
     Add<CRacingState>(game, "RacingState");
     Add<CInitializationState>(game, "InitState");
     Add<CCharSelState>(game, "CharSelState");
     Add<CMultiState>(game, "MultiState");
     Add<CLoading1State>(game, "Loading1State");
-    Add<CTopLevelState>(game, "Loading2State");
-    Add<CTopLevelState>(game, "Loading3State");
+    Add<CLaterLoadingState>(game, "Loading2State", "race_track2.xml", "StartTrack2State");
+    Add<CLaterLoadingState>(game, "Loading3State", "race_track3.xml", "StartTrack3State");
     Add<CLoadingScreenState>(game, "LoadingScreenState");
 }
 

@@ -7,10 +7,17 @@
 #include "engine/core/input_system.h"
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
+#include "engine/core/picker.h"
 #include "engine/core/sound.h"
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
+#include "engine/core/view.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/cursor.h"
+#include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/lights_manager.h"
+#include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
 #include "game/ai/ai_script_functions.h"
@@ -23,18 +30,26 @@
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/tools/level_editor.h"
 #include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
+#include "game/ui/in_game_menu.h"
+#include "game/ui/loading_screen.h"
 #include "game/ui/lobby.h"
+#include "game/ui/norvale_splash.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
+#include "game/ui/tumbo_kelvo_console.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/ui/victory_screen.h"
 #include "game/world/item_manager.h"
+#include "game/world/model_manip.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
 #include "libs/common/geometry.h"
+#include "libs/common/singleton.h"
 #include "platform/dinput/dik_codes.h"
 #include "platform/dxut/dxut.h"
 
@@ -116,14 +131,14 @@ CTumboKelvoGame::CTumboKelvoGame()
     : m_listener(std::make_shared<TumboKelvoListener>()),
       m_raceCamera(std::make_unique<CTumboKelvoCamera>("RaceCameraInit.xml")),
       m_freeRoamCamera(std::make_unique<CTumboKelvoCamera>("FreeRoamCameraInit.xml")),
-      m_hud(std::make_unique<TumboKelvoGameHUD>()),
-      m_endRace(std::make_unique<CEndRaceGUI>()),
+      m_screens(std::make_unique<velm::gfx::CGUIManager>()),
       m_itemManager(std::make_shared<CItemManager>()),
-      m_trace(std::make_unique<CGameTrace>()) {
+      m_trace(std::make_unique<CGameTrace>()),
+      m_statistics(L"", velm::gfx::STextStyle(), 0, 0, 0) {
     m_activeCamera = m_raceCamera.get();
-    // Each screen has its own id, given in a fixed order so that a fresh table numbers them 0-12.
+    // Each screen has its own id from the table's counter, in a fixed order (0-12 in a fresh table).
     for (std::size_t screen = 0; screen < kScreenCount; ++screen) {
-        m_screenIds[screen] = static_cast<std::uint32_t>(screen);
+        m_screenIds[screen] = static_cast<std::uint32_t>(m_screens->NextId());
     }
     g_game = this;
 }
@@ -142,26 +157,54 @@ CTumboKelvoGame::~CTumboKelvoGame() {
             events->DelListenerAll(m_finishTrace);
         }
     }
+    m_raceCamera.reset();
+    m_freeRoamCamera.reset();
+    m_rankTracker.reset();
+    m_screens.reset();
+    m_aiScripts.reset();
+    common::CSingleton<CLevelEditor>::Destroy();
     if (m_modelDataMgr && &kelvo::GetModelDataMgr() == m_modelDataMgr.get()) {
         kelvo::SetModelDataMgr(nullptr);
     }
+    m_modelDataMgr.reset();
+    m_readyPlayers.clear();
+    m_itemManager.reset();
+    m_lobbyPlayers.clear();
+    m_listener.reset();
     if (g_game == this) {
         g_game = nullptr;
     }
 }
 
-void CTumboKelvoGame::OnResetDevice() {}
+void CTumboKelvoGame::OnResetDevice() {
+    m_screens->OnResetDevice();
+    m_statistics.OnResetDevice();
+}
 
-void CTumboKelvoGame::OnLostDevice() {}
+void CTumboKelvoGame::OnLostDevice() {
+    m_screens->OnLostDevice();
+    m_statistics.OnLostDevice();
+}
 
 void CTumboKelvoGame::Init() {
+    velm::gfx::STextStyle style;
+    style.fontIndex = 2;
+    style.r = 0.0f;
+    style.g = 0.0f;
+    style.b = 0.0f;
+    style.a = 1.0f;
+    style.format = 0;
+    m_statistics.SetTextStyle(style);
+    m_statistics.SetPosition(10, 400);
+    m_statistics.SetTextWidth(400);
+    m_statistics.SetZOrder(5);
+    m_statistics.OnResetDevice();
     // The AI's script functions are registered before any start-up script can call them.
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetAIManager() != nullptr && !m_aiScripts) {
         m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
         m_aiScripts->Register();
     }
-    RegisterScriptFunctions();
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
@@ -200,7 +243,12 @@ void CTumboKelvoGame::Init() {
 
 CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
 
-LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
+LRESULT CTumboKelvoGame::MsgProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    common::CSingleton<CLevelEditor>::Instance().HandleKey(message, wParam, lParam);
+    return 0;
+}
+
+void PostQuit() { PostQuitMessage(0); }
 
 velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
 
@@ -228,27 +276,74 @@ void CTumboKelvoGame::DispatchInput() {
                 }
             }
         }
+        common::CSingleton<velm::CPicker>::Instance().HandleInput(record);
+        if (common::CSingleton<CModelManip>::Instance().HandleInput(record)) {
+            continue;
+        }
         if (record.m_value == kKeyDown && record.m_code == DIK_NUMPAD5) {
             ToggleCamera();
+        } else if (record.m_value == kKeyDown && record.m_code == DIK_ESCAPE) {
+            if (CInGameMenu* menu = GetInGameMenu()) {
+                menu->Show(menu->IsShown() ? 0 : 1);
+            }
         }
     }
 }
 
-bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
-    return (m_startMenu && m_startMenu->HandleInput(event)) ||
-           (m_characterSelection && m_characterSelection->HandleInput(event)) ||
-           (m_lobby && m_lobby->HandleInput(event)) || (m_credits && m_credits->HandleInput(event));
+bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) { return m_screens->HandleInput(event); }
+
+void CTumboKelvoGame::AddScreen(EScreen screen, velm::gfx::CBaseGUI* made) {
+    if (!m_screens->AddScreen(static_cast<int>(m_screenIds[screen]), made)) {
+        delete made;
+    }
 }
 
-void CTumboKelvoGame::CreateStartMenu() { m_startMenu = std::make_unique<CStartMenu>(); }
-void CTumboKelvoGame::RemoveStartMenu() { m_startMenu.reset(); }
-void CTumboKelvoGame::CreateCharacterSelection() { m_characterSelection = std::make_unique<CCharacterSelection>(); }
-void CTumboKelvoGame::RemoveCharacterSelection() { m_characterSelection.reset(); }
-void CTumboKelvoGame::CreateLobby() { m_lobby = std::make_unique<CLobby>(); }
-void CTumboKelvoGame::RemoveLobby() { m_lobby.reset(); }
-void CTumboKelvoGame::CreateCredits() { m_credits = std::make_unique<CCredits>(); }
-void CTumboKelvoGame::RemoveCredits() { m_credits.reset(); }
-void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(); }
+void CTumboKelvoGame::CreateStartMenu() { AddScreen(kStartMenuScreen, new CStartMenu("StartMenu.xml")); }
+void CTumboKelvoGame::RemoveStartMenu() {
+    m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kStartMenuScreen]));
+}
+CStartMenu* CTumboKelvoGame::GetStartMenu() const { return Screen<CStartMenu>(kStartMenuScreen); }
+void CTumboKelvoGame::CreateCharacterSelection(std::uint32_t first, std::uint8_t second) {
+    AddScreen(kCharSelScreen, new CCharacterSelection("CharacterSelection.xml", first, second));
+}
+void CTumboKelvoGame::RemoveCharacterSelection() {
+    m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kCharSelScreen]));
+}
+CCharacterSelection* CTumboKelvoGame::GetCharacterSelection() const {
+    return Screen<CCharacterSelection>(kCharSelScreen);
+}
+void CTumboKelvoGame::CreateCredits(std::uint32_t first, std::uint8_t second) {
+    AddScreen(kCreditsScreen, new CCredits("CreditsMenu.xml", first, second));
+}
+void CTumboKelvoGame::RemoveCredits() { m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kCreditsScreen])); }
+CCredits* CTumboKelvoGame::GetCredits() const { return Screen<CCredits>(kCreditsScreen); }
+void CTumboKelvoGame::CreateInGameMenu() { AddScreen(kInGameMenuScreen, new CInGameMenu("InGameMenu.xml")); }
+CInGameMenu* CTumboKelvoGame::GetInGameMenu() const { return Screen<CInGameMenu>(kInGameMenuScreen); }
+void CTumboKelvoGame::CreateStartRaceGUI() { AddScreen(kCountdownScreen, new CStartRaceGUI("StartRaceInit.xml")); }
+CStartRaceGUI* CTumboKelvoGame::GetStartRaceGUI() const { return Screen<CStartRaceGUI>(kCountdownScreen); }
+void CTumboKelvoGame::CreateEndRaceGUI() { AddScreen(kEndOfRaceScreen, new CEndRaceGUI("EndRace.xml")); }
+CEndRaceGUI* CTumboKelvoGame::GetEndRaceGUI() const { return Screen<CEndRaceGUI>(kEndOfRaceScreen); }
+void CTumboKelvoGame::CreateVictoryScreen() { AddScreen(kVictoryScreen, new CVictoryScreen("VictoryScreen.xml")); }
+CVictoryScreen* CTumboKelvoGame::GetVictoryScreen() const { return Screen<CVictoryScreen>(kVictoryScreen); }
+void CTumboKelvoGame::CreateLoadingScreen() { AddScreen(kLoadingScreen, new CLoadingScreen("hud/loading_screen.png")); }
+void CTumboKelvoGame::RemoveLoadingScreen() { m_screens->RemoveScreen(static_cast<int>(m_screenIds[kLoadingScreen])); }
+void CTumboKelvoGame::CreateSplash() { AddScreen(kSplashScreen, new CNorvaleSplash("NorvaleSplash.xml")); }
+void CTumboKelvoGame::RemoveSplash() { m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kSplashScreen])); }
+void CTumboKelvoGame::CreateMultiPlayerMenu(std::uint8_t character) {
+    AddScreen(kLobbyScreen, new MultiPlayerMenu("MultiplayerMenu.xml", character));
+}
+void CTumboKelvoGame::RemoveMultiPlayerMenu() {
+    m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kLobbyScreen]));
+}
+MultiPlayerMenu* CTumboKelvoGame::GetMultiPlayerMenu() const { return Screen<MultiPlayerMenu>(kLobbyScreen); }
+void CTumboKelvoGame::CreateConsole() { AddScreen(kConsoleScreen, new TumboKelvoConsole()); }
+TumboKelvoConsole* CTumboKelvoGame::GetConsole() const { return Screen<TumboKelvoConsole>(kConsoleScreen); }
+void CTumboKelvoGame::CreateHUD() { AddScreen(kHUDScreen, new TumboKelvoGameHUD()); }
+TumboKelvoGameHUD* CTumboKelvoGame::GetHUD() const { return Screen<TumboKelvoGameHUD>(kHUDScreen); }
+void CTumboKelvoGame::CreateCursor() {
+    AddScreen(kCursorScreen, new velm::gfx::CCursor(std::string(kXmlDataFolder) + "CursorInit.xml", false));
+}
+velm::gfx::CCursor* CTumboKelvoGame::GetCursorScreen() const { return Screen<velm::gfx::CCursor>(kCursorScreen); }
 
 void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
     m_raceCamera->StartTransition(view.m_point, static_cast<float>(kCameraMoveSeconds), view.m_radius, view.m_azimuth,
@@ -257,38 +352,55 @@ void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
 
 bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
 
+void CTumboKelvoGame::StartRace() {
+    m_stateMachine.ChangeState("StartTrack1State");
+    if (velm::gfx::CCursor* cursor = GetCursorScreen()) {
+        cursor->Show(false);
+    }
+}
+
 void CTumboKelvoGame::ResetRace() {
+    m_raceCamera->SetTarget(static_cast<velm::CModel*>(nullptr));
+    if (m_raceCamera->GetBody()) {
+        m_raceCamera->GetBody()->SetLinearVelocity(common::CVector3(0.0f, 0.0f, 0.0f));
+    }
+    m_raceCamera->SetTarget(common::CVector3(5.6f, -1.17f, 505.655f));
+    m_raceCamera->SetRadius(7.07106f);
+    m_raceCamera->SetYaw(2.85079f);
+    m_raceCamera->SetPitch(-0.5254f);
+    if (velm::gfx::CCursor* cursor = GetCursorScreen()) {
+        cursor->Show(true);
+    }
+    m_localRacerModel = nullptr;
+    if (m_rankTracker) {
+        m_rankTracker->Clear();
+    }
+    m_itemManager->ClearRacers();
+    TumboKelvoGameHUD* hud = GetHUD();
+    if (hud != nullptr) {
+        hud->ClearRacerEntries();
+        hud->SetPlace(0);
+        hud->StopItemSpin();
+        hud->ClearItemIcon();
+    }
+    for (std::uint32_t id : m_racerIds) {
+        RemoveObject(id);
+    }
+    std::vector<std::uint32_t>().swap(m_racerIds);
+    if (velm::IEventManager* events = velm::GetEventManager()) {
+        for (const char* type :
+             {"Create_Item_Event", "Fire_Item_Event", "Destroy_Item_Event", "Stop_Item_Spin_Event"}) {
+            events->AbortEventsOfType(velm::CEventType(type), true);
+        }
+    }
     m_currentTrack = 0;
-    m_raceFogOn = false;
-    m_activeCamera = m_raceCamera.get();
+    if (CInGameMenu* menu = GetInGameMenu()) {
+        menu->m_secondFlag = 0;
+    }
+    if (hud != nullptr) {
+        hud->SetVisible(true);
+    }
     m_stateMachine.ChangeState("LoadingScreenState");
-}
-
-void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {
-    // A peer that reports twice still counts once.
-    if (std::find(m_readyPlayers.begin(), m_readyPlayers.end(), clientId) == m_readyPlayers.end()) {
-        m_readyPlayers.push_back(clientId);
-    }
-    CheckReadyGate();
-}
-
-void CTumboKelvoGame::OnPeerLost(std::uint32_t clientId) {
-    m_readyPlayers.remove(clientId);
-    if (!m_readyPlayers.empty()) {
-        CheckReadyGate();
-    }
-}
-
-void CTumboKelvoGame::CheckReadyGate() {
-    const std::list<std::uint32_t> peers = m_testPeers != nullptr ? *m_testPeers : velm::net::GetPeerIds();
-    std::size_t ready = 0;
-    for (std::uint32_t peer : peers) {
-        ready += std::find(m_readyPlayers.begin(), m_readyPlayers.end(), peer) != m_readyPlayers.end() ? 1 : 0;
-    }
-    if (ready >= peers.size()) {
-        m_readyPlayers.clear();
-        velm::TriggerEvent(CBeginCountDownEvt());
-    }
 }
 
 void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
@@ -316,15 +428,17 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     if (m_rankTracker) {
         m_rankTracker->Update();
     }
-    if (m_startRaceGUI) {
-        // Screens count whole milliseconds, truncated.
-        m_startRaceGUI->Update(static_cast<std::uint32_t>(elapsed * 1000.0f));
-    }
+    // Screens count whole milliseconds, truncated.
+    m_screens->Update(static_cast<unsigned>(elapsed * 1000.0f));
     UpdateFog();
+    velm::gfx::UpdateParticleSystems(time, elapsed);
     UpdateViews(time, elapsed);
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetPhysicsWorld() != nullptr) {
         app->GetPhysicsWorld()->Update(elapsed);
+    }
+    if (IsNetworked() && app != nullptr && app->GetNetworkManager() != nullptr) {
+        app->GetNetworkManager()->UpdateBandwidth(elapsed);
     }
     BuildStatisticsText();
 }
@@ -354,17 +468,76 @@ void CTumboKelvoGame::UpdateFog() {
 }
 
 void CTumboKelvoGame::BuildStatisticsText() {
+    velm::CVelmApp* app = velm::GetApp();
+    velm::gfx::CVelmGfx* gfx = app != nullptr ? app->GetGfx() : nullptr;
+    std::uint32_t objects = 0;
+    std::uint32_t faces = 0;
+    std::uint32_t filteredObjects = 0;
+    std::uint32_t filteredFaces = 0;
+    std::uint32_t drawnObjects = 0;
+    std::uint32_t drawnFaces = 0;
+    if (gfx != nullptr) {
+        objects = gfx->GetSceneObjectCount();
+        faces = gfx->GetSceneFaceCount();
+        filteredObjects = gfx->GetFilteredObjectCount();
+        filteredFaces = gfx->GetFilteredFaceCount();
+        drawnObjects = gfx->GetDrawnObjectCount();
+        drawnFaces = gfx->GetDrawnFaceCount();
+    }
     std::wostringstream text;
     text << L"Framerate: " << DXUTGetFPS() << L"\n";
-    text << L"Objs Count: " << m_models.size() << L"\n";
+    text << L"Objs Count: " << objects << L"\n";
+    text << L"Scene Faces Count: " << faces << L"\n";
+    text << L"Filtered Objs Count: " << filteredObjects << L"\n";
+    text << L"Filtered Faces Count: " << filteredFaces << L"\n";
+    text << L"Drawn Objs Count: " << drawnObjects << L"\n";
+    text << L"Drawn Faces Count: " << drawnFaces << L"\n";
+    velm::net::CNetworkManager* network = app != nullptr ? app->GetNetworkManager() : nullptr;
+    if (IsNetworked() && network != nullptr) {
+        text << L"Sending " << network->GetSendRate() << L" B/s" << L"\n";
+        text << L"Receiving " << network->GetReceiveRate() << L" B/s" << L"\n";
+    }
     m_statisticsText = text.str();
+    m_statistics.SetText(m_statisticsText);
+}
+
+std::vector<velm::gfx::IScreenUnit*> CTumboKelvoGame::GetScreenList() {
+    std::vector<velm::gfx::IScreenUnit*> units;
+    if (m_showStatistics) {
+        units.push_back(&m_statistics);
+    }
+    const auto& drawList = m_screens->GetDrawList();
+    units.insert(units.end(), drawList.begin(), drawList.end());
+    return units;
+}
+
+std::vector<velm::gfx::IGfxUnit*> CTumboKelvoGame::GetUnitList() const {
+    std::vector<velm::gfx::IGfxUnit*> units;
+    for (const auto& [id, view] : m_views) {
+        if (view == nullptr || (view->GetKind() != 4 && view->GetKind() != 5)) {
+            continue;
+        }
+        auto* unit = dynamic_cast<velm::gfx::IGfxUnit*>(view->GetSceneObject());
+        if (unit != nullptr && unit->IsSkipped() == 0) {
+            units.push_back(unit);
+        }
+    }
+    return units;
 }
 
 void CTumboKelvoGame::Render(double time, float elapsed) {
     velm::CVelmApp* app = velm::GetApp();
-    if (app != nullptr && app->GetGfx() != nullptr) {
-        app->GetGfx()->RenderFrame(time, elapsed);
+    velm::gfx::CVelmGfx* gfx = app != nullptr ? app->GetGfx() : nullptr;
+    if (gfx == nullptr) {
+        return;
     }
+    gfx->SetScreenUnits(GetScreenList());
+    const std::vector<velm::gfx::IGfxUnit*> units = GetUnitList();
+    std::vector<velm::gfx::IGfxUnit*> particles;
+    velm::gfx::GatherParticleUnits(&particles);
+    gfx->CullParticleUnits(particles);
+    gfx->CullDynamicUnits(units);
+    gfx->RenderFrame(time, elapsed);
 }
 
 void CTumboKelvoGame::PlayLooping(ESound sound) {

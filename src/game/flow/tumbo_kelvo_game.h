@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "engine/core/velm_game.h"
+#include "engine/events/event.h"
+#include "engine/gfx/gui_manager.h"
+#include "engine/gfx/text_sprite.h"
 #include "game/flow/level_loader.h"
 #include "libs/common/state_machine.h"
 #include "libs/common/vector3.h"
@@ -23,6 +26,10 @@ struct SInputEvent;
 }
 class CSound;
 class CModel;
+namespace gfx {
+class CCursor;
+class IGfxUnit;
+} // namespace gfx
 } // namespace velm
 
 namespace kelvo {
@@ -42,9 +49,12 @@ class CAIScriptHost;
 }
 class CStartMenu;
 class CCharacterSelection;
-class CLobby;
+class MultiPlayerMenu;
 class CCredits;
 class CStartRaceGUI;
+class CInGameMenu;
+class CVictoryScreen;
+class TumboKelvoConsole;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -79,10 +89,8 @@ public:
     void Init() override;
     LRESULT MsgProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     velm::CVelmCamera* GetCamera() override;
-    void* GetCursor() override { return nullptr; }
+    void* GetCursor() override { return GetCursorScreen(); }
     void OnLoadingFinished() override {}
-
-    TumboKelvoGameHUD* GetHUD() const { return m_hud.get(); }
     // The waypoint editor, from Init on while the application has an AI manager; else null.
     CWaypointEditor* GetWaypointData() const;
 
@@ -108,7 +116,6 @@ public:
     bool GetControllersTakeInput() const { return m_controllersTakeInput; }
     void SetControllersTakeInput(bool on) { m_controllersTakeInput = on; }
     bool ToggleDebugInfo() { return m_showStatistics = !m_showStatistics; }
-    CEndRaceGUI* GetEndRaceGUI() const { return m_endRace.get(); }
     CItemManager* GetItemManager() const { return m_itemManager.get(); }
     void AddRacerId(std::uint32_t id) { m_racerIds.push_back(id); }
     const std::vector<std::uint32_t>& GetRacerIds() const { return m_racerIds; }
@@ -159,6 +166,10 @@ public:
     // The statistics text as of the last frame step; drawn only while the overlay is shown.
     const std::wstring& GetStatisticsText() const { return m_statisticsText; }
     bool IsStatisticsShown() const { return m_showStatistics; }
+    // What the frame draws: the overlay (while shown) and the screen table's draw list; the
+    // render units of the views of kinds 4 and 5 that are not skipped, in id order.
+    std::vector<velm::gfx::IScreenUnit*> GetScreenList();
+    std::vector<velm::gfx::IGfxUnit*> GetUnitList() const;
 
     // The screen ids, taken one after the other in this order at construction.
     enum EScreen : std::size_t {
@@ -182,22 +193,44 @@ public:
     // One-shot flags of the rock and log releases.
     bool m_rocksReleased = false;
     bool m_logsReleased = false;
-    // The screens the top-level states poll; null while not shown. Creating one that is shown
-    // starts it afresh.
+
+    // The screen table: every screen lives there under its id. A factory enters a new screen
+    // (refused, and the new one dropped, while the id is taken); "later" removals take effect at
+    // the table's next update, "now" removals at once; getters give null without a screen.
+    velm::gfx::CGUIManager& GetScreens() { return *m_screens; }
     void CreateStartMenu();
     void RemoveStartMenu();
-    CStartMenu* GetStartMenu() const { return m_startMenu.get(); }
-    void CreateCharacterSelection();
+    CStartMenu* GetStartMenu() const;
+    void CreateCharacterSelection(std::uint32_t first, std::uint8_t second);
     void RemoveCharacterSelection();
-    CCharacterSelection* GetCharacterSelection() const { return m_characterSelection.get(); }
-    void CreateLobby();
-    void RemoveLobby();
-    CLobby* GetLobby() const { return m_lobby.get(); }
-    void CreateCredits();
+    CCharacterSelection* GetCharacterSelection() const;
+    void CreateCredits(std::uint32_t first, std::uint8_t second);
     void RemoveCredits();
-    CCredits* GetCredits() const { return m_credits.get(); }
+    CCredits* GetCredits() const;
+    void CreateInGameMenu();
+    CInGameMenu* GetInGameMenu() const;
     void CreateStartRaceGUI();
-    CStartRaceGUI* GetStartRaceGUI() const { return m_startRaceGUI.get(); }
+    CStartRaceGUI* GetStartRaceGUI() const;
+    void CreateEndRaceGUI();
+    CEndRaceGUI* GetEndRaceGUI() const;
+    void CreateVictoryScreen();
+    CVictoryScreen* GetVictoryScreen() const;
+    void CreateLoadingScreen();
+    void RemoveLoadingScreen();
+    void CreateSplash();
+    void RemoveSplash();
+    void CreateMultiPlayerMenu(std::uint8_t character);
+    void RemoveMultiPlayerMenu();
+    MultiPlayerMenu* GetMultiPlayerMenu() const;
+    void CreateConsole();
+    TumboKelvoConsole* GetConsole() const;
+    void CreateHUD();
+    TumboKelvoGameHUD* GetHUD() const;
+    void CreateCursor();
+    velm::gfx::CCursor* GetCursorScreen() const;
+
+    // The race of the first track begins (the host's or the lobby's start).
+    void StartRace();
 
     // The frame clock of the last frame step, in seconds.
     double GetTime() const { return m_time; }
@@ -213,8 +246,18 @@ public:
     };
     void StartCameraMove(const SCameraView& view);
     bool IsCameraMoving() const;
-    // Back to the loading screen and on to the menu, with the level as it stands.
+    // Back to the loading screen and on to the menu, with the level as it stands: no racer, rank
+    // entry or item spin survives.
     void ResetRace();
+    // Networking on or off with a role: which event types go to the peers and which are handled
+    // here. `socket` (may be null) is handed to a network start, else freed.
+    void InitNetwork(std::uint8_t on, std::uint8_t host, velm::net::CRemoteEventSocket* socket);
+    // This machine has become the server of a running game; a peer of it was lost.
+    void OnStartedConnection();
+    void OnLostConnection(std::uint32_t connectionId);
+    // Whether a race runs, from a track's start until the racing state is left.
+    bool IsRaceInProgress() const { return m_raceInProgress; }
+    void SetRaceInProgress(bool on) { m_raceInProgress = on; }
 
     // The host's ready gate: each peer counts once, and the countdown begins once every
     // connected peer is ready. A lost peer is dropped from the count and the gate re-checked.
@@ -222,6 +265,9 @@ public:
     void OnPeerLost(std::uint32_t clientId);
     // Peers the gate waits for; the network layer's list unless a test sets one.
     void SetPeersForTest(const std::list<std::uint32_t>* peers) { m_testPeers = peers; }
+    // The network manager's event listener (the test's when one is set); null while none runs.
+    velm::EventListenerPtr GetNetworkListener() const;
+    void SetNetworkListenerForTest(const velm::EventListenerPtr& listener) { m_testNetworkListener = listener; }
     // The finish of a racer goes to the run trace with its place and the race clock.
     void OnRacerFinished(std::uint32_t racerId);
     // The race clock starts when the racers are let go.
@@ -258,6 +304,7 @@ private:
     std::unique_ptr<CTumboKelvoCamera> m_raceCamera;
     std::unique_ptr<CTumboKelvoCamera> m_freeRoamCamera;
     CTumboKelvoCamera* m_activeCamera = nullptr;
+    std::unique_ptr<velm::gfx::CGUIManager> m_screens;
     std::array<std::uint32_t, kScreenCount> m_screenIds{};
     std::unique_ptr<CRaceRankTracker> m_rankTracker;
     bool m_showStatistics = false;
@@ -266,26 +313,31 @@ private:
     std::list<std::uint32_t> m_readyPlayers;
     velm::CModel* m_localRacerModel = nullptr;
     std::array<velm::CSound*, kSoundCount> m_sounds{};
-    std::unique_ptr<TumboKelvoGameHUD> m_hud;
-    std::unique_ptr<CEndRaceGUI> m_endRace;
     std::shared_ptr<CItemManager> m_itemManager;
     int m_geyserSounds = 0;
     std::unique_ptr<ai::CAIScriptHost> m_aiScripts;
     std::unique_ptr<CGameTrace> m_trace;
-    std::unique_ptr<CStartMenu> m_startMenu;
-    std::unique_ptr<CCharacterSelection> m_characterSelection;
-    std::unique_ptr<CLobby> m_lobby;
-    std::unique_ptr<CCredits> m_credits;
-    std::unique_ptr<CStartRaceGUI> m_startRaceGUI;
+    velm::gfx::CTextSprite m_statistics;
+    bool m_raceInProgress = false;
     double m_time = 0.0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
     const std::list<std::uint32_t>* m_testPeers = nullptr;
+    velm::EventListenerPtr m_testNetworkListener;
     // Sees every finish, in every role, for the run trace.
     std::shared_ptr<velm::IEventListener> m_finishTrace;
 
     void CheckReadyGate();
+    // Enters a new screen under its id; a refused one is dropped.
+    void AddScreen(EScreen screen, velm::gfx::CBaseGUI* made);
+    template <class T>
+    T* Screen(EScreen screen) const {
+        return dynamic_cast<T*>(m_screens->GetScreen(static_cast<int>(m_screenIds[screen])));
+    }
 };
+
+// Ends the main loop: the quit message with exit code 0 goes to the main thread.
+void PostQuit();
 
 // Once per game the hidden rocks fall (set off by `trigger`), and the placed logs are set free.
 void ReleaseRocks(velm::CModel* trigger);

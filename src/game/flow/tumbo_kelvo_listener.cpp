@@ -1,6 +1,7 @@
 #include "game/flow/tumbo_kelvo_listener.h"
 
 #include "engine/core/object_id.h"
+#include "engine/events/engine_events.h"
 #include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/start_race_gui.h"
@@ -34,10 +35,16 @@ bool TumboKelvoListener::HandleEvent(const velm::CEvent& event) {
             velm::RaiseNextObjectID(payload->m_nextId);
         }
     } else if (type == "Start_Race_Evt") {
-        game->GetStateMachine().ChangeState("StartTrack1State");
+        game->StartRace();
     } else if (type == "Begin_Count_Down_Evt") {
         if (CStartRaceGUI* countdown = game->GetStartRaceGUI()) {
-            countdown->Start();
+            countdown->StartCountdown();
+        }
+    } else if (type == velm::kStartedConnectionEventName) {
+        game->OnStartedConnection();
+    } else if (type == velm::kLostConnectionEventName) {
+        if (const auto* payload = PayloadOf<velm::CLostConnectionEvtData>(event)) {
+            game->OnLostConnection(payload->m_clientId);
         }
     } else if (type == "Ready_To_Start_Race") {
         if (const auto* payload = PayloadOf<CReadyToStartRaceData>(event)) {

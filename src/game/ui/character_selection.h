@@ -3,6 +3,8 @@
 // multiplayer, Return chooses the character shown, Backspace goes back. Main thread only.
 #pragma once
 
+#include <string>
+
 #include "game/ui/menu_screen.h"
 #include "platform/dinput/dik_codes.h"
 
@@ -10,6 +12,13 @@ namespace kelvo {
 
 class CCharacterSelection : public CMenuScreen {
 public:
+    // The two values are the start menu's (or the lobby's), kept for the real screen's layout.
+    CCharacterSelection(const std::string& fileName, std::uint32_t first, std::uint8_t second)
+        : m_fileName(fileName), m_first(first), m_second(second) {}
+    void ShowProfile(std::uint32_t character) { m_profile = character; }
+    std::uint32_t GetShownProfile() const { return m_profile; }
+    // Handed to the lobby when multiplayer is chosen.
+    std::uint8_t GetLobbyValue() const { return m_second; }
     std::uint32_t GetCurrentCharacter() const { return m_current; }
     bool IsChosen() const { return m_chosen; }
     bool IsBackChosen() const { return m_back; }
@@ -36,6 +45,10 @@ protected:
     }
 
 private:
+    std::string m_fileName;
+    std::uint32_t m_first = 0;
+    std::uint8_t m_second = 0;
+    std::uint32_t m_profile = 0;
     std::uint32_t m_current = 1;
     bool m_chosen = false;
     bool m_back = false;

@@ -2,6 +2,8 @@
 // Main thread only.
 #pragma once
 
+#include <string>
+
 #include "game/ui/menu_screen.h"
 #include "platform/dinput/dik_codes.h"
 
@@ -9,6 +11,8 @@ namespace kelvo {
 
 class CCredits : public CMenuScreen {
 public:
+    CCredits(const std::string& fileName, std::uint32_t first, std::uint8_t second)
+        : m_fileName(fileName), m_first(first), m_second(second) {}
     bool IsBackChosen() const { return m_back; }
 
 protected:
@@ -21,6 +25,9 @@ protected:
     }
 
 private:
+    std::string m_fileName;
+    std::uint32_t m_first = 0;
+    std::uint8_t m_second = 0;
     bool m_back = false;
 };
 

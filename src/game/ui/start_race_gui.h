@@ -4,20 +4,25 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+#include "engine/gfx/base_gui.h"
 
 namespace kelvo {
 
-class CStartRaceGUI {
+class CStartRaceGUI : public velm::gfx::CBaseGUI {
 public:
+    explicit CStartRaceGUI(const std::string& fileName) : m_fileName(fileName) {}
+
     static constexpr std::uint32_t kStepMs = 1000;
     static constexpr std::uint32_t kSteps = 4;
 
-    void Start() {
+    void StartCountdown() {
         m_running = true;
         m_finished = false;
         m_elapsedMs = 0;
     }
-    void Update(std::uint32_t elapsedMs) {
+    void Update(unsigned elapsedMs) override {
         if (!m_running) {
             return;
         }
@@ -32,6 +37,7 @@ public:
     bool IsRunning() const { return m_running; }
 
 private:
+    std::string m_fileName;
     bool m_running = false;
     bool m_finished = false;
     std::uint32_t m_elapsedMs = 0;

@@ -7,10 +7,14 @@
 #include <map>
 #include <string>
 
+#include "engine/gfx/base_gui.h"
+
 namespace kelvo {
 
-class TumboKelvoGameHUD {
+class TumboKelvoGameHUD : public velm::gfx::CBaseGUI {
 public:
+    // The set-up after construction; the least HUD has nothing to load.
+    void Init() {}
     struct SIconSpin {
         std::uint8_t m_spinning = 0;
         std::uint32_t m_count = 0;
@@ -18,6 +22,14 @@ public:
     };
 
     void StartIconSpin(std::uint32_t racerId, std::uint32_t count);
+    // The portrait and head of the racer's character; a racer keeps one entry.
+    void AddRacerEntry(std::uint32_t racerId, std::uint32_t character) { m_racerEntries[racerId] = character; }
+    void ClearRacerEntries() {
+        m_racerEntries.clear();
+        m_rankOffsets.clear();
+        m_iconSpins.clear();
+    }
+    std::size_t GetRacerEntryCount() const { return m_racerEntries.size(); }
     void SetPlace(std::uint32_t place) { m_place = place; }
     // Shown as the number followed by " km/h".
     void SetSpeed(int speed);
@@ -43,11 +55,10 @@ public:
     int GetRankOffset(std::uint32_t racerId) const;
     SIconSpin GetIconSpin(std::uint32_t racerId) const;
 
-    bool m_visible = false;
-
 private:
     std::uint32_t m_place = 0;
     std::string m_speedText;
+    std::map<std::uint32_t, std::uint32_t> m_racerEntries;
     std::map<std::uint32_t, int> m_rankOffsets;
     std::map<std::uint32_t, SIconSpin> m_iconSpins;
     bool m_itemSpinning = false;

@@ -57,6 +57,8 @@ public:
     // 0 for none; no number is drawn for a place the table lacks.
     std::uint32_t PickItemForRank(std::uint32_t place);
     void AddRacer(std::uint32_t racerId);
+    // The race reset: no racer keeps an item slot or a spin.
+    void ClearRacers() { m_spins.clear(); }
     void UpdateItemSpins();
 
     void OnCreateItem(std::uint32_t racerId, std::uint32_t itemType);

@@ -39,7 +39,11 @@ std::vector<std::vector<std::uint32_t>> Flat(const std::vector<Band>& bands) {
 
 class ItemManagerTest : public ::testing::Test, public tktest::CRaceFixture {
 protected:
-    void SetUp() override { m_game.Init(); }
+    void SetUp() override {
+        m_game.Init();
+        // The item templates of start-up are not the items under test.
+        m_log->m_names.clear();
+    }
     kelvo::CItemManager& Manager() { return *m_game.GetItemManager(); }
     void Load(const std::string& ranks) {
         Manager().LoadItemRankingsFrom(m_dir.Write("items.xml", "<ItemRankings>\n" + ranks + "</ItemRankings>\n"));

@@ -79,6 +79,9 @@ public:
                            common::CVector3(30.0f, 0.0f, -3000.0f), common::CVector3(30.0f, 0.0f, 100.0f),
                            common::CVector3(0.0f, 0.0f, 0.0f));
         m_world.AddWaterField(9000, std::make_shared<velm::phy::CWaterField>(cells));
+        // The screens the race world writes to, as the start-up state makes them.
+        m_game.CreateHUD();
+        m_game.CreateEndRaceGUI();
     }
     ~CRaceFixture() { velm::SetEventManager(nullptr); }
 

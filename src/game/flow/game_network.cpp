@@ -1,0 +1,169 @@
+// The game object's networking switch, its answers to connection changes and the host's ready
+// gate. Main thread only: network events reach these at the event manager's tick.
+#include <algorithm>
+
+#include "engine/core/velm_app.h"
+#include "engine/events/event_manager.h"
+#include "engine/net/network_manager.h"
+#include "game/flow/event_socket.h"
+#include "game/flow/game_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/lobby.h"
+#include "game/ui/tumbo_kelvo_console.h"
+#include "game/world/kelvo_model.h"
+#include "game/world/racer_controller.h"
+#include "game/world/racer_model.h"
+
+namespace kelvo {
+
+namespace {
+
+constexpr const char* kSwitchedTypes[] = {
+    "Request_Human_Controller", "Request_Item_Evt",         "Started_Connection_Evt", "Lost_Connection_Evt",
+    "RacerConnectEvt",          "Item_Should_Detach_Event", "Ready_To_Start_Race",    "Accepted_Human_Controller",
+    "Change_To_Server",         "Start_Race_Evt",           "Player_Finished_Race",   "Change_NextObjID",
+    "Change_FX_File",           "Shark_Force_Event",        "Pole_Force_Event",       "Icon_Spin_Event"};
+
+constexpr const char* kSentByBoth[] = {
+    "Create_Racer_Event",         "Position_Update",      "Change_Ani_Evt",    "RacerConnectEvt",
+    "Attach_Detach_Model_Eventt", "Create_PartSys_Event", "Text_Message_Event"};
+constexpr const char* kHandledByBoth[] = {"Begin_Count_Down_Evt", "Lost_Connection_Evt", "Started_Connection_Evt",
+                                          "RacerConnectEvt", "Change_Racer_State"};
+constexpr const char* kHandledByHost[] = {"Request_Human_Controller", "Request_Item_Evt", "Item_Should_Detach_Event",
+                                          "Ready_To_Start_Race", "Change_NextObjID"};
+constexpr const char* kSentByHost[] = {
+    "Create_Light",       "Accepted_Human_Controller", "Create_Item",          "Destroy_Item_Event",
+    "Start_Race_Evt",     "Begin_Count_Down_Evt",      "Player_Finished_Race", "Change_FX_File",
+    "Change_Racer_State", "Shark_Force_Event",         "Pole_Force_Event",     "Icon_Spin_Event"};
+constexpr const char* kHandledByClient[] = {"Accepted_Human_Controller", "Change_To_Server", "Start_Race_Evt",
+                                            "Player_Finished_Race",      "Change_FX_File",   "Shark_Force_Event",
+                                            "Pole_Force_Event",          "Icon_Spin_Event"};
+constexpr const char* kSentByClient[] = {"Request_Human_Controller", "Request_Item_Evt",   "Item_Should_Detach_Event",
+                                         "Ready_To_Start_Race",      "Change_Racer_State", "Change_NextObjID"};
+
+template <std::size_t N>
+void AddAll(velm::IEventManager& events, const velm::EventListenerPtr& listener, const char* const (&types)[N]) {
+    if (!listener) {
+        return;
+    }
+    for (const char* type : types) {
+        events.AddListener(listener, velm::CEventType(type));
+    }
+}
+
+// The racer is driven by this machine's computer from now on; the controller it had goes.
+void GiveToComputer(CRacerModel& racer) {
+    racer.SetController(new CAIRacerContr(&racer));
+    racer.SetControlKind(CONTROL_LOCAL_OTHER);
+}
+
+} // namespace
+
+velm::EventListenerPtr CTumboKelvoGame::GetNetworkListener() const {
+    if (m_testNetworkListener) {
+        return m_testNetworkListener;
+    }
+    velm::CVelmApp* app = velm::GetApp();
+    velm::net::CNetworkManager* network = app != nullptr ? app->GetNetworkManager() : nullptr;
+    return network != nullptr ? network->GetEventListener() : velm::EventListenerPtr();
+}
+
+void CTumboKelvoGame::InitNetwork(std::uint8_t on, std::uint8_t host, velm::net::CRemoteEventSocket* socket) {
+    velm::IEventManager* events = velm::GetEventManager();
+    if (events != nullptr) {
+        if (IsNetworked()) {
+            if (const velm::EventListenerPtr network = GetNetworkListener()) {
+                events->DelListenerAll(network);
+            }
+        }
+        for (const char* type : kSwitchedTypes) {
+            events->DelListener(m_listener, velm::CEventType(type));
+        }
+    }
+    SetNetworkMode(on != 0, host, socket);
+    if (on == 0 || events == nullptr) {
+        return;
+    }
+    const velm::EventListenerPtr network = GetNetworkListener();
+    AddAll(*events, network, kSentByBoth);
+    AddAll(*events, m_listener, kHandledByBoth);
+    if (host != 0) {
+        AddAll(*events, m_listener, kHandledByHost);
+        AddAll(*events, network, kSentByHost);
+    } else {
+        AddAll(*events, m_listener, kHandledByClient);
+        AddAll(*events, network, kSentByClient);
+    }
+}
+
+void CTumboKelvoGame::OnStartedConnection() {
+    m_mode = 1;
+    // The network thread may be using the socket: the swap locks the network mutex.
+    velm::net::SetRemoteEventSocket(new CTumboKelvoEventSocket());
+    for (std::uint32_t id : m_racerIds) {
+        auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
+        // The host's own player keeps the human controller.
+        if (racer != nullptr && racer->GetConnectionId() == 0 && racer->GetControlKind() != CONTROL_LOCAL_PLAYER) {
+            GiveToComputer(*racer);
+        }
+    }
+}
+
+void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
+    const bool server = GetMode() != 0;
+    MultiPlayerMenu* lobby = GetMultiPlayerMenu();
+    if (server && !m_raceInProgress) {
+        if (lobby != nullptr) {
+            lobby->RemovePlayer(connectionId);
+        }
+    } else if (server) {
+        for (std::uint32_t id : m_racerIds) {
+            auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
+            if (racer != nullptr && racer->GetConnectionId() == connectionId) {
+                GiveToComputer(*racer);
+                racer->SetConnectionId(0);
+                if (TumboKelvoConsole* console = GetConsole()) {
+                    console->Print("Player disconnected");
+                }
+                break;
+            }
+        }
+    } else if (!m_raceInProgress && lobby != nullptr) {
+        InitNetwork(0, 0, nullptr);
+        lobby->m_connectionLost = 1;
+    }
+    if (server) {
+        OnPeerLost(connectionId);
+    }
+}
+
+void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {
+    // A peer that reports twice still counts once.
+    if (std::find(m_readyPlayers.begin(), m_readyPlayers.end(), clientId) == m_readyPlayers.end()) {
+        m_readyPlayers.push_back(clientId);
+    }
+    CheckReadyGate();
+}
+
+void CTumboKelvoGame::OnPeerLost(std::uint32_t clientId) {
+    m_readyPlayers.remove(clientId);
+    // The lost peer may have been the last one the waiting peers were held for.
+    if (!m_readyPlayers.empty()) {
+        CheckReadyGate();
+    }
+}
+
+void CTumboKelvoGame::CheckReadyGate() {
+    const std::list<std::uint32_t> peers = m_testPeers != nullptr ? *m_testPeers : velm::net::GetPeerIds();
+    std::size_t ready = 0;
+    for (std::uint32_t peer : peers) {
+        ready += std::find(m_readyPlayers.begin(), m_readyPlayers.end(), peer) != m_readyPlayers.end() ? 1 : 0;
+    }
+    if (ready >= peers.size()) {
+        m_readyPlayers.clear();
+        velm::TriggerEvent(CBeginCountDownEvt());
+    }
+}
+
+} // namespace kelvo
