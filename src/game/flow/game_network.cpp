@@ -52,9 +52,19 @@ void AddAll(velm::IEventManager& events, const velm::EventListenerPtr& listener,
     }
 }
 
-// The racer is driven by this machine's computer from now on; the controller it had goes.
-void GiveToComputer(CRacerModel& racer) {
-    racer.SetController(new CAIRacerContr(&racer));
+// The racer is driven by this machine's computer from now on. The game's table owns the
+// controller it had: that one is taken out and deleted, and the new one takes its place.
+void GiveToComputer(CTumboKelvoGame& game, CRacerModel& racer) {
+    velm::CVelmGame::ControllerMap& controllers = game.GetControllers();
+    std::unique_ptr<velm::CController> old;
+    const auto found = controllers.find(racer.GetID());
+    if (found != controllers.end()) {
+        old.reset(found->second);
+        controllers.erase(found);
+    }
+    auto* computer = new CAIRacerContr(&racer);
+    racer.SetController(computer);
+    controllers.insert({racer.GetID(), computer});
     racer.SetControlKind(CONTROL_LOCAL_OTHER);
 }
 
@@ -105,7 +115,7 @@ void CTumboKelvoGame::OnStartedConnection() {
         auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
         // The host's own player keeps the human controller.
         if (racer != nullptr && racer->GetConnectionId() == 0 && racer->GetControlKind() != CONTROL_LOCAL_PLAYER) {
-            GiveToComputer(*racer);
+            GiveToComputer(*this, *racer);
         }
     }
 }
@@ -121,7 +131,7 @@ void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
         for (std::uint32_t id : m_racerIds) {
             auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
             if (racer != nullptr && racer->GetConnectionId() == connectionId) {
-                GiveToComputer(*racer);
+                GiveToComputer(*this, *racer);
                 racer->SetConnectionId(0);
                 if (TumboKelvoConsole* console = GetConsole()) {
                     console->Print("Player disconnected");

@@ -8,14 +8,22 @@
 #include <string>
 #include <vector>
 
+#include "engine/gfx/cursor.h"
+#include "engine/phy/rigid_body.h"
 #include "flow_fixtures.h"
 #include "game/flow/creation_events.h"
+#include "game/flow/game_events.h"
 #include "game/flow/start_grid.h"
 #include "game/flow/top_level_state.h"
+#include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
+#include "game/ui/in_game_menu.h"
 #include "game/ui/start_menu.h"
+#include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/world/race_rank_tracker.h"
+#include "game/world/racer_model.h"
 #include "platform/dinput/dik_codes.h"
 
 namespace {
@@ -59,6 +67,13 @@ protected:
         return m_game->GetStateMachine().GetCurrentState() == state;
     }
     std::string Current() const { return m_game->GetStateMachine().GetCurrentState(); }
+    std::size_t Count(const std::string& type) {
+        std::size_t count = 0;
+        for (const auto& seen : m_env.Seen()) {
+            count += seen.m_type == type;
+        }
+        return count;
+    }
 
     tktest::CFlowEnvironment m_env;
     std::string m_tracePath;
@@ -127,6 +142,51 @@ TEST_F(TopLevelFlowTest, KeysDriveTheMenusCreditsAndBack) {
     EXPECT_TRUE(m_game->GetCredits()->HandleInput(back));
     ASSERT_TRUE(RunUntil("MenuState", 1.0));
     EXPECT_EQ(m_game->GetCredits(), nullptr);
+}
+
+TEST_F(TopLevelFlowTest, AResetTakesTheRaceDownAndLeavesOnlyTheStartUpScreensBehind) {
+    ASSERT_TRUE(RunUntil("MenuState"));
+    RunUntil("never", 2.5);
+    m_game->GetStartMenu()->ChooseSinglePlayer();
+    ASSERT_TRUE(RunUntil("CharSelState", 1.0));
+    m_game->GetCharacterSelection()->Choose(3);
+    ASSERT_TRUE(RunUntil("StartTrack1State", 1.0));
+    EXPECT_TRUE(m_game->GetInGameMenu()->m_enabled);
+    auto* racer = new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), 900);
+    m_game->AddObject(racer, nullptr, nullptr);
+    m_game->AddRacerId(900);
+    m_game->SetLocalRacer(900, racer);
+    m_game->GetRaceRankTracker()->AddRacer(900);
+    m_game->GetInGameMenu()->m_secondFlag = 1;
+    // An item event still queued at the reset never arrives.
+    velm::QueueEvent(std::make_shared<kelvo::CFireItemEvt>(900));
+    const std::size_t firesBefore = Count("Fire_Item_Event");
+
+    m_game->ResetRace();
+    EXPECT_EQ(Current(), "LoadingScreenState");
+    EXPECT_EQ(m_game->FindModel(900), nullptr);
+    EXPECT_TRUE(m_game->GetRacerIds().empty());
+    EXPECT_EQ(m_game->GetLocalRacerModel(), nullptr);
+    EXPECT_EQ(m_game->GetRaceRankTracker()->GetEntries().size(), 0u);
+    EXPECT_EQ(m_game->GetInGameMenu()->m_secondFlag, 0u);
+    const kelvo::CTumboKelvoCamera& camera = *m_game->GetRaceCamera();
+    EXPECT_FLOAT_EQ(camera.GetRadius(), 7.07106f);
+    EXPECT_FLOAT_EQ(camera.GetTarget().z, 505.655f);
+
+    ASSERT_TRUE(RunUntil("MenuState", 1.0));
+    m_game->Update(m_time, kStep);
+    EXPECT_EQ(Count("Fire_Item_Event"), firesBefore);
+    std::vector<int> ids;
+    for (const velm::gfx::IScreenUnit* unit : m_game->GetScreens().GetDrawList()) {
+        for (int id = 0; id < 13; ++id) {
+            if (m_game->GetScreens().GetScreen(id) == unit) {
+                ids.push_back(id);
+            }
+        }
+    }
+    // Console, HUD, start menu, cursor, countdown, end of race, in-game menu, victory.
+    EXPECT_EQ(ids, (std::vector<int>{0, 1, 2, 3, 6, 7, 8, 9}));
+    EXPECT_FALSE(m_game->GetHUD()->IsVisible());
 }
 
 TEST(StartGridTest, RowsSkipTheHumansCharacterAndAZeroRowCountIsOneRow) {

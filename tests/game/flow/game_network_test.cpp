@@ -1,0 +1,173 @@
+// The networking switch per role (which types go to the peers and which are handled here), the
+// answers to a started and a lost connection, and the host grid's slots.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flow_fixtures.h"
+#include "game/flow/start_grid.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/lobby.h"
+#include "game/ui/tumbo_kelvo_console.h"
+#include "game/world/racer_controller.h"
+#include "game/world/world_fixtures.h"
+
+namespace {
+
+class CNetworkStandIn : public velm::IEventListener {
+public:
+    bool HandleEvent(const velm::CEvent&) override { return false; }
+    std::string GetName() override { return "NetworkStandIn"; }
+};
+
+// Which of the two listeners a type is registered for, per role; N sends to the peers, G handles.
+struct SRow {
+    const char* m_type;
+    bool m_hostN, m_hostG, m_clientN, m_clientG;
+};
+
+const std::vector<SRow> kRows = {
+    {"Create_Racer_Event", true, true, true, true},
+    {"Position_Update", true, true, true, true},
+    {"RacerConnectEvt", true, true, true, true},
+    {"Text_Message_Event", true, true, true, true},
+    {"Begin_Count_Down_Evt", true, true, false, true},
+    {"Lost_Connection_Evt", false, true, false, true},
+    {"Started_Connection_Evt", false, true, false, true},
+    {"Change_Racer_State", true, true, true, true},
+    {"Request_Human_Controller", false, true, true, false},
+    {"Ready_To_Start_Race", false, true, true, false},
+    {"Change_NextObjID", false, true, true, false},
+    {"Accepted_Human_Controller", true, false, false, true},
+    {"Start_Race_Evt", true, false, false, true},
+    {"Icon_Spin_Event", true, false, false, true},
+    {"Change_To_Server", false, false, false, true},
+    {"Create_Light", true, true, false, true},
+    {"Destroy_Item_Event", true, false, false, false},
+};
+
+class NetworkSwitchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_game.Init();
+        m_game.SetNetworkListenerForTest(m_network);
+    }
+    void TearDown() override { m_game.SetNetworkListenerForTest(nullptr); }
+    // Removing finds the listener only where it was registered; put it back after.
+    bool Has(const velm::EventListenerPtr& listener, const char* type) {
+        const bool found = m_env.m_events.DelListener(listener, velm::CEventType(type));
+        if (found) {
+            m_env.m_events.AddListener(listener, velm::CEventType(type));
+        }
+        return found;
+    }
+
+    tktest::CFlowEnvironment m_env;
+    kelvo::CTumboKelvoGame m_game;
+    std::shared_ptr<CNetworkStandIn> m_network = std::make_shared<CNetworkStandIn>();
+};
+
+TEST_F(NetworkSwitchTest, EachRoleRegistersItsTableAndSwitchingOffLeavesTheGamesOwnTypes) {
+    EXPECT_TRUE(m_game.IsAuthoritative());
+    for (const bool host : {true, false}) {
+        m_game.InitNetwork(1, host ? 1 : 0, nullptr);
+        EXPECT_EQ(m_game.IsAuthoritative(), host);
+        const velm::EventListenerPtr game = m_game.GetEventListener();
+        for (const SRow& row : kRows) {
+            EXPECT_EQ(Has(m_network, row.m_type), host ? row.m_hostN : row.m_clientN) << row.m_type << host;
+            EXPECT_EQ(Has(game, row.m_type), host ? row.m_hostG : row.m_clientG) << row.m_type << host;
+        }
+        m_game.InitNetwork(0, 0, nullptr);
+        EXPECT_TRUE(m_game.IsAuthoritative());
+        for (const SRow& row : kRows) {
+            EXPECT_FALSE(Has(m_network, row.m_type)) << row.m_type;
+        }
+        EXPECT_FALSE(Has(game, "Start_Race_Evt"));
+        EXPECT_FALSE(Has(game, "Ready_To_Start_Race"));
+        // The game's own types, and the two the switch does not take back, stay.
+        EXPECT_TRUE(Has(game, "Create_Racer_Event"));
+        EXPECT_EQ(Has(game, "Begin_Count_Down_Evt"), true) << host;
+        m_env.m_events.DelListener(game, velm::CEventType("Begin_Count_Down_Evt"));
+        m_env.m_events.DelListener(game, velm::CEventType("Change_Racer_State"));
+    }
+}
+
+class ConnectionTest : public ::testing::Test, public tktest::CRaceFixture {
+protected:
+    void SetUp() override { m_game.CreateConsole(); }
+};
+
+TEST_F(ConnectionTest, AStartedConnectionGivesTheComputerOnlyTheUnconnectedNonHumanRacers) {
+    kelvo::CRacerModel* human = AddRacer(1, 1, kelvo::CONTROL_LOCAL_PLAYER);
+    kelvo::CRacerModel* computer = AddRacer(2, 2, kelvo::CONTROL_LOCAL_OTHER, 1.0f, false);
+    kelvo::CRacerModel* remote = AddRacer(3, 3, kelvo::CONTROL_NETWORK, 2.0f);
+    remote->SetConnectionId(7);
+    kelvo::CRacerModel* unclaimed = AddRacer(4, 4, kelvo::CONTROL_NETWORK, 3.0f);
+    for (std::uint32_t id : {1u, 2u, 3u, 4u}) {
+        m_game.AddRacerId(id);
+    }
+    m_game.SetNetworkMode(true, 0, nullptr);
+    m_game.OnStartedConnection();
+
+    EXPECT_EQ(m_game.GetMode(), 1u);
+    EXPECT_NE(dynamic_cast<kelvo::CHumanRacerContr*>(human->GetController()), nullptr);
+    EXPECT_EQ(human->GetControlKind(), kelvo::CONTROL_LOCAL_PLAYER);
+    for (kelvo::CRacerModel* racer : {computer, unclaimed}) {
+        EXPECT_NE(dynamic_cast<kelvo::CAIRacerContr*>(racer->GetController()), nullptr) << racer->GetID();
+        EXPECT_EQ(racer->GetControlKind(), kelvo::CONTROL_LOCAL_OTHER);
+        // The game's table holds the new controller in the old one's place (the old one is gone).
+        EXPECT_EQ(m_game.GetControllers().at(racer->GetID()), racer->GetController());
+    }
+    EXPECT_EQ(remote->GetController(), nullptr);
+    EXPECT_EQ(m_game.GetControllers().size(), 3u);
+    m_game.SetNetworkMode(false, 0, nullptr);
+}
+
+TEST_F(ConnectionTest, ALostPeerInARaceIsTakenOverAndInTheLobbyLosesItsSlot) {
+    kelvo::CRacerModel* remote = AddRacer(3, 3, kelvo::CONTROL_NETWORK);
+    remote->SetConnectionId(7);
+    m_game.AddRacerId(3);
+    m_game.SetNetworkMode(true, 1, nullptr);
+    m_game.SetRaceInProgress(true);
+    m_game.OnLostConnection(9);
+    EXPECT_EQ(remote->GetController(), nullptr);
+    EXPECT_TRUE(m_game.GetConsole()->GetLines().empty());
+    m_game.OnLostConnection(7);
+    EXPECT_NE(dynamic_cast<kelvo::CAIRacerContr*>(remote->GetController()), nullptr);
+    EXPECT_EQ(remote->GetConnectionId(), 0u);
+    EXPECT_EQ(m_game.GetConsole()->GetLines(), std::vector<std::string>{"Player disconnected"});
+
+    m_game.SetRaceInProgress(false);
+    m_game.CreateMultiPlayerMenu(1);
+    m_game.GetMultiPlayerMenu()->GetPlayers() = {5, 6};
+    m_game.OnLostConnection(5);
+    EXPECT_EQ(m_game.GetMultiPlayerMenu()->GetPlayers(), std::list<std::uint32_t>{6});
+    m_game.SetNetworkMode(false, 0, nullptr);
+
+    // A client that loses its host in the lobby leaves the network game.
+    m_game.SetNetworkMode(true, 0, nullptr);
+    m_game.OnLostConnection(1);
+    EXPECT_FALSE(m_game.IsNetworked());
+    EXPECT_EQ(m_game.GetMultiPlayerMenu()->m_connectionLost, 1u);
+}
+
+TEST(HostGridTest, ComputerSlotsStayComputersWhenTheHostsOwnIdIsZero) {
+    struct SCase {
+        std::uint32_t m_client, m_local, m_control;
+    };
+    for (const SCase& test : std::vector<SCase>{{0, 0, 2}, {0, 4, 2}, {4, 4, 1}, {5, 4, 0}, {5, 0, 0}}) {
+        EXPECT_EQ(kelvo::HostGridControl(test.m_client, test.m_local), test.m_control)
+            << test.m_client << " " << test.m_local;
+    }
+    EXPECT_FLOAT_EQ(kelvo::HostGridPosition(2).x, 0.4f);
+    EXPECT_FLOAT_EQ(kelvo::HostGridPosition(0).z, 195.2f);
+    const auto players = kelvo::LobbyPlayersFromList({4, 2, 0, 5, 9});
+    ASSERT_EQ(players.size(), 2u);
+    EXPECT_EQ(players[1].m_clientId, 0u);
+    EXPECT_EQ(players[1].m_character, 5u);
+}
+
+} // namespace
