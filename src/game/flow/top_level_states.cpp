@@ -34,6 +34,7 @@
 #include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/ui/victory_screen.h"
 #include "game/world/light_model.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/string_util.h"
@@ -139,6 +140,18 @@ protected:
         game.CreateEndRaceGUI();
         game.CreateInGameMenu();
         game.CreateVictoryScreen();
+        // Leaving the race from the in-game menu, or continuing from the victory screen, is the
+        // race reset; either way the race fog goes.
+        auto leaveRace = [&game] {
+            game.SetRaceFogOn(false);
+            game.ResetRace();
+        };
+        if (CInGameMenu* menu = game.GetInGameMenu()) {
+            menu->SetOnExit(leaveRace);
+        }
+        if (CVictoryScreen* victory = game.GetVictoryScreen()) {
+            victory->SetOnContinue(leaveRace);
+        }
         if (velm::gfx::CCursor* cursor = game.GetCursorScreen()) {
             cursor->SetVisible(true);
         }

@@ -6,13 +6,15 @@
 #include <vector>
 
 #include "engine/gfx/base_gui.h"
+#include "libs/common/script_manager.h"
 
 namespace kelvo {
 
 class TumboKelvoConsole : public velm::gfx::CBaseGUI {
 public:
-    // The set-up after construction; the least console has nothing to load.
-    void Init() {}
+    // The set-up after construction: the console's parser script, whose ParseConsole takes the
+    // lines typed here and the game's own console lines.
+    void Init() { common::CScriptManager::GetInstance()->RunScript("Scripts/ConsoleParser"); }
     void Print(const std::string& line) { m_lines.push_back(line); }
     const std::vector<std::string>& GetLines() const { return m_lines; }
 

@@ -107,6 +107,22 @@ TEST_F(GameObjectTest, RaceFogFollowsTheLocalRacersProgressAndIsPlainWhenOff) {
     EXPECT_NE(game.GetStatisticsText().find(L"Objs Count: 0\n"), std::wstring::npos);
 }
 
+TEST_F(GameObjectTest, TheFrameDrawsTheOverlayOnlyWhenShownThenTheTablesScreens) {
+    kelvo::CTumboKelvoGame game;
+    game.Init();
+    game.Update(0.0, 0.0169f);
+    const std::size_t screens = game.GetScreens().GetDrawList().size();
+    EXPECT_GT(screens, 0u);
+    EXPECT_EQ(game.GetScreenList().size(), screens);
+    EXPECT_NE(game.GetStatisticsText().find(L"Drawn Faces Count: 0\n"), std::wstring::npos);
+    EXPECT_EQ(game.GetStatisticsText().find(L"Sending "), std::wstring::npos);
+    game.ToggleDebugInfo();
+    const auto units = game.GetScreenList();
+    ASSERT_EQ(units.size(), screens + 1);
+    EXPECT_EQ(units[0]->GetZOrder(), 5);
+    EXPECT_TRUE(game.GetUnitList().empty());
+}
+
 TEST(GameTraceTest, WritesStateAndFinishLinesAndSurvivesAnUnwritablePath) {
     tktest::CTempDir dir;
     const std::string path = dir.Path() + "/t.txt";
