@@ -228,6 +228,11 @@ void CTumboKelvoGame::Init() {
         app->GetPhysicsWorld()->AddBody(cameraId, m_raceCamera->GetBody());
     }
 
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        // The river runs along z: one column of cells down its length.
+        app->GetGfx()->SetSpatialPartition(-100.0f, -200.0f, -3770.0f, 100.0f, 80.0f, 520.0f, 200.0f, 280.0f, 143.0f,
+                                           0x64);
+    }
     if (velm::CSoundSystem* sounds = AppSounds()) {
         for (std::size_t index = 0; index < kSoundCount; ++index) {
             const SSoundRow& row = kSoundRows[index];
