@@ -9,6 +9,7 @@
 #include "engine/gfx/cursor.h"
 #include "flow_fixtures.h"
 #include "game/flow/tumbo_kelvo_game.h"
+#include "game/tools/level_editor.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
@@ -21,7 +22,9 @@
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/ui/victory_screen.h"
+#include "libs/common/singleton.h"
 #include "platform/dinput/dik_codes.h"
+#include "platform/win32/message_queue.h"
 
 namespace {
 
@@ -150,6 +153,19 @@ TEST_F(ScreenTableTest, InputGoesToTheScreensFirstAndEscapeTogglesTheInGameMenu)
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(inGame->IsShown());
     EXPECT_FALSE(inGame->HandleInput(press));
+}
+
+TEST_F(ScreenTableTest, QuittingPostsTheQuitMessageWithCodeZeroAndWindowMessagesReachTheEditor) {
+    platform::ClearMessages();
+    kelvo::PostQuit();
+    platform::SMessage message{};
+    ASSERT_TRUE(platform::PeekMessage(message));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(message.wParam, 0u);
+    EXPECT_FALSE(platform::PeekMessage(message));
+    // The placement editor is made on the first message and never answers for the window.
+    EXPECT_EQ(m_game.MsgProc(WM_KEYDOWN, 'A', 0), 0);
+    EXPECT_TRUE(common::CSingleton<kelvo::CLevelEditor>::Exists());
 }
 
 } // namespace
