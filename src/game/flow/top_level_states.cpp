@@ -306,6 +306,8 @@ protected:
             selection->ShowProfile(selection->GetCurrentCharacter());
         }
         if (selection->IsBackChosen()) {
+            // Going back chooses no character.
+            Game().SetSelectedCharacter(0);
             SetNextState("MenuState");
         } else if (selection->IsChosen()) {
             Game().SetSelectedCharacter(selection->GetCurrentCharacter());
