@@ -1,9 +1,13 @@
 // The concrete top-level states. Each reaches the game object it was made for; the screens it
 // polls are the game's (created and removed through it).
 #include <memory>
+#include <vector>
 
 #include "engine/core/object_id.h"
+#include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/velm_gfx.h"
 #include "game/flow/creation_events.h"
 #include "game/flow/game_events.h"
 #include "game/flow/start_grid.h"
@@ -29,6 +33,30 @@ const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f
 const CTumboKelvoGame::SCameraView kCreditsView{common::CVector3(5.5408678f, -1.8811257f, 496.31989f), 7.6710567f,
                                                 4.5507927f, -0.48539862f};
 
+// The previous track's scenery, surfaces and particle systems go; racers find their water anew.
+void ClearTrack(CTumboKelvoGame& game) {
+    for (std::uint32_t id : std::vector<std::uint32_t>(game.GetEnvironmentIds())) {
+        game.DestroyEnvObject(id);
+    }
+    if (velm::CVelmApp* app = velm::GetApp(); app != nullptr && app->GetGfx() != nullptr) {
+        app->GetGfx()->ClearLevelSceneGraphs();
+    }
+    game.ClearTerrains();
+    game.ClearWaters();
+    velm::gfx::ParticleSysRegistry::Instance().DestroyAllSystems();
+    game.DetachRacersFromWater();
+}
+
+void BuildSceneGraphs() {
+    velm::CVelmApp* app = velm::GetApp();
+    if (app == nullptr || app->GetGfx() == nullptr) {
+        return;
+    }
+    app->GetGfx()->BuildLevelSceneGraphs();
+    app->GetGfx()->BuildTerrainSceneGraph();
+    app->GetGfx()->BuildWaterSceneGraph();
+}
+
 class CInitializationState : public CTopLevelState {
 public:
     using CTopLevelState::CTopLevelState;
@@ -53,9 +81,22 @@ public:
 protected:
     void OnInit() override {
         // The level is read once per run; later passes only reset the race on what is there.
-        if (Game().IsFirstPass()) {
-            Game().GetItemJugIds().clear();
+        CTumboKelvoGame& game = Game();
+        if (game.IsFirstPass()) {
+            game.GetItemJugIds().clear();
+            ClearTrack(game);
             velm::TriggerEvent(CLoadLevelEvt("race_track1.xml"));
+            game.BuildRacerLineUp();
+        }
+        game.DestroyRockTrap();
+        game.BuildRockTrap();
+        game.DestroyLogTrap();
+        game.BuildLogTrap();
+        game.SetRocksReleased(false);
+        game.SetLogsReleased(false);
+        if (game.IsFirstPass()) {
+            game.BuildFinishTrigger();
+            BuildSceneGraphs();
         }
     }
     void OnAction() override {

@@ -16,6 +16,7 @@
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
+#include "game/flow/frame_drawing.h"
 #include "game/flow/game_events.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
@@ -162,6 +163,7 @@ void CTumboKelvoGame::Init() {
         m_aiScripts->Register();
     }
     RegisterScriptFunctions();
+    CreateLoadingThread();
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
@@ -309,6 +311,9 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     }
     m_raceCamera->Update(elapsed);
     m_freeRoamCamera->Update(elapsed);
+    if (velm::GetApp() != nullptr && velm::GetApp()->GetGfx() != nullptr) {
+        HandCameraToGraphics(*m_activeCamera);
+    }
     UpdateModels(time, elapsed);
     m_stateMachine.Update();
     UpdateSoundListener();
@@ -363,6 +368,7 @@ void CTumboKelvoGame::BuildStatisticsText() {
 void CTumboKelvoGame::Render(double time, float elapsed) {
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetGfx() != nullptr) {
+        CullFrameUnits(*app->GetGfx(), m_views);
         app->GetGfx()->RenderFrame(time, elapsed);
     }
 }
@@ -428,20 +434,6 @@ bool CTumboKelvoGame::PickNearestRacerOnRay(std::uint32_t casterId, const common
         }
     }
     return found;
-}
-
-void ReleaseRocks(velm::CModel* /*trigger*/) {
-    CTumboKelvoGame* game = GetGame();
-    if (game != nullptr && !game->m_rocksReleased) {
-        game->m_rocksReleased = true;
-    }
-}
-
-void ReleaseLogs() {
-    CTumboKelvoGame* game = GetGame();
-    if (game != nullptr && !game->m_logsReleased) {
-        game->m_logsReleased = true;
-    }
 }
 
 void CTumboKelvoGame::PlayGeyserSound(const common::CVector3& position) {
