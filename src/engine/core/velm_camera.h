@@ -34,6 +34,7 @@ public:
     float GetRadius() const { return m_radius; }
     float GetPitch() const { return m_pitch; }
     float GetYaw() const { return m_yaw; }
+    float GetFieldOfView() const { return m_fieldOfView; }
     float GetAspectRatio() const { return m_aspectRatio; }
     float GetNearPlane() const { return m_nearPlane; }
     float GetFarPlane() const { return m_farPlane; }

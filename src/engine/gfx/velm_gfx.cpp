@@ -1,5 +1,6 @@
 #include "engine/gfx/velm_gfx.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -494,6 +495,24 @@ void CVelmGfx::BuildWaterSceneGraph() {
     if (!m_waterUnits.empty()) {
         (*m_waterGraph)->Build(m_waterUnits);
     }
+}
+
+void CVelmGfx::RemoveLevelUnit(IGfxUnit* unit) {
+    bool found = false;
+    for (std::vector<IGfxUnit*>* list : {&m_opaqueUnits, &m_transparentUnits}) {
+        const auto at = std::find(list->begin(), list->end(), unit);
+        if (at != list->end()) {
+            list->erase(at);
+            found = true;
+        }
+    }
+    if (!found) {
+        return;
+    }
+    --m_levelObjects;
+    const std::uint32_t faces = unit->GetFaceCount();
+    m_levelFaces = m_levelFaces > faces ? m_levelFaces - faces : 0;
+    BuildLevelSceneGraphs();
 }
 
 void CVelmGfx::BuildLevelSceneGraphs() {

@@ -133,6 +133,9 @@ public:
     void AddWaterUnit(ISceneUnit* unit);
     void AddOpaqueUnit(IGfxUnit* unit);
     void AddTransparentUnit(IGfxUnit* unit);
+    // Takes a unit that is about to be freed out of the opaque and transparent lists, and out of
+    // their graphs when it was in one; a unit in neither changes nothing.
+    void RemoveLevelUnit(IGfxUnit* unit);
     void BuildTerrainSceneGraph();
     void BuildWaterSceneGraph();
     // The opaque and transparent graphs from their lists (the track start).

@@ -39,6 +39,8 @@ public:
     explicit CLevelLoader(ILevelLoaderHost* host = nullptr, std::string folder = kXmlDataFolder);
     virtual ~CLevelLoader() = default;
 
+    // Not owned; may be null.
+    void SetHost(ILevelLoaderHost* host) { m_host = host; }
     void SetFileName(const std::string& fileName) { m_fileName = fileName; }
     const std::string& GetFileName() const { return m_fileName; }
 

@@ -80,21 +80,20 @@ void ShowHUD(CTumboKelvoGame& game, bool shown) {
     }
 }
 
-// The first track's level and everything built on it go; the line-up racers stay.
+// The previous track's item jugs, scenery, surfaces and particle systems go; the line-up racers
+// stay and find their water anew.
 void UnloadLevel(CTumboKelvoGame& game) {
     game.GetItemJugIds().clear();
-    for (std::uint32_t id : game.GetEnvironmentIds()) {
-        game.RemoveObject(id);
+    for (std::uint32_t id : std::vector<std::uint32_t>(game.GetEnvironmentIds())) {
+        game.DestroyEnvObject(id);
     }
-    game.GetEnvironmentIds().clear();
     if (velm::gfx::CVelmGfx* gfx = Gfx()) {
         gfx->ClearLevelSceneGraphs();
     }
     game.ClearTerrains();
     game.ClearWaters();
-    if (velm::gfx::ParticleSysRegistry::Exists()) {
-        velm::gfx::ParticleSysRegistry::Instance().DestroyAllSystems();
-    }
+    velm::gfx::ParticleSysRegistry::Instance().DestroyAllSystems();
+    game.DetachRacersFromWater();
 }
 
 void BuildSceneGraphs() {
@@ -185,12 +184,19 @@ protected:
         if (game.IsFirstPass()) {
             UnloadLevel(game);
             velm::TriggerEvent(CLoadLevelEvt("race_track1.xml"));
+            game.BuildRacerLineUp();
         }
+        game.DestroyRockTrap();
+        game.BuildRockTrap();
+        game.DestroyLogTrap();
+        game.BuildLogTrap();
         game.SetRocksReleased(false);
         game.SetLogsReleased(false);
         if (game.IsFirstPass()) {
+            game.BuildFinishTrigger();
             BuildSceneGraphs();
         }
+        game.DetachRacersFromWater();
     }
     void OnAction() override {
         if (Game().IsFirstPass()) {
@@ -214,6 +220,12 @@ protected:
         SetRenderFlags(0);
         Game().SetRaceInProgress(false);
         Game().SetRaceFogOn(false);
+        if (GetName() == "Loading2State") {
+            // The first track's finish and traps do not belong on the second.
+            Game().RemoveFinishTrigger();
+            Game().DestroyRockTrap();
+            Game().DestroyLogTrap();
+        }
         UnloadLevel(Game());
         velm::TriggerEvent(CLoadLevelEvt(m_file));
         BuildSceneGraphs();

@@ -23,6 +23,7 @@
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
+#include "game/flow/frame_drawing.h"
 #include "game/flow/game_events.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
@@ -205,6 +206,7 @@ void CTumboKelvoGame::Init() {
         m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
         m_aiScripts->Register();
     }
+    CreateLoadingThread();
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
@@ -426,6 +428,9 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     }
     m_raceCamera->Update(elapsed);
     m_freeRoamCamera->Update(elapsed);
+    if (velm::GetApp() != nullptr && velm::GetApp()->GetGfx() != nullptr) {
+        HandCameraToGraphics(*m_activeCamera);
+    }
     UpdateModels(time, elapsed);
     m_stateMachine.Update();
     UpdateSoundListener();
@@ -516,20 +521,6 @@ std::vector<velm::gfx::IScreenUnit*> CTumboKelvoGame::GetScreenList() {
     return units;
 }
 
-std::vector<velm::gfx::IGfxUnit*> CTumboKelvoGame::GetUnitList() const {
-    std::vector<velm::gfx::IGfxUnit*> units;
-    for (const auto& [id, view] : m_views) {
-        if (view == nullptr || (view->GetKind() != 4 && view->GetKind() != 5)) {
-            continue;
-        }
-        auto* unit = dynamic_cast<velm::gfx::IGfxUnit*>(view->GetSceneObject());
-        if (unit != nullptr && unit->IsSkipped() == 0) {
-            units.push_back(unit);
-        }
-    }
-    return units;
-}
-
 void CTumboKelvoGame::Render(double time, float elapsed) {
     velm::CVelmApp* app = velm::GetApp();
     velm::gfx::CVelmGfx* gfx = app != nullptr ? app->GetGfx() : nullptr;
@@ -537,11 +528,7 @@ void CTumboKelvoGame::Render(double time, float elapsed) {
         return;
     }
     gfx->SetScreenUnits(GetScreenList());
-    const std::vector<velm::gfx::IGfxUnit*> units = GetUnitList();
-    std::vector<velm::gfx::IGfxUnit*> particles;
-    velm::gfx::GatherParticleUnits(&particles);
-    gfx->CullParticleUnits(particles);
-    gfx->CullDynamicUnits(units);
+    CullFrameUnits(*gfx, m_views);
     gfx->RenderFrame(time, elapsed);
 }
 
@@ -606,20 +593,6 @@ bool CTumboKelvoGame::PickNearestRacerOnRay(std::uint32_t casterId, const common
         }
     }
     return found;
-}
-
-void ReleaseRocks(velm::CModel* /*trigger*/) {
-    CTumboKelvoGame* game = GetGame();
-    if (game != nullptr && !game->m_rocksReleased) {
-        game->m_rocksReleased = true;
-    }
-}
-
-void ReleaseLogs() {
-    CTumboKelvoGame* game = GetGame();
-    if (game != nullptr && !game->m_logsReleased) {
-        game->m_logsReleased = true;
-    }
 }
 
 void CTumboKelvoGame::PlayGeyserSound(const common::CVector3& position) {

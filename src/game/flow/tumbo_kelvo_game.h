@@ -17,6 +17,7 @@
 #include "engine/gfx/text_sprite.h"
 #include "game/flow/level_loader.h"
 #include "libs/common/state_machine.h"
+#include "libs/common/thread.h"
 #include "libs/common/vector3.h"
 
 namespace velm {
@@ -117,6 +118,53 @@ public:
     void SetControllersTakeInput(bool on) { m_controllersTakeInput = on; }
     bool ToggleDebugInfo() { return m_showStatistics = !m_showStatistics; }
     CItemManager* GetItemManager() const { return m_itemManager.get(); }
+    // The level build (tumbo_kelvo_game_level.cpp). LoadLevel builds the named track within the
+    // call; the line-up, traps and finish trigger are the first track's.
+    void LoadLevel(const std::string& fileName);
+    void BuildRacerLineUp();
+    void BuildRockTrap();
+    void BuildLogTrap();
+    void BuildFinishTrigger();
+    void RemoveFinishTrigger();
+    // Each trap goes with its release trigger.
+    void DestroyRockTrap();
+    void DestroyLogTrap();
+    // Racers look for their water cell afresh in the next level's water.
+    void DetachRacersFromWater();
+    void AddItemJugId(std::uint32_t id) { m_itemJugIds.push_back(id); }
+    void AddEnvObjectId(std::uint32_t id) { m_environmentIds.push_back(id); }
+    void AddLogId(std::uint32_t id) { m_logTrapIds.push_back(id); }
+    std::vector<velm::CModel*> GetCharSelRacers() const;
+    std::vector<std::uint32_t> GetRockTrapList() const { return m_rockTrapIds; }
+    std::vector<std::uint32_t> GetLogTrapList() const { return m_logTrapIds; }
+    // Item jugs closer than `radius` and ahead of `direction`, in list order.
+    std::vector<velm::CModel*> FindItemJugsInRange(const common::CVector3& position, const common::CVector3& direction,
+                                                   float radius) const;
+    // Only ids of the environment-object list are removed.
+    void DestroyEnvObject(std::uint32_t id);
+    std::uint32_t GetRockTriggerId() const { return m_rockTriggerId; }
+    std::uint32_t GetLogTriggerId() const { return m_logTriggerId; }
+    // The connected clients; the network layer's list unless a test set one.
+    std::list<std::uint32_t> GetPeerIds() const;
+    // This machine has become the server of the running game.
+    void SetServerMode() { m_mode = 1; }
+    // The unstarted loading thread, driving this game's level loader.
+    void CreateLoadingThread();
+
+    class CLoadingThread : public common::CThread {
+    public:
+        explicit CLoadingThread(CTumboKelvoGame& game) : m_game(game), m_loader(&game.GetLevelLoader()) {}
+        ~CLoadingThread() override;
+        CLevelLoader* GetLoader() const { return m_loader; }
+
+    protected:
+        void Run() override;
+
+    private:
+        CTumboKelvoGame& m_game;
+        CLevelLoader* m_loader;
+    };
+
     void AddRacerId(std::uint32_t id) { m_racerIds.push_back(id); }
     const std::vector<std::uint32_t>& GetRacerIds() const { return m_racerIds; }
     // One entry per id of the racer list, in list order; null where the model is gone.
@@ -166,10 +214,8 @@ public:
     // The statistics text as of the last frame step; drawn only while the overlay is shown.
     const std::wstring& GetStatisticsText() const { return m_statisticsText; }
     bool IsStatisticsShown() const { return m_showStatistics; }
-    // What the frame draws: the overlay (while shown) and the screen table's draw list; the
-    // render units of the views of kinds 4 and 5 that are not skipped, in id order.
+    // The screens the frame draws: the overlay (while shown), then the screen table's draw list.
     std::vector<velm::gfx::IScreenUnit*> GetScreenList();
-    std::vector<velm::gfx::IGfxUnit*> GetUnitList() const;
 
     // The screen ids, taken one after the other in this order at construction.
     enum EScreen : std::size_t {
@@ -297,6 +343,8 @@ private:
     std::vector<std::uint32_t> m_rockTrapIds;
     std::vector<std::uint32_t> m_logTrapIds;
     std::uint32_t m_finishTriggerId = 0;
+    std::uint32_t m_rockTriggerId = 0;
+    std::uint32_t m_logTriggerId = 0;
     float m_raceFogStartDensity = 0.0f;
     float m_raceFogEndDensity = 0.0f;
     bool m_raceFogOn = false;

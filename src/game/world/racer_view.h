@@ -23,6 +23,12 @@ public:
 
     // The first three entries of the creation record's sound list: hurt, slap, fall.
     void SetupSounds(const std::vector<std::string>& sounds);
+    // Sounds the sound system already holds (a model-data record's); not owned, any may be null.
+    void SetSounds(velm::CSound* hurt, velm::CSound* slap, velm::CSound* fall) {
+        m_hurt = hurt;
+        m_slap = slap;
+        m_fall = fall;
+    }
     void PlayHurtSound();
     void PlaySlapSound();
     void PlayFallSound();

@@ -18,6 +18,8 @@ public:
     void Play(int loop);
     void Stop();
     velm::CSound* GetSound() const { return m_sound; }
+    // A sound the sound system already holds (a model-data record's); not owned.
+    void SetSound(velm::CSound* sound) { m_sound = sound; }
 
 protected:
     // Moves a playing sound to the model's position.

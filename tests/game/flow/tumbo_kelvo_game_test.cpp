@@ -104,6 +104,7 @@ TEST_F(GameObjectTest, RaceFogFollowsTheLocalRacersProgressAndIsPlainWhenOff) {
     game.SetRaceFogOn(false);
     game.Update(0.0, 0.0169f);
     EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogEnd);
+    // The counts are the graphics engine's; without one they are all 0.
     EXPECT_NE(game.GetStatisticsText().find(L"Objs Count: 0\n"), std::wstring::npos);
 }
 
@@ -120,7 +121,6 @@ TEST_F(GameObjectTest, TheFrameDrawsTheOverlayOnlyWhenShownThenTheTablesScreens)
     const auto units = game.GetScreenList();
     ASSERT_EQ(units.size(), screens + 1);
     EXPECT_EQ(units[0]->GetZOrder(), 5);
-    EXPECT_TRUE(game.GetUnitList().empty());
 }
 
 TEST(GameTraceTest, WritesStateAndFinishLinesAndSurvivesAnUnwritablePath) {

@@ -22,7 +22,7 @@ using kelvo::ECollisionRule;
 
 class ItemCollisionsTest : public ::testing::Test, public tktest::CRaceFixture {
 protected:
-    void SetUp() override { m_game.Init(); }
+    void SetUp() override { InitGame(); }
 
     kelvo::CKelvoModel* Thing(std::uint32_t id, std::uint32_t type) {
         kelvo::CKelvoModel* model = nullptr;

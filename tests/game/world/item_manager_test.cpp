@@ -40,9 +40,7 @@ std::vector<std::vector<std::uint32_t>> Flat(const std::vector<Band>& bands) {
 class ItemManagerTest : public ::testing::Test, public tktest::CRaceFixture {
 protected:
     void SetUp() override {
-        m_game.Init();
-        // The item templates of start-up are not the items under test.
-        m_log->m_names.clear();
+        InitGame();
     }
     kelvo::CItemManager& Manager() { return *m_game.GetItemManager(); }
     void Load(const std::string& ranks) {

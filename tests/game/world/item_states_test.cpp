@@ -41,7 +41,7 @@ protected:
         kelvo::data::Pole().m_vForce = 3.0f;
         kelvo::data::Drill().m_hForce = 10.0f;
         kelvo::SetDrillPathSource(&m_ai);
-        m_game.Init();
+        InitGame();
     }
     void TearDown() override { kelvo::SetDrillPathSource(nullptr); }
 

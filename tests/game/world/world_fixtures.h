@@ -85,6 +85,20 @@ public:
     }
     ~CRaceFixture() { velm::SetEventManager(nullptr); }
 
+    // The game's start-up with the item templates it builds taken away again, so that the test's
+    // own objects keep the ids they ask for.
+    void InitGame() {
+        m_game.Init();
+        std::vector<std::uint32_t> ids;
+        for (const auto& entry : m_game.GetModels()) {
+            ids.push_back(entry.first);
+        }
+        for (std::uint32_t id : ids) {
+            m_game.RemoveObject(id);
+        }
+        m_log->m_names.clear();
+    }
+
     // A racer floating at x with the character's type; kind 1 player, 2 computer, 0 network.
     kelvo::CRacerModel* AddRacer(std::uint32_t id, std::uint32_t type, std::uint32_t kind, float x = 0.0f,
                                  bool human = true) {

@@ -17,6 +17,13 @@ NUM_RACERS = 6
 -- How fast the river carries a floating racer, in metres per second of the flow's pull.
 RIVER_SPEED = 5.0
 
+-- The river's density for buoyancy: half of a racer's box (mass 70, box 1.2 x 1.0 x 2.0, whose
+-- test grid is 1.1 times larger on each axis) carries its weight, so the racers float. Tools that
+-- read this file without the game's functions skip it.
+if SetRiverDensity then
+    SetRiverDensity(2.0 * 70.0 / (1.2 * 1.0 * 2.0 * 1.331))
+end
+
 -- The computer racers. Everything below must be set before a level loads: the racers' AIs read
 -- the paths, the net and the profiles while the level is built.
 
