@@ -241,7 +241,8 @@ for i, z in enumerate(rc.TERRAIN_Z):
 # Scenery.
 scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10, ('Box', 1.0, 1.4, 1.0), True, ['sfx/environment/item_jug.wav']),
            ('box', 'box.x', 'TextureMapping.fx', 'TextureMapping', 30, ('Box', 2.0, 2.0, 2.0), True, []),
-           ('ice_cave', 'ice_cave.x', 'NormalMapping.fx', 'NormalMapping', 1000, ('Box', 24.0, 14.0, 30.0), True, []),
+           # The river runs through the cave: a solid hull would dam it and hold every racer.
+           ('ice_cave', 'ice_cave.x', 'NormalMapping.fx', 'NormalMapping', 1000, None, True, []),
            ('gold_nugget', 'gold_nugget.x', 'NormalMapping.fx', 'NormalMapping', 5, ('Box', 0.6, 0.4, 0.6), True, []),
            ('rock', 'rock.x', 'NormalMapping.fx', 'NormalMapping', 400, ('Box', 2.2, 1.8, 2.2), True, []),
            ('ice', 'ice.x', 'NormalMapping.fx', 'NormalMapping', 300, ('Box', 3.0, 1.0, 3.0), True, []),
@@ -259,10 +260,13 @@ for stem, mesh, fx, tech, mass, hull, immovable, snd in scenery:
     instance(stem + '_instance.xml', graphic_args=dict(fx=fx, tech=tech, textures=tex), sound_names=snd,
              physics_args=dict(mass=mass, hull=hull, immovable=immovable))
 
-# The speed ramp: a wedge, as a mesh hull of its two slope triangles.
+# The speed ramp: a wedge, as a mesh hull of its two slope triangles, rising downstream (-z). The
+# ramp pushes a racer against its facing, so it faces upstream: the push carries racers up the
+# slope and on down the river.
 model_file('ramp.xml', 'ramp.x')
 ramp_tris = [((-1, 0, 1), (1, 0, 1), (1, 1, -1)), ((-1, 0, 1), (1, 1, -1), (-1, 1, -1))]
-instance('ramp_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'ramp.png'}),
+instance('ramp_instance.xml', graphic_args=dict(fx='TextureMapping.fx', tech='TextureMapping', textures={'Base1': 'ramp.png'},
+                                               facing=(0, 0, 1)),
          physics_args=dict(mass=500, hull=('Mesh', ramp_tris, (1.5, 0.6, 2.0)), immovable=True))
 
 # Billboard trees: one model file, one instance file per kind; no hulls (the billboard form

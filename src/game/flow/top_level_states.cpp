@@ -28,6 +28,7 @@
 #include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
+#include "game/ui/end_race_gui.h"
 #include "game/ui/in_game_menu.h"
 #include "game/ui/lobby.h"
 #include "game/ui/start_menu.h"
@@ -150,6 +151,14 @@ protected:
         }
         if (CVictoryScreen* victory = game.GetVictoryScreen()) {
             victory->SetOnContinue(leaveRace);
+        }
+        // The machine that decides the race tells everyone of a finish, itself included.
+        if (CEndRaceGUI* results = game.GetEndRaceGUI()) {
+            results->SetOnRowAdded([&game](std::uint32_t racerId) {
+                if (game.IsAuthoritative()) {
+                    velm::TriggerEvent(CRacerFinishedRaceEvt(racerId));
+                }
+            });
         }
         if (velm::gfx::CCursor* cursor = game.GetCursorScreen()) {
             cursor->SetVisible(true);

@@ -5,8 +5,12 @@
 namespace kelvo {
 
 void CEndRaceGUI::AddResultRow(std::uint32_t racerId) {
-    if (!HasResultRow(racerId)) {
-        m_rows.push_back(racerId);
+    if (HasResultRow(racerId)) {
+        return;
+    }
+    m_rows.push_back(racerId);
+    if (m_onRowAdded) {
+        m_onRowAdded(racerId);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/end_race_gui.h"
 #include "game/world/race_rank_tracker.h"
 
 namespace {
@@ -121,6 +122,27 @@ TEST_F(GameObjectTest, TheFrameDrawsTheOverlayOnlyWhenShownThenTheTablesScreens)
     const auto units = game.GetScreenList();
     ASSERT_EQ(units.size(), screens + 1);
     EXPECT_EQ(units[0]->GetZOrder(), 5);
+}
+
+TEST_F(GameObjectTest, AFinishRowIsAnnouncedOnceAndOnlyByTheMachineThatDecidesTheRace) {
+    kelvo::CTumboKelvoGame game;
+    game.Init();
+    const auto finishes = [&] {
+        int count = 0;
+        for (const auto& seen : m_env.Seen()) {
+            count += seen.m_type == "Player_Finished_Race";
+        }
+        return count;
+    };
+    game.GetEndRaceGUI()->AddResultRow(42);
+    game.GetEndRaceGUI()->AddResultRow(42);
+    EXPECT_EQ(finishes(), 1);
+    EXPECT_NE(ReadAll(m_tracePath).find(" finish 42 "), std::string::npos);
+    // A client's rows come from the host's announcement; it sends none of its own.
+    game.SetNetworkMode(true, 0, nullptr);
+    game.GetEndRaceGUI()->AddResultRow(43);
+    EXPECT_EQ(finishes(), 1);
+    game.SetNetworkMode(false, 0, nullptr);
 }
 
 TEST(GameTraceTest, WritesStateAndFinishLinesAndSurvivesAnUnwritablePath) {

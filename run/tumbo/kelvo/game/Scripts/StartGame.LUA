@@ -72,3 +72,19 @@ for _, p in ipairs(AI_PROFILES) do
     SetAINet(p[1], "Driving")
     SetAIDebug(p[1], false)
 end
+
+-- How each character paddles: the speed it paddles towards (metres per second), how hard it
+-- closes the gap to that speed (per second) and the turning push of one steering frame.
+RACER_TUNING = {
+    { "monkey",    7.0, 0.6, 0.8 },
+    { "bear",      6.5, 0.5, 0.6 },
+    { "alien",     7.0, 0.6, 0.8 },
+    { "fish",      7.5, 0.6, 0.9 },
+    { "hillbilly", 6.5, 0.5, 0.7 },
+    { "moviestar", 7.0, 0.6, 0.7 },
+}
+for _, t in ipairs(RACER_TUNING) do
+    SetRacerMaxSpeed(t[1], t[2])
+    SetRacerAccel(t[1], t[3])
+    SetRacerTurning(t[1], t[4])
+end
