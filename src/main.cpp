@@ -6,6 +6,7 @@
 #include "game/flow/engine_config_loader.h"
 #include "game/flow/tumbo_kelvo_app.h"
 #include "libs/common/exceptions.h"
+#include "platform/win32/frame_clock.h"
 #include "platform/win32/win32.h"
 
 namespace {
@@ -34,7 +35,7 @@ int RunGame() {
         velm::SetApp(nullptr);
         return EXIT_FAILURE;
     }
-    std::srand(GetTickCount());
+    std::srand(platform::IsFixedStepRun() ? 1u : GetTickCount());
     app->Run();
     const int exitCode = app->Shutdown();
     delete app;

@@ -1,5 +1,7 @@
 #include "libs/common/mersenne_twister.h"
 
+#include "platform/win32/frame_clock.h"
+
 #include <ctime>
 
 namespace common {
@@ -37,7 +39,10 @@ void CMersenneTwister::Seed(std::uint32_t seed) {
     m_index = N;
 }
 
-void CMersenneTwister::SeedWithTime() { Seed(static_cast<std::uint32_t>(std::time(nullptr))); }
+void CMersenneTwister::SeedWithTime() {
+    // A fixed-step run repeats: its "time" is always the same.
+    Seed(platform::IsFixedStepRun() ? 4357u : static_cast<std::uint32_t>(std::time(nullptr)));
+}
 
 void CMersenneTwister::Regenerate() {
     for (int i = 0; i < N; ++i) {

@@ -11,6 +11,7 @@
 #include "platform/dxut/input_script.h"
 #include "platform/dxut/message_translator.h"
 #include "platform/dxut/run_settings.h"
+#include "platform/win32/frame_clock.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/utf8.h"
 
@@ -241,7 +242,10 @@ void SaveScreenshot(unsigned long frame, bool drawn) {
 
 struct SRunningGuard {
     SRunningGuard() { Framework().running = true; }
-    ~SRunningGuard() { Framework().running = false; }
+    ~SRunningGuard() {
+        Framework().running = false;
+        platform::ClearFrameClock();
+    }
 };
 
 } // namespace
@@ -371,6 +375,8 @@ HRESULT DXUTMainLoop(void*) {
         if (fixedTime) {
             fw.elapsed = static_cast<float>(settings.fixedFrameTime);
             fw.time = static_cast<double>(frame) * settings.fixedFrameTime;
+            // The game's timers read the frame clock too, or a fixed-step run would not repeat.
+            platform::SetFrameClock(fw.time);
         } else {
             const double now = Seconds();
             fw.elapsed = static_cast<float>(now - start - fw.time);

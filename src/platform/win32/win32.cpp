@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <map>
@@ -14,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/frame_clock.h"
 #include "platform/win32/message_queue.h"
 #include "platform/win32/utf8.h"
 
@@ -168,13 +170,47 @@ BOOL ReleaseMutex(HANDLE handle) {
     return TRUE;
 }
 
+namespace {
+
+LONGLONG RealCounter() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<LONGLONG>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+std::atomic<bool> g_frameClockSet{false};
+std::atomic<LONGLONG> g_frameClockBase{0};
+std::atomic<LONGLONG> g_frameClockNow{0};
+
+} // namespace
+
+namespace platform {
+
+void SetFrameClock(double seconds) {
+    if (!g_frameClockSet.load()) {
+        g_frameClockBase = RealCounter();
+    }
+    g_frameClockNow = g_frameClockBase.load() + static_cast<LONGLONG>(seconds * 1e9);
+    g_frameClockSet = true;
+}
+
+void ClearFrameClock() { g_frameClockSet = false; }
+
+bool IsFixedStepRun() {
+    static const bool fixed = [] {
+        const char* text = std::getenv("TK_FIXED_DT");
+        return text != nullptr && std::strtod(text, nullptr) > 0.0;
+    }();
+    return fixed;
+}
+
+} // namespace platform
+
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
     if (count == nullptr) {
         return FALSE;
     }
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    count->QuadPart = static_cast<LONGLONG>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+    count->QuadPart = g_frameClockSet.load() ? g_frameClockNow.load() : RealCounter();
     return TRUE;
 }
 
