@@ -180,10 +180,11 @@ void CTumboKelvoGame::Init() {
     m_rankTracker = std::make_unique<CRaceRankTracker>();
     m_stateMachine.ChangeState("InitState");
 
-    const std::uint32_t cameraId = velm::NewObjectID();
+    m_raceCamera->SetObjectId(velm::NewObjectID());
     if (app != nullptr && app->GetPhysicsWorld() != nullptr && m_raceCamera->GetBody()) {
-        app->GetPhysicsWorld()->AddBody(cameraId, m_raceCamera->GetBody());
+        app->GetPhysicsWorld()->AddBody(m_raceCamera->GetObjectId(), m_raceCamera->GetBody());
     }
+    m_raceCamera->SetupBody();
 
     if (velm::CSoundSystem* sounds = AppSounds()) {
         for (std::size_t index = 0; index < kSoundCount; ++index) {
@@ -205,7 +206,23 @@ LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
 velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
 
 void CTumboKelvoGame::ToggleCamera() {
-    m_activeCamera = m_activeCamera == m_raceCamera.get() ? m_freeRoamCamera.get() : m_raceCamera.get();
+    if (m_activeCamera == m_raceCamera.get()) {
+        // The free-roam camera takes over the race camera's view, then looks around from its eye.
+        CTumboKelvoCamera& free = *m_freeRoamCamera;
+        free.SetMode(velm::CVelmCamera::MODE_BODY);
+        free.PlaceTarget(m_raceCamera->GetTarget());
+        free.SetYaw(m_raceCamera->GetYaw());
+        free.SetPitch(m_raceCamera->GetPitch());
+        free.SetRadius(m_raceCamera->GetRadius());
+        free.SetMode(0);
+        free.SetMoving(false);
+        free.SetMoveVector(common::CVector3(1.0f, 0.0f, 0.0f));
+        m_activeCamera = &free;
+    } else {
+        m_raceCamera->SetMoving(false);
+        m_raceCamera->SetMoveVector(common::CVector3(0.0f, 0.0f, 0.0f));
+        m_activeCamera = m_raceCamera.get();
+    }
 }
 
 void CTumboKelvoGame::DispatchInput() {
@@ -220,6 +237,7 @@ void CTumboKelvoGame::DispatchInput() {
         if (OfferToScreens(record)) {
             continue;
         }
+        m_activeCamera->HandleInput(record);
         if (m_controllersTakeInput) {
             // The first controller that takes the event ends the controller pass only.
             for (auto& entry : m_controllers) {
