@@ -13,6 +13,7 @@
 #include "engine/events/event_manager.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
@@ -276,6 +277,15 @@ void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
 bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
 
 void CTumboKelvoGame::ResetRace() {
+    // The racers go below, so the race camera lets go of its racer first and waits at the menu.
+    m_raceCamera->SetTarget(static_cast<velm::CModel*>(nullptr));
+    if (m_raceCamera->GetBody()) {
+        m_raceCamera->GetBody()->SetLinearVelocity(common::CVector3(0.0f, 0.0f, 0.0f));
+    }
+    m_raceCamera->SetTarget(common::CVector3(5.6f, -1.17f, 505.655f));
+    m_raceCamera->SetRadius(7.07106f);
+    m_raceCamera->SetYaw(2.85079f);
+    m_raceCamera->SetPitch(-0.5254f);
     m_currentTrack = 0;
     m_raceFogOn = false;
     m_activeCamera = m_raceCamera.get();

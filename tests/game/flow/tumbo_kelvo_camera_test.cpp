@@ -296,6 +296,13 @@ TEST(GameCamerasTest, TheRaceCameraFollowsTheLocalRacerAndTheToggleHandsOverItsV
     game.ToggleCamera();
     EXPECT_EQ(game.GetCamera(), game.GetRaceCamera());
     ExpectNear(game.GetRaceCamera()->GetMoveVector(), common::CVector3(0, 0, 0));
+
+    // After a reset the racer no longer moves the race camera, which waits at the menu view.
+    game.ResetRace();
+    racer->SetPosition(racer->GetPosition() + common::CVector3(0.0f, 2.0f, -5.0f));
+    game.Update(race.m_time, tktest::CRaceFixture::kFrame);
+    ExpectNear(game.GetRaceCamera()->GetTarget(), common::CVector3(5.6f, -1.17f, 505.655f), 1e-3f);
+    EXPECT_NEAR(game.GetRaceCamera()->GetRadius(), 7.07106f, kTolerance);
 }
 
 } // namespace
