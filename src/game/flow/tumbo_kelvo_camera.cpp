@@ -6,6 +6,7 @@
 
 #include "engine/core/model.h"
 #include "engine/core/velm_app.h"
+#include "engine/gfx/gfx_core.h"
 #include "engine/input/input_event.h"
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
@@ -177,6 +178,19 @@ void CTumboKelvoCamera::Update(float elapsed) {
         velm::CVelmCamera::SetTarget(position.x, position.y + kFollowRise, position.z);
         PlaceBodyAtEye();
     }
+}
+
+void CTumboKelvoCamera::GiveToGraphics() const {
+    velm::gfx::CGFXCore::SCameraShot shot{};
+    shot.m_view = GetViewMatrix();
+    shot.m_projection = GetProjectionMatrix();
+    shot.m_eye = D3DXVECTOR3(m_eye.x, m_eye.y, m_eye.z);
+    shot.m_target = D3DXVECTOR3(m_target.x, m_target.y, m_target.z);
+    shot.m_fieldOfView = m_fieldOfView;
+    shot.m_aspect = m_aspectRatio;
+    shot.m_nearPlane = m_nearPlane;
+    shot.m_farPlane = m_farPlane;
+    velm::gfx::GFXCore::Instance().SetCamera(shot);
 }
 
 bool CTumboKelvoCamera::HandleInput(const velm::input::SInputEvent& event) {

@@ -31,6 +31,8 @@ public:
     // the following (or be cleared first).
     void SetTarget(velm::CModel* model);
     void Update(float elapsed) override;
+    // The graphics core draws the frame from this camera's matrices, eye and target.
+    void GiveToGraphics() const;
     // Flies a free camera; never consumes the event.
     bool HandleInput(const velm::input::SInputEvent& event);
 

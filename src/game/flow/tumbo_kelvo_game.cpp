@@ -337,6 +337,7 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     }
     m_raceCamera->Update(elapsed);
     m_freeRoamCamera->Update(elapsed);
+    m_activeCamera->GiveToGraphics();
     UpdateModels(time, elapsed);
     m_stateMachine.Update();
     UpdateSoundListener();
