@@ -13,6 +13,7 @@
 #include "engine/events/event_manager.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
@@ -180,10 +181,11 @@ void CTumboKelvoGame::Init() {
     m_rankTracker = std::make_unique<CRaceRankTracker>();
     m_stateMachine.ChangeState("InitState");
 
-    const std::uint32_t cameraId = velm::NewObjectID();
+    m_raceCamera->SetObjectId(velm::NewObjectID());
     if (app != nullptr && app->GetPhysicsWorld() != nullptr && m_raceCamera->GetBody()) {
-        app->GetPhysicsWorld()->AddBody(cameraId, m_raceCamera->GetBody());
+        app->GetPhysicsWorld()->AddBody(m_raceCamera->GetObjectId(), m_raceCamera->GetBody());
     }
+    m_raceCamera->SetupBody();
 
     if (velm::CSoundSystem* sounds = AppSounds()) {
         for (std::size_t index = 0; index < kSoundCount; ++index) {
@@ -205,7 +207,23 @@ LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
 velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
 
 void CTumboKelvoGame::ToggleCamera() {
-    m_activeCamera = m_activeCamera == m_raceCamera.get() ? m_freeRoamCamera.get() : m_raceCamera.get();
+    if (m_activeCamera == m_raceCamera.get()) {
+        // The free-roam camera takes over the race camera's view, then looks around from its eye.
+        CTumboKelvoCamera& free = *m_freeRoamCamera;
+        free.SetMode(velm::CVelmCamera::MODE_BODY);
+        free.PlaceTarget(m_raceCamera->GetTarget());
+        free.SetYaw(m_raceCamera->GetYaw());
+        free.SetPitch(m_raceCamera->GetPitch());
+        free.SetRadius(m_raceCamera->GetRadius());
+        free.SetMode(0);
+        free.SetMoving(false);
+        free.SetMoveVector(common::CVector3(1.0f, 0.0f, 0.0f));
+        m_activeCamera = &free;
+    } else {
+        m_raceCamera->SetMoving(false);
+        m_raceCamera->SetMoveVector(common::CVector3(0.0f, 0.0f, 0.0f));
+        m_activeCamera = m_raceCamera.get();
+    }
 }
 
 void CTumboKelvoGame::DispatchInput() {
@@ -220,6 +238,7 @@ void CTumboKelvoGame::DispatchInput() {
         if (OfferToScreens(record)) {
             continue;
         }
+        m_activeCamera->HandleInput(record);
         if (m_controllersTakeInput) {
             // The first controller that takes the event ends the controller pass only.
             for (auto& entry : m_controllers) {
@@ -258,6 +277,15 @@ void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
 bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
 
 void CTumboKelvoGame::ResetRace() {
+    // The racers go below, so the race camera lets go of its racer first and waits at the menu.
+    m_raceCamera->SetTarget(static_cast<velm::CModel*>(nullptr));
+    if (m_raceCamera->GetBody()) {
+        m_raceCamera->GetBody()->SetLinearVelocity(common::CVector3(0.0f, 0.0f, 0.0f));
+    }
+    m_raceCamera->SetTarget(common::CVector3(5.6f, -1.17f, 505.655f));
+    m_raceCamera->SetRadius(7.07106f);
+    m_raceCamera->SetYaw(2.85079f);
+    m_raceCamera->SetPitch(-0.5254f);
     m_currentTrack = 0;
     m_raceFogOn = false;
     m_activeCamera = m_raceCamera.get();
@@ -309,6 +337,7 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     }
     m_raceCamera->Update(elapsed);
     m_freeRoamCamera->Update(elapsed);
+    m_activeCamera->GiveToGraphics();
     UpdateModels(time, elapsed);
     m_stateMachine.Update();
     UpdateSoundListener();

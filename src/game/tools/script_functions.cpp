@@ -15,6 +15,7 @@
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/phy/buoyancy_force.h"
+#include "game/tools/camera_script_functions.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/game_script_functions.h"
 #include "game/tools/level_editor.h"
@@ -405,6 +406,7 @@ void SetScriptRenderFlags(std::uint32_t* flags) { s_renderFlags = flags; }
 
 void RegisterScriptFunctions() {
     RegisterGameScriptFunctions();
+    RegisterCameraScriptFunctions();
     common::CScriptManager& host = *common::CScriptManager::GetInstance();
     RegisterSwitches(host, std::make_index_sequence<kSwitchCount>());
     const std::pair<const char*, lua_CFunction> functions[] = {
