@@ -1,0 +1,16 @@
+// The argument check of native script functions: the count and kinds of the values a call left
+// on the Lua stack, and the line that says what was expected. Any thread that owns the state.
+#pragma once
+
+#include <string>
+
+struct lua_State;
+
+namespace common {
+
+// The arguments are the last strlen(kinds) values on the stack: 's' a string, 'n' a number, 'b'
+// any value (read by Lua truth). On success `base` is the first argument's stack index and the
+// answer is empty; otherwise it is "<name>: expected (<kinds>)".
+std::string CheckScriptArgs(lua_State* L, const char* name, const char* kinds, int& base);
+
+} // namespace common
