@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/core/input_event.h"
 #include "engine/core/picker.h"
+#include "engine/core/velm_camera.h"
+#include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/particle_system.h"
+#include "engine/gfx/texture_cache.h"
 #include "game/flow/flow_fixtures.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/console_sink.h"
@@ -76,6 +82,36 @@ TEST_F(GameToolsTest, WindowMessagesReachThePlacementEditor) {
     EXPECT_EQ(m_game->MsgProc(0x101, 0x25, 0), 0);
     EXPECT_NEAR(world->FindModel(id)->GetPosition().x, 1.05f, 1e-6f);
     m_env.m_events.DelListenerAll(world);
+}
+
+TEST_F(GameToolsTest, PlacedParticleSystemsAreTheRegistrysAndSkippedOnceItDeletesThem) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    if (source == nullptr) {
+        GTEST_SKIP() << "TK_SOURCE_DIR is not set";
+    }
+    const std::string xml = std::string(source) + "/data/files/xmlfiles/";
+    velm::gfx::CParticleSysRegistry& registry = velm::gfx::ParticleSysRegistry::Instance();
+    registry.Init(xml + "particle_sys_table.xml", xml + "particle_sys/");
+    kelvo::CLevelEditor& editor = common::CSingleton<kelvo::CLevelEditor>::Instance();
+    ASSERT_TRUE(editor.AddObject("splash"));
+    ASSERT_EQ(registry.GetSystems().size(), 1u);
+    velm::gfx::CParticleSystem* system = registry.GetSystems().front();
+    const common::CVector3 eye = m_game->GetCamera()->GetEye();
+    EXPECT_EQ(system->GetPosX(), eye.x);
+    editor.MovePartSys("true");
+    m_game->MsgProc(0x100, 0x26, 0);
+    EXPECT_NEAR(system->GetPosY(), eye.y + 0.05f, 1e-5f);
+    std::ostringstream written;
+    editor.WritePlacement(written);
+    EXPECT_NE(written.str().find("<Type>splash</Type>"), std::string::npos);
+
+    registry.DestroyAllSystems();
+    m_game->MsgProc(0x100, 0x26, 0);
+    std::ostringstream after;
+    editor.WritePlacement(after);
+    EXPECT_EQ(after.str(), "");
+    velm::gfx::ParticleSysRegistry::Destroy();
+    velm::gfx::TextureCache::Destroy();
 }
 
 TEST_F(GameToolsTest, ThePickedModelTakesTheManipulatorKeysUntilTheGameGoes) {
