@@ -61,9 +61,9 @@ bool BoolArg(lua_State* L, int count, int k) {
 }
 
 common::CVector3 VectorArg(lua_State* L, int count, int first) {
-    return common::CVector3(static_cast<float>(NumberArg(L, count, first)),
-                            static_cast<float>(NumberArg(L, count, first + 1)),
-                            static_cast<float>(NumberArg(L, count, first + 2)));
+    return common::CVector3(common::ScriptFloat(NumberArg(L, count, first)),
+                            common::ScriptFloat(NumberArg(L, count, first + 1)),
+                            common::ScriptFloat(NumberArg(L, count, first + 2)));
 }
 
 int PushBool(lua_State* L, bool value) {
@@ -120,12 +120,12 @@ int AddWPtoEnd(lua_State* L) {
 
 int DeleteWaypoint(lua_State* L) {
     return PushBool(L, Args(L, "DeleteWaypoint", "n") && Editor() != nullptr &&
-                           Editor()->DeleteWaypoint(static_cast<int>(NumberArg(L, 1, 0))));
+                           Editor()->DeleteWaypoint(common::ScriptWholeNumber(NumberArg(L, 1, 0))));
 }
 
 int InsertWaypoint(lua_State* L) {
     if (Args(L, "InsertWaypoint", "nnnnb") && Editor() != nullptr) {
-        Editor()->InsertWaypoint(VectorArg(L, 5, 0), static_cast<int>(NumberArg(L, 5, 3)), BoolArg(L, 5, 4));
+        Editor()->InsertWaypoint(VectorArg(L, 5, 0), common::ScriptWholeNumber(NumberArg(L, 5, 3)), BoolArg(L, 5, 4));
     }
     return 0;
 }
@@ -143,7 +143,7 @@ int SetActive(lua_State* L) {
     }
     const int i = ArgIndex(L, 1, 0);
     if (i != 0 && lua_type(L, i) == LUA_TNUMBER) {
-        return PushBool(L, Editor()->ActivateByIndex(static_cast<int>(lua_tonumber(L, i))));
+        return PushBool(L, Editor()->ActivateByIndex(common::ScriptWholeNumber(lua_tonumber(L, i))));
     }
     if (HasString(L, 1, 0)) {
         return PushBool(L, Editor()->ActivateByName(StringArg(L, 1, 0)));
@@ -304,7 +304,7 @@ AIProfile* ProfileArg(lua_State* L, const char* name, const char* kinds) {
 int SetAIWDelay(lua_State* L) {
     AIProfile* profile = ProfileArg(L, "SetAIWDelay", "sn");
     if (profile != nullptr) {
-        profile->WDelay = static_cast<float>(NumberArg(L, 2, 1));
+        profile->WDelay = common::ScriptFloat(NumberArg(L, 2, 1));
     }
     return PushBool(L, profile != nullptr);
 }
@@ -312,7 +312,7 @@ int SetAIWDelay(lua_State* L) {
 int SetAICRange(lua_State* L) {
     AIProfile* profile = ProfileArg(L, "SetAICRange", "sn");
     if (profile != nullptr) {
-        profile->CRange = static_cast<float>(NumberArg(L, 2, 1));
+        profile->CRange = common::ScriptFloat(NumberArg(L, 2, 1));
     }
     return PushBool(L, profile != nullptr);
 }
@@ -320,7 +320,7 @@ int SetAICRange(lua_State* L) {
 int SetAIDifficulty(lua_State* L) {
     AIProfile* profile = ProfileArg(L, "SetAIDifficulty", "sn");
     if (profile != nullptr) {
-        profile->Difficulty = static_cast<int>(NumberArg(L, 2, 1));
+        profile->Difficulty = common::ScriptWholeNumber(NumberArg(L, 2, 1));
     }
     return PushBool(L, profile != nullptr);
 }

@@ -23,6 +23,7 @@
 #include "game/world/model_manip.h"
 #include "game/world/racer_tuning.h"
 #include "game/world/weapon_data.h"
+#include "libs/common/script_arg_check.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
 
@@ -36,7 +37,7 @@ D3DLIGHT9* s_currentLight = nullptr;
 
 bool Args(lua_State* L, const char* name, const char* kinds, int& base) { return ScriptArgs(L, name, kinds, base); }
 
-float Num(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
+float Num(lua_State* L, int index) { return common::ScriptFloat(lua_tonumber(L, index)); }
 std::string Str(lua_State* L, int index) { return lua_tostring(L, index); }
 bool Bool(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
 
@@ -358,7 +359,7 @@ int EditorCount(lua_State* L, const char* name) {
     if (!Args(L, name, "n", base)) {
         return PushBool(L, false);
     }
-    (Editor().*Setter)(static_cast<int>(lua_tonumber(L, base)));
+    (Editor().*Setter)(common::ScriptWholeNumber(lua_tonumber(L, base)));
     return PushBool(L, true);
 }
 

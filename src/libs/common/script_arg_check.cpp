@@ -2,6 +2,10 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 namespace common {
@@ -40,6 +44,26 @@ std::string CheckScriptArgs(lua_State* L, const char* name, const char* kinds, i
         expected += std::string(k > 0 ? ", " : "") + KindName(kinds[k]);
     }
     return std::string(name) + ": expected (" + expected + ")";
+}
+
+int ScriptWholeNumber(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value <= static_cast<double>(INT_MIN)) {
+        return INT_MIN;
+    }
+    if (value >= static_cast<double>(INT_MAX)) {
+        return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+float ScriptFloat(double value) {
+    if (std::isfinite(value)) {
+        value = std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX));
+    }
+    return static_cast<float>(value);
 }
 
 } // namespace common

@@ -13,4 +13,10 @@ namespace common {
 // answer is empty; otherwise it is "<name>: expected (<kinds>)".
 std::string CheckScriptArgs(lua_State* L, const char* name, const char* kinds, int& base);
 
+// A script number as a whole number: truncated toward zero and held to the range of int, so that
+// no script value converts out of range; NaN gives 0.
+int ScriptWholeNumber(double value);
+// A script number as a float: finite values beyond the float range are held to its largest.
+float ScriptFloat(double value);
+
 } // namespace common

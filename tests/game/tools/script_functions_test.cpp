@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -182,7 +183,9 @@ TEST_F(ScriptFunctionsTest, EditorFunctionsReachThePlacementEditor) {
 }
 
 TEST_F(ScriptFunctionsTest, BadCallsPrintALineAndChangeNothing) {
-    Run("SetWater() SetDiffuse(1, 2) SetLightPos('a', 2, 3) FogDensity(nil) GetLight('zero')");
+    Run("SetWater() SetDiffuse(1, 2) SetLightPos('a', 2, 3) FogDensity(nil) GetLight('zero') "
+        "SetBillboardCount(1e300) SetRange(1e300)");
+    EXPECT_EQ(velm::gfx::LightsManager::Instance().GetLight().Range, FLT_MAX);
     EXPECT_EQ(m_flags, 0x2007Fu);
     EXPECT_EQ(m_console, (std::vector<std::string>{"SetWater: expected (bool)",
                                                    "SetDiffuse: expected (number, number, number, number)",
