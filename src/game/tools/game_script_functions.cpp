@@ -140,23 +140,6 @@ int GiveItem(lua_State* L) {
 
 int PrintWeaponStats(lua_State*) { return 0; }
 
-int SetCursor(lua_State* L) {
-    int base = 0;
-    if (ScriptArgs(L, "SetCursor", "b", base)) {
-        if (IScriptGame* game = Game("SetCursor")) {
-            if (!game->SetCursorShown(lua_toboolean(L, base) != 0)) {
-                ConsolePrint("SetCursor: the game has no cursor");
-            }
-        }
-    }
-    return 0;
-}
-
-int GetCursor(lua_State* L) {
-    lua_pushboolean(L, s_game != nullptr && s_game->IsCursorShown() ? 1 : 0);
-    return 1;
-}
-
 } // namespace
 
 void SetScriptGame(IScriptGame* game) { s_game = game; }
@@ -167,7 +150,6 @@ void RegisterGameScriptFunctions() {
         {"ConsoleWrite", &ConsoleWrite},   {"ReloadConsole", &ReloadConsole}, {"ToggleDebugInfo", &ToggleDebugInfo},
         {"SetServer", &SetServer},         {"SetNetworking", &SetNetworking}, {"Start", &Start},
         {"PrintRacerIDs", &PrintRacerIDs}, {"GiveItem", &GiveItem},           {"PrintWeaponStats", &PrintWeaponStats},
-        {"SetCursor", &SetCursor},         {"GetCursor", &GetCursor},
     };
     for (const auto& [name, function] : functions) {
         host.RegisterFunction(name, function);

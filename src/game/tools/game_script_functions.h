@@ -1,7 +1,7 @@
 // The script functions of the game and its console: console output, reloading the console's
 // parser, the debug overlay, the host and networking switches, starting the game, listing the
-// racers, giving an item and the GUI cursor. The game's switches are reached through IScriptGame,
-// which the game object provides once it has them. Main thread only.
+// racers and giving an item. The game's switches are reached through IScriptGame, which the game
+// object provides once it has them. Main thread only.
 #pragma once
 
 namespace kelvo {
@@ -17,9 +17,6 @@ public:
     virtual void SetNetworked(bool on) = 0;
     virtual bool IsNetworked() const = 0;
     virtual void StartGame() = 0;
-    // False when the game has no cursor.
-    virtual bool SetCursorShown(bool shown) = 0;
-    virtual bool IsCursorShown() const = 0;
 };
 
 // Not owned; null (the default) makes those commands say that the game cannot do them yet.

@@ -42,19 +42,6 @@ public:
         }
         flow.ChangeState("StartTrack1State");
     }
-    bool SetCursorShown(bool shown) override {
-        velm::gfx::CCursor* cursor = CursorOf(m_game);
-        if (cursor == nullptr) {
-            return false;
-        }
-        cursor->Show(shown);
-        return true;
-    }
-    bool IsCursorShown() const override {
-        const velm::gfx::CCursor* cursor = CursorOf(m_game);
-        return cursor != nullptr && cursor->IsShown();
-    }
-
     CTumboKelvoGame& GetGame() const { return m_game; }
 
 private:

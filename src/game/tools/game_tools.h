@@ -1,5 +1,5 @@
 // The developer tools' doors into the running game: the game's side of the console commands
-// (debug overlay, host and networking flags, start, cursor), the picker's cursor, the window
+// (debug overlay, host and networking flags, start), the picker's cursor, the window
 // messages the placement editor listens to and the input records the picker and the model
 // manipulator take. The game calls these from Init, its destructor, MsgProc and its input
 // dispatch. Main thread only.

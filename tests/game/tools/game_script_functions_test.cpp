@@ -20,13 +20,6 @@ public:
     void SetNetworked(bool on) override { m_networked = on; }
     bool IsNetworked() const override { return m_networked; }
     void StartGame() override { ++m_starts; }
-    bool SetCursorShown(bool shown) override {
-        m_cursor = shown;
-        return m_hasCursor;
-    }
-    bool IsCursorShown() const override { return m_hasCursor && m_cursor; }
-    bool m_hasCursor = false;
-    bool m_cursor = false;
     bool m_debug = false;
     bool m_server = false;
     bool m_networked = false;
@@ -84,20 +77,6 @@ TEST_F(GameScriptFunctionsTest, GameSwitchesPrintTheirStateOrSayTheyCannotYet) {
               (std::vector<std::string>{"Debug Info ON", "Changing Server to TRUE", "Changing Networked to FALSE",
                                         "Game is NOT Networked", "Game is a Server", "Starting Game, Please Wait . . .",
                                         "SetServer: expected (bool)", "hello"}));
-}
-
-TEST_F(GameScriptFunctionsTest, TheCursorIsShownAndHiddenOnlyWhenTheGameHasOne) {
-    Run("before = GetCursor()");
-    EXPECT_FALSE(Bool("before"));
-    CFakeGame game;
-    kelvo::SetScriptGame(&game);
-    Run("SetCursor(true) none = GetCursor()");
-    EXPECT_FALSE(Bool("none"));
-    game.m_hasCursor = true;
-    Run("SetCursor(true) shown = GetCursor() SetCursor() SetCursor(false) hidden = GetCursor()");
-    EXPECT_TRUE(Bool("shown"));
-    EXPECT_FALSE(Bool("hidden"));
-    EXPECT_EQ(m_console, (std::vector<std::string>{"SetCursor: the game has no cursor", "SetCursor: expected (bool)"}));
 }
 
 } // namespace
