@@ -24,6 +24,8 @@
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/tools/console_sink.h"
+#include "game/tools/game_tools.h"
 #include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
@@ -146,6 +148,7 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     if (m_modelDataMgr && &kelvo::GetModelDataMgr() == m_modelDataMgr.get()) {
         kelvo::SetModelDataMgr(nullptr);
     }
+    DetachGameTools(*this);
     if (g_game == this) {
         g_game = nullptr;
     }
@@ -159,10 +162,11 @@ void CTumboKelvoGame::Init() {
     // The AI's script functions are registered before any start-up script can call them.
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetAIManager() != nullptr && !m_aiScripts) {
-        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
+        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager(), &ConsolePrint);
         m_aiScripts->Register();
     }
     RegisterScriptFunctions();
+    AttachGameTools(*this);
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
@@ -202,7 +206,9 @@ void CTumboKelvoGame::Init() {
 
 CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
 
-LRESULT CTumboKelvoGame::MsgProc(UINT, WPARAM, LPARAM) { return 0; }
+LRESULT CTumboKelvoGame::MsgProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return ToolsMsgProc(message, wParam, lParam);
+}
 
 velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
 
@@ -246,6 +252,9 @@ void CTumboKelvoGame::DispatchInput() {
                     break;
                 }
             }
+        }
+        if (OfferToolsInput(record)) {
+            continue;
         }
         if (record.m_value == kKeyDown && record.m_code == DIK_NUMPAD5) {
             ToggleCamera();

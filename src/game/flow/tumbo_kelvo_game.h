@@ -108,6 +108,9 @@ public:
     bool GetControllersTakeInput() const { return m_controllersTakeInput; }
     void SetControllersTakeInput(bool on) { m_controllersTakeInput = on; }
     bool ToggleDebugInfo() { return m_showStatistics = !m_showStatistics; }
+    // The console's flags only: the network itself is switched by SetNetworkMode.
+    void SetNetworkedFlag(bool on) { m_networked = on; }
+    void SetHostFlag(bool on) { m_mode = on ? 1 : 0; }
     CEndRaceGUI* GetEndRaceGUI() const { return m_endRace.get(); }
     CItemManager* GetItemManager() const { return m_itemManager.get(); }
     void AddRacerId(std::uint32_t id) { m_racerIds.push_back(id); }

@@ -65,3 +65,20 @@ for _, p in ipairs(AI_PROFILES) do
     SetAINet(p[1], "Driving")
     SetAIDebug(p[1], false)
 end
+
+-- The bones the items hang from while held. Every character's skeleton is the same:
+-- root > Hips > Spine, and Spine > Head, Spine > LeftArm > LeftHand, Spine > RightArm > RightHand.
+-- The shark swims along under the racer at its root.
+WEAPON_BONES = {
+    { "drill",     "RightHand" },
+    { "pole",      "RightHand" },
+    { "bait",      "RightHand" },
+    { "mine",      "LeftHand" },
+    { "whirlpool", "LeftHand" },
+    { "propeller", "Spine" },
+    { "reflect",   "Spine" },
+    { "shark",     "root" },
+}
+for _, w in ipairs(WEAPON_BONES) do
+    SetWeaponBone(w[1], w[2])
+end
