@@ -135,7 +135,7 @@ TEST_F(ScriptFunctionsTest, WeaponSettersStoreOnlyWhatTheWeaponHas) {
                                                    "SetWeaponHForce: expected (string, number)"}));
 }
 
-TEST_F(ScriptFunctionsTest, TheStartUpScriptHangsEachHeldItemOnABoneOfTheSkeleton) {
+TEST_F(ScriptFunctionsTest, TheStartUpScriptHangsEachHeldItemOnABoneAndTunesIt) {
     const char* source = std::getenv("TK_SOURCE_DIR");
     if (source == nullptr) {
         GTEST_SKIP() << "TK_SOURCE_DIR is not set";
@@ -156,6 +156,16 @@ TEST_F(ScriptFunctionsTest, TheStartUpScriptHangsEachHeldItemOnABoneOfTheSkeleto
         const std::string& bone = kelvo::data::GetWeaponDataByName(name)->m_bone;
         EXPECT_NE(std::find(skeleton.begin(), skeleton.end(), bone), skeleton.end()) << name << " on " << bone;
     }
+    // Untuned, an item does nothing: the fuse, pull and boost end at once, the cones are empty.
+    for (const char* name : {"drill", "pole", "shark", "mine", "bait", "whirlpool"}) {
+        EXPECT_GT(kelvo::data::GetWeaponDataByName(name)->m_range, 0.0f) << name;
+    }
+    for (const char* name : {"pole", "propeller", "mine", "reflect"}) {
+        EXPECT_GT(kelvo::data::GetWeaponDataByName(name)->m_life, 0.0f) << name;
+    }
+    EXPECT_GT(kelvo::data::Drill().m_hForce, 0.0f);
+    EXPECT_GT(kelvo::data::Propeller().m_hForce, 1.0f);
+    EXPECT_GT(kelvo::data::Pole().m_vForce, 0.0f);
     EXPECT_TRUE(m_console.empty());
 }
 
