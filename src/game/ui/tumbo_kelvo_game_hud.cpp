@@ -363,25 +363,18 @@ void TumboKelvoGameHUD::UpdateRacerEntries(float dt) {
             }
         } else if (entry.m_pendingSteps != 0) {
             const std::uint32_t rank = SlotPositionToRank(portrait.GetX(), portrait.GetY());
-            std::uint32_t target = 0;
-            if (entry.m_pendingSteps < 0) {
-                entry.m_pendingSteps += 1;
-                entry.m_movingDown = 1;
-                entry.m_centreY = portrait.GetY() + kSwingHalfHeight;
-                target = rank + 1;
-            } else {
-                entry.m_pendingSteps -= 1;
-                entry.m_movingDown = 0;
-                entry.m_centreY = portrait.GetY() - kSwingHalfHeight;
-                target = rank - 1;
+            const bool down = entry.m_pendingSteps < 0;
+            entry.m_pendingSteps += down ? 1 : -1;
+            const std::uint32_t target = down ? rank + 1 : rank - 1;
+            // Off the ladder (or not on a slot) there is nowhere to swing to: the step is dropped.
+            if (rank != 0 && target >= 1 && target <= kSlotCount) {
+                entry.m_movingDown = down ? 1 : 0;
+                entry.m_centreX = portrait.GetX();
+                entry.m_centreY = portrait.GetY() + (down ? kSwingHalfHeight : -kSwingHalfHeight);
+                RankToSlotPosition(target, &entry.m_targetX, &entry.m_targetY);
+                entry.m_swingAngle = 0.0f;
+                entry.m_moving = 1;
             }
-            entry.m_centreX = portrait.GetX();
-            // A target off the ladder keeps the portrait where it stands.
-            entry.m_targetX = portrait.GetX();
-            entry.m_targetY = portrait.GetY();
-            RankToSlotPosition(target, &entry.m_targetX, &entry.m_targetY);
-            entry.m_swingAngle = 0.0f;
-            entry.m_moving = 1;
         }
         if (entry.m_spinning != 0) {
             if (static_cast<float>(entry.m_spinTurns) * 2.0f * kPi > entry.m_spinAngle) {

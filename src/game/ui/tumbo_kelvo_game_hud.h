@@ -90,7 +90,8 @@ public:
     bool IsRacePanelShown() const { return m_racePanelShown != 0; }
     void SetProgressSource(ProgressSource source) { m_progress = std::move(source); }
 
-    // One frame of the ladder: swings, hit spins and head positions.
+    // One frame of the ladder: swings, hit spins and head positions. A step whose target slot
+    // lies outside 1-6 is dropped without a swing.
     void UpdateRacerEntries(float dt);
     // Ladder slot r (1-6) at (42, 132 + 64 (r - 1)); any other r leaves x and y as they are.
     static void RankToSlotPosition(std::uint32_t rank, std::int32_t* x, std::int32_t* y);

@@ -166,6 +166,14 @@ TEST_F(HudLadderTest, ARankShiftSwingsOneSlotAtATimeAndEndsExactlyOnTheSlot) {
     }
     m_hud.ShiftRacerRank(99, 3);
     EXPECT_EQ(m_hud.GetRankOffset(99), 0) << "no entry, no change";
+    // Steps past the ends of the ladder (a bad ranking) are dropped without a swing.
+    m_hud.ShiftRacerRank(3, 1);
+    m_hud.ShiftRacerRank(2, -4);
+    swings = Settle();
+    EXPECT_EQ(swings[3], 0);
+    EXPECT_EQ(swings[2], 3) << "to slot 6, then no further";
+    EXPECT_EQ(PortraitY(3), 132);
+    EXPECT_EQ(PortraitY(2), 452);
 }
 
 TEST_F(HudLadderTest, AHitSpinsThePortraitFourTurnsAtTwentyFiveDegreesAFrame) {
