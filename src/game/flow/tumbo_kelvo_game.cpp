@@ -155,6 +155,8 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     DetachGameTools(*this);
     if (g_game == this) {
         g_game = nullptr;
+    }
+    if (m_consoleSinkSet) {
         SetConsoleSink(nullptr);
     }
 }
@@ -213,6 +215,7 @@ void CTumboKelvoGame::Init() {
 void CTumboKelvoGame::InitOverlays() {
     // Every script function prints through the one console seam, and the console is its sink.
     SetConsoleSink([this](const std::string& line) { m_console->Print(line); });
+    m_consoleSinkSet = true;
     if (m_aiScripts) {
         m_aiScripts->SetPrint([](const std::string& line) { ConsolePrint(line); });
     }
