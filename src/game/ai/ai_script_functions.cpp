@@ -361,11 +361,6 @@ CAIScriptHost::CAIScriptHost(velm::ai::CAIManager& manager, const std::function<
     m_context.m_applyStates = &ApplyAIStates;
 }
 
-void CAIScriptHost::SetPrint(const std::function<void(const std::string&)>& print) {
-    m_context.m_print = print;
-    m_editor->SetPrint(print);
-}
-
 CAIScriptHost::~CAIScriptHost() {
     if (s_context == &m_context) {
         s_context = nullptr;

@@ -44,8 +44,6 @@ public:
 
     void Register() { RegisterAIScriptFunctions(m_context); }
     CWaypointEditor& GetEditor() { return *m_editor; }
-    // Where the functions' and the editor's lines go from now on.
-    void SetPrint(const std::function<void(const std::string&)>& print);
 
 private:
     std::unique_ptr<IWaypointMarkers> m_markers;

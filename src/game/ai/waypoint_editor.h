@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/ai/waypoint.h"
@@ -38,7 +37,6 @@ public:
     CWaypointEditor(velm::ai::CAIManager& manager, IWaypointMarkers& markers, PrintFunction print);
 
     void SetLabel(const std::string& label) { m_label = label; }
-    void SetPrint(PrintFunction print) { m_print = std::move(print); }
     void AppendWaypoint(const common::CVector3& position);
     void InsertWaypoint(const common::CVector3& position, int selectedId, bool before);
     bool DeleteWaypoint(int selectedId);

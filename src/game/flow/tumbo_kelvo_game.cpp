@@ -216,9 +216,6 @@ void CTumboKelvoGame::InitOverlays() {
     // Every script function prints through the one console seam, and the console is its sink.
     SetConsoleSink([this](const std::string& line) { m_console->Print(line); });
     m_consoleSinkSet = true;
-    if (m_aiScripts) {
-        m_aiScripts->SetPrint([](const std::string& line) { ConsolePrint(line); });
-    }
     common::CScriptManager::GetInstance()->RunScript("Scripts/ConsoleParser");
     m_hud->SetProgressSource(
         [this](std::uint32_t racerId) { return m_rankTracker ? m_rankTracker->GetProgress(racerId) : 0.0f; });
