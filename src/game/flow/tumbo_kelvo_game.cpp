@@ -1,6 +1,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "engine/core/controller.h"
@@ -156,9 +157,6 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     if (g_game == this) {
         g_game = nullptr;
     }
-    if (m_consoleSinkSet) {
-        SetConsoleSink(nullptr);
-    }
 }
 
 void CTumboKelvoGame::OnResetDevice() {}
@@ -214,8 +212,14 @@ void CTumboKelvoGame::Init() {
 
 void CTumboKelvoGame::InitOverlays() {
     // Every script function prints through the one console seam, and the console is its sink.
-    SetConsoleSink([this](const std::string& line) { m_console->Print(line); });
-    m_consoleSinkSet = true;
+    // The sink outlives this game: it prints on whichever game is alive, else on standard output.
+    SetConsoleSink([](const std::string& line) {
+        if (CTumboKelvoGame* game = GetGame()) {
+            game->GetConsole()->Print(line);
+        } else {
+            std::printf("%s\n", line.c_str());
+        }
+    });
     common::CScriptManager::GetInstance()->RunScript("Scripts/ConsoleParser");
     m_hud->SetProgressSource(
         [this](std::uint32_t racerId) { return m_rankTracker ? m_rankTracker->GetProgress(racerId) : 0.0f; });

@@ -275,8 +275,6 @@ private:
     std::array<velm::CSound*, kSoundCount> m_sounds{};
     std::unique_ptr<TumboKelvoGameHUD> m_hud;
     std::unique_ptr<TumboKelvoConsole> m_console;
-    // The console sink points at this game's console from Init on, until the game goes.
-    bool m_consoleSinkSet = false;
     std::unique_ptr<CEndRaceGUI> m_endRace;
     std::shared_ptr<CItemManager> m_itemManager;
     int m_geyserSounds = 0;
