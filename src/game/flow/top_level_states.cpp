@@ -14,6 +14,7 @@
 #include "game/ui/lobby.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
+#include "game/ui/tumbo_kelvo_game_hud.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -93,6 +94,7 @@ protected:
         Game().StartCameraMove(kMenuView);
         Game().CreateStartMenu();
         Game().PlayIntroMusic();
+        Game().GetHUD()->SetRacePanelShown(false);
     }
     void OnAction() override {
         if (Game().IsCameraMoving()) {
@@ -195,6 +197,7 @@ protected:
         CTumboKelvoGame& game = Game();
         game.PauseIntroMusic();
         game.SetCurrentTrack(1);
+        game.GetHUD()->SetRacePanelShown(true);
         const std::uint32_t owner = 0;
         if (!game.IsNetworked()) {
             common::CScriptManager* script = common::CScriptManager::GetInstance();

@@ -1,6 +1,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "engine/core/controller.h"
@@ -11,6 +12,7 @@
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
@@ -33,11 +35,13 @@
 #include "game/ui/lobby.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
+#include "game/ui/tumbo_kelvo_console.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_manager.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
 #include "libs/common/geometry.h"
+#include "libs/common/script_manager.h"
 #include "platform/dinput/dik_codes.h"
 #include "platform/dxut/dxut.h"
 
@@ -120,6 +124,7 @@ CTumboKelvoGame::CTumboKelvoGame()
       m_raceCamera(std::make_unique<CTumboKelvoCamera>("RaceCameraInit.xml")),
       m_freeRoamCamera(std::make_unique<CTumboKelvoCamera>("FreeRoamCameraInit.xml")),
       m_hud(std::make_unique<TumboKelvoGameHUD>()),
+      m_console(std::make_unique<TumboKelvoConsole>()),
       m_endRace(std::make_unique<CEndRaceGUI>()),
       m_itemManager(std::make_shared<CItemManager>()),
       m_trace(std::make_unique<CGameTrace>()) {
@@ -167,6 +172,7 @@ void CTumboKelvoGame::Init() {
     }
     RegisterScriptFunctions();
     AttachGameTools(*this);
+    InitOverlays();
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
@@ -202,6 +208,26 @@ void CTumboKelvoGame::Init() {
     }
     m_raceFogStartDensity = kRaceFogStart;
     m_raceFogEndDensity = kRaceFogEnd;
+}
+
+void CTumboKelvoGame::InitOverlays() {
+    // Every script function prints through the one console seam, and the console is its sink.
+    // The sink outlives this game: it prints on whichever game is alive, else on standard output.
+    SetConsoleSink([](const std::string& line) {
+        if (CTumboKelvoGame* game = GetGame()) {
+            game->GetConsole()->Print(line);
+        } else {
+            std::printf("%s\n", line.c_str());
+        }
+    });
+    common::CScriptManager::GetInstance()->RunScript("Scripts/ConsoleParser");
+    m_hud->SetProgressSource(
+        [this](std::uint32_t racerId) { return m_rankTracker ? m_rankTracker->GetProgress(racerId) : 0.0f; });
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        m_hud->Init();
+        m_console->Init();
+    }
 }
 
 CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
@@ -263,7 +289,7 @@ void CTumboKelvoGame::DispatchInput() {
 }
 
 bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
-    return (m_startMenu && m_startMenu->HandleInput(event)) ||
+    return m_console->HandleInput(event) || (m_startMenu && m_startMenu->HandleInput(event)) ||
            (m_characterSelection && m_characterSelection->HandleInput(event)) ||
            (m_lobby && m_lobby->HandleInput(event)) || (m_credits && m_credits->HandleInput(event));
 }
@@ -286,6 +312,10 @@ void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
 bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
 
 void CTumboKelvoGame::ResetRace() {
+    m_hud->ClearRacerEntries();
+    m_hud->StopItemSpin();
+    m_hud->ClearItemIcon();
+    m_hud->SetPlace(0);
     // The racers go below, so the race camera lets go of its racer first and waits at the menu.
     m_raceCamera->SetTarget(static_cast<velm::CModel*>(nullptr));
     if (m_raceCamera->GetBody()) {
@@ -358,6 +388,9 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
         // Screens count whole milliseconds, truncated.
         m_startRaceGUI->Update(static_cast<std::uint32_t>(elapsed * 1000.0f));
     }
+    const auto elapsedMs = static_cast<std::uint32_t>(elapsed * 1000.0f);
+    m_hud->Update(elapsedMs);
+    m_console->Update(elapsedMs);
     UpdateFog();
     UpdateViews(time, elapsed);
     velm::CVelmApp* app = velm::GetApp();
@@ -401,6 +434,7 @@ void CTumboKelvoGame::BuildStatisticsText() {
 void CTumboKelvoGame::Render(double time, float elapsed) {
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetGfx() != nullptr) {
+        app->GetGfx()->SetScreenUnits({m_hud.get(), m_console.get()});
         app->GetGfx()->RenderFrame(time, elapsed);
     }
 }

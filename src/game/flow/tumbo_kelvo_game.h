@@ -28,6 +28,7 @@ class CModel;
 namespace kelvo {
 
 class TumboKelvoGameHUD;
+class TumboKelvoConsole;
 class TumboKelvoListener;
 class CModelDataMgr;
 class CRaceRankTracker;
@@ -83,6 +84,7 @@ public:
     void OnLoadingFinished() override {}
 
     TumboKelvoGameHUD* GetHUD() const { return m_hud.get(); }
+    TumboKelvoConsole* GetConsole() const { return m_console.get(); }
     // The waypoint editor, from Init on while the application has an AI manager; else null.
     CWaypointEditor* GetWaypointData() const;
 
@@ -237,6 +239,8 @@ private:
     void BuildStatisticsText();
     void PlayLooping(ESound sound);
     bool OfferToScreens(const velm::input::SInputEvent& event);
+    // The HUD and the console drawn over the scene; their sprites need the graphics device.
+    void InitOverlays();
 
     CLevelLoader m_levelLoader;
     common::CStateMachine m_stateMachine;
@@ -270,6 +274,7 @@ private:
     velm::CModel* m_localRacerModel = nullptr;
     std::array<velm::CSound*, kSoundCount> m_sounds{};
     std::unique_ptr<TumboKelvoGameHUD> m_hud;
+    std::unique_ptr<TumboKelvoConsole> m_console;
     std::unique_ptr<CEndRaceGUI> m_endRace;
     std::shared_ptr<CItemManager> m_itemManager;
     int m_geyserSounds = 0;

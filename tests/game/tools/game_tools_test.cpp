@@ -34,9 +34,10 @@ velm::input::SInputEvent Record(std::uint32_t code, std::uint32_t value) {
 class GameToolsTest : public ::testing::Test {
 protected:
     GameToolsTest() {
-        kelvo::SetConsoleSink([this](const std::string& line) { m_console.push_back(line); });
         m_game = std::make_unique<kelvo::CTumboKelvoGame>();
         m_game->Init();
+        // The game's Init makes its console the sink; these tests read the lines themselves.
+        kelvo::SetConsoleSink([this](const std::string& line) { m_console.push_back(line); });
     }
     ~GameToolsTest() override {
         m_game.reset();

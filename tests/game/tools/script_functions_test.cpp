@@ -227,7 +227,8 @@ TEST_F(ScriptFunctionsTest, ConsoleWordsReachTheFunctions) {
     EXPECT_EQ(kelvo::data::Drill().m_bone, "RightHand");
     EXPECT_EQ(m_console, (std::vector<std::string>{"Water render OFF", "WireFrame render ON",
                                                    "SetRacerMaxSpeed: expected (string, number)",
-                                                   "Draw Terrain DISABLE!", "SetRiverSpeed: expected (number)"}));
+                                                   "Draw Terrain DISABLE!", "SetRiverSpeed: expected (number)",
+                                                   "unknown command: frobnicate (type help)"}));
 }
 
 } // namespace

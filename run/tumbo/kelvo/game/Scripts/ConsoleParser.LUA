@@ -129,6 +129,47 @@ end
 
 -- End of the developer tools.
 
+-- Player and tester commands, and the answer to a line nobody knows. The console types
+-- unshifted keys only, so every command is lower-case words.
+local function say(text)
+    if type(ConsoleWrite) == "function" then
+        ConsoleWrite(text)
+    end
+end
+
+local helpLines = {
+    "help: this list", "echo <text>: prints the text", "weapons: the weapons' tuning",
+    "racers: the racers' ids (yours is marked)", "start: starts the game with the switches below",
+    "server|networking on|off", "reload console",
+    "water|wireframe|picker|cursor on|off", "draw terrain|skybox|particles|opaque|transparent|dynamic|debug|visual on|off",
+    "debug info", "fog density|start|end <n>", "fog color <r> <g> <b> <a>", "picked pos|scale <x> <y> <z>",
+    "tune racer <character> speed|accel|turn <n>", "tune weapon <weapon> range|angle|hate|life|effect|anim|hforce|vforce <n>",
+    "tune weapon <weapon> bone <name>", "river density|speed <n>", "give item <item> [racer id]",
+    "set ai state <items> <drive> <third>", "waypoints load|write <file>", "waypoints list|clear",
+    "waypoint add <x> <y> <z>", "waypoint delete <n>", "place <keyword>", "move models|partsys|billboards on|off",
+    "trees count|radius <n>", "write placement <file>",
+}
+
+-- Returns true when the line was one of them.
+local function playerCommand(line, words, lower)
+    local w1 = lower[1]
+    if w1 == "help" then
+        for _, text in ipairs(helpLines) do
+            say(text)
+        end
+    elseif w1 == "echo" then
+        local at = string.find(string.lower(line), "echo", 1, true) or 1
+        say((string.gsub(string.sub(line, at + 4), "^%s+", "")))
+    elseif w1 == "weapons" then
+        call("PrintWeaponStats")
+    else
+        return false
+    end
+    return true
+end
+
+-- End of the player and tester commands.
+
 function ParseConsole(line)
     local words = {}
     if type(line) ~= "string" then
@@ -139,6 +180,8 @@ function ParseConsole(line)
         words[#words + 1] = word
         lower[#lower + 1] = string.lower(word)
     end
-    toolCommand(words, lower)
+    if lower[1] ~= nil and not toolCommand(words, lower) and not playerCommand(line, words, lower) then
+        say("unknown command: " .. lower[1] .. " (type help)")
+    end
     return words
 end
