@@ -487,4 +487,5 @@ def camera(name, locked, target, radius, yaw, pitch, max_speed, move_speed):
     x.write(name)
 
 camera('RaceCameraInit.xml', 1, (5.6, -1.17, 505.655), 7.07106, 2.85079, -0.5254, 30.0, 0.0)
-camera('FreeRoamCameraInit.xml', 0, on_river(100.0, 0.0, 2.0), 30.0, -1.570796, -0.4, 60.0, 25.0)
+# Free flight steps by the move speed once per frame: 0.5 is about 30 units a second at 60 frames.
+camera('FreeRoamCameraInit.xml', 0, on_river(100.0, 0.0, 2.0), 30.0, -1.570796, -0.4, 60.0, 0.5)

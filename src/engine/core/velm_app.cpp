@@ -134,7 +134,7 @@ int CVelmApp::Shutdown() {
 
 bool CVelmApp::StartNetwork(std::uint8_t mode, net::CRemoteEventSocket* socket) {
     try {
-        m_networkManager = new net::CNetworkManager(mode);
+        m_networkManager = new net::CNetworkManager(mode, net::ConfigFromEnvironment());
         if (!m_networkManager->Init()) {
             m_failureText = "Failure to initialize the Network System!";
             std::fprintf(stderr, "%s\n", m_failureText.c_str());

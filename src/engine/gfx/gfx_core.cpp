@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "engine/gfx/texture_cache.h"
 #include "platform/dxut/dxut.h"
@@ -178,6 +179,21 @@ void CGFXCore::SetProjectionMatrix(const D3DXMATRIX& projection) {
         m_device->SetTransform(D3DTS_PROJECTION, &projection);
     }
     m_projection = projection;
+}
+
+void CGFXCore::SetCamera(const SCameraShot& camera) {
+    SetViewMatrix(camera.m_view);
+    SetProjectionMatrix(camera.m_projection);
+    m_cameraEye = camera.m_eye;
+    m_cameraTarget = camera.m_target;
+    const float lens[4] = {camera.m_fieldOfView, camera.m_aspect, camera.m_nearPlane, camera.m_farPlane};
+    if (std::equal(std::begin(lens), std::end(lens), std::begin(m_frustumLens))) {
+        return;
+    }
+    constexpr float kWideView = 1.5f;
+    m_frustum.Update(camera.m_fieldOfView, camera.m_aspect, camera.m_nearPlane, camera.m_farPlane);
+    m_wideFrustum.Update(camera.m_fieldOfView * kWideView, camera.m_aspect, camera.m_nearPlane, camera.m_farPlane);
+    std::copy(std::begin(lens), std::end(lens), std::begin(m_frustumLens));
 }
 
 void CGFXCore::ComputeBoundingSphere(const void* vertices, std::uint32_t count, D3DXVECTOR3* centre, float* radius) {

@@ -81,6 +81,21 @@ public:
 
     void SetViewMatrix(const D3DXMATRIX& view);
     void SetProjectionMatrix(const D3DXMATRIX& projection);
+    // What the frame is drawn from, taken from the active camera once per frame (graphics sits
+    // below the engine camera, so it gets the camera's values rather than the camera).
+    struct SCameraShot {
+        D3DXMATRIX m_view;
+        D3DXMATRIX m_projection;
+        D3DXVECTOR3 m_eye;
+        D3DXVECTOR3 m_target;
+        float m_fieldOfView;
+        float m_aspect;
+        float m_nearPlane;
+        float m_farPlane;
+    };
+    // Sets both matrices and the eye and target copies; the view frustums (the wide one with
+    // 1.5 times the field of view) are rebuilt only when the lens differs from the last one.
+    void SetCamera(const SCameraShot& camera);
     const D3DXMATRIX& GetViewMatrix() const { return m_view; }
     const D3DXMATRIX& GetProjectionMatrix() const { return m_projection; }
 
@@ -178,6 +193,8 @@ private:
     D3DXVECTOR3 m_cameraUp;
     common::CFrustum m_frustum;
     common::CFrustum m_wideFrustum;
+    // The lens the frustums were last built for; none yet.
+    float m_frustumLens[4] = {-1.0f, -1.0f, -1.0f, -1.0f};
     D3DXMATRIX m_view;
     D3DXMATRIX m_projection;
     double m_frameTime = 0.0;

@@ -2,7 +2,6 @@
 
 #include <lua.hpp>
 
-#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "game/ai/game_enemy.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/ai/waypoint_file.h"
+#include "libs/common/script_arg_check.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -61,9 +61,9 @@ bool BoolArg(lua_State* L, int count, int k) {
 }
 
 common::CVector3 VectorArg(lua_State* L, int count, int first) {
-    return common::CVector3(static_cast<float>(NumberArg(L, count, first)),
-                            static_cast<float>(NumberArg(L, count, first + 1)),
-                            static_cast<float>(NumberArg(L, count, first + 2)));
+    return common::CVector3(common::ScriptFloat(NumberArg(L, count, first)),
+                            common::ScriptFloat(NumberArg(L, count, first + 1)),
+                            common::ScriptFloat(NumberArg(L, count, first + 2)));
 }
 
 int PushBool(lua_State* L, bool value) {
@@ -73,7 +73,21 @@ int PushBool(lua_State* L, bool value) {
 
 CWaypointEditor* Editor() { return s_context != nullptr ? s_context->m_editor : nullptr; }
 
+// The count and kinds of the arguments (see common::CheckScriptArgs); a bad call prints its line.
+bool Args(lua_State* L, const char* name, const char* kinds) {
+    int base = 0;
+    const std::string error = common::CheckScriptArgs(L, name, kinds, base);
+    if (!error.empty()) {
+        Print(error);
+    }
+    return error.empty();
+}
+
 int LoadWaypoints(lua_State* L) {
+    if (!Args(L, "LoadWaypoints", "s")) {
+        lua_pushnumber(L, 0);
+        return 1;
+    }
     const std::string name = StringArg(L, 1, 0);
     int read = -1;
     if (s_context != nullptr && s_context->m_manager != nullptr && !name.empty()) {
@@ -88,25 +102,30 @@ int LoadWaypoints(lua_State* L) {
 }
 
 int WriteWaypoints(lua_State* L) {
+    if (!Args(L, "WriteWaypoints", "s")) {
+        lua_pushnumber(L, 0);
+        return 1;
+    }
     const std::string name = StringArg(L, 1, 0);
     lua_pushnumber(L, Editor() != nullptr && !name.empty() ? Editor()->Write(name) : 0);
     return 1;
 }
 
 int AddWPtoEnd(lua_State* L) {
-    if (Editor() != nullptr) {
+    if (Args(L, "AddWPtoEnd", "nnn") && Editor() != nullptr) {
         Editor()->AppendWaypoint(VectorArg(L, 3, 0));
     }
     return 0;
 }
 
 int DeleteWaypoint(lua_State* L) {
-    return PushBool(L, Editor() != nullptr && Editor()->DeleteWaypoint(static_cast<int>(NumberArg(L, 1, 0))));
+    return PushBool(L, Args(L, "DeleteWaypoint", "n") && Editor() != nullptr &&
+                           Editor()->DeleteWaypoint(common::ScriptWholeNumber(NumberArg(L, 1, 0))));
 }
 
 int InsertWaypoint(lua_State* L) {
-    if (Editor() != nullptr) {
-        Editor()->InsertWaypoint(VectorArg(L, 5, 0), static_cast<int>(NumberArg(L, 5, 3)), BoolArg(L, 5, 4));
+    if (Args(L, "InsertWaypoint", "nnnnb") && Editor() != nullptr) {
+        Editor()->InsertWaypoint(VectorArg(L, 5, 0), common::ScriptWholeNumber(NumberArg(L, 5, 3)), BoolArg(L, 5, 4));
     }
     return 0;
 }
@@ -124,18 +143,19 @@ int SetActive(lua_State* L) {
     }
     const int i = ArgIndex(L, 1, 0);
     if (i != 0 && lua_type(L, i) == LUA_TNUMBER) {
-        return PushBool(L, Editor()->ActivateByIndex(static_cast<int>(lua_tonumber(L, i))));
+        return PushBool(L, Editor()->ActivateByIndex(common::ScriptWholeNumber(lua_tonumber(L, i))));
     }
     if (HasString(L, 1, 0)) {
         return PushBool(L, Editor()->ActivateByName(StringArg(L, 1, 0)));
     }
+    Print("SetActive: expected (number or string)");
     return PushBool(L, false);
 }
 
 int SetInactive(lua_State* L) { return PushBool(L, Editor() != nullptr && Editor()->Deactivate()); }
 
 int SetLabel(lua_State* L) {
-    if (Editor() != nullptr) {
+    if (Args(L, "SetLabel", "s") && Editor() != nullptr) {
         Editor()->SetLabel(StringArg(L, 1, 0));
     }
     return 0;
@@ -149,13 +169,16 @@ int PrintWPList(lua_State*) {
 }
 
 int CreateWPObj(lua_State* L) {
-    if (s_context != nullptr && s_context->m_markers != nullptr) {
+    if (Args(L, "CreateWPObj", "nnn") && s_context != nullptr && s_context->m_markers != nullptr) {
         s_context->m_markers->CreateMarker(VectorArg(L, 3, 0), false);
     }
     return 0;
 }
 
 int AIStates(lua_State* L) {
+    if (!Args(L, "AIStates", "bbb")) {
+        return 0;
+    }
     const bool useItems = BoolArg(L, 3, 0);
     const bool drive = BoolArg(L, 3, 1);
     const bool third = BoolArg(L, 3, 2);
@@ -268,38 +291,42 @@ int LoadNet(lua_State* L) {
     return PushBool(L, true);
 }
 
-// The profile named by the first of two arguments; null (and nothing created) for any other name.
-AIProfile* ProfileArg(lua_State* L) {
+// The profile named by the first of two arguments of the kinds given; null (and nothing created)
+// for any other name or a bad call.
+AIProfile* ProfileArg(lua_State* L, const char* name, const char* kinds) {
+    if (!Args(L, name, kinds)) {
+        return nullptr;
+    }
     const int code = AITypeFromName(StringArg(L, 2, 0));
     return code == AI_NONE ? nullptr : &GetAIProfileByCode(code);
 }
 
 int SetAIWDelay(lua_State* L) {
-    AIProfile* profile = ProfileArg(L);
+    AIProfile* profile = ProfileArg(L, "SetAIWDelay", "sn");
     if (profile != nullptr) {
-        profile->WDelay = static_cast<float>(NumberArg(L, 2, 1));
+        profile->WDelay = common::ScriptFloat(NumberArg(L, 2, 1));
     }
     return PushBool(L, profile != nullptr);
 }
 
 int SetAICRange(lua_State* L) {
-    AIProfile* profile = ProfileArg(L);
+    AIProfile* profile = ProfileArg(L, "SetAICRange", "sn");
     if (profile != nullptr) {
-        profile->CRange = static_cast<float>(NumberArg(L, 2, 1));
+        profile->CRange = common::ScriptFloat(NumberArg(L, 2, 1));
     }
     return PushBool(L, profile != nullptr);
 }
 
 int SetAIDifficulty(lua_State* L) {
-    AIProfile* profile = ProfileArg(L);
+    AIProfile* profile = ProfileArg(L, "SetAIDifficulty", "sn");
     if (profile != nullptr) {
-        profile->Difficulty = static_cast<int>(NumberArg(L, 2, 1));
+        profile->Difficulty = common::ScriptWholeNumber(NumberArg(L, 2, 1));
     }
     return PushBool(L, profile != nullptr);
 }
 
 int SetAIPath(lua_State* L) {
-    AIProfile* profile = ProfileArg(L);
+    AIProfile* profile = ProfileArg(L, "SetAIPath", "ss");
     if (profile != nullptr) {
         profile->Path = StringArg(L, 2, 1);
     }
@@ -307,7 +334,7 @@ int SetAIPath(lua_State* L) {
 }
 
 int SetAINet(lua_State* L) {
-    AIProfile* profile = ProfileArg(L);
+    AIProfile* profile = ProfileArg(L, "SetAINet", "ss");
     if (profile != nullptr) {
         profile->Net = StringArg(L, 2, 1);
     }
@@ -315,7 +342,7 @@ int SetAINet(lua_State* L) {
 }
 
 int SetAIDebug(lua_State* L) {
-    AIProfile* profile = ProfileArg(L);
+    AIProfile* profile = ProfileArg(L, "SetAIDebug", "sb");
     if (profile != nullptr) {
         profile->Debug = BoolArg(L, 2, 1);
     }
@@ -324,14 +351,13 @@ int SetAIDebug(lua_State* L) {
 
 } // namespace
 
-CAIScriptHost::CAIScriptHost(velm::ai::CAIManager& manager)
+CAIScriptHost::CAIScriptHost(velm::ai::CAIManager& manager, const std::function<void(const std::string&)>& print)
     : m_markers(std::make_unique<CGameMarkers>()),
-      m_editor(std::make_unique<CWaypointEditor>(manager, *m_markers,
-                                                 [](const std::string& text) { std::cout << text << std::endl; })) {
+      m_editor(std::make_unique<CWaypointEditor>(manager, *m_markers, print)) {
     m_context.m_manager = &manager;
     m_context.m_editor = m_editor.get();
     m_context.m_markers = m_markers.get();
-    m_context.m_print = [](const std::string& text) { std::cout << text << std::endl; };
+    m_context.m_print = print;
     m_context.m_applyStates = &ApplyAIStates;
 }
 

@@ -34,10 +34,10 @@ struct SAIScriptContext {
 void RegisterAIScriptFunctions(SAIScriptContext& context);
 
 // What the game holds for these functions: the waypoint editor over the AI manager, the game's
-// marker objects, and a context that prints to standard output until the console takes over.
+// marker objects, and a context whose console lines (the editor's among them) go to `print`.
 class CAIScriptHost {
 public:
-    explicit CAIScriptHost(velm::ai::CAIManager& manager);
+    CAIScriptHost(velm::ai::CAIManager& manager, const std::function<void(const std::string&)>& print);
     ~CAIScriptHost();
     CAIScriptHost(const CAIScriptHost&) = delete;
     CAIScriptHost& operator=(const CAIScriptHost&) = delete;

@@ -126,13 +126,8 @@ protected:
     void OnInit() override {
         CTumboKelvoGame& game = Game();
         game.CreateHUD();
-        if (TumboKelvoGameHUD* hud = game.GetHUD()) {
-            hud->Init();
-        }
         game.CreateConsole();
-        if (TumboKelvoConsole* console = game.GetConsole()) {
-            console->Init();
-        }
+        game.SetUpOverlays();
         RegisterScriptFunctions();
         common::CScriptManager::GetInstance()->RunScript("Scripts/StartGame");
         game.CreateCursor();
@@ -282,6 +277,9 @@ protected:
         ShowHUD(Game(), false);
         ShowCursor(Game(), true);
         Game().PlayIntroMusic();
+        if (TumboKelvoGameHUD* hud = Game().GetHUD()) {
+            hud->SetRacePanelShown(false);
+        }
     }
     void OnAction() override {
         if (Game().IsCameraMoving()) {
@@ -461,6 +459,9 @@ protected:
         game.PauseIntroMusic();
         game.SetCurrentTrack(1);
         ShowCursor(game, false);
+        if (TumboKelvoGameHUD* hud = game.GetHUD()) {
+            hud->SetRacePanelShown(true);
+        }
         SetLevelLight(game);
         const bool networked = game.IsNetworked();
         const std::uint32_t localId = networked ? velm::net::GetLocalClientId() : 0;

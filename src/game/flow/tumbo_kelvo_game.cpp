@@ -1,6 +1,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 
 #include "engine/core/controller.h"
@@ -20,6 +21,7 @@
 #include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
@@ -31,6 +33,8 @@
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/tools/console_sink.h"
+#include "game/tools/game_tools.h"
 #include "game/tools/level_editor.h"
 #include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
@@ -50,6 +54,7 @@
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
 #include "libs/common/geometry.h"
+#include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
 #include "platform/dinput/dik_codes.h"
 #include "platform/dxut/dxut.h"
@@ -167,6 +172,7 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     if (m_modelDataMgr && &kelvo::GetModelDataMgr() == m_modelDataMgr.get()) {
         kelvo::SetModelDataMgr(nullptr);
     }
+    DetachGameTools(*this);
     m_modelDataMgr.reset();
     m_readyPlayers.clear();
     m_itemManager.reset();
@@ -203,10 +209,13 @@ void CTumboKelvoGame::Init() {
     // The AI's script functions are registered before any start-up script can call them.
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetAIManager() != nullptr && !m_aiScripts) {
-        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager());
+        m_aiScripts = std::make_unique<ai::CAIScriptHost>(*app->GetAIManager(), &ConsolePrint);
         m_aiScripts->Register();
     }
     CreateLoadingThread();
+    RegisterScriptFunctions();
+    AttachGameTools(*this);
+    InitOverlays();
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type : kListenerTypes) {
             events->AddListener(m_listener, velm::CEventType(type));
@@ -225,10 +234,11 @@ void CTumboKelvoGame::Init() {
     m_rankTracker = std::make_unique<CRaceRankTracker>();
     m_stateMachine.ChangeState("InitState");
 
-    const std::uint32_t cameraId = velm::NewObjectID();
+    m_raceCamera->SetObjectId(velm::NewObjectID());
     if (app != nullptr && app->GetPhysicsWorld() != nullptr && m_raceCamera->GetBody()) {
-        app->GetPhysicsWorld()->AddBody(cameraId, m_raceCamera->GetBody());
+        app->GetPhysicsWorld()->AddBody(m_raceCamera->GetObjectId(), m_raceCamera->GetBody());
     }
+    m_raceCamera->SetupBody();
 
     if (app != nullptr && app->GetGfx() != nullptr) {
         // The river runs along z: one column of cells down its length.
@@ -248,11 +258,44 @@ void CTumboKelvoGame::Init() {
     m_raceFogEndDensity = kRaceFogEnd;
 }
 
+void CTumboKelvoGame::InitOverlays() {
+    // Every script function prints through the one console seam, and the console is its sink.
+    // The sink outlives this game: it prints on whichever game is alive and has its console up,
+    // else on standard output.
+    SetConsoleSink([](const std::string& line) {
+        CTumboKelvoGame* game = GetGame();
+        if (TumboKelvoConsole* console = game != nullptr ? game->GetConsole() : nullptr) {
+            console->Print(line);
+        } else {
+            std::printf("%s\n", line.c_str());
+        }
+    });
+    common::CScriptManager::GetInstance()->RunScript("Scripts/ConsoleParser");
+}
+
+void CTumboKelvoGame::SetUpOverlays() {
+    TumboKelvoGameHUD* hud = GetHUD();
+    TumboKelvoConsole* console = GetConsole();
+    if (hud != nullptr) {
+        hud->SetProgressSource(
+            [this](std::uint32_t racerId) { return m_rankTracker ? m_rankTracker->GetProgress(racerId) : 0.0f; });
+    }
+    // Their pictures need a device.
+    velm::CVelmApp* app = velm::GetApp();
+    if (app != nullptr && app->GetGfx() != nullptr) {
+        if (hud != nullptr) {
+            hud->Init();
+        }
+        if (console != nullptr) {
+            console->Init();
+        }
+    }
+}
+
 CWaypointEditor* CTumboKelvoGame::GetWaypointData() const { return m_aiScripts ? &m_aiScripts->GetEditor() : nullptr; }
 
 LRESULT CTumboKelvoGame::MsgProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    common::CSingleton<CLevelEditor>::Instance().HandleKey(message, wParam, lParam);
-    return 0;
+    return ToolsMsgProc(message, wParam, lParam);
 }
 
 void PostQuit() { PostQuitMessage(0); }
@@ -260,7 +303,23 @@ void PostQuit() { PostQuitMessage(0); }
 velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
 
 void CTumboKelvoGame::ToggleCamera() {
-    m_activeCamera = m_activeCamera == m_raceCamera.get() ? m_freeRoamCamera.get() : m_raceCamera.get();
+    if (m_activeCamera == m_raceCamera.get()) {
+        // The free-roam camera takes over the race camera's view, then looks around from its eye.
+        CTumboKelvoCamera& free = *m_freeRoamCamera;
+        free.SetMode(velm::CVelmCamera::MODE_BODY);
+        free.PlaceTarget(m_raceCamera->GetTarget());
+        free.SetYaw(m_raceCamera->GetYaw());
+        free.SetPitch(m_raceCamera->GetPitch());
+        free.SetRadius(m_raceCamera->GetRadius());
+        free.SetMode(0);
+        free.SetMoving(false);
+        free.SetMoveVector(common::CVector3(1.0f, 0.0f, 0.0f));
+        m_activeCamera = &free;
+    } else {
+        m_raceCamera->SetMoving(false);
+        m_raceCamera->SetMoveVector(common::CVector3(0.0f, 0.0f, 0.0f));
+        m_activeCamera = m_raceCamera.get();
+    }
 }
 
 void CTumboKelvoGame::DispatchInput() {
@@ -275,6 +334,7 @@ void CTumboKelvoGame::DispatchInput() {
         if (OfferToScreens(record)) {
             continue;
         }
+        m_activeCamera->HandleInput(record);
         if (m_controllersTakeInput) {
             // The first controller that takes the event ends the controller pass only.
             for (auto& entry : m_controllers) {
@@ -283,8 +343,7 @@ void CTumboKelvoGame::DispatchInput() {
                 }
             }
         }
-        common::CSingleton<velm::CPicker>::Instance().HandleInput(record);
-        if (common::CSingleton<CModelManip>::Instance().HandleInput(record)) {
+        if (OfferToolsInput(record)) {
             continue;
         }
         if (record.m_value == kKeyDown && record.m_code == DIK_NUMPAD5) {
@@ -401,6 +460,8 @@ void CTumboKelvoGame::ResetRace() {
         }
     }
     m_currentTrack = 0;
+    m_raceFogOn = false;
+    m_activeCamera = m_raceCamera.get();
     if (CInGameMenu* menu = GetInGameMenu()) {
         menu->m_secondFlag = 0;
     }
@@ -428,9 +489,7 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     }
     m_raceCamera->Update(elapsed);
     m_freeRoamCamera->Update(elapsed);
-    if (velm::GetApp() != nullptr && velm::GetApp()->GetGfx() != nullptr) {
-        HandCameraToGraphics(*m_activeCamera);
-    }
+    m_activeCamera->GiveToGraphics();
     UpdateModels(time, elapsed);
     m_stateMachine.Update();
     UpdateSoundListener();

@@ -36,6 +36,7 @@ class IGfxUnit;
 namespace kelvo {
 
 class TumboKelvoGameHUD;
+class TumboKelvoConsole;
 class TumboKelvoListener;
 class CModelDataMgr;
 class CRaceRankTracker;
@@ -117,6 +118,9 @@ public:
     bool GetControllersTakeInput() const { return m_controllersTakeInput; }
     void SetControllersTakeInput(bool on) { m_controllersTakeInput = on; }
     bool ToggleDebugInfo() { return m_showStatistics = !m_showStatistics; }
+    // The console's flags only: the network itself is switched by SetNetworkMode.
+    void SetNetworkedFlag(bool on) { m_networked = on; }
+    void SetHostFlag(bool on) { m_mode = on ? 1 : 0; }
     CItemManager* GetItemManager() const { return m_itemManager.get(); }
     // The level build (tumbo_kelvo_game_level.cpp). LoadLevel builds the named track within the
     // call; the line-up, traps and finish trigger are the first track's.
@@ -271,6 +275,8 @@ public:
     void CreateConsole();
     TumboKelvoConsole* GetConsole() const;
     void CreateHUD();
+    // The set-up of the HUD and the console once both are made.
+    void SetUpOverlays();
     TumboKelvoGameHUD* GetHUD() const;
     void CreateCursor();
     velm::gfx::CCursor* GetCursorScreen() const;
@@ -326,6 +332,8 @@ private:
     void BuildStatisticsText();
     void PlayLooping(ESound sound);
     bool OfferToScreens(const velm::input::SInputEvent& event);
+    // The HUD and the console drawn over the scene; their sprites need the graphics device.
+    void InitOverlays();
 
     CLevelLoader m_levelLoader;
     common::CStateMachine m_stateMachine;

@@ -14,6 +14,7 @@
 #include "game/world/kelvo_model.h"
 #include "game/world/object_type.h"
 #include "game/world/racer_model.h"
+#include "libs/common/script_arg_check.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -114,10 +115,12 @@ int GiveItem(lua_State* L) {
         return 1;
     }
     const std::uint32_t type = ObjectTypeByName(lua_tostring(L, base));
-    const auto wanted = static_cast<std::uint32_t>(lua_tonumber(L, base + 1));
+    // Ids are never negative; such a number names no racer.
+    const int number = common::ScriptWholeNumber(lua_tonumber(L, base + 1));
+    const auto wanted = static_cast<std::uint32_t>(number);
     CTumboKelvoGame* game = GetGame();
     CRacerModel* target = nullptr;
-    if (game != nullptr && IsGivableItem(type)) {
+    if (game != nullptr && IsGivableItem(type) && number >= 0) {
         for (const auto& [id, model] : game->GetModels()) {
             auto* racer = dynamic_cast<CRacerModel*>(model);
             if (racer != nullptr &&

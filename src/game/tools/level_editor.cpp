@@ -9,6 +9,8 @@
 #include "engine/core/view.h"
 #include "engine/events/event_manager.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/particle_system.h"
 #include "game/flow/creation_events.h"
 #include "game/flow/level_loader.h"
 #include "game/flow/model_data_keys.h"
@@ -35,7 +37,7 @@ constexpr float kFullTurn = 6.28f;
 
 float s_sharedAngle = 1.57f;
 
-// The running game's objects; particle systems wait for the particle registry.
+// The running game's objects and the particle registry's systems.
 class CGameEditorWorld : public ILevelEditorWorld {
 public:
     bool GetEye(common::CVector3& eye) override {
@@ -59,8 +61,23 @@ public:
         const auto found = game->GetViews().find(id);
         return found != game->GetViews().end() ? found->second : nullptr;
     }
-    std::uint32_t CreateParticleSystem(const std::string&, const common::CVector3&) override { return 0; }
-    velm::gfx::IGfxUnit* FindParticleSystem(std::uint32_t) override { return nullptr; }
+    // The registry owns the system; the editor keeps its id, since the registry deletes systems
+    // whose life runs out and all of them when a track is left.
+    std::uint32_t CreateParticleSystem(const std::string& templateName, const common::CVector3& position) override {
+        auto* system = new velm::gfx::CParticleSystem();
+        system->SetScale(1.0f, 1.0f, 1.0f, true);
+        system->SetRotationAxis(D3DXVECTOR3(0.0f, 1.0f, 0.0f), true);
+        system->SetRotationAngle(0.0f, true);
+        system->SetPosition(position.x, position.y, position.z, true);
+        const std::uint32_t id = velm::NewObjectID();
+        system->SetID(id);
+        if (!system->Create(templateName)) {
+            delete system;
+            return 0;
+        }
+        return id;
+    }
+    velm::gfx::IGfxUnit* FindParticleSystem(std::uint32_t id) override { return velm::gfx::FindParticleSystem(id); }
 };
 
 bool IsModelType(std::uint32_t type) {
@@ -369,9 +386,11 @@ void CLevelEditor::WriteEntry(std::ostream& out, const SPlacementRecord& record,
 
 void CLevelEditor::WritePlacement(std::ostream& out) {
     for (const SPlacementRecord& record : m_models) {
+        // An empty opaque value would end the level loader's list there and lose every later
+        // entry; the editor placed these models opaque, so any kind but transparent is written so.
         velm::CView* view = m_world->FindView(record.m_modelId);
         const std::uint32_t kind = view != nullptr ? view->GetKind() : 4;
-        WriteEntry(out, record, kind == 0 ? "TRUE" : kind == 1 ? "FALSE" : "");
+        WriteEntry(out, record, kind == 1 ? "FALSE" : "TRUE");
     }
     for (const SPlacementRecord& record : m_billboards) {
         WriteEntry(out, record, "FALSE");

@@ -1,48 +1,18 @@
 #include "game/tools/script_args.h"
 
-#include <lua.hpp>
-
-#include <cstring>
 #include <string>
 
 #include "game/tools/console_sink.h"
+#include "libs/common/script_arg_check.h"
 
 namespace kelvo {
 
-namespace {
-
-const char* KindName(char kind) {
-    switch (kind) {
-        case 's':
-            return "string";
-        case 'n':
-            return "number";
-        default:
-            return "bool";
-    }
-}
-
-} // namespace
-
 bool ScriptArgs(lua_State* L, const char* name, const char* kinds, int& base) {
-    const int count = static_cast<int>(std::strlen(kinds));
-    const int top = lua_gettop(L);
-    bool good = top >= count;
-    base = top - count + 1;
-    for (int k = 0; good && k < count; ++k) {
-        const int type = lua_type(L, base + k);
-        if ((kinds[k] == 's' && type != LUA_TSTRING) || (kinds[k] == 'n' && type != LUA_TNUMBER)) {
-            good = false;
-        }
+    const std::string error = common::CheckScriptArgs(L, name, kinds, base);
+    if (!error.empty()) {
+        ConsolePrint(error);
     }
-    if (!good) {
-        std::string expected;
-        for (int k = 0; k < count; ++k) {
-            expected += std::string(k > 0 ? ", " : "") + KindName(kinds[k]);
-        }
-        ConsolePrint(std::string(name) + ": expected (" + expected + ")");
-    }
-    return good;
+    return error.empty();
 }
 
 } // namespace kelvo

@@ -15,12 +15,15 @@
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/phy/buoyancy_force.h"
+#include "game/tools/camera_script_functions.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/game_script_functions.h"
 #include "game/tools/level_editor.h"
 #include "game/tools/script_args.h"
 #include "game/world/model_manip.h"
 #include "game/world/racer_tuning.h"
+#include "game/world/weapon_data.h"
+#include "libs/common/script_arg_check.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
 
@@ -34,7 +37,7 @@ D3DLIGHT9* s_currentLight = nullptr;
 
 bool Args(lua_State* L, const char* name, const char* kinds, int& base) { return ScriptArgs(L, name, kinds, base); }
 
-float Num(lua_State* L, int index) { return static_cast<float>(lua_tonumber(L, index)); }
+float Num(lua_State* L, int index) { return common::ScriptFloat(lua_tonumber(L, index)); }
 std::string Str(lua_State* L, int index) { return lua_tostring(L, index); }
 bool Bool(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
 
@@ -356,7 +359,7 @@ int EditorCount(lua_State* L, const char* name) {
     if (!Args(L, name, "n", base)) {
         return PushBool(L, false);
     }
-    (Editor().*Setter)(static_cast<int>(lua_tonumber(L, base)));
+    (Editor().*Setter)(common::ScriptWholeNumber(lua_tonumber(L, base)));
     return PushBool(L, true);
 }
 
@@ -393,6 +396,50 @@ int SetRacerMaxSpeedFn(lua_State* L) { return RacerSetter<&SetRacerMaxSpeed>(L, 
 int SetRacerTurningFn(lua_State* L) { return RacerSetter<&SetRacerTurning>(L, "SetRacerTurning"); }
 int SetRacerAccelFn(lua_State* L) { return RacerSetter<&SetRacerAccel>(L, "SetRacerAccel"); }
 
+// Weapon tuning: the name is looked up exactly; an unknown one stores nothing.
+
+data::WeaponData* Weapon(lua_State* L, const char* name, const char* kinds, int& base) {
+    return Args(L, name, kinds, base) ? data::GetWeaponDataByName(Str(L, base)) : nullptr;
+}
+
+template <float data::WeaponData::*Field>
+int WeaponSetter(lua_State* L, const char* name) {
+    int base = 0;
+    data::WeaponData* weapon = Weapon(L, name, "sn", base);
+    if (weapon != nullptr) {
+        weapon->*Field = Num(L, base + 1);
+    }
+    return PushBool(L, weapon != nullptr);
+}
+
+int SetWeaponHate(lua_State* L) { return WeaponSetter<&data::WeaponData::m_hate>(L, "SetWeaponHate"); }
+int SetWeaponRange(lua_State* L) { return WeaponSetter<&data::WeaponData::m_range>(L, "SetWeaponRange"); }
+int SetWeaponLife(lua_State* L) { return WeaponSetter<&data::WeaponData::m_life>(L, "SetWeaponLife"); }
+int SetWeaponEffectTimer(lua_State* L) {
+    return WeaponSetter<&data::WeaponData::m_effectTimer>(L, "SetWeaponEffectTimer");
+}
+int SetWeaponAnimSpeed(lua_State* L) { return WeaponSetter<&data::WeaponData::m_animSpeed>(L, "SetWeaponAnimSpeed"); }
+int SetWeaponAngle(lua_State* L) { return WeaponSetter<&data::WeaponData::m_angle>(L, "SetWeaponAngle"); }
+
+int SetWeaponBone(lua_State* L) {
+    int base = 0;
+    data::WeaponData* weapon = Weapon(L, "SetWeaponBone", "ss", base);
+    if (weapon != nullptr) {
+        weapon->m_bone = Str(L, base + 1);
+    }
+    return PushBool(L, weapon != nullptr);
+}
+
+template <bool (*Setter)(data::WeaponData&, float)>
+int WeaponForce(lua_State* L, const char* name) {
+    int base = 0;
+    data::WeaponData* weapon = Weapon(L, name, "sn", base);
+    return PushBool(L, weapon != nullptr && Setter(*weapon, Num(L, base + 1)));
+}
+
+int SetWeaponHForce(lua_State* L) { return WeaponForce<&data::SetWeaponHForce>(L, "SetWeaponHForce"); }
+int SetWeaponVForce(lua_State* L) { return WeaponForce<&data::SetWeaponVForce>(L, "SetWeaponVForce"); }
+
 template <std::size_t... I>
 void RegisterSwitches(common::CScriptManager& host, std::index_sequence<I...>) {
     (host.RegisterFunction(kSwitches[I].getter, &GetSwitch<I>), ...);
@@ -405,6 +452,7 @@ void SetScriptRenderFlags(std::uint32_t* flags) { s_renderFlags = flags; }
 
 void RegisterScriptFunctions() {
     RegisterGameScriptFunctions();
+    RegisterCameraScriptFunctions();
     common::CScriptManager& host = *common::CScriptManager::GetInstance();
     RegisterSwitches(host, std::make_index_sequence<kSwitchCount>());
     const std::pair<const char*, lua_CFunction> functions[] = {
@@ -451,6 +499,15 @@ void RegisterScriptFunctions() {
         {"SetRacerMaxSpeed", &SetRacerMaxSpeedFn},
         {"SetRacerTurning", &SetRacerTurningFn},
         {"SetRacerAccel", &SetRacerAccelFn},
+        {"SetWeaponHate", &SetWeaponHate},
+        {"SetWeaponRange", &SetWeaponRange},
+        {"SetWeaponLife", &SetWeaponLife},
+        {"SetWeaponEffectTimer", &SetWeaponEffectTimer},
+        {"SetWeaponAnimSpeed", &SetWeaponAnimSpeed},
+        {"SetWeaponBone", &SetWeaponBone},
+        {"SetWeaponAngle", &SetWeaponAngle},
+        {"SetWeaponHForce", &SetWeaponHForce},
+        {"SetWeaponVForce", &SetWeaponVForce},
     };
     for (const auto& [name, function] : functions) {
         host.RegisterFunction(name, function);

@@ -1,6 +1,6 @@
 // The script functions of the developer tools and tuning: render and debug switches, fog and the
-// light, object picking and the picked object, the placement editor, the river and the racers'
-// tuning, registered under their Lua names. Every function checks its argument count and types
+// light, object picking and the picked object, the placement editor, the river, the racers' and
+// the weapons' tuning, registered under their Lua names. Every function checks its argument count and types
 // first: a bad call prints one console line and answers false (or nothing). Main thread only.
 #pragma once
 

@@ -118,6 +118,39 @@ TEST_F(GfxCoreTest, NewViewMatrixClearsVisibilityReuse) {
     EXPECT_TRUE(core.m_reuseVisibility) << "only the view arms a new culling pass";
 }
 
+TEST_F(GfxCoreTest, TheCameraRebuildsTheFrustumsOnlyForANewLens) {
+    CGFXCore& core = GFXCore::Instance();
+    ASSERT_EQ(core.CreateDevice(), D3D_OK);
+    CGFXCore::SCameraShot shot{};
+    D3DXMatrixTranslation(&shot.m_view, 4.0f, 5.0f, 6.0f);
+    D3DXMatrixScaling(&shot.m_projection, 2.0f, 2.0f, 1.0f);
+    shot.m_eye = D3DXVECTOR3(1.0f, 2.0f, 3.0f);
+    shot.m_target = D3DXVECTOR3(1.0f, 2.0f, -3.0f);
+    shot.m_fieldOfView = 0.6f;
+    shot.m_aspect = 1.25f;
+    shot.m_nearPlane = 0.5f;
+    shot.m_farPlane = 750.0f;
+    core.SetCamera(shot);
+    EXPECT_EQ(core.GetViewMatrix()._43, 6.0f);
+    EXPECT_EQ(core.GetProjectionMatrix()._11, 2.0f);
+    EXPECT_EQ(core.CameraTarget().z, -3.0f);
+    EXPECT_FLOAT_EQ(core.GetFrustum().GetFov(), 0.6f);
+    EXPECT_FLOAT_EQ(core.GetWideFrustum().GetFov(), 0.9f);
+    EXPECT_EQ(core.GetWideFrustum().GetFar(), 750.0f);
+
+    // The same lens again leaves the frustums as they stand; another one rebuilds both.
+    core.GetFrustum().Update(1.0f, 1.0f, 1.0f, 10.0f);
+    shot.m_eye.x = 9.0f;
+    core.SetCamera(shot);
+    EXPECT_EQ(core.CameraEye().x, 9.0f);
+    EXPECT_EQ(core.GetFrustum().GetFar(), 10.0f);
+    shot.m_nearPlane = 0.25f;
+    core.SetCamera(shot);
+    EXPECT_EQ(core.GetFrustum().GetNear(), 0.25f);
+    EXPECT_EQ(core.GetWideFrustum().GetNear(), 0.25f);
+    EXPECT_EQ(core.GetFrustum().GetFar(), 750.0f);
+}
+
 std::vector<std::string>* s_log = nullptr;
 
 void LostCallback(void*) {

@@ -91,11 +91,13 @@ TEST_F(AIScriptTest, ProfileSettersByTypeName) {
         Run("a = SetAIWDelay('hard', 1.5) b = SetAICRange('easy', 9) c = SetAIPath('evasive', 'line')"
             " d = SetAINet('evasive', 'Steer') e = SetAIDebug('human', true) f = SetAIDifficulty('slappy', 3.7)"
             " g = SetAIDifficulty('Hard', 2) h = SetAIPath('boss', 'x') i = SetAINet('easy')"));
-    for (const char* ok : {"a", "b", "c", "d", "e", "f", "i"}) {
+    for (const char* ok : {"a", "b", "c", "d", "e", "f"}) {
         EXPECT_TRUE(Flag(ok)) << ok;
     }
     EXPECT_FALSE(Flag("g"));
     EXPECT_FALSE(Flag("h"));
+    // A missing net name is a bad call, not an empty name.
+    EXPECT_FALSE(Flag("i"));
     const auto& profiles = kelvo::ai::GetAIProfiles();
     EXPECT_EQ(profiles.count(0), 0u);
     EXPECT_FLOAT_EQ(profiles.at(kelvo::ai::AI_HARD).WDelay, 1.5f);
@@ -135,6 +137,30 @@ TEST_F(AIScriptTest, WaypointCommandsReachTheEditorAndFiles) {
     EXPECT_EQ(m_host->GetGlobalInt("missing"), 0);
     EXPECT_NE(m_printed.back().find("none.txt"), std::string::npos);
     EXPECT_EQ(m_manager.GetPathCount(), 1u);
+}
+
+TEST_F(AIScriptTest, BadCallsPrintALineAndChangeNothing) {
+    ASSERT_TRUE(
+        Run("AddWPtoEnd(1, 2) InsertWaypoint(1, 2, 3) SetLabel() CreateWPObj('x', 0, 0) AIStates(true) "
+            "wd = SetAIWDelay('easy') path = SetAIPath('easy', 4) dbg = SetAIDebug('easy') "
+            "del = DeleteWaypoint('first') act = SetActive() n = WriteWaypoints() read = LoadWaypoints(7)"));
+    for (const char* refused : {"wd", "path", "dbg", "del", "act"}) {
+        EXPECT_FALSE(Flag(refused)) << refused;
+    }
+    EXPECT_EQ(m_host->GetGlobalInt("n"), 0);
+    EXPECT_EQ(m_host->GetGlobalInt("read"), 0);
+    EXPECT_TRUE(m_editor.GetWaypoints().empty());
+    EXPECT_EQ(m_markers.m_created, 0);
+    EXPECT_TRUE(m_states.empty());
+    EXPECT_EQ(kelvo::ai::GetAIProfiles().count(kelvo::ai::AI_EASY), 0u);
+    EXPECT_EQ(m_printed, (std::vector<std::string>{
+                             "AddWPtoEnd: expected (number, number, number)",
+                             "InsertWaypoint: expected (number, number, number, number, bool)",
+                             "SetLabel: expected (string)", "CreateWPObj: expected (number, number, number)",
+                             "AIStates: expected (bool, bool, bool)", "SetAIWDelay: expected (string, number)",
+                             "SetAIPath: expected (string, string)", "SetAIDebug: expected (string, bool)",
+                             "DeleteWaypoint: expected (number)", "SetActive: expected (number or string)",
+                             "WriteWaypoints: expected (string)", "LoadWaypoints: expected (string)"}));
 }
 
 } // namespace

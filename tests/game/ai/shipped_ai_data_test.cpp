@@ -13,6 +13,7 @@
 #include "game/ai/ai_profile.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
+#include "game/tools/script_functions.h"
 #include "libs/common/script_manager.h"
 
 namespace {
@@ -116,6 +117,8 @@ protected:
         m_context.m_editor = &m_editor;
         m_context.m_markers = &m_markers;
         m_context.m_print = [this](const std::string& text) { m_printed += text + "\n"; };
+        // The script also tunes the items through the game's own functions.
+        kelvo::RegisterScriptFunctions();
         kelvo::ai::RegisterAIScriptFunctions(m_context);
         ASSERT_TRUE(common::CScriptManager::GetInstance()->RunScript("Scripts/StartGame"));
         m_changedDirectory = true;

@@ -49,9 +49,10 @@ TEST_F(GameScriptFunctionsTest, GiveItemGivesOnlyIconItemsToARacerWithNone) {
     kelvo::CRacerModel* other = m_race.AddRacer(41, 4, kelvo::CONTROL_LOCAL_OTHER, 3.0f, false);
     other->SetHeldItemType(7);
     Run("mine = GiveItem('mine', 0) held = GiveItem('shark', 41) generic = GiveItem('genitem', 0) "
-        "nobody = GiveItem('mine', 77) word = GiveItem('castle', 0) bad = GiveItem(0)");
+        "nobody = GiveItem('mine', 77) word = GiveItem('castle', 0) bad = GiveItem(0) "
+        "negative = GiveItem('mine', -40) huge = GiveItem('mine', 1e300)");
     EXPECT_TRUE(Bool("mine"));
-    for (const char* name : {"held", "generic", "nobody", "word", "bad"}) {
+    for (const char* name : {"held", "generic", "nobody", "word", "bad", "negative", "huge"}) {
         EXPECT_FALSE(Bool(name)) << name;
     }
     EXPECT_EQ(m_console, std::vector<std::string>{"GiveItem: expected (string, number)"});

@@ -142,7 +142,8 @@ TEST_F(LevelEditorTest, ThePlacementFragmentIsWrittenExactlyAndLoadsBack) {
     m_editor.SetBillboardRadius(1);
     ASSERT_TRUE(m_editor.AddObject("pine"));
     ASSERT_TRUE(m_editor.AddObject("splash"));
-    // A view kind of neither opaque nor transparent writes no opaque value.
+    // A view kind of neither opaque nor transparent is written as the opaque it was placed as:
+    // an empty value would end the loader's list and drop the entries after it.
     ASSERT_TRUE(m_editor.AddObject("rock"));
     m_world->FindView(m_editor.GetModels()[1].m_modelId)->SetKind(4);
 
@@ -152,7 +153,7 @@ TEST_F(LevelEditorTest, ThePlacementFragmentIsWrittenExactlyAndLoadsBack) {
         "\t\t\t</Pos>\n\t\t\t<RotationInfo>\n\t\t\t\t<x>0</x>\n\t\t\t\t<y>1</y>\n\t\t\t\t<z>0</z>\n"
         "\t\t\t\t<Angle>1.57</Angle>\n\t\t\t</RotationInfo>\n\t\t\t<Scalars>\n\t\t\t\t<x>1</x>\n\t\t\t\t<y>1</y>\n"
         "\t\t\t\t<z>1</z>\n\t\t\t</Scalars>\n\t\t</entry>\n"
-        "\t\t<entry>\n\t\t\t<Opaque></Opaque>\n\t\t\t<Type>rock</Type>\n\t\t\t<Pos>\n"
+        "\t\t<entry>\n\t\t\t<Opaque>TRUE</Opaque>\n\t\t\t<Type>rock</Type>\n\t\t\t<Pos>\n"
         "\t\t\t\t<entry>pos_available</entry>\n\t\t\t\t<x>1</x>\n\t\t\t\t<y>2</y>\n\t\t\t\t<z>3</z>\n"
         "\t\t\t</Pos>\n\t\t\t<RotationInfo>\n\t\t\t\t<x>0</x>\n\t\t\t\t<y>1</y>\n\t\t\t\t<z>0</z>\n"
         "\t\t\t\t<Angle>1.57</Angle>\n\t\t\t</RotationInfo>\n\t\t\t<Scalars>\n\t\t\t\t<x>1</x>\n\t\t\t\t<y>1</y>\n"
@@ -174,10 +175,8 @@ TEST_F(LevelEditorTest, ThePlacementFragmentIsWrittenExactlyAndLoadsBack) {
     text << in.rdbuf();
     ASSERT_EQ(text.str(), expected);
 
-    // Pasted into a level file, the fragment builds the same objects. The loader takes an empty
-    // opaque value for the end of its list, so the rock is drawn transparent for this part.
-    m_world->FindView(m_editor.GetModels()[1].m_modelId)->SetKind(1);
-    const std::string fragment = Written();
+    // Pasted into a level file, the fragment builds every object it names.
+    const std::string fragment = text.str();
     const std::size_t split = fragment.find("\t<ParticleSystems>");
     m_env.m_dir.Write("empty.xml", "<Waters>\n<entry>\n</entry>\n</Waters>\n");
     m_env.m_dir.Write("level.xml",
@@ -200,7 +199,9 @@ TEST_F(LevelEditorTest, ThePlacementFragmentIsWrittenExactlyAndLoadsBack) {
     EXPECT_EQ(ramp.m_modelData.m_key, "SpeedRampModelData");
     EXPECT_NEAR(ramp.m_modelData.m_graphic->m_position.x, 1.05f, 1e-5f);
     EXPECT_NEAR(ramp.m_modelData.m_graphic->m_rotationAngle, 1.57f, 1e-5f);
-    EXPECT_EQ(static_cast<const kelvo::CCreateEnvObjData*>(m_env.Seen()[1].m_data.get())->m_opaque, 0u);
+    const auto& rock = *static_cast<const kelvo::CCreateEnvObjData*>(m_env.Seen()[1].m_data.get());
+    EXPECT_EQ(rock.m_opaque, 1u);
+    EXPECT_EQ(rock.m_modelData.m_key, "RockModelData");
     const auto& pine = *static_cast<const kelvo::CCreateEnvObjData*>(m_env.Seen()[2].m_data.get());
     EXPECT_EQ(pine.m_opaque, 0u);
     EXPECT_EQ(pine.m_modelData.m_graphic->m_position, common::CVector3(11, 2, 13));

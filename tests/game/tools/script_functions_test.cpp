@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cfloat>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "game/flow/flow_fixtures.h"
 #include "game/tools/console_sink.h"
 #include "game/world/racer_tuning.h"
+#include "game/world/weapon_data.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
 #include "tools_fixtures.h"
@@ -103,6 +106,69 @@ TEST_F(ScriptFunctionsTest, TuningSettersAnswerWhetherTheValueWasStored) {
     EXPECT_EQ(kelvo::FindRacerTuning(2)->turning, 2.5f);
 }
 
+TEST_F(ScriptFunctionsTest, WeaponSettersStoreOnlyWhatTheWeaponHas) {
+    const std::string drillBone = kelvo::data::Drill().m_bone;
+    Run("range = SetWeaponRange('drill', 22) hate = SetWeaponHate('mine', 40) life = SetWeaponLife('bait', 9) "
+        "effect = SetWeaponEffectTimer('whirlpool', 3) anim = SetWeaponAnimSpeed('propeller', 2) "
+        "angle = SetWeaponAngle('pole', 0.5) bone = SetWeaponBone('shark', 'root') "
+        "hshark = SetWeaponHForce('shark', 12) hreflect = SetWeaponHForce('reflect', 1) "
+        "vshark = SetWeaponVForce('shark', 5) vpole = SetWeaponVForce('pole', 5) "
+        "upper = SetWeaponRange('Drill', 1) item = SetWeaponLife('genitem', 1) nobone = SetWeaponBone('drill') "
+        "noforce = SetWeaponHForce('drill', 'hard')");
+    for (const char* ok : {"range", "hate", "life", "effect", "anim", "angle", "bone", "hshark", "vpole"}) {
+        EXPECT_TRUE(Bool(ok)) << ok;
+    }
+    for (const char* refused : {"hreflect", "vshark", "upper", "item", "nobone", "noforce"}) {
+        EXPECT_FALSE(Bool(refused)) << refused;
+    }
+    EXPECT_EQ(kelvo::data::Drill().m_range, 22.0f);
+    EXPECT_EQ(kelvo::data::Mine().m_hate, 40.0f);
+    EXPECT_EQ(kelvo::data::GetWeaponDataByName("bait")->m_life, 9.0f);
+    EXPECT_EQ(kelvo::data::GetWeaponDataByName("whirlpool")->m_effectTimer, 3.0f);
+    EXPECT_EQ(kelvo::data::Propeller().m_animSpeed, 2.0f);
+    EXPECT_EQ(kelvo::data::Pole().m_angle, 0.5f);
+    EXPECT_EQ(kelvo::data::Pole().m_vForce, 5.0f);
+    EXPECT_EQ(kelvo::data::Shark().m_bone, "root");
+    EXPECT_EQ(kelvo::data::Shark().m_hForce, 12.0f);
+    EXPECT_EQ(kelvo::data::Drill().m_bone, drillBone);
+    EXPECT_EQ(m_console, (std::vector<std::string>{"SetWeaponBone: expected (string, string)",
+                                                   "SetWeaponHForce: expected (string, number)"}));
+}
+
+TEST_F(ScriptFunctionsTest, TheStartUpScriptHangsEachHeldItemOnABoneAndTunesIt) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    if (source == nullptr) {
+        GTEST_SKIP() << "TK_SOURCE_DIR is not set";
+    }
+    // The rest of the script needs the AI functions; a stand-in keeps this test to the bones.
+    Run("LoadWaypoints = function() return 0 end LoadNet = function() return true end "
+        "for _, f in ipairs({'SetAIWDelay', 'SetAICRange', 'SetAIDifficulty', 'SetAIPath', 'SetAINet', "
+        "'SetAIDebug'}) do _G[f] = function() return true end end");
+    char previous[4096] = {};
+    ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+    ASSERT_EQ(chdir((std::string(source) + "/run/tumbo/kelvo/game").c_str()), 0);
+    const bool ran = m_host.RunScript("Scripts/StartGame");
+    ASSERT_EQ(chdir(previous), 0);
+    ASSERT_TRUE(ran);
+    const std::vector<std::string> skeleton = {"root",    "Hips",     "Spine",    "Head",
+                                               "LeftArm", "LeftHand", "RightArm", "RightHand"};
+    for (const char* name : {"drill", "pole", "propeller", "shark", "mine", "bait", "whirlpool", "reflect"}) {
+        const std::string& bone = kelvo::data::GetWeaponDataByName(name)->m_bone;
+        EXPECT_NE(std::find(skeleton.begin(), skeleton.end(), bone), skeleton.end()) << name << " on " << bone;
+    }
+    // Untuned, an item does nothing: the fuse, pull and boost end at once, the cones are empty.
+    for (const char* name : {"drill", "pole", "shark", "mine", "bait", "whirlpool"}) {
+        EXPECT_GT(kelvo::data::GetWeaponDataByName(name)->m_range, 0.0f) << name;
+    }
+    for (const char* name : {"pole", "propeller", "mine", "reflect"}) {
+        EXPECT_GT(kelvo::data::GetWeaponDataByName(name)->m_life, 0.0f) << name;
+    }
+    EXPECT_GT(kelvo::data::Drill().m_hForce, 0.0f);
+    EXPECT_GT(kelvo::data::Propeller().m_hForce, 1.0f);
+    EXPECT_GT(kelvo::data::Pole().m_vForce, 0.0f);
+    EXPECT_TRUE(m_console.empty());
+}
+
 TEST_F(ScriptFunctionsTest, EditorFunctionsReachThePlacementEditor) {
     tktest::CFlowEnvironment env;
     auto world = std::make_shared<tktest::CEditorWorld>();
@@ -127,7 +193,9 @@ TEST_F(ScriptFunctionsTest, EditorFunctionsReachThePlacementEditor) {
 }
 
 TEST_F(ScriptFunctionsTest, BadCallsPrintALineAndChangeNothing) {
-    Run("SetWater() SetDiffuse(1, 2) SetLightPos('a', 2, 3) FogDensity(nil) GetLight('zero')");
+    Run("SetWater() SetDiffuse(1, 2) SetLightPos('a', 2, 3) FogDensity(nil) GetLight('zero') "
+        "SetBillboardCount(1e300) SetRange(1e300)");
+    EXPECT_EQ(velm::gfx::LightsManager::Instance().GetLight().Range, FLT_MAX);
     EXPECT_EQ(m_flags, 0x2007Fu);
     EXPECT_EQ(m_console, (std::vector<std::string>{"SetWater: expected (bool)",
                                                    "SetDiffuse: expected (number, number, number, number)",
@@ -146,14 +214,21 @@ TEST_F(ScriptFunctionsTest, ConsoleWordsReachTheFunctions) {
     const bool loaded = m_host.RunScript("Scripts/ConsoleParser");
     ASSERT_EQ(chdir(previous), 0);
     ASSERT_TRUE(loaded);
-    for (const char* line : {"Water OFF", "wireframe on", "tune racer bear speed", "tune racer bear speed 12"}) {
+    for (const char* line : {"Water OFF", "wireframe on", "tune racer bear speed", "tune racer bear speed 12",
+                             "draw terrain off", "fog end 500", "tune weapon Pole vforce 7",
+                             "tune weapon drill bone RightHand", "river speed fast", "frobnicate now", ""}) {
         ASSERT_TRUE(m_host.CallFunction("ParseConsole", "s", line)) << line;
     }
-    EXPECT_EQ(m_flags, 0x2007Fu & ~0x20u);
+    EXPECT_EQ(m_flags, 0x2007Fu & ~0x20u & ~0x10u);
     ASSERT_NE(kelvo::FindRacerTuning(2), nullptr);
     EXPECT_EQ(kelvo::FindRacerTuning(2)->maxSpeed, 12.0f);
+    EXPECT_EQ(velm::gfx::AtmosphereManager::Instance().m_fogEnd, 500.0f);
+    EXPECT_EQ(kelvo::data::Pole().m_vForce, 7.0f);
+    EXPECT_EQ(kelvo::data::Drill().m_bone, "RightHand");
     EXPECT_EQ(m_console, (std::vector<std::string>{"Water render OFF", "WireFrame render ON",
-                                                   "SetRacerMaxSpeed: expected (string, number)"}));
+                                                   "SetRacerMaxSpeed: expected (string, number)",
+                                                   "Draw Terrain DISABLE!", "SetRiverSpeed: expected (number)",
+                                                   "unknown command: frobnicate (type help)"}));
 }
 
 } // namespace

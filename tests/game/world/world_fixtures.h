@@ -126,6 +126,8 @@ public:
             racer->SetController(controller);
         }
         m_game.AddObject(racer, view, controller);
+        // Racer creation gives every racer its place on the HUD's ladder.
+        m_game.GetHUD()->AddRacerEntry(id, type);
         return racer;
     }
 

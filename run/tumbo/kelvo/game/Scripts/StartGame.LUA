@@ -88,3 +88,44 @@ for _, t in ipairs(RACER_TUNING) do
     SetRacerAccel(t[1], t[3])
     SetRacerTurning(t[1], t[4])
 end
+
+-- The bones the items hang from while held. Every character's skeleton is the same:
+-- root > Hips > Spine, and Spine > Head, Spine > LeftArm > LeftHand, Spine > RightArm > RightHand.
+-- The shark swims along under the racer at its root.
+WEAPON_BONES = {
+    { "drill",     "RightHand" },
+    { "pole",      "RightHand" },
+    { "bait",      "RightHand" },
+    { "mine",      "LeftHand" },
+    { "whirlpool", "LeftHand" },
+    { "propeller", "Spine" },
+    { "reflect",   "Spine" },
+    { "shark",     "root" },
+}
+for _, w in ipairs(WEAPON_BONES) do
+    SetWeaponBone(w[1], w[2])
+end
+
+-- Weapon tuning. Ranges are metres along the aim, angles half-cones in radians, lives seconds:
+-- the mine's fuse, the pole's pull, the propeller's boost and the reflective coat's cover.
+-- The drill and shark forces are their speeds towards the target; the propeller's is the
+-- racer's speed scale while it spins; the pole pulls its catch with both of its forces.
+WEAPON_TUNING = {
+    --  name        range  angle  life  anim  hforce  vforce
+    { "drill",      80.0,  0.35,  0.0,  0.0,  30.0,   nil },
+    { "shark",      100.0, 0.50,  0.0,  0.0,  24.0,   nil },
+    { "pole",       25.0,  0.40,  1.5,  0.0,  12.0,   6.0 },
+    { "propeller",  0.0,   0.0,   3.0,  3.0,  1.6,    nil },
+    { "mine",       25.0,  0.50,  8.0,  0.0,  nil,    nil },
+    { "bait",       40.0,  0.60,  0.0,  0.0,  nil,    nil },
+    { "whirlpool",  30.0,  0.60,  0.0,  0.0,  nil,    nil },
+    { "reflect",    0.0,   0.0,   5.0,  0.0,  nil,    nil },
+}
+for _, w in ipairs(WEAPON_TUNING) do
+    SetWeaponRange(w[1], w[2])
+    SetWeaponAngle(w[1], w[3])
+    SetWeaponLife(w[1], w[4])
+    SetWeaponAnimSpeed(w[1], w[5])
+    if w[6] then SetWeaponHForce(w[1], w[6]) end
+    if w[7] then SetWeaponVForce(w[1], w[7]) end
+end

@@ -1,0 +1,69 @@
+#include "libs/common/script_arg_check.h"
+
+#include <lua.hpp>
+
+#include <algorithm>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace common {
+
+namespace {
+
+const char* KindName(char kind) {
+    switch (kind) {
+        case 's':
+            return "string";
+        case 'n':
+            return "number";
+        default:
+            return "bool";
+    }
+}
+
+} // namespace
+
+std::string CheckScriptArgs(lua_State* L, const char* name, const char* kinds, int& base) {
+    const int count = static_cast<int>(std::strlen(kinds));
+    const int top = lua_gettop(L);
+    bool good = top >= count;
+    base = top - count + 1;
+    for (int k = 0; good && k < count; ++k) {
+        const int type = lua_type(L, base + k);
+        if ((kinds[k] == 's' && type != LUA_TSTRING) || (kinds[k] == 'n' && type != LUA_TNUMBER)) {
+            good = false;
+        }
+    }
+    if (good) {
+        return std::string();
+    }
+    std::string expected;
+    for (int k = 0; k < count; ++k) {
+        expected += std::string(k > 0 ? ", " : "") + KindName(kinds[k]);
+    }
+    return std::string(name) + ": expected (" + expected + ")";
+}
+
+int ScriptWholeNumber(double value) {
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value <= static_cast<double>(INT_MIN)) {
+        return INT_MIN;
+    }
+    if (value >= static_cast<double>(INT_MAX)) {
+        return INT_MAX;
+    }
+    return static_cast<int>(value);
+}
+
+float ScriptFloat(double value) {
+    if (std::isfinite(value)) {
+        value = std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX));
+    }
+    return static_cast<float>(value);
+}
+
+} // namespace common

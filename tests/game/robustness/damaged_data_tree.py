@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Runs the game on copies of the data tree with one content file damaged at a time.
+
+Each file is in turn removed and cut to half its length. The game, driven from start-up into a
+race by an input file, must either run to its frame limit and exit normally, or stop with a
+non-zero exit code and name the damaged file on its standard error. A crash (a signal, a
+sanitizer report) or a hang (past the timeout) fails the check.
+"""
+import argparse
+import concurrent.futures
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+RUN_DIR = os.path.join("run", "tumbo", "kelvo", "game")
+
+
+def content_files(source):
+    """Every file the game may read: the data tree and the scripts beside the game."""
+    files = []
+    for top in ("data", RUN_DIR):
+        for folder, _, names in os.walk(os.path.join(source, top)):
+            for name in names:
+                path = os.path.relpath(os.path.join(folder, name), source)
+                if top == RUN_DIR and not path.startswith(os.path.join(RUN_DIR, "Scripts")):
+                    continue  # screenshots and traces of earlier runs
+                files.append(path)
+    return sorted(files)
+
+
+def make_tree(source, root):
+    """A copy of the tree of hard links: cheap, and each damaged file is replaced, not edited."""
+    for top in ("data", os.path.join(RUN_DIR, "Scripts")):
+        shutil.copytree(os.path.join(source, top), os.path.join(root, top), copy_function=os.link)
+
+
+def damage(root, path, mode):
+    target = os.path.join(root, path)
+    with open(target, "rb") as f:
+        content = f.read()
+    os.remove(target)
+    if mode == "truncated":
+        with open(target, "wb") as f:
+            f.write(content[: len(content) // 2])
+
+
+def check(args, path, mode):
+    """None when the game coped; else the reason it did not."""
+    with tempfile.TemporaryDirectory(prefix="tk_damaged_") as root:
+        make_tree(args.source, root)
+        damage(root, path, mode)
+        env = dict(os.environ, SDL_VIDEODRIVER="offscreen", ALSOFT_DRIVERS="null", TK_D3D9_DEVICE="null",
+                   TK_FRAME_LIMIT=str(args.frames), TK_FIXED_DT="0.016666", TK_INPUT_FILE=args.input)
+        env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+        try:
+            run = subprocess.run([args.game], cwd=os.path.join(root, RUN_DIR), env=env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.PIPE, timeout=args.timeout)
+        except subprocess.TimeoutExpired:
+            return "hung (no exit within %d s)" % args.timeout
+        err = run.stderr.decode("utf-8", "replace")
+        if "Sanitizer" in err or "runtime error:" in err:
+            return "sanitizer report: " + next(l for l in err.splitlines() if "Sanitizer" in l or "runtime error" in l)
+        if run.returncode < 0:
+            return "killed by signal %d" % -run.returncode
+        if run.returncode != 0 and os.path.basename(path) not in err:
+            tail = err.strip().splitlines()[-1:] or ["(nothing on standard error)"]
+            return "stopped with %d without naming the file: %s" % (run.returncode, tail[0])
+        return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--source", required=True, help="the checkout holding data/ and run/")
+    parser.add_argument("--input", required=True, help="input file driving the game into a race")
+    parser.add_argument("--frames", type=int, default=800)
+    parser.add_argument("--timeout", type=int, default=120)
+    parser.add_argument("--jobs", type=int, default=4)
+    parser.add_argument("--only", help="check only the files whose path contains this text")
+    args = parser.parse_args()
+    args.game = os.path.abspath(args.game)
+    args.input = os.path.abspath(args.input)
+    files = [f for f in content_files(args.source) if not args.only or args.only in f]
+    cases = [(path, mode) for path in files for mode in ("removed", "truncated")]
+    failures = []
+    with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
+        results = pool.map(lambda case: (case, check(args, *case)), cases)
+        for (path, mode), reason in results:
+            if reason:
+                failures.append("%s %s: %s" % (path, mode, reason))
+    print("%d damaged trees checked, %d failed" % (len(cases), len(failures)))
+    for line in failures:
+        print("  " + line)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
