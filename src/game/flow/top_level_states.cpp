@@ -11,7 +11,8 @@
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
-#include "game/ui/lobby.h"
+#include "game/ui/in_game_menu.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
@@ -109,7 +110,7 @@ protected:
             Game().CreateCharacterSelection();
             SetNextState("CharSelState");
         } else if (menu->IsCreditsChosen()) {
-            Game().CreateCredits();
+            Game().CreateCredits(0, 0);
             SetNextState("CreditsState");
         }
     }
@@ -136,7 +137,8 @@ protected:
         } else if (selection->IsChosen()) {
             Game().SetSelectedCharacter(selection->GetCurrentCharacter());
             if (selection->IsMultiplayer()) {
-                Game().CreateLobby();
+                // The stand-in selection knows no join road: its network game is hosted.
+                Game().CreateMultiPlayerMenu(1);
                 SetNextState("MultiState");
             } else {
                 SetNextState("StartTrack1State");
@@ -153,20 +155,20 @@ public:
 protected:
     void OnInit() override { Game().StartCameraMove(kMenuView); }
     void OnAction() override {
-        CLobby* lobby = Game().GetLobby();
+        MultiPlayerMenu* lobby = Game().GetMultiPlayerMenu();
         if (lobby == nullptr || Game().IsCameraMoving()) {
             return;
         }
-        lobby->Activate();
-        if (lobby->IsStartChosen()) {
+        lobby->SetActive(true);
+        if (lobby->IsStartPressed()) {
             velm::TriggerEvent(CStartTrack1Evt());
             SetNextState("StartTrack1State");
-        } else if (lobby->IsBackChosen()) {
+        } else if (lobby->IsBackPressed()) {
             Game().CreateCharacterSelection();
             SetNextState("CharSelState");
         }
     }
-    void OnExit() override { Game().RemoveLobby(); }
+    void OnExit() override { Game().RemoveMultiPlayerMenu(); }
 };
 
 class CCreditsState : public CTopLevelState {
@@ -180,8 +182,7 @@ protected:
         if (credits == nullptr) {
             return;
         }
-        credits->Activate();
-        if (credits->IsBackChosen()) {
+        if (credits->IsBackPressed()) {
             SetNextState("MenuState");
         }
     }
@@ -220,6 +221,9 @@ protected:
             }
         }
         game.SetControllersTakeInput(false);
+        if (CInGameMenu* menu = game.GetInGameMenu()) {
+            menu->SetEnabled(true);
+        }
         if (CStartRaceGUI* countdown = game.GetStartRaceGUI()) {
             countdown->ClearFinished();
             if (!game.IsNetworked()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <sstream>
 
 #include "engine/core/controller.h"
@@ -20,6 +21,7 @@
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
 #include "game/flow/game_events.h"
+#include "game/flow/game_screens.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
 #include "game/flow/startup_model_data.h"
@@ -32,11 +34,15 @@
 #include "game/ui/character_selection.h"
 #include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
-#include "game/ui/lobby.h"
+#include "game/ui/in_game_menu.h"
+#include "game/ui/loading_screen.h"
+#include "game/ui/multi_player_menu.h"
+#include "game/ui/norvale_splash.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/ui/victory_screen.h"
 #include "game/world/item_manager.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
@@ -125,9 +131,11 @@ CTumboKelvoGame::CTumboKelvoGame()
       m_freeRoamCamera(std::make_unique<CTumboKelvoCamera>("FreeRoamCameraInit.xml")),
       m_hud(std::make_unique<TumboKelvoGameHUD>()),
       m_console(std::make_unique<TumboKelvoConsole>()),
-      m_endRace(std::make_unique<CEndRaceGUI>()),
+      m_endRace(std::make_unique<CEndRaceGUI>("EndRace.xml")),
       m_itemManager(std::make_shared<CItemManager>()),
-      m_trace(std::make_unique<CGameTrace>()) {
+      m_trace(std::make_unique<CGameTrace>()),
+      m_screens(std::make_unique<CGameScreens>(*this)) {
+    SetScreenGame(m_screens.get());
     m_activeCamera = m_raceCamera.get();
     // Each screen has its own id, given in a fixed order so that a fresh table numbers them 0-12.
     for (std::size_t screen = 0; screen < kScreenCount; ++screen) {
@@ -156,6 +164,14 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     DetachGameTools(*this);
     if (g_game == this) {
         g_game = nullptr;
+    }
+    // The screens go first, while the game they reach is still whole.
+    m_multiPlayerMenu.reset();
+    m_inGameMenu.reset();
+    m_victory.reset();
+    m_endRace.reset();
+    if (GetScreenGame() == m_screens.get()) {
+        SetScreenGame(nullptr);
     }
 }
 
@@ -189,6 +205,10 @@ void CTumboKelvoGame::Init() {
         RegisterItemManager(*velm::GetEventManager(), m_itemManager);
     }
     m_rankTracker = std::make_unique<CRaceRankTracker>();
+    // Built once the window (and so the back-buffer size) exists.
+    CreateEndRaceGUI();
+    CreateInGameMenu();
+    CreateVictoryScreen();
     m_stateMachine.ChangeState("InitState");
 
     m_raceCamera->SetObjectId(velm::NewObjectID());
@@ -285,22 +305,41 @@ void CTumboKelvoGame::DispatchInput() {
         if (record.m_value == kKeyDown && record.m_code == DIK_NUMPAD5) {
             ToggleCamera();
         }
+        // An Escape nothing else took opens or closes the pause menu (only once a race began).
+        if (record.m_value == kKeyDown && record.m_code == DIK_ESCAPE && m_inGameMenu) {
+            m_inGameMenu->Show(!m_inGameMenu->IsShown());
+        }
     }
 }
 
 bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
     return m_console->HandleInput(event) || (m_startMenu && m_startMenu->HandleInput(event)) ||
            (m_characterSelection && m_characterSelection->HandleInput(event)) ||
-           (m_lobby && m_lobby->HandleInput(event)) || (m_credits && m_credits->HandleInput(event));
+           (m_multiPlayerMenu && m_multiPlayerMenu->HandleInput(event)) ||
+           (m_credits && m_credits->HandleInput(event)) || (m_victory && m_victory->HandleInput(event)) ||
+           (m_endRace && m_endRace->HandleInput(event)) || (m_inGameMenu && m_inGameMenu->HandleInput(event));
 }
 
 void CTumboKelvoGame::CreateStartMenu() { m_startMenu = std::make_unique<CStartMenu>(); }
 void CTumboKelvoGame::RemoveStartMenu() { m_startMenu.reset(); }
 void CTumboKelvoGame::CreateCharacterSelection() { m_characterSelection = std::make_unique<CCharacterSelection>(); }
 void CTumboKelvoGame::RemoveCharacterSelection() { m_characterSelection.reset(); }
-void CTumboKelvoGame::CreateLobby() { m_lobby = std::make_unique<CLobby>(); }
-void CTumboKelvoGame::RemoveLobby() { m_lobby.reset(); }
-void CTumboKelvoGame::CreateCredits() { m_credits = std::make_unique<CCredits>(); }
+void CTumboKelvoGame::CreateMultiPlayerMenu(std::uint8_t host) {
+    m_multiPlayerMenu = std::make_unique<MultiPlayerMenu>("MultiplayerMenu.xml", host);
+}
+void CTumboKelvoGame::RemoveMultiPlayerMenu() { m_multiPlayerMenu.reset(); }
+void CTumboKelvoGame::CreateCredits(std::uint8_t networkRoad, std::uint8_t host) {
+    m_credits = std::make_unique<CCredits>("CreditsMenu.xml", networkRoad, host);
+}
+void CTumboKelvoGame::CreateEndRaceGUI() { m_endRace = std::make_unique<CEndRaceGUI>("EndRace.xml"); }
+void CTumboKelvoGame::CreateInGameMenu() { m_inGameMenu = std::make_unique<CInGameMenu>("InGameMenu.xml"); }
+void CTumboKelvoGame::CreateVictoryScreen() { m_victory = std::make_unique<CVictoryScreen>("VictoryScreen.xml"); }
+void CTumboKelvoGame::CreateNorvaleSplash() { m_splash = std::make_unique<CNorvaleSplash>("NorvaleSplash.xml"); }
+void CTumboKelvoGame::RemoveNorvaleSplash() { m_splash.reset(); }
+void CTumboKelvoGame::CreateLoadingScreen() {
+    m_loadingScreen = std::make_unique<CLoadingScreen>("hud/loading_screen.png");
+}
+void CTumboKelvoGame::RemoveLoadingScreen() { m_loadingScreen.reset(); }
 void CTumboKelvoGame::RemoveCredits() { m_credits.reset(); }
 void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(); }
 
@@ -312,6 +351,17 @@ void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
 bool CTumboKelvoGame::IsCameraMoving() const { return m_raceCamera->IsTransitionRunning(); }
 
 void CTumboKelvoGame::ResetRace() {
+    // Nothing of the race's screens may outlive it: the board, the victory screen (with its
+    // trophy) and an open in-game menu all close here.
+    if (m_endRace) {
+        m_endRace->OnRaceReset();
+    }
+    if (m_victory) {
+        m_victory->OnRaceReset();
+    }
+    if (m_inGameMenu) {
+        m_inGameMenu->OnRaceReset();
+    }
     m_hud->ClearRacerEntries();
     m_hud->StopItemSpin();
     m_hud->ClearItemIcon();
@@ -391,6 +441,12 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     const auto elapsedMs = static_cast<std::uint32_t>(elapsed * 1000.0f);
     m_hud->Update(elapsedMs);
     m_console->Update(elapsedMs);
+    for (velm::gfx::IScreenUnit* screen : std::initializer_list<velm::gfx::IScreenUnit*>{
+             m_endRace.get(), m_inGameMenu.get(), m_victory.get(), m_multiPlayerMenu.get()}) {
+        if (screen != nullptr) {
+            screen->Update(elapsedMs);
+        }
+    }
     UpdateFog();
     UpdateViews(time, elapsed);
     velm::CVelmApp* app = velm::GetApp();

@@ -13,6 +13,7 @@
 
 #include "engine/core/velm_game.h"
 #include "game/flow/level_loader.h"
+#include "game/ui/screen_game.h"
 #include "libs/common/state_machine.h"
 #include "libs/common/vector3.h"
 
@@ -43,8 +44,13 @@ class CAIScriptHost;
 }
 class CStartMenu;
 class CCharacterSelection;
-class CLobby;
+class MultiPlayerMenu;
 class CCredits;
+class CInGameMenu;
+class CVictoryScreen;
+class CNorvaleSplash;
+class CLoadingScreen;
+class CGameScreens;
 class CStartRaceGUI;
 
 class CTumboKelvoGame : public velm::CVelmGame {
@@ -195,14 +201,29 @@ public:
     void CreateCharacterSelection();
     void RemoveCharacterSelection();
     CCharacterSelection* GetCharacterSelection() const { return m_characterSelection.get(); }
-    void CreateLobby();
-    void RemoveLobby();
-    CLobby* GetLobby() const { return m_lobby.get(); }
-    void CreateCredits();
+    void CreateMultiPlayerMenu(std::uint8_t host);
+    void RemoveMultiPlayerMenu();
+    MultiPlayerMenu* GetMultiPlayerMenu() const { return m_multiPlayerMenu.get(); }
+    void CreateCredits(std::uint8_t networkRoad, std::uint8_t host);
     void RemoveCredits();
     CCredits* GetCredits() const { return m_credits.get(); }
     void CreateStartRaceGUI();
     CStartRaceGUI* GetStartRaceGUI() const { return m_startRaceGUI.get(); }
+    void CreateEndRaceGUI();
+    void CreateInGameMenu();
+    CInGameMenu* GetInGameMenu() const { return m_inGameMenu.get(); }
+    void CreateVictoryScreen();
+    CVictoryScreen* GetVictoryScreen() const { return m_victory.get(); }
+    void CreateNorvaleSplash();
+    void RemoveNorvaleSplash();
+    CNorvaleSplash* GetNorvaleSplash() const { return m_splash.get(); }
+    void CreateLoadingScreen();
+    void RemoveLoadingScreen();
+    CLoadingScreen* GetLoadingScreen() const { return m_loadingScreen.get(); }
+    // The racers of a network race in slot order, as the lobby's Start left them.
+    void AddToRaceLineUp(const SRaceLineUpEntry& entry) { m_raceLineUp.push_back(entry); }
+    void ClearRaceLineUp() { m_raceLineUp.clear(); }
+    const std::vector<SRaceLineUpEntry>& GetRaceLineUp() const { return m_raceLineUp; }
 
     // The frame clock of the last frame step, in seconds.
     double GetTime() const { return m_time; }
@@ -282,8 +303,15 @@ private:
     std::unique_ptr<CGameTrace> m_trace;
     std::unique_ptr<CStartMenu> m_startMenu;
     std::unique_ptr<CCharacterSelection> m_characterSelection;
-    std::unique_ptr<CLobby> m_lobby;
+    std::unique_ptr<MultiPlayerMenu> m_multiPlayerMenu;
     std::unique_ptr<CCredits> m_credits;
+    std::unique_ptr<CInGameMenu> m_inGameMenu;
+    std::unique_ptr<CVictoryScreen> m_victory;
+    std::unique_ptr<CNorvaleSplash> m_splash;
+    std::unique_ptr<CLoadingScreen> m_loadingScreen;
+    std::vector<SRaceLineUpEntry> m_raceLineUp;
+    // The screens reach the game through this while it lives.
+    std::unique_ptr<CGameScreens> m_screens;
     std::unique_ptr<CStartRaceGUI> m_startRaceGUI;
     double m_time = 0.0;
     bool m_firstPass = true;

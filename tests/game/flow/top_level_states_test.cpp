@@ -122,9 +122,9 @@ TEST_F(TopLevelFlowTest, KeysDriveTheMenusCreditsAndBack) {
     velm::input::SInputEvent credits{DIK_C, 0, 0, 0};
     EXPECT_TRUE(m_game->GetStartMenu()->HandleInput(credits));
     ASSERT_TRUE(RunUntil("CreditsState", 1.0));
-    velm::input::SInputEvent back{DIK_BACK, 0, 0, 0};
     m_game->Update(m_time, kStep);
-    EXPECT_TRUE(m_game->GetCredits()->HandleInput(back));
+    EXPECT_FALSE(m_game->GetCredits()->IsBackPressed());
+    kelvo::CButtonCreditsBack{*m_game->GetCredits()}();
     ASSERT_TRUE(RunUntil("MenuState", 1.0));
     EXPECT_EQ(m_game->GetCredits(), nullptr);
 }
