@@ -105,12 +105,12 @@ protected:
         if (menu == nullptr) {
             return;
         }
-        menu->Activate();
-        if (menu->IsSinglePlayerChosen()) {
-            Game().CreateCharacterSelection();
+        menu->SetMainButtonsActive(true);
+        if (menu->IsPlaySelected()) {
+            Game().CreateCharacterSelection(menu->IsNetworkRoad() ? 1 : 0, menu->IsHost() ? 1 : 0);
             SetNextState("CharSelState");
-        } else if (menu->IsCreditsChosen()) {
-            Game().CreateCredits(0, 0);
+        } else if (menu->IsCreditsSelected()) {
+            Game().CreateCredits(menu->IsNetworkRoad() ? 1 : 0, menu->IsHost() ? 1 : 0);
             SetNextState("CreditsState");
         }
     }
@@ -129,16 +129,16 @@ protected:
             return;
         }
         if (!Game().IsCameraMoving()) {
-            selection->Activate();
+            selection->SetActive(true);
+            selection->ShowProfile(selection->GetCurrentCharacter());
         }
-        if (selection->IsBackChosen()) {
+        if (selection->IsBackPressed()) {
             Game().SetSelectedCharacter(0);
             SetNextState("MenuState");
-        } else if (selection->IsChosen()) {
+        } else if (selection->IsOkPressed()) {
             Game().SetSelectedCharacter(selection->GetCurrentCharacter());
-            if (selection->IsMultiplayer()) {
-                // The stand-in selection knows no join road: its network game is hosted.
-                Game().CreateMultiPlayerMenu(1);
+            if (selection->IsNetworkRoad()) {
+                Game().CreateMultiPlayerMenu(selection->IsHost() ? 1 : 0);
                 SetNextState("MultiState");
             } else {
                 SetNextState("StartTrack1State");
@@ -164,7 +164,7 @@ protected:
             velm::TriggerEvent(CStartTrack1Evt());
             SetNextState("StartTrack1State");
         } else if (lobby->IsBackPressed()) {
-            Game().CreateCharacterSelection();
+            Game().CreateCharacterSelection(1, lobby->IsHost() ? 1 : 0);
             SetNextState("CharSelState");
         }
     }
@@ -225,9 +225,9 @@ protected:
             menu->SetEnabled(true);
         }
         if (CStartRaceGUI* countdown = game.GetStartRaceGUI()) {
-            countdown->ClearFinished();
+            countdown->ClearDone();
             if (!game.IsNetworked()) {
-                countdown->Start();
+                countdown->StartCountdown();
             }
         }
         game.PlayRaceMusic();
@@ -235,7 +235,7 @@ protected:
     }
     void OnAction() override {
         CStartRaceGUI* countdown = Game().GetStartRaceGUI();
-        if (countdown != nullptr && countdown->IsFinished()) {
+        if (countdown != nullptr && countdown->IsDone()) {
             SetNextState("RacingState");
         }
     }

@@ -13,6 +13,7 @@
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/cursor.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
@@ -21,6 +22,7 @@
 #include "game/ai/waypoint_editor.h"
 #include "game/flow/data_files.h"
 #include "game/flow/game_events.h"
+#include "game/flow/game_screen_host.h"
 #include "game/flow/game_screens.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
@@ -134,9 +136,11 @@ CTumboKelvoGame::CTumboKelvoGame()
       m_endRace(std::make_unique<CEndRaceGUI>("EndRace.xml")),
       m_itemManager(std::make_shared<CItemManager>()),
       m_trace(std::make_unique<CGameTrace>()),
-      m_screens(std::make_unique<CGameScreens>(*this)) {
+      m_screens(std::make_unique<CGameScreens>(*this)),
+      m_screenHost(std::make_unique<CGameScreenHost>(*this)) {
     SetScreenGame(m_screens.get());
     m_activeCamera = m_raceCamera.get();
+    SetScreenHost(m_screenHost.get());
     // Each screen has its own id, given in a fixed order so that a fresh table numbers them 0-12.
     for (std::size_t screen = 0; screen < kScreenCount; ++screen) {
         m_screenIds[screen] = static_cast<std::uint32_t>(screen);
@@ -173,6 +177,9 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     if (GetScreenGame() == m_screens.get()) {
         SetScreenGame(nullptr);
     }
+    if (GetScreenHost() == m_screenHost.get()) {
+        SetScreenHost(nullptr);
+    }
 }
 
 void CTumboKelvoGame::OnResetDevice() {}
@@ -197,6 +204,7 @@ void CTumboKelvoGame::Init() {
         events->AddListener(m_finishTrace, velm::CEventType("Player_Finished_Race"));
     }
     AddTopLevelStates(*this);
+    CreateCursor();
     m_modelDataMgr = std::make_unique<CModelDataMgr>(kXmlDataFolder, AppSoundMaker());
     kelvo::SetModelDataMgr(m_modelDataMgr.get());
     LoadStartupModelData(*m_modelDataMgr);
@@ -256,6 +264,8 @@ LRESULT CTumboKelvoGame::MsgProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return ToolsMsgProc(message, wParam, lParam);
 }
 
+void PostQuit() { PostQuitMessage(0); }
+
 velm::CVelmCamera* CTumboKelvoGame::GetCamera() { return m_activeCamera; }
 
 void CTumboKelvoGame::ToggleCamera() {
@@ -313,6 +323,10 @@ void CTumboKelvoGame::DispatchInput() {
 }
 
 bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
+    // The cursor only follows the mouse; it never takes a record.
+    if (m_cursor) {
+        m_cursor->HandleInput(event);
+    }
     return m_console->HandleInput(event) || (m_startMenu && m_startMenu->HandleInput(event)) ||
            (m_characterSelection && m_characterSelection->HandleInput(event)) ||
            (m_multiPlayerMenu && m_multiPlayerMenu->HandleInput(event)) ||
@@ -320,9 +334,44 @@ bool CTumboKelvoGame::OfferToScreens(const velm::input::SInputEvent& event) {
            (m_endRace && m_endRace->HandleInput(event)) || (m_inGameMenu && m_inGameMenu->HandleInput(event));
 }
 
-void CTumboKelvoGame::CreateStartMenu() { m_startMenu = std::make_unique<CStartMenu>(); }
+void CTumboKelvoGame::UpdateScreens(unsigned elapsedMs) {
+    if (m_cursor) {
+        m_cursor->Update(elapsedMs);
+    }
+    if (m_startMenu) {
+        m_startMenu->Update(elapsedMs);
+    }
+    if (m_characterSelection) {
+        m_characterSelection->Update(elapsedMs);
+    }
+    if (m_startRaceGUI) {
+        m_startRaceGUI->Update(elapsedMs);
+    }
+}
+
+std::vector<velm::gfx::IScreenUnit*> CTumboKelvoGame::ScreensToDraw() const {
+    std::vector<velm::gfx::IScreenUnit*> units;
+    for (velm::gfx::IScreenUnit* unit :
+         {static_cast<velm::gfx::IScreenUnit*>(m_hud.get()), static_cast<velm::gfx::IScreenUnit*>(m_console.get()),
+          static_cast<velm::gfx::IScreenUnit*>(m_cursor.get()), static_cast<velm::gfx::IScreenUnit*>(m_startMenu.get()),
+          static_cast<velm::gfx::IScreenUnit*>(m_characterSelection.get()),
+          static_cast<velm::gfx::IScreenUnit*>(m_startRaceGUI.get())}) {
+        if (unit != nullptr) {
+            units.push_back(unit);
+        }
+    }
+    return units;
+}
+
+void CTumboKelvoGame::CreateCursor() {
+    m_cursor = std::make_unique<velm::gfx::CCursor>(std::string(kXmlDataFolder) + kCursorFile, true);
+}
+
+void CTumboKelvoGame::CreateStartMenu() { m_startMenu = std::make_unique<CStartMenu>(kStartMenuFile); }
 void CTumboKelvoGame::RemoveStartMenu() { m_startMenu.reset(); }
-void CTumboKelvoGame::CreateCharacterSelection() { m_characterSelection = std::make_unique<CCharacterSelection>(); }
+void CTumboKelvoGame::CreateCharacterSelection(std::uint8_t networkRoad, std::uint8_t host) {
+    m_characterSelection = std::make_unique<CCharacterSelection>(kCharacterSelectionFile, networkRoad, host);
+}
 void CTumboKelvoGame::RemoveCharacterSelection() { m_characterSelection.reset(); }
 void CTumboKelvoGame::CreateMultiPlayerMenu(std::uint8_t host) {
     m_multiPlayerMenu = std::make_unique<MultiPlayerMenu>("MultiplayerMenu.xml", host);
@@ -341,7 +390,7 @@ void CTumboKelvoGame::CreateLoadingScreen() {
 }
 void CTumboKelvoGame::RemoveLoadingScreen() { m_loadingScreen.reset(); }
 void CTumboKelvoGame::RemoveCredits() { m_credits.reset(); }
-void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(); }
+void CTumboKelvoGame::CreateStartRaceGUI() { m_startRaceGUI = std::make_unique<CStartRaceGUI>(kStartRaceFile); }
 
 void CTumboKelvoGame::StartCameraMove(const SCameraView& view) {
     m_raceCamera->StartTransition(view.m_point, static_cast<float>(kCameraMoveSeconds), view.m_radius, view.m_azimuth,
@@ -434,11 +483,9 @@ void CTumboKelvoGame::Update(double time, float elapsed) {
     if (m_rankTracker) {
         m_rankTracker->Update();
     }
-    if (m_startRaceGUI) {
-        // Screens count whole milliseconds, truncated.
-        m_startRaceGUI->Update(static_cast<std::uint32_t>(elapsed * 1000.0f));
-    }
+    // Screens count whole milliseconds, truncated.
     const auto elapsedMs = static_cast<std::uint32_t>(elapsed * 1000.0f);
+    UpdateScreens(elapsedMs);
     m_hud->Update(elapsedMs);
     m_console->Update(elapsedMs);
     for (velm::gfx::IScreenUnit* screen : std::initializer_list<velm::gfx::IScreenUnit*>{
@@ -490,7 +537,7 @@ void CTumboKelvoGame::BuildStatisticsText() {
 void CTumboKelvoGame::Render(double time, float elapsed) {
     velm::CVelmApp* app = velm::GetApp();
     if (app != nullptr && app->GetGfx() != nullptr) {
-        app->GetGfx()->SetScreenUnits({m_hud.get(), m_console.get()});
+        app->GetGfx()->SetScreenUnits(ScreensToDraw());
         app->GetGfx()->RenderFrame(time, elapsed);
     }
 }
@@ -532,6 +579,17 @@ std::vector<velm::CModel*> CTumboKelvoGame::GetRacers() const {
         racers.push_back(FindModel(id));
     }
     return racers;
+}
+
+void CTumboKelvoGame::PlayCountdownSound(int stage) {
+    if (stage < 2 || stage > 6) {
+        return;
+    }
+    velm::CSound* sound = m_sounds[kReady + static_cast<std::size_t>(stage - 2)];
+    velm::CSoundSystem* sounds = AppSounds();
+    if (sounds != nullptr && sound != nullptr) {
+        sounds->PlaySound(sound, false, 0);
+    }
 }
 
 bool CTumboKelvoGame::PickNearestRacerOnRay(std::uint32_t casterId, const common::CVector3& axis, float range,

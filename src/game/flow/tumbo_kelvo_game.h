@@ -24,6 +24,10 @@ struct SInputEvent;
 }
 class CSound;
 class CModel;
+namespace gfx {
+class CCursor;
+class IScreenUnit;
+} // namespace gfx
 } // namespace velm
 
 namespace kelvo {
@@ -52,6 +56,7 @@ class CNorvaleSplash;
 class CLoadingScreen;
 class CGameScreens;
 class CStartRaceGUI;
+class CGameScreenHost;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -86,7 +91,10 @@ public:
     void Init() override;
     LRESULT MsgProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     velm::CVelmCamera* GetCamera() override;
-    void* GetCursor() override { return nullptr; }
+    void* GetCursor() override { return m_cursor.get(); }
+    // The mouse pointer the screens' buttons test against; null before Init.
+    velm::gfx::CCursor* GetCursorScreen() const { return m_cursor.get(); }
+    void CreateCursor();
     void OnLoadingFinished() override {}
 
     TumboKelvoGameHUD* GetHUD() const { return m_hud.get(); }
@@ -166,6 +174,8 @@ public:
     void PlayGeyserSound(const common::CVector3& position);
     void PlayFallingRocksSound(const common::CVector3& position);
     velm::CSound* GetSound(ESound sound) const { return m_sounds[sound]; }
+    // Countdown stages 2 to 6 play the ready, three, two, one and go sounds; others nothing.
+    void PlayCountdownSound(int stage);
 
     // The statistics text as of the last frame step; drawn only while the overlay is shown.
     const std::wstring& GetStatisticsText() const { return m_statisticsText; }
@@ -198,7 +208,7 @@ public:
     void CreateStartMenu();
     void RemoveStartMenu();
     CStartMenu* GetStartMenu() const { return m_startMenu.get(); }
-    void CreateCharacterSelection();
+    void CreateCharacterSelection(std::uint8_t networkRoad = 0, std::uint8_t host = 0);
     void RemoveCharacterSelection();
     CCharacterSelection* GetCharacterSelection() const { return m_characterSelection.get(); }
     void CreateMultiPlayerMenu(std::uint8_t host);
@@ -262,6 +272,8 @@ private:
     bool OfferToScreens(const velm::input::SInputEvent& event);
     // The HUD and the console drawn over the scene; their sprites need the graphics device.
     void InitOverlays();
+    void UpdateScreens(unsigned elapsedMs);
+    std::vector<velm::gfx::IScreenUnit*> ScreensToDraw() const;
 
     CLevelLoader m_levelLoader;
     common::CStateMachine m_stateMachine;
@@ -313,6 +325,8 @@ private:
     // The screens reach the game through this while it lives.
     std::unique_ptr<CGameScreens> m_screens;
     std::unique_ptr<CStartRaceGUI> m_startRaceGUI;
+    std::unique_ptr<velm::gfx::CCursor> m_cursor;
+    std::unique_ptr<CGameScreenHost> m_screenHost;
     double m_time = 0.0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
@@ -322,6 +336,9 @@ private:
 
     void CheckReadyGate();
 };
+
+// Ends the main loop: the quit message with exit code 0 goes to the main thread.
+void PostQuit();
 
 // Once per game the hidden rocks fall (set off by `trigger`), and the placed logs are set free.
 void ReleaseRocks(velm::CModel* trigger);

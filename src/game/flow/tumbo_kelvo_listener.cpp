@@ -37,7 +37,7 @@ bool TumboKelvoListener::HandleEvent(const velm::CEvent& event) {
         game->GetStateMachine().ChangeState("StartTrack1State");
     } else if (type == "Begin_Count_Down_Evt") {
         if (CStartRaceGUI* countdown = game->GetStartRaceGUI()) {
-            countdown->Start();
+            countdown->StartCountdown();
         }
     } else if (type == "Ready_To_Start_Race") {
         if (const auto* payload = PayloadOf<CReadyToStartRaceData>(event)) {

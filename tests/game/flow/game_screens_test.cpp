@@ -35,12 +35,21 @@ protected:
         }
         return m_game->GetStateMachine().GetCurrentState() == state;
     }
+    // Single Player, then one turn to the bear and OK once the selection's camera has stopped.
+    void ChooseSinglePlayerAndBear() {
+        ASSERT_TRUE(tktest::ClickScreenButton(*m_game, m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
+        ASSERT_TRUE(RunUntil("CharSelState", 3.0));
+        RunUntil("never", 2.5);
+        ASSERT_TRUE(
+            tktest::ClickScreenButton(*m_game, m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kLeft));
+        RunUntil("never", 1.1);
+        ASSERT_TRUE(
+            tktest::ClickScreenButton(*m_game, m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
+    }
     void RaceAndFinishFirst() {
         ASSERT_TRUE(RunUntil("MenuState"));
         RunUntil("never", 2.5);
-        m_game->GetStartMenu()->ChooseSinglePlayer();
-        ASSERT_TRUE(RunUntil("CharSelState", 3.0));
-        m_game->GetCharacterSelection()->Choose(2);
+        ChooseSinglePlayerAndBear();
         ASSERT_TRUE(RunUntil("RacingState", 8.0));
         ASSERT_TRUE(m_game->GetInGameMenu()->IsEnabled());
         auto* racer = new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), 900 + m_races);
@@ -109,9 +118,7 @@ TEST_F(GameScreensTest, NextRaceContinueAndTheInGameExitEachLeaveOnlyTheMenu) {
     m_game->ResetRace();
     ASSERT_TRUE(RunUntil("MenuState", 2.0));
     RunUntil("never", 2.5);
-    m_game->GetStartMenu()->ChooseSinglePlayer();
-    ASSERT_TRUE(RunUntil("CharSelState", 3.0));
-    m_game->GetCharacterSelection()->Choose(2);
+    ChooseSinglePlayerAndBear();
     ASSERT_TRUE(RunUntil("StartTrack1State", 3.0));
     EXPECT_TRUE(m_game->GetInGameMenu()->IsEnabled());
     EXPECT_FALSE(m_game->GetInGameMenu()->IsShown());

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/gfx/button.h"
+#include "engine/gfx/cursor.h"
 #include "flow_fixtures.h"
 #include "game/flow/creation_events.h"
 #include "game/flow/start_grid.h"
@@ -59,6 +61,18 @@ protected:
         return m_game->GetStateMachine().GetCurrentState() == state;
     }
     std::string Current() const { return m_game->GetStateMachine().GetCurrentState(); }
+    // Clicks a screen's button with the game's cursor on its corner; the buttons of a screen
+    // without a back buffer all stand at the origin, so the press goes to that button alone.
+    bool Click(velm::gfx::CBaseGUI* screen, int id) {
+        auto* button = screen != nullptr ? dynamic_cast<velm::gfx::CButton*>(screen->GetChild(id)) : nullptr;
+        if (button == nullptr || m_game->GetCursorScreen() == nullptr) {
+            return false;
+        }
+        m_game->GetCursorScreen()->SetPosition(button->GetX(), button->GetY());
+        const bool taken = button->HandleInput({210, 0, 0, 0});
+        button->HandleInput({210, 1, 0, 0});
+        return taken;
+    }
 
     tktest::CFlowEnvironment m_env;
     std::string m_tracePath;
@@ -75,17 +89,23 @@ TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLeve
     // The menu takes no choice while its camera moves.
     ASSERT_NE(m_game->GetStartMenu(), nullptr);
     m_game->Update(m_time, kStep);
-    EXPECT_FALSE(m_game->GetStartMenu()->IsActive());
-    m_game->GetStartMenu()->ChooseSinglePlayer();
+    EXPECT_FALSE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
+    RunUntil("never", 2.5);
+    EXPECT_TRUE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
     ASSERT_TRUE(RunUntil("CharSelState", 3.0));
     EXPECT_EQ(m_game->GetStartMenu(), nullptr);
+    ASSERT_NE(m_game->GetCharacterSelection(), nullptr);
+    EXPECT_FALSE(m_game->GetCharacterSelection()->IsNetworkRoad());
 
-    m_game->GetCharacterSelection()->Choose(2);
+    RunUntil("never", 2.5);
+    EXPECT_TRUE(Click(m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kLeft));
+    RunUntil("never", 1.1);
+    EXPECT_TRUE(Click(m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
     ASSERT_TRUE(RunUntil("StartTrack1State", 1.0));
     EXPECT_EQ(m_game->GetSelectedCharacter(), 2u);
     EXPECT_EQ(m_game->GetCurrentTrack(), 1u);
     EXPECT_FALSE(m_game->GetControllersTakeInput());
-    ASSERT_TRUE(RunUntil("RacingState", 5.0));
+    ASSERT_TRUE(RunUntil("RacingState", 6.0));
     EXPECT_TRUE(m_game->GetControllersTakeInput());
 
     const std::size_t loadsBefore = [&] {
@@ -113,14 +133,12 @@ TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLeve
     EXPECT_EQ(StatesIn(m_tracePath), expected);
 }
 
-TEST_F(TopLevelFlowTest, KeysDriveTheMenusCreditsAndBack) {
+TEST_F(TopLevelFlowTest, ButtonsAndKeysDriveTheMenusCreditsAndBack) {
     ASSERT_TRUE(RunUntil("MenuState"));
     RunUntil("never", 2.5);
-    ASSERT_TRUE(m_game->GetStartMenu()->IsActive());
-    velm::input::SInputEvent keyUp{DIK_C, 1, 0, 0};
-    EXPECT_FALSE(m_game->GetStartMenu()->HandleInput(keyUp));
-    velm::input::SInputEvent credits{DIK_C, 0, 0, 0};
-    EXPECT_TRUE(m_game->GetStartMenu()->HandleInput(credits));
+    velm::input::SInputEvent key{DIK_C, 0, 0, 0};
+    EXPECT_FALSE(m_game->GetStartMenu()->HandleInput(key)) << "the menu takes clicks only";
+    EXPECT_TRUE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kCredits));
     ASSERT_TRUE(RunUntil("CreditsState", 1.0));
     m_game->Update(m_time, kStep);
     EXPECT_FALSE(m_game->GetCredits()->IsBackPressed());
