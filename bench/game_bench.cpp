@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -28,6 +30,8 @@
 namespace {
 
 constexpr double kFrameSeconds = 1.0 / 60.0;
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
 constexpr unsigned long kMostFrames = 40000;
 constexpr unsigned int kChildSeconds = 900;
 
@@ -169,6 +173,31 @@ private:
     bool m_closing = false;
 };
 
+// The data tree's engine configuration with the screen at 800 x 600, in a file of the child's
+// own; the data tree's file itself when it cannot be read.
+std::string ScreenConfig(const std::string& original) {
+    std::ifstream in(original);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string config = text.str();
+    const auto set = [&config](const std::string& tag, const std::string& value) {
+        const std::string open = "<" + tag + ">";
+        const std::size_t from = config.find(open);
+        const std::size_t to = config.find("</" + tag + ">");
+        if (from != std::string::npos && to != std::string::npos && to > from) {
+            config.replace(from + open.size(), to - from - open.size(), value);
+        }
+    };
+    set("ScreenWidth", std::to_string(kScreenWidth));
+    set("ScreenHeight", std::to_string(kScreenHeight));
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("tk_game_bench_config_" + std::to_string(getpid()) + ".xml"))
+            .string();
+    std::ofstream out(path);
+    out << config;
+    return in && out ? path : original;
+}
+
 void RunChild(const SRunPlan& plan, const std::string& source, SRunResult* result) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("ALSOFT_DRIVERS", "null", 0);
@@ -197,7 +226,7 @@ void RunChild(const SRunPlan& plan, const std::string& source, SRunResult* resul
     paths.m_sounds = "../../../../data/sounds/";
     app->SetDataPaths(paths);
     kelvo::CEngineConfigLoader loader;
-    if (!app->Init(loader, "../../../../data/files/xmlfiles/tumbo_kelvo_engine_config.xml")) {
+    if (!app->Init(loader, ScreenConfig("../../../../data/files/xmlfiles/tumbo_kelvo_engine_config.xml"))) {
         std::snprintf(result->error, sizeof(result->error), "the game did not start: %s",
                       app->GetFailureText().c_str());
         return;
@@ -205,6 +234,10 @@ void RunChild(const SRunPlan& plan, const std::string& source, SRunResult* resul
     std::srand(1);
     app->Run();
     platform::SetFrameObserver(nullptr, nullptr);
+    std::error_code ignored;
+    std::filesystem::remove(
+        std::filesystem::temp_directory_path() / ("tk_game_bench_config_" + std::to_string(getpid()) + ".xml"),
+        ignored);
 }
 
 // One run in a fresh process; the peak resident size comes from the child's own accounting.
