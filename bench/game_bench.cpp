@@ -4,7 +4,8 @@
 // null device; start-up to the first drawn menu frame; and the peak memory of a run of several
 // races against a run of one. The child walks the menus itself (Return once the menu camera has
 // stopped, Return again on the character selection), races, and takes the race down with the
-// game's race reset, as the in-game menu's exit does. Needs TK_SOURCE_DIR naming the checkout.
+// game's race reset, as the in-game menu's exit does. TK_SOURCE_DIR names the checkout (the
+// working directory when unset).
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -243,11 +244,9 @@ void RunChild(const SRunPlan& plan, const std::string& source, SRunResult* resul
 // One run in a fresh process; the peak resident size comes from the child's own accounting.
 SRunResult Run(const SRunPlan& plan, long* peakKilobytes) {
     SRunResult result;
-    const char* source = std::getenv("TK_SOURCE_DIR");
-    if (source == nullptr) {
-        std::snprintf(result.error, sizeof(result.error), "TK_SOURCE_DIR must name the checkout");
-        return result;
-    }
+    // The checkout; without TK_SOURCE_DIR the working directory is taken for it.
+    const char* named = std::getenv("TK_SOURCE_DIR");
+    const std::string source = named != nullptr ? named : std::filesystem::current_path().string();
     int channel[2];
     if (pipe(channel) != 0) {
         std::snprintf(result.error, sizeof(result.error), "no pipe");
