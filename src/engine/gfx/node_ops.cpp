@@ -81,6 +81,19 @@ bool CWaterVisibilityTestGeometryNodeOp::Apply(CGeometryNode& node) {
     return true;
 }
 
+bool COpaqueWaterDepthGeometryNodeOp::Apply(CGeometryNode& node) {
+    IGfxUnit* unit = node.GetUnit();
+    if (!IsNodeVisible(node)) {
+        return false;
+    }
+    if (unit->IsSkipped() != 0 || !IsPlanarWater(unit)) {
+        return true;
+    }
+    unit->Prepare();
+    Renderer::Instance().Enqueue(unit);
+    return true;
+}
+
 CSceneGraphVisitor::CSceneGraphVisitor()
     : m_geometry(new CDefaultGeometryNodeOp()),
       m_transformation(new CDefaultTransformationNodeOp()),

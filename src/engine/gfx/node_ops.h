@@ -91,6 +91,15 @@ public:
     bool Apply(CGeometryNode& node) override;
 };
 
+// Culls and queues like the default, but only the opaque (planar) water: the frame lays their
+// depth first so that what lies under them is not shaded. Blended spline water is left out, as
+// the bed shows through it.
+class COpaqueWaterDepthGeometryNodeOp : public IGeometryNodeOp {
+public:
+    COpaqueWaterDepthGeometryNodeOp* Clone() const override { return new COpaqueWaterDepthGeometryNodeOp(*this); }
+    bool Apply(CGeometryNode& node) override;
+};
+
 class CWaterVisibilityTestEffectNodeOp : public IEffectNodeOp {
 public:
     CWaterVisibilityTestEffectNodeOp* Clone() const override { return new CWaterVisibilityTestEffectNodeOp(*this); }

@@ -186,6 +186,9 @@ void CVelmGfx::RenderFrame(double time, float elapsed) {
         }
     }
 
+    if ((m_renderFlags & (kRenderWater | kPreDepth)) == kRenderWater) {
+        RenderOpaqueWaterDepth();
+    }
     renderer.m_depthOrder = CRenderer::kNearestFirst;
     RenderGraph(*m_terrainGraph, kRenderTerrain);
     RenderGraph(*m_opaqueGraph, kRenderOpaque);
@@ -244,6 +247,29 @@ void CVelmGfx::DrawDebugLines(const D3DXMATRIX& viewProjection) {
                                 ColourChannel(line.b);
         m_line->DrawTransform(line.vertices, line.count, &viewProjection, colour);
     }
+}
+
+// The river bed under planar water is hidden by it in the frame, yet the terrain is drawn first:
+// with the water's depth laid beforehand (same programs, so the same depth) the bed's pixels fail
+// the depth test instead of being shaded and then covered. Nothing shows, so nothing is counted.
+void CVelmGfx::RenderOpaqueWaterDepth() {
+    CGFXCore& core = GFXCore::Instance();
+    CRenderer& renderer = Renderer::Instance();
+    const std::uint32_t units = renderer.m_drawnUnits;
+    const std::uint32_t faces = renderer.m_drawnFaces;
+    ACSceneGraphMgrImp& waterGraph = *m_waterGraph->GetImp();
+    waterGraph.SetGeometryNodeOp(new COpaqueWaterDepthGeometryNodeOp());
+    waterGraph.SetEffectNodeOp(new CDefaultEffectNodeOp());
+    waterGraph.SetBatchNodeOp(new CDefaultBatchNodeOp());
+    renderer.m_depthOrder = CRenderer::kNearestFirst;
+    DWORD channels = 0xF;
+    core.GetDevice()->GetRenderState(D3DRS_COLORWRITEENABLE, &channels);
+    core.SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    waterGraph.Render();
+    core.SetRenderState(D3DRS_COLORWRITEENABLE, channels);
+    waterGraph.SetGeometryNodeOp(new CDefaultGeometryNodeOp());
+    renderer.m_drawnUnits = units;
+    renderer.m_drawnFaces = faces;
 }
 
 void CVelmGfx::RenderMirrorGraphs() {

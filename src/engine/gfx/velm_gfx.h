@@ -195,6 +195,7 @@ private:
     void RenderGraph(CSceneGraphMgr& graph, std::uint32_t flag);
     // Terrain, opaque and dynamic nearest first, then transparent and particles farthest first.
     void RenderMirrorGraphs();
+    void RenderOpaqueWaterDepth();
     void DrawDebugLines(const D3DXMATRIX& viewProjection);
 
     SVelmGfxInitInfo m_settings;

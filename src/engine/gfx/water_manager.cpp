@@ -18,6 +18,12 @@ const ACGfxWater* AsPlanarWater(IGfxUnit* unit) {
     return kind == kPlanarWaveWater || kind == kPlanarWater ? water : nullptr;
 }
 
+} // namespace
+
+bool IsPlanarWater(IGfxUnit* unit) { return AsPlanarWater(unit) != nullptr; }
+
+namespace {
+
 IDirect3DSurface9* LevelZero(const CTextureRef& texture) {
     IDirect3DSurface9* surface = nullptr;
     if (texture.GetTexture() != nullptr) {

@@ -18,6 +18,9 @@ namespace gfx {
 class CTextureRef;
 class IGfxUnit;
 
+// Planar and planar wave water: the kinds with a plane to mirror in, drawn opaque.
+bool IsPlanarWater(IGfxUnit* unit);
+
 class CWaterManager {
 public:
     // Makes both targets and depth surfaces at the core's screen size (nothing without a device).

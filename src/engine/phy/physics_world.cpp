@@ -1,5 +1,6 @@
 #include "engine/phy/physics_world.h"
 
+#include <chrono>
 #include <cmath>
 
 #include "engine/events/engine_events.h"
@@ -97,11 +98,12 @@ void CPhysicsWorld::ClearWaterFields() {
 }
 
 void CPhysicsWorld::Update(float elapsed) {
-    if (!(elapsed >= 0.0f)) {
-        return;
+    const auto start = std::chrono::steady_clock::now();
+    if (elapsed >= 0.0f) {
+        m_simulator.Update(elapsed);
+        PostCollisionEvents();
     }
-    m_simulator.Update(elapsed);
-    PostCollisionEvents();
+    m_lastUpdateSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void CPhysicsWorld::PostCollisionEvents() const {

@@ -40,6 +40,8 @@ public:
     // Once per frame: steps min(elapsed, 0.1) seconds and queues the collisions for the next
     // event tick. A negative or NaN elapsed time simulates and reports nothing.
     void Update(float elapsed);
+    // Wall-clock seconds the last Update took, so that a frame's physics can be told apart.
+    double GetLastUpdateSeconds() const { return m_lastUpdateSeconds; }
 
 private:
     void PostCollisionEvents() const;
@@ -53,6 +55,7 @@ private:
     std::map<std::uint32_t, std::shared_ptr<CWaterField>> m_waterFields;
     std::map<CWaterField*, std::uint32_t> m_waterFieldIds;
     CSimulator m_simulator;
+    double m_lastUpdateSeconds = 0.0;
 };
 
 } // namespace velm::phy

@@ -9,7 +9,7 @@
 #include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
-#include "game/ui/lobby.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/world/kelvo_model.h"
 #include "game/world/racer_controller.h"
@@ -124,8 +124,10 @@ void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
     const bool server = GetMode() != 0;
     MultiPlayerMenu* lobby = GetMultiPlayerMenu();
     if (server && !m_raceInProgress) {
+        // The freed slot is a computer's again, and every client hears of it.
         if (lobby != nullptr) {
             lobby->RemovePlayer(connectionId);
+            lobby->SendRacerConnectEvents(0);
         }
     } else if (server) {
         for (std::uint32_t id : m_racerIds) {
@@ -141,7 +143,7 @@ void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
         }
     } else if (!m_raceInProgress && lobby != nullptr) {
         InitNetwork(0, 0, nullptr);
-        lobby->m_connectionLost = 1;
+        lobby->SetBackPressed();
     }
     if (server) {
         OnPeerLost(connectionId);

@@ -23,18 +23,6 @@ std::vector<SGridSlot> BuildStartGrid(const common::CVector3& start, float dx, f
     return slots;
 }
 
-std::vector<SLobbyPlayer> LobbyPlayersFromList(const std::list<std::uint32_t>& values) {
-    std::vector<SLobbyPlayer> players;
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        const std::uint32_t clientId = *it;
-        if (++it == values.end()) {
-            break;
-        }
-        players.push_back({clientId, *it});
-    }
-    return players;
-}
-
 std::uint32_t HostGridControl(std::uint32_t clientId, std::uint32_t localClientId) {
     if (clientId == 0) {
         return 2;

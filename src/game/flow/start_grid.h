@@ -20,14 +20,7 @@ struct SGridSlot {
 std::vector<SGridSlot> BuildStartGrid(const common::CVector3& start, float dx, float dz, int perRow, int racers,
                                       std::uint32_t selected);
 
-// A networked host's racers: one per lobby player, side by side on the start line.
-struct SLobbyPlayer {
-    std::uint32_t m_clientId = 0;
-    std::uint32_t m_character = 0;
-};
-// The lobby's list holds each player as its client id followed by its character; an unpaired
-// last value is no player.
-std::vector<SLobbyPlayer> LobbyPlayersFromList(const std::list<std::uint32_t>& values);
+// A networked host's racers, one per line-up entry, side by side on the start line.
 // Control kind of a host grid slot: a computer slot (client id 0) is the host's computer's even
 // when the host's own id is 0 too; then the local player's; any other is driven from its peer.
 std::uint32_t HostGridControl(std::uint32_t clientId, std::uint32_t localClientId);

@@ -30,7 +30,7 @@
 #include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/in_game_menu.h"
-#include "game/ui/lobby.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_console.h"
@@ -135,26 +135,6 @@ protected:
         game.CreateEndRaceGUI();
         game.CreateInGameMenu();
         game.CreateVictoryScreen();
-        // Leaving the race from the in-game menu, or continuing from the victory screen, is the
-        // race reset; either way the race fog goes.
-        auto leaveRace = [&game] {
-            game.SetRaceFogOn(false);
-            game.ResetRace();
-        };
-        if (CInGameMenu* menu = game.GetInGameMenu()) {
-            menu->SetOnExit(leaveRace);
-        }
-        if (CVictoryScreen* victory = game.GetVictoryScreen()) {
-            victory->SetOnContinue(leaveRace);
-        }
-        // The machine that decides the race tells everyone of a finish, itself included.
-        if (CEndRaceGUI* results = game.GetEndRaceGUI()) {
-            results->SetOnRowAdded([&game](std::uint32_t racerId) {
-                if (game.IsAuthoritative()) {
-                    velm::TriggerEvent(CRacerFinishedRaceEvt(racerId));
-                }
-            });
-        }
         if (velm::gfx::CCursor* cursor = game.GetCursorScreen()) {
             cursor->SetVisible(true);
         }
@@ -290,12 +270,12 @@ protected:
             return;
         }
         menu->SetMainButtonsActive(true);
-        if (menu->IsSinglePlayerChosen()) {
+        if (menu->IsPlaySelected()) {
             SetNextState("CharSelState");
-            Game().CreateCharacterSelection(menu->GetFirstValue(), menu->GetSecondValue());
-        } else if (menu->IsCreditsChosen()) {
+            Game().CreateCharacterSelection(menu->IsNetworkRoad() ? 1 : 0, menu->IsHost() ? 1 : 0);
+        } else if (menu->IsCreditsSelected()) {
             SetNextState("CreditsState");
-            Game().CreateCredits(menu->GetFirstValue(), menu->GetSecondValue());
+            Game().CreateCredits(menu->IsNetworkRoad() ? 1 : 0, menu->IsHost() ? 1 : 0);
         }
     }
     void OnExit() override { Game().RemoveStartMenu(); }
@@ -324,15 +304,15 @@ protected:
             selection->SetActive(true);
             selection->ShowProfile(selection->GetCurrentCharacter());
         }
-        if (selection->IsBackChosen()) {
+        if (selection->IsBackPressed()) {
             // Going back chooses no character.
             Game().SetSelectedCharacter(0);
             SetNextState("MenuState");
-        } else if (selection->IsChosen()) {
+        } else if (selection->IsOkPressed()) {
             Game().SetSelectedCharacter(selection->GetCurrentCharacter());
-            if (selection->IsMultiplayer()) {
+            if (selection->IsNetworkRoad()) {
                 SetNextState("MultiState");
-                Game().CreateMultiPlayerMenu(selection->GetLobbyValue());
+                Game().CreateMultiPlayerMenu(selection->IsHost() ? 1 : 0);
             } else {
                 SetNextState("StartTrack1State");
             }
@@ -353,11 +333,11 @@ protected:
             return;
         }
         lobby->SetActive(true);
-        if (lobby->IsStartChosen()) {
+        if (lobby->IsStartPressed()) {
             velm::TriggerEvent(CStartTrack1Evt());
             SetNextState("StartTrack1State");
-        } else if (lobby->IsBackChosen()) {
-            Game().CreateCharacterSelection(1, lobby->GetCharacter());
+        } else if (lobby->IsBackPressed()) {
+            Game().CreateCharacterSelection(1, lobby->IsHost() ? 1 : 0);
             SetNextState("CharSelState");
         }
     }
@@ -379,8 +359,7 @@ protected:
         if (credits == nullptr) {
             return;
         }
-        credits->Activate();
-        if (credits->IsBackChosen()) {
+        if (credits->IsBackPressed()) {
             SetNextState("MenuState");
         }
     }
@@ -484,10 +463,9 @@ protected:
                 PlaceRacer(slot.m_character, owner, kComputerControl, slot.m_position);
             }
         } else if (game.GetMode() != 0) {
-            const std::vector<SLobbyPlayer> players = LobbyPlayersFromList(game.GetLobbyPlayers());
             std::uint32_t slot = 0;
-            for (const SLobbyPlayer& player : players) {
-                PlaceRacer(player.m_character, player.m_clientId, HostGridControl(player.m_clientId, localId),
+            for (const SRaceLineUpEntry& player : game.GetRaceLineUp()) {
+                PlaceRacer(player.m_character, player.m_connectionId, HostGridControl(player.m_connectionId, localId),
                            HostGridPosition(slot++));
             }
         }
@@ -497,7 +475,7 @@ protected:
         velm::phy::SetRiverSpeed(0.0f);
         CStartRaceGUI* countdown = game.GetStartRaceGUI();
         if (countdown != nullptr) {
-            countdown->ClearFinished();
+            countdown->ClearDone();
         }
         if (networked && game.GetMode() == 0) {
             velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(localId));
@@ -507,12 +485,12 @@ protected:
         game.PlayRaceMusic();
         game.PlayRiverSound();
         if (CInGameMenu* menu = game.GetInGameMenu()) {
-            menu->m_enabled = true;
+            menu->SetEnabled(true);
         }
     }
     void OnAction() override {
         CStartRaceGUI* countdown = Game().GetStartRaceGUI();
-        if (countdown != nullptr && countdown->IsFinished()) {
+        if (countdown != nullptr && countdown->IsDone()) {
             SetNextState("RacingState");
         }
     }
@@ -533,13 +511,13 @@ protected:
         common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state false false false\")");
         velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(velm::net::GetLocalClientId()));
         if (CStartRaceGUI* countdown = game.GetStartRaceGUI()) {
-            countdown->ClearFinished();
+            countdown->ClearDone();
             countdown->StartCountdown();
         }
     }
     void OnAction() override {
         CStartRaceGUI* countdown = Game().GetStartRaceGUI();
-        if (countdown != nullptr && countdown->IsFinished()) {
+        if (countdown != nullptr && countdown->IsDone()) {
             SetNextState("RacingState");
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <sstream>
 
 #include "engine/core/controller.h"
@@ -27,6 +28,8 @@
 #include "game/flow/data_files.h"
 #include "game/flow/frame_drawing.h"
 #include "game/flow/game_events.h"
+#include "game/flow/game_screen_host.h"
+#include "game/flow/game_screens.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
 #include "game/flow/startup_model_data.h"
@@ -42,7 +45,7 @@
 #include "game/ui/end_race_gui.h"
 #include "game/ui/in_game_menu.h"
 #include "game/ui/loading_screen.h"
-#include "game/ui/lobby.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/norvale_splash.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
@@ -140,7 +143,11 @@ CTumboKelvoGame::CTumboKelvoGame()
       m_screens(std::make_unique<velm::gfx::CGUIManager>()),
       m_itemManager(std::make_shared<CItemManager>()),
       m_trace(std::make_unique<CGameTrace>()),
-      m_statistics(L"", velm::gfx::STextStyle(), 0, 0, 0) {
+      m_statistics(L"", velm::gfx::STextStyle(), 0, 0, 0),
+      m_screenGame(std::make_unique<CGameScreens>(*this)),
+      m_screenHost(std::make_unique<CGameScreenHost>(*this)) {
+    SetScreenGame(m_screenGame.get());
+    SetScreenHost(m_screenHost.get());
     m_activeCamera = m_raceCamera.get();
     // Each screen has its own id from the table's counter, in a fixed order (0-12 in a fresh table).
     for (std::size_t screen = 0; screen < kScreenCount; ++screen) {
@@ -166,7 +173,14 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     m_raceCamera.reset();
     m_freeRoamCamera.reset();
     m_rankTracker.reset();
+    // The screens go first, while the game they reach is still whole.
     m_screens.reset();
+    if (GetScreenGame() == m_screenGame.get()) {
+        SetScreenGame(nullptr);
+    }
+    if (GetScreenHost() == m_screenHost.get()) {
+        SetScreenHost(nullptr);
+    }
     m_aiScripts.reset();
     common::CSingleton<CLevelEditor>::Destroy();
     if (m_modelDataMgr && &kelvo::GetModelDataMgr() == m_modelDataMgr.get()) {
@@ -176,7 +190,7 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     m_modelDataMgr.reset();
     m_readyPlayers.clear();
     m_itemManager.reset();
-    m_lobbyPlayers.clear();
+    m_raceLineUp.clear();
     m_listener.reset();
     if (g_game == this) {
         g_game = nullptr;
@@ -369,8 +383,8 @@ void CTumboKelvoGame::RemoveStartMenu() {
     m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kStartMenuScreen]));
 }
 CStartMenu* CTumboKelvoGame::GetStartMenu() const { return Screen<CStartMenu>(kStartMenuScreen); }
-void CTumboKelvoGame::CreateCharacterSelection(std::uint32_t first, std::uint8_t second) {
-    AddScreen(kCharSelScreen, new CCharacterSelection("CharacterSelection.xml", first, second));
+void CTumboKelvoGame::CreateCharacterSelection(std::uint8_t networkRoad, std::uint8_t host) {
+    AddScreen(kCharSelScreen, new CCharacterSelection("CharacterSelection.xml", networkRoad, host));
 }
 void CTumboKelvoGame::RemoveCharacterSelection() {
     m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kCharSelScreen]));
@@ -378,8 +392,8 @@ void CTumboKelvoGame::RemoveCharacterSelection() {
 CCharacterSelection* CTumboKelvoGame::GetCharacterSelection() const {
     return Screen<CCharacterSelection>(kCharSelScreen);
 }
-void CTumboKelvoGame::CreateCredits(std::uint32_t first, std::uint8_t second) {
-    AddScreen(kCreditsScreen, new CCredits("CreditsMenu.xml", first, second));
+void CTumboKelvoGame::CreateCredits(std::uint8_t networkRoad, std::uint8_t host) {
+    AddScreen(kCreditsScreen, new CCredits("CreditsMenu.xml", networkRoad, host));
 }
 void CTumboKelvoGame::RemoveCredits() { m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kCreditsScreen])); }
 CCredits* CTumboKelvoGame::GetCredits() const { return Screen<CCredits>(kCreditsScreen); }
@@ -395,8 +409,8 @@ void CTumboKelvoGame::CreateLoadingScreen() { AddScreen(kLoadingScreen, new CLoa
 void CTumboKelvoGame::RemoveLoadingScreen() { m_screens->RemoveScreen(static_cast<int>(m_screenIds[kLoadingScreen])); }
 void CTumboKelvoGame::CreateSplash() { AddScreen(kSplashScreen, new CNorvaleSplash("NorvaleSplash.xml")); }
 void CTumboKelvoGame::RemoveSplash() { m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kSplashScreen])); }
-void CTumboKelvoGame::CreateMultiPlayerMenu(std::uint8_t character) {
-    AddScreen(kLobbyScreen, new MultiPlayerMenu("MultiplayerMenu.xml", character));
+void CTumboKelvoGame::CreateMultiPlayerMenu(std::uint8_t host) {
+    AddScreen(kLobbyScreen, new MultiPlayerMenu("MultiplayerMenu.xml", host));
 }
 void CTumboKelvoGame::RemoveMultiPlayerMenu() {
     m_screens->RemoveScreenLater(static_cast<int>(m_screenIds[kLobbyScreen]));
@@ -426,6 +440,18 @@ void CTumboKelvoGame::StartRace() {
 }
 
 void CTumboKelvoGame::ResetRace() {
+    // Nothing of the race's screens may outlive it: the board, the victory screen (with its
+    // trophy) and an open in-game menu all close here.
+    if (CEndRaceGUI* board = GetEndRaceGUI()) {
+        board->OnRaceReset();
+    }
+    if (CVictoryScreen* victory = GetVictoryScreen()) {
+        victory->OnRaceReset();
+    }
+    if (CInGameMenu* menu = GetInGameMenu()) {
+        menu->OnRaceReset();
+    }
+    // The racers go below, so the race camera lets go of its racer first and waits at the menu.
     m_raceCamera->SetTarget(static_cast<velm::CModel*>(nullptr));
     if (m_raceCamera->GetBody()) {
         m_raceCamera->GetBody()->SetLinearVelocity(common::CVector3(0.0f, 0.0f, 0.0f));
@@ -462,9 +488,6 @@ void CTumboKelvoGame::ResetRace() {
     m_currentTrack = 0;
     m_raceFogOn = false;
     m_activeCamera = m_raceCamera.get();
-    if (CInGameMenu* menu = GetInGameMenu()) {
-        menu->m_secondFlag = 0;
-    }
     if (hud != nullptr) {
         hud->SetVisible(true);
     }
@@ -628,6 +651,17 @@ std::vector<velm::CModel*> CTumboKelvoGame::GetRacers() const {
         racers.push_back(FindModel(id));
     }
     return racers;
+}
+
+void CTumboKelvoGame::PlayCountdownSound(int stage) {
+    if (stage < 2 || stage > 6) {
+        return;
+    }
+    velm::CSound* sound = m_sounds[kReady + static_cast<std::size_t>(stage - 2)];
+    velm::CSoundSystem* sounds = AppSounds();
+    if (sounds != nullptr && sound != nullptr) {
+        sounds->PlaySound(sound, false, 0);
+    }
 }
 
 bool CTumboKelvoGame::PickNearestRacerOnRay(std::uint32_t casterId, const common::CVector3& axis, float range,

@@ -16,6 +16,7 @@
 #include "engine/gfx/gui_manager.h"
 #include "engine/gfx/text_sprite.h"
 #include "game/flow/level_loader.h"
+#include "game/ui/screen_game.h"
 #include "libs/common/state_machine.h"
 #include "libs/common/thread.h"
 #include "libs/common/vector3.h"
@@ -30,6 +31,7 @@ class CModel;
 namespace gfx {
 class CCursor;
 class IGfxUnit;
+class IScreenUnit;
 } // namespace gfx
 } // namespace velm
 
@@ -53,10 +55,14 @@ class CStartMenu;
 class CCharacterSelection;
 class MultiPlayerMenu;
 class CCredits;
-class CStartRaceGUI;
 class CInGameMenu;
 class CVictoryScreen;
+class CNorvaleSplash;
+class CLoadingScreen;
+class CGameScreens;
+class CStartRaceGUI;
 class TumboKelvoConsole;
+class CGameScreenHost;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -194,7 +200,6 @@ public:
     }
     velm::CModel* GetLocalRacerModel() const { return m_localRacerModel; }
 
-    std::list<std::uint32_t>& GetLobbyPlayers() { return m_lobbyPlayers; }
     std::list<std::uint32_t>& GetReadyPlayers() { return m_readyPlayers; }
     std::vector<std::uint32_t>& GetRacerIds() { return m_racerIds; }
     std::vector<std::uint32_t>& GetItemJugIds() { return m_itemJugIds; }
@@ -214,6 +219,8 @@ public:
     void PlayGeyserSound(const common::CVector3& position);
     void PlayFallingRocksSound(const common::CVector3& position);
     velm::CSound* GetSound(ESound sound) const { return m_sounds[sound]; }
+    // Countdown stages 2 to 6 play the ready, three, two, one and go sounds; others nothing.
+    void PlayCountdownSound(int stage);
 
     // The statistics text as of the last frame step; drawn only while the overlay is shown.
     const std::wstring& GetStatisticsText() const { return m_statisticsText; }
@@ -251,10 +258,10 @@ public:
     void CreateStartMenu();
     void RemoveStartMenu();
     CStartMenu* GetStartMenu() const;
-    void CreateCharacterSelection(std::uint32_t first, std::uint8_t second);
+    void CreateCharacterSelection(std::uint8_t networkRoad, std::uint8_t host);
     void RemoveCharacterSelection();
     CCharacterSelection* GetCharacterSelection() const;
-    void CreateCredits(std::uint32_t first, std::uint8_t second);
+    void CreateCredits(std::uint8_t networkRoad, std::uint8_t host);
     void RemoveCredits();
     CCredits* GetCredits() const;
     void CreateInGameMenu();
@@ -269,7 +276,7 @@ public:
     void RemoveLoadingScreen();
     void CreateSplash();
     void RemoveSplash();
-    void CreateMultiPlayerMenu(std::uint8_t character);
+    void CreateMultiPlayerMenu(std::uint8_t host);
     void RemoveMultiPlayerMenu();
     MultiPlayerMenu* GetMultiPlayerMenu() const;
     void CreateConsole();
@@ -283,6 +290,11 @@ public:
 
     // The race of the first track begins (the host's or the lobby's start).
     void StartRace();
+    // The racers of a network race in slot order, as the lobby's Start left them; the host's
+    // start grid reads it.
+    void AddToRaceLineUp(const SRaceLineUpEntry& entry) { m_raceLineUp.push_back(entry); }
+    void ClearRaceLineUp() { m_raceLineUp.clear(); }
+    const std::vector<SRaceLineUpEntry>& GetRaceLineUp() const { return m_raceLineUp; }
 
     // The frame clock of the last frame step, in seconds.
     double GetTime() const { return m_time; }
@@ -334,6 +346,8 @@ private:
     bool OfferToScreens(const velm::input::SInputEvent& event);
     // The HUD and the console drawn over the scene; their sprites need the graphics device.
     void InitOverlays();
+    void UpdateScreens(unsigned elapsedMs);
+    std::vector<velm::gfx::IScreenUnit*> ScreensToDraw() const;
 
     CLevelLoader m_levelLoader;
     common::CStateMachine m_stateMachine;
@@ -343,7 +357,6 @@ private:
     std::unique_ptr<CModelDataMgr> m_modelDataMgr;
     std::uint32_t m_localRacerId = 0;
     std::uint32_t m_selectedCharacter = 0;
-    std::list<std::uint32_t> m_lobbyPlayers;
     std::vector<std::uint32_t> m_racerIds;
     std::vector<std::uint32_t> m_itemJugIds;
     std::vector<std::uint32_t> m_environmentIds;
@@ -375,6 +388,10 @@ private:
     std::unique_ptr<CGameTrace> m_trace;
     velm::gfx::CTextSprite m_statistics;
     bool m_raceInProgress = false;
+    std::vector<SRaceLineUpEntry> m_raceLineUp;
+    // The screens reach the game through these while it lives.
+    std::unique_ptr<CGameScreens> m_screenGame;
+    std::unique_ptr<CGameScreenHost> m_screenHost;
     double m_time = 0.0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;

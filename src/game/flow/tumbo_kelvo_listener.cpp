@@ -16,7 +16,7 @@
 #include "game/flow/model_data_keys.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/end_race_gui.h"
-#include "game/ui/lobby.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_collisions.h"

@@ -1,34 +1,42 @@
-// kelvo::CCredits, the least of the credits screen: Backspace or Return goes back to the menu.
-// Main thread only.
+// kelvo::CCredits, the credits screen: one Back button over what the credits state shows. It
+// keeps the start menu's road flags for the states that follow. Main thread only.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
-#include "game/ui/menu_screen.h"
-#include "platform/dinput/dik_codes.h"
+#include "engine/gfx/base_gui.h"
 
 namespace kelvo {
 
-class CCredits : public CMenuScreen {
-public:
-    CCredits(const std::string& fileName, std::uint32_t first, std::uint8_t second)
-        : m_fileName(fileName), m_first(first), m_second(second) {}
-    bool IsBackChosen() const { return m_back; }
+class CClickSound;
 
-protected:
-    bool OnKeyDown(std::uint32_t code) override {
-        if (code == DIK_BACK || code == DIK_RETURN) {
-            m_back = true;
-            return true;
-        }
-        return false;
-    }
+class CCredits : public velm::gfx::CBaseGUI {
+public:
+    CCredits(const std::string& fileName, std::uint8_t networkRoad, std::uint8_t host);
+    ~CCredits() override;
+
+    // Stays set once set.
+    bool IsBackPressed() const { return m_backPressed != 0; }
+    std::uint8_t GetNetworkRoad() const { return m_networkRoad; }
+    std::uint8_t GetHost() const { return m_host; }
 
 private:
-    std::string m_fileName;
-    std::uint32_t m_first = 0;
-    std::uint8_t m_second = 0;
-    bool m_back = false;
+    friend class CButtonCreditsBack;
+    std::uint8_t m_backPressed = 0;
+    std::uint8_t m_networkRoad = 0;
+    std::uint8_t m_host = 0;
+    std::unique_ptr<CClickSound> m_click;
+};
+
+class CButtonCreditsBack {
+public:
+    explicit CButtonCreditsBack(CCredits& screen) : m_screen(screen) {}
+    void operator()() const;
+
+private:
+    CCredits& m_screen;
 };
 
 } // namespace kelvo

@@ -1,21 +1,278 @@
 #include "game/ui/end_race_gui.h"
 
-#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "engine/gfx/cursor.h"
+#include "engine/phy/buoyancy_force.h"
+#include "game/ui/screen_game.h"
+#include "game/ui/screen_parts.h"
+#include "game/ui/victory_screen.h"
+#include "game/world/kelvo_model.h"
+#include "game/world/racer_model.h"
+#include "libs/common/string_util.h"
 
 namespace kelvo {
 
-void CEndRaceGUI::AddResultRow(std::uint32_t racerId) {
-    if (HasResultRow(racerId)) {
+namespace {
+
+constexpr int kPlaceCount = 6;
+constexpr int kPortraitSide = 64;
+constexpr int kRowStep = 80;
+
+void WriteTwoDigits(std::ostringstream& out, long long value) {
+    if (value < 10) {
+        out << '0';
+    }
+    out << value;
+}
+
+velm::gfx::CTextSprite* RowText(const std::string& text) {
+    velm::gfx::STextStyle style;
+    style.fontIndex = 4;
+    style.r = 0.0f;
+    style.g = 0.0f;
+    style.b = 0.0f;
+    auto* sprite = new velm::gfx::CTextSprite(Widen(text), style, 0, 0, 200);
+    sprite->OnResetDevice();
+    return sprite;
+}
+
+} // namespace
+
+std::string FormatResultTime(float seconds) {
+    // Worked in double so that a float such as 9.05 keeps its hundredths.
+    const double t = seconds > 0.0f ? static_cast<double>(seconds) : 0.0;
+    const long long m = static_cast<long long>(t / 60.0);
+    const long long s = static_cast<long long>(t - 60.0 * static_cast<double>(m));
+    const long long h =
+        static_cast<long long>(t * 100.0 - 6000.0 * static_cast<double>(m) - 100.0 * static_cast<double>(s));
+    std::ostringstream out;
+    WriteTwoDigits(out, m);
+    out << ':';
+    WriteTwoDigits(out, s);
+    out << ':';
+    WriteTwoDigits(out, h < 0 ? 0 : h);
+    return out.str();
+}
+
+const char* RacerImageFile(std::uint32_t character) {
+    static const char* const kFiles[] = {
+        "hud/tex_squareborder.png", "hud/tex_hud_monkey.png",    "hud/tex_hud_bear.png",     "hud/tex_hud_alien.png",
+        "hud/tex_hud_fish.png",     "hud/tex_hud_hillbilly.png", "hud/tex_hud_moviestar.png"};
+    return character < sizeof(kFiles) / sizeof(kFiles[0]) ? kFiles[character] : "";
+}
+
+CEndRaceGUI::CEndRaceGUI(const std::string& fileName) {
+    const SScreenSize screen = GetScreenSize();
+    common::CXmlReader reader;
+    LoadLayout(reader, fileName);
+    m_click = std::make_unique<CClickSound>(reader.GetValue("MouseClickSound"));
+
+    reader.Enter("Background");
+    LoadTexture(reader.GetValue("FileName"));
+    const int width = common::StringToInt(reader.GetValue("BBWidth"));
+    const int height = common::StringToInt(reader.GetValue("BBHeight"));
+    SetScale(common::StringToFloat(reader.GetValue("ScalarX")), common::StringToFloat(reader.GetValue("ScalarY")),
+             1.0f);
+    SetPosition(0, 0);
+    AddAnimation("BGAni", width, height, 1, 0, 0, 200, 0, 0, false);
+    SetAnimation("BGAni");
+
+    auto* next = LayoutButton(reader, "NextRaceButton", screen, [this] { CButtonPressedNextRace (*this)(); });
+    next->SetZOrder(2);
+    AddChild(kNextRaceButton, next);
+    for (int element = 0; element < 2; ++element) {
+        const char* name = element == 0 ? "TrackTime" : "TotalTime";
+        const velm::gfx::SButtonLayout layout =
+            velm::gfx::CButton::ReadLayout(reader, name, screen.m_width, screen.m_height);
+        auto* heading = ImageButton(layout.fileName, layout.x, layout.y, layout.width, layout.height, true);
+        heading->SetZOrder(2);
+        AddChild(element == 0 ? kTrackTimeHeading : kTotalTimeHeading, heading);
+    }
+    for (int place = 1; place <= kPlaceCount; ++place) {
+        const std::string file = "hud/" + std::to_string(place) +
+                                 (place == 1   ? "st"
+                                  : place == 2 ? "nd"
+                                  : place == 3 ? "rd"
+                                               : "th") +
+                                 ".png";
+        auto* image = ImageButton(file, 50, kRowStep * place, kPortraitSide, kPortraitSide, false);
+        image->SetZOrder(2);
+        AddChild(place, image);
+    }
+    next->SetEnabled(false);
+    next->SetVisible(false);
+}
+
+CEndRaceGUI::~CEndRaceGUI() {
+    for (SResultRow& row : m_rows) {
+        DeleteRow(row);
+    }
+}
+
+void CEndRaceGUI::DeleteRow(SResultRow& row) {
+    delete row.m_portrait;
+    delete row.m_trackText;
+    delete row.m_totalText;
+    row.m_portrait = nullptr;
+    row.m_trackText = nullptr;
+    row.m_totalText = nullptr;
+}
+
+void CEndRaceGUI::OnLostDevice() {
+    CBaseGUI::OnLostDevice();
+    for (SResultRow& row : m_rows) {
+        row.m_portrait->OnLostDevice();
+        row.m_trackText->OnLostDevice();
+        row.m_totalText->OnLostDevice();
+    }
+}
+
+void CEndRaceGUI::OnResetDevice() {
+    CBaseGUI::OnResetDevice();
+    for (SResultRow& row : m_rows) {
+        row.m_portrait->OnResetDevice();
+        row.m_trackText->OnResetDevice();
+        row.m_totalText->OnResetDevice();
+    }
+}
+
+void CEndRaceGUI::Update(unsigned elapsedMs) {
+    if (m_shown != 0) {
+        CBaseGUI::Update(elapsedMs);
+    }
+}
+
+bool CEndRaceGUI::HandleInput(const velm::input::SInputEvent& event) {
+    return m_shown != 0 && CBaseGUI::HandleInput(event);
+}
+
+void CEndRaceGUI::Render(double time, float elapsed) {
+    if (m_shown == 0) {
         return;
     }
-    m_rows.push_back(racerId);
-    if (m_onRowAdded) {
-        m_onRowAdded(racerId);
+    CBaseGUI::Render(time, elapsed);
+    int k = 0;
+    for (SResultRow& row : m_rows) {
+        row.m_portrait->SetPosition(120, 80 + kRowStep * k);
+        row.m_trackText->SetPosition(220, 95 + kRowStep * k);
+        row.m_totalText->SetPosition(520, 95 + kRowStep * k);
+        row.m_portrait->Render(time, elapsed);
+        row.m_trackText->Render(time, elapsed);
+        row.m_totalText->Render(time, elapsed);
+        ++k;
     }
 }
 
 bool CEndRaceGUI::HasResultRow(std::uint32_t racerId) const {
-    return std::find(m_rows.begin(), m_rows.end(), racerId) != m_rows.end();
+    for (const SResultRow& row : m_rows) {
+        if (row.m_racerId == racerId) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::uint32_t> CEndRaceGUI::GetResultRows() const {
+    std::vector<std::uint32_t> ids;
+    for (const SResultRow& row : m_rows) {
+        ids.push_back(row.m_racerId);
+    }
+    return ids;
+}
+
+bool CEndRaceGUI::AddResultRow(std::uint32_t racerId) {
+    IScreenGame* game = GetScreenGame();
+    // An id off the network may name any object, or none: only a racer of this game gets a row.
+    auto* racer = game != nullptr ? dynamic_cast<CRacerModel*>(game->FindModel(racerId)) : nullptr;
+    if (racer == nullptr) {
+        std::fprintf(stderr, "Results: no racer with id %u; no row added\n", racerId);
+        return false;
+    }
+    if (HasResultRow(racerId)) {
+        return false;
+    }
+    const float t = game->GetRaceClock();
+    racer->AddRaceTime(t);
+    SResultRow row;
+    row.m_racerId = racerId;
+    row.m_total = racer->GetTotalRaceTime();
+    row.m_trackTime = FormatResultTime(t);
+    row.m_totalTime = FormatResultTime(row.m_total);
+    row.m_portrait = new velm::gfx::CSprite(RacerImageFile(racer->GetObjectType()));
+    velm::gfx::SSpriteAnimation look = OneFrame(kPortraitSide, kPortraitSide);
+    look.stopped = 0;
+    row.m_portrait->AddAnimation("ImageName", look);
+    row.m_portrait->SetAnimation("ImageName");
+    row.m_portrait->SetZOrder(4);
+    row.m_trackText = RowText(row.m_trackTime);
+    row.m_totalText = RowText(row.m_totalTime);
+    auto at = m_rows.begin();
+    while (at != m_rows.end() && at->m_total <= row.m_total) {
+        ++at;
+    }
+    m_rows.insert(at, row);
+
+    // The machine that decides the race tells everyone of a finish, itself included (the run
+    // trace hears of finishes that way).
+    if (!game->IsNetworked() || game->IsHost()) {
+        game->TriggerRacerFinished(racerId);
+    }
+    if (racer->GetControlKind() == CONTROL_LOCAL_PLAYER) {
+        m_shown = 1;
+        game->SetHUDVisible(false);
+        if (velm::gfx::CCursor* cursor = game->GetCursor()) {
+            cursor->Show(true);
+        }
+        if (auto* next = dynamic_cast<velm::gfx::CButton*>(GetChild(kNextRaceButton))) {
+            next->SetEnabled(true);
+            next->SetVisible(true);
+        }
+    }
+    racer->RemoveController();
+    if (velm::phy::BuoyancyForce* buoyancy = racer->GetBuoyancy()) {
+        buoyancy->SetUseRiverSpeed(false);
+        buoyancy->SetFlowSpeed(0.0f);
+    }
+    return true;
+}
+
+void CEndRaceGUI::Hide() {
+    m_shown = 0;
+    if (auto* next = dynamic_cast<velm::gfx::CButton*>(GetChild(kNextRaceButton))) {
+        next->SetEnabled(false);
+        next->SetVisible(false);
+    }
+}
+
+void CEndRaceGUI::ClearResultRows() {
+    for (SResultRow& row : m_rows) {
+        DeleteRow(row);
+    }
+    m_rows.clear();
+    Hide();
+}
+
+void CEndRaceGUI::PlayClick() const { m_click->Play(); }
+
+void CButtonPressedNextRace::operator()() const {
+    m_screen.PlayClick();
+    IScreenGame* game = GetScreenGame();
+    // The board is done with either way: a second click must not reach it under the victory screen.
+    m_screen.Hide();
+    if (game == nullptr) {
+        m_screen.ClearResultRows();
+        return;
+    }
+    game->InitNetwork(false, 0);
+    game->ClearRaceLineUp();
+    game->SetRaceFogOn(false);
+    if (CVictoryScreen* victory = game->GetVictoryScreen()) {
+        victory->Show();
+    } else {
+        m_screen.ClearResultRows();
+    }
 }
 
 } // namespace kelvo

@@ -1,48 +1,72 @@
-// kelvo::CInGameMenu, the least of the in-game menu: shown and hidden by the escape key through
-// the game's frame, and while shown Return takes the player out of the race (the race reset).
-// Main thread only.
+// kelvo::CInGameMenu, the pause menu of a race: Resume, Exit (back to the menus) and Exit Game
+// over a panel, toggled by Escape once the first race has begun. The simulation keeps running
+// behind it, and it never consumes input. Main thread only.
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/gfx/base_gui.h"
-#include "platform/dinput/dik_codes.h"
 
 namespace kelvo {
 
+class CClickSound;
+
 class CInGameMenu : public velm::gfx::CBaseGUI {
 public:
-    explicit CInGameMenu(const std::string& fileName) : m_fileName(fileName) { SetVisible(false); }
+    enum EChild { kResumeButton = 0, kExitButton = 1, kExitGameButton = 2 };
 
-    void Show(std::uint8_t show) {
-        m_shown = show != 0;
-        SetVisible(m_shown);
-    }
-    bool IsShown() const { return m_shown; }
-    // What the exit choice does; the game gives its race reset.
-    void SetOnExit(std::function<void()> onExit) { m_onExit = std::move(onExit); }
+    explicit CInGameMenu(const std::string& fileName);
+    ~CInGameMenu() override;
 
-    // Any other key passes on, so that escape reaches the game to hide the menu again.
-    bool HandleInput(const velm::input::SInputEvent& event) override {
-        if (!m_shown || event.m_value != 0 || event.m_code != DIK_RETURN) {
-            return false;
-        }
-        Show(0);
-        if (m_onExit) {
-            m_onExit();
-        }
-        return true;
-    }
+    void Update(unsigned elapsedMs) override;
+    void Render(double time, float elapsed) override;
+    bool HandleInput(const velm::input::SInputEvent& event) override;
 
-    bool m_enabled = false;
-    std::uint8_t m_secondFlag = 0;
+    // Only while enabled: opens or closes the menu with its buttons. Opening shows the cursor;
+    // closing gives the cursor back the visibility it had before the menu opened.
+    void Show(bool open);
+    void SetEnabled(bool enabled) { m_enabled = enabled ? 1 : 0; }
+    bool IsEnabled() const { return m_enabled != 0; }
+    bool IsShown() const { return m_shown != 0; }
+    // The race reset: closed first, so that it cannot reappear when the next race enables it.
+    void OnRaceReset();
+    void PlayClick() const;
 
 private:
-    std::string m_fileName;
-    bool m_shown = false;
-    std::function<void()> m_onExit;
+    std::uint8_t m_shown = 0;
+    std::uint8_t m_enabled = 0;
+    std::unique_ptr<CClickSound> m_click;
+    bool m_cursorWasShown = false;
+};
+
+class CButtonPressedResume {
+public:
+    explicit CButtonPressedResume(CInGameMenu& screen) : m_screen(screen) {}
+    void operator()() const;
+
+private:
+    CInGameMenu& m_screen;
+};
+
+// Exit: the results are dropped, networking stops, and the race is reset to the menus.
+class CButtonPressedExitMenu {
+public:
+    explicit CButtonPressedExitMenu(CInGameMenu& screen) : m_screen(screen) {}
+    void operator()() const;
+
+private:
+    CInGameMenu& m_screen;
+};
+
+class CButtonPressedExitGame {
+public:
+    explicit CButtonPressedExitGame(CInGameMenu& screen) : m_screen(screen) {}
+    void operator()() const;
+
+private:
+    CInGameMenu& m_screen;
 };
 
 } // namespace kelvo

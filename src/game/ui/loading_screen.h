@@ -1,5 +1,5 @@
-// kelvo::CLoadingScreen, the least of the picture shown while a level loads; the loading states
-// put it up and take it down. Main thread only.
+// kelvo::CLoadingScreen: the full-screen picture drawn while the loading thread builds a level.
+// It touches nothing the loading thread builds. The screen owns its picture. Main thread only.
 #pragma once
 
 #include <string>
@@ -10,11 +10,20 @@ namespace kelvo {
 
 class CLoadingScreen : public velm::gfx::CBaseGUI {
 public:
-    explicit CLoadingScreen(const std::string& textureFile) : m_textureFile(textureFile) {}
-    const std::string& GetTextureFile() const { return m_textureFile; }
+    // The picture is 512 x 512 and scaled to fill the back buffer.
+    static constexpr float kPictureScale = 0.001953125f;
+
+    explicit CLoadingScreen(const std::string& textureFile);
+    ~CLoadingScreen() override;
+
+    void OnLostDevice() override;
+    void OnResetDevice() override;
+    void Render(double time, float elapsed) override;
+
+    const velm::gfx::CSprite* GetPicture() const { return m_picture; }
 
 private:
-    std::string m_textureFile;
+    velm::gfx::CSprite* m_picture = nullptr;
 };
 
 } // namespace kelvo

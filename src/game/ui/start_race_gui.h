@@ -1,6 +1,7 @@
-// kelvo::CStartRaceGUI, the least of the start-of-race countdown: "ready", three, two, one, "go",
-// one second each, counted in the whole milliseconds the screen update hands it; finished once
-// "go" is reached. Main thread only.
+// kelvo::CStartRaceGUI, the overlay that starts every race: a waving flag, then "Ready", "Three",
+// "Two", "One" and "Go", one stage every TimeDelay seconds, each with its countdown sound; at "Go"
+// the race clock starts and the done flag tells the start-track state the race may begin. Laid
+// out and timed by "StartRaceInit.xml". Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -12,35 +13,36 @@ namespace kelvo {
 
 class CStartRaceGUI : public velm::gfx::CBaseGUI {
 public:
-    explicit CStartRaceGUI(const std::string& fileName) : m_fileName(fileName) {}
+    // Stages; each picture's child id is the stage it shows in.
+    enum EStage : int { kArmed = 0, kFlag = 1, kReady = 2, kThree = 3, kTwo = 4, kOne = 5, kGo = 6, kFinished = 7 };
 
-    static constexpr std::uint32_t kStepMs = 1000;
-    static constexpr std::uint32_t kSteps = 4;
+    // fileName under the screens' XML folder. Inactive until StartCountdown, every picture hidden.
+    explicit CStartRaceGUI(const std::string& fileName);
 
-    void StartCountdown() {
-        m_running = true;
-        m_finished = false;
-        m_elapsedMs = 0;
-    }
-    void Update(unsigned elapsedMs) override {
-        if (!m_running) {
-            return;
-        }
-        m_elapsedMs += elapsedMs;
-        if (m_elapsedMs >= kStepMs * kSteps) {
-            m_running = false;
-            m_finished = true;
-        }
-    }
-    bool IsFinished() const { return m_finished; }
-    void ClearFinished() { m_finished = false; }
-    bool IsRunning() const { return m_running; }
+    void Update(unsigned elapsedMs) override;
+
+    // Re-arms the countdown, also in the middle of one.
+    void StartCountdown();
+    bool IsDone() const { return m_done != 0; }
+    void ClearDone() { m_done = 0; }
+    bool IsActive() const { return m_active != 0; }
+    int GetStage() const { return m_stage; }
+    float GetTimeDelay() const { return m_timeDelay; }
+    float GetEndScale() const { return m_endScale; }
 
 private:
-    std::string m_fileName;
-    bool m_running = false;
-    bool m_finished = false;
-    std::uint32_t m_elapsedMs = 0;
+    // Every child hidden except the one under `id`.
+    void ShowOnly(int id);
+    void EnterStage();
+
+    float m_timeDelay = 0.0f;
+    float m_stageTime = 0.0f;
+    float m_initScale = 0.0f;
+    float m_endScale = 0.0f;
+    float m_flagScale = 0.0f;
+    int m_stage = kReady;
+    std::uint8_t m_done = 0;
+    std::uint8_t m_active = 0;
 };
 
 } // namespace kelvo

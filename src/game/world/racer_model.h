@@ -99,6 +99,9 @@ public:
     std::uint32_t GetConnectionId() const { return m_connectionId; }
     void SetConnectionId(std::uint32_t id) { m_connectionId = id; }
     void SetRaceRank(std::uint32_t rank) { m_raceRank = rank; }
+    // Seconds over the tracks raced so far; the results board adds each track's time.
+    float GetTotalRaceTime() const { return m_totalRaceTime; }
+    void AddRaceTime(float seconds) { m_totalRaceTime += seconds; }
 
     // The racer's controller as a racer controller, or null.
     CRacerController* GetRacerController() const;
@@ -132,6 +135,7 @@ private:
     std::uint8_t m_invincible = 0;
     std::unique_ptr<ItemHitEffectFunc> m_hitEffect;
     std::uint32_t m_raceRank = 0;
+    float m_totalRaceTime = 0.0f;
     std::uint32_t m_connectionId = 0;
     velm::phy::CHeightMap* m_heightGrid = nullptr;
     std::shared_ptr<velm::phy::AirDrag> m_airDrag;

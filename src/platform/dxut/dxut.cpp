@@ -77,6 +77,16 @@ platform::SFrameHooks& Hooks() {
     return hooks;
 }
 
+struct SFrameObserverSlot {
+    platform::FrameObserver observer = nullptr;
+    void* context = nullptr;
+};
+
+SFrameObserverSlot& FrameObserverSlot() {
+    static SFrameObserverSlot slot;
+    return slot;
+}
+
 platform::ScreenshotWriter& Writer() {
     static platform::ScreenshotWriter writer = nullptr;
     return writer;
@@ -213,19 +223,23 @@ double Seconds() {
 
 // Frame move, frame render, the screenshot if one is due, then present; false when the device
 // was not usable and nothing was drawn.
-bool RunFrame() {
+bool RunFrame(platform::SFrameTimes* times) {
     SFramework& fw = Framework();
     const platform::SFrameHooks& hooks = Hooks();
     if (hooks.deviceUsable != nullptr && !hooks.deviceUsable()) {
         return false;
     }
     IDirect3DDevice9* device = DXUTGetD3DDevice();
+    const double start = Seconds();
     if (fw.frameMove.function != nullptr) {
         fw.frameMove.function(device, fw.time, fw.elapsed, fw.frameMove.context);
     }
+    const double moved = Seconds();
     if (fw.frameRender.function != nullptr) {
         fw.frameRender.function(device, fw.time, fw.elapsed, fw.frameRender.context);
     }
+    times->move = moved - start;
+    times->render = Seconds() - moved;
     return true;
 }
 
@@ -389,14 +403,20 @@ HRESULT DXUTMainLoop(void*) {
             fpsStart = fw.time;
             fpsFrames = 0;
         }
-        const bool drawn = RunFrame();
+        platform::SFrameTimes times;
+        const bool drawn = RunFrame(&times);
         while (nextScreenshot < settings.screenshotFrames.size() &&
                settings.screenshotFrames[nextScreenshot] <= frame) {
             SaveScreenshot(settings.screenshotFrames[nextScreenshot], drawn);
             ++nextScreenshot;
         }
         if (drawn && Hooks().present != nullptr) {
+            const double presentStart = Seconds();
             Hooks().present();
+            times.present = Seconds() - presentStart;
+        }
+        if (const SFrameObserverSlot& slot = FrameObserverSlot(); slot.observer != nullptr) {
+            slot.observer(frame, drawn, times, slot.context);
         }
         if (settings.frameLimit != 0 && frame == settings.frameLimit) {
             RequestClose();
@@ -449,6 +469,8 @@ void RemoveSdlEventObserver(SdlEventObserver observer, void* context) {
 }
 
 void SetScreenshotWriter(ScreenshotWriter writer) { Writer() = writer; }
+
+void SetFrameObserver(FrameObserver observer, void* context) { FrameObserverSlot() = {observer, context}; }
 
 SDL_Window* GetSdlWindow() { return Framework().window; }
 

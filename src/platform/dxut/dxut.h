@@ -53,6 +53,17 @@ void RemoveSdlEventObserver(SdlEventObserver observer, void* context);
 using ScreenshotWriter = bool (*)(const char* fileName);
 void SetScreenshotWriter(ScreenshotWriter writer);
 
+// Seconds the parts of one frame took, for measuring the game from inside its own process.
+struct SFrameTimes {
+    double move = 0.0;    // the frame-move callback
+    double render = 0.0;  // the frame-render callback
+    double present = 0.0; // the device's present (the device finishing the frame)
+};
+// Called after every frame of the main loop with its number, whether it was drawn and its times;
+// a null observer removes the one installed. Kept across DXUTReset, like the frame hooks.
+using FrameObserver = void (*)(unsigned long frame, bool drawn, const SFrameTimes& times, void* context);
+void SetFrameObserver(FrameObserver observer, void* context);
+
 // The game's window (created by DXUTCreateWindow, with OpenGL enabled when the video driver
 // offers it); null before then.
 SDL_Window* GetSdlWindow();

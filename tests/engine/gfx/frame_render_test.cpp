@@ -92,7 +92,7 @@ protected:
 
     // One traced frame: each clear, render-target switch, clip plane and its enable, cull mode,
     // and each draw as its face count, marked "z" when drawn under the pre-depth override (no
-    // material written for it).
+    // material written for it) and "d" when drawn with colour writes off.
     std::vector<std::string> Frame(std::uint32_t flags) {
         m_gfx->SetRenderFlags(flags);
         m_gfx->CullParticleUnits({});
@@ -105,6 +105,7 @@ protected:
         device->SetTracing(false);
         std::vector<std::string> sequence;
         bool lit = false;
+        bool depthOnly = false;
         m_indexedDraws = 0;
         for (const std::string& line : device->Trace()) {
             if (line.rfind("Clear", 0) == 0) {
@@ -117,10 +118,13 @@ protected:
                 sequence.push_back("cull" + line.substr(18));
             } else if (line.rfind("SetRenderState 152 ", 0) == 0) {
                 sequence.push_back("clipon" + line.substr(19));
+            } else if (line.rfind("SetRenderState 168 ", 0) == 0) {
+                depthOnly = line == "SetRenderState 168 0";
             } else if (line.rfind("Effect SetFloat g_TileFactor", 0) == 0) {
                 lit = true;
             } else if (line.rfind("DrawIndexedPrimitive", 0) == 0) {
-                sequence.push_back((lit ? "" : "z") + line.substr(line.rfind(' ') + 1));
+                sequence.push_back((depthOnly ? "d" : "") + std::string(lit ? "" : "z") +
+                                   line.substr(line.rfind(' ') + 1));
                 lit = false;
                 ++m_indexedDraws;
             }
@@ -162,7 +166,8 @@ TEST_F(FrameRenderTest, PassesTargetsClipPlanesAndCullModesFollowTheRenderFlags)
         std::uint32_t flags;
         Sequence expected;
     } cases[] = {
-        {"water, no pre-depth", kScene, Join({begin, {"3", "4"}, kWaterPass, {"2", "5", "6"}})},
+        // The planar water's depth goes first, so that what it covers is not shaded.
+        {"water, no pre-depth", kScene, Join({begin, {"d2", "3", "4"}, kWaterPass, {"2", "5", "6"}})},
         {"water and pre-depth", kScene | 0x400, Join({begin, preZ, {"3", "4"}, kWaterPass, {"2", "5", "6"}})},
         {"no water, pre-depth", (kScene & ~0x20u) | 0x400, Join({begin, {"z3", "z4", "z5", "z6", "3", "4", "5", "6"}})},
         // The pre-depth results of the frame before are not reused: its units are culled anew.
@@ -173,13 +178,15 @@ TEST_F(FrameRenderTest, PassesTargetsClipPlanesAndCullModesFollowTheRenderFlags)
         EXPECT_TRUE(WaterManager::Instance().GetVisibleWater().empty()) << c.what;
     }
     WaterManager::Instance().OnLostDevice();
-    EXPECT_EQ(Frame(kScene), Join({begin, {"3", "4", "2", "5", "6"}})) << "without targets, no pass into the frame";
-    EXPECT_EQ(m_gfx->GetDrawnObjectCount(), 5u) << "the last frame's draws";
+    EXPECT_EQ(Frame(kScene), Join({begin, {"d2", "3", "4", "2", "5", "6"}}))
+        << "without targets, no pass into the frame";
+    EXPECT_EQ(m_gfx->GetDrawnObjectCount(), 5u) << "the last frame's draws, the water's depth not among them";
     EXPECT_EQ(m_gfx->GetDrawnFaceCount(), 3u + 4u + 2u + 5u + 6u);
 }
 
 TEST_F(FrameRenderTest, OnlyVisiblePlanarWaterIsMirroredAndItsPlaneClips) {
     AddWater(std::make_unique<CTestWater>(velm::gfx::kSplineWater, D3DXPLANE(0.0f, 0.0f, 1.0f, -5.0f), 10.0f, 0.0f));
+    // Blended spline water lets what is under it show: its depth is not laid first.
     EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "3", "4"}, {"2", "5", "6"}})) << "spline water alone: no pass";
 
     // Planar water far behind the camera is not visible either.
@@ -191,7 +198,7 @@ TEST_F(FrameRenderTest, OnlyVisiblePlanarWaterIsMirroredAndItsPlaneClips) {
     // With the spline unit first in the list, the plane still comes from the planar one.
     const D3DXPLANE raised(0.0f, 2.0f, 0.0f, -1.0f);
     AddWater(std::make_unique<CTestWater>(velm::gfx::kPlanarWaveWater, raised, 10.0f, 0.5f));
-    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "3", "4"}, kWaterPass, {"2", "2", "5", "6"}}));
+    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "d2", "3", "4"}, kWaterPass, {"2", "2", "5", "6"}}));
     velm::gfx::CGFXCore& core = GFXCore::Instance();
     D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &core.GetViewMatrix(), &core.GetProjectionMatrix());

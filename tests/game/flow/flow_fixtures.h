@@ -7,10 +7,28 @@
 #include <vector>
 
 #include "engine/events/event_manager.h"
+#include "engine/gfx/base_gui.h"
+#include "engine/gfx/button.h"
+#include "engine/gfx/cursor.h"
 #include "game/flow/model_data_mgr.h"
 #include "support/temp_dir.h"
 
 namespace tktest {
+
+// Clicks a screen's button with the game's cursor on its corner: without a back buffer every
+// button of a screen stands at the origin, so the press goes to that button alone.
+template <class TGame>
+bool ClickScreenButton(TGame& game, velm::gfx::CBaseGUI* screen, int id) {
+    auto* button = screen != nullptr ? dynamic_cast<velm::gfx::CButton*>(screen->GetChild(id)) : nullptr;
+    auto* cursor = static_cast<velm::gfx::CCursor*>(game.GetCursor());
+    if (button == nullptr || cursor == nullptr) {
+        return false;
+    }
+    cursor->SetPosition(button->GetX(), button->GetY());
+    const bool taken = button->HandleInput({210, 0, 0, 0});
+    button->HandleInput({210, 1, 0, 0});
+    return taken;
+}
 
 struct SSeenEvent {
     std::string m_type;

@@ -11,7 +11,7 @@
 #include "game/flow/start_grid.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
-#include "game/ui/lobby.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/world/racer_controller.h"
 #include "game/world/world_fixtures.h"
@@ -147,16 +147,24 @@ TEST_F(ConnectionTest, ALostPeerInARaceIsTakenOverAndInTheLobbyLosesItsSlot) {
 
     m_game.SetRaceInProgress(false);
     m_game.CreateMultiPlayerMenu(1);
-    m_game.GetMultiPlayerMenu()->GetPlayers() = {5, 6};
+    m_game.GetMultiPlayerMenu()->OnRacerConnect(2, 5, 0);
+    m_game.GetMultiPlayerMenu()->OnRacerConnect(3, 6, 0);
     m_game.OnLostConnection(5);
-    EXPECT_EQ(m_game.GetMultiPlayerMenu()->GetPlayers(), std::list<std::uint32_t>{6});
+    std::vector<std::uint32_t> held;
+    for (const auto& slot : m_game.GetMultiPlayerMenu()->GetSlots()) {
+        if (slot.m_connectionId != 0) {
+            held.push_back(slot.m_connectionId);
+        }
+    }
+    EXPECT_EQ(std::count(held.begin(), held.end(), 6u), 1);
+    EXPECT_EQ(std::count(held.begin(), held.end(), 5u), 0);
     m_game.SetNetworkMode(false, 0, nullptr);
 
     // A client that loses its host in the lobby leaves the network game.
     m_game.SetNetworkMode(true, 0, nullptr);
     m_game.OnLostConnection(1);
     EXPECT_FALSE(m_game.IsNetworked());
-    EXPECT_EQ(m_game.GetMultiPlayerMenu()->m_connectionLost, 1u);
+    EXPECT_TRUE(m_game.GetMultiPlayerMenu()->IsBackPressed());
 }
 
 TEST(HostGridTest, ComputerSlotsStayComputersWhenTheHostsOwnIdIsZero) {
@@ -169,10 +177,6 @@ TEST(HostGridTest, ComputerSlotsStayComputersWhenTheHostsOwnIdIsZero) {
     }
     EXPECT_FLOAT_EQ(kelvo::HostGridPosition(2).x, 0.4f);
     EXPECT_FLOAT_EQ(kelvo::HostGridPosition(0).z, 195.2f);
-    const auto players = kelvo::LobbyPlayersFromList({4, 2, 0, 5, 9});
-    ASSERT_EQ(players.size(), 2u);
-    EXPECT_EQ(players[1].m_clientId, 0u);
-    EXPECT_EQ(players[1].m_character, 5u);
 }
 
 } // namespace

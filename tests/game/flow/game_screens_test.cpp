@@ -1,171 +1,127 @@
-// The game's screen table: one fixed id per screen whatever order the factories run in, getters
-// that see a screen only while it is in the table, "later" and "now" removals, and a factory
-// refused on a taken id keeping the screen there.
+// The race's screens through the whole game: Next Race then Continue, and the in-game Exit (also
+// over the victory screen), each end at the menu with nothing of the race left on screen.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
-#include "engine/gfx/cursor.h"
+#include "engine/phy/rigid_body.h"
 #include "flow_fixtures.h"
 #include "game/flow/tumbo_kelvo_game.h"
-#include "game/tools/level_editor.h"
 #include "game/ui/character_selection.h"
-#include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/in_game_menu.h"
-#include "game/ui/loading_screen.h"
-#include "game/ui/lobby.h"
-#include "game/ui/norvale_splash.h"
 #include "game/ui/start_menu.h"
-#include "game/ui/start_race_gui.h"
-#include "game/ui/tumbo_kelvo_console.h"
-#include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/ui/victory_screen.h"
-#include "libs/common/singleton.h"
-#include "platform/dinput/dik_codes.h"
-#include "platform/win32/message_queue.h"
+#include "game/world/racer_model.h"
 
 namespace {
 
-using Game = kelvo::CTumboKelvoGame;
+constexpr float kStep = 1.0f / 60.0f;
 
-struct SScreenRow {
-    int m_id;
-    std::function<void(Game&)> m_create;
-    // True when the screen under the row's id is of the row's class.
-    std::function<bool(velm::gfx::CBaseGUI*)> m_isOwnKind;
-};
-
-template <class T>
-bool Is(velm::gfx::CBaseGUI* screen) {
-    return dynamic_cast<T*>(screen) != nullptr;
-}
-
-const std::vector<SScreenRow>& Rows() {
-    static const std::vector<SScreenRow> rows = {
-        {0, [](Game& g) { g.CreateConsole(); }, Is<kelvo::TumboKelvoConsole>},
-        {1, [](Game& g) { g.CreateHUD(); }, Is<kelvo::TumboKelvoGameHUD>},
-        {2, [](Game& g) { g.CreateStartMenu(); }, Is<kelvo::CStartMenu>},
-        {3, [](Game& g) { g.CreateCursor(); }, Is<velm::gfx::CCursor>},
-        {4, [](Game& g) { g.CreateCharacterSelection(0, 0); }, Is<kelvo::CCharacterSelection>},
-        {5, [](Game& g) { g.CreateMultiPlayerMenu(0); }, Is<kelvo::MultiPlayerMenu>},
-        {6, [](Game& g) { g.CreateStartRaceGUI(); }, Is<kelvo::CStartRaceGUI>},
-        {7, [](Game& g) { g.CreateEndRaceGUI(); }, Is<kelvo::CEndRaceGUI>},
-        {8, [](Game& g) { g.CreateInGameMenu(); }, Is<kelvo::CInGameMenu>},
-        {9, [](Game& g) { g.CreateVictoryScreen(); }, Is<kelvo::CVictoryScreen>},
-        {10, [](Game& g) { g.CreateSplash(); }, Is<kelvo::CNorvaleSplash>},
-        {11, [](Game& g) { g.CreateCredits(0, 0); }, Is<kelvo::CCredits>},
-        {12, [](Game& g) { g.CreateLoadingScreen(); }, Is<kelvo::CLoadingScreen>},
-    };
-    return rows;
-}
-
-class ScreenTableTest : public ::testing::Test {
+class GameScreensTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        m_game = std::make_unique<kelvo::CTumboKelvoGame>();
+        m_game->Init();
+    }
+    bool RunUntil(const std::string& state, double seconds = 10.0) {
+        for (double end = m_time + seconds; m_time < end; m_time += kStep) {
+            if (m_game->GetStateMachine().GetCurrentState() == state) {
+                return true;
+            }
+            m_game->Update(m_time, kStep);
+        }
+        return m_game->GetStateMachine().GetCurrentState() == state;
+    }
+    // Single Player, then one turn to the bear and OK once the selection's camera has stopped.
+    void ChooseSinglePlayerAndBear() {
+        ASSERT_TRUE(tktest::ClickScreenButton(*m_game, m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
+        ASSERT_TRUE(RunUntil("CharSelState", 3.0));
+        RunUntil("never", 2.5);
+        ASSERT_TRUE(
+            tktest::ClickScreenButton(*m_game, m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kLeft));
+        RunUntil("never", 1.1);
+        ASSERT_TRUE(
+            tktest::ClickScreenButton(*m_game, m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
+    }
+    void RaceAndFinishFirst() {
+        ASSERT_TRUE(RunUntil("MenuState"));
+        RunUntil("never", 2.5);
+        ChooseSinglePlayerAndBear();
+        ASSERT_TRUE(RunUntil("RacingState", 8.0));
+        ASSERT_TRUE(m_game->GetInGameMenu()->IsEnabled());
+        auto* racer = new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), 900 + m_races);
+        racer->SetObjectType(2);
+        racer->SetControlKind(kelvo::CONTROL_LOCAL_PLAYER);
+        m_game->AddObject(racer, nullptr, nullptr);
+        ASSERT_TRUE(m_game->GetEndRaceGUI()->AddResultRow(racer->GetID()));
+        ASSERT_TRUE(m_game->GetEndRaceGUI()->IsShown());
+        ++m_races;
+    }
+    // The race's screens on show, and whether the start menu is up.
+    std::vector<std::string> Showing() {
+        std::vector<std::string> names;
+        if (m_game->GetEndRaceGUI()->IsShown()) {
+            names.push_back("results");
+        }
+        if (m_game->GetVictoryScreen()->IsVisible()) {
+            names.push_back("victory");
+        }
+        if (m_game->GetInGameMenu()->IsShown() || m_game->GetInGameMenu()->IsVisible()) {
+            names.push_back("in-game menu");
+        }
+        if (m_game->GetStartMenu() != nullptr) {
+            names.push_back("start menu");
+        }
+        return names;
+    }
+
     tktest::CFlowEnvironment m_env;
-    Game m_game;
+    std::unique_ptr<kelvo::CTumboKelvoGame> m_game;
+    double m_time = 0.0;
+    std::uint32_t m_races = 0;
 };
 
-TEST_F(ScreenTableTest, EveryScreenHasItsOwnIdWhateverOrderTheFactoriesRunIn) {
-    for (std::size_t screen = 0; screen < Game::kScreenCount; ++screen) {
-        EXPECT_EQ(m_game.GetScreenId(static_cast<Game::EScreen>(screen)), screen);
-    }
-    // Backwards, then once more forwards: the second round is refused and changes nothing.
-    for (auto row = Rows().rbegin(); row != Rows().rend(); ++row) {
-        row->m_create(m_game);
-    }
-    for (const SScreenRow& row : Rows()) {
-        velm::gfx::CBaseGUI* before = m_game.GetScreens().GetScreen(row.m_id);
-        row.m_create(m_game);
-        EXPECT_EQ(m_game.GetScreens().GetScreen(row.m_id), before) << row.m_id;
-        EXPECT_TRUE(row.m_isOwnKind(before)) << row.m_id;
-    }
-    m_game.GetScreens().Update(0);
-    EXPECT_EQ(m_game.GetScreens().GetDrawList().size(), 13u);
-}
+TEST_F(GameScreensTest, NextRaceContinueAndTheInGameExitEachLeaveOnlyTheMenu) {
+    const std::vector<std::string> menuOnly = {"start menu"};
+    RaceAndFinishFirst();
+    kelvo::CButtonPressedNextRace{*m_game->GetEndRaceGUI()}();
+    EXPECT_EQ(Showing(), (std::vector<std::string>{"victory"}));
+    EXPECT_TRUE(m_game->GetVictoryScreen()->IsWinShown());
+    kelvo::CButtonPressedContinue{*m_game->GetVictoryScreen()}();
+    ASSERT_TRUE(RunUntil("MenuState", 2.0));
+    EXPECT_EQ(Showing(), menuOnly);
 
-TEST_F(ScreenTableTest, GettersSeeAScreenOnlyWhileItIsInTheTable) {
-    struct SRemovable {
-        std::function<void()> m_create;
-        std::function<void()> m_remove;
-        std::function<bool()> m_present;
-    };
-    Game& g = m_game;
-    const std::vector<SRemovable> later = {
-        {[&] { g.CreateStartMenu(); }, [&] { g.RemoveStartMenu(); }, [&] { return g.GetStartMenu() != nullptr; }},
-        {[&] { g.CreateCharacterSelection(1, 2); }, [&] { g.RemoveCharacterSelection(); },
-         [&] { return g.GetCharacterSelection() != nullptr; }},
-        {[&] { g.CreateCredits(1, 2); }, [&] { g.RemoveCredits(); }, [&] { return g.GetCredits() != nullptr; }},
-        {[&] { g.CreateMultiPlayerMenu(3); }, [&] { g.RemoveMultiPlayerMenu(); },
-         [&] { return g.GetMultiPlayerMenu() != nullptr; }},
-        {[&] { g.CreateSplash(); }, [&] { g.RemoveSplash(); }, [&] { return g.GetScreens().GetScreen(10) != nullptr; }},
-    };
-    for (std::size_t index = 0; index < later.size(); ++index) {
-        const SRemovable& screen = later[index];
-        EXPECT_FALSE(screen.m_present()) << index;
-        screen.m_create();
-        EXPECT_TRUE(screen.m_present()) << index;
-        g.GetScreens().Update(16);
-        screen.m_remove();
-        // Still reachable and drawn until the table's next update.
-        EXPECT_TRUE(screen.m_present()) << index;
-        EXPECT_EQ(g.GetScreens().GetDrawList().size(), 1u) << index;
-        g.GetScreens().Update(16);
-        EXPECT_FALSE(screen.m_present()) << index;
-        EXPECT_TRUE(g.GetScreens().GetDrawList().empty()) << index;
-    }
+    // Exit from the pause menu in the middle of a race, the board up.
+    RaceAndFinishFirst();
+    m_game->GetInGameMenu()->Show(true);
+    kelvo::CButtonPressedExitMenu{*m_game->GetInGameMenu()}();
+    ASSERT_TRUE(RunUntil("MenuState", 2.0));
+    EXPECT_EQ(Showing(), menuOnly);
+    EXPECT_TRUE(m_game->GetEndRaceGUI()->GetRows().empty());
 
-    // The loading screen goes at once, from the draw list too.
-    g.CreateLoadingScreen();
-    g.GetScreens().Update(16);
-    ASSERT_EQ(g.GetScreens().GetDrawList().size(), 1u);
-    g.RemoveLoadingScreen();
-    EXPECT_EQ(g.GetScreens().GetScreen(12), nullptr);
-    EXPECT_TRUE(g.GetScreens().GetDrawList().empty());
+    // Exit over the victory screen takes it (and its trophy) away too.
+    RaceAndFinishFirst();
+    kelvo::CButtonPressedNextRace{*m_game->GetEndRaceGUI()}();
+    m_game->GetInGameMenu()->Show(true);
+    kelvo::CButtonPressedExitMenu{*m_game->GetInGameMenu()}();
+    ASSERT_TRUE(RunUntil("MenuState", 2.0));
+    EXPECT_EQ(Showing(), menuOnly);
+    EXPECT_FALSE(m_game->GetVictoryScreen()->IsTrophyShown());
+    EXPECT_EQ(m_game->FindModel(m_game->GetVictoryScreen()->GetTrophyId()), nullptr);
 
-    for (auto getter : std::vector<std::function<bool()>>{
-             [&] { return g.GetInGameMenu() == nullptr; }, [&] { return g.GetStartRaceGUI() == nullptr; },
-             [&] { return g.GetEndRaceGUI() == nullptr; }, [&] { return g.GetVictoryScreen() == nullptr; },
-             [&] { return g.GetConsole() == nullptr; }, [&] { return g.GetHUD() == nullptr; },
-             [&] { return g.GetCursor() == nullptr; }}) {
-        EXPECT_TRUE(getter());
-    }
-}
-
-TEST_F(ScreenTableTest, InputGoesToTheScreensFirstAndEscapeTogglesTheInGameMenu) {
-    m_game.CreateInGameMenu();
-    m_game.CreateStartMenu();
-    kelvo::CStartMenu* menu = m_game.GetStartMenu();
-    menu->SetMainButtonsActive(true);
-    velm::input::SInputEvent press{DIK_RETURN, 0, 0, 0};
-    EXPECT_TRUE(m_game.GetScreens().HandleInput(press));
-    EXPECT_TRUE(menu->IsSinglePlayerChosen());
-
-    // The shown in-game menu lets escape through, so that escape can hide it again.
-    kelvo::CInGameMenu* inGame = m_game.GetInGameMenu();
-    inGame->Show(1);
-    velm::input::SInputEvent escape{DIK_ESCAPE, 0, 0, 0};
-    EXPECT_FALSE(m_game.GetScreens().HandleInput(escape));
-    int exits = 0;
-    inGame->SetOnExit([&] { ++exits; });
-    EXPECT_TRUE(inGame->HandleInput(press));
-    EXPECT_EQ(exits, 1);
-    EXPECT_FALSE(inGame->IsShown());
-    EXPECT_FALSE(inGame->HandleInput(press));
-}
-
-TEST_F(ScreenTableTest, QuittingPostsTheQuitMessageWithCodeZeroAndWindowMessagesReachTheEditor) {
-    platform::ClearMessages();
-    kelvo::PostQuit();
-    platform::SMessage message{};
-    ASSERT_TRUE(platform::PeekMessage(message));
-    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
-    EXPECT_EQ(message.wParam, 0u);
-    EXPECT_FALSE(platform::PeekMessage(message));
-    // The placement editor is made on the first message and never answers for the window.
-    EXPECT_EQ(m_game.MsgProc(WM_KEYDOWN, 'A', 0), 0);
-    EXPECT_TRUE(common::CSingleton<kelvo::CLevelEditor>::Exists());
+    // A menu left open across the reset stays closed when the next race enables it again.
+    RaceAndFinishFirst();
+    m_game->GetInGameMenu()->Show(true);
+    m_game->ResetRace();
+    ASSERT_TRUE(RunUntil("MenuState", 2.0));
+    RunUntil("never", 2.5);
+    ChooseSinglePlayerAndBear();
+    ASSERT_TRUE(RunUntil("StartTrack1State", 3.0));
+    EXPECT_TRUE(m_game->GetInGameMenu()->IsEnabled());
+    EXPECT_FALSE(m_game->GetInGameMenu()->IsShown());
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 set(trace "${WORK_DIR}/menu_to_race_trace.txt")
 file(REMOVE "${trace}")
 execute_process(
-  COMMAND ${CMAKE_COMMAND} -E env SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null TK_FRAME_LIMIT=800
+  COMMAND ${CMAKE_COMMAND} -E env SDL_VIDEODRIVER=offscreen ALSOFT_DRIVERS=null TK_FRAME_LIMIT=1000
           TK_FIXED_DT=0.016666 TK_TRACE=${trace} TK_INPUT_FILE=${INPUT} ${GAME}
   WORKING_DIRECTORY "${RUN_DIR}"
   RESULT_VARIABLE result

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/gfx/button.h"
 #include "engine/gfx/cursor.h"
 #include "engine/phy/rigid_body.h"
 #include "flow_fixtures.h"
@@ -74,6 +75,7 @@ protected:
         }
         return count;
     }
+    bool Click(velm::gfx::CBaseGUI* screen, int id) { return tktest::ClickScreenButton(*m_game, screen, id); }
 
     tktest::CFlowEnvironment m_env;
     std::string m_tracePath;
@@ -90,17 +92,23 @@ TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLeve
     // The menu takes no choice while its camera moves.
     ASSERT_NE(m_game->GetStartMenu(), nullptr);
     m_game->Update(m_time, kStep);
-    EXPECT_FALSE(m_game->GetStartMenu()->IsActive());
-    m_game->GetStartMenu()->ChooseSinglePlayer();
+    EXPECT_FALSE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
+    RunUntil("never", 2.5);
+    EXPECT_TRUE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
     ASSERT_TRUE(RunUntil("CharSelState", 3.0));
     EXPECT_EQ(m_game->GetStartMenu(), nullptr);
+    ASSERT_NE(m_game->GetCharacterSelection(), nullptr);
+    EXPECT_FALSE(m_game->GetCharacterSelection()->IsNetworkRoad());
 
-    m_game->GetCharacterSelection()->Choose(2);
+    RunUntil("never", 2.5);
+    EXPECT_TRUE(Click(m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kLeft));
+    RunUntil("never", 1.1);
+    EXPECT_TRUE(Click(m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
     ASSERT_TRUE(RunUntil("StartTrack1State", 1.0));
     EXPECT_EQ(m_game->GetSelectedCharacter(), 2u);
     EXPECT_EQ(m_game->GetCurrentTrack(), 1u);
     EXPECT_FALSE(m_game->GetControllersTakeInput());
-    ASSERT_TRUE(RunUntil("RacingState", 5.0));
+    ASSERT_TRUE(RunUntil("RacingState", 6.0));
     EXPECT_TRUE(m_game->GetControllersTakeInput());
 
     const std::size_t loadsBefore = [&] {
@@ -128,18 +136,16 @@ TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLeve
     EXPECT_EQ(StatesIn(m_tracePath), expected);
 }
 
-TEST_F(TopLevelFlowTest, KeysDriveTheMenusCreditsAndBack) {
+TEST_F(TopLevelFlowTest, ButtonsAndKeysDriveTheMenusCreditsAndBack) {
     ASSERT_TRUE(RunUntil("MenuState"));
     RunUntil("never", 2.5);
-    ASSERT_TRUE(m_game->GetStartMenu()->IsActive());
-    velm::input::SInputEvent keyUp{DIK_C, 1, 0, 0};
-    EXPECT_FALSE(m_game->GetStartMenu()->HandleInput(keyUp));
-    velm::input::SInputEvent credits{DIK_C, 0, 0, 0};
-    EXPECT_TRUE(m_game->GetStartMenu()->HandleInput(credits));
+    velm::input::SInputEvent key{DIK_C, 0, 0, 0};
+    EXPECT_FALSE(m_game->GetStartMenu()->HandleInput(key)) << "the menu takes clicks only";
+    EXPECT_TRUE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kCredits));
     ASSERT_TRUE(RunUntil("CreditsState", 1.0));
-    velm::input::SInputEvent back{DIK_BACK, 0, 0, 0};
     m_game->Update(m_time, kStep);
-    EXPECT_TRUE(m_game->GetCredits()->HandleInput(back));
+    EXPECT_FALSE(m_game->GetCredits()->IsBackPressed());
+    kelvo::CButtonCreditsBack{*m_game->GetCredits()}();
     ASSERT_TRUE(RunUntil("MenuState", 1.0));
     EXPECT_EQ(m_game->GetCredits(), nullptr);
 }
@@ -147,17 +153,18 @@ TEST_F(TopLevelFlowTest, KeysDriveTheMenusCreditsAndBack) {
 TEST_F(TopLevelFlowTest, AResetTakesTheRaceDownAndLeavesOnlyTheStartUpScreensBehind) {
     ASSERT_TRUE(RunUntil("MenuState"));
     RunUntil("never", 2.5);
-    m_game->GetStartMenu()->ChooseSinglePlayer();
+    ASSERT_TRUE(Click(m_game->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
     ASSERT_TRUE(RunUntil("CharSelState", 1.0));
-    m_game->GetCharacterSelection()->Choose(3);
+    RunUntil("never", 2.5);
+    ASSERT_TRUE(Click(m_game->GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
     ASSERT_TRUE(RunUntil("StartTrack1State", 1.0));
-    EXPECT_TRUE(m_game->GetInGameMenu()->m_enabled);
+    EXPECT_TRUE(m_game->GetInGameMenu()->IsEnabled());
     auto* racer = new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), 900);
     m_game->AddObject(racer, nullptr, nullptr);
     m_game->AddRacerId(900);
     m_game->SetLocalRacer(900, racer);
     m_game->GetRaceRankTracker()->AddRacer(900);
-    m_game->GetInGameMenu()->m_secondFlag = 1;
+    m_game->GetInGameMenu()->Show(true);
     // An item event still queued at the reset never arrives.
     velm::QueueEvent(std::make_shared<kelvo::CFireItemEvt>(900));
     const std::size_t firesBefore = Count("Fire_Item_Event");
@@ -168,7 +175,8 @@ TEST_F(TopLevelFlowTest, AResetTakesTheRaceDownAndLeavesOnlyTheStartUpScreensBeh
     EXPECT_TRUE(m_game->GetRacerIds().empty());
     EXPECT_EQ(m_game->GetLocalRacerModel(), nullptr);
     EXPECT_EQ(m_game->GetRaceRankTracker()->GetEntries().size(), 0u);
-    EXPECT_EQ(m_game->GetInGameMenu()->m_secondFlag, 0u);
+    EXPECT_FALSE(m_game->GetInGameMenu()->IsShown());
+    EXPECT_FALSE(m_game->GetInGameMenu()->IsEnabled());
     const kelvo::CTumboKelvoCamera& camera = *m_game->GetRaceCamera();
     EXPECT_FLOAT_EQ(camera.GetRadius(), 7.07106f);
     EXPECT_FLOAT_EQ(camera.GetTarget().z, 505.655f);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/phy/rigid_body.h"
 #include "flow_fixtures.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/top_level_state.h"
@@ -16,6 +17,7 @@
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/ui/end_race_gui.h"
 #include "game/world/race_rank_tracker.h"
+#include "game/world/racer_model.h"
 
 namespace {
 
@@ -134,6 +136,10 @@ TEST_F(GameObjectTest, AFinishRowIsAnnouncedOnceAndOnlyByTheMachineThatDecidesTh
         }
         return count;
     };
+    for (std::uint32_t id : {42u, 43u}) {
+        game.AddObject(new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), id), nullptr, nullptr);
+        game.AddRacerId(id);
+    }
     game.GetEndRaceGUI()->AddResultRow(42);
     game.GetEndRaceGUI()->AddResultRow(42);
     EXPECT_EQ(finishes(), 1);

@@ -54,7 +54,7 @@ TEST_F(GameListenerTest, RowsRaiseTheIdCounterStartTheRaceAndTheCountdown) {
 
     m_game->GetStartRaceGUI()->Update(5000);
     listener.HandleEvent(kelvo::CBeginCountDownEvt());
-    EXPECT_TRUE(m_game->GetStartRaceGUI()->IsRunning());
+    EXPECT_TRUE(m_game->GetStartRaceGUI()->IsActive());
 
     // A level file that is not there builds only the level's light and breaks nothing.
     const std::size_t before = m_game->GetModels().size();

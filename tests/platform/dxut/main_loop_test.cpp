@@ -152,6 +152,40 @@ TEST_F(MainLoop, HooksSupplyTheDeviceAndPresentAndTheFrameworkQuitsWhenTheGameDo
     EXPECT_EQ(DXUTGetExitCode(), 0);
 }
 
+struct SObserved {
+    std::vector<unsigned long> frames;
+    std::vector<bool> drawn;
+    bool timesOrdered = true;
+};
+
+// A frame move that takes a measurable while shows up in the move time and nowhere else.
+void SlowFrameMove(IDirect3DDevice9* device, double time, float elapsed, void* context) {
+    FrameMove(device, time, elapsed, context);
+    SDL_Delay(3);
+}
+
+void ObserveFrame(unsigned long frame, bool drawn, const platform::SFrameTimes& times, void* context) {
+    auto* observed = static_cast<SObserved*>(context);
+    observed->frames.push_back(frame);
+    observed->drawn.push_back(drawn);
+    if (drawn && !(times.move >= 0.002 && times.render >= 0.0 && times.present >= 0.0)) {
+        observed->timesOrdered = false;
+    }
+}
+
+TEST_F(MainLoop, TheFrameObserverSeesEveryFrameWithItsTimesAndCanBeRemoved) {
+    setenv("TK_FRAME_LIMIT", "3", 1);
+    DXUTSetCallbackFrameMove(SlowFrameMove, &g_record);
+    platform::SetFrameHooks({FakeDevice, DeviceUsable, Present, nullptr});
+    SObserved observed;
+    platform::SetFrameObserver(ObserveFrame, &observed);
+    EXPECT_EQ(DXUTMainLoop(), S_OK);
+    platform::SetFrameObserver(nullptr, nullptr);
+    EXPECT_EQ(observed.frames, (std::vector<unsigned long>{1, 2, 3}));
+    EXPECT_EQ(observed.drawn, (std::vector<bool>{true, true, true}));
+    EXPECT_TRUE(observed.timesOrdered);
+}
+
 TEST_F(MainLoop, NoFramesRunWhileTheDeviceIsUnusable) {
     setenv("TK_FRAME_LIMIT", "3", 1);
     g_record.deviceUsable = false;

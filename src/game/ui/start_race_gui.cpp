@@ -1,0 +1,144 @@
+#include "game/ui/start_race_gui.h"
+
+#include <algorithm>
+
+#include "engine/gfx/button.h"
+#include "game/ui/point_in_button.h"
+#include "game/ui/screen_host.h"
+#include "libs/common/string_util.h"
+#include "libs/common/xml_reader.h"
+
+namespace kelvo {
+namespace {
+
+struct SPicture {
+    std::string m_file;
+    int m_x = 0;
+    int m_y = 0;
+    int m_width = 0;
+    int m_height = 0;
+};
+
+SPicture ReadPicture(common::CXmlReader& reader, const char* element, const SBackBufferSize& screen) {
+    reader.Enter(element);
+    SPicture picture;
+    picture.m_file = reader.GetValue("FileName");
+    picture.m_x = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetX")) * screen.width);
+    picture.m_y = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetY")) * screen.height);
+    picture.m_width = std::clamp(common::StringToInt(reader.GetValue("Width")), 0, velm::gfx::CButton::kMostSide);
+    picture.m_height = std::clamp(common::StringToInt(reader.GetValue("Height")), 0, velm::gfx::CButton::kMostSide);
+    return picture;
+}
+
+velm::gfx::CButton* MakePicture(const SPicture& picture, const velm::gfx::SSpriteAnimation& look, float scale) {
+    auto* button = new velm::gfx::CButton(
+        picture.m_file, picture.m_x, picture.m_y, picture.m_width, picture.m_height,
+        CPointInButton(static_cast<std::uint32_t>(picture.m_width), static_cast<std::uint32_t>(picture.m_height)), look,
+        look, nullptr);
+    button->SetScale(scale, scale, 1.0f);
+    button->SetVisible(false);
+    return button;
+}
+
+velm::gfx::SSpriteAnimation OneFrame(const SPicture& picture) {
+    velm::gfx::SSpriteAnimation look;
+    look.frameWidth = picture.m_width;
+    look.frameHeight = picture.m_height;
+    look.frameCount = 1;
+    return look;
+}
+
+} // namespace
+
+CStartRaceGUI::CStartRaceGUI(const std::string& fileName) {
+    common::CXmlReader reader;
+    reader.Load(ScreenFilePath(fileName));
+    m_timeDelay = common::StringToFloat(reader.GetValue("TimeDelay"));
+    m_initScale = common::StringToFloat(reader.GetValue("InitScale"));
+    m_endScale = common::StringToFloat(reader.GetValue("EndScale"));
+    m_flagScale = common::StringToFloat(reader.GetValue("FlagScale"));
+    const SBackBufferSize screen = BackBufferSize();
+
+    const SPicture flag = ReadPicture(reader, "flag", screen);
+    velm::gfx::SSpriteAnimation wave = OneFrame(flag);
+    wave.frameCount = common::StringToInt(reader.GetValue("Frames"));
+    wave.frameTime = common::StringToInt(reader.GetValue("FrameRate"));
+    wave.stopped = 0;
+    wave.loop = 1;
+    const SPicture ready = ReadPicture(reader, "Ready", screen);
+    const SPicture go = ReadPicture(reader, "Go", screen);
+    const SPicture three = ReadPicture(reader, "Three", screen);
+    const SPicture two = ReadPicture(reader, "Two", screen);
+    const SPicture one = ReadPicture(reader, "One", screen);
+
+    AddChild(kFlag, MakePicture(flag, wave, m_flagScale));
+    AddChild(kReady, MakePicture(ready, OneFrame(ready), 1.0f));
+    AddChild(kGo, MakePicture(go, OneFrame(go), 1.5f));
+    AddChild(kThree, MakePicture(three, OneFrame(three), m_initScale));
+    AddChild(kTwo, MakePicture(two, OneFrame(two), m_initScale));
+    AddChild(kOne, MakePicture(one, OneFrame(one), m_initScale));
+    m_stage = kReady;
+    m_done = 0;
+    m_active = 0;
+}
+
+void CStartRaceGUI::StartCountdown() {
+    m_active = 1;
+    m_done = 0;
+    m_stageTime = 0.0f;
+    m_stage = kArmed;
+}
+
+void CStartRaceGUI::ShowOnly(int id) {
+    for (const auto& [childId, child] : GetChildren()) {
+        child->SetVisible(childId == id);
+    }
+}
+
+void CStartRaceGUI::Update(unsigned elapsedMs) {
+    if (m_active == 0) {
+        return;
+    }
+    CBaseGUI::Update(elapsedMs);
+    // The flag waves at twice the rate its frame time gives.
+    if (velm::gfx::IScreenUnit* flag = GetChild(kFlag)) {
+        flag->Update(elapsedMs);
+    }
+    m_stageTime += static_cast<float>(elapsedMs) * 0.001f;
+    IScreenHost* host = GetScreenHost();
+    if (m_stage == kReady && host != nullptr) {
+        host->ResetRaceClock();
+    }
+    if (m_stage == kArmed || m_stageTime >= m_timeDelay) {
+        // A long frame moves one stage only; the surplus is dropped.
+        ++m_stage;
+        m_stageTime = 0.0f;
+        if (host != nullptr) {
+            host->PlayCountdownSound(m_stage);
+        }
+        EnterStage();
+    }
+}
+
+void CStartRaceGUI::EnterStage() {
+    if (m_stage == kGo) {
+        m_done = 1;
+        ShowOnly(kGo);
+        if (IScreenHost* host = GetScreenHost()) {
+            host->StartRaceClock();
+        }
+    } else if (m_stage >= kFinished) {
+        ShowOnly(0);
+        m_active = 0;
+        if (velm::gfx::IScreenUnit* flag = GetChild(kFlag)) {
+            flag->SetVisible(false);
+        }
+    } else {
+        ShowOnly(m_stage);
+        if (velm::gfx::IScreenUnit* flag = GetChild(kFlag)) {
+            flag->SetVisible(true);
+        }
+    }
+}
+
+} // namespace kelvo

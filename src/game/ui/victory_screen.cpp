@@ -1,0 +1,152 @@
+#include "game/ui/victory_screen.h"
+
+#include "engine/core/model.h"
+#include "engine/core/object_id.h"
+#include "game/ui/end_race_gui.h"
+#include "game/ui/screen_game.h"
+#include "game/ui/screen_parts.h"
+#include "game/world/kelvo_model.h"
+#include "libs/common/quaternion.h"
+#include "libs/common/string_util.h"
+
+namespace kelvo {
+
+namespace {
+
+velm::gfx::CSprite* Banner(common::CXmlReader& reader, const char* element, const SScreenSize& screen) {
+    reader.Enter(element);
+    auto* banner = new velm::gfx::CSprite(reader.GetValue("FileName"));
+    const int x = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width);
+    const int y = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height);
+    velm::gfx::SSpriteAnimation look =
+        OneFrame(common::StringToInt(reader.GetValue("BBWidth")), common::StringToInt(reader.GetValue("BBHeight")));
+    const float scaleX = common::StringToFloat(reader.GetValue("ScalarX"));
+    const float scaleY = common::StringToFloat(reader.GetValue("ScalarY"));
+    banner->AddAnimation(element, look);
+    banner->SetAnimation(element);
+    banner->SetPosition(x, y);
+    banner->SetZOrder(0);
+    banner->GetCurrentAnimation()->stopped = 0;
+    banner->SetScale(scaleX, scaleY, 1.0f);
+    return banner;
+}
+
+} // namespace
+
+CVictoryScreen::CVictoryScreen(const std::string& fileName) {
+    SetVisible(false);
+    const SScreenSize screen = GetScreenSize();
+    common::CXmlReader reader;
+    LoadLayout(reader, fileName);
+    m_winText = Banner(reader, "WinText", screen);
+    m_loseText = Banner(reader, "LoseText", screen);
+    AddChild(0, LayoutButton(reader, "Continue", screen, [this] { CButtonPressedContinue (*this)(); }));
+}
+
+CVictoryScreen::~CVictoryScreen() {
+    delete m_winText;
+    delete m_loseText;
+}
+
+void CVictoryScreen::OnLostDevice() {
+    CBaseGUI::OnLostDevice();
+    if (m_current != nullptr) {
+        m_current->OnLostDevice();
+    }
+}
+
+void CVictoryScreen::OnResetDevice() {
+    CBaseGUI::OnResetDevice();
+    if (m_current != nullptr) {
+        m_current->OnResetDevice();
+    }
+}
+
+void CVictoryScreen::Render(double time, float elapsed) {
+    if (!IsVisible()) {
+        return;
+    }
+    CBaseGUI::Render(time, elapsed);
+    if (m_current != nullptr) {
+        m_current->Render(time, elapsed);
+    }
+}
+
+bool CVictoryScreen::HandleInput(const velm::input::SInputEvent& event) {
+    return IsVisible() && CBaseGUI::HandleInput(event);
+}
+
+void CVictoryScreen::Show() {
+    SetVisible(true);
+    IScreenGame* game = GetScreenGame();
+    CEndRaceGUI* board = game != nullptr ? game->GetEndRaceGUI() : nullptr;
+    const auto* winner = board != nullptr && !board->GetRows().empty()
+                             ? dynamic_cast<CKelvoModel*>(game->FindModel(board->GetRows().front().m_racerId))
+                             : nullptr;
+    if (winner != nullptr && winner->GetControlKind() == CONTROL_LOCAL_PLAYER) {
+        m_current = m_winText;
+        m_trophyShown = 1;
+        CreateTrophy();
+    } else {
+        m_current = m_loseText;
+    }
+    if (board != nullptr) {
+        board->ClearResultRows();
+    }
+}
+
+void CVictoryScreen::CreateTrophy() {
+    IScreenGame* game = GetScreenGame();
+    if (game == nullptr) {
+        return;
+    }
+    if (game->FindModel(m_trophyId) != nullptr) {
+        game->DestroyEnvObject(m_trophyId);
+    }
+    m_trophyId = velm::NewObjectID();
+    if (game->IsNetworked() && !game->IsHost()) {
+        return;
+    }
+    game->CreateTrophyObject(m_trophyId);
+}
+
+void CVictoryScreen::Update(unsigned elapsedMs) {
+    IScreenGame* game = GetScreenGame();
+    velm::CModel* trophy = m_trophyShown != 0 && game != nullptr ? game->FindModel(m_trophyId) : nullptr;
+    if (trophy != nullptr) {
+        common::CVector3 p = game->GetCameraTarget();
+        p.x += 0.07f;
+        common::CVector3 axis;
+        float angle = 0.0f;
+        trophy->GetOrientation().ToAxisAngle(axis, angle);
+        angle -= kTurnPerFrame;
+        if (angle < 0.0f) {
+            angle = kFullTurn;
+        }
+        common::CQuaternion turn;
+        turn.FromAxisAngle(common::CVector3(0.0f, 1.0f, 0.0f), angle);
+        trophy->SetOrientation(turn);
+        trophy->SetPosition(p);
+    }
+    CBaseGUI::Update(elapsedMs);
+}
+
+void CVictoryScreen::Close() {
+    IScreenGame* game = GetScreenGame();
+    if (m_trophyShown != 0) {
+        if (game != nullptr && game->FindModel(m_trophyId) != nullptr) {
+            game->DestroyEnvObject(m_trophyId);
+        }
+        m_trophyShown = 0;
+    }
+    SetVisible(false);
+}
+
+void CButtonPressedContinue::operator()() const {
+    m_screen.Close();
+    if (IScreenGame* game = GetScreenGame()) {
+        game->ResetRace();
+    }
+}
+
+} // namespace kelvo

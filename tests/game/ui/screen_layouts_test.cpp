@@ -1,0 +1,66 @@
+// Screens built from a layout file that is missing or cut short: said once, built with zeros, and
+// still working (no device: nothing is drawn).
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "game/ui/credits.h"
+#include "game/ui/end_race_gui.h"
+#include "game/ui/in_game_menu.h"
+#include "game/ui/multi_player_menu.h"
+#include "game/ui/norvale_splash.h"
+#include "game/ui/victory_screen.h"
+#include "screen_fakes.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class ScreenLayoutsTest : public tktest::CScreenTest {};
+
+TEST_F(ScreenLayoutsTest, AMissingOrCutLayoutIsSaidAndTheScreensStillWork) {
+    // A layout cut in the middle of an element, reached from the layout folder by climbing to the root.
+    tktest::CTempDir dir;
+    dir.Write("cut.xml", "<VictoryScreen>\n<WinText>\n<FileName>gui/win_text.png</FileName>\n<OffsetX>0.");
+    std::string cut;
+    for (int up = 0; up < 24; ++up) {
+        cut += "../";
+    }
+    cut += dir.Path().substr(1) + "/cut.xml";
+    for (const std::string& file : {std::string("NoSuchLayout.xml"), cut}) {
+        ::testing::internal::CaptureStderr();
+        kelvo::CEndRaceGUI board(file);
+        kelvo::CVictoryScreen victory(file);
+        kelvo::CInGameMenu menu(file);
+        kelvo::CNorvaleSplash splash(file);
+        kelvo::CCredits credits(file, 1, 0);
+        m_game.m_host = true;
+        kelvo::MultiPlayerMenu lobby(file, 1);
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        if (file != cut) {
+            EXPECT_NE(log.find("Screen layout ../../../../data/files/xmlfiles/NoSuchLayout.xml: cannot be read"),
+                      std::string::npos)
+                << log;
+        }
+        m_game.m_board = &board;
+        m_game.AddRacer(11, 1, kelvo::CONTROL_LOCAL_PLAYER);
+        EXPECT_TRUE(board.AddResultRow(11));
+        victory.Show();
+        EXPECT_TRUE(victory.IsWinShown());
+        menu.SetEnabled(true);
+        menu.Show(true);
+        lobby.SetActive(true);
+        EXPECT_EQ(lobby.GetSlots().size(), 6u);
+        for (velm::gfx::IScreenUnit* screen :
+             std::initializer_list<velm::gfx::IScreenUnit*>{&board, &victory, &menu, &splash, &credits, &lobby}) {
+            screen->Update(16);
+            screen->Render(0.0, 0.016f);
+            screen->OnLostDevice();
+            screen->OnResetDevice();
+            EXPECT_FALSE(screen->HandleInput({210, 0, 0, 0}));
+        }
+        kelvo::CButtonPressedContinue{victory}();
+        EXPECT_FALSE(victory.IsVisible());
+    }
+}
+
+} // namespace

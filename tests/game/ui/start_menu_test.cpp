@@ -1,0 +1,132 @@
+// The start menu on the shipped layout at 800 x 600: the click box's inclusive edges, which
+// buttons show and react after each click, the roads and the quit.
+#include "game/ui/start_menu.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/gfx/gfx_core.h"
+#include "engine/gfx/texture_cache.h"
+#include "game/ui/point_in_button.h"
+#include "support/temp_dir.h"
+#include "ui_fixtures.h"
+
+namespace {
+
+using kelvo::CStartMenu;
+
+class StartMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override { velm::gfx::GFXCore::Instance().SetScreenSize(800, 600); }
+    void TearDown() override {
+        velm::gfx::TextureCache::Destroy();
+        velm::gfx::GFXCore::Destroy();
+    }
+    // Which of the six buttons show, in id order.
+    static std::vector<bool> Shown(const CStartMenu& menu) {
+        std::vector<bool> shown;
+        for (int id = CStartMenu::kSinglePlayer; id <= CStartMenu::kCredits; ++id) {
+            const velm::gfx::CButton* button = tktest::Child(menu, id);
+            shown.push_back(button->IsVisible() && button->IsEnabled());
+        }
+        return shown;
+    }
+
+    tktest::CTestScreenHost m_host;
+};
+
+TEST_F(StartMenuTest, TheClickBoxHoldsBothFarEdgesAndNothingBeforeTheCorner) {
+    const kelvo::CPointInButton box(20, 10);
+    const POINT corner = {100, 50};
+    struct SCase {
+        int x, y;
+        bool inside;
+    };
+    for (const SCase& c : std::vector<SCase>{{100, 50, true},
+                                             {120, 60, true},
+                                             {120, 50, true},
+                                             {110, 60, true},
+                                             {121, 55, false},
+                                             {110, 61, false},
+                                             {99, 55, false},
+                                             {110, 49, false}}) {
+        m_host.MoveCursor(c.x, c.y);
+        EXPECT_EQ(box(corner), c.inside) << c.x << "," << c.y;
+    }
+    m_host.m_cursor.Show(false);
+    m_host.MoveCursor(110, 55);
+    EXPECT_FALSE(box(corner)) << "without a cursor nothing is inside";
+}
+
+TEST_F(StartMenuTest, ButtonsShowAndReactByGroupAfterEachClick) {
+    CStartMenu menu(tktest::SourceFile("data/files/xmlfiles/StartMenu.xml"));
+    ASSERT_EQ(menu.GetChildren().size(), 7u);
+    const velm::gfx::CButton* single = tktest::Child(menu, CStartMenu::kSinglePlayer);
+    EXPECT_EQ(single->GetX(), 48);
+    EXPECT_EQ(single->GetY(), 228);
+    EXPECT_EQ(single->GetWidth(), 260);
+    EXPECT_EQ(Shown(menu), std::vector<bool>(6, false));
+    EXPECT_TRUE(tktest::Child(menu, CStartMenu::kGameName)->IsVisible());
+    // Nothing reacts before the menu state activates the main buttons.
+    EXPECT_FALSE(tktest::ClickChild(m_host, menu, CStartMenu::kSinglePlayer));
+    EXPECT_FALSE(menu.IsPlaySelected());
+
+    menu.SetMainButtonsActive(true);
+    const std::vector<bool> mainOnly = {true, true, false, false, true, true};
+    EXPECT_EQ(Shown(menu), mainOnly);
+    EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kMultiPlayer));
+    EXPECT_EQ(Shown(menu), std::vector<bool>(6, true));
+    // A press no button takes closes the pair again.
+    EXPECT_FALSE(tktest::ClickAt(m_host, menu, 790, 590));
+    EXPECT_EQ(Shown(menu), mainOnly);
+    EXPECT_FALSE(menu.IsPlaySelected());
+
+    tktest::ClickChild(m_host, menu, CStartMenu::kMultiPlayer);
+    EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kJoinGame));
+    EXPECT_EQ(Shown(menu), std::vector<bool>(6, true)) << "Join takes the press before anything hides";
+    EXPECT_TRUE(menu.IsPlaySelected());
+    EXPECT_TRUE(menu.IsNetworkRoad());
+    EXPECT_FALSE(menu.IsHost());
+    tktest::ClickChild(m_host, menu, CStartMenu::kHostGame);
+    EXPECT_TRUE(menu.IsNetworkRoad());
+    EXPECT_TRUE(menu.IsHost());
+    // The last road wins.
+    tktest::ClickChild(m_host, menu, CStartMenu::kSinglePlayer);
+    EXPECT_TRUE(menu.IsPlaySelected());
+    EXPECT_FALSE(menu.IsNetworkRoad());
+    EXPECT_FALSE(menu.IsHost());
+
+    EXPECT_FALSE(menu.IsCreditsSelected());
+    tktest::ClickChild(m_host, menu, CStartMenu::kCredits);
+    EXPECT_TRUE(menu.IsCreditsSelected());
+    EXPECT_EQ(m_host.m_quits, 0);
+    tktest::ClickChild(m_host, menu, CStartMenu::kExit);
+    EXPECT_EQ(m_host.m_quits, 1);
+    // The title never acts.
+    tktest::ClickChild(m_host, menu, CStartMenu::kGameName);
+    EXPECT_EQ(m_host.m_quits, 1);
+}
+
+TEST_F(StartMenuTest, AMissingOrMangledLayoutGivesButtonsThatTakeNoClick) {
+    tktest::CTempDir dir;
+    const std::string mangled =
+        dir.Write("StartMenu.xml",
+                  "<StartMenu>\n<SinglePlayerButton>\n<FileName>none.png</FileName>\n"
+                  "<OffsetX>abc</OffsetX>\n<BBWidth>-40</BBWidth>\n<BBHeight>99999999</BBHeight>\n"
+                  "</SinglePlayerButton>\n");
+    for (const std::string& file : {dir.Path() + "/absent.xml", mangled}) {
+        ::testing::internal::CaptureStderr();
+        CStartMenu menu(file);
+        ::testing::internal::GetCapturedStderr();
+        ASSERT_EQ(menu.GetChildren().size(), 7u) << file;
+        menu.SetMainButtonsActive(true);
+        const velm::gfx::CButton* single = tktest::Child(menu, CStartMenu::kSinglePlayer);
+        EXPECT_EQ(single->GetWidth(), 0) << file;
+        EXPECT_LE(single->GetHeight(), velm::gfx::CButton::kMostSide) << file;
+        tktest::ClickAt(m_host, menu, 400, 300);
+        EXPECT_FALSE(menu.IsPlaySelected()) << file;
+        EXPECT_FALSE(menu.IsCreditsSelected()) << file;
+        EXPECT_EQ(m_host.m_quits, 0) << file;
+    }
+}
+
+} // namespace
