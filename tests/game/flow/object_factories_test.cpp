@@ -1,0 +1,208 @@
+// Each factory on the shipped model data: what it builds and registers for racers, items,
+// scenery in its three forms, lights and triggers, and a record whose key names no model data.
+#include <gtest/gtest.h>
+
+#include "engine/core/object_id.h"
+#include "engine/core/view.h"
+#include "engine/gfx/gfx_unit.h"
+#include "engine/phy/rigid_body.h"
+#include "game/flow/creation_events.h"
+#include "game/flow/tumbo_kelvo_camera.h"
+#include "game/world/env_obj.h"
+#include "game/world/item_model.h"
+#include "game/world/light_model.h"
+#include "game/world/race_rank_tracker.h"
+#include "game/world/racer_controller.h"
+#include "game/world/racer_model.h"
+#include "game/world/racer_view.h"
+#include "game/world/trigger_obj.h"
+#include "level_fixture.h"
+#include "libs/common/state_machine.h"
+
+namespace {
+
+using common::CVector3;
+
+class ObjectFactoriesTest : public tktest::CShippedGameTest {
+protected:
+    std::uint32_t MakeRacer(std::uint32_t controlKind, std::uint8_t participant, std::uint32_t owner = 0) {
+        const std::uint32_t id = velm::NewObjectID();
+        velm::TriggerEvent(
+            kelvo::CCreateRacerEvt("FishModelData", id, owner, participant, 0, controlKind, 4, CVector3(1, 2, 3)));
+        return id;
+    }
+    std::uint32_t MakeItem(const char* key, std::uint32_t type, std::uint32_t owner, std::uint8_t live,
+                           std::uint8_t templateFlag = 0) {
+        const std::uint32_t id = velm::NewObjectID();
+        velm::TriggerEvent(kelvo::CCreateItemFromKeyEvt(key, id, templateFlag, 0, type, owner, live));
+        return id;
+    }
+    template <class T>
+    T* As(std::uint32_t id) const {
+        return dynamic_cast<T*>(m_game->FindModel(id));
+    }
+};
+
+TEST_F(ObjectFactoriesTest, RacersGetTheirControllerByKindAndJoinTheRaceOnlyAsParticipants) {
+    const std::uint32_t ai = MakeRacer(2, 1);
+    const std::uint32_t remote = MakeRacer(0, 1);
+    const std::uint32_t human = MakeRacer(1, 0);
+    auto* aiRacer = As<kelvo::CRacerModel>(ai);
+    ASSERT_NE(aiRacer, nullptr);
+    EXPECT_EQ(aiRacer->GetObjectType(), 4u);
+    EXPECT_NE(dynamic_cast<kelvo::CAIRacerContr*>(aiRacer->GetController()), nullptr);
+    EXPECT_EQ(m_game->GetControllers().count(ai), 1u);
+    EXPECT_NE(dynamic_cast<kelvo::CRacerView*>(m_game->GetViews().at(ai)), nullptr);
+    for (const char* force : {"Gravity", "Buoyancy", "AirDrag", "Thrust"}) {
+        EXPECT_NE(aiRacer->GetBody()->GetForceCntrl(force), nullptr) << force;
+    }
+    EXPECT_NE(aiRacer->GetBody()->GetHull(), nullptr);
+    EXPECT_FLOAT_EQ(aiRacer->GetPosition().z, 3.0f);
+
+    EXPECT_EQ(As<kelvo::CRacerModel>(remote)->GetController(), nullptr);
+    EXPECT_EQ(m_game->GetControllers().count(remote), 0u);
+
+    auto* humanRacer = As<kelvo::CRacerModel>(human);
+    EXPECT_NE(dynamic_cast<kelvo::CHumanRacerContr*>(humanRacer->GetController()), nullptr);
+    EXPECT_EQ(m_game->GetLocalRacerId(), human);
+    EXPECT_EQ(m_game->GetLocalRacerModel(), humanRacer);
+
+    // Only the two participants are raced and ranked.
+    EXPECT_EQ(m_game->GetRacerIds(), (std::vector<std::uint32_t>{ai, remote}));
+    const auto& ranked = m_game->GetRaceRankTracker()->GetEntries();
+    ASSERT_EQ(ranked.size(), 2u);
+    EXPECT_EQ(ranked[0].m_racerId, ai);
+    EXPECT_EQ(ranked[1].m_racerId, remote);
+}
+
+TEST_F(ObjectFactoriesTest, ANetworkedRacerOwnedByThisMachineIsDrivenHereWhateverItsRecordSays) {
+    m_game->SetNetworkMode(true, 1, nullptr);
+    // Without a socket this machine's client id is 0.
+    const std::uint32_t mine = MakeRacer(0, 1, 0);
+    const std::uint32_t theirs = MakeRacer(0, 1, 7);
+    EXPECT_EQ(As<kelvo::CRacerModel>(mine)->GetControlKind(), kelvo::CONTROL_LOCAL_PLAYER);
+    EXPECT_EQ(m_game->GetLocalRacerId(), mine);
+    EXPECT_EQ(As<kelvo::CRacerModel>(theirs)->GetControlKind(), kelvo::CONTROL_NETWORK);
+    EXPECT_EQ(As<kelvo::CRacerModel>(theirs)->GetConnectionId(), 7u);
+    m_game->SetNetworkMode(false, 0, nullptr);
+}
+
+TEST_F(ObjectFactoriesTest, ItemsGetTheirControllerForcesStateMachineAndOwnerByKind) {
+    const std::uint32_t owner = MakeRacer(2, 1);
+    const std::uint32_t drill = MakeItem("DrillModelData", 7, owner, 1);
+    const std::uint32_t shark = MakeItem("SharkModelData", 10, owner, 1);
+    const std::uint32_t bait = MakeItem("BaitModelData", 9, owner, 1);
+    const std::uint32_t unowned = MakeItem("MineModelData", 14, 0, 1);
+    const std::uint32_t spare = MakeItem("MineModelData", 14, 0, 0);
+
+    auto* drillModel = As<kelvo::CItemModel>(drill);
+    ASSERT_NE(drillModel, nullptr);
+    EXPECT_NE(dynamic_cast<kelvo::CPathItemController*>(drillModel->GetController()), nullptr);
+    EXPECT_NE(drillModel->GetBody()->GetForceCntrl("Gravity"), nullptr);
+    EXPECT_NE(drillModel->GetBody()->GetForceCntrl("Buoyancy"), nullptr);
+    EXPECT_FALSE(drillModel->GetStateMachine()->GetCurrentState().empty());
+    EXPECT_EQ(drillModel->GetOwnerId(), owner);
+
+    auto* sharkModel = As<kelvo::CItemModel>(shark);
+    EXPECT_NE(dynamic_cast<kelvo::CPathItemController*>(sharkModel->GetController()), nullptr);
+    EXPECT_EQ(sharkModel->GetBody()->GetForceCntrl("Gravity"), nullptr);
+
+    auto* baitModel = As<kelvo::CItemModel>(bait);
+    EXPECT_EQ(dynamic_cast<kelvo::CPathItemController*>(baitModel->GetController()), nullptr);
+    EXPECT_NE(dynamic_cast<kelvo::CItemController*>(baitModel->GetController()), nullptr);
+    EXPECT_EQ(baitModel->GetBody()->GetForceCntrl("Buoyancy"), nullptr);
+
+    EXPECT_EQ(As<kelvo::CItemModel>(unowned)->GetOwnerId(), 0u);
+    // An item that was not fired gets no state machine.
+    EXPECT_TRUE(As<kelvo::CItemModel>(spare)->GetStateMachine()->GetCurrentState().empty());
+
+    // A template is kept apart from the game's objects.
+    const std::uint32_t held = MakeItem("BaitModelData", 23, 0, 0, 1);
+    EXPECT_EQ(m_game->FindModel(held), nullptr);
+}
+
+TEST_F(ObjectFactoriesTest, SceneryTakesItsListByFlagsTreesBecomeBillboardsAndVolumesOnlyPhysics) {
+    const CVector3 at(0.0f, 1.0f, 2.0f);
+    const CVector3 axis(0.0f, 1.0f, 0.0f);
+    const CVector3 scale(1.0f, 2.0f, 3.0f);
+    const std::uint32_t jug = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("ItemJugModelData", jug, 1, 0, 15, &at, 0));
+    const std::uint32_t seeThrough = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("IceModelData", seeThrough, 0, 0, 22, &at, 0));
+    const std::uint32_t moving = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("RockModelData", moving, 0, 0, 17, &at, 1));
+    const std::uint32_t tree = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("PineTreeModelData", tree, 1, 0, 28, &at, &axis, 0.0f, &scale, 0));
+    const std::uint32_t volume = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("PhysicsBoxCollDataKey", volume, 1, 0, 34, &at, &axis, 0.0f, &scale, 0));
+
+    EXPECT_EQ(m_game->GetViews().at(jug)->GetKind(), 0u);
+    EXPECT_EQ(m_game->GetViews().at(seeThrough)->GetKind(), 1u);
+    EXPECT_EQ(m_game->GetViews().at(moving)->GetKind(), 4u);
+    EXPECT_NE(dynamic_cast<kelvo::CEnvObjController*>(As<kelvo::CEnvObjModel>(jug)->GetController()), nullptr);
+    EXPECT_EQ(m_game->GetItemJugIds(), std::vector<std::uint32_t>{jug});
+    EXPECT_EQ(m_game->GetEnvironmentIds(), (std::vector<std::uint32_t>{jug, seeThrough, moving}));
+
+    // The tree: a billboard unit, no hull, in neither list.
+    auto* treeModel = As<kelvo::CEnvObjModel>(tree);
+    ASSERT_NE(treeModel, nullptr);
+    EXPECT_EQ(treeModel->GetBody()->GetHull(), nullptr);
+    EXPECT_TRUE(treeModel->GetBody()->IsStatic());
+    EXPECT_NE(treeModel->GetGfxUnit(), nullptr);
+    // The volume is no game object.
+    EXPECT_EQ(m_game->FindModel(volume), nullptr);
+}
+
+TEST_F(ObjectFactoriesTest, TheLevelLightIsDrawnAndTriggersAreHidden) {
+    const std::uint32_t light = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateLight("LightModelData", light, 0, 1, 19));
+    auto* lightModel = As<kelvo::CLightModel>(light);
+    ASSERT_NE(lightModel, nullptr);
+    EXPECT_EQ(m_game->GetLevelLight(), lightModel);
+    EXPECT_EQ(m_game->GetViews().at(light)->GetKind(), 5u);
+    EXPECT_EQ(lightModel->GetGfxUnit()->IsSkipped(), 0u);
+    EXPECT_FLOAT_EQ(lightModel->GetLight().Diffuse.a, 1.0f);
+
+    const std::uint32_t trigger = velm::NewObjectID();
+    const CVector3 at(3.0f, 4.0f, 5.0f);
+    velm::TriggerEvent(kelvo::CCreateTriggerObjEvt("BoxModelData", trigger, 0, 31, &at));
+    auto* triggerModel = As<kelvo::CTriggerObjModel>(trigger);
+    ASSERT_NE(triggerModel, nullptr);
+    EXPECT_EQ(triggerModel->GetGfxUnit()->IsSkipped(), 1u);
+    EXPECT_EQ(triggerModel->GetController(), nullptr);
+    EXPECT_FLOAT_EQ(triggerModel->GetPosition().x, 3.0f);
+}
+
+TEST_F(ObjectFactoriesTest, AKeyWithoutModelDataOrATakenIdIsLoggedAndBuildsNothing) {
+    const std::size_t before = m_game->GetModels().size();
+    const std::uint32_t id = velm::NewObjectID();
+    const CVector3 at(0.0f, 0.0f, 0.0f);
+    testing::internal::CaptureStderr();
+    velm::TriggerEvent(kelvo::CCreateRacerEvt("NoSuchModelData", id, 0, 1, 0, 2, 1, at));
+    velm::TriggerEvent(kelvo::CCreateItemFromKeyEvt("NoSuchModelData", id, 0, 0, 7, 0, 1));
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("NoSuchModelData", id, 1, 0, 15, &at, 0));
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt("NoSuchModelData", id, 1, 0, 28, &at, 0));
+    velm::TriggerEvent(kelvo::CCreateLight("NoSuchModelData", id, 0, 1, 19));
+    velm::TriggerEvent(kelvo::CCreateTriggerObjEvt("NoSuchModelData", id, 0, 30, &at));
+    // A racer record without its physics data is refused as well.
+    velm::TriggerEvent(kelvo::CCreateRacerEvt("TerrainModelData1", id, 0, 1, 0, 2, 1, at));
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m_game->GetModels().size(), before);
+    EXPECT_TRUE(m_game->GetRacerIds().empty());
+    EXPECT_TRUE(m_game->GetItemJugIds().empty());
+    EXPECT_TRUE(m_game->GetEnvironmentIds().empty());
+    EXPECT_NE(log.find("Create_Racer_Event: no model data \"NoSuchModelData\""), std::string::npos) << log;
+    EXPECT_NE(log.find("Create_Environment_Obj_Event: no model data"), std::string::npos) << log;
+    EXPECT_NE(log.find("Create_Trigger_Obj: no model data"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"TerrainModelData1\" lacks"), std::string::npos) << log;
+
+    // The first object under an id stays.
+    const std::uint32_t racer = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateRacerEvt("FishModelData", racer, 0, 1, 0, 2, 4, at));
+    velm::CModel* first = m_game->FindModel(racer);
+    velm::TriggerEvent(kelvo::CCreateRacerEvt("BearModelData", racer, 0, 1, 0, 2, 2, at));
+    EXPECT_EQ(m_game->FindModel(racer), first);
+    EXPECT_EQ(m_game->GetRacerIds().size(), 1u);
+}
+
+} // namespace
