@@ -93,7 +93,9 @@ void UnloadLevel(CTumboKelvoGame& game) {
     }
     game.ClearTerrains();
     game.ClearWaters();
-    velm::gfx::ParticleSysRegistry::Instance().DestroyAllSystems();
+    if (velm::gfx::ParticleSysRegistry::Exists()) {
+        velm::gfx::ParticleSysRegistry::Instance().DestroyAllSystems();
+    }
     game.DetachRacersFromWater();
 }
 
