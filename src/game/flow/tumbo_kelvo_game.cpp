@@ -157,6 +157,7 @@ CTumboKelvoGame::CTumboKelvoGame()
 }
 
 CTumboKelvoGame::~CTumboKelvoGame() {
+    ReleaseLevelObjects();
     if (velm::CSoundSystem* sounds = AppSounds()) {
         for (velm::CSound*& sound : m_sounds) {
             sounds->ReleaseSound(sound);

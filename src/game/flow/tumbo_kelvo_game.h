@@ -160,6 +160,9 @@ public:
     void SetServerMode() { m_mode = 1; }
     // The unstarted loading thread, driving this game's level loader.
     void CreateLoadingThread();
+    // The level's surfaces and the secondary objects are the game's too, though the base keeps
+    // them apart: freed at destruction.
+    void ReleaseLevelObjects();
 
     class CLoadingThread : public common::CThread {
     public:

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/core/controller.h"
+#include "engine/core/model.h"
 #include "engine/core/object_id.h"
 #include "engine/core/velm_app.h"
 #include "engine/core/view.h"
@@ -262,6 +264,23 @@ void CTumboKelvoGame::CreateLoadingThread() {
     m_levelLoader.SetHost(&g_levelHost);
     delete m_loadingThread;
     m_loadingThread = new CLoadingThread(*this);
+}
+
+void CTumboKelvoGame::ReleaseLevelObjects() {
+    ClearTerrains();
+    ClearWaters();
+    for (auto& entry : m_secondaryControllers) {
+        delete entry.second;
+    }
+    m_secondaryControllers.clear();
+    for (auto& entry : m_secondaryViews) {
+        delete entry.second;
+    }
+    m_secondaryViews.clear();
+    for (auto& entry : m_secondaryModels) {
+        delete entry.second;
+    }
+    m_secondaryModels.clear();
 }
 
 CTumboKelvoGame::CLoadingThread::~CLoadingThread() { Stop(); }
