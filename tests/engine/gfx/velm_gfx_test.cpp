@@ -11,6 +11,7 @@
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/gfx_test_effects.h"
+#include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/texture_cache.h"
 #include "engine/gfx/velm_gfx.h"
@@ -130,6 +131,23 @@ TEST_F(VelmGfxTest, ScreenshotsTakeConsecutiveNumbersEvenWhenSavingFails) {
     for (int number : numbers) {
         std::remove(("VelmScrshot_" + std::to_string(number) + ".png").c_str());
     }
+}
+
+TEST_F(VelmGfxTest, AUnitAboutToBeFreedLeavesTheLevelListsAndItsCounts) {
+    CVelmGfx gfx;
+    velm::gfx::CGfxUnit opaque;
+    velm::gfx::CGfxUnit seeThrough;
+    velm::gfx::CGfxUnit stranger;
+    gfx.AddOpaqueUnit(&opaque);
+    gfx.AddTransparentUnit(&seeThrough);
+    gfx.BuildLevelSceneGraphs();
+    gfx.RemoveLevelUnit(&opaque);
+    gfx.RemoveLevelUnit(&stranger);
+    EXPECT_TRUE(gfx.GetOpaqueUnits().empty());
+    EXPECT_EQ(gfx.GetTransparentUnits(), std::vector<velm::gfx::IGfxUnit*>{&seeThrough});
+    EXPECT_EQ(gfx.GetLevelObjectCount(), 1u);
+    gfx.RemoveLevelUnit(&seeThrough);
+    EXPECT_EQ(gfx.GetLevelObjectCount(), 0u);
 }
 
 } // namespace
