@@ -22,6 +22,7 @@
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/env_obj.h"
 #include "game/world/item_manager.h"
 #include "game/world/item_model.h"
@@ -324,6 +325,9 @@ void TumboKelvoListener::CreateRacer(const CCreateRacerData& record) {
         game->GetItemManager()->AddRacer(racer->GetID());
         if (game->GetRaceRankTracker() != nullptr) {
             game->GetRaceRankTracker()->AddRacer(racer->GetID());
+        }
+        if (game->GetHUD() != nullptr) {
+            game->GetHUD()->AddRacerEntry(racer->GetID(), data.m_objectType);
         }
         game->AddRacerId(racer->GetID());
     }

@@ -220,11 +220,13 @@ TEST_F(ListenerRowsTest, ItemFlagsResultsAndSurfacesFollowTheirRows) {
     m_listener.HandleEvent(kelvo::CItemShouldDetachEvt(id));
     EXPECT_TRUE(dynamic_cast<kelvo::CItemModel*>(m_game->FindModel(id))->ShouldDetach());
 
-    m_listener.HandleEvent(kelvo::CRacerFinishedRaceEvt(41));
-    EXPECT_TRUE(m_game->GetEndRaceGUI()->HasResultRow(41));
+    const std::uint32_t first = Racer(2)->GetID();
+    const std::uint32_t second = Racer(2)->GetID();
+    m_listener.HandleEvent(kelvo::CRacerFinishedRaceEvt(first));
+    EXPECT_TRUE(m_game->GetEndRaceGUI()->HasResultRow(first));
     Host({5});
-    m_listener.HandleEvent(kelvo::CRacerFinishedRaceEvt(42));
-    EXPECT_FALSE(m_game->GetEndRaceGUI()->HasResultRow(42));
+    m_listener.HandleEvent(kelvo::CRacerFinishedRaceEvt(second));
+    EXPECT_FALSE(m_game->GetEndRaceGUI()->HasResultRow(second));
 
     // A record without water or terrain builds nothing and says so.
     testing::internal::CaptureStderr();
