@@ -213,13 +213,9 @@ void RequestClose() {
     }
 }
 
-double Seconds() {
-    LARGE_INTEGER count{};
-    LARGE_INTEGER frequency{};
-    QueryPerformanceCounter(&count);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+// The loop's own clock is the wall clock: the performance counter follows the frame clock in a
+// fixed-step run, and the frame observer's times must still be real there.
+double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 // Frame move, frame render, the screenshot if one is due, then present; false when the device
 // was not usable and nothing was drawn.

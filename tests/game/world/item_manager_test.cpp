@@ -39,9 +39,7 @@ std::vector<std::vector<std::uint32_t>> Flat(const std::vector<Band>& bands) {
 
 class ItemManagerTest : public ::testing::Test, public tktest::CRaceFixture {
 protected:
-    void SetUp() override {
-        InitGame();
-    }
+    void SetUp() override { InitGame(); }
     kelvo::CItemManager& Manager() { return *m_game.GetItemManager(); }
     void Load(const std::string& ranks) {
         Manager().LoadItemRankingsFrom(m_dir.Write("items.xml", "<ItemRankings>\n" + ranks + "</ItemRankings>\n"));
