@@ -106,6 +106,20 @@ bool CNeuralNet::PutWeights(const std::vector<double>& weights) {
     return true;
 }
 
+void CNeuralNet::PutLeadingWeights(const std::vector<double>& weights) {
+    std::size_t next = 0;
+    for (CNeuronLayer& layer : m_layers) {
+        for (CNeuron& neuron : layer.m_neurons) {
+            for (double& weight : neuron.m_weights) {
+                if (next == weights.size()) {
+                    return;
+                }
+                weight = weights[next++];
+            }
+        }
+    }
+}
+
 std::vector<double> CNeuralNet::Update(const std::vector<double>& given) {
     std::vector<double> inputs = given;
     if (m_jitterOn) {

@@ -59,6 +59,8 @@ public:
     void CreateNet();
     // False, changing nothing, when the list does not hold exactly the net's weights.
     bool PutWeights(const std::vector<double>& weights);
+    // The first weights of the net, as many as the list holds (at most the net's); the rest stay.
+    void PutLeadingWeights(const std::vector<double>& weights);
     long GetWeightCount() const;
     // Empty when the input count is wrong.
     std::vector<double> Update(const std::vector<double>& inputs);

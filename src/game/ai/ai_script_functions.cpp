@@ -2,6 +2,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -199,7 +200,9 @@ bool FieldNumber(lua_State* L, int table, const char* key, double& value) {
 }
 
 // Reads the described net from the table at `table`; empty on success, else why not.
-std::string ReadNet(lua_State* L, int table, const std::string& name, std::unique_ptr<velm::ai::CNeuralNet>& out) {
+// `warning` tells of weights the table's counts left out.
+std::string ReadNet(lua_State* L, int table, const std::string& name, std::unique_ptr<velm::ai::CNeuralNet>& out,
+                    std::string& warning) {
     velm::ai::SNetDesc desc;
     desc.m_name = name;
     struct SField {
@@ -232,18 +235,24 @@ std::string ReadNet(lua_State* L, int table, const std::string& name, std::uniqu
         return invalid;
     }
     const long needed = velm::ai::CNeuralNet::WeightCount(desc);
-    if (fields[9].value != static_cast<double>(needed)) {
-        return "WNum is " + std::to_string(whole(fields[9].value)) + " but the net has " + std::to_string(needed) +
-               " weights";
-    }
     lua_getfield(L, table, "Weights");
     if (!lua_istable(L, -1)) {
         lua_pop(L, 1);
         return "field \"Weights\" is not a table";
     }
+    // The stated count, the list and the net may disagree: only the weights all three have are
+    // taken, and the rest of the net keeps the weights it was made with.
+    const double stated = fields[9].value > 0.0 ? fields[9].value : 0.0;
+    const long listed = static_cast<long>(lua_rawlen(L, -1));
+    const long taken =
+        std::min({needed, listed, stated < static_cast<double>(needed) ? static_cast<long>(stated) : needed});
+    if (taken != needed || listed != needed || stated != static_cast<double>(needed)) {
+        warning = "WNum is " + std::to_string(whole(fields[9].value)) + ", Weights holds " + std::to_string(listed) +
+                  " and the net has " + std::to_string(needed) + " weights; " + std::to_string(taken) + " taken";
+    }
     std::vector<double> weights;
-    weights.reserve(static_cast<std::size_t>(needed));
-    for (long i = 1; i <= needed; ++i) {
+    weights.reserve(static_cast<std::size_t>(taken));
+    for (long i = 1; i <= taken; ++i) {
         lua_rawgeti(L, -1, static_cast<lua_Integer>(i));
         int isNumber = 0;
         const double weight = lua_tonumberx(L, -1, &isNumber);
@@ -258,9 +267,7 @@ std::string ReadNet(lua_State* L, int table, const std::string& name, std::uniqu
     lua_pop(L, 1);
     auto net = std::make_unique<velm::ai::CNeuralNet>(desc);
     net->CreateNet();
-    if (!net->PutWeights(weights)) {
-        return "the weights do not fit the net";
-    }
+    net->PutLeadingWeights(weights);
     out = std::move(net);
     return std::string();
 }
@@ -278,11 +285,15 @@ int LoadNet(lua_State* L) {
         return PushBool(L, false);
     }
     std::unique_ptr<velm::ai::CNeuralNet> net;
-    const std::string error = ReadNet(L, lua_gettop(L), name, net);
+    std::string warning;
+    const std::string error = ReadNet(L, lua_gettop(L), name, net, warning);
     lua_pop(L, 1);
     if (!error.empty()) {
         Print("ERROR: LoadNet \"" + name + "\": " + error);
         return PushBool(L, false);
+    }
+    if (!warning.empty()) {
+        Print("LoadNet \"" + name + "\": " + warning);
     }
     if (s_context == nullptr || s_context->m_manager == nullptr || !s_context->m_manager->AddNet(std::move(net))) {
         Print("ERROR: LoadNet: a net named \"" + name + "\" is already loaded");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "engine/ai/ai_enemy.h"
 #include "engine/ai/ai_manager.h"
 #include "engine/ai/neural_net.h"
@@ -69,8 +71,7 @@ TEST_F(AIScriptTest, LoadNetRefusesBadTablesWithAMessage) {
         {"{ Inputs = -1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 0, Weights = {} }", "Inputs"},
         {"{ Inputs = 1, Outputs = 2e9, HLayers = 0, AResp = 1, WNum = 0, Weights = {} }", "Outputs"},
         {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 0, WNum = 4, Weights = {1,2,3,4} }", "AResp"},
-        {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 3, Weights = {1,2,3} }", "WNum"},
-        {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = {1,2,3} }", "Weights[4]"},
+        {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = {1,'x',3,4} }", "Weights[2]"},
         {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = 5 }", "Weights"},
         {"{ Inputs = 'one', Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = {1,2,3,4} }", "Inputs"},
     };
@@ -84,6 +85,41 @@ TEST_F(AIScriptTest, LoadNetRefusesBadTablesWithAMessage) {
     }
     ASSERT_TRUE(Run("ok = LoadNet()"));
     EXPECT_FALSE(Flag("ok"));
+}
+
+TEST_F(AIScriptTest, LoadNetTakesOnlyTheWeightsEveryCountAgreesOn) {
+    struct SCase {
+        const char* table;
+        std::vector<double> second; // the second output neuron's input and bias weights
+    };
+    // The net has four weights; the stated count, the list and the net may each be the smallest.
+    const SCase cases[] = {
+        {"WNum = 3, Weights = {1,2,3,4,5}", {3, 0}},
+        {"WNum = 9, Weights = {1,2,3}", {3, 0}},
+        {"WNum = 9, Weights = {1,2,3,4,5,6}", {3, 4}},
+        {"WNum = -2, Weights = {1,2,3,4}", {0, 0}},
+    };
+    int made = 0;
+    for (const SCase& c : cases) {
+        m_printed.clear();
+        const std::string name = "Short" + std::to_string(made++);
+        ASSERT_TRUE(Run(name + " = { Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, " + c.table + " }" +
+                        " ok = LoadNet('" + name + "')"));
+        EXPECT_TRUE(Flag("ok")) << c.table;
+        ASSERT_FALSE(m_printed.empty()) << c.table;
+        EXPECT_NE(m_printed.back().find("taken"), std::string::npos) << m_printed.back();
+        velm::ai::CNeuralNet* net = m_manager.FindNet(name);
+        ASSERT_NE(net, nullptr);
+        const std::vector<double>& weights = net->GetLayers()[0].m_neurons[1].m_weights;
+        for (std::size_t i = 0; i < weights.size(); ++i) {
+            // Weights the counts left out keep the net's own, which lie in [-1, 1].
+            if (c.second[i] != 0) {
+                EXPECT_EQ(weights[i], c.second[i]) << c.table;
+            } else {
+                EXPECT_LE(std::abs(weights[i]), 1.0) << c.table;
+            }
+        }
+    }
 }
 
 TEST_F(AIScriptTest, ProfileSettersByTypeName) {
