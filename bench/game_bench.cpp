@@ -2,8 +2,9 @@
 // program does: the race's frames from the race camera at 800 x 600, split into update, physics,
 // graphics engine and device, on the machine's software renderer (OpenGL offscreen) and on the
 // null device; start-up to the first drawn menu frame; and the peak memory of a run of several
-// races against a run of one. The child walks the menus itself (Return once the menu camera has
-// stopped, Return again on the character selection), races, and takes the race down with the
+// races against a run of one. The child walks the menus itself (it clicks Single Player once the
+// menu camera has
+// stopped, OK on the character selection), races, and takes the race down with the
 // game's race reset, as the in-game menu's exit does. TK_SOURCE_DIR names the checkout (the
 // working directory when unset).
 #include <SDL2/SDL.h>
@@ -21,10 +22,14 @@
 #include <sstream>
 #include <string>
 
+#include "engine/gfx/button.h"
+#include "engine/gfx/cursor.h"
 #include "engine/phy/physics_world.h"
 #include "game/flow/engine_config_loader.h"
 #include "game/flow/tumbo_kelvo_app.h"
 #include "game/flow/tumbo_kelvo_game.h"
+#include "game/ui/character_selection.h"
+#include "game/ui/start_menu.h"
 #include "platform/dxut/dxut.h"
 #include "platform/dxut/input_script.h"
 
@@ -75,9 +80,18 @@ public:
 private:
     double Since() const { return std::chrono::duration<double>(Clock::now() - m_start).count(); }
 
-    void Press(unsigned long frame) {
-        std::istringstream lines(std::to_string(frame + 1) + " key_down Return\n" + std::to_string(frame + 2) +
-                                 " key_up Return\n");
+    // The game's cursor follows the mouse's movements: the move is the offset from where the
+    // cursor is to the middle of the button, then the button is pressed and let go there.
+    void Click(unsigned long frame, const velm::gfx::IScreenUnit* unit, const velm::gfx::CCursor* cursor) {
+        const auto* button = dynamic_cast<const velm::gfx::CButton*>(unit);
+        if (button == nullptr || cursor == nullptr) {
+            return;
+        }
+        m_mouseX += button->GetX() + button->GetWidth() / 2 - cursor->GetX();
+        m_mouseY += button->GetY() + button->GetHeight() / 2 - cursor->GetY();
+        const std::string at = std::to_string(m_mouseX) + " " + std::to_string(m_mouseY) + "\n";
+        std::istringstream lines(std::to_string(frame + 1) + " mouse_move " + at + std::to_string(frame + 3) +
+                                 " mouse_down left " + at + std::to_string(frame + 5) + " mouse_up left " + at);
         std::ostringstream errors;
         m_keys.Parse(lines, "driver", errors);
         m_pressedAt = frame;
@@ -125,8 +139,11 @@ private:
         // A key is pressed once the screen's camera has come to rest, and not again until the
         // state has had time to take it.
         const bool settled = !game->IsCameraMoving() && frame > m_pressedAt + 30;
-        if ((state == "MenuState" || state == "CharSelState") && settled) {
-            Press(frame);
+        if (state == "MenuState" && settled && game->GetStartMenu() != nullptr) {
+            Click(frame, game->GetStartMenu()->GetChild(kelvo::CStartMenu::kSinglePlayer), game->GetCursorScreen());
+        } else if (state == "CharSelState" && settled && game->GetCharacterSelection() != nullptr) {
+            Click(frame, game->GetCharacterSelection()->GetChild(kelvo::CCharacterSelection::kOk),
+                  game->GetCursorScreen());
         } else if (state == "RacingState") {
             RaceFrame(*game, times);
         }
@@ -170,6 +187,8 @@ private:
     Clock::time_point m_lastRaceFrame;
     platform::CInputScript m_keys;
     unsigned long m_pressedAt = 0;
+    int m_mouseX = 0;
+    int m_mouseY = 0;
     int m_raceFrame = 0;
     bool m_closing = false;
 };
