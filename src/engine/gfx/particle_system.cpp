@@ -76,6 +76,13 @@ common::CSphere CParticleSystem::GetTransformedBoundingSphere(const D3DXMATRIX& 
 }
 
 bool CParticleSystem::IsAlive(float elapsed) {
+    // A finite system out of view still runs down its life and its particles' lives: it would
+    // otherwise stay, with all its memory, for as long as nobody looks at it. A system not yet
+    // through one check has no frame behind it.
+    if (!m_stepped && m_template != nullptr && !m_template->IsInfinite() && m_frameTime > 0.0f) {
+        Step();
+    }
+    m_stepped = false;
     m_frameTime = elapsed;
     m_vertexCount = static_cast<std::uint32_t>(WholeCount()) * 4;
     m_indexCount = static_cast<std::uint32_t>(WholeCount()) * 6;
@@ -128,6 +135,11 @@ void CParticleSystem::Emit(float n) {
 }
 
 void CParticleSystem::AdvanceAnimation() {
+    Step();
+    BuildQuads();
+}
+
+void CParticleSystem::Step() {
     if (m_template == nullptr) {
         return;
     }
@@ -135,13 +147,6 @@ void CParticleSystem::AdvanceAnimation() {
     Emit(m_emitRate);
     // Only whole particles live: the slot of a half-born one (a fractional count) is neither
     // updated nor used to fill a gap, so no live particle is copied away and lost.
-    // Every quad of a pass turns by the same camera angle about the vertical axis.
-    const CParticleSysRegistry& registry = ParticleSysRegistry::Instance();
-    const float angle = registry.GetViewDirection().x > 0.0f ? registry.GetCameraYaw() + kQuarterTurn
-                                                             : registry.GetCameraYaw() - kThreeQuarterTurns;
-    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationAxis(&rotation, &up, angle);
     std::size_t i = 0;
     while (i < static_cast<std::size_t>(WholeCount())) {
         SParticle& particle = m_particles[i];
@@ -151,11 +156,26 @@ void CParticleSystem::AdvanceAnimation() {
             m_count -= 1.0f;
             continue;
         }
-        BuildQuad(i, rotation, angle);
         ++i;
     }
     m_vertexCount = static_cast<std::uint32_t>(WholeCount()) * 4;
     m_indexCount = static_cast<std::uint32_t>(WholeCount()) * 6;
+}
+
+void CParticleSystem::BuildQuads() {
+    if (m_template == nullptr) {
+        return;
+    }
+    // Every quad of a pass turns by the same camera angle about the vertical axis.
+    const CParticleSysRegistry& registry = ParticleSysRegistry::Instance();
+    const float angle = registry.GetViewDirection().x > 0.0f ? registry.GetCameraYaw() + kQuarterTurn
+                                                             : registry.GetCameraYaw() - kThreeQuarterTurns;
+    const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationAxis(&rotation, &up, angle);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(WholeCount()); ++i) {
+        BuildQuad(i, rotation, angle);
+    }
 }
 
 void CParticleSystem::BuildQuad(std::size_t index, const D3DXMATRIX& rotation, float angle) {
@@ -180,7 +200,12 @@ void CParticleSystem::BuildQuad(std::size_t index, const D3DXMATRIX& rotation, f
 }
 
 void CParticleSystem::Prepare() {
-    AdvanceAnimation();
+    // The frame, the reflection and the refraction each draw it: it moves on only once.
+    if (!m_stepped) {
+        Step();
+        m_stepped = true;
+    }
+    BuildQuads();
     m_geometry.vertices = m_vertices.data();
     m_geometry.vertexCount = m_vertexCount;
     m_geometry.indices = m_indices.data();

@@ -1,8 +1,9 @@
 // velm::gfx::CParticleSystem: one live particle effect made from a template: particles born at
-// the template's rate (fractions carried over), stepped by its functors in every drawn update,
-// drawn as camera-facing quads through "Particle.fx". All memory is sized to the template's
-// limit at creation; nothing is allocated per frame. Once created the registry owns it.
-// Main thread only.
+// the template's rate (fractions carried over), stepped by its functors once a frame when drawn
+// (however many passes draw it), drawn as camera-facing quads through "Particle.fx". A system of
+// limited life that no pass drew is stepped by the registry's next update all the same, so that
+// it ages and dies out of view; an endless one waits, unchanged, until it is seen again. All memory is sized to the
+// template's limit at creation; nothing is allocated per frame. Once created the registry owns it. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -27,17 +28,21 @@ public:
     // registry, which then owns it. An unknown name is logged and refused (false): the system
     // stays empty and the caller's.
     bool Create(const std::string& templateName);
-    // The registry's per-frame check; false when the system is to be removed.
+    // The registry's per-frame check, which begins the system's frame: a finite system that the
+    // last frame did not draw takes that frame's step here. False when it is to be removed.
     bool IsAlive(float elapsed);
 
     std::uint32_t GetFaceCount() const override { return static_cast<std::uint32_t>(WholeCount()) * 2; }
     common::CSphere GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const override;
-    // The particle update, then the live particles' quads are published for the renderer.
+    // The particle update (the first time in a frame only), then the live particles' quads,
+    // facing the camera of the pass, are published for the renderer.
     void Prepare() override;
     // Particle systems are stepped by their draws, not by the units' per-frame update.
     void Update(double, float) override {}
     // The particle update: age, emission, the update functors and the quads.
     void AdvanceAnimation() override;
+    // The particle update without the quads (a step out of view).
+    void Step();
     // Frees the particle, vertex and index arrays.
     void Unload() override;
 
@@ -60,6 +65,7 @@ private:
     int WholeCount() const { return static_cast<int>(m_count); }
     void InitParticle(SParticle& particle);
     void UpdateParticle(SParticle& particle);
+    void BuildQuads();
     void BuildQuad(std::size_t index, const D3DXMATRIX& rotation, float angle);
 
     float m_emitRate = 0.0f;
@@ -74,6 +80,8 @@ private:
     std::uint32_t m_id = 0;
     float m_frameTime = 0.0f;
     float m_radius = 0.0f;
+    // Whether this frame's step has been taken (by a draw, or by the registry for one unseen).
+    bool m_stepped = false;
 };
 
 } // namespace gfx

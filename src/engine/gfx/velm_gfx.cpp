@@ -148,6 +148,12 @@ HRESULT CVelmGfx::Init(const SVelmGfxInitInfo& info) {
     return core.CreateLine(&m_line);
 }
 
+void CVelmGfx::Update(double time, float elapsed) {
+    if (ParticleSysRegistry::Exists()) {
+        ParticleSysRegistry::Instance().Update(time, elapsed);
+    }
+}
+
 void CVelmGfx::RenderGraph(CSceneGraphMgr& graph, std::uint32_t flag) {
     if ((m_renderFlags & flag) != 0) {
         graph->Render();

@@ -111,6 +111,9 @@ public:
     // Display settings, directories, the device, the graphics singletons, the configured
     // effects, fog and lights, then the debug-line object, whose creation is the result.
     HRESULT Init(const SVelmGfxInitInfo& info);
+    // The graphics update of the game's frame: the live particle systems are checked, stepped
+    // when finite and unseen last frame, and removed once dead.
+    void Update(double time, float elapsed);
     // One frame, ending its scene; the framework's loop presents it.
     void RenderFrame(double time, float elapsed);
     // The mirrored and the submerged scene into the water manager's two targets.

@@ -199,28 +199,70 @@ TEST_F(ParticleSystems, AHalfBornParticleDoesNotKeepADrainedSystemAlive) {
     EXPECT_LT(frames, 50) << "count " << system->GetCount();
 }
 
-TEST_F(ParticleSystems, AgeOnlyRunsWhileDrawnAndInfiniteSystemsStay) {
+TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
     SParticleTemplate finite;
     finite.name = "finite";
     finite.infinite = 0;
     finite.life = "0.01";
+    finite.functors =
+        "<normal_color_init>\n<color_norm_init>-1</color_norm_init>\n</normal_color_init>\n"
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<normal_life_update>\n<death_rate>0.5</death_rate>\n</normal_life_update>\n";
     SParticleTemplate endless;
     endless.name = "endless";
     endless.life = "0.01";
     velm::gfx::CParticleSysRegistry& registry = Load({finite, endless});
-    CParticleSystem* unseen = Make("finite", 1);
+    Make("finite", 1);
     CParticleSystem* forever = Make("endless", 2);
+    CParticleSystem* waiting = Make("endless", 3);
     for (int frame = 0; frame < 20; ++frame) {
         registry.Update(0.0, 0.5f);
         forever->Prepare();
     }
-    EXPECT_EQ(registry.FindSystem(1), unseen);
-    EXPECT_FLOAT_EQ(unseen->GetAge(), 0.0f);
+    // Never drawn, the finite one still ran out its life and went with its particles.
+    EXPECT_EQ(registry.FindSystem(1), nullptr);
     EXPECT_EQ(registry.FindSystem(2), forever);
     EXPECT_FLOAT_EQ(forever->GetEmitRate(), 1.0f);
-    EXPECT_EQ(registry.FindSystem(3), nullptr);
+    EXPECT_FLOAT_EQ(forever->GetAge(), 10.0f);
+    // An endless system out of view costs nothing and stays as it was.
+    EXPECT_EQ(registry.FindSystem(3), waiting);
+    EXPECT_FLOAT_EQ(waiting->GetAge(), 0.0f);
+    EXPECT_FLOAT_EQ(waiting->GetCount(), 0.0f);
+    EXPECT_EQ(registry.FindSystem(4), nullptr);
     registry.DestroyAllSystems();
     EXPECT_EQ(velm::gfx::FindParticleSystem(2), nullptr);
+}
+
+// A geyser's eruption: seen for a while, then left behind by the camera (or made out of view),
+// and drawn by the frame and both water passes while seen.
+TEST_F(ParticleSystems, AnEruptionLeftOutOfViewStillDiesAndIsSteppedOncePerFrame) {
+    SParticleTemplate t;
+    t.infinite = 0;
+    t.life = "0.1";
+    t.rate = "2";
+    t.functors =
+        "<normal_color_init>\n<color_norm_init>-1</color_norm_init>\n</normal_color_init>\n"
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<normal_life_update>\n<death_rate>0.25</death_rate>\n</normal_life_update>\n";
+    velm::gfx::CParticleSysRegistry& registry = Load({t});
+    CParticleSystem* seen = Make("test_system", 1);
+    Make("test_system", 2);
+    for (int frame = 0; frame < 2; ++frame) {
+        registry.Update(0.0, 0.02f);
+        for (int pass = 0; pass < 3; ++pass) {
+            seen->Prepare();
+        }
+    }
+    // Two frames, not six: two steps of age and two births of two particles each.
+    EXPECT_FLOAT_EQ(seen->GetAge(), 0.04f);
+    EXPECT_FLOAT_EQ(seen->GetCount(), 4.0f);
+    int frames = 0;
+    while (!registry.GetSystems().empty() && frames < 100) {
+        registry.Update(0.0, 0.02f);
+        ++frames;
+    }
+    EXPECT_LT(frames, 100) << registry.GetSystems().size() << " systems out of view never died";
+    EXPECT_TRUE(registry.GetSystems().empty());
 }
 
 TEST_F(ParticleSystems, BadFilesAndNamesAreToldAndNothingIsMade) {
