@@ -8,4 +8,12 @@ cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SA
 cmake --build "$root/build-test" -j "$(nproc)"
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
-ctest --test-dir "$root/build-test" --output-on-failure -j "$(nproc)" --timeout 300
+# The two whole-game runs of thousands of frames (a full race, and the game against each damaged
+# content file) outlast any sensible timeout under the sanitizers; the optimised builds of CI run
+# them, and TK_LONG_SANITIZED=1 runs them here too.
+long_runs="GameRaceToFinish|GameSurvivesDamagedDataTree"
+if [ "${TK_LONG_SANITIZED:-0}" = 1 ]; then
+  ctest --test-dir "$root/build-test" --output-on-failure -j "$(nproc)" --timeout 3600
+else
+  ctest --test-dir "$root/build-test" --output-on-failure -j "$(nproc)" --timeout 300 -E "$long_runs"
+fi
