@@ -252,14 +252,9 @@ void RunChild(const SRunPlan& plan, const std::string& source, SRunResult* resul
     platform::SetFrameObserver(&CDriver::Observe, &driver);
     auto* app = new kelvo::CTumboKelvoApp();
     velm::SetApp(app);
-    velm::SDataPaths paths;
-    paths.m_textures = "../../../../data/arts/textures/";
-    paths.m_models = "../../../../data/arts/models/D3D_X_files/";
-    paths.m_effects = "../../../../data/files/fx/";
-    paths.m_sounds = "../../../../data/sounds/";
-    app->SetDataPaths(paths);
+    app->SetDataPaths(kelvo::CTumboKelvoApp::DefaultDataPaths());
     kelvo::CEngineConfigLoader loader;
-    if (!app->Init(loader, ScreenConfig("../../../../data/files/xmlfiles/tumbo_kelvo_engine_config.xml"))) {
+    if (!app->Init(loader, ScreenConfig(kelvo::kEngineConfigFile))) {
         std::snprintf(result->error, sizeof(result->error), "the game did not start: %s",
                       app->GetFailureText().c_str());
         return;

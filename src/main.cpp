@@ -11,21 +11,13 @@
 
 namespace {
 
-constexpr const char* kEngineConfigFile = "../../../../data/files/xmlfiles/tumbo_kelvo_engine_config.xml";
-
 int RunGame() {
     auto app = new kelvo::CTumboKelvoApp();
     velm::SetApp(app);
-
-    velm::SDataPaths paths;
-    paths.m_textures = "../../../../data/arts/textures/";
-    paths.m_models = "../../../../data/arts/models/D3D_X_files/";
-    paths.m_effects = "../../../../data/files/fx/";
-    paths.m_sounds = "../../../../data/sounds/";
-    app->SetDataPaths(paths);
+    app->SetDataPaths(kelvo::CTumboKelvoApp::DefaultDataPaths());
 
     kelvo::CEngineConfigLoader loader;
-    if (!app->Init(loader, kEngineConfigFile)) {
+    if (!app->Init(loader, kelvo::kEngineConfigFile)) {
         // Start-up failed: say why, and leave with a failure code rather than success.
         std::fprintf(stderr, "Tumbo Kelvo could not start: %s\n",
                      app->GetFailureText().empty() ? "unknown failure" : app->GetFailureText().c_str());

@@ -5,8 +5,14 @@
 
 namespace kelvo {
 
+// The game's engine configuration, seen from its run folder as every data path is.
+constexpr const char* kEngineConfigFile = "../../../../data/files/xmlfiles/tumbo_kelvo_engine_config.xml";
+
 class CTumboKelvoApp : public velm::CVelmApp {
 public:
+    // The data tree's folders, seen from the game's run folder (run/tumbo/kelvo/game).
+    static velm::SDataPaths DefaultDataPaths();
+
     velm::CVelmGame* CreateGame() override;
     ~CTumboKelvoApp() override = default;
 };

@@ -13,8 +13,7 @@
 #include "engine/gfx/particle_system.h"
 #include "engine/gfx/particle_test_files.h"
 #include "engine/gfx/velm_gfx.h"
-#include "platform/dxut/dxut.h"
-#include "platform/dxut/dxut_device.h"
+#include "support/gl_velm_gfx.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -59,52 +58,16 @@ std::string BandsBmp(int width, const std::vector<std::array<std::uint8_t, 3>>& 
 class GlScreensParticlesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        unsetenv("TK_D3D9_DEVICE");
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"gl screens test"))) {
-            m_skip = "no offscreen window";
-            return;
-        }
-        const char* root = std::getenv("TK_SOURCE_DIR");
-        velm::gfx::CVelmGfx::SVelmGfxInitInfo info;
-        info.m_screenWidth = kSize;
-        info.m_screenHeight = kSize;
-        info.m_fxFiles = {"Particle.fx"};
-        info.m_effectDirectory = std::string(root != nullptr ? root : "../../../..") + "/data/files/fx/";
-        info.m_textureDirectory = m_dir.Path() + "/";
-        m_gfx = std::make_unique<velm::gfx::CVelmGfx>();
-        ::testing::internal::CaptureStderr();
-        m_gfx->Init(info);
-        m_log = ::testing::internal::GetCapturedStderr();
-        velm::gfx::CGFXCore& core = GFXCore::Instance();
-        if (core.GetDevice() == nullptr || core.GetDevice()->IsNull()) {
-            m_skip = "no OpenGL 3.3 core device offscreen";
-        }
-    }
-    void TearDown() override {
-        m_gfx.reset();
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
+        m_skip = m_gl.Start(kSize, kSize, tktest::SourceFile("data/files/fx/"), m_dir.Path() + "/", {"Particle.fx"});
+        m_log = m_gl.Log();
     }
 
-    std::vector<std::uint8_t> BackBuffer() {
-        std::vector<std::uint8_t> bgra;
-        IDirect3DSurface9* back = nullptr;
-        GFXCore::Instance().GetBackBuffer(&back);
-        GFXCore::Instance().GetDevice()->ReadSurface(back, &bgra, nullptr, nullptr);
-        back->Release();
-        return bgra;
-    }
-    static std::array<int, 3> At(const std::vector<std::uint8_t>& bgra, int x, int y) {
-        const std::size_t i = (static_cast<std::size_t>(y) * kSize + static_cast<std::size_t>(x)) * 4;
-        return {bgra[i + 2], bgra[i + 1], bgra[i]};
-    }
+    std::array<int, 3> At(const std::vector<std::uint8_t>& bgra, int x, int y) const { return m_gl.At(bgra, x, y); }
 
     std::string m_skip;
     std::string m_log;
     tktest::CTempDir m_dir;
-    std::unique_ptr<velm::gfx::CVelmGfx> m_gfx;
+    tktest::CGlVelmGfx m_gl;
 };
 
 TEST_F(GlScreensParticlesTest, AButtonDrawsTheFrameRowOfItsState) {
@@ -122,11 +85,7 @@ TEST_F(GlScreensParticlesTest, AButtonDrawsTheFrameRowOfItsState) {
     std::unique_ptr<velm::gfx::CButton> button(velm::gfx::CButton::FromLayout(
         layout, [&cursor](const POINT& corner) { return velm::gfx::IsPointInBox(cursor, corner, 16, 8); }, nullptr));
     ASSERT_EQ(button->GetTextureWidth(), 16);
-    auto frame = [&]() {
-        m_gfx->SetScreenUnits({button.get()});
-        m_gfx->RenderFrame(0.0, 0.016f);
-        return BackBuffer();
-    };
+    auto frame = [&]() { return m_gl.Frame({button.get()}); };
     velm::input::SInputEvent move;
     move.m_code = velm::input::MOUSE_AXIS_X;
     std::vector<std::uint8_t> pixels = frame();
@@ -198,9 +157,8 @@ TEST_F(GlScreensParticlesTest, AFadingParticleDimsThenVanishes) {
         velm::gfx::UpdateParticleSystems(0.0, 0.016f);
         std::vector<velm::gfx::IGfxUnit*> units;
         velm::gfx::GatherParticleUnits(&units);
-        m_gfx->CullParticleUnits(units);
-        m_gfx->RenderFrame(0.0, 0.016f);
-        return BackBuffer();
+        m_gl.Gfx().CullParticleUnits(units);
+        return m_gl.Render();
     };
     std::vector<std::uint8_t> pixels = frame();
     ASSERT_EQ(pixels.size(), static_cast<std::size_t>(kSize * kSize * 4));

@@ -30,6 +30,20 @@ bool ClickScreenButton(TGame& game, velm::gfx::CBaseGUI* screen, int id) {
     return taken;
 }
 
+// Steps the game a sixtieth of a second at a time from `time` until the named state is current,
+// for at most `seconds` of game time; true when it is.
+template <class TGame>
+bool RunGameUntil(TGame& game, double& time, const std::string& state, double seconds) {
+    constexpr float kStep = 1.0f / 60.0f;
+    for (double end = time + seconds; time < end; time += kStep) {
+        if (game.GetStateMachine().GetCurrentState() == state) {
+            return true;
+        }
+        game.Update(time, kStep);
+    }
+    return game.GetStateMachine().GetCurrentState() == state;
+}
+
 struct SSeenEvent {
     std::string m_type;
     velm::EventDataPtr m_data;

@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr float kStep = 1.0f / 60.0f;
-
 class GameScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -27,13 +25,7 @@ protected:
         m_game->Init();
     }
     bool RunUntil(const std::string& state, double seconds = 10.0) {
-        for (double end = m_time + seconds; m_time < end; m_time += kStep) {
-            if (m_game->GetStateMachine().GetCurrentState() == state) {
-                return true;
-            }
-            m_game->Update(m_time, kStep);
-        }
-        return m_game->GetStateMachine().GetCurrentState() == state;
+        return tktest::RunGameUntil(*m_game, m_time, state, seconds);
     }
     // Single Player, then one turn to the bear and OK once the selection's camera has stopped.
     void ChooseSinglePlayerAndBear() {

@@ -59,13 +59,7 @@ protected:
     }
     // Steps frames until the named state is current, for at most `seconds` of game time.
     bool RunUntil(const std::string& state, double seconds = 10.0) {
-        for (double end = m_time + seconds; m_time < end; m_time += kStep) {
-            if (m_game->GetStateMachine().GetCurrentState() == state) {
-                return true;
-            }
-            m_game->Update(m_time, kStep);
-        }
-        return m_game->GetStateMachine().GetCurrentState() == state;
+        return tktest::RunGameUntil(*m_game, m_time, state, seconds);
     }
     std::string Current() const { return m_game->GetStateMachine().GetCurrentState(); }
     std::size_t Count(const std::string& type) {

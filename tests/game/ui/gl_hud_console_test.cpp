@@ -11,12 +11,10 @@
 #include "engine/gfx/velm_gfx.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
-#include "platform/dxut/dxut.h"
-#include "platform/dxut/dxut_device.h"
+#include "support/gl_velm_gfx.h"
+#include "support/source_file.h"
 
 namespace {
-
-using velm::gfx::GFXCore;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
@@ -30,50 +28,14 @@ struct SBox {
 class GlHudConsoleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        unsetenv("TK_D3D9_DEVICE");
-        const char* root = std::getenv("TK_SOURCE_DIR");
-        if (root == nullptr) {
-            m_skip = "TK_SOURCE_DIR is not set";
-            return;
-        }
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"gl hud test"))) {
-            m_skip = "no offscreen window";
-            return;
-        }
-        velm::gfx::CVelmGfx::SVelmGfxInitInfo info;
-        info.m_screenWidth = kWidth;
-        info.m_screenHeight = kHeight;
-        info.m_effectDirectory = std::string(root) + "/data/files/fx/";
-        info.m_textureDirectory = std::string(root) + "/data/arts/textures/";
-        m_gfx = std::make_unique<velm::gfx::CVelmGfx>();
-        m_gfx->Init(info);
-        velm::gfx::CGFXCore& core = GFXCore::Instance();
-        if (core.GetDevice() == nullptr || core.GetDevice()->IsNull()) {
-            m_skip = "no OpenGL 3.3 core device offscreen";
-        }
-    }
-    void TearDown() override {
-        m_gfx.reset();
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
+        m_skip = m_gl.Start(kWidth, kHeight, tktest::SourceFile("data/files/fx/"),
+                            tktest::SourceFile("data/arts/textures/"));
     }
 
     void Frame(velm::gfx::IScreenUnit* unit, const std::string& shot) {
-        m_gfx->SetScreenUnits({unit});
-        m_gfx->RenderFrame(0.0, 0.016f);
-        IDirect3DSurface9* back = nullptr;
-        GFXCore::Instance().GetBackBuffer(&back);
-        GFXCore::Instance().GetDevice()->ReadSurface(back, &m_pixels, nullptr, nullptr);
-        GFXCore::Instance().SaveSurfaceToFile(shot, D3DXIFF_PNG, back);
-        back->Release();
-        ASSERT_EQ(m_pixels.size(), static_cast<std::size_t>(kWidth * kHeight * 4));
+        ASSERT_EQ(m_gl.Frame({unit}, shot).size(), static_cast<std::size_t>(kWidth * kHeight * 4));
     }
-    std::array<int, 3> At(int x, int y) const {
-        const std::size_t i = (static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)) * 4;
-        return {m_pixels[i + 2], m_pixels[i + 1], m_pixels[i]};
-    }
+    std::array<int, 3> At(int x, int y) const { return m_gl.At(x, y); }
     // Pixels of the box whose three channels all pass `bright`: text drawn in white.
     int WhitePixels(const SBox& box) const {
         int count = 0;
@@ -95,8 +57,7 @@ protected:
     }
 
     std::string m_skip;
-    std::unique_ptr<velm::gfx::CVelmGfx> m_gfx;
-    std::vector<std::uint8_t> m_pixels;
+    tktest::CGlVelmGfx m_gl;
 };
 
 TEST_F(GlHudConsoleTest, TheHudDrawsItsPicturesAndTextsAtTheirPlaces) {

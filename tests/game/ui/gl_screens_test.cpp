@@ -20,39 +20,21 @@
 #include "game/ui/multi_player_menu.h"
 #include "game/ui/norvale_splash.h"
 #include "game/ui/victory_screen.h"
-#include "platform/dxut/dxut.h"
-#include "platform/dxut/dxut_device.h"
 #include "screen_fakes.h"
+#include "support/gl_velm_gfx.h"
 
 namespace {
 
-using velm::gfx::GFXCore;
 using SRgb = std::array<int, 3>;
 
 class GlScreensTest : public tktest::CScreenTest, public ::testing::WithParamInterface<std::pair<int, int>> {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        unsetenv("TK_D3D9_DEVICE");
         m_width = GetParam().first;
         m_height = GetParam().second;
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"gl screens test"))) {
-            m_skip = "no offscreen window";
-            return;
-        }
-        const char* root = std::getenv("TK_SOURCE_DIR");
-        const std::string data = std::string(root != nullptr ? root : "../../../..") + "/data/";
-        velm::gfx::CVelmGfx::SVelmGfxInitInfo info;
-        info.m_screenWidth = m_width;
-        info.m_screenHeight = m_height;
-        info.m_effectDirectory = data + "files/fx/";
-        info.m_textureDirectory = data + "arts/textures/";
-        m_gfx = std::make_unique<velm::gfx::CVelmGfx>();
-        ::testing::internal::CaptureStderr();
-        m_gfx->Init(info);
-        ::testing::internal::GetCapturedStderr();
-        if (GFXCore::Instance().GetDevice() == nullptr || GFXCore::Instance().GetDevice()->IsNull()) {
-            m_skip = "no OpenGL 3.3 core device offscreen";
+        m_skip = m_gl.Start(m_width, m_height, tktest::SourceFile("data/files/fx/"),
+                            tktest::SourceFile("data/arts/textures/"));
+        if (!m_skip.empty()) {
             return;
         }
         // A picture stands for the world behind the screens; probes compare with it.
@@ -66,27 +48,17 @@ protected:
     }
     void TearDown() override {
         m_world.reset();
-        m_gfx.reset();
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
+        m_gl.Stop();
     }
 
     // One frame of the units; saved when asked for.
     void Draw(std::vector<velm::gfx::IScreenUnit*> units, const std::string& name) {
         units.push_back(m_world.get());
-        m_gfx->SetScreenUnits(units);
-        m_gfx->RenderFrame(0.0, 0.016f);
-        IDirect3DSurface9* back = nullptr;
-        GFXCore::Instance().GetBackBuffer(&back);
-        m_pixels.clear();
-        GFXCore::Instance().GetDevice()->ReadSurface(back, &m_pixels, nullptr, nullptr);
         const char* folder = std::getenv("TK_SCREEN_SHOTS");
-        if (folder != nullptr && !name.empty()) {
-            GFXCore::Instance().SaveSurfaceToFile(
-                std::string(folder) + "/screens_" + name + "_" + std::to_string(m_width) + ".png", D3DXIFF_PNG, back);
-        }
-        back->Release();
+        const bool save = folder != nullptr && !name.empty();
+        m_pixels =
+            m_gl.Frame(units, save ? std::string(folder) + "/screens_" + name + "_" + std::to_string(m_width) + ".png"
+                                   : std::string());
     }
     SRgb At(int x, int y, const std::vector<std::uint8_t>* pixels = nullptr) const {
         const std::vector<std::uint8_t>& from = pixels != nullptr ? *pixels : m_pixels;
@@ -119,7 +91,7 @@ protected:
     int m_width = 0;
     int m_height = 0;
     std::string m_skip;
-    std::unique_ptr<velm::gfx::CVelmGfx> m_gfx;
+    tktest::CGlVelmGfx m_gl;
     std::vector<std::uint8_t> m_pixels;
     std::vector<std::uint8_t> m_reference;
     std::unique_ptr<velm::gfx::CSprite> m_world;

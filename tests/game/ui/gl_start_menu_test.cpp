@@ -4,22 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/velm_gfx.h"
 #include "game/ui/start_menu.h"
-#include "platform/dxut/dxut.h"
-#include "platform/dxut/dxut_device.h"
+#include "support/gl_velm_gfx.h"
 #include "ui_fixtures.h"
 
 namespace {
 
 using kelvo::CStartMenu;
-using velm::gfx::GFXCore;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
@@ -27,52 +23,17 @@ constexpr int kHeight = 600;
 class GlStartMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        unsetenv("TK_D3D9_DEVICE");
-        if (FAILED(DXUTInit(false, false, false, false)) || FAILED(DXUTCreateWindow(L"gl start menu test"))) {
-            m_skip = "no offscreen window";
-            return;
-        }
-        velm::gfx::CVelmGfx::SVelmGfxInitInfo info;
-        info.m_screenWidth = kWidth;
-        info.m_screenHeight = kHeight;
-        info.m_fxFiles = {"Particle.fx"};
-        info.m_effectDirectory = tktest::SourceFile("data/files/fx/");
-        info.m_textureDirectory = tktest::SourceFile("data/arts/textures/");
-        m_gfx = std::make_unique<velm::gfx::CVelmGfx>();
-        ::testing::internal::CaptureStderr();
-        m_gfx->Init(info);
-        ::testing::internal::GetCapturedStderr();
-        if (GFXCore::Instance().GetDevice() == nullptr || GFXCore::Instance().GetDevice()->IsNull()) {
-            m_skip = "no OpenGL 3.3 core device offscreen";
-        }
+        m_skip = m_gl.Start(kWidth, kHeight, tktest::SourceFile("data/files/fx/"),
+                            tktest::SourceFile("data/arts/textures/"), {"Particle.fx"});
     }
-    void TearDown() override {
-        m_gfx.reset();
-        GFXCore::Destroy();
-        platform::DXUTDestroyDevice();
-        platform::DXUTReset();
-    }
-    std::vector<std::uint8_t> Frame(velm::gfx::IScreenUnit* screen) {
-        m_gfx->SetScreenUnits({screen});
-        m_gfx->RenderFrame(0.0, 0.016f);
-        std::vector<std::uint8_t> bgra;
-        IDirect3DSurface9* back = nullptr;
-        GFXCore::Instance().GetBackBuffer(&back);
-        GFXCore::Instance().GetDevice()->ReadSurface(back, &bgra, nullptr, nullptr);
-        back->Release();
-        return bgra;
-    }
-    static std::array<int, 3> At(const std::vector<std::uint8_t>& bgra, int x, int y) {
-        const std::size_t i = (static_cast<std::size_t>(y) * kWidth + static_cast<std::size_t>(x)) * 4;
-        return {bgra[i + 2], bgra[i + 1], bgra[i]};
-    }
+    std::vector<std::uint8_t> Frame(velm::gfx::IScreenUnit* screen) { return m_gl.Frame({screen}); }
+    std::array<int, 3> At(const std::vector<std::uint8_t>& bgra, int x, int y) const { return m_gl.At(bgra, x, y); }
     // The buttons' bodies are blue, the title's wood brown.
     static bool IsButtonBlue(const std::array<int, 3>& p) { return p[2] > 90 && p[2] > p[0] + 50; }
     static bool IsWood(const std::array<int, 3>& p) { return p[0] > 100 && p[0] > p[2] + 40; }
 
     std::string m_skip;
-    std::unique_ptr<velm::gfx::CVelmGfx> m_gfx;
+    tktest::CGlVelmGfx m_gl;
     tktest::CTestScreenHost m_host;
 };
 

@@ -14,6 +14,7 @@
 #include "engine/gfx/cursor.h"
 #include "engine/phy/rigid_body.h"
 #include "game/ui/screen_host.h"
+#include "support/source_file.h"
 
 namespace tktest {
 
@@ -71,12 +72,6 @@ inline bool ClickChild(CTestScreenHost& host, velm::gfx::CBaseGUI& screen, int i
         return false;
     }
     return ClickAt(host, screen, button->GetX() + button->GetWidth() / 2, button->GetY() + button->GetHeight() / 2);
-}
-
-// A source-tree file, for the shipped layouts.
-inline std::string SourceFile(const std::string& relative) {
-    const char* root = std::getenv("TK_SOURCE_DIR");
-    return std::string(root != nullptr ? root : "../../../..") + "/" + relative;
 }
 
 } // namespace tktest
