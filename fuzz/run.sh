@@ -6,7 +6,8 @@
 # input prints its report's key lines, and the run fails after the other targets have had their
 # turn. Crashing inputs are kept in <build>/fuzz-artifacts/.
 # TK_FUZZ_SECONDS sets the time per target (at most 60); TK_FUZZ_TARGETS picks targets (names
-# without "_fuzz", separated by blanks); TK_FUZZ_BUILD_DIR picks the build directory.
+# without "_fuzz", separated by blanks); TK_FUZZ_JOBS how many fuzz at once (4); TK_FUZZ_BUILD_DIR
+# picks the build directory.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TK_FUZZ_BUILD_DIR:-$root/build-fuzz}
@@ -27,10 +28,14 @@ done
 cmake --build "$build" --target "$@" -j4 >"$build/build.log" 2>&1 || { grep -E "error|FAILED" "$build/build.log" | head -n 30; exit 1; }
 
 mkdir -p "$build/fuzz-artifacts"
-failed=""
-for name in $targets; do
+# One target's run; its summary (and on a fault the report's key lines) goes to its .result file,
+# its verdict to its .fault file.
+fuzz_one() {
+  name=$1
   corpus="$build/fuzz-corpus/$name"
   log="$build/fuzz-$name.log"
+  result="$build/fuzz-$name.result"
+  rm -f "$build/fuzz-$name.fault"
   mkdir -p "$corpus"
   cp "$root/fuzz/seeds/$name/"* "$corpus/"
   dict=""
@@ -43,11 +48,32 @@ for name in $targets; do
     >"$log" 2>&1; then
     runs=$(grep -aE "^stat::number_of_executed_units" "$log" | awk '{print $2}')
     coverage=$(grep -aE "^#[0-9]+.*cov:" "$log" | tail -n 1 | sed -E 's/.*cov: ([0-9]+).*/\1/')
-    echo "fuzz $name: ${runs:-?} runs in ${seconds}s, coverage ${coverage:-?}, no fault"
+    echo "fuzz $name: ${runs:-?} runs in ${seconds}s, coverage ${coverage:-?}, no fault" >"$result"
   else
-    echo "fuzz $name: FAULT"
-    grep -aE "^==[0-9]+==ERROR|runtime error|^SUMMARY|^ +#[0-9] |^artifact_prefix|Test unit written|out-of-memory|timeout" \
-      "$log" | head -n 25
+    {
+      echo "fuzz $name: FAULT"
+      grep -aE "^==[0-9]+==ERROR|runtime error|^SUMMARY|^ +#[0-9] |^artifact_prefix|Test unit written|out-of-memory|timeout" \
+        "$log" | head -n 25
+    } >"$result"
+    touch "$build/fuzz-$name.fault"
+  fi
+}
+# TK_FUZZ_JOBS targets fuzz at once (4 by default); each is one process on one core.
+jobs=${TK_FUZZ_JOBS:-4}
+running=0
+for name in $targets; do
+  fuzz_one "$name" &
+  running=$((running + 1))
+  if [ "$running" -ge "$jobs" ]; then
+    wait
+    running=0
+  fi
+done
+wait
+failed=""
+for name in $targets; do
+  cat "$build/fuzz-$name.result"
+  if [ -f "$build/fuzz-$name.fault" ]; then
     failed="$failed $name"
   fi
 done
