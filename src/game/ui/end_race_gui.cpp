@@ -1,5 +1,6 @@
 #include "game/ui/end_race_gui.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -190,9 +191,10 @@ bool CEndRaceGUI::AddResultRow(std::uint32_t racerId) {
         std::fprintf(stderr, "Results: no racer with id %u; no row added\n", racerId);
         return false;
     }
-    if (HasResultRow(racerId)) {
+    if (std::find(m_finished.begin(), m_finished.end(), racerId) != m_finished.end()) {
         return false;
     }
+    m_finished.push_back(racerId);
     const float t = game->GetRaceClock();
     racer->AddRaceTime(t);
     SResultRow row;
@@ -252,6 +254,11 @@ void CEndRaceGUI::ClearResultRows() {
     }
     m_rows.clear();
     Hide();
+}
+
+void CEndRaceGUI::OnRaceReset() {
+    ClearResultRows();
+    m_finished.clear();
 }
 
 void CEndRaceGUI::PlayClick() const { m_click->Play(); }

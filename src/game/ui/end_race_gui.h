@@ -45,13 +45,14 @@ public:
     void Render(double time, float elapsed) override;
     bool HandleInput(const velm::input::SInputEvent& event) override;
 
-    // Only for a racer of the game that has no row yet; false when refused.
+    // Only for a racer of the game that has not finished this race yet; false when refused.
     bool AddResultRow(std::uint32_t racerId);
     bool HasResultRow(std::uint32_t racerId) const;
-    // Deletes every row and hides the board with its Next Race button.
+    // Deletes every row and hides the board with its Next Race button. The racers stay finished:
+    // one still resting on the finish line gets no second row.
     void ClearResultRows();
-    // The race reset: the same, for the next race.
-    void OnRaceReset() { ClearResultRows(); }
+    // The race reset: the same, and no racer has finished the next race yet.
+    void OnRaceReset();
     // Hides the board and disables Next Race, rows kept.
     void Hide();
 
@@ -65,6 +66,8 @@ private:
     void DeleteRow(SResultRow& row);
 
     std::list<SResultRow> m_rows;
+    // Every racer that finished this race, its row cleared or not.
+    std::vector<std::uint32_t> m_finished;
     std::uint8_t m_shown = 0;
     std::unique_ptr<CClickSound> m_click;
 };

@@ -85,8 +85,9 @@ TEST_F(EndRaceGUITest, TheLocalFinishShowsTheBoardAndTheHostPassesEveryRowOn) {
 TEST_F(EndRaceGUITest, NextRaceClearingAndTheResetEachLeaveTheBoardHiddenAndItsButtonOff) {
     kelvo::CVictoryScreen victory("VictoryScreen.xml");
     for (int road = 0; road < 3; ++road) {
-        m_game.AddRacer(11, 1, kelvo::CONTROL_LOCAL_PLAYER);
-        ASSERT_TRUE(m_board.AddResultRow(11));
+        const std::uint32_t racer = 11 + static_cast<std::uint32_t>(road);
+        m_game.AddRacer(racer, 1, kelvo::CONTROL_LOCAL_PLAYER);
+        ASSERT_TRUE(m_board.AddResultRow(racer));
         ASSERT_TRUE(m_board.IsShown());
         m_game.m_calls.clear();
         if (road == 0) {
@@ -108,6 +109,26 @@ TEST_F(EndRaceGUITest, NextRaceClearingAndTheResetEachLeaveTheBoardHiddenAndItsB
         EXPECT_FALSE(NextRace()->IsVisible()) << road;
         EXPECT_FALSE(m_board.HandleInput({210, 0, 0, 0})) << road;
     }
+}
+
+TEST_F(EndRaceGUITest, ARacerRestingOnTheLineAfterNextRaceGetsNoSecondRowUntilTheReset) {
+    kelvo::CVictoryScreen victory("VictoryScreen.xml");
+    m_game.m_victory = &victory;
+    m_game.AddRacer(11, 1, kelvo::CONTROL_LOCAL_PLAYER);
+    m_game.AddRacer(12, 2, kelvo::CONTROL_LOCAL_OTHER);
+    ASSERT_TRUE(m_board.AddResultRow(12));
+    ASSERT_TRUE(m_board.AddResultRow(11));
+    kelvo::CButtonPressedNextRace{m_board}();
+    ASSERT_TRUE(m_board.GetRows().empty());
+    m_game.m_finished.clear();
+    // Both still touch the finish line under the victory screen.
+    EXPECT_FALSE(m_board.AddResultRow(12));
+    EXPECT_FALSE(m_board.AddResultRow(11));
+    EXPECT_TRUE(m_board.GetRows().empty());
+    EXPECT_FALSE(m_board.IsShown());
+    EXPECT_TRUE(m_game.m_finished.empty());
+    m_board.OnRaceReset();
+    EXPECT_TRUE(m_board.AddResultRow(11));
 }
 
 } // namespace

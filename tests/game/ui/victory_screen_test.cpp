@@ -68,6 +68,7 @@ TEST_F(VictoryScreenTest, OnlyThisMachinesRacerInFirstPlaceWins) {
         EXPECT_EQ(m_game.Called("trophy " + std::to_string(m_victory.GetTrophyId())), test.m_trophy);
         EXPECT_TRUE(m_board.GetRows().empty());
         m_victory.OnRaceReset();
+        m_board.OnRaceReset();
         EXPECT_FALSE(m_victory.IsVisible());
         EXPECT_FALSE(m_victory.IsTrophyShown());
         EXPECT_EQ(m_game.FindModel(m_victory.GetTrophyId()), nullptr);
@@ -98,6 +99,7 @@ TEST_F(VictoryScreenTest, TheTrophyTurnsAFortiethOfPiEachFrameBesideTheCameraTar
 
     // A second Show replaces the older trophy.
     const std::uint32_t first = m_victory.GetTrophyId();
+    m_board.OnRaceReset();
     m_game.AddRacer(11, 1, kelvo::CONTROL_LOCAL_PLAYER);
     m_board.AddResultRow(11);
     m_victory.Show();
