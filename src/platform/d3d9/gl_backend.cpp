@@ -136,8 +136,11 @@ struct SProgram {
 };
 
 // A buffer's GL side. A dynamic buffer streams through a ring of capacity bytes: each renewal
-// places it after everything written since the ring was last orphaned, so no write waits for
-// the GPU; only when the ring is full does it get fresh storage.
+// places it after everything written before it. The ring is two halves and a renewal lies in
+// one: leaving a half fences the draws that read it, and coming back waits on that fence, which
+// laps ago has long passed, so the storage is kept instead of orphaned (fresh storage is zeroed
+// and faulted in page by page on a software renderer, which cost more than the whole copy). A
+// buffer larger than a half orphans its ring when it is full.
 struct SBuffer {
     GLuint name = 0;
     GLsizeiptr size = 0;
@@ -146,7 +149,52 @@ struct SBuffer {
     GLsizeiptr base = 0;
     GLsizeiptr written = 0;
     GLsizeiptr alignment = 4;
+    GLsync fences[2] = {nullptr, nullptr};
 };
+
+// Waits until the draws before the fence have read what they read, then lets the fence go.
+void WaitAndDelete(GLsync* fence) {
+    if (*fence == nullptr) {
+        return;
+    }
+    constexpr GLuint64 kSecond = 1000000000u;
+    GLbitfield flags = GL_SYNC_FLUSH_COMMANDS_BIT;
+    for (int tries = 0; tries < 10; ++tries) {
+        const GLenum status = glClientWaitSync(*fence, flags, kSecond);
+        if (status != GL_TIMEOUT_EXPIRED) {
+            break;
+        }
+        flags = 0;
+    }
+    glDeleteSync(*fence);
+    *fence = nullptr;
+}
+
+// Where a renewal of the buffer goes in its ring, fencing and waiting as it crosses halves;
+// -1 when the ring must be orphaned (a buffer too large for a half, out of room).
+GLsizeiptr PlaceRenewal(SBuffer& buffer) {
+    GLsizeiptr at = (buffer.written + buffer.alignment - 1) / buffer.alignment * buffer.alignment;
+    const GLsizeiptr half = buffer.capacity / 2;
+    if (buffer.size > half) {
+        return at + buffer.size > buffer.capacity ? -1 : at;
+    }
+    if (at < half && at + buffer.size > half) {
+        at = half;
+    }
+    if (at + buffer.size > buffer.capacity) {
+        at = 0;
+    }
+    const int from = buffer.base >= half ? 1 : 0;
+    const int to = at >= half ? 1 : 0;
+    if (from != to) {
+        if (buffer.fences[from] != nullptr) {
+            glDeleteSync(buffer.fences[from]);
+        }
+        buffer.fences[from] = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        WaitAndDelete(&buffer.fences[to]);
+    }
+    return at;
+}
 
 std::string WithDefines(const std::string& source, int planes, bool alphaTest) {
     const std::size_t line = source.find('\n');
@@ -315,10 +363,11 @@ public:
         buffer->size = bytes;
         buffer->dynamic = dynamic;
         buffer->alignment = index ? 4 : 64;
+        // Room for a few frames of streaming in each half, so that a fence waited on has passed.
         constexpr GLsizeiptr kLeast = 1 << 20;
-        constexpr GLsizeiptr kMost = 32 << 20;
+        constexpr GLsizeiptr kMost = 64 << 20;
         buffer->capacity =
-            dynamic ? buffer->size + std::clamp<GLsizeiptr>(buffer->size * 7, kLeast, kMost) : buffer->size;
+            dynamic ? buffer->size + std::clamp<GLsizeiptr>(buffer->size * 31, kLeast, kMost) : buffer->size;
         glGenBuffers(1, &buffer->name);
         glBindBuffer(GL_COPY_WRITE_BUFFER, buffer->name);
         glBufferData(GL_COPY_WRITE_BUFFER, buffer->capacity, nullptr, dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
@@ -336,8 +385,8 @@ public:
             return;
         }
         if (renew) {
-            GLsizeiptr at = (buffer.written + buffer.alignment - 1) / buffer.alignment * buffer.alignment;
-            if (at + buffer.size > buffer.capacity) {
+            GLsizeiptr at = PlaceRenewal(buffer);
+            if (at < 0) {
                 glBufferData(GL_COPY_WRITE_BUFFER, buffer.capacity, nullptr, GL_STREAM_DRAW);
                 at = 0;
             }
@@ -365,6 +414,11 @@ public:
         // A name freed here may come back for another buffer: what was bound by name is forgotten.
         m_attributesKnown = false;
         m_boundElements = 0;
+        for (GLsync& fence : found->second->fences) {
+            if (fence != nullptr) {
+                glDeleteSync(fence);
+            }
+        }
         glDeleteBuffers(1, &found->second->name);
         m_buffers.erase(found);
     }

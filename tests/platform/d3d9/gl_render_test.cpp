@@ -433,12 +433,16 @@ TEST_F(GlStream, AValueChangedInAPassReachesTheNextDraw) {
 }
 
 // Each quad sits at the end of the buffer, so every discard takes a whole buffer's room and the
-// ring is orphaned every few draws.
+// ring runs round several times, each lap writing over what the draws of the last one read.
 TEST_F(GlStream, DiscardsThatRunTheRingRoundDrawTheirOwnGeometry) {
     constexpr int kQuads = 32;
-    for (int quad = 0; quad < kQuads; ++quad) {
+    constexpr int kLaps = 3;
+    for (int draw = 0; draw < kQuads * kLaps; ++draw) {
+        const int quad = draw % kQuads;
         const float left = -1.0f + 2.0f * static_cast<float>(quad) / kQuads;
-        const D3DCOLOR colour = quad % 2 == 0 ? 0xFFFF0000 : 0xFF00FF00;
+        // Earlier laps draw blue under the last: a draw reading another lap's vertices shows.
+        const bool last = draw >= kQuads * (kLaps - 1);
+        const D3DCOLOR colour = !last ? 0xFF0000FF : quad % 2 == 0 ? 0xFFFF0000 : 0xFF00FF00;
         void* data = nullptr;
         m_vertices->Lock(0, 0, &data, D3DLOCK_DISCARD);
         m_vertices->Unlock();
