@@ -254,8 +254,7 @@ protected:
 
     void ExpectSound(const std::string& name) {
         // Music plays as a stream, everything else is read whole.
-        velm::CSound* sound =
-            name.rfind("music/", 0) == 0 ? m_sounds->CreateStream(name) : m_sounds->CreateSound(name);
+        velm::CSound* sound = name.rfind("music/", 0) == 0 ? m_sounds->CreateStream(name) : m_sounds->CreateSound(name);
         ASSERT_NE(sound->GetHandle(), nullptr);
         unsigned int ms = 0;
         EXPECT_EQ(FMOD_Sound_getLength(sound->GetHandle(), &ms, FMOD_TIMEUNIT_MS), FMOD_OK);
@@ -266,9 +265,9 @@ protected:
     void ExpectEffect(const std::string& path) {
         ID3DXEffect* effect = nullptr;
         ID3DXBuffer* errors = nullptr;
-        ASSERT_EQ(D3DXCreateEffectFromFileA(m_device.Get(), path.c_str(), nullptr, nullptr, 0, nullptr, &effect,
-                                            &errors),
-                  D3D_OK);
+        ASSERT_EQ(
+            D3DXCreateEffectFromFileA(m_device.Get(), path.c_str(), nullptr, nullptr, 0, nullptr, &effect, &errors),
+            D3D_OK);
         effect->Release();
         if (errors != nullptr) {
             errors->Release();
@@ -345,7 +344,8 @@ TEST_F(ContentWalkerTest, EveryNamedFileExistsAndLoadsThroughItsOwnLoader) {
 
 TEST_F(ContentWalkerTest, EveryParticleSystemOfTheTableLoadsAsATemplate) {
     velm::gfx::CParticleSysRegistry registry;
-    registry.Init("../../../../data/files/xmlfiles/particle_sys_table.xml", "../../../../data/files/xmlfiles/particle_sys/");
+    registry.Init("../../../../data/files/xmlfiles/particle_sys_table.xml",
+                  "../../../../data/files/xmlfiles/particle_sys/");
     std::vector<SNamed> named;
     ASSERT_TRUE(WalkXml(Root() + "data/files/xmlfiles/particle_sys_table.xml", &named));
     EXPECT_GE(named.size(), 16u);
