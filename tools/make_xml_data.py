@@ -178,11 +178,13 @@ for stem, kind, dims, mass, snd in items:
 def centre(z):
     return rc.centre(z)
 
+# WaveAmp lifts only the drawn surface (the physics floats racers on the rest surface): crests much
+# higher than a tube's thickness would bury the racers in the picture.
 WAVE = dict(Amp1=0.06, Freq1=1.2, Phase1=0.0, DirX1=0.2, DirZ1=-1.0, Amp2=0.03, Freq2=2.1, Phase2=0.5, DirX2=-0.4,
             DirZ2=-0.9, BumpHeight=0.35, RefUVDistortion=0.04, WaterBlendWeight=0.6, HDRMultiplier=1.2,
             TexScaleX=0.08, TexScaleZ=0.08, BumpSpeedX=0.0, BumpSpeedZ=-0.08, FresnelBias=0.1, FresnelPow=4.0,
             ShallowWaterColorR=0.1, ShallowWaterColorG=0.45, ShallowWaterColorB=0.45, ShallowWaterColorA=1.0,
-            DeepWaterColorR=0.0, DeepWaterColorG=0.15, DeepWaterColorB=0.3, DeepWaterColorA=1.0, WaveAmp=0.5,
+            DeepWaterColorR=0.0, DeepWaterColorG=0.15, DeepWaterColorB=0.3, DeepWaterColorA=1.0, WaveAmp=0.22,
             WaveFreq=0.8)
 
 def water_section(kind, rows, cols, spacing, pos, grid_file):
@@ -467,9 +469,20 @@ for i, (typ, dz) in enumerate([('log1', 18), ('log2', 24), ('log3', 30), ('log1'
     logs.append(dict(opaque='TRUE', typ=typ, pos=on_river(z, -6.0 + 3.0 * i, 4.0 + 0.5 * i), angle=1.5708,
                      axis=(0, 1, 0)))
 position_list('log_positions.xml', 'log_pos', logs)
-tumbos = [dict(opaque='TRUE', typ='tumbo1' if i % 2 == 0 else 'tumbo2', pos=(10.0 + 1.8 * i, 0.6, 503.0 + (i % 3) * 1.6),
-               angle=0.5 * i) for i in range(6)]
-position_list('tumbo_pos.xml', 'tumbo_pos', tumbos)
+
+def credits_tumbos():
+    # On the pool in front of the credits camera (its view: target, radius, azimuth, latitude), in rows
+    # across its line of sight, so that they float in the picture behind the Back button.
+    target, radius, yaw, pitch = (5.5408678, -1.8811257, 496.31989), 7.6710567, 4.5507927, -0.48539862
+    cp, cy, sy = math.cos(pitch), math.cos(yaw), math.sin(yaw)
+    eye_x, eye_z = target[0] - radius * cp * cy, target[2] - radius * cp * sy
+    spots = [(4.6, -1.3), (4.6, 1.4), (6.0, -2.5), (6.0, 0.1), (6.0, 2.6), (7.5, -0.9)]
+    return [dict(opaque='TRUE', typ='tumbo1' if i % 2 == 0 else 'tumbo2',
+                 pos=(round(eye_x + ahead * cy - side * sy, 2), -0.2, round(eye_z + ahead * sy + side * cy, 2)),
+                 angle=0.5 * i) for i, (ahead, side) in enumerate(spots)]
+
+
+position_list('tumbo_pos.xml', 'tumbo_pos', credits_tumbos())
 
 def camera(name, locked, target, radius, yaw, pitch, max_speed, move_speed):
     cp, sp, cy, sy = math.cos(pitch), math.sin(pitch), math.cos(yaw), math.sin(yaw)

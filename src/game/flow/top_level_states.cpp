@@ -425,6 +425,13 @@ private:
             body->SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
             body->SetForceCntrl(velm::phy::kGravityForceName, std::make_shared<velm::phy::GravityForce>(body));
         }
+        // The level graphs were built when the track loaded; the scene joins them only when they
+        // are built again from the lists it was added to.
+        if (!m_sceneIds.empty()) {
+            if (velm::gfx::CVelmGfx* gfx = Gfx()) {
+                gfx->BuildLevelSceneGraphs();
+            }
+        }
     }
 
     std::vector<std::uint32_t> m_sceneIds;
