@@ -8,10 +8,10 @@ cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTK_SA
 cmake --build "$root/build-test" -j "$(nproc)"
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
-# The two whole-game runs of thousands of frames (a full race, and the game against each damaged
-# content file) outlast any sensible timeout under the sanitizers; the optimised builds of CI run
-# them, and TK_LONG_SANITIZED=1 runs them here too.
-long_runs="GameRaceToFinish|GameSurvivesDamagedDataTree"
+# The whole-game runs of thousands of frames (a full race, the game against each damaged
+# content file, the races over the network) outlast any sensible timeout under the sanitizers;
+# the optimised builds of CI run them, and TK_LONG_SANITIZED=1 runs them here too.
+long_runs="GameRaceToFinish|GameSurvivesDamagedDataTree|GameLanRace|GameLanHostLost"
 if [ "${TK_LONG_SANITIZED:-0}" = 1 ]; then
   ctest --test-dir "$root/build-test" --output-on-failure -j "$(nproc)" --timeout 3600
 else
