@@ -1,5 +1,6 @@
 #include "engine/net/net_config.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -33,6 +34,11 @@ void ReadAddress(const char* name, std::uint32_t* out) {
 
 SNetConfig ConfigFromEnvironment() {
     SNetConfig config;
+    // A peer's silence is real time: a fixed-step run's frame clock goes at that process's own
+    // pace, so peers on it would drop each other after a moment or never.
+    config.clock = [] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    };
     ReadAddress("TK_NET_ADDRESS", &config.bindAddress);
     ReadAddress("TK_NET_BROADCAST", &config.broadcastAddress);
     if (const char* text = std::getenv("TK_NET_PORT")) {

@@ -30,7 +30,7 @@ struct SNetConfig {
 // IPv4 text ("127.0.0.2") to a network-order address; 0 for text that is no address.
 std::uint32_t AddressFromText(const char* text);
 
-// The game's settings with the run's own address, port and broadcast address when the
+// The game's settings, on the real clock, with the run's own address, port and broadcast address when the
 // environment gives them (TK_NET_ADDRESS, TK_NET_PORT, TK_NET_BROADCAST), so several games can
 // share one machine. A value that does not read is reported on standard error and ignored.
 SNetConfig ConfigFromEnvironment();

@@ -109,13 +109,14 @@ void CNetworkManager::PollSocket() {
 void CNetworkManager::SearchForServer() {
     m_socket->SetBroadcast(true);
     common::CStopwatchTimer stopwatch(true);
+    const auto now = [&] { return m_config.clock ? m_config.clock() : stopwatch.GetElapsedSeconds(); };
+    const double started = now();
     double lastSearch = 0.0;
     auto* client = static_cast<CClientSocket*>(m_socket);
     while (m_keepRunning && !client->HasPeers()) {
-        const double now = stopwatch.GetElapsedSeconds();
-        if (now - lastSearch > m_config.searchIntervalSeconds) {
+        if (now() - started - lastSearch > m_config.searchIntervalSeconds) {
             client->SendServerSearch();
-            lastSearch = now;
+            lastSearch = now() - started;
         }
         PollSocket();
         client->DispatchReceived();

@@ -108,6 +108,11 @@ void CTumboKelvoGame::InitNetwork(std::uint8_t on, std::uint8_t host, velm::net:
 }
 
 void CTumboKelvoGame::OnStartedConnection() {
+    // A client that takes over sends and handles the host's types from now on; its role in the
+    // network manager has changed already.
+    if (IsNetworked() && GetMode() == 0) {
+        InitNetwork(1, 1, nullptr);
+    }
     m_mode = 1;
     // The network thread may be using the socket: the swap locks the network mutex.
     velm::net::SetRemoteEventSocket(new CTumboKelvoEventSocket());

@@ -32,7 +32,7 @@ bool CGameScreens::IsNetworked() { return m_game.IsNetworked(); }
 bool CGameScreens::IsHost() { return m_game.GetMode() == 1; }
 
 void CGameScreens::InitNetwork(bool on, std::uint8_t role) {
-    m_game.SetNetworkMode(on, role, on ? new CTumboKelvoEventSocket() : nullptr);
+    m_game.InitNetwork(on ? 1 : 0, role, on ? new CTumboKelvoEventSocket() : nullptr);
 }
 
 void CGameScreens::AddToRaceLineUp(const SRaceLineUpEntry& entry) { m_game.AddToRaceLineUp(entry); }

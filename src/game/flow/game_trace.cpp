@@ -48,4 +48,12 @@ void CGameTrace::RacerFinished(std::uint32_t racerId, std::uint32_t place, float
     std::fflush(m_file);
 }
 
+void CGameTrace::RacerEntered(std::uint32_t racerId, std::uint32_t connectionId) {
+    if (m_file == nullptr) {
+        return;
+    }
+    std::fprintf(m_file, "%lu racer %u %u\n", platform::GetFrameNumber(), racerId, connectionId);
+    std::fflush(m_file);
+}
+
 } // namespace kelvo

@@ -1,6 +1,7 @@
 // The run trace of a headless run: when TK_TRACE names a file, one line per top-level state
-// entered and per racer finishing, each led by the framework's frame number, so a run can be
-// checked from outside. Main thread only; a file that cannot be opened is said once and skipped.
+// entered, per racer of a race made (with whose it is) and per racer finishing, each led by the
+// framework's frame number, so a run can be checked from outside. Main thread only; a file that
+// cannot be opened is said once and skipped.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,8 @@ public:
 
     void StateEntered(const std::string& name);
     void RacerFinished(std::uint32_t racerId, std::uint32_t place, float time);
+    // A racer of the race was made; the connection id says whose (0: a computer's).
+    void RacerEntered(std::uint32_t racerId, std::uint32_t connectionId);
     bool IsOpen() const { return m_file != nullptr; }
 
 private:

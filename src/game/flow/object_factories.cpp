@@ -18,6 +18,7 @@
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
+#include "game/flow/game_trace.h"
 #include "game/flow/surface_makers.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_game.h"
@@ -330,6 +331,7 @@ void TumboKelvoListener::CreateRacer(const CCreateRacerData& record) {
             game->GetHUD()->AddRacerEntry(racer->GetID(), data.m_objectType);
         }
         game->AddRacerId(racer->GetID());
+        game->GetTrace().RacerEntered(racer->GetID(), racer->GetConnectionId());
     }
     LinkCamera(body);
 }

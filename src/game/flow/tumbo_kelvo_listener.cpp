@@ -6,7 +6,9 @@
 #include "engine/core/object_id.h"
 #include "engine/events/engine_events.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/chat_box.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/net/message.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/rigid_body.h"
 #include "engine/phy/water_field.h"
@@ -117,8 +119,11 @@ bool TumboKelvoListener::HandleEvent(const velm::CEvent& event) {
     } else if (type == "Started_Connection_Evt") {
         OnStartedConnection(event);
     } else if (type == "RacerConnectEvt") {
-        // The lobby's own racer-connect handling takes these when it exists; nothing else keeps
-        // the lobby's slots.
+        // Only announcements from the other side: neither side reacts to its own.
+        const auto* p = PayloadOf<CRacerConnectEvtData>(event);
+        if (network && p != nullptr && game->GetMultiPlayerMenu() != nullptr) {
+            game->GetMultiPlayerMenu()->OnRacerConnect(p->m_racerId, p->m_connectionId, p->m_lobbySlot);
+        }
     } else if (type == "Lost_Connection_Evt") {
         OnLostConnection(event);
     } else if (type == "Change_To_Server") {
@@ -333,8 +338,25 @@ void TumboKelvoListener::OnIconSpin(const velm::CEvent& event) {
     }
 }
 
-// The game takes over the unconnected racers and, on a host, the racer of a lost peer.
-void TumboKelvoListener::OnStartedConnection(const velm::CEvent& /*event*/) { GetGame()->OnStartedConnection(); }
+// A connection to the server (peer id 1) means this machine is a client that has found a
+// host, or a new one after a host change; any other peer has joined this machine as server.
+void TumboKelvoListener::OnStartedConnection(const velm::CEvent& event) {
+    CTumboKelvoGame& game = *GetGame();
+    const auto* p = PayloadOf<velm::CStartedConnectionEvtData>(event);
+    const std::uint32_t peer = p != nullptr ? p->m_clientId : 0;
+    MultiPlayerMenu* lobby = game.GetMultiPlayerMenu();
+    if (peer == velm::net::kServerId) {
+        if (lobby != nullptr) {
+            lobby->GetChatBox()->SetSenderValue(velm::net::GetLocalClientId());
+        }
+        return;
+    }
+    // The game takes over the unconnected racers; the newcomer to the lobby hears every slot.
+    game.OnStartedConnection();
+    if (lobby != nullptr && peer != 0) {
+        lobby->SendRacerConnectEvents(peer);
+    }
+}
 
 void TumboKelvoListener::OnLostConnection(const velm::CEvent& event) {
     if (const auto* p = PayloadOf<velm::CLostConnectionEvtData>(event)) {

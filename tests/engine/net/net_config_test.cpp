@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "engine/net/net_config.h"
+#include "platform/win32/frame_clock.h"
 
 namespace {
 
@@ -51,6 +54,19 @@ TEST_F(NetConfigFromEnvironment, ValuesThatDoNotReadAreReportedAndIgnored) {
         EXPECT_NE(err.find("TK_NET_PORT"), std::string::npos) << err;
         EXPECT_NE(err.find("TK_NET_ADDRESS"), std::string::npos) << err;
     }
+}
+
+// A fixed-step run's frame clock stands still between frames and races ahead of the wall in
+// between: the peers' silences must still be measured in real seconds.
+TEST_F(NetConfigFromEnvironment, TheSocketsKeepRealTimeWhileAFrameClockIsSet) {
+    platform::SetFrameClock(1000.0);
+    const SNetConfig config = ConfigFromEnvironment();
+    ASSERT_TRUE(config.clock);
+    const double before = config.clock();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    const double after = config.clock();
+    platform::ClearFrameClock();
+    EXPECT_GE(after - before, 0.025);
 }
 
 } // namespace

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/events/engine_events.h"
 #include "flow_fixtures.h"
+#include "game/flow/game_events.h"
 #include "game/flow/start_grid.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
@@ -70,6 +73,18 @@ protected:
     kelvo::CTumboKelvoGame m_game;
     std::shared_ptr<CNetworkStandIn> m_network = std::make_shared<CNetworkStandIn>();
 };
+
+TEST_F(NetworkSwitchTest, AClientTakingOverAsServerSwitchesToTheHostsTable) {
+    m_game.InitNetwork(1, 0, nullptr);
+    m_game.OnStartedConnection();
+    EXPECT_TRUE(m_game.IsAuthoritative());
+    const velm::EventListenerPtr game = m_game.GetEventListener();
+    for (const SRow& row : kRows) {
+        EXPECT_EQ(Has(m_network, row.m_type), row.m_hostN) << row.m_type;
+        EXPECT_EQ(Has(game, row.m_type), row.m_hostG) << row.m_type;
+    }
+    m_game.InitNetwork(0, 0, nullptr);
+}
 
 TEST_F(NetworkSwitchTest, EachRoleRegistersItsTableAndSwitchingOffLeavesTheGamesOwnTypes) {
     EXPECT_TRUE(m_game.IsAuthoritative());
@@ -165,6 +180,71 @@ TEST_F(ConnectionTest, ALostPeerInARaceIsTakenOverAndInTheLobbyLosesItsSlot) {
     m_game.OnLostConnection(1);
     EXPECT_FALSE(m_game.IsNetworked());
     EXPECT_TRUE(m_game.GetMultiPlayerMenu()->IsBackPressed());
+}
+
+// What the lobby queues for the peers: the slot announcements and whom each is addressed to.
+class CAnnouncements : public velm::IEventListener {
+public:
+    bool HandleEvent(const velm::CEvent& event) override {
+        if (const auto* p = dynamic_cast<const kelvo::CRacerConnectEvtData*>(event.GetData())) {
+            m_seen.push_back({p->m_lobbySlot, event.GetRecipients()});
+        }
+        return false;
+    }
+    std::string GetName() override { return "Announcements"; }
+    std::vector<std::pair<std::uint32_t, std::list<std::uint32_t>>> m_seen;
+};
+
+TEST_F(ConnectionTest, TheHostsLobbyTakesAJoiningPeerAndTellsItEverySlot) {
+    m_game.SetSelectedCharacter(1);
+    m_game.CreateMultiPlayerMenu(1);
+    kelvo::MultiPlayerMenu* lobby = m_game.GetMultiPlayerMenu();
+    const velm::EventListenerPtr listener = m_game.GetEventListener();
+    // The lobby switched networking on through the game's table: the game hears the peers' slots.
+    ASSERT_TRUE(m_events.DelListener(listener, velm::CEventType("RacerConnectEvt")));
+    auto announcements = std::make_shared<CAnnouncements>();
+    m_events.AddListener(announcements, velm::CEventType("RacerConnectEvt"));
+
+    // A newcomer hears all six slots, addressed to it alone.
+    listener->HandleEvent(velm::CStartedConnectionEvt(6));
+    m_events.Tick(-1);
+    ASSERT_EQ(announcements->m_seen.size(), 6u);
+    for (std::size_t n = 0; n < 6; ++n) {
+        EXPECT_EQ(announcements->m_seen[n].first, n + 1);
+        EXPECT_EQ(announcements->m_seen[n].second, std::list<std::uint32_t>{6});
+    }
+
+    // Its announcement takes a free slot; the host's own echo would change nothing.
+    const auto held = [&] {
+        for (const auto& slot : lobby->GetSlots()) {
+            if (slot.m_connectionId == 6) {
+                return slot.m_character;
+            }
+        }
+        return 0u;
+    };
+    kelvo::CRacerConnectEvt local(3, 6, 0);
+    listener->HandleEvent(local);
+    EXPECT_EQ(held(), 0u);
+    kelvo::CRacerConnectEvt joined(3, 6, 0);
+    joined.SetFromNetwork(true);
+    listener->HandleEvent(joined);
+    EXPECT_EQ(held(), 3u);
+    m_events.DelListener(announcements, velm::CEventType("RacerConnectEvt"));
+    m_game.InitNetwork(0, 0, nullptr);
+}
+
+TEST_F(ConnectionTest, AClientThatFindsItsHostStaysAClient) {
+    m_game.CreateMultiPlayerMenu(0);
+    m_game.GetEventListener()->HandleEvent(velm::CStartedConnectionEvt(1));
+    EXPECT_TRUE(m_game.IsNetworked());
+    EXPECT_FALSE(m_game.IsAuthoritative());
+    // The host's slot announcements reach the client's rows.
+    kelvo::CRacerConnectEvt slot(4, 1, 1);
+    slot.SetFromNetwork(true);
+    m_game.GetEventListener()->HandleEvent(slot);
+    EXPECT_EQ(m_game.GetMultiPlayerMenu()->GetSlotLabel(1), L"Player 1");
+    m_game.InitNetwork(0, 0, nullptr);
 }
 
 TEST(HostGridTest, ComputerSlotsStayComputersWhenTheHostsOwnIdIsZero) {

@@ -34,11 +34,14 @@ constexpr float kStep = 1.0f / 60.0f;
 std::vector<std::string> StatesIn(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> states;
-    std::string frame;
-    std::string kind;
-    std::string name;
-    while (in >> frame >> kind >> name) {
-        if (kind == "state") {
+    std::string line;
+    // Lines of other kinds have other lengths.
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string frame;
+        std::string kind;
+        std::string name;
+        if (fields >> frame >> kind >> name && kind == "state") {
             states.push_back(name);
         }
     }

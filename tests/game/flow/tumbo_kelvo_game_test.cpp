@@ -158,8 +158,9 @@ TEST(GameTraceTest, WritesStateAndFinishLinesAndSurvivesAnUnwritablePath) {
         kelvo::CGameTrace trace(path);
         trace.StateEntered("MenuState");
         trace.RacerFinished(7, 1, 63.25f);
+        trace.RacerEntered(9, 3);
     }
-    EXPECT_EQ(ReadAll(path), "0 state MenuState\n0 finish 7 1 63.250\n");
+    EXPECT_EQ(ReadAll(path), "0 state MenuState\n0 finish 7 1 63.250\n0 racer 9 3\n");
 
     kelvo::CGameTrace broken(dir.Path() + "/missing/folder/t.txt");
     EXPECT_FALSE(broken.IsOpen());

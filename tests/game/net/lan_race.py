@@ -1,0 +1,242 @@
+#!/usr/bin/env python3
+"""Races three games over the loopback network: a host and two clients.
+
+Each game runs headless in its own process on its own 127.0.0.k (the host on every address, to
+hear the clients' broadcast), on a free port, driven by its own input file and writing its own
+run trace. The host clicks Multiplayer, Host Game, OK on its racer and, once both clients hold a
+slot, Start; each client clicks Multiplayer, Join Game, turns the line-up to a racer of its own
+and clicks OK. Every game paddles from the start. The check: every trace goes through the lobby
+into the race, and the traces agree on who finished in which order.
+
+With --lose-host the host's process is killed during the race: a client takes over as host and
+the race goes on to the finish on the two that remain, whose traces must agree.
+
+The traces also name each race racer's connection: every game must hold the joined players'
+racers under the same ids. The first racers home are waited for, not the whole field: at the
+larger step some racers end up stranded on the bank.
+"""
+import argparse
+import os
+import re
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+RUN_DIR = os.path.join("run", "tumbo", "kelvo", "game")
+# Every frame advances the game clock by this much. A larger step than the single-player tests'
+# keeps the race short in wall time; the physics takes steps up to 0.1 s whole.
+STEP = 0.05
+
+# Window coordinates of the buttons at 1024 x 768; the pointer starts at (400, 300) and moves are
+# given as offsets from there.
+POINTER = (400, 300)
+MULTIPLAYER = (191, 402)
+HOST_GAME = (560, 440)
+JOIN_GAME = (560, 363)
+LINE_UP_RIGHT = (629, 389)
+OK = (837, 686)
+LOBBY_START = (838, 510)
+
+LOBBY_STATES = ["InitState", "LoadingScreenState", "Loading1State", "NorvaleSplashState", "MenuState",
+                "CharSelState", "MultiState", "StartTrack1State", "RacingState"]
+
+
+def free_port():
+    probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    probe.bind(("0.0.0.0", 0))
+    port = probe.getsockname()[1]
+    probe.close()
+    return port
+
+
+def frame(seconds):
+    return max(1, int(round(seconds / STEP)))
+
+
+def click(at, seconds):
+    """A click at window position `at` after `seconds` of game time."""
+    dx, dy = at[0] - POINTER[0], at[1] - POINTER[1]
+    f = frame(seconds)
+    return ["%d mouse_move %d %d" % (f, dx, dy), "%d mouse_down left %d %d" % (f + 4, dx, dy),
+            "%d mouse_up left %d %d" % (f + 6, dx, dy)]
+
+
+def input_lines(host, turns, start_at):
+    """The menus (in game seconds, each click after its camera move has stopped), then paddling."""
+    lines = click(MULTIPLAYER, 5.5) + click(HOST_GAME if host else JOIN_GAME, 6.0)
+    t = 8.5
+    for _ in range(turns):
+        lines += click(LINE_UP_RIGHT, t)
+        t += 1.0
+    lines += click(OK, t)
+    if host:
+        lines += click(LOBBY_START, start_at)
+    # Held from the lobby on: the racer paddles as soon as the race lets it.
+    lines.append("%d key_down Up" % frame(t + 1.0))
+    return lines
+
+
+def read_trace(path):
+    """States entered, racer ids in finishing order, and the racers of the race by connection id."""
+    states, finishes, racers = [], [], {}
+    try:
+        with open(path) as f:
+            for line in f:
+                m = re.match(r"^(\d+) state (\S+)$", line.strip())
+                if m:
+                    states.append(m.group(2))
+                m = re.match(r"^(\d+) finish (\d+) (\d+) ([0-9.]+)$", line.strip())
+                if m:
+                    finishes.append(int(m.group(2)))
+                m = re.match(r"^(\d+) racer (\d+) (\d+)$", line.strip())
+                if m:
+                    racers[int(m.group(2))] = int(m.group(3))
+    except FileNotFoundError:
+        pass
+    return states, finishes, racers
+
+
+class Game:
+    def __init__(self, args, work, name, address, host, turns):
+        self.name = name
+        self.trace = os.path.join(work, name + "_trace.txt")
+        self.log = os.path.join(work, name + "_output.txt")
+        script = os.path.join(work, name + "_input.txt")
+        with open(script, "w") as f:
+            f.write("\n".join(input_lines(host, turns, args.start_at)) + "\n")
+        env = dict(os.environ, SDL_VIDEODRIVER="offscreen", ALSOFT_DRIVERS="null", TK_D3D9_DEVICE="null",
+                   TK_FIXED_DT=str(STEP), TK_FRAME_LIMIT=str(args.frames), TK_INPUT_FILE=script,
+                   TK_TRACE=self.trace, TK_NET_PORT=str(args.port), TK_NET_BROADCAST="127.255.255.255")
+        if address:
+            env["TK_NET_ADDRESS"] = address
+        env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+        self.out = open(self.log, "wb")
+        self.process = subprocess.Popen([args.game], cwd=os.path.join(args.source, RUN_DIR), env=env,
+                                        stdout=self.out, stderr=subprocess.STDOUT)
+
+    def states(self):
+        return read_trace(self.trace)[0]
+
+    def finishes(self):
+        return read_trace(self.trace)[1]
+
+    def joined_racers(self):
+        """The racers of the players who joined the host (connection ids from 2 on)."""
+        return sorted(r for r, c in read_trace(self.trace)[2].items() if c >= 2)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        self.out.close()
+
+    def describe(self):
+        with open(self.trace) if os.path.exists(self.trace) else open(os.devnull) as f:
+            trace = f.read().strip() or "(empty)"
+        with open(self.log, "rb") as f:
+            tail = [l for l in f.read().decode("utf-8", "replace").splitlines() if not l.startswith("Sent ")][-8:]
+        return "%s (exit %s):\n  trace:\n    %s\n  last output:\n    %s" % (
+            self.name, self.process.returncode, trace.replace("\n", "\n    "), "\n    ".join(tail) or "(none)")
+
+
+def wait_for(condition, games, seconds):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if condition():
+            return True
+        if any(g.process.poll() is not None for g in games):
+            return condition()
+        time.sleep(0.2)
+    return condition()
+
+
+def run(args, work):
+    # The clients wait in their lobbies, searching, before the host comes up: the host's Start
+    # then finds them in their slots.
+    clients = [Game(args, work, "client%d" % k, "127.0.0.%d" % (k + 1), False, k) for k in (1, 2)]
+    games = list(clients)
+    problems = []
+    try:
+        if not wait_for(lambda: all("MultiState" in g.states() for g in clients), clients, args.timeout / 2):
+            problems.append("the clients did not reach the lobby")
+        host = Game(args, work, "host", None, True, 0)
+        games.insert(0, host)
+        racing = lambda gs: all("RacingState" in g.states() for g in gs)
+        if not wait_for(lambda: racing(games), games, args.timeout / 2):
+            problems.append("not every game reached the race")
+        remaining = games
+        if not problems and args.lose_host:
+            time.sleep(args.lose_after)
+            if host.finishes():
+                problems.append("a racer finished before the host was lost")
+            host.process.send_signal(signal.SIGKILL)
+            host.process.wait()
+            remaining = clients
+        # Every game holds the joined players' racers, under the same ids.
+        humans = [g.joined_racers() for g in remaining]
+        if not problems and (len(humans[0]) != 2 or any(h != humans[0] for h in humans)):
+            problems.append("the joined players' racers differ or are missing: %s" % humans)
+
+        # The first racers home, on every game that remains. At this step a racer can end up on
+        # the bank, so neither the whole field nor the players' own racers are waited for.
+        def done():
+            return all(len(g.finishes()) >= args.finishes for g in remaining)
+
+        if not problems and not wait_for(done, remaining, args.timeout):
+            problems.append("fewer than %d racers finished on some game" % args.finishes)
+        # Finishes already sent may still be on their way.
+        time.sleep(1.0)
+        orders = {g.name: g.finishes() for g in remaining}
+        if not problems:
+            shortest = min(len(o) for o in orders.values())
+            if len(set(tuple(o[:shortest]) for o in orders.values())) != 1:
+                problems.append("the finishing orders differ: %s" % orders)
+            for g in remaining:
+                got = g.states()
+                if got[:len(LOBBY_STATES)] != LOBBY_STATES:
+                    problems.append("%s went through %s, not %s" % (g.name, got, LOBBY_STATES))
+        for g in games:
+            if g.process.poll() is not None and g.process.returncode != 0 and not (g is host and args.lose_host):
+                problems.append("%s exited with %d" % (g.name, g.process.returncode))
+    finally:
+        for g in games:
+            g.stop()
+    return problems, games
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--source", required=True, help="the checkout holding data/ and run/")
+    parser.add_argument("--lose-host", action="store_true", help="kill the host's process during the race")
+    parser.add_argument("--lose-after", type=float, default=8.0, help="wall seconds into the race")
+    parser.add_argument("--start-at", type=float, default=400.0, help="game seconds at which the host clicks Start")
+    parser.add_argument("--finishes", type=int, default=2, help="finishes every game that remains must show")
+    parser.add_argument("--frames", type=int, default=1000000)
+    parser.add_argument("--timeout", type=float, default=180.0, help="wall seconds for each stage")
+    parser.add_argument("--keep", help="keep the inputs, traces and outputs in this folder")
+    args = parser.parse_args()
+    args.game = os.path.abspath(args.game)
+    args.source = os.path.abspath(args.source)
+    args.port = free_port()
+    began = time.monotonic()
+    if args.keep:
+        os.makedirs(args.keep, exist_ok=True)
+        problems, games = run(args, args.keep)
+        report = [g.describe() for g in games]
+    else:
+        with tempfile.TemporaryDirectory(prefix="tk_lan_") as work:
+            problems, games = run(args, work)
+            report = [g.describe() for g in games]
+    print("LAN race%s in %.0f s" % (" losing the host" if args.lose_host else "", time.monotonic() - began))
+    for p in problems:
+        print("FAILED: " + p)
+    print("\n".join(report))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
