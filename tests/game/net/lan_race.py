@@ -216,7 +216,7 @@ def main():
     parser.add_argument("--start-at", type=float, default=400.0, help="game seconds at which the host clicks Start")
     parser.add_argument("--finishes", type=int, default=2, help="finishes every game that remains must show")
     parser.add_argument("--frames", type=int, default=1000000)
-    parser.add_argument("--timeout", type=float, default=180.0, help="wall seconds for each stage")
+    parser.add_argument("--timeout", type=float, default=360.0, help="wall seconds for each stage")
     parser.add_argument("--keep", help="keep the inputs, traces and outputs in this folder")
     args = parser.parse_args()
     args.game = os.path.abspath(args.game)
