@@ -1,6 +1,7 @@
 #include "engine/core/velm_app.h"
 
 #include <cstdio>
+#include <string>
 
 #include "engine/ai/ai_manager.h"
 #include "engine/core/input_system.h"
@@ -101,7 +102,17 @@ bool CVelmApp::InitServices(ACLoader<gfx::CVelmGfx::SVelmGfxInitInfo>& loader, c
         m_failureText = "Failure to create the window!";
         return false;
     }
-    m_game->Init();
+    // A game that cannot start fails the start-up with its reason, so that the entry shuts down
+    // what did start; running out of memory is thrown on as it is everywhere in start-up.
+    try {
+        m_game->Init();
+    } catch (const common::COutOfMemException&) {
+        throw;
+    } catch (const common::CBaseException& failure) {
+        m_failureText = std::string("Failure to initialize the game: ") + failure.what() + " (" +
+                        failure.GetSourceFile() + ", line " + std::to_string(failure.GetLine()) + ")";
+        return false;
+    }
     return true;
 }
 

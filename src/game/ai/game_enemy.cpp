@@ -90,11 +90,13 @@ CRacerModel* CGameEnemyWorld::OwnRacer() const {
     return dynamic_cast<CRacerModel*>(model);
 }
 
+// The racers of the race only: the character selection's line-up floats in the menu pool and
+// takes no part.
 std::vector<velm::ai::SRacerInfo> CGameEnemyWorld::GetRacers() {
     std::vector<velm::ai::SRacerInfo> racers;
     if (CTumboKelvoGame* game = GetGame()) {
-        for (const auto& entry : game->GetModels()) {
-            if (auto* racer = dynamic_cast<CRacerModel*>(entry.second)) {
+        for (velm::CModel* model : game->GetRacers()) {
+            if (auto* racer = dynamic_cast<CRacerModel*>(model)) {
                 racers.push_back(InfoOf(*racer));
             }
         }
@@ -118,25 +120,14 @@ bool CGameEnemyWorld::GetFlow(const common::CVector3& point, common::CVector3& f
 std::vector<common::CVector3> CGameEnemyWorld::FindItemJugs(const common::CVector3& position,
                                                             const common::CVector3& direction, float radius) {
     std::vector<common::CVector3> jugs;
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
-        return jugs;
-    }
-    for (const auto& entry : game->GetModels()) {
-        auto* model = dynamic_cast<CKelvoModel*>(entry.second);
-        if (model == nullptr || model->GetObjectType() != OBJECT_JUG) {
-            continue;
-        }
-        const common::CVector3 offset = model->GetPosition() - position;
-        if (offset.LengthSquared() <= radius * radius && offset.Dot(direction) > 0.0f) {
-            jugs.push_back(model->GetPosition());
+    if (CTumboKelvoGame* game = GetGame()) {
+        for (velm::CModel* jug : game->FindItemJugsInRange(position, direction, radius)) {
+            jugs.push_back(jug->GetPosition());
         }
     }
     return jugs;
 }
 
-// The weapons' aiming data is not part of the race world yet: no item is aimed at a racer, and
-// the items that act on their owner (reflective coat, propeller) are used as soon as they are held.
 namespace {
 
 // The weapon data's view of a racer: its position, then its forward direction.
@@ -152,11 +143,13 @@ bool CGameEnemyWorld::InFiringCone(int itemType, const velm::ai::SRacerInfo& sho
     return weapon != nullptr && weapon->InFiringCone(AimRecord(shooter), target.m_position);
 }
 
-// The weapon data takes the target's record first and the shooter's second.
+// The shooter's record goes first: an item that needs no aim answers with the shooter's own
+// position, which the enemy takes as leave to use it at once. With the records the other way
+// round every such item would send its holder after the target for as long as it held it.
 common::CVector3 CGameEnemyWorld::AimPoint(int itemType, const velm::ai::SRacerInfo& shooter,
                                            const velm::ai::SRacerInfo& target) {
     const data::WeaponData* weapon = data::GetWeaponDataByType(static_cast<std::uint32_t>(itemType));
-    return weapon != nullptr ? weapon->GetAimPoint(AimRecord(target), AimRecord(shooter)) : shooter.m_position;
+    return weapon != nullptr ? weapon->GetAimPoint(AimRecord(shooter), AimRecord(target)) : shooter.m_position;
 }
 
 bool CGameEnemyWorld::UseUntargeted(int itemType, const velm::ai::SRacerInfo& shooter) {

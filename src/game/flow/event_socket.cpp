@@ -27,14 +27,15 @@ velm::EventPtr Rebuild(const unsigned char* payload, std::size_t length) {
     return event->IsIntact() ? event : nullptr;
 }
 
-// A creation record is only worth queueing when this machine holds the model it names.
-template <typename Event>
+// A creation record is only worth queueing when this machine holds the model it names; the empty
+// key of a family's members without a model (`modelless`) names none and is kept.
+template <typename Event, bool modelless = false>
 velm::EventPtr RebuildCreation(const unsigned char* payload, std::size_t length) {
     auto event = std::make_shared<Event>(payload, length);
     if (!event->IsIntact()) {
         return nullptr;
     }
-    if (!event->GetRecord().m_knownModel) {
+    if (!event->GetRecord().m_knownModel && !(modelless && event->GetRecord().m_modelData.m_key.empty())) {
         if (ShouldLogDrop()) {
             std::fprintf(stderr, "Event socket: %s names the unknown model data \"%s\"; dropped\n",
                          event->GetEventType().GetName().c_str(), event->GetRecord().m_modelData.m_key.c_str());
@@ -76,7 +77,7 @@ velm::EventPtr CTumboKelvoEventSocket::BuildEvent(const unsigned char* payload, 
         case MSG_CHANGE_ANI:
             return Rebuild<CAniChangeEvt>(payload, length);
         case MSG_CREATE_ITEM:
-            return RebuildCreation<CCreateItemFromKeyEvt>(payload, length);
+            return RebuildCreation<CCreateItemFromKeyEvt, true>(payload, length);
         case MSG_REQUEST_ITEM:
             return Rebuild<CRequestItemEvent>(payload, length);
         case MSG_DESTROY_ITEM:

@@ -68,10 +68,11 @@ bool RotationalPhysics() { return common::CScriptManager::GetInstance()->GetGlob
 D3DXVECTOR3 D3D(const CVector3& v) { return D3DXVECTOR3(v.x, v.y, v.z); }
 
 // A record is refused (with its reason) when its key named no model data or its object id is
-// taken: the game keeps the first object under an id.
-bool Refused(const char* family, const SCreationRecord& record) {
+// taken: the game keeps the first object under an id. The empty key is no fault where the family
+// has members without a model of their own (`modelless`).
+bool Refused(const char* family, const SCreationRecord& record, bool modelless = false) {
     const SModelData& data = record.m_modelData;
-    if (!record.m_knownModel) {
+    if (!record.m_knownModel && !(modelless && data.m_key.empty())) {
         std::fprintf(stderr, "%s: no model data \"%s\" for object %u; nothing built\n", family, data.m_key.c_str(),
                      data.m_objectId);
         return true;
@@ -338,7 +339,9 @@ void TumboKelvoListener::CreateRacer(const CCreateRacerData& record) {
 
 void TumboKelvoListener::CreateItem(const CCreateItemFromKeyData& record) {
     const SModelData& data = record.m_modelData;
-    if (Refused("Create_Item", record)) {
+    // The reflective coat and the whirlpool have no model: their key is empty and they are built
+    // bare (no unit, no body data), the coat with the state machine that dresses its owner.
+    if (Refused("Create_Item", record, true)) {
         return;
     }
     CTumboKelvoGame* game = GetGame();

@@ -17,6 +17,7 @@
 #include "engine/phy/physics_world.h"
 #include "engine/phy/simulator.h"
 #include "engine/phy/water_field.h"
+#include "libs/common/exceptions.h"
 
 namespace {
 
@@ -111,6 +112,33 @@ TEST_F(VelmAppTest, StartsRunsTheLoopAndShutsDownInOrder) {
     EXPECT_EQ(m_app->GetGfx(), nullptr);
     EXPECT_EQ(m_app->GetSoundSystem(), nullptr);
     EXPECT_EQ(m_app->GetPhysicsWorld(), nullptr);
+}
+
+class CFailingGame : public tktest::CStubGame {
+public:
+    void Init() override { throw common::CBaseException("GameStart", 12); }
+};
+
+class CFailingGameApp : public velm::CVelmApp {
+public:
+    velm::CVelmGame* CreateGame() override { return new CFailingGame(); }
+};
+
+TEST_F(VelmAppTest, AGameWhoseStartFailsFailsStartUpWithItsReasonAndShutsDownWhatStarted) {
+    CFailingGameApp app;
+    velm::SetApp(&app);
+    EXPECT_FALSE(app.Init(m_loader, "config.xml"));
+    EXPECT_EQ(app.GetFailureText(), "Failure to initialize the game: Base Exception Thrown (GameStart, line 12)");
+    EXPECT_NE(app.GetGame(), nullptr);
+    EXPECT_NE(app.GetPhysicsWorld(), nullptr);
+    app.Shutdown();
+    EXPECT_EQ(app.GetGame(), nullptr);
+    EXPECT_EQ(velm::GetEventManager(), nullptr);
+    EXPECT_EQ(app.GetGfx(), nullptr);
+    EXPECT_EQ(app.GetSoundSystem(), nullptr);
+    EXPECT_EQ(app.GetInputSystem(), nullptr);
+    EXPECT_EQ(app.GetPhysicsWorld(), nullptr);
+    velm::SetApp(m_app);
 }
 
 class CNoGameApp : public velm::CVelmApp {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "engine/net/network_manager.h"
@@ -88,6 +90,29 @@ TEST(NetworkManagerTest, CurrentSocketFunctionsActOnTheManagersSocket) {
     EXPECT_EQ(GetLocalClientId(), 0u);
     SetRemoteEventSocket(new CCountingEventSocket(deleted));
     EXPECT_EQ(deleted, 3);
+}
+
+// The network thread reads the handler under the Network Mutex: a swap from the main thread (a
+// started connection installs the game's event socket) waits while the mutex is held.
+TEST(NetworkManagerTest, TheEventSocketIsSwappedOnlyUnderTheNetworkMutex) {
+    std::atomic<int> deleted{0};
+    CNetworkManager manager(1, HostConfig(FreePort()));
+    ASSERT_TRUE(manager.Init());
+    SetRemoteEventSocket(new CCountingEventSocket(deleted));
+    std::thread swapper;
+    std::atomic<bool> swapped{false};
+    manager.WithSocket([&](CBaseSocket*) {
+        swapper = std::thread([&] {
+            SetRemoteEventSocket(new CCountingEventSocket(deleted));
+            swapped = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_FALSE(swapped);
+        EXPECT_EQ(deleted, 0);
+    });
+    swapper.join();
+    EXPECT_TRUE(swapped);
+    EXPECT_EQ(deleted, 1);
 }
 
 TEST(NetworkManagerTest, HostWhosePortIsTakenFailsToStart) {

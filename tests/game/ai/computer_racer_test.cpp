@@ -78,4 +78,32 @@ TEST_F(ComputerRacerTest, EveryCharacterReachesTheEndOfItsPath) {
     }
 }
 
+// An item that needs no aim at a rival ahead (the bait, and the whirlpool, whose cone looks
+// behind) is used at once; the racer is not sent after an aim point and keeps to its waypoints.
+TEST_F(ComputerRacerTest, AnItemThatNeedsNoAimIsUsedAtOnceWithoutADetour) {
+    for (std::uint32_t item : {9u, 12u}) {
+        kelvo::CRacerModel* racer = AddRacer(20, 2, kelvo::CONTROL_LOCAL_OTHER, 0.0f, false);
+        kelvo::CRacerModel* rival = AddRacer(21, 3, kelvo::CONTROL_LOCAL_OTHER, 0.0f, false);
+        rival->SetPosition(CVector3(0.5f, 0.3f, -10.0f));
+        for (kelvo::CRacerModel* r : {racer, rival}) {
+            r->SetLinearVelocity(CVector3(0.0f, 0.0f, -5.0f));
+        }
+        racer->SetHeldItemType(item);
+        auto* ai = static_cast<velm::ai::AIEnemy*>(static_cast<kelvo::CAIRacerContr*>(racer->GetController())->GetAI());
+        velm::ai::SRacerInfo self;
+        self.m_heading = CVector3(0.0f, 0.0f, -1.0f);
+        bool fired = false;
+        for (int update = 0; update < 5; ++update) {
+            velm::ai::SDriveInput out;
+            ai->Update(out, self, {}, kFrame);
+            fired = fired || out.m_fire;
+            EXPECT_LE(ai->GetDetourTimer(), 0.0f) << "item " << item << ", update " << update;
+        }
+        EXPECT_TRUE(fired) << "item " << item;
+        m_game.RemoveObject(20);
+        m_game.RemoveObject(21);
+        m_game.GetRacerIds().clear();
+    }
+}
+
 } // namespace

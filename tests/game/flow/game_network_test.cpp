@@ -146,6 +146,33 @@ TEST_F(ConnectionTest, AStartedConnectionGivesTheComputerOnlyTheUnconnectedNonHu
     m_game.SetNetworkMode(false, 0, nullptr);
 }
 
+// A human controller that counts its own end.
+class CCountedContr : public kelvo::CHumanRacerContr {
+public:
+    CCountedContr(kelvo::CRacerModel* racer, int& ended) : kelvo::CHumanRacerContr(racer), m_ended(ended) {}
+    ~CCountedContr() override { ++m_ended; }
+
+private:
+    int& m_ended;
+};
+
+TEST_F(ConnectionTest, TheControllerAComputerTakesOverFromIsDeletedOnce) {
+    kelvo::CRacerModel* unclaimed = AddRacer(4, 4, kelvo::CONTROL_NETWORK, 3.0f);
+    int ended = 0;
+    auto* counted = new CCountedContr(unclaimed, ended);
+    unclaimed->SetController(counted);
+    m_game.GetControllers()[4] = counted;
+    m_game.SetNetworkMode(true, 0, nullptr);
+    m_game.OnStartedConnection();
+    EXPECT_EQ(ended, 1);
+    EXPECT_NE(dynamic_cast<kelvo::CAIRacerContr*>(unclaimed->GetController()), nullptr);
+    EXPECT_EQ(m_game.GetControllers().at(4), unclaimed->GetController());
+    m_game.SetNetworkMode(false, 0, nullptr);
+    // The game's end deletes the computer's controller and no other.
+    m_game.RemoveObject(4);
+    EXPECT_EQ(ended, 1);
+}
+
 TEST_F(ConnectionTest, ALostPeerInARaceIsTakenOverAndInTheLobbyLosesItsSlot) {
     kelvo::CRacerModel* remote = AddRacer(3, 3, kelvo::CONTROL_NETWORK);
     remote->SetConnectionId(7);

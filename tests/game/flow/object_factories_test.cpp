@@ -7,6 +7,7 @@
 #include "engine/gfx/gfx_unit.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
+#include "game/flow/model_data_keys.h"
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/world/env_obj.h"
 #include "game/world/item_model.h"
@@ -119,6 +120,35 @@ TEST_F(ObjectFactoriesTest, ItemsGetTheirControllerForcesStateMachineAndOwnerByK
     // A template is kept apart from the game's objects.
     const std::uint32_t held = MakeItem("BaitModelData", 23, 0, 0, 1);
     EXPECT_EQ(m_game->FindModel(held), nullptr);
+}
+
+// The reflective coat and the whirlpool have no model data: their key is empty, and a fired one
+// is still built, bare, for its owner (the coat with the machine that makes its owner invincible).
+TEST_F(ObjectFactoriesTest, TheItemsWithoutAModelAreBuiltBareFromTheirEmptyKey) {
+    const std::uint32_t owner = MakeRacer(2, 1);
+    ASSERT_EQ(kelvo::ModelDataKeyFromType(8), "");
+    ASSERT_EQ(kelvo::ModelDataKeyFromType(12), "");
+    testing::internal::CaptureStderr();
+    const std::uint32_t coat = MakeItem(kelvo::ModelDataKeyFromType(8).c_str(), 8, owner, 1);
+    const std::uint32_t whirlpool = MakeItem(kelvo::ModelDataKeyFromType(12).c_str(), 12, owner, 1);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("no model data"), std::string::npos) << log;
+
+    auto* coatModel = As<kelvo::CItemModel>(coat);
+    ASSERT_NE(coatModel, nullptr);
+    EXPECT_EQ(coatModel->GetSceneNode(), nullptr);
+    EXPECT_EQ(coatModel->GetOwnerId(), owner);
+    EXPECT_EQ(coatModel->GetStateMachine()->GetCurrentState(), "Reflect_Network_State");
+    auto* whirlpoolModel = As<kelvo::CItemModel>(whirlpool);
+    ASSERT_NE(whirlpoolModel, nullptr);
+    EXPECT_EQ(whirlpoolModel->GetOwnerId(), owner);
+    EXPECT_TRUE(whirlpoolModel->GetStateMachine()->GetCurrentState().empty());
+
+    // Any other key that names nothing is still refused.
+    testing::internal::CaptureStderr();
+    const std::uint32_t bad = MakeItem("NoSuchModelData", 8, owner, 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Create_Item: no model data"), std::string::npos);
+    EXPECT_EQ(m_game->FindModel(bad), nullptr);
 }
 
 TEST_F(ObjectFactoriesTest, SceneryTakesItsListByFlagsTreesBecomeBillboardsAndVolumesOnlyPhysics) {

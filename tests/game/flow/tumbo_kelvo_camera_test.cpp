@@ -260,7 +260,7 @@ namespace {
 TEST(GameCamerasTest, TheRaceCameraFollowsTheLocalRacerAndTheToggleHandsOverItsView) {
     tktest::CRaceFixture race;
     kelvo::CTumboKelvoGame& game = race.m_game;
-    kelvo::CRacerModel* racer = race.AddRacer(40, 2, kelvo::CONTROL_LOCAL_PLAYER, 3.0f);
+    kelvo::CRacerModel* racer = race.AddRacer(40, 2, kelvo::CONTROL_LOCAL_PLAYER, 3.0f, true, false);
     game.SetLocalRacer(40, racer);
     game.GetRaceCamera()->SetTarget(racer);
     ASSERT_EQ(game.GetCamera(), game.GetRaceCamera());

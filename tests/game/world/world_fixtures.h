@@ -99,9 +99,10 @@ public:
         m_log->m_names.clear();
     }
 
-    // A racer floating at x with the character's type; kind 1 player, 2 computer, 0 network.
+    // A racer floating at x with the character's type; kind 1 player, 2 computer, 0 network. One
+    // left out of the race's list outlives a race reset.
     kelvo::CRacerModel* AddRacer(std::uint32_t id, std::uint32_t type, std::uint32_t kind, float x = 0.0f,
-                                 bool human = true) {
+                                 bool human = true, bool inRace = true) {
         auto body = std::make_shared<velm::phy::CRigidBody>();
         body->SetPosition(common::CVector3(x, 0.3f, 0.0f));
         body->SetCylinderHull(0.5f, 0.6f, 20.0f, 4, 16, false);
@@ -126,8 +127,11 @@ public:
             racer->SetController(controller);
         }
         m_game.AddObject(racer, view, controller);
-        // Racer creation gives every racer its place on the HUD's ladder.
+        // Racer creation gives every racer its place on the HUD's ladder and in the race's list.
         m_game.GetHUD()->AddRacerEntry(id, type);
+        if (inRace) {
+            m_game.AddRacerId(id);
+        }
         return racer;
     }
 
