@@ -28,10 +28,10 @@ CHARACTERS = [
     ("moviestar", [RIGHT_ARROW]),
 ]
 
-# Frames counted from the OK click: the paddling and the two steers of the race input, then the
+# Frames counted from the OK click: the paddling and the three steers of the race input, then the
 # two buttons once the field is home.
 PADDLE = 250
-STEERS = [("Left", 18850, 18910), ("Left", 33520, 33580)]
+STEERS = [("Left", 18850, 18910), ("Left", 30500, 30540), ("Left", 35520, 35580)]
 NEXT_RACE_AT = 38000
 CONTINUE_AT = 38200
 
@@ -53,7 +53,7 @@ def season(name, arrows):
         click(lines, frame, arrow, "turn the line-up")
         frame += 80
     click(lines, frame, OK, "OK on the %s" % name)
-    lines.append("# paddle from the start; one steer takes the racer past the geyser, one onto the finish")
+    lines.append("# paddle from the start; steers past the geyser, off the bank below the log trap, onto the finish")
     lines.append("%d key_down Up" % (frame + PADDLE))
     for key, down, up in STEERS:
         lines.append("%d key_down %s" % (frame + down, key))
