@@ -9,8 +9,12 @@ fifty updates. Colours are ARGB words written as signed 32-bit integers, as the 
 Run from the repository root:  python3 tools/make_particle_data.py
 """
 import os
+import sys
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'files', 'xmlfiles')
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from generated_files import output_root  # noqa: E402
+
+ROOT = os.path.join(output_root(__doc__), 'data', 'files', 'xmlfiles')
 SYS_DIR = os.path.join(ROOT, 'particle_sys')
 os.makedirs(SYS_DIR, exist_ok=True)
 

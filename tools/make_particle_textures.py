@@ -11,9 +11,10 @@ import sys
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from generated_files import output_root  # noqa: E402
 from png_image import write_png  # noqa: E402
 
-ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'data', 'arts', 'textures')
+ROOT = os.path.join(output_root(__doc__), 'data', 'arts', 'textures')
 SIZE = 64
 
 

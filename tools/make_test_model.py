@@ -18,6 +18,7 @@ Bone offsets are the inverses of the unbent bind pose: Hip identity, Spine Trans
 """
 import math
 import os
+import sys
 
 SPINE_DEGREES = 30.0
 TICKS = 4800
@@ -134,5 +135,8 @@ def write_model(path):
 
 
 if __name__ == "__main__":
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from generated_files import output_root  # noqa: E402
+
+    root = output_root(__doc__)
     write_model(os.path.join(root, "data", "arts", "models", "D3D_X_files", "test_column.x"))

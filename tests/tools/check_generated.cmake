@@ -2,7 +2,8 @@
 # SOURCE differs from what they write now.
 file(REMOVE_RECURSE "${OUT}")
 foreach(generator make_level_geometry.py make_xml_data.py make_sky_textures.py make_ai_data.py make_models.py
-                  make_textures.py make_sounds.py make_hud_art.py make_screen_art.py make_menu_art.py)
+                  make_textures.py make_sounds.py make_hud_art.py make_screen_art.py make_menu_art.py
+                  make_particle_data.py make_particle_textures.py make_test_model.py)
   execute_process(COMMAND "${PYTHON}" "${SOURCE}/tools/${generator}" --out "${OUT}" RESULT_VARIABLE failed)
   if(failed)
     message(FATAL_ERROR "tools/${generator} failed")
