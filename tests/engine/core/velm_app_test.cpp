@@ -114,6 +114,15 @@ TEST_F(VelmAppTest, StartsRunsTheLoopAndShutsDownInOrder) {
     EXPECT_EQ(m_app->GetPhysicsWorld(), nullptr);
 }
 
+// After Shutdown no service of the application is left.
+void ExpectEveryServiceShutDown(const velm::CVelmApp& app) {
+    EXPECT_EQ(velm::GetEventManager(), nullptr);
+    EXPECT_EQ(app.GetGfx(), nullptr);
+    EXPECT_EQ(app.GetSoundSystem(), nullptr);
+    EXPECT_EQ(app.GetInputSystem(), nullptr);
+    EXPECT_EQ(app.GetPhysicsWorld(), nullptr);
+}
+
 class CFailingGame : public tktest::CStubGame {
 public:
     void Init() override { throw common::CBaseException("GameStart", 12); }
@@ -133,11 +142,7 @@ TEST_F(VelmAppTest, AGameWhoseStartFailsFailsStartUpWithItsReasonAndShutsDownWha
     EXPECT_NE(app.GetPhysicsWorld(), nullptr);
     app.Shutdown();
     EXPECT_EQ(app.GetGame(), nullptr);
-    EXPECT_EQ(velm::GetEventManager(), nullptr);
-    EXPECT_EQ(app.GetGfx(), nullptr);
-    EXPECT_EQ(app.GetSoundSystem(), nullptr);
-    EXPECT_EQ(app.GetInputSystem(), nullptr);
-    EXPECT_EQ(app.GetPhysicsWorld(), nullptr);
+    ExpectEveryServiceShutDown(app);
     velm::SetApp(m_app);
 }
 
@@ -153,11 +158,7 @@ TEST_F(VelmAppTest, AGameThatCannotBeMadeFailsStartUpWithItsReasonAndShutsDownTh
     EXPECT_EQ(app.GetFailureText(), "Failure to create the game!");
     EXPECT_NE(app.GetSoundSystem(), nullptr);
     app.Shutdown();
-    EXPECT_EQ(velm::GetEventManager(), nullptr);
-    EXPECT_EQ(app.GetGfx(), nullptr);
-    EXPECT_EQ(app.GetSoundSystem(), nullptr);
-    EXPECT_EQ(app.GetInputSystem(), nullptr);
-    EXPECT_EQ(app.GetPhysicsWorld(), nullptr);
+    ExpectEveryServiceShutDown(app);
     velm::SetApp(m_app);
 }
 
