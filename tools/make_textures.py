@@ -212,7 +212,7 @@ def terrain_base(kind):
     return rows
 
 
-def terrain_specular():
+def terrain_shine():
     field = noise_field(128, 31, 3, 4)
     return [[(40 + 50 * v,) * 3 for v in row] for row in field]
 
@@ -279,12 +279,12 @@ def main():
     for k, name in enumerate(('ice_cave', 'gold_nugget', 'rock', 'ice', 'boulder')):
         save(name + '_normal.png', normal_map(200 + k, 1.5 if name in ('rock', 'boulder') else 0.8))
     save('water_normal.png', water_normal())
-    save('water_specular.png', [[(150 + 90 * v,) * 3 for v in row] for row in noise_field(128, 41, 3, 4)])
+    save('water_shine.png', [[(150 + 90 * v,) * 3 for v in row] for row in noise_field(128, 41, 3, 4)])
     for kind in ('stump', 'fir_tree', 'pine_tree', 'meadow_tree', 'snow_tree', 'forest'):
         save(kind + '.png', tree(kind))
     for kind in ('grass', 'rock', 'snow'):
         save('terrain_%s.png' % kind, terrain_base(kind))
-    save('terrain_specular.png', terrain_specular())
+    save('terrain_shine.png', terrain_shine())
     for k in range(len(rc.TERRAIN_Z)):
         save('terrain%d_blend.png' % (k + 1), blend_map(k))
 
