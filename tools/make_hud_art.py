@@ -409,7 +409,9 @@ def level_map():
         if z > rc.RIVER_TOP or z < rc.RIVER_END:
             continue
         cx = river_mid + rc.centre_x(z) * across
-        half = rc.HALF_WIDTH * across * 0.9
+        # The map draws the middle of the stream, where the racers ride: the water's whole width
+        # would fill the strip.
+        half = 7.2 * across
         for x in range(10, 241):
             d = abs(x + 0.5 - cx)
             if d <= half + 4:

@@ -28,6 +28,7 @@ from generated_files import write_outputs  # noqa: E402
 from png_image import png_bytes  # noqa: E402
 
 WHITE = 0xFFFFFFFF
+TILE = 16.0
 
 
 def normalised(v):
@@ -60,13 +61,15 @@ def river_length_before(z):
 def grid_file(k):
     zs = rc.segment_rows(k)
     rows = [rc.row_points(z) for z in zs]
-    width = 2 * rc.HALF_WIDTH
+    # One tile of the water's maps spans TILE metres each way, whatever the water's width.
+    spacing = 2 * rc.HALF_WIDTH / (rc.COLUMNS - 1)
+    mid = rc.COLUMNS // 2
     v_start = river_length_before(zs[0])
     out = bytearray()
     along_so_far = v_start
     for r, row in enumerate(rows):
         if r > 0:
-            along_so_far += math.dist(rows[r][4], rows[r - 1][4])
+            along_so_far += math.dist(rows[r][mid], rows[r - 1][mid])
         prev_row = rows[max(r - 1, 0)]
         next_row = rows[min(r + 1, rc.ROWS - 1)]
         for c, p in enumerate(row):
@@ -75,8 +78,8 @@ def grid_file(k):
             normal = normalised(cross(downstream, right))
             if normal[1] < 0:
                 normal = tuple(-n for n in normal)
-            u = c / (rc.COLUMNS - 1)
-            v = along_so_far / width
+            u = c * spacing / TILE
+            v = along_so_far / TILE
             out += struct.pack('<3f3f2f3f3fI', *p, *normal, u, v, *right, *downstream, WHITE)
     for r in range(rc.ROWS - 1):
         for c in range(rc.COLUMNS - 1):
@@ -88,7 +91,7 @@ def grid_file(k):
         up, down = rows[r], rows[r + 1]
         # Corners in the order of a planar water's cell: (-x, -z), (-x, +z), (+x, +z), (+x, -z).
         corners = (down[0], up[0], up[last], down[last])
-        flow = normalised(sub(down[4], up[4]))
+        flow = normalised(sub(down[mid], up[mid]))
         for p in corners:
             out += struct.pack('<3f', *p)
         out += struct.pack('<3f', *flow)

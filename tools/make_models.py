@@ -406,15 +406,15 @@ def scenery_models():
         mesh.quad(((-1.4, y + 0.045, z - 0.3), (1.4, y + 0.045, z - 0.3), (-1.4, y, z), (1.4, y, z)), slope,
                   i['stripe'], 'root', pal.cell(i['stripe']))
     out['ramp'] = p
-    p = Painter(pal.SCENERY['finish_line'])  # across the 16 m stream: two poles and a banner
-    for x in (-9.0, 9.0):
+    p = Painter(pal.SCENERY['finish_line'])  # across the stream from bank to bank: two poles and a banner
+    for x in (-17.0, 17.0):
         p.tube((x, 2.5, 0), 0.2, 0.15, 6.0, colour='pole', slices=8)
         p.ellipsoid((x, 5.6, 0), (0.3, 0.3, 0.3), colour='red', slices=8, stacks=5)
-    p.box((0, 4.6, 0), (18.0, 1.6, 0.15), colour='banner')
-    for k in range(18):
+    p.box((0, 4.6, 0), (34.0, 1.6, 0.15), colour='banner')
+    for k in range(34):
         for row in range(2):
             if (k + row) % 2 == 0:
-                p.box((-8.5 + k, 4.2 + row * 0.8, 0), (1.0, 0.8, 0.2), colour='check')
+                p.box((-16.5 + k, 4.2 + row * 0.8, 0), (1.0, 0.8, 0.2), colour='check')
     out['finish_line'] = p
     return out
 

@@ -244,7 +244,7 @@ def blend_map(k):
             cx, level = rc.centre(wz)
             distance = abs(wx - cx)
             above = h - level
-            bank = 1.0 - rc.smoothstep(rc.HALF_WIDTH + 2.0, rc.HALF_WIDTH + 9.0, distance)
+            bank = 1.0 - rc.smoothstep(rc.SHORE - 5.0, rc.SHORE + 2.0, distance)
             steep = rc.smoothstep(0.6, 1.2, slope)
             icy = 1.0 - rc.smoothstep(80.0, 220.0, abs(wz - (-420.0)))
             snow = max(rc.smoothstep(16.0, 26.0, above), icy * (1.0 - bank))

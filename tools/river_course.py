@@ -18,10 +18,10 @@ CONTROL = [(235.0, 0.75, 39.0), (195.2, 0.75, 38.9), (100.0, 5.5, 28.0), (-40.0,
            (-800.0, 4.0, -32.0), (-917.05, -1.77, -35.6), (-1040.0, -5.5, -43.0), (-1158.8, 2.96, -50.6),
            (-1235.0, 4.0, -54.0)]
 RIVER_TOP, RIVER_END = CONTROL[0][0], CONTROL[-1][0]
-HALF_WIDTH = 8.0          # the water is 16 m across: 9 vertices 2 m apart
+HALF_WIDTH = 18.0         # the water is 36 m across, its edges under the banks: 19 vertices 2 m apart
 SEGMENTS = 8              # spline-water records River20 .. River27
 ROWS = 101                # vertices along each segment
-COLUMNS = 9               # vertices across
+COLUMNS = 19              # vertices across
 
 # The menu pool: the planar water's rectangle and height (33 x 33 vertices 1 m apart).
 POOL_CENTRE = (14.0, 506.0)
@@ -191,9 +191,10 @@ def hills(x, z):
     return 3.5 * _value_noise(x, z, 47.0, 1) + 1.5 * _value_noise(x, z, 19.0, 2)
 
 
-# Channel profile across the river, relative to the water: a bed 3 m down that reaches 9 m out
-# (terrain cells are 3.5 m, so every cell under the water has all its corners under it), the bank
-# meeting the water 15 m out, then rising to the valley sides.
+# Channel profile across the river, relative to the water: a bed 3 m down that reaches 9 m out, the
+# bank meeting the water 15 m out, then rising to the valley sides. The water reaches past the
+# shore so that its edges lie under the banks (half a metre under at 18 m out, more than the
+# height maps' quarter-metre steps) and the channel holds water from shore to shore.
 BED_DEPTH = 3.0
 BED_HALF = 9.0
 SHORE = 15.0

@@ -145,14 +145,17 @@ void CopySurface(CRigidBody& body, const SModelData::SPhysicsData& p) {
     body.SetStatic(p.m_immovable != 0);
 }
 
-// S4 without the surface: box or cylinder.
-void BuildHull(CRigidBody& body, const SModelData::SPhysicsData& p) {
+// S4 without the surface: box or cylinder, sized by the object's scale (a cylinder's height by y,
+// its radius by x).
+void BuildHull(CRigidBody& body, const SModelData::SPhysicsData& p,
+               const CVector3& scale = CVector3(1.0f, 1.0f, 1.0f)) {
     const bool independent = p.m_independentHull != 0;
     if (p.m_hullType == SModelData::HULL_CYLINDER) {
-        body.SetCylinderHull(p.m_hullDims[0], p.m_hullDims[1], p.m_mass, static_cast<unsigned>(p.m_hullLayers),
-                             static_cast<unsigned>(p.m_hullSlices), independent);
+        body.SetCylinderHull(p.m_hullDims[0] * scale.y, p.m_hullDims[1] * scale.x, p.m_mass,
+                             static_cast<unsigned>(p.m_hullLayers), static_cast<unsigned>(p.m_hullSlices), independent);
     } else if (p.m_hullType == SModelData::HULL_BOX) {
-        body.SetBoxHull(p.m_hullDims[0], p.m_hullDims[1], p.m_hullDims[2], p.m_mass, independent);
+        body.SetBoxHull(p.m_hullDims[0] * scale.x, p.m_hullDims[1] * scale.y, p.m_hullDims[2] * scale.z, p.m_mass,
+                        independent);
     }
 }
 
@@ -493,15 +496,8 @@ void TumboKelvoListener::CreateCollisionVolume(const CCreateEnvObjData& record) 
     const Body body = model->GetBody();
     if (data.m_physics) {
         SModelData::SPhysicsData p = *data.m_physics;
-        const bool independent = p.m_independentHull != 0;
-        if (p.m_hullType == SModelData::HULL_CYLINDER) {
-            body->SetCylinderHull(p.m_hullDims[0] * scale.y, p.m_hullDims[1] * scale.x, p.m_mass,
-                                  static_cast<unsigned>(p.m_hullLayers), static_cast<unsigned>(p.m_hullSlices),
-                                  independent);
-        } else if (p.m_hullType == SModelData::HULL_BOX) {
-            body->SetBoxHull(p.m_hullDims[0] * scale.x, p.m_hullDims[1] * scale.y, p.m_hullDims[2] * scale.z, p.m_mass,
-                             independent);
-        } else if (p.m_hullType == SModelData::HULL_MESH) {
+        BuildHull(*body, p, scale);
+        if (p.m_hullType == SModelData::HULL_MESH) {
             for (common::CTriangle& triangle : p.m_meshHull) {
                 triangle.Scale(scale.x, scale.y, scale.z);
             }
@@ -592,7 +588,9 @@ void TumboKelvoListener::CreateTriggerObject(const CCreateTriggerObjEvtData& rec
     }
     const bool secondary = record.m_flag != 0;
     if (data.m_physics) {
-        BuildHull(*trigger->GetBody(), *data.m_physics);
+        // A trigger's scale sizes the space it watches, as it sizes an environment object's hull.
+        BuildHull(*trigger->GetBody(), *data.m_physics,
+                  data.m_graphic ? data.m_graphic->m_scale : CVector3(1.0f, 1.0f, 1.0f));
         CopySurface(*trigger->GetBody(), *data.m_physics);
         RegisterPhysics(*trigger, *data.m_physics, secondary);
     }

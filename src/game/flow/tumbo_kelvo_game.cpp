@@ -496,11 +496,8 @@ void CTumboKelvoGame::ResetRace() {
 }
 
 void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
-    std::uint32_t place = 0;
-    if (auto* racer = dynamic_cast<CRacerModel*>(FindModel(racerId))) {
-        place = racer->GetRaceRank();
-    }
-    m_trace->RacerFinished(racerId, place, static_cast<float>(m_time - m_raceStartTime));
+    // Not the race rank: a finished racer stops past the line, and those still racing float past it.
+    m_trace->RacerFinished(racerId, ++m_finishesTraced, static_cast<float>(m_time - m_raceStartTime));
 }
 
 void CTumboKelvoGame::Update(double time, float elapsed) {

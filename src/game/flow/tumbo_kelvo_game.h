@@ -338,7 +338,10 @@ public:
     // The finish of a racer goes to the run trace with its place and the race clock.
     void OnRacerFinished(std::uint32_t racerId);
     // The race clock starts when the racers are let go.
-    void MarkRaceStart() { m_raceStartTime = m_time; }
+    void MarkRaceStart() {
+        m_raceStartTime = m_time;
+        m_finishesTraced = 0;
+    }
 
 private:
     void DispatchInput();
@@ -398,6 +401,8 @@ private:
     double m_time = 0.0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
+    // Finishes of this race so far: the trace's place is the order of crossing the line.
+    std::uint32_t m_finishesTraced = 0;
     const std::list<std::uint32_t>* m_testPeers = nullptr;
     velm::EventListenerPtr m_testNetworkListener;
     // Sees every finish, in every role, for the run trace.

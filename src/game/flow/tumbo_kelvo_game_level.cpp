@@ -79,6 +79,9 @@ const CVector3 kLogTriggerAt(-1.77f, -35.22f, -917.05f);
 const CVector3 kFinishAt(2.96f, -50.18f, -1158.8f);
 const CVector3 kFinishAxis(0.0f, 1.0f, 0.1f);
 constexpr float kFinishAngle = 0.53f;
+// The finish box spans the stream under the banner (36 m by 8 m by 2 m), so that every racer
+// passing the banner finishes, not only one that touches its middle.
+const CVector3 kFinishScale(18.0f, 4.0f, 1.0f);
 constexpr int kRockRows = 8;
 constexpr int kRocksPerRow = 3;
 
@@ -170,7 +173,7 @@ void CTumboKelvoGame::BuildLogTrap() {
 void CTumboKelvoGame::BuildFinishTrigger() {
     m_finishTriggerId = velm::NewObjectID();
     velm::TriggerEvent(CCreateTriggerObjEvt("BoxModelData", m_finishTriggerId, 0, TRIGGER_FINISH, &kFinishAt,
-                                            &kFinishAxis, kFinishAngle));
+                                            &kFinishAxis, kFinishAngle, &kFinishScale));
 }
 
 void CTumboKelvoGame::RemoveFinishTrigger() { RemoveObject(m_finishTriggerId); }

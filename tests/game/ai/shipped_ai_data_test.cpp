@@ -182,7 +182,7 @@ TEST_F(ShippedAIDataTest, EveryCharacterDrivesTheRacingLineToItsEnd) {
             worst = std::max(worst, DistanceToLine(line, world.m_position));
         }
         EXPECT_TRUE(enemy.GetNeuralDriver().GetRoute().empty()) << "character " << character;
-        // Past the finish line, and never near the banks: the water reaches 8 m either side of the line.
+        // Past the finish line, and clear of the rocks and the ice, 8.5 m and more either side of the line.
         EXPECT_LT(world.m_position.z, -1158.8f) << "character " << character;
         EXPECT_LT(worst, 6.0f) << "character " << character;
     }

@@ -5,6 +5,7 @@
 #include "engine/core/object_id.h"
 #include "engine/core/view.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/phy/collision_hull.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
 #include "game/flow/model_data_keys.h"
@@ -183,7 +184,7 @@ TEST_F(ObjectFactoriesTest, SceneryTakesItsListByFlagsTreesBecomeBillboardsAndVo
     EXPECT_EQ(m_game->FindModel(volume), nullptr);
 }
 
-TEST_F(ObjectFactoriesTest, TheLevelLightIsDrawnAndTriggersAreHidden) {
+TEST_F(ObjectFactoriesTest, TheLevelLightIsDrawnAndTriggersAreHiddenAndSizedByTheirScale) {
     const std::uint32_t light = velm::NewObjectID();
     velm::TriggerEvent(kelvo::CCreateLight("LightModelData", light, 0, 1, 19));
     auto* lightModel = As<kelvo::CLightModel>(light);
@@ -201,6 +202,21 @@ TEST_F(ObjectFactoriesTest, TheLevelLightIsDrawnAndTriggersAreHidden) {
     EXPECT_EQ(triggerModel->GetGfxUnit()->IsSkipped(), 1u);
     EXPECT_EQ(triggerModel->GetController(), nullptr);
     EXPECT_FLOAT_EQ(triggerModel->GetPosition().x, 3.0f);
+    ASSERT_NE(triggerModel->GetBody()->GetHull(), nullptr);
+    const CVector3 size = triggerModel->GetBody()->GetHull()->GetLocalBox().GetSize();
+
+    // A scaled trigger watches a space scaled as its hull's data, as a scaled box's hull is.
+    const std::uint32_t wide = velm::NewObjectID();
+    const CVector3 axis(0.0f, 1.0f, 0.0f);
+    const CVector3 scale(18.0f, 4.0f, 1.0f);
+    velm::TriggerEvent(kelvo::CCreateTriggerObjEvt("BoxModelData", wide, 0, 31, &at, &axis, 0.0f, &scale));
+    auto* wideModel = As<kelvo::CTriggerObjModel>(wide);
+    ASSERT_NE(wideModel, nullptr);
+    ASSERT_NE(wideModel->GetBody()->GetHull(), nullptr);
+    const CVector3 wideSize = wideModel->GetBody()->GetHull()->GetLocalBox().GetSize();
+    EXPECT_NEAR(wideSize.x, size.x * 18.0f, 1e-3f);
+    EXPECT_NEAR(wideSize.y, size.y * 4.0f, 1e-3f);
+    EXPECT_NEAR(wideSize.z, size.z, 1e-3f);
 }
 
 TEST_F(ObjectFactoriesTest, AKeyWithoutModelDataOrATakenIdIsLoggedAndBuildsNothing) {

@@ -4,7 +4,7 @@
 # on. A normal exit. A fixed-step run repeats exactly, so the finishes do.
 include(${CMAKE_CURRENT_LIST_DIR}/game_trace.cmake)
 set(trace "${WORK_DIR}/race_to_finish_trace.txt")
-tk_run_game("${trace}" "${INPUT}" 39000 TK_D3D9_DEVICE=null)
+tk_run_game("${trace}" "${INPUT}" 42000 TK_D3D9_DEVICE=null)
 tk_read_trace("${trace}")
 tk_expect_states(InitState LoadingScreenState Loading1State NorvaleSplashState MenuState CharSelState
                  StartTrack1State RacingState)

@@ -86,12 +86,13 @@ TEST_F(GameListenerTest, ReadyGateCountsDistinctPeersAndRechecksOnALostPeer) {
     m_game->SetPeersForTest(nullptr);
 }
 
-TEST_F(GameListenerTest, AFinishedRacerIsTracedWithTheRaceClock) {
+TEST_F(GameListenerTest, FinishedRacersAreTracedInTheOrderTheyCrossTheLineWithTheRaceClock) {
     velm::TriggerEvent(kelvo::CRacerFinishedRaceEvt(42));
+    velm::TriggerEvent(kelvo::CRacerFinishedRaceEvt(40));
     std::ifstream in(m_tracePath);
     std::stringstream text;
     text << in.rdbuf();
-    EXPECT_NE(text.str().find("finish 42 0 0.000\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("finish 42 1 0.000\n0 finish 40 2 0.000\n"), std::string::npos) << text.str();
 }
 
 } // namespace

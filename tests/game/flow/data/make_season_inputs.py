@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
-"""Writes the season input files, season_<character>_input.txt, beside this script.
+"""Writes the season input files, season_<character>_input.txt, and the race input,
+race_to_finish_input.txt, beside this script.
 
-Each drives one single-player season at 1024 x 768 and 60 frames a second: Single Player, the
-selection arrows turned to the character, OK, a race paddled from the start with the steering of
-the race input, then Next Race on the results board once the whole field is home, Continue on
-the victory screen, and back to the menu. Run it again after changing it and commit the files.
+Each season drives one single-player season at 1024 x 768 and 60 frames a second: Single Player,
+the selection arrows turned to the character, OK, a race paddled from the start, then Next Race
+on the results board once the whole field is home, Continue on the victory screen, and back to
+the menu. The race input is the monkey's season up to the end of the race. Run it again after
+changing it and commit the files.
 """
 import os
 
@@ -28,12 +30,27 @@ CHARACTERS = [
     ("moviestar", [RIGHT_ARROW]),
 ]
 
-# Frames counted from the OK click: the paddling and the three steers of the race input, then the
-# two buttons once the field is home.
+# Frames counted from the OK click: the paddling, then the two buttons once the whole field is
+# home. A paddler that only holds its course ends up pinned against ice or a geyser by the
+# current: every WIGGLE frames it lets go, backs off for BACK frames and steers for STEER frames,
+# to the left and the next time to the right, which frees it and keeps its heading on average.
 PADDLE = 250
-STEERS = [("Left", 18850, 18910), ("Left", 30500, 30540), ("Left", 35520, 35580)]
-NEXT_RACE_AT = 38000
-CONTINUE_AT = 38200
+WIGGLE = 450
+BACK = 60
+STEER = 30
+NEXT_RACE_AT = 42000
+CONTINUE_AT = 42200
+
+
+def paddle(lines, frame, until):
+    """Paddling from frame + PADDLE to frame + until, with the backing off and the steers."""
+    lines.append("# paddle from the start, now and then backing off and steering to either side")
+    lines.append("%d key_down Up" % (frame + PADDLE))
+    for k, at in enumerate(range(PADDLE + 2 * WIGGLE, until - 2 * WIGGLE, WIGGLE)):
+        key = "Left" if k % 2 == 0 else "Right"
+        at += frame
+        lines += ["%d key_up Up" % (at - BACK - 2), "%d key_down Down" % (at - BACK), "%d key_up Down" % at,
+                  "%d key_down %s" % (at, key), "%d key_down Up" % (at + 2), "%d key_up %s" % (at + STEER, key)]
 
 
 def click(lines, frame, at, what):
@@ -53,13 +70,17 @@ def season(name, arrows):
         click(lines, frame, arrow, "turn the line-up")
         frame += 80
     click(lines, frame, OK, "OK on the %s" % name)
-    lines.append("# paddle from the start; steers past the geyser, off the bank below the log trap, onto the finish")
-    lines.append("%d key_down Up" % (frame + PADDLE))
-    for key, down, up in STEERS:
-        lines.append("%d key_down %s" % (frame + down, key))
-        lines.append("%d key_up %s" % (frame + up, key))
+    paddle(lines, frame, NEXT_RACE_AT)
     click(lines, frame + NEXT_RACE_AT, NEXT_RACE, "Next Race on the results board")
     click(lines, frame + CONTINUE_AT, CONTINUE, "Continue on the victory screen")
+    return "\n".join(lines) + "\n"
+
+
+def race():
+    lines = ["# Made by make_season_inputs.py: into the first race with the monkey, paddled to the end."]
+    click(lines, 340, SINGLE_PLAYER, "Single Player")
+    click(lines, 480, OK, "OK on the monkey")
+    paddle(lines, 480, NEXT_RACE_AT)
     return "\n".join(lines) + "\n"
 
 
@@ -68,6 +89,8 @@ def main():
     for name, arrows in CHARACTERS:
         with open(os.path.join(here, "season_%s_input.txt" % name), "w", encoding="utf-8") as f:
             f.write(season(name, arrows))
+    with open(os.path.join(here, "race_to_finish_input.txt"), "w", encoding="utf-8") as f:
+        f.write(race())
 
 
 if __name__ == "__main__":
