@@ -422,6 +422,6 @@ void BM_PeakMemory(benchmark::State& state) {
     state.counters["one_race_peak_MB"] = static_cast<double>(onePeak) / 1024.0;
     state.counters["growth_MB"] = static_cast<double>(peak - onePeak) / 1024.0;
 }
-BENCHMARK(BM_PeakMemory)->Arg(10)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakMemory)->Arg(10)->Arg(20)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace

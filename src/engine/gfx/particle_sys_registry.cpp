@@ -141,6 +141,17 @@ CParticleSystem* CParticleSysRegistry::FindSystem(std::uint32_t id) const {
     return nullptr;
 }
 
+bool CParticleSysRegistry::DestroySystem(std::uint32_t id) {
+    for (auto it = m_systems.begin(); it != m_systems.end(); ++it) {
+        if ((*it)->GetID() == id) {
+            delete *it;
+            m_systems.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
 void CParticleSysRegistry::DestroyAllSystems() {
     for (CParticleSystem* system : m_systems) {
         delete system;
@@ -158,6 +169,12 @@ void UpdateParticleSystems(double time, float elapsed) { ParticleSysRegistry::In
 void GatherParticleUnits(std::vector<IGfxUnit*>* units) { ParticleSysRegistry::Instance().GatherUnits(units); }
 
 CParticleSystem* FindParticleSystem(std::uint32_t id) { return ParticleSysRegistry::Instance().FindSystem(id); }
+
+void DestroyParticleSystem(std::uint32_t id) {
+    if (ParticleSysRegistry::Exists()) {
+        ParticleSysRegistry::Instance().DestroySystem(id);
+    }
+}
 
 } // namespace gfx
 } // namespace velm

@@ -44,6 +44,8 @@ public:
     void GatherUnits(std::vector<IGfxUnit*>* units) const;
     // The first live system with that id, or null.
     CParticleSystem* FindSystem(std::uint32_t id) const;
+    // Deletes the first live system with that id; false when there is none.
+    bool DestroySystem(std::uint32_t id);
     void DestroyAllSystems();
     // Null for a name without template.
     CParticleSysController* GetTemplate(const std::string& name) const;
@@ -71,6 +73,8 @@ using ParticleSysRegistry = common::CSingleton<CParticleSysRegistry>;
 void UpdateParticleSystems(double time, float elapsed);
 void GatherParticleUnits(std::vector<IGfxUnit*>* units);
 CParticleSystem* FindParticleSystem(std::uint32_t id);
+// Nothing without a registry (it may already be gone at shutdown).
+void DestroyParticleSystem(std::uint32_t id);
 
 } // namespace gfx
 } // namespace velm

@@ -5,6 +5,7 @@
 #include "engine/core/object_id.h"
 #include "engine/core/velm_app.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/particle_sys_registry.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/buoyancy_force.h"
 #include "engine/phy/ext_force_cntrl.h"
@@ -49,11 +50,11 @@ CRacerModel::CRacerModel(const std::shared_ptr<velm::phy::CRigidBody>& body, std
     m_stateMachine->ChangeState(kNetworkStateName);
 
     if (!IsNetworkClient()) {
-        const std::uint32_t trailId = velm::NewObjectID();
+        m_trailId = velm::NewObjectID();
         const common::CVector3 axis(0.0f, 1.0f, 0.0f);
         const common::CVector3 scale(0.011f, 0.011f, 0.011f);
-        TriggerWorldEvent(CCreateParticleSysFromKeyEvt("trail", trailId, 0, GetPosition(), &axis, 0.0f, &scale));
-        m_trail = g_trailLookup != nullptr ? g_trailLookup(trailId) : nullptr;
+        TriggerWorldEvent(CCreateParticleSysFromKeyEvt("trail", m_trailId, 0, GetPosition(), &axis, 0.0f, &scale));
+        m_trail = g_trailLookup != nullptr ? g_trailLookup(m_trailId) : nullptr;
         if (m_trail != nullptr) {
             m_trail->SetSkipped(1);
         }
@@ -72,6 +73,11 @@ CRacerModel::~CRacerModel() {
         }
     }
     m_hitEffect.reset();
+    // The wake lives as long as its racer: left behind, every race would add six more.
+    if (m_trail != nullptr) {
+        m_trail = nullptr;
+        velm::gfx::DestroyParticleSystem(m_trailId);
+    }
 }
 
 CRacerController* CRacerModel::GetRacerController() const { return dynamic_cast<CRacerController*>(m_controller); }

@@ -124,6 +124,7 @@ private:
     SRacerTuning* m_tuning = nullptr;
     bool m_missingTuningLogged = false;
     velm::gfx::IGfxUnit* m_trail = nullptr;
+    std::uint32_t m_trailId = 0;
     float m_thrustInput = 0.0f;
     float m_boost = 0.0f;
     float m_speedScale = 1.0f;

@@ -229,6 +229,11 @@ TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
     EXPECT_FLOAT_EQ(waiting->GetAge(), 0.0f);
     EXPECT_FLOAT_EQ(waiting->GetCount(), 0.0f);
     EXPECT_EQ(registry.FindSystem(4), nullptr);
+    // One system goes by its id, the others stay; an id of none destroys nothing.
+    EXPECT_TRUE(registry.DestroySystem(3));
+    EXPECT_FALSE(registry.DestroySystem(3));
+    EXPECT_EQ(registry.FindSystem(3), nullptr);
+    EXPECT_EQ(registry.FindSystem(2), forever);
     registry.DestroyAllSystems();
     EXPECT_EQ(velm::gfx::FindParticleSystem(2), nullptr);
 }

@@ -5,6 +5,7 @@
 #include "engine/core/object_id.h"
 #include "engine/core/view.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/particle_sys_registry.h"
 #include "engine/phy/collision_hull.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
@@ -75,6 +76,20 @@ TEST_F(ObjectFactoriesTest, RacersGetTheirControllerByKindAndJoinTheRaceOnlyAsPa
     ASSERT_EQ(ranked.size(), 2u);
     EXPECT_EQ(ranked[0].m_racerId, ai);
     EXPECT_EQ(ranked[1].m_racerId, remote);
+}
+
+TEST_F(ObjectFactoriesTest, ARacersWakeGoesWithTheRacer) {
+    // The data tree's particle systems, the wake among them; otherwise every race would leave six
+    // wakes behind.
+    ASSERT_FALSE(velm::gfx::ParticleSysRegistry::Exists());
+    velm::gfx::ParticleSysRegistry::Instance().Init();
+    const auto& systems = velm::gfx::ParticleSysRegistry::Instance().GetSystems();
+    const std::uint32_t racer = MakeRacer(2, 1);
+    ASSERT_NE(As<kelvo::CRacerModel>(racer)->GetTrail(), nullptr);
+    EXPECT_EQ(systems.size(), 1u);
+    m_game->RemoveObject(racer);
+    EXPECT_TRUE(systems.empty());
+    velm::gfx::ParticleSysRegistry::Destroy();
 }
 
 TEST_F(ObjectFactoriesTest, ANetworkedRacerOwnedByThisMachineIsDrivenHereWhateverItsRecordSays) {
