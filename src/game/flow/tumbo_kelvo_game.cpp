@@ -495,7 +495,17 @@ void CTumboKelvoGame::ResetRace() {
     m_stateMachine.ChangeState("LoadingScreenState");
 }
 
+void CTumboKelvoGame::NoteFinishCrossed(std::uint32_t racerId) {
+    if (std::find(m_crossedFinish.begin(), m_crossedFinish.end(), racerId) == m_crossedFinish.end()) {
+        m_crossedFinish.push_back(racerId);
+    }
+}
+
 void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
+    if (std::find(m_heardFinishes.begin(), m_heardFinishes.end(), racerId) != m_heardFinishes.end()) {
+        return;
+    }
+    m_heardFinishes.push_back(racerId);
     std::uint32_t place = 0;
     if (auto* racer = dynamic_cast<CRacerModel*>(FindModel(racerId))) {
         place = racer->GetRaceRank();
