@@ -7,8 +7,10 @@
 #include "engine/net/network_manager.h"
 #include "game/flow/event_socket.h"
 #include "game/flow/game_events.h"
+#include "game/flow/game_trace.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/end_race_gui.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/world/kelvo_model.h"
@@ -66,6 +68,7 @@ void GiveToComputer(CTumboKelvoGame& game, CRacerModel& racer) {
     racer.SetController(computer);
     controllers.insert({racer.GetID(), computer});
     racer.SetControlKind(CONTROL_LOCAL_OTHER);
+    game.GetTrace().RacerToComputer(racer.GetID());
 }
 
 } // namespace
@@ -107,20 +110,68 @@ void CTumboKelvoGame::InitNetwork(std::uint8_t on, std::uint8_t host, velm::net:
     }
 }
 
+bool CTumboKelvoGame::IsComputersOnServer(std::uint32_t controlKind, std::uint32_t connectionId, bool finished,
+                                          const std::list<std::uint32_t>& peers) {
+    if (controlKind == CONTROL_LOCAL_PLAYER || finished) {
+        return false;
+    }
+    return connectionId == 0 || std::find(peers.begin(), peers.end(), connectionId) == peers.end();
+}
+
 void CTumboKelvoGame::OnStartedConnection() {
     // A client that takes over sends and handles the host's types from now on; its role in the
     // network manager has changed already.
-    if (IsNetworked() && GetMode() == 0) {
+    const bool takeover = IsNetworked() && GetMode() == 0;
+    if (takeover) {
         InitNetwork(1, 1, nullptr);
     }
     m_mode = 1;
     // The network thread may be using the socket: the swap locks the network mutex.
     velm::net::SetRemoteEventSocket(new CTumboKelvoEventSocket());
+    CEndRaceGUI* board = GetEndRaceGUI();
+    // First the finishes, so that no finished racer is handed to the computer.
+    if (takeover && m_raceInProgress && board != nullptr) {
+        AnnounceFinishes(*board);
+    }
+    const std::list<std::uint32_t> peers = GetPeerIds();
     for (std::uint32_t id : m_racerIds) {
         auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
-        // The host's own player keeps the human controller.
-        if (racer != nullptr && racer->GetConnectionId() == 0 && racer->GetControlKind() != CONTROL_LOCAL_PLAYER) {
-            GiveToComputer(*this, *racer);
+        // A finished racer rests on the finish line without a controller, as on every machine.
+        const bool finished = board != nullptr && board->HasFinished(id);
+        if (racer == nullptr ||
+            !IsComputersOnServer(racer->GetControlKind(), racer->GetConnectionId(), finished, peers)) {
+            continue;
+        }
+        // One this machine's computer drives already keeps its driver (a server hears a started
+        // connection per peer).
+        if (racer->GetControlKind() == CONTROL_LOCAL_OTHER && dynamic_cast<CAIRacerContr*>(racer->GetController())) {
+            continue;
+        }
+        GiveToComputer(*this, *racer);
+        // Its player's connection is gone, and the lost server's id now names this machine.
+        if (racer->GetConnectionId() != 0) {
+            racer->SetConnectionId(0);
+            if (TumboKelvoConsole* console = GetConsole()) {
+                console->Print("Player disconnected");
+            }
+        }
+    }
+    if (takeover) {
+        m_trace->TookOver();
+    }
+}
+
+void CTumboKelvoGame::AnnounceFinishes(CEndRaceGUI& board) {
+    // The lost server may not have told every client of every finish: the new one tells again
+    // of those it heard, in that order (every machine notes a finish once). Racers it saw cross
+    // the line since, with nobody to decide, finish now in the order they crossed.
+    const std::vector<std::uint32_t> heard = m_heardFinishes;
+    for (std::uint32_t id : heard) {
+        velm::TriggerEvent(CRacerFinishedRaceEvt(id));
+    }
+    for (std::uint32_t id : m_crossedFinish) {
+        if (!board.HasFinished(id)) {
+            board.AddResultRow(id);
         }
     }
 }
@@ -138,7 +189,10 @@ void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
         for (std::uint32_t id : m_racerIds) {
             auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
             if (racer != nullptr && racer->GetConnectionId() == connectionId) {
-                GiveToComputer(*this, *racer);
+                // One that has finished rests on the finish line, without a controller.
+                if (GetEndRaceGUI() == nullptr || !GetEndRaceGUI()->HasFinished(id)) {
+                    GiveToComputer(*this, *racer);
+                }
                 racer->SetConnectionId(0);
                 if (TumboKelvoConsole* console = GetConsole()) {
                     console->Print("Player disconnected");

@@ -56,4 +56,20 @@ void CGameTrace::RacerEntered(std::uint32_t racerId, std::uint32_t connectionId)
     std::fflush(m_file);
 }
 
+void CGameTrace::RacerToComputer(std::uint32_t racerId) {
+    if (m_file == nullptr) {
+        return;
+    }
+    std::fprintf(m_file, "%lu computer %u\n", platform::GetFrameNumber(), racerId);
+    std::fflush(m_file);
+}
+
+void CGameTrace::TookOver() {
+    if (m_file == nullptr) {
+        return;
+    }
+    std::fprintf(m_file, "%lu takeover\n", platform::GetFrameNumber());
+    std::fflush(m_file);
+}
+
 } // namespace kelvo

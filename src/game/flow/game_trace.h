@@ -1,7 +1,8 @@
 // The run trace of a headless run: when TK_TRACE names a file, one line per top-level state
-// entered, per racer of a race made (with whose it is) and per racer finishing, each led by the
-// framework's frame number, so a run can be checked from outside. Main thread only; a file that
-// cannot be opened is said once and skipped.
+// entered, per racer of a race made (with whose it is), per racer this machine's computer takes
+// over, per racer finishing and on taking over as the server, each led by the framework's frame
+// number, so a run can be checked from outside. Main thread only; a file that cannot be opened
+// is said once and skipped.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@ public:
     void RacerFinished(std::uint32_t racerId, std::uint32_t place, float time);
     // A racer of the race was made; the connection id says whose (0: a computer's).
     void RacerEntered(std::uint32_t racerId, std::uint32_t connectionId);
+    // This machine's computer drives the racer from now on (its driver's machine was lost).
+    void RacerToComputer(std::uint32_t racerId);
+    // This client has taken over as the server; written once it has handed out the racers and
+    // told of the finishes it knows.
+    void TookOver();
     bool IsOpen() const { return m_file != nullptr; }
 
 private:

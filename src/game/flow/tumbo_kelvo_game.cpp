@@ -495,9 +495,21 @@ void CTumboKelvoGame::ResetRace() {
     m_stateMachine.ChangeState("LoadingScreenState");
 }
 
+void CTumboKelvoGame::NoteFinishCrossed(std::uint32_t racerId) {
+    if (std::find(m_crossedFinish.begin(), m_crossedFinish.end(), racerId) == m_crossedFinish.end()) {
+        m_crossedFinish.push_back(racerId);
+    }
+}
+
 void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
-    // Not the race rank: a finished racer stops past the line, and those still racing float past it.
-    m_trace->RacerFinished(racerId, ++m_finishesTraced, static_cast<float>(m_time - m_raceStartTime));
+    if (std::find(m_heardFinishes.begin(), m_heardFinishes.end(), racerId) != m_heardFinishes.end()) {
+        return;
+    }
+    m_heardFinishes.push_back(racerId);
+    // The place is the order heard, not the race rank: a finished racer stops past the line, and
+    // those still racing float past it.
+    const auto place = static_cast<std::uint32_t>(m_heardFinishes.size());
+    m_trace->RacerFinished(racerId, place, static_cast<float>(m_time - m_raceStartTime));
 }
 
 void CTumboKelvoGame::Update(double time, float elapsed) {

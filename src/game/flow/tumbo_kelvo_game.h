@@ -321,6 +321,12 @@ public:
     void InitNetwork(std::uint8_t on, std::uint8_t host, velm::net::CRemoteEventSocket* socket);
     // This machine has become the server of a running game; a peer of it was lost.
     void OnStartedConnection();
+    // Whether this machine's computer drives the racer once this machine serves the race: every
+    // racer not its own player's, not finished and driven from no connection that is still a
+    // peer. Id 0 is nobody's; a lost server's id 1 is this machine's own once it has taken over,
+    // and a client lost before the takeover still names that client here.
+    static bool IsComputersOnServer(std::uint32_t controlKind, std::uint32_t connectionId, bool finished,
+                                    const std::list<std::uint32_t>& peers);
     void OnLostConnection(std::uint32_t connectionId);
     // Whether a race runs, from a track's start until the racing state is left.
     bool IsRaceInProgress() const { return m_raceInProgress; }
@@ -335,16 +341,26 @@ public:
     // The network manager's event listener (the test's when one is set); null while none runs.
     velm::EventListenerPtr GetNetworkListener() const;
     void SetNetworkListenerForTest(const velm::EventListenerPtr& listener) { m_testNetworkListener = listener; }
-    // The finish of a racer goes to the run trace with its place and the race clock.
+    // The finish of a racer goes to the run trace with its place and the race clock, once per
+    // racer and race: a new server tells again of finishes its peers may have heard already.
     void OnRacerFinished(std::uint32_t racerId);
+    // The finishes this machine has heard of this race, in the order heard.
+    const std::vector<std::uint32_t>& GetHeardFinishes() const { return m_heardFinishes; }
+    // Only the server decides a finish, but a client sees its racers cross the line too: the
+    // crossings, in order and once each, wait here for a takeover that makes it the server.
+    void NoteFinishCrossed(std::uint32_t racerId);
+    const std::vector<std::uint32_t>& GetCrossedFinish() const { return m_crossedFinish; }
     // The race clock starts when the racers are let go.
     void MarkRaceStart() {
         m_raceStartTime = m_time;
-        m_finishesTraced = 0;
+        m_heardFinishes.clear();
+        m_crossedFinish.clear();
     }
 
 private:
     void DispatchInput();
+    // A client that has just taken over tells its peers of every finish it knows of.
+    void AnnounceFinishes(CEndRaceGUI& board);
     void UpdateSoundListener();
     void UpdateFog();
     void BuildStatisticsText();
@@ -401,8 +417,8 @@ private:
     double m_time = 0.0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
-    // Finishes of this race so far: the trace's place is the order of crossing the line.
-    std::uint32_t m_finishesTraced = 0;
+    std::vector<std::uint32_t> m_heardFinishes;
+    std::vector<std::uint32_t> m_crossedFinish;
     const std::list<std::uint32_t>* m_testPeers = nullptr;
     velm::EventListenerPtr m_testNetworkListener;
     // Sees every finish, in every role, for the run trace.

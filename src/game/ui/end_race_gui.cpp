@@ -166,6 +166,10 @@ void CEndRaceGUI::Render(double time, float elapsed) {
     }
 }
 
+bool CEndRaceGUI::HasFinished(std::uint32_t racerId) const {
+    return std::find(m_finished.begin(), m_finished.end(), racerId) != m_finished.end();
+}
+
 bool CEndRaceGUI::HasResultRow(std::uint32_t racerId) const {
     for (const SResultRow& row : m_rows) {
         if (row.m_racerId == racerId) {

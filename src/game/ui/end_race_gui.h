@@ -59,6 +59,8 @@ public:
     const std::list<SResultRow>& GetRows() const { return m_rows; }
     // The racer ids of the rows, in row order.
     std::vector<std::uint32_t> GetResultRows() const;
+    // Whether the racer finished this race, its row cleared or not.
+    bool HasFinished(std::uint32_t racerId) const;
     bool IsShown() const { return m_shown != 0; }
     void PlayClick() const;
 

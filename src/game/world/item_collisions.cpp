@@ -147,6 +147,11 @@ ECollisionRule HandleItemCollision(std::uint32_t firstId, std::uint32_t secondId
             CKelvoModel& racer = side == 0 ? *first : *second;
             CKelvoModel& other = side == 0 ? *second : *first;
             auto* racerModel = dynamic_cast<CRacerModel*>(&racer);
+            if (racerModel != nullptr && rule.rule == ECollisionRule::Finish && !authoritative &&
+                Matches(rule, racer, other, true)) {
+                // Not this machine's to decide, but kept should it take over as the server.
+                game->NoteFinishCrossed(racerModel->GetID());
+            }
             if (racerModel != nullptr && Matches(rule, racer, other, authoritative)) {
                 Apply(rule.rule, *racerModel, other, *game);
                 return rule.rule;

@@ -14,6 +14,7 @@
 #include "game/flow/start_grid.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
+#include "game/ui/end_race_gui.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/ui/tumbo_kelvo_console.h"
 #include "game/world/racer_controller.h"
@@ -129,8 +130,12 @@ TEST_F(ConnectionTest, AStartedConnectionGivesTheComputerOnlyTheUnconnectedNonHu
     for (std::uint32_t id : {1u, 2u, 3u, 4u}) {
         m_game.AddRacerId(id);
     }
+    // The remote racer's player is still connected.
+    const std::list<std::uint32_t> peers{7};
+    m_game.SetPeersForTest(&peers);
     m_game.SetNetworkMode(true, 0, nullptr);
     m_game.OnStartedConnection();
+    m_game.SetPeersForTest(nullptr);
 
     EXPECT_EQ(m_game.GetMode(), 1u);
     EXPECT_NE(dynamic_cast<kelvo::CHumanRacerContr*>(human->GetController()), nullptr);
@@ -144,6 +149,105 @@ TEST_F(ConnectionTest, AStartedConnectionGivesTheComputerOnlyTheUnconnectedNonHu
     EXPECT_EQ(remote->GetController(), nullptr);
     EXPECT_EQ(m_game.GetControllers().size(), 3u);
     m_game.SetNetworkMode(false, 0, nullptr);
+}
+
+// The finishes told to every machine, in order.
+class CFinishes : public velm::IEventListener {
+public:
+    bool HandleEvent(const velm::CEvent& event) override {
+        if (const auto* p = dynamic_cast<const kelvo::CRacerFinishedRaceEvtData*>(event.GetData())) {
+            m_ids.push_back(p->m_racerId);
+        }
+        return false;
+    }
+    std::string GetName() override { return "Finishes"; }
+    std::vector<std::uint32_t> m_ids;
+};
+
+TEST_F(ConnectionTest, AClientTakingOverInARaceDrivesTheLostPlayersRacersAndTellsOfEveryFinish) {
+    // This machine's player (its client id was 2), the lost server's racer (id 1, which names
+    // this machine once it has taken over), a connected peer's, a client lost before the
+    // takeover, and three of the computer's: one whose finish was heard, one seen crossing the
+    // line while nobody decided, one still racing.
+    kelvo::CRacerModel* own = AddRacer(1, 1, kelvo::CONTROL_LOCAL_PLAYER);
+    own->SetConnectionId(2);
+    kelvo::CRacerModel* oldServer = AddRacer(2, 2, kelvo::CONTROL_NETWORK, 1.0f);
+    oldServer->SetConnectionId(1);
+    kelvo::CRacerModel* peer = AddRacer(3, 3, kelvo::CONTROL_NETWORK, 2.0f);
+    peer->SetConnectionId(3);
+    kelvo::CRacerModel* lostEarlier = AddRacer(4, 4, kelvo::CONTROL_NETWORK, 3.0f);
+    lostEarlier->SetConnectionId(4);
+    kelvo::CRacerModel* heard = AddRacer(5, 5, kelvo::CONTROL_NETWORK, 4.0f);
+    kelvo::CRacerModel* crossed = AddRacer(6, 6, kelvo::CONTROL_NETWORK, 5.0f);
+    kelvo::CRacerModel* racing = AddRacer(7, 1, kelvo::CONTROL_NETWORK, 6.0f);
+    const std::list<std::uint32_t> peers{3};
+    m_game.SetPeersForTest(&peers);
+    m_game.SetNetworkMode(true, 0, nullptr);
+    m_game.SetRaceInProgress(true);
+    auto finishes = std::make_shared<CFinishes>();
+    m_events.AddListener(finishes, velm::CEventType("Player_Finished_Race"));
+
+    // As a client: the old server's word of one finish, noted once however often it comes, and
+    // a crossing this machine only saw.
+    kelvo::CEndRaceGUI& board = *m_game.GetEndRaceGUI();
+    ASSERT_TRUE(board.AddResultRow(5));
+    m_game.OnRacerFinished(5);
+    m_game.OnRacerFinished(5);
+    m_game.NoteFinishCrossed(6);
+    m_game.NoteFinishCrossed(6);
+    EXPECT_EQ(m_game.GetHeardFinishes(), std::vector<std::uint32_t>{5});
+    EXPECT_EQ(m_game.GetCrossedFinish(), std::vector<std::uint32_t>{6});
+    EXPECT_TRUE(finishes->m_ids.empty());
+
+    m_game.OnStartedConnection();
+    EXPECT_EQ(m_game.GetMode(), 1u);
+    EXPECT_NE(dynamic_cast<kelvo::CHumanRacerContr*>(own->GetController()), nullptr);
+    EXPECT_EQ(own->GetConnectionId(), 2u);
+    for (kelvo::CRacerModel* racer : {oldServer, lostEarlier, racing}) {
+        EXPECT_NE(dynamic_cast<kelvo::CAIRacerContr*>(racer->GetController()), nullptr) << racer->GetID();
+        EXPECT_EQ(racer->GetControlKind(), kelvo::CONTROL_LOCAL_OTHER) << racer->GetID();
+        EXPECT_EQ(racer->GetConnectionId(), 0u) << racer->GetID();
+    }
+    EXPECT_EQ(Disconnections(), 2);
+    EXPECT_EQ(peer->GetController(), nullptr);
+    EXPECT_EQ(peer->GetConnectionId(), 3u);
+    // The finished rest on the line; the heard finish is told again, then the crossing decided.
+    EXPECT_EQ(heard->GetController(), nullptr);
+    EXPECT_EQ(crossed->GetController(), nullptr);
+    EXPECT_TRUE(board.HasFinished(6));
+    EXPECT_EQ(finishes->m_ids, (std::vector<std::uint32_t>{5, 6}));
+
+    // A later peer of the new server changes no racer's driver and tells nothing again.
+    velm::CController* driver = oldServer->GetController();
+    m_game.OnStartedConnection();
+    EXPECT_EQ(oldServer->GetController(), driver);
+    EXPECT_EQ(finishes->m_ids.size(), 2u);
+    EXPECT_EQ(Disconnections(), 2);
+    m_events.DelListener(finishes, velm::CEventType("Player_Finished_Race"));
+    m_game.SetPeersForTest(nullptr);
+    m_game.SetNetworkMode(false, 0, nullptr);
+}
+
+TEST(TakeoverTest, TheComputerDrivesEveryRacerNoConnectedPeerDrives) {
+    struct SCase {
+        std::uint32_t m_kind, m_connection;
+        bool m_finished, m_computers;
+    };
+    const std::list<std::uint32_t> peers{3, 4};
+    for (const SCase& test : std::vector<SCase>{{kelvo::CONTROL_LOCAL_PLAYER, 0, false, false},
+                                                {kelvo::CONTROL_LOCAL_PLAYER, 2, false, false},
+                                                {kelvo::CONTROL_NETWORK, 0, false, true},
+                                                {kelvo::CONTROL_LOCAL_OTHER, 0, false, true},
+                                                {kelvo::CONTROL_NETWORK, 1, false, true},
+                                                {kelvo::CONTROL_NETWORK, 5, false, true},
+                                                {kelvo::CONTROL_NETWORK, 3, false, false},
+                                                {kelvo::CONTROL_NETWORK, 4, false, false},
+                                                {kelvo::CONTROL_NETWORK, 1, true, false},
+                                                {kelvo::CONTROL_NETWORK, 0, true, false}}) {
+        EXPECT_EQ(kelvo::CTumboKelvoGame::IsComputersOnServer(test.m_kind, test.m_connection, test.m_finished, peers),
+                  test.m_computers)
+            << test.m_kind << " " << test.m_connection << " " << test.m_finished;
+    }
 }
 
 // A human controller that counts its own end.

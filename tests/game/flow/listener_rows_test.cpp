@@ -194,6 +194,9 @@ TEST_F(ListenerRowsTest, ConnectionRowsHandComputerControlToRacersWithoutAPlayer
     kelvo::CRacerModel* human = Racer(1);
     kelvo::CRacerModel* idle = Racer(0);
     kelvo::CRacerModel* joined = Racer(0, 8);
+    // The joined player is still a peer of this machine.
+    m_peers = {8};
+    m_game->SetPeersForTest(&m_peers);
     m_game->SetNetworkMode(true, 0, nullptr);
     m_listener.HandleEvent(velm::CStartedConnectionEvt(0));
     EXPECT_TRUE(m_game->IsAuthoritative());

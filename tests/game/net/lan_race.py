@@ -8,8 +8,10 @@ slot, Start; each client clicks Multiplayer, Join Game, turns the line-up to a r
 and clicks OK. Every game paddles from the start. The check: every trace goes through the lobby
 into the race, and the traces agree on who finished in which order.
 
-With --lose-host the host's process is killed during the race: a client takes over as host and
-the race goes on to the finish on the two that remain, whose traces must agree.
+With --lose-host the host's process is killed during the race (some wall seconds in, or once the
+host has seen a number of racers home): a client takes over as host and the race goes on to the
+finish on the two that remain, whose traces must agree. The lost host's racer goes on under the
+new host's computer: that game's trace says so, unless the racer had finished by then.
 
 The traces also name each race racer's connection: every game must hold the joined players'
 racers under the same ids. The first racers home are waited for, not the whole field: at the
@@ -80,8 +82,10 @@ def input_lines(host, turns, start_at):
 
 
 def read_trace(path):
-    """States entered, racer ids in finishing order, and the racers of the race by connection id."""
-    states, finishes, racers = [], [], {}
+    """States entered, racer ids in finishing order, the racers of the race by connection id, the
+    racers this game's computer took over, and when this game took over as host: None, or its
+    frame and how many finishes it had seen by then."""
+    states, finishes, racers, computer, takeover = [], [], {}, [], None
     try:
         with open(path) as f:
             for line in f:
@@ -94,9 +98,15 @@ def read_trace(path):
                 m = re.match(r"^(\d+) racer (\d+) (\d+)$", line.strip())
                 if m:
                     racers[int(m.group(2))] = int(m.group(3))
+                m = re.match(r"^(\d+) computer (\d+)$", line.strip())
+                if m:
+                    computer.append(int(m.group(2)))
+                m = re.match(r"^(\d+) takeover$", line.strip())
+                if m and takeover is None:
+                    takeover = (int(m.group(1)), len(finishes))
     except FileNotFoundError:
         pass
-    return states, finishes, racers
+    return states, finishes, racers, computer, takeover
 
 
 class Game:
@@ -122,6 +132,22 @@ class Game:
 
     def finishes(self):
         return read_trace(self.trace)[1]
+
+    def took_over(self):
+        return read_trace(self.trace)[4] is not None
+
+    def computer_took(self, racer):
+        """Whether this game's computer took the racer over when this game took over as host, or
+        the racer had finished already by then."""
+        _, finishes, _, computer, takeover = read_trace(self.trace)
+        if takeover is None:
+            return False
+        return racer in computer or racer in finishes[:takeover[1]]
+
+    def host_racer(self):
+        """The host's own racer (connection id 1), or None before the race is made."""
+        owned = [r for r, c in read_trace(self.trace)[2].items() if c == 1]
+        return owned[0] if owned else None
 
     def joined_racers(self):
         """The racers of the players who joined the host (connection ids from 2 on)."""
@@ -168,13 +194,21 @@ def run(args, work):
         if not wait_for(lambda: racing(games), games, args.timeout / 2):
             problems.append("not every game reached the race")
         remaining = games
+        lost_racer = None
         if not problems and args.lose_host:
-            time.sleep(args.lose_after)
-            if host.finishes():
-                problems.append("a racer finished before the host was lost")
+            if args.lose_at_finish:
+                if not wait_for(lambda: len(host.finishes()) >= args.lose_at_finish, games, args.timeout):
+                    problems.append("the host saw fewer than %d racers home" % args.lose_at_finish)
+            else:
+                time.sleep(args.lose_after)
+                if host.finishes():
+                    problems.append("a racer finished before the host was lost")
             host.process.send_signal(signal.SIGKILL)
             host.process.wait()
             remaining = clients
+            lost_racer = host.host_racer()
+            if lost_racer is None:
+                problems.append("the host's trace names no racer of its own")
         # Every game holds the joined players' racers, under the same ids.
         humans = [g.joined_racers() for g in remaining]
         if not problems and (len(humans[0]) != 2 or any(h != humans[0] for h in humans)):
@@ -187,6 +221,16 @@ def run(args, work):
 
         if not problems and not wait_for(done, remaining, args.timeout):
             problems.append("fewer than %d racers finished on some game" % args.finishes)
+        # The lost host's racer is driven on by the new host's computer (the one game that took
+        # over), unless it had crossed the line by then. Whether it gets home after is up to
+        # that computer: like a player's, a racer can end up on the bank.
+        if not problems and lost_racer is not None:
+            wait_for(lambda: any(g.took_over() for g in remaining), remaining, args.timeout)
+            servers = [g for g in remaining if g.took_over()]
+            if len(servers) != 1:
+                problems.append("%d games took over as host, not one" % len(servers))
+            elif not servers[0].computer_took(lost_racer):
+                problems.append("the new host's computer did not take the lost host's racer %d" % lost_racer)
         # Finishes already sent may still be on their way.
         time.sleep(1.0)
         orders = {g.name: g.finishes() for g in remaining}
@@ -213,6 +257,8 @@ def main():
     parser.add_argument("--source", required=True, help="the checkout holding data/ and run/")
     parser.add_argument("--lose-host", action="store_true", help="kill the host's process during the race")
     parser.add_argument("--lose-after", type=float, default=8.0, help="wall seconds into the race")
+    parser.add_argument("--lose-at-finish", type=int, default=0,
+                        help="lose the host once it has seen this many racers home (instead of --lose-after)")
     parser.add_argument("--start-at", type=float, default=400.0, help="game seconds at which the host clicks Start")
     parser.add_argument("--finishes", type=int, default=2, help="finishes every game that remains must show")
     parser.add_argument("--frames", type=int, default=1000000)

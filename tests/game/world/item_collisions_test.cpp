@@ -111,6 +111,9 @@ TEST_F(ItemCollisionsTest, OnAClientTheFinishAndGeyserRulesGiveWayToLaterOnesOrN
     EXPECT_EQ(kelvo::HandleItemCollision(1, 15), ECollisionRule::None);
     EXPECT_EQ(kelvo::HandleItemCollision(1, 16), ECollisionRule::None);
     EXPECT_TRUE(m_game.GetEndRaceGUI()->GetResultRows().empty());
+    // The crossing is kept, once, for a takeover.
+    EXPECT_EQ(kelvo::HandleItemCollision(15, 1), ECollisionRule::None);
+    EXPECT_EQ(m_game.GetCrossedFinish(), std::vector<std::uint32_t>{1});
 }
 
 TEST_F(ItemCollisionsTest, AMineExplodesAndHitsOrTurnsOnItsOwnerUnderACoat) {
