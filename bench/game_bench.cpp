@@ -369,6 +369,7 @@ void BM_RaceFrame(benchmark::State& state) {
     state.counters["ms_engine"] = engine;
     state.counters["ms_device"] =
         gl ? Milliseconds(measured.render + measured.present, frames) - engine : Milliseconds(null.present, frames);
+    state.counters["ms_present"] = Milliseconds(measured.present, frames);
     state.counters["frames"] = frames;
 }
 BENCHMARK(BM_RaceFrame)->Arg(1)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -1,8 +1,12 @@
 // The river banks: three base textures, tiled by g_TileFactor, mixed by the red, green and blue of
-// the untiled blend map g_TerrainBlend (no blend map: the first base alone), lit by light 0 with
-// specular masked by the specular map, then fog. Vertices are placed with the unit's
-// WorldViewProjection (a reflected view in the water pass); the device adds the clip distances of
-// the planes it has on.
+// the untiled blend map g_TerrainBlend (no blend map: the first base alone), lit by the ambient
+// and diffuse light of light 0, then fog. Vertices are placed with the unit's WorldViewProjection
+// (a reflected view in the water pass); the device adds the clip distances of the planes it has
+// on. The banks fill much of the frame on a software renderer's budget: the light and the fog,
+// which vary slowly over a cell of the grid, are worked out at the vertices, and the ground is
+// matte (a terrain has no material, so its specular colour is black, and a highlight masked by
+// g_SpecularMap would cost a branch and a lookup per pixel for nothing: both pass in the
+// software renderer whether taken or not).
 
 shared param float4x4 ViewInverse : ViewInverse;
 shared param float4x4 View : View;
@@ -79,29 +83,21 @@ vec3 ToLight(vec3 position, out float strength) {
     return direction;
 }
 
-// Ambient plus Lambert diffuse on the albedo, Blinn-Phong specular masked by the specular map.
-vec3 Lit(vec3 albedo, vec3 specularMask, vec3 normal, vec3 position) {
+// Ambient plus Lambert diffuse, the light the albedo is multiplied by.
+vec3 Diffuse(vec3 normal, vec3 position) {
     float strength;
     vec3 toLight = ToLight(position, strength);
-    vec3 toEye = SafeNormalize(EyePosition() - position, normal);
     float diffuse = max(dot(normal, toLight), 0.0) * strength;
-    float specular = 0.0;
-    if (diffuse > 0.0) {
-        vec3 halfway = SafeNormalize(toLight + toEye, normal);
-        specular = pow(max(dot(normal, halfway), 0.0), max(g_specular_power, 1.0)) * strength;
-    }
-    vec3 colour = albedo * (g_MaterialAmbient.rgb * g_light.m_ambient.rgb +
-                            g_MaterialDiffuse.rgb * g_light.m_diffuse.rgb * diffuse);
-    return colour + specularMask * g_MaterialSpecular.rgb * g_light.m_specular.rgb * specular;
+    return g_MaterialAmbient.rgb * g_light.m_ambient.rgb + g_MaterialDiffuse.rgb * g_light.m_diffuse.rgb * diffuse;
 }
 
-// Linear fog from g_fogstart to g_fogend, thickened by g_fogdensity past the start; the fog
-// colour's alpha is its strength (0 turns fog off).
-vec3 Fogged(vec3 colour, float distance) {
+// How much of the fog colour covers a point at this distance: linear from g_fogstart to g_fogend,
+// thickened by g_fogdensity past the start; the fog colour's alpha is its strength (0: no fog).
+float FogAmount(float distance) {
     float span = g_fogend - g_fogstart;
     float linear = span > 0.0 ? clamp((g_fogend - distance) / span, 0.0, 1.0) : 1.0;
     float thick = exp(-max(g_fogdensity, 0.0) * max(distance - g_fogstart, 0.0));
-    return mix(colour, g_fogcolor.rgb, (1.0 - linear * thick) * clamp(g_fogcolor.a, 0.0, 1.0));
+    return (1.0 - linear * thick) * clamp(g_fogcolor.a, 0.0, 1.0);
 }
 
 // A slot without a texture samples as `missing` rather than black.
@@ -110,31 +106,22 @@ vec4 SampleOr(sampler2D map, bool bound, vec2 uv, vec4 missing) { return bound ?
 
 glsl LitVertex {{
 invariant gl_Position;
-out vec3 v_position;
-out vec3 v_normal;
-out vec3 v_tangent;
-out vec3 v_binormal;
 out vec2 v_uv;
-out float v_distance;
+out vec3 v_diffuse;
+out float v_fog;
 void main() {
     vec4 world = World * vec4(tk_Position, 1.0);
-    v_position = world.xyz;
-    v_normal = mat3(WorldInverseTranspose) * tk_Normal;
-    v_tangent = mat3(World) * tk_Tangent;
-    v_binormal = mat3(World) * tk_Binormal;
     v_uv = tk_TexCoord;
-    v_distance = length(EyePosition() - world.xyz);
+    v_diffuse = Diffuse(SafeNormalize(mat3(WorldInverseTranspose) * tk_Normal, vec3(0.0, 1.0, 0.0)), world.xyz);
+    v_fog = FogAmount(length(EyePosition() - world.xyz));
     gl_Position = WorldViewProjection * vec4(tk_Position, 1.0);
 }
 }}
 
 glsl Blend {{
-in vec3 v_position;
-in vec3 v_normal;
-in vec3 v_tangent;
-in vec3 v_binormal;
 in vec2 v_uv;
-in float v_distance;
+in vec3 v_diffuse;
+in float v_fog;
 void main() {
     vec2 tiled = v_uv * g_TileFactor;
     vec3 weights = SampleOr(g_TerrainBlend, tk_Bound_g_TerrainBlend, v_uv, vec4(1.0, 0.0, 0.0, 1.0)).rgb;
@@ -143,8 +130,7 @@ void main() {
     vec3 base = SampleOr(g_TerrainBase1, tk_Bound_g_TerrainBase1, tiled, vec4(1.0)).rgb * weights.r +
                 SampleOr(g_TerrainBase2, tk_Bound_g_TerrainBase2, tiled, vec4(1.0)).rgb * weights.g +
                 SampleOr(g_TerrainBase3, tk_Bound_g_TerrainBase3, tiled, vec4(1.0)).rgb * weights.b;
-    vec3 mask = SampleOr(g_SpecularMap, tk_Bound_g_SpecularMap, tiled, vec4(1.0)).rgb;
-    vec3 normal = SafeNormalize(v_normal, vec3(0.0, 1.0, 0.0));
-    tk_FragColor = vec4(Fogged(Lit(base, mask, normal, v_position), v_distance), 1.0);
+    vec3 colour = base * v_diffuse;
+    tk_FragColor = vec4(mix(colour, g_fogcolor.rgb, v_fog), 1.0);
 }
 }}

@@ -5,7 +5,9 @@
 // the bed show through by g_WaterAlpha. Two normal-map layers drifting by g_BumpSpeed ripple the
 // surface, distort the map lookups and catch the highlight of light 0. Fog last. Vertices are
 // placed with the unit's WorldViewProjection (a reflected view in the water pass); the device adds
-// the clip distances of the planes it has on.
+// the clip distances of the planes it has on. The river covers much of the frame: what varies
+// slowly over a cell, the fog, the body colour and the way to the light, is worked out at the
+// vertices; the ripples, the fresnel term and the highlight stay per pixel.
 
 shared param float4x4 ViewInverse : ViewInverse;
 shared param float4x4 View : View;
@@ -63,7 +65,7 @@ param float g_BumpScale = 0.5;
 
 technique RenderPlanarWaveWater {
     pass P0 {
-        vertex = Common, Surface, WaveVertex;
+        vertex = Common, Surface, VertexShading, WaveVertex;
         fragment = Common, Surface, Ripples, Planar;
         ZEnable = true;
         ZWriteEnable = true;
@@ -73,7 +75,7 @@ technique RenderPlanarWaveWater {
 
 technique RenderSplineWater {
     pass P0 {
-        vertex = Common, Surface, WaveVertex;
+        vertex = Common, Surface, VertexShading, WaveVertex;
         fragment = Common, Surface, Ripples, Spline;
         ZEnable = true;
         ZWriteEnable = true;
@@ -85,7 +87,7 @@ technique RenderSplineWater {
 
 technique RenderPlanarWater {
     pass P0 {
-        vertex = Common, Surface, FlatVertex;
+        vertex = Common, Surface, VertexShading, FlatVertex;
         fragment = Common, Surface, Ripples, Flat;
         ZEnable = true;
         ZWriteEnable = true;
@@ -123,29 +125,13 @@ vec3 ToLight(vec3 position, out float strength) {
     return direction;
 }
 
-// Ambient plus Lambert diffuse on the albedo, Blinn-Phong specular masked by the specular map.
-vec3 Lit(vec3 albedo, vec3 specularMask, vec3 normal, vec3 position) {
-    float strength;
-    vec3 toLight = ToLight(position, strength);
-    vec3 toEye = SafeNormalize(EyePosition() - position, normal);
-    float diffuse = max(dot(normal, toLight), 0.0) * strength;
-    float specular = 0.0;
-    if (diffuse > 0.0) {
-        vec3 halfway = SafeNormalize(toLight + toEye, normal);
-        specular = pow(max(dot(normal, halfway), 0.0), max(g_specular_power, 1.0)) * strength;
-    }
-    vec3 colour = albedo * (g_MaterialAmbient.rgb * g_light.m_ambient.rgb +
-                            g_MaterialDiffuse.rgb * g_light.m_diffuse.rgb * diffuse);
-    return colour + specularMask * g_MaterialSpecular.rgb * g_light.m_specular.rgb * specular;
-}
-
-// Linear fog from g_fogstart to g_fogend, thickened by g_fogdensity past the start; the fog
-// colour's alpha is its strength (0 turns fog off).
-vec3 Fogged(vec3 colour, float distance) {
+// How much of the fog colour covers a point at this distance: linear from g_fogstart to g_fogend,
+// thickened by g_fogdensity past the start; the fog colour's alpha is its strength (0: no fog).
+float FogAmount(float distance) {
     float span = g_fogend - g_fogstart;
     float linear = span > 0.0 ? clamp((g_fogend - distance) / span, 0.0, 1.0) : 1.0;
     float thick = exp(-max(g_fogdensity, 0.0) * max(distance - g_fogstart, 0.0));
-    return mix(colour, g_fogcolor.rgb, (1.0 - linear * thick) * clamp(g_fogcolor.a, 0.0, 1.0));
+    return (1.0 - linear * thick) * clamp(g_fogcolor.a, 0.0, 1.0);
 }
 
 // A slot without a texture samples as `missing` rather than black.
@@ -157,12 +143,28 @@ glsl Surface {{
 vec3 WorldAxis(int axis) { return SafeNormalize(mat3(World)[axis], axis == 0 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 0.0, 1.0)); }
 }}
 
+glsl VertexShading {{
+out vec3 v_body;
+out float v_fog;
+out vec3 v_toLight;
+out float v_lightStrength;
+
+// The water's body colour, deep where it is seen from above and shallow at a glance, the fog
+// and the light, at a vertex of the surface at `world` with the surface normal `normal`.
+void ShadeVertex(vec3 world, vec3 normal) {
+    vec3 toEye = SafeNormalize(EyePosition() - world, normal);
+    float facing = max(dot(normal, toEye), 0.0);
+    v_body = mix(g_DeepWaterColor.rgb, g_ShallowWaterColor.rgb, sqrt(facing));
+    v_fog = FogAmount(length(EyePosition() - world));
+    v_toLight = ToLight(world, v_lightStrength);
+}
+}}
+
 glsl WaveVertex {{
 out vec3 v_position;
 out vec3 v_normal;
 out vec2 v_uv;
 out vec4 v_clip;
-out float v_distance;
 
 // Height above the rest surface at a world position, and its slope along x and z.
 float Height(vec2 at, out vec2 slope) {
@@ -191,7 +193,7 @@ void main() {
     v_normal = SafeNormalize(up - WorldAxis(0) * slope.x - WorldAxis(2) * slope.y, up);
     v_position = world.xyz;
     v_uv = tk_TexCoord;
-    v_distance = length(EyePosition() - world.xyz);
+    ShadeVertex(world.xyz, v_normal);
     gl_Position = WorldViewProjection * vec4(local, 1.0);
     v_clip = gl_Position;
 }
@@ -202,7 +204,6 @@ out vec3 v_position;
 out vec3 v_normal;
 out vec2 v_uv;
 out vec4 v_clip;
-out float v_distance;
 void main() {
     vec4 world = World * vec4(tk_Position, 1.0);
     // The quad's builder may leave its normals zero: the unit's up stands in.
@@ -210,7 +211,7 @@ void main() {
     v_normal = SafeNormalize(mat3(WorldInverseTranspose) * normal, vec3(0.0, 1.0, 0.0));
     v_position = world.xyz;
     v_uv = tk_TexCoord;
-    v_distance = length(EyePosition() - world.xyz);
+    ShadeVertex(world.xyz, v_normal);
     gl_Position = WorldViewProjection * vec4(tk_Position, 1.0);
     v_clip = gl_Position;
 }
@@ -221,7 +222,10 @@ in vec3 v_position;
 in vec3 v_normal;
 in vec2 v_uv;
 in vec4 v_clip;
-in float v_distance;
+in vec3 v_body;
+in float v_fog;
+in vec3 v_toLight;
+in float v_lightStrength;
 
 // Two layers of the normal map drifting apart, bent by `strength`, in the water's frame.
 vec3 RippledNormal(float strength) {
@@ -248,16 +252,10 @@ float Fresnel(vec3 normal, vec3 toEye) {
     return clamp(g_FresnelBias + (1.0 - g_FresnelBias) * pow(1.0 - facing, max(g_FresnelPower, 0.0)), 0.0, 1.0);
 }
 
-vec3 WaterColour(vec3 toEye) {
-    float facing = max(dot(SafeNormalize(v_normal, vec3(0.0, 1.0, 0.0)), toEye), 0.0);
-    return mix(g_DeepWaterColor.rgb, g_ShallowWaterColor.rgb, sqrt(facing));
-}
-
 vec3 Glint(vec3 normal, vec3 toEye) {
-    float strength;
-    vec3 toLight = ToLight(v_position, strength);
+    vec3 toLight = SafeNormalize(v_toLight, vec3(0.0, 1.0, 0.0));
     float highlight = pow(max(dot(normal, SafeNormalize(toLight + toEye, normal)), 0.0), max(g_specular_power, 1.0));
-    return g_MaterialSpecular.rgb * g_light.m_specular.rgb * highlight * strength;
+    return g_MaterialSpecular.rgb * g_light.m_specular.rgb * highlight * v_lightStrength;
 }
 
 // Reflection and refraction maps mixed by fresnel over the water's body colour.
@@ -266,12 +264,12 @@ vec4 Mapped(float strength) {
     vec3 toEye = SafeNormalize(EyePosition() - v_position, normal);
     vec2 screen = ScreenUv();
     vec2 distortion = normal.xz * g_ReflectionUVDistortion;
-    vec3 body = WaterColour(toEye);
+    vec3 body = v_body;
     vec3 reflection = SampleOr(g_ReflectionMap, tk_Bound_g_ReflectionMap, Inside(screen + distortion), vec4(g_fogcolor.rgb, 1.0)).rgb * g_HDRMultiplier;
     vec3 refraction = SampleOr(g_RefractionMap, tk_Bound_g_RefractionMap, Inside(screen - distortion), vec4(body, 1.0)).rgb;
     vec3 below = mix(refraction, body, clamp(g_WaterBlendWeight, 0.0, 1.0));
     vec3 colour = mix(below, reflection, Fresnel(normal, toEye)) + Glint(normal, toEye);
-    return vec4(Fogged(colour, v_distance), 1.0);
+    return vec4(mix(colour, g_fogcolor.rgb, v_fog), 1.0);
 }
 }}
 
@@ -290,8 +288,8 @@ void main() {
     vec3 around = reflect(-toEye, normal);
     vec3 sky = tk_Bound_g_CubeMap ? texture(g_CubeMap, around).rgb : g_fogcolor.rgb;
     float fresnel = Fresnel(normal, toEye);
-    vec3 body = mix(WaterColour(toEye), g_ShallowWaterColor.rgb, 0.25 * clamp(g_WaterBlendWeight, 0.0, 1.0));
+    vec3 body = mix(v_body, g_ShallowWaterColor.rgb, 0.25 * clamp(g_WaterBlendWeight, 0.0, 1.0));
     vec3 colour = mix(body, sky * g_HDRMultiplier, fresnel) + Glint(normal, toEye);
-    tk_FragColor = vec4(Fogged(colour, v_distance), clamp(mix(g_WaterAlpha, 1.0, fresnel), 0.0, 1.0));
+    tk_FragColor = vec4(mix(colour, g_fogcolor.rgb, v_fog), clamp(mix(g_WaterAlpha, 1.0, fresnel), 0.0, 1.0));
 }
 }}

@@ -541,8 +541,10 @@ public:
         glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffer(m_backColour, GL_TEXTURE_2D, 0));
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         m_boundFramebuffer = kUnknownFramebuffer;
+        // Pixel for pixel when the window is the back buffer's size: no filtering to pay for.
+        const bool same = static_cast<UINT>(width) == m_backWidth && static_cast<UINT>(height) == m_backHeight;
         glBlitFramebuffer(0, 0, static_cast<GLint>(m_backWidth), static_cast<GLint>(m_backHeight), 0, height, width, 0,
-                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                          GL_COLOR_BUFFER_BIT, same ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(m_window);
     }
 
