@@ -125,6 +125,9 @@ struct SVariant {
 };
 
 constexpr int kMaxClipPlanes = 6;
+// Draws between flushes: few enough that the renderer's threads start early, enough that a
+// flush's own cost stays small (measured on Mesa's llvmpipe in the race).
+constexpr int kDrawsPerFlush = 64;
 
 // The sources of a program and the variants built from them; sources without the wrapper's
 // variant switches have one build only.
@@ -506,6 +509,7 @@ public:
         glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(indexCount),
                                  wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset),
                                  baseVertex + shift);
+        Drawn();
     }
 
     void Draw(const SDeviceState& state, D3DPRIMITIVETYPE type, UINT startVertex, UINT vertexCount) override {
@@ -514,6 +518,17 @@ public:
             return;
         }
         glDrawArrays(PrimitiveMode(type), static_cast<GLint>(startVertex) + shift, static_cast<GLsizei>(vertexCount));
+        Drawn();
+    }
+
+    // A software renderer rasterises what it was given only at a flush: flushed now and then, its
+    // threads draw the frame's first part while this thread sends the rest, instead of all of it
+    // after the last draw, with the present waiting.
+    void Drawn() {
+        if (++m_drawsSinceFlush >= kDrawsPerFlush) {
+            m_drawsSinceFlush = 0;
+            glFlush();
+        }
     }
 
     bool ReadPixels(IDirect3DSurface9* surface, UINT width, UINT height, std::vector<std::uint8_t>* bgra) override {
@@ -939,6 +954,7 @@ private:
     GLuint m_backColour = 0;
     UINT m_backWidth = 0;
     UINT m_backHeight = 0;
+    int m_drawsSinceFlush = 0;
     std::unordered_map<GLuint, STexture> m_textures;
     std::unordered_map<BackendHandle, std::unique_ptr<SProgram>> m_programs;
     std::unordered_map<BackendHandle, std::unique_ptr<SBuffer>> m_buffers;
