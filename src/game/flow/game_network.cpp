@@ -71,6 +71,12 @@ void GiveToComputer(CTumboKelvoGame& game, CRacerModel& racer) {
     game.GetTrace().RacerToComputer(racer.GetID());
 }
 
+// A finished racer rests on the finish line without a controller, as on every machine.
+bool HasFinished(CTumboKelvoGame& game, std::uint32_t racerId) {
+    const CEndRaceGUI* board = game.GetEndRaceGUI();
+    return board != nullptr && board->HasFinished(racerId);
+}
+
 } // namespace
 
 velm::EventListenerPtr CTumboKelvoGame::GetNetworkListener() const {
@@ -136,10 +142,8 @@ void CTumboKelvoGame::OnStartedConnection() {
     const std::list<std::uint32_t> peers = GetPeerIds();
     for (std::uint32_t id : m_racerIds) {
         auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
-        // A finished racer rests on the finish line without a controller, as on every machine.
-        const bool finished = board != nullptr && board->HasFinished(id);
         if (racer == nullptr ||
-            !IsComputersOnServer(racer->GetControlKind(), racer->GetConnectionId(), finished, peers)) {
+            !IsComputersOnServer(racer->GetControlKind(), racer->GetConnectionId(), HasFinished(*this, id), peers)) {
             continue;
         }
         // One this machine's computer drives already keeps its driver (a server hears a started
@@ -189,8 +193,7 @@ void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
         for (std::uint32_t id : m_racerIds) {
             auto* racer = dynamic_cast<CRacerModel*>(FindModel(id));
             if (racer != nullptr && racer->GetConnectionId() == connectionId) {
-                // One that has finished rests on the finish line, without a controller.
-                if (GetEndRaceGUI() == nullptr || !GetEndRaceGUI()->HasFinished(id)) {
+                if (!HasFinished(*this, id)) {
                     GiveToComputer(*this, *racer);
                 }
                 racer->SetConnectionId(0);
