@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <unordered_map>
 
+#include "engine/gfx/font_table.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/input/input_event.h"
 #include "libs/common/script_manager.h"
@@ -14,11 +16,82 @@ namespace {
 
 constexpr const char* kBackground = "hud/screen_console.png";
 constexpr std::uint32_t kBackspace = 8;
+constexpr unsigned kFont = 5;
+// Text starts 20 pixels in from the screen's left edge and keeps as far from the right one; the
+// panel spans the screen less 5 pixels each side.
+constexpr int kTextLeft = 20;
+// Without a font nothing is drawn; rows are then cut at the font's nominal advance.
+constexpr int kNominalAdvance = 8;
 
-// The mouse shares the record's code space; only keys belong to the console.
-bool IsKeyboardCode(std::uint32_t code) {
-    return velm::input::IsButtonCode(code) &&
-           (code < velm::input::MOUSE_BUTTON_0 || code > velm::input::MOUSE_AXIS_WHEEL);
+// The drawn width of one character of the console's font.
+int CharWidth(wchar_t c) {
+    ID3DXFont* font = velm::gfx::FontTable::Exists() ? velm::gfx::FontTable::Instance().GetFont(kFont) : nullptr;
+    if (font == nullptr) {
+        return kNominalAdvance;
+    }
+    const wchar_t text[2] = {c, 0};
+    RECT rect = {0, 0, 0, 0};
+    font->DrawTextW(nullptr, text, 1, &rect, DT_CALCRECT | DT_SINGLELINE | DT_NOCLIP, 0);
+    return static_cast<int>(rect.right - rect.left);
+}
+
+// A printed text as rows of at most `width` pixels, oldest first: broken at every line feed
+// (a final one ends the text, it starts no row), then wrapped after the last blank that fits, or
+// inside a word that alone is wider than a row. Tabs draw as blanks and other control
+// characters as '?', so that what is measured is what is drawn.
+std::vector<std::wstring> WrapText(const std::wstring& text, int width, std::unordered_map<wchar_t, int>& widths) {
+    auto measure = [&widths](wchar_t c) {
+        const auto found = widths.find(c);
+        return found != widths.end() ? found->second : (widths[c] = CharWidth(c));
+    };
+    std::vector<std::wstring> paragraphs(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+                ++i;
+            }
+            if (i + 1 < text.size()) {
+                paragraphs.emplace_back();
+            }
+            continue;
+        }
+        paragraphs.back() += c == L'\t' ? L' ' : (c < 32 ? L'?' : c);
+    }
+    if (width <= 0) {
+        return paragraphs;
+    }
+    std::vector<std::wstring> rows;
+    for (const std::wstring& paragraph : paragraphs) {
+        std::size_t start = 0;
+        do {
+            int used = 0;
+            std::size_t end = start;
+            std::size_t blank = std::wstring::npos;
+            while (end < paragraph.size() && used + measure(paragraph[end]) <= width) {
+                if (paragraph[end] == L' ') {
+                    blank = end;
+                }
+                used += measure(paragraph[end]);
+                ++end;
+            }
+            if (end >= paragraph.size()) {
+                rows.push_back(paragraph.substr(start));
+                break;
+            }
+            if (blank != std::wstring::npos && blank > start) {
+                end = blank;
+            } else if (end == start) {
+                ++end; // one character wider than a row still moves on
+            }
+            rows.push_back(paragraph.substr(start, end - start));
+            start = end;
+            while (start < paragraph.size() && paragraph[start] == L' ') {
+                ++start;
+            }
+        } while (start < paragraph.size());
+    }
+    return rows;
 }
 
 } // namespace
@@ -87,11 +160,16 @@ void TumboKelvoConsole::Init() {
     AddAnimation(kBackground, frame);
     SetAnimation(kBackground);
 
+    // Every sprite draws one row: what is wider was wrapped before, so no row runs past the
+    // panel or down over the next one.
+    m_rowWidth = std::max(0, width - 2 * kTextLeft);
+    m_rowsStale = true;
     velm::gfx::STextStyle style;
-    style.fontIndex = 5;
-    m_lineSprites.push_back(new velm::gfx::CTextSprite(L"", style, 20, 240, width));
+    style.fontIndex = kFont;
+    style.format = DT_SINGLELINE;
+    m_lineSprites.push_back(new velm::gfx::CTextSprite(L"", style, kTextLeft, 240, m_rowWidth));
     for (int k = 0; k < static_cast<int>(kScrollbackLines); ++k) {
-        m_lineSprites.push_back(new velm::gfx::CTextSprite(L"", style, 20, 217 - 15 * k, width));
+        m_lineSprites.push_back(new velm::gfx::CTextSprite(L"", style, kTextLeft, 217 - 15 * k, m_rowWidth));
     }
     for (velm::gfx::CTextSprite* sprite : m_lineSprites) {
         sprite->OnResetDevice();
@@ -116,7 +194,10 @@ bool TumboKelvoConsole::HandleInput(const velm::input::SInputEvent& event) {
     if (event.m_code != kGraveKey && m_open == 0) {
         return false;
     }
-    if (!IsKeyboardCode(event.m_code) || (event.m_value != 0 && event.m_value != 1)) {
+    // Every press and release is the console's while it is open, whatever its code: keys share
+    // codes with the mouse buttons and axes (Insert and Delete are 210 and 211, the Windows keys
+    // 219 and 220). Only movement, a value of neither, passes on.
+    if (event.m_value != 0 && event.m_value != 1) {
         return false;
     }
     if (event.m_value == 0) {
@@ -243,6 +324,21 @@ void TumboKelvoConsole::PrintW(const std::wstring& line) {
         m_scrollback.pop_back();
     }
     m_scrollback.push_front(L">" + line);
+    m_rowsStale = true;
+}
+
+void TumboKelvoConsole::LayOutRows() {
+    m_rows.clear();
+    std::unordered_map<wchar_t, int> widths;
+    for (const std::wstring& text : m_scrollback) {
+        const std::vector<std::wstring> rows = WrapText(text, m_rowWidth, widths);
+        for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+            m_rows.push_back(*row);
+            if (m_rows.size() == kScrollbackLines) {
+                return;
+            }
+        }
+    }
 }
 
 void TumboKelvoConsole::Print(const std::string& line) { PrintW(WidenConsoleText(line)); }
@@ -257,10 +353,12 @@ void TumboKelvoConsole::Render(double time, float elapsed) {
         return;
     }
     m_lineSprites[0]->SetText(m_inputLine);
-    std::size_t index = 1;
-    for (auto line = m_scrollback.begin(); line != m_scrollback.end() && index < m_lineSprites.size();
-         ++line, ++index) {
-        m_lineSprites[index]->SetText(*line);
+    if (m_rowsStale) {
+        LayOutRows();
+        m_rowsStale = false;
+    }
+    for (std::size_t index = 1; index < m_lineSprites.size(); ++index) {
+        m_lineSprites[index]->SetText(index - 1 < m_rows.size() ? m_rows[index - 1] : std::wstring());
     }
     for (velm::gfx::CTextSprite* sprite : m_lineSprites) {
         sprite->Render(time, elapsed);

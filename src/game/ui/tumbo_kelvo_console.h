@@ -1,7 +1,8 @@
 // The console overlay: drops over the top of the screen on the grave-accent key, takes typed
 // lines with a blinking bar cursor, keeps their history and a scrollback of printed lines, and
-// hands each entered line to the script function "ParseConsole". Owns its text sprites.
-// Main thread only.
+// hands each entered line to the script function "ParseConsole". A printed text of several lines,
+// or one wider than the panel, is drawn on as many rows as it needs, so nothing is drawn outside
+// the panel. Owns its text sprites. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -52,10 +53,12 @@ public:
     bool IsCursorShown() const { return m_cursorShown != 0; }
     const std::list<std::wstring>& GetScrollback() const { return m_scrollback; }
     const std::vector<std::wstring>& GetHistory() const { return m_history; }
-    // Null before Init; 0 is the input line, 1-15 the scrollback, newest first.
+    // Null before Init; 0 is the input line, 1-15 the scrollback rows, newest first.
     const velm::gfx::CTextSprite* GetLineSprite(std::size_t index) const {
         return index < m_lineSprites.size() ? m_lineSprites[index] : nullptr;
     }
+    // The width a row of text may take: the panel's, less the margins; 0 before Init.
+    int GetRowWidth() const { return m_rowWidth; }
 
 private:
     void InsertChar(wchar_t c);
@@ -63,6 +66,9 @@ private:
     void ShowHistory();
     void Blink();
     void Submit();
+    // The rows the scrollback sprites show, newest first: each printed text broken at its line
+    // feeds and wrapped to the row width.
+    void LayOutRows();
 
     std::uint32_t m_scrollbackLimit = 128;
     std::uint8_t m_cursorShown = 0;
@@ -74,6 +80,9 @@ private:
     std::vector<velm::gfx::CTextSprite*> m_lineSprites;
     std::list<std::wstring> m_scrollback;
     std::vector<std::wstring> m_history;
+    std::vector<std::wstring> m_rows;
+    bool m_rowsStale = true;
+    int m_rowWidth = 0;
 };
 
 } // namespace kelvo

@@ -137,3 +137,57 @@ TEST_F(GlHudConsoleTest, TheOpenConsoleDrawsItsPanelInputLineAndScrollback) {
 }
 
 } // namespace
+
+// At the shipped window size a printed text of six lines (the racers' list) and lines wider than
+// the screen are drawn on rows of their own, every one inside the panel: nothing runs down over
+// the input line or below the panel, nor off its right edge.
+TEST(GlConsolePanelTest, EveryPrintedRowStaysInsideThePanel) {
+    constexpr int kShippedWidth = 1024;
+    constexpr int kShippedHeight = 768;
+    tktest::CGlVelmGfx gl;
+    const std::string skip = gl.Start(kShippedWidth, kShippedHeight, tktest::SourceFile("data/files/fx/"),
+                                      tktest::SourceFile("data/arts/textures/"));
+    if (!skip.empty()) {
+        GTEST_SKIP() << skip;
+    }
+    kelvo::TumboKelvoConsole console;
+    console.Init();
+    std::string words;
+    for (int i = 0; i < 40; ++i) {
+        words += "paddle" + std::to_string(i) + " ";
+    }
+    for (const char* older : {"dropped", "first", "second"}) {
+        console.Print(older);
+    }
+    console.Print(words);
+    console.Print(std::string(300, 'W'));
+    console.Print("1 monkey<----- YOU\n2 bear\n3 alien\n4 fish\n5 hillbilly\n6 moviestar\n");
+    auto key = [&console](std::uint32_t code) {
+        console.HandleInput({code, 0, 0, 0});
+        console.HandleInput({code, 1, 0, 0});
+    };
+    key(kelvo::TumboKelvoConsole::kGraveKey);
+    for (std::uint32_t code : {30u, 48u, 46u}) { // a b c
+        key(code);
+    }
+    const std::vector<std::uint8_t>& pixels = gl.Frame({&console}, "console_1024x768.png");
+    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(kShippedWidth * kShippedHeight * 4));
+    auto white = [&gl](int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                const auto p = gl.At(x, y);
+                count += p[0] > 200 && p[1] > 200 && p[2] > 200 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(console.GetLineSprite(1)->GetText(), L"6 moviestar") << "the list's last line is the newest row";
+    EXPECT_EQ(console.GetLineSprite(6)->GetText(), L">1 monkey<----- YOU");
+    EXPECT_EQ(console.GetLineSprite(15)->GetText(), L">first") << "15 rows: what is older is not drawn";
+    EXPECT_GT(white(20, 7, 400, 22), 20) << "the rows fill the panel up to its top";
+    EXPECT_GT(white(20, 240, 60, 256), 5) << "the typed line";
+    EXPECT_EQ(white(70, 236, kShippedWidth, 261), 0) << "nothing printed runs over the input line";
+    EXPECT_EQ(white(0, 261, kShippedWidth, kShippedHeight), 0) << "nothing below the panel (5 + 256 pixels)";
+    EXPECT_EQ(white(kShippedWidth - 20, 0, kShippedWidth, 261), 0) << "nothing past the rows' right margin";
+}

@@ -92,7 +92,7 @@ protected:
     TumboKelvoConsole m_console;
 };
 
-TEST_F(ConsoleTest, ClosedItTakesOnlyTheGraveKeyAndOpenItTakesKeysButNotTheMouse) {
+TEST_F(ConsoleTest, ClosedItTakesOnlyTheGraveKeyAndOpenItTakesEveryPressAndReleaseButNotMovement) {
     EXPECT_FALSE(Press(CodeOf('a')));
     EXPECT_FALSE(Release(CodeOf('a')));
     EXPECT_TRUE(Press(TumboKelvoConsole::kGraveKey));
@@ -101,14 +101,19 @@ TEST_F(ConsoleTest, ClosedItTakesOnlyTheGraveKeyAndOpenItTakesKeysButNotTheMouse
     EXPECT_TRUE(m_console.IsOpen());
     EXPECT_TRUE(Press(CodeOf('a')));
     EXPECT_TRUE(Release(TumboKelvoConsole::kUpKey));
-    // Mouse movement of one step, either way, and the mouse buttons pass on to the game.
+    // Insert, Delete, the Windows keys and the menu key share their codes with the mouse's
+    // buttons and axes: every press and release stays in the open console.
+    for (std::uint32_t code : {210u, 211u, 219u, 220u, 221u, velm::input::MOUSE_AXIS_X, 252u}) {
+        EXPECT_TRUE(Press(code)) << code;
+        EXPECT_TRUE(Release(code)) << code;
+    }
+    // Movement, any value but 0 and 1, passes on to the game.
     for (const SInputEvent& mouse :
-         {Record(velm::input::MOUSE_AXIS_X, 1), Record(velm::input::MOUSE_AXIS_Y, 0),
-          Record(velm::input::MOUSE_AXIS_X, 0xFFFFFFFFu), Record(velm::input::MOUSE_AXIS_WHEEL, 1),
-          Record(velm::input::MOUSE_BUTTON_0, 0), Record(velm::input::MOUSE_BUTTON_0, 1)}) {
+         {Record(velm::input::MOUSE_AXIS_X, 0xFFFFFFFFu), Record(velm::input::MOUSE_AXIS_Y, 7),
+          Record(velm::input::MOUSE_AXIS_WHEEL, 120)}) {
         EXPECT_FALSE(m_console.HandleInput(mouse)) << mouse.m_code << " " << mouse.m_value;
     }
-    EXPECT_EQ(m_console.GetInputLine(), L"a|") << "the mouse typed nothing";
+    EXPECT_EQ(m_console.GetInputLine(), L"a|") << "those keys typed nothing";
     Key(TumboKelvoConsole::kGraveKey);
     EXPECT_FALSE(m_console.IsOpen());
     EXPECT_EQ(m_console.GetInputLine(), L"a|") << "closing keeps the line";
