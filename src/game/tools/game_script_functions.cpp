@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/events/event_manager.h"
 #include "game/flow/game_events.h"
@@ -84,18 +85,26 @@ int Start(lua_State*) {
     return 0;
 }
 
+// The racers of the game's race, in the order they were made; the character-selection line-up
+// is made of racer models too, but races no one.
+std::vector<CRacerModel*> RaceRacers(const CTumboKelvoGame& game) {
+    std::vector<CRacerModel*> racers;
+    for (velm::CModel* model : game.GetRacers()) {
+        if (auto* racer = dynamic_cast<CRacerModel*>(model)) {
+            racers.push_back(racer);
+        }
+    }
+    return racers;
+}
+
 int PrintRacerIDs(lua_State*) {
     CTumboKelvoGame* game = GetGame();
     if (game == nullptr) {
         return 0;
     }
     std::string text;
-    for (const auto& [id, model] : game->GetModels()) {
-        const auto* racer = dynamic_cast<const CRacerModel*>(model);
-        if (racer == nullptr) {
-            continue;
-        }
-        text += std::to_string(id) + " " + ObjectTypeName(racer->GetObjectType());
+    for (const CRacerModel* racer : RaceRacers(*game)) {
+        text += std::to_string(racer->GetID()) + " " + ObjectTypeName(racer->GetObjectType());
         if (racer->GetControlKind() == CONTROL_LOCAL_PLAYER) {
             text += "<----- YOU";
         }
@@ -121,10 +130,8 @@ int GiveItem(lua_State* L) {
     CTumboKelvoGame* game = GetGame();
     CRacerModel* target = nullptr;
     if (game != nullptr && IsGivableItem(type) && number >= 0) {
-        for (const auto& [id, model] : game->GetModels()) {
-            auto* racer = dynamic_cast<CRacerModel*>(model);
-            if (racer != nullptr &&
-                (wanted == 0 ? racer->GetControlKind() == CONTROL_LOCAL_PLAYER : racer->GetID() == wanted)) {
+        for (CRacerModel* racer : RaceRacers(*game)) {
+            if (wanted == 0 ? racer->GetControlKind() == CONTROL_LOCAL_PLAYER : racer->GetID() == wanted) {
                 target = racer;
                 break;
             }

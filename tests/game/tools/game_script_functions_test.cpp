@@ -45,19 +45,24 @@ protected:
 };
 
 TEST_F(GameScriptFunctionsTest, GiveItemGivesOnlyIconItemsToARacerWithNone) {
-    m_race.AddRacer(40, 2, kelvo::CONTROL_LOCAL_PLAYER);
+    // A character-selection model is a racer model outside the race: never listed, never given.
+    m_race.AddRacer(39, 1, kelvo::CONTROL_LOCAL_PLAYER, -3.0f, true, false);
+    kelvo::CRacerModel* player = m_race.AddRacer(40, 2, kelvo::CONTROL_LOCAL_PLAYER);
     kelvo::CRacerModel* other = m_race.AddRacer(41, 4, kelvo::CONTROL_LOCAL_OTHER, 3.0f, false);
     other->SetHeldItemType(7);
     Run("mine = GiveItem('mine', 0) held = GiveItem('shark', 41) generic = GiveItem('genitem', 0) "
         "nobody = GiveItem('mine', 77) word = GiveItem('castle', 0) bad = GiveItem(0) "
-        "negative = GiveItem('mine', -40) huge = GiveItem('mine', 1e300)");
+        "negative = GiveItem('mine', -40) huge = GiveItem('mine', 1e300) lineup = GiveItem('bait', 39)");
     EXPECT_TRUE(Bool("mine"));
-    for (const char* name : {"held", "generic", "nobody", "word", "bad", "negative", "huge"}) {
+    for (const char* name : {"held", "generic", "nobody", "word", "bad", "negative", "huge", "lineup"}) {
         EXPECT_FALSE(Bool(name)) << name;
     }
     EXPECT_EQ(m_console, std::vector<std::string>{"GiveItem: expected (string, number)"});
     m_race.m_events.Tick(-1);
     EXPECT_EQ(m_race.m_log->Count("Create_Item_Event"), 1);
+    player->SetHeldItemType(14);
+    Run("again = GiveItem('shark', 0)");
+    EXPECT_FALSE(Bool("again")) << "the player's racer holds an item; the line-up's model is no one's";
 
     Run("PrintRacerIDs()");
     EXPECT_EQ(m_console.back(), "40 bear<----- YOU\n41 fish\n");
