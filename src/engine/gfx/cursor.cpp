@@ -33,11 +33,10 @@ void CCursor::Show(bool shown) {
 }
 
 bool CCursor::HandleInput(const input::SInputEvent& event) {
-    if (m_shown == 0) {
-        return false;
-    }
-    // Axis values are signed movements stored in the unsigned word; they saturate at the edges
-    // of int rather than wrap.
+    // Hidden, the pointer still follows the mouse, as it follows the system pointer in a window:
+    // a click (the picker's) and the pointer shown again land where the mouse is. Axis values
+    // are signed movements stored in the unsigned word; they saturate at the edges of int
+    // rather than wrap.
     const long long delta = static_cast<std::int32_t>(event.m_value);
     if (event.m_code == input::MOUSE_AXIS_X) {
         m_x = static_cast<int>(std::clamp<long long>(m_x + delta, INT_MIN, INT_MAX));

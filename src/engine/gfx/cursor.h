@@ -1,7 +1,7 @@
 // velm::gfx::CCursor: the mouse pointer drawn as a 64 x 64 sprite whose hot spot lands on the
 // pointer's position: moved by the mouse axes and kept on screen in full-screen mode, taken from
-// the system cursor over the window otherwise. It reads its texture, start and hot spot from its
-// XML file. Main thread only.
+// the system cursor over the window otherwise; hidden, it keeps following and is not drawn. It reads its texture, start
+// and hot spot from its XML file. Main thread only.
 #pragma once
 
 #include <string>
@@ -20,7 +20,7 @@ public:
 
     void Update(unsigned elapsedMs) override;
     void Render(double time, float elapsed) override;
-    // Mouse movement while shown; never consumes.
+    // Mouse movement, shown or hidden; never consumes.
     bool HandleInput(const input::SInputEvent& event) override;
 
     void Show(bool shown);

@@ -138,12 +138,14 @@ int CLevelEditor::RandomInt(int bound) {
     return std::uniform_int_distribution<int>(0, bound - 1)(m_random);
 }
 
-bool CLevelEditor::AddObject(const std::string& keyword) {
+bool CLevelEditor::AddObject(const std::string& typed) {
+    // A keyword the table does not know places a jug, as in a level file. It is kept as "jug",
+    // so that the fragment written loads back as the jug that was placed.
+    std::string keyword = typed;
     const std::uint32_t type = ObjectTypeFromName(keyword);
-    // Unknown keywords would silently become item jugs.
     if (type == OBJECT_JUG && keyword != "jug") {
-        ConsolePrint("AddLevelObject: unknown object keyword \"" + keyword + "\"");
-        return false;
+        ConsolePrint("AddLevelObject: unknown object keyword \"" + typed + "\", placing a jug");
+        keyword = "jug";
     }
     common::CVector3 eye;
     if (!m_world->GetEye(eye)) {

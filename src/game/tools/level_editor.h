@@ -58,8 +58,9 @@ public:
 
     CLevelEditor();
 
-    // Refuses (with a console line) a keyword that names no placeable object.
-    bool AddObject(const std::string& keyword);
+    // A keyword the placement table does not know places a jug, saying so on the console. False,
+    // with a console line, without a camera or when the object cannot be made.
+    bool AddObject(const std::string& typed);
     // Always false: the window goes on with its own handling.
     bool HandleKey(UINT message, WPARAM wParam, LPARAM lParam);
     // False (with a console line) when the file cannot be written.

@@ -10,11 +10,13 @@
 #include "engine/core/picker.h"
 #include "engine/core/velm_app.h"
 #include "engine/gfx/atmosphere_manager.h"
+#include "engine/gfx/cursor.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/phy/buoyancy_force.h"
+#include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/camera_script_functions.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/game_script_functions.h"
@@ -211,12 +213,13 @@ int GetLight(lua_State* L) {
     if (!Args(L, "GetLight", "n", base)) {
         return 0;
     }
-    const lua_Number index = lua_tonumber(L, base);
-    if (index != 0) {
-        ConsolePrint("GetLight: there is only light 0");
+    // Whole numbers from 0; the scene is lit by light 0 alone, the others are kept as set.
+    const int index = common::ScriptWholeNumber(lua_tonumber(L, base));
+    if (index < 0) {
+        ConsolePrint("GetLight: there is no light " + std::to_string(index));
         return 0;
     }
-    s_currentLight = &velm::gfx::LightsManager::Instance().GetLight();
+    s_currentLight = &velm::gfx::LightsManager::Instance().GetLight(static_cast<std::uint32_t>(index));
     return 0;
 }
 
@@ -282,6 +285,11 @@ int SetPicker(lua_State* L) {
     if (Args(L, "SetPicker", "b", base)) {
         const bool on = Bool(L, base);
         Picker().SetEnabled(on);
+        // A click picks at the pointer, so picking shows it (the race hides it).
+        CTumboKelvoGame* game = GetGame();
+        if (velm::gfx::CCursor* cursor = on && game != nullptr ? game->GetCursorScreen() : nullptr) {
+            cursor->Show(true);
+        }
         velm::CModel* picked = Picker().GetSelected();
         if (auto* unit = picked != nullptr ? dynamic_cast<velm::gfx::IGfxUnit*>(picked->GetSceneNode()) : nullptr) {
             unit->SetOptionFlag(on ? 1 : 0);

@@ -22,7 +22,7 @@ public:
     explicit WeaponData(std::uint32_t itemType) : m_itemType(itemType) {}
     virtual ~WeaponData() = default;
     virtual bool InFiringCone(const SAimRecord& shooter, const common::CVector3& point) const = 0;
-    // The AI passes its target's record as a and its own as b.
+    // The AI passes the shooter's record as a and its target's as b.
     virtual common::CVector3 GetAimPoint(const SAimRecord& a, const SAimRecord& b) const = 0;
     virtual bool AllowsFire(const SAimRecord& a, const SAimRecord& b) const = 0;
 

@@ -270,7 +270,7 @@ TEST_F(RendererTest, SharedParametersAreWrittenOnceAFrameInTheirOrder) {
     EXPECT_EQ(value, 300.0f);
 }
 
-TEST_F(RendererTest, ALightIndexOtherThanZeroIsLoggedAndIgnored) {
+TEST_F(RendererTest, ALightIndexOtherThanZeroIsKeptApartAndNoted) {
     const D3DLIGHT9& stored = velm::gfx::LightsManager::Instance().GetLight();
     EXPECT_EQ(stored.Range, 0.0f) << "the light starts zeroed";
     D3DLIGHT9 light = {};
@@ -279,6 +279,7 @@ TEST_F(RendererTest, ALightIndexOtherThanZeroIsLoggedAndIgnored) {
     velm::gfx::LightsManager::Instance().SetLight(light, 1);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("light index 1"), std::string::npos);
     EXPECT_EQ(stored.Range, 0.0f) << "entry 0 is untouched";
+    EXPECT_EQ(velm::gfx::LightsManager::Instance().GetLight(1).Range, 5.0f);
     velm::gfx::LightsManager::Instance().SetLight(light, 0);
     EXPECT_EQ(stored.Range, 5.0f);
 }

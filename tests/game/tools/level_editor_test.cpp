@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "game/flow/flow_fixtures.h"
 #include "game/flow/level_loader.h"
 #include "game/tools/console_sink.h"
+#include "game/world/object_type.h"
 #include "tools_fixtures.h"
 
 namespace {
@@ -21,7 +23,8 @@ class LevelEditorTest : public ::testing::Test {
 protected:
     LevelEditorTest() : m_world(std::make_shared<tktest::CEditorWorld>()) {
         m_env.m_events.AddListener(m_world, velm::WildcardEventType());
-        for (const char* key : {"SpeedRampModelData", "RockModelData", "PineTreeModelData", "splash1_system"}) {
+        for (const char* key :
+             {"SpeedRampModelData", "RockModelData", "PineTreeModelData", "splash1_system", "ItemJugModelData"}) {
             m_env.AddModel(key, tktest::GraphicSection());
         }
         m_editor.SetWorld(m_world.get());
@@ -110,19 +113,34 @@ TEST_F(LevelEditorTest, TreeKeysMoveOnlyAFullLastBatchAndTheAngleWraps) {
     EXPECT_NEAR(PositionOf(trees[5].m_modelId).y, last.y - 0.5f, 1e-5f);
 }
 
-TEST_F(LevelEditorTest, BadKeywordsAndMissingObjectsAreRefusedOrSkipped) {
-    EXPECT_FALSE(m_editor.AddObject("Ramp"));
-    EXPECT_FALSE(m_editor.AddObject(""));
+TEST_F(LevelEditorTest, UnknownKeywordsPlaceJugsAndMissingObjectsAreRefusedOrSkipped) {
+    // As in a level file, a keyword the table does not know is a jug: placed at the eye and
+    // written so that it loads back as one.
+    ASSERT_TRUE(m_editor.AddObject("Ramp"));
+    ASSERT_TRUE(m_editor.AddObject(""));
+    ASSERT_EQ(m_editor.GetModels().size(), 2u);
+    for (const kelvo::SPlacementRecord& record : m_editor.GetModels()) {
+        EXPECT_EQ(record.m_typeName, "jug");
+        EXPECT_EQ(PositionOf(record.m_modelId), common::CVector3(1, 2, 3));
+    }
+    EXPECT_NE(Written().find("<Type>jug</Type>"), std::string::npos);
+    const auto jugs = std::count_if(m_env.Seen().begin(), m_env.Seen().end(), [](const tktest::SSeenEvent& seen) {
+        return seen.m_type == "Create_Environment_Obj_Event" &&
+               static_cast<const kelvo::CCreateEnvObjData&>(*seen.m_data).m_modelData.m_objectType == kelvo::OBJECT_JUG;
+    });
+    EXPECT_EQ(jugs, 2);
     m_world->m_hasCamera = false;
     EXPECT_FALSE(m_editor.AddObject("ramp"));
-    EXPECT_EQ(m_console, (std::vector<std::string>{"AddLevelObject: unknown object keyword \"Ramp\"",
-                                                   "AddLevelObject: unknown object keyword \"\"",
+    EXPECT_EQ(m_console, (std::vector<std::string>{"AddLevelObject: unknown object keyword \"Ramp\", placing a jug",
+                                                   "AddLevelObject: unknown object keyword \"\", placing a jug",
                                                    "AddLevelObject: no camera to place \"ramp\" at"}));
-    EXPECT_TRUE(m_editor.GetModels().empty());
+    EXPECT_EQ(m_editor.GetModels().size(), 2u);
 
     m_world->m_hasCamera = true;
     ASSERT_TRUE(m_editor.AddObject("ramp"));
-    m_world->Remove(m_editor.GetModels()[0].m_modelId);
+    for (const kelvo::SPlacementRecord& record : m_editor.GetModels()) {
+        m_world->Remove(record.m_modelId);
+    }
     m_editor.MoveModels("true");
     Key(0x25);
     Key(0x21);

@@ -74,10 +74,12 @@ TEST_F(ScriptFunctionsTest, TheLightAndFogRoundTripInTheirOrders) {
     EXPECT_NEAR(velm::gfx::AtmosphereManager::Instance().m_g, 0.6f, 1e-6f);
     EXPECT_EQ(velm::gfx::AtmosphereManager::Instance().m_fogEnd, 900.0f);
 
-    // Only light 0 exists: another index is refused and the current light stays.
-    Run("GetLight(1) SetRange(7)");
-    EXPECT_EQ(light.Range, 7.0f);
-    EXPECT_EQ(m_console, std::vector<std::string>{"GetLight: there is only light 0"});
+    // Any light of the table can be made current; a negative index is refused and the current light stays.
+    Run("GetLight(2) SetRange(7) range2 = GetRange() GetLight(-1) SetRange(8) GetLight(0) range0 = GetRange()");
+    EXPECT_EQ(velm::gfx::LightsManager::Instance().GetLight(2).Range, 8.0f);
+    EXPECT_DOUBLE_EQ(Number("range2"), 7.0);
+    EXPECT_DOUBLE_EQ(Number("range0"), 40.0) << "light 0 is untouched";
+    EXPECT_EQ(m_console, std::vector<std::string>{"GetLight: there is no light -1"});
 }
 
 TEST_F(ScriptFunctionsTest, PickedObjectFunctionsWithNothingPickedGiveZerosAndChangeNothing) {
@@ -177,18 +179,18 @@ TEST_F(ScriptFunctionsTest, EditorFunctionsReachThePlacementEditor) {
     kelvo::CLevelEditor& editor = common::CSingleton<kelvo::CLevelEditor>::Instance();
     editor.SetWorld(world.get());
     const std::string file = env.m_dir.Path() + "/placed.xml";
-    Run("added = AddLevelObject('ramp') bad = AddLevelObject('castle') nothing = AddLevelObject() "
+    Run("added = AddLevelObject('ramp') jug = AddLevelObject('castle') nothing = AddLevelObject() "
         "MoveModels('true') SetBillboardCount(3.9) written = WriteLevelPlacement('" +
         file + "') unwritten = WriteLevelPlacement('" + env.m_dir.Path() + "/none/x.xml')");
     EXPECT_TRUE(Bool("added"));
-    EXPECT_FALSE(Bool("bad"));
+    EXPECT_TRUE(Bool("jug")) << "an unknown keyword places a jug";
     EXPECT_FALSE(Bool("nothing"));
     EXPECT_TRUE(Bool("written"));
     EXPECT_FALSE(Bool("unwritten"));
     ASSERT_EQ(m_console.size(), 3u);
-    EXPECT_EQ(m_console[0], "AddLevelObject: unknown object keyword \"castle\"");
+    EXPECT_EQ(m_console[0], "AddLevelObject: unknown object keyword \"castle\", placing a jug");
     EXPECT_EQ(m_console[1], "AddLevelObject: expected (string)");
-    EXPECT_EQ(editor.GetModels().size(), 1u);
+    EXPECT_EQ(editor.GetModels().size(), 2u);
     common::CSingleton<kelvo::CLevelEditor>::Destroy();
 }
 
