@@ -131,6 +131,21 @@ int InsertWaypoint(lua_State* L) {
     return 0;
 }
 
+// The marker id of the edited path's waypoint at an index from 0, for the console, which names
+// waypoints by their place in the path; nothing when the path has no such waypoint.
+int GetWPMarkerID(lua_State* L) {
+    if (!Args(L, "GetWPMarkerID", "n") || Editor() == nullptr) {
+        return 0;
+    }
+    const double index = NumberArg(L, 1, 0);
+    const std::vector<int>& ids = Editor()->GetMarkerIds();
+    if (!(index >= 0.0 && index < static_cast<double>(ids.size()))) {
+        return 0;
+    }
+    lua_pushnumber(L, ids[static_cast<std::size_t>(index)]);
+    return 1;
+}
+
 int ClearWaypoints(lua_State*) {
     if (Editor() != nullptr) {
         Editor()->Clear();
@@ -390,6 +405,7 @@ void RegisterAIScriptFunctions(SAIScriptContext& context) {
         {"AddWPtoEnd", &AddWPtoEnd},
         {"DeleteWaypoint", &DeleteWaypoint},
         {"InsertWaypoint", &InsertWaypoint},
+        {"GetWPMarkerID", &GetWPMarkerID},
         {"ClearWaypoints", &ClearWaypoints},
         {"SetActive", &SetActive},
         {"SetInactive", &SetInactive},

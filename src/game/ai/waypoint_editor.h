@@ -46,6 +46,8 @@ public:
     bool ActivateByName(const std::string& name);
     void PrintList();
     void SyncWithMarkers();
+    // The number of waypoints written; 0, with a console line, without a label or when the
+    // file cannot be written.
     int Write(const std::string& fileName);
 
     const std::string& GetLabel() const { return m_label; }

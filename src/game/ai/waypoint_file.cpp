@@ -9,7 +9,7 @@ namespace kelvo {
 int WriteWaypointFile(const std::string& fileName, const std::string& label, const velm::ai::WaypointList& waypoints) {
     std::ofstream file(fileName, std::ios::out | std::ios::trunc);
     if (!file.is_open()) {
-        return 0;
+        return -1;
     }
     file << label << "\n";
     for (const velm::ai::CWaypointData& waypoint : waypoints) {

@@ -15,7 +15,7 @@ class CAIManager;
 
 namespace kelvo {
 
-// The number of waypoints written; 0 when the file does not open.
+// The number of waypoints written; -1 when the file does not open.
 int WriteWaypointFile(const std::string& fileName, const std::string& label, const velm::ai::WaypointList& waypoints);
 // Reads the file into the manager as one path; the number of waypoints read, or -1 when the
 // file does not open or holds no label (nothing is added then).

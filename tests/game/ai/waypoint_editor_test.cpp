@@ -129,6 +129,8 @@ TEST_F(WaypointEditorTest, WaypointFileWrittenAndReadBack) {
     EXPECT_EQ(m_editor.Write(path), 3);
     EXPECT_EQ(ReadFile(path), "racing_line\n12.5 38.9 195.2 \n0 0 0 \n-1 2 -3.25 \n");
     EXPECT_EQ(m_editor.Write(m_dir.Path() + "/missing/dir/file.txt"), 0);
+    EXPECT_EQ(m_printed.back(),
+              "ERROR: Could not write the waypoint file \"" + m_dir.Path() + "/missing/dir/file.txt\"");
 
     // The origin is written but not read back.
     EXPECT_EQ(kelvo::LoadWaypointFile(path, m_manager), 2);

@@ -1,6 +1,7 @@
 -- The console's parser: the game hands every typed console line to ParseConsole.
 -- It splits the line into words and maps the word commands (matched in lower case) to the game's
--- functions; names and file names are passed on as typed.
+-- functions; names and file names are passed on as typed, but for what the console cannot type
+-- (see typedName). A line that cannot be done is answered on the console.
 
 -- Calls the named game function when the game has it; says so on the console otherwise.
 local function call(name, ...)
@@ -14,8 +15,68 @@ local function call(name, ...)
     return f(...)
 end
 
-local function onoff(word)
-    return word == "on" or word == "true"
+local function say(text)
+    if type(ConsoleWrite) == "function" then
+        ConsoleWrite(text)
+    end
+end
+
+-- "on" or "off" ("true" or "false" too) as a bool; anything else is answered, and nil.
+local function onoff(word, command)
+    if word == "on" or word == "true" then
+        return true
+    elseif word == "off" or word == "false" then
+        return false
+    end
+    say(command .. ": expected on or off, not " .. tostring(word))
+    return nil
+end
+
+-- A setter's false answer (nothing was changed) told, unless the value was missing, which the
+-- function itself reports.
+local function refused(answer, value, text)
+    if answer == false and value ~= nil then
+        say(text)
+    end
+end
+
+-- The console types no shifted keys: in a name a typed "-" stands for "_", and the names that
+-- hold capitals (the bones, a few placement keywords) are matched in any case.
+local function typedName(word)
+    return word and (string.gsub(word, "-", "_"))
+end
+local function listedNames(names)
+    local byLower = {}
+    for _, name in ipairs(names) do
+        byLower[string.lower(name)] = name
+    end
+    return function(word)
+        local name = typedName(word)
+        return name and (byLower[string.lower(name)] or name)
+    end
+end
+local boneName = listedNames({ "root", "Hips", "Spine", "Head", "LeftArm", "LeftHand", "RightArm", "RightHand" })
+local keywordName = listedNames({ "ICE_CAVE", "ROCK_CAVE", "GAME_NAME_1", "GAME_NAME_2", "ENGINE_LOGO" })
+
+-- A waypoint file typed as a bare name (no folder, no extension) is one of the game's own:
+-- data/files/waypoints/<name>.txt. Anything else is the file as typed.
+local WAYPOINT_FOLDER = "../../../../data/files/waypoints/"
+local function waypointFile(word)
+    if word == nil or string.find(word, "[/\\.]") then
+        return word
+    end
+    return WAYPOINT_FOLDER .. typedName(word) .. ".txt"
+end
+
+-- The console names the edited path's waypoints by their place from 0; the editor names them by
+-- their marker objects.
+local function markerOf(word, command)
+    local index = word and tonumber(word)
+    local id = index and call("GetWPMarkerID", index)
+    if id == nil then
+        say(command .. ": the path being edited has no waypoint " .. tostring(word))
+    end
+    return id
 end
 
 -- Developer tools: render and debug switches, fog, picking, tuning, items, the game's switches,
@@ -67,11 +128,21 @@ local function toolCommand(words, lower)
     local n = function(i) return tonumber(words[i]) end
     if w1 == "set" and w2 == "ai" and lower[3] == "state" then
         -- "set ai state <use items> <drive> <third>": the computer racers' three switches.
-        call("AIStates", lower[4] == "true", lower[5] == "true", lower[6] == "true")
+        local items, drive, third = onoff(lower[4], "set ai state"), onoff(lower[5], "set ai state"),
+            onoff(lower[6], "set ai state")
+        if items ~= nil and drive ~= nil and third ~= nil then
+            call("AIStates", items, drive, third)
+        end
     elseif toolSwitches[w1] ~= nil and w2 ~= nil then
-        call(toolSwitches[w1], onoff(w2))
+        local on = onoff(w2, w1)
+        if on ~= nil then
+            call(toolSwitches[w1], on)
+        end
     elseif w1 == "draw" and drawSwitches[w2] ~= nil then
-        call(drawSwitches[w2], onoff(lower[3]))
+        local on = onoff(lower[3], "draw " .. w2)
+        if on ~= nil then
+            call(drawSwitches[w2], on)
+        end
     elseif w1 == "debug" and w2 == "info" then
         call("ToggleDebugInfo")
     elseif w1 == "fog" and w2 == "color" then
@@ -83,38 +154,71 @@ local function toolCommand(words, lower)
     elseif w1 == "picked" and w2 == "scale" then
         call("SetPickedScale", n(3), n(4), n(5))
     elseif w1 == "tune" and w2 == "racer" and racerTuning[lower[4]] ~= nil then
-        call(racerTuning[lower[4]], lower[3], n(5))
+        refused(call(racerTuning[lower[4]], lower[3], n(5)), n(5), "tune racer: no character " .. lower[3])
     elseif w1 == "tune" and w2 == "weapon" and lower[4] == "bone" then
-        call("SetWeaponBone", lower[3], words[5])
+        refused(call("SetWeaponBone", lower[3], boneName(words[5])), words[5], "tune weapon: no weapon " .. lower[3])
     elseif w1 == "tune" and w2 == "weapon" and weaponTuning[lower[4]] ~= nil then
-        call(weaponTuning[lower[4]], lower[3], n(5))
+        refused(call(weaponTuning[lower[4]], lower[3], n(5)), n(5),
+            "tune weapon: " .. lower[3] .. " is no weapon or has no " .. lower[4])
     elseif w1 == "river" and riverTuning[w2] ~= nil then
         call(riverTuning[w2], n(3))
     elseif w1 == "give" and w2 == "item" then
         -- "give item <item> [racer id]": 0 is the local player's racer.
-        call("GiveItem", lower[3], n(4) or 0)
+        refused(call("GiveItem", lower[3], n(4) or 0), lower[3],
+            "give item: not given (no such item or racer, or the racer holds an item)")
     elseif w1 == "racers" then
         call("PrintRacerIDs")
     elseif w1 == "start" then
         call("Start")
     elseif w1 == "reload" and w2 == "console" then
         call("ReloadConsole")
-    elseif w1 == "waypoints" and w2 == "load" then
-        call("LoadWaypoints", words[3])
-    elseif w1 == "waypoints" and w2 == "write" then
-        call("WriteWaypoints", words[3])
+    elseif w1 == "waypoints" and (w2 == "load" or w2 == "write") then
+        -- The functions answer with the number of waypoints read or written; failures say why.
+        local file = waypointFile(words[3])
+        local count = call(w2 == "load" and "LoadWaypoints" or "WriteWaypoints", file)
+        if type(count) == "number" and count > 0 then
+            say(count .. " waypoints " .. (w2 == "load" and "loaded from " or "written to ") .. file)
+        end
     elseif w1 == "waypoints" and w2 == "list" then
         call("PrintWPList")
     elseif w1 == "waypoints" and w2 == "clear" then
         call("ClearWaypoints")
+    elseif w1 == "waypoints" and w2 == "label" then
+        call("SetLabel", typedName(words[3]))
+    elseif w1 == "waypoints" and w2 == "edit" then
+        -- "waypoints edit <index>|<name>": the path of that place in the list, or of that name.
+        local path = tonumber(words[3]) or typedName(words[3])
+        if call("SetActive", path) == false and path ~= nil then
+            say("waypoints edit: no path " .. tostring(path) .. " (see waypoints list)")
+        end
+    elseif w1 == "waypoints" and w2 == "done" then
+        call("SetInactive")
     elseif w1 == "waypoint" and w2 == "add" then
         call("AddWPtoEnd", n(3), n(4), n(5))
+    elseif w1 == "waypoint" and w2 == "insert" then
+        -- "waypoint insert <index> before|after <x> <y> <z>"
+        if lower[4] ~= "before" and lower[4] ~= "after" then
+            say("waypoint insert: expected <index> before|after <x> <y> <z>")
+        else
+            local id = markerOf(words[3], "waypoint insert")
+            if id ~= nil then
+                call("InsertWaypoint", n(5), n(6), n(7), id, lower[4] == "before")
+            end
+        end
     elseif w1 == "waypoint" and w2 == "delete" then
-        call("DeleteWaypoint", n(3))
+        local id = markerOf(words[3], "waypoint delete")
+        if id ~= nil then
+            call("DeleteWaypoint", id)
+        end
+    elseif w1 == "waypoint" and w2 == "marker" then
+        call("CreateWPObj", n(3), n(4), n(5))
     elseif w1 == "place" then
-        call("AddLevelObject", words[2])
+        call("AddLevelObject", keywordName(words[2]))
     elseif w1 == "move" and moveModes[w2] ~= nil then
-        call(moveModes[w2], tostring(onoff(lower[3])))
+        local on = onoff(lower[3], "move " .. w2)
+        if on ~= nil then
+            call(moveModes[w2], tostring(on))
+        end
     elseif w1 == "trees" and w2 == "count" then
         call("SetBillboardCount", n(3))
     elseif w1 == "trees" and w2 == "radius" then
@@ -131,23 +235,20 @@ end
 
 -- Player and tester commands, and the answer to a line nobody knows. The console types
 -- unshifted keys only, so every command is lower-case words.
-local function say(text)
-    if type(ConsoleWrite) == "function" then
-        ConsoleWrite(text)
-    end
-end
 
 local helpLines = {
-    "help: this list", "echo <text>: prints the text", "weapons: the weapons' tuning",
+    "help: this list", "in names and files type - for _ (stage1-line is stage1_line)",
+    "echo <text>: prints the text", "weapons: the weapons' tuning (nothing to print)",
     "racers: the racers' ids (yours is marked)", "start: starts the game with the switches below",
     "server|networking on|off", "reload console",
     "water|wireframe|picker|cursor on|off", "draw terrain|skybox|particles|opaque|transparent|dynamic|debug|visual on|off",
     "debug info", "fog density|start|end <n>", "fog color <r> <g> <b> <a>", "picked pos|scale <x> <y> <z>",
     "tune racer <character> speed|accel|turn <n>", "tune weapon <weapon> range|angle|hate|life|effect|anim|hforce|vforce <n>",
     "tune weapon <weapon> bone <name>", "river density|speed <n>", "give item <item> [racer id]",
-    "set ai state <items> <drive> <third>", "waypoints load|write <file>", "waypoints list|clear",
-    "waypoint add <x> <y> <z>", "waypoint delete <n>", "place <keyword>", "move models|partsys|billboards on|off",
-    "trees count|radius <n>", "write placement <file>",
+    "set ai state <items> <drive> <third>", "waypoints load|write <file>", "waypoints list|clear|done",
+    "waypoints label <name>", "waypoints edit <n>|<name>", "waypoint add|marker <x> <y> <z>",
+    "waypoint insert <n> before|after <x> <y> <z>", "waypoint delete <n>",
+    "place <keyword>", "move models|partsys|billboards on|off", "trees count|radius <n>", "write placement <file>",
 }
 
 -- Returns true when the line was one of them.
