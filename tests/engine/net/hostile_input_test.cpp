@@ -265,7 +265,7 @@ TEST_F(HostileInputTest, RealPlayersJoinThroughAFloodAndTheHostTakesNoMoreThanIt
                 Bytes wrong(4);
                 WriteU32LE(wrong.data(), f % 2 == 0 ? PeekNextClientId() + 1 : 0x25F5D4B2u + round);
                 m_network.Inject(Address(("127.0.1." + std::to_string(f)).c_str(), 7000), kServerAddress,
-                                 Datagram(false, {Message(kServerSearch, {}), Message(kConnect, wrong)}));
+                                 Datagram(false, {Bytes{2, kServerSearch}, Message(kConnect, wrong)}));
                 Bytes unasked(4);
                 WriteU32LE(unasked.data(), PeekNextClientId());
                 m_network.Inject(Address(("127.0.2." + std::to_string(f)).c_str(), 7000), kServerAddress,
