@@ -246,7 +246,6 @@ constexpr SRule kRules[] = {
     {"Change_Ani_Evt", EFrom::kEither, EWhen::kAnyTime, &CheckAnimation},
     {"Change_Racer_State", EFrom::kEither, EWhen::kAnyTime, &CheckRacerState},
     {"RacerConnectEvt", EFrom::kEither, EWhen::kLobby, &CheckRacerConnect},
-    {"Create_PartSys_Event", EFrom::kEither, EWhen::kRace, nullptr},
     {"Text_Message_Event", EFrom::kEither, EWhen::kAnyTime, nullptr},
     {"Request_Human_Controller", EFrom::kClients, EWhen::kRace, &CheckRequestRacer},
     {"Request_Item_Evt", EFrom::kClients, EWhen::kRace, &CheckRequestItem},
@@ -256,6 +255,7 @@ constexpr SRule kRules[] = {
     {"Create_Racer_Event", EFrom::kServer, EWhen::kRace, &CheckCreateRacer},
     {"Create_Light", EFrom::kServer, EWhen::kAnyTime, nullptr},
     {"Create_Item", EFrom::kServer, EWhen::kRace, &CheckCreateItem},
+    {"Create_PartSys_Event", EFrom::kServer, EWhen::kAnyTime, nullptr}, // the geysers spray behind the lobby too
     {"Destroy_Item_Event", EFrom::kServer, EWhen::kAnyTime, &CheckItemId},
     {"Attach_Detach_Model_Eventt", EFrom::kServer, EWhen::kRace, &CheckAttach},
     {"Accepted_Human_Controller", EFrom::kServer, EWhen::kAnyTime, nullptr},
