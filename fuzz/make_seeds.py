@@ -115,6 +115,55 @@ def main():
     write("input_script/mouse_far.txt",
           "1 mouse_move -1000000000 0\n2 mouse_move 1000000000 5\n3 wheel 1000\n4 wheel -1000\n")
 
+    # A model's two files, the model file first and a NUL byte between them; "none" models have
+    # an empty model part.
+    xml = "data/files/xmlfiles/"
+    for model, instance in [("monkey.xml", "monkey_instance.xml"), ("light.xml", "light_instance.xml"),
+                            ("rock.xml", "rock_instance.xml"), ("log1.xml", "log1_instance.xml"),
+                            ("item_jug.xml", "item_jug_instance.xml"), (None, "River20.xml"),
+                            (None, "terrain1.xml")]:
+        body = (read(xml + model) if model else b"") + b"\0" + read(xml + instance)
+        write("instance/" + instance, body)
+    for name in ["water1.xml", "River20.xml", "River23.xml"]:
+        write("water/" + name, read(xml + name))
+    for name in ["terrain1.xml", "terrain5.xml"]:
+        write("terrain/" + name, read(xml + name))
+    for name in ["race_track1.xml", "race_track2.xml", "race_track3.xml"]:
+        write("level/" + name, read(xml + name))
+    for name in sorted(os.listdir(xml + "particle_sys")):
+        write("particle/" + name, read(xml + "particle_sys/" + name))
+    write("item_odds/items.xml", read(xml + "items.xml"))
+    for name in ["RaceCameraInit.xml", "FreeRoamCameraInit.xml"]:
+        write("camera_file/" + name, read(xml + name))
+    for name in ["stage1_line.txt", "stage1_rank.txt"]:
+        write("waypoint/" + name, read("data/files/waypoints/" + name))
+    # The screen's number (as the target counts them), then its layout file.
+    layouts = ["StartMenu.xml", "CharacterSelection.xml", "MultiplayerMenu.xml", "MultiplayerMenu.xml",
+               "StartRaceInit.xml", "EndRace.xml", "InGameMenu.xml", "VictoryScreen.xml", "NorvaleSplash.xml",
+               "CreditsMenu.xml", "CursorInit.xml"]
+    for pick, name in enumerate(layouts):
+        write("screen_layout/%02d_%s" % (pick, name), bytes([pick]) + read(xml + name))
+
+    # The script values the start script sets, in the target's records: the name's number, the
+    # kind (0 number, 1 string, 2 boolean), then the value.
+    names = ["NUM_RACERS", "STAGE1_X", "STAGE1_Y", "STAGE1_Z", "STAGE1_RACER_DX", "STAGE1_RACER_DZ",
+             "STAGE1_RACERS_PER_ROW", "RANK_PATH", "RANK_PATH_DENSITY", "RIVER_SPEED", "ROTATIONAL_PHYSICS",
+             "RECORD_INPUT"]
+    records = b""
+    for line in read("run/tumbo/kelvo/game/Scripts/StartGame.LUA").decode().splitlines():
+        name, _, value = line.partition(" = ")
+        if name not in names:
+            continue
+        value = value.strip()
+        if value.startswith('"'):
+            text = value.strip('"').encode()
+            records += bytes([names.index(name), 1, len(text)]) + text
+        elif value in ("true", "false"):
+            records += bytes([names.index(name), 2, 1 if value == "true" else 0])
+        else:
+            records += bytes([names.index(name), 0]) + struct.pack("<d", float(value))
+    write("script_values/start_game", records)
+
 
 if __name__ == "__main__":
     main()

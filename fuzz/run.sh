@@ -16,7 +16,8 @@ if [ "$seconds" -gt 60 ]; then
   seconds=60
 fi
 targets=${TK_FUZZ_TARGETS:-"packet_parser event_socket text_message xml_reader engine_config effect texture xfile
-grid_file height_map height_image input_script"}
+grid_file height_map height_image input_script instance water terrain level particle item_odds screen_layout
+camera_file waypoint script_values"}
 
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

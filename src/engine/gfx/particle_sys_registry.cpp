@@ -16,9 +16,6 @@ namespace {
 const char* const kTableFile = "../../../../data/files/xmlfiles/particle_sys_table.xml";
 const char* const kSystemDirectory = "../../../../data/files/xmlfiles/particle_sys/";
 
-// The file names read from the table, in table order.
-std::vector<std::string> s_systemFiles;
-
 constexpr const char* kFunctorElements[kRoleCount] = {
     "sys_ColorInit",   "sys_LifeInit",   "sys_SizeInit",   "sys_PosInit",   "sys_VelInit",
     "sys_ColorUpdate", "sys_LifeUpdate", "sys_SizeUpdate", "sys_PosUpdate", "sys_VelUpdate",
@@ -38,6 +35,8 @@ void CParticleSysRegistry::Init(const std::string& tableFile, const std::string&
     common::CXmlReader table;
     table.Load(tableFile);
     table.Enter("particle_system_table");
+    // The file names read from the table, in table order.
+    std::vector<std::string> systemFiles;
     std::size_t read = 0;
     while (read < kMostTableEntries) {
         table.Enter("entry");
@@ -45,15 +44,15 @@ void CParticleSysRegistry::Init(const std::string& tableFile, const std::string&
         if (name.empty()) {
             break;
         }
-        s_systemFiles.push_back(name);
+        systemFiles.push_back(name);
         ++read;
     }
     if (read == kMostTableEntries) {
         std::fprintf(stderr, "%s: more than %zu entries; the rest are not read\n", tableFile.c_str(),
                      kMostTableEntries);
     }
-    for (std::size_t i = s_systemFiles.size() - read; i < s_systemFiles.size(); ++i) {
-        LoadTemplate(directory + s_systemFiles[i]);
+    for (const std::string& file : systemFiles) {
+        LoadTemplate(directory + file);
     }
 }
 

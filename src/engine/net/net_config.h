@@ -4,6 +4,7 @@
 // copied into each socket at construction and never changes afterwards.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -21,6 +22,8 @@ struct SNetConfig {
     double pingAfterSeconds = 2.0;
     double dropAfterSeconds = 4.0;
     double searchIntervalSeconds = 1.0;
+    // The clients a server takes at most: a race holds six racers, the host's and five players'.
+    std::size_t maxClients = 5;
     // Seconds since an arbitrary start; empty means the socket's own stopwatch.
     std::function<double()> clock;
     // The log lines on standard output ("Sent msg to: " and the others).

@@ -1,5 +1,6 @@
 #include "engine/net/server_socket.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -69,23 +70,55 @@ void CServerSocket::SendSuccessor() {
     }
 }
 
+bool CServerSocket::HasRoom() const { return GetPeerIds().size() < GetConfig().maxClients; }
+
+void CServerSocket::Offer(const SPeerAddress& to) {
+    const std::uint32_t id = PeekNextClientId();
+    // One offer per address: a search repeated (or flooded) from one address renews it.
+    const auto same =
+        std::find_if(m_offers.begin(), m_offers.end(), [&to](const SOffer& offer) { return offer.to.SameHost(to); });
+    if (same != m_offers.end()) {
+        m_offers.erase(same);
+    } else if (m_offers.size() >= kRememberedOffers) {
+        m_offers.pop_front();
+    }
+    m_offers.push_back(SOffer{to, id});
+    auto packet = BuildPacket(MakeU32Message(kClientIdOffer, id), false, 0);
+    SendPacket(to, *packet);
+}
+
+void CServerSocket::TakeConnect(const SPeerAddress& from, std::uint32_t claimed) {
+    const auto offer = std::find_if(m_offers.begin(), m_offers.end(),
+                                    [&](const SOffer& o) { return o.to.SameHost(from) && o.id == claimed; });
+    if (offer == m_offers.end()) {
+        return;
+    }
+    m_offers.erase(offer);
+    // Two players offered the same id at once: the first to connect takes it, the other gets the
+    // next one and is told so.
+    const std::uint32_t id = TakeNextClientId();
+    if (!AddPeer(from, id)) {
+        return;
+    }
+    Log("Got a new client IP # ", from);
+    if (id != claimed) {
+        QueueReliableTo(MakeU32Message(kClientIdUpdate, id), id);
+    }
+}
+
 void CServerSocket::HandleMessage(CReceivedMessage& message, bool fromPeer) {
     const SPeerAddress& sender = message.GetSenderAddress();
     switch (message.GetType()) {
         case kServerSearch:
-            if (IsAcceptingClients() && !fromPeer) {
-                auto offer = BuildPacket(MakeU32Message(kClientIdOffer, TakeNextClientId()), false, 0);
-                SendPacket(sender, *offer);
+            if (IsAcceptingClients() && !fromPeer && HasRoom()) {
+                Offer(sender);
             }
             break;
-        case kConnect: {
-            // Only an id this process offered, and not one a peer already holds.
-            const std::uint32_t id = ReadU32LE(message.GetPayload());
-            if (!fromPeer && id >= kFirstClientId && id < PeekNextClientId() && AddPeer(sender, id)) {
-                Log("Got a new client IP # ", sender);
+        case kConnect:
+            if (!fromPeer && HasRoom()) {
+                TakeConnect(sender, ReadU32LE(message.GetPayload()));
             }
             break;
-        }
         case kPing:
             if (fromPeer) {
                 QueueReliableTo(MakeEmptyMessage(kPong), message.GetSenderId());

@@ -136,9 +136,8 @@ bool CTumboKelvoEventSocket::OnPacket(const unsigned char* payload, std::uint8_t
         return false;
     }
     event->SetFromNetwork(true);
-    if (id == MSG_POSITION_UPDATE) {
-        event->SetSender(sender);
-    }
+    // Every event names its sender, so that the game can hold what it claims against who sent it.
+    event->SetSender(sender);
     return velm::QueueEvent(event);
 }
 

@@ -1,9 +1,9 @@
 // The handler of received event messages: turns each type-0 payload back into the game event its
-// message id names, marks it as from the network (so it is never sent on) and queues it with the
-// event manager for the main thread's next tick. A payload that does not hold its event's wire
-// form exactly, or a creation record of a model this machine does not have, is dropped with a log
-// line (the first few, then one per thousand). Runs on the network thread; shares nothing but
-// the event manager's queue.
+// message id names, marks it as from the network (so it is never sent on) and with its sender's
+// client id, and queues it with the event manager for the main thread's next tick. A payload that
+// does not hold its event's wire form exactly, or a creation record of a model this machine does
+// not have, is dropped with a log line (the first few, then one per thousand). Runs on the network
+// thread; shares nothing but the event manager's queue.
 #pragma once
 
 #include <cstddef>

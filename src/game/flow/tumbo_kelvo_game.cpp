@@ -32,6 +32,7 @@
 #include "game/flow/game_screens.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/model_data_mgr.h"
+#include "game/flow/peer_event_check.h"
 #include "game/flow/startup_model_data.h"
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_camera.h"
@@ -112,6 +113,9 @@ class CFinishTraceListener : public velm::IEventListener {
 public:
     explicit CFinishTraceListener(CTumboKelvoGame& game) : m_game(game) {}
     bool HandleEvent(const velm::CEvent& event) override {
+        if (!AcceptPeerEvent(m_game, event)) {
+            return false;
+        }
         if (const auto* payload = dynamic_cast<const CRacerFinishedRaceEvtData*>(event.GetData())) {
             m_game.OnRacerFinished(payload->m_racerId);
         }

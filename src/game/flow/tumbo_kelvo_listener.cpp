@@ -16,6 +16,7 @@
 #include "game/flow/event_socket.h"
 #include "game/flow/game_events.h"
 #include "game/flow/model_data_keys.h"
+#include "game/flow/peer_event_check.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/multi_player_menu.h"
@@ -70,6 +71,10 @@ void Relay(const CTumboKelvoGame& game, velm::CEvent& copy, std::uint32_t exclud
 bool TumboKelvoListener::HandleEvent(const velm::CEvent& event) {
     CTumboKelvoGame* game = GetGame();
     if (game == nullptr) {
+        return false;
+    }
+    // What a peer sends is checked against this game before any row acts on it.
+    if (!AcceptPeerEvent(*game, event)) {
         return false;
     }
     const std::string& type = event.GetEventType().GetName();

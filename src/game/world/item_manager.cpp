@@ -9,6 +9,7 @@
 #include "game/flow/data_files.h"
 #include "game/flow/game_events.h"
 #include "game/flow/model_data_keys.h"
+#include "game/flow/peer_event_check.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_model.h"
@@ -140,6 +141,10 @@ CItemManager::SSpinEntry* CItemManager::FindSpinEntry(std::uint32_t racerId) {
 bool CItemManager::HandleEvent(const velm::CEvent& event) {
     const std::string& name = event.GetEventType().GetName();
     if (event.GetData() == nullptr) {
+        return false;
+    }
+    // An item destroyed by a peer's word is one the peer may name.
+    if (CTumboKelvoGame* game = GetGame(); game != nullptr && !AcceptPeerEvent(*game, event)) {
         return false;
     }
     if (name == kCreateItemEventName) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,61 @@ TEST_F(HostileInputTest, HostChangeFromTheListedSuccessorReplacesTheServer) {
     ASSERT_TRUE(m_client.GetPeerAddress(1, server));
     EXPECT_TRUE(server.SameHost(successor));
     EXPECT_EQ(m_client.GetPeerIds(), std::list<std::uint32_t>{1});
+}
+
+// Searches, and connects for ids not offered to their address, from a crowd of addresses cost the
+// host no id and no room, and real players still join among them: two at once (one offer, two connects: the second is
+// told its own id), then as many as the host takes, and no more.
+TEST_F(HostileInputTest, RealPlayersJoinThroughAFloodAndTheHostTakesNoMoreThanItHasRoomFor) {
+    std::vector<CClientSocket*> clients = {&m_client};
+    std::vector<std::unique_ptr<CClientSocket>> more;
+    for (int k = 3; k <= 8; ++k) {
+        const std::string ip = "127.0.0." + std::to_string(k);
+        more.push_back(std::make_unique<CClientSocket>(
+            ClientConfig(), MakePort(m_network, Address(ip.c_str(), static_cast<std::uint16_t>(5000 + k)))));
+        clients.push_back(more.back().get());
+    }
+    const std::uint32_t first = PeekNextClientId();
+    int round = 0;
+    const auto floodedRounds = [&](int rounds) {
+        for (int r = 0; r < rounds; ++r, ++round) {
+            // The searchers claim ids they were not offered; the others claim the id on offer
+            // without having searched.
+            for (int f = 0; f < 40; ++f) {
+                Bytes wrong(4);
+                WriteU32LE(wrong.data(), f % 2 == 0 ? PeekNextClientId() + 1 : 0x25F5D4B2u + round);
+                m_network.Inject(Address(("127.0.1." + std::to_string(f)).c_str(), 7000), kServerAddress,
+                                 Datagram(false, {Bytes{2, kServerSearch}, Message(kConnect, wrong)}));
+                Bytes unasked(4);
+                WriteU32LE(unasked.data(), PeekNextClientId());
+                m_network.Inject(Address(("127.0.2." + std::to_string(f)).c_str(), 7000), kServerAddress,
+                                 Datagram(true, {Message(kConnect, unasked)}));
+            }
+            nettest::Pump(m_network, {&m_server});
+            for (CClientSocket* client : clients) {
+                nettest::Pump(m_network, {client});
+            }
+        }
+    };
+    floodedRounds(5);
+    EXPECT_FALSE(m_server.HasPeers());
+    EXPECT_EQ(PeekNextClientId(), first);
+
+    clients[0]->SendServerSearch();
+    clients[1]->SendServerSearch();
+    floodedRounds(6);
+    ASSERT_EQ(m_server.GetPeerIds().size(), 2u);
+    EXPECT_EQ(m_server.GetPeerIds(), (std::list<std::uint32_t>{first, first + 1}));
+    EXPECT_NE(clients[0]->GetOwnId(), clients[1]->GetOwnId());
+    EXPECT_EQ(clients[0]->GetOwnId() + clients[1]->GetOwnId(), 2 * first + 1);
+
+    for (std::size_t k = 2; k < clients.size(); ++k) {
+        clients[k]->SendServerSearch();
+        floodedRounds(6);
+    }
+    EXPECT_EQ(m_server.GetPeerIds().size(), m_config.maxClients);
+    EXPECT_FALSE(clients.back()->HasPeers());
+    EXPECT_EQ(PeekNextClientId(), first + m_config.maxClients);
 }
 
 } // namespace

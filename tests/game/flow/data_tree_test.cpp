@@ -19,6 +19,7 @@
 #include "game/flow/model_data_keys.h"
 #include "game/flow/startup_model_data.h"
 #include "libs/common/xml_reader.h"
+#include "support/game_folder.h"
 
 namespace {
 
@@ -53,6 +54,8 @@ protected:
         EXPECT_TRUE(m_env.m_models->Get(key, record)) << key;
         return record;
     }
+    // The water records name their grid files as the game does, from its working folder.
+    tktest::CGameFolder m_folder;
     std::vector<std::unique_ptr<velm::CSound>> m_sounds;
     tktest::CFlowEnvironment m_env;
 };

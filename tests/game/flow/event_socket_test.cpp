@@ -28,24 +28,21 @@ TEST_F(EventSocketTest, ReceivedEventsAreQueuedMarkedFromTheNetwork) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].m_type, "Start_Race_Evt");
     EXPECT_TRUE(seen[0].m_fromNetwork);
-    EXPECT_EQ(seen[0].m_sender, 0u);
 
     const auto text = Receive({0, 2, 'h', 'i', 7, 0, 0, 0});
     ASSERT_EQ(text.size(), 1u);
     EXPECT_EQ(text[0].m_type, "Text_Message_Event");
 }
 
-TEST_F(EventSocketTest, OnlyPositionUpdatesCarryTheirSender) {
+// The game holds what an event claims against who sent it.
+TEST_F(EventSocketTest, EveryEventCarriesItsSender) {
     std::vector<unsigned char> update(49, 0);
     update[0] = 7;
-    const auto seen = Receive(update, 3);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].m_type, "Position_Update");
-    EXPECT_EQ(seen[0].m_sender, 3u);
-
-    const auto spin = Receive({27, 1, 0, 0, 0}, 3);
-    ASSERT_EQ(spin.size(), 1u);
-    EXPECT_EQ(spin[0].m_sender, 0u);
+    for (const auto& bytes : {update, std::vector<unsigned char>{27, 1, 0, 0, 0}, std::vector<unsigned char>{16}}) {
+        const auto seen = Receive(bytes, 3);
+        ASSERT_EQ(seen.size(), 1u) << int(bytes[0]);
+        EXPECT_EQ(seen[0].m_sender, 3u) << seen[0].m_type;
+    }
 }
 
 TEST_F(EventSocketTest, IdsWithoutAnEventAndMalformedPayloadsQueueNothing) {

@@ -359,6 +359,7 @@ TEST_F(ConnectionTest, TheHostsLobbyTakesAJoiningPeerAndTellsItEverySlot) {
     EXPECT_EQ(held(), 0u);
     kelvo::CRacerConnectEvt joined(3, 6, 0);
     joined.SetFromNetwork(true);
+    joined.SetSender(6);
     listener->HandleEvent(joined);
     EXPECT_EQ(held(), 3u);
     m_events.DelListener(announcements, velm::CEventType("RacerConnectEvt"));

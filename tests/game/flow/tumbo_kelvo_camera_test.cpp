@@ -14,6 +14,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/world/world_fixtures.h"
 #include "platform/dinput/dik_codes.h"
+#include "support/game_folder.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -89,6 +90,8 @@ class GameCameraFileTest : public ::testing::Test {
 protected:
     std::string Folder() const { return m_dir.Path() + "/"; }
     tktest::CTempDir m_dir;
+    // The default files are read as the game reads them.
+    tktest::CGameFolder m_gameFolder;
 };
 
 TEST_F(GameCameraFileTest, TheFileSetsTheViewTheProjectionAndTheChaseValues) {

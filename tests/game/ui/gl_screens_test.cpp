@@ -21,6 +21,7 @@
 #include "game/ui/norvale_splash.h"
 #include "game/ui/victory_screen.h"
 #include "screen_fakes.h"
+#include "support/game_folder.h"
 #include "support/gl_velm_gfx.h"
 
 namespace {
@@ -90,6 +91,8 @@ protected:
 
     int m_width = 0;
     int m_height = 0;
+    // The screens read their layouts as the game does.
+    tktest::CGameFolder m_folder;
     std::string m_skip;
     tktest::CGlVelmGfx m_gl;
     std::vector<std::uint8_t> m_pixels;

@@ -23,6 +23,7 @@
 #include "game/world/racer_tuning.h"
 #include "game/world/racer_view.h"
 #include "libs/common/state_machine.h"
+#include "support/game_folder.h"
 
 namespace tktest {
 
@@ -146,6 +147,8 @@ public:
         m_time += kFrame;
     }
 
+    // First: the game reads its files as it is made.
+    CGameFolder m_folder;
     velm::CEventManager m_events;
     std::shared_ptr<CEventLog> m_log;
     velm::phy::CPhysicsWorld m_world;
