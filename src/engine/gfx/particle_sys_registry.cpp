@@ -36,7 +36,7 @@ void CParticleSysRegistry::Init() { Init(kTableFile, kSystemDirectory); }
 void CParticleSysRegistry::Init(const std::string& tableFile, const std::string& directory) {
     RegisterParticleFunctors(&m_factory);
     common::CXmlReader table;
-    table.Load(tableFile);
+    table.LoadContent(tableFile, "no particle system templates are made");
     table.Enter("particle_system_table");
     std::size_t read = 0;
     while (read < kMostTableEntries) {
@@ -59,7 +59,9 @@ void CParticleSysRegistry::Init(const std::string& tableFile, const std::string&
 
 void CParticleSysRegistry::LoadTemplate(const std::string& path) {
     common::CXmlReader reader;
-    reader.Load(path);
+    if (!reader.LoadContent(path, "no template made")) {
+        return;
+    }
     SParticleSysData data;
     reader.Enter("particle_system");
     reader.Enter("particle_sys_data");

@@ -158,7 +158,12 @@ int CWaypointEditor::Write(const std::string& fileName) {
         m_print(NO_LABEL);
         return 0;
     }
-    return WriteWaypointFile(fileName, m_label, m_waypoints);
+    const int written = WriteWaypointFile(fileName, m_label, m_waypoints);
+    if (written < 0) {
+        m_print("ERROR: Could not write the waypoints to \"" + fileName + "\"");
+        return 0;
+    }
+    return written;
 }
 
 } // namespace kelvo

@@ -283,7 +283,7 @@ TEST_F(ParticleSystems, BadFilesAndNamesAreToldAndNothingIsMade) {
     EXPECT_EQ(registry.GetTemplateCount(), 2u);
     EXPECT_EQ(registry.GetTemplate("test_system")->GetLimit(), 100) << "the first of a name stays";
     EXPECT_NE(log.find("exists already"), std::string::npos) << log;
-    EXPECT_NE(log.find("missing.xml: no sys_name"), std::string::npos) << log;
+    EXPECT_NE(log.find("missing.xml: does not exist; no template made"), std::string::npos) << log;
     EXPECT_NE(log.find("\"rainbow_color_init\" is not registered"), std::string::npos) << log;
     // The misspelt role falls back to the base functor: newborns keep a fresh slot's colour.
     EXPECT_EQ(registry.GetTemplate("misspelt")->GetFunctor(velm::gfx::kColourInit).GetName(), "rainbow_color_init");
