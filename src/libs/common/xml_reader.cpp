@@ -18,15 +18,27 @@ std::string OpeningName(const std::string& line) {
     return name.find_first_of("<>") == std::string::npos ? name : std::string();
 }
 
+// True for a line that holds a whole element ("<Name>value</Name>").
+bool IsValueLine(const std::string& line) {
+    const std::size_t end = line.find('>');
+    if (line.size() < 3 || line[0] != '<' || line[1] == '/' || end == std::string::npos) {
+        return false;
+    }
+    return line.find("</" + line.substr(1, end), end) != std::string::npos;
+}
+
 // What keeps the lines from holding an element, or the empty string when they hold one: the
-// first opening line has its closing line after it. Random bytes, an empty file and a file cut
-// short all fail here, where a loader would otherwise read only empty values without a word.
+// first opening line has its closing line after it (or, in a file of values alone, a line holds
+// a whole element). Random bytes, an empty file and a file cut short all fail here, where a
+// loader would otherwise read only empty values without a word.
 std::string ContentProblem(const std::deque<std::string>& lines) {
     bool blank = true;
+    bool values = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         blank = blank && lines[i].empty();
         const std::string name = OpeningName(lines[i]);
         if (name.empty()) {
+            values = values || IsValueLine(lines[i]);
             continue;
         }
         const std::string close = "</" + name + ">";
@@ -36,6 +48,9 @@ std::string ContentProblem(const std::deque<std::string>& lines) {
             }
         }
         return "is cut short (<" + name + "> is never closed)";
+    }
+    if (values) {
+        return {};
     }
     return blank ? "is empty" : "holds no element";
 }

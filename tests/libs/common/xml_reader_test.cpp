@@ -136,11 +136,13 @@ TEST_F(XmlReaderTest, UnusableFilesAreNamedInOneLineAndReadAsEmpty) {
         reader.Enter("Root");
         EXPECT_EQ(reader.GetValue("A"), "") << c.path;
     }
-    CXmlReader good;
-    std::ostringstream errors;
-    EXPECT_TRUE(good.LoadContent(m_dir.Write("good.xml", "<Root>\n<A>1</A>\n</Root>"), "unused", errors));
-    EXPECT_EQ(errors.str(), "");
-    EXPECT_EQ(good.GetError(), "");
+    for (const char* content : {"<Root>\n<A>1</A>\n</Root>", "<A>1</A>\n<B>2</B>\n"}) {
+        CXmlReader good;
+        std::ostringstream errors;
+        EXPECT_TRUE(good.LoadContent(m_dir.Write("good.xml", content), "unused", errors)) << content;
+        EXPECT_EQ(errors.str(), "");
+        EXPECT_EQ(good.GetError(), "");
+    }
 }
 
 TEST_F(XmlReaderTest, WindowsStylePathsResolve) {
