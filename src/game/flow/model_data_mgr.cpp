@@ -29,7 +29,8 @@ void CModelDataMgr::Load(const std::string& key, const std::string& modelFile, c
 
     common::CXmlReader instance;
     const std::string lacks = "model data " + key + " has no graphics, light, water, terrain, sounds or physics";
-    const bool loaded = instance.LoadContent(m_folder + instanceFile, lacks);
+    // A record may name no instance file: then there is nothing to read and nothing to say.
+    const bool loaded = !instanceFile.empty() && instance.LoadContent(m_folder + instanceFile, lacks);
     instance.Enter("InstanceData");
     if (loaded && instance.GetScopeCount() == 0) {
         std::fprintf(stderr, "Model data %s: %s holds no InstanceData\n", key.c_str(), instanceFile.c_str());

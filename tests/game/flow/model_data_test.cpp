@@ -135,6 +135,11 @@ TEST_F(ModelDataTest, EachUnusableModelOrInstanceFileIsNamedWithWhatTheRecordLac
             EXPECT_TRUE(m_env.m_models->Get(key, record)) << key;
         }
     }
+    // A record that names no instance file (as the end-of-level trigger's does) is no damage.
+    m_env.m_dir.Write("plain.xml", "<ModelData>\n</ModelData>\n");
+    ::testing::internal::CaptureStderr();
+    m_env.m_models->Load("NoInstance", "plain.xml", "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(ModelDataTest, SoundsAreReadInFileOrderAndNeverPastTheNamesGiven) {
