@@ -15,7 +15,7 @@ const char* const kPointerAnimation = "Pointer_Animation";
 
 CCursor::CCursor(const std::string& fileName, bool shown) {
     common::CXmlReader reader;
-    reader.Load(fileName);
+    reader.LoadContent(fileName, "the cursor has no picture");
     reader.Enter("Cursor");
     LoadTexture(reader.GetValue("FileName"));
     SetPosition(common::StringToInt(reader.GetValue("PosX")), common::StringToInt(reader.GetValue("PosY")));

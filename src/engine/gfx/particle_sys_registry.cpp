@@ -33,7 +33,7 @@ void CParticleSysRegistry::Init() { Init(kTableFile, kSystemDirectory); }
 void CParticleSysRegistry::Init(const std::string& tableFile, const std::string& directory) {
     RegisterParticleFunctors(&m_factory);
     common::CXmlReader table;
-    table.Load(tableFile);
+    table.LoadContent(tableFile, "no particle system templates are made");
     table.Enter("particle_system_table");
     // The file names read from the table, in table order.
     std::vector<std::string> systemFiles;
@@ -58,7 +58,9 @@ void CParticleSysRegistry::Init(const std::string& tableFile, const std::string&
 
 void CParticleSysRegistry::LoadTemplate(const std::string& path) {
     common::CXmlReader reader;
-    reader.Load(path);
+    if (!reader.LoadContent(path, "no template made")) {
+        return;
+    }
     SParticleSysData data;
     reader.Enter("particle_system");
     reader.Enter("particle_sys_data");

@@ -6,6 +6,7 @@
 
 #include "engine/phy/grid_file.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 
 namespace velm {
 
@@ -19,8 +20,14 @@ bool ReadVBIBFile(void* vertices, std::uint32_t vertexCount, std::uint16_t* indi
     const std::uint64_t expected = static_cast<std::uint64_t>(vertexCount) * phy::kGridVertexBytes +
                                    static_cast<std::uint64_t>(indexCount) * 2 +
                                    static_cast<std::uint64_t>(cellCount) * phy::kGridCellBytes;
+    const std::string path = platform::ResolvePath(fileName);
+    std::string why;
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(platform::ResolvePath(fileName), error);
+    if (!platform::CheckReadableFile(path, platform::kMostArtFileBytes, why)) {
+        std::fprintf(stderr, "Grid file %s refused: it %s\n", fileName.c_str(), why.c_str());
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (error) {
         std::fprintf(stderr, "Grid file %s refused: it cannot be read\n", fileName.c_str());
         return false;

@@ -1,10 +1,10 @@
 #include "engine/phy/grid_file.h"
 
 #include <cstring>
-#include <fstream>
 
 #include "libs/common/byte_order.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 
 namespace velm::phy {
 
@@ -28,32 +28,25 @@ bool ReadGridFile(const std::string& name, void* vertices, std::uint32_t vertexC
     if ((vertexCount > 0 && vertices == nullptr) || (indexCount > 0 && indices == nullptr)) {
         return false;
     }
-    std::ifstream file(platform::ResolvePath(name), std::ios::binary);
-    if (!file) {
-        return false;
-    }
     const std::uint64_t vertexBytes = static_cast<std::uint64_t>(vertexCount) * kGridVertexBytes;
     const std::uint64_t indexBytes = static_cast<std::uint64_t>(indexCount) * 2;
     const std::uint64_t cellBytes = static_cast<std::uint64_t>(cellCount) * kGridCellBytes;
     const std::uint64_t needed = vertexBytes + indexBytes + cellBytes;
 
-    // The size is checked before anything is allocated, so counts from a bad level record
-    // cannot ask for more memory than the file holds.
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    if (size < 0 || static_cast<std::uint64_t>(size) < needed) {
+    // The file layer measures the file before it takes memory for it, so counts from a bad level
+    // record cannot ask for more memory than the file holds.
+    std::string file;
+    std::string error;
+    if (!platform::ReadWholeFile(platform::ResolvePath(name), platform::kMostArtFileBytes, file, error) ||
+        file.size() < needed) {
         return false;
     }
-    file.seekg(0, std::ios::beg);
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(needed));
-    if (needed > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(needed))) {
-        return false;
-    }
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
 
     if (vertexBytes > 0) {
-        std::memcpy(vertices, bytes.data(), static_cast<std::size_t>(vertexBytes));
+        std::memcpy(vertices, bytes, static_cast<std::size_t>(vertexBytes));
     }
-    const unsigned char* cursor = bytes.data() + vertexBytes;
+    const unsigned char* cursor = bytes + vertexBytes;
     for (std::uint32_t i = 0; i < indexCount; ++i, cursor += 2) {
         indices[i] = common::ReadU16LE(cursor);
     }

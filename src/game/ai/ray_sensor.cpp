@@ -1,6 +1,8 @@
 #include "game/ai/ray_sensor.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <sstream>
 
 #include "game/ai/waypoint_editor.h"
 
@@ -15,12 +17,18 @@ CRaySensor::CRaySensor(bool debug, IWaypointMarkers* markers) : m_debug(debug), 
     }
 }
 
-CRaySensor::~CRaySensor() { m_log.close(); }
+CRaySensor::~CRaySensor() {
+    if (m_log.IsOpen() && !m_log.Close()) {
+        std::fprintf(stderr, "%s: %s; the last driving samples may be lost\n", m_fileName.c_str(),
+                     m_log.GetError().c_str());
+    }
+}
 
 void CRaySensor::OpenLog(const std::string& fileName, int window) {
     m_fileName = fileName;
-    m_log.open(fileName, std::ios::out | std::ios::trunc);
-    m_log.close();
+    if (!m_log.Open(fileName, platform::CLogFile::EMode::TRUNCATE)) {
+        std::fprintf(stderr, "%s: %s; driving samples are not recorded\n", fileName.c_str(), m_log.GetError().c_str());
+    }
     m_window = window;
 }
 
@@ -51,19 +59,22 @@ void CRaySensor::RecordSample(const std::vector<double>& sample, const std::vect
 }
 
 void CRaySensor::WriteLog() {
-    m_log.open(m_fileName, std::ios::out | std::ios::app);
-    if (m_log.is_open()) {
+    if (m_log.IsOpen()) {
+        std::ostringstream lines;
         for (std::size_t i = 0; i < m_samples.size(); ++i) {
             for (std::size_t j = 0; j < m_samples[i].size(); ++j) {
-                m_log << (j == 0 ? "" : ",") << m_samples[i][j];
+                lines << (j == 0 ? "" : ",") << m_samples[i][j];
             }
-            m_log << " : ";
+            lines << " : ";
             for (std::size_t j = 0; j < m_paired[i].size(); ++j) {
-                m_log << (j == 0 ? "" : ",") << m_paired[i][j];
+                lines << (j == 0 ? "" : ",") << m_paired[i][j];
             }
-            m_log << "\n";
+            lines << "\n";
         }
-        m_log.close();
+        if (!m_log.Write(lines.str())) {
+            std::fprintf(stderr, "%s: %s; the driving samples stop here\n", m_fileName.c_str(),
+                         m_log.GetError().c_str());
+        }
     }
     m_samples.clear();
     m_paired.clear();

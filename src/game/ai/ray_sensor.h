@@ -4,11 +4,11 @@
 // One per driver or recording controller; main thread only.
 #pragma once
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/ai/waypoint.h"
+#include "platform/win32/file_write.h"
 
 namespace kelvo {
 
@@ -28,7 +28,8 @@ public:
     explicit CRaySensor(bool debug, IWaypointMarkers* markers = nullptr);
     virtual ~CRaySensor();
 
-    // Creates or empties the log; samples are written `window` at a time.
+    // Creates or empties the log; samples are written `window` at a time. A log that cannot be
+    // written is said once on standard error, and its samples are dropped.
     void OpenLog(const std::string& fileName, int window);
     // Two values (left / right, right / left), or none without a racer or terrain under it.
     virtual std::vector<double> Sample(const CRacerModel* racer, const velm::ai::WaypointList& waypoints);
@@ -49,7 +50,7 @@ private:
     std::vector<int> m_markerIds;
     int m_window = 1;
     std::string m_fileName;
-    std::ofstream m_log;
+    platform::CLogFile m_log;
     bool m_debug;
     IWaypointMarkers* m_markers;
 };

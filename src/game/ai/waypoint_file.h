@@ -15,10 +15,11 @@ class CAIManager;
 
 namespace kelvo {
 
-// The number of waypoints written; -1 when the file does not open.
+// The number of waypoints written, or -1 (said on standard error, with the reason) when the file
+// cannot be written whole; then whatever stood at the name is left as it was.
 int WriteWaypointFile(const std::string& fileName, const std::string& label, const velm::ai::WaypointList& waypoints);
 // Reads the file into the manager as one path; the number of waypoints read, or -1 when the
-// file does not open or holds no label (nothing is added then).
+// file cannot be read (said on standard error) or holds no label (nothing is added then).
 int LoadWaypointFile(const std::string& fileName, velm::ai::CAIManager& manager);
 
 } // namespace kelvo

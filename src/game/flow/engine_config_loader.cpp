@@ -4,12 +4,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "libs/common/xml_reader.h"
-#include "platform/win32/file_path.h"
 
 namespace kelvo {
 namespace {
@@ -119,10 +117,9 @@ void CEngineConfigLoader::Load(const std::string& fileName, std::ostream& errors
     constexpr std::uint32_t kGraphicsScope = 3;
     const bool complete = reader.GetScopeCount() == kGraphicsScope;
     if (!complete) {
-        const bool readable = std::ifstream(platform::ResolvePath(fileName)).good();
-        errors << fileName
-               << (readable ? ": not a complete engine configuration (VelmConfig holding VelmGraphic)"
-                            : ": cannot be read")
+        errors << fileName << ": "
+               << (reader.WasRead() ? "not a complete engine configuration (VelmConfig holding VelmGraphic)"
+                                    : "cannot be read (" + reader.GetError() + ")")
                << "; using the default settings (windowed 800 x 600)\n";
     }
     const CFieldReader field(reader, fileName, complete ? &errors : nullptr);

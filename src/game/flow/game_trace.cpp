@@ -1,5 +1,7 @@
 #include "game/flow/game_trace.h"
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/dxut/dxut.h"
@@ -15,8 +17,8 @@ CGameTrace::CGameTrace() {
 CGameTrace::CGameTrace(const std::string& path) { Open(path); }
 
 CGameTrace::~CGameTrace() {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
+    if (m_file.IsOpen() && !m_file.Close()) {
+        Failed();
     }
 }
 
@@ -24,52 +26,44 @@ void CGameTrace::Open(const std::string& path) {
     if (path.empty()) {
         return;
     }
-    m_file = std::fopen(path.c_str(), "w");
-    if (m_file == nullptr) {
-        std::fprintf(stderr, "TK_TRACE: '%s' cannot be written; no trace\n", path.c_str());
+    m_path = path;
+    if (!m_file.Open(path, platform::CLogFile::EMode::TRUNCATE)) {
+        std::fprintf(stderr, "TK_TRACE: '%s' %s; no trace\n", path.c_str(), m_file.GetError().c_str());
     }
 }
 
-void CGameTrace::StateEntered(const std::string& name) {
-    if (m_file == nullptr) {
+void CGameTrace::Failed() {
+    std::fprintf(stderr, "TK_TRACE: '%s' %s; the trace stops here\n", m_path.c_str(), m_file.GetError().c_str());
+}
+
+void CGameTrace::Line(const char* format, ...) {
+    if (!m_file.IsOpen()) {
         return;
     }
-    std::fprintf(m_file, "%lu state %s\n", platform::GetFrameNumber(), name.c_str());
-    // Flushed at once: a run that stops early still leaves the lines it reached.
-    std::fflush(m_file);
+    char line[256];
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line, sizeof line, format, arguments);
+    va_end(arguments);
+    // Each line reaches the file at once: a run that stops early still leaves the lines it reached,
+    // and others read the trace while the game runs.
+    if (!m_file.Write(std::to_string(platform::GetFrameNumber()) + " " + line + "\n")) {
+        Failed();
+    }
 }
+
+void CGameTrace::StateEntered(const std::string& name) { Line("state %s", name.c_str()); }
 
 void CGameTrace::RacerFinished(std::uint32_t racerId, std::uint32_t place, float time) {
-    if (m_file == nullptr) {
-        return;
-    }
-    std::fprintf(m_file, "%lu finish %u %u %.3f\n", platform::GetFrameNumber(), racerId, place,
-                 static_cast<double>(time));
-    std::fflush(m_file);
+    Line("finish %u %u %.3f", racerId, place, static_cast<double>(time));
 }
 
 void CGameTrace::RacerEntered(std::uint32_t racerId, std::uint32_t connectionId) {
-    if (m_file == nullptr) {
-        return;
-    }
-    std::fprintf(m_file, "%lu racer %u %u\n", platform::GetFrameNumber(), racerId, connectionId);
-    std::fflush(m_file);
+    Line("racer %u %u", racerId, connectionId);
 }
 
-void CGameTrace::RacerToComputer(std::uint32_t racerId) {
-    if (m_file == nullptr) {
-        return;
-    }
-    std::fprintf(m_file, "%lu computer %u\n", platform::GetFrameNumber(), racerId);
-    std::fflush(m_file);
-}
+void CGameTrace::RacerToComputer(std::uint32_t racerId) { Line("computer %u", racerId); }
 
-void CGameTrace::TookOver() {
-    if (m_file == nullptr) {
-        return;
-    }
-    std::fprintf(m_file, "%lu takeover\n", platform::GetFrameNumber());
-    std::fflush(m_file);
-}
+void CGameTrace::TookOver() { Line("takeover"); }
 
 } // namespace kelvo

@@ -1,13 +1,14 @@
 // The run trace of a headless run: when TK_TRACE names a file, one line per top-level state
 // entered, per racer of a race made (with whose it is), per racer this machine's computer takes
 // over, per racer finishing and on taking over as the server, each led by the framework's frame
-// number, so a run can be checked from outside. Main thread only; a file that cannot be opened
-// is said once and skipped.
+// number, so a run can be checked from outside. Main thread only; a file that cannot be opened,
+// or a write that fails (a full disk), is said once and the trace stops.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "platform/win32/file_write.h"
 
 namespace kelvo {
 
@@ -30,12 +31,16 @@ public:
     // This client has taken over as the server; written once it has handed out the racers and
     // told of the finishes it knows.
     void TookOver();
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_file.IsOpen(); }
 
 private:
     void Open(const std::string& path);
+    // One line after the frame number, written at once.
+    void Line(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void Failed();
 
-    std::FILE* m_file = nullptr;
+    platform::CLogFile m_file;
+    std::string m_path;
 };
 
 } // namespace kelvo

@@ -115,7 +115,8 @@ CLevelLoader::CLevelLoader(ILevelLoaderHost* host, std::string folder) : m_host(
 
 void CLevelLoader::LoadLevel(const std::string& name) {
     common::CXmlReader reader;
-    reader.Load(m_folder + (name == kUseStoredFileName ? m_fileName : name));
+    reader.LoadContent(m_folder + (name == kUseStoredFileName ? m_fileName : name),
+                       "the track has no water, terrain, sky, lights or objects of its own");
     reader.Enter("Level");
     ReadWaters(reader.GetValue("WatersFile"));
     ReadTerrains(reader.GetValue("TerrainsFile"));
@@ -127,8 +128,12 @@ void CLevelLoader::LoadLevel(const std::string& name) {
 }
 
 void CLevelLoader::ReadList(const std::string& fileName, const char* root, bool water) {
+    if (fileName.empty()) {
+        std::fprintf(stderr, "Level: no %s file is named; the track has none\n", root);
+        return;
+    }
     common::CXmlReader reader;
-    reader.Load(m_folder + fileName);
+    reader.LoadContent(m_folder + fileName, std::string("the track has no ") + (water ? "water" : "terrain"));
     reader.Enter(root);
     for (;;) {
         const std::string type = NextEntryType(reader);
@@ -273,7 +278,7 @@ void CLevelLoader::ReadTriggerObjs(common::CXmlReader& reader) {
 
 void CLevelLoader::ReadItemTemplates(const std::string& fileName) {
     common::CXmlReader reader;
-    reader.Load(m_folder + fileName);
+    reader.LoadContent(m_folder + fileName, "no item templates are made");
     reader.Enter("Items");
     for (;;) {
         const std::string type = NextEntryType(reader);

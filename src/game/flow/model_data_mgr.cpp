@@ -22,15 +22,17 @@ void CModelDataMgr::Load(const std::string& key, const std::string& modelFile, c
     record.m_key = key;
     if (modelFile != "none") {
         common::CXmlReader model;
-        model.Load(m_folder + modelFile);
+        model.LoadContent(m_folder + modelFile, "model data " + key + " has no mesh");
         model.Enter("ModelData");
         ReadModelGraphicData(model, record.m_graphic);
     }
 
     common::CXmlReader instance;
-    instance.Load(m_folder + instanceFile);
+    const std::string lacks = "model data " + key + " has no graphics, light, water, terrain, sounds or physics";
+    // A record may name no instance file: then there is nothing to read and nothing to say.
+    const bool loaded = !instanceFile.empty() && instance.LoadContent(m_folder + instanceFile, lacks);
     instance.Enter("InstanceData");
-    if (instance.GetScopeCount() == 0 && !instanceFile.empty()) {
+    if (loaded && instance.GetScopeCount() == 0) {
         std::fprintf(stderr, "Model data %s: %s holds no InstanceData\n", key.c_str(), instanceFile.c_str());
     }
     // Each section is read from its own copy of the root scope: a section the file lacks would

@@ -384,7 +384,7 @@ private:
     // The objects floating on the water behind the credits, from "tumbo_pos.xml".
     void BuildScene() {
         common::CXmlReader reader;
-        reader.Load(std::string(kXmlDataFolder) + "tumbo_pos.xml");
+        reader.LoadContent(std::string(kXmlDataFolder) + "tumbo_pos.xml", "nothing floats behind the credits");
         reader.Enter("tumbo_pos");
         const bool authoritative = Game().IsAuthoritative();
         for (;;) {

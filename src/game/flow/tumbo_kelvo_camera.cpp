@@ -50,11 +50,11 @@ CTumboKelvoCamera::~CTumboKelvoCamera() {
 
 void CTumboKelvoCamera::ReadSettings(const std::string& path) {
     common::CXmlReader reader;
-    reader.Load(path);
+    const bool loaded = reader.LoadContent(path, "every camera value reads as 0");
     reader.Enter("Camera");
-    // The file's scope and the element's: fewer means the file is missing or holds no camera.
+    // The file's scope and the element's: fewer means the file holds no camera.
     constexpr std::uint32_t kCameraScope = 2;
-    if (reader.GetScopeCount() < kCameraScope) {
+    if (loaded && reader.GetScopeCount() < kCameraScope) {
         std::cerr << path << ": no Camera element; every camera value reads as 0\n";
     }
     SetMode(common::StringToInt(reader.GetValue("Locked")) == 1 ? MODE_BODY : 0);

@@ -145,7 +145,7 @@ void CTumboKelvoGame::BuildLogTrap() {
     velm::TriggerEvent(CCreateTriggerObjEvt("BoxModelData", m_logTriggerId, 0, TRIGGER_LOG_RELEASE, &kLogTriggerAt));
     HideUnit(*this, m_logTriggerId);
     common::CXmlReader reader;
-    reader.Load(kXmlDataFolder + std::string("log_positions.xml"));
+    reader.LoadContent(kXmlDataFolder + std::string("log_positions.xml"), "the log trap has no logs");
     reader.Enter("log_pos");
     for (;;) {
         reader.Enter("entry");

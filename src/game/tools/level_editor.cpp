@@ -1,7 +1,8 @@
 #include "game/tools/level_editor.h"
 
 #include <chrono>
-#include <fstream>
+#include <cstdio>
+#include <sstream>
 
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
@@ -17,6 +18,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/console_sink.h"
 #include "game/world/object_type.h"
+#include "platform/win32/file_write.h"
 
 namespace kelvo {
 
@@ -429,15 +431,12 @@ void CLevelEditor::WritePlacement(std::ostream& out) {
 }
 
 bool CLevelEditor::WritePlacement(const std::string& fileName) {
-    std::ofstream out(fileName, std::ios::out | std::ios::trunc);
-    if (!out) {
-        ConsolePrint("WriteLevelPlacement: cannot write \"" + fileName + "\"");
-        return false;
-    }
+    std::ostringstream out;
     WritePlacement(out);
-    out.flush();
-    if (!out) {
-        ConsolePrint("WriteLevelPlacement: writing \"" + fileName + "\" failed");
+    std::string error;
+    if (!platform::ReplaceFile(fileName, out.str(), error)) {
+        ConsolePrint("WriteLevelPlacement: cannot write \"" + fileName + "\"");
+        std::fprintf(stderr, "%s: %s; the placement is not written\n", fileName.c_str(), error.c_str());
         return false;
     }
     return true;

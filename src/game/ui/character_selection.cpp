@@ -43,7 +43,7 @@ velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& 
 CCharacterSelection::CCharacterSelection(const std::string& fileName, std::uint8_t networkRoad, std::uint8_t host)
     : m_networkRoad(networkRoad), m_host(host) {
     common::CXmlReader reader;
-    reader.Load(ScreenFilePath(fileName));
+    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
     m_clickSound = CreateScreenSound(reader.GetValue("MouseClickSound"));
     const SBackBufferSize screen = BackBufferSize();
     AddChild(kBack, MakeLayoutButton(reader, "BackButton", screen, CButtonPressedBack{this}));

@@ -1,7 +1,5 @@
 #include "game/ui/screen_parts.h"
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "engine/core/sound_system.h"
@@ -10,7 +8,6 @@
 #include "engine/gfx/velm_gfx.h"
 #include "game/ui/screen_game.h"
 #include "libs/common/string_util.h"
-#include "platform/win32/file_path.h"
 
 namespace kelvo {
 
@@ -26,11 +23,7 @@ velm::CSoundSystem* Sounds() {
 } // namespace
 
 void LoadLayout(common::CXmlReader& reader, const std::string& fileName) {
-    const std::string path = kScreenXmlFolder + fileName;
-    if (!std::ifstream(platform::ResolvePath(path))) {
-        std::fprintf(stderr, "Screen layout %s: cannot be read; its values read as 0\n", path.c_str());
-    }
-    reader.Load(path);
+    reader.LoadContent(kScreenXmlFolder + fileName, "the screen's values read as 0");
 }
 
 SScreenSize GetScreenSize() {

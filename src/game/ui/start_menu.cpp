@@ -15,7 +15,7 @@ constexpr std::uint32_t kPress = 0;
 
 CStartMenu::CStartMenu(const std::string& fileName) {
     common::CXmlReader reader;
-    reader.Load(ScreenFilePath(fileName));
+    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
     m_clickSound = CreateScreenSound(reader.GetValue("MouseClickSound"));
     const SBackBufferSize screen = BackBufferSize();
     // The file's order, which is not the id order.

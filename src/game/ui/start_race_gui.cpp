@@ -52,7 +52,7 @@ velm::gfx::SSpriteAnimation OneFrame(const SPicture& picture) {
 
 CStartRaceGUI::CStartRaceGUI(const std::string& fileName) {
     common::CXmlReader reader;
-    reader.Load(ScreenFilePath(fileName));
+    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
     m_timeDelay = common::StringToFloat(reader.GetValue("TimeDelay"));
     m_initScale = common::StringToFloat(reader.GetValue("InitScale"));
     m_endScale = common::StringToFloat(reader.GetValue("EndScale"));

@@ -85,7 +85,7 @@ void CItemManager::LoadItemRankings(const std::string& fileName) {
 void CItemManager::LoadItemRankingsFrom(const std::string& path) {
     m_ranks.clear();
     common::CXmlReader reader;
-    reader.Load(path);
+    reader.LoadContent(path, "the item jugs give no items");
     reader.Enter("ItemRankings");
     for (;;) {
         reader.Enter("Rank");

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/win32/file_write.h"
+
 namespace common {
 
 std::string CBaseException::s_reportFile = "exception.txt";
@@ -13,13 +15,14 @@ const char* CBaseException::what() const noexcept { return "Base Exception Throw
 const char* CBaseException::GetName() const { return "Base Exception"; }
 
 void CBaseException::Report() const {
-    std::FILE* file = std::fopen(s_reportFile.c_str(), "a");
-    if (file == nullptr) {
-        return;
+    // One write of the whole block: a full disk leaves the earlier blocks as they were.
+    const std::string block = std::string(GetName()) + " Thrown\nIn file: " + m_sourceFile + "\nLine #" +
+                              std::to_string(m_line) + "\n" + std::string(55, '*') + "\n";
+    platform::CLogFile file;
+    if (!file.Open(s_reportFile, platform::CLogFile::EMode::APPEND) || !file.Write(block) || !file.Close()) {
+        std::fprintf(stderr, "%s: %s; the report is on standard error only\n", s_reportFile.c_str(),
+                     file.GetError().c_str());
     }
-    std::fprintf(file, "%s Thrown\nIn file: %s\nLine #%d\n%s\n", GetName(), m_sourceFile.c_str(), m_line,
-                 std::string(55, '*').c_str());
-    std::fclose(file);
 }
 
 const char* COutOfMemException::what() const noexcept { return "Out Of Memory !"; }

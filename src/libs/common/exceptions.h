@@ -1,5 +1,6 @@
 // The exception family every subsystem throws: each records the source file and line of its
-// throw site and can append a report of itself to "exception.txt". Reporting never throws.
+// throw site and can append a report of itself to "exception.txt". Reporting never throws; a
+// report that cannot be written is said on standard error.
 #pragma once
 
 #include <exception>

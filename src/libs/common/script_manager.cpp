@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 
 namespace common {
 namespace {
@@ -190,11 +191,16 @@ std::string CScriptManager::FindScriptFile(const std::string& name) const {
         directory + name + ".LUB",
         directory + file + ".LUA",
     };
+    // Scripts are text of a few kilobytes; a device or a folder in a script's place is never run.
+    constexpr std::uint64_t kMostScriptBytes = 16u << 20;
     for (const std::string& candidate : candidates) {
         const std::string path = platform::ResolvePath(candidate);
-        if (std::FILE* opened = std::fopen(path.c_str(), "r")) {
-            std::fclose(opened);
+        std::string why;
+        if (platform::CheckReadableFile(path, kMostScriptBytes, why)) {
             return path;
+        }
+        if (platform::FileExists(path)) {
+            std::fprintf(stderr, "Script %s: %s %s; skipped\n", name.c_str(), path.c_str(), why.c_str());
         }
     }
     return name;

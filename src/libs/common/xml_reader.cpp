@@ -1,29 +1,114 @@
 #include "libs/common/xml_reader.h"
 
-#include <fstream>
+#include <iostream>
 
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 
 namespace common {
 
-void CXmlReader::Load(const std::string& fileName) {
-    m_scopes.clear();
-    Scope lines;
-    std::ifstream file(platform::ResolvePath(fileName));
-    std::string line;
-    while (file && std::getline(file, line)) {
-        std::string stripped;
-        stripped.reserve(line.size());
-        for (char c : line) {
-            // A CR LF file keeps its CR after getline; it is no part of any tag or value.
-            if (c != ' ' && c != '\t' && c != '\r') {
-                stripped.push_back(c);
+namespace {
+
+// The name of a line that is an opening tag ("<Name>"), or the empty string for any other line.
+std::string OpeningName(const std::string& line) {
+    if (line.size() < 3 || line.front() != '<' || line.back() != '>' || line[1] == '/') {
+        return {};
+    }
+    std::string name = line.substr(1, line.size() - 2);
+    return name.find_first_of("<>") == std::string::npos ? name : std::string();
+}
+
+// True for a line that holds a whole element ("<Name>value</Name>").
+bool IsValueLine(const std::string& line) {
+    const std::size_t end = line.find('>');
+    if (line.size() < 3 || line[0] != '<' || line[1] == '/' || end == std::string::npos) {
+        return false;
+    }
+    return line.find("</" + line.substr(1, end), end) != std::string::npos;
+}
+
+// What keeps the lines from holding an element, or the empty string when they hold one: the
+// first opening line has its closing line after it (or, in a file of values alone, a line holds
+// a whole element). Random bytes, an empty file and a file cut short all fail here, where a
+// loader would otherwise read only empty values without a word.
+std::string ContentProblem(const std::deque<std::string>& lines) {
+    bool blank = true;
+    bool values = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        blank = blank && lines[i].empty();
+        const std::string name = OpeningName(lines[i]);
+        if (name.empty()) {
+            values = values || IsValueLine(lines[i]);
+            continue;
+        }
+        const std::string close = "</" + name + ">";
+        for (std::size_t j = i + 1; j < lines.size(); ++j) {
+            if (lines[j] == close) {
+                return {};
             }
         }
-        lines.push_back(std::move(stripped));
+        return "is cut short (<" + name + "> is never closed)";
+    }
+    if (values) {
+        return {};
+    }
+    return blank ? "is empty" : "holds no element";
+}
+
+} // namespace
+
+bool CXmlReader::Load(const std::string& fileName) {
+    m_scopes.clear();
+    m_error.clear();
+    Scope lines;
+    std::string text;
+    m_read = platform::ReadWholeFile(platform::ResolvePath(fileName), kMostFileBytes, text, m_error);
+    if (m_read) {
+        std::size_t number = 0;
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t end = text.find('\n', at);
+            if (end == std::string::npos) {
+                end = text.size();
+            }
+            ++number;
+            if (end - at > kMostLineBytes) {
+                m_error = "has a line (" + std::to_string(number) + ") longer than " + std::to_string(kMostLineBytes) +
+                          " bytes";
+                lines.clear();
+                m_read = false;
+                break;
+            }
+            std::string stripped;
+            stripped.reserve(end - at);
+            for (std::size_t i = at; i < end; ++i) {
+                const char c = text[i];
+                // A CR LF file keeps its CR before the LF; it is no part of any tag or value.
+                if (c != ' ' && c != '\t' && c != '\r') {
+                    stripped.push_back(c);
+                }
+            }
+            lines.push_back(std::move(stripped));
+            at = end + 1;
+        }
+        if (m_error.empty()) {
+            m_error = ContentProblem(lines);
+        }
     }
     m_scopes.push_front(std::move(lines));
     m_scopeCount = 1;
+    return m_error.empty();
+}
+
+bool CXmlReader::LoadContent(const std::string& fileName, const std::string& instead) {
+    return LoadContent(fileName, instead, std::cerr);
+}
+
+bool CXmlReader::LoadContent(const std::string& fileName, const std::string& instead, std::ostream& errors) {
+    if (Load(fileName)) {
+        return true;
+    }
+    errors << fileName << ": " << m_error << "; " << instead << "\n";
+    return false;
 }
 
 void CXmlReader::PopScope() {

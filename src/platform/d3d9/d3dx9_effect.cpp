@@ -6,11 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "platform/d3d9/effect_glsl.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 #include "platform/win32/utf8.h"
 
 namespace platform {
@@ -665,18 +664,17 @@ HRESULT D3DXCreateEffectFromFileA(IDirect3DDevice9* device, const char* file, co
         return D3DERR_INVALIDCALL;
     }
     *effect = nullptr;
-    std::ifstream stream(platform::ResolvePath(file), std::ios::binary);
-    if (!stream) {
-        const std::string error = std::string(file) + ": effect file cannot be read";
+    std::string text;
+    std::string why;
+    if (!platform::ReadWholeFile(platform::ResolvePath(file), platform::kMostArtFileBytes, text, why)) {
+        const std::string error = std::string(file) + ": effect file " + why + "; no effect made";
         std::fprintf(stderr, "%s\n", error.c_str());
         if (errors != nullptr) {
             *errors = new ID3DXBuffer(error);
         }
         return D3DERR_NOTFOUND;
     }
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return CreateNamed(device, text.str(), file, pool, effect, errors);
+    return CreateNamed(device, text, file, pool, effect, errors);
 }
 
 HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* device, const WCHAR* file, const void* defines, void* include,

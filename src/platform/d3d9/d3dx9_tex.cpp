@@ -7,12 +7,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/d3d9/d3dx9_effect.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
+#include "platform/win32/file_write.h"
 
 namespace {
 
@@ -52,6 +53,21 @@ const char* FormatOf(const std::string& head) {
     return nullptr;
 }
 
+const stbi_uc* Bytes(const std::string& bytes) { return reinterpret_cast<const stbi_uc*>(bytes.data()); }
+
+// Art files are far below 2 GB (the file layer refuses larger ones), so the length fits stb's int.
+int Length(const std::string& bytes) { return static_cast<int>(bytes.size()); }
+
+// The texture file's bytes, or false with a line saying why there are none.
+bool ReadTextureFile(const char* file, std::string& bytes) {
+    std::string error;
+    if (!platform::ReadWholeFile(platform::ResolvePath(file), platform::kMostArtFileBytes, bytes, error)) {
+        std::fprintf(stderr, "%s: texture file %s; no texture made\n", file, error.c_str());
+        return false;
+    }
+    return true;
+}
+
 // The fewest bytes a TGA of this size can have: stb reads a short one as if it went on in
 // zeros, so a few bytes could otherwise claim many megapixels.
 std::uint64_t SmallestTga(const std::string& head, int width, int height) {
@@ -69,14 +85,12 @@ std::uint64_t SmallestTga(const std::string& head, int width, int height) {
 
 // stb takes memory for a PNG chunk by its declared length before reading it, so every chunk
 // must lie inside the file; a few bytes could otherwise ask for gigabytes.
-bool PngChunksFit(std::ifstream& in, std::uint64_t fileBytes) {
+bool PngChunksFit(const std::string& bytes) {
+    const std::uint64_t fileBytes = bytes.size();
     std::uint64_t at = 8;
     while (at + 12 <= fileBytes) {
         unsigned char chunk[8];
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(reinterpret_cast<char*>(chunk), sizeof chunk)) {
-            return false;
-        }
+        std::memcpy(chunk, bytes.data() + at, sizeof chunk);
         const std::uint64_t length =
             (static_cast<std::uint64_t>(chunk[0]) << 24) | (chunk[1] << 16) | (chunk[2] << 8) | chunk[3];
         if (length > fileBytes - at - 12) {
@@ -108,26 +122,18 @@ std::uint64_t SmallestBmp(const std::string& head, int width, int height) {
 // Everything known before decoding: the format from the first bytes, the size from the header;
 // a file that is not one of the game's formats, or larger than the device (or, for a TGA, its
 // own length) allows, is refused before any pixel memory is taken.
-bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& path, UINT faces, int* width,
+bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& bytes, UINT faces, int* width,
                 int* height) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "%s: texture file cannot be opened\n", file);
-        return false;
-    }
-    std::string head(kBmpHeaderBytes, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<std::size_t>(in.gcount()));
-    in.clear();
-    in.seekg(0, std::ios::end);
-    const auto fileBytes = static_cast<std::uint64_t>(std::max<std::streamoff>(0, in.tellg()));
+    const std::string head = bytes.substr(0, kBmpHeaderBytes);
+    const std::uint64_t fileBytes = bytes.size();
     const char* format = FormatOf(head);
     if (format == nullptr) {
         std::fprintf(stderr, "%s: texture file is not a PNG, TGA, BMP or JPEG image\n", file);
         return false;
     }
     int channels = 0;
-    if (stbi_info(path.c_str(), width, height, &channels) == 0 || *width <= 0 || *height <= 0) {
+    if (stbi_info_from_memory(Bytes(bytes), Length(bytes), width, height, &channels) == 0 || *width <= 0 ||
+        *height <= 0) {
         std::fprintf(stderr, "%s: texture file's %s header cannot be read (%s)\n", file, format, stbi_failure_reason());
         return false;
     }
@@ -147,7 +153,7 @@ bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& p
                      static_cast<unsigned long long>(fileBytes));
         return false;
     }
-    if (kind == "PNG" && !PngChunksFit(in, fileBytes)) {
+    if (kind == "PNG" && !PngChunksFit(bytes)) {
         std::fprintf(stderr, "%s: PNG of %d x %d has a chunk running past its end (%llu bytes)\n", file, *width,
                      *height, static_cast<unsigned long long>(fileBytes));
         return false;
@@ -155,9 +161,9 @@ bool ReadHeader(IDirect3DDevice9* device, const char* file, const std::string& p
     return true;
 }
 
-bool Decode(const char* file, const std::string& path, int width, int height, SImage* image) {
+bool Decode(const char* file, const std::string& bytes, int width, int height, SImage* image) {
     int channels = 0;
-    stbi_uc* pixels = stbi_load(path.c_str(), &image->width, &image->height, &channels, 4);
+    stbi_uc* pixels = stbi_load_from_memory(Bytes(bytes), Length(bytes), &image->width, &image->height, &channels, 4);
     if (pixels == nullptr) {
         std::fprintf(stderr, "%s: texture file cannot be read (%s)\n", file, stbi_failure_reason());
         return false;
@@ -187,11 +193,12 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file, I
         return D3DERR_INVALIDCALL;
     }
     *texture = nullptr;
-    const std::string path = platform::ResolvePath(file);
+    std::string bytes;
     int width = 0;
     int height = 0;
     SImage image;
-    if (!ReadHeader(device, file, path, 1, &width, &height) || !Decode(file, path, width, height, &image)) {
+    if (!ReadTextureFile(file, bytes) || !ReadHeader(device, file, bytes, 1, &width, &height) ||
+        !Decode(file, bytes, width, height, &image)) {
         return D3DXERR_INVALIDDATA;
     }
     IDirect3DTexture9* created = nullptr;
@@ -217,10 +224,10 @@ HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* device, const char* fil
         return D3DERR_INVALIDCALL;
     }
     *texture = nullptr;
-    const std::string path = platform::ResolvePath(file);
+    std::string bytes;
     int width = 0;
     int height = 0;
-    if (!ReadHeader(device, file, path, 6, &width, &height)) {
+    if (!ReadTextureFile(file, bytes) || !ReadHeader(device, file, bytes, 6, &width, &height)) {
         return D3DXERR_INVALIDDATA;
     }
     int edge = 0;
@@ -240,7 +247,7 @@ HRESULT D3DXCreateCubeTextureFromFileA(IDirect3DDevice9* device, const char* fil
         return D3DXERR_INVALIDDATA;
     }
     SImage image;
-    if (!Decode(file, path, width, height, &image)) {
+    if (!Decode(file, bytes, width, height, &image)) {
         return D3DXERR_INVALIDDATA;
     }
     IDirect3DCubeTexture9* created = nullptr;
@@ -293,10 +300,17 @@ HRESULT D3DXSaveSurfaceToFileA(const char* file, D3DXIMAGE_FILEFORMAT format, ID
     }
     const auto w = static_cast<int>(width);
     const auto h = static_cast<int>(height);
-    const int written = format == D3DXIFF_PNG ? stbi_write_png(file, w, h, 4, rgba.data(), w * 4)
-                                              : stbi_write_bmp(file, w, h, 4, rgba.data());
-    if (written == 0) {
-        std::fprintf(stderr, "%s: image cannot be written\n", file);
+    // Encoded in memory, then written by the file layer: stb's own file writing does not check
+    // its writes, and a full disk would leave an empty image reported as saved.
+    std::string encoded;
+    const auto append = [](void* context, void* data, int size) {
+        static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
+    };
+    const int made = format == D3DXIFF_PNG ? stbi_write_png_to_func(append, &encoded, w, h, 4, rgba.data(), w * 4)
+                                           : stbi_write_bmp_to_func(append, &encoded, w, h, 4, rgba.data());
+    std::string error = "cannot be encoded";
+    if (made == 0 || !platform::ReplaceFile(file, encoded, error)) {
+        std::fprintf(stderr, "%s: image %s; not saved\n", file, error.c_str());
         return E_FAIL;
     }
     return D3D_OK;

@@ -6,9 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +14,7 @@
 #include "platform/d3d9/d3dx9_effect.h"
 #include "platform/d3d9/xfile_scanner.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 
 // .x files through Assimp. Assimp splits a mesh into one piece per material; the pieces of one
 // file mesh sit next to each other under their frame with the mesh's name, and are joined back
@@ -89,13 +87,10 @@ public:
         : m_path(path), m_options(options), m_device(device), m_allocator(allocator) {}
 
     HRESULT LoadFile(D3DXFRAME** root, ID3DXAnimationController** controller) {
-        if (!std::filesystem::exists(m_path)) {
-            return Fail("no such file");
-        }
-        std::ifstream in(m_path, std::ios::binary);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.eof() && in.fail()) {
-            return Fail("the file could not be read");
+        std::string bytes;
+        std::string error;
+        if (!platform::ReadWholeFile(m_path, platform::kMostArtFileBytes, bytes, error)) {
+            return Fail(error);
         }
         return Load(bytes.data(), bytes.size(), root, controller);
     }

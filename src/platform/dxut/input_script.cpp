@@ -7,11 +7,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <istream>
 #include <ostream>
 #include <sstream>
 
+#include "platform/win32/file_read.h"
 #include "platform/win32/utf8.h"
 
 namespace platform {
@@ -80,11 +80,15 @@ std::uint16_t ModifierOf(int scancode) {
 } // namespace
 
 bool CInputScript::Load(const std::string& path, std::ostream& errors) {
-    std::ifstream file(path);
-    if (!file) {
-        errors << "TK_INPUT_FILE: cannot open " << path << "; no input is injected\n";
+    // A few lines a second of play: a larger file is no input file.
+    constexpr std::uint64_t kMostInputFileBytes = 64u << 20;
+    std::string text;
+    std::string why;
+    if (!platform::ReadWholeFile(path, kMostInputFileBytes, text, why)) {
+        errors << "TK_INPUT_FILE: " << path << " " << why << "; no input is injected\n";
         return false;
     }
+    std::istringstream file(text);
     Parse(file, path, errors);
     return true;
 }

@@ -3,6 +3,7 @@
 
 #include "platform/fmod/fmod_internal.h"
 #include "platform/win32/file_path.h"
+#include "platform/win32/file_read.h"
 
 using fmodsim::SChannel;
 
@@ -41,8 +42,10 @@ FMOD_RESULT Open(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode, bool str
         return FMOD_ERR_UNINITIALIZED;
     }
     const std::string path = platform::ResolvePath(name);
-    if (!platform::FileExists(path)) {
-        return FMOD_ERR_FILE_NOTFOUND;
+    // A folder, a pipe or a device in a sound's place is refused before the decoder could block on it.
+    std::string why;
+    if (!platform::CheckReadableFile(path, platform::kMostArtFileBytes, why)) {
+        return platform::FileExists(path) ? FMOD_ERR_FILE_BAD : FMOD_ERR_FILE_NOTFOUND;
     }
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);

@@ -250,7 +250,8 @@ TEST_F(MeshHierarchyBadInputTest, RefusedFilesLeaveNothingLoadedAndSayWhy) {
         std::string path;
         const char* message;
     } cases[] = {
-        {m_dir.Path() + "/missing.x", "no such file"},
+        {m_dir.Path() + "/missing.x", "does not exist"},
+        {m_dir.Path(), "is a directory"},
         {noMesh, "holds no mesh"},
         {garbage, "not a readable .x file"},
     };

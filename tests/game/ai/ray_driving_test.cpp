@@ -71,6 +71,16 @@ TEST(RaySensor, ALogThatCannotBeOpenedDropsItsSamples) {
     lost.OpenLog(dir.Path() + "/no/such/dir/TD.txt", 1);
     lost.RecordSample({1.0, 1.0}, {0.0});
     EXPECT_EQ(lost.GetPendingCount(), 0u);
+
+    // On a full disk the first window that fails is said, once; the samples after it are dropped.
+    CRaySensor full(false);
+    full.OpenLog("/dev/full", 1);
+    ::testing::internal::CaptureStderr();
+    full.RecordSample({1.0, 1.0}, {0.0});
+    full.RecordSample({1.0, 1.0}, {0.0});
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "/dev/full: writing failed (No space left on device); the driving samples stop here\n");
+    EXPECT_EQ(full.GetPendingCount(), 0u);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "engine/ai/ai_manager.h"
 #include "game/ai/waypoint_file.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -138,6 +139,30 @@ TEST_F(WaypointEditorTest, WaypointFileWrittenAndReadBack) {
     ASSERT_NE(loaded, nullptr);
     ASSERT_EQ(loaded->m_waypoints.size(), 2u);
     EXPECT_EQ(loaded->m_waypoints[1].m_position, CVector3(-1, 2, -3.25f));
+}
+
+// A full disk or a folder that cannot be written: nothing is counted as written, the console
+// says so, and a waypoint file written before is kept whole.
+TEST_F(WaypointEditorTest, AWaypointFileThatCannotBeWrittenWholeKeepsTheOldOne) {
+    const std::string path = m_dir.Path() + "/line.txt";
+    m_editor.SetLabel("racing_line");
+    m_editor.AppendWaypoint(CVector3(1, 2, 3));
+    ASSERT_EQ(m_editor.Write(path), 1);
+    const std::string before = ReadFile(path);
+    for (int i = 0; i < 500; ++i) {
+        m_editor.AppendWaypoint(CVector3(100.125f, 200.25f, static_cast<float>(i)));
+    }
+    {
+        tktest::CFileSizeLimit full(4096);
+        EXPECT_EQ(m_editor.Write(path), 0);
+    }
+    EXPECT_EQ(m_editor.Write(path + "/below.txt"), 0);
+    EXPECT_EQ(m_printed.back(), "ERROR: Could not write the waypoint file \"" + path + "/below.txt\"");
+    EXPECT_EQ(ReadFile(path), before);
+    // A folder or a device in a waypoint file's place reads as no file.
+    for (const std::string& unusable : {m_dir.Path(), std::string("/dev/zero")}) {
+        EXPECT_EQ(kelvo::LoadWaypointFile(unusable, m_manager), -1) << unusable;
+    }
 }
 
 TEST_F(WaypointEditorTest, DamagedWaypointFilesStopAtTheFirstBadNumber) {

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/core/object_id.h"
 #include "flow_fixtures.h"
 #include "game/flow/creation_events.h"
+#include "support/damaged_file.h"
 
 namespace {
 
@@ -149,6 +152,41 @@ TEST_F(LevelLoaderTest, ItemTemplatesAreCreatedAsIdleGenericItems) {
     EXPECT_EQ(bait.m_modelData.m_key, "BaitModelData");
     EXPECT_EQ(bait.m_modelData.m_objectType, 23u);
     EXPECT_EQ(bait.m_live, 0u);
+}
+
+// Each file of a level that cannot be used is named in one line with what the track goes without;
+// the rest of the level is built as before.
+TEST_F(LevelLoaderTest, EachUnusableLevelFileIsNamedWithWhatTheTrackLoses) {
+    const struct {
+        const char* file;
+        const char* loses;
+        const char* kept;
+    } files[] = {
+        {"race_track2.xml", "the track has no water, terrain, sky, lights or objects of its own", "Create_Light"},
+        {"waters.xml", "the track has no water", "Make_Terrain"},
+        {"terrains.xml", "the track has no terrain", "Make_Water"},
+        {"templateitems.xml", "no item templates are made", nullptr},
+    };
+    for (const auto& f : files) {
+        const std::string path = m_env.m_dir.Path() + "/" + f.file;
+        const std::string whole = tktest::ReadAll(path);
+        for (const tktest::SDamage& damage : tktest::kDamages) {
+            tktest::Damage(path, damage);
+            m_env.m_listener->m_seen.clear();
+            ::testing::internal::CaptureStderr();
+            m_loader.LoadLevel("race_track2.xml");
+            m_loader.ReadItemTemplates("templateitems.xml");
+            const std::string log = ::testing::internal::GetCapturedStderr();
+            EXPECT_NE(log.find(path + ": " + damage.said), std::string::npos) << log;
+            EXPECT_NE(log.find(std::string("; ") + f.loses + "\n"), std::string::npos) << log;
+            if (f.kept != nullptr) {
+                const std::vector<std::string> types = Types();
+                EXPECT_NE(std::find(types.begin(), types.end(), f.kept), types.end()) << f.file << " " << damage.what;
+            }
+        }
+        std::filesystem::remove_all(path);
+        m_env.m_dir.Write(f.file, whole);
+    }
 }
 
 TEST(ObjectTypeFromNameTest, KeywordsMapToTheirTypesExactly) {

@@ -8,6 +8,7 @@
 #include "game/flow/model_data_keys.h"
 #include "game/flow/model_data_mgr.h"
 #include "game/flow/startup_model_data.h"
+#include "support/damaged_file.h"
 
 namespace {
 
@@ -109,6 +110,36 @@ TEST_F(ModelDataTest, AMissingSectionStaysAbsentAndTheSectionsAfterItAreStillRea
     ASSERT_TRUE(m_env.m_models->Get("Nothing", nothing));
     EXPECT_EQ(nothing.m_graphic, nullptr);
     EXPECT_EQ(nothing.m_physics, nullptr);
+}
+
+// A model or instance file that cannot be used is named in one line with what its record lacks;
+// the record is still made from the other file.
+TEST_F(ModelDataTest, EachUnusableModelOrInstanceFileIsNamedWithWhatTheRecordLacks) {
+    int made = 0;
+    for (const char* suffix : {".xml", "_instance.xml"}) {
+        for (const tktest::SDamage& damage : tktest::kDamages) {
+            const std::string key = "Damaged" + std::to_string(made++);
+            m_env.m_dir.Write(key + ".xml",
+                              "<ModelData>\n<GraphicData>\n<XFileName>m.x</XFileName>\n</GraphicData>\n"
+                              "</ModelData>\n");
+            m_env.m_dir.Write(key + "_instance.xml",
+                              "<InstanceData>\n" + tktest::GraphicSection() + "</InstanceData>\n");
+            const std::string path = m_env.m_dir.Path() + "/" + key + suffix;
+            tktest::Damage(path, damage);
+            ::testing::internal::CaptureStderr();
+            m_env.m_models->Load(key, key + ".xml", key + "_instance.xml");
+            const std::string log = ::testing::internal::GetCapturedStderr();
+            const std::string lacks = std::string(suffix) == ".xml" ? " has no mesh" : " has no graphics, light";
+            EXPECT_NE(log.find(path + ": " + damage.said + "; model data " + key + lacks), std::string::npos) << log;
+            SModelData record;
+            EXPECT_TRUE(m_env.m_models->Get(key, record)) << key;
+        }
+    }
+    // A record that names no instance file (as the end-of-level trigger's does) is no damage.
+    m_env.m_dir.Write("plain.xml", "<ModelData>\n</ModelData>\n");
+    ::testing::internal::CaptureStderr();
+    m_env.m_models->Load("NoInstance", "plain.xml", "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(ModelDataTest, SoundsAreReadInFileOrderAndNeverPastTheNamesGiven) {

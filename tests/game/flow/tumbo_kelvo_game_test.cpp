@@ -151,6 +151,17 @@ TEST_F(GameObjectTest, AFinishRowIsAnnouncedOnceAndOnlyByTheMachineThatDecidesTh
     game.SetNetworkMode(false, 0, nullptr);
 }
 
+TEST(GameTraceTest, AFullDiskIsSaidOnceAndTheTraceStops) {
+    kelvo::CGameTrace trace("/dev/full");
+    ASSERT_TRUE(trace.IsOpen());
+    ::testing::internal::CaptureStderr();
+    trace.StateEntered("MenuState");
+    trace.RacerFinished(7, 1, 63.25f);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "TK_TRACE: '/dev/full' writing failed (No space left on device); the trace stops here\n");
+    EXPECT_FALSE(trace.IsOpen());
+}
+
 TEST(GameTraceTest, WritesStateAndFinishLinesAndSurvivesAnUnwritablePath) {
     tktest::CTempDir dir;
     const std::string path = dir.Path() + "/t.txt";

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Runs the game on copies of the data tree with one content file damaged at a time.
 
-Each file is in turn removed and cut to half its length. The game, driven from start-up into a
-race by an input file, must either run to its frame limit and exit normally, or stop with a
-non-zero exit code and name the damaged file on its standard error. A crash (a signal, a
+Each file is in turn removed and cut to half its length; one file of each kind (by extension) is
+also replaced by a directory and by a link to an endless device. The game, driven from start-up
+into a race by an input file, must either run to its frame limit and exit normally, or stop with
+a non-zero exit code and name the damaged file on its standard error. A crash (a signal, a
 sanitizer report) or a hang (past the timeout) fails the check.
 """
 import argparse
@@ -44,6 +45,10 @@ def damage(root, path, mode):
     if mode == "truncated":
         with open(target, "wb") as f:
             f.write(content[: len(content) // 2])
+    elif mode == "directory":
+        os.mkdir(target)
+    elif mode == "device":
+        os.symlink("/dev/zero", target)
 
 
 def check(args, path, mode):
@@ -84,6 +89,11 @@ def main():
     args.input = os.path.abspath(args.input)
     files = [f for f in content_files(args.source) if not args.only or args.only in f]
     cases = [(path, mode) for path in files for mode in ("removed", "truncated")]
+    # Each reader is one kind of file: one file of each kind stands for the others.
+    kinds = {}
+    for path in files:
+        kinds.setdefault(os.path.splitext(path)[1].lower(), path)
+    cases += [(path, mode) for path in sorted(kinds.values()) for mode in ("directory", "device")]
     failures = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
         results = pool.map(lambda case: (case, check(args, *case)), cases)

@@ -13,6 +13,8 @@
 #include "game/flow/level_loader.h"
 #include "game/tools/console_sink.h"
 #include "game/world/object_type.h"
+#include "support/damaged_file.h"
+#include "support/file_size_limit.h"
 #include "tools_fixtures.h"
 
 namespace {
@@ -150,6 +152,21 @@ TEST_F(LevelEditorTest, UnknownKeywordsPlaceJugsAndMissingObjectsAreRefusedOrSki
     EXPECT_FALSE(m_editor.WritePlacement(m_env.m_dir.Path() + "/no/such/folder/placement.xml"));
     ASSERT_EQ(m_console.size(), 1u);
     EXPECT_NE(m_console[0].find("cannot write"), std::string::npos);
+}
+
+TEST_F(LevelEditorTest, APlacementThatCannotBeWrittenWholeKeepsTheOldFile) {
+    ASSERT_TRUE(m_editor.AddObject("ramp"));
+    const std::string file = m_env.m_dir.Path() + "/placement.xml";
+    ASSERT_TRUE(m_editor.WritePlacement(file));
+    const std::string before = tktest::ReadAll(file);
+    ASSERT_TRUE(m_editor.AddObject("rock"));
+    m_console.clear();
+    {
+        tktest::CFileSizeLimit full(before.size());
+        EXPECT_FALSE(m_editor.WritePlacement(file));
+    }
+    EXPECT_EQ(m_console, std::vector<std::string>{"WriteLevelPlacement: cannot write \"" + file + "\""});
+    EXPECT_EQ(tktest::ReadAll(file), before);
 }
 
 TEST_F(LevelEditorTest, ThePlacementFragmentIsWrittenExactlyAndLoadsBack) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "game/world/item_manager.h"
 #include "game/world/item_model.h"
 #include "game/world/weapon_data.h"
+#include "support/damaged_file.h"
 #include "support/temp_dir.h"
 #include "world_fixtures.h"
 
@@ -94,6 +96,20 @@ TEST_F(ItemManagerTest, OddsFilesGiveTheirBandsFaultyOnesIncluded) {
         const auto& table = Manager().GetRankTable();
         ASSERT_EQ(table.count(c.place), 1u) << c.what;
         EXPECT_EQ(Flat(table.at(c.place)), c.bands) << c.what;
+    }
+}
+
+TEST_F(ItemManagerTest, AnUnusableOddsFileIsNamedAndGivesNoItems) {
+    for (const tktest::SDamage& damage : tktest::kDamages) {
+        Load(Rank(1, {{"Drill", "100"}}));
+        const std::string path = m_dir.Path() + "/items.xml";
+        tktest::Damage(path, damage);
+        ::testing::internal::CaptureStderr();
+        Manager().LoadItemRankingsFrom(path);
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(log, path + ": " + damage.said + "; the item jugs give no items\n");
+        EXPECT_TRUE(Manager().GetRankTable().empty()) << damage.what;
+        std::filesystem::remove_all(path);
     }
 }
 

@@ -35,6 +35,16 @@ TEST(ExceptionsTest, ReportsAppendBlocksOldestFirst) {
                               "\nBase Exception Thrown\nIn file: net.cpp\nLine #7\n" + stars + "\n");
 }
 
+TEST(ExceptionsTest, AReportOnAFullDiskIsSaid) {
+    const std::string saved = common::CBaseException::s_reportFile;
+    common::CBaseException::s_reportFile = "/dev/full";
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(common::CBaseException("x", 1).Report());
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "/dev/full: writing failed (No space left on device); the report is on standard error only\n");
+    common::CBaseException::s_reportFile = saved;
+}
+
 TEST(ExceptionsTest, UnopenableReportFileIsSkipped) {
     const std::string saved = common::CBaseException::s_reportFile;
     common::CBaseException::s_reportFile = "/nonexistent-dir/exception.txt";

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sstream>
+
 #include "libs/common/string_util.h"
+#include "support/damaged_file.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -100,6 +104,45 @@ TEST_F(XmlReaderTest, MissingFileGivesOneEmptyScope) {
     EXPECT_EQ(reader.GetValue("Anything"), "");
     reader.Enter("Anything");
     EXPECT_EQ(reader.GetScopeCount(), 0u);
+}
+
+// Whatever stands in a data file's place, the reader says in one line which file and why, reads
+// it as empty and goes on: nothing thrown, nothing read without end.
+TEST_F(XmlReaderTest, UnusableFilesAreNamedInOneLineAndReadAsEmpty) {
+    struct SCase {
+        std::string path;
+        std::string said;
+    };
+    std::vector<SCase> cases;
+    for (const tktest::SDamage& damage : tktest::kDamages) {
+        const std::string path = m_dir.Path() + "/" + damage.what + ".xml";
+        tktest::Damage(path, damage);
+        cases.push_back({path, damage.said});
+    }
+    const std::string large = m_dir.Write("large.xml", "<A>1</A>\n");
+    std::filesystem::resize_file(large, CXmlReader::kMostFileBytes + 1);
+    cases.push_back({large, "more than the 67108864 a file may have"});
+    cases.push_back({"/dev/zero", "is not a regular file"});
+    cases.push_back({m_dir.Write("cut.xml", "<Root>\n<A>1</A>\n"), "is cut short (<Root> is never closed)"});
+    cases.push_back({m_dir.Write("long.xml", "<A>\n" + std::string(CXmlReader::kMostLineBytes + 1, 'x') + "\n</A>\n"),
+                     "has a line (2) longer than 65536 bytes"});
+    for (const SCase& c : cases) {
+        CXmlReader reader;
+        std::ostringstream errors;
+        EXPECT_FALSE(reader.LoadContent(c.path, "the race goes on without it", errors)) << c.path;
+        EXPECT_EQ(errors.str(), c.path + ": " + reader.GetError() + "; the race goes on without it\n");
+        EXPECT_NE(reader.GetError().find(c.said), std::string::npos) << reader.GetError();
+        EXPECT_EQ(reader.GetScopeCount(), 1u);
+        reader.Enter("Root");
+        EXPECT_EQ(reader.GetValue("A"), "") << c.path;
+    }
+    for (const char* content : {"<Root>\n<A>1</A>\n</Root>", "<A>1</A>\n<B>2</B>\n"}) {
+        CXmlReader good;
+        std::ostringstream errors;
+        EXPECT_TRUE(good.LoadContent(m_dir.Write("good.xml", content), "unused", errors)) << content;
+        EXPECT_EQ(errors.str(), "");
+        EXPECT_EQ(good.GetError(), "");
+    }
 }
 
 TEST_F(XmlReaderTest, WindowsStylePathsResolve) {

@@ -9,6 +9,7 @@
 
 #include "platform/d3d9/d3dx9.h"
 #include "platform/d3d9/test_support.h"
+#include "support/file_size_limit.h"
 
 namespace {
 
@@ -94,7 +95,9 @@ TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
         std::ofstream(huge, std::ios::binary) << bytes;
         std::remove(whole.c_str());
     }
-    for (const std::string& path : {std::string("no_such_texture.png"), corrupt, truncated, huge}) {
+    // A folder or an endless device in a texture's place is refused before a byte is read.
+    for (const std::string& path : {std::string("no_such_texture.png"), corrupt, truncated, huge, ::testing::TempDir(),
+                                    std::string("/dev/zero")}) {
         ::testing::internal::CaptureStderr();
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
         EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture))) << path;
@@ -104,6 +107,42 @@ TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
     std::remove(corrupt.c_str());
     std::remove(truncated.c_str());
     std::remove(huge.c_str());
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A screenshot on a full disk, or into a folder that cannot hold it, fails and says so; an image
+// saved there before stays whole.
+TEST(TextureFile, ASaveThatCannotBeWrittenWholeFailsAndKeepsTheOldImage) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    IDirect3DTexture9* texture = nullptr;
+    const std::string source = WriteImage("texture_test_source.png");
+    ASSERT_EQ(D3DXCreateTextureFromFileA(device.Get(), source.c_str(), &texture), D3D_OK);
+    IDirect3DSurface9* surface = nullptr;
+    texture->GetSurfaceLevel(0, &surface);
+    const std::string saved = ::testing::TempDir() + "texture_test_kept.png";
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(saved.c_str(), D3DXIFF_PNG, surface, nullptr, nullptr), D3D_OK);
+    const std::string before = ReadBytes(saved);
+    ASSERT_FALSE(before.empty());
+    {
+        // The limit holds for a captured standard error too, so the line is read below instead.
+        tktest::CFileSizeLimit full(16);
+        EXPECT_EQ(D3DXSaveSurfaceToFileA(saved.c_str(), D3DXIFF_PNG, surface, nullptr, nullptr), E_FAIL);
+    }
+    EXPECT_EQ(ReadBytes(saved), before);
+    const std::string below = source + "/below.png";
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(D3DXSaveSurfaceToFileA(below.c_str(), D3DXIFF_PNG, surface, nullptr, nullptr), E_FAIL);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log, below + ": image cannot be written (Not a directory); not saved\n");
+    surface->Release();
+    texture->Release();
+    std::remove(source.c_str());
+    std::remove(saved.c_str());
 }
 
 std::string WriteBytes(const std::string& name, const std::string& bytes) {

@@ -148,7 +148,10 @@ TEST_F(XFileLoaderTest, BadFilesAreLoggedAndGiveNothing) {
         std::string path;
         const char* message;
     } cases[] = {
-        {dir.Path() + "/absent.x", "no such file"},
+        {dir.Path() + "/absent.x", "does not exist"},
+        // A folder or a device in a model's place: said, never thrown or read without end.
+        {dir.Path(), "is a directory"},
+        {"/dev/zero", "is not a regular file"},
         {dir.Write("text.x", "hello\n"), "not a readable .x file"},
         // Each of these crashed, exhausted or corrupted memory in the mesh library.
         {dir.Write("no_materials.x", quad + "MeshMaterialList { 2; 2; 0,1;; } } }\n"), "2 materials declared, 0 given"},
