@@ -12,6 +12,9 @@ bool s_useItems = true;
 bool s_drive = true;
 bool s_third = true;
 
+// The clock the stuck rule's distance and count are given in.
+constexpr float kFramesPerSecond = 60.0f;
+
 } // namespace
 
 void AIEnemy::SetDefaultStates(bool useItems, bool drive, bool third) {
@@ -98,17 +101,23 @@ bool AIEnemy::SetDetour(const common::CVector3& target, float seconds) {
     return true;
 }
 
-bool AIEnemy::IsStuck(const SRacerInfo& info) {
+bool AIEnemy::IsStuck(const SRacerInfo& info, float dt) {
     const float moved = (info.m_position - m_lastOwn.m_position).Length();
     m_lastOwn = info;
-    if (moved < m_stuckDistance) {
-        m_stuckHistory.push_back(moved);
-        if (static_cast<int>(m_stuckHistory.size()) > m_stuckCount) {
-            m_stuckHistory.clear();
-            return true;
-        }
-    } else {
-        m_stuckHistory.clear();
+    // An update that takes no time says nothing of the racer's speed.
+    if (!(dt > 0.0f)) {
+        return false;
+    }
+    const float frames = dt * kFramesPerSecond;
+    if (!(moved < m_stuckDistance * frames)) {
+        m_crawledFrames = 0.0f;
+        return false;
+    }
+    m_crawledFrames += frames;
+    // Half a frame's slack: at 60 a second the 36th update reports, whatever its rounding.
+    if (m_crawledFrames > static_cast<float>(m_stuckCount) + 0.5f) {
+        m_crawledFrames = 0.0f;
+        return true;
     }
     return false;
 }
@@ -186,7 +195,7 @@ SDriveInput& AIEnemy::Update(SDriveInput& out, const SRacerInfo& self, const std
         detours.push_back(m_detour);
     }
     bool stuck = false;
-    if (m_drive && IsStuck(own) && m_racerKnown) {
+    if (m_drive && IsStuck(own, dt) && m_racerKnown) {
         stuck = true;
         common::CVector3 flow;
         common::CVector3 escape = own.m_position + common::CVector3(0.0f, 0.0f, -20.0f);

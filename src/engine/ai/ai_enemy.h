@@ -35,8 +35,10 @@ public:
     // The record of the racer to attack: nearest, raised by grudge. A temporary empty record
     // (id 0) when no racer scores; `found` tells which.
     SRacerInfo ChooseTarget(bool* found = nullptr) const;
-    // True once a crawl under the stuck distance has lasted past the stuck count of updates.
-    bool IsStuck(const SRacerInfo& info);
+    // True once a crawl has lasted past the stuck count of updates. Both are measured in frames
+    // of a 60-a-second clock, dt * 60 to the update, so that the rule holds at any frame rate: a
+    // racer under 0.05 m a sixtieth of a second (3 m/s) for 36 sixtieths is reported stuck.
+    bool IsStuck(const SRacerInfo& info, float dt);
     bool IsDownstream(const common::CVector3& target, float minDot);
     bool SetDetour(const common::CVector3& target, float seconds);
 
@@ -67,7 +69,8 @@ private:
     float m_stuckDistance = 0.05f;
     int m_stuckCount = 35;
     SRacerInfo m_lastOwn;
-    std::vector<double> m_stuckHistory;
+    // Sixtieths of a second crawled since the racer last moved or was reported.
+    float m_crawledFrames = 0.0f;
     SRacerInfo m_detour;
     float m_detourTimer = 0.0f;
     float m_fireHoldTimer = 0.0f;

@@ -36,6 +36,7 @@ public:
 
     void SetSenderName(const std::wstring& name);
     void SetSenderValue(std::uint32_t value) { m_senderValue = value; }
+    std::uint32_t GetSenderValue() const { return m_senderValue; }
     void AddMessage(const std::string& text);
     void AddMessageW(const std::wstring& text);
 

@@ -91,4 +91,6 @@ void CGameScreens::QueueRacerConnect(std::uint32_t character, std::uint32_t conn
 
 void CGameScreens::TriggerRacerFinished(std::uint32_t racerId) { velm::TriggerEvent(CRacerFinishedRaceEvt(racerId)); }
 
+void CGameScreens::NoteRacerFinished(std::uint32_t racerId) { m_game.OnRacerFinished(racerId); }
+
 } // namespace kelvo

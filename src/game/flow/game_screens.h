@@ -38,6 +38,7 @@ public:
     void QueueRacerConnect(std::uint32_t character, std::uint32_t connectionId, std::uint32_t slot,
                            std::uint32_t recipient) override;
     void TriggerRacerFinished(std::uint32_t racerId) override;
+    void NoteRacerFinished(std::uint32_t racerId) override;
 
 private:
     CTumboKelvoGame& m_game;

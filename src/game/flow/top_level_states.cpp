@@ -550,8 +550,8 @@ protected:
     void OnExit() override {
         Game().SetCurrentTrack(0);
         Game().SetRaceInProgress(false);
-        Game().StopRaceMusic();
-        Game().PauseRiverSound();
+        Game().PauseRaceMusic();
+        Game().StopRiverSound();
     }
 };
 

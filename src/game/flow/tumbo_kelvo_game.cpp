@@ -640,15 +640,15 @@ void CTumboKelvoGame::PlayRiverSound() { PlayLooping(kRiver); }
 void CTumboKelvoGame::PlayRaceMusic() { PlayLooping(kRaceMusic); }
 void CTumboKelvoGame::PlayIntroMusic() { PlayLooping(kIntroMusic); }
 
-void CTumboKelvoGame::PauseRiverSound() {
-    if (m_sounds[kRiver] != nullptr) {
-        m_sounds[kRiver]->Pause();
+void CTumboKelvoGame::PauseRaceMusic() {
+    if (m_sounds[kRaceMusic] != nullptr) {
+        m_sounds[kRaceMusic]->Pause();
     }
 }
 
-void CTumboKelvoGame::StopRaceMusic() {
-    if (m_sounds[kRaceMusic] != nullptr) {
-        m_sounds[kRaceMusic]->Stop();
+void CTumboKelvoGame::StopRiverSound() {
+    if (m_sounds[kRiver] != nullptr) {
+        m_sounds[kRiver]->Stop();
     }
 }
 

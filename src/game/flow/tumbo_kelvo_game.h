@@ -216,8 +216,9 @@ public:
     void PlayRiverSound();
     void PlayRaceMusic();
     void PlayIntroMusic();
-    void PauseRiverSound();
-    void StopRaceMusic();
+    // Leaving a race: the music waits paused, the river's sound ends.
+    void PauseRaceMusic();
+    void StopRiverSound();
     void PauseIntroMusic();
     void PlayGeyserSound(const common::CVector3& position);
     void PlayFallingRocksSound(const common::CVector3& position);

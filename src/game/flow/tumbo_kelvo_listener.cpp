@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <list>
+#include <memory>
 
 #include "engine/core/object_id.h"
 #include "engine/events/engine_events.h"
@@ -370,21 +371,40 @@ void TumboKelvoListener::OnLostConnection(const velm::CEvent& event) {
 }
 
 void TumboKelvoListener::OnChangeToServer(const velm::CEvent& /*event*/) {
-    CTumboKelvoGame& game = *GetGame();
-    if (game.GetMultiPlayerMenu() == nullptr || IsHost(game)) {
+    // The network thread raises this itself; the screens are the main thread's alone, so the
+    // answer waits for the main thread's next tick.
+    if (std::this_thread::get_id() != m_mainThread) {
+        velm::QueueEvent(std::make_shared<velm::CChangeToServerEvt>());
         return;
     }
+    CTumboKelvoGame& game = *GetGame();
+    MultiPlayerMenu* lobby = game.GetMultiPlayerMenu();
+    if (lobby == nullptr) {
+        return;
+    }
+    if (IsHost(game)) {
+        // The event names no connection: every peer hears the slots.
+        lobby->SendRacerConnectEvents(0);
+        return;
+    }
+    lobby->GetChatBox()->SetSenderValue(velm::net::GetLocalClientId());
     velm::TriggerEvent(CChangeNextObjIDEvt(velm::PeekObjectIDCounter() + 1));
 }
 
 void TumboKelvoListener::OnTextMessage(const velm::CEvent& event) {
     CTumboKelvoGame& game = *GetGame();
     const auto* p = PayloadOf<velm::CTextMessageEvtData>(event);
-    if (p == nullptr || !IsHost(game)) {
+    if (p == nullptr) {
         return;
     }
-    velm::CTextMessageEvt copy(p->m_text, p->m_value);
-    Relay(game, copy, p->m_value);
+    MultiPlayerMenu* lobby = game.GetMultiPlayerMenu();
+    if (game.IsNetworked() && !game.IsRaceInProgress() && lobby != nullptr) {
+        lobby->GetChatBox()->AddMessage(p->m_text);
+    }
+    if (IsHost(game)) {
+        velm::CTextMessageEvt copy(p->m_text, p->m_value);
+        Relay(game, copy, p->m_value);
+    }
 }
 
 void TumboKelvoListener::OnAttachDetach(const velm::CEvent& event) {

@@ -1,11 +1,13 @@
 // kelvo::TumboKelvoListener, the game's one listener: it builds world objects from creation
 // events (the factories live in object_factories.cpp), applies replicated state to local objects,
 // answers clients' requests on the host, relays client state to the other clients and follows
-// connection changes. It keeps no state and never consumes an event. Main thread only: within the
-// event manager's tick, or within the trigger of a level build.
+// connection changes. It keeps no game state and never consumes an event. Main thread only: within
+// the event manager's tick, or within the trigger of a level build; the one event the network
+// thread raises itself, "Change_To_Server", is handed on to the main thread's next tick.
 #pragma once
 
 #include <string>
+#include <thread>
 
 #include "engine/events/event.h"
 
@@ -52,6 +54,9 @@ private:
     void OnChangeToServer(const velm::CEvent& event);
     void OnTextMessage(const velm::CEvent& event);
     void OnAttachDetach(const velm::CEvent& event);
+
+    // The thread that made the listener: the game's main thread.
+    std::thread::id m_mainThread = std::this_thread::get_id();
 };
 
 } // namespace kelvo

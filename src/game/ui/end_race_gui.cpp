@@ -220,10 +220,14 @@ bool CEndRaceGUI::AddResultRow(std::uint32_t racerId) {
     }
     m_rows.insert(at, row);
 
-    // The machine that decides the race tells everyone of a finish, itself included (the run
-    // trace hears of finishes that way).
-    if (!game->IsNetworked() || game->IsHost()) {
-        game->TriggerRacerFinished(racerId);
+    // A networked server tells everyone of a finish, itself included (its run trace hears of
+    // finishes that way); a game off the network only notes its own.
+    if (game->IsNetworked()) {
+        if (game->IsHost()) {
+            game->TriggerRacerFinished(racerId);
+        }
+    } else {
+        game->NoteRacerFinished(racerId);
     }
     if (racer->GetControlKind() == CONTROL_LOCAL_PLAYER) {
         m_shown = 1;

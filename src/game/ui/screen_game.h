@@ -64,6 +64,9 @@ public:
                                    std::uint32_t recipient) = 0;
     // Triggers "Player_Finished_Race" for the racer, so that the clients add the same row.
     virtual void TriggerRacerFinished(std::uint32_t racerId) = 0;
+    // A finish that a game off the network decided: it tells nobody, but its own record of
+    // finishes (the run trace) takes it.
+    virtual void NoteRacerFinished(std::uint32_t racerId) = 0;
 };
 
 // The installed game, or null: screens then do nothing that needs the game.

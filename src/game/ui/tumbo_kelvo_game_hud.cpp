@@ -245,9 +245,6 @@ void TumboKelvoGameHUD::SetPlace(std::uint32_t place) {
 }
 
 void TumboKelvoGameHUD::StartItemSpin(float interval, float step, std::uint32_t itemType) {
-    if (itemType < kFirstItem || itemType > kLastItem) {
-        return;
-    }
     m_spinInterval = interval;
     m_spinStep = step;
     m_finalItem = itemType;

@@ -74,7 +74,8 @@ public:
     // 0 hides the place image; a place outside 0-6 is ignored.
     void SetPlace(std::uint32_t place);
 
-    // An item type outside 7-14 is ignored: no spin starts.
+    // The slot spins whatever was drawn; a final item outside 7-14 (a roll that drew nothing)
+    // leaves the slot empty when the spin stops.
     void StartItemSpin(float interval, float step, std::uint32_t itemType);
     void SlowItemSpin(float interval, float step);
     void StopItemSpin();

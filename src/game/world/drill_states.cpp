@@ -34,17 +34,9 @@ const velm::ai::CWaypointPath* FindDrillPath() {
 
 CVector3 Flat(const CVector3& v) { return CVector3(v.x, 0.0f, v.z); }
 
+// The AI's nearest-waypoint search, so that drills and computer racers agree on where a racer is.
 std::uint32_t NearestWaypoint(const std::vector<velm::ai::CWaypointData>& path, const CVector3& position) {
-    std::uint32_t best = 0;
-    float bestDistance = 0.0f;
-    for (std::uint32_t i = 0; i < path.size(); ++i) {
-        const float distance = (path[i].m_position - position).LengthSquared();
-        if (i == 0 || distance < bestDistance) {
-            best = i;
-            bestDistance = distance;
-        }
-    }
-    return best;
+    return static_cast<std::uint32_t>(velm::ai::FindNearestWaypoint(path, position));
 }
 
 // Faces the drill along its velocity, upright.
@@ -61,11 +53,13 @@ void FaceAlong(CItemModel* drill, const CVector3& velocity) {
     drill->SetOrientation(common::QuaternionFromMatrix(m));
 }
 
-void Steer(CItemModel* drill, const CVector3& towards) {
+// Heads the drill along `towards` at its speed, keeping its vertical speed. At launch it faces
+// along that heading; in flight along the velocity it then has.
+void Steer(CItemModel* drill, const CVector3& towards, bool launch = false) {
     const CVector3 w = towards.GetNormalized() * data::Drill().m_hForce;
     const CVector3 velocity(w.x, drill->GetLinearVelocity().y, w.z);
     drill->SetLinearVelocity(velocity);
-    FaceAlong(drill, velocity);
+    FaceAlong(drill, launch ? w : velocity);
 }
 
 } // namespace
@@ -145,7 +139,7 @@ void CDrillSpinStateInit::operator()() const {
         steer->SetHoming(true);
     }
     steer->SetWaypointPoint(Flat(destination));
-    Steer(drill, destination - start);
+    Steer(drill, destination - start, true);
     if (CItemView* view = drill->GetItemView()) {
         view->Play(1);
     }

@@ -54,9 +54,8 @@ CRacerModel::CRacerModel(const std::shared_ptr<velm::phy::CRigidBody>& body, std
         const common::CVector3 axis(0.0f, 1.0f, 0.0f);
         const common::CVector3 scale(0.011f, 0.011f, 0.011f);
         TriggerWorldEvent(CCreateParticleSysFromKeyEvt("trail", m_trailId, 0, GetPosition(), &axis, 0.0f, &scale));
-        m_trail = g_trailLookup != nullptr ? g_trailLookup(m_trailId) : nullptr;
-        if (m_trail != nullptr) {
-            m_trail->SetSkipped(1);
+        if (velm::gfx::IGfxUnit* trail = GetTrail()) {
+            trail->SetSkipped(1);
         }
     }
 }
@@ -74,10 +73,13 @@ CRacerModel::~CRacerModel() {
     }
     m_hitEffect.reset();
     // The wake lives as long as its racer: left behind, every race would add six more.
-    if (m_trail != nullptr) {
-        m_trail = nullptr;
+    if (m_trailId != 0) {
         velm::gfx::DestroyParticleSystem(m_trailId);
     }
+}
+
+velm::gfx::IGfxUnit* CRacerModel::GetTrail() const {
+    return m_trailId != 0 && g_trailLookup != nullptr ? g_trailLookup(m_trailId) : nullptr;
 }
 
 CRacerController* CRacerModel::GetRacerController() const { return dynamic_cast<CRacerController*>(m_controller); }

@@ -88,7 +88,9 @@ public:
 
     velm::phy::CHeightMap* GetHeightGrid();
     velm::phy::CWaterField* GetWaterCell() const;
-    velm::gfx::IGfxUnit* GetTrail() const { return m_trail; }
+    // The racer's wake, found by its id at each call: a wake of limited life dies and is freed
+    // by the particle registry while the racer races on. Null when there is none.
+    velm::gfx::IGfxUnit* GetTrail() const;
 
     float GetThrustInput() const { return m_thrustInput; }
     void SetThrustInput(float thrust) { m_thrustInput = thrust; }
@@ -123,7 +125,6 @@ private:
 
     SRacerTuning* m_tuning = nullptr;
     bool m_missingTuningLogged = false;
-    velm::gfx::IGfxUnit* m_trail = nullptr;
     std::uint32_t m_trailId = 0;
     float m_thrustInput = 0.0f;
     float m_boost = 0.0f;

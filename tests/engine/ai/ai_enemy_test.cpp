@@ -89,11 +89,12 @@ protected:
 };
 
 TEST_F(EnemyTest, AStandingRacerIsStuckEvery36Updates) {
+    constexpr float kSixtieth = 1.0f / 60.0f;
     AIEnemy enemy(m_profile, OWN, m_world);
     SRacerInfo still;
     std::vector<int> reports;
     for (int update = 1; update <= 80; ++update) {
-        if (enemy.IsStuck(still)) {
+        if (enemy.IsStuck(still, kSixtieth)) {
             reports.push_back(update);
         }
     }
@@ -101,22 +102,59 @@ TEST_F(EnemyTest, AStandingRacerIsStuckEvery36Updates) {
     // Moving on clears the count.
     SRacerInfo moved;
     moved.m_position = CVector3(0, 0, -1);
-    EXPECT_FALSE(enemy.IsStuck(moved));
+    EXPECT_FALSE(enemy.IsStuck(moved, kSixtieth));
     for (int update = 1; update < 36; ++update) {
-        EXPECT_FALSE(enemy.IsStuck(moved));
+        EXPECT_FALSE(enemy.IsStuck(moved, kSixtieth));
     }
-    EXPECT_TRUE(enemy.IsStuck(moved));
+    EXPECT_TRUE(enemy.IsStuck(moved, kSixtieth));
+    // An update that takes no time neither counts nor clears.
+    for (int update = 0; update < 100; ++update) {
+        EXPECT_FALSE(enemy.IsStuck(moved, 0.0f));
+    }
+}
+
+// The rule is 3 m/s for 0.6 s whatever the frame rate: at 250 frames a second a racer moves
+// under 0.05 m an update even at 12 m/s.
+TEST_F(EnemyTest, TheStuckRuleHoldsAtEveryFrameRate) {
+    const struct {
+        float speed;
+        bool stuck;
+    } cases[] = {{0.0f, true}, {2.0f, true}, {2.9f, true}, {3.2f, false}, {12.0f, false}};
+    for (const float rate : {30.0f, 60.0f, 120.0f, 250.0f}) {
+        for (const auto& c : cases) {
+            AIEnemy enemy(m_profile, OWN, m_world);
+            SRacerInfo racer;
+            const float dt = 1.0f / rate;
+            float firstReport = -1.0f;
+            int reports = 0;
+            for (int update = 1; update <= static_cast<int>(rate * 3.0f); ++update) {
+                racer.m_position.z -= c.speed * dt;
+                if (enemy.IsStuck(racer, dt)) {
+                    firstReport = firstReport < 0.0f ? static_cast<float>(update) * dt : firstReport;
+                    ++reports;
+                }
+            }
+            if (!c.stuck) {
+                EXPECT_EQ(reports, 0) << rate << " a second, " << c.speed << " m/s";
+                continue;
+            }
+            // Reported once 35 sixtieths have passed, by the 36th; so every 0.6 s of the three.
+            EXPECT_GT(firstReport, 35.0f / 60.0f) << rate << " a second, " << c.speed << " m/s";
+            EXPECT_LE(firstReport, 36.0f / 60.0f + dt) << rate << " a second, " << c.speed << " m/s";
+            EXPECT_EQ(reports, 5) << rate << " a second, " << c.speed << " m/s";
+        }
+    }
 }
 
 TEST_F(EnemyTest, StuckSendsAnEscapeDownstreamThatOverridesADetour) {
     AIEnemy enemy(m_profile, OWN, m_world);
-    Step(enemy);
+    Step(enemy, 1.0f / 60.0f);
     ASSERT_TRUE(enemy.SetDetour(CVector3(3, 0, -9), 5.0f));
     EXPECT_FALSE(enemy.SetDetour(CVector3(-3, 0, -9), 5.0f));
     SDriveInput out;
     int stuckAt = 0;
     for (int update = 1; update <= 40 && stuckAt == 0; ++update) {
-        out = Step(enemy, 0.0f);
+        out = Step(enemy, 1.0f / 60.0f);
         stuckAt = out.m_stuck ? update : 0;
     }
     EXPECT_GT(stuckAt, 30);

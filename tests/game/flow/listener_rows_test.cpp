@@ -1,18 +1,24 @@
 // The game listener's rows on the shipped model data: replicated state applied only from the
 // network, the host's relay to the other clients, the hosts' answers to requests, the hit forces,
-// and the connection rows.
+// the connection rows, the lobby's chat and the answer to a host change.
 #include <gtest/gtest.h>
 
 #include <list>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/core/object_id.h"
 #include "engine/events/engine_events.h"
+#include "engine/gfx/chat_box.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/text_sprite.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
 #include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/ui/end_race_gui.h"
+#include "game/ui/multi_player_menu.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/item_hit_effects.h"
 #include "game/world/item_model.h"
@@ -238,6 +244,78 @@ TEST_F(ListenerRowsTest, ItemFlagsResultsAndSurfacesFollowTheirRows) {
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("Make_Water: model data \"BoxModelData\" holds no water"), std::string::npos) << log;
     EXPECT_NE(log.find("Make_Terrain: model data \"BoxModelData\" holds no terrain"), std::string::npos) << log;
+}
+
+TEST_F(ListenerRowsTest, PeersChatShowsInTheLobbyOutsideARaceAndTheHostPassesItOn) {
+    m_game->CreateMultiPlayerMenu(1);
+    m_peers = {5, 6, 7};
+    m_game->SetPeersForTest(&m_peers);
+    const velm::gfx::CChatBox& chat = *m_game->GetMultiPlayerMenu()->GetChatBox();
+    const auto lines = [&] {
+        std::vector<std::wstring> texts;
+        for (const velm::gfx::CTextSprite* line : chat.GetMessageLines()) {
+            texts.push_back(line->GetText());
+        }
+        return texts;
+    };
+    FromNetwork(velm::CTextMessageEvt("Player 2: hello", 7), 7);
+    EXPECT_EQ(lines(), std::vector<std::wstring>{L"Player 2: hello"});
+    ASSERT_EQ(Relayed("Text_Message_Event").size(), 1u);
+    EXPECT_EQ(Relayed("Text_Message_Event")[0], (std::list<std::uint32_t>{5, 6}));
+    // This machine's own lines are the chat box's to show.
+    m_listener.HandleEvent(velm::CTextMessageEvt("Player 1: mine", 1));
+    EXPECT_EQ(lines().size(), 1u);
+    // In a race the lobby shows nothing new, but the others still hear it.
+    m_game->SetRaceInProgress(true);
+    FromNetwork(velm::CTextMessageEvt("Player 3: late", 6), 6);
+    EXPECT_EQ(lines().size(), 1u);
+    EXPECT_EQ(Relayed("Text_Message_Event").size(), 2u);
+    m_game->SetRaceInProgress(false);
+    // A client shows what its host passes on and sends nothing back.
+    m_game->SetNetworkMode(false, 0, nullptr);
+    m_game->SetNetworkMode(true, 0, nullptr);
+    FromNetwork(velm::CTextMessageEvt("Player 4: hi all", 6), 1);
+    EXPECT_EQ(lines(), (std::vector<std::wstring>{L"Player 4: hi all", L"Player 2: hello"}));
+    EXPECT_EQ(Relayed("Text_Message_Event").size(), 2u);
+    // Bytes of any value show as they can, up to a NUL; nothing at all shows no line.
+    FromNetwork(velm::CTextMessageEvt(std::string("\xff\xfe\x01 odd\0hidden", 15), 6), 1);
+    FromNetwork(velm::CTextMessageEvt("", 6), 1);
+    ASSERT_EQ(lines().size(), 3u);
+    EXPECT_NE(lines().front().find(L" odd"), std::wstring::npos);
+    EXPECT_EQ(lines().front().find(L"hidden"), std::wstring::npos);
+}
+
+TEST_F(ListenerRowsTest, AHostChangeRaisedOnTheNetworkThreadIsAnsweredOnTheMainThread) {
+    m_game->CreateMultiPlayerMenu(0);
+    velm::gfx::CChatBox& chat = *m_game->GetMultiPlayerMenu()->GetChatBox();
+    chat.SetSenderValue(99);
+    const std::shared_ptr<kelvo::TumboKelvoListener> listener = m_game->GetEventListener();
+    std::thread network([&] { listener->HandleEvent(velm::CChangeToServerEvt()); });
+    network.join();
+    EXPECT_EQ(chat.GetSenderValue(), 99u) << "nothing of the lobby is touched off the main thread";
+    EXPECT_EQ(Dispatched("Change_NextObjID"), 0u);
+    m_events.Tick(-1);
+    // Not yet the server: the chat sends under this machine's id (none without a socket), and
+    // the ids this machine hands out move past those seen.
+    EXPECT_EQ(chat.GetSenderValue(), 0u);
+    EXPECT_EQ(Dispatched("Change_NextObjID"), 1u);
+
+    // Already the server: every peer hears the lobby's six slots.
+    m_game->RemoveMultiPlayerMenu();
+    m_game->GetScreens().Update(0);
+    m_game->InitNetwork(0, 0, nullptr);
+    m_game->CreateMultiPlayerMenu(1);
+    listener->HandleEvent(velm::CChangeToServerEvt());
+    m_events.Tick(-1);
+    std::size_t slots = 0;
+    for (const tktest::SDispatched& seen : m_recorder->m_seen) {
+        if (seen.m_type == "RacerConnectEvt") {
+            ++slots;
+            EXPECT_TRUE(seen.m_recipients.empty());
+        }
+    }
+    EXPECT_EQ(slots, 6u);
+    EXPECT_EQ(Dispatched("Change_NextObjID"), 1u);
 }
 
 } // namespace

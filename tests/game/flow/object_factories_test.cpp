@@ -1,6 +1,10 @@
 // Each factory on the shipped model data: what it builds and registers for racers, items,
-// scenery in its three forms, lights and triggers, and a record whose key names no model data.
+// scenery in its three forms, lights and triggers, a racer's wake, and a record whose key names
+// no model data.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
 
 #include "engine/core/object_id.h"
 #include "engine/core/view.h"
@@ -90,6 +94,32 @@ TEST_F(ObjectFactoriesTest, ARacersWakeGoesWithTheRacer) {
     m_game->RemoveObject(racer);
     EXPECT_TRUE(systems.empty());
     velm::gfx::ParticleSysRegistry::Destroy();
+}
+
+// A wake file of limited life (0.05 s, or a life that is not a number) makes a wake that dies
+// while its racer races on: the racer finds it gone and goes on without one.
+TEST_F(ObjectFactoriesTest, AWakeOfLimitedLifeDiesAndItsRacerRacesOnWithoutIt) {
+    const std::string data = std::string(std::getenv("TK_SOURCE_DIR")) + "/tests/game/flow/data/finite_trail/";
+    for (const char* table : {"short_table.xml", "nan_table.xml"}) {
+        velm::gfx::CParticleSysRegistry& registry = velm::gfx::ParticleSysRegistry::Instance();
+        registry.Init(data + table, data);
+        const std::uint32_t racer = MakeRacer(2, 1);
+        auto* model = As<kelvo::CRacerModel>(racer);
+        ASSERT_NE(model->GetTrail(), nullptr) << table;
+        // Until the wake has died, then a few frames more on the moving racer.
+        double time = 0.0;
+        for (int frame = 0, after = 0; frame < 2000 && after < 5; ++frame) {
+            after += registry.GetSystems().empty() ? 1 : 0;
+            registry.Update(time, 0.1f);
+            model->SetLinearVelocity(CVector3(0.0f, 0.0f, -3.0f));
+            m_game->UpdateModels(time, 0.1f);
+            time += 0.1;
+        }
+        EXPECT_EQ(model->GetTrail(), nullptr) << table;
+        EXPECT_TRUE(registry.GetSystems().empty()) << table;
+        m_game->RemoveObject(racer);
+        velm::gfx::ParticleSysRegistry::Destroy();
+    }
 }
 
 TEST_F(ObjectFactoriesTest, ANetworkedRacerOwnedByThisMachineIsDrivenHereWhateverItsRecordSays) {

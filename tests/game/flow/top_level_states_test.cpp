@@ -1,5 +1,5 @@
 // The top-level flow: the roads of a first run and of a run after a race reset, the menus waiting
-// for their camera move, the screens' input, and the start grid.
+// for their camera move, the screens' input, the race's music and river on leaving, and the start grid.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/core_fakes.h"
+#include "engine/core/sound.h"
 #include "engine/gfx/button.h"
 #include "engine/gfx/cursor.h"
 #include "engine/phy/rigid_body.h"
@@ -26,6 +28,7 @@
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
 #include "platform/dinput/dik_codes.h"
+#include "platform/fmod/fmod.h"
 
 namespace {
 
@@ -192,6 +195,70 @@ TEST_F(TopLevelFlowTest, AResetTakesTheRaceDownAndLeavesOnlyTheStartUpScreensBeh
     // Console, HUD, start menu, cursor, countdown, end of race, in-game menu, victory.
     EXPECT_EQ(ids, (std::vector<int>{0, 1, 2, 3, 6, 7, 8, 9}));
     EXPECT_FALSE(m_game->GetHUD()->IsVisible());
+}
+
+// An application whose sound system plays the data tree's sounds; the game under test is made
+// beside it.
+class CSoundingApp : public velm::CVelmApp {
+public:
+    CSoundingApp() {
+        velm::SDataPaths paths;
+        const char* source = std::getenv("TK_SOURCE_DIR");
+        paths.m_sounds = std::string(source != nullptr ? source : ".") + "/data/sounds/";
+        SetDataPaths(paths);
+    }
+    velm::CVelmGame* CreateGame() override { return new tktest::CStubGame(); }
+};
+
+class RaceSoundsTest : public tktest::CAppSuite<CSoundingApp> {
+protected:
+    void SetUp() override {
+        CAppSuite::SetUp();
+        m_raceGame = std::make_unique<kelvo::CTumboKelvoGame>();
+        m_raceGame->Init();
+    }
+    void TearDown() override { m_raceGame.reset(); }
+    bool RunUntil(const std::string& state, double seconds) {
+        return tktest::RunGameUntil(*m_raceGame, m_time, state, seconds);
+    }
+    bool Click(velm::gfx::CBaseGUI* screen, int id) { return tktest::ClickScreenButton(*m_raceGame, screen, id); }
+    // Into a single-player race from the menu.
+    void Race() {
+        ASSERT_TRUE(RunUntil("MenuState", 10.0));
+        RunUntil("never", 2.5);
+        ASSERT_TRUE(Click(m_raceGame->GetStartMenu(), kelvo::CStartMenu::kSinglePlayer));
+        ASSERT_TRUE(RunUntil("CharSelState", 1.0));
+        RunUntil("never", 2.5);
+        ASSERT_TRUE(Click(m_raceGame->GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
+        ASSERT_TRUE(RunUntil("RacingState", 10.0));
+    }
+    static bool Paused(const velm::CSound* sound) {
+        FMOD_BOOL paused = 0;
+        FMOD_Channel_getPaused(sound->GetChannel(), &paused);
+        return paused != 0;
+    }
+    velm::CSound* Sound(kelvo::CTumboKelvoGame::ESound sound) const { return m_raceGame->GetSound(sound); }
+
+    tktest::CFlowEnvironment m_env;
+    std::unique_ptr<kelvo::CTumboKelvoGame> m_raceGame;
+    double m_time = 0.0;
+};
+
+TEST_F(RaceSoundsTest, LeavingARacePausesItsMusicAndEndsTheRiverAndTheNextRacePlaysThemAgain) {
+    velm::CSound* music = Sound(kelvo::CTumboKelvoGame::kRaceMusic);
+    velm::CSound* river = Sound(kelvo::CTumboKelvoGame::kRiver);
+    ASSERT_NE(music, nullptr);
+    ASSERT_NE(river, nullptr);
+    for (int race = 0; race < 2; ++race) {
+        Race();
+        EXPECT_TRUE(music->IsPlaying()) << race;
+        EXPECT_FALSE(Paused(music)) << race;
+        EXPECT_TRUE(river->IsPlaying()) << race;
+        m_raceGame->ResetRace();
+        EXPECT_TRUE(music->IsPlaying()) << "paused, not stopped, in race " << race;
+        EXPECT_TRUE(Paused(music)) << race;
+        EXPECT_FALSE(river->IsPlaying()) << race;
+    }
 }
 
 TEST(StartGridTest, RowsSkipTheHumansCharacterAndAZeroRowCountIsOneRow) {

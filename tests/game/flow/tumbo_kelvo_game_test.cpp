@@ -126,7 +126,7 @@ TEST_F(GameObjectTest, TheFrameDrawsTheOverlayOnlyWhenShownThenTheTablesScreens)
     EXPECT_EQ(units[0]->GetZOrder(), 5);
 }
 
-TEST_F(GameObjectTest, AFinishRowIsAnnouncedOnceAndOnlyByTheMachineThatDecidesTheRace) {
+TEST_F(GameObjectTest, AFinishIsTracedOnceAndAnnouncedOnlyByANetworkedServer) {
     kelvo::CTumboKelvoGame game;
     game.Init();
     const auto finishes = [&] {
@@ -136,17 +136,30 @@ TEST_F(GameObjectTest, AFinishRowIsAnnouncedOnceAndOnlyByTheMachineThatDecidesTh
         }
         return count;
     };
-    for (std::uint32_t id : {42u, 43u}) {
+    const auto traced = [&](std::uint32_t id) {
+        const std::string text = ReadAll(m_tracePath);
+        const std::string line = " finish " + std::to_string(id) + " ";
+        const std::size_t first = text.find(line);
+        return first == std::string::npos ? 0 : (text.find(line, first + 1) == std::string::npos ? 1 : 2);
+    };
+    for (std::uint32_t id : {42u, 43u, 44u}) {
         game.AddObject(new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), id), nullptr, nullptr);
         game.AddRacerId(id);
     }
+    // Alone, the game tells nobody and traces the finish itself.
     game.GetEndRaceGUI()->AddResultRow(42);
     game.GetEndRaceGUI()->AddResultRow(42);
-    EXPECT_EQ(finishes(), 1);
-    EXPECT_NE(ReadAll(m_tracePath).find(" finish 42 "), std::string::npos);
-    // A client's rows come from the host's announcement; it sends none of its own.
-    game.SetNetworkMode(true, 0, nullptr);
+    EXPECT_EQ(finishes(), 0);
+    EXPECT_EQ(traced(42), 1);
+    // A server tells its clients, and hears itself.
+    game.SetNetworkMode(true, 1, nullptr);
     game.GetEndRaceGUI()->AddResultRow(43);
+    EXPECT_EQ(finishes(), 1);
+    EXPECT_EQ(traced(43), 1);
+    // A client's rows come from the host's announcement; it sends none of its own.
+    game.SetNetworkMode(false, 0, nullptr);
+    game.SetNetworkMode(true, 0, nullptr);
+    game.GetEndRaceGUI()->AddResultRow(44);
     EXPECT_EQ(finishes(), 1);
     game.SetNetworkMode(false, 0, nullptr);
 }

@@ -51,8 +51,10 @@ TEST_F(EndRaceGUITest, RowsStandInTotalTimeOrderTiesAfterAndEachRacerOnce) {
     // Nobody local has finished: the board stays hidden and takes no clicks.
     EXPECT_FALSE(m_board.IsShown());
     EXPECT_FALSE(m_board.HandleInput({210, 0, 0, 0}));
-    // A game off the network decides its own race and announces each new row once.
-    EXPECT_EQ(m_game.m_finished, (std::vector<std::uint32_t>{11, 12, 13}));
+    // A game off the network decides its own race: it sends no "Player_Finished_Race" and notes
+    // each new row once.
+    EXPECT_TRUE(m_game.m_finished.empty());
+    EXPECT_EQ(m_game.m_noted, (std::vector<std::uint32_t>{11, 12, 13}));
 }
 
 TEST_F(EndRaceGUITest, AnIdThatNamesNoRacerGetsNoRow) {
@@ -75,11 +77,18 @@ TEST_F(EndRaceGUITest, TheLocalFinishShowsTheBoardAndTheHostPassesEveryRowOn) {
     EXPECT_FALSE(NextRace()->IsVisible());
     m_board.AddResultRow(11);
     EXPECT_EQ(m_game.m_finished, (std::vector<std::uint32_t>{12, 11}));
+    EXPECT_TRUE(m_game.m_noted.empty());
     EXPECT_TRUE(m_board.IsShown());
     EXPECT_FALSE(m_game.m_hudVisible);
     EXPECT_TRUE(m_game.m_cursor->IsShown());
     EXPECT_TRUE(NextRace()->IsEnabled());
     EXPECT_TRUE(NextRace()->IsVisible());
+    // A client hears finishes from its server and tells nobody.
+    m_game.m_host = false;
+    m_game.AddRacer(13, 2, kelvo::CONTROL_NETWORK);
+    m_board.AddResultRow(13);
+    EXPECT_EQ(m_game.m_finished.size(), 2u);
+    EXPECT_TRUE(m_game.m_noted.empty());
 }
 
 TEST_F(EndRaceGUITest, NextRaceClearingAndTheResetEachLeaveTheBoardHiddenAndItsButtonOff) {
@@ -120,13 +129,13 @@ TEST_F(EndRaceGUITest, ARacerRestingOnTheLineAfterNextRaceGetsNoSecondRowUntilTh
     ASSERT_TRUE(m_board.AddResultRow(11));
     kelvo::CButtonPressedNextRace{m_board}();
     ASSERT_TRUE(m_board.GetRows().empty());
-    m_game.m_finished.clear();
+    m_game.m_noted.clear();
     // Both still touch the finish line under the victory screen.
     EXPECT_FALSE(m_board.AddResultRow(12));
     EXPECT_FALSE(m_board.AddResultRow(11));
     EXPECT_TRUE(m_board.GetRows().empty());
     EXPECT_FALSE(m_board.IsShown());
-    EXPECT_TRUE(m_game.m_finished.empty());
+    EXPECT_TRUE(m_game.m_noted.empty());
     m_board.OnRaceReset();
     EXPECT_TRUE(m_board.AddResultRow(11));
 }

@@ -64,6 +64,7 @@ public:
         m_connects.emplace_back(character, connectionId, slot, recipient);
     }
     void TriggerRacerFinished(std::uint32_t racerId) override { m_finished.push_back(racerId); }
+    void NoteRacerFinished(std::uint32_t racerId) override { m_noted.push_back(racerId); }
 
     kelvo::CRacerModel* AddRacer(std::uint32_t id, std::uint32_t character, std::uint32_t kind) {
         auto racer = std::make_unique<kelvo::CRacerModel>(std::make_shared<velm::phy::CRigidBody>(), id);
@@ -97,6 +98,7 @@ public:
     std::vector<std::string> m_calls;
     std::vector<SConnect> m_connects;
     std::vector<std::uint32_t> m_finished;
+    std::vector<std::uint32_t> m_noted;
 };
 
 // Installs the fake as the screens' game; the layout files are the data tree's.

@@ -69,13 +69,21 @@ TEST(HudItemSlotTest, EachChangeWaitsOneStepLongerAndASlowedSpinRestartsItsTimer
     EXPECT_FLOAT_EQ(hud.GetItemSpinInterval(), 0.5f);
 }
 
-TEST(HudItemSlotTest, IdsFromOutsideTheTablesAreIgnored) {
+TEST(HudItemSlotTest, IdsFromOutsideTheTablesShowNothing) {
     TumboKelvoGameHUD hud;
+    // A roll that drew no item (0), or an id from nowhere, still spins the slot through the
+    // icons; it stops on an empty slot.
     for (std::uint32_t item : {0u, 6u, 15u, 0xFFFFFFFFu}) {
         hud.StartItemSpin(0.0f, 0.0f, item);
-        EXPECT_FALSE(hud.IsItemSpinning()) << item;
+        EXPECT_TRUE(hud.IsItemSpinning()) << item;
+        EXPECT_GE(hud.GetShownItem(), 7u) << item;
+        EXPECT_LE(hud.GetShownItem(), 14u) << item;
+        hud.Update(16);
         hud.StopItemSpin();
-        EXPECT_EQ(hud.GetShownItem(), 0u) << item;
+        EXPECT_FALSE(hud.IsItemSpinning()) << item;
+        EXPECT_EQ(hud.GetShownItem(), item) << item;
+        hud.Render(0.0, 0.016f);
+        hud.ClearItemIcon();
     }
     hud.SetPlace(3);
     for (std::uint32_t place : {7u, 100u, 0xFFFFFFFFu}) {

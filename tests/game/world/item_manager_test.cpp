@@ -208,6 +208,24 @@ TEST_F(ItemManagerTest, TheSpinRunsFiveSecondsAndFiringEarlyCutsItToOneAndAHalf)
     EXPECT_EQ(Hud().GetShownItem(), 7u);
 }
 
+TEST_F(ItemManagerTest, ARollThatDrawsNoItemStillSpinsThePlayersSlotFiveSeconds) {
+    // 40 + 40: rolls 81 to 100 hold no band. Place 2 has no bands at all.
+    Load(Rank(1, {{"Drill", "40"}, {"Shark", "40"}}) + Rank(2, {}));
+    kelvo::CRacerModel* racer = Racer(1, kelvo::CONTROL_LOCAL_PLAYER, 2);
+    Manager().OnCreateItem(1, 0);
+    EXPECT_EQ(racer->GetHeldItemType(), 0u);
+    kelvo::CItemManager::SSpinEntry* spin = Manager().FindSpinEntry(1);
+    ASSERT_NE(spin, nullptr);
+    EXPECT_TRUE(spin->spinning);
+    EXPECT_NEAR(spin->timer.GetRemainingSeconds(), 5.0, 0.05);
+    ASSERT_TRUE(Hud().IsItemSpinning());
+    EXPECT_NE(Hud().GetShownItem(), 0u) << "the slot shows the icons going round";
+    spin->timer.StartCountdown(0.0f);
+    Manager().UpdateItemSpins();
+    EXPECT_FALSE(Hud().IsItemSpinning());
+    EXPECT_EQ(Hud().GetShownItem(), 0u) << "and stops empty";
+}
+
 TEST_F(ItemManagerTest, FiringCreatesTheItemOnTheAuthorityAndAsksForItOnAClient) {
     Racer(1, kelvo::CONTROL_LOCAL_PLAYER, 1)->SetHeldItemType(14);
     Manager().OnFireItem(1);

@@ -284,6 +284,30 @@ TEST_F(ItemStatesTest, TheLeadersDrillFollowsThePathAndEndsBeforeItsLastWaypoint
     EXPECT_EQ(m_game.FindModel(10), nullptr);
 }
 
+TEST_F(ItemStatesTest, TheDrillStartsFromTheAIsNearestWaypointAndFacesLevelAtLaunch) {
+    // Waypoints every 10 m ahead; the owner halfway between the second and the third. The AI's
+    // search keeps the later of two equal waypoints, which already lies ahead.
+    std::vector<CVector3> points;
+    for (int i = 0; i < 20; ++i) {
+        points.emplace_back(0.0f, 0.3f, -10.0f * static_cast<float>(i));
+    }
+    SetPath(points);
+    Racer(1, kelvo::CONTROL_LOCAL_PLAYER, 1)->SetPosition(CVector3(0.0f, 0.3f, -15.0f));
+    kelvo::CItemModel* drill = Item(10, 7, 1);
+    drill->SetLinearVelocity(CVector3(0.0f, -4.0f, 0.0f));
+    Step();
+    ASSERT_EQ(StateOf(drill), "Drill_Spin_State");
+    const kelvo::CPathItemController* steer = drill->GetPathController();
+    EXPECT_EQ(steer->GetWaypointIndex(), 2u);
+    EXPECT_EQ(steer->GetWaypointPoint(), CVector3(0.0f, 0.0f, -20.0f));
+    EXPECT_EQ(steer->GetTargetPoint(), CVector3(0.0f, 0.0f, -120.0f)) << "the end point, ten waypoints on";
+    // It falls as it did, but its nose points along the level launch heading.
+    EXPECT_FLOAT_EQ(drill->GetLinearVelocity().y, -4.0f);
+    const CVector3 nose = drill->GetOrientation().Rotate(CVector3(1.0f, 0.0f, 0.0f));
+    EXPECT_NEAR(nose.y, 0.0f, 1e-5f);
+    EXPECT_NEAR(nose.z, -1.0f, 1e-5f);
+}
+
 TEST_F(ItemStatesTest, TheThirdPlacedDrillHomesOnSecondPlaceOnceItIsNearerThanTheWaypoint) {
     std::vector<CVector3> points;
     for (int i = 0; i < 30; ++i) {
