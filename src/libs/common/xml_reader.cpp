@@ -7,6 +7,7 @@
 namespace common {
 
 void CXmlReader::Load(const std::string& fileName) {
+    m_fileName = fileName;
     m_scopes.clear();
     Scope lines;
     std::ifstream file(platform::ResolvePath(fileName));

@@ -25,6 +25,8 @@ public:
     bool HasElement(const std::string& name) const;
 
     std::uint32_t GetScopeCount() const { return m_scopeCount; }
+    // The name last given to Load, for lines about the file's values.
+    const std::string& GetFileName() const { return m_fileName; }
 
 private:
     using Scope = std::vector<std::string>;
@@ -33,6 +35,7 @@ private:
 
     std::list<Scope> m_scopes;
     std::uint32_t m_scopeCount = 0;
+    std::string m_fileName;
 };
 
 } // namespace common

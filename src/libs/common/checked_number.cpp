@@ -1,0 +1,90 @@
+#include "libs/common/checked_number.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace common {
+
+namespace {
+
+std::string Shown(double value) {
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+bool Within(double value, const SNumberBounds& bounds) {
+    return std::isfinite(value) && value >= bounds.lowest && value <= bounds.highest;
+}
+
+std::string Wanted(const char* kind, const SNumberBounds& bounds) {
+    return std::string(kind) + " from " + Shown(bounds.lowest) + " to " + Shown(bounds.highest);
+}
+
+// Text as atoi reads it, without its overflow: digits beyond the range of long long saturate.
+double WholeFromText(const std::string& text) { return static_cast<double>(std::strtoll(text.c_str(), nullptr, 10)); }
+
+} // namespace
+
+void ReportRefusedValue(std::ostream& errors, const std::string& origin, const std::string& field,
+                        const std::string& shown, const std::string& wanted, const std::string& fallback) {
+    // Built whole first, so that lines of two threads do not interleave.
+    std::ostringstream line;
+    line << origin << ": " << field;
+    if (shown.empty()) {
+        line << " is missing or empty";
+    } else {
+        line << " \"" << shown << "\" is not " << wanted;
+    }
+    line << "; using " << fallback << "\n";
+    errors << line.str() << std::flush;
+}
+
+double CheckNumber(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+                   std::ostream& errors) {
+    if (Within(value, bounds)) {
+        return value;
+    }
+    ReportRefusedValue(errors, origin, field, Shown(value), Wanted("a number", bounds), Shown(bounds.fallback));
+    return bounds.fallback;
+}
+
+int CheckWhole(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+               std::ostream& errors) {
+    if (Within(value, bounds)) {
+        return static_cast<int>(std::trunc(value));
+    }
+    ReportRefusedValue(errors, origin, field, Shown(value), Wanted("a whole number", bounds), Shown(bounds.fallback));
+    return static_cast<int>(bounds.fallback);
+}
+
+float ReadFloat(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
+                const std::string& field, std::ostream& errors) {
+    const double value = std::atof(text.c_str());
+    if (Within(value, bounds)) {
+        return static_cast<float>(value);
+    }
+    ReportRefusedValue(errors, origin, field, text, Wanted("a number", bounds), Shown(bounds.fallback));
+    return static_cast<float>(bounds.fallback);
+}
+
+int ReadWhole(const std::string& text, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+              std::ostream& errors) {
+    const double value = WholeFromText(text);
+    if (Within(value, bounds)) {
+        return static_cast<int>(value);
+    }
+    ReportRefusedValue(errors, origin, field, text, Wanted("a whole number", bounds), Shown(bounds.fallback));
+    return static_cast<int>(bounds.fallback);
+}
+
+float ReadFloat(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
+    return ReadFloat(reader.GetValue(field), bounds, reader.GetFileName(), field, errors);
+}
+
+int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
+    return ReadWhole(reader.GetValue(field), bounds, reader.GetFileName(), field, errors);
+}
+
+} // namespace common

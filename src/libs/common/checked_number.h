@@ -1,0 +1,47 @@
+// The one check of numbers the game takes from outside, from data files and from scripts: a
+// value that is not finite or lies outside what its user can take is refused, and one line on
+// standard error names where it came from, the field, the value and what is used instead. The
+// bounds and the value used instead are each user's own, named beside that user. Any thread.
+#pragma once
+
+#include <iostream>
+#include <string>
+
+#include "libs/common/xml_reader.h"
+
+namespace common {
+
+struct SNumberBounds {
+    double lowest;
+    double highest;
+    // Used in place of a refused value.
+    double fallback;
+};
+
+// "<origin>: <field> "<shown>" is not <wanted>; using <fallback>", or "<origin>: <field> is
+// missing or empty; using <fallback>" when nothing is shown.
+void ReportRefusedValue(std::ostream& errors, const std::string& origin, const std::string& field,
+                        const std::string& shown, const std::string& wanted, const std::string& fallback);
+
+// A number from a script or a computation: itself when finite and within the bounds, else the
+// fallback with a line.
+double CheckNumber(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+                   std::ostream& errors = std::cerr);
+// The same for a whole number: the accepted value truncated toward zero.
+int CheckWhole(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+               std::ostream& errors = std::cerr);
+
+// A data file's text read as the readers have always read it (an empty or non-numeric text is
+// 0, and so is left unreported: 0 must lie within the bounds), then checked.
+float ReadFloat(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
+                const std::string& field, std::ostream& errors = std::cerr);
+int ReadWhole(const std::string& text, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+              std::ostream& errors = std::cerr);
+
+// A field of the reader's current scope; the line names the reader's file.
+float ReadFloat(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
+                std::ostream& errors = std::cerr);
+int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
+              std::ostream& errors = std::cerr);
+
+} // namespace common
