@@ -37,6 +37,7 @@
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/ui/victory_screen.h"
 #include "game/world/light_model.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
@@ -457,17 +458,13 @@ protected:
         game.SetRaceInProgress(true);
         common::CScriptManager* script = common::CScriptManager::GetInstance();
         if (!networked) {
-            const common::CVector3 start(static_cast<float>(script->GetGlobalNumber("STAGE1_X")),
-                                         static_cast<float>(script->GetGlobalNumber("STAGE1_Y")),
-                                         static_cast<float>(script->GetGlobalNumber("STAGE1_Z")));
+            const SStartGridSettings settings = ReadStartGridSettings(*script);
             const std::uint32_t selected = game.GetSelectedCharacter();
             if (*CharacterModelKey(selected) != '\0') {
-                PlaceRacer(selected, owner, kHumanControl, start);
+                PlaceRacer(selected, owner, kHumanControl, settings.m_start);
             }
-            const auto grid = BuildStartGrid(start, static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DX")),
-                                             static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DZ")),
-                                             script->GetGlobalInt("STAGE1_RACERS_PER_ROW"),
-                                             script->GetGlobalInt("NUM_RACERS"), selected);
+            const auto grid = BuildStartGrid(settings.m_start, settings.m_dx, settings.m_dz, settings.m_perRow,
+                                             settings.m_racers, selected);
             for (const SGridSlot& slot : grid) {
                 PlaceRacer(slot.m_character, owner, kComputerControl, slot.m_position);
             }
@@ -542,8 +539,9 @@ public:
 protected:
     void OnInit() override {
         Game().SetControllersTakeInput(true);
-        velm::phy::SetRiverSpeed(
-            static_cast<float>(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED")));
+        velm::phy::SetRiverSpeed(static_cast<float>(
+            common::CheckNumber(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED"),
+                                velm::phy::kRiverSpeedBounds, "script global", "RIVER_SPEED")));
         common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state true true true\")");
         Game().MarkRaceStart();
     }

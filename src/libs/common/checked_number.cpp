@@ -41,6 +41,15 @@ void ReportRefusedValue(std::ostream& errors, const std::string& origin, const s
     errors << line.str() << std::flush;
 }
 
+bool IsAcceptableSetting(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+                         std::ostream& errors) {
+    if (Within(value, bounds)) {
+        return true;
+    }
+    ReportRefusedValue(errors, origin, field, Shown(value), Wanted("a number", bounds), "the value it had");
+    return false;
+}
+
 double CheckNumber(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
                    std::ostream& errors) {
     if (Within(value, bounds)) {

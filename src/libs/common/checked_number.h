@@ -18,11 +18,19 @@ struct SNumberBounds {
     double fallback;
 };
 
+// For a number with no narrower bounds of its own: beyond anything the game measures (metres,
+// kilograms, seconds, radians), and where a float still holds a tenth of a unit.
+constexpr SNumberBounds kAnyDataNumber = {-1.0e6, 1.0e6, 0.0};
+
 // "<origin>: <field> "<shown>" is not <wanted>; using <fallback>", or "<origin>: <field> is
 // missing or empty; using <fallback>" when nothing is shown.
 void ReportRefusedValue(std::ostream& errors, const std::string& origin, const std::string& field,
                         const std::string& shown, const std::string& wanted, const std::string& fallback);
 
+// For a setter, whose refusal keeps the value held: true when the value is finite and within the
+// bounds (their fallback is not used); otherwise false, with a line ending "using the value it had".
+bool IsAcceptableSetting(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
+                         std::ostream& errors = std::cerr);
 // A number from a script or a computation: itself when finite and within the bounds, else the
 // fallback with a line.
 double CheckNumber(double value, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
