@@ -22,8 +22,8 @@ std::string Wanted(const char* kind, const SNumberBounds& bounds) {
     return std::string(kind) + " from " + Shown(bounds.lowest) + " to " + Shown(bounds.highest);
 }
 
-// Text as atoi reads it, without its overflow: digits beyond the range of long long saturate.
-double WholeFromText(const std::string& text) { return static_cast<double>(std::strtoll(text.c_str(), nullptr, 10)); }
+// A decimal number truncated toward zero: atoi's value for its digits, and no overflow.
+double WholeFromText(const std::string& text) { return std::trunc(std::atof(text.c_str())); }
 
 } // namespace
 
@@ -68,14 +68,19 @@ int CheckWhole(double value, const SNumberBounds& bounds, const std::string& ori
     return static_cast<int>(bounds.fallback);
 }
 
-float ReadFloat(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
-                const std::string& field, std::ostream& errors) {
+double ReadNumber(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
+                  const std::string& field, std::ostream& errors) {
     const double value = std::atof(text.c_str());
     if (Within(value, bounds)) {
-        return static_cast<float>(value);
+        return value;
     }
     ReportRefusedValue(errors, origin, field, text, Wanted("a number", bounds), Shown(bounds.fallback));
-    return static_cast<float>(bounds.fallback);
+    return bounds.fallback;
+}
+
+float ReadFloat(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
+                const std::string& field, std::ostream& errors) {
+    return static_cast<float>(ReadNumber(text, bounds, origin, field, errors));
 }
 
 int ReadWhole(const std::string& text, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
@@ -88,12 +93,29 @@ int ReadWhole(const std::string& text, const SNumberBounds& bounds, const std::s
     return static_cast<int>(bounds.fallback);
 }
 
+double ReadNumber(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
+    return ReadNumber(reader.GetValue(field), bounds, reader.GetFileName(), field, errors);
+}
+
 float ReadFloat(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
     return ReadFloat(reader.GetValue(field), bounds, reader.GetFileName(), field, errors);
 }
 
 int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
     return ReadWhole(reader.GetValue(field), bounds, reader.GetFileName(), field, errors);
+}
+
+int ReadWholeClamped(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
+    const std::string text = reader.GetValue(field);
+    const double value = WholeFromText(text);
+    if (Within(value, bounds)) {
+        return static_cast<int>(value);
+    }
+    const double held = !std::isfinite(value)   ? bounds.fallback
+                        : value < bounds.lowest ? bounds.lowest
+                                                : bounds.highest;
+    ReportRefusedValue(errors, reader.GetFileName(), field, text, Wanted("a whole number", bounds), Shown(held));
+    return static_cast<int>(held);
 }
 
 } // namespace common

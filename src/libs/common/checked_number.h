@@ -40,16 +40,26 @@ int CheckWhole(double value, const SNumberBounds& bounds, const std::string& ori
                std::ostream& errors = std::cerr);
 
 // A data file's text read as the readers have always read it (an empty or non-numeric text is
-// 0, and so is left unreported: 0 must lie within the bounds), then checked.
+// 0, and so is left unreported: 0 must lie within the bounds), then checked. A whole number is
+// read as a decimal number and truncated toward zero, so that "1e10" or "nan" is refused rather
+// than read as 1 or 0.
+double ReadNumber(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
+                  const std::string& field, std::ostream& errors = std::cerr);
 float ReadFloat(const std::string& text, const SNumberBounds& bounds, const std::string& origin,
                 const std::string& field, std::ostream& errors = std::cerr);
 int ReadWhole(const std::string& text, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
               std::ostream& errors = std::cerr);
 
 // A field of the reader's current scope; the line names the reader's file.
+double ReadNumber(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
+                  std::ostream& errors = std::cerr);
 float ReadFloat(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
                 std::ostream& errors = std::cerr);
 int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
               std::ostream& errors = std::cerr);
+// For a size whose edge is what a value beyond it meant: held to the nearer bound, with the line;
+// only a value that is not finite gives the fallback.
+int ReadWholeClamped(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
+                     std::ostream& errors = std::cerr);
 
 } // namespace common

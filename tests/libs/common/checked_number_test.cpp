@@ -49,7 +49,7 @@ TEST(CheckedNumberTest, FileTextReadsAsBeforeAndShowsTheTextItRefuses) {
         bool refused;
     } cases[] = {
         {"", 0.0f, 0, false},   {"abc", 0.0f, 0, false}, {"3.75", 3.75f, 3, false}, {"4x", 4.0f, 4, false},
-        {"nan", 2.5f, 0, true}, {"-inf", 2.5f, 0, true}, {"1e10", 2.5f, 1, true},   {"99999999999", 2.5f, 2, true},
+        {"nan", 2.5f, 2, true}, {"-inf", 2.5f, 2, true}, {"1e10", 2.5f, 2, true},   {"99999999999", 2.5f, 2, true},
     };
     for (const auto& c : cases) {
         std::ostringstream errors;
@@ -61,6 +61,7 @@ TEST(CheckedNumberTest, FileTextReadsAsBeforeAndShowsTheTextItRefuses) {
         }
         std::ostringstream wholeErrors;
         EXPECT_EQ(common::ReadWhole(c.text, kBounds, "f.xml", "Layers", wholeErrors), c.asWhole) << c.text;
+        EXPECT_EQ(!wholeErrors.str().empty(), c.refused) << c.text;
     }
 
     tktest::CTempDir dir;
