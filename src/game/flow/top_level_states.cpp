@@ -39,7 +39,6 @@
 #include "game/world/light_model.h"
 #include "libs/common/checked_number.h"
 #include "libs/common/script_manager.h"
-#include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
@@ -86,11 +85,13 @@ void ShowHUD(CTumboKelvoGame& game, bool shown) {
 // stay and find their water anew.
 void UnloadLevel(CTumboKelvoGame& game) {
     game.GetItemJugIds().clear();
-    for (std::uint32_t id : std::vector<std::uint32_t>(game.GetEnvironmentIds())) {
-        game.DestroyEnvObject(id);
-    }
+    // The graphs and their lists go first, so that no object taken away rebuilds them for the
+    // ones still standing: one clear, not a build per object.
     if (velm::gfx::CVelmGfx* gfx = Gfx()) {
         gfx->ClearLevelSceneGraphs();
+    }
+    for (std::uint32_t id : std::vector<std::uint32_t>(game.GetEnvironmentIds())) {
+        game.DestroyEnvObject(id);
     }
     game.ClearTerrains();
     game.ClearWaters();
@@ -377,9 +378,7 @@ protected:
 private:
     static common::CVector3 ReadVector(common::CXmlReader& reader, const char* element) {
         reader.Enter(element);
-        return common::CVector3(static_cast<float>(common::StringToFloat(reader.GetValue("x"))),
-                                static_cast<float>(common::StringToFloat(reader.GetValue("y"))),
-                                static_cast<float>(common::StringToFloat(reader.GetValue("z"))));
+        return common::ReadVector(reader, element);
     }
 
     // The objects floating on the water behind the credits, from "tumbo_pos.xml".
@@ -397,10 +396,8 @@ private:
             const std::string type = reader.GetValue("Type");
             const common::CVector3 position = ReadVector(reader, "Pos");
             reader.Enter("RotationInfo");
-            const common::CVector3 axis(static_cast<float>(common::StringToFloat(reader.GetValue("x"))),
-                                        static_cast<float>(common::StringToFloat(reader.GetValue("y"))),
-                                        static_cast<float>(common::StringToFloat(reader.GetValue("z"))));
-            const float angle = static_cast<float>(common::StringToFloat(reader.GetValue("Angle")));
+            const common::CVector3 axis = common::ReadVector(reader, "RotationInfo");
+            const float angle = common::ReadFloat(reader, "Angle", common::kAnyDataNumber);
             const common::CVector3 scale = ReadVector(reader, "Scalars");
             if (!authoritative) {
                 continue;
