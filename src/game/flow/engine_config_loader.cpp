@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "libs/common/checked_number.h"
 #include "libs/common/xml_reader.h"
 #include "platform/win32/file_path.h"
 
@@ -87,16 +88,9 @@ private:
 
     void Refuse(const char* name, const std::string& text, const std::string& wanted,
                 const std::string& fallback) const {
-        if (m_errors == nullptr) {
-            return;
+        if (m_errors != nullptr) {
+            common::ReportRefusedValue(*m_errors, m_fileName, name, text, wanted, fallback);
         }
-        *m_errors << m_fileName << ": " << name;
-        if (text.empty()) {
-            *m_errors << " is missing or empty";
-        } else {
-            *m_errors << " \"" << text << "\" is not " << wanted;
-        }
-        *m_errors << "; using " << fallback << "\n";
     }
 
     const common::CXmlReader& m_reader;

@@ -40,14 +40,7 @@ int Count(const common::CXmlReader& reader, const char* name, const common::SNum
 common::CVector3 Vector(common::CXmlReader& reader, const char* element, const char* x = "x", const char* y = "y",
                         const char* z = "z") {
     reader.Enter(element);
-    const auto axis = [&reader, element](const char* name) {
-        return common::ReadFloat(reader.GetValue(name), common::kAnyDataNumber, reader.GetFileName(),
-                                 std::string(element) + " " + name);
-    };
-    const float vx = axis(x);
-    const float vy = axis(y);
-    const float vz = axis(z);
-    return common::CVector3(vx, vy, vz);
+    return common::ReadVector(reader, element, x, y, z);
 }
 
 // Enters the section and reads its entry: false when it says "none".

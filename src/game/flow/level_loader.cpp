@@ -72,13 +72,6 @@ float Float(const common::CXmlReader& reader, const char* element, const char* n
                              std::string(element) + " " + name);
 }
 
-common::CVector3 Xyz(const common::CXmlReader& reader, const char* element) {
-    const float x = Float(reader, element, "x");
-    const float y = Float(reader, element, "y");
-    const float z = Float(reader, element, "z");
-    return common::CVector3(x, y, z);
-}
-
 struct STransform {
     common::CVector3 m_position;
     common::CVector3 m_axis;
@@ -89,12 +82,12 @@ struct STransform {
 // The reader stands in Pos, after its entry was read.
 STransform ReadTransform(common::CXmlReader& reader) {
     STransform t;
-    t.m_position = Xyz(reader, "Pos");
+    t.m_position = common::ReadVector(reader, "Pos");
     reader.Enter("RotationInfo");
-    t.m_axis = Xyz(reader, "RotationInfo");
+    t.m_axis = common::ReadVector(reader, "RotationInfo");
     t.m_angle = Float(reader, "RotationInfo", "Angle");
     reader.Enter("Scalars");
-    t.m_scale = Xyz(reader, "Scalars");
+    t.m_scale = common::ReadVector(reader, "Scalars");
     return t;
 }
 

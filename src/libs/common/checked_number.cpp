@@ -105,6 +105,16 @@ int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& 
     return ReadWhole(reader.GetValue(field), bounds, reader.GetFileName(), field, errors);
 }
 
+CVector3 ReadVector(const CXmlReader& reader, const std::string& element, const char* x, const char* y, const char* z) {
+    const auto axis = [&reader, &element](const char* name) {
+        return ReadFloat(reader.GetValue(name), kAnyDataNumber, reader.GetFileName(), element + " " + name);
+    };
+    const float vx = axis(x);
+    const float vy = axis(y);
+    const float vz = axis(z);
+    return CVector3(vx, vy, vz);
+}
+
 int ReadWholeClamped(const CXmlReader& reader, const char* field, const SNumberBounds& bounds, std::ostream& errors) {
     const std::string text = reader.GetValue(field);
     const double value = WholeFromText(text);

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <string>
 
+#include "libs/common/vector3.h"
 #include "libs/common/xml_reader.h"
 
 namespace common {
@@ -57,6 +58,10 @@ float ReadFloat(const CXmlReader& reader, const char* field, const SNumberBounds
                 std::ostream& errors = std::cerr);
 int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
               std::ostream& errors = std::cerr);
+// The three fields of a vector in the reader's current scope (the caller has entered its
+// element), each within kAnyDataNumber; the lines name them "<element> <field>".
+CVector3 ReadVector(const CXmlReader& reader, const std::string& element, const char* x = "x", const char* y = "y",
+                    const char* z = "z");
 // For a size whose edge is what a value beyond it meant: held to the nearer bound, with the line;
 // only a value that is not finite gives the fallback.
 int ReadWholeClamped(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
