@@ -7,8 +7,8 @@ namespace kelvo {
 
 SStartGridSettings ReadStartGridSettings(common::CScriptManager& script, std::ostream& errors) {
     const auto place = [&script, &errors](const char* name) {
-        return static_cast<float>(common::CheckNumber(
-            script.GetGlobalNumber(name), {-kFarthestStart, kFarthestStart, 0.0}, "script global", name, errors));
+        return static_cast<float>(
+            common::CheckNumber(script.GetGlobalNumber(name), common::kAnyDataNumber, "script global", name, errors));
     };
     SStartGridSettings settings;
     settings.m_start = common::CVector3(place("STAGE1_X"), place("STAGE1_Y"), place("STAGE1_Z"));

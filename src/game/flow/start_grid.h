@@ -17,8 +17,6 @@ namespace kelvo {
 
 // One racer per character: more computer racers would be built from the items' model data.
 constexpr int kMostRacers = 6;
-// Beyond the course (which spans about two thousand units).
-constexpr double kFarthestStart = 1.0e5;
 
 // The single-player grid as the start-up script sets it.
 struct SStartGridSettings {
@@ -30,8 +28,9 @@ struct SStartGridSettings {
 };
 
 // Reads STAGE1_X, STAGE1_Y, STAGE1_Z, STAGE1_RACER_DX, STAGE1_RACER_DZ, STAGE1_RACERS_PER_ROW and
-// NUM_RACERS. A coordinate or spacing that is not finite or lies beyond kFarthestStart reads as 0,
-// a racer count outside 0 to kMostRacers as kMostRacers; each is said on `errors`.
+// NUM_RACERS. A coordinate or spacing that is not finite or lies beyond any data number
+// (common::kAnyDataNumber) reads as 0, a racer count outside 0 to kMostRacers as kMostRacers;
+// each is said on `errors`.
 SStartGridSettings ReadStartGridSettings(common::CScriptManager& script, std::ostream& errors = std::cerr);
 
 struct SGridSlot {
