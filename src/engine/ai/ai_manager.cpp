@@ -4,6 +4,7 @@
 
 #include "engine/ai/ai_neural.h"
 #include "engine/ai/neural_net.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/mersenne_twister.h"
 #include "libs/common/script_manager.h"
 
@@ -157,7 +158,9 @@ void CAIManager::SetRankPath(const std::vector<common::CVector3>& points) {
 void CAIManager::BuildRankPath() {
     common::CScriptManager* script = common::CScriptManager::GetInstance();
     const std::string name = script->GetGlobalString("RANK_PATH");
-    const int density = script->GetGlobalInt("RANK_PATH_DENSITY");
+    const int density =
+        common::CheckWhole(script->GetGlobalNumber("RANK_PATH_DENSITY"), {0.0, CCatmullRomSpline::kDensest, 0.0},
+                           "script global", "RANK_PATH_DENSITY");
     std::vector<common::CVector3> points;
     if (const CWaypointPath* path = FindPath(name)) {
         for (const CWaypointData& waypoint : path->m_waypoints) {

@@ -16,7 +16,14 @@ std::vector<common::CVector3> CCatmullRomSpline::Resample(const std::vector<comm
     if (m < 3) {
         return pts;
     }
+    if (density > kDensest) {
+        density = kDensest;
+    }
     std::vector<common::CVector3> out;
+    if (density == -1) {
+        out.push_back(pts[m - 1]);
+        return out;
+    }
     if (density >= 0) {
         out.reserve(static_cast<std::size_t>(m) * static_cast<std::size_t>(density + 1) + 1);
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "libs/common/string_util.h"
+#include "engine/gfx/layout_values.h"
 
 namespace velm {
 namespace gfx {
@@ -97,10 +97,10 @@ SButtonLayout CButton::ReadLayout(common::CXmlReader& reader, const std::string&
     reader.Enter(element);
     SButtonLayout layout;
     layout.fileName = reader.GetValue("FileName");
-    layout.x = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetX")) * screenWidth);
-    layout.y = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetY")) * screenHeight);
-    layout.width = std::clamp(common::StringToInt(reader.GetValue("BBWidth")), 0, kMostSide);
-    layout.height = std::clamp(common::StringToInt(reader.GetValue("BBHeight")), 0, kMostSide);
+    layout.x = static_cast<int>(ReadLayoutFraction(reader, "OffsetX") * screenWidth);
+    layout.y = static_cast<int>(ReadLayoutFraction(reader, "OffsetY") * screenHeight);
+    layout.width = ReadLayoutSide(reader, "BBWidth");
+    layout.height = ReadLayoutSide(reader, "BBHeight");
     return layout;
 }
 

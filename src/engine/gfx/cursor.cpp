@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "engine/gfx/button.h"
 #include "engine/gfx/gfx_core.h"
-#include "libs/common/string_util.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/xml_reader.h"
 #include "platform/dxut/dxut.h"
 
@@ -13,14 +14,23 @@ namespace gfx {
 
 const char* const kPointerAnimation = "Pointer_Animation";
 
+namespace {
+
+// The start lies on a screen the device can make.
+constexpr common::SNumberBounds kStartBounds = {0.0, CButton::kMostSide, 0.0};
+
+} // namespace
+
 CCursor::CCursor(const std::string& fileName, bool shown) {
     common::CXmlReader reader;
     reader.LoadContent(fileName, "the cursor has no picture");
     reader.Enter("Cursor");
     LoadTexture(reader.GetValue("FileName"));
-    SetPosition(common::StringToInt(reader.GetValue("PosX")), common::StringToInt(reader.GetValue("PosY")));
-    const int hotX = std::clamp(common::StringToInt(reader.GetValue("HotspotX")), 0, kFrameSide);
-    const int hotY = std::clamp(common::StringToInt(reader.GetValue("HotspotY")), 0, kFrameSide);
+    const int x = common::ReadWholeClamped(reader, "PosX", kStartBounds);
+    const int y = common::ReadWholeClamped(reader, "PosY", kStartBounds);
+    SetPosition(x, y);
+    const int hotX = common::ReadWholeClamped(reader, "HotspotX", {0.0, kFrameSide, 0.0});
+    const int hotY = common::ReadWholeClamped(reader, "HotspotY", {0.0, kFrameSide, 0.0});
     AddAnimation(kPointerAnimation, kFrameSide, kFrameSide, 1, 0, 0, 50, hotX, hotY, false);
     SetAnimation(kPointerAnimation);
     SetZOrder(10);

@@ -26,7 +26,8 @@ public:
     void Show(bool shown);
     bool IsShown() const { return m_shown != 0; }
 
-    // Hot spots beyond the 64-pixel frame are clamped to it.
+    // A hot spot beyond the 64-pixel frame, or a start beyond the largest screen, is held to it
+    // (and one that is not a number read as 0), with a line on standard error.
     static constexpr int kFrameSide = 64;
 
 private:

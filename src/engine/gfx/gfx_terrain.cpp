@@ -22,6 +22,11 @@ void CGfxTerrain::Unload() {
     std::vector<float>().swap(m_heights);
 }
 
+bool CGfxTerrain::IsDrawableGrid(std::uint32_t vertPerRow, std::uint32_t vertPerCol) {
+    return vertPerRow >= 2 && vertPerCol >= 2 &&
+           static_cast<std::uint64_t>(vertPerRow) * vertPerCol <= kMaxWaterVertices;
+}
+
 bool CGfxTerrain::CreateGeometry(const SGfxUnitLoadInfo& info, const std::string& heightMapFile,
                                  std::uint32_t vertPerRow, std::uint32_t vertPerCol, float cellSpacing, float amplitude,
                                  phy::CGrid2D* heightGrid) {
@@ -32,7 +37,7 @@ bool CGfxTerrain::CreateGeometry(const SGfxUnitLoadInfo& info, const std::string
     const std::uint32_t p = vertPerRow;
     const std::uint32_t q = vertPerCol;
     const std::uint64_t count = static_cast<std::uint64_t>(p) * q;
-    if (p < 2 || q < 2 || count > kMaxWaterVertices) {
+    if (!IsDrawableGrid(p, q)) {
         std::fprintf(stderr, "Terrain %s: %u x %u vertices make no mesh; the unit stays empty\n", heightMapFile.c_str(),
                      p, q);
         return false;

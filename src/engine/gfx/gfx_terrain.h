@@ -17,6 +17,11 @@ namespace gfx {
 
 class CGfxTerrain : public CGfxUnit {
 public:
+    // Whether vertPerRow x vertPerCol vertices make one mesh: two or more each way, and no more
+    // than 16-bit indices reach. Cheap, so that a size from a file is checked before anything
+    // of that size is allocated.
+    static bool IsDrawableGrid(std::uint32_t vertPerRow, std::uint32_t vertPerCol);
+
     bool SetAnimation(std::uint32_t, bool) override { return false; }
     // The render record, with the blend map (slot 1) for the shader.
     void Prepare() override;

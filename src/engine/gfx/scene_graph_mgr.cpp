@@ -191,17 +191,22 @@ void CDefaultSceneGraphMgrImp::Insert(IGfxUnit* unit) {
     }
 
     // Nest under the deepest geometry node whose unit encloses this one, so that culling the
-    // encloser prunes it.
+    // encloser prunes it; at most kDeepestNesting levels down, where the unit joins the encloser
+    // reached (which still encloses it), so that units piled at one place cost a few steps each
+    // and never make the graph a chain as long as the level.
     ACSceneNode* parent = batch;
-    for (bool deeper = true; deeper;) {
-        deeper = false;
+    for (std::uint32_t depth = 0; depth < kDeepestNesting; ++depth) {
+        ACSceneNode* encloser = nullptr;
         for (ACSceneNode* child : parent->GetChildren()) {
             if (child->GetKind() == kGeometryNode && unit->IsInside(static_cast<CGeometryNode*>(child)->GetUnit())) {
-                parent = child;
-                deeper = true;
+                encloser = child;
                 break;
             }
         }
+        if (encloser == nullptr) {
+            break;
+        }
+        parent = encloser;
     }
     auto* geometry = new CGeometryNode(unit);
     AddNode(geometry, parent);

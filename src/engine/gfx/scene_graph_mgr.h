@@ -80,6 +80,10 @@ protected:
 
 class CDefaultSceneGraphMgrImp : public ACSceneGraphMgrImp {
 public:
+    // Geometry levels a unit nests below its batch at most: beyond the shipped tracks, whose
+    // enclosed units stand at most 11 deep.
+    static constexpr std::uint32_t kDeepestNesting = 32;
+
     CDefaultSceneGraphMgrImp();
 
     void Build(const std::vector<IGfxUnit*>& units) override;

@@ -7,7 +7,9 @@
 namespace velm {
 
 CTerrain::CTerrain(const STerrainInfo& info, std::uint32_t id) : m_id(id) {
-    phy::CGrid2D heights(info.vertPerRow, info.vertPerCol, info.position.y);
+    // The samples are allocated only for a grid that can be drawn; the unit says why another fails.
+    const bool drawable = gfx::CGfxTerrain::IsDrawableGrid(info.vertPerRow, info.vertPerCol);
+    phy::CGrid2D heights(drawable ? info.vertPerRow : 0, drawable ? info.vertPerCol : 0, info.position.y);
     m_terrainUnit = new gfx::CGfxTerrain();
     m_unit = m_terrainUnit;
     const bool drawn =

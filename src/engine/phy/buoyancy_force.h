@@ -4,12 +4,19 @@
 #pragma once
 
 #include "engine/phy/ext_force_cntrl.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/vector3.h"
 
 namespace velm::phy {
 
 class CSimulator;
 class CWaterField;
+
+// What a script may set the two river values to: beyond any river (the game's flows at 5 units a
+// second and weighs 44 a cubic unit) and well inside what the forces can multiply. A value
+// refused at start-up reads as 0.
+constexpr common::SNumberBounds kRiverSpeedBounds = {-1000.0, 1000.0, 0.0};
+constexpr common::SNumberBounds kRiverDensityBounds = {0.0, 1.0e6, 0.0};
 
 // Both 0 until set.
 float GetRiverDensity();

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "libs/common/checked_number.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
@@ -85,16 +86,9 @@ private:
 
     void Refuse(const char* name, const std::string& text, const std::string& wanted,
                 const std::string& fallback) const {
-        if (m_errors == nullptr) {
-            return;
+        if (m_errors != nullptr) {
+            common::ReportRefusedValue(*m_errors, m_fileName, name, text, wanted, fallback);
         }
-        *m_errors << m_fileName << ": " << name;
-        if (text.empty()) {
-            *m_errors << " is missing or empty";
-        } else {
-            *m_errors << " \"" << text << "\" is not " << wanted;
-        }
-        *m_errors << "; using " << fallback << "\n";
     }
 
     const common::CXmlReader& m_reader;

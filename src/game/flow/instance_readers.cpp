@@ -6,6 +6,7 @@
 
 #include "engine/gfx/vbib_file.h"
 #include "engine/phy/grid_file.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/string_util.h"
 
 namespace kelvo {
@@ -14,16 +15,32 @@ namespace {
 
 constexpr const char* kNone = "none";
 
-float Float(const common::CXmlReader& reader, const char* name) {
-    return static_cast<float>(common::StringToFloat(reader.GetValue(name)));
+// Masses, lengths and spacings: a negative one turns a body or a grid inside out.
+constexpr common::SNumberBounds kSize = {0.0, common::kAnyDataNumber.highest, 0.0};
+// Vertices along one side of a grid: one mesh of 16-bit indices holds no more; the surface that
+// is built checks their product before allocating it.
+constexpr common::SNumberBounds kGridSide = {0.0, 65536.0, 0.0};
+// A cylinder hull's layers and slices, beyond any hull's need (the game's have 3 and 12): the
+// test points they make are allocated when the hull is built.
+constexpr common::SNumberBounds kHullLayers = {0.0, 64.0, 0.0};
+constexpr common::SNumberBounds kHullSlices = {0.0, 256.0, 0.0};
+
+// Every number is checked: one that is not finite or beyond its bounds is said and replaced.
+float Float(const common::CXmlReader& reader, const char* name,
+            const common::SNumberBounds& bounds = common::kAnyDataNumber) {
+    return common::ReadFloat(reader, name, bounds);
 }
 
 int Int(const common::CXmlReader& reader, const char* name) { return common::StringToInt(reader.GetValue(name)); }
 
+int Count(const common::CXmlReader& reader, const char* name, const common::SNumberBounds& bounds) {
+    return common::ReadWhole(reader, name, bounds);
+}
+
 common::CVector3 Vector(common::CXmlReader& reader, const char* element, const char* x = "x", const char* y = "y",
                         const char* z = "z") {
     reader.Enter(element);
-    return common::CVector3(Float(reader, x), Float(reader, y), Float(reader, z));
+    return common::ReadVector(reader, element, x, y, z);
 }
 
 // Enters the section and reads its entry: false when it says "none".
@@ -153,9 +170,9 @@ void ReadWaterData(common::CXmlReader& reader, std::unique_ptr<SModelData::SWate
     w.m_waveAmp = Float(reader, "WaveAmp");
     w.m_waveFreq = Float(reader, "WaveFreq");
     reader.Enter("Grid");
-    w.m_vertPerRow = Int(reader, "VertPerRow");
-    w.m_vertPerCol = Int(reader, "VertPerCol");
-    w.m_cellSpacing = Float(reader, "CellSpacing");
+    w.m_vertPerRow = Count(reader, "VertPerRow", kGridSide);
+    w.m_vertPerCol = Count(reader, "VertPerCol", kGridSide);
+    w.m_cellSpacing = Float(reader, "CellSpacing", kSize);
     w.m_position = Vector(reader, "Pos");
     w.m_scale = Vector(reader, "Scalars");
     reader.Enter("Textures");
@@ -180,9 +197,9 @@ void ReadTerrainData(common::CXmlReader& reader, std::unique_ptr<SModelData::STe
     SModelData::STerrainData& t = *terrain;
     t.m_amplitude = Float(reader, "Amplitude");
     reader.Enter("Grid");
-    t.m_vertPerRow = Int(reader, "VertPerRow");
-    t.m_vertPerCol = Int(reader, "VertPerCol");
-    t.m_cellSpacing = Float(reader, "CellSpacing");
+    t.m_vertPerRow = Count(reader, "VertPerRow", kGridSide);
+    t.m_vertPerCol = Count(reader, "VertPerCol", kGridSide);
+    t.m_cellSpacing = Float(reader, "CellSpacing", kSize);
     const common::CVector3 position = Vector(reader, "Pos");
     t.m_position[0] = position.x;
     t.m_position[1] = position.y;
@@ -223,7 +240,7 @@ void ReadPhysicsData(common::CXmlReader& reader, std::unique_ptr<SModelData::SPh
     }
     const std::uint32_t sectionDepth = reader.GetScopeCount();
     SModelData::SPhysicsData& p = *physics;
-    p.m_mass = Float(reader, "Mass");
+    p.m_mass = Float(reader, "Mass", kSize);
     p.m_kineticFriction = Float(reader, "KineticFriction");
     p.m_staticFriction = Float(reader, "StaticFriction");
     p.m_restitution = Float(reader, "CoefficientRestitution");
@@ -234,14 +251,14 @@ void ReadPhysicsData(common::CXmlReader& reader, std::unique_ptr<SModelData::SPh
         const std::string type = reader.GetValue("HullType");
         if (type == "Cylinder") {
             p.m_hullType = SModelData::HULL_CYLINDER;
-            p.m_hullDims[0] = Float(reader, "Height");
-            p.m_hullDims[1] = Float(reader, "Radius");
-            p.m_hullLayers = Int(reader, "Layers");
-            p.m_hullSlices = Int(reader, "Slices");
+            p.m_hullDims[0] = Float(reader, "Height", kSize);
+            p.m_hullDims[1] = Float(reader, "Radius", kSize);
+            p.m_hullLayers = Count(reader, "Layers", kHullLayers);
+            p.m_hullSlices = Count(reader, "Slices", kHullSlices);
         } else if (type == "Box") {
-            p.m_hullDims[0] = Float(reader, "XLength");
-            p.m_hullDims[1] = Float(reader, "YLength");
-            p.m_hullDims[2] = Float(reader, "ZLength");
+            p.m_hullDims[0] = Float(reader, "XLength", kSize);
+            p.m_hullDims[1] = Float(reader, "YLength", kSize);
+            p.m_hullDims[2] = Float(reader, "ZLength", kSize);
         } else if (type == "Mesh") {
             p.m_hullType = SModelData::HULL_MESH;
             ReadHull(reader, p);
@@ -256,7 +273,10 @@ void ReadPhysicsData(common::CXmlReader& reader, std::unique_ptr<SModelData::SPh
         if (reader.GetScopeCount() != sectionDepth + 1) {
             break;
         }
-        p.m_positionOffsets.emplace_back(Float(reader, "x"), Float(reader, "y"), Float(reader, "z"));
+        const float x = Float(reader, "x");
+        const float y = Float(reader, "y");
+        const float z = Float(reader, "z");
+        p.m_positionOffsets.emplace_back(x, y, z);
     }
 }
 
@@ -273,7 +293,10 @@ void ReadHull(common::CXmlReader& reader, SModelData::SPhysicsData& physics) {
         common::CVector3 points[3];
         for (common::CVector3& point : points) {
             reader.Enter("Point");
-            point.Set(Float(reader, "x") * s.x, Float(reader, "y") * s.y, Float(reader, "z") * s.z);
+            const float x = Float(reader, "x");
+            const float y = Float(reader, "y");
+            const float z = Float(reader, "z");
+            point.Set(x * s.x, y * s.y, z * s.z);
         }
         physics.m_meshHull.emplace_back(points[0], points[1], points[2]);
     }

@@ -1,7 +1,8 @@
 // The readers of a model's XML files: each takes the tag reader positioned inside the root element
 // (ModelData or InstanceData) and fills one sub-record of kelvo::SModelData, creating it unless the
 // section's entry reads "none". Nothing is thrown; bad counts and missing grid files are logged
-// and leave no half-built record. One reader per thread.
+// and leave no half-built record, and a number that is not finite or beyond its bounds is said,
+// naming the file and field, and replaced (mostly by 0). One reader per thread.
 #pragma once
 
 #include <functional>

@@ -9,7 +9,7 @@
 #include "game/flow/model_data_keys.h"
 #include "game/flow/model_data_mgr.h"
 #include "game/world/object_type.h"
-#include "libs/common/string_util.h"
+#include "libs/common/checked_number.h"
 
 namespace kelvo {
 
@@ -65,12 +65,11 @@ std::uint32_t ObjectTypeFromName(const std::string& keyword) {
 
 namespace {
 
-float Float(const common::CXmlReader& reader, const char* name) {
-    return static_cast<float>(common::StringToFloat(reader.GetValue(name)));
-}
-
-common::CVector3 Xyz(const common::CXmlReader& reader) {
-    return common::CVector3(Float(reader, "x"), Float(reader, "y"), Float(reader, "z"));
+// A placement's numbers are checked: one that is not finite or lies beyond the world is said,
+// naming the file and the field, and read as 0.
+float Float(const common::CXmlReader& reader, const char* element, const char* name) {
+    return common::ReadFloat(reader.GetValue(name), common::kAnyDataNumber, reader.GetFileName(),
+                             std::string(element) + " " + name);
 }
 
 struct STransform {
@@ -83,12 +82,12 @@ struct STransform {
 // The reader stands in Pos, after its entry was read.
 STransform ReadTransform(common::CXmlReader& reader) {
     STransform t;
-    t.m_position = Xyz(reader);
+    t.m_position = common::ReadVector(reader, "Pos");
     reader.Enter("RotationInfo");
-    t.m_axis = Xyz(reader);
-    t.m_angle = Float(reader, "Angle");
+    t.m_axis = common::ReadVector(reader, "RotationInfo");
+    t.m_angle = Float(reader, "RotationInfo", "Angle");
     reader.Enter("Scalars");
-    t.m_scale = Xyz(reader);
+    t.m_scale = common::ReadVector(reader, "Scalars");
     return t;
 }
 
@@ -161,7 +160,7 @@ void CLevelLoader::ReadSkybox(common::CXmlReader& reader) {
     reader.Enter("Skybox");
     const std::string faces[6] = {reader.GetValue("right"), reader.GetValue("left"),  reader.GetValue("up"),
                                   reader.GetValue("down"),  reader.GetValue("front"), reader.GetValue("back")};
-    const float scalar = Float(reader, "scalar");
+    const float scalar = Float(reader, "Skybox", "scalar");
     if (m_host != nullptr) {
         m_host->CreateSkyBox(scalar, faces);
     }

@@ -1,6 +1,25 @@
 #include "game/flow/start_grid.h"
 
+#include "libs/common/checked_number.h"
+#include "libs/common/script_manager.h"
+
 namespace kelvo {
+
+SStartGridSettings ReadStartGridSettings(common::CScriptManager& script, std::ostream& errors) {
+    const auto place = [&script, &errors](const char* name) {
+        return static_cast<float>(
+            common::CheckNumber(script.GetGlobalNumber(name), common::kAnyDataNumber, "script global", name, errors));
+    };
+    SStartGridSettings settings;
+    settings.m_start = common::CVector3(place("STAGE1_X"), place("STAGE1_Y"), place("STAGE1_Z"));
+    settings.m_dx = place("STAGE1_RACER_DX");
+    settings.m_dz = place("STAGE1_RACER_DZ");
+    // Any row count works: none or a negative one is one row for the whole field.
+    settings.m_perRow = script.GetGlobalInt("STAGE1_RACERS_PER_ROW");
+    settings.m_racers = common::CheckWhole(script.GetGlobalNumber("NUM_RACERS"), {0.0, kMostRacers, kMostRacers},
+                                           "script global", "NUM_RACERS", errors);
+    return settings;
+}
 
 std::vector<SGridSlot> BuildStartGrid(const common::CVector3& start, float dx, float dz, int perRow, int racers,
                                       std::uint32_t selected) {

@@ -3,12 +3,35 @@
 #pragma once
 
 #include <cstdint>
+#include <iostream>
 #include <list>
 #include <vector>
 
 #include "libs/common/vector3.h"
 
+namespace common {
+class CScriptManager;
+}
+
 namespace kelvo {
+
+// One racer per character: more computer racers would be built from the items' model data.
+constexpr int kMostRacers = 6;
+
+// The single-player grid as the start-up script sets it.
+struct SStartGridSettings {
+    common::CVector3 m_start;
+    float m_dx = 0.0f;
+    float m_dz = 0.0f;
+    int m_perRow = 0;
+    int m_racers = 0;
+};
+
+// Reads STAGE1_X, STAGE1_Y, STAGE1_Z, STAGE1_RACER_DX, STAGE1_RACER_DZ, STAGE1_RACERS_PER_ROW and
+// NUM_RACERS. A coordinate or spacing that is not finite or lies beyond any data number
+// (common::kAnyDataNumber) reads as 0, a racer count outside 0 to kMostRacers as kMostRacers;
+// each is said on `errors`.
+SStartGridSettings ReadStartGridSettings(common::CScriptManager& script, std::ostream& errors = std::cerr);
 
 struct SGridSlot {
     std::uint32_t m_character = 0;

@@ -37,8 +37,8 @@
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/ui/victory_screen.h"
 #include "game/world/light_model.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/script_manager.h"
-#include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
@@ -85,11 +85,13 @@ void ShowHUD(CTumboKelvoGame& game, bool shown) {
 // stay and find their water anew.
 void UnloadLevel(CTumboKelvoGame& game) {
     game.GetItemJugIds().clear();
-    for (std::uint32_t id : std::vector<std::uint32_t>(game.GetEnvironmentIds())) {
-        game.DestroyEnvObject(id);
-    }
+    // The graphs and their lists go first, so that no object taken away rebuilds them for the
+    // ones still standing: one clear, not a build per object.
     if (velm::gfx::CVelmGfx* gfx = Gfx()) {
         gfx->ClearLevelSceneGraphs();
+    }
+    for (std::uint32_t id : std::vector<std::uint32_t>(game.GetEnvironmentIds())) {
+        game.DestroyEnvObject(id);
     }
     game.ClearTerrains();
     game.ClearWaters();
@@ -376,9 +378,7 @@ protected:
 private:
     static common::CVector3 ReadVector(common::CXmlReader& reader, const char* element) {
         reader.Enter(element);
-        return common::CVector3(static_cast<float>(common::StringToFloat(reader.GetValue("x"))),
-                                static_cast<float>(common::StringToFloat(reader.GetValue("y"))),
-                                static_cast<float>(common::StringToFloat(reader.GetValue("z"))));
+        return common::ReadVector(reader, element);
     }
 
     // The objects floating on the water behind the credits, from "tumbo_pos.xml".
@@ -396,10 +396,8 @@ private:
             const std::string type = reader.GetValue("Type");
             const common::CVector3 position = ReadVector(reader, "Pos");
             reader.Enter("RotationInfo");
-            const common::CVector3 axis(static_cast<float>(common::StringToFloat(reader.GetValue("x"))),
-                                        static_cast<float>(common::StringToFloat(reader.GetValue("y"))),
-                                        static_cast<float>(common::StringToFloat(reader.GetValue("z"))));
-            const float angle = static_cast<float>(common::StringToFloat(reader.GetValue("Angle")));
+            const common::CVector3 axis = common::ReadVector(reader, "RotationInfo");
+            const float angle = common::ReadFloat(reader, "Angle", common::kAnyDataNumber);
             const common::CVector3 scale = ReadVector(reader, "Scalars");
             if (!authoritative) {
                 continue;
@@ -457,17 +455,13 @@ protected:
         game.SetRaceInProgress(true);
         common::CScriptManager* script = common::CScriptManager::GetInstance();
         if (!networked) {
-            const common::CVector3 start(static_cast<float>(script->GetGlobalNumber("STAGE1_X")),
-                                         static_cast<float>(script->GetGlobalNumber("STAGE1_Y")),
-                                         static_cast<float>(script->GetGlobalNumber("STAGE1_Z")));
+            const SStartGridSettings settings = ReadStartGridSettings(*script);
             const std::uint32_t selected = game.GetSelectedCharacter();
             if (*CharacterModelKey(selected) != '\0') {
-                PlaceRacer(selected, owner, kHumanControl, start);
+                PlaceRacer(selected, owner, kHumanControl, settings.m_start);
             }
-            const auto grid = BuildStartGrid(start, static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DX")),
-                                             static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DZ")),
-                                             script->GetGlobalInt("STAGE1_RACERS_PER_ROW"),
-                                             script->GetGlobalInt("NUM_RACERS"), selected);
+            const auto grid = BuildStartGrid(settings.m_start, settings.m_dx, settings.m_dz, settings.m_perRow,
+                                             settings.m_racers, selected);
             for (const SGridSlot& slot : grid) {
                 PlaceRacer(slot.m_character, owner, kComputerControl, slot.m_position);
             }
@@ -542,8 +536,9 @@ public:
 protected:
     void OnInit() override {
         Game().SetControllersTakeInput(true);
-        velm::phy::SetRiverSpeed(
-            static_cast<float>(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED")));
+        velm::phy::SetRiverSpeed(static_cast<float>(
+            common::CheckNumber(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED"),
+                                velm::phy::kRiverSpeedBounds, "script global", "RIVER_SPEED")));
         common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state true true true\")");
         Game().MarkRaceStart();
     }

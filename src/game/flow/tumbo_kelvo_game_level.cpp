@@ -21,7 +21,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/world/kelvo_model.h"
 #include "game/world/object_type.h"
-#include "libs/common/string_util.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
@@ -92,14 +92,6 @@ void HideUnit(const CTumboKelvoGame& game, std::uint32_t id) {
     }
 }
 
-float Float(const common::CXmlReader& reader, const char* name) {
-    return static_cast<float>(common::StringToFloat(reader.GetValue(name)));
-}
-
-CVector3 Xyz(const common::CXmlReader& reader) {
-    return CVector3(Float(reader, "x"), Float(reader, "y"), Float(reader, "z"));
-}
-
 } // namespace
 
 void CTumboKelvoGame::LoadLevel(const std::string& fileName) {
@@ -155,12 +147,12 @@ void CTumboKelvoGame::BuildLogTrap() {
         }
         const std::string type = reader.GetValue("Type");
         reader.Enter("Pos");
-        const CVector3 position = Xyz(reader);
+        const CVector3 position = common::ReadVector(reader, "Pos");
         reader.Enter("RotationInfo");
-        const CVector3 axis = Xyz(reader);
-        const float angle = Float(reader, "Angle");
+        const CVector3 axis = common::ReadVector(reader, "RotationInfo");
+        const float angle = common::ReadFloat(reader, "Angle", common::kAnyDataNumber);
         reader.Enter("Scalars");
-        const CVector3 scale = Xyz(reader);
+        const CVector3 scale = common::ReadVector(reader, "Scalars");
         const std::uint32_t id = velm::NewObjectID();
         m_logTrapIds.push_back(id);
         if (IsAuthoritative()) {

@@ -25,6 +25,7 @@
 #include "game/world/model_manip.h"
 #include "game/world/racer_tuning.h"
 #include "game/world/weapon_data.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/script_arg_check.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
@@ -376,22 +377,23 @@ int SetBillboardRadius(lua_State* L) { return EditorCount<&CLevelEditor::SetBill
 
 // River and racer tuning.
 
-int SetRiverDensity(lua_State* L) {
+// A value outside the bounds is refused with a line and the river keeps the one it has.
+template <void (*Set)(float)>
+int RiverSetter(lua_State* L, const char* name, const char* field, const common::SNumberBounds& bounds) {
     int base = 0;
-    if (!Args(L, "SetRiverDensity", "n", base)) {
+    if (!Args(L, name, "n", base) || !common::IsAcceptableSetting(lua_tonumber(L, base), bounds, name, field)) {
         return PushBool(L, false);
     }
-    velm::phy::SetRiverDensity(Num(L, base));
+    Set(Num(L, base));
     return PushBool(L, true);
 }
 
+int SetRiverDensity(lua_State* L) {
+    return RiverSetter<&velm::phy::SetRiverDensity>(L, "SetRiverDensity", "density", velm::phy::kRiverDensityBounds);
+}
+
 int SetRiverSpeed(lua_State* L) {
-    int base = 0;
-    if (!Args(L, "SetRiverSpeed", "n", base)) {
-        return PushBool(L, false);
-    }
-    velm::phy::SetRiverSpeed(Num(L, base));
-    return PushBool(L, true);
+    return RiverSetter<&velm::phy::SetRiverSpeed>(L, "SetRiverSpeed", "speed", velm::phy::kRiverSpeedBounds);
 }
 
 template <bool (*Setter)(const std::string&, float)>
@@ -410,10 +412,21 @@ data::WeaponData* Weapon(lua_State* L, const char* name, const char* kinds, int&
     return Args(L, name, kinds, base) ? data::GetWeaponDataByName(Str(L, base)) : nullptr;
 }
 
+// The weapon of a (name, value) call whose value is finite and within any weapon's reach; a value
+// beyond is refused with a line and the weapon keeps what it has.
+data::WeaponData* WeaponWithValue(lua_State* L, const char* name, int& base) {
+    data::WeaponData* weapon = Weapon(L, name, "sn", base);
+    if (weapon == nullptr ||
+        !common::IsAcceptableSetting(lua_tonumber(L, base + 1), common::kAnyDataNumber, name, Str(L, base))) {
+        return nullptr;
+    }
+    return weapon;
+}
+
 template <float data::WeaponData::*Field>
 int WeaponSetter(lua_State* L, const char* name) {
     int base = 0;
-    data::WeaponData* weapon = Weapon(L, name, "sn", base);
+    data::WeaponData* weapon = WeaponWithValue(L, name, base);
     if (weapon != nullptr) {
         weapon->*Field = Num(L, base + 1);
     }
@@ -441,7 +454,7 @@ int SetWeaponBone(lua_State* L) {
 template <bool (*Setter)(data::WeaponData&, float)>
 int WeaponForce(lua_State* L, const char* name) {
     int base = 0;
-    data::WeaponData* weapon = Weapon(L, name, "sn", base);
+    data::WeaponData* weapon = WeaponWithValue(L, name, base);
     return PushBool(L, weapon != nullptr && Setter(*weapon, Num(L, base + 1)));
 }
 

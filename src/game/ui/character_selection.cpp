@@ -5,6 +5,7 @@
 
 #include "engine/core/model.h"
 #include "engine/gfx/button.h"
+#include "engine/gfx/layout_values.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
 #include "libs/common/string_util.h"
@@ -24,12 +25,11 @@ std::vector<velm::CModel*> LineUp() {
 velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& screen) {
     reader.Enter("CharProfile");
     auto* card = new velm::gfx::CSprite(reader.GetValue("FileName"));
-    card->SetPosition(static_cast<int>(common::StringToFloat(reader.GetValue("OffsetX")) * screen.width),
-                      static_cast<int>(common::StringToFloat(reader.GetValue("OffsetY")) * screen.height));
-    const int width = std::clamp(common::StringToInt(reader.GetValue("Width")), 0, velm::gfx::CButton::kMostSide);
-    const int height = std::clamp(common::StringToInt(reader.GetValue("Height")), 0, velm::gfx::CButton::kMostSide);
-    card->SetScale(common::StringToFloat(reader.GetValue("ScaleX")), common::StringToFloat(reader.GetValue("ScaleY")),
-                   1.0f);
+    card->SetPosition(static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetX") * screen.width),
+                      static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetY") * screen.height));
+    const int width = velm::gfx::ReadLayoutSide(reader, "Width");
+    const int height = velm::gfx::ReadLayoutSide(reader, "Height");
+    card->SetScale(velm::gfx::ReadLayoutScale(reader, "ScaleX"), velm::gfx::ReadLayoutScale(reader, "ScaleY"), 1.0f);
     card->AddAnimation(kProfileAnimation, width, height, 1, 0, 0, 200, 0, 0, false);
     card->SetAnimation(kProfileAnimation);
     card->GetCurrentAnimation()->stopped = 0;

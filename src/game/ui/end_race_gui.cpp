@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "engine/gfx/cursor.h"
+#include "engine/gfx/layout_values.h"
 #include "engine/phy/buoyancy_force.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
@@ -72,10 +73,9 @@ CEndRaceGUI::CEndRaceGUI(const std::string& fileName) {
 
     reader.Enter("Background");
     LoadTexture(reader.GetValue("FileName"));
-    const int width = common::StringToInt(reader.GetValue("BBWidth"));
-    const int height = common::StringToInt(reader.GetValue("BBHeight"));
-    SetScale(common::StringToFloat(reader.GetValue("ScalarX")), common::StringToFloat(reader.GetValue("ScalarY")),
-             1.0f);
+    const int width = velm::gfx::ReadLayoutSide(reader, "BBWidth");
+    const int height = velm::gfx::ReadLayoutSide(reader, "BBHeight");
+    SetScale(velm::gfx::ReadLayoutScale(reader, "ScalarX"), velm::gfx::ReadLayoutScale(reader, "ScalarY"), 1.0f);
     SetPosition(0, 0);
     AddAnimation("BGAni", width, height, 1, 0, 0, 200, 0, 0, false);
     SetAnimation("BGAni");

@@ -2,6 +2,7 @@
 
 #include "engine/gfx/button.h"
 #include "engine/gfx/cursor.h"
+#include "engine/gfx/layout_values.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
@@ -30,11 +31,11 @@ CInGameMenu::CInGameMenu(const std::string& fileName) {
 
     reader.Enter("InGameMenuBackground");
     LoadTexture(reader.GetValue("FileName"));
-    SetPosition(ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width),
-                ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height));
-    SetScale(common::StringToFloat(reader.GetValue("ScaleX")), common::StringToFloat(reader.GetValue("ScaleY")), 1.0f);
-    AddAnimation("BG_Ani_Name", common::StringToInt(reader.GetValue("Width")),
-                 common::StringToInt(reader.GetValue("Height")), 1, 0, 0, 200, 0, 0, false);
+    SetPosition(ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width),
+                ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height));
+    SetScale(velm::gfx::ReadLayoutScale(reader, "ScaleX"), velm::gfx::ReadLayoutScale(reader, "ScaleY"), 1.0f);
+    AddAnimation("BG_Ani_Name", velm::gfx::ReadLayoutSide(reader, "Width"), velm::gfx::ReadLayoutSide(reader, "Height"),
+                 1, 0, 0, 200, 0, 0, false);
     SetAnimation("BG_Ani_Name");
     GetCurrentAnimation()->stopped = 0;
     SetZOrder(3);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/gfx/button.h"
+#include "engine/gfx/layout_values.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
@@ -50,20 +51,20 @@ MultiPlayerMenu::MultiPlayerMenu(const std::string& fileName, std::uint8_t host)
 
     reader.Enter(m_host != 0 ? "SearchingClient" : "SearchingServer");
     m_searching = new velm::gfx::CSprite(reader.GetValue("FileName"));
-    const int searchX = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width);
-    const int searchY = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height);
-    m_searching->AddAnimation("SearchingAni", common::StringToInt(reader.GetValue("BBWidth")),
-                              common::StringToInt(reader.GetValue("BBHeight")), 4, 0, 0, 300, 0, 0, true);
+    const int searchX = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width);
+    const int searchY = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height);
+    m_searching->AddAnimation("SearchingAni", velm::gfx::ReadLayoutSide(reader, "BBWidth"),
+                              velm::gfx::ReadLayoutSide(reader, "BBHeight"), 4, 0, 0, 300, 0, 0, true);
     m_searching->SetAnimation("SearchingAni");
     m_searching->SetPosition(searchX, searchY);
     m_searching->SetZOrder(0);
     m_searching->GetCurrentAnimation()->stopped = 0;
 
     reader.Enter("RacerImageData");
-    const int frameWidth = common::StringToInt(reader.GetValue("BBWidth"));
-    const int frameHeight = common::StringToInt(reader.GetValue("BBHeight"));
-    const float scale = common::StringToFloat(reader.GetValue("Scale"));
-    const int rowDistance = static_cast<int>(common::StringToFloat(reader.GetValue("YOffset")));
+    const int frameWidth = velm::gfx::ReadLayoutSide(reader, "BBWidth");
+    const int frameHeight = velm::gfx::ReadLayoutSide(reader, "BBHeight");
+    const float scale = velm::gfx::ReadLayoutScale(reader, "Scale");
+    const int rowDistance = velm::gfx::ReadLayoutPixels(reader, "YOffset");
     m_rowDistance = rowDistance;
     if (m_host != 0) {
         SetSlotLabel(1, PlayerLabel(1), 90, LabelY(1, rowDistance));

@@ -1,5 +1,6 @@
 #include "game/ui/norvale_splash.h"
 
+#include "engine/gfx/layout_values.h"
 #include "game/ui/screen_parts.h"
 #include "libs/common/string_util.h"
 
@@ -12,17 +13,16 @@ void ReadPicture(common::CXmlReader& reader, const char* element, const char* an
                  velm::gfx::CSprite& sprite, int z) {
     reader.Enter(element);
     sprite.LoadTexture(reader.GetValue("FileName"));
-    const int x = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width);
-    const int y = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height);
+    const int x = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width);
+    const int y = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height);
     velm::gfx::SSpriteAnimation look =
-        OneFrame(common::StringToInt(reader.GetValue("BBWidth")), common::StringToInt(reader.GetValue("BBHeight")));
+        OneFrame(velm::gfx::ReadLayoutSide(reader, "BBWidth"), velm::gfx::ReadLayoutSide(reader, "BBHeight"));
     look.stopped = 0;
     sprite.AddAnimation(animation, look);
     sprite.SetAnimation(animation);
     sprite.SetPosition(x, y);
     sprite.SetZOrder(z);
-    sprite.SetScale(common::StringToFloat(reader.GetValue("ScalarX")),
-                    common::StringToFloat(reader.GetValue("ScalarY")), 1.0f);
+    sprite.SetScale(velm::gfx::ReadLayoutScale(reader, "ScalarX"), velm::gfx::ReadLayoutScale(reader, "ScalarY"), 1.0f);
 }
 
 } // namespace
@@ -38,8 +38,8 @@ CNorvaleSplash::CNorvaleSplash(const std::string& fileName) : m_background(new v
     style.fontIndex = 5;
     m_notice = new velm::gfx::CTextSprite(
         Widen(reader.GetValue("Text")), style,
-        ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width),
-        ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height), 500);
+        ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width),
+        ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height), 500);
     m_notice->SetZOrder(1);
 }
 

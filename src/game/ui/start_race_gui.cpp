@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "engine/gfx/button.h"
+#include "engine/gfx/layout_values.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
 
@@ -19,14 +21,20 @@ struct SPicture {
     int m_height = 0;
 };
 
+// A countdown step of more than a minute holds the start as surely as one that never ends.
+constexpr common::SNumberBounds kStepSeconds = {0.0, 60.0, 1.0};
+// The flag's waving frames, one under another in its texture, and their time.
+constexpr common::SNumberBounds kFlagFrames = {0.0, 1024.0, 1.0};
+constexpr common::SNumberBounds kFlagFrameMilliseconds = {0.0, 60000.0, 100.0};
+
 SPicture ReadPicture(common::CXmlReader& reader, const char* element, const SBackBufferSize& screen) {
     reader.Enter(element);
     SPicture picture;
     picture.m_file = reader.GetValue("FileName");
-    picture.m_x = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetX")) * screen.width);
-    picture.m_y = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetY")) * screen.height);
-    picture.m_width = std::clamp(common::StringToInt(reader.GetValue("Width")), 0, velm::gfx::CButton::kMostSide);
-    picture.m_height = std::clamp(common::StringToInt(reader.GetValue("Height")), 0, velm::gfx::CButton::kMostSide);
+    picture.m_x = static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetX") * screen.width);
+    picture.m_y = static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetY") * screen.height);
+    picture.m_width = velm::gfx::ReadLayoutSide(reader, "Width");
+    picture.m_height = velm::gfx::ReadLayoutSide(reader, "Height");
     return picture;
 }
 
@@ -53,16 +61,16 @@ velm::gfx::SSpriteAnimation OneFrame(const SPicture& picture) {
 CStartRaceGUI::CStartRaceGUI(const std::string& fileName) {
     common::CXmlReader reader;
     reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
-    m_timeDelay = common::StringToFloat(reader.GetValue("TimeDelay"));
-    m_initScale = common::StringToFloat(reader.GetValue("InitScale"));
-    m_endScale = common::StringToFloat(reader.GetValue("EndScale"));
-    m_flagScale = common::StringToFloat(reader.GetValue("FlagScale"));
+    m_timeDelay = common::ReadFloat(reader, "TimeDelay", kStepSeconds);
+    m_initScale = velm::gfx::ReadLayoutScale(reader, "InitScale");
+    m_endScale = velm::gfx::ReadLayoutScale(reader, "EndScale");
+    m_flagScale = velm::gfx::ReadLayoutScale(reader, "FlagScale");
     const SBackBufferSize screen = BackBufferSize();
 
     const SPicture flag = ReadPicture(reader, "flag", screen);
     velm::gfx::SSpriteAnimation wave = OneFrame(flag);
-    wave.frameCount = common::StringToInt(reader.GetValue("Frames"));
-    wave.frameTime = common::StringToInt(reader.GetValue("FrameRate"));
+    wave.frameCount = common::ReadWhole(reader, "Frames", kFlagFrames);
+    wave.frameTime = common::ReadWhole(reader, "FrameRate", kFlagFrameMilliseconds);
     wave.stopped = 0;
     wave.loop = 1;
     const SPicture ready = ReadPicture(reader, "Ready", screen);

@@ -2,6 +2,7 @@
 
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
+#include "engine/gfx/layout_values.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
@@ -16,12 +17,12 @@ namespace {
 velm::gfx::CSprite* Banner(common::CXmlReader& reader, const char* element, const SScreenSize& screen) {
     reader.Enter(element);
     auto* banner = new velm::gfx::CSprite(reader.GetValue("FileName"));
-    const int x = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width);
-    const int y = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height);
+    const int x = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width);
+    const int y = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height);
     velm::gfx::SSpriteAnimation look =
-        OneFrame(common::StringToInt(reader.GetValue("BBWidth")), common::StringToInt(reader.GetValue("BBHeight")));
-    const float scaleX = common::StringToFloat(reader.GetValue("ScalarX"));
-    const float scaleY = common::StringToFloat(reader.GetValue("ScalarY"));
+        OneFrame(velm::gfx::ReadLayoutSide(reader, "BBWidth"), velm::gfx::ReadLayoutSide(reader, "BBHeight"));
+    const float scaleX = velm::gfx::ReadLayoutScale(reader, "ScalarX");
+    const float scaleY = velm::gfx::ReadLayoutScale(reader, "ScalarY");
     banner->AddAnimation(element, look);
     banner->SetAnimation(element);
     banner->SetPosition(x, y);

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "game/world/object_type.h"
+#include "libs/common/checked_number.h"
 
 namespace kelvo {
 
@@ -13,9 +14,14 @@ std::map<int, SRacerTuning>& Table() {
     return table;
 }
 
-SRacerTuning* EntryForName(const std::string& characterName) {
+// The character's entry when the value may be stored in it.
+SRacerTuning* EntryForName(const std::string& characterName, float value, const char* setter) {
     const std::uint32_t type = ObjectTypeByName(characterName);
-    return IsCharacterType(type) ? &GetOrCreateRacerTuning(static_cast<int>(type)) : nullptr;
+    if (!IsCharacterType(type) ||
+        !common::IsAcceptableSetting(value, {-kLargestRacerTuning, kLargestRacerTuning, 0.0}, setter, characterName)) {
+        return nullptr;
+    }
+    return &GetOrCreateRacerTuning(static_cast<int>(type));
 }
 
 } // namespace
@@ -28,7 +34,7 @@ SRacerTuning* FindRacerTuning(int characterType) {
 SRacerTuning& GetOrCreateRacerTuning(int characterType) { return Table()[characterType]; }
 
 bool SetRacerMaxSpeed(const std::string& characterName, float value) {
-    SRacerTuning* entry = EntryForName(characterName);
+    SRacerTuning* entry = EntryForName(characterName, value, "SetRacerMaxSpeed");
     if (entry != nullptr) {
         entry->maxSpeed = value;
     }
@@ -36,7 +42,7 @@ bool SetRacerMaxSpeed(const std::string& characterName, float value) {
 }
 
 bool SetRacerAccel(const std::string& characterName, float value) {
-    SRacerTuning* entry = EntryForName(characterName);
+    SRacerTuning* entry = EntryForName(characterName, value, "SetRacerAccel");
     if (entry != nullptr) {
         entry->accel = value;
     }
@@ -44,7 +50,7 @@ bool SetRacerAccel(const std::string& characterName, float value) {
 }
 
 bool SetRacerTurning(const std::string& characterName, float value) {
-    SRacerTuning* entry = EntryForName(characterName);
+    SRacerTuning* entry = EntryForName(characterName, value, "SetRacerTurning");
     if (entry != nullptr) {
         entry->turning = value;
     }

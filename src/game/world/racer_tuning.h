@@ -18,7 +18,12 @@ SRacerTuning* FindRacerTuning(int characterType);
 // Creates a zero entry when missing.
 SRacerTuning& GetOrCreateRacerTuning(int characterType);
 
-// The script setters: false (nothing changed) for a name that is not a character's.
+// Beyond any racer (the game's paddle at 7 units a second): a value outside, or not finite, is
+// refused with a line.
+constexpr float kLargestRacerTuning = 1000.0f;
+
+// The script setters: false (nothing changed) for a name that is not a character's or a value
+// refused.
 bool SetRacerMaxSpeed(const std::string& characterName, float value);
 bool SetRacerAccel(const std::string& characterName, float value);
 bool SetRacerTurning(const std::string& characterName, float value);

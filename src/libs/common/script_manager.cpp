@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -31,9 +32,10 @@ std::string ValueText(lua_State* state, int index) {
     return luaL_typename(state, index);
 }
 
+// Every line of the host is an error or a warning.
 void Print(const std::string& line) {
-    std::fputs(line.c_str(), stdout);
-    std::fflush(stdout);
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
 }
 
 int PanicHandler(lua_State* state) {
@@ -110,7 +112,29 @@ CScriptManager* CScriptManager::GetInstance() {
     return s_instance;
 }
 
-CScriptManager::CScriptManager() : m_state(luaL_newstate()) {
+// Lua's allocator with a bound: a growth that would pass the limit fails, which Lua raises as
+// "not enough memory" inside the protected call that asked for it.
+void* CScriptManager::Allocate(void* user, void* block, std::size_t oldSize, std::size_t newSize) {
+    auto* budget = static_cast<SMemoryBudget*>(user);
+    // Without a block, oldSize names the kind of object, not a size held.
+    const std::size_t held = block != nullptr ? oldSize : 0;
+    if (newSize == 0) {
+        std::free(block);
+        budget->m_used -= held;
+        return nullptr;
+    }
+    if (newSize > held && newSize - held > budget->m_limit - budget->m_used) {
+        return nullptr;
+    }
+    void* grown = std::realloc(block, newSize);
+    if (grown != nullptr) {
+        budget->m_used = budget->m_used - held + newSize;
+    }
+    return grown;
+}
+
+CScriptManager::CScriptManager(std::size_t memoryLimit)
+    : m_budget{memoryLimit, 0}, m_state(lua_newstate(&Allocate, &m_budget)) {
     lua_atpanic(m_state, &PanicHandler);
     const luaL_Reg libraries[] = {
         {"_G", luaopen_base},       {"coroutine", luaopen_coroutine}, {"io", luaopen_io},       {"os", luaopen_os},

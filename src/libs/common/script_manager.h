@@ -1,10 +1,12 @@
 // common::CScriptManager, the one Lua state of the program: runs script files and strings in
 // protected calls, reads globals and table fields, calls script functions by a signature string
-// and registers native functions. Every script error is printed to standard output and the Lua
-// stack is left as it was found. Created on first use and never destroyed, so GetInstance() never
-// returns null; main thread only.
+// and registers native functions. Every script error is printed to standard error and the Lua
+// stack is left as it was found; the state's memory is bounded, so a runaway script fails with
+// Lua's "not enough memory" instead of taking the machine's. Created on first use and never destroyed, so GetInstance()
+// never returns null; main thread only.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <list>
 #include <string>
@@ -19,7 +21,10 @@ class CScriptManager {
 public:
     static CScriptManager* GetInstance();
 
-    CScriptManager();
+    // Far beyond what the game's scripts hold (well under a megabyte).
+    static constexpr std::size_t kMemoryLimit = 256u * 1024u * 1024u;
+
+    explicit CScriptManager(std::size_t memoryLimit = kMemoryLimit);
     // The process-wide host is never destroyed; other instances close their state here.
     ~CScriptManager();
     CScriptManager(const CScriptManager&) = delete;
@@ -58,8 +63,17 @@ public:
     int RegisterFunction(const std::string& name, lua_CFunction function);
 
     lua_State* GetState() const { return m_state; }
+    // Bytes the state holds now.
+    std::size_t GetMemoryUsed() const { return m_budget.m_used; }
 
 private:
+    struct SMemoryBudget {
+        std::size_t m_limit;
+        std::size_t m_used;
+    };
+    // Lua's allocator over an SMemoryBudget.
+    static void* Allocate(void* user, void* block, std::size_t oldSize, std::size_t newSize);
+
     struct SRegisteredFunction {
         std::string m_name;
         lua_CFunction m_function;
@@ -71,6 +85,7 @@ private:
     // message, when there is no table or the field is no number.
     bool ReadTableNumber(const char* key, int index, bool byIndex, double& out);
 
+    SMemoryBudget m_budget;
     lua_State* m_state;
     std::vector<SRegisteredFunction> m_functions;
     std::uint32_t m_functionCount = 0;

@@ -58,6 +58,7 @@ std::string ContentProblem(const std::deque<std::string>& lines) {
 } // namespace
 
 bool CXmlReader::Load(const std::string& fileName) {
+    m_fileName = fileName;
     m_scopes.clear();
     m_error.clear();
     Scope lines;

@@ -43,6 +43,8 @@ public:
     bool HasElement(const std::string& name) const;
 
     std::uint32_t GetScopeCount() const { return m_scopeCount; }
+    // The name last given to Load, for lines about the file's values.
+    const std::string& GetFileName() const { return m_fileName; }
 
 private:
     // A deque, so taking an element out near the front moves only the lines before it.
@@ -54,6 +56,7 @@ private:
     std::uint32_t m_scopeCount = 0;
     std::string m_error;
     bool m_read = false;
+    std::string m_fileName;
 };
 
 } // namespace common

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "engine/ai/ai_neural.h"
 #include "engine/ai/neural_net.h"
@@ -120,6 +123,29 @@ TEST(AIManagerPaths, RankProgressFollowsTheScriptNamedPath) {
     EXPECT_EQ(manager.GetRankWaypoints().size(), (6u - 1u) * 3u + 1u);
     EXPECT_NEAR(manager.GetRankProgress(CVector3(0, 0, -10)), 0.5, 0.05);
     EXPECT_DOUBLE_EQ(manager.GetRankProgress(CVector3(0, 0, -20)), 1.0);
+}
+
+TEST(AIManagerPaths, AHostileRankDensityIsRefusedWithALineAndTheSplineStaysBounded) {
+    common::CScriptManager* host = common::CScriptManager::GetInstance();
+    for (const char* density : {"1e9", "math.huge", "-1", "0/0"}) {
+        CAIManager manager;
+        manager.AddPath(Path("rank", Straight(6, 4.0f)));
+        ASSERT_TRUE(host->RunString((std::string("RANK_PATH = 'rank' RANK_PATH_DENSITY = ") + density).c_str()));
+        testing::internal::CaptureStderr();
+        EXPECT_DOUBLE_EQ(manager.GetRankProgress(CVector3(0, 0, -20)), 1.0) << density;
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(manager.GetRankWaypoints().size(), 6u) << "density 0 instead: " << density;
+        EXPECT_NE(errors.find("script global: RANK_PATH_DENSITY"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("using 0"), std::string::npos) << errors;
+    }
+    host->RunString("RANK_PATH = nil RANK_PATH_DENSITY = nil");
+
+    const velm::ai::CCatmullRomSpline spline;
+    const std::vector<CVector3> four = {CVector3(0, 0, 0), CVector3(1, 0, -2), CVector3(3, 0, -4), CVector3(4, 1, -7)};
+    const std::vector<CVector3> densest = spline.Resample(four, std::numeric_limits<int>::max());
+    EXPECT_EQ(densest.size(), 3u * (velm::ai::CCatmullRomSpline::kDensest + 1u) + 1u);
+    EXPECT_EQ(densest.back(), four[3]);
+    EXPECT_EQ(spline.Resample(four, -1), std::vector<CVector3>{four[3]}) << "no 0/0 point";
 }
 
 TEST(AIManagerNets, NetsByNameAndNeuralDrivers) {

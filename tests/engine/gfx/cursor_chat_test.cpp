@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/events/engine_events.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/button.h"
 #include "engine/gfx/chat_box.h"
 #include "engine/gfx/cursor.h"
 #include "engine/gfx/gfx_core.h"
@@ -55,6 +57,27 @@ TEST_F(CursorTest, ReadsItsFileAndStopsAtTheScreenEdgesInFullScreen) {
     EXPECT_FALSE(cursor.IsVisible());
     cursor.HandleInput(Record(218, 30));
     EXPECT_EQ(cursor.GetX(), 30);
+}
+
+TEST_F(CursorTest, HostileNumbersAreHeldToTheScreenWithALineNamingTheFileAndField) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "TK_SOURCE_DIR is not set";
+    const std::string file = std::string(source) + "/tests/engine/gfx/data/CursorInit_hostile.xml";
+    ::testing::internal::CaptureStderr();
+    velm::gfx::CCursor cursor(file, true);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(cursor.GetX(), velm::gfx::CButton::kMostSide);
+    EXPECT_EQ(cursor.GetY(), 0);
+    EXPECT_EQ(cursor.GetPivotX(), velm::gfx::CCursor::kFrameSide);
+    EXPECT_EQ(cursor.GetPivotY(), velm::gfx::CCursor::kFrameSide);
+    for (const char* line : {": PosX \"99999999999\" is not a whole number from 0 to 16384; using 16384",
+                             ": PosY \"-5\"", ": HotspotX \"1e10\"", ": HotspotY \"70\""}) {
+        EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
+    }
+    velm::gfx::GFXCore::Instance().SetFullScreen(true);
+    velm::gfx::GFXCore::Instance().SetScreenSize(640, 480);
+    cursor.Update(16);
+    EXPECT_EQ(cursor.GetX(), 639) << "on the screen from the first frame";
 }
 
 TEST_F(CursorTest, AMissingFileGivesACursorAtTheOrigin) {

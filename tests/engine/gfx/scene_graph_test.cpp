@@ -119,6 +119,61 @@ TEST_F(SceneGraphTest, BuildGroupsByTechniqueAndTexturesAndNestsOnlySmallerUnits
     EXPECT_EQ(ACSceneGraphMgrImp::Depth(nullptr), 0u);
 }
 
+// A box that counts the enclosure tests asked of it.
+class CCountingBox : public CGfxUnit {
+public:
+    explicit CCountingBox(float scale, long* tests) : m_tests(tests) {
+        std::vector<velm::gfx::SMeshVertex> vertices;
+        std::vector<std::uint16_t> indices;
+        tktest::BoxArrays(0, &vertices, &indices);
+        CreateFromArrays({"TextureMapping.fx", "", "TextureMapping"}, vertices.data(),
+                         static_cast<std::uint32_t>(vertices.size()), indices.data(),
+                         static_cast<std::uint32_t>(indices.size()));
+        SetScale(scale, scale, scale, false);
+        SetPosition(3.0f, 0.0f, 0.0f, true);
+    }
+    bool IsInside(const IGfxUnit* other) const override {
+        ++*m_tests;
+        return CGfxUnit::IsInside(other);
+    }
+
+private:
+    long* m_tests;
+};
+
+TEST_F(SceneGraphTest, UnitsPiledAtOnePlaceNestABoundedDepthAtABoundedCost) {
+    constexpr std::uint32_t kDeepest = CDefaultSceneGraphMgrImp::kDeepestNesting;
+    const struct {
+        const char* name;
+        float shrink;
+    } piles[] = {{"equal", 1.0f}, {"each inside the one before", 0.999f}};
+    for (const auto& pile : piles) {
+        long tests = 0;
+        std::vector<std::unique_ptr<CCountingBox>> boxes;
+        std::vector<IGfxUnit*> units;
+        float scale = 1.0f;
+        for (int i = 0; i < 2000; ++i) {
+            boxes.push_back(std::make_unique<CCountingBox>(scale, &tests));
+            units.push_back(boxes.back().get());
+            scale *= pile.shrink;
+        }
+        CDefaultSceneGraphMgrImp graph;
+        graph.Build(units);
+        EXPECT_LE(tests, 2000L * kDeepest) << pile.name;
+        EXPECT_EQ(graph.GetGeometryNodeCount(), 2000u) << pile.name;
+        EXPECT_EQ(graph.CountFromRoot(), graph.GetNodeCount()) << pile.name;
+        // Root, effect, batch, the nested geometry levels and the last one's transformation.
+        EXPECT_EQ(ACSceneGraphMgrImp::Depth(graph.GetRoot()), 3u + kDeepest + 2u) << pile.name;
+        // The nesting rule holds as deep as it goes: each unit below the one it is inside.
+        const ACSceneNode* root = graph.GetRoot();
+        for (std::uint32_t i = 1; i <= kDeepest; ++i) {
+            EXPECT_EQ(ParentOf(root, FindGeometry(root, units[i])), FindGeometry(root, units[i - 1])) << i;
+        }
+        EXPECT_EQ(ParentOf(root, FindGeometry(root, units.back())), FindGeometry(root, units[kDeepest - 1]))
+            << "past the deepest level a unit joins the encloser reached, which still encloses it";
+    }
+}
+
 TEST_F(SceneGraphTest, CellsTakeTheUnitsTheyHoldAndACatchAllTheRest) {
     CDefaultSceneGraphMgrImp graph;
     const common::CVector3 size(10, 10, 10);

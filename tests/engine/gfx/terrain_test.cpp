@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/gfx/gfx_terrain.h"
@@ -94,13 +95,18 @@ TEST_F(TerrainTest, TheDrawnGridAndTheHeightMapBodiesMeetAreOneSurface) {
 }
 
 TEST_F(TerrainTest, AGridThatCannotBeDrawnLeavesAnEmptyUnitAndNoGround) {
-    velm::STerrainInfo info = Info();
-    info.vertPerRow = 1;
-    ::testing::internal::CaptureStderr();
-    velm::CTerrain terrain(info, 6);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("no mesh"), std::string::npos);
-    EXPECT_EQ(terrain.GetTerrainUnit()->GetGeometry().vertexCount, 0u);
-    EXPECT_FALSE(terrain.GetHeightMap()->Contains(100.0f, 50.0f));
+    // Sizes from a file: nothing of the size asked for is allocated before the size is checked.
+    const std::pair<std::uint32_t, std::uint32_t> sizes[] = {{1, 3}, {2147483647, 3}, {65536, 65536}};
+    for (const auto& size : sizes) {
+        velm::STerrainInfo info = Info();
+        info.vertPerRow = size.first;
+        info.vertPerCol = size.second;
+        ::testing::internal::CaptureStderr();
+        velm::CTerrain terrain(info, 6);
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find("no mesh"), std::string::npos) << size.first;
+        EXPECT_EQ(terrain.GetTerrainUnit()->GetGeometry().vertexCount, 0u);
+        EXPECT_FALSE(terrain.GetHeightMap()->Contains(100.0f, 50.0f));
+    }
     // A height grid of another size is refused rather than written past.
     velm::phy::CGrid2D small(2, 2, 0.0f);
     velm::gfx::CGfxTerrain unit;

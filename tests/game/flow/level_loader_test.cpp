@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,28 @@ TEST_F(LevelLoaderTest, AMissingLevelStillSetsUpTheSkyAndTheLight) {
     EXPECT_EQ(Types(), std::vector<std::string>{"Create_Light"});
     EXPECT_EQ(m_host.m_skyScalar, 0.0f);
     EXPECT_EQ(m_host.m_envMap, std::vector<std::string>{""});
+}
+
+TEST_F(LevelLoaderTest, HostilePlacementNumbersAreRefusedWithALineNamingTheFileAndField) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "TK_SOURCE_DIR is not set";
+    const std::string folder = std::string(source) + "/tests/game/flow/data/";
+    kelvo::CLevelLoader loader(&m_host, folder);
+    testing::internal::CaptureStderr();
+    loader.LoadLevel("hostile_level.xml");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m_host.m_skyScalar, 0.0f);
+    ASSERT_EQ(Types().back(), "Create_Environment_Obj_Event");
+    const kelvo::SModelData::SGraphicData& rock =
+        *Record<kelvo::CCreateEnvObjData>(Types().size() - 1).m_modelData.m_graphic;
+    EXPECT_EQ(rock.m_position, common::CVector3(0, 2, 0));
+    EXPECT_EQ(rock.m_rotationAngle, 0.0f);
+    EXPECT_EQ(rock.m_scale, common::CVector3(0, 1, 1));
+    const std::string file = folder + "hostile_level.xml: ";
+    for (const char* line : {"Skybox scalar \"nan\"", "Pos x \"nan\"", "Pos z \"1e10\" is not a number from",
+                             "RotationInfo Angle \"inf\"", "Scalars x \"-inf\""}) {
+        EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
+    }
 }
 
 TEST_F(LevelLoaderTest, ItemTemplatesAreCreatedAsIdleGenericItems) {

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/core/sound.h"
+#include "engine/phy/collision_hull.h"
+#include "engine/phy/rigid_body.h"
 #include "flow_fixtures.h"
 #include "game/flow/model_data_keys.h"
 #include "game/flow/model_data_mgr.h"
@@ -205,6 +208,46 @@ TEST_F(ModelDataTest, PhysicsHullsOffsetsAndFlags) {
 
     const SModelData none = Load("E", "<PhysicsData>\n<entry>none</entry>\n</PhysicsData>\n");
     EXPECT_EQ(none.m_physics, nullptr);
+}
+
+// Each refused number is said with the file and the field and read as 0; the hull built from
+// the record stays small.
+TEST(ModelDataFileTest, HostileNumbersAreRefusedWithALineNamingTheFileAndField) {
+    const char* source = std::getenv("TK_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "TK_SOURCE_DIR is not set";
+    const std::string folder = std::string(source) + "/tests/game/flow/data/";
+    kelvo::CModelDataMgr models(folder);
+    testing::internal::CaptureStderr();
+    models.Load("Hostile", "none", "hostile_instance.xml");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    SModelData record;
+    ASSERT_TRUE(models.Get("Hostile", record));
+    ASSERT_TRUE(record.m_graphic && record.m_terrain && record.m_physics);
+    EXPECT_EQ(record.m_graphic->m_position, common::CVector3(0, 0, 0));
+    EXPECT_EQ(record.m_graphic->m_scale, common::CVector3(1, 0, 1));
+    EXPECT_EQ(record.m_terrain->m_vertPerRow, 0);
+    EXPECT_EQ(record.m_terrain->m_vertPerCol, 33);
+    EXPECT_EQ(record.m_terrain->m_cellSpacing, 0.0f);
+    const SModelData::SPhysicsData& p = *record.m_physics;
+    EXPECT_EQ(p.m_mass, 0.0f);
+    EXPECT_EQ(p.m_hullDims[0], 2.0f);
+    EXPECT_EQ(p.m_hullDims[1], 0.0f);
+    EXPECT_EQ(p.m_hullLayers, 0);
+    EXPECT_EQ(p.m_hullSlices, 0);
+    ASSERT_EQ(p.m_positionOffsets.size(), 1u);
+    EXPECT_EQ(p.m_positionOffsets[0], common::CVector3(0, 0, 0));
+    const std::string file = folder + "hostile_instance.xml: ";
+    for (const char* line : {"Pos x \"nan\"", "Pos y \"1e10\"", "Pos z \"-inf\"", "Scalars y \"inf\"",
+                             "VertPerRow \"2147483647\" is not a whole number from 0 to 65536; using 0",
+                             "CellSpacing \"-inf\"", "Mass \"nan\" is not a number from 0 to 1e+06; using 0",
+                             "Radius \"1e10\"", "Layers \"-1\"", "Slices \"1000000000\"", "y \"inf\""}) {
+        EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
+    }
+
+    velm::phy::CRigidBody body;
+    body.SetCylinderHull(p.m_hullDims[0], p.m_hullDims[1], p.m_mass, static_cast<unsigned>(p.m_hullLayers),
+                         static_cast<unsigned>(p.m_hullSlices), false);
+    EXPECT_EQ(body.GetHull()->GetLocalTestPoints().size(), 2u) << "the two axis ends alone";
 }
 
 TEST_F(ModelDataTest, LightAndTerrainRecords) {

@@ -27,6 +27,7 @@
 #include "game/ui/tumbo_kelvo_game_hud.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
+#include "libs/common/script_manager.h"
 #include "platform/dinput/dik_codes.h"
 #include "platform/fmod/fmod.h"
 
@@ -289,6 +290,36 @@ TEST(StartGridTest, RowsSkipTheHumansCharacterAndAZeroRowCountIsOneRow) {
     EXPECT_TRUE(kelvo::BuildStartGrid(start, 1.0f, 5.0f, 3, 0, 0).empty());
     EXPECT_STREQ(kelvo::CharacterModelKey(6), "MovideStarModelData");
     EXPECT_STREQ(kelvo::CharacterModelKey(7), "");
+}
+
+TEST(StartGridTest, HostileGlobalsAreRefusedWithALineAndTheGridStaysOnePerCharacter) {
+    common::CScriptManager script;
+    ASSERT_TRUE(
+        script.RunString("STAGE1_X = 0/0 STAGE1_Y = 39.5 STAGE1_Z = math.huge STAGE1_RACER_DX = 1e10 "
+                         "STAGE1_RACER_DZ = 2.5 STAGE1_RACERS_PER_ROW = 3 NUM_RACERS = 1e9"));
+    std::ostringstream errors;
+    const kelvo::SStartGridSettings settings = kelvo::ReadStartGridSettings(script, errors);
+    EXPECT_EQ(settings.m_start, common::CVector3(0.0f, 39.5f, 0.0f));
+    EXPECT_EQ(settings.m_dx, 0.0f);
+    EXPECT_EQ(settings.m_dz, 2.5f);
+    EXPECT_EQ(settings.m_perRow, 3);
+    EXPECT_EQ(settings.m_racers, kelvo::kMostRacers);
+    for (const char* line :
+         {"script global: STAGE1_X \"", "script global: STAGE1_Z \"inf\"", "script global: STAGE1_RACER_DX \"1e+10\"",
+          "script global: NUM_RACERS \"1e+09\" is not a whole number from 0 to 6; using 6"}) {
+        EXPECT_NE(errors.str().find(line), std::string::npos) << errors.str();
+    }
+    EXPECT_EQ(
+        kelvo::BuildStartGrid(settings.m_start, settings.m_dx, settings.m_dz, settings.m_perRow, settings.m_racers, 2)
+            .size(),
+        5u);
+
+    ASSERT_TRUE(script.RunString("NUM_RACERS = -3"));
+    EXPECT_EQ(kelvo::ReadStartGridSettings(script, errors).m_racers, kelvo::kMostRacers);
+    ASSERT_TRUE(script.RunString("NUM_RACERS = nil STAGE1_X = nil STAGE1_Z = nil STAGE1_RACER_DX = nil"));
+    std::ostringstream quiet;
+    EXPECT_EQ(kelvo::ReadStartGridSettings(script, quiet).m_racers, 0) << "a missing count is no computer racers";
+    EXPECT_EQ(quiet.str(), "");
 }
 
 } // namespace

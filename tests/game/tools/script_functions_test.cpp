@@ -108,6 +108,30 @@ TEST_F(ScriptFunctionsTest, TuningSettersAnswerWhetherTheValueWasStored) {
     EXPECT_EQ(kelvo::FindRacerTuning(2)->turning, 2.5f);
 }
 
+TEST_F(ScriptFunctionsTest, HostileTuningNumbersAreRefusedWithALineAndTheValueStays) {
+    Run("SetRiverSpeed(5) SetRiverDensity(40) SetRacerMaxSpeed('fish', 7.5) SetWeaponRange('drill', 80) "
+        "SetWeaponHForce('drill', 30)");
+    testing::internal::CaptureStderr();
+    Run("speed = SetRiverSpeed(0/0) density = SetRiverDensity(-1) fast = SetRacerMaxSpeed('fish', math.huge) "
+        "turn = SetRacerTurning('fish', 1e10) range = SetWeaponRange('drill', -math.huge) "
+        "force = SetWeaponHForce('drill', 0/0)");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    for (const char* refused : {"speed", "density", "fast", "turn", "range", "force"}) {
+        EXPECT_FALSE(Bool(refused)) << refused;
+    }
+    EXPECT_EQ(velm::phy::GetRiverSpeed(), 5.0f);
+    EXPECT_EQ(velm::phy::GetRiverDensity(), 40.0f);
+    EXPECT_EQ(kelvo::FindRacerTuning(4)->maxSpeed, 7.5f);
+    EXPECT_EQ(kelvo::data::Drill().m_range, 80.0f);
+    EXPECT_EQ(kelvo::data::Drill().m_hForce, 30.0f);
+    for (const char* line : {"SetRiverSpeed: speed \"", "SetRiverDensity: density \"-1\" is not a number from 0 to",
+                             "SetRacerMaxSpeed: fish \"inf\"", "SetRacerTurning: fish \"1e+10\"",
+                             "SetWeaponRange: drill \"-inf\"", "SetWeaponHForce: drill \""}) {
+        EXPECT_NE(errors.find(line), std::string::npos) << line << "\n" << errors;
+    }
+    EXPECT_NE(errors.find("; using the value it had"), std::string::npos) << errors;
+}
+
 TEST_F(ScriptFunctionsTest, WeaponSettersStoreOnlyWhatTheWeaponHas) {
     const std::string drillBone = kelvo::data::Drill().m_bone;
     Run("range = SetWeaponRange('drill', 22) hate = SetWeaponHate('mine', 40) life = SetWeaponLife('bait', 9) "

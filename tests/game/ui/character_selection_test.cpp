@@ -139,4 +139,34 @@ TEST_F(CharacterSelectionTest, ButtonsWaitForSetActiveAndBackAndOkStaySet) {
     EXPECT_FALSE(tktest::Child(*m_screen, CCharacterSelection::kBack)->IsEnabled());
 }
 
+TEST(CharacterSelectionLayoutTest, HostileNumbersAreSaidAndTheButtonsStillTakeTheirClicks) {
+    velm::gfx::GFXCore::Instance().SetScreenSize(800, 600);
+    tktest::CTestScreenHost host;
+    const std::string file = tktest::SourceFile("tests/game/ui/data/CharacterSelection_hostile.xml");
+    ::testing::internal::CaptureStderr();
+    {
+        CCharacterSelection screen(file, 1, 0);
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        for (const char* line : {": OffsetY \"1e10\"", ": OffsetX \"nan\"", ": BBWidth \"nan\"",
+                                 ": BBHeight \"-inf\" is not a whole number from 0 to 16384; using 64",
+                                 ": ScaleX \"nan\" is not a number from 0 to 16; using 1", ": OffsetY \"inf\""}) {
+            EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
+        }
+        screen.SetActive(true);
+        for (int id : {CCharacterSelection::kOk, CCharacterSelection::kBack, CCharacterSelection::kLeft}) {
+            const velm::gfx::CButton* button = tktest::Child(screen, id);
+            EXPECT_GT(button->GetWidth(), 0) << id;
+            EXPECT_GT(button->GetHeight(), 0) << id;
+            EXPECT_LT(button->GetX() + button->GetWidth() / 2, 800) << id;
+            EXPECT_LT(button->GetY() + button->GetHeight() / 2, 600) << id;
+        }
+        tktest::ClickChild(host, screen, CCharacterSelection::kOk);
+        EXPECT_TRUE(screen.IsOkPressed());
+        tktest::ClickChild(host, screen, CCharacterSelection::kBack);
+        EXPECT_TRUE(screen.IsBackPressed());
+    }
+    velm::gfx::TextureCache::Destroy();
+    velm::gfx::GFXCore::Destroy();
+}
+
 } // namespace

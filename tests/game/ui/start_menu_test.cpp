@@ -129,4 +129,31 @@ TEST_F(StartMenuTest, AMissingOrMangledLayoutGivesButtonsThatTakeNoClick) {
     }
 }
 
+// What the player gets from a layout with hostile numbers: every button on the screen where the
+// cursor reaches it, each refused number said with the file and the field.
+TEST_F(StartMenuTest, HostileNumbersAreSaidAndEveryButtonStaysWhereTheCursorReaches) {
+    const std::string file = tktest::SourceFile("tests/game/ui/data/StartMenu_hostile.xml");
+    ::testing::internal::CaptureStderr();
+    CStartMenu menu(file);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    for (const char* line :
+         {": OffsetX \"nan\" is not a number from 0 to 1; using 0", ": OffsetX \"1e10\"", ": OffsetX \"-inf\"",
+          ": OffsetY \"inf\"", ": BBWidth \"99999999999\" is not a whole number from 0 to 16384; using 16384"}) {
+        EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
+    }
+    menu.SetMainButtonsActive(true);
+    for (int id = CStartMenu::kSinglePlayer; id <= CStartMenu::kCredits; ++id) {
+        const velm::gfx::CButton* button = tktest::Child(menu, id);
+        EXPECT_GE(button->GetX(), 0) << id;
+        EXPECT_LT(button->GetX(), 800) << id;
+        EXPECT_GE(button->GetY(), 0) << id;
+        EXPECT_LT(button->GetY(), 600) << id;
+    }
+    EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kMultiPlayer));
+    EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kSinglePlayer));
+    EXPECT_TRUE(menu.IsPlaySelected());
+    tktest::ClickAt(m_host, menu, 10, 10);
+    EXPECT_EQ(m_host.m_quits, 1) << "the exit button, pushed into the corner, still quits";
+}
+
 } // namespace

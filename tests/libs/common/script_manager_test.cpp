@@ -12,13 +12,17 @@
 
 namespace {
 
-// Output of the script host goes to standard output.
+// Every line of the script host is an error or a warning and goes to standard error; standard
+// output stays empty.
 class ScriptManagerTest : public ::testing::Test {
 protected:
     std::string Captured(const std::function<void()>& action) {
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         action();
-        return testing::internal::GetCapturedStdout();
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        return errors;
     }
     int Top() const { return lua_gettop(m_scripts.GetState()); }
 
@@ -99,6 +103,21 @@ TEST_F(ScriptManagerTest, BadStringsFailWithAMessage) {
         EXPECT_NE(printed.find(c.message), std::string::npos) << printed;
     }
     EXPECT_FALSE(Captured([&] { m_scripts.RunString(nullptr); }).empty());
+}
+
+TEST_F(ScriptManagerTest, ARunawayScriptRunsOutOfItsOwnMemoryAndTheStateGoesOn) {
+    // Refused at once, without being allocated: more than the game's state may ever hold.
+    std::string printed =
+        Captured([&] { EXPECT_FALSE(m_scripts.RunString("big = string.rep('x', 512 * 1024 * 1024)")); });
+    EXPECT_NE(printed.find("not enough memory"), std::string::npos) << printed;
+
+    common::CScriptManager small(8u * 1024u * 1024u);
+    printed = Captured([&] { EXPECT_FALSE(small.RunString("local t = {} for i = 1, 1e9 do t[i] = {i} end")); });
+    EXPECT_NE(printed.find("not enough memory"), std::string::npos) << printed;
+    EXPECT_LE(small.GetMemoryUsed(), 8u * 1024u * 1024u);
+    EXPECT_TRUE(small.RunString("collectgarbage() ok = 1 + 1"));
+    EXPECT_EQ(small.GetGlobalInt("ok"), 2);
+    EXPECT_LT(small.GetMemoryUsed(), 1024u * 1024u) << "the filled table is given back";
 }
 
 TEST_F(ScriptManagerTest, CallFunctionPassesArgumentsAndResults) {
