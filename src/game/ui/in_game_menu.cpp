@@ -30,11 +30,15 @@ CInGameMenu::CInGameMenu(const std::string& fileName) {
 
     reader.Enter("InGameMenuBackground");
     LoadTexture(reader.GetValue("FileName"));
-    SetPosition(ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width),
-                ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height));
-    SetScale(common::StringToFloat(reader.GetValue("ScaleX")), common::StringToFloat(reader.GetValue("ScaleY")), 1.0f);
-    AddAnimation("BG_Ani_Name", common::StringToInt(reader.GetValue("Width")),
-                 common::StringToInt(reader.GetValue("Height")), 1, 0, 0, 200, 0, 0, false);
+    const float scaleX = common::StringToFloat(reader.GetValue("ScaleX"));
+    const float scaleY = common::StringToFloat(reader.GetValue("ScaleY"));
+    const int width = common::StringToInt(reader.GetValue("Width"));
+    const int height = common::StringToInt(reader.GetValue("Height"));
+    const POINT corner =
+        LayoutCorner(reader, screen, static_cast<float>(width) * scaleX, static_cast<float>(height) * scaleY);
+    SetPosition(corner.x, corner.y);
+    SetScale(scaleX, scaleY, 1.0f);
+    AddAnimation("BG_Ani_Name", width, height, 1, 0, 0, 200, 0, 0, false);
     SetAnimation("BG_Ani_Name");
     GetCurrentAnimation()->stopped = 0;
     SetZOrder(3);

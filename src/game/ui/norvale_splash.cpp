@@ -12,17 +12,20 @@ void ReadPicture(common::CXmlReader& reader, const char* element, const char* an
                  velm::gfx::CSprite& sprite, int z) {
     reader.Enter(element);
     sprite.LoadTexture(reader.GetValue("FileName"));
-    const int x = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width);
-    const int y = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height);
     velm::gfx::SSpriteAnimation look =
         OneFrame(common::StringToInt(reader.GetValue("BBWidth")), common::StringToInt(reader.GetValue("BBHeight")));
     look.stopped = 0;
+    const float scaleX =
+        PictureScale(common::StringToFloat(reader.GetValue("ScalarX")), look.frameWidth, screen.m_width);
+    const float scaleY =
+        PictureScale(common::StringToFloat(reader.GetValue("ScalarY")), look.frameHeight, screen.m_height);
+    const POINT corner = LayoutCorner(reader, screen, static_cast<float>(look.frameWidth) * scaleX,
+                                      static_cast<float>(look.frameHeight) * scaleY);
     sprite.AddAnimation(animation, look);
     sprite.SetAnimation(animation);
-    sprite.SetPosition(x, y);
+    sprite.SetPosition(corner.x, corner.y);
     sprite.SetZOrder(z);
-    sprite.SetScale(common::StringToFloat(reader.GetValue("ScalarX")),
-                    common::StringToFloat(reader.GetValue("ScalarY")), 1.0f);
+    sprite.SetScale(scaleX, scaleY, 1.0f);
 }
 
 } // namespace

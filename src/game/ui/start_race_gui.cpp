@@ -11,6 +11,8 @@
 namespace kelvo {
 namespace {
 
+constexpr float kGoScale = 1.5f;
+
 struct SPicture {
     std::string m_file;
     int m_x = 0;
@@ -19,14 +21,18 @@ struct SPicture {
     int m_height = 0;
 };
 
-SPicture ReadPicture(common::CXmlReader& reader, const char* element, const SBackBufferSize& screen) {
+// `scale` is the one the picture is drawn with, so that its anchor is a point of what is drawn.
+SPicture ReadPicture(common::CXmlReader& reader, const char* element, const SBackBufferSize& screen, float scale) {
     reader.Enter(element);
     SPicture picture;
     picture.m_file = reader.GetValue("FileName");
-    picture.m_x = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetX")) * screen.width);
-    picture.m_y = static_cast<int>(common::StringToFloat(reader.GetValue("OffsetY")) * screen.height);
     picture.m_width = std::clamp(common::StringToInt(reader.GetValue("Width")), 0, velm::gfx::CButton::kMostSide);
     picture.m_height = std::clamp(common::StringToInt(reader.GetValue("Height")), 0, velm::gfx::CButton::kMostSide);
+    const POINT corner =
+        velm::gfx::ReadLayoutCorner(reader, screen.width, screen.height, static_cast<float>(picture.m_width) * scale,
+                                    static_cast<float>(picture.m_height) * scale);
+    picture.m_x = corner.x;
+    picture.m_y = corner.y;
     return picture;
 }
 
@@ -59,21 +65,21 @@ CStartRaceGUI::CStartRaceGUI(const std::string& fileName) {
     m_flagScale = common::StringToFloat(reader.GetValue("FlagScale"));
     const SBackBufferSize screen = BackBufferSize();
 
-    const SPicture flag = ReadPicture(reader, "flag", screen);
+    const SPicture flag = ReadPicture(reader, "flag", screen, m_flagScale);
     velm::gfx::SSpriteAnimation wave = OneFrame(flag);
     wave.frameCount = common::StringToInt(reader.GetValue("Frames"));
     wave.frameTime = common::StringToInt(reader.GetValue("FrameRate"));
     wave.stopped = 0;
     wave.loop = 1;
-    const SPicture ready = ReadPicture(reader, "Ready", screen);
-    const SPicture go = ReadPicture(reader, "Go", screen);
-    const SPicture three = ReadPicture(reader, "Three", screen);
-    const SPicture two = ReadPicture(reader, "Two", screen);
-    const SPicture one = ReadPicture(reader, "One", screen);
+    const SPicture ready = ReadPicture(reader, "Ready", screen, 1.0f);
+    const SPicture go = ReadPicture(reader, "Go", screen, kGoScale);
+    const SPicture three = ReadPicture(reader, "Three", screen, m_initScale);
+    const SPicture two = ReadPicture(reader, "Two", screen, m_initScale);
+    const SPicture one = ReadPicture(reader, "One", screen, m_initScale);
 
     AddChild(kFlag, MakePicture(flag, wave, m_flagScale));
     AddChild(kReady, MakePicture(ready, OneFrame(ready), 1.0f));
-    AddChild(kGo, MakePicture(go, OneFrame(go), 1.5f));
+    AddChild(kGo, MakePicture(go, OneFrame(go), kGoScale));
     AddChild(kThree, MakePicture(three, OneFrame(three), m_initScale));
     AddChild(kTwo, MakePicture(two, OneFrame(two), m_initScale));
     AddChild(kOne, MakePicture(one, OneFrame(one), m_initScale));

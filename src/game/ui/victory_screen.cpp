@@ -16,15 +16,15 @@ namespace {
 velm::gfx::CSprite* Banner(common::CXmlReader& reader, const char* element, const SScreenSize& screen) {
     reader.Enter(element);
     auto* banner = new velm::gfx::CSprite(reader.GetValue("FileName"));
-    const int x = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetX")), screen.m_width);
-    const int y = ScreenPosition(common::StringToFloat(reader.GetValue("OffsetY")), screen.m_height);
     velm::gfx::SSpriteAnimation look =
         OneFrame(common::StringToInt(reader.GetValue("BBWidth")), common::StringToInt(reader.GetValue("BBHeight")));
     const float scaleX = common::StringToFloat(reader.GetValue("ScalarX"));
     const float scaleY = common::StringToFloat(reader.GetValue("ScalarY"));
+    const POINT corner = LayoutCorner(reader, screen, static_cast<float>(look.frameWidth) * scaleX,
+                                      static_cast<float>(look.frameHeight) * scaleY);
     banner->AddAnimation(element, look);
     banner->SetAnimation(element);
-    banner->SetPosition(x, y);
+    banner->SetPosition(corner.x, corner.y);
     banner->SetZOrder(0);
     banner->GetCurrentAnimation()->stopped = 0;
     banner->SetScale(scaleX, scaleY, 1.0f);
