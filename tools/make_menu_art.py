@@ -7,8 +7,10 @@ words and digits and the waving flag strip. Labels are drawn with the block font
 everything is computed, so the bytes depend on nothing but these scripts.
 
 Positions are fractions of the screen and sizes pixels, chosen so that every screen fits and reads
-at 800 x 600 as well as at 1024 x 768. Each texture is padded to power-of-two sides with clear
-pixels right of and below its frames.
+at 800 x 600 as well as at 1024 x 768: an item that must stay centred, or by an edge, or beside
+another whatever the size gives the point of itself that stands at its offset ("AnchorX",
+"AnchorY": fractions of its drawn size, 0.5 its middle, 1 its far edge). Each texture is padded
+to power-of-two sides with clear pixels right of and below its frames.
 
 Run from anywhere:  python3 tools/make_menu_art.py [--out FOLDER]
 (FOLDER defaults to the repository root).
@@ -331,15 +333,20 @@ def flag_strip(frame_w, frame_h, frames):
 
 # ---- the layout files ----
 
-def button_element(name, file_name, x, y, width, height):
-    return ['\t<%s>' % name, '\t\t<FileName>%s</FileName>' % file_name, '\t\t<OffsetX>%s</OffsetX>' % x,
-            '\t\t<OffsetY>%s</OffsetY>' % y, '\t\t<BBWidth>%d</BBWidth>' % width,
-            '\t\t<BBHeight>%d</BBHeight>' % height, '\t</%s>' % name]
+def anchor_lines(anchor):
+    return ['\t\t<Anchor%s>%s</Anchor%s>' % (axis, value, axis) for axis, value in zip('XY', anchor) if value]
 
 
-def picture_element(name, file_name, x, y, width, height, extra=()):
+def button_element(name, file_name, x, y, width, height, anchor=(None, None)):
     return (['\t<%s>' % name, '\t\t<FileName>%s</FileName>' % file_name, '\t\t<OffsetX>%s</OffsetX>' % x,
-             '\t\t<OffsetY>%s</OffsetY>' % y, '\t\t<Width>%d</Width>' % width, '\t\t<Height>%d</Height>' % height]
+             '\t\t<OffsetY>%s</OffsetY>' % y] + anchor_lines(anchor) +
+            ['\t\t<BBWidth>%d</BBWidth>' % width, '\t\t<BBHeight>%d</BBHeight>' % height, '\t</%s>' % name])
+
+
+def picture_element(name, file_name, x, y, width, height, extra=(), anchor=(None, None)):
+    return (['\t<%s>' % name, '\t\t<FileName>%s</FileName>' % file_name, '\t\t<OffsetX>%s</OffsetX>' % x,
+             '\t\t<OffsetY>%s</OffsetY>' % y] + anchor_lines(anchor) +
+            ['\t\t<Width>%d</Width>' % width, '\t\t<Height>%d</Height>' % height]
             + ['\t\t<%s>%s</%s>' % (k, v, k) for k, v in extra] + ['\t</%s>' % name])
 
 
@@ -349,66 +356,74 @@ def xml(root, lines):
 
 MAIN_W, MAIN_H = 260, 52
 
+CENTRED = ('0.5', None)
+# Join and Host stand 28 pixels right of the main buttons' column, whose left edge is at 0.06.
+BESIDE_MAIN = ('-1.107692', None)
+BY_RIGHT_EDGE = ('1', None)
+
 START_MENU = [
-    # element, texture, label, x, y
-    ('SinglePlayerButton', 'gui/menu_single_player.png', 'SINGLE PLAYER', '0.06', '0.38'),
-    ('MultiPlayerButton', 'gui/menu_multiplayer.png', 'MULTIPLAYER', '0.06', '0.49'),
-    ('CreditsButton', 'gui/menu_credits.png', 'CREDITS', '0.06', '0.60'),
-    ('ExitButton', 'gui/menu_exit.png', 'EXIT', '0.06', '0.71'),
-    ('JoinGameButton', 'gui/menu_join_game.png', 'JOIN GAME', '0.42', '0.44'),
-    ('HostGameButton', 'gui/menu_host_game.png', 'HOST GAME', '0.42', '0.54'),
+    # element, texture, label, x, y, anchor
+    ('SinglePlayerButton', 'gui/menu_single_player.png', 'SINGLE PLAYER', '0.06', '0.38', (None, None)),
+    ('MultiPlayerButton', 'gui/menu_multiplayer.png', 'MULTIPLAYER', '0.06', '0.49', (None, None)),
+    ('CreditsButton', 'gui/menu_credits.png', 'CREDITS', '0.06', '0.60', (None, None)),
+    ('ExitButton', 'gui/menu_exit.png', 'EXIT', '0.06', '0.71', (None, None)),
+    ('JoinGameButton', 'gui/menu_join_game.png', 'JOIN GAME', '0.06', '0.44', BESIDE_MAIN),
+    ('HostGameButton', 'gui/menu_host_game.png', 'HOST GAME', '0.06', '0.54', BESIDE_MAIN),
 ]
-TITLE = ('GameName', 'gui/menu_title.png', '0.19', '0.05', 500, 140)
+TITLE = ('GameName', 'gui/menu_title.png', '0.5', '0.05', 500, 140)
 
 SMALL_W, SMALL_H = 160, 52
 ARROW = 72
-SELECT = ('SelectPlayerButton', 'gui/charsel_title.png', '0.25', '0.03', 400, 60)
+SELECT = ('SelectPlayerButton', 'gui/charsel_title.png', '0.5', '0.03', 400, 60)
 CARD_W, CARD_H = 224, 290
 
 
 def outputs():
     menu = ['\t<MouseClickSound>%s</MouseClickSound>' % CLICK_SOUND]
-    for element, texture, label, x, y in START_MENU:
+    for element, texture, label, x, y, anchor in START_MENU:
         yield TEXTURES + texture, png(button(MAIN_W, MAIN_H, label))
-        menu += button_element(element, texture, x, y, MAIN_W, MAIN_H)
+        menu += button_element(element, texture, x, y, MAIN_W, MAIN_H, anchor)
     element, texture, x, y, w, h = TITLE
     yield TEXTURES + texture, png(title(w, h))
-    menu += button_element(element, texture, x, y, w, h)
+    menu += button_element(element, texture, x, y, w, h, CENTRED)
     yield XML + 'StartMenu.xml', xml('StartMenu', menu)
 
     sel = ['\t<MouseClickSound>%s</MouseClickSound>' % CLICK_SOUND]
     yield TEXTURES + 'gui/charsel_back.png', png(button(SMALL_W, SMALL_H, 'BACK'))
     sel += button_element('BackButton', 'gui/charsel_back.png', '0.04', '0.86', SMALL_W, SMALL_H)
     yield TEXTURES + 'gui/charsel_ok.png', png(button(SMALL_W, SMALL_H, 'OK', 4))
-    sel += button_element('OKButton', 'gui/charsel_ok.png', '0.74', '0.86', SMALL_W, SMALL_H)
+    sel += button_element('OKButton', 'gui/charsel_ok.png', '0.94', '0.86', SMALL_W, SMALL_H, BY_RIGHT_EDGE)
+    # The arrows stand by the racer in front, whose place in the picture is the same fraction of
+    # it at any size: their middles are fractions of the screen.
     yield TEXTURES + 'gui/charsel_left.png', png(arrow(ARROW, True))
-    sel += button_element('LeftButton', 'gui/charsel_left.png', '0.20', '0.46', ARROW, ARROW)
+    sel += button_element('LeftButton', 'gui/charsel_left.png', '0.245', '0.46', ARROW, ARROW, CENTRED)
     yield TEXTURES + 'gui/charsel_right.png', png(arrow(ARROW, False))
-    sel += button_element('RightButton', 'gui/charsel_right.png', '0.58', '0.46', ARROW, ARROW)
+    sel += button_element('RightButton', 'gui/charsel_right.png', '0.625', '0.46', ARROW, ARROW, CENTRED)
     element, texture, x, y, w, h = SELECT
     yield TEXTURES + texture, png(plate(w, h, 'CHOOSE YOUR RACER', 3))
-    sel += button_element(element, texture, x, y, w, h)
+    sel += button_element(element, texture, x, y, w, h, CENTRED)
     for number, (key, name) in enumerate(NAMES, start=1):
         texture = 'gui/profile_%s.png' % key
         yield TEXTURES + texture, png(profile_card(CARD_W, CARD_H, key, name, number))
-        sel += picture_element('CharProfile', texture, '0.70', '0.16', CARD_W, CARD_H,
-                               [('ScaleX', '1.0'), ('ScaleY', '1.0')])
+        sel += picture_element('CharProfile', texture, '0.98', '0.16', CARD_W, CARD_H,
+                               [('ScaleX', '1.0'), ('ScaleY', '1.0')], BY_RIGHT_EDGE)
     yield XML + 'CharacterSelection.xml', xml('CharacterSelection', sel)
 
     race = ['\t<TimeDelay>1.0</TimeDelay>', '\t<InitScale>1.0</InitScale>', '\t<EndScale>0.5</EndScale>',
             '\t<FlagScale>1.0</FlagScale>']
     yield TEXTURES + 'gui/countdown_flag.png', png(flag_strip(128, 96, 4))
-    race += picture_element('flag', 'gui/countdown_flag.png', '0.43', '0.08', 128, 96,
-                            [('Frames', '4'), ('FrameRate', '120')])
+    # Every stage centred across the screen ("Go" as it is drawn, half as large again).
+    race += picture_element('flag', 'gui/countdown_flag.png', '0.5', '0.08', 128, 96,
+                            [('Frames', '4'), ('FrameRate', '120')], CENTRED)
     yield TEXTURES + 'gui/countdown_ready.png', png(word(340, 120, 'READY', 10, (255, 214, 64)))
-    race += picture_element('Ready', 'gui/countdown_ready.png', '0.29', '0.30', 340, 120)
+    race += picture_element('Ready', 'gui/countdown_ready.png', '0.5', '0.30', 340, 120, anchor=CENTRED)
     yield TEXTURES + 'gui/countdown_go.png', png(word(220, 110, 'GO!', 10, (120, 240, 90)))
-    race += picture_element('Go', 'gui/countdown_go.png', '0.30', '0.26', 220, 110)
+    race += picture_element('Go', 'gui/countdown_go.png', '0.5', '0.26', 220, 110, anchor=CENTRED)
     for element, label, fill in (('Three', '3', (255, 120, 80)), ('Two', '2', (255, 200, 70)),
                                  ('One', '1', (160, 240, 110))):
         texture = 'gui/countdown_%s.png' % element.lower()
         yield TEXTURES + texture, png(digit(140, label, fill))
-        race += picture_element(element, texture, '0.42', '0.30', 140, 140)
+        race += picture_element(element, texture, '0.5', '0.30', 140, 140, anchor=CENTRED)
     yield XML + 'StartRaceInit.xml', xml('StartRaceInit', race)
 
 

@@ -170,23 +170,27 @@ def splash_logo(width=512, height=256):
 
 
 def results_background(width=512, height=512):
+    """Stretched over the whole back buffer; the board's rows stand at the same fractions of it
+    as on an 800 x 600 screen, so the six row stripes are drawn at those fractions."""
     img = canvas(width, height, (0, 0, 0))
     for y in range(height):
         for x in range(width):
             t = y / (height - 1)
             img[y][x] = lerp((250, 238, 205), (225, 200, 160), t)
-    # Six row stripes under the rows' fixed pixel positions, through the board's vertical scale.
     for k in range(6):
-        y0 = int((80 + 80 * k) / 1.5)
-        y1 = int((80 + 80 * k + 64) / 1.5)
-        fill_rect(img, int(40 / 2), y0, int(760 / 2), y1, (255, 248, 228) if k % 2 == 0 else (240, 225, 190))
+        y0 = round((80 + 80 * k) * height / SCREEN_H)
+        y1 = round((80 + 80 * k + 64) * height / SCREEN_H)
+        fill_rect(img, round(40 * width / SCREEN_W), y0, round(760 * width / SCREEN_W), y1,
+                  (255, 248, 228) if k % 2 == 0 else (240, 225, 190))
     return img
 
 
 def in_game_panel(side=320):
+    """The menu opens over a race that goes on: the panel says so, and promises no pause."""
     img = canvas(pot(side), pot(side), (0, 0, 0, 0))
     rounded_panel(img, 0, 0, side, side, 26, (25, 45, 80, 235), (245, 235, 200, 255), 5, top=(55, 90, 140, 235))
-    centred_text(img, 'PAUSED', side // 2, 32, 5, (255, 230, 120, 255))
+    centred_text(img, 'MENU', side // 2, 32, 5, (255, 230, 120, 255))
+    centred_text(img, 'THE RACE GOES ON', side // 2, 284, 2, (235, 240, 255, 255))
     return img
 
 
@@ -207,14 +211,28 @@ def element(name, values):
     return out
 
 
-def button_element(name, file, x, y, w=192, h=48):
-    """The button element with its place given in pixels of an 800 x 600 screen."""
-    return element(name, [('FileName', file), ('OffsetX', fraction(x, SCREEN_W)), ('OffsetY', fraction(y, SCREEN_H)),
-                          ('BBWidth', w), ('BBHeight', h)])
+def button_element(name, file, x, y, w=192, h=48, at=(None, None)):
+    """The button element with its place given in pixels of an 800 x 600 screen (see place)."""
+    return element(name, [('FileName', file)] + place(x, y, w, h, at) + [('BBWidth', w), ('BBHeight', h)])
 
 
 def fraction(pixels, side):
     return ('%.4f' % (pixels / side)).rstrip('0').rstrip('.')
+
+
+def place(x, y, w, h, at=(None, None)):
+    """Offset and anchor values of an item of w x h whose corner stands at (x, y) on the 800 x 600
+    screen the layouts are drawn for. On an axis whose point of `at` is None the corner is a
+    fraction of the screen. Otherwise that point of the 800 x 600 screen stands at the same
+    fraction of any back buffer and the item keeps its distance to it in pixels: (400, None)
+    centres a 400 - w / 2 item, and the items of a group given one point keep their places to
+    each other."""
+    values = []
+    for axis, corner, size, side, point in (('X', x, w, SCREEN_W, at[0]), ('Y', y, h, SCREEN_H, at[1])):
+        values.append(('Offset' + axis, fraction(corner if point is None else point, side)))
+        if point is not None and point != corner:
+            values.append(('Anchor' + axis, ('%.6f' % ((point - corner) / size)).rstrip('0').rstrip('.')))
+    return values
 
 
 CLICK = 'sfx/gui/mouse_click.wav'
@@ -230,36 +248,42 @@ def layouts():
         element('SearchingServer', [('FileName', 'gui/searching_server.png'), ('OffsetX', '0.4'), ('OffsetY', '0.05'),
                                     ('BBWidth', 256), ('BBHeight', 32)]) +
         element('RacerImageData', [('BBWidth', 64), ('BBHeight', 64), ('Scale', '0.75'), ('YOffset', 50)]) +
-        button_element('StartButton', 'gui/lobby_start.png', 580, 380) +
-        button_element('BackButton', 'gui/lobby_back.png', 580, 450) + ['</MultiplayerMenu>'])
+        # Start and Back keep to the right edge.
+        button_element('StartButton', 'gui/lobby_start.png', 580, 380, at=(772, None)) +
+        button_element('BackButton', 'gui/lobby_back.png', 580, 450, at=(772, None)) + ['</MultiplayerMenu>'])
+    # The board: its background, given no scale, is stretched over the back buffer and its rows
+    # and headings stand at fractions of it; Next Race keeps the rows' right edge.
     yield 'EndRace.xml', xml(
         ['<EndRace>', '<MouseClickSound>%s</MouseClickSound>' % CLICK] +
-        element('Background', [('FileName', 'gui/end_race_background.png'), ('BBWidth', 512), ('BBHeight', 512),
-                               ('ScalarX', '2'), ('ScalarY', '1.5')]) +
-        button_element('NextRaceButton', 'gui/next_race.png', 576, 549) +
+        element('Background', [('FileName', 'gui/end_race_background.png'), ('BBWidth', 512), ('BBHeight', 512)]) +
+        button_element('NextRaceButton', 'gui/next_race.png', 576, 549, at=(768, None)) +
         button_element('TrackTime', 'gui/heading_track_time.png', 220, 40, 200, 32) +
         button_element('TotalTime', 'gui/heading_total_time.png', 520, 40, 200, 32) + ['</EndRace>'])
+    # Banners and buttons centred across the screen.
     yield 'VictoryScreen.xml', xml(
         ['<VictoryScreen>'] +
-        element('WinText', [('FileName', 'gui/win_text.png'), ('OffsetX', '0.18'), ('OffsetY', '0.08'),
-                            ('BBWidth', 512), ('BBHeight', 128), ('ScalarX', '1'), ('ScalarY', '1')]) +
-        element('LoseText', [('FileName', 'gui/lose_text.png'), ('OffsetX', '0.18'), ('OffsetY', '0.08'),
-                             ('BBWidth', 512), ('BBHeight', 128), ('ScalarX', '1'), ('ScalarY', '1')]) +
-        button_element('Continue', 'gui/continue.png', 304, 480) + ['</VictoryScreen>'])
+        element('WinText', [('FileName', 'gui/win_text.png')] + place(144, 48, 512, 128, (400, None)) +
+                [('BBWidth', 512), ('BBHeight', 128), ('ScalarX', '1'), ('ScalarY', '1')]) +
+        element('LoseText', [('FileName', 'gui/lose_text.png')] + place(144, 48, 512, 128, (400, None)) +
+                [('BBWidth', 512), ('BBHeight', 128), ('ScalarX', '1'), ('ScalarY', '1')]) +
+        button_element('Continue', 'gui/continue.png', 304, 480, at=(400, None)) + ['</VictoryScreen>'])
+    # The panel and its buttons, one group about the panel's middle.
+    menu_middle = (400, 280)
     yield 'InGameMenu.xml', xml(
         ['<InGameMenu>', '<MouseClickSound>%s</MouseClickSound>' % CLICK] +
-        button_element('ResumeButton', 'gui/resume.png', 304, 198) +
-        button_element('ExitButton', 'gui/exit_to_menu.png', 304, 258) +
-        button_element('ExitGameButton', 'gui/exit_game.png', 304, 318) +
-        element('InGameMenuBackground', [('FileName', 'gui/in_game_menu.png'), ('OffsetX', '0.3'), ('OffsetY', '0.2'),
-                                         ('ScaleX', '1'), ('ScaleY', '1'), ('Width', 320), ('Height', 320)]) +
+        button_element('ResumeButton', 'gui/resume.png', 304, 198, at=menu_middle) +
+        button_element('ExitButton', 'gui/exit_to_menu.png', 304, 258, at=menu_middle) +
+        button_element('ExitGameButton', 'gui/exit_game.png', 304, 318, at=menu_middle) +
+        element('InGameMenuBackground', [('FileName', 'gui/in_game_menu.png')] + place(240, 120, 320, 320, menu_middle) +
+                [('ScaleX', '1'), ('ScaleY', '1'), ('Width', 320), ('Height', 320)]) +
         ['</InGameMenu>'])
+    # The logo centred across the screen over a backdrop stretched over the back buffer.
     yield 'NorvaleSplash.xml', xml(
         ['<NorvaleSplash>'] +
-        element('NVLogo', [('FileName', 'gui/splash_logo.png'), ('OffsetX', '0.18'), ('OffsetY', '0.2'),
-                           ('BBWidth', 512), ('BBHeight', 256), ('ScalarX', '1'), ('ScalarY', '1')]) +
+        element('NVLogo', [('FileName', 'gui/splash_logo.png')] + place(144, 120, 512, 256, (400, None)) +
+                [('BBWidth', 512), ('BBHeight', 256), ('ScalarX', '1'), ('ScalarY', '1')]) +
         element('Background', [('FileName', 'gui/splash_background.png'), ('OffsetX', '0'), ('OffsetY', '0'),
-                               ('BBWidth', 512), ('BBHeight', 512), ('ScalarX', '2'), ('ScalarY', '1.5')]) +
+                               ('BBWidth', 512), ('BBHeight', 512)]) +
         element('NorvaleCopyRight', [('Text', NBSP.join('Copyright the Tumbo Kelvo team. All rights reserved.'.split())),
                                      ('OffsetX', '0.05'), ('OffsetY', '0.92')]) + ['</NorvaleSplash>'])
     yield 'CreditsMenu.xml', xml(['<CreditsMenu>', '<MouseClickSound>%s</MouseClickSound>' % CLICK] +
@@ -274,7 +298,7 @@ def textures():
     yield 'gui/credits_back.png', button('BACK')
     yield 'gui/next_race.png', button('NEXT RACE')
     yield 'gui/continue.png', button('CONTINUE')
-    yield 'gui/resume.png', button('RESUME')
+    yield 'gui/resume.png', button('BACK TO RACE')
     yield 'gui/exit_to_menu.png', button('EXIT')
     yield 'gui/exit_game.png', button('EXIT GAME')
     yield 'gui/heading_track_time.png', heading('TRACK TIME')

@@ -1,6 +1,7 @@
 #include "engine/gfx/button.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/gfx/layout_values.h"
 
@@ -14,6 +15,14 @@ const char* const kDisabledAnimation = "DisabledAnimation";
 
 namespace {
 constexpr std::uint32_t kLeftButton = 210;
+
+// truncate(side x offset) less size x anchor to the nearest pixel, held where an int carries it.
+int LayoutPlace(double offset, double anchor, int side, double size) {
+    const double most = 2.0 * CButton::kMostSide;
+    const int point = static_cast<int>(std::clamp(offset * side, -most, most));
+    const int shift = static_cast<int>(std::lround(std::clamp(size * anchor, -most, most)));
+    return std::clamp(point - shift, -CButton::kMostSide, side + CButton::kMostSide);
+}
 } // namespace
 
 CButton::CButton(const std::string& textureFile, int x, int y, int width, int height, PointInsideFunctor inside,
@@ -97,10 +106,12 @@ SButtonLayout CButton::ReadLayout(common::CXmlReader& reader, const std::string&
     reader.Enter(element);
     SButtonLayout layout;
     layout.fileName = reader.GetValue("FileName");
-    layout.x = static_cast<int>(ReadLayoutFraction(reader, "OffsetX") * screenWidth);
-    layout.y = static_cast<int>(ReadLayoutFraction(reader, "OffsetY") * screenHeight);
     layout.width = ReadLayoutSide(reader, "BBWidth");
     layout.height = ReadLayoutSide(reader, "BBHeight");
+    const POINT corner = ReadLayoutCorner(reader, screenWidth, screenHeight, static_cast<float>(layout.width),
+                                          static_cast<float>(layout.height));
+    layout.x = corner.x;
+    layout.y = corner.y;
     return layout;
 }
 
@@ -109,6 +120,14 @@ CButton* CButton::FromLayout(const SButtonLayout& layout, PointInsideFunctor ins
     return new CButton(layout.fileName, layout.x, layout.y, layout.width, layout.height, std::move(inside),
                        LayoutRow(0, layout.width, layout.height), LayoutRow(2, layout.width, layout.height),
                        std::move(click), &over);
+}
+
+POINT ReadLayoutCorner(const common::CXmlReader& reader, int screenWidth, int screenHeight, float drawnWidth,
+                       float drawnHeight) {
+    return {LayoutPlace(ReadLayoutFraction(reader, "OffsetX"), ReadLayoutAnchor(reader, "AnchorX"), screenWidth,
+                        drawnWidth),
+            LayoutPlace(ReadLayoutFraction(reader, "OffsetY"), ReadLayoutAnchor(reader, "AnchorY"), screenHeight,
+                        drawnHeight)};
 }
 
 bool IsPointInBox(const POINT& cursor, const POINT& corner, int width, int height) {

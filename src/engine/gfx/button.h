@@ -48,7 +48,8 @@ public:
     // A layout button's frame: row 0 normal, 1 cursor over, 2 pressed, one under another.
     static SSpriteAnimation LayoutRow(int row, int width, int height);
     // Reads "FileName", "OffsetX", "OffsetY" (fractions of the screen, truncated to pixels),
-    // "BBWidth" and "BBHeight" inside the element; size and hit box from 0 to kMostSide pixels.
+    // "BBWidth" and "BBHeight" inside the element, and the anchor of ReadLayoutCorner; size and
+    // hit box from 0 to kMostSide pixels.
     static SButtonLayout ReadLayout(common::CXmlReader& reader, const std::string& element, int screenWidth,
                                     int screenHeight);
     static constexpr int kMostSide = 16384;
@@ -66,6 +67,17 @@ private:
     int m_width = 0;
     int m_height = 0;
 };
+
+// Where a laid-out item stands, read from the current element of a layout file: "OffsetX" and
+// "OffsetY" are fractions of the back buffer, truncated to pixels; the optional "AnchorX" and
+// "AnchorY" (0 when absent: the item's top-left corner) name the point of the item, as a
+// fraction of its drawn size and rounded to a pixel, that stands there. An anchor of 0.5 keeps
+// an item centred on its offset and 1 its far edge there, at any back-buffer size; one beyond
+// 0 to 1 keeps the item that far beside the point, so that items of a group keep their places
+// to each other. Offsets and anchors are checked as layout values are (layout_values.h), and a
+// place is held within kMostSide pixels of the screen.
+POINT ReadLayoutCorner(const common::CXmlReader& reader, int screenWidth, int screenHeight, float drawnWidth,
+                       float drawnHeight);
 
 // The hit test of the game's screens: inside when 0 <= cursor - corner <= size on both axes.
 bool IsPointInBox(const POINT& cursor, const POINT& corner, int width, int height);

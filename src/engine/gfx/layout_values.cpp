@@ -18,6 +18,10 @@ int ReadLayoutPixels(const common::CXmlReader& reader, const char* field) {
     return static_cast<int>(common::ReadNumber(reader, field, {-CButton::kMostSide, CButton::kMostSide, 0.0}));
 }
 
+double ReadLayoutAnchor(const common::CXmlReader& reader, const char* field) {
+    return common::ReadNumber(reader, field, {-kLargestLayoutScale, kLargestLayoutScale, 0.0});
+}
+
 float ReadLayoutScale(const common::CXmlReader& reader, const char* field) {
     return common::ReadFloat(reader, field, {0.0, kLargestLayoutScale, 1.0});
 }

@@ -23,6 +23,9 @@ int ReadLayoutSide(const common::CXmlReader& reader, const char* field);
 // Truncated toward zero.
 int ReadLayoutPixels(const common::CXmlReader& reader, const char* field);
 float ReadLayoutScale(const common::CXmlReader& reader, const char* field);
+// An anchor: a point of an item as a fraction of its drawn size, from -kLargestLayoutScale to
+// kLargestLayoutScale (0 when absent).
+double ReadLayoutAnchor(const common::CXmlReader& reader, const char* field);
 
 } // namespace gfx
 } // namespace velm

@@ -9,6 +9,8 @@ namespace velm {
 namespace gfx {
 namespace {
 
+constexpr float kTexelEdge = 0.5f;
+
 ID3DXSprite* MakeSprite() {
     ID3DXSprite* sprite = nullptr;
     if (GFXCore::Exists() && GFXCore::Instance().GetDevice() != nullptr) {
@@ -159,6 +161,11 @@ void CSprite::Render(double, float) {
     if (!GetSourceRect(&source)) {
         return;
     }
+    // The frame's rectangle names its last column and row, while the sprite draws up to, not
+    // including, right and bottom: without one more of each, every frame lost a column and a row
+    // and a picture scaled to the back buffer left a strip at its right and bottom edges.
+    ++source.right;
+    ++source.bottom;
     const float px = static_cast<float>(m_pivotX);
     const float py = static_cast<float>(m_pivotY);
     D3DXMATRIX toPivot;
@@ -170,13 +177,17 @@ void CSprite::Render(double, float) {
     D3DXMatrixScaling(&scaling, m_scaleX, m_scaleY, m_scaleZ);
     D3DXMatrixRotationYawPitchRoll(&rotation, m_yaw, m_pitch, m_roll);
     D3DXMatrixTranslation(&fromPivot, px, py, 0.0f);
-    D3DXMatrixTranslation(&placing, static_cast<float>(m_x) - px, static_cast<float>(m_y) - py, 0.0f);
+    // Texel edges meet pixel edges half a pixel up and left of the position. Shifting by the
+    // sprite's centre (0.5, 0.5) before the scaling moved a scaled picture by half a texel of its
+    // own, up to a pixel or more, so the shift is made here, in screen pixels.
+    D3DXMatrixTranslation(&placing, static_cast<float>(m_x) - px - kTexelEdge,
+                          static_cast<float>(m_y) - py - kTexelEdge, 0.0f);
     D3DXMATRIX transform;
     D3DXMatrixMultiply(&transform, &toPivot, &scaling);
     D3DXMatrixMultiply(&transform, &transform, &rotation);
     D3DXMatrixMultiply(&transform, &transform, &fromPivot);
     D3DXMatrixMultiply(&transform, &transform, &placing);
-    const D3DXVECTOR3 centre(0.5f, 0.5f, 0.0f);
+    const D3DXVECTOR3 centre(0.0f, 0.0f, 0.0f);
     m_sprite->Begin(D3DXSPRITE_ALPHABLEND);
     m_sprite->SetTransform(&transform);
     m_sprite->Draw(m_texture->GetTexture(), &source, &centre, nullptr, 0xFFFFFFFF);

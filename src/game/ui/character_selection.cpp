@@ -8,6 +8,7 @@
 #include "engine/gfx/layout_values.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
+#include "game/world/kelvo_model.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 const char* const kProfileAnimation = "Profile_Ani";
 constexpr float kPi = 3.14159265f;
+const common::CVector3 kLineUpFacing(-1.0f, 0.0f, 0.0f);
 
 std::vector<velm::CModel*> LineUp() {
     IScreenHost* host = GetScreenHost();
@@ -25,11 +27,14 @@ std::vector<velm::CModel*> LineUp() {
 velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& screen) {
     reader.Enter("CharProfile");
     auto* card = new velm::gfx::CSprite(reader.GetValue("FileName"));
-    card->SetPosition(static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetX") * screen.width),
-                      static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetY") * screen.height));
     const int width = velm::gfx::ReadLayoutSide(reader, "Width");
     const int height = velm::gfx::ReadLayoutSide(reader, "Height");
-    card->SetScale(velm::gfx::ReadLayoutScale(reader, "ScaleX"), velm::gfx::ReadLayoutScale(reader, "ScaleY"), 1.0f);
+    const float scaleX = velm::gfx::ReadLayoutScale(reader, "ScaleX");
+    const float scaleY = velm::gfx::ReadLayoutScale(reader, "ScaleY");
+    const POINT corner = velm::gfx::ReadLayoutCorner(
+        reader, screen.width, screen.height, static_cast<float>(width) * scaleX, static_cast<float>(height) * scaleY);
+    card->SetPosition(corner.x, corner.y);
+    card->SetScale(scaleX, scaleY, 1.0f);
     card->AddAnimation(kProfileAnimation, width, height, 1, 0, 0, 200, 0, 0, false);
     card->SetAnimation(kProfileAnimation);
     card->GetCurrentAnimation()->stopped = 0;
@@ -73,6 +78,9 @@ void CCharacterSelection::PlaceTurntable() {
         if (model != nullptr) {
             model->SetPosition(common::CVector3(m_centre.x + m_radius * std::sin(theta), m_centre.y,
                                                 m_centre.z + m_radius * std::cos(theta)));
+        }
+        if (auto* racer = dynamic_cast<CKelvoModel*>(model)) {
+            racer->SetForwardAxis(kLineUpFacing);
         }
         theta += kPi / 3.0f;
     }

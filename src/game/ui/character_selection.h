@@ -77,8 +77,9 @@ private:
     std::uint8_t m_backPressed = 0;
     std::uint8_t m_networkRoad = 0;
     std::uint8_t m_host = 0;
-    // Set so that the constructor's SetActive(false) takes effect and hides the buttons.
-    std::uint8_t m_active = 1;
+    // The constructor's SetActive(false) changes nothing: the buttons and the title show, also
+    // while the camera moves in, and the state's SetActive(true) finds them so.
+    std::uint8_t m_active = 0;
     velm::CSound* m_clickSound = nullptr;
 };
 

@@ -21,6 +21,23 @@ namespace {
 constexpr int kPlaceCount = 6;
 constexpr int kPortraitSide = 64;
 constexpr int kRowStep = 80;
+// The board's places are given on the 800 x 600 screen its layout was drawn for: place image k
+// at (50, 80 k), row k's portrait at (120, 80 + 80 k) and its texts at (220 and 520, 95 + 80 k).
+// They are taken as the same fractions of the back buffer as the layout's own offsets are, a
+// picture by its middle and a text by the middle of its row, so that at any size each row stays
+// on its band of the background, beside its place and under the headings.
+constexpr int kDesignWidth = 800;
+constexpr int kDesignHeight = 600;
+constexpr int kPlaceX = 50;
+constexpr int kPortraitX = 120;
+constexpr int kTrackTimeX = 220;
+constexpr int kTotalTimeX = 520;
+constexpr int kFirstRowTop = 80;
+constexpr int kTextBelowRowTop = 15;
+
+int DesignToScreen(int design, int designSide, int side) {
+    return static_cast<int>(static_cast<long long>(design) * side / designSide);
+}
 
 void WriteTwoDigits(std::ostringstream& out, long long value) {
     if (value < 10) {
@@ -67,6 +84,8 @@ const char* RacerImageFile(std::uint32_t character) {
 
 CEndRaceGUI::CEndRaceGUI(const std::string& fileName) {
     const SScreenSize screen = GetScreenSize();
+    m_screenWidth = screen.m_width;
+    m_screenHeight = screen.m_height;
     common::CXmlReader reader;
     LoadLayout(reader, fileName);
     m_click = std::make_unique<CClickSound>(reader.GetValue("MouseClickSound"));
@@ -75,7 +94,8 @@ CEndRaceGUI::CEndRaceGUI(const std::string& fileName) {
     LoadTexture(reader.GetValue("FileName"));
     const int width = velm::gfx::ReadLayoutSide(reader, "BBWidth");
     const int height = velm::gfx::ReadLayoutSide(reader, "BBHeight");
-    SetScale(velm::gfx::ReadLayoutScale(reader, "ScalarX"), velm::gfx::ReadLayoutScale(reader, "ScalarY"), 1.0f);
+    SetScale(PictureScale(velm::gfx::ReadLayoutScale(reader, "ScalarX"), width, screen.m_width),
+             PictureScale(velm::gfx::ReadLayoutScale(reader, "ScalarY"), height, screen.m_height), 1.0f);
     SetPosition(0, 0);
     AddAnimation("BGAni", width, height, 1, 0, 0, 200, 0, 0, false);
     SetAnimation("BGAni");
@@ -98,7 +118,8 @@ CEndRaceGUI::CEndRaceGUI(const std::string& fileName) {
                                   : place == 3 ? "rd"
                                                : "th") +
                                  ".png";
-        auto* image = ImageButton(file, 50, kRowStep * place, kPortraitSide, kPortraitSide, false);
+        const POINT at = RowPicture(kPlaceX, kRowStep * place);
+        auto* image = ImageButton(file, at.x, at.y, kPortraitSide, kPortraitSide, false);
         image->SetZOrder(2);
         AddChild(place, image);
     }
@@ -156,14 +177,26 @@ void CEndRaceGUI::Render(double time, float elapsed) {
     CBaseGUI::Render(time, elapsed);
     int k = 0;
     for (SResultRow& row : m_rows) {
-        row.m_portrait->SetPosition(120, 80 + kRowStep * k);
-        row.m_trackText->SetPosition(220, 95 + kRowStep * k);
-        row.m_totalText->SetPosition(520, 95 + kRowStep * k);
+        const int rowTop = kFirstRowTop + kRowStep * k;
+        const POINT portrait = RowPicture(kPortraitX, rowTop);
+        const int textY = RowMiddle(rowTop) - kPortraitSide / 2 + kTextBelowRowTop;
+        row.m_portrait->SetPosition(portrait.x, portrait.y);
+        row.m_trackText->SetPosition(DesignToScreen(kTrackTimeX, kDesignWidth, m_screenWidth), textY);
+        row.m_totalText->SetPosition(DesignToScreen(kTotalTimeX, kDesignWidth, m_screenWidth), textY);
         row.m_portrait->Render(time, elapsed);
         row.m_trackText->Render(time, elapsed);
         row.m_totalText->Render(time, elapsed);
         ++k;
     }
+}
+
+int CEndRaceGUI::RowMiddle(int designTop) const {
+    return DesignToScreen(designTop + kPortraitSide / 2, kDesignHeight, m_screenHeight);
+}
+
+POINT CEndRaceGUI::RowPicture(int designLeft, int designTop) const {
+    return {DesignToScreen(designLeft + kPortraitSide / 2, kDesignWidth, m_screenWidth) - kPortraitSide / 2,
+            RowMiddle(designTop) - kPortraitSide / 2};
 }
 
 bool CEndRaceGUI::HasFinished(std::uint32_t racerId) const {

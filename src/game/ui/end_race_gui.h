@@ -66,12 +66,18 @@ public:
 
 private:
     void DeleteRow(SResultRow& row);
+    // On the back buffer: the middle of a row given by its top on the 800 x 600 layout, and the
+    // corner of a 64 x 64 picture given by its corner there.
+    int RowMiddle(int designTop) const;
+    POINT RowPicture(int designLeft, int designTop) const;
 
     std::list<SResultRow> m_rows;
     // Every racer that finished this race, its row cleared or not.
     std::vector<std::uint32_t> m_finished;
     std::uint8_t m_shown = 0;
     std::unique_ptr<CClickSound> m_click;
+    int m_screenWidth = 0;
+    int m_screenHeight = 0;
 };
 
 // Next Race: the board gives way to the victory screen, which reads the winner from the rows.

@@ -31,11 +31,15 @@ CInGameMenu::CInGameMenu(const std::string& fileName) {
 
     reader.Enter("InGameMenuBackground");
     LoadTexture(reader.GetValue("FileName"));
-    SetPosition(ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width),
-                ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height));
-    SetScale(velm::gfx::ReadLayoutScale(reader, "ScaleX"), velm::gfx::ReadLayoutScale(reader, "ScaleY"), 1.0f);
-    AddAnimation("BG_Ani_Name", velm::gfx::ReadLayoutSide(reader, "Width"), velm::gfx::ReadLayoutSide(reader, "Height"),
-                 1, 0, 0, 200, 0, 0, false);
+    const float scaleX = velm::gfx::ReadLayoutScale(reader, "ScaleX");
+    const float scaleY = velm::gfx::ReadLayoutScale(reader, "ScaleY");
+    const int width = velm::gfx::ReadLayoutSide(reader, "Width");
+    const int height = velm::gfx::ReadLayoutSide(reader, "Height");
+    const POINT corner =
+        LayoutCorner(reader, screen, static_cast<float>(width) * scaleX, static_cast<float>(height) * scaleY);
+    SetPosition(corner.x, corner.y);
+    SetScale(scaleX, scaleY, 1.0f);
+    AddAnimation("BG_Ani_Name", width, height, 1, 0, 0, 200, 0, 0, false);
     SetAnimation("BG_Ani_Name");
     GetCurrentAnimation()->stopped = 0;
     SetZOrder(3);

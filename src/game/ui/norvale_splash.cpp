@@ -13,16 +13,18 @@ void ReadPicture(common::CXmlReader& reader, const char* element, const char* an
                  velm::gfx::CSprite& sprite, int z) {
     reader.Enter(element);
     sprite.LoadTexture(reader.GetValue("FileName"));
-    const int x = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width);
-    const int y = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height);
     velm::gfx::SSpriteAnimation look =
         OneFrame(velm::gfx::ReadLayoutSide(reader, "BBWidth"), velm::gfx::ReadLayoutSide(reader, "BBHeight"));
     look.stopped = 0;
+    const float scaleX = PictureScale(velm::gfx::ReadLayoutScale(reader, "ScalarX"), look.frameWidth, screen.m_width);
+    const float scaleY = PictureScale(velm::gfx::ReadLayoutScale(reader, "ScalarY"), look.frameHeight, screen.m_height);
+    const POINT corner = LayoutCorner(reader, screen, static_cast<float>(look.frameWidth) * scaleX,
+                                      static_cast<float>(look.frameHeight) * scaleY);
     sprite.AddAnimation(animation, look);
     sprite.SetAnimation(animation);
-    sprite.SetPosition(x, y);
+    sprite.SetPosition(corner.x, corner.y);
     sprite.SetZOrder(z);
-    sprite.SetScale(velm::gfx::ReadLayoutScale(reader, "ScalarX"), velm::gfx::ReadLayoutScale(reader, "ScalarY"), 1.0f);
+    sprite.SetScale(scaleX, scaleY, 1.0f);
 }
 
 } // namespace

@@ -32,6 +32,17 @@ SScreenSize GetScreenSize() {
 
 int ScreenPosition(float fraction, int side) { return static_cast<int>(static_cast<float>(side) * fraction); }
 
+POINT LayoutCorner(const common::CXmlReader& reader, const SScreenSize& screen, float drawnWidth, float drawnHeight) {
+    return velm::gfx::ReadLayoutCorner(reader, screen.m_width, screen.m_height, drawnWidth, drawnHeight);
+}
+
+float PictureScale(float scale, int frame, int side) {
+    if (scale != 0.0f || frame <= 0) {
+        return scale;
+    }
+    return static_cast<float>(side) / static_cast<float>(frame);
+}
+
 velm::gfx::CButton::PointInsideFunctor PointInButton(int width, int height) {
     return [width, height](const POINT& corner) {
         IScreenGame* game = GetScreenGame();

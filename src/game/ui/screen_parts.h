@@ -30,6 +30,12 @@ struct SScreenSize {
 SScreenSize GetScreenSize();
 // truncate(side x fraction).
 int ScreenPosition(float fraction, int side);
+// Where a laid-out item of this drawn size stands: its element's offsets less its anchor
+// (velm::gfx::ReadLayoutCorner).
+POINT LayoutCorner(const common::CXmlReader& reader, const SScreenSize& screen, float drawnWidth, float drawnHeight);
+// A picture's scale on one axis from its layout; none (0) stretches its frame over the back
+// buffer's side, as the loading picture is, so that a full-screen picture fills any size.
+float PictureScale(float scale, int frame, int side);
 
 // Inside when 0 <= cursor - corner <= size on both axes; never inside without a game cursor.
 velm::gfx::CButton::PointInsideFunctor PointInButton(int width, int height);

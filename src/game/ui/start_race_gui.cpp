@@ -13,6 +13,8 @@
 namespace kelvo {
 namespace {
 
+constexpr float kGoScale = 1.5f;
+
 struct SPicture {
     std::string m_file;
     int m_x = 0;
@@ -27,14 +29,18 @@ constexpr common::SNumberBounds kStepSeconds = {0.0, 60.0, 1.0};
 constexpr common::SNumberBounds kFlagFrames = {0.0, 1024.0, 1.0};
 constexpr common::SNumberBounds kFlagFrameMilliseconds = {0.0, 60000.0, 100.0};
 
-SPicture ReadPicture(common::CXmlReader& reader, const char* element, const SBackBufferSize& screen) {
+// `scale` is the one the picture is drawn with, so that its anchor is a point of what is drawn.
+SPicture ReadPicture(common::CXmlReader& reader, const char* element, const SBackBufferSize& screen, float scale) {
     reader.Enter(element);
     SPicture picture;
     picture.m_file = reader.GetValue("FileName");
-    picture.m_x = static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetX") * screen.width);
-    picture.m_y = static_cast<int>(velm::gfx::ReadLayoutFraction(reader, "OffsetY") * screen.height);
     picture.m_width = velm::gfx::ReadLayoutSide(reader, "Width");
     picture.m_height = velm::gfx::ReadLayoutSide(reader, "Height");
+    const POINT corner =
+        velm::gfx::ReadLayoutCorner(reader, screen.width, screen.height, static_cast<float>(picture.m_width) * scale,
+                                    static_cast<float>(picture.m_height) * scale);
+    picture.m_x = corner.x;
+    picture.m_y = corner.y;
     return picture;
 }
 
@@ -67,21 +73,21 @@ CStartRaceGUI::CStartRaceGUI(const std::string& fileName) {
     m_flagScale = velm::gfx::ReadLayoutScale(reader, "FlagScale");
     const SBackBufferSize screen = BackBufferSize();
 
-    const SPicture flag = ReadPicture(reader, "flag", screen);
+    const SPicture flag = ReadPicture(reader, "flag", screen, m_flagScale);
     velm::gfx::SSpriteAnimation wave = OneFrame(flag);
     wave.frameCount = common::ReadWhole(reader, "Frames", kFlagFrames);
     wave.frameTime = common::ReadWhole(reader, "FrameRate", kFlagFrameMilliseconds);
     wave.stopped = 0;
     wave.loop = 1;
-    const SPicture ready = ReadPicture(reader, "Ready", screen);
-    const SPicture go = ReadPicture(reader, "Go", screen);
-    const SPicture three = ReadPicture(reader, "Three", screen);
-    const SPicture two = ReadPicture(reader, "Two", screen);
-    const SPicture one = ReadPicture(reader, "One", screen);
+    const SPicture ready = ReadPicture(reader, "Ready", screen, 1.0f);
+    const SPicture go = ReadPicture(reader, "Go", screen, kGoScale);
+    const SPicture three = ReadPicture(reader, "Three", screen, m_initScale);
+    const SPicture two = ReadPicture(reader, "Two", screen, m_initScale);
+    const SPicture one = ReadPicture(reader, "One", screen, m_initScale);
 
     AddChild(kFlag, MakePicture(flag, wave, m_flagScale));
     AddChild(kReady, MakePicture(ready, OneFrame(ready), 1.0f));
-    AddChild(kGo, MakePicture(go, OneFrame(go), 1.5f));
+    AddChild(kGo, MakePicture(go, OneFrame(go), kGoScale));
     AddChild(kThree, MakePicture(three, OneFrame(three), m_initScale));
     AddChild(kTwo, MakePicture(two, OneFrame(two), m_initScale));
     AddChild(kOne, MakePicture(one, OneFrame(one), m_initScale));

@@ -14,6 +14,9 @@ constexpr int kSlotX = 42;
 constexpr int kFirstSlotY = 132;
 constexpr int kSlotSpacing = 64;
 constexpr int kSwingHalfHeight = 42;
+constexpr int kTextFromRight = 160;
+constexpr int kSpeedFromBottom = 50;
+constexpr int kClockY = 20;
 
 const char* const kItemTextures[] = {
     "hud/tex_hud_drill.png", "hud/tex_hud_reflective.png", "hud/tex_hud_bait.png",      "hud/tex_hud_shark.png",
@@ -116,8 +119,11 @@ void TumboKelvoGameHUD::Init() {
     }
     m_levelMap = MakeSprite("hud/level_map.png", 0.7f, 0.45f, width - 175, 80, 0, 256, 1024);
     m_overlay = MakeSprite("hud/tex_item_reflected.png", 1.0f, 1.0f, width / 2 - 50, height / 2 - 50, 0, 128, 128);
-    m_speedText = new velm::gfx::CTextSprite(m_speedValue, HudTextStyle(), 640, 550, 200);
-    m_clockText = new velm::gfx::CTextSprite(L"", HudTextStyle(), 640, 20, 200);
+    // The speed and the clock keep to the right edge, over and under the level map, as the map
+    // does: (640, 550) and (640, 20) on an 800 x 600 screen.
+    m_speedText = new velm::gfx::CTextSprite(m_speedValue, HudTextStyle(), width - kTextFromRight,
+                                             height - kSpeedFromBottom, 200);
+    m_clockText = new velm::gfx::CTextSprite(L"", HudTextStyle(), width - kTextFromRight, kClockY, 200);
 }
 
 void TumboKelvoGameHUD::OnLostDevice() {

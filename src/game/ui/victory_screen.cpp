@@ -17,15 +17,15 @@ namespace {
 velm::gfx::CSprite* Banner(common::CXmlReader& reader, const char* element, const SScreenSize& screen) {
     reader.Enter(element);
     auto* banner = new velm::gfx::CSprite(reader.GetValue("FileName"));
-    const int x = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetX"), screen.m_width);
-    const int y = ScreenPosition(velm::gfx::ReadLayoutFraction(reader, "OffsetY"), screen.m_height);
     velm::gfx::SSpriteAnimation look =
         OneFrame(velm::gfx::ReadLayoutSide(reader, "BBWidth"), velm::gfx::ReadLayoutSide(reader, "BBHeight"));
     const float scaleX = velm::gfx::ReadLayoutScale(reader, "ScalarX");
     const float scaleY = velm::gfx::ReadLayoutScale(reader, "ScalarY");
+    const POINT corner = LayoutCorner(reader, screen, static_cast<float>(look.frameWidth) * scaleX,
+                                      static_cast<float>(look.frameHeight) * scaleY);
     banner->AddAnimation(element, look);
     banner->SetAnimation(element);
-    banner->SetPosition(x, y);
+    banner->SetPosition(corner.x, corner.y);
     banner->SetZOrder(0);
     banner->GetCurrentAnimation()->stopped = 0;
     banner->SetScale(scaleX, scaleY, 1.0f);

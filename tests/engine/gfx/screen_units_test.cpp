@@ -205,6 +205,41 @@ TEST(Button, LayoutElementsGivePixelsAndClampedSizes) {
     EXPECT_EQ(layout.height, 0);
 }
 
+TEST(Button, AnAnchorKeepsItsPointOfTheItemAtTheOffsetAndBadNumbersStayOnTheScreen) {
+    struct SCase {
+        const char* values;
+        int screenWidth;
+        float drawnWidth;
+        LONG x;
+    };
+    const SCase cases[] = {
+        // No anchor: the corner at the fraction, truncated, as without anchors.
+        {"<OffsetX>0.18</OffsetX>", 1024, 512.0f, 184},
+        // Centred, right-aligned and beside a point, at two sizes; the anchor's pixels round.
+        {"<OffsetX>0.5</OffsetX>\n<AnchorX>0.5</AnchorX>", 800, 512.0f, 144},
+        {"<OffsetX>0.5</OffsetX>\n<AnchorX>0.5</AnchorX>", 1024, 512.0f, 256},
+        {"<OffsetX>0.96</OffsetX>\n<AnchorX>1</AnchorX>", 1024, 192.0f, 791},
+        {"<OffsetX>0.4667</OffsetX>\n<AnchorX>1.708333</AnchorX>", 600, 48.0f, 198},
+        {"<OffsetX>0.06</OffsetX>\n<AnchorX>-1.107692</AnchorX>", 800, 260.0f, 336},
+        // Not numbers, not finite or far too large: refused (with a line), the item at the corner.
+        {"<OffsetX>0.5</OffsetX>\n<AnchorX>middle</AnchorX>", 800, 100.0f, 400},
+        {"<OffsetX>nan</OffsetX>\n<AnchorX>inf</AnchorX>", 800, 100.0f, 0},
+        {"<OffsetX>1e30</OffsetX>", 800, 100.0f, 0},
+        {"<OffsetX>0</OffsetX>\n<AnchorX>1e30</AnchorX>", 800, 100.0f, 0},
+    };
+    tktest::CTempDir dir;
+    for (const SCase& c : cases) {
+        const std::string file =
+            dir.Write("item.xml", std::string("<Item>\n") + c.values + "\n<OffsetY>0.25</OffsetY>\n</Item>\n");
+        common::CXmlReader reader;
+        reader.Load(file);
+        reader.Enter("Item");
+        const POINT corner = velm::gfx::ReadLayoutCorner(reader, c.screenWidth, 600, c.drawnWidth, 10.0f);
+        EXPECT_EQ(corner.x, c.x) << c.values << " on " << c.screenWidth;
+        EXPECT_EQ(corner.y, 150) << c.values;
+    }
+}
+
 // A screen that counts what reaches it and consumes presses when asked to.
 class CProbeScreen : public velm::gfx::CBaseGUI {
 public:

@@ -62,6 +62,12 @@ TEST_F(CharacterSelectionTest, TheLineUpStandsSixtyDegreesApartWithTheFirstInFro
     EXPECT_NEAR(first.y, 0.05f, 1e-6f);
     EXPECT_NEAR(first.z, 504.6f, 1e-3f);
     ExpectTurnedBy(0.0f, "placed");
+    for (const auto& model : m_models) {
+        const common::CVector3& facing = model->GetForwardAxis();
+        EXPECT_EQ(facing.x, -1.0f);
+        EXPECT_EQ(facing.y, 0.0f);
+        EXPECT_EQ(facing.z, 0.0f);
+    }
     EXPECT_EQ(m_screen->GetCurrentCharacter(), 1u);
     EXPECT_TRUE(m_screen->IsNetworkRoad());
     EXPECT_FALSE(m_screen->IsHost());
@@ -120,12 +126,13 @@ TEST_F(CharacterSelectionTest, CharactersWrapBothWaysAndTheCardsFollowTheFileOrd
     }
 }
 
-TEST_F(CharacterSelectionTest, ButtonsWaitForSetActiveAndBackAndOkStaySet) {
+TEST_F(CharacterSelectionTest, ButtonsShowFromTheStartAndBackAndOkStaySet) {
+    // Built inactive, the screen still shows its arrows, title and buttons: the player sees them
+    // while the camera moves in, and the state's SetActive(true) finds them so.
+    EXPECT_FALSE(m_screen->IsActive());
     for (int id = CCharacterSelection::kBack; id <= CCharacterSelection::kSelectPlayerFrame; ++id) {
-        EXPECT_FALSE(tktest::Child(*m_screen, id)->IsVisible()) << id;
+        EXPECT_TRUE(tktest::Child(*m_screen, id)->IsVisible()) << id;
     }
-    EXPECT_FALSE(tktest::ClickChild(m_host, *m_screen, CCharacterSelection::kOk));
-    EXPECT_FALSE(m_screen->IsOkPressed());
     m_screen->SetActive(true);
     EXPECT_TRUE(tktest::Child(*m_screen, CCharacterSelection::kSelectPlayerFrame)->IsVisible());
     tktest::ClickChild(m_host, *m_screen, CCharacterSelection::kOk);

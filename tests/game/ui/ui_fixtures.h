@@ -14,13 +14,14 @@
 #include "engine/gfx/cursor.h"
 #include "engine/phy/rigid_body.h"
 #include "game/ui/screen_host.h"
+#include "game/world/kelvo_model.h"
 #include "support/source_file.h"
 
 namespace tktest {
 
-class CStandingModel : public velm::CModel {
+class CStandingModel : public kelvo::CKelvoModel {
 public:
-    explicit CStandingModel(std::uint32_t id) : CModel(std::make_shared<velm::phy::CRigidBody>(), id) {}
+    explicit CStandingModel(std::uint32_t id) : CKelvoModel(std::make_shared<velm::phy::CRigidBody>(), id) {}
     void Update(double, float) override {}
 };
 
