@@ -366,8 +366,9 @@ protected:
         }
     }
     void OnExit() override {
+        // The scene's units are in the level's scene graphs: they leave those before they are freed.
         for (std::uint32_t id : m_sceneIds) {
-            Game().RemoveObject(id);
+            Game().DestroyEnvObject(id);
         }
         m_sceneIds.clear();
         Game().RemoveCredits();
