@@ -339,24 +339,24 @@ void CTumboKelvoGame::ToggleCamera() {
 
 void CTumboKelvoGame::DispatchInput() {
     velm::CVelmApp* app = velm::GetApp();
-    velm::input::CInputSystem* input = app != nullptr ? app->GetInputSystem() : nullptr;
+    velm::input::CInputSystem* input = m_testInput;
+    if (input == nullptr && app != nullptr) {
+        input = app->GetInputSystem();
+    }
     if (input == nullptr) {
         return;
     }
     input->Update();
     velm::input::SInputEvent record{};
     while (input->PopInputEvent(record)) {
-        if (OfferToScreens(record)) {
+        const bool toScreens = OfferToScreens(record);
+        m_heldKeys.Note(record, !toScreens && m_controllersTakeInput);
+        if (toScreens) {
             continue;
         }
         m_activeCamera->HandleInput(record);
         if (m_controllersTakeInput) {
-            // The first controller that takes the event ends the controller pass only.
-            for (auto& entry : m_controllers) {
-                if (entry.second != nullptr && entry.second->HandleInput(record)) {
-                    break;
-                }
-            }
+            OfferToControllers(record);
         }
         if (OfferToolsInput(record)) {
             continue;
@@ -367,6 +367,25 @@ void CTumboKelvoGame::DispatchInput() {
             if (CInGameMenu* menu = GetInGameMenu()) {
                 menu->Show(menu->IsShown() ? 0 : 1);
             }
+        }
+    }
+}
+
+void CTumboKelvoGame::OfferToControllers(const velm::input::SInputEvent& record) {
+    for (auto& entry : m_controllers) {
+        if (entry.second != nullptr && entry.second->HandleInput(record)) {
+            break;
+        }
+    }
+}
+
+void CTumboKelvoGame::SetControllersTakeInput(bool on) {
+    const bool resumed = on && !m_controllersTakeInput;
+    m_controllersTakeInput = on;
+    if (resumed) {
+        // A key pressed before the controllers listen (held through the countdown) is held now.
+        for (const velm::input::SInputEvent& record : m_heldKeys.TakeOwed()) {
+            OfferToControllers(record);
         }
     }
 }
