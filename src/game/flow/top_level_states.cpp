@@ -456,6 +456,8 @@ protected:
         const std::uint32_t localId = networked ? velm::net::GetLocalClientId() : 0;
         const std::uint32_t owner = localId;
         game.SetRaceInProgress(true);
+        // The fog lies thick at the start and thins down the river (the game's frame step).
+        game.SetRaceFogOn(true);
         common::CScriptManager* script = common::CScriptManager::GetInstance();
         if (!networked) {
             const common::CVector3 start(static_cast<float>(script->GetGlobalNumber("STAGE1_X")),

@@ -15,6 +15,7 @@
 #include "engine/core/velm_app.h"
 #include "engine/core/view.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/cursor.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/lights_manager.h"
@@ -582,10 +583,12 @@ void CTumboKelvoGame::UpdateSoundListener() {
 void CTumboKelvoGame::UpdateFog() {
     if (!m_raceFogOn) {
         m_fogDensity = kRaceFogEnd;
-        return;
+    } else {
+        // Thick at the start, thinning as the local racer gets down the river.
+        const float progress = m_rankTracker ? m_rankTracker->GetProgress(m_localRacerId) : 0.0f;
+        m_fogDensity = m_raceFogStartDensity + (m_raceFogEndDensity - m_raceFogStartDensity) * progress;
     }
-    const float progress = m_rankTracker ? m_rankTracker->GetProgress(m_localRacerId) : 0.0f;
-    m_fogDensity = m_raceFogStartDensity + (m_raceFogEndDensity - m_raceFogStartDensity) * progress;
+    velm::gfx::AtmosphereManager::Instance().m_fogDensity = m_fogDensity;
 }
 
 void CTumboKelvoGame::BuildStatisticsText() {
