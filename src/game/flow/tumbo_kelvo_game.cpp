@@ -481,6 +481,9 @@ void CTumboKelvoGame::ResetRace() {
     m_raceCamera->SetRadius(7.07106f);
     m_raceCamera->SetYaw(2.85079f);
     m_raceCamera->SetPitch(-0.5254f);
+    // The view is taken from the camera's body: it goes to the new eye too, or the next frames
+    // would look at the menu's point from where the race left off.
+    m_raceCamera->PlaceBodyAtEye();
     if (velm::gfx::CCursor* cursor = GetCursorScreen()) {
         cursor->Show(true);
     }
@@ -534,6 +537,7 @@ void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
 
 void CTumboKelvoGame::Update(double time, float elapsed) {
     m_time = time;
+    ++m_frameSteps;
     PollLoadingThread();
     DispatchInput();
     UpdateControllers(time, elapsed);

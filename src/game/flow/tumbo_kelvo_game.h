@@ -307,6 +307,8 @@ public:
 
     // The frame clock of the last frame step, in seconds.
     double GetTime() const { return m_time; }
+    // Frame steps begun so far: a state entered in an earlier step has had its frame drawn.
+    std::uint64_t GetFrameStep() const { return m_frameSteps; }
     // The level is read and the splash shown on the first pass through loading only.
     bool IsFirstPass() const { return m_firstPass; }
     void ClearFirstPass() { m_firstPass = false; }
@@ -425,6 +427,7 @@ private:
     std::unique_ptr<CGameScreens> m_screenGame;
     std::unique_ptr<CGameScreenHost> m_screenHost;
     double m_time = 0.0;
+    std::uint64_t m_frameSteps = 0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
     std::vector<std::uint32_t> m_heardFinishes;
