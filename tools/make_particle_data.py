@@ -210,15 +210,16 @@ files = [
            [rand_colour(WHITE, FOAM), rand_life(0.6, 0.9), rand_size(0.2, 0.45), at(),
             rand_velocity((-0.08, 0.1, -0.08), (0.08, 0.25, 0.08)),
             fade(6.0), dying(0.025), NULL, MOVE, gravity(-0.012)]),
-    # Mine and shark hits on the water: a tall column of spray.
-    system('water_explosion.xml', 'water_explosion', 'particles/spray.png', 900, 150.0, 12.0, 0.3,
-           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.5, 1.1), circle(0.6),
-            rand_velocity((-0.1, 0.3, -0.1), (0.1, 0.6, 0.1)),
-            exp_fade(3.0, 1.5, 0.4), dying(0.012), growing(0.01, 1.6), MOVE, gravity(-0.02)], unit=GEYSER_UNIT),
-    system('water_explosion2.xml', 'water_explosion2', 'particles/spray.png', 1200, 200.0, 16.0, 0.3,
-           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.6, 1.4), circle(1.5),
-            rand_velocity((-0.25, 0.2, -0.25), (0.25, 0.45, 0.25)),
-            exp_fade(3.0, 1.5, 0.4), dying(0.012), growing(0.012, 2.0), MOVE, gravity(-0.018)], unit=GEYSER_UNIT),
+    # A mine going off on the water: a column of spray some two metres high, and a wider ring of
+    # it falling back around, both gone within a second and a half.
+    system('water_explosion.xml', 'water_explosion', 'particles/spray.png', 600, 120.0, 5.0, 0.25,
+           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.4, 0.9), circle(0.5),
+            rand_velocity((-0.04, 0.18, -0.04), (0.04, 0.3, 0.04)),
+            exp_fade(3.0, 1.5, 0.4), dying(0.015), growing(0.01, 1.4), MOVE, gravity(-0.012)], unit=GEYSER_UNIT),
+    system('water_explosion2.xml', 'water_explosion2', 'particles/spray.png', 600, 120.0, 6.0, 0.25,
+           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.5, 1.0), circle(0.6),
+            rand_velocity((-0.05, 0.1, -0.05), (0.05, 0.2, 0.05)),
+            exp_fade(3.0, 1.5, 0.4), dying(0.015), growing(0.012, 1.6), MOVE, gravity(-0.01)], unit=GEYSER_UNIT),
     # A steam column that rises, sways, widens and thins out.
     system('steam_system_02.xml', 'steam_system_02', 'particles/steam.png', 400, 0.5, 12.0, 0.0,
            [rand_colour((200, 200, 210, 110), (235, 235, 240, 160)), rand_life(0.9, 1.0), rand_size(0.8, 1.2),
