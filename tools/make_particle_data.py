@@ -44,9 +44,38 @@ ROLES = ['ColorInit', 'LifeInit', 'SizeInit', 'PosInit', 'VelInit',
 ELEMENT = {'circle_position_init': 'circle_pos_init'}
 
 
-def system(file_name, name, texture, limit, rate, radius, life, functors, dead_all_at_once=0, infinite=0):
-    """functors: ten (functor name, [(parameter, value), ...]) in role order."""
+# The parameters that are lengths (or lengths per update), by functor: a system the game makes at
+# a unit scale of its own has them divided by that scale, so that its sizes, speeds and culling
+# radius are the metres written here once the scale applies. A quad's z size stays: it only
+# offsets the quad along its own facing.
+LENGTHS = {
+    'random_size_init': ('xMin', 'yMin', 'xMax', 'yMax'),
+    'normal_size_init': ('x', 'y'),
+    'normal_size_update': ('xRate', 'yRate', 'xLimit', 'yLimit'),
+    'normal_position_init': ('xPos', 'yPos', 'zPos'),
+    'circle_position_init': ('radius',),
+    'normal_velocity_init': ('x', 'y', 'z'),
+    'random_velocity_init': ('xMin', 'yMin', 'zMin', 'xMax', 'yMax', 'zMax'),
+    'gravity_velocity_update': ('x', 'y', 'z'),
+    'cosine_velocity_update': ('amplitude',),
+}
+
+
+def in_units(functors, unit):
+    """The functors with their lengths in units of `unit` metres."""
+    scaled = []
+    for functor, params in functors:
+        lengths = LENGTHS.get(functor, ())
+        scaled.append((functor, [(key, value / unit if key in lengths else value) for key, value in params]))
+    return scaled
+
+
+def system(file_name, name, texture, limit, rate, radius, life, functors, dead_all_at_once=0, infinite=0, unit=1.0):
+    """functors: ten (functor name, [(parameter, value), ...]) in role order; lengths in metres.
+    `unit` is the scale the game makes the system at (1: placed by a level at its own size)."""
     assert len(functors) == 10
+    functors = in_units(functors, unit)
+    radius /= unit
     lines = ['<particle_system>', '\t<particle_sys_data>']
     data = [('sys_name', name), ('sys_texture', texture), ('sys_limit', limit), ('sys_emit_rate', rate),
             ('sys_radius', radius), ('sys_is_dead_all_at_once', dead_all_at_once), ('sys_is_infinite', infinite),
@@ -150,6 +179,10 @@ def sway(angle, amplitude, on_x):
 
 
 NULL = ('null', [])
+# The unit scales the game makes its own systems at: the racers' wakes, and the geysers' steam and
+# the mines' splashes.
+WAKE_UNIT = 0.011
+GEYSER_UNIT = 0.03125
 WHITE = (235, 245, 255, 150)
 FOAM = (255, 255, 255, 230)
 
@@ -177,15 +210,16 @@ files = [
            [rand_colour(WHITE, FOAM), rand_life(0.6, 0.9), rand_size(0.2, 0.45), at(),
             rand_velocity((-0.08, 0.1, -0.08), (0.08, 0.25, 0.08)),
             fade(6.0), dying(0.025), NULL, MOVE, gravity(-0.012)]),
-    # Mine and shark hits on the water: a tall column of spray.
-    system('water_explosion.xml', 'water_explosion', 'particles/spray.png', 900, 150.0, 12.0, 0.3,
-           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.5, 1.1), circle(0.6),
-            rand_velocity((-0.1, 0.3, -0.1), (0.1, 0.6, 0.1)),
-            exp_fade(3.0, 1.5, 0.4), dying(0.012), growing(0.01, 1.6), MOVE, gravity(-0.02)]),
-    system('water_explosion2.xml', 'water_explosion2', 'particles/spray.png', 1200, 200.0, 16.0, 0.3,
-           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.6, 1.4), circle(1.5),
-            rand_velocity((-0.25, 0.2, -0.25), (0.25, 0.45, 0.25)),
-            exp_fade(3.0, 1.5, 0.4), dying(0.012), growing(0.012, 2.0), MOVE, gravity(-0.018)]),
+    # A mine going off on the water: a column of spray some two metres high, and a wider ring of
+    # it falling back around, both gone within a second and a half.
+    system('water_explosion.xml', 'water_explosion', 'particles/spray.png', 600, 120.0, 5.0, 0.25,
+           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.4, 0.9), circle(0.5),
+            rand_velocity((-0.04, 0.18, -0.04), (0.04, 0.3, 0.04)),
+            exp_fade(3.0, 1.5, 0.4), dying(0.015), growing(0.01, 1.4), MOVE, gravity(-0.012)], unit=GEYSER_UNIT),
+    system('water_explosion2.xml', 'water_explosion2', 'particles/spray.png', 600, 120.0, 6.0, 0.25,
+           [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.5, 1.0), circle(0.6),
+            rand_velocity((-0.05, 0.1, -0.05), (0.05, 0.2, 0.05)),
+            exp_fade(3.0, 1.5, 0.4), dying(0.015), growing(0.012, 1.6), MOVE, gravity(-0.01)], unit=GEYSER_UNIT),
     # A steam column that rises, sways, widens and thins out.
     system('steam_system_02.xml', 'steam_system_02', 'particles/steam.png', 400, 0.5, 12.0, 0.0,
            [rand_colour((200, 200, 210, 110), (235, 235, 240, 160)), rand_life(0.9, 1.0), rand_size(0.8, 1.2),
@@ -206,11 +240,13 @@ files = [
     system('orbit_z.xml', 'orbit_z', 'particles/sparkle.png', 120, 1.0, 3.0, 0.0,
            [colour(255, 180, 255, 200), life(1.0), size(0.3, 0.3), at(0.0, -1.2, 0.0), velocity(0.12, 0.0, 0.0),
             fade(4.0), dying(0.016), NULL, MOVE, spiral(0.0, 0.0, 6.0)], infinite=1),
-    # The thin wake behind a racer: small puffs left where it passed, widening as they fade.
-    system('trail.xml', 'trail', 'particles/foam.png', 150, 1.0, 6.0, 0.0,
-           [rand_colour((230, 240, 250, 170), (255, 255, 255, 200)), life(1.0), rand_size(0.25, 0.4), at(),
-            rand_velocity((-0.004, 0.0, -0.004), (0.004, 0.002, 0.004)),
-            fade(5.0), dying(0.02), growing(0.008, 0.9), MOVE, NULL], infinite=1),
+    # The wake behind a racer: the system rides under the racer, so its foam, born at the stern,
+    # drifts back upstream (+z: the racers head down the river) and spreads, widening as it fades,
+    # two or three metres long. The quads stand half under the water.
+    system('trail.xml', 'trail', 'particles/foam.png', 150, 1.0, 4.0, 0.0,
+           [rand_colour((230, 240, 250, 120), (255, 255, 255, 170)), life(1.0), rand_size(0.4, 0.6), at(z=0.6),
+            rand_velocity((-0.015, 0.0, 0.05), (0.015, 0.002, 0.09)),
+            fade(4.0), dying(0.025), growing(0.012, 1.1), MOVE, NULL], infinite=1, unit=WAKE_UNIT),
     # Falling water across the fall's lip.
     system('waterfall1.xml', 'waterfall1', 'particles/spray.png', 2000, 8.0, 20.0, 0.0,
            [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.6, 1.2), circle(3.0),
@@ -220,11 +256,12 @@ files = [
     system('geyser_normal.xml', 'geyser_normal', 'particles/steam.png', 300, 1.0, 6.0, 0.0,
            [rand_colour((210, 220, 230, 90), (240, 245, 250, 140)), rand_life(0.8, 1.0), rand_size(0.4, 0.7),
             circle(0.2), rand_velocity((-0.01, 0.08, -0.01), (0.01, 0.14, 0.01)),
-            fade(2.0), dying(0.012), growing(0.01, 2.0), MOVE, gravity(-0.003)], infinite=1),
-    system('geyser_erupt.xml', 'geyser_erupt', 'particles/spray.png', 1800, 10.0, 24.0, 3.0,
+            fade(2.0), dying(0.012), growing(0.01, 2.0), MOVE, gravity(-0.003)], infinite=1, unit=GEYSER_UNIT),
+    # The jet stands about eight metres and falls back into the river.
+    system('geyser_erupt.xml', 'geyser_erupt', 'particles/spray.png', 1800, 10.0, 12.0, 3.0,
            [rand_colour(WHITE, FOAM), rand_life(0.9, 1.0), rand_size(0.5, 1.0), circle(0.4),
-            rand_velocity((-0.03, 0.5, -0.03), (0.03, 0.7, 0.03)),
-            exp_fade(2.0, 2.0, 0.3), dying(0.007), growing(0.01, 1.8), MOVE, gravity(-0.008)]),
+            rand_velocity((-0.03, 0.3, -0.03), (0.03, 0.42, 0.03)),
+            exp_fade(2.0, 2.0, 0.3), dying(0.01), growing(0.01, 1.8), MOVE, gravity(-0.008)], unit=GEYSER_UNIT),
 ]
 
 table = ['<particle_system_table>']

@@ -50,6 +50,8 @@ constexpr std::uint32_t kComputerControl = 2;
 constexpr std::uint32_t kLineUpAnimation = 16;
 constexpr float kLineUpAnimationSpeed = 0.35f;
 constexpr std::uint32_t kSplashRenderFlag = 0x20000;
+// While a level is built only the screens are drawn: the loading picture, not the scene.
+constexpr std::uint32_t kLoadingRenderFlags = kSplashRenderFlag;
 constexpr std::uint32_t kMenuRenderFlags = 0x2007F;
 
 const CTumboKelvoGame::SCameraView kMenuView{common::CVector3(5.6f, -1.1700923f, 505.65549f), 7.071058f, 2.8507938f,
@@ -157,8 +159,18 @@ protected:
     void OnInit() override {
         Game().CreateLoadingScreen();
         ShowCursor(Game(), false);
+        m_enteredStep = Game().GetFrameStep();
     }
-    void OnAction() override { SetNextState("Loading1State"); }
+    // A button's race reset enters this state before the frame's state update: the picture is
+    // drawn once before the level is rebuilt behind it.
+    void OnAction() override {
+        if (Game().GetFrameStep() != m_enteredStep) {
+            SetNextState("Loading1State");
+        }
+    }
+
+private:
+    std::uint64_t m_enteredStep = 0;
 };
 
 class CLoading1State : public CTopLevelState {
@@ -168,7 +180,7 @@ public:
 protected:
     void OnInit() override {
         CTumboKelvoGame& game = Game();
-        SetRenderFlags(0);
+        SetRenderFlags(kLoadingRenderFlags);
         game.SetRaceInProgress(false);
         // The level is read once per run; later passes only reset the race on what is there.
         if (game.IsFirstPass()) {
@@ -207,7 +219,7 @@ public:
 
 protected:
     void OnInit() override {
-        SetRenderFlags(0);
+        SetRenderFlags(kLoadingRenderFlags);
         Game().SetRaceInProgress(false);
         Game().SetRaceFogOn(false);
         if (GetName() == "Loading2State") {
@@ -370,8 +382,9 @@ protected:
         }
     }
     void OnExit() override {
+        // The scene's units are in the level's scene graphs: they leave those before they are freed.
         for (std::uint32_t id : m_sceneIds) {
-            Game().RemoveObject(id);
+            Game().DestroyEnvObject(id);
         }
         m_sceneIds.clear();
         Game().RemoveCredits();
@@ -455,6 +468,8 @@ protected:
         const std::uint32_t localId = networked ? velm::net::GetLocalClientId() : 0;
         const std::uint32_t owner = localId;
         game.SetRaceInProgress(true);
+        // The fog lies thick at the start and thins down the river (the game's frame step).
+        game.SetRaceFogOn(true);
         common::CScriptManager* script = common::CScriptManager::GetInstance();
         if (!networked) {
             const SStartGridSettings settings = ReadStartGridSettings(*script);

@@ -63,10 +63,11 @@ public:
     void SetMoveSpeed(float speed) { m_moveSpeed = speed; }
     // Sets the target without recomputing the angles, as the camera toggle hands it over.
     void PlaceTarget(const common::CVector3& target) { m_target = target; }
+    // Following its body, the camera draws from the body's place: this puts the body at the eye.
+    void PlaceBodyAtEye();
 
 private:
     void ReadSettings(const std::string& path);
-    void PlaceBodyAtEye();
 
     std::string m_settingsFile;
     velm::CModel* m_model = nullptr;

@@ -15,6 +15,7 @@
 #include "engine/core/velm_app.h"
 #include "engine/core/view.h"
 #include "engine/events/event_manager.h"
+#include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/cursor.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/lights_manager.h"
@@ -343,24 +344,24 @@ void CTumboKelvoGame::ToggleCamera() {
 
 void CTumboKelvoGame::DispatchInput() {
     velm::CVelmApp* app = velm::GetApp();
-    velm::input::CInputSystem* input = app != nullptr ? app->GetInputSystem() : nullptr;
+    velm::input::CInputSystem* input = m_testInput;
+    if (input == nullptr && app != nullptr) {
+        input = app->GetInputSystem();
+    }
     if (input == nullptr) {
         return;
     }
     input->Update();
     velm::input::SInputEvent record{};
     while (input->PopInputEvent(record)) {
-        if (OfferToScreens(record)) {
+        const bool toScreens = OfferToScreens(record);
+        m_heldKeys.Note(record, !toScreens && m_controllersTakeInput);
+        if (toScreens) {
             continue;
         }
         m_activeCamera->HandleInput(record);
         if (m_controllersTakeInput) {
-            // The first controller that takes the event ends the controller pass only.
-            for (auto& entry : m_controllers) {
-                if (entry.second != nullptr && entry.second->HandleInput(record)) {
-                    break;
-                }
-            }
+            OfferToControllers(record);
         }
         if (OfferToolsInput(record)) {
             continue;
@@ -371,6 +372,25 @@ void CTumboKelvoGame::DispatchInput() {
             if (CInGameMenu* menu = GetInGameMenu()) {
                 menu->Show(menu->IsShown() ? 0 : 1);
             }
+        }
+    }
+}
+
+void CTumboKelvoGame::OfferToControllers(const velm::input::SInputEvent& record) {
+    for (auto& entry : m_controllers) {
+        if (entry.second != nullptr && entry.second->HandleInput(record)) {
+            break;
+        }
+    }
+}
+
+void CTumboKelvoGame::SetControllersTakeInput(bool on) {
+    const bool resumed = on && !m_controllersTakeInput;
+    m_controllersTakeInput = on;
+    if (resumed) {
+        // A key pressed before the controllers listen (held through the countdown) is held now.
+        for (const velm::input::SInputEvent& record : m_heldKeys.TakeOwed()) {
+            OfferToControllers(record);
         }
     }
 }
@@ -465,6 +485,9 @@ void CTumboKelvoGame::ResetRace() {
     m_raceCamera->SetRadius(7.07106f);
     m_raceCamera->SetYaw(2.85079f);
     m_raceCamera->SetPitch(-0.5254f);
+    // The view is taken from the camera's body: it goes to the new eye too, or the next frames
+    // would look at the menu's point from where the race left off.
+    m_raceCamera->PlaceBodyAtEye();
     if (velm::gfx::CCursor* cursor = GetCursorScreen()) {
         cursor->Show(true);
     }
@@ -518,6 +541,7 @@ void CTumboKelvoGame::OnRacerFinished(std::uint32_t racerId) {
 
 void CTumboKelvoGame::Update(double time, float elapsed) {
     m_time = time;
+    ++m_frameSteps;
     PollLoadingThread();
     DispatchInput();
     UpdateControllers(time, elapsed);
@@ -567,10 +591,12 @@ void CTumboKelvoGame::UpdateSoundListener() {
 void CTumboKelvoGame::UpdateFog() {
     if (!m_raceFogOn) {
         m_fogDensity = kRaceFogEnd;
-        return;
+    } else {
+        // Thick at the start, thinning as the local racer gets down the river.
+        const float progress = m_rankTracker ? m_rankTracker->GetProgress(m_localRacerId) : 0.0f;
+        m_fogDensity = m_raceFogStartDensity + (m_raceFogEndDensity - m_raceFogStartDensity) * progress;
     }
-    const float progress = m_rankTracker ? m_rankTracker->GetProgress(m_localRacerId) : 0.0f;
-    m_fogDensity = m_raceFogStartDensity + (m_raceFogEndDensity - m_raceFogStartDensity) * progress;
+    velm::gfx::AtmosphereManager::Instance().m_fogDensity = m_fogDensity;
 }
 
 void CTumboKelvoGame::BuildStatisticsText() {

@@ -15,6 +15,7 @@
 #include "engine/events/event.h"
 #include "engine/gfx/gui_manager.h"
 #include "engine/gfx/text_sprite.h"
+#include "game/flow/held_keys.h"
 #include "game/flow/level_loader.h"
 #include "game/ui/screen_game.h"
 #include "libs/common/state_machine.h"
@@ -25,7 +26,8 @@ namespace velm {
 class IEventListener;
 namespace input {
 struct SInputEvent;
-}
+class CInputSystem;
+} // namespace input
 class CSound;
 class CModel;
 namespace gfx {
@@ -122,7 +124,11 @@ public:
     std::uint32_t GetCurrentTrack() const { return m_currentTrack; }
     void SetCurrentTrack(std::uint32_t track) { m_currentTrack = track; }
     bool GetControllersTakeInput() const { return m_controllersTakeInput; }
-    void SetControllersTakeInput(bool on) { m_controllersTakeInput = on; }
+    // Switched back on, the controllers are handed the keys they missed meanwhile and every key
+    // still held.
+    void SetControllersTakeInput(bool on);
+    // Input is read from here instead of the application's input system; null: the application's.
+    void SetInputForTest(velm::input::CInputSystem* input) { m_testInput = input; }
     bool ToggleDebugInfo() { return m_showStatistics = !m_showStatistics; }
     // The console's flags only: the network itself is switched by SetNetworkMode.
     void SetNetworkedFlag(bool on) { m_networked = on; }
@@ -302,6 +308,8 @@ public:
 
     // The frame clock of the last frame step, in seconds.
     double GetTime() const { return m_time; }
+    // Frame steps begun so far: a state entered in an earlier step has had its frame drawn.
+    std::uint64_t GetFrameStep() const { return m_frameSteps; }
     // The level is read and the splash shown on the first pass through loading only.
     bool IsFirstPass() const { return m_firstPass; }
     void ClearFirstPass() { m_firstPass = false; }
@@ -360,6 +368,8 @@ public:
 
 private:
     void DispatchInput();
+    // The controller pass of the dispatch: the first controller that takes the record ends it.
+    void OfferToControllers(const velm::input::SInputEvent& record);
     // A client that has just taken over tells its peers of every finish it knows of.
     void AnnounceFinishes(CEndRaceGUI& board);
     void UpdateSoundListener();
@@ -401,6 +411,8 @@ private:
     std::unique_ptr<CRaceRankTracker> m_rankTracker;
     bool m_showStatistics = false;
     bool m_controllersTakeInput = true;
+    CHeldKeys m_heldKeys;
+    velm::input::CInputSystem* m_testInput = nullptr;
     std::uint32_t m_currentTrack = 0;
     std::list<std::uint32_t> m_readyPlayers;
     velm::CModel* m_localRacerModel = nullptr;
@@ -416,6 +428,7 @@ private:
     std::unique_ptr<CGameScreens> m_screenGame;
     std::unique_ptr<CGameScreenHost> m_screenHost;
     double m_time = 0.0;
+    std::uint64_t m_frameSteps = 0;
     bool m_firstPass = true;
     double m_raceStartTime = 0.0;
     std::vector<std::uint32_t> m_heardFinishes;

@@ -103,6 +103,8 @@ void CStartRaceGUI::StartCountdown() {
     m_stage = kArmed;
 }
 
+bool CStartRaceGUI::HandleInput(const velm::input::SInputEvent& /*event*/) { return false; }
+
 void CStartRaceGUI::ShowOnly(int id) {
     for (const auto& [childId, child] : GetChildren()) {
         child->SetVisible(childId == id);

@@ -20,6 +20,9 @@ public:
     explicit CStartRaceGUI(const std::string& fileName);
 
     void Update(unsigned elapsedMs) override;
+    // The pictures have no action and take no clicks: the in-game menu opened over the countdown
+    // gets them.
+    bool HandleInput(const velm::input::SInputEvent& event) override;
 
     // Re-arms the countdown, also in the middle of one.
     void StartCountdown();

@@ -3,13 +3,17 @@
 // no model data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
 #include "engine/core/object_id.h"
 #include "engine/core/view.h"
 #include "engine/gfx/gfx_unit.h"
+#include "engine/gfx/particle_sys_controller.h"
 #include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/particle_system.h"
 #include "engine/phy/collision_hull.h"
 #include "engine/phy/rigid_body.h"
 #include "game/flow/creation_events.h"
@@ -17,6 +21,7 @@
 #include "game/flow/tumbo_kelvo_camera.h"
 #include "game/world/env_obj.h"
 #include "game/world/item_model.h"
+#include "game/world/item_states.h"
 #include "game/world/light_model.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_controller.h"
@@ -120,6 +125,78 @@ TEST_F(ObjectFactoriesTest, AWakeOfLimitedLifeDiesAndItsRacerRacesOnWithoutIt) {
         m_game->RemoveObject(racer);
         velm::gfx::ParticleSysRegistry::Destroy();
     }
+
+// How far a system's particles reach over `frames` drawn updates, in metres: the particles' own
+// sizes and places times the scale the system was made at.
+struct SReach {
+    float m_size = 0.0f;
+    float m_rise = 0.0f;
+    float m_spread = 0.0f;
+};
+
+SReach MetresReached(velm::gfx::CParticleSystem& system, int frames) {
+    SReach reach;
+    for (int frame = 0; frame < frames; ++frame) {
+        system.Step();
+        for (int i = 0; i < static_cast<int>(system.GetCount()); ++i) {
+            const velm::gfx::SParticle& particle = system.GetParticles()[static_cast<std::size_t>(i)];
+            reach.m_size = std::max(reach.m_size, particle.scale.x * system.GetScaleX());
+            reach.m_rise = std::max(reach.m_rise, particle.position.y * system.GetScaleY());
+            reach.m_spread = std::max(reach.m_spread, std::hypot(particle.position.x * system.GetScaleX(),
+                                                                 particle.position.z * system.GetScaleZ()));
+        }
+    }
+    return reach;
+}
+
+TEST_F(ObjectFactoriesTest, TheWakeGeyserSteamAndMineSplashAreMetresAcrossAtTheScalesTheyAreMadeAt) {
+    velm::gfx::CParticleSysRegistry& registry = velm::gfx::ParticleSysRegistry::Instance();
+    registry.Init();
+    // Made as the race makes them: a racer's wake, a geyser at rest and erupting, a mine going off.
+    const std::uint32_t racer = MakeRacer(2, 1);
+    const CVector3 at(0.0f, 0.0f, 0.0f);
+    const CVector3 axis(0.0f, 1.0f, 0.0f);
+    const CVector3 scale(1.0f, 1.0f, 1.0f);
+    const std::uint32_t geyser = velm::NewObjectID();
+    velm::TriggerEvent(kelvo::CCreateEnvObjEvt(kelvo::ModelDataKeyFromTypeName("geyser"), geyser, 1, 0, 35, &at, &axis,
+                                               0.0f, &scale, 0));
+    ASSERT_NE(Model(geyser), nullptr);
+    Model(geyser)->GetStateMachine()->ChangeState(kelvo::kGeyserEruptStateName);
+    const std::uint32_t mine = MakeItem("MineModelData", 14, racer, 1);
+    Model(mine)->GetStateMachine()->ChangeState(kelvo::kMineExplodeStateName);
+    m_events.Tick(-1);
+
+    struct SCase {
+        const char* m_template;
+        float m_rise;
+    };
+    // Each reads at race distance without swamping the view: puffs from a third of a metre to a
+    // few metres within a few metres of where they start; the eruption stands several metres,
+    // the splash one or two.
+    const SCase cases[] = {{"trail", 0.0f},
+                           {"geyser_normal", 1.0f},
+                           {"geyser_erupt", 5.0f},
+                           {"water_explosion", 1.5f},
+                           {"water_explosion2", 0.8f}};
+    for (const SCase& test : cases) {
+        velm::gfx::CParticleSystem* system = nullptr;
+        for (velm::gfx::CParticleSystem* live : registry.GetSystems()) {
+            if (live->GetTemplate() != nullptr && live->GetTemplate()->GetName() == test.m_template) {
+                system = live;
+            }
+        }
+        ASSERT_NE(system, nullptr) << test.m_template;
+        registry.Update(0.0, 1.0f / 60.0f);
+        const SReach reach = MetresReached(*system, 120);
+        EXPECT_GE(reach.m_size, 0.35f) << test.m_template;
+        EXPECT_LE(reach.m_size, 4.0f) << test.m_template;
+        EXPECT_GE(reach.m_rise, test.m_rise) << test.m_template;
+        EXPECT_LE(reach.m_spread, 6.0f) << test.m_template;
+    }
+    m_game->RemoveObject(mine);
+    m_game->RemoveObject(geyser);
+    m_game->RemoveObject(racer);
+    velm::gfx::ParticleSysRegistry::Destroy();
 }
 
 TEST_F(ObjectFactoriesTest, ANetworkedRacerOwnedByThisMachineIsDrivenHereWhateverItsRecordSays) {

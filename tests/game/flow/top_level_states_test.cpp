@@ -109,6 +109,7 @@ TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLeve
     EXPECT_EQ(m_game->GetSelectedCharacter(), 2u);
     EXPECT_EQ(m_game->GetCurrentTrack(), 1u);
     EXPECT_FALSE(m_game->GetControllersTakeInput());
+    EXPECT_TRUE(m_game->IsRaceFogOn()) << "the race starts in thick fog";
     ASSERT_TRUE(RunUntil("RacingState", 6.0));
     EXPECT_TRUE(m_game->GetControllersTakeInput());
 
@@ -123,6 +124,7 @@ TEST_F(TopLevelFlowTest, FirstRunGoesThroughTheSplashToTheRaceAndAResetSkipsLeve
 
     m_game->ResetRace();
     EXPECT_EQ(m_game->GetCurrentTrack(), 0u);
+    EXPECT_FALSE(m_game->IsRaceFogOn());
     ASSERT_TRUE(RunUntil("MenuState", 1.0));
     std::size_t loads = 0;
     for (const auto& seen : m_env.Seen()) {

@@ -2,12 +2,17 @@
 // frame step, the one listener it hands out, and the run trace of the states it enters.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "engine/ai/ai_manager.h"
+#include "engine/gfx/atmosphere_manager.h"
 #include "engine/phy/rigid_body.h"
 #include "flow_fixtures.h"
 #include "game/flow/game_trace.h"
@@ -98,15 +103,40 @@ TEST_F(GameObjectTest, InitEntersTheInitStateRegistersTheListenerAndTracesTheSta
 TEST_F(GameObjectTest, RaceFogFollowsTheLocalRacersProgressAndIsPlainWhenOff) {
     kelvo::CTumboKelvoGame game;
     game.Init();
+    // What the renderer hands the effects as their fog density.
+    const float& drawn = velm::gfx::AtmosphereManager::Instance().m_fogDensity;
     game.Update(0.0, 0.0169f);
     EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogEnd);
+    EXPECT_FLOAT_EQ(drawn, kelvo::CTumboKelvoGame::kRaceFogEnd);
     game.SetRaceFogOn(true);
     game.Update(0.0, 0.0169f);
     // An untracked racer has made no progress: the start density.
     EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogStart);
+    EXPECT_FLOAT_EQ(drawn, kelvo::CTumboKelvoGame::kRaceFogStart);
+
+    // Half-way down a course of 100 m the fog has thinned half-way.
+    std::vector<common::CVector3> course;
+    for (int z = 0; z <= 100; ++z) {
+        course.emplace_back(0.0f, 0.0f, -static_cast<float>(z));
+    }
+    velm::ai::CAIManager ai;
+    ai.SetRankPath(course);
+    game.GetRaceRankTracker()->SetAIManager(&ai);
+    auto* racer = new kelvo::CRacerModel(std::make_shared<velm::phy::CRigidBody>(), 900);
+    game.AddObject(racer, nullptr, nullptr);
+    game.SetLocalRacer(900, racer);
+    game.GetRaceRankTracker()->AddRacer(900);
+    racer->SetPosition(common::CVector3(0.0f, 0.3f, -50.0f));
+    // The ranking is measured ten times a second.
+    std::this_thread::sleep_for(std::chrono::milliseconds(110));
+    game.Update(0.0, 0.0169f);
+    const float halfWay = (kelvo::CTumboKelvoGame::kRaceFogStart + kelvo::CTumboKelvoGame::kRaceFogEnd) / 2.0f;
+    EXPECT_NEAR(drawn, halfWay, 1e-4f);
+
     game.SetRaceFogOn(false);
     game.Update(0.0, 0.0169f);
     EXPECT_FLOAT_EQ(game.GetFogDensity(), kelvo::CTumboKelvoGame::kRaceFogEnd);
+    EXPECT_FLOAT_EQ(drawn, kelvo::CTumboKelvoGame::kRaceFogEnd);
     // The counts are the graphics engine's; without one they are all 0.
     EXPECT_NE(game.GetStatisticsText().find(L"Objs Count: 0\n"), std::wstring::npos);
 }
