@@ -125,6 +125,7 @@ TEST_F(ObjectFactoriesTest, AWakeOfLimitedLifeDiesAndItsRacerRacesOnWithoutIt) {
         m_game->RemoveObject(racer);
         velm::gfx::ParticleSysRegistry::Destroy();
     }
+}
 
 // How far a system's particles reach over `frames` drawn updates, in metres: the particles' own
 // sizes and places times the scale the system was made at.
