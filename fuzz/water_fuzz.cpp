@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_file.h"
-#include "game/flow/model_data_mgr.h"
+#include "game/content/model_data_mgr.h"
 #include "game/flow/surface_makers.h"
 #include "game_folder.h"
 #include "null_graphics_core.h"
