@@ -6,7 +6,9 @@
 // menu camera has
 // stopped, OK on the character selection), races, and takes the race down with the
 // game's race reset, as the in-game menu's exit does. TK_SOURCE_DIR names the checkout (the
-// working directory when unset).
+// working directory when unset). TK_BENCH_RENDER_OFF=mask clears those render flags of the
+// graphics system during the race (0x10 the banks, 0x20 the river, 0x2 the particles, ...), to
+// see what each part of the frame costs.
 #include <SDL2/SDL.h>
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -25,6 +27,8 @@
 
 #include "engine/gfx/button.h"
 #include "engine/gfx/cursor.h"
+#include "engine/gfx/gfx_core.h"
+#include "engine/gfx/velm_gfx.h"
 #include "engine/phy/physics_world.h"
 #include "game/flow/engine_config_loader.h"
 #include "game/flow/tumbo_kelvo_app.h"
@@ -67,6 +71,8 @@ struct SRunResult {
     double render = 0.0;
     double present = 0.0;
     double physics = 0.0;
+    double draws = 0.0; // the device's draw calls and the vertices they sent, over the measured frames
+    double vertices = 0.0;
 };
 
 using Clock = std::chrono::steady_clock;
@@ -171,6 +177,13 @@ private:
 
     void RaceFrame(kelvo::CTumboKelvoGame& game, const platform::SFrameTimes& times) {
         ++m_raceFrame;
+        if (const char* off = std::getenv("TK_BENCH_RENDER_OFF")) {
+            velm::gfx::CVelmGfx* gfx = velm::GetApp()->GetGfx();
+            gfx->SetRenderFlags(gfx->GetRenderFlags() & ~static_cast<std::uint32_t>(std::strtoul(off, nullptr, 0)));
+        }
+        const IDirect3DDevice9* device =
+            velm::gfx::GFXCore::Exists() ? velm::gfx::GFXCore::Instance().GetDevice() : nullptr;
+        const platform::d3d9::SDeviceStats stats = device != nullptr ? device->Stats() : platform::d3d9::SDeviceStats();
         if (m_raceFrame > m_plan.warmUpFrames) {
             const velm::phy::CPhysicsWorld* physics = velm::GetApp()->GetPhysicsWorld();
             const double physicsSeconds = physics != nullptr ? physics->GetLastUpdateSeconds() : 0.0;
@@ -179,6 +192,8 @@ private:
             m_result->render += times.render;
             m_result->present += times.present;
             m_result->physics += physicsSeconds;
+            m_result->draws += static_cast<double>(stats.draws - m_lastStats.draws);
+            m_result->vertices += static_cast<double>(stats.vertices - m_lastStats.vertices);
             const auto now = Clock::now();
             if (m_raceFrame > m_plan.warmUpFrames + 1) {
                 m_result->wall += std::chrono::duration<double>(now - m_lastRaceFrame).count();
@@ -191,6 +206,7 @@ private:
         m_lastRaceFrame = Clock::now();
         m_lastRaceCpu = ProcessSeconds();
         m_lastRaceThreadCpu = ThreadSeconds();
+        m_lastStats = stats;
         if (m_raceFrame < m_plan.warmUpFrames + m_plan.raceFrames) {
             return;
         }
@@ -208,6 +224,7 @@ private:
     Clock::time_point m_lastRaceFrame;
     double m_lastRaceCpu = 0.0;
     double m_lastRaceThreadCpu = 0.0;
+    platform::d3d9::SDeviceStats m_lastStats;
     platform::CInputScript m_keys;
     unsigned long m_pressedAt = 0;
     int m_mouseX = 0;
@@ -371,6 +388,8 @@ void BM_RaceFrame(benchmark::State& state) {
         gl ? Milliseconds(measured.render + measured.present, frames) - engine : Milliseconds(null.present, frames);
     state.counters["ms_present"] = Milliseconds(measured.present, frames);
     state.counters["frames"] = frames;
+    state.counters["draws_frame"] = measured.draws / frames;
+    state.counters["vertices_frame"] = measured.vertices / frames;
 }
 BENCHMARK(BM_RaceFrame)->Arg(1)->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 

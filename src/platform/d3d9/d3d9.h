@@ -37,6 +37,7 @@ namespace d3d9 {
 struct SDeviceStats {
     std::uint64_t draws = 0;
     std::uint64_t primitives = 0;
+    std::uint64_t vertices = 0; // sent to the vertex stage: an indexed draw's index range
     std::uint64_t clears = 0;
     std::uint64_t scenes = 0;
     std::uint64_t presents = 0;

@@ -157,7 +157,7 @@ SParamNode* ID3DXEffect::AddNode(const platform::d3d9::SParamDecl& decl, const s
     SParamNode* node = m_nodes.back().get();
     node->name = decl.name;
     node->semantic = decl.semantic;
-    m_handles.insert(node->key);
+    m_handles.emplace(node->key, node);
     if (decl.type == "struct") {
         if (arrayLength > 0) {
             node->kind = SParamNode::EKind::Array;
@@ -219,7 +219,7 @@ bool ID3DXEffect::Build(const platform::d3d9::SEffectDecl& decl, const std::stri
     for (const platform::d3d9::STechniqueDecl& techniqueDecl : decl.techniques) {
         auto technique = std::make_unique<STechniqueNode>();
         technique->name = techniqueDecl.name;
-        m_handles.insert(technique->key);
+        m_handles.emplace(technique->key, nullptr);
         for (const platform::d3d9::SPassDecl& passDecl : techniqueDecl.passes) {
             std::string log;
             STechniqueNode::SPass pass;
@@ -262,13 +262,9 @@ SParamNode* ID3DXEffect::Find(D3DXHANDLE handle) const {
     if (handle == nullptr) {
         return nullptr;
     }
-    if (m_handles.count(handle) != 0) {
-        for (const auto& node : m_nodes) {
-            if (node->key == handle) {
-                return node.get();
-            }
-        }
-        return nullptr;
+    const auto known = m_handles.find(handle);
+    if (known != m_handles.end()) {
+        return known->second;
     }
     for (SParamNode* node : m_topLevel) {
         if (node->name == handle) {

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
@@ -112,7 +111,7 @@ private:
     ID3DXEffectPool* m_pool;                                          // holds one reference, may be null
     std::vector<std::unique_ptr<platform::d3d9::SParamNode>> m_nodes; // every node, owned
     std::vector<platform::d3d9::SParamNode*> m_topLevel;
-    std::unordered_set<const void*> m_handles;
+    std::unordered_map<const void*, platform::d3d9::SParamNode*> m_handles; // techniques: null
     std::vector<std::unique_ptr<platform::d3d9::STechniqueNode>> m_techniques;
     std::vector<platform::d3d9::SUniformBinding> m_uniforms;
     std::vector<platform::d3d9::SParamNode*> m_uniformNodes;

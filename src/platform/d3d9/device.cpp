@@ -634,6 +634,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
     }
     ++m_stats.draws;
     m_stats.primitives += primitiveCount;
+    m_stats.vertices += highest + 1 - lowest;
     return D3D_OK;
 }
 
@@ -651,6 +652,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
     }
     ++m_stats.draws;
     m_stats.primitives += primitiveCount;
+    m_stats.vertices += vertexCount;
     return D3D_OK;
 }
 

@@ -2,6 +2,7 @@
 
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,27 +54,33 @@ protected:
     }
 
     // Draws a screen-wide quad at depth z through the "Blend" technique of quad.fx, the left
-    // half only when the clip plane is on.
-    void DrawQuad(float z, bool clip, const char* technique = "Blend", int onlyPass = -1) {
+    // half only when the clip plane is on; with the given texture, or one red on top and green
+    // below.
+    void DrawQuad(float z, bool clip, const char* technique = "Blend", int onlyPass = -1,
+                  IDirect3DTexture9* given = nullptr) {
         ID3DXEffect* effect = nullptr;
         ASSERT_EQ(D3DXCreateEffectFromFileA(m_device.Get(), tk_test::DataPath("quad.fx").c_str(), nullptr, nullptr, 0,
                                             nullptr, &effect, nullptr),
                   D3D_OK);
-        IDirect3DTexture9* texture = nullptr;
-        ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-        D3DLOCKED_RECT locked;
-        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        for (int y = 0; y < 8; ++y) {
-            auto* row = static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch;
-            for (int x = 0; x < 8; ++x) {
-                const bool top = y < 4;
-                row[x * 4 + 0] = 0;
-                row[x * 4 + 1] = top ? 0 : 255;
-                row[x * 4 + 2] = top ? 255 : 0;
-                row[x * 4 + 3] = 128;
+        IDirect3DTexture9* texture = given;
+        if (texture != nullptr) {
+            texture->AddRef();
+        } else {
+            ASSERT_EQ(m_device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            for (int y = 0; y < 8; ++y) {
+                auto* row = static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch;
+                for (int x = 0; x < 8; ++x) {
+                    const bool top = y < 4;
+                    row[x * 4 + 0] = 0;
+                    row[x * 4 + 1] = top ? 0 : 255;
+                    row[x * 4 + 2] = top ? 255 : 0;
+                    row[x * 4 + 3] = 128;
+                }
             }
+            texture->UnlockRect(0);
         }
-        texture->UnlockRect(0);
         const SVertex corners[4] = {
             {{-1, 1, z}, {}, {0, 0}, {}, {}, 0xFFFFFFFF},
             {{1, 1, z}, {}, {1, 0}, {}, {}, 0xFFFFFFFF},
@@ -454,6 +461,46 @@ TEST_F(GlStream, DiscardsThatRunTheRingRoundDrawTheirOwnGeometry) {
     for (int quad = 0; quad < kQuads; ++quad) {
         const SPixel expected = quad % 2 == 0 ? SPixel{255, 0, 0} : SPixel{0, 255, 0};
         ExpectNear(At(pixels, quad * 2, 32), expected, ("quad " + std::to_string(quad)).c_str());
+    }
+}
+
+// A texture of one colour, with a chain of levels when more than one is asked for.
+IDirect3DTexture9* SolidTexture(IDirect3DDevice9* device, UINT size, UINT levels, D3DCOLOR colour) {
+    IDirect3DTexture9* texture = nullptr;
+    if (device->CreateTexture(size, size, levels, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr) != D3D_OK) {
+        return nullptr;
+    }
+    D3DLOCKED_RECT locked;
+    if (texture->LockRect(0, &locked, nullptr, 0) == D3D_OK) {
+        for (UINT y = 0; y < size; ++y) {
+            auto* row = reinterpret_cast<D3DCOLOR*>(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch);
+            std::fill(row, row + size, colour);
+        }
+        texture->UnlockRect(0);
+    }
+    return texture;
+}
+
+// Draws bind a texture only when its unit holds another: a texture made after one was freed
+// (whose name it may take), or another bound to the same unit, is the one drawn. A large texture
+// with levels, drawn small, reads the levels built from its pixels.
+TEST_F(GlRender, EachDrawSamplesTheTextureItWasGiven) {
+    const struct {
+        UINT size;
+        UINT levels;
+        D3DCOLOR colour;
+        SPixel expected;
+    } cases[] = {
+        {8, 1, 0xFFFF0000, {255, 0, 0}},     {8, 1, 0xFF00FF00, {0, 255, 0}},   {8, 1, 0xFF0000FF, {0, 0, 255}},
+        {256, 9, 0xFFFFFF00, {255, 255, 0}}, {8, 1, 0xFF00FFFF, {0, 255, 255}},
+    };
+    for (const auto& entry : cases) {
+        IDirect3DTexture9* texture = SolidTexture(m_device.Get(), entry.size, entry.levels, entry.colour);
+        ASSERT_NE(texture, nullptr);
+        DrawQuad(0.5f, false, "Opaque", 0, texture);
+        texture->Release();
+        const std::vector<std::uint8_t> pixels = BackBuffer();
+        ExpectNear(At(pixels, 32, 32), entry.expected, ("texture of size " + std::to_string(entry.size)).c_str());
     }
 }
 
