@@ -25,10 +25,10 @@ import art_palettes as pal  # noqa: E402
 from xfile_writer import Mesh, rotation, write_x, IDENTITY3  # noqa: E402
 
 
-def materials_of(palette):
-    # The texture holds the square root of each colour and so does the material: their product,
-    # as the shaders take it, is the colour.
-    return [('M_%s' % name, tuple(math.sqrt(c / 255.0) for c in colour), 24.0, (0.3, 0.3, 0.3))
+def materials_of(palette, textured=True):
+    # A unit draws its whole mesh with the mesh's first material, so a textured mesh's materials
+    # are all white and its texture holds the colours; an untextured one shows its colour.
+    return [('M_%s' % name, (1.0, 1.0, 1.0) if textured else tuple(c / 255.0 for c in colour), 24.0, (0.3, 0.3, 0.3))
             for name, colour in palette.items()]
 
 
@@ -470,11 +470,12 @@ def main():
     # Unit volumes: the physics box and cylinder and the end-of-level box are scaled by placement.
     volume = {'wire': (255, 0, 255)}
     write_x(os.path.join(folder, 'physic_box.x'), simple(volume, lambda p: p.box((0, 0, 0), (1, 1, 1), colour='wire')).mesh,
-            materials_of(volume))
+            materials_of(volume, textured=False))
     write_x(os.path.join(folder, 'physic_cylinder.x'),
-            simple(volume, lambda p: p.tube((0, 0, 0), 1.0, 1.0, 1.0, colour='wire', slices=12)).mesh, materials_of(volume))
+            simple(volume, lambda p: p.tube((0, 0, 0), 1.0, 1.0, 1.0, colour='wire', slices=12)).mesh,
+            materials_of(volume, textured=False))
     write_x(os.path.join(folder, 'end_level.x'), simple(volume, lambda p: p.box((0, 0, 0), (1, 1, 1), colour='wire')).mesh,
-            materials_of(volume))
+            materials_of(volume, textured=False))
     write_x(os.path.join(folder, 'sun.x'),
             simple(pal.SCENERY['sun'], lambda p: p.ellipsoid((0, 0, 0), (20, 20, 20), colour='sun', slices=12, stacks=8)).mesh,
             materials_of(pal.SCENERY['sun']))
