@@ -8,8 +8,11 @@ animation sets follow the racer's numbering:
   0 pole pull, 1 idle, 2/3 turning idle right/left, 4 paddling, 5/6 paddling turn right/left,
   7 throw, 8 pole cast, 9 slap, 10 wave, 11 cheer, 12 hurt, 13 fall end, 14 fall loop,
   15 fall start, 16 celebrate.
+Each character's rig is lifted by how deep its body floats (racer_float.py), so that every tube
+rides on the water whatever the character weighs.
 The shark has 0 swim and 1 attack; the drill's bit and the propeller's blades spin in their one set. Items and scenery are sized to the hulls their instance files
-give; colours come from art_palettes.py, the same cells make_textures.py paints.
+give; colours come from art_palettes.py, the same cells make_textures.py paints. A character's
+tube alone takes its 'vessel' colour.
 
 Run from anywhere:  python3 tools/make_models.py [--out FOLDER]
 (FOLDER defaults to the repository root; the files go under FOLDER/data/arts/models/D3D_X_files/).
@@ -22,6 +25,7 @@ import sys
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import art_palettes as pal  # noqa: E402
+import racer_float  # noqa: E402
 from xfile_writer import Mesh, rotation, write_x, IDENTITY3  # noqa: E402
 
 
@@ -156,7 +160,15 @@ def character_animations(has_tail):
     return sets
 
 
-def tumbo(p, centre=(0, -0.3, 0), ring=0.44, thickness=0.17, stretch=1.7):
+# The shapes below are drawn around the tube's centre at this height; each character's rig is then
+# lifted so that the tube's centre rides TUBE_RIDE above the surface's height midway between the
+# body at rest and racing: at the start the tube's upper half shows, and racing its underside
+# still touches the water.
+TUBE_Y = -0.3
+TUBE_RIDE = 0.1
+
+
+def tumbo(p, centre=(0, TUBE_Y, 0), ring=0.44, thickness=0.17, stretch=1.7):
     # The tube, striped by its texture cell, with a seat across it.
     p.torus(centre, ring, thickness, colour='vessel', stretch=stretch, slices=16, sides=8)
     p.box((centre[0], centre[1] - 0.05, centre[2] + 0.05), (0.75, 0.08, 0.7), colour='stripe')
@@ -237,7 +249,7 @@ def moviestar(p):
     p.ellipsoid((0, 0.42, 0.08), (0.15, 0.09, 0.16), colour='hair', bone='Head')
     p.box((0, 0.35, -0.09), (0.24, 0.05, 0.03), colour='eye', bone='Head')
     rider_arms(p, 'fur', 'face')
-    p.ellipsoid((0.56, 0.13, 0.05), (0.04, 0.04, 0.04), colour='vessel', bone='RightHand', slices=6, stacks=4)
+    p.ellipsoid((0.56, 0.13, 0.05), (0.04, 0.04, 0.04), colour='hair', bone='RightHand', slices=6, stacks=4)
 
 
 def fish(p):
@@ -260,7 +272,11 @@ def write_character(folder, name):
     palette = pal.CHARACTERS[name]
     p = Painter(palette)
     shape(p)
-    bones = list(SKELETON)
+    # The root stays on the body's position, where the shark swims; every solid and the rider's
+    # bones (all under Hips) go up together.
+    lift = racer_float.riding_line(name) + TUBE_RIDE - TUBE_Y
+    p.mesh.positions = [(x, y + lift, z) for x, y, z in p.mesh.positions]
+    bones = [(bone, parent, (o[0], o[1] + lift, o[2]) if bone == 'Hips' else o) for bone, parent, o in SKELETON]
     if has_tail:
         bones.append(('Tail', 'Hips', (0, 0.05, 0.25)))
     write_x(os.path.join(folder, name + '.x'), p.mesh, materials_of(palette), bones, character_animations(has_tail))

@@ -1,0 +1,90 @@
+// The characters' art and physics together on the first track, all six racing as computers: at the
+// start grid, once the field has settled, every tube shows above the still surface and reaches
+// into it; racing down the river, where the bodies ride higher, the tubes still touch the water.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "game/world/kelvo_model.h"
+#include "running_game.h"
+
+namespace {
+
+const char* const kNames[] = {"", "monkey", "bear", "alien", "fish", "hillbilly", "moviestar"};
+
+struct SSpan {
+    float m_bottom = 0.0f; // the tube's lowest point above the still surface
+    float m_top = 0.0f;    // and its highest
+};
+
+// Where the racer's tube lies against the surface under it; false while the racer is not in water.
+bool TubeSpan(const kelvo::CKelvoModel& racer, SSpan& span) {
+    common::CVector3 surface;
+    const std::vector<tktest::STubePoint> tube = tktest::TubePoints(racer);
+    if (tube.empty() || !tktest::CRunningGame::SurfaceUnder(racer, surface)) {
+        return false;
+    }
+    span.m_bottom = span.m_top = tube.front().m_position.y;
+    for (const tktest::STubePoint& point : tube) {
+        span.m_bottom = std::min(span.m_bottom, point.m_position.y);
+        span.m_top = std::max(span.m_top, point.m_position.y);
+    }
+    span.m_bottom -= surface.y;
+    span.m_top -= surface.y;
+    return true;
+}
+
+float Median(std::vector<float> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0f : values[values.size() / 2];
+}
+
+TEST(RacersAfloatTest, EveryCharactersTubeRidesOnTheWaterAtTheStartAndRacing) {
+    tktest::CRunningGame run("null");
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.StartRace(0));
+    // Dropped just above the water, the field has come to rest by the countdown's second number.
+    run.Step(180);
+    const std::vector<std::uint32_t> ids = run.Game().GetRacerIds();
+    ASSERT_EQ(ids.size(), 6u);
+    std::map<std::uint32_t, const kelvo::CKelvoModel*> racers;
+    for (std::uint32_t id : ids) {
+        const auto* racer = dynamic_cast<const kelvo::CKelvoModel*>(run.Game().FindModel(id));
+        ASSERT_NE(racer, nullptr);
+        ASSERT_GE(racer->GetObjectType(), 1u);
+        ASSERT_LE(racer->GetObjectType(), 6u);
+        racers[racer->GetObjectType()] = racer;
+    }
+    ASSERT_EQ(racers.size(), 6u);
+    for (const auto& [type, racer] : racers) {
+        SSpan span;
+        ASSERT_TRUE(TubeSpan(*racer, span)) << kNames[type];
+        EXPECT_GE(span.m_top, 0.1f) << kNames[type] << "'s tube is under the water at the start";
+        EXPECT_LE(span.m_bottom, -0.02f) << kNames[type] << "'s tube floats above the water at the start";
+    }
+
+    // Racing: the tube's underside stays near the surface and its top above it, half of the time
+    // at least (a racer is in the air now and then, off a ramp or down a fall).
+    ASSERT_TRUE(run.StepUntil("RacingState", 600));
+    std::map<std::uint32_t, std::vector<float>> bottoms;
+    std::map<std::uint32_t, std::vector<float>> tops;
+    for (int sample = 0; sample < 240; ++sample) {
+        run.Step(5);
+        for (const auto& [type, racer] : racers) {
+            SSpan span;
+            if (TubeSpan(*racer, span)) {
+                bottoms[type].push_back(span.m_bottom);
+                tops[type].push_back(span.m_top);
+            }
+        }
+    }
+    for (const auto& [type, racer] : racers) {
+        ASSERT_GE(bottoms[type].size(), 120u) << kNames[type] << " was out of the water most of the race";
+        EXPECT_LE(Median(bottoms[type]), 0.1f) << kNames[type] << "'s tube rides above the water racing";
+        EXPECT_GE(Median(tops[type]), 0.15f) << kNames[type] << "'s tube is under the water racing";
+    }
+}
+
+} // namespace
