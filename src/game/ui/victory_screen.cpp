@@ -1,7 +1,10 @@
 #include "game/ui/victory_screen.h"
 
+#include <algorithm>
+
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
+#include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/layout_values.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
@@ -13,6 +16,26 @@
 namespace kelvo {
 
 namespace {
+
+// The trophy's centre stands this far above the winner's head joint: clear of every character's
+// head, hat, ears and antennae, with the trophy's own half height.
+constexpr float kTrophyOverHead = 0.75f;
+
+// How high the trophy must stand to turn over the racer's drawn head; false for a racer drawn
+// without a head (the frame's matrix is then the identity, no place in the world).
+bool OverHead(IScreenGame& game, std::uint32_t racerId, float& height) {
+    const auto* racer = dynamic_cast<const CKelvoModel*>(game.FindModel(racerId));
+    const velm::gfx::IGfxUnit* unit = racer != nullptr ? racer->GetGfxUnit() : nullptr;
+    if (unit == nullptr) {
+        return false;
+    }
+    const D3DXMATRIX head = unit->GetFrameWorldMatrix("Head");
+    if (D3DXMatrixIsIdentity(&head)) {
+        return false;
+    }
+    height = head._42 + kTrophyOverHead;
+    return true;
+}
 
 velm::gfx::CSprite* Banner(common::CXmlReader& reader, const char* element, const SScreenSize& screen) {
     reader.Enter(element);
@@ -86,6 +109,7 @@ void CVictoryScreen::Show() {
                              : nullptr;
     if (winner != nullptr && winner->GetControlKind() == CONTROL_LOCAL_PLAYER) {
         m_current = m_winText;
+        m_winnerId = winner->GetID();
         m_trophyShown = 1;
         CreateTrophy();
     } else {
@@ -115,8 +139,14 @@ void CVictoryScreen::Update(unsigned elapsedMs) {
     IScreenGame* game = GetScreenGame();
     velm::CModel* trophy = m_trophyShown != 0 && game != nullptr ? game->FindModel(m_trophyId) : nullptr;
     if (trophy != nullptr) {
+        // Just right of the camera's target, which lies inside the winner's body: raised over
+        // the winner's head, where it shows whole above the racer and the water.
         common::CVector3 p = game->GetCameraTarget();
         p.x += 0.07f;
+        float overHead = 0.0f;
+        if (OverHead(*game, m_winnerId, overHead)) {
+            p.y = std::max(p.y, overHead);
+        }
         common::CVector3 axis;
         float angle = 0.0f;
         trophy->GetOrientation().ToAxisAngle(axis, angle);

@@ -1,12 +1,16 @@
 // The characters' art and physics together on the first track, all six racing as computers: at the
 // start grid, once the field has settled, every tube shows above the still surface and reaches
 // into it; racing down the river, where the bodies ride higher, the tubes still touch the water.
+// And after a win, whichever character won, the victory screen's trophy turns over the winner's
+// head, clear of its drawn mesh and of the water.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <vector>
 
+#include "game/ui/end_race_gui.h"
+#include "game/ui/victory_screen.h"
 #include "game/world/kelvo_model.h"
 #include "running_game.h"
 
@@ -22,12 +26,12 @@ struct SSpan {
 // Where the racer's tube lies against the surface under it; false while the racer is not in water.
 bool TubeSpan(const kelvo::CKelvoModel& racer, SSpan& span) {
     common::CVector3 surface;
-    const std::vector<tktest::STubePoint> tube = tktest::TubePoints(racer);
+    const std::vector<tktest::SDrawnPoint> tube = tktest::TubePoints(racer);
     if (tube.empty() || !tktest::CRunningGame::SurfaceUnder(racer, surface)) {
         return false;
     }
     span.m_bottom = span.m_top = tube.front().m_position.y;
-    for (const tktest::STubePoint& point : tube) {
+    for (const tktest::SDrawnPoint& point : tube) {
         span.m_bottom = std::min(span.m_bottom, point.m_position.y);
         span.m_top = std::max(span.m_top, point.m_position.y);
     }
@@ -84,6 +88,44 @@ TEST(RacersAfloatTest, EveryCharactersTubeRidesOnTheWaterAtTheStartAndRacing) {
         ASSERT_GE(bottoms[type].size(), 120u) << kNames[type] << " was out of the water most of the race";
         EXPECT_LE(Median(bottoms[type]), 0.1f) << kNames[type] << "'s tube rides above the water racing";
         EXPECT_GE(Median(tops[type]), 0.15f) << kNames[type] << "'s tube is under the water racing";
+    }
+}
+
+TEST(RacersAfloatTest, TheTrophyTurnsOverTheWinnersHeadWhicheverCharacterWon) {
+    tktest::CRunningGame run("null");
+    ASSERT_TRUE(run.Started());
+    kelvo::CTumboKelvoGame& game = run.Game();
+    for (std::uint32_t type = 1; type <= 6; ++type) {
+        ASSERT_TRUE(run.StartRace(type)) << kNames[type];
+        ASSERT_TRUE(run.StepUntil("RacingState", 600)) << kNames[type];
+        run.Step(120);
+        // The player home first, then Next Race on the board.
+        kelvo::CEndRaceGUI* board = game.GetEndRaceGUI();
+        ASSERT_TRUE(board->AddResultRow(game.GetLocalRacerId())) << kNames[type];
+        kelvo::CButtonPressedNextRace{*board}();
+        kelvo::CVictoryScreen* victory = game.GetVictoryScreen();
+        ASSERT_TRUE(victory->IsTrophyShown()) << kNames[type];
+        run.Step(3);
+
+        const auto* winner = dynamic_cast<const kelvo::CKelvoModel*>(game.GetLocalRacerModel());
+        const auto* trophy = dynamic_cast<const kelvo::CKelvoModel*>(game.FindModel(victory->GetTrophyId()));
+        ASSERT_NE(winner, nullptr);
+        ASSERT_NE(trophy, nullptr);
+        float racerTop = -1e9f;
+        for (const tktest::SDrawnPoint& point : tktest::DrawnPoints(winner->GetGfxUnit())) {
+            racerTop = std::max(racerTop, point.m_position.y);
+        }
+        const std::vector<tktest::SDrawnPoint> gold = tktest::DrawnPoints(trophy->GetGfxUnit());
+        ASSERT_FALSE(gold.empty());
+        float trophyBottom = 1e9f;
+        for (const tktest::SDrawnPoint& point : gold) {
+            trophyBottom = std::min(trophyBottom, point.m_position.y);
+        }
+        common::CVector3 surface;
+        ASSERT_TRUE(tktest::CRunningGame::SurfaceUnder(*winner, surface)) << kNames[type];
+        EXPECT_GT(trophyBottom, racerTop) << kNames[type] << ": the trophy stands in the racer";
+        EXPECT_GT(trophyBottom, surface.y) << kNames[type] << ": the trophy is in the water";
+        game.ResetRace();
     }
 }
 

@@ -112,27 +112,39 @@ private:
     double m_time = 0.0;
 };
 
-struct STubePoint {
+struct SDrawnPoint {
     D3DXVECTOR3 m_position;
     D3DXVECTOR3 m_normal;
+    float m_u = 0.0f;
+    float m_v = 0.0f;
 };
 
-// The tube's vertices of a character's drawn mesh, in the world: those whose texture coordinates
-// lie in the skin atlas's cell of the tube's colour (every character's fifth colour: the first
-// cell of the second row), which no other solid of a character uses.
-inline std::vector<STubePoint> TubePoints(const kelvo::CKelvoModel& racer) {
-    std::vector<STubePoint> tube;
-    const velm::gfx::IGfxUnit* unit = racer.GetGfxUnit();
+// A unit's vertices as drawn now (its current pose), in the world.
+inline std::vector<SDrawnPoint> DrawnPoints(const velm::gfx::IGfxUnit* unit) {
+    std::vector<SDrawnPoint> points;
     if (unit == nullptr) {
-        return tube;
+        return points;
     }
     const velm::gfx::SUnitGeometry& geometry = unit->GetGeometry();
     for (std::uint32_t i = 0; i < geometry.vertexCount; ++i) {
         const velm::gfx::SMeshVertex& vertex = geometry.vertices[i];
-        if (vertex.u < 0.25f && vertex.v > 0.25f && vertex.v < 0.5f) {
-            STubePoint point;
-            D3DXVec3TransformCoord(&point.m_position, &vertex.position, &unit->GetWorldMatrix());
-            D3DXVec3TransformNormal(&point.m_normal, &vertex.normal, &unit->GetWorldMatrix());
+        SDrawnPoint point;
+        D3DXVec3TransformCoord(&point.m_position, &vertex.position, &unit->GetWorldMatrix());
+        D3DXVec3TransformNormal(&point.m_normal, &vertex.normal, &unit->GetWorldMatrix());
+        point.m_u = vertex.u;
+        point.m_v = vertex.v;
+        points.push_back(point);
+    }
+    return points;
+}
+
+// The tube's points of a character's drawn mesh: those whose texture coordinates lie in the skin
+// atlas's cell of the tube's colour (every character's fifth colour: the first cell of the second
+// row), which no other solid of a character uses.
+inline std::vector<SDrawnPoint> TubePoints(const kelvo::CKelvoModel& racer) {
+    std::vector<SDrawnPoint> tube;
+    for (const SDrawnPoint& point : DrawnPoints(racer.GetGfxUnit())) {
+        if (point.m_u < 0.25f && point.m_v > 0.25f && point.m_v < 0.5f) {
             tube.push_back(point);
         }
     }

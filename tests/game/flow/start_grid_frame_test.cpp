@@ -110,7 +110,7 @@ TEST(StartGridFrameTest, BehindEachRacerItsTubeShowsItsColoursAboveTheWater) {
         const D3DXVECTOR3 centre(centreAt.x, centreAt.y, centreAt.z);
         int probed = 0;
         int showing = 0;
-        for (const tktest::STubePoint& point : tktest::TubePoints(*racer)) {
+        for (const tktest::SDrawnPoint& point : tktest::TubePoints(*racer)) {
             const D3DXVECTOR3 toEye = eye - point.m_position;
             const D3DXVECTOR3 fromCentre = point.m_position - centre;
             if (point.m_position.y < surface.y + kAboveStill || D3DXVec3Dot(&point.m_normal, &toEye) <= 0.0f ||
