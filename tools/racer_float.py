@@ -5,9 +5,8 @@ The physics floats a racer by its hull's test grid, a box 1.1 times the hull on 
 on the body's position: the share of the grid box under the surface times the river's density
 carries the mass. So at rest the body sinks by a depth that grows with its mass, and a character
 heavier than the one the density was chosen for (the 70 kg monkey, whose surface runs through the
-body's position) sits lower. Racing down the river the body rides higher: the buoyancy damps its
-fall as the river drops away under it, and about a third of the rest depth comes out of the water
-(measured over the first track at racing speed, for every character alike).
+body's position) sits lower. (Racing down the river every body rides some 0.2 to 0.3 higher: the
+buoyancy damps its fall as the river drops away under it.)
 """
 
 # Mass in kilograms of each character's body.
@@ -22,9 +21,6 @@ GRID_GROWTH = 1.1
 # The river's density as Scripts/StartGame.LUA sets it: half of the monkey's grid box carries it.
 RIVER_DENSITY = 2.0 * 70.0 / (HULL[0] * HULL[1] * HULL[2] * GRID_GROWTH ** 3)
 
-# The share of the rest depth that comes out of the water while racing.
-RACING_RISE = 1.0 / 3.0
-
 
 def submerged(name):
     """How deep the bottom of the body's grid box lies under the surface at rest."""
@@ -35,8 +31,3 @@ def submerged(name):
 def waterline(name):
     """Height of the water surface above the body's position at rest."""
     return submerged(name) - HULL[1] * GRID_GROWTH / 2
-
-
-def riding_line(name):
-    """The surface's height above the body's position midway between rest and racing."""
-    return waterline(name) - RACING_RISE * submerged(name) / 2

@@ -65,12 +65,14 @@ TEST(RacersAfloatTest, EveryCharactersTubeRidesOnTheWaterAtTheStartAndRacing) {
     for (const auto& [type, racer] : racers) {
         SSpan span;
         ASSERT_TRUE(TubeSpan(*racer, span)) << kNames[type];
-        EXPECT_GE(span.m_top, 0.1f) << kNames[type] << "'s tube is under the water at the start";
+        // The river's drawn waves rise and fall over the still surface; most run lower than this.
+        EXPECT_GE(span.m_top, 0.15f) << kNames[type] << "'s tube is under the water at the start";
         EXPECT_LE(span.m_bottom, -0.02f) << kNames[type] << "'s tube floats above the water at the start";
     }
 
-    // Racing: the tube's underside stays near the surface and its top above it, half of the time
-    // at least (a racer is in the air now and then, off a ramp or down a fall).
+    // Racing: the tube's underside stays within the drawn waves' reach (their ripple alone rises
+    // 0.22 over the still surface) and its top above the surface, half of the time at least (a
+    // racer is in the air now and then, off a ramp or down a fall).
     ASSERT_TRUE(run.StepUntil("RacingState", 600));
     std::map<std::uint32_t, std::vector<float>> bottoms;
     std::map<std::uint32_t, std::vector<float>> tops;
@@ -86,7 +88,7 @@ TEST(RacersAfloatTest, EveryCharactersTubeRidesOnTheWaterAtTheStartAndRacing) {
     }
     for (const auto& [type, racer] : racers) {
         ASSERT_GE(bottoms[type].size(), 120u) << kNames[type] << " was out of the water most of the race";
-        EXPECT_LE(Median(bottoms[type]), 0.1f) << kNames[type] << "'s tube rides above the water racing";
+        EXPECT_LE(Median(bottoms[type]), 0.15f) << kNames[type] << "'s tube rides above the water racing";
         EXPECT_GE(Median(tops[type]), 0.15f) << kNames[type] << "'s tube is under the water racing";
     }
 }
