@@ -17,23 +17,26 @@ namespace kelvo {
 
 namespace {
 
-// The trophy's centre stands this far above the winner's head joint: clear of every character's
-// head, hat, ears and antennae, with the trophy's own half height.
-constexpr float kTrophyOverHead = 0.75f;
+// The trophy's centre stands this far over the highest point of the winner as drawn: its own half
+// height and a little air between.
+constexpr float kTrophyClearance = 0.3f;
 
-// How high the trophy must stand to turn over the racer's drawn head; false for a racer drawn
-// without a head (the frame's matrix is then the identity, no place in the world).
-bool OverHead(IScreenGame& game, std::uint32_t racerId, float& height) {
+// How high the trophy must stand to turn over the racer as it is drawn now, whatever its pose;
+// false for a racer drawn without geometry.
+bool OverRacer(IScreenGame& game, std::uint32_t racerId, float& height) {
     const auto* racer = dynamic_cast<const CKelvoModel*>(game.FindModel(racerId));
     const velm::gfx::IGfxUnit* unit = racer != nullptr ? racer->GetGfxUnit() : nullptr;
-    if (unit == nullptr) {
+    if (unit == nullptr || unit->GetGeometry().vertexCount == 0) {
         return false;
     }
-    const D3DXMATRIX head = unit->GetFrameWorldMatrix("Head");
-    if (D3DXMatrixIsIdentity(&head)) {
-        return false;
+    const velm::gfx::SUnitGeometry& geometry = unit->GetGeometry();
+    float top = 0.0f;
+    for (std::uint32_t i = 0; i < geometry.vertexCount; ++i) {
+        D3DXVECTOR3 at;
+        D3DXVec3TransformCoord(&at, &geometry.vertices[i].position, &unit->GetWorldMatrix());
+        top = i == 0 ? at.y : std::max(top, at.y);
     }
-    height = head._42 + kTrophyOverHead;
+    height = top + kTrophyClearance;
     return true;
 }
 
@@ -140,12 +143,12 @@ void CVictoryScreen::Update(unsigned elapsedMs) {
     velm::CModel* trophy = m_trophyShown != 0 && game != nullptr ? game->FindModel(m_trophyId) : nullptr;
     if (trophy != nullptr) {
         // Just right of the camera's target, which lies inside the winner's body: raised over
-        // the winner's head, where it shows whole above the racer and the water.
+        // the winner, where it shows whole above the racer and the water.
         common::CVector3 p = game->GetCameraTarget();
         p.x += 0.07f;
-        float overHead = 0.0f;
-        if (OverHead(*game, m_winnerId, overHead)) {
-            p.y = std::max(p.y, overHead);
+        float overRacer = 0.0f;
+        if (OverRacer(*game, m_winnerId, overRacer)) {
+            p.y = std::max(p.y, overRacer);
         }
         common::CVector3 axis;
         float angle = 0.0f;

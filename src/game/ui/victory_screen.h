@@ -1,8 +1,7 @@
 // kelvo::CVictoryScreen, shown after the last track by Next Race: the win or lose banner by who
 // leads the results board, Continue back to the menus and, on a win, a gold trophy turning just
-// right of the camera's target, over the winner's head. The screen owns both banners; the trophy
-// is a world object of the game, destroyed by Continue, a new Show or the race reset. Main thread
-// only.
+// right of the camera's target, over the winner. The screen owns both banners; the trophy is a
+// world object of the game, destroyed by Continue, a new Show or the race reset. Main thread only.
 #pragma once
 
 #include <cstdint>
