@@ -161,11 +161,11 @@ def character_animations(has_tail):
 
 
 # The shapes below are drawn around the tube's centre at this height; each character's rig is then
-# lifted to bring the tube's centre TUBE_RIDE above the still water where its body floats at rest:
-# at the start a little more than the tube's upper half shows, so that the river's drawn waves
-# seldom run over it, and racing, where the body rides higher, its underside skims the surface.
+# lifted to bring the tube's centre TUBE_RIDE above the surface's height midway between the body at
+# rest and racing (racer_float.riding_line): at the start most of the tube's upper half shows over
+# the river's drawn waves, and racing, where the body rides higher, its underside still skims them.
 TUBE_Y = -0.3
-TUBE_RIDE = 0.05
+TUBE_RIDE = 0.125
 
 
 def tumbo(p, centre=(0, TUBE_Y, 0), ring=0.44, thickness=0.17, stretch=1.7):
@@ -229,7 +229,8 @@ def alien(p):
 
 
 def bear(p):
-    tumbo(p, ring=0.45, thickness=0.19)
+    # The heaviest rider rises the most between rest and racing: a fatter tube spans both.
+    tumbo(p, ring=0.48, thickness=0.23)
     p.ellipsoid((0, -0.02, 0.05), (0.29, 0.3, 0.26), colour='fur', bone='Spine')
     p.ellipsoid((0, -0.02, -0.15), (0.18, 0.2, 0.08), colour='face', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.19, 0.17, 0.17), colour='fur', bone='Head')
@@ -274,7 +275,7 @@ def write_character(folder, name):
     shape(p)
     # The root stays on the body's position, where the shark swims; every solid and the rider's
     # bones (all under Hips) go up together.
-    lift = racer_float.waterline(name) + TUBE_RIDE - TUBE_Y
+    lift = racer_float.riding_line(name) + TUBE_RIDE - TUBE_Y
     p.mesh.positions = [(x, y + lift, z) for x, y, z in p.mesh.positions]
     bones = [(bone, parent, (o[0], o[1] + lift, o[2]) if bone == 'Hips' else o) for bone, parent, o in SKELETON]
     if has_tail:

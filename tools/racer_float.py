@@ -5,8 +5,9 @@ The physics floats a racer by its hull's test grid, a box 1.1 times the hull on 
 on the body's position: the share of the grid box under the surface times the river's density
 carries the mass. So at rest the body sinks by a depth that grows with its mass, and a character
 heavier than the one the density was chosen for (the 70 kg monkey, whose surface runs through the
-body's position) sits lower. (Racing down the river every body rides some 0.2 to 0.3 higher: the
-buoyancy damps its fall as the river drops away under it.)
+body's position) sits lower. Racing down the river the body rides higher: the buoyancy damps its
+fall as the river drops away under it, and about 0.3 of the rest depth comes out of the water
+(measured over the first track at racing speed; it grows with the mass like the depth itself).
 """
 
 # Mass in kilograms of each character's body.
@@ -28,6 +29,15 @@ def submerged(name):
     return MASSES[name] / (RIVER_DENSITY * x * z)
 
 
+# The share of the rest depth that comes out of the water while racing.
+RACING_RISE = 0.3
+
+
 def waterline(name):
     """Height of the water surface above the body's position at rest."""
     return submerged(name) - HULL[1] * GRID_GROWTH / 2
+
+
+def riding_line(name):
+    """The surface's height above the body's position midway between rest and racing."""
+    return waterline(name) - RACING_RISE * submerged(name) / 2
