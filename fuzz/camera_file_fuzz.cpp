@@ -10,7 +10,7 @@
 #include "engine/input/input_event.h"
 #include "engine/phy/rigid_body.h"
 #include "fuzz_file.h"
-#include "game/flow/tumbo_kelvo_camera.h"
+#include "game/world/tumbo_kelvo_camera.h"
 #include "platform/dinput/dik_codes.h"
 
 namespace {

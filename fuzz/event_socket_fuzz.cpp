@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/events/event_manager.h"
+#include "game/content/model_data_mgr.h"
 #include "game/flow/event_socket.h"
-#include "game/flow/model_data_mgr.h"
 
 namespace {
 

@@ -3,20 +3,15 @@
 // device.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/gfx/gfx_core.h"
 #include "fuzz_file.h"
+#include "null_graphics_core.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool s_device = [] {
-        setenv("TK_D3D9_DEVICE", "null", 1);
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        return SUCCEEDED(velm::gfx::GFXCore::Instance().CreateDevice());
-    }();
-    if (!s_device || size < 2) {
+    if (!tk_fuzz::StartNullDevice() || size < 2) {
         return 0;
     }
     const std::uint32_t columns = 1 + data[0] % 64;

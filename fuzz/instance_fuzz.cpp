@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz_file.h"
-#include "game/flow/model_data_mgr.h"
+#include "game/content/model_data_mgr.h"
 #include "game_folder.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

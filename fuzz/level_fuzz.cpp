@@ -9,9 +9,9 @@
 
 #include "engine/events/event_manager.h"
 #include "fuzz_file.h"
+#include "game/content/model_data_keys.h"
+#include "game/content/model_data_mgr.h"
 #include "game/flow/level_loader.h"
-#include "game/flow/model_data_keys.h"
-#include "game/flow/model_data_mgr.h"
 #include "game_folder.h"
 
 namespace {

@@ -3,22 +3,19 @@
 // one the file names), and its height map asked for heights and a ray across it.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "engine/gfx/gfx_core.h"
 #include "engine/phy/height_map.h"
 #include "fuzz_file.h"
-#include "game/flow/model_data_mgr.h"
+#include "game/content/model_data_mgr.h"
 #include "game/flow/surface_makers.h"
 #include "game_folder.h"
+#include "null_graphics_core.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     tk_fuzz::EnterGameFolder();
-    setenv("TK_D3D9_DEVICE", "null", 1);
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    velm::gfx::GFXCore::Instance().CreateDevice();
+    tk_fuzz::StartNullDevice();
     return 0;
 }
 

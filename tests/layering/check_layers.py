@@ -5,8 +5,6 @@ Every folder with a tk_library() call is one library. A library may link (the DE
 tk_library call) and #include (quoted includes rooted at src/) only libraries of a lower
 level in the table below; everything else is reported with its file and line.
 
-Reaches listed in KNOWN_REACHES are tolerated until they are undone.
-
 Usage: check_layers.py [source root]   (the folder holding platform/, libs/, engine/, game/)
 """
 
@@ -15,7 +13,7 @@ import re
 import sys
 
 # platform < libs < engine/{events,input} < engine/{phy,gfx,ai,net} < engine/core
-#          < game/world < game/{ai,ui,tools} < game/flow
+#          < game/content < game/events < game/world < game/ai < game/{ui,tools} < game/flow
 # Graphics sits just above physics: its terrain and water units read the physics grids.
 LEVELS = {
     "platform/win32": 0,
@@ -33,23 +31,13 @@ LEVELS = {
     "engine/ai": 30,
     "engine/net": 30,
     "engine/core": 40,
-    "game/world": 50,
-    "game/ai": 60,
-    "game/ui": 60,
-    "game/tools": 60,
-    "game/flow": 70,
-}
-
-# Known upward reaches still to be undone, as (library, library it reaches). The race world
-# still uses the game object and events (flow), the HUD (ui) and the AI (ai), and the AI and
-# the tools the game object and creation events; no other reach may be added, and an entry is dropped here
-# once its reach is gone.
-KNOWN_REACHES = {
-    ("game/world", "game/flow"),
-    ("game/world", "game/ui"),
-    ("game/world", "game/ai"),
-    ("game/ai", "game/flow"),
-    ("game/tools", "game/flow"),
+    "game/content": 50,
+    "game/events": 51,
+    "game/world": 52,
+    "game/ai": 53,
+    "game/ui": 54,
+    "game/tools": 54,
+    "game/flow": 55,
 }
 
 LIBRARY_CALL = re.compile(r"tk_library\(\s*(\S+)([^)]*)\)", re.S)
@@ -84,7 +72,7 @@ def check(root):
             target = libraries.get(dep)
             if target is None:
                 continue  # an outside package (SDL2, Lua, Threads, ...)
-            if LEVELS.get(target, level) >= level and (folder, target) not in KNOWN_REACHES:
+            if LEVELS.get(target, level) >= level:
                 problems.append(f"{cmake.relative_to(root)}: {folder} links {dep} ({target}), not below it")
 
     for source in sorted(list(root.rglob("*.cpp")) + list(root.rglob("*.h"))):
@@ -102,7 +90,7 @@ def check(root):
             target = "/".join(parts[:2])
             if target == folder or target not in LEVELS:
                 continue
-            if LEVELS[target] >= level and (folder, target) not in KNOWN_REACHES:
+            if LEVELS[target] >= level:
                 problems.append(
                     f"{source.relative_to(root)}:{number}: {folder} includes {match.group(1)} ({target}), not below it"
                 )

@@ -49,8 +49,9 @@ class CheckLayersTest(unittest.TestCase):
                                         "engine/phy/grid.cpp": '#include "engine/gfx/unit.h"\n'}, "engine/phy/grid.cpp:1"),
             ("include of the game", {"libs/common/a.h": '#  include "game/world/racer.h"\n'}, "libs/common/a.h:1"),
             ("library outside the table", {"engine/sound/CMakeLists.txt": "tk_library(tk_sound)\n"}, "engine/sound"),
-            # A known reach of one library excuses no other library.
             ("game flow below the HUD", {"game/ui/hud.cpp": '#include "game/flow/game.h"\n'}, "game/ui/hud.cpp:1"),
+            ("tools beside the screens", {"game/tools/editor.cpp": '#include "game/ui/console.h"\n'},
+             "game/tools/editor.cpp:1"),
         ]
         for what, change, where in cases:
             with self.subTest(what):
@@ -58,13 +59,23 @@ class CheckLayersTest(unittest.TestCase):
                 self.assertEqual(code, 1)
                 self.assertIn(where, errors)
 
-    def test_known_reaches_are_tolerated(self):
-        world = {
-            "game/world/CMakeLists.txt": "tk_library(tk_game_world DEPS tk_engine_core tk_game_flow)\n",
-            "game/world/racer.cpp": '#include "game/flow/game.h"\n',
+    def test_game_floors_point_down_only(self):
+        floors = {
+            "game/events/CMakeLists.txt": "tk_library(tk_game_events DEPS tk_engine_events)\n",
+            "game/world/CMakeLists.txt": "tk_library(tk_game_world DEPS tk_engine_core tk_game_events)\n",
+            "game/world/racer.cpp": '#include "game/events/game_events.h"\n',
             "game/flow/CMakeLists.txt": "tk_library(tk_game_flow DEPS tk_game_world)\n",
         }
-        self.assertEqual(run({**BASE, **world}), (0, ""))
+        self.assertEqual(run({**BASE, **floors}), (0, ""))
+        upward = {
+            **floors,
+            "game/world/CMakeLists.txt": "tk_library(tk_game_world DEPS tk_engine_core tk_game_flow)\n",
+            "game/world/racer.cpp": '#include "game/flow/game.h"\n',
+        }
+        code, errors = run({**BASE, **upward})
+        self.assertEqual(code, 1)
+        self.assertIn("game/world/CMakeLists.txt", errors)
+        self.assertIn("game/world/racer.cpp:1", errors)
 
     def test_wrong_root_is_refused(self):
         code, errors = run({"README": "no libraries here\n"})

@@ -7,9 +7,10 @@
 #include "engine/phy/water_field.h"
 #include "game/ai/ai_profile.h"
 #include "game/ai/ai_ray_driving.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
-#include "game/world/object_type.h"
+#include "game/ai/ray_sensor.h"
+#include "game/content/object_type.h"
+#include "game/events/creation_events.h"
+#include "game/world/race_context.h"
 #include "game/world/racer_controller.h"
 #include "game/world/racer_model.h"
 #include "game/world/weapon_data.h"
@@ -19,6 +20,9 @@ namespace ai {
 namespace {
 
 velm::ai::CAIManager* s_manager = nullptr;
+
+// The markers of a driving recorder in debug mode.
+CGameMarkers s_recorderMarkers;
 
 // An enemy AI that carries the world it asks; the world is built before the AI it serves.
 struct SWorldHolder {
@@ -52,14 +56,14 @@ int CGameMarkers::CreateMarker(const common::CVector3& position, bool editor) {
 }
 
 void CGameMarkers::RemoveMarker(int id) {
-    if (CTumboKelvoGame* game = GetGame()) {
-        game->RemoveObject(static_cast<std::uint32_t>(id));
+    if (IRaceContext* race = GetRaceContext()) {
+        race->RemoveObject(static_cast<std::uint32_t>(id));
     }
 }
 
 bool CGameMarkers::GetMarkerPosition(int id, common::CVector3& position) {
-    CTumboKelvoGame* game = GetGame();
-    velm::CModel* model = game != nullptr ? game->FindModel(static_cast<std::uint32_t>(id)) : nullptr;
+    IRaceContext* race = GetRaceContext();
+    velm::CModel* model = race != nullptr ? race->FindModel(static_cast<std::uint32_t>(id)) : nullptr;
     if (model == nullptr) {
         return false;
     }
@@ -68,8 +72,8 @@ bool CGameMarkers::GetMarkerPosition(int id, common::CVector3& position) {
 }
 
 void CGameMarkers::MoveMarker(int id, const common::CVector3& position) {
-    CTumboKelvoGame* game = GetGame();
-    if (velm::CModel* model = game != nullptr ? game->FindModel(static_cast<std::uint32_t>(id)) : nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (velm::CModel* model = race != nullptr ? race->FindModel(static_cast<std::uint32_t>(id)) : nullptr) {
         model->SetPosition(position);
     }
 }
@@ -85,8 +89,8 @@ velm::ai::CAIManager* CGameEnemyWorld::GetAIManager() {
 }
 
 CRacerModel* CGameEnemyWorld::OwnRacer() const {
-    CTumboKelvoGame* game = GetGame();
-    velm::CModel* model = game != nullptr ? game->FindModel(static_cast<std::uint32_t>(m_racerId)) : nullptr;
+    IRaceContext* race = GetRaceContext();
+    velm::CModel* model = race != nullptr ? race->FindModel(static_cast<std::uint32_t>(m_racerId)) : nullptr;
     return dynamic_cast<CRacerModel*>(model);
 }
 
@@ -94,8 +98,8 @@ CRacerModel* CGameEnemyWorld::OwnRacer() const {
 // takes no part.
 std::vector<velm::ai::SRacerInfo> CGameEnemyWorld::GetRacers() {
     std::vector<velm::ai::SRacerInfo> racers;
-    if (CTumboKelvoGame* game = GetGame()) {
-        for (velm::CModel* model : game->GetRacers()) {
+    if (IRaceContext* race = GetRaceContext()) {
+        for (velm::CModel* model : race->GetRacers()) {
             if (auto* racer = dynamic_cast<CRacerModel*>(model)) {
                 racers.push_back(InfoOf(*racer));
             }
@@ -120,8 +124,8 @@ bool CGameEnemyWorld::GetFlow(const common::CVector3& point, common::CVector3& f
 std::vector<common::CVector3> CGameEnemyWorld::FindItemJugs(const common::CVector3& position,
                                                             const common::CVector3& direction, float radius) {
     std::vector<common::CVector3> jugs;
-    if (CTumboKelvoGame* game = GetGame()) {
-        for (velm::CModel* jug : game->FindItemJugsInRange(position, direction, radius)) {
+    if (IRaceContext* race = GetRaceContext()) {
+        for (velm::CModel* jug : race->FindItemJugsInRange(position, direction, radius)) {
             jugs.push_back(jug->GetPosition());
         }
     }
@@ -179,14 +183,22 @@ std::unique_ptr<velm::ai::AIEnemy> CreateEnemyAI(int characterType, int racerId)
     return std::make_unique<CGameEnemy>(GetAIProfile(2, characterType), racerId);
 }
 
+std::unique_ptr<IDrivingRecorder> CreateDrivingRecorder(int characterType) {
+    auto recorder = std::make_unique<CRaySensor>(GetAIProfile(1, characterType).Debug, &s_recorderMarkers);
+    recorder->OpenLog("TD.txt", 5);
+    return recorder;
+}
+
 void ApplyAIStates(bool useItems, bool drive, bool third) {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return;
     }
-    for (const auto& entry : game->GetControllers()) {
+    for (const auto& entry : race->GetControllers()) {
         if (auto* controller = dynamic_cast<CAIRacerContr*>(entry.second)) {
-            static_cast<velm::ai::AIEnemy*>(controller->GetAI())->SetStateFlags(useItems, drive, third);
+            if (auto* ai = static_cast<velm::ai::AIEnemy*>(controller->GetAI())) {
+                ai->SetStateFlags(useItems, drive, third);
+            }
         }
     }
 }

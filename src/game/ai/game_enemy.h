@@ -1,7 +1,8 @@
 // The race world as the computer racers' AI sees it: kelvo::ai::CGameEnemyWorld answers an
-// enemy's questions from the game object's racers and objects, kelvo::ai::CGameMarkers makes the
-// AI's and the waypoint editor's marker objects through the game's events, and CreateEnemyAI
-// builds the AI of one computer racer with the profile of its character. Main thread, except
+// enemy's questions from the race's racers and objects, kelvo::ai::CGameMarkers makes the AI's
+// and the waypoint editor's marker objects through the game's events, CreateEnemyAI builds the
+// AI of one computer racer with the profile of its character, and CreateDrivingRecorder a human
+// racer's sample recorder. Main thread, except
 // that an AI may be built on the loading thread (it then only reads the profiles, paths and nets
 // and queues its marker's event).
 #pragma once
@@ -14,6 +15,7 @@
 namespace kelvo {
 
 class CRacerModel;
+class IDrivingRecorder;
 
 namespace ai {
 
@@ -59,6 +61,9 @@ void SetEnemyAIManager(velm::ai::CAIManager* manager);
 
 // The AI of the computer racer with that character and id; it keeps its world with it.
 std::unique_ptr<velm::ai::AIEnemy> CreateEnemyAI(int characterType, int racerId);
+// The driving-sample recorder of a human racer of that character: a ray sensor with the human
+// profile's debug flag, logging to "TD.txt" five lines at a time.
+std::unique_ptr<IDrivingRecorder> CreateDrivingRecorder(int characterType);
 // Hands AIStates' switches to the AI of every computer racer of the game.
 void ApplyAIStates(bool useItems, bool drive, bool third);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/ai/waypoint.h"
+#include "game/world/race_context.h"
 #include "platform/win32/file_write.h"
 
 namespace kelvo {
@@ -17,7 +18,7 @@ class IWaypointMarkers;
 
 namespace ai {
 
-class CRaySensor {
+class CRaySensor : public IDrivingRecorder {
 public:
     // Banks farther than this on both sides read as open water.
     static constexpr float FAR_DISTANCE = 2.0f;
@@ -26,14 +27,15 @@ public:
 
     // With the debug flag and markers, three marker objects show the sensor's hits.
     explicit CRaySensor(bool debug, IWaypointMarkers* markers = nullptr);
-    virtual ~CRaySensor();
+    ~CRaySensor() override;
 
     // Creates or empties the log; samples are written `window` at a time. A log that cannot be
     // written is said once on standard error, and its samples are dropped.
     void OpenLog(const std::string& fileName, int window);
     // Two values (left / right, right / left), or none without a racer or terrain under it.
     virtual std::vector<double> Sample(const CRacerModel* racer, const velm::ai::WaypointList& waypoints);
-    void Record(const CRacerModel* racer, const std::vector<double>& values, const velm::ai::WaypointList& waypoints);
+    void Record(const CRacerModel* racer, const std::vector<double>& values,
+                const velm::ai::WaypointList& waypoints) override;
     // Keeps a two-value sample with the caller's values; writes the log once a window is full.
     void RecordSample(const std::vector<double>& sample, const std::vector<double>& values);
     void WriteLog();

@@ -6,8 +6,8 @@
 
 #include "engine/events/engine_events.h"
 #include "engine/events/event_manager.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/game_events.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 
 namespace kelvo {
 

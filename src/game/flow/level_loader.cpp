@@ -5,63 +5,15 @@
 
 #include "engine/core/object_id.h"
 #include "engine/events/event_manager.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/model_data_keys.h"
-#include "game/flow/model_data_mgr.h"
-#include "game/world/object_type.h"
+#include "game/content/model_data_keys.h"
+#include "game/content/model_data_mgr.h"
+#include "game/content/object_type.h"
+#include "game/events/creation_events.h"
 #include "libs/common/checked_number.h"
 
 namespace kelvo {
 
 const char* const CLevelLoader::kUseStoredFileName = "UseExistedLevelFileName";
-
-std::uint32_t ObjectTypeFromName(const std::string& keyword) {
-    static const std::pair<const char*, std::uint32_t> table[] = {
-        {"ICE_CAVE", OBJECT_ENVIRONMENT},
-        {"flag", OBJECT_ENVIRONMENT},
-        {"ROCK_CAVE", OBJECT_ENVIRONMENT},
-        {"GAME_NAME_1", OBJECT_ENVIRONMENT},
-        {"GAME_NAME_2", OBJECT_ENVIRONMENT},
-        {"ENGINE_LOGO", OBJECT_ENVIRONMENT},
-        {"jug", OBJECT_JUG},
-        {"ice", OBJECT_ENVIRONMENT},
-        {"rock", OBJECT_ENVIRONMENT},
-        {"gold", OBJECT_ENVIRONMENT},
-        {"tumbo1", OBJECT_ENVIRONMENT},
-        {"tumbo2", OBJECT_ENVIRONMENT},
-        {"box2", OBJECT_COLLISION_VOLUME},
-        {"cyl", OBJECT_COLLISION_VOLUME},
-        {"steam2ps", OBJECT_PARTICLE_SYSTEM},
-        {"defaultps", OBJECT_PARTICLE_SYSTEM},
-        {"explode3ps", OBJECT_PARTICLE_SYSTEM},
-        {"explode4ps", OBJECT_PARTICLE_SYSTEM},
-        {"splash", OBJECT_PARTICLE_SYSTEM},
-        {"whitewater", OBJECT_PARTICLE_SYSTEM},
-        {"splash2", OBJECT_PARTICLE_SYSTEM},
-        {"trail", OBJECT_PARTICLE_SYSTEM},
-        {"waterfall1", OBJECT_PARTICLE_SYSTEM},
-        {"geysernormal", OBJECT_PARTICLE_SYSTEM},
-        {"geysererupt", OBJECT_PARTICLE_SYSTEM},
-        {"snowtree", OBJECT_TREES},
-        {"pine", OBJECT_TREES},
-        {"stump", OBJECT_TREES},
-        {"forest", OBJECT_TREES},
-        {"fir", OBJECT_TREES},
-        {"ramp", OBJECT_RAMP},
-        {"geyser", OBJECT_GEYSER},
-        {"log1", OBJECT_LOG},
-        {"log2", OBJECT_LOG},
-        {"log3", OBJECT_LOG},
-        {"boulder", OBJECT_BOULDER},
-        {"finishline", OBJECT_FINISH_LINE},
-    };
-    for (const auto& row : table) {
-        if (keyword == row.first) {
-            return row.second;
-        }
-    }
-    return OBJECT_JUG;
-}
 
 namespace {
 

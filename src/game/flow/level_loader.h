@@ -9,13 +9,11 @@
 #include <cstdint>
 #include <string>
 
-#include "game/flow/data_files.h"
+#include "game/content/data_files.h"
+#include "game/content/model_data_keys.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
-
-// Placement keyword to object type: exact, case-sensitive; 15 (item jug) for anything else.
-std::uint32_t ObjectTypeFromName(const std::string& keyword);
 
 // What a level load asks of the game and of graphics.
 class ILevelLoaderHost {

@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <string>
 
-#include "game/flow/creation_events.h"
-#include "game/flow/game_events.h"
+#include "game/content/object_type.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/world/item_model.h"
-#include "game/world/object_type.h"
 #include "game/world/racer_model.h"
 
 namespace kelvo {

@@ -4,7 +4,7 @@
 
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
-#include "game/flow/model_data_keys.h"
+#include "game/content/model_data_keys.h"
 
 namespace kelvo {
 

@@ -2,7 +2,7 @@
 // its sounds made by the application's sound system. Main thread, before networking starts.
 #pragma once
 
-#include "game/flow/model_data_mgr.h"
+#include "game/content/model_data_mgr.h"
 
 namespace kelvo {
 

@@ -7,8 +7,8 @@
 
 #include "engine/gfx/terrain.h"
 #include "engine/gfx/water.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/model_data.h"
+#include "game/content/model_data.h"
+#include "game/events/creation_events.h"
 
 namespace kelvo {
 

@@ -26,20 +26,20 @@
 #include "engine/phy/rigid_body.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
-#include "game/flow/data_files.h"
+#include "game/content/data_files.h"
+#include "game/content/model_data_mgr.h"
+#include "game/events/game_events.h"
 #include "game/flow/frame_drawing.h"
-#include "game/flow/game_events.h"
+#include "game/flow/game_race.h"
 #include "game/flow/game_screen_host.h"
 #include "game/flow/game_screens.h"
+#include "game/flow/game_tools.h"
 #include "game/flow/game_trace.h"
-#include "game/flow/model_data_mgr.h"
 #include "game/flow/peer_event_check.h"
 #include "game/flow/startup_model_data.h"
 #include "game/flow/top_level_state.h"
-#include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/tools/console_sink.h"
-#include "game/tools/game_tools.h"
 #include "game/tools/level_editor.h"
 #include "game/tools/script_functions.h"
 #include "game/ui/character_selection.h"
@@ -58,6 +58,7 @@
 #include "game/world/model_manip.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
+#include "game/world/tumbo_kelvo_camera.h"
 #include "libs/common/geometry.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
@@ -150,7 +151,9 @@ CTumboKelvoGame::CTumboKelvoGame()
       m_trace(std::make_unique<CGameTrace>()),
       m_statistics(L"", velm::gfx::STextStyle(), 0, 0, 0),
       m_screenGame(std::make_unique<CGameScreens>(*this)),
-      m_screenHost(std::make_unique<CGameScreenHost>(*this)) {
+      m_screenHost(std::make_unique<CGameScreenHost>(*this)),
+      m_race(std::make_unique<CGameRace>(*this)),
+      m_toolsView(std::make_unique<CGameToolsView>(*this)) {
     SetScreenGame(m_screenGame.get());
     SetScreenHost(m_screenHost.get());
     m_activeCamera = m_raceCamera.get();
@@ -159,6 +162,8 @@ CTumboKelvoGame::CTumboKelvoGame()
         m_screenIds[screen] = static_cast<std::uint32_t>(m_screens->NextId());
     }
     g_game = this;
+    SetRaceContext(m_race.get());
+    SetToolsGame(m_toolsView.get());
 }
 
 CTumboKelvoGame::~CTumboKelvoGame() {
@@ -200,6 +205,12 @@ CTumboKelvoGame::~CTumboKelvoGame() {
     m_listener.reset();
     if (g_game == this) {
         g_game = nullptr;
+    }
+    if (GetRaceContext() == m_race.get()) {
+        SetRaceContext(nullptr);
+    }
+    if (GetToolsGame() == m_toolsView.get()) {
+        SetToolsGame(nullptr);
     }
 }
 

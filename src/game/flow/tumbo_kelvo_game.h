@@ -65,6 +65,8 @@ class CGameScreens;
 class CStartRaceGUI;
 class TumboKelvoConsole;
 class CGameScreenHost;
+class CGameRace;
+class CGameToolsView;
 
 class CTumboKelvoGame : public velm::CVelmGame {
 public:
@@ -427,6 +429,9 @@ private:
     // The screens reach the game through these while it lives.
     std::unique_ptr<CGameScreens> m_screenGame;
     std::unique_ptr<CGameScreenHost> m_screenHost;
+    // The race world and the tools reach the game through these while it lives.
+    std::unique_ptr<CGameRace> m_race;
+    std::unique_ptr<CGameToolsView> m_toolsView;
     double m_time = 0.0;
     std::uint64_t m_frameSteps = 0;
     bool m_firstPass = true;

@@ -7,10 +7,10 @@
 #include <utility>
 
 #include "engine/gfx/cursor.h"
-#include "game/flow/tumbo_kelvo_camera.h"
-#include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/script_args.h"
+#include "game/tools/tools_game.h"
+#include "game/world/tumbo_kelvo_camera.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -18,7 +18,7 @@ namespace kelvo {
 namespace {
 
 velm::CVelmCamera* ActiveCamera(const char* name) {
-    CTumboKelvoGame* game = GetGame();
+    IToolsGame* game = GetToolsGame();
     velm::CVelmCamera* camera = game != nullptr ? game->GetCamera() : nullptr;
     if (camera == nullptr) {
         ConsolePrint(std::string(name) + ": there is no camera");
@@ -37,9 +37,8 @@ CTumboKelvoCamera* FlyingCamera(const char* name) {
 }
 
 velm::gfx::CCursor* Cursor(const char* name) {
-    CTumboKelvoGame* game = GetGame();
-    // The game's cursor slot holds its cursor screen.
-    auto* cursor = game != nullptr ? static_cast<velm::gfx::CCursor*>(game->GetCursor()) : nullptr;
+    IToolsGame* game = GetToolsGame();
+    velm::gfx::CCursor* cursor = game != nullptr ? game->GetCursor() : nullptr;
     if (cursor == nullptr) {
         ConsolePrint(std::string(name) + ": there is no cursor");
     }

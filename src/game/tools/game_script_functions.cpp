@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "engine/events/event_manager.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/content/object_type.h"
+#include "game/events/game_events.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/script_args.h"
 #include "game/world/kelvo_model.h"
-#include "game/world/object_type.h"
+#include "game/world/race_context.h"
 #include "game/world/racer_model.h"
 #include "libs/common/script_arg_check.h"
 #include "libs/common/script_manager.h"
@@ -87,9 +87,9 @@ int Start(lua_State*) {
 
 // The racers of the game's race, in the order they were made; the character-selection line-up
 // is made of racer models too, but races no one.
-std::vector<CRacerModel*> RaceRacers(const CTumboKelvoGame& game) {
+std::vector<CRacerModel*> RaceRacers(IRaceContext& race) {
     std::vector<CRacerModel*> racers;
-    for (velm::CModel* model : game.GetRacers()) {
+    for (velm::CModel* model : race.GetRacers()) {
         if (auto* racer = dynamic_cast<CRacerModel*>(model)) {
             racers.push_back(racer);
         }
@@ -98,12 +98,12 @@ std::vector<CRacerModel*> RaceRacers(const CTumboKelvoGame& game) {
 }
 
 int PrintRacerIDs(lua_State*) {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return 0;
     }
     std::string text;
-    for (const CRacerModel* racer : RaceRacers(*game)) {
+    for (const CRacerModel* racer : RaceRacers(*race)) {
         text += std::to_string(racer->GetID()) + " " + ObjectTypeName(racer->GetObjectType());
         if (racer->GetControlKind() == CONTROL_LOCAL_PLAYER) {
             text += "<----- YOU";
@@ -127,10 +127,10 @@ int GiveItem(lua_State* L) {
     // Ids are never negative; such a number names no racer.
     const int number = common::ScriptWholeNumber(lua_tonumber(L, base + 1));
     const auto wanted = static_cast<std::uint32_t>(number);
-    CTumboKelvoGame* game = GetGame();
+    IRaceContext* race = GetRaceContext();
     CRacerModel* target = nullptr;
-    if (game != nullptr && IsGivableItem(type) && number >= 0) {
-        for (CRacerModel* racer : RaceRacers(*game)) {
+    if (race != nullptr && IsGivableItem(type) && number >= 0) {
+        for (CRacerModel* racer : RaceRacers(*race)) {
             if (wanted == 0 ? racer->GetControlKind() == CONTROL_LOCAL_PLAYER : racer->GetID() == wanted) {
                 target = racer;
                 break;

@@ -12,12 +12,12 @@
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/particle_sys_registry.h"
 #include "engine/gfx/particle_system.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/level_loader.h"
-#include "game/flow/model_data_keys.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/content/model_data_keys.h"
+#include "game/content/object_type.h"
+#include "game/events/creation_events.h"
 #include "game/tools/console_sink.h"
-#include "game/world/object_type.h"
+#include "game/tools/tools_game.h"
+#include "game/world/race_context.h"
 #include "platform/win32/file_write.h"
 
 namespace kelvo {
@@ -43,7 +43,7 @@ float s_sharedAngle = 1.57f;
 class CGameEditorWorld : public ILevelEditorWorld {
 public:
     bool GetEye(common::CVector3& eye) override {
-        CTumboKelvoGame* game = GetGame();
+        IToolsGame* game = GetToolsGame();
         velm::CVelmCamera* camera = game != nullptr ? game->GetCamera() : nullptr;
         if (camera == nullptr) {
             return false;
@@ -52,16 +52,12 @@ public:
         return true;
     }
     velm::CModel* FindModel(std::uint32_t id) override {
-        CTumboKelvoGame* game = GetGame();
-        return game != nullptr ? game->FindModel(id) : nullptr;
+        IRaceContext* race = GetRaceContext();
+        return race != nullptr ? race->FindModel(id) : nullptr;
     }
     velm::CView* FindView(std::uint32_t id) override {
-        CTumboKelvoGame* game = GetGame();
-        if (game == nullptr) {
-            return nullptr;
-        }
-        const auto found = game->GetViews().find(id);
-        return found != game->GetViews().end() ? found->second : nullptr;
+        IRaceContext* race = GetRaceContext();
+        return race != nullptr ? race->FindView(id) : nullptr;
     }
     // The registry owns the system; the editor keeps its id, since the registry deletes systems
     // whose life runs out and all of them when a track is left.

@@ -16,12 +16,12 @@
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/phy/buoyancy_force.h"
-#include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/camera_script_functions.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/game_script_functions.h"
 #include "game/tools/level_editor.h"
 #include "game/tools/script_args.h"
+#include "game/tools/tools_game.h"
 #include "game/world/model_manip.h"
 #include "game/world/racer_tuning.h"
 #include "game/world/weapon_data.h"
@@ -287,8 +287,8 @@ int SetPicker(lua_State* L) {
         const bool on = Bool(L, base);
         Picker().SetEnabled(on);
         // A click picks at the pointer, so picking shows it (the race hides it).
-        CTumboKelvoGame* game = GetGame();
-        if (velm::gfx::CCursor* cursor = on && game != nullptr ? game->GetCursorScreen() : nullptr) {
+        IToolsGame* game = GetToolsGame();
+        if (velm::gfx::CCursor* cursor = on && game != nullptr ? game->GetCursor() : nullptr) {
             cursor->Show(true);
         }
         velm::CModel* picked = Picker().GetSelected();

@@ -14,6 +14,7 @@
 
 #include "engine/gfx/base_gui.h"
 #include "engine/gfx/text_sprite.h"
+#include "game/world/race_hud.h"
 #include "libs/common/mersenne_twister.h"
 #include "libs/common/timer.h"
 
@@ -22,7 +23,7 @@ namespace kelvo {
 // Race time as minutes:seconds:hundredths, two digits each, truncated; hours are dropped.
 std::wstring RaceClockText(float seconds);
 
-class TumboKelvoGameHUD : public velm::gfx::CBaseGUI {
+class TumboKelvoGameHUD : public velm::gfx::CBaseGUI, public IRaceHUD {
 public:
     static constexpr std::uint32_t kFirstItem = 7;
     static constexpr std::uint32_t kLastItem = 14;
@@ -67,21 +68,21 @@ public:
     // A character outside 1-6 (it may come from the network) adds nothing.
     void AddRacerEntry(std::uint32_t racerId, std::uint32_t character);
     // steps is the old rank minus the new one.
-    void ShiftRacerRank(std::uint32_t racerId, std::int32_t steps);
-    void StartIconSpin(std::uint32_t racerId, std::int32_t turns);
+    void ShiftRacerRank(std::uint32_t racerId, std::int32_t steps) override;
+    void StartIconSpin(std::uint32_t racerId, std::int32_t turns) override;
     void ClearRacerEntries();
-    void SetSpeed(int speed);
+    void SetSpeed(int speed) override;
     // 0 hides the place image; a place outside 0-6 is ignored.
-    void SetPlace(std::uint32_t place);
+    void SetPlace(std::uint32_t place) override;
 
     // The slot spins whatever was drawn; a final item outside 7-14 (a roll that drew nothing)
     // leaves the slot empty when the spin stops.
-    void StartItemSpin(float interval, float step, std::uint32_t itemType);
-    void SlowItemSpin(float interval, float step);
-    void StopItemSpin();
+    void StartItemSpin(float interval, float step, std::uint32_t itemType) override;
+    void SlowItemSpin(float interval, float step) override;
+    void StopItemSpin() override;
     // Nothing while the slot spins.
-    void ClearItemIcon();
-    void ShowHitOverlay();
+    void ClearItemIcon() override;
+    void ShowHitOverlay() override;
 
     void ResetRaceClock();
     void StartRaceClock();

@@ -1,7 +1,7 @@
 #include "game/world/boost_states.h"
 
 #include "engine/gfx/gfx_unit.h"
-#include "game/flow/game_events.h"
+#include "game/events/game_events.h"
 #include "game/world/item_model.h"
 #include "game/world/racer_view.h"
 #include "game/world/weapon_data.h"

@@ -4,8 +4,8 @@
 
 #include "engine/ai/ai_manager.h"
 #include "engine/core/velm_app.h"
-#include "game/flow/tumbo_kelvo_game.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
 #include "game/world/weapon_data.h"
 #include "libs/common/matrix3.h"
 #include "libs/common/quaternion.h"
@@ -119,8 +119,8 @@ void CDrillSpinStateInit::operator()() const {
     steer->SetTargetId(0);
     steer->SetTargetPoint(Flat(points[limit].m_position));
     if (owner->GetRaceRank() > 1) {
-        CTumboKelvoGame* game = GetGame();
-        for (velm::CModel* model : game->GetRacers()) {
+        IRaceContext* race = GetRaceContext();
+        for (velm::CModel* model : race->GetRacers()) {
             auto* racer = dynamic_cast<CRacerModel*>(model);
             if (racer != nullptr && racer->GetRaceRank() == owner->GetRaceRank() - 1) {
                 target = racer;

@@ -1,7 +1,7 @@
 #include "game/world/env_obj.h"
 
+#include "game/content/object_type.h"
 #include "game/world/item_states.h"
-#include "game/world/object_type.h"
 #include "game/world/racer_view.h"
 #include "libs/common/state_machine.h"
 

@@ -2,7 +2,7 @@
 
 #include "engine/core/object_id.h"
 #include "engine/gfx/gfx_unit.h"
-#include "game/flow/creation_events.h"
+#include "game/events/creation_events.h"
 #include "game/world/env_obj.h"
 
 namespace kelvo {

@@ -3,13 +3,12 @@
 #include <memory>
 
 #include "engine/phy/rigid_body.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
-#include "game/ui/end_race_gui.h"
+#include "game/content/object_type.h"
+#include "game/events/game_events.h"
 #include "game/world/item_hit_effects.h"
 #include "game/world/item_model.h"
 #include "game/world/item_states.h"
-#include "game/world/object_type.h"
+#include "game/world/race_context.h"
 #include "game/world/racer_model.h"
 
 namespace kelvo {
@@ -87,7 +86,7 @@ void DrillHit(CRacerModel& racer, CItemModel& drill) {
     });
 }
 
-void Apply(ECollisionRule rule, CRacerModel& racer, CKelvoModel& other, CTumboKelvoGame& game) {
+void Apply(ECollisionRule rule, CRacerModel& racer, CKelvoModel& other, IRaceContext& race) {
     switch (rule) {
         case ECollisionRule::Jug:
             QueueWorldEvent(std::make_shared<CCreateItemEvt>(racer.GetID(), 0));
@@ -97,7 +96,7 @@ void Apply(ECollisionRule rule, CRacerModel& racer, CKelvoModel& other, CTumboKe
             break;
         case ECollisionRule::Mine:
             if (auto* mine = dynamic_cast<CItemModel*>(&other)) {
-                MineHit(racer, *mine, game.IsAuthoritative());
+                MineHit(racer, *mine, race.IsAuthoritative());
             }
             break;
         case ECollisionRule::Drill:
@@ -106,22 +105,20 @@ void Apply(ECollisionRule rule, CRacerModel& racer, CKelvoModel& other, CTumboKe
             }
             break;
         case ECollisionRule::RockRelease:
-            ReleaseRocks(&racer);
+            race.ReleaseRocks(&racer);
             break;
         case ECollisionRule::LogRelease:
-            ReleaseLogs();
+            race.ReleaseLogs();
             break;
         case ECollisionRule::Finish:
             // The racer stays on the finish trigger for many frames: one row per racer.
-            if (game.GetEndRaceGUI() != nullptr && !game.GetEndRaceGUI()->HasResultRow(racer.GetID())) {
-                game.GetEndRaceGUI()->AddResultRow(racer.GetID());
-            }
+            race.AddResultRow(racer.GetID());
             break;
         case ECollisionRule::Geyser: {
             CVector3 velocity = racer.GetLinearVelocity();
             velocity.y += kGeyserLift;
             racer.SetLinearVelocity(velocity);
-            game.PlayGeyserSound(other.GetPosition());
+            race.PlayGeyserSound(other.GetPosition());
             break;
         }
         default:
@@ -132,16 +129,16 @@ void Apply(ECollisionRule rule, CRacerModel& racer, CKelvoModel& other, CTumboKe
 } // namespace
 
 ECollisionRule HandleItemCollision(std::uint32_t firstId, std::uint32_t secondId) {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return ECollisionRule::None;
     }
-    auto* first = dynamic_cast<CKelvoModel*>(game->FindModel(firstId));
-    auto* second = dynamic_cast<CKelvoModel*>(game->FindModel(secondId));
+    auto* first = dynamic_cast<CKelvoModel*>(race->FindModel(firstId));
+    auto* second = dynamic_cast<CKelvoModel*>(race->FindModel(secondId));
     if (first == nullptr || second == nullptr) {
         return ECollisionRule::None;
     }
-    const bool authoritative = game->IsAuthoritative();
+    const bool authoritative = race->IsAuthoritative();
     for (const SRule& rule : kRules) {
         for (int side = 0; side < 2; ++side) {
             CKelvoModel& racer = side == 0 ? *first : *second;
@@ -150,10 +147,10 @@ ECollisionRule HandleItemCollision(std::uint32_t firstId, std::uint32_t secondId
             if (racerModel != nullptr && rule.rule == ECollisionRule::Finish && !authoritative &&
                 Matches(rule, racer, other, true)) {
                 // Not this machine's to decide, but kept should it take over as the server.
-                game->NoteFinishCrossed(racerModel->GetID());
+                race->NoteFinishCrossed(racerModel->GetID());
             }
             if (racerModel != nullptr && Matches(rule, racer, other, authoritative)) {
-                Apply(rule.rule, *racerModel, other, *game);
+                Apply(rule.rule, *racerModel, other, *race);
                 return rule.rule;
             }
         }

@@ -5,14 +5,13 @@
 
 #include "engine/core/object_id.h"
 #include "engine/events/event_manager.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/data_files.h"
-#include "game/flow/game_events.h"
-#include "game/flow/model_data_keys.h"
-#include "game/flow/peer_event_check.h"
-#include "game/flow/tumbo_kelvo_game.h"
-#include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/content/data_files.h"
+#include "game/content/model_data_keys.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
+#include "game/world/race_hud.h"
 #include "game/world/racer_model.h"
 #include "libs/common/xml_reader.h"
 
@@ -24,16 +23,16 @@ constexpr float kSpinTime = 5.0f;
 constexpr float kShortSpinTime = 1.5f;
 
 CRacerModel* FindRacer(std::uint32_t id) {
-    CTumboKelvoGame* game = GetGame();
-    return game != nullptr ? dynamic_cast<CRacerModel*>(game->FindModel(id)) : nullptr;
+    IRaceContext* race = GetRaceContext();
+    return race != nullptr ? dynamic_cast<CRacerModel*>(race->FindModel(id)) : nullptr;
 }
 
-TumboKelvoGameHUD* PlayerHUD(const CRacerModel& racer) {
-    CTumboKelvoGame* game = GetGame();
-    if (racer.GetControlKind() != CONTROL_LOCAL_PLAYER || game == nullptr) {
+IRaceHUD* PlayerHUD(const CRacerModel& racer) {
+    IRaceContext* race = GetRaceContext();
+    if (racer.GetControlKind() != CONTROL_LOCAL_PLAYER || race == nullptr) {
         return nullptr;
     }
-    return game->GetHUD();
+    return race->GetHUD();
 }
 
 // Negative text counts as 0, so a band can never wrap round to match every roll.
@@ -56,11 +55,11 @@ std::uint32_t ItemTypeFromName(const std::string& name) {
 }
 
 bool LinkItemToOwner(std::uint32_t itemId, std::uint32_t ownerId) {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return false;
     }
-    auto* item = dynamic_cast<CItemModel*>(game->FindModel(itemId));
+    auto* item = dynamic_cast<CItemModel*>(race->FindModel(itemId));
     CRacerModel* owner = FindRacer(ownerId);
     if (item == nullptr || owner == nullptr) {
         return false;
@@ -144,7 +143,7 @@ bool CItemManager::HandleEvent(const velm::CEvent& event) {
         return false;
     }
     // An item destroyed by a peer's word is one the peer may name.
-    if (CTumboKelvoGame* game = GetGame(); game != nullptr && !AcceptPeerEvent(*game, event)) {
+    if (IRaceContext* race = GetRaceContext(); race != nullptr && !race->AcceptPeerEvent(event)) {
         return false;
     }
     if (name == kCreateItemEventName) {
@@ -176,7 +175,7 @@ void CItemManager::OnCreateItem(std::uint32_t racerId, std::uint32_t itemType) {
     }
     const std::uint32_t type = itemType != 0 ? itemType : PickItemForRank(racer->GetRaceRank());
     racer->SetHeldItemType(type);
-    if (TumboKelvoGameHUD* hud = PlayerHUD(*racer)) {
+    if (IRaceHUD* hud = PlayerHUD(*racer)) {
         hud->StartItemSpin(0.1f, 0.01f, type);
     }
     spin->spinning = true;
@@ -199,12 +198,12 @@ void CItemManager::OnFireItem(std::uint32_t racerId) {
         return;
     }
     racer->SetHeldItemType(0);
-    if (TumboKelvoGameHUD* hud = PlayerHUD(*racer)) {
+    if (IRaceHUD* hud = PlayerHUD(*racer)) {
         hud->ClearItemIcon();
     }
     const std::string key = ModelDataKeyFromType(type);
-    CTumboKelvoGame* game = GetGame();
-    if (game->IsAuthoritative()) {
+    IRaceContext* race = GetRaceContext();
+    if (race->IsAuthoritative()) {
         QueueWorldEvent(
             std::make_shared<CCreateItemFromKeyEvt>(key, velm::NewObjectID(), 0, CONTROL_NETWORK, type, racerId, 1));
     } else {
@@ -222,25 +221,25 @@ void CItemManager::OnStopItemSpin(std::uint32_t racerId) {
         spin->timer.StartCountdown(kShortSpinTime);
     }
     if (racer != nullptr) {
-        if (TumboKelvoGameHUD* hud = PlayerHUD(*racer)) {
+        if (IRaceHUD* hud = PlayerHUD(*racer)) {
             hud->SlowItemSpin(0.2f, 0.01f);
         }
     }
 }
 
 void CItemManager::OnDestroyItem(std::uint32_t itemId) {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return;
     }
-    auto* item = dynamic_cast<CItemModel*>(game->FindModel(itemId));
+    auto* item = dynamic_cast<CItemModel*>(race->FindModel(itemId));
     if (item == nullptr) {
         return;
     }
     if (CRacerModel* owner = item->GetOwner()) {
         owner->RemoveItem(itemId);
     }
-    game->RemoveObject(itemId);
+    race->RemoveObject(itemId);
 }
 
 void CItemManager::UpdateItemSpins() {
@@ -251,7 +250,7 @@ void CItemManager::UpdateItemSpins() {
         spin.spinning = false;
         CRacerModel* racer = FindRacer(racerId);
         if (racer != nullptr) {
-            if (TumboKelvoGameHUD* hud = PlayerHUD(*racer)) {
+            if (IRaceHUD* hud = PlayerHUD(*racer)) {
                 hud->StopItemSpin();
             }
         }

@@ -1,9 +1,9 @@
 #include "game/world/item_model.h"
 
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/content/object_type.h"
+#include "game/events/game_events.h"
 #include "game/world/item_states.h"
-#include "game/world/object_type.h"
+#include "game/world/race_context.h"
 #include "game/world/racer_model.h"
 #include "game/world/racer_view.h"
 #include "libs/common/state_machine.h"
@@ -43,22 +43,21 @@ void CItemModel::CreateStateMachine() {
 }
 
 CItemView* CItemModel::GetItemView() const {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return nullptr;
     }
-    auto found = game->GetViews().find(m_id);
-    return found == game->GetViews().end() ? nullptr : dynamic_cast<CItemView*>(found->second);
+    return dynamic_cast<CItemView*>(race->FindView(m_id));
 }
 
 CPathItemController* CItemModel::GetPathController() const { return dynamic_cast<CPathItemController*>(m_controller); }
 
 CRacerModel* CItemModel::GetOwner() const {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr || m_ownerId == 0) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr || m_ownerId == 0) {
         return nullptr;
     }
-    return dynamic_cast<CRacerModel*>(game->FindModel(m_ownerId));
+    return dynamic_cast<CRacerModel*>(race->FindModel(m_ownerId));
 }
 
 void CItemModel::SetOwner(CRacerModel* owner) { m_ownerId = owner != nullptr ? owner->GetID() : 0; }

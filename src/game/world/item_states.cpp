@@ -3,10 +3,10 @@
 #include <memory>
 
 #include "engine/events/event_manager.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
-#include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/events/game_events.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
+#include "game/world/race_hud.h"
 
 namespace kelvo {
 
@@ -66,16 +66,16 @@ void DetachFromOwner(CItemModel* item) {
 void QueueDestroy(const CItemModel* item) { QueueWorldEvent(std::make_shared<CDestroyItemEvt>(item->GetID())); }
 
 CRacerModel* FindRacerModel(std::uint32_t id) {
-    CTumboKelvoGame* game = GetGame();
-    return game != nullptr && id != 0 ? dynamic_cast<CRacerModel*>(game->FindModel(id)) : nullptr;
+    IRaceContext* race = GetRaceContext();
+    return race != nullptr && id != 0 ? dynamic_cast<CRacerModel*>(race->FindModel(id)) : nullptr;
 }
 
 namespace {
 
 void ShowPlayerHitOverlay(const CRacerModel& racer) {
-    CTumboKelvoGame* game = GetGame();
-    if (racer.GetControlKind() == CONTROL_LOCAL_PLAYER && game != nullptr && game->GetHUD() != nullptr) {
-        game->GetHUD()->ShowHitOverlay();
+    IRaceContext* race = GetRaceContext();
+    if (racer.GetControlKind() == CONTROL_LOCAL_PLAYER && race != nullptr && race->GetHUD() != nullptr) {
+        race->GetHUD()->ShowHitOverlay();
     }
 }
 

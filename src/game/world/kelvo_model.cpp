@@ -4,8 +4,8 @@
 #include "engine/gfx/gfx_unit.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/rigid_body.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/events/game_events.h"
+#include "game/world/race_context.h"
 #include "libs/common/quaternion.h"
 
 namespace kelvo {
@@ -39,13 +39,13 @@ void CKelvoModel::ServerPositionStep(float elapsed, float& accumulator, float in
 }
 
 bool IsNetworkedGame() {
-    CTumboKelvoGame* game = GetGame();
-    return game != nullptr && game->IsNetworked();
+    IRaceContext* race = GetRaceContext();
+    return race != nullptr && race->IsNetworked();
 }
 
-bool IsNetworkHost() { return IsNetworkedGame() && GetGame()->GetMode() == 1; }
+bool IsNetworkHost() { return IsNetworkedGame() && GetRaceContext()->IsHost(); }
 
-bool IsNetworkClient() { return IsNetworkedGame() && GetGame()->GetMode() != 1; }
+bool IsNetworkClient() { return IsNetworkedGame() && !GetRaceContext()->IsHost(); }
 
 void TriggerWorldEvent(const velm::CEvent& event) {
     if (velm::GetEventManager() != nullptr) {

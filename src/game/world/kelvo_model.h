@@ -16,8 +16,6 @@ class IGfxUnit;
 
 namespace kelvo {
 
-class CTumboKelvoGame;
-
 // Control kinds of a racer.
 inline constexpr std::uint32_t CONTROL_NETWORK = 0;
 inline constexpr std::uint32_t CONTROL_LOCAL_PLAYER = 1;
@@ -51,7 +49,7 @@ protected:
     common::CVector3 m_forwardAxis;
 };
 
-// The running game's networking flags; single play when there is no game object.
+// The running game's networking flags; single play when there is no race.
 bool IsNetworkedGame();
 bool IsNetworkHost();
 bool IsNetworkClient();

@@ -1,7 +1,7 @@
 #include "game/world/mine_states.h"
 
 #include "engine/core/object_id.h"
-#include "game/flow/creation_events.h"
+#include "game/events/creation_events.h"
 #include "game/world/item_model.h"
 #include "game/world/weapon_data.h"
 

@@ -2,8 +2,7 @@
 
 #include "engine/core/input_event.h"
 #include "engine/core/picker.h"
-#include "game/ai/waypoint_editor.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/world/race_context.h"
 #include "libs/common/singleton.h"
 
 namespace kelvo {
@@ -20,7 +19,11 @@ constexpr std::uint32_t KEY_L = 38;
 } // namespace
 
 CModelManip::CModelManip()
-    : m_waypoints([]() -> CWaypointEditor* { return GetGame() != nullptr ? GetGame()->GetWaypointData() : nullptr; }) {}
+    : m_markerSync([] {
+          if (IRaceContext* race = GetRaceContext()) {
+              race->SyncWaypointMarkers();
+          }
+      }) {}
 
 bool CModelManip::HandleInput(const velm::input::SInputEvent& event) {
     if (!common::CSingleton<velm::CPicker>::Instance().IsEnabled() || !velm::input::IsPressed(event)) {
@@ -71,9 +74,8 @@ void CModelManip::SetPosition(float x, float y, float z) {
 }
 
 void CModelManip::SyncMarkers() {
-    CWaypointEditor* editor = m_waypoints ? m_waypoints() : nullptr;
-    if (editor != nullptr) {
-        editor->SyncWithMarkers();
+    if (m_markerSync) {
+        m_markerSync();
     }
 }
 

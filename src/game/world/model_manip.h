@@ -1,6 +1,6 @@
 // kelvo::CModelManip, the developer tools' keyboard manipulator: while picking is on, U/I, O/P
-// and K/L nudge the picked model along x, y and z by 0.4, and every move copies the waypoint
-// markers' positions back into the waypoint editor, so dragging a marker edits the path.
+// and K/L nudge the picked model along x, y and z by 0.4, and every move has the race copy the
+// waypoint markers' positions back into its waypoint editor, so dragging a marker edits the path.
 // Main thread only; one per process through common::CSingleton<kelvo::CModelManip>.
 #pragma once
 
@@ -10,13 +10,11 @@
 
 namespace kelvo {
 
-class CWaypointEditor;
-
 class CModelManip : public velm::ACModelManip {
 public:
     static constexpr float kStep = 0.4f;
-    // The editor kept in step with the markers; null when there is none.
-    using WaypointSource = std::function<CWaypointEditor*()>;
+    // Brings the waypoint path in step with its markers after a move.
+    using MarkerSync = std::function<void()>;
 
     CModelManip();
 
@@ -27,13 +25,13 @@ public:
     void MoveZ(float delta) override;
     void SetPosition(float x, float y, float z) override;
 
-    // The game's waypoint editor unless replaced.
-    void SetWaypointSource(WaypointSource source) { m_waypoints = std::move(source); }
+    // The race's waypoint editor unless replaced.
+    void SetMarkerSync(MarkerSync sync) { m_markerSync = std::move(sync); }
 
 private:
     void SyncMarkers();
 
-    WaypointSource m_waypoints;
+    MarkerSync m_markerSync;
 };
 
 } // namespace kelvo

@@ -1,10 +1,10 @@
 #include "game/world/pole_states.h"
 
 #include "engine/phy/rigid_body.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/events/game_events.h"
 #include "game/world/item_hit_effects.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
 #include "game/world/racer_controller.h"
 #include "game/world/weapon_data.h"
 
@@ -54,11 +54,11 @@ void CPoleCastStateInit::operator()() const {
     CPoleCastState& state = State<CPoleCastState>();
     SetNext(kPoleCastStateName);
     CRacerModel* owner = state.GetModel()->GetOwner();
-    CTumboKelvoGame* game = GetGame();
+    IRaceContext* race = GetRaceContext();
     state.m_hookedId = 0;
-    if (owner != nullptr && game != nullptr) {
+    if (owner != nullptr && race != nullptr) {
         std::uint32_t hooked = 0;
-        if (game->PickNearestRacerOnRay(owner->GetID(), owner->GetHeading().GetNormalized(), data::Pole().m_range,
+        if (race->PickNearestRacerOnRay(owner->GetID(), owner->GetHeading().GetNormalized(), data::Pole().m_range,
                                         data::Pole().m_angle, &hooked)) {
             state.m_hookedId = hooked;
         }

@@ -4,8 +4,8 @@
 
 #include "engine/ai/ai_manager.h"
 #include "engine/core/velm_app.h"
-#include "game/flow/tumbo_kelvo_game.h"
-#include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/world/race_context.h"
+#include "game/world/race_hud.h"
 #include "game/world/racer_model.h"
 
 namespace kelvo {
@@ -15,8 +15,8 @@ namespace {
 constexpr float kRankPeriod = 0.1f;
 
 CRacerModel* FindRacer(std::uint32_t id) {
-    CTumboKelvoGame* game = GetGame();
-    return game != nullptr ? dynamic_cast<CRacerModel*>(game->FindModel(id)) : nullptr;
+    IRaceContext* race = GetRaceContext();
+    return race != nullptr ? dynamic_cast<CRacerModel*>(race->FindModel(id)) : nullptr;
 }
 
 } // namespace
@@ -70,8 +70,8 @@ void CRaceRankTracker::Update() {
     m_entries.swap(kept);
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [](const SRankEntry& a, const SRankEntry& b) { return a.m_progress > b.m_progress; });
-    CTumboKelvoGame* game = GetGame();
-    TumboKelvoGameHUD* hud = game != nullptr ? game->GetHUD() : nullptr;
+    IRaceContext* race = GetRaceContext();
+    IRaceHUD* hud = race != nullptr ? race->GetHUD() : nullptr;
     std::uint32_t place = 1;
     for (const SRankEntry& entry : m_entries) {
         CRacerModel* racer = FindRacer(entry.m_racerId);

@@ -4,22 +4,17 @@
 
 #include "engine/ai/ai_manager.h"
 #include "engine/core/velm_app.h"
-#include "game/ai/ai_profile.h"
-#include "game/ai/game_enemy.h"
-#include "game/ai/ray_sensor.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_camera.h"
+#include "game/events/game_events.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
 #include "game/world/racer_model.h"
 #include "game/world/racer_states.h"
+#include "game/world/tumbo_kelvo_camera.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
 
 namespace {
-
-// The markers of a recorder in debug mode.
-ai::CGameMarkers s_markers;
 
 using common::CVector3;
 
@@ -33,6 +28,13 @@ bool KeyDown(const velm::input::SInputEvent& key) { return key.m_value == 0; }
 
 bool Later(const velm::input::SInputEvent& a, const velm::input::SInputEvent& b) {
     return static_cast<std::int32_t>(a.m_sequence - b.m_sequence) > 0;
+}
+
+std::unique_ptr<velm::ai::AIEnemy> CreateRaceAI(const CRacerModel& model) {
+    IRaceContext* race = GetRaceContext();
+    return race != nullptr
+               ? race->CreateEnemyAI(static_cast<int>(model.GetObjectType()), static_cast<int>(model.GetID()))
+               : nullptr;
 }
 
 } // namespace
@@ -96,10 +98,9 @@ void CRacerController::ReleaseAttachedItem() {
 }
 
 CHumanRacerContr::CHumanRacerContr(CRacerModel* model) : CRacerController(model) {
-    if (common::CScriptManager::GetInstance()->GetGlobalBool("RECORD_INPUT")) {
-        const ai::AIProfile& profile = ai::GetAIProfile(1, static_cast<int>(model->GetObjectType()));
-        m_recorder = std::make_unique<ai::CRaySensor>(profile.Debug, &s_markers);
-        m_recorder->OpenLog("TD.txt", 5);
+    IRaceContext* race = GetRaceContext();
+    if (race != nullptr && common::CScriptManager::GetInstance()->GetGlobalBool("RECORD_INPUT")) {
+        m_recorder = race->CreateDrivingRecorder(static_cast<int>(model->GetObjectType()));
     }
 }
 
@@ -178,10 +179,7 @@ void CHumanRacerContr::SteeringStep() {
 }
 
 CAIRacerContr::CAIRacerContr(CRacerModel* model, velm::ai::AIEnemy* ai)
-    : CRacerController(model),
-      m_ai(ai != nullptr
-               ? std::unique_ptr<velm::ai::AIEnemy>(ai)
-               : ai::CreateEnemyAI(static_cast<int>(model->GetObjectType()), static_cast<int>(model->GetID()))) {}
+    : CRacerController(model), m_ai(ai != nullptr ? std::unique_ptr<velm::ai::AIEnemy>(ai) : CreateRaceAI(*model)) {}
 
 CAIRacerContr::~CAIRacerContr() = default;
 
@@ -190,7 +188,9 @@ void CAIRacerContr::Update(double time, float elapsed) {
     velm::ai::SRacerInfo self;
     self.m_heading = m_forward;
     velm::ai::SDriveInput drive;
-    m_ai->Update(drive, self, {}, elapsed);
+    if (m_ai) {
+        m_ai->Update(drive, self, {}, elapsed);
+    }
     if (drive.m_stuck) {
         bool given = false;
         common::CScriptManager::GetInstance()->CallFunction("GiveItem", "si>b", "propeller",

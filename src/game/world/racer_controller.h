@@ -13,12 +13,9 @@
 
 namespace kelvo {
 
-namespace ai {
-class CRaySensor;
-}
-
 class CRacerModel;
 class CTumboKelvoCamera;
+class IDrivingRecorder;
 
 // The thrust factor by race rank: favours racers behind, holds back the local player in front.
 float RubberBand(std::uint32_t rank, std::uint32_t controlKind);
@@ -76,7 +73,7 @@ private:
     void FireStep();
     void SteeringStep();
 
-    std::unique_ptr<ai::CRaySensor> m_recorder;
+    std::unique_ptr<IDrivingRecorder> m_recorder;
     std::uint8_t m_forwardFlag = 0;
     std::uint8_t m_leftFlag = 0;
     std::uint8_t m_rightFlag = 0;
@@ -89,7 +86,8 @@ private:
 
 class CAIRacerContr : public CRacerController {
 public:
-    // Builds the AI for the racer's character unless one is handed in (taken over).
+    // Has the race build the AI for the racer's character unless one is handed in (taken over);
+    // without a race the racer has no AI and drifts.
     explicit CAIRacerContr(CRacerModel* model, velm::ai::AIEnemy* ai = nullptr);
     ~CAIRacerContr() override;
 

@@ -13,11 +13,11 @@
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
 #include "engine/phy/simulator.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
-#include "game/ui/tumbo_kelvo_game_hud.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
+#include "game/world/race_hud.h"
 #include "game/world/racer_controller.h"
 #include "game/world/racer_states.h"
 #include "game/world/racer_tuning.h"
@@ -61,13 +61,13 @@ CRacerModel::CRacerModel(const std::shared_ptr<velm::phy::CRigidBody>& body, std
 }
 
 CRacerModel::~CRacerModel() {
-    CTumboKelvoGame* game = GetGame();
+    IRaceContext* race = GetRaceContext();
     const std::set<std::uint32_t> items = m_items;
     m_items.clear();
-    if (game != nullptr) {
+    if (race != nullptr) {
         for (std::uint32_t item : items) {
             if (item != m_id) {
-                game->RemoveObject(item);
+                race->RemoveObject(item);
             }
         }
     }
@@ -85,12 +85,11 @@ velm::gfx::IGfxUnit* CRacerModel::GetTrail() const {
 CRacerController* CRacerModel::GetRacerController() const { return dynamic_cast<CRacerController*>(m_controller); }
 
 CRacerView* CRacerModel::GetRacerView() const {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return nullptr;
     }
-    auto found = game->GetViews().find(m_id);
-    return found == game->GetViews().end() ? nullptr : dynamic_cast<CRacerView*>(found->second);
+    return dynamic_cast<CRacerView*>(race->FindView(m_id));
 }
 
 velm::phy::BuoyancyForce* CRacerModel::GetBuoyancy() const {
@@ -217,9 +216,9 @@ void CRacerModel::TakeHit(ItemHitEffectFunc* effect) {
     }
     m_hitEffect = std::move(held);
     m_hitEffect->OnAccepted();
-    CTumboKelvoGame* game = GetGame();
-    if (game != nullptr && game->GetHUD() != nullptr) {
-        game->GetHUD()->StartIconSpin(m_id, 4);
+    IRaceContext* race = GetRaceContext();
+    if (race != nullptr && race->GetHUD() != nullptr) {
+        race->GetHUD()->StartIconSpin(m_id, 4);
     }
     TriggerWorldEvent(CIconSpinEvt(m_id));
     ChangeState(kHurtStateName);
@@ -242,12 +241,12 @@ void CRacerModel::DetachItem(CItemModel* item) {
 }
 
 bool CRacerModel::FindAttachedItem(CItemModel*& item) const {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return false;
     }
     for (std::uint32_t id : m_items) {
-        auto* model = dynamic_cast<CItemModel*>(game->FindModel(id));
+        auto* model = dynamic_cast<CItemModel*>(race->FindModel(id));
         if (model != nullptr && model->IsAttached()) {
             item = model;
             return true;

@@ -4,7 +4,7 @@
 #include "engine/phy/buoyancy_force.h"
 #include "engine/phy/ext_force_cntrl.h"
 #include "engine/phy/rigid_body.h"
-#include "game/flow/game_events.h"
+#include "game/events/game_events.h"
 #include "game/world/racer_controller.h"
 #include "game/world/racer_model.h"
 #include "game/world/racer_view.h"

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "game/world/object_type.h"
+#include "game/content/object_type.h"
 #include "libs/common/checked_number.h"
 
 namespace kelvo {

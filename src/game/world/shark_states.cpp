@@ -4,10 +4,10 @@
 #include "engine/gfx/scene_unit.h"
 #include "engine/phy/rigid_body.h"
 #include "engine/phy/water_field.h"
-#include "game/flow/game_events.h"
-#include "game/flow/tumbo_kelvo_game.h"
+#include "game/events/game_events.h"
 #include "game/world/item_hit_effects.h"
 #include "game/world/item_model.h"
+#include "game/world/race_context.h"
 #include "game/world/weapon_data.h"
 
 namespace kelvo {
@@ -22,11 +22,11 @@ constexpr float kHitTime = 2.0f;
 constexpr float kPull = 8.0f;
 
 CRacerModel* FindLeader() {
-    CTumboKelvoGame* game = GetGame();
-    if (game == nullptr) {
+    IRaceContext* race = GetRaceContext();
+    if (race == nullptr) {
         return nullptr;
     }
-    for (velm::CModel* model : game->GetRacers()) {
+    for (velm::CModel* model : race->GetRacers()) {
         auto* racer = dynamic_cast<CRacerModel*>(model);
         if (racer != nullptr && racer->GetRaceRank() == 1) {
             return racer;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/gfx/functor_factory.h"
 #include "engine/gfx/particle_functors.h"
@@ -383,6 +385,128 @@ TEST(ParticleFunctors, SavedParametersLoadBackTheSame) {
     auto stepsAgain = Loaded<velm::gfx::IncrementalVelocityUpdate>(stepsText.str());
     EXPECT_FLOAT_EQ(stepsAgain->m_rates[1].y, 3.0f);
     EXPECT_FLOAT_EQ(stepsAgain->m_timeSteps[2], 4.0f);
+}
+
+// Every functor writes its element as it reads it: each parameter in file order, floats in the
+// stream's format, bytes, the colour and flags as integers; angles read in degrees are written in
+// radians, as held.
+TEST(ParticleFunctors, EachFunctorSavesItsElementInFileOrder) {
+    using Params = std::vector<std::pair<std::string, std::string>>;
+    auto element = [](const std::string& name, const Params& params) {
+        std::string text = "\t\t<" + name + ">\n";
+        for (const auto& [param, value] : params) {
+            text += "\t\t\t<" + param + ">" + value + "</" + param + ">\n";
+        }
+        return text + "\t\t</" + name + ">\n";
+    };
+    auto axes = [](const char* first, const char* second) {
+        return Params{{std::string("x") + first, "1.5"},    {std::string("y") + first, "-2"},
+                      {std::string("z") + first, "3.25"},   {std::string("x") + second, "4"},
+                      {std::string("y") + second, "0.125"}, {std::string("z") + second, "-6"}};
+    };
+    const Params xyz{{"x", "0.5"}, {"y", "-1.5"}, {"z", "2"}};
+    struct SCase {
+        const char* registered;
+        std::string written;
+    };
+    const std::vector<SCase> cases = {
+        {"normal_color_init", element("normal_color_init", {{"color_norm_init", "4278255360"}})},
+        {"random_color_init", element("random_color_init", {{"red_low_range", "1"},
+                                                            {"red_high_range", "200"},
+                                                            {"green_low_range", "3"},
+                                                            {"green_high_range", "40"},
+                                                            {"blue_low_range", "5"},
+                                                            {"blue_high_range", "60"},
+                                                            {"alpha_low_range", "7"},
+                                                            {"alpha_high_range", "255"}})},
+        {"fade_color_update", element("fade_color_update", {{"fade_rate", "2.9"}})},
+        {"exponential_color_update",
+         element("exponential_color_update", {{"fade_rate", "1.5"}, {"exponent", "2"}, {"time_rate", "0.75"}})},
+        {"normal_life_init", element("normal_life_init", {{"life", "12"}})},
+        {"random_life_init", element("random_life_init", {{"min_life", "1"}, {"max_life", "9.5"}})},
+        {"normal_life_update", element("normal_life_update", {{"death_rate", "0.1"}})},
+        {"incremental_life_update", element("incremental_life_update", {{"death_rate_1", "0.1"},
+                                                                        {"death_rate_2", "0.2"},
+                                                                        {"death_rate_3", "0.3"},
+                                                                        {"death_rate_4", "0.4"},
+                                                                        {"death_rate_5", "0.5"},
+                                                                        {"time_step_1", "1"},
+                                                                        {"time_step_2", "2"},
+                                                                        {"time_step_3", "3"},
+                                                                        {"time_step_4", "4"},
+                                                                        {"time_step_5", "5"}})},
+        {"normal_size_init", element("normal_size_init", xyz)},
+        {"random_size_init", element("random_size_init", axes("Min", "Max"))},
+        {"normal_size_update", element("normal_size_update", axes("Rate", "Limit"))},
+        {"random_size_update", element("random_size_update", axes("Min", "Max"))},
+        {"exponential_size_update", element("exponential_size_update", axes("Exponent", "Limit"))},
+        {"normal_velocity_init", element("normal_velocity_init", xyz)},
+        {"random_velocity_init", element("random_velocity_init", axes("Min", "Max"))},
+        {"cosine_velocity_update", element("cosine_velocity_update", {{"interp_angle", "0.25"},
+                                                                      {"amplitude", "3"},
+                                                                      {"move_on_X", "1"},
+                                                                      {"move_on_Y", "0"},
+                                                                      {"move_on_Z", "1"}})},
+        {"gravity_velocity_update", element("gravity_velocity_update", xyz)},
+        {"exponential_velocity_update", element("exponential_velocity_update", axes("Exponent", "Limit"))},
+        {"incremental_velocity_update", element("incremental_velocity_update", {{"vel_rate_1_x", "1"},
+                                                                                {"vel_rate_1_y", "2"},
+                                                                                {"vel_rate_1_z", "3"},
+                                                                                {"vel_rate_2_x", "4"},
+                                                                                {"vel_rate_2_y", "5"},
+                                                                                {"vel_rate_2_z", "6"},
+                                                                                {"vel_rate_3_x", "7"},
+                                                                                {"vel_rate_3_y", "8"},
+                                                                                {"vel_rate_3_z", "9"},
+                                                                                {"time_step_1", "0.5"},
+                                                                                {"time_step_2", "1.5"},
+                                                                                {"time_step_3", "2.5"}})},
+        {"normal_position_init", element("normal_position_init", {{"xPos", "1"},
+                                                                  {"yPos", "2"},
+                                                                  {"zPos", "3"},
+                                                                  {"radius", "4"},
+                                                                  {"angle", "0.5"},
+                                                                  {"xAxis", "0"},
+                                                                  {"yAxis", "1"},
+                                                                  {"zAxis", "0"}})},
+        {"normal_position_update", element("normal_position_update", {})},
+    };
+    velm::gfx::CFunctorFactory factory;
+    velm::gfx::RegisterParticleFunctors(&factory);
+    auto saved = [&](const char* registered, const std::string& text) {
+        tktest::CTempDir dir;
+        common::CXmlReader reader;
+        reader.Load(dir.Write("f.xml", "<functor_data>\n" + text + "</functor_data>\n"));
+        reader.Enter("functor_data");
+        std::unique_ptr<velm::gfx::PartBaseFunctor> functor(factory.CreateFunctor(registered));
+        functor->Load(reader);
+        std::ostringstream out;
+        functor->Save(out);
+        return out.str();
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(saved(c.registered, c.written), c.written) << c.registered;
+    }
+    // 180 degrees read, pi written.
+    EXPECT_EQ(saved("spiral_velocity_update",
+                    element("spiral_velocity_update", {{"yaw", "180"}, {"pitch", "0"}, {"roll", "90"}})),
+              element("spiral_velocity_update", {{"yaw", "3.14159"}, {"pitch", "0"}, {"roll", "1.5708"}}));
+    EXPECT_EQ(saved("circle_position_init", element("circle_pos_init", {{"xOrigin", "1"},
+                                                                        {"yOrigin", "2"},
+                                                                        {"zOrigin", "3"},
+                                                                        {"radius", "4"},
+                                                                        {"yaw", "180"},
+                                                                        {"pitch", "0"},
+                                                                        {"roll", "0"}})),
+              element("circle_pos_init", {{"xOrigin", "1"},
+                                          {"yOrigin", "2"},
+                                          {"zOrigin", "3"},
+                                          {"radius", "4"},
+                                          {"yaw", "3.14159"},
+                                          {"pitch", "0"},
+                                          {"roll", "0"}}));
+    // The base reads and writes nothing.
+    EXPECT_EQ(saved("null", element("normal_life_init", {{"life", "3"}})), "");
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "engine/core/velm_camera.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/mesh_hierarchy.h"
-#include "flow_fixtures.h"
+#include "game/content/content_fixtures.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/start_menu.h"

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "flow_fixtures.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/game_events.h"
+#include "game/content/content_fixtures.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 
 namespace {
 

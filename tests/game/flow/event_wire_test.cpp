@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "engine/events/engine_events.h"
-#include "flow_fixtures.h"
-#include "game/flow/creation_events.h"
+#include "game/content/content_fixtures.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 #include "game/flow/event_socket.h"
-#include "game/flow/game_events.h"
 
 namespace {
 

@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "engine/events/engine_events.h"
-#include "flow_fixtures.h"
-#include "game/flow/game_events.h"
+#include "game/content/content_fixtures.h"
+#include "game/events/game_events.h"
 #include "game/flow/start_grid.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/ui/tumbo_kelvo_console.h"
+#include "game/world/in_game/world_fixtures.h"
 #include "game/world/racer_controller.h"
-#include "game/world/world_fixtures.h"
 
 namespace {
 

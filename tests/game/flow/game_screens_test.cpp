@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/phy/rigid_body.h"
-#include "flow_fixtures.h"
+#include "game/content/content_fixtures.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/end_race_gui.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/input_system.h"
-#include "flow_fixtures.h"
+#include "game/content/content_fixtures.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"

@@ -11,9 +11,9 @@
 #include "engine/core/view.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/phy/rigid_body.h"
-#include "game/flow/creation_events.h"
-#include "game/flow/game_events.h"
-#include "game/world/object_type.h"
+#include "game/content/object_type.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 #include "game/world/racer_model.h"
 #include "level_fixture.h"
 

@@ -22,7 +22,7 @@
 #include "engine/phy/height_map.h"
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
-#include "game/flow/instance_readers.h"
+#include "game/content/instance_readers.h"
 #include "game/flow/level_loader.h"
 #include "game/flow/surface_makers.h"
 #include "libs/common/xml_reader.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/core/object_id.h"
-#include "flow_fixtures.h"
-#include "game/flow/creation_events.h"
+#include "game/content/content_fixtures.h"
+#include "game/events/creation_events.h"
 #include "support/damaged_file.h"
 
 namespace {

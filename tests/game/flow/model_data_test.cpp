@@ -7,9 +7,9 @@
 #include "engine/core/sound.h"
 #include "engine/phy/collision_hull.h"
 #include "engine/phy/rigid_body.h"
-#include "flow_fixtures.h"
-#include "game/flow/model_data_keys.h"
-#include "game/flow/model_data_mgr.h"
+#include "game/content/content_fixtures.h"
+#include "game/content/model_data_keys.h"
+#include "game/content/model_data_mgr.h"
 #include "game/flow/startup_model_data.h"
 #include "support/damaged_file.h"
 

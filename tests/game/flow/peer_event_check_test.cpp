@@ -17,9 +17,9 @@
 
 #include "engine/core/object_id.h"
 #include "engine/events/engine_events.h"
-#include "game/flow/creation_events.h"
+#include "game/events/creation_events.h"
+#include "game/events/game_events.h"
 #include "game/flow/event_socket.h"
-#include "game/flow/game_events.h"
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/world/racer_model.h"

@@ -8,7 +8,7 @@
 
 #include "engine/gfx/button.h"
 #include "engine/gfx/cursor.h"
-#include "flow_fixtures.h"
+#include "game/content/content_fixtures.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/level_editor.h"
 #include "game/ui/character_selection.h"

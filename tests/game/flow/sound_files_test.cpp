@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "engine/core/sound_system.h"
-#include "flow_fixtures.h"
-#include "game/flow/model_data_mgr.h"
+#include "game/content/content_fixtures.h"
+#include "game/content/model_data_mgr.h"
 #include "game/flow/startup_model_data.h"
 #include "platform/fmod/fmod.h"
 

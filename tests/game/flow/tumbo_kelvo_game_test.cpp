@@ -14,15 +14,15 @@
 #include "engine/ai/ai_manager.h"
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/phy/rigid_body.h"
-#include "flow_fixtures.h"
+#include "game/content/content_fixtures.h"
 #include "game/flow/game_trace.h"
 #include "game/flow/top_level_state.h"
-#include "game/flow/tumbo_kelvo_camera.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/ui/end_race_gui.h"
 #include "game/world/race_rank_tracker.h"
 #include "game/world/racer_model.h"
+#include "game/world/tumbo_kelvo_camera.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/core/object_id.h"
-#include "flow_fixtures.h"
-#include "game/flow/game_events.h"
+#include "game/content/content_fixtures.h"
+#include "game/events/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/flow/tumbo_kelvo_listener.h"
 #include "game/ui/start_race_gui.h"

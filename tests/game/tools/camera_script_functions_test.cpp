@@ -8,13 +8,30 @@
 #include <string>
 #include <vector>
 
-#include "game/flow/tumbo_kelvo_camera.h"
-#include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/console_sink.h"
 #include "game/tools/script_functions.h"
+#include "game/tools/tools_game.h"
+#include "game/world/tumbo_kelvo_camera.h"
 #include "libs/common/script_manager.h"
 
 namespace {
+
+// The game's two cameras, the race one active first, installed while it lives; no cursor.
+class CCameraGame : public kelvo::IToolsGame {
+public:
+    CCameraGame() { kelvo::SetToolsGame(this); }
+    ~CCameraGame() override { kelvo::SetToolsGame(nullptr); }
+    velm::CVelmCamera* GetCamera() override { return m_active; }
+    velm::gfx::CCursor* GetCursor() override { return nullptr; }
+    kelvo::CTumboKelvoCamera* GetRaceCamera() { return &m_race; }
+    kelvo::CTumboKelvoCamera* GetFreeRoamCamera() { return &m_free; }
+    void ToggleCamera() { m_active = m_active == &m_race ? &m_free : &m_race; }
+
+private:
+    kelvo::CTumboKelvoCamera m_race{"RaceCameraInit.xml"};
+    kelvo::CTumboKelvoCamera m_free{"FreeRoamCameraInit.xml"};
+    kelvo::CTumboKelvoCamera* m_active = &m_race;
+};
 
 class CameraScriptFunctionsTest : public ::testing::Test {
 protected:
@@ -32,7 +49,7 @@ protected:
 };
 
 TEST_F(CameraScriptFunctionsTest, TheFunctionsWorkOnTheActiveCamera) {
-    kelvo::CTumboKelvoGame game;
+    CCameraGame game;
     kelvo::CTumboKelvoCamera& race = *game.GetRaceCamera();
     kelvo::CTumboKelvoCamera& free = *game.GetFreeRoamCamera();
     Run("x, y, z = PrintCamPos() SetCamSpeed(3.5) ToggleCameraMove()");
@@ -55,7 +72,7 @@ TEST_F(CameraScriptFunctionsTest, TheFunctionsWorkOnTheActiveCamera) {
 
 TEST_F(CameraScriptFunctionsTest, BadCallsSayWhatWasWrongAndChangeNothing) {
     {
-        kelvo::CTumboKelvoGame game;
+        CCameraGame game;
         const float speed = game.GetRaceCamera()->GetMoveSpeed();
         Run("SetCamSpeed('fast') SetCamSpeed() SetCursor() shown = GetCursor()");
         EXPECT_EQ(game.GetRaceCamera()->GetMoveSpeed(), speed);

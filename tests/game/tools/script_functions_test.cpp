@@ -15,7 +15,7 @@
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/phy/buoyancy_force.h"
-#include "game/flow/flow_fixtures.h"
+#include "game/content/content_fixtures.h"
 #include "game/tools/console_sink.h"
 #include "game/world/racer_tuning.h"
 #include "game/world/weapon_data.h"

@@ -11,7 +11,7 @@
 #include "engine/events/event_manager.h"
 #include "engine/gfx/gfx_unit.h"
 #include "engine/phy/rigid_body.h"
-#include "game/flow/creation_events.h"
+#include "game/events/creation_events.h"
 #include "game/tools/level_editor.h"
 
 namespace tktest {

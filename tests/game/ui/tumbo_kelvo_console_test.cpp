@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "engine/input/input_event.h"
-#include "game/tools/console_sink.h"
 #include "libs/common/script_manager.h"
 
 namespace {
@@ -49,9 +48,17 @@ std::vector<std::string>& Parsed() {
     return lines;
 }
 
-// Stands in for the game's ConsoleWrite: through the one print seam, as the game's functions go.
+// The console the game's ConsoleWrite prints to, while a test runs.
+TumboKelvoConsole*& PrintTarget() {
+    static TumboKelvoConsole* console = nullptr;
+    return console;
+}
+
+// Stands in for the game's ConsoleWrite, which prints to the console overlay.
 int WriteThroughSeam(lua_State* L) {
-    kelvo::ConsolePrint(lua_tostring(L, 1));
+    if (TumboKelvoConsole* console = PrintTarget()) {
+        console->Print(lua_tostring(L, 1));
+    }
     return 0;
 }
 
@@ -59,9 +66,9 @@ class ConsoleTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Parsed().clear();
-        kelvo::SetConsoleSink([this](const std::string& line) { m_console.Print(line); });
+        PrintTarget() = &m_console;
     }
-    void TearDown() override { kelvo::SetConsoleSink(nullptr); }
+    void TearDown() override { PrintTarget() = nullptr; }
 
     bool Press(std::uint32_t code) { return m_console.HandleInput(Record(code, 0)); }
     bool Release(std::uint32_t code) { return m_console.HandleInput(Record(code, 1)); }
