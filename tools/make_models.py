@@ -8,8 +8,11 @@ animation sets follow the racer's numbering:
   0 pole pull, 1 idle, 2/3 turning idle right/left, 4 paddling, 5/6 paddling turn right/left,
   7 throw, 8 pole cast, 9 slap, 10 wave, 11 cheer, 12 hurt, 13 fall end, 14 fall loop,
   15 fall start, 16 celebrate.
+Each character's rig is lifted by how deep its body floats (racer_float.py), so that every tube
+rides on the water whatever the character weighs.
 The shark has 0 swim and 1 attack; the drill's bit and the propeller's blades spin in their one set. Items and scenery are sized to the hulls their instance files
-give; colours come from art_palettes.py, the same cells make_textures.py paints.
+give; colours come from art_palettes.py, the same cells make_textures.py paints. A character's
+tube alone takes its 'vessel' colour.
 
 Run from anywhere:  python3 tools/make_models.py [--out FOLDER]
 (FOLDER defaults to the repository root; the files go under FOLDER/data/arts/models/D3D_X_files/).
@@ -22,13 +25,14 @@ import sys
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import art_palettes as pal  # noqa: E402
+import racer_float  # noqa: E402
 from xfile_writer import Mesh, rotation, write_x, IDENTITY3  # noqa: E402
 
 
-def materials_of(palette):
-    # The texture holds the square root of each colour and so does the material: their product,
-    # as the shaders take it, is the colour.
-    return [('M_%s' % name, tuple(math.sqrt(c / 255.0) for c in colour), 24.0, (0.3, 0.3, 0.3))
+def materials_of(palette, textured=True):
+    # A unit draws its whole mesh with the mesh's first material, so a textured mesh's materials
+    # are all white and its texture holds the colours; an untextured one shows its colour.
+    return [('M_%s' % name, (1.0, 1.0, 1.0) if textured else tuple(c / 255.0 for c in colour), 24.0, (0.3, 0.3, 0.3))
             for name, colour in palette.items()]
 
 
@@ -156,7 +160,15 @@ def character_animations(has_tail):
     return sets
 
 
-def tumbo(p, centre=(0, -0.3, 0), ring=0.44, thickness=0.17, stretch=1.7):
+# The shapes below are drawn around the tube's centre at this height; each character's rig is then
+# lifted to bring the tube's centre TUBE_RIDE above the surface's height midway between the body at
+# rest and racing (racer_float.riding_line): at the start most of the tube's upper half shows over
+# the river's drawn waves, and racing, where the body rides higher, its underside still skims them.
+TUBE_Y = -0.3
+TUBE_RIDE = 0.125
+
+
+def tumbo(p, centre=(0, TUBE_Y, 0), ring=0.44, thickness=0.17, stretch=1.7):
     # The tube, striped by its texture cell, with a seat across it.
     p.torus(centre, ring, thickness, colour='vessel', stretch=stretch, slices=16, sides=8)
     p.box((centre[0], centre[1] - 0.05, centre[2] + 0.05), (0.75, 0.08, 0.7), colour='stripe')
@@ -217,7 +229,8 @@ def alien(p):
 
 
 def bear(p):
-    tumbo(p, ring=0.45, thickness=0.19)
+    # The heaviest rider rises the most between rest and racing: a fatter tube spans both.
+    tumbo(p, ring=0.48, thickness=0.23)
     p.ellipsoid((0, -0.02, 0.05), (0.29, 0.3, 0.26), colour='fur', bone='Spine')
     p.ellipsoid((0, -0.02, -0.15), (0.18, 0.2, 0.08), colour='face', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.19, 0.17, 0.17), colour='fur', bone='Head')
@@ -237,7 +250,7 @@ def moviestar(p):
     p.ellipsoid((0, 0.42, 0.08), (0.15, 0.09, 0.16), colour='hair', bone='Head')
     p.box((0, 0.35, -0.09), (0.24, 0.05, 0.03), colour='eye', bone='Head')
     rider_arms(p, 'fur', 'face')
-    p.ellipsoid((0.56, 0.13, 0.05), (0.04, 0.04, 0.04), colour='vessel', bone='RightHand', slices=6, stacks=4)
+    p.ellipsoid((0.56, 0.13, 0.05), (0.04, 0.04, 0.04), colour='hair', bone='RightHand', slices=6, stacks=4)
 
 
 def fish(p):
@@ -260,7 +273,11 @@ def write_character(folder, name):
     palette = pal.CHARACTERS[name]
     p = Painter(palette)
     shape(p)
-    bones = list(SKELETON)
+    # The root stays on the body's position, where the shark swims; every solid and the rider's
+    # bones (all under Hips) go up together.
+    lift = racer_float.riding_line(name) + TUBE_RIDE - TUBE_Y
+    p.mesh.positions = [(x, y + lift, z) for x, y, z in p.mesh.positions]
+    bones = [(bone, parent, (o[0], o[1] + lift, o[2]) if bone == 'Hips' else o) for bone, parent, o in SKELETON]
     if has_tail:
         bones.append(('Tail', 'Hips', (0, 0.05, 0.25)))
     write_x(os.path.join(folder, name + '.x'), p.mesh, materials_of(palette), bones, character_animations(has_tail))
@@ -470,11 +487,12 @@ def main():
     # Unit volumes: the physics box and cylinder and the end-of-level box are scaled by placement.
     volume = {'wire': (255, 0, 255)}
     write_x(os.path.join(folder, 'physic_box.x'), simple(volume, lambda p: p.box((0, 0, 0), (1, 1, 1), colour='wire')).mesh,
-            materials_of(volume))
+            materials_of(volume, textured=False))
     write_x(os.path.join(folder, 'physic_cylinder.x'),
-            simple(volume, lambda p: p.tube((0, 0, 0), 1.0, 1.0, 1.0, colour='wire', slices=12)).mesh, materials_of(volume))
+            simple(volume, lambda p: p.tube((0, 0, 0), 1.0, 1.0, 1.0, colour='wire', slices=12)).mesh,
+            materials_of(volume, textured=False))
     write_x(os.path.join(folder, 'end_level.x'), simple(volume, lambda p: p.box((0, 0, 0), (1, 1, 1), colour='wire')).mesh,
-            materials_of(volume))
+            materials_of(volume, textured=False))
     write_x(os.path.join(folder, 'sun.x'),
             simple(pal.SCENERY['sun'], lambda p: p.ellipsoid((0, 0, 0), (20, 20, 20), colour='sun', slices=12, stacks=8)).mesh,
             materials_of(pal.SCENERY['sun']))

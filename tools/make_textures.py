@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 """Writes the textures the XML content files name (other than the skies and the height maps, which
 make_sky_textures.py and make_level_geometry.py write) under data/arts/textures/:
-  - model skins: a 4 x 4 atlas of each model's colours from art_palettes.py (the square root of
-    each colour, as the meshes' materials hold the other factor; the whole colour for the credits'
-    tumbos, whose shared mesh is white), with fur, grain or stripes;
+  - model skins: a 4 x 4 atlas of each model's colours from art_palettes.py (the whole colour: the
+    meshes' materials are white), with fur, grain or stripes;
   - normal maps of the normal-mapped scenery, the water's normal and specular maps, the cartoon
     shade ramp;
   - billboard trees with alpha (stump, fir, pine, meadow tree, snow tree, forest);
@@ -28,10 +27,6 @@ from png_image import write_png, value_noise, fractal, mix, scale, normal_map_fr
 SKIN = 256
 
 
-def root_colour(c):
-    return tuple(255.0 * math.sqrt(v / 255.0) for v in c)
-
-
 def noise_field(size, seed, octaves=3, base_cells=4):
     return [[fractal(x, y, size, seed, octaves, base_cells) for x in range(size)] for y in range(size)]
 
@@ -41,9 +36,8 @@ GRAINED = ('wood', 'bark', 'rod', 'plank')
 ROUGH = ('stone', 'moss', 'fur', 'ice', 'deep', 'snow', 'gold', 'shine', 'beard', 'hair')
 
 
-def atlas(palette, seed, rooted=True):
+def atlas(palette, seed):
     names = list(palette)
-    tone = root_colour if rooted else (lambda c: c)
     grain = noise_field(64, seed, 3, 4)
     rows = []
     for y in range(SKIN):
@@ -54,12 +48,12 @@ def atlas(palette, seed, rooted=True):
                 row.append((255, 255, 255))
                 continue
             name = names[i]
-            base = tone(palette[name])
+            base = palette[name]
             lx, ly = x % 64, y % 64
             n = grain[ly][lx]
             if name in STRIPED and 'stripe' in palette:
                 # Broad stripes around the tube (u runs around the ring).
-                c = tone(palette['stripe']) if (lx // 8) % 2 else base
+                c = palette['stripe'] if (lx // 8) % 2 else base
                 c = scale(c, 0.94 + 0.1 * n)
             elif name in GRAINED:
                 c = scale(base, 0.8 + 0.35 * (0.5 + 0.5 * math.sin(ly * 0.9 + n * 6)))
@@ -128,12 +122,12 @@ def flag_cloth():
         row = []
         for x in range(128):
             if x < 3:
-                row.append(root_colour(pole))
+                row.append(pole)
                 continue
             d = math.hypot(x - 64, y - 64)
             angle = math.atan2(y - 64, x - 64)
             star = 22 + 10 * math.cos(5 * angle)
-            row.append(root_colour(mark if d < star else cloth))
+            row.append(mark if d < star else cloth)
         rows.append(row)
     return rows
 
@@ -271,8 +265,7 @@ def main():
             seed += 1
             if name in ('flag', 'physic_box', 'sun'):
                 continue
-            # The credits' tumbos share one white-material mesh: their skins hold the whole colour.
-            save(name + '.png', atlas(palette, seed, rooted=not name.startswith('tumbo')))
+            save(name + '.png', atlas(palette, seed))
     save('flag.png', flag_cloth())
     save('sun.png', sun())
     save('cartoon_shade.png', cartoon_shade())

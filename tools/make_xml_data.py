@@ -15,6 +15,7 @@ import argparse, math, os, sys
 # The tests run the generators from the source tree, which must stay free of byte-code caches.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import racer_float  # noqa: E402
 import river_course as rc  # noqa: E402
 
 _args = argparse.ArgumentParser(description=__doc__.split('\n')[0])
@@ -151,7 +152,7 @@ def instance(name, graphic_args=None, light=None, water=None, terrain=None, soun
 
 # Characters: cartoon-shaded, a box hull the size of rider and tumbo, the buoyancy offset below
 # the centre, the three racer sounds (hurt, slap, fall).
-for stem, mass in [('monkey', 70), ('hillbilly', 90), ('alien', 65), ('bear', 120), ('moviestar', 75), ('fish', 80)]:
+for stem, mass in racer_float.MASSES.items():
     model_file(stem + '.xml', stem + '.x')
     instance(stem + '_instance.xml',
              graphic_args=dict(fx='CartoonShading.fx', tech='CartoonShading',
@@ -159,7 +160,8 @@ for stem, mass in [('monkey', 70), ('hillbilly', 90), ('alien', 65), ('bear', 12
                                scale=(1, 1, 1)),
              sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
                           'sfx/general_racer_sounds/fall.wav'],
-             physics_args=dict(mass=mass, hull=('Box', 1.2, 1.0, 2.0), offsets=[(0, -0.3, 0)], restitution=0.3))
+             physics_args=dict(mass=mass, hull=('Box',) + racer_float.HULL, offsets=[(0, -0.3, 0)],
+                               restitution=0.3))
 
 # Items: texture-mapped, small hulls, one sound each.
 items = [('bait', 'Box', (0.4, 0.3, 0.6), 2, 'sfx/items/bait.wav'),

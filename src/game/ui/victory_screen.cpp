@@ -1,7 +1,10 @@
 #include "game/ui/victory_screen.h"
 
+#include <algorithm>
+
 #include "engine/core/model.h"
 #include "engine/core/object_id.h"
+#include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/layout_values.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
@@ -13,6 +16,29 @@
 namespace kelvo {
 
 namespace {
+
+// The trophy's centre stands this far over the highest point of the winner as drawn: its own half
+// height and a little air between.
+constexpr float kTrophyClearance = 0.3f;
+
+// How high the trophy must stand to turn over the racer as it is drawn now, whatever its pose;
+// false for a racer drawn without geometry.
+bool OverRacer(IScreenGame& game, std::uint32_t racerId, float& height) {
+    const auto* racer = dynamic_cast<const CKelvoModel*>(game.FindModel(racerId));
+    const velm::gfx::IGfxUnit* unit = racer != nullptr ? racer->GetGfxUnit() : nullptr;
+    if (unit == nullptr || unit->GetGeometry().vertexCount == 0) {
+        return false;
+    }
+    const velm::gfx::SUnitGeometry& geometry = unit->GetGeometry();
+    float top = 0.0f;
+    for (std::uint32_t i = 0; i < geometry.vertexCount; ++i) {
+        D3DXVECTOR3 at;
+        D3DXVec3TransformCoord(&at, &geometry.vertices[i].position, &unit->GetWorldMatrix());
+        top = i == 0 ? at.y : std::max(top, at.y);
+    }
+    height = top + kTrophyClearance;
+    return true;
+}
 
 velm::gfx::CSprite* Banner(common::CXmlReader& reader, const char* element, const SScreenSize& screen) {
     reader.Enter(element);
@@ -86,6 +112,7 @@ void CVictoryScreen::Show() {
                              : nullptr;
     if (winner != nullptr && winner->GetControlKind() == CONTROL_LOCAL_PLAYER) {
         m_current = m_winText;
+        m_winnerId = winner->GetID();
         m_trophyShown = 1;
         CreateTrophy();
     } else {
@@ -115,8 +142,14 @@ void CVictoryScreen::Update(unsigned elapsedMs) {
     IScreenGame* game = GetScreenGame();
     velm::CModel* trophy = m_trophyShown != 0 && game != nullptr ? game->FindModel(m_trophyId) : nullptr;
     if (trophy != nullptr) {
+        // Just right of the camera's target, which lies inside the winner's body: raised over
+        // the winner, where it shows whole above the racer and the water.
         common::CVector3 p = game->GetCameraTarget();
         p.x += 0.07f;
+        float overRacer = 0.0f;
+        if (OverRacer(*game, m_winnerId, overRacer)) {
+            p.y = std::max(p.y, overRacer);
+        }
         common::CVector3 axis;
         float angle = 0.0f;
         trophy->GetOrientation().ToAxisAngle(axis, angle);

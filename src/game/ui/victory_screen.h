@@ -1,7 +1,7 @@
 // kelvo::CVictoryScreen, shown after the last track by Next Race: the win or lose banner by who
 // leads the results board, Continue back to the menus and, on a win, a gold trophy turning just
-// right of the camera's target. The screen owns both banners; the trophy is a world object of
-// the game, destroyed by Continue, a new Show or the race reset. Main thread only.
+// right of the camera's target, over the winner. The screen owns both banners; the trophy is a
+// world object of the game, destroyed by Continue, a new Show or the race reset. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +45,7 @@ private:
     velm::gfx::CSprite* m_current = nullptr;
     std::uint8_t m_trophyShown = 0;
     std::uint32_t m_trophyId = 0;
+    std::uint32_t m_winnerId = 0;
 };
 
 // Continue: the screen goes, and the race is reset to the menus.
