@@ -14,7 +14,8 @@
 // unless the player finishes, below N-th. --log FILE writes every racer's position, speed, place,
 // speed scale and item twice a second.
 //
-//   race_driver --source DIR --policy line|hold-up [--expect-top N] [--expect-below N] [--log FILE]
+//   race_driver --source DIR --policy line|hold-up [--lane METRES] [--expect-top N] [--expect-below N]
+//               [--log FILE]
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
@@ -61,6 +62,9 @@ struct SOptions {
     int expectTop = 0;
     int expectBelow = 0;
     std::string log;
+    // The lane's offset from the racing line, in metres to the line's right hand looking
+    // downstream.
+    float lane = -3.0f;
 };
 
 struct SKeys {
@@ -83,6 +87,8 @@ CVector3 Flat(CVector3 v) {
 // Steers the player's racer along the racing line from where it is, frame by frame.
 class CLineDriver {
 public:
+    explicit CLineDriver(float lane) : m_lane(lane) {}
+
     SKeys Decide(const kelvo::CRacerModel& racer, const std::vector<velm::ai::CWaypointData>& line,
                  unsigned long raceFrame) {
         SKeys keys;
@@ -104,12 +110,24 @@ public:
             ++aim;
         }
         const CVector3 along = Flat(line[aim + 1].m_position - line[aim].m_position).GetNormalized();
-        const CVector3 lane = line[aim].m_position + CVector3(-along.z, 0.0f, along.x) * kLane;
+        const CVector3 lane = line[aim].m_position + CVector3(-along.z, 0.0f, along.x) * m_lane;
         const CVector3 toAim = Flat(lane - position).GetNormalized();
         const float angle = std::atan2(toAim.Dot(controller->GetSideVector()), toAim.Dot(controller->GetForward()));
         // Left paddles towards the side vector, Right away from it.
         keys.left = angle > kSteerAngle;
         keys.right = angle < -kSteerAngle;
+        // Held against something: let go of Up and paddle sideways, towards the line, to slide off.
+        m_heldFrames = racer.GetLinearVelocity().Length() < kHeldSpeed ? m_heldFrames + 1 : 0;
+        if (m_heldFrames > kHeldLimit) {
+            m_sidewaysUntil = raceFrame + kSidewaysFrames;
+            m_sidewaysLeft = Flat(line[aim].m_position - position).Dot(controller->GetSideVector()) > 0.0f;
+            m_heldFrames = 0;
+        }
+        if (raceFrame < m_sidewaysUntil) {
+            keys.up = false;
+            keys.left = m_sidewaysLeft;
+            keys.right = !m_sidewaysLeft;
+        }
         const float toGo = Flat(line.back().m_position - position).Length();
         keys.space = UseItem(racer.GetHeldItemType(), toGo, raceFrame);
         return keys;
@@ -126,25 +144,33 @@ private:
         if (raceFrame < m_fireUntil) {
             return true;
         }
-        if (item == 0 || raceFrame < m_itemSince + kSpinFrames || (item == kPropeller && toGo > kSprint)) {
+        // Let go for as long again before the next press: the release lets the item go.
+        if (item == 0 || raceFrame < m_itemSince + kSpinFrames || raceFrame < m_fireUntil + kHoldFrames ||
+            (item == kPropeller && toGo > kSprint)) {
             return false;
         }
         m_fireUntil = raceFrame + kHoldFrames;
         return true;
     }
 
-    // How far ahead the steering looks, how far off the paddling direction the aim may lie
-    // before a side key goes down (radians), and the lane's offset from the line (metres, to the
-    // line's right hand looking downstream).
+    // How far ahead the steering looks, and how far off the paddling direction the aim may lie
+    // before a side key goes down (radians).
     static constexpr float kLookAhead = 22.0f;
     static constexpr float kSteerAngle = 0.25f;
-    static constexpr float kLane = -3.0f;
+    // Slower than this (m/s) for this many frames is held; then a second of paddling sideways.
+    static constexpr float kHeldSpeed = 1.0f;
+    static constexpr int kHeldLimit = 60;
+    static constexpr unsigned long kSidewaysFrames = 60;
     static constexpr std::uint32_t kPropeller = 13;
     static constexpr float kSprint = 200.0f;
     static constexpr unsigned long kSpinFrames = 330;
     static constexpr unsigned long kHoldFrames = 30;
 
+    float m_lane;
     std::size_t m_next = 0;
+    int m_heldFrames = 0;
+    unsigned long m_sidewaysUntil = 0;
+    bool m_sidewaysLeft = false;
     std::uint32_t m_item = 0;
     unsigned long m_itemSince = 0;
     unsigned long m_fireUntil = 0;
@@ -152,7 +178,7 @@ private:
 
 class CRaceRun {
 public:
-    explicit CRaceRun(const SOptions& options) : m_options(options) {
+    explicit CRaceRun(const SOptions& options) : m_options(options), m_line(options.lane) {
         if (!options.log.empty()) {
             m_log.open(options.log);
         }
@@ -327,6 +353,8 @@ bool ReadOptions(int argc, char** argv, SOptions& options) {
             options.expectTop = std::atoi(value.c_str());
         } else if (name == "--expect-below") {
             options.expectBelow = std::atoi(value.c_str());
+        } else if (name == "--lane") {
+            options.lane = std::strtof(value.c_str(), nullptr);
         } else if (name == "--log") {
             options.log = value;
         } else {
@@ -342,7 +370,7 @@ int main(int argc, char** argv) {
     SOptions options;
     if (!ReadOptions(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: race_driver --source DIR --policy line|hold-up [--expect-top N] "
+                     "usage: race_driver --source DIR --policy line|hold-up [--lane METRES] [--expect-top N] "
                      "[--expect-below N] [--log FILE]\n");
         return 2;
     }
