@@ -387,11 +387,11 @@ def scenery_models():
     p.ellipsoid((0.12, 0.05, 0.08), (0.14, 0.12, 0.13), colour='shine', slices=6, stacks=4)
     p.ellipsoid((-0.12, -0.02, -0.1), (0.13, 0.1, 0.14), colour='gold', slices=6, stacks=4)
     out['gold_nugget'] = p
-    p = Painter(pal.SCENERY['rock'])  # box 2.2 x 1.8 x 2.2
+    p = Painter(pal.SCENERY['rock'])  # within its hull: a cylinder 1.8 high, radius 1.1
     p.ellipsoid((0, -0.05, 0), (1.05, 0.85, 1.0), colour='stone', slices=8, stacks=6)
     p.ellipsoid((0.3, 0.4, 0.2), (0.6, 0.45, 0.55), colour='moss', slices=6, stacks=4)
     out['rock'] = p
-    p = Painter(pal.SCENERY['ice'])  # box 3 x 1 x 3: a floe
+    p = Painter(pal.SCENERY['ice'])  # a floe within its hull: a cylinder 1 high, radius 1.45
     p.tube((0, -0.1, 0), 1.45, 1.35, 0.8, colour='ice', slices=7)
     p.tube((0, 0.35, 0), 1.2, 1.0, 0.1, colour='snow', slices=7)
     out['ice'] = p

@@ -151,7 +151,8 @@ def instance(name, graphic_args=None, light=None, water=None, terrain=None, soun
     x.write(name)
 
 # Characters: cartoon-shaded, a box hull the size of rider and tumbo, the buoyancy offset below
-# the centre, the three racer sounds (hurt, slap, fall).
+# the centre, the three racer sounds (hurt, slap, fall). A wet tube grips little: a racer pressed
+# against a bank, a floe or another racer slides along it rather than sticking.
 for stem, mass in racer_float.MASSES.items():
     model_file(stem + '.xml', stem + '.x')
     instance(stem + '_instance.xml',
@@ -161,7 +162,7 @@ for stem, mass in racer_float.MASSES.items():
              sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
                           'sfx/general_racer_sounds/fall.wav'],
              physics_args=dict(mass=mass, hull=('Box',) + racer_float.HULL, offsets=[(0, -0.3, 0)],
-                               restitution=0.3))
+                               restitution=0.3, kinetic=0.05, static=0.1))
 
 # Items: texture-mapped, small hulls, one sound each.
 items = [('bait', 'Box', (0.4, 0.3, 0.6), 2, 'sfx/items/bait.wav'),
@@ -242,27 +243,40 @@ for i, z in enumerate(rc.TERRAIN_Z):
         x.close('Terrain')
     instance('terrain%d.xml' % (i + 1), terrain=t)
 
-# Scenery.
+# Scenery. A static object still counts its mass when a contact shares out an impulse, so the
+# obstacles a racer must not push into weigh far more than any racer; the jug and the nugget stay
+# light, so that a racer brushes through them as it collects them.
+HEAVY = 100000
 scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10, ('Box', 1.0, 1.4, 1.0), True, ['sfx/environment/item_jug.wav']),
            ('box', 'box.x', 'TextureMapping.fx', 'TextureMapping', 30, ('Box', 2.0, 2.0, 2.0), True, []),
            # The river runs through the cave: a solid hull would dam it and hold every racer.
            ('ice_cave', 'ice_cave.x', 'NormalMapping.fx', 'NormalMapping', 1000, None, True, []),
            ('gold_nugget', 'gold_nugget.x', 'NormalMapping.fx', 'NormalMapping', 5, ('Box', 0.6, 0.4, 0.6), True, []),
-           ('rock', 'rock.x', 'NormalMapping.fx', 'NormalMapping', 400, ('Box', 2.2, 1.8, 2.2), True, []),
-           ('ice', 'ice.x', 'NormalMapping.fx', 'NormalMapping', 300, ('Box', 3.0, 1.0, 3.0), True, []),
-           ('log1', 'log1.x', 'TextureMapping.fx', 'TextureMapping', 150, ('Cylinder', 6.0, 0.5, 3, 10), False, []),
-           ('log2', 'log2.x', 'TextureMapping.fx', 'TextureMapping', 180, ('Cylinder', 7.0, 0.55, 3, 10), False, []),
-           ('log3', 'log3.x', 'TextureMapping.fx', 'TextureMapping', 120, ('Cylinder', 5.0, 0.45, 3, 10), False, []),
+           # The rock and the floe are drawn round: a round hull lets a racer that meets one off
+           # centre slide by, where a box's corner would hold it. The rock trap drops rocks of this
+           # model on the racers, so the rock keeps a rock's weight.
+           ('rock', 'rock.x', 'NormalMapping.fx', 'NormalMapping', 400, ('Cylinder', 1.8, 1.1, 2, 14), True, []),
+           ('ice', 'ice.x', 'NormalMapping.fx', 'NormalMapping', HEAVY, ('Cylinder', 1.0, 1.45, 2, 14), True, []),
+           # The log trap's logs wait, fixed, until its trigger lets them fall.
+           ('log1', 'log1.x', 'TextureMapping.fx', 'TextureMapping', 150, ('Cylinder', 6.0, 0.5, 3, 10), True, []),
+           ('log2', 'log2.x', 'TextureMapping.fx', 'TextureMapping', 180, ('Cylinder', 7.0, 0.55, 3, 10), True, []),
+           ('log3', 'log3.x', 'TextureMapping.fx', 'TextureMapping', 120, ('Cylinder', 5.0, 0.45, 3, 10), True, []),
            ('boulder', 'boulder.x', 'NormalMapping.fx', 'NormalMapping', 800, ('Cylinder', 3.0, 1.6, 3, 12), False, ['sfx/environment/boulder.wav']),
            ('finish_line', 'finish_line.x', 'TextureMapping.fx', 'TextureMapping', 1000, None, True, []),
            ('flag', 'flag.x', 'Flag.fx', 'RenderFlag', 1, None, True, [])]
+# The box is the shape of the trap and finish triggers and of the computers' debug markers: its
+# hull has no body behind it, so it reports what passes through and stops nobody.
+WATCHERS = {'box'}
+# Wet ice and wet stone: (kinetic, static) friction.
+SLIPPERY = {'ice': (0.03, 0.05), 'rock': (0.03, 0.05)}
 for stem, mesh, fx, tech, mass, hull, immovable, snd in scenery:
     model_file(stem + '.xml', mesh)
     tex = {'Base1': stem + '.png'}
     if fx == 'NormalMapping.fx':
         tex['NormalMap'] = stem + '_normal.png'
     instance(stem + '_instance.xml', graphic_args=dict(fx=fx, tech=tech, textures=tex), sound_names=snd,
-             physics_args=dict(mass=mass, hull=hull, immovable=immovable))
+             physics_args=dict(mass=mass, hull=hull, immovable=immovable, independent=stem in WATCHERS,
+                               **dict(zip(('kinetic', 'static'), SLIPPERY.get(stem, (0.3, 0.5))))))
 
 # The speed ramp: a wedge, as a mesh hull of its two slope triangles, rising downstream (-z). The
 # ramp pushes a racer against its facing, so it faces upstream: the push carries racers up the
@@ -464,12 +478,13 @@ def position_list(name, root, entries):
     x.close(root)
     x.write(name)
 
-# The log trap: logs resting on the bank just upstream of its trigger, across the stream.
+# The log trap: logs held over the stream just upstream of its trigger, which drops them into it.
+# A log's mesh and hull run along its y axis: a quarter turn about z lays it across the stream.
 logs = []
 for i, (typ, dz) in enumerate([('log1', 18), ('log2', 24), ('log3', 30), ('log1', 36), ('log2', 42)]):
     z = -917.05 + dz
     logs.append(dict(opaque='TRUE', typ=typ, pos=on_river(z, -6.0 + 3.0 * i, 4.0 + 0.5 * i), angle=1.5708,
-                     axis=(0, 1, 0)))
+                     axis=(0, 0, 1)))
 position_list('log_positions.xml', 'log_pos', logs)
 
 def credits_tumbos():

@@ -18,7 +18,7 @@ SRacerTuning* FindRacerTuning(int characterType);
 // Creates a zero entry when missing.
 SRacerTuning& GetOrCreateRacerTuning(int characterType);
 
-// Beyond any racer (the game's paddle at 7 units a second): a value outside, or not finite, is
+// Beyond any racer (the game paddles at up to 15 units a second): a value outside, or not finite, is
 // refused with a line.
 constexpr float kLargestRacerTuning = 1000.0f;
 

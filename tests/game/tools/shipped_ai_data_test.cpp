@@ -10,10 +10,16 @@
 #include "engine/ai/ai_enemy.h"
 #include "engine/ai/ai_manager.h"
 #include "engine/ai/ai_random.h"
+#include "engine/phy/buoyancy_force.h"
+#include "engine/phy/ext_force_cntrl.h"
+#include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
+#include "engine/phy/water_field.h"
 #include "game/ai/ai_profile.h"
 #include "game/ai/ai_script_functions.h"
 #include "game/ai/waypoint_editor.h"
 #include "game/tools/script_functions.h"
+#include "game/world/racer_tuning.h"
 #include "libs/common/script_manager.h"
 
 namespace {
@@ -185,6 +191,44 @@ TEST_F(ShippedAIDataTest, EveryCharacterDrivesTheRacingLineToItsEnd) {
         // Past the finish line, and clear of the rocks and the ice, 8.5 m and more either side of the line.
         EXPECT_LT(world.m_position.z, -1158.8f) << "character " << character;
         EXPECT_LT(worst, 6.0f) << "character " << character;
+    }
+}
+
+// The computers ask for a rescue propeller whenever they travel less than 0.05 m in a sixtieth of
+// a second (a body travels half its velocity each step). Every character, paddling straight down
+// the shipped river at the player's leading rubber band of 0.9, the slowest anyone paddles at,
+// must travel well clear of that, or cruising computers are rescued all race long.
+TEST_F(ShippedAIDataTest, EveryCharacterCruisesWellClearOfTheComputersStuckRule) {
+    common::CScriptManager* host = common::CScriptManager::GetInstance();
+    velm::phy::SetRiverSpeed(static_cast<float>(host->GetGlobalNumber("RIVER_SPEED")));
+    for (int character = 1; character <= 6; ++character) {
+        const kelvo::SRacerTuning& tuning = kelvo::GetOrCreateRacerTuning(character);
+        velm::phy::CPhysicsWorld world;
+        std::vector<velm::phy::CGridCell> cells;
+        cells.emplace_back(CVector3(-20.0f, 0.0f, 20.0f), CVector3(-20.0f, 0.0f, -2000.0f),
+                           CVector3(20.0f, 0.0f, -2000.0f), CVector3(20.0f, 0.0f, 20.0f), CVector3(0.0f, 0.0f, -1.0f));
+        world.AddWaterField(1, std::make_shared<velm::phy::CWaterField>(cells));
+        auto body = std::make_shared<velm::phy::CRigidBody>();
+        body->SetBoxHull(1.2f, 1.0f, 2.0f, 70.0f, false);
+        velm::phy::CRigidBody* raw = body.get();
+        body->SetForceCntrl(velm::phy::kGravityForceName, std::make_shared<velm::phy::GravityForce>(raw));
+        auto buoyancy =
+            std::make_shared<velm::phy::BuoyancyForce>(raw, &world.GetSimulator(), CVector3(0.0f, -0.3f, 0.0f));
+        buoyancy->SetUseRiverDensity(true);
+        buoyancy->SetUseRiverSpeed(true);
+        body->SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
+        auto thrust = std::make_shared<velm::phy::ThrustForce>(raw);
+        thrust->SetDirection(CVector3(0.0f, 0.0f, -1.0f));
+        thrust->SetMagnitude(tuning.maxSpeed * 0.9f);
+        thrust->SetScale(tuning.accel);
+        body->SetForceCntrl(velm::phy::kThrustForceName, thrust);
+        world.AddBody(1, body);
+        for (int frame = 0; frame < 60 * 20; ++frame) {
+            world.Update(1.0f / 60.0f);
+        }
+        const float before = body->GetPosition().z;
+        world.Update(1.0f / 60.0f);
+        EXPECT_GT(before - body->GetPosition().z, 1.5f * 0.05f) << "character " << character;
     }
 }
 

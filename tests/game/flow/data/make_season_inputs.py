@@ -31,26 +31,25 @@ CHARACTERS = [
 ]
 
 # Frames counted from the OK click: the paddling, then the two buttons once the whole field is
-# home. A paddler that only holds its course ends up pinned against ice or a geyser by the
-# current: every WIGGLE frames it lets go, backs off for BACK frames and steers for STEER frames,
-# to the left and the next time to the right, which frees it and keeps its heading on average.
+# home. A paddler that only holds its course ends up pinned against a floe or a rock that it meets
+# head on: every WIGGLE frames it lets go of Up and paddles sideways for SIDE frames, to the left
+# and the next time to the right, which slides it off and keeps its course on average.
 PADDLE = 250
 WIGGLE = 450
-BACK = 60
-STEER = 30
+SIDE = 60
 NEXT_RACE_AT = 42000
 CONTINUE_AT = 42200
 
 
 def paddle(lines, frame, until):
     """Paddling from frame + PADDLE to frame + until, with the backing off and the steers."""
-    lines.append("# paddle from the start, now and then backing off and steering to either side")
+    lines.append("# paddle from the start, now and then paddling sideways to either side")
     lines.append("%d key_down Up" % (frame + PADDLE))
     for k, at in enumerate(range(PADDLE + 2 * WIGGLE, until - 2 * WIGGLE, WIGGLE)):
         key = "Left" if k % 2 == 0 else "Right"
         at += frame
-        lines += ["%d key_up Up" % (at - BACK - 2), "%d key_down Down" % (at - BACK), "%d key_up Down" % at,
-                  "%d key_down %s" % (at, key), "%d key_down Up" % (at + 2), "%d key_up %s" % (at + STEER, key)]
+        lines += ["%d key_up Up" % at, "%d key_down %s" % (at, key), "%d key_up %s" % (at + SIDE, key),
+                  "%d key_down Up" % (at + SIDE)]
 
 
 def click(lines, frame, at, what):

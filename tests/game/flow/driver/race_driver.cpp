@@ -1,0 +1,433 @@
+// The whole game in this process, driven the way a player drives it: the menus are clicked, and
+// in the race the player's racer is steered with the player's own keys (Up, Left, Right, Space),
+// injected as window-system key events, so they take the road a person's keys take.
+//
+//   line     closed loop: each frame, from the racer's position, Up towards a point some way ahead
+//            on the racing line, in a lane beside the one the computers follow, with Left or Right
+//            held while that point lies off the paddling direction; items are used once their
+//            icon stops spinning, the propeller kept for the last stretch.
+//   hold-up  open loop: Up held from the start, never steered.
+//
+// The run ends when the whole field is home and prints each place, racer and time (seconds from
+// the start of the race); a player still out a minute after the last computer is taken to be
+// stranded. --expect-top N fails unless the player places N-th or better; --expect-below N
+// unless the player finishes, below N-th. --log FILE writes every racer's position, speed, place,
+// speed scale and item twice a second.
+//
+//   race_driver --source DIR --policy line|hold-up [--lane METRES] [--expect-top N] [--expect-below N]
+//               [--log FILE]
+#include <SDL2/SDL.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/ai/ai_manager.h"
+#include "engine/gfx/button.h"
+#include "engine/gfx/cursor.h"
+#include "game/flow/engine_config_loader.h"
+#include "game/flow/tumbo_kelvo_app.h"
+#include "game/flow/tumbo_kelvo_game.h"
+#include "game/ui/character_selection.h"
+#include "game/ui/start_menu.h"
+#include "game/world/racer_controller.h"
+#include "game/world/racer_model.h"
+#include "platform/dxut/dxut.h"
+#include "platform/dxut/input_script.h"
+
+namespace {
+
+using common::CVector3;
+
+constexpr double kFrameSeconds = 1.0 / 60.0;
+constexpr std::size_t kFieldSize = 6;
+// Past this the race is taken to have stalled.
+constexpr unsigned long kMostFrames = 60000;
+// A player not home a minute after the last computer is taken to be stranded for good.
+constexpr unsigned long kStrandedFrames = 3600;
+// The computers follow this line; the player's line is the same, a lane to its side.
+const char* const kRacingLine = "stage1_line";
+
+enum class EPolicy { RacingLine, HoldUp };
+
+struct SOptions {
+    std::string source;
+    EPolicy policy = EPolicy::RacingLine;
+    int expectTop = 0;
+    int expectBelow = 0;
+    std::string log;
+    // The lane's offset from the racing line, in metres to the line's right hand looking
+    // downstream.
+    float lane = -3.0f;
+};
+
+struct SKeys {
+    bool up = false;
+    bool left = false;
+    bool right = false;
+    bool space = false;
+};
+
+struct SFinish {
+    std::uint32_t racer = 0;
+    double time = 0.0;
+};
+
+CVector3 Flat(CVector3 v) {
+    v.y = 0.0f;
+    return v;
+}
+
+// Steers the player's racer along the racing line from where it is, frame by frame.
+class CLineDriver {
+public:
+    explicit CLineDriver(float lane) : m_lane(lane) {}
+
+    SKeys Decide(const kelvo::CRacerModel& racer, const std::vector<velm::ai::CWaypointData>& line,
+                 unsigned long raceFrame) {
+        SKeys keys;
+        keys.up = true;
+        const kelvo::CRacerController* controller = racer.GetRacerController();
+        if (line.size() < 2 || controller == nullptr) {
+            return keys;
+        }
+        const CVector3 position = racer.GetPosition();
+        // The next waypoint is the first one whose span the racer has not yet passed.
+        while (
+            m_next + 1 < line.size() &&
+            Flat(position - line[m_next].m_position).Dot(Flat(line[m_next + 1].m_position - line[m_next].m_position)) >=
+                0.0f) {
+            ++m_next;
+        }
+        std::size_t aim = m_next;
+        while (aim + 2 < line.size() && Flat(line[aim].m_position - position).Length() < kLookAhead) {
+            ++aim;
+        }
+        const CVector3 along = Flat(line[aim + 1].m_position - line[aim].m_position).GetNormalized();
+        const CVector3 lane = line[aim].m_position + CVector3(-along.z, 0.0f, along.x) * m_lane;
+        const CVector3 toAim = Flat(lane - position).GetNormalized();
+        const float angle = std::atan2(toAim.Dot(controller->GetSideVector()), toAim.Dot(controller->GetForward()));
+        // Left paddles towards the side vector, Right away from it.
+        keys.left = angle > kSteerAngle;
+        keys.right = angle < -kSteerAngle;
+        // Held against something: let go of Up and paddle sideways, towards the line, to slide off.
+        m_heldFrames = racer.GetLinearVelocity().Length() < kHeldSpeed ? m_heldFrames + 1 : 0;
+        if (m_heldFrames > kHeldLimit) {
+            m_sidewaysUntil = raceFrame + kSidewaysFrames;
+            m_sidewaysLeft = Flat(line[aim].m_position - position).Dot(controller->GetSideVector()) > 0.0f;
+            m_heldFrames = 0;
+        }
+        if (raceFrame < m_sidewaysUntil) {
+            keys.up = false;
+            keys.left = m_sidewaysLeft;
+            keys.right = !m_sidewaysLeft;
+        }
+        const float toGo = Flat(line.back().m_position - position).Length();
+        keys.space = UseItem(racer.GetHeldItemType(), toGo, raceFrame);
+        return keys;
+    }
+
+private:
+    // An item is used once its icon has stopped spinning, by holding Space half a second as the
+    // computers hold theirs; the propeller waits for the last stretch.
+    bool UseItem(std::uint32_t item, float toGo, unsigned long raceFrame) {
+        if (item != m_item) {
+            m_item = item;
+            m_itemSince = raceFrame;
+        }
+        if (raceFrame < m_fireUntil) {
+            return true;
+        }
+        // Let go for as long again before the next press: the release lets the item go.
+        if (item == 0 || raceFrame < m_itemSince + kSpinFrames || raceFrame < m_fireUntil + kHoldFrames ||
+            (item == kPropeller && toGo > kSprint)) {
+            return false;
+        }
+        m_fireUntil = raceFrame + kHoldFrames;
+        return true;
+    }
+
+    // How far ahead the steering looks, and how far off the paddling direction the aim may lie
+    // before a side key goes down (radians).
+    static constexpr float kLookAhead = 22.0f;
+    static constexpr float kSteerAngle = 0.25f;
+    // Slower than this (m/s) for this many frames is held; then a second of paddling sideways.
+    static constexpr float kHeldSpeed = 1.0f;
+    static constexpr int kHeldLimit = 60;
+    static constexpr unsigned long kSidewaysFrames = 60;
+    static constexpr std::uint32_t kPropeller = 13;
+    static constexpr float kSprint = 200.0f;
+    static constexpr unsigned long kSpinFrames = 330;
+    static constexpr unsigned long kHoldFrames = 30;
+
+    float m_lane;
+    std::size_t m_next = 0;
+    int m_heldFrames = 0;
+    unsigned long m_sidewaysUntil = 0;
+    bool m_sidewaysLeft = false;
+    std::uint32_t m_item = 0;
+    unsigned long m_itemSince = 0;
+    unsigned long m_fireUntil = 0;
+};
+
+class CRaceRun {
+public:
+    explicit CRaceRun(const SOptions& options) : m_options(options), m_line(options.lane) {
+        if (!options.log.empty()) {
+            m_log.open(options.log);
+        }
+    }
+
+    static void Observe(unsigned long frame, bool /*drawn*/, const platform::SFrameTimes& /*times*/, void* context) {
+        static_cast<CRaceRun*>(context)->OnFrame(frame);
+    }
+
+    const std::vector<SFinish>& Finishes() const { return m_finishes; }
+    std::uint32_t Player() const { return m_player; }
+    const std::string& Error() const { return m_error; }
+
+private:
+    void Send(const std::string& lines) {
+        std::istringstream in(lines);
+        std::ostringstream errors;
+        m_input.Parse(in, "driver", errors);
+    }
+
+    // The game's cursor follows the mouse's movements: the move is the offset from where the
+    // cursor is to the middle of the button, then the button is pressed and let go there.
+    void Click(unsigned long frame, const velm::gfx::IScreenUnit* unit, const velm::gfx::CCursor* cursor) {
+        const auto* button = dynamic_cast<const velm::gfx::CButton*>(unit);
+        if (button == nullptr || cursor == nullptr) {
+            return;
+        }
+        m_mouseX += button->GetX() + button->GetWidth() / 2 - cursor->GetX();
+        m_mouseY += button->GetY() + button->GetHeight() / 2 - cursor->GetY();
+        const std::string at = std::to_string(m_mouseX) + " " + std::to_string(m_mouseY) + "\n";
+        Send(std::to_string(frame + 1) + " mouse_move " + at + std::to_string(frame + 3) + " mouse_down left " + at +
+             std::to_string(frame + 5) + " mouse_up left " + at);
+        m_pressedAt = frame;
+    }
+
+    void Close(const std::string& error) {
+        m_error = error;
+        m_closing = true;
+        SDL_Event event;
+        SDL_zero(event);
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        event.window.windowID = SDL_GetWindowID(platform::GetSdlWindow());
+        SDL_PushEvent(&event);
+    }
+
+    // Key changes go in for the next frame, releases first, so that a change of side never holds
+    // both sides at once.
+    void Press(unsigned long frame, const SKeys& want) {
+        std::string lines;
+        const auto key = [&](bool now, bool before, const char* name) {
+            if (now != before) {
+                lines += std::to_string(frame + 1) + (now ? " key_down " : " key_up ") + name + "\n";
+            }
+        };
+        key(want.left, m_keys.left, "Left");
+        key(want.right, m_keys.right, "Right");
+        key(want.up, m_keys.up, "Up");
+        key(want.space, m_keys.space, "Space");
+        if (!lines.empty()) {
+            Send(lines);
+        }
+        m_keys = want;
+    }
+
+    void OnFrame(unsigned long frame) {
+        if (m_closing) {
+            return;
+        }
+        m_input.Inject(frame + 1, SDL_GetWindowID(platform::GetSdlWindow()));
+        velm::CVelmApp* app = velm::GetApp();
+        auto* game = app != nullptr ? dynamic_cast<kelvo::CTumboKelvoGame*>(app->GetGame()) : nullptr;
+        if (game == nullptr) {
+            return;
+        }
+        const std::string& state = game->GetStateMachine().GetCurrentState();
+        const bool settled = !game->IsCameraMoving() && frame > m_pressedAt + 30;
+        if (state == "MenuState" && settled && game->GetStartMenu() != nullptr && !m_startedGame) {
+            Click(frame, game->GetStartMenu()->GetChild(kelvo::CStartMenu::kSinglePlayer), game->GetCursorScreen());
+            m_startedGame = true;
+        } else if (state == "CharSelState" && settled && game->GetCharacterSelection() != nullptr && !m_chose) {
+            Click(frame, game->GetCharacterSelection()->GetChild(kelvo::CCharacterSelection::kOk),
+                  game->GetCursorScreen());
+            m_chose = true;
+        } else if (state == "RacingState") {
+            RaceFrame(frame, *game);
+        }
+        if (frame >= kMostFrames && !m_closing) {
+            Close("the race was not over after " + std::to_string(frame) + " frames; the game was in " + state);
+        }
+    }
+
+    void RaceFrame(unsigned long frame, kelvo::CTumboKelvoGame& game) {
+        ++m_raceFrame;
+        for (std::uint32_t id : game.GetHeardFinishes()) {
+            if (std::find(m_heard.begin(), m_heard.end(), id) == m_heard.end()) {
+                m_heard.push_back(id);
+                m_finishes.push_back({id, static_cast<double>(m_raceFrame) * kFrameSeconds});
+                m_lastFinishFrame = m_raceFrame;
+            }
+        }
+        auto* racer = dynamic_cast<kelvo::CRacerModel*>(game.GetLocalRacerModel());
+        if (racer == nullptr) {
+            return;
+        }
+        m_player = racer->GetID();
+        Log(game);
+        const bool playerHome = std::find(m_heard.begin(), m_heard.end(), m_player) != m_heard.end();
+        // A player stranded for good would hold the run up forever: the computers' last finish
+        // ends it a minute later.
+        if (m_finishes.size() == kFieldSize ||
+            (m_finishes.size() == kFieldSize - 1 && !playerHome && m_raceFrame > m_lastFinishFrame + kStrandedFrames)) {
+            Close("");
+            return;
+        }
+        SKeys want;
+        want.up = true;
+        if (m_options.policy == EPolicy::RacingLine) {
+            velm::ai::CAIManager* manager = velm::GetApp()->GetAIManager();
+            const velm::ai::CWaypointPath* path = manager != nullptr ? manager->FindPath(kRacingLine) : nullptr;
+            if (path != nullptr) {
+                want = m_line.Decide(*racer, path->m_waypoints, m_raceFrame);
+            }
+        }
+        Press(frame, want);
+    }
+
+    void Log(kelvo::CTumboKelvoGame& game) {
+        if (!m_log.is_open() || m_raceFrame % 30 != 0) {
+            return;
+        }
+        m_log << static_cast<double>(m_raceFrame) * kFrameSeconds;
+        for (velm::CModel* model : game.GetRacers()) {
+            if (const auto* r = dynamic_cast<const kelvo::CRacerModel*>(model)) {
+                const CVector3 p = r->GetPosition();
+                m_log << " " << r->GetID() << " " << p.x << " " << p.y << " " << p.z << " "
+                      << r->GetLinearVelocity().Length() << " " << r->GetRaceRank() << " " << r->GetSpeedScale() << " "
+                      << r->GetHeldItemType();
+            }
+        }
+        m_log << " keys " << m_keys.up << m_keys.left << m_keys.right << m_keys.space << "\n";
+    }
+
+    SOptions m_options;
+    std::ofstream m_log;
+    platform::CInputScript m_input;
+    CLineDriver m_line;
+    SKeys m_keys;
+    std::vector<std::uint32_t> m_heard;
+    std::vector<SFinish> m_finishes;
+    std::uint32_t m_player = 0;
+    std::string m_error;
+    unsigned long m_pressedAt = 0;
+    unsigned long m_raceFrame = 0;
+    unsigned long m_lastFinishFrame = 0;
+    int m_mouseX = 0;
+    int m_mouseY = 0;
+    bool m_startedGame = false;
+    bool m_chose = false;
+    bool m_closing = false;
+};
+
+bool ReadOptions(int argc, char** argv, SOptions& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const std::string value = argv[i + 1];
+        if (name == "--source") {
+            options.source = value;
+        } else if (name == "--policy" && (value == "line" || value == "hold-up")) {
+            options.policy = value == "line" ? EPolicy::RacingLine : EPolicy::HoldUp;
+        } else if (name == "--expect-top") {
+            options.expectTop = std::atoi(value.c_str());
+        } else if (name == "--expect-below") {
+            options.expectBelow = std::atoi(value.c_str());
+        } else if (name == "--lane") {
+            options.lane = std::strtof(value.c_str(), nullptr);
+        } else if (name == "--log") {
+            options.log = value;
+        } else {
+            return false;
+        }
+    }
+    return argc % 2 == 1 && !options.source.empty();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    SOptions options;
+    if (!ReadOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: race_driver --source DIR --policy line|hold-up [--lane METRES] [--expect-top N] "
+                     "[--expect-below N] [--log FILE]\n");
+        return 2;
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("ALSOFT_DRIVERS", "null", 0);
+    setenv("TK_D3D9_DEVICE", "null", 1);
+    setenv("TK_FIXED_DT", std::to_string(kFrameSeconds).c_str(), 1);
+    for (const char* name : {"TK_FRAME_LIMIT", "TK_INPUT_FILE", "TK_SCREENSHOT_FRAMES"}) {
+        unsetenv(name);
+    }
+    // The game opens its data four levels up from its run folder, as the program does.
+    if (chdir((options.source + "/run/tumbo/kelvo/game").c_str()) != 0) {
+        std::fprintf(stderr, "no run folder under %s\n", options.source.c_str());
+        return 1;
+    }
+    CRaceRun run(options);
+    platform::SetFrameObserver(&CRaceRun::Observe, &run);
+    auto* app = new kelvo::CTumboKelvoApp();
+    velm::SetApp(app);
+    app->SetDataPaths(kelvo::CTumboKelvoApp::DefaultDataPaths());
+    kelvo::CEngineConfigLoader loader;
+    const bool started = app->Init(loader, kelvo::kEngineConfigFile);
+    if (started) {
+        std::srand(1);
+        app->Run();
+    } else {
+        std::fprintf(stderr, "the game did not start: %s\n", app->GetFailureText().c_str());
+    }
+    platform::SetFrameObserver(nullptr, nullptr);
+    app->Shutdown();
+    delete app;
+    velm::SetApp(nullptr);
+    if (!started) {
+        return 1;
+    }
+    int place = 0;
+    for (std::size_t i = 0; i < run.Finishes().size(); ++i) {
+        const SFinish& finish = run.Finishes()[i];
+        const bool player = finish.racer == run.Player();
+        std::printf("%zu %u %.2f%s\n", i + 1, finish.racer, finish.time, player ? " player" : "");
+        place = player ? static_cast<int>(i + 1) : place;
+    }
+    if (!run.Error().empty()) {
+        std::fprintf(stderr, "%s\n", run.Error().c_str());
+        return 1;
+    }
+    if (place == 0) {
+        std::fprintf(stderr, "the player's racer never finished\n");
+        return 1;
+    }
+    if (options.expectTop > 0 && place > options.expectTop) {
+        std::fprintf(stderr, "the player placed %d, expected %d or better\n", place, options.expectTop);
+        return 1;
+    }
+    if (options.expectBelow > 0 && place <= options.expectBelow) {
+        std::fprintf(stderr, "the player placed %d, expected below %d\n", place, options.expectBelow);
+        return 1;
+    }
+    return 0;
+}
