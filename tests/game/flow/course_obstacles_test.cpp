@@ -14,8 +14,8 @@
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
 #include "engine/phy/water_field.h"
-#include "game/flow/creation_events.h"
-#include "game/world/object_type.h"
+#include "game/content/object_type.h"
+#include "game/events/creation_events.h"
 #include "level_fixture.h"
 #include "libs/common/quaternion.h"
 
