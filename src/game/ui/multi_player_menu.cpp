@@ -217,6 +217,10 @@ void MultiPlayerMenu::OnRacerConnect(std::uint32_t character, std::uint32_t conn
     SetSlotLabel(n, text, 90, LabelY(n, m_rowDistance));
     if (game != nullptr && connectionId != 0 && connectionId == game->GetLocalClientId()) {
         m_chatBox->SetSenderName(text);
+        // The id taken when the host was found may have been another player's: the host then
+        // gave this machine the next one, a round trip later. It has by now (it came before this
+        // announcement), and the host relays every chat line to all but the id the line names.
+        m_chatBox->SetSenderValue(connectionId);
     }
     SetPortrait(n, character);
     DeleteSearching();

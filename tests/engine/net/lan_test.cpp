@@ -123,6 +123,15 @@ protected:
             return s.GetPeerAddress(1, address) ? address.address : 0u;
         });
     }
+    std::uint32_t HostIdOf(int client) {
+        SPeerAddress address;
+        address.family = AF_INET;
+        address.address = ClientAddress(client);
+        return Read<std::uint32_t>(*m_host, [&](CBaseSocket& s) { return s.FindPeerByAddress(address); });
+    }
+    static std::uint32_t ClientAddress(int client) {
+        return AddressFromText(("127.0.0." + std::to_string(client + 2)).c_str());
+    }
     static bool IsSuccessor(CNetworkManager& m) {
         return Read<bool>(m, [](CBaseSocket& s) {
             auto* client = dynamic_cast<CClientSocket*>(&s);
@@ -139,10 +148,15 @@ protected:
 
 TEST_F(LanTest, ClientsFindTheHostExchangeAndCarryOnWithTheSuccessor) {
     ASSERT_TRUE(WaitFor([&] { return PeerCount(*m_host) == kClients; }));
+    // Clients that searched at once were offered one id; the host gave the later ones the next
+    // ids and tells them so after their connect. The ids are the host's, each client's own id
+    // read once it has caught up.
     std::vector<std::uint32_t> ids;
-    for (auto& client : m_clients) {
-        ASSERT_TRUE(WaitFor([&] { return PeerCount(*client) == 1; }));
-        ids.push_back(OwnId(*client));
+    for (int k = 0; k < kClients; ++k) {
+        const std::uint32_t id = HostIdOf(k);
+        ASSERT_NE(id, 0u) << k;
+        ASSERT_TRUE(WaitFor([&] { return OwnId(*m_clients[k]) == id; })) << k;
+        ids.push_back(id);
     }
     m_host->WithSocket([](CBaseSocket* s) {
         auto* server = static_cast<CServerSocket*>(s);
@@ -197,7 +211,7 @@ TEST_F(LanTest, ClientsFindTheHostExchangeAndCarryOnWithTheSuccessor) {
     CNetworkManager& newHost = *m_clients[successor];
     ASSERT_TRUE(WaitFor([&] { return newHost.GetMode() == 1; }));
     Install(newHost, m_clientLogs[successor]);
-    const std::uint32_t newHostAddress = AddressFromText(("127.0.0." + std::to_string(successor + 2)).c_str());
+    const std::uint32_t newHostAddress = ClientAddress(successor);
     for (int k = 0; k < kClients; ++k) {
         if (k != successor) {
             EXPECT_TRUE(WaitFor([&] { return ServerHost(*m_clients[k]) == newHostAddress; })) << k;

@@ -140,6 +140,21 @@ TEST_F(LobbyTest, AClientMirrorsTheHostAndAnnouncesItselfOnce) {
     EXPECT_EQ(lobby.GetChatBox()->GetMessageLines().front()->GetText(), L"Player 2: x");
 }
 
+TEST_F(LobbyTest, AClientTheHostGaveTheNextIdChatsUnderThatId) {
+    // Offered id 2 together with another player who connected first, this client was given 3
+    // after it had found the host and taken 2 as its chat id.
+    m_game.m_localId = 3;
+    MultiPlayerMenu lobby("MultiplayerMenu.xml", 0);
+    lobby.GetChatBox()->SetSenderValue(2);
+    for (std::uint32_t slot = 1; slot <= 6; ++slot) {
+        lobby.OnRacerConnect(slot, slot <= 2 ? slot : 0, slot);
+    }
+    EXPECT_EQ(lobby.GetChatBox()->GetSenderValue(), 2u);
+    lobby.OnRacerConnect(5, 3, 3);
+    EXPECT_EQ(lobby.GetChatBox()->GetSenderValue(), 3u);
+    EXPECT_EQ(lobby.GetSlotLabel(3), L"Player 3");
+}
+
 TEST_F(LobbyTest, SetActiveShowsAndHidesEverythingAndInputIsNeverConsumed) {
     m_game.m_host = true;
     MultiPlayerMenu lobby("MultiplayerMenu.xml", 1);
