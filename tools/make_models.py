@@ -165,13 +165,28 @@ def character_animations(has_tail):
 # rest and racing (racer_float.riding_line): at the start most of the tube's upper half shows over
 # the river's drawn waves, and racing, where the body rides higher, its underside still skims them.
 TUBE_Y = -0.3
-TUBE_RIDE = 0.125
+TUBE_RIDE = 0.14
+
+
+# How thick each character's tube is (the radius of its cross-section): it spans the body's rise
+# between rest and racing, which grows with how deep the body floats. The light alien's is a
+# flatter, saucer-like ring; the heaviest rider's the fattest.
+TUBE_THICKNESS = {'monkey': 0.25, 'hillbilly': 0.25, 'alien': 0.22, 'bear': 0.29, 'moviestar': 0.25, 'fish': 0.25}
+
+# The tube's outer edge meets its hull's sides and stops this short of its ends.
+TUBE_LENGTH_SHARE = 0.92
 
 
 def tumbo(p, centre=(0, TUBE_Y, 0), ring=0.44, thickness=0.17, stretch=1.7):
     # The tube, striped by its texture cell, with a seat across it.
     p.torus(centre, ring, thickness, colour='vessel', stretch=stretch, slices=16, sides=8)
     p.box((centre[0], centre[1] - 0.05, centre[2] + 0.05), (0.75, 0.08, 0.7), colour='stripe')
+
+
+def racer_tumbo(p, hull, thickness):
+    # A racer's tube fills its hull's footprint.
+    ring = hull[0] / 2 - thickness
+    tumbo(p, ring=ring, thickness=thickness, stretch=(hull[2] / 2 * TUBE_LENGTH_SHARE - thickness) / ring)
 
 
 def rider_arms(p, colour, hand, length=0.3, radius=0.055):
@@ -191,7 +206,6 @@ def eyes(p, y, z, spread, size, bone='Head', white='white'):
 
 
 def monkey(p):
-    tumbo(p)
     p.ellipsoid((0, -0.05, 0.05), (0.22, 0.26, 0.2), colour='fur', bone='Spine')
     p.ellipsoid((0, -0.04, -0.1), (0.14, 0.17, 0.08), colour='face', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.17, 0.16, 0.16), colour='fur', bone='Head')
@@ -204,7 +218,6 @@ def monkey(p):
 
 
 def hillbilly(p):
-    tumbo(p)
     p.ellipsoid((0, -0.04, 0.05), (0.24, 0.28, 0.21), colour='fur', bone='Spine')
     p.box((0, 0.08, -0.1), (0.3, 0.14, 0.12), colour='shirt', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.15, 0.16, 0.15), colour='face', bone='Head')
@@ -216,8 +229,7 @@ def hillbilly(p):
 
 
 def alien(p):
-    # A flatter, saucer-like tube and a big head with antennae.
-    tumbo(p, ring=0.46, thickness=0.13, stretch=1.6)
+    # A big head with antennae.
     p.ellipsoid((0, -0.1, 0.05), (0.16, 0.2, 0.15), colour='fur', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.23, 0.2, 0.2), colour='face', bone='Head')
     for sign in (-1, 1):
@@ -229,8 +241,6 @@ def alien(p):
 
 
 def bear(p):
-    # The heaviest rider rises the most between rest and racing: a fatter tube spans both.
-    tumbo(p, ring=0.48, thickness=0.23)
     p.ellipsoid((0, -0.02, 0.05), (0.29, 0.3, 0.26), colour='fur', bone='Spine')
     p.ellipsoid((0, -0.02, -0.15), (0.18, 0.2, 0.08), colour='face', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.19, 0.17, 0.17), colour='fur', bone='Head')
@@ -243,7 +253,6 @@ def bear(p):
 
 
 def moviestar(p):
-    tumbo(p)
     p.ellipsoid((0, -0.04, 0.05), (0.2, 0.28, 0.18), colour='fur', bone='Spine')
     p.box((0, 0.06, -0.12), (0.08, 0.2, 0.04), colour='white', bone='Spine')
     p.ellipsoid((0, 0.32, 0.05), (0.13, 0.16, 0.14), colour='face', bone='Head')
@@ -254,7 +263,6 @@ def moviestar(p):
 
 
 def fish(p):
-    tumbo(p)
     p.ellipsoid((0, 0.1, 0.05), (0.2, 0.42, 0.22), colour='fur', bone='Spine')
     p.ellipsoid((0, 0.05, -0.12), (0.13, 0.3, 0.1), colour='face', bone='Spine')
     p.ellipsoid((0, 0.42, -0.02), (0.1, 0.04, 0.08), colour='face', bone='Head', slices=8, stacks=4)
@@ -272,6 +280,7 @@ def write_character(folder, name):
     shape, has_tail = CHARACTER_SHAPES[name]
     palette = pal.CHARACTERS[name]
     p = Painter(palette)
+    racer_tumbo(p, racer_float.HULLS[name], TUBE_THICKNESS[name])
     shape(p)
     # The root stays on the body's position, where the shark swims; every solid and the rider's
     # bones (all under Hips) go up together.

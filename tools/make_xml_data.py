@@ -161,7 +161,7 @@ for stem, mass in racer_float.MASSES.items():
                                scale=(1, 1, 1)),
              sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
                           'sfx/general_racer_sounds/fall.wav'],
-             physics_args=dict(mass=mass, hull=('Box',) + racer_float.HULL, offsets=[(0, -0.3, 0)],
+             physics_args=dict(mass=mass, hull=('Box',) + racer_float.HULLS[stem], offsets=[(0, -0.3, 0)],
                                restitution=0.3, kinetic=0.05, static=0.1))
 
 # Items: texture-mapped, small hulls, one sound each.

@@ -18,8 +18,9 @@ NUM_RACERS = 6
 -- travels half its velocity each step, so this river carries a floater about 5 m a second.
 RIVER_SPEED = 10.0
 
--- The river's density for buoyancy: half of a racer's box (mass 70, box 1.2 x 1.0 x 2.0, whose
--- test grid is 1.1 times larger on each axis) carries its weight, so the racers float. Tools that
+-- The river's density for buoyancy: half of a 70 kg body's box of 1.2 x 1.0 x 2.0 (whose test
+-- grid is 1.1 times larger on each axis) carries its weight; the racers' broader tubes float
+-- higher than that, logs, floes and items by their own boxes. Tools that
 -- read this file without the game's functions skip it.
 if SetRiverDensity then
     SetRiverDensity(2.0 * 70.0 / (1.2 * 1.0 * 2.0 * 1.331))
