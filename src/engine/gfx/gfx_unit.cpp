@@ -198,6 +198,7 @@ void CGfxUnit::SetOwnGeometry(std::vector<SMeshVertex> vertices, std::vector<std
     m_geometry.vertexCount = static_cast<std::uint32_t>(m_vertices.size());
     m_geometry.indices = m_indices.data();
     m_geometry.indexCount = static_cast<std::uint32_t>(m_indices.size());
+    m_geometry.fixedSerial = NextGeometrySerial();
     CGFXCore::ComputeBoundingSphere(m_vertices.data(), m_geometry.vertexCount, &m_sphereCentre, &m_sphereRadius);
 }
 
@@ -279,6 +280,7 @@ void CGfxUnit::Load(const SGfxUnitLoadInfo& info) {
     m_geometry.vertexCount = static_cast<std::uint32_t>(drawn.size());
     m_geometry.indices = container->indices.data();
     m_geometry.indexCount = static_cast<std::uint32_t>(container->indices.size());
+    m_geometry.fixedSerial = 0;
     const common::CVector3& centre = m_hierarchy->GetBoundingSphereCentre();
     m_sphereCentre = D3DXVECTOR3(centre.x, centre.y, centre.z);
     m_sphereRadius = m_hierarchy->GetBoundingSphereRadius();

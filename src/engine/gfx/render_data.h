@@ -21,7 +21,13 @@ struct SUnitGeometry {
     std::uint32_t vertexCount = 0;
     const std::uint16_t* indices = nullptr;
     std::uint32_t indexCount = 0;
+    // Non-zero while the arrays stay as they are (a unit's own geometry until it is replaced):
+    // the renderer then sends them to the device once instead of on every draw.
+    std::uint64_t fixedSerial = 0;
 };
+
+// A serial no geometry has had before, for SUnitGeometry::fixedSerial.
+std::uint64_t NextGeometrySerial();
 
 // The 30 values of planar-wave and spline water, in the level file's order.
 struct SWaveWaterParams {

@@ -123,6 +123,7 @@ void CRenderer::ReleaseBuffers() {
 
 void CRenderer::OnLostDevice() {
     ReleaseBuffers();
+    m_fixed.Release();
     m_lost = true;
 }
 
@@ -361,17 +362,33 @@ void CRenderer::DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3D
     const std::uint32_t vertexCount = std::min(data.vertexCount, geometry.vertexCount);
     const std::uint32_t faceCount = std::min(data.faceCount, geometry.indexCount / 3);
     m_drawnFaces += data.faceCount;
-    void* target = nullptr;
-    // Only the written range is locked: a discard drops the rest of the buffer all the same.
-    const UINT vertexBytes = geometry.vertexCount * kVertexStride;
-    const UINT indexBytes = geometry.indexCount * 2;
-    if (vertexBytes > 0 && SUCCEEDED(m_vertexBuffer->Lock(0, vertexBytes, &target, D3DLOCK_DISCARD))) {
-        std::memcpy(target, geometry.vertices, vertexBytes);
-        m_vertexBuffer->Unlock();
+    IDirect3DVertexBuffer9* vertexBuffer = m_vertexBuffer;
+    IDirect3DIndexBuffer9* indexBuffer = m_indexBuffer;
+    if (const CFixedGeometry::SBuffers* fixed = m_fixed.Find(geometry)) {
+        vertexBuffer = fixed->vertices;
+        indexBuffer = fixed->indices;
+    } else {
+        void* target = nullptr;
+        // Only the written range is locked: a discard drops the rest of the buffer all the same.
+        const UINT vertexBytes = geometry.vertexCount * kVertexStride;
+        const UINT indexBytes = geometry.indexCount * 2;
+        if (vertexBytes > 0 && SUCCEEDED(m_vertexBuffer->Lock(0, vertexBytes, &target, D3DLOCK_DISCARD))) {
+            std::memcpy(target, geometry.vertices, vertexBytes);
+            m_vertexBuffer->Unlock();
+        }
+        if (indexBytes > 0 && SUCCEEDED(m_indexBuffer->Lock(0, indexBytes, &target, D3DLOCK_DISCARD))) {
+            std::memcpy(target, geometry.indices, indexBytes);
+            m_indexBuffer->Unlock();
+        }
     }
-    if (indexBytes > 0 && SUCCEEDED(m_indexBuffer->Lock(0, indexBytes, &target, D3DLOCK_DISCARD))) {
-        std::memcpy(target, geometry.indices, indexBytes);
-        m_indexBuffer->Unlock();
+    m_fixed.Drawn();
+    if (vertexBuffer != m_boundVertices) {
+        core.SetStreamSource(0, vertexBuffer, 0, kVertexStride);
+        m_boundVertices = vertexBuffer;
+    }
+    if (indexBuffer != m_boundIndices) {
+        core.SetIndices(indexBuffer);
+        m_boundIndices = indexBuffer;
     }
     if (faceCount > 0) {
         core.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, faceCount);
@@ -425,9 +442,9 @@ void CRenderer::Flush() {
     if (FAILED(effect->SetTechnique(technique.c_str()))) {
         Report("technique " + technique, "Failed To Set Technique: " + technique);
     }
-    CGFXCore& core = GFXCore::Instance();
-    core.SetStreamSource(0, m_vertexBuffer, 0, kVertexStride);
-    core.SetIndices(m_indexBuffer);
+    // Set per unit, as a unit of fixed geometry draws from buffers of its own.
+    m_boundVertices = nullptr;
+    m_boundIndices = nullptr;
     UINT passes = 0;
     effect->Begin(&passes, 0);
     const bool matricesOnly = fx->m_override;

@@ -1,7 +1,8 @@
 // velm::gfx::CRenderer: the render queue. Each flush draws the queued units (not owned) as one
-// depth-sorted batch streamed through one dynamic vertex and one index buffer, which grow for a
-// large unit up to what 16-bit indices address; it also writes the frame's shared, each batch's
-// and each unit's effect parameters and counts what it drew. Main thread only; a singleton.
+// depth-sorted batch; geometry that never changes is drawn from buffers filled once, the rest is
+// streamed through one dynamic vertex and one index buffer, which grow for a large unit up to
+// what 16-bit indices address; it also writes the frame's shared, each batch's and each unit's
+// effect parameters and counts what it drew. Main thread only; a singleton.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/gfx/fixed_geometry.h"
 #include "engine/gfx/fx_manager.h"
 #include "engine/gfx/gfx_unit.h"
 #include "libs/common/singleton.h"
@@ -56,6 +58,7 @@ public:
     std::uint32_t GetMaxIndices() const { return m_maxIndices; }
     IDirect3DVertexBuffer9* GetVertexBuffer() const { return m_vertexBuffer; }
     IDirect3DIndexBuffer9* GetIndexBuffer() const { return m_indexBuffer; }
+    const CFixedGeometry& GetFixedGeometry() const { return m_fixed; }
 
     std::uint32_t m_drawnUnits = 0;
     std::uint32_t m_drawnFaces = 0;
@@ -82,6 +85,10 @@ private:
     std::vector<IGfxUnit*> m_queue;
     IDirect3DVertexBuffer9* m_vertexBuffer = nullptr;
     IDirect3DIndexBuffer9* m_indexBuffer = nullptr;
+    CFixedGeometry m_fixed;
+    // The buffers set on the device within the current flush.
+    IDirect3DVertexBuffer9* m_boundVertices = nullptr;
+    IDirect3DIndexBuffer9* m_boundIndices = nullptr;
     bool m_lost = false;
     SWaterMaps m_waterMaps;
     // Problems already logged, so that a fault seen every frame is logged once.

@@ -625,7 +625,8 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
                               static_cast<UINT>(m_state.stream0Offset + (baseVertex + highest + 1) * stride));
         m_state.indices->Sync(static_cast<UINT>(startIndex * indexSize),
                               static_cast<UINT>((startIndex + indexCount) * indexSize));
-        m_backend->DrawIndexed(m_state, type, baseVertex, startIndex, indexCount);
+        m_backend->DrawIndexed(m_state, type, baseVertex, startIndex, indexCount, static_cast<UINT>(lowest),
+                               static_cast<UINT>(highest));
     }
     if (m_tracing) {
         Note("DrawIndexedPrimitive " + std::to_string(type) + " " + std::to_string(baseVertex) + " " +

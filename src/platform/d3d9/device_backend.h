@@ -88,8 +88,11 @@ public:
     virtual void DestroyProgram(BackendHandle program) = 0;
 
     virtual void Clear(const SDeviceState& state, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) = 0;
+    // lowest and highest bound the draw's index values (before the base vertex is added): a
+    // software renderer that knows them shades that range of vertices once instead of looking
+    // every index up in a small cache.
     virtual void DrawIndexed(const SDeviceState& state, D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex,
-                             UINT indexCount) = 0;
+                             UINT indexCount, UINT lowest, UINT highest) = 0;
     virtual void Draw(const SDeviceState& state, D3DPRIMITIVETYPE type, UINT startVertex, UINT vertexCount) = 0;
     // The back buffer is surface null.
     virtual bool ReadPixels(IDirect3DSurface9* surface, UINT width, UINT height, std::vector<std::uint8_t>* bgra) = 0;

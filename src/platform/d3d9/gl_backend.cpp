@@ -257,8 +257,8 @@ public:
         m_states.Forget();
     }
 
-    void DrawIndexed(const SDeviceState& state, D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex,
-                     UINT indexCount) override {
+    void DrawIndexed(const SDeviceState& state, D3DPRIMITIVETYPE type, INT baseVertex, UINT startIndex, UINT indexCount,
+                     UINT lowest, UINT highest) override {
         GLint shift = 0;
         if (state.indices == nullptr || !Prepare(state, &shift)) {
             return;
@@ -271,9 +271,9 @@ public:
         const bool wide = state.indices->GetFormat() == D3DFMT_INDEX32;
         const std::size_t offset =
             static_cast<std::size_t>(indices.GetBase()) + static_cast<std::size_t>(startIndex) * (wide ? 4 : 2);
-        glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(indexCount),
-                                 wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset),
-                                 baseVertex + shift);
+        glDrawRangeElementsBaseVertex(PrimitiveMode(type), lowest, highest, static_cast<GLsizei>(indexCount),
+                                      wide ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, reinterpret_cast<const void*>(offset),
+                                      baseVertex + shift);
         Drawn();
     }
 

@@ -23,7 +23,7 @@ public:
     BackendHandle CreateProgram(const std::string&, const std::string&, std::string*) override { return ++m_next; }
     void DestroyProgram(BackendHandle) override {}
     void Clear(const SDeviceState&, DWORD, D3DCOLOR, float, DWORD) override {}
-    void DrawIndexed(const SDeviceState&, D3DPRIMITIVETYPE, INT, UINT, UINT) override {}
+    void DrawIndexed(const SDeviceState&, D3DPRIMITIVETYPE, INT, UINT, UINT, UINT, UINT) override {}
     void Draw(const SDeviceState&, D3DPRIMITIVETYPE, UINT, UINT) override {}
     bool ReadPixels(IDirect3DSurface9*, UINT width, UINT height, std::vector<std::uint8_t>* bgra) override {
         bgra->assign(static_cast<std::size_t>(width) * height * 4, 0);

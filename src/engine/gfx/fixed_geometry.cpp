@@ -1,0 +1,94 @@
+#include "engine/gfx/fixed_geometry.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "engine/gfx/gfx_core.h"
+
+namespace velm {
+namespace gfx {
+
+std::uint64_t NextGeometrySerial() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
+namespace {
+
+void Free(CFixedGeometry::SBuffers* buffers) {
+    if (buffers->vertices != nullptr) {
+        buffers->vertices->Release();
+    }
+    if (buffers->indices != nullptr) {
+        buffers->indices->Release();
+    }
+}
+
+} // namespace
+
+CFixedGeometry::~CFixedGeometry() { Release(); }
+
+const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geometry) {
+    if (geometry.fixedSerial == 0 || geometry.vertices == nullptr || geometry.indices == nullptr ||
+        geometry.vertexCount == 0 || geometry.indexCount == 0 || !GFXCore::Exists() ||
+        GFXCore::Instance().GetDevice() == nullptr) {
+        return nullptr;
+    }
+    auto found = m_buffers.find(geometry.fixedSerial);
+    if (found != m_buffers.end()) {
+        found->second.lastSweep = m_sweep;
+        return &found->second;
+    }
+    CGFXCore& core = GFXCore::Instance();
+    const UINT vertexBytes = geometry.vertexCount * kVertexStride;
+    const UINT indexBytes = geometry.indexCount * 2;
+    SBuffers buffers;
+    buffers.lastSweep = m_sweep;
+    core.CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffers.vertices);
+    core.CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffers.indices);
+    void* target = nullptr;
+    bool filled = buffers.vertices != nullptr && buffers.indices != nullptr;
+    if (filled && SUCCEEDED(buffers.vertices->Lock(0, vertexBytes, &target, 0))) {
+        std::memcpy(target, geometry.vertices, vertexBytes);
+        buffers.vertices->Unlock();
+    } else {
+        filled = false;
+    }
+    if (filled && SUCCEEDED(buffers.indices->Lock(0, indexBytes, &target, 0))) {
+        std::memcpy(target, geometry.indices, indexBytes);
+        buffers.indices->Unlock();
+    } else {
+        filled = false;
+    }
+    if (!filled) {
+        Free(&buffers);
+        return nullptr;
+    }
+    return &(m_buffers[geometry.fixedSerial] = buffers);
+}
+
+void CFixedGeometry::Drawn() {
+    if (++m_draws < kDrawsPerSweep) {
+        return;
+    }
+    m_draws = 0;
+    for (auto it = m_buffers.begin(); it != m_buffers.end();) {
+        if (it->second.lastSweep < m_sweep) {
+            Free(&it->second);
+            it = m_buffers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    ++m_sweep;
+}
+
+void CFixedGeometry::Release() {
+    for (auto& [serial, buffers] : m_buffers) {
+        Free(&buffers);
+    }
+    m_buffers.clear();
+}
+
+} // namespace gfx
+} // namespace velm
