@@ -33,6 +33,11 @@ public:
     void Drawn();
     void Release();
     std::size_t GetCount() const { return m_buffers.size(); }
+    // The buffers kept for a serial, or null.
+    const SBuffers* Held(std::uint64_t serial) const {
+        auto found = m_buffers.find(serial);
+        return found != m_buffers.end() ? &found->second : nullptr;
+    }
 
     static constexpr std::uint32_t kDrawsPerSweep = 4096;
 

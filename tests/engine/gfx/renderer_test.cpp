@@ -322,10 +322,12 @@ TEST_F(RendererTest, BuffersGrowSoLargeUnitsDrawInFull) {
             << test.what;
         EXPECT_GE(TheRenderer().GetMaxVertices(), test.vertices) << test.what;
         EXPECT_GE(TheRenderer().GetMaxIndices(), test.indices) << test.what;
-        EXPECT_EQ(std::memcmp(TheRenderer().GetVertexBuffer()->Bytes().data() + 60 * (test.vertices - 1),
+        const auto* fixed = TheRenderer().GetFixedGeometry().Held(unit->GetGeometry().fixedSerial);
+        ASSERT_NE(fixed, nullptr) << test.what;
+        EXPECT_EQ(std::memcmp(fixed->vertices->Bytes().data() + 60 * (test.vertices - 1),
                               unit->GetGeometry().vertices + (test.vertices - 1), 60),
                   0)
-            << test.what << ": the last vertex was streamed";
+            << test.what << ": the last vertex was sent";
     }
     Device()->ClearTrace();
     auto huge = MakeQuads(70000, 300);
@@ -337,6 +339,45 @@ TEST_F(RendererTest, BuffersGrowSoLargeUnitsDrawInFull) {
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("70000 vertices"), std::string::npos);
     EXPECT_EQ(DrawnFaces(), std::vector<int>{1}) << "the rest of the batch is drawn";
     EXPECT_LE(TheRenderer().GetMaxVertices(), CRenderer::kMostVertices);
+}
+
+// A unit's own geometry goes to the device once; geometry put in its place is drawn, not the old
+// buffers, and buffers no longer drawn are let go.
+TEST_F(RendererTest, FixedGeometryIsSentOnceAndReplacedGeometryIsDrawn) {
+    auto unit = MakeQuads(4, 6);
+    const std::uint64_t first = unit->GetGeometry().fixedSerial;
+    ASSERT_NE(first, 0u);
+    Select("TextureMapping.fx");
+    TheRenderer().Enqueue(unit.get());
+    TheRenderer().Flush();
+    const auto* held = TheRenderer().GetFixedGeometry().Held(first);
+    ASSERT_NE(held, nullptr);
+    IDirect3DVertexBuffer9* sent = held->vertices;
+    TheRenderer().Enqueue(unit.get());
+    TheRenderer().Flush();
+    EXPECT_EQ(TheRenderer().GetFixedGeometry().Held(first)->vertices, sent) << "drawn again from the same buffers";
+
+    std::vector<SMeshVertex> moved(5, SMeshVertex{});
+    moved[4].position = D3DXVECTOR3(7.0f, 8.0f, 9.0f);
+    const std::vector<std::uint16_t> order = {0, 1, 4};
+    unit->CreateFromArrays({"TextureMapping.fx", "", "TextureMapping"}, moved.data(), 5, order.data(), 3);
+    unit->Prepare();
+    const std::uint64_t second = unit->GetGeometry().fixedSerial;
+    EXPECT_NE(second, first);
+    Device()->ClearTrace();
+    TheRenderer().Enqueue(unit.get());
+    TheRenderer().Flush();
+    EXPECT_EQ(DrawnFaces(), std::vector<int>{1});
+    held = TheRenderer().GetFixedGeometry().Held(second);
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(std::memcmp(held->vertices->Bytes().data() + 60 * 4, &moved[4], 60), 0);
+
+    for (std::uint32_t i = 0; i < 2 * velm::gfx::CFixedGeometry::kDrawsPerSweep + 1; ++i) {
+        TheRenderer().Enqueue(unit.get());
+        TheRenderer().Flush();
+    }
+    EXPECT_EQ(TheRenderer().GetFixedGeometry().Held(first), nullptr) << "the replaced geometry's buffers are freed";
+    EXPECT_NE(TheRenderer().GetFixedGeometry().Held(second), nullptr);
 }
 
 struct SBadBatchCase {
