@@ -39,7 +39,7 @@ float SContact::MassTerm(const CRigidBody& a, const CRigidBody* b, const CVector
     }
     if (b != nullptr) {
         k += b->GetInverseMass();
-        if (m_rotational) {
+        if (TurnsB()) {
             k += AngularTerm(b->GetWorldInverseInertia(), m_armB, direction);
         }
     }
@@ -77,18 +77,20 @@ CVector3 SContact::RelativeVelocity(const CRigidBody& a, const CRigidBody* b) co
     }
     if (b != nullptr) {
         v -= b->GetLinearVelocity();
-        if (m_rotational) {
+        if (TurnsB()) {
             v -= b->GetAngularVelocity().Cross(m_armB);
         }
     }
     return v;
 }
 
-void SContact::Push(CRigidBody& body, const CVector3& impulse) const {
+bool SContact::TurnsB() const { return m_rotational && m_hullB != nullptr && m_hullB->IsRotational(); }
+
+void SContact::Push(CRigidBody& body, const CVector3& impulse, bool turns) const {
     if (body.IsStatic()) {
         return;
     }
-    if (m_rotational) {
+    if (turns) {
         body.ApplyImpulseAtPoint(impulse, m_point);
     } else {
         body.ApplyLinearImpulse(impulse);
@@ -113,9 +115,9 @@ bool SContact::Resolve(float /*dt*/, bool zeroRestitution) {
     if (!(j > 0.0f)) {
         return false;
     }
-    Push(bodyA, j * m_normal);
+    Push(bodyA, j * m_normal, m_rotational);
     if (bodyB != nullptr) {
-        Push(*bodyB, -j * m_normal);
+        Push(*bodyB, -j * m_normal, TurnsB());
     }
     bodyA.SetAsleep(false);
     if (bodyB != nullptr) {
@@ -134,9 +136,9 @@ bool SContact::Resolve(float /*dt*/, bool zeroRestitution) {
     if (jt >= j * m_staticFriction) {
         jt = j * m_dynamicFriction;
     }
-    Push(bodyA, jt * d);
+    Push(bodyA, jt * d, m_rotational);
     if (bodyB != nullptr) {
-        Push(*bodyB, -jt * d);
+        Push(*bodyB, -jt * d, TurnsB());
     }
     return true;
 }

@@ -16,7 +16,8 @@ class CHeightMap;
 class CRigidBody;
 
 struct SContact {
-    // Hull B null for a terrain contact; copies hull A's rotational-response flag.
+    // Hull B null for a terrain contact; copies hull A's rotational-response flag, which decides
+    // whether the contact uses angular terms at all.
     SContact(CCollisionHull* hullA, CCollisionHull* hullB, CHeightMap* heightMap, const common::CVector3& point,
              const common::CVector3& normal, float depth);
 
@@ -45,7 +46,11 @@ struct SContact {
 private:
     common::CVector3 RelativeVelocity(const CRigidBody& a, const CRigidBody* b) const;
     float MassTerm(const CRigidBody& a, const CRigidBody* b, const common::CVector3& direction) const;
-    void Push(CRigidBody& body, const common::CVector3& impulse) const;
+    // Body B takes the angular terms only when its own hull responds to rotation too: a body
+    // without that response (a racer) gets no righting torque from the river, so a spin given to
+    // it by a rolling rock or log would leave it tipped for good.
+    bool TurnsB() const;
+    void Push(CRigidBody& body, const common::CVector3& impulse, bool turns) const;
 };
 
 // One colliding pair of a step, reported to the game as an "ObjectCollision" event.

@@ -213,6 +213,36 @@ TEST(ContactTest, FrictionSticksOrSlidesAtTheDynamicBound) {
     }
 }
 
+// A rolling rock (rotational, hull A) strikes a racer (not rotational, hull B) above its centre:
+// the racer is pushed but not turned, since nothing would ever turn it back; a rotational body B
+// is turned as before.
+TEST(ContactTest, ARotationalHullTurnsOnlyTheBodiesThatTurnThemselves) {
+    for (const bool turning : {false, true}) {
+        CRigidBody rock;
+        CRigidBody racer;
+        rock.SetBoxHull(1.0f, 1.0f, 1.0f, 400.0f, false);
+        rock.SetHullFlag(true);
+        racer.SetPosition(CVector3(1.0f, 0.0f, 0.0f));
+        racer.SetBoxHull(1.0f, 1.0f, 1.0f, 70.0f, false);
+        racer.SetHullFlag(turning);
+        rock.SetLinearVelocity(CVector3(3.0f, 0.0f, 0.0f));
+        velm::phy::SContact contact(rock.GetHull(), racer.GetHull(), nullptr, CVector3(0.5f, 0.4f, 0.0f),
+                                    CVector3(-1.0f, 0.0f, 0.0f), 0.05f);
+        contact.Prepare();
+        ASSERT_TRUE(contact.Resolve(0.1f, true));
+        EXPECT_GT(racer.GetLinearVelocity().x, 0.5f);
+        EXPECT_LT(rock.GetLinearVelocity().x, 3.0f);
+        EXPECT_NE(rock.GetAngularVelocity(), CVector3());
+        if (turning) {
+            EXPECT_LT(racer.GetAngularVelocity().z, -0.1f);
+        } else {
+            EXPECT_EQ(racer.GetAngularVelocity(), CVector3());
+            // With the racer's turn left out the pair still shares one impulse, equal and opposite.
+            EXPECT_NEAR(70.0f * racer.GetLinearVelocity().x, 400.0f * (3.0f - rock.GetLinearVelocity().x), 1e-3f);
+        }
+    }
+}
+
 TEST(ContactTest, LinkedHullsNeverCollideFromTheLinkingSide) {
     CPhysicsWorld world;
     auto a = std::make_shared<CRigidBody>();

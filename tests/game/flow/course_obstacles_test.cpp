@@ -1,10 +1,12 @@
 // The shipped course's obstacles against a racer built from the shipped data, on a straight river
 // of the shipped speed: the trap and finish triggers report a racer and let it through; a floe
 // turns a racer that meets it off centre aside, holds one that paddles into it head on without
-// letting it in, and lets it go once it paddles sideways; the log trap's logs wait fixed, lying
-// across the stream, until the trap is sprung.
+// letting it in, and lets it go once it paddles sideways; a rock of the sprung rock trap knocks a
+// racer aside without tipping it; the log trap's logs wait fixed, lying across the stream, until
+// the trap is sprung.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/core/object_id.h"
@@ -16,6 +18,7 @@
 #include "engine/phy/water_field.h"
 #include "game/content/object_type.h"
 #include "game/events/creation_events.h"
+#include "game/flow/tumbo_kelvo_game.h"
 #include "level_fixture.h"
 #include "libs/common/quaternion.h"
 
@@ -129,6 +132,34 @@ TEST_F(CourseObstaclesTest, AFloeHoldsARacerPaddlingIntoItHeadOnOutsideItUntilIt
     Paddle(CVector3(0.0f, 0.0f, -1.0f));
     Run(10.0f);
     EXPECT_LT(racer.GetPosition().z, floe.GetPosition().z - 10.0f);
+}
+
+// A rock of the sprung rock trap, dropped into the stream just off the racer's line: the racer
+// paddling into it is knocked aside but stays level on the water, then and for the rest of the run
+// (a racer's hull does not turn in the river, so a tip would never right itself).
+TEST_F(CourseObstaclesTest, ARockOfTheSprungTrapInARacersWayKnocksItAsideButLeavesItLevel) {
+    m_game->BuildRockTrap();
+    kelvo::ReleaseRocks(nullptr);
+    ASSERT_FALSE(m_game->GetRockTrapList().empty());
+    const std::uint32_t id = m_game->GetRockTrapList().front();
+    velm::phy::CRigidBody& rock = *Model(id)->GetBody();
+    ASSERT_TRUE(rock.GetHullFlag());
+    rock.SetPosition(CVector3(0.9f, 1.5f, -20.0f));
+    // Sprung, the rock looks for the game's river, which this test has not: it floats in this one.
+    auto buoyancy = std::make_shared<velm::phy::BuoyancyForce>(&rock, &m_world.GetSimulator(), CVector3());
+    buoyancy->SetUseRiverDensity(true);
+    rock.SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
+    m_world.AddBody(id, Model(id)->GetBody());
+    velm::phy::CRigidBody& racer = Racer(CVector3(0.0f, 0.0f, 0.0f));
+    float lowest = 1.0f;
+    float sideways = 0.0f;
+    for (int frame = 0; frame < 600; ++frame) {
+        m_world.Update(kFrame);
+        lowest = std::min(lowest, racer.GetOrientation().Rotate(CVector3(0.0f, 1.0f, 0.0f)).y);
+        sideways = std::max(sideways, std::fabs(racer.GetLinearVelocity().x));
+    }
+    EXPECT_GT(sideways, 0.5f) << "the rock missed the racer";
+    EXPECT_GT(lowest, std::cos(0.05f)) << "the racer was tipped " << std::acos(lowest) * 57.3f << " degrees";
 }
 
 TEST_F(CourseObstaclesTest, TheLogTrapsLogsWaitFixedLyingAcrossTheStream) {
