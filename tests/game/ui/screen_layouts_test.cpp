@@ -11,11 +11,16 @@
 #include "game/ui/norvale_splash.h"
 #include "game/ui/victory_screen.h"
 #include "screen_fakes.h"
+#include "support/game_folder.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-class ScreenLayoutsTest : public tktest::CScreenTest {};
+// The layouts are read from the data tree, wherever the build folder lies.
+class ScreenLayoutsTest : public tktest::CScreenTest {
+protected:
+    tktest::CGameFolder m_folder;
+};
 
 TEST_F(ScreenLayoutsTest, AMissingOrCutLayoutIsSaidAndTheScreensStillWork) {
     // A layout cut in the middle of an element, reached from the layout folder by climbing to the root.

@@ -35,6 +35,7 @@
 #include "game/world/weapon_data.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
+#include "support/game_folder.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ protected:
         if (source == nullptr) {
             GTEST_SKIP() << "TK_SOURCE_DIR is not set";
         }
+        // The game's start reads the data tree from where it runs, wherever the build folder lies.
+        m_folder = std::make_unique<tktest::CGameFolder>();
         ASSERT_NE(getcwd(m_previous, sizeof(m_previous)), nullptr);
         m_runDir = std::string(source) + "/run/tumbo/kelvo/game";
         m_game = std::make_unique<kelvo::CTumboKelvoGame>();
@@ -103,6 +106,7 @@ protected:
         if (m_previous[0] != '\0') {
             EXPECT_EQ(chdir(m_previous), 0);
         }
+        m_folder.reset();
     }
 
     template <class F>
@@ -147,6 +151,7 @@ protected:
         return text.str();
     }
 
+    std::unique_ptr<tktest::CGameFolder> m_folder;
     char m_previous[4096] = {};
     std::string m_runDir;
     tktest::CFlowEnvironment m_env;
