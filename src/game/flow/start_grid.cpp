@@ -1,5 +1,6 @@
 #include "game/flow/start_grid.h"
 
+#include "game/content/model_data_keys.h"
 #include "libs/common/checked_number.h"
 #include "libs/common/script_manager.h"
 
@@ -53,23 +54,8 @@ common::CVector3 HostGridPosition(std::uint32_t slot) {
     return common::CVector3(-1.0f + 0.7f * static_cast<float>(slot), 39.51f, 195.2f);
 }
 
-const char* CharacterModelKey(std::uint32_t character) {
-    switch (character) {
-        case 1:
-            return "MonkeyModelData";
-        case 2:
-            return "BearModelData";
-        case 3:
-            return "AlienModelData";
-        case 4:
-            return "FishModelData";
-        case 5:
-            return "HillbillyModelData";
-        case 6:
-            return "MovideStarModelData";
-        default:
-            return "";
-    }
+std::string CharacterModelKey(std::uint32_t character) {
+    return character >= 1 && character <= 6 ? ModelDataKeyFromType(character) : std::string();
 }
 
 } // namespace kelvo

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iostream>
 #include <list>
+#include <string>
 #include <vector>
 
 #include "libs/common/vector3.h"
@@ -51,6 +52,6 @@ std::uint32_t HostGridControl(std::uint32_t clientId, std::uint32_t localClientI
 common::CVector3 HostGridPosition(std::uint32_t slot);
 
 // The model-data key of a character type 1..6; empty for any other.
-const char* CharacterModelKey(std::uint32_t character);
+std::string CharacterModelKey(std::uint32_t character);
 
 } // namespace kelvo

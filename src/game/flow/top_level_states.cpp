@@ -474,7 +474,7 @@ protected:
         if (!networked) {
             const SStartGridSettings settings = ReadStartGridSettings(*script);
             const std::uint32_t selected = game.GetSelectedCharacter();
-            if (*CharacterModelKey(selected) != '\0') {
+            if (!CharacterModelKey(selected).empty()) {
                 PlaceRacer(selected, owner, kHumanControl, settings.m_start);
             }
             const auto grid = BuildStartGrid(settings.m_start, settings.m_dx, settings.m_dz, settings.m_perRow,

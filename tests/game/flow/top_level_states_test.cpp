@@ -290,8 +290,8 @@ TEST(StartGridTest, RowsSkipTheHumansCharacterAndAZeroRowCountIsOneRow) {
         }
     }
     EXPECT_TRUE(kelvo::BuildStartGrid(start, 1.0f, 5.0f, 3, 0, 0).empty());
-    EXPECT_STREQ(kelvo::CharacterModelKey(6), "MovideStarModelData");
-    EXPECT_STREQ(kelvo::CharacterModelKey(7), "");
+    EXPECT_EQ(kelvo::CharacterModelKey(6), "MovideStarModelData");
+    EXPECT_EQ(kelvo::CharacterModelKey(7), "");
 }
 
 TEST(StartGridTest, HostileGlobalsAreRefusedWithALineAndTheGridStaysOnePerCharacter) {
