@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 
 #include "engine/ai/ai_manager.h"
@@ -102,13 +103,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     common::CScriptManager* script = common::CScriptManager::GetInstance();
     script->RunString(Assignments(data, size).c_str());
-    const common::CVector3 start(static_cast<float>(script->GetGlobalNumber("STAGE1_X")),
-                                 static_cast<float>(script->GetGlobalNumber("STAGE1_Y")),
-                                 static_cast<float>(script->GetGlobalNumber("STAGE1_Z")));
+    // Read as the game reads them: checked, the racer count bounded.
+    std::ostringstream said;
+    const kelvo::SStartGridSettings settings = kelvo::ReadStartGridSettings(*script, said);
+    const common::CVector3 start = settings.m_start;
     const auto grid =
-        kelvo::BuildStartGrid(start, static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DX")),
-                              static_cast<float>(script->GetGlobalNumber("STAGE1_RACER_DZ")),
-                              script->GetGlobalInt("STAGE1_RACERS_PER_ROW"), script->GetGlobalInt("NUM_RACERS"), 1);
+        kelvo::BuildStartGrid(start, settings.m_dx, settings.m_dz, settings.m_perRow, settings.m_racers, 1);
     velm::ai::CAIManager ranking;
     if (s_paths->GetPathCount() > 0) {
         ranking.AddPath(s_paths->GetPath(0));
