@@ -16,25 +16,12 @@
 #include "engine/phy/rigid_body.h"
 #include "libs/common/singleton.h"
 #include "platform/dxut/dxut.h"
+#include "support/pick_fakes.h"
 
 namespace {
 
-// A graphics unit whose world sphere the test chooses.
-class CSphereUnit : public velm::gfx::CGfxUnit {
-public:
-    explicit CSphereUnit(const common::CSphere& sphere) : m_sphere(sphere) {}
-    common::CSphere GetWorldBoundingSphere() const override { return m_sphere; }
-    common::CSphere m_sphere;
-};
-
-class CPickModel : public velm::CModel {
-public:
-    CPickModel(std::uint32_t id, velm::ISceneUnit* unit) : velm::CModel(std::make_shared<velm::phy::CRigidBody>(), id) {
-        SetSceneNode(unit);
-    }
-    ~CPickModel() override { delete m_sceneNode; }
-    void Update(double, float) override {}
-};
+using tktest::CPickModel;
+using tktest::CSphereUnit;
 
 class CPickApp : public velm::CVelmApp {
 public:

@@ -36,6 +36,7 @@
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
 #include "support/game_folder.h"
+#include "support/pick_fakes.h"
 
 namespace {
 
@@ -59,21 +60,8 @@ std::uint32_t ScanCode(char c) {
     return 0;
 }
 
-class CSphereUnit : public velm::gfx::CGfxUnit {
-public:
-    explicit CSphereUnit(const common::CSphere& sphere) : m_sphere(sphere) {}
-    common::CSphere GetWorldBoundingSphere() const override { return m_sphere; }
-    common::CSphere m_sphere;
-};
-
-class CPickModel : public velm::CModel {
-public:
-    CPickModel(std::uint32_t id, velm::ISceneUnit* unit) : velm::CModel(std::make_shared<velm::phy::CRigidBody>(), id) {
-        SetSceneNode(unit);
-    }
-    ~CPickModel() override { delete m_sceneNode; }
-    void Update(double, float) override {}
-};
+using tktest::CPickModel;
+using tktest::CSphereUnit;
 
 class ConsoleCommandsTest : public ::testing::Test {
 protected:
