@@ -218,7 +218,7 @@ files = [
             exp_fade(3.0, 1.5, 0.4), dying(0.015), growing(0.01, 1.4), MOVE, gravity(-0.012)], unit=GEYSER_UNIT),
     system('water_explosion2.xml', 'water_explosion2', 'particles/spray.png', 600, 120.0, 6.0, 0.25,
            [rand_colour(WHITE, FOAM), rand_life(0.8, 1.0), rand_size(0.5, 1.0), circle(0.6),
-            rand_velocity((-0.05, 0.1, -0.05), (0.05, 0.2, 0.05)),
+            rand_velocity((-0.045, 0.1, -0.045), (0.045, 0.2, 0.045)),
             exp_fade(3.0, 1.5, 0.4), dying(0.015), growing(0.012, 1.6), MOVE, gravity(-0.01)], unit=GEYSER_UNIT),
     # A steam column that rises, sways, widens and thins out.
     system('steam_system_02.xml', 'steam_system_02', 'particles/steam.png', 400, 0.5, 12.0, 0.0,
