@@ -134,11 +134,7 @@ HRESULT IDirect3DSurface9::UnlockRect() {
 
 IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
                                      D3DFORMAT format, D3DPOOL pool)
-    : IDirect3DBaseTexture9(device, ETextureKind::Texture2D, width, height, levels, usage, format, pool) {
-    if ((usage & D3DUSAGE_RENDERTARGET) == 0) {
-        m_pixels.assign(static_cast<std::size_t>(m_width) * m_height * 4, 0);
-    }
-}
+    : IDirect3DBaseTexture9(device, ETextureKind::Texture2D, width, height, levels, usage, format, pool) {}
 
 HRESULT IDirect3DTexture9::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) const {
     if (desc == nullptr || level >= m_levels) {
@@ -157,7 +153,7 @@ HRESULT IDirect3DTexture9::GetSurfaceLevel(UINT level, IDirect3DSurface9** surfa
 }
 
 HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
-    if (locked == nullptr || level != 0 || m_pixels.empty() || m_locked) {
+    if (locked == nullptr || level != 0 || !KeepsPixels() || m_locked) {
         return D3DERR_INVALIDCALL;
     }
     std::size_t offset = 0;
@@ -167,6 +163,9 @@ HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RE
             return D3DERR_INVALIDCALL;
         }
         offset = (static_cast<std::size_t>(rect->top) * m_width + static_cast<std::size_t>(rect->left)) * 4;
+    }
+    if (m_pixels.empty()) {
+        m_pixels.assign(TopLevelBytes(), 0);
     }
     m_locked = true;
     m_lockedReadOnly = (flags & D3DLOCK_READONLY) != 0;
@@ -181,18 +180,40 @@ HRESULT IDirect3DTexture9::UnlockRect(UINT level) {
     }
     m_locked = false;
     if (!m_lockedReadOnly) {
-        if (auto* backend = Backend()) {
-            backend->UploadTexture(m_handle, m_kind, 0, m_width, m_height, m_pixels.data(), m_levels > 1);
-        }
+        Upload();
     }
     return D3D_OK;
 }
 
-void IDirect3DTexture9::SetPixels(const std::uint8_t* bgra) {
+bool IDirect3DTexture9::CopyPixels(std::vector<std::uint8_t>* bgra) const {
+    if (!KeepsPixels()) {
+        return false;
+    }
     if (m_pixels.empty()) {
+        bgra->assign(TopLevelBytes(), 0);
+    } else {
+        *bgra = m_pixels;
+    }
+    return true;
+}
+
+void IDirect3DTexture9::SetPixels(const std::uint8_t* bgra) {
+    if (!KeepsPixels()) {
         return;
     }
-    std::memcpy(m_pixels.data(), bgra, m_pixels.size());
+    m_pixels.assign(bgra, bgra + TopLevelBytes());
+    Upload();
+}
+
+void IDirect3DTexture9::SetPixels(std::vector<std::uint8_t>&& bgra) {
+    if (!KeepsPixels() || bgra.size() != TopLevelBytes()) {
+        return;
+    }
+    m_pixels = std::move(bgra);
+    Upload();
+}
+
+void IDirect3DTexture9::Upload() {
     if (auto* backend = Backend()) {
         backend->UploadTexture(m_handle, m_kind, 0, m_width, m_height, m_pixels.data(), m_levels > 1);
     }

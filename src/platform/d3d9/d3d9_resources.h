@@ -125,10 +125,20 @@ public:
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
     HRESULT UnlockRect(UINT level);
 
-    const std::vector<std::uint8_t>& GetPixels() const { return m_pixels; }
+    // The top level's pixels as the processor last saw them (zeros until written); false for a
+    // render target, which keeps none.
+    bool CopyPixels(std::vector<std::uint8_t>* bgra) const;
     void SetPixels(const std::uint8_t* bgra);
+    // Takes the whole top level at once, width x height x 4 bytes, and owns it from then on.
+    void SetPixels(std::vector<std::uint8_t>&& bgra);
 
 private:
+    bool KeepsPixels() const { return (m_usage & D3DUSAGE_RENDERTARGET) == 0; }
+    std::size_t TopLevelBytes() const { return static_cast<std::size_t>(m_width) * m_height * 4; }
+    void Upload();
+
+    // Made on first use: a texture whose pixels come from a file takes the decoded image as it
+    // is, and zeroing memory about to be overwritten costs a software renderer's machine much.
     std::vector<std::uint8_t> m_pixels;
     bool m_locked = false;
     bool m_lockedReadOnly = false;

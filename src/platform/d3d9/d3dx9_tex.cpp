@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d9/d3dx9_effect.h"
@@ -174,14 +175,12 @@ bool Decode(const char* file, const std::string& bytes, int width, int height, S
         stbi_image_free(pixels);
         return false;
     }
-    const std::size_t count = static_cast<std::size_t>(image->width) * image->height;
-    image->bgra.resize(count * 4);
-    for (std::size_t i = 0; i < count; ++i) {
-        image->bgra[i * 4 + 0] = pixels[i * 4 + 2];
-        image->bgra[i * 4 + 1] = pixels[i * 4 + 1];
-        image->bgra[i * 4 + 2] = pixels[i * 4 + 0];
-        image->bgra[i * 4 + 3] = pixels[i * 4 + 3];
+    // Swapped in place and copied once: the copy is the texture's own from then on.
+    const std::size_t length = static_cast<std::size_t>(image->width) * image->height * 4;
+    for (std::size_t i = 0; i < length; i += 4) {
+        std::swap(pixels[i], pixels[i + 2]);
     }
+    image->bgra.assign(pixels, pixels + length);
     stbi_image_free(pixels);
     return true;
 }
@@ -207,7 +206,7 @@ HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice9* device, const char* file, I
     if (FAILED(result)) {
         return result;
     }
-    created->SetPixels(image.bgra.data());
+    created->SetPixels(std::move(image.bgra));
     *texture = created;
     return D3D_OK;
 }

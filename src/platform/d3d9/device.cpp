@@ -680,8 +680,7 @@ bool IDirect3DDevice9::ReadSurface(IDirect3DSurface9* surface, std::vector<std::
         *height = desc.Height;
     }
     auto* texture = dynamic_cast<IDirect3DTexture9*>(surface->GetContainer());
-    if (texture != nullptr && !texture->GetPixels().empty() && surface->GetLevel() == 0) {
-        *bgra = texture->GetPixels();
+    if (texture != nullptr && surface->GetLevel() == 0 && texture->CopyPixels(bgra)) {
         return true;
     }
     return m_backend->ReadPixels(surface->IsBackBuffer() ? nullptr : surface, desc.Width, desc.Height, bgra);

@@ -9,12 +9,14 @@
 #include <map>
 #include <tuple>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/gl_attributes.h"
 #include "platform/d3d9/gl_buffer.h"
 #include "platform/d3d9/gl_program.h"
 #include "platform/d3d9/gl_states.h"
+#include "platform/d3d9/mip_levels.h"
 
 // Conventions that make the OpenGL device answer like a Direct3D 9 one:
 // - Every target, the back buffer included, is a texture whose row 0 is the image's top row, as
@@ -32,6 +34,7 @@ namespace {
 struct STexture {
     GLenum target = GL_TEXTURE_2D;
     ETextureKind kind = ETextureKind::Texture2D;
+    GLint lastLevel = 0;
 };
 
 // Draws between flushes: few enough that the renderer's threads start early, enough that a
@@ -155,6 +158,7 @@ public:
                 }
             }
             glTexParameteri(texture.target, GL_TEXTURE_MAX_LEVEL, top);
+            texture.lastLevel = top;
             glTexParameteri(texture.target, GL_TEXTURE_MIN_FILTER, top > 0 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
             glTexParameteri(texture.target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
             const GLint wrap = kind == ETextureKind::Cube ? GL_CLAMP_TO_EDGE : GL_REPEAT;
@@ -175,8 +179,21 @@ public:
         glBindTexture(bindTarget, name);
         glTexSubImage2D(target, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
                         GL_UNSIGNED_BYTE, bgra);
-        if (buildMips) {
-            glGenerateMipmap(bindTarget);
+        const auto found = m_textures.find(name);
+        if (!buildMips || found == m_textures.end()) {
+            return;
+        }
+        // Built here rather than by glGenerateMipmap: llvmpipe draws each level, compiling shaders
+        // for it, and that was a good part of loading a level's textures.
+        const std::uint8_t* level = bgra;
+        for (GLint index = 1; index <= found->second.lastLevel; ++index) {
+            std::vector<std::uint8_t>& next = index % 2 == 1 ? m_mipScratch[0] : m_mipScratch[1];
+            BuildNextLevel(level, width, height, &next);
+            width = NextLevelSize(width);
+            height = NextLevelSize(height);
+            glTexSubImage2D(target, index, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
+                            GL_UNSIGNED_BYTE, next.data());
+            level = next.data();
         }
     }
 
@@ -476,6 +493,7 @@ private:
     UINT m_backHeight = 0;
     int m_drawsSinceFlush = 0;
     std::unordered_map<GLuint, STexture> m_textures;
+    std::array<std::vector<std::uint8_t>, 2> m_mipScratch; // one level and the next, kept between uploads
     std::unique_ptr<CGlPrograms> m_programs = std::make_unique<CGlPrograms>();
     std::unordered_map<BackendHandle, std::unique_ptr<CGlBuffer>> m_buffers;
     CGlStates m_states;

@@ -1,3 +1,4 @@
+#include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
 #include <stb/stb_image.h>
@@ -502,6 +503,41 @@ TEST_F(GlRender, EachDrawSamplesTheTextureItWasGiven) {
         const std::vector<std::uint8_t> pixels = BackBuffer();
         ExpectNear(At(pixels, 32, 32), entry.expected, ("texture of size " + std::to_string(entry.size)).c_str());
     }
+}
+
+// The levels below the top are built from the pixels given, and each reaches its own level of
+// the GL texture; a texture not yet written reads as zeros, as a fresh Direct3D texture does.
+TEST_F(GlRender, LowerLevelsHoldTheAveragesOfTheLevelAbove) {
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(m_device->CreateTexture(4, 2, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(texture->GetLevelCount(), 3u);
+    // Read from the GL texture itself: a surface read goes through a framebuffer of the top level.
+    const auto levelPixels = [&](GLint level) {
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture->GetHandle()));
+        std::vector<std::uint8_t> bgra(static_cast<std::size_t>(std::max(4 >> level, 1)) * std::max(2 >> level, 1) * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+        return bgra;
+    };
+    IDirect3DSurface9* surface = nullptr;
+    texture->GetSurfaceLevel(0, &surface);
+    std::vector<std::uint8_t> fresh;
+    EXPECT_TRUE(m_device->ReadSurface(surface, &fresh, nullptr, nullptr));
+    surface->Release();
+    EXPECT_EQ(fresh, std::vector<std::uint8_t>(4 * 2 * 4, 0));
+    EXPECT_EQ(levelPixels(0), fresh);
+    std::vector<std::uint8_t> top = {
+        0,   0,   0,   255, 20,  40,  60,  255, 255, 255, 255, 255, 255, 255, 255, 255,
+        100, 100, 100, 255, 120, 140, 160, 255, 0,   0,   0,   0,   255, 255, 255, 255,
+    };
+    const std::vector<std::uint8_t> given = top;
+    texture->SetPixels(std::move(top));
+    EXPECT_EQ(levelPixels(0), given);
+    EXPECT_EQ(levelPixels(1), (std::vector<std::uint8_t>{60, 70, 80, 255, 192, 192, 192, 192}));
+    EXPECT_EQ(levelPixels(2), (std::vector<std::uint8_t>{126, 131, 136, 224}));
+    texture->Release();
 }
 
 TEST_F(GlRender, ViewportsCountFromTheTopLeftAndBoundClears) {
