@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/gfx/gfx_core.h"
+#include "platform/d3d9/texture_prefetch.h"
 
 namespace velm {
 namespace gfx {
@@ -69,6 +70,24 @@ void CTextureCache::Acquire(const std::string& name, CTextureRef* texture) {
         found->second.texture->AddRef();
     }
 }
+
+void CTextureCache::Prefetch(const std::vector<std::string>& names) {
+    IDirect3DDevice9* device = GFXCore::Exists() ? GFXCore::Instance().GetDevice() : nullptr;
+    if (device == nullptr) {
+        return;
+    }
+    std::vector<std::string> files;
+    for (const std::string& name : names) {
+        if (m_entries.count(name) == 0) {
+            files.push_back(SGfxDirectories::s_texture + name);
+        }
+    }
+    D3DCAPS9 caps;
+    device->GetDeviceCaps(&caps);
+    platform::d3d9::PrefetchTextureFiles(caps, files);
+}
+
+void CTextureCache::DropPrefetched() { platform::d3d9::DropPrefetchedTextures(); }
 
 void CTextureCache::Drop(CTextureRef* texture) {
     const auto found = m_entries.find(texture->GetFileName());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "libs/common/singleton.h"
 #include "platform/d3d9/d3dx9.h"
@@ -57,6 +58,11 @@ public:
     // it dies.
     void Acquire(const std::string& name, CTextureRef* texture);
     void Drop(CTextureRef* texture);
+    // Reads and decodes the files of these names, not yet loaded, on worker threads, for the
+    // acquisitions to come; what those give and say is as without. DropPrefetched forgets the
+    // ones never acquired (a build that named more than it used).
+    void Prefetch(const std::vector<std::string>& names);
+    void DropPrefetched();
 
     // For tests and statistics: 0 for a name without entry.
     std::uint32_t GetUseCount(const std::string& name) const;

@@ -1,6 +1,8 @@
 #include "game/content/model_data_mgr.h"
 
 #include <cstdio>
+#include <iterator>
+#include <set>
 #include <utility>
 
 namespace kelvo {
@@ -13,6 +15,26 @@ CModelDataMgr* s_installed = nullptr;
 
 CModelDataMgr::CModelDataMgr(std::string folder, SoundMaker makeSound)
     : m_folder(std::move(folder)), m_makeSound(std::move(makeSound)) {}
+
+std::vector<std::string> CModelDataMgr::TextureNames() const {
+    std::set<std::string> names;
+    for (const auto& [key, record] : m_records) {
+        if (record.m_graphic != nullptr) {
+            for (const auto& texture : record.m_graphic->m_textures) {
+                names.insert(texture.first);
+            }
+        }
+        if (record.m_terrain != nullptr) {
+            names.insert(std::begin(record.m_terrain->m_textures), std::end(record.m_terrain->m_textures));
+        }
+        if (record.m_water != nullptr) {
+            names.insert(record.m_water->m_specularMap);
+            names.insert(record.m_water->m_normalMap);
+        }
+    }
+    names.erase("");
+    return std::vector<std::string>(names.begin(), names.end());
+}
 
 void CModelDataMgr::Load(const std::string& key, const std::string& modelFile, const std::string& instanceFile) {
     if (Has(key)) {

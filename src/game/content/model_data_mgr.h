@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "game/content/data_files.h"
 #include "game/content/instance_readers.h"
@@ -28,6 +29,8 @@ public:
     bool Get(const std::string& key, SModelData& out) const;
     bool Has(const std::string& key) const { return m_records.count(key) != 0; }
     std::size_t Size() const { return m_records.size(); }
+    // Every texture name the stored records give their graphics, terrains and waters, once each.
+    std::vector<std::string> TextureNames() const;
 
 private:
     std::string m_folder;

@@ -11,6 +11,7 @@
 #include "engine/gfx/cursor.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/texture_cache.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/buoyancy_force.h"
@@ -197,6 +198,7 @@ protected:
         if (game.IsFirstPass()) {
             game.BuildFinishTrigger();
             BuildSceneGraphs();
+            velm::gfx::TextureCache::Instance().DropPrefetched();
         }
         game.DetachRacersFromWater();
     }

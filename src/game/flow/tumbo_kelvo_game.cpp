@@ -20,6 +20,7 @@
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/texture_cache.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
 #include "engine/phy/physics_world.h"
@@ -258,6 +259,9 @@ void CTumboKelvoGame::Init() {
     m_modelDataMgr = std::make_unique<CModelDataMgr>(kXmlDataFolder, AppSoundMaker());
     kelvo::SetModelDataMgr(m_modelDataMgr.get());
     LoadStartupModelData(*m_modelDataMgr);
+    // Their pictures are decoded on worker threads while this thread builds the screens and the
+    // level that will ask for them; the first level build lets go of those it did not use.
+    velm::gfx::TextureCache::Instance().Prefetch(m_modelDataMgr->TextureNames());
     m_itemManager->LoadItemRankings(kItemOddsFile);
     if (velm::GetEventManager() != nullptr) {
         RegisterItemManager(*velm::GetEventManager(), m_itemManager);

@@ -77,6 +77,17 @@ TEST_F(DataTreeTest, EveryModelAndInstanceFileExists) {
     }
 }
 
+// The names the game reads ahead at start-up: each once, each a picture in the texture folder.
+TEST_F(DataTreeTest, EveryTextureTheModelsNameIsInTheTextureFolder) {
+    const std::vector<std::string> names = m_env.m_models->TextureNames();
+    EXPECT_GT(names.size(), 20u);
+    const std::string textures = std::string(std::getenv("TK_SOURCE_DIR")) + "/data/arts/textures/";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(textures + names[i])) << names[i];
+        EXPECT_TRUE(i == 0 || names[i - 1] < names[i]) << names[i] << " is given twice or out of order";
+    }
+}
+
 TEST_F(DataTreeTest, EveryKeyLoadsWithTheSectionsItsObjectsNeed) {
     for (std::uint32_t type = 1; type <= 6; ++type) {
         const SModelData racer = Get(kelvo::ModelDataKeyFromType(type));

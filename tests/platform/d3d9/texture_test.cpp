@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/d3d9/d3dx9.h"
 #include "platform/d3d9/test_support.h"
+#include "platform/d3d9/texture_prefetch.h"
 #include "support/file_size_limit.h"
 
 namespace {
@@ -95,18 +97,63 @@ TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
         std::ofstream(huge, std::ios::binary) << bytes;
         std::remove(whole.c_str());
     }
-    // A folder or an endless device in a texture's place is refused before a byte is read.
+    // A folder or an endless device in a texture's place is refused before a byte is read. A file
+    // read ahead on a worker fails the same way, with the same words, when it is asked for.
+    D3DCAPS9 caps;
+    device->GetDeviceCaps(&caps);
     for (const std::string& path : {std::string("no_such_texture.png"), corrupt, truncated, huge, ::testing::TempDir(),
                                     std::string("/dev/zero")}) {
-        ::testing::internal::CaptureStderr();
-        IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-        EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture))) << path;
-        EXPECT_EQ(texture, nullptr) << path;
-        EXPECT_NE(::testing::internal::GetCapturedStderr().find(path), std::string::npos) << path;
+        std::string said[2];
+        for (int prefetched = 0; prefetched < 2; ++prefetched) {
+            if (prefetched == 1) {
+                platform::d3d9::PrefetchTextureFiles(caps, {path});
+            }
+            ::testing::internal::CaptureStderr();
+            IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+            EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture))) << path;
+            EXPECT_EQ(texture, nullptr) << path;
+            said[prefetched] = ::testing::internal::GetCapturedStderr();
+        }
+        EXPECT_NE(said[0].find(path), std::string::npos) << path;
+        EXPECT_EQ(said[1], said[0]);
     }
     std::remove(corrupt.c_str());
     std::remove(truncated.c_str());
     std::remove(huge.c_str());
+}
+
+// A prefetched file gives the texture a load without prefetch gives; one never asked for is let
+// go, and a later load reads the file again.
+TEST(TextureFile, PrefetchedFilesGiveTheSamePixels) {
+    CDeviceHolder device;
+    ASSERT_TRUE(device.MakeNull());
+    const std::string path = WriteImage("texture_test_prefetched.png");
+    D3DCAPS9 caps;
+    device->GetDeviceCaps(&caps);
+    const auto pixels = [&](bool prefetch) {
+        if (prefetch) {
+            platform::d3d9::PrefetchTextureFiles(caps, {path, path});
+        }
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture), D3D_OK);
+        std::vector<std::uint8_t> bgra;
+        if (texture != nullptr) {
+            EXPECT_EQ(texture->GetLevelCount(), 3u);
+            EXPECT_TRUE(texture->CopyPixels(&bgra));
+            texture->Release();
+        }
+        return bgra;
+    };
+    const std::vector<std::uint8_t> plain = pixels(false);
+    ASSERT_EQ(plain.size(), 4u * 2u * 4u);
+    EXPECT_EQ(pixels(true), plain);
+    EXPECT_EQ(platform::d3d9::TakePrefetchedTexture(path), nullptr) << "a prefetched file is used once";
+
+    platform::d3d9::PrefetchTextureFiles(caps, {path});
+    platform::d3d9::DropPrefetchedTextures();
+    EXPECT_EQ(platform::d3d9::TakePrefetchedTexture(path), nullptr);
+    EXPECT_EQ(pixels(false), plain);
+    std::remove(path.c_str());
 }
 
 std::string ReadBytes(const std::string& path) {
