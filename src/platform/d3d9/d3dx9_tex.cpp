@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,8 +12,6 @@
 #include "platform/d3d9/d3dx9_effect.h"
 #include "platform/d3d9/texture_file.h"
 #include "platform/d3d9/texture_prefetch.h"
-#include "platform/win32/file_path.h"
-#include "platform/win32/file_read.h"
 #include "platform/win32/file_write.h"
 
 namespace {
