@@ -53,6 +53,18 @@ technique RenderTerrain {
     }
 }
 
+// Ground wholly past the fog's end, where the fog gives its own colour whatever lies under it:
+// placed as RenderTerrain places it (the same depth), nothing sampled.
+technique RenderFoggedTerrain {
+    pass P0 {
+        vertex = Common, PlainVertex;
+        fragment = Common, FogColour;
+        ZEnable = true;
+        ZWriteEnable = true;
+        AlphaBlendEnable = false;
+    }
+}
+
 glsl Common {{
 // Light 0 as the engine keeps it: Direct3D light types 1 point, 2 spot, 3 directional; m_falloff
 // holds Falloff, Attenuation0 and Attenuation1; a range of 0 or less reaches everywhere.
@@ -116,6 +128,15 @@ void main() {
     v_fog = FogAmount(length(EyePosition() - world.xyz));
     gl_Position = WorldViewProjection * vec4(tk_Position, 1.0);
 }
+}}
+
+glsl PlainVertex {{
+invariant gl_Position;
+void main() { gl_Position = WorldViewProjection * vec4(tk_Position, 1.0); }
+}}
+
+glsl FogColour {{
+void main() { tk_FragColor = vec4(g_fogcolor.rgb, 1.0); }
 }}
 
 glsl Blend {{

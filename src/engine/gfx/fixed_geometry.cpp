@@ -64,6 +64,7 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
         Free(&buffers);
         return nullptr;
     }
+    buffers.chunks = CGeometryChunks(geometry);
     return &(m_buffers[geometry.fixedSerial] = buffers);
 }
 

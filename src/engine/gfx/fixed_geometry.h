@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "engine/gfx/geometry_chunks.h"
 #include "engine/gfx/render_data.h"
 #include "platform/d3d9/d3d9.h"
 
@@ -19,6 +20,7 @@ public:
         IDirect3DVertexBuffer9* vertices = nullptr;
         IDirect3DIndexBuffer9* indices = nullptr;
         std::uint64_t lastSweep = 0;
+        CGeometryChunks chunks;
     };
 
     CFixedGeometry() = default;

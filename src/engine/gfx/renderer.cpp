@@ -187,6 +187,11 @@ void CRenderer::Begin() {
     effect->SetFloat(handles[kSharedFogDensity], fog.m_fogDensity);
     const float colour[4] = {fog.m_r, fog.m_g, fog.m_b, fog.m_a};
     effect->SetFloatArray(handles[kSharedFogColour], colour, 4);
+    m_eye = D3DXVECTOR3(viewInverse._41, viewInverse._42, viewInverse._43);
+    // Past the end a fog of full strength gives its own colour whatever the density; a little
+    // further still, so that rounding in the effect cannot leave a trace of the ground.
+    const bool covers = fog.m_fogEnd > fog.m_fogStart && fog.m_a >= 1.0f && std::isfinite(fog.m_fogEnd);
+    m_fogWall = covers ? fog.m_fogEnd * 1.001f + 0.01f : -1.0f;
     effect->SetFloat(handles[kSharedTime], static_cast<float>(core.GetFrameTime()));
     effect->SetFloat(handles[kSharedElapsedTime], core.GetElapsedTime());
 }
@@ -364,9 +369,11 @@ void CRenderer::DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3D
     m_drawnFaces += data.faceCount;
     IDirect3DVertexBuffer9* vertexBuffer = m_vertexBuffer;
     IDirect3DIndexBuffer9* indexBuffer = m_indexBuffer;
+    const CGeometryChunks* chunks = nullptr;
     if (const CFixedGeometry::SBuffers* fixed = m_fixed.Find(geometry)) {
         vertexBuffer = fixed->vertices;
         indexBuffer = fixed->indices;
+        chunks = m_cutOutOfView && fixed->chunks.IsCut() ? &fixed->chunks : nullptr;
     } else {
         void* target = nullptr;
         // Only the written range is locked: a discard drops the rest of the buffer all the same.
@@ -390,10 +397,68 @@ void CRenderer::DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3D
         core.SetIndices(indexBuffer);
         m_boundIndices = indexBuffer;
     }
-    if (faceCount > 0) {
+    // Only the unit's own effect has the plain-fog technique; a pass that draws every unit with
+    // another one (the pre-depth pass) keeps to it.
+    const bool fogTechnique = !matricesOnly && TechniqueOf(data) == "RenderTerrain";
+    if (faceCount > 0 && (chunks == nullptr || !DrawSeenRanges(data, *chunks, faceCount, effect, fogTechnique))) {
         core.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, faceCount);
     }
     core.SetRenderState(D3DRS_FILLMODE, core.GetFillMode());
+}
+
+bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
+                               ID3DXEffect* effect, bool fogTechnique) {
+    SChunkView view;
+    // The water techniques lift their vertices by the waves; the bound holds at every moment.
+    if (const SWaveWaterParams* water = data.waveWater) {
+        view.rise = std::fabs(water->amp1) + std::fabs(water->amp2) + std::fabs(water->waveAmp);
+    }
+    if (!std::isfinite(view.rise)) {
+        return false;
+    }
+    view.world = data.world;
+    D3DXMatrixMultiply(&view.viewProjection, &data.view, &data.projection);
+    view.eye = m_eye;
+    view.fogWall = fogTechnique ? m_fogWall : -1.0f;
+    chunks.Visible(view, faceCount * 3, &m_ranges, &m_foggedRanges);
+    if (m_foggedRanges.empty() && m_ranges.size() == 1 && m_ranges[0].indexCount == faceCount * 3) {
+        return false; // all of it may be seen: drawn whole, as any other unit
+    }
+    DrawRanges(m_ranges);
+    if (!m_foggedRanges.empty()) {
+        DrawFogged(effect, TechniqueOf(data));
+    }
+    return true;
+}
+
+void CRenderer::DrawRanges(const std::vector<SIndexRange>& ranges) {
+    CGFXCore& core = GFXCore::Instance();
+    for (const SIndexRange& range : ranges) {
+        core.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, range.lowest, range.highest - range.lowest + 1,
+                                  range.firstIndex, range.indexCount / 3);
+    }
+}
+
+void CRenderer::DrawFogged(ID3DXEffect* effect, const std::string& technique) {
+    effect->EndPass();
+    effect->End();
+    UINT passes = 0;
+    const bool begun = SUCCEEDED(effect->SetTechnique(kFoggedTerrain)) && SUCCEEDED(effect->Begin(&passes, 0));
+    const bool drawn = begun && passes > 0 && SUCCEEDED(effect->BeginPass(0));
+    if (drawn) {
+        DrawRanges(m_foggedRanges);
+        effect->EndPass();
+    }
+    if (begun) {
+        effect->End();
+    }
+    effect->SetTechnique(technique.c_str());
+    effect->Begin(&passes, 0);
+    effect->BeginPass(m_pass);
+    // An effect without the technique draws the ground as it is.
+    if (!drawn) {
+        DrawRanges(m_foggedRanges);
+    }
 }
 
 void CRenderer::Flush() {
@@ -449,6 +514,7 @@ void CRenderer::Flush() {
     effect->Begin(&passes, 0);
     const bool matricesOnly = fx->m_override;
     for (UINT pass = 0; pass < passes; ++pass) {
+        m_pass = pass;
         effect->BeginPass(pass);
         for (IGfxUnit* unit : drawn) {
             const SUnitRenderData data = unit->GetRenderData();

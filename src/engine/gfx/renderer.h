@@ -25,6 +25,8 @@ public:
     static constexpr std::uint32_t kInitialIndices = 98304;
     // What 16-bit indices can address: one unit may not have more vertices.
     static constexpr std::uint32_t kMostVertices = 65536;
+    // The technique of the terrain effect that draws ground in the fog's colour alone.
+    static constexpr const char* kFoggedTerrain = "RenderFoggedTerrain";
 
     enum EDepthOrder : std::uint32_t { kFarthestFirst = 0, kNearestFirst = 1 };
 
@@ -63,6 +65,9 @@ public:
     std::uint32_t m_drawnUnits = 0;
     std::uint32_t m_drawnFaces = 0;
     std::uint32_t m_depthOrder = kNearestFirst;
+    // Fixed geometry is sent only in the runs of triangles that may meet the view, and ground
+    // wholly past the fog's end is drawn in the fog's colour without its textures.
+    bool m_cutOutOfView = true;
 
 private:
     void CreateBuffers();
@@ -79,6 +84,12 @@ private:
     void DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3DXEffect* effect, const HandleList* handles,
                   bool matricesOnly);
     void Report(const std::string& key, const std::string& message);
+    // Draws the triangles of the fixed geometry that may be seen; false when it cannot tell.
+    bool DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
+                        ID3DXEffect* effect, bool fogTechnique);
+    void DrawRanges(const std::vector<SIndexRange>& ranges);
+    // Draws the ranges with the effect's plain-fog technique, then takes up the batch's pass again.
+    void DrawFogged(ID3DXEffect* effect, const std::string& technique);
 
     std::uint32_t m_maxVertices = kInitialVertices;
     std::uint32_t m_maxIndices = kInitialIndices;
@@ -91,6 +102,12 @@ private:
     IDirect3DIndexBuffer9* m_boundIndices = nullptr;
     bool m_lost = false;
     SWaterMaps m_waterMaps;
+    std::vector<SIndexRange> m_ranges;
+    std::vector<SIndexRange> m_foggedRanges;
+    // The eye and the fog the shared parameters carry: past the wall the fog covers everything.
+    D3DXVECTOR3 m_eye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    float m_fogWall = -1.0f;
+    UINT m_pass = 0;
     // Problems already logged, so that a fault seen every frame is logged once.
     std::set<std::string> m_reported;
 };

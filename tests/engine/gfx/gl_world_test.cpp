@@ -2,12 +2,15 @@
 
 #include <stb/stb_image_write.h>
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "engine/gfx/gfx_skybox.h"
 #include "engine/gfx/gfx_terrain.h"
 #include "engine/gfx/terrain.h"
 #include "gl_test_frame.h"
+#include "support/source_file.h"
 
 namespace {
 
@@ -100,6 +103,76 @@ TEST_F(GlWorldTest, TerrainFromAHeightMapShowsItsRidgeAgainstTheSky) {
     ExpectNear(At(frame, 20, 39), {0, 0, 0}, "sky over the flat left at the same height");
     ExpectNear(At(frame, 22, 50), {0, 0, 255}, "the flat ground lower down on the left");
     ExpectNear(At(frame, 44, 30), {0, 0, 0}, "sky above the ridge");
+}
+
+// The shipped terrain effect, whose ground past the fog's end is drawn by its plain-fog technique.
+class GlFoggedGroundTest : public tktest::CGlFrameTest {
+protected:
+    void SetUp() override {
+        std::ifstream file(tktest::SourceFile("data/files/fx/Terrain.fx"));
+        std::stringstream text;
+        text << file.rdbuf();
+        StartDevice({{"Terrain.fx", text.str()}});
+    }
+};
+
+TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndTheFrameIsTheSameAsDrawnWhole) {
+    if (!m_skip.empty()) {
+        GTEST_SKIP() << m_skip;
+    }
+    // Rolling ground 64 m square, red, seen from one edge across its length.
+    std::vector<std::uint8_t> rgba(65 * 65 * 4, 255);
+    for (int y = 0; y < 65; ++y) {
+        for (int x = 0; x < 65; ++x) {
+            rgba[static_cast<std::size_t>(y * 65 + x) * 4 + 1] =
+                static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.3) * std::cos(y * 0.2));
+        }
+    }
+    stbi_write_png((m_dir.Path() + "/hills.png").c_str(), 65, 65, 4, rgba.data(), 65 * 4);
+    m_dir.Write("red.bmp", tktest::SolidBmp(255, 0, 0));
+    velm::STerrainInfo info;
+    info.vertPerRow = info.vertPerCol = 65;
+    info.cellSpacing = 1.0f;
+    info.amplitude = 3.0f;
+    info.rotationAxis = common::CVector3(0.0f, 1.0f, 0.0f);
+    info.scale = common::CVector3(1.0f, 1.0f, 1.0f);
+    info.base1 = "red.bmp";
+    info.base2 = info.base3 = info.blendMap = info.specularMap = "none";
+    info.heightMap = "hills.png";
+    velm::CTerrain terrain(info, 1);
+    velm::gfx::CAtmosphereManager& fog = velm::gfx::AtmosphereManager::Instance();
+    fog.m_fogStart = 5.0f;
+    fog.m_fogEnd = 30.0f;
+    fog.m_r = 0.62f;
+    fog.m_g = 0.74f;
+    fog.m_b = 0.86f;
+    fog.m_a = 1.0f;
+    D3DLIGHT9 light = velm::gfx::LightsManager::Instance().GetLight();
+    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    velm::gfx::LightsManager::Instance().SetLight(light, 0);
+    Look(D3DXVECTOR3(0.0f, 8.0f, -36.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 1.0f, 0.0f));
+    const platform::d3d9::SDeviceStats& stats = velm::gfx::GFXCore::Instance().GetDevice()->Stats();
+
+    velm::gfx::Renderer::Instance().m_cutOutOfView = false;
+    std::uint64_t draws = stats.draws;
+    const std::vector<std::uint8_t> whole = Draw({terrain.GetTerrainUnit()});
+    const std::uint64_t wholeDraws = stats.draws - draws;
+    velm::gfx::Renderer::Instance().m_cutOutOfView = true;
+    draws = stats.draws;
+    const std::vector<std::uint8_t> cut = Draw({terrain.GetTerrainUnit()});
+    EXPECT_GT(stats.draws - draws, wholeDraws) << "the near ground and the fogged ground are drawn apart";
+    ASSERT_EQ(cut.size(), whole.size());
+    // The fog's colour comes out of the ground's effect as a mix that may round the other way by
+    // one level; nothing else may differ.
+    int most = 0;
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        most = std::max(most, std::abs(static_cast<int>(cut[i]) - static_cast<int>(whole[i])));
+    }
+    EXPECT_LE(most, 1);
+    const tktest::SPixel near = At(cut, 32, 60);
+    EXPECT_TRUE(near.r > 200 && near.g < 60 && near.b < 60)
+        << "the near ground, red under a little fog: " << near.r << ", " << near.g << ", " << near.b;
+    ExpectNear(At(cut, 32, 30), {158, 189, 219}, "the far ground, fog");
 }
 
 } // namespace
