@@ -399,15 +399,15 @@ void CRenderer::DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3D
     }
     // Only the unit's own effect has the plain-fog technique; a pass that draws every unit with
     // another one (the pre-depth pass) keeps to it.
-    const bool fogTechnique = !matricesOnly && TechniqueOf(data) == "RenderTerrain";
-    if (faceCount > 0 && (chunks == nullptr || !DrawSeenRanges(data, *chunks, faceCount, effect, fogTechnique))) {
+    const char* fogged = matricesOnly ? nullptr : FoggedTechnique(TechniqueOf(data));
+    if (faceCount > 0 && (chunks == nullptr || !DrawSeenRanges(data, *chunks, faceCount, effect, fogged))) {
         core.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, faceCount);
     }
     core.SetRenderState(D3DRS_FILLMODE, core.GetFillMode());
 }
 
 bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
-                               ID3DXEffect* effect, bool fogTechnique) {
+                               ID3DXEffect* effect, const char* fogged) {
     SChunkView view;
     // The water techniques lift their vertices by the waves; the bound holds at every moment.
     if (const SWaveWaterParams* water = data.waveWater) {
@@ -419,14 +419,14 @@ bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunk
     view.world = data.world;
     D3DXMatrixMultiply(&view.viewProjection, &data.view, &data.projection);
     view.eye = m_eye;
-    view.fogWall = fogTechnique ? m_fogWall : -1.0f;
+    view.fogWall = fogged != nullptr ? m_fogWall : -1.0f;
     chunks.Visible(view, faceCount * 3, &m_ranges, &m_foggedRanges);
     if (m_foggedRanges.empty() && m_ranges.size() == 1 && m_ranges[0].indexCount == faceCount * 3) {
         return false; // all of it may be seen: drawn whole, as any other unit
     }
     DrawRanges(m_ranges);
     if (!m_foggedRanges.empty()) {
-        DrawFogged(effect, TechniqueOf(data));
+        DrawFogged(effect, TechniqueOf(data), fogged);
     }
     return true;
 }
@@ -439,11 +439,15 @@ void CRenderer::DrawRanges(const std::vector<SIndexRange>& ranges) {
     }
 }
 
-void CRenderer::DrawFogged(ID3DXEffect* effect, const std::string& technique) {
+const char* CRenderer::FoggedTechnique(const std::string& technique) {
+    return technique == "RenderTerrain" ? "RenderFoggedTerrain" : nullptr;
+}
+
+void CRenderer::DrawFogged(ID3DXEffect* effect, const std::string& technique, const char* fogged) {
     effect->EndPass();
     effect->End();
     UINT passes = 0;
-    const bool begun = SUCCEEDED(effect->SetTechnique(kFoggedTerrain)) && SUCCEEDED(effect->Begin(&passes, 0));
+    const bool begun = SUCCEEDED(effect->SetTechnique(fogged)) && SUCCEEDED(effect->Begin(&passes, 0));
     const bool drawn = begun && passes > 0 && SUCCEEDED(effect->BeginPass(0));
     if (drawn) {
         DrawRanges(m_foggedRanges);

@@ -25,8 +25,9 @@ public:
     static constexpr std::uint32_t kInitialIndices = 98304;
     // What 16-bit indices can address: one unit may not have more vertices.
     static constexpr std::uint32_t kMostVertices = 65536;
-    // The technique of the terrain effect that draws ground in the fog's colour alone.
-    static constexpr const char* kFoggedTerrain = "RenderFoggedTerrain";
+    // The technique of the same effect that draws, in the fog's colour alone, what a technique
+    // would have covered with that colour past the fog's end; null for the others.
+    static const char* FoggedTechnique(const std::string& technique);
 
     enum EDepthOrder : std::uint32_t { kFarthestFirst = 0, kNearestFirst = 1 };
 
@@ -86,10 +87,10 @@ private:
     void Report(const std::string& key, const std::string& message);
     // Draws the triangles of the fixed geometry that may be seen; false when it cannot tell.
     bool DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
-                        ID3DXEffect* effect, bool fogTechnique);
+                        ID3DXEffect* effect, const char* fogged);
     void DrawRanges(const std::vector<SIndexRange>& ranges);
     // Draws the ranges with the effect's plain-fog technique, then takes up the batch's pass again.
-    void DrawFogged(ID3DXEffect* effect, const std::string& technique);
+    void DrawFogged(ID3DXEffect* effect, const std::string& technique, const char* fogged);
 
     std::uint32_t m_maxVertices = kInitialVertices;
     std::uint32_t m_maxIndices = kInitialIndices;
