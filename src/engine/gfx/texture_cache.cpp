@@ -84,10 +84,14 @@ void CTextureCache::Prefetch(const std::vector<std::string>& names) {
     }
     D3DCAPS9 caps;
     device->GetDeviceCaps(&caps);
-    platform::d3d9::PrefetchTextureFiles(caps, files);
+    device->Prefetcher().Start(caps, files);
 }
 
-void CTextureCache::DropPrefetched() { platform::d3d9::DropPrefetchedTextures(); }
+void CTextureCache::DropPrefetched() {
+    if (GFXCore::Exists() && GFXCore::Instance().GetDevice() != nullptr) {
+        GFXCore::Instance().GetDevice()->Prefetcher().Drop();
+    }
+}
 
 void CTextureCache::Drop(CTextureRef* texture) {
     const auto found = m_entries.find(texture->GetFileName());

@@ -12,6 +12,12 @@
 
 #include "platform/d3d9/d3d9_resources.h"
 
+namespace platform {
+namespace d3d9 {
+class CTexturePrefetcher;
+} // namespace d3d9
+} // namespace platform
+
 constexpr UINT D3D_SDK_VERSION = 32;
 
 class IDirect3DDevice9;
@@ -122,6 +128,8 @@ public:
 
     void Register(IDirect3DResource9* resource);
     void Unregister(IDirect3DResource9* resource);
+    // The images being decoded ahead of the texture loads that will ask for them.
+    platform::d3d9::CTexturePrefetcher& Prefetcher();
 
 private:
     ~IDirect3DDevice9() override;
@@ -136,6 +144,7 @@ private:
     IDirect3D9* m_direct3d;
     D3DDEVTYPE m_type;
     std::unique_ptr<platform::d3d9::IDeviceBackend> m_backend;
+    std::unique_ptr<platform::d3d9::CTexturePrefetcher> m_prefetcher;
     D3DPRESENT_PARAMETERS m_parameters;
     platform::d3d9::SDeviceState m_state;
     D3DMATRIX m_world = {};

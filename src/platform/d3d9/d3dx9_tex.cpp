@@ -57,7 +57,8 @@ bool Decode(const char* file, const std::string& bytes, int width, int height, S
 // The file's image, from a worker's prefetch of it when there was one: the same checks run here
 // in the same order, so a file that fails says here what it would have said unprefetched.
 bool LoadImage(IDirect3DDevice9* device, const char* file, STextureImage* image) {
-    std::unique_ptr<platform::d3d9::SPrefetchedTexture> prefetched = platform::d3d9::TakePrefetchedTexture(file);
+    std::unique_ptr<platform::d3d9::SPrefetchedTexture> prefetched =
+        device != nullptr ? device->Prefetcher().Take(file) : nullptr;
     std::string bytes;
     if (prefetched == nullptr) {
         if (!ReadTextureFile(file, bytes)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3d9/texture_prefetch.h"
 
 using platform::d3d9::CreateGlBackend;
 using platform::d3d9::CreateNullBackend;
@@ -122,6 +123,13 @@ IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* direct3d, D3DDEVTYPE type,
     m_direct3d->AddRef();
     MakeBackBuffer();
     SetDefaultStates();
+}
+
+platform::d3d9::CTexturePrefetcher& IDirect3DDevice9::Prefetcher() {
+    if (m_prefetcher == nullptr) {
+        m_prefetcher = std::make_unique<platform::d3d9::CTexturePrefetcher>();
+    }
+    return *m_prefetcher;
 }
 
 IDirect3DDevice9::~IDirect3DDevice9() {

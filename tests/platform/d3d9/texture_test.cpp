@@ -106,7 +106,7 @@ TEST(TextureFile, MissingOrCorruptFilesGiveNoTexture) {
         std::string said[2];
         for (int prefetched = 0; prefetched < 2; ++prefetched) {
             if (prefetched == 1) {
-                platform::d3d9::PrefetchTextureFiles(caps, {path});
+                device->Prefetcher().Start(caps, {path});
             }
             ::testing::internal::CaptureStderr();
             IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
@@ -132,7 +132,7 @@ TEST(TextureFile, PrefetchedFilesGiveTheSamePixels) {
     device->GetDeviceCaps(&caps);
     const auto pixels = [&](bool prefetch) {
         if (prefetch) {
-            platform::d3d9::PrefetchTextureFiles(caps, {path, path});
+            device->Prefetcher().Start(caps, {path, path});
         }
         IDirect3DTexture9* texture = nullptr;
         EXPECT_EQ(D3DXCreateTextureFromFileA(device.Get(), path.c_str(), &texture), D3D_OK);
@@ -147,11 +147,11 @@ TEST(TextureFile, PrefetchedFilesGiveTheSamePixels) {
     const std::vector<std::uint8_t> plain = pixels(false);
     ASSERT_EQ(plain.size(), 4u * 2u * 4u);
     EXPECT_EQ(pixels(true), plain);
-    EXPECT_EQ(platform::d3d9::TakePrefetchedTexture(path), nullptr) << "a prefetched file is used once";
+    EXPECT_EQ(device->Prefetcher().Take(path), nullptr) << "a prefetched file is used once";
 
-    platform::d3d9::PrefetchTextureFiles(caps, {path});
-    platform::d3d9::DropPrefetchedTextures();
-    EXPECT_EQ(platform::d3d9::TakePrefetchedTexture(path), nullptr);
+    device->Prefetcher().Start(caps, {path});
+    device->Prefetcher().Drop();
+    EXPECT_EQ(device->Prefetcher().Take(path), nullptr);
     EXPECT_EQ(pixels(false), plain);
     std::remove(path.c_str());
 }
