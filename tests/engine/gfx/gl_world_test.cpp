@@ -2,6 +2,7 @@
 
 #include <stb/stb_image_write.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -15,6 +16,29 @@
 namespace {
 
 using tktest::SPixel;
+
+// Square ground of side x side vertices one metre apart, its heights (0 to 255 over `amplitude`)
+// given for each column and row and written as the height map, one texture on it.
+template <typename Height>
+velm::STerrainInfo Ground(const tktest::CTempDir& dir, int side, float amplitude, Height height, const char* texture) {
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(side * side) * 4, 255);
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            rgba[static_cast<std::size_t>(y * side + x) * 4 + 1] = static_cast<std::uint8_t>(height(x, y));
+        }
+    }
+    stbi_write_png((dir.Path() + "/heights.png").c_str(), side, side, 4, rgba.data(), side * 4);
+    velm::STerrainInfo info;
+    info.vertPerRow = info.vertPerCol = static_cast<std::uint32_t>(side);
+    info.cellSpacing = 1.0f;
+    info.amplitude = amplitude;
+    info.rotationAxis = common::CVector3(0.0f, 1.0f, 0.0f);
+    info.scale = common::CVector3(1.0f, 1.0f, 1.0f);
+    info.base1 = texture;
+    info.base2 = info.base3 = info.blendMap = info.specularMap = "none";
+    info.heightMap = "heights.png";
+    return info;
+}
 
 // The skybox and the terrain on the OpenGL device; their effects show the first texture unlit.
 class GlWorldTest : public tktest::CGlFrameTest {
@@ -76,25 +100,10 @@ TEST_F(GlWorldTest, TerrainFromAHeightMapShowsItsRidgeAgainstTheSky) {
         GTEST_SKIP() << m_skip;
     }
     // 5 x 5: the two right-hand columns high, the rest flat.
-    std::vector<std::uint8_t> rgba(5 * 5 * 4, 255);
-    for (int y = 0; y < 5; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            rgba[static_cast<std::size_t>(y * 5 + x) * 4 + 1] = x >= 3 ? 255 : 0;
-        }
-    }
-    stbi_write_png((m_dir.Path() + "/ridge.png").c_str(), 5, 5, 4, rgba.data(), 5 * 4);
     m_dir.Write("blue.bmp", tktest::SolidBmp(0, 0, 255));
-    velm::STerrainInfo info;
-    info.vertPerRow = 5;
-    info.vertPerCol = 5;
-    info.cellSpacing = 1.0f;
-    info.amplitude = 2.0f;
-    info.rotationAxis = common::CVector3(0.0f, 1.0f, 0.0f);
-    info.scale = common::CVector3(1.0f, 1.0f, 1.0f);
-    info.base1 = "blue.bmp";
-    info.base2 = info.base3 = info.blendMap = info.specularMap = "none";
-    info.heightMap = "ridge.png";
-    velm::CTerrain terrain(info, 1);
+    velm::CTerrain terrain(Ground(
+                               m_dir, 5, 2.0f, [](int x, int) { return x >= 3 ? 255 : 0; }, "blue.bmp"),
+                           1);
     // Level with and above the ridge's top (y 2), looking along +z across x in [-2, 2].
     Look(D3DXVECTOR3(0.0f, 3.0f, -6.0f), D3DXVECTOR3(0.0f, 3.0f, 0.0f), D3DXVECTOR3(0.0f, 1.0f, 0.0f));
     const std::vector<std::uint8_t> frame = Draw({terrain.GetTerrainUnit()});
@@ -121,25 +130,9 @@ TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndTheFrameIsTh
         GTEST_SKIP() << m_skip;
     }
     // Rolling ground 64 m square, red, seen from one edge across its length.
-    std::vector<std::uint8_t> rgba(65 * 65 * 4, 255);
-    for (int y = 0; y < 65; ++y) {
-        for (int x = 0; x < 65; ++x) {
-            rgba[static_cast<std::size_t>(y * 65 + x) * 4 + 1] =
-                static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.3) * std::cos(y * 0.2));
-        }
-    }
-    stbi_write_png((m_dir.Path() + "/hills.png").c_str(), 65, 65, 4, rgba.data(), 65 * 4);
     m_dir.Write("red.bmp", tktest::SolidBmp(255, 0, 0));
-    velm::STerrainInfo info;
-    info.vertPerRow = info.vertPerCol = 65;
-    info.cellSpacing = 1.0f;
-    info.amplitude = 3.0f;
-    info.rotationAxis = common::CVector3(0.0f, 1.0f, 0.0f);
-    info.scale = common::CVector3(1.0f, 1.0f, 1.0f);
-    info.base1 = "red.bmp";
-    info.base2 = info.base3 = info.blendMap = info.specularMap = "none";
-    info.heightMap = "hills.png";
-    velm::CTerrain terrain(info, 1);
+    const auto hills = [](int x, int y) { return static_cast<int>(128 + 100 * std::sin(x * 0.3) * std::cos(y * 0.2)); };
+    velm::CTerrain terrain(Ground(m_dir, 65, 3.0f, hills, "red.bmp"), 1);
     velm::gfx::CAtmosphereManager& fog = velm::gfx::AtmosphereManager::Instance();
     fog.m_fogStart = 5.0f;
     fog.m_fogEnd = 30.0f;
