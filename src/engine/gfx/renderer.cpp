@@ -397,17 +397,17 @@ void CRenderer::DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3D
         core.SetIndices(indexBuffer);
         m_boundIndices = indexBuffer;
     }
-    // Only the unit's own effect has the plain-fog technique; a pass that draws every unit with
-    // another one (the pre-depth pass) keeps to it.
-    const char* fogged = matricesOnly ? nullptr : FoggedTechnique(TechniqueOf(data));
-    if (faceCount > 0 && (chunks == nullptr || !DrawSeenRanges(data, *chunks, faceCount, effect, fogged))) {
+    if (faceCount > 0 && (chunks == nullptr || !DrawSeenRanges(data, *chunks, faceCount, effect, matricesOnly))) {
         core.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertexCount, 0, faceCount);
     }
     core.SetRenderState(D3DRS_FILLMODE, core.GetFillMode());
 }
 
 bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
-                               ID3DXEffect* effect, const char* fogged) {
+                               ID3DXEffect* effect, bool matricesOnly) {
+    // Only the unit's own effect has the plain-fog technique; a pass that draws every unit with
+    // another one (the pre-depth pass) keeps to it.
+    const char* fogged = matricesOnly ? nullptr : FoggedTechnique(TechniqueOf(data));
     SChunkView view;
     // The water techniques lift their vertices by the waves; the bound holds at every moment.
     if (const SWaveWaterParams* water = data.waveWater) {

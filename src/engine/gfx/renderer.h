@@ -87,7 +87,7 @@ private:
     void Report(const std::string& key, const std::string& message);
     // Draws the triangles of the fixed geometry that may be seen; false when it cannot tell.
     bool DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
-                        ID3DXEffect* effect, const char* fogged);
+                        ID3DXEffect* effect, bool matricesOnly);
     void DrawRanges(const std::vector<SIndexRange>& ranges);
     // Draws the ranges with the effect's plain-fog technique, then takes up the batch's pass again.
     void DrawFogged(ID3DXEffect* effect, const std::string& technique, const char* fogged);
