@@ -41,11 +41,13 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
     }
     CGFXCore& core = GFXCore::Instance();
     const UINT vertexBytes = geometry.vertexCount * kVertexStride;
+    // A far cover follows the geometry's own indices in the same buffer.
+    const UINT farBytes = geometry.farIndices != nullptr ? geometry.farIndexCount * 2 : 0;
     const UINT indexBytes = geometry.indexCount * 2;
     SBuffers buffers;
     buffers.lastSweep = m_sweep;
     core.CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffers.vertices);
-    core.CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffers.indices);
+    core.CreateIndexBuffer(indexBytes + farBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffers.indices);
     void* target = nullptr;
     bool filled = buffers.vertices != nullptr && buffers.indices != nullptr;
     if (filled && SUCCEEDED(buffers.vertices->Lock(0, vertexBytes, &target, 0))) {
@@ -54,8 +56,11 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
     } else {
         filled = false;
     }
-    if (filled && SUCCEEDED(buffers.indices->Lock(0, indexBytes, &target, 0))) {
+    if (filled && SUCCEEDED(buffers.indices->Lock(0, indexBytes + farBytes, &target, 0))) {
         std::memcpy(target, geometry.indices, indexBytes);
+        if (farBytes > 0) {
+            std::memcpy(static_cast<char*>(target) + indexBytes, geometry.farIndices, farBytes);
+        }
         buffers.indices->Unlock();
     } else {
         filled = false;

@@ -20,6 +20,7 @@ void CGfxTerrain::Prepare() {
 void CGfxTerrain::Unload() {
     CGfxUnit::Unload();
     std::vector<float>().swap(m_heights);
+    std::vector<std::uint16_t>().swap(m_farIndices);
 }
 
 bool CGfxTerrain::IsDrawableGrid(std::uint32_t vertPerRow, std::uint32_t vertPerCol) {
@@ -70,20 +71,38 @@ bool CGfxTerrain::CreateGeometry(const SGfxUnitLoadInfo& info, const std::string
             }
         }
     }
+    std::vector<std::uint16_t> indices = GridIndices(p, q, 1);
+    ComputeFrames(vertices, indices);
+    SetOwnGeometry(std::move(vertices), std::move(indices));
+    LayFarCover(p, q);
+    return true;
+}
+
+std::vector<std::uint16_t> CGfxTerrain::GridIndices(std::uint32_t vertPerRow, std::uint32_t vertPerCol,
+                                                    std::uint32_t step) {
     std::vector<std::uint16_t> indices;
-    indices.reserve(static_cast<std::size_t>(p - 1) * (q - 1) * 6);
-    for (std::uint32_t r = 0; r + 1 < q; ++r) {
-        for (std::uint32_t c = 0; c + 1 < p; ++c) {
-            const auto a = static_cast<std::uint16_t>(r * p + c);
-            const auto b = static_cast<std::uint16_t>((r + 1) * p + c);
-            const auto a1 = static_cast<std::uint16_t>(a + 1);
-            const auto b1 = static_cast<std::uint16_t>(b + 1);
+    indices.reserve(static_cast<std::size_t>((vertPerRow - 1) / step) * ((vertPerCol - 1) / step) * 6);
+    for (std::uint32_t r = 0; r + step < vertPerCol; r += step) {
+        for (std::uint32_t c = 0; c + step < vertPerRow; c += step) {
+            const auto a = static_cast<std::uint16_t>(r * vertPerRow + c);
+            const auto b = static_cast<std::uint16_t>((r + step) * vertPerRow + c);
+            const auto a1 = static_cast<std::uint16_t>(a + step);
+            const auto b1 = static_cast<std::uint16_t>(b + step);
             indices.insert(indices.end(), {a, a1, b, b, a1, b1});
         }
     }
-    ComputeFrames(vertices, indices);
-    SetOwnGeometry(std::move(vertices), std::move(indices));
-    return true;
+    return indices;
+}
+
+void CGfxTerrain::LayFarCover(std::uint32_t vertPerRow, std::uint32_t vertPerCol) {
+    if ((vertPerRow - 1) % 2 != 0 || (vertPerCol - 1) % 2 != 0) {
+        return;
+    }
+    m_farIndices = GridIndices(vertPerRow, vertPerCol, 2);
+    m_geometry.trianglesPerRun = 4 * (vertPerRow - 1);
+    m_geometry.farIndices = m_farIndices.data();
+    m_geometry.farIndexCount = static_cast<std::uint32_t>(m_farIndices.size());
+    m_geometry.farTrianglesPerRun = vertPerRow - 1;
 }
 
 void CGfxTerrain::ComputeFrames(std::vector<SMeshVertex>& vertices, const std::vector<std::uint16_t>& indices) {

@@ -1,6 +1,7 @@
 // velm::gfx::CGfxTerrain: the banks' render unit, a grid lifted by a height-map image, with
-// normals and tangents computed through a D3DX mesh. Building it also lifts the physics height
-// grid, so that the drawn and the colliding surfaces are one. Owns its arrays. Main thread only.
+// normals and tangents computed through a D3DX mesh, and a coarser cover of the grid for ground
+// past the fog's end. Building it also lifts the physics height grid, so that the drawn and the
+// colliding surfaces are one. Owns its arrays. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +44,16 @@ public:
 private:
     // Normals, tangents and binormals through a D3DX mesh; left as laid when no mesh can be made.
     static void ComputeFrames(std::vector<SMeshVertex>& vertices, const std::vector<std::uint16_t>& indices);
+    // The triangles of the grid's quads of step x step cells, row by row, as the terrain lays them.
+    static std::vector<std::uint16_t> GridIndices(std::uint32_t vertPerRow, std::uint32_t vertPerCol,
+                                                  std::uint32_t step);
+    // The grid laid again over every other row and column, for ground past the fog's end: two rows
+    // of the grid make a run, covered by one row of the coarse grid. Nothing when a side has an
+    // odd number of cells.
+    void LayFarCover(std::uint32_t vertPerRow, std::uint32_t vertPerCol);
 
     std::vector<float> m_heights;
+    std::vector<std::uint16_t> m_farIndices;
     D3DXVECTOR3 m_centre = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
 };
 

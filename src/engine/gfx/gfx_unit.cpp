@@ -194,6 +194,7 @@ void CGfxUnit::DeleteAttachedUnits() {
 void CGfxUnit::SetOwnGeometry(std::vector<SMeshVertex> vertices, std::vector<std::uint16_t> indices) {
     m_vertices = std::move(vertices);
     m_indices = std::move(indices);
+    m_geometry = SUnitGeometry();
     m_geometry.vertices = m_vertices.data();
     m_geometry.vertexCount = static_cast<std::uint32_t>(m_vertices.size());
     m_geometry.indices = m_indices.data();

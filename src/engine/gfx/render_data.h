@@ -24,6 +24,14 @@ struct SUnitGeometry {
     // Non-zero while the arrays stay as they are (a unit's own geometry until it is replaced):
     // the renderer then sends them to the device once instead of on every draw.
     std::uint64_t fixedSerial = 0;
+    // Fixed geometry may say how many triangles make one of the runs it is culled by (0: the
+    // renderer's own count), and give a coarser cover of the same surface over the same vertices,
+    // in as many runs, run k covering what run k covers: drawn instead where a run lies wholly
+    // past the fog's end, whose colour hides all but its outline.
+    std::uint32_t trianglesPerRun = 0;
+    const std::uint16_t* farIndices = nullptr;
+    std::uint32_t farIndexCount = 0;
+    std::uint32_t farTrianglesPerRun = 0;
 };
 
 // A serial no geometry has had before, for SUnitGeometry::fixedSerial.

@@ -20,6 +20,8 @@ struct SGrid {
     std::vector<std::uint16_t> indices;
     velm::gfx::SUnitGeometry geometry;
 
+    std::vector<std::uint16_t> far;
+
     SGrid(std::uint32_t side, float y) {
         for (std::uint32_t r = 0; r < side; ++r) {
             for (std::uint32_t c = 0; c < side; ++c) {
@@ -28,18 +30,33 @@ struct SGrid {
                 vertices.push_back(vertex);
             }
         }
-        for (std::uint32_t r = 0; r + 1 < side; ++r) {
-            for (std::uint32_t c = 0; c + 1 < side; ++c) {
-                const auto a = static_cast<std::uint16_t>(r * side + c);
-                const auto b = static_cast<std::uint16_t>(a + side);
-                indices.insert(indices.end(), {a, static_cast<std::uint16_t>(a + 1), b, b,
-                                               static_cast<std::uint16_t>(a + 1), static_cast<std::uint16_t>(b + 1)});
-            }
-        }
+        indices = Lay(side, 1);
         geometry.vertices = vertices.data();
         geometry.vertexCount = static_cast<std::uint32_t>(vertices.size());
         geometry.indices = indices.data();
         geometry.indexCount = static_cast<std::uint32_t>(indices.size());
+    }
+
+    static std::vector<std::uint16_t> Lay(std::uint32_t side, std::uint32_t step) {
+        std::vector<std::uint16_t> laid;
+        for (std::uint32_t r = 0; r + step < side; r += step) {
+            for (std::uint32_t c = 0; c + step < side; c += step) {
+                const auto a = static_cast<std::uint16_t>(r * side + c);
+                const auto b = static_cast<std::uint16_t>(a + side * step);
+                laid.insert(laid.end(), {a, static_cast<std::uint16_t>(a + step), b, b,
+                                         static_cast<std::uint16_t>(a + step), static_cast<std::uint16_t>(b + step)});
+            }
+        }
+        return laid;
+    }
+
+    // The grid again over every other vertex: two rows make a run, one row of the cover its run.
+    void CoverFarAway(std::uint32_t side) {
+        far = Lay(side, 2);
+        geometry.trianglesPerRun = 4 * (side - 1);
+        geometry.farIndices = far.data();
+        geometry.farIndexCount = static_cast<std::uint32_t>(far.size());
+        geometry.farTrianglesPerRun = side - 1;
     }
 };
 
@@ -146,6 +163,56 @@ TEST(GeometryChunksTest, WavesThatMayLiftTheSurfaceIntoViewKeepItAndTheFogWallSo
             ASSERT_GT(std::sqrt(gap.x * gap.x + gap.y * gap.y + gap.z * gap.z), 30.0f);
         }
     }
+}
+
+TEST(GeometryChunksTest, RunsPastTheFogWallAreDrawnByTheirFarCoverWhenItMatchesRunForRun) {
+    SGrid grid(65, 0.0f);
+    grid.CoverFarAway(65);
+    const CGeometryChunks chunks(grid.geometry);
+    ASSERT_TRUE(chunks.HasFarCover());
+    SChunkView view = Looking(D3DXVECTOR3(32.0f, 10.0f, -5.0f), D3DXVECTOR3(32.0f, 0.0f, 30.0f), 200.0f);
+    std::vector<SIndexRange> clear;
+    std::vector<SIndexRange> fogged;
+    chunks.Visible(view, grid.geometry.indexCount, &clear, &fogged);
+    EXPECT_TRUE(fogged.empty()) << "without fog the cover is never drawn";
+    const std::uint32_t seen = Indices(clear);
+
+    view.fogWall = 30.0f;
+    chunks.Visible(view, grid.geometry.indexCount, &clear, &fogged);
+    ASSERT_FALSE(fogged.empty());
+    const std::uint32_t runs = grid.geometry.trianglesPerRun * 3;
+    EXPECT_EQ(Indices(clear) % runs, 0u);
+    for (const SIndexRange& range : clear) {
+        EXPECT_LE(range.firstIndex + range.indexCount, grid.geometry.indexCount);
+    }
+    // The cover's indices follow the grid's: every fogged range is the cover's, a quarter the size
+    // of the runs it stands for, and lies past the wall.
+    const std::uint32_t coveredRuns = (seen - Indices(clear)) / runs;
+    EXPECT_EQ(Indices(fogged), coveredRuns * runs / 4);
+    for (const SIndexRange& range : fogged) {
+        ASSERT_GE(range.firstIndex, grid.geometry.indexCount);
+        for (std::uint32_t index = range.firstIndex; index < range.firstIndex + range.indexCount; ++index) {
+            const std::uint16_t vertex = grid.far[index - grid.geometry.indexCount];
+            EXPECT_GE(vertex, range.lowest);
+            EXPECT_LE(vertex, range.highest);
+            const D3DXVECTOR3 gap = grid.vertices[vertex].position - view.eye;
+            ASSERT_GT(std::sqrt(gap.x * gap.x + gap.y * gap.y + gap.z * gap.z), 30.0f);
+        }
+    }
+    // A record drawing part of a run draws that part itself.
+    const std::uint32_t last = grid.geometry.indexCount - runs / 2;
+    chunks.Visible(view, last, &clear, &fogged);
+    ASSERT_FALSE(fogged.empty());
+    EXPECT_EQ(fogged.back().firstIndex + fogged.back().indexCount, last);
+
+    // A cover of another number of runs, or naming a vertex the grid lacks, is not used.
+    grid.geometry.farTrianglesPerRun = 32;
+    EXPECT_FALSE(CGeometryChunks(grid.geometry).HasFarCover());
+    grid.geometry.farTrianglesPerRun = 64;
+    grid.far[10] = static_cast<std::uint16_t>(grid.vertices.size());
+    const CGeometryChunks broken(grid.geometry);
+    EXPECT_TRUE(broken.IsCut());
+    EXPECT_FALSE(broken.HasFarCover());
 }
 
 TEST(GeometryChunksTest, AnIndexPastTheVerticesOrTooFewTrianglesLeaveTheMeshWhole) {

@@ -125,7 +125,7 @@ protected:
     }
 };
 
-TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndTheFrameIsTheSameAsDrawnWhole) {
+TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndOnlyItsOutlineMayMove) {
     if (!m_skip.empty()) {
         GTEST_SKIP() << m_skip;
     }
@@ -156,12 +156,26 @@ TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndTheFrameIsTh
     EXPECT_GT(stats.draws - draws, wholeDraws) << "the near ground and the fogged ground are drawn apart";
     ASSERT_EQ(cut.size(), whole.size());
     // The fog's colour comes out of the ground's effect as a mix that may round the other way by
-    // one level; nothing else may differ.
-    int most = 0;
-    for (std::size_t i = 0; i < cut.size(); ++i) {
-        most = std::max(most, std::abs(static_cast<int>(cut[i]) - static_cast<int>(whole[i])));
+    // one level, and the far ground's coarser cover may move its outline: a pixel may be fog in one
+    // frame and the clear colour in the other, along that line only. Nothing else may differ.
+    const auto fogged = [](const tktest::SPixel& p) {
+        return std::abs(p.r - 158) <= 1 && std::abs(p.g - 189) <= 1 && std::abs(p.b - 219) <= 1;
+    };
+    int moved = 0;
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const tktest::SPixel a = At(cut, x, y);
+            const tktest::SPixel b = At(whole, x, y);
+            if (std::abs(a.r - b.r) <= 1 && std::abs(a.g - b.g) <= 1 && std::abs(a.b - b.b) <= 1) {
+                continue;
+            }
+            ++moved;
+            EXPECT_TRUE((fogged(a) && b.r == 0 && b.g == 0 && b.b == 0) || (fogged(b) && a.r == 0 && a.g == 0 && a.b == 0))
+                << "at " << x << ", " << y << ": " << a.r << ", " << a.g << ", " << a.b << " against " << b.r << ", "
+                << b.g << ", " << b.b;
+        }
     }
-    EXPECT_LE(most, 1);
+    EXPECT_LE(moved, kSize / 4) << "the outline moves here and there, not the ground";
     const tktest::SPixel near = At(cut, 32, 60);
     EXPECT_TRUE(near.r > 200 && near.g < 60 && near.b < 60)
         << "the near ground, red under a little fog: " << near.r << ", " << near.g << ", " << near.b;

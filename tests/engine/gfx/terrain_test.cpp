@@ -94,6 +94,25 @@ TEST_F(TerrainTest, TheDrawnGridAndTheHeightMapBodiesMeetAreOneSurface) {
     EXPECT_NEAR(radius, std::sqrt(2.0f * 2.0f + (top / 2.0f) * (top / 2.0f) + 2.0f * 2.0f), 1e-4f);
 }
 
+TEST_F(TerrainTest, AGridOfEvenSidesIsCoveredAgainOverEveryOtherVertexForFarAway) {
+    velm::CTerrain terrain(Info(), 5);
+    const velm::gfx::SUnitGeometry& g = terrain.GetTerrainUnit()->GetGeometry();
+    ASSERT_NE(g.farIndices, nullptr);
+    EXPECT_EQ(std::vector<std::uint16_t>(g.farIndices, g.farIndices + g.farIndexCount),
+              (std::vector<std::uint16_t>{0, 2, 6, 6, 2, 8}))
+        << "the corners, wound as the grid is";
+    EXPECT_EQ(g.trianglesPerRun, 8u) << "two rows of the grid";
+    EXPECT_EQ(g.farTrianglesPerRun, 2u) << "one row of the cover";
+
+    // Three cells along a row: no cover, and runs of the renderer's own length.
+    velm::STerrainInfo info = Info();
+    info.vertPerRow = 4;
+    velm::CTerrain odd(info, 6);
+    EXPECT_EQ(odd.GetTerrainUnit()->GetGeometry().vertexCount, 12u);
+    EXPECT_EQ(odd.GetTerrainUnit()->GetGeometry().farIndices, nullptr);
+    EXPECT_EQ(odd.GetTerrainUnit()->GetGeometry().trianglesPerRun, 0u);
+}
+
 TEST_F(TerrainTest, AGridThatCannotBeDrawnLeavesAnEmptyUnitAndNoGround) {
     // Sizes from a file: nothing of the size asked for is allocated before the size is checked.
     const std::pair<std::uint32_t, std::uint32_t> sizes[] = {{1, 3}, {2147483647, 3}, {65536, 65536}};
