@@ -406,8 +406,9 @@ void CRenderer::DrawUnit(const IGfxUnit& unit, const SUnitRenderData& data, ID3D
 bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunks& chunks, std::uint32_t faceCount,
                                ID3DXEffect* effect, bool matricesOnly) {
     // Only the unit's own effect has the plain-fog technique; a pass that draws every unit with
-    // another one (the pre-depth pass) keeps to it.
-    const char* fogged = matricesOnly ? nullptr : FoggedTechnique(TechniqueOf(data));
+    // another one (the pre-depth pass) keeps to it, but lays the depth of the same ground, the far
+    // cover where there is one, or the colour pass would fail its depth test there.
+    const char* fogged = FoggedTechnique(TechniqueOf(data));
     SChunkView view;
     // The water techniques lift their vertices by the waves; the bound holds at every moment.
     if (const SWaveWaterParams* water = data.waveWater) {
@@ -425,7 +426,9 @@ bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunk
         return false; // all of it may be seen: drawn whole, as any other unit
     }
     DrawRanges(m_ranges);
-    if (!m_foggedRanges.empty()) {
+    if (matricesOnly) {
+        DrawRanges(m_foggedRanges);
+    } else if (!m_foggedRanges.empty()) {
         DrawFogged(effect, TechniqueOf(data), fogged);
     }
     return true;

@@ -88,11 +88,22 @@ protected:
         velm::gfx::GFXCore::Instance().SetProjectionMatrix(projection);
     }
 
-    // One frame, each unit its own batch; the frame's pixels (BGRA), top row first.
-    static std::vector<std::uint8_t> Draw(const std::vector<velm::gfx::IGfxUnit*>& units) {
+    // One frame, each unit its own batch, after a pass laying their depth with the pre-depth
+    // effect when asked; the frame's pixels (BGRA), top row first.
+    static std::vector<std::uint8_t> Draw(const std::vector<velm::gfx::IGfxUnit*>& units, bool preDepth = false) {
         velm::gfx::CGFXCore& core = velm::gfx::GFXCore::Instance();
         core.BeginFrame();
         velm::gfx::CFXManager& fx = velm::gfx::FXManager::Instance();
+        if (preDepth) {
+            fx.m_override = true;
+            fx.SelectPreZ(0);
+            for (velm::gfx::IGfxUnit* unit : units) {
+                unit->Prepare();
+                velm::gfx::Renderer::Instance().Enqueue(unit);
+                velm::gfx::Renderer::Instance().Flush();
+            }
+            fx.m_override = false;
+        }
         for (velm::gfx::IGfxUnit* unit : units) {
             unit->Prepare();
             ID3DXEffect* effect = fx.SelectEffect(unit->GetEffectFileName());

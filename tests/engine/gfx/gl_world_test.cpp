@@ -118,10 +118,13 @@ TEST_F(GlWorldTest, TerrainFromAHeightMapShowsItsRidgeAgainstTheSky) {
 class GlFoggedGroundTest : public tktest::CGlFrameTest {
 protected:
     void SetUp() override {
-        std::ifstream file(tktest::SourceFile("data/files/fx/Terrain.fx"));
-        std::stringstream text;
-        text << file.rdbuf();
-        StartDevice({{"Terrain.fx", text.str()}});
+        const auto shipped = [](const std::string& name) {
+            std::ifstream file(tktest::SourceFile("data/files/fx/" + name));
+            std::stringstream text;
+            text << file.rdbuf();
+            return std::make_pair(name, text.str());
+        };
+        StartDevice({shipped("Terrain.fx"), shipped("PreZ.fx")});
     }
 };
 
@@ -176,6 +179,14 @@ TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndOnlyItsOutli
         }
     }
     EXPECT_LE(moved, kSize / 4) << "the outline moves here and there, not the ground";
+    // A pre-depth pass lays the depth of the ground the colour pass draws, far cover and all.
+    const std::vector<std::uint8_t> laid = Draw({terrain.GetTerrainUnit()}, true);
+    ASSERT_EQ(laid.size(), cut.size());
+    int most = 0;
+    for (std::size_t i = 0; i < cut.size(); ++i) {
+        most = std::max(most, std::abs(static_cast<int>(cut[i]) - static_cast<int>(laid[i])));
+    }
+    EXPECT_LE(most, 1) << "the frame drawn over a pre-depth pass";
     const tktest::SPixel near = At(cut, 32, 60);
     EXPECT_TRUE(near.r > 200 && near.g < 60 && near.b < 60)
         << "the near ground, red under a little fog: " << near.r << ", " << near.g << ", " << near.b;
