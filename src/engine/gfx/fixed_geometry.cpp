@@ -47,7 +47,8 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
     SBuffers buffers;
     buffers.lastSweep = m_sweep;
     core.CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffers.vertices);
-    core.CreateIndexBuffer(indexBytes + farBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffers.indices);
+    core.CreateIndexBuffer(indexBytes + farBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                           &buffers.indices);
     void* target = nullptr;
     bool filled = buffers.vertices != nullptr && buffers.indices != nullptr;
     if (filled && SUCCEEDED(buffers.vertices->Lock(0, vertexBytes, &target, 0))) {

@@ -173,7 +173,8 @@ TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndOnlyItsOutli
                 continue;
             }
             ++moved;
-            EXPECT_TRUE((fogged(a) && b.r == 0 && b.g == 0 && b.b == 0) || (fogged(b) && a.r == 0 && a.g == 0 && a.b == 0))
+            EXPECT_TRUE((fogged(a) && b.r == 0 && b.g == 0 && b.b == 0) ||
+                        (fogged(b) && a.r == 0 && a.g == 0 && a.b == 0))
                 << "at " << x << ", " << y << ": " << a.r << ", " << a.g << ", " << a.b << " against " << b.r << ", "
                 << b.g << ", " << b.b;
         }
