@@ -199,7 +199,9 @@ TEST_F(ParticleSystems, AHalfBornParticleDoesNotKeepADrainedSystemAlive) {
     EXPECT_LT(frames, 50) << "count " << system->GetCount();
 }
 
-TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
+// Life runs only in view: what no pass draws neither ages nor emits, and stays listed until the
+// track's systems are freed.
+TEST_F(ParticleSystems, SystemsOutOfViewKeepTheirAgeAndStayListedUntilTheTracksSystemsAreFreed) {
     SParticleTemplate finite;
     finite.name = "finite";
     finite.infinite = 0;
@@ -212,19 +214,21 @@ TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
     endless.name = "endless";
     endless.life = "0.01";
     velm::gfx::CParticleSysRegistry& registry = Load({finite, endless});
-    Make("finite", 1);
+    CParticleSystem* unseen = Make("finite", 1);
     CParticleSystem* forever = Make("endless", 2);
     CParticleSystem* waiting = Make("endless", 3);
     for (int frame = 0; frame < 20; ++frame) {
         registry.Update(0.0, 0.5f);
         forever->Prepare();
     }
-    // Never drawn, the finite one still ran out its life and went with its particles.
-    EXPECT_EQ(registry.FindSystem(1), nullptr);
+    // Ten seconds past its life and never drawn: still new, still listed, nothing born.
+    EXPECT_EQ(registry.FindSystem(1), unseen);
+    EXPECT_FLOAT_EQ(unseen->GetAge(), 0.0f);
+    EXPECT_FLOAT_EQ(unseen->GetCount(), 0.0f);
+    EXPECT_FLOAT_EQ(unseen->GetEmitRate(), 1.0f);
     EXPECT_EQ(registry.FindSystem(2), forever);
     EXPECT_FLOAT_EQ(forever->GetEmitRate(), 1.0f);
     EXPECT_FLOAT_EQ(forever->GetAge(), 10.0f);
-    // An endless system out of view costs nothing and stays as it was.
     EXPECT_EQ(registry.FindSystem(3), waiting);
     EXPECT_FLOAT_EQ(waiting->GetAge(), 0.0f);
     EXPECT_FLOAT_EQ(waiting->GetCount(), 0.0f);
@@ -234,13 +238,16 @@ TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
     EXPECT_FALSE(registry.DestroySystem(3));
     EXPECT_EQ(registry.FindSystem(3), nullptr);
     EXPECT_EQ(registry.FindSystem(2), forever);
+    // Leaving the track frees the unseen one with the rest.
     registry.DestroyAllSystems();
+    EXPECT_TRUE(registry.GetSystems().empty());
+    EXPECT_EQ(velm::gfx::FindParticleSystem(1), nullptr);
     EXPECT_EQ(velm::gfx::FindParticleSystem(2), nullptr);
 }
 
-// A geyser's eruption: seen for a while, then left behind by the camera (or made out of view),
-// and drawn by the frame and both water passes while seen.
-TEST_F(ParticleSystems, AnEruptionLeftOutOfViewStillDiesAndIsSteppedOncePerFrame) {
+// A geyser's eruption: drawn by the frame and both water passes while seen, then out of view (it
+// waits as it was), then seen again (it runs out its life and goes).
+TEST_F(ParticleSystems, AnEruptionStepsOncePerDrawnFrameWaitsOutOfViewAndDiesInView) {
     SParticleTemplate t;
     t.infinite = 0;
     t.life = "0.1";
@@ -251,23 +258,39 @@ TEST_F(ParticleSystems, AnEruptionLeftOutOfViewStillDiesAndIsSteppedOncePerFrame
         "<normal_life_update>\n<death_rate>0.25</death_rate>\n</normal_life_update>\n";
     velm::gfx::CParticleSysRegistry& registry = Load({t});
     CParticleSystem* seen = Make("test_system", 1);
-    Make("test_system", 2);
-    for (int frame = 0; frame < 2; ++frame) {
+    CParticleSystem* never = Make("test_system", 2);
+    const auto drawnFrame = [&] {
         registry.Update(0.0, 0.02f);
-        for (int pass = 0; pass < 3; ++pass) {
-            seen->Prepare();
+        if (registry.FindSystem(1) == seen) {
+            for (int pass = 0; pass < 3; ++pass) {
+                seen->Prepare();
+            }
         }
-    }
+    };
+    drawnFrame();
+    drawnFrame();
     // Two frames, not six: two steps of age and two births of two particles each.
     EXPECT_FLOAT_EQ(seen->GetAge(), 0.04f);
     EXPECT_FLOAT_EQ(seen->GetCount(), 4.0f);
-    int frames = 0;
-    while (!registry.GetSystems().empty() && frames < 100) {
+    const std::uint32_t vertices = seen->GetVertexCount();
+    for (int frame = 0; frame < 100; ++frame) {
         registry.Update(0.0, 0.02f);
+    }
+    EXPECT_EQ(registry.GetSystems().size(), 2u) << "out of view, nothing ages or dies";
+    EXPECT_FLOAT_EQ(seen->GetAge(), 0.04f);
+    EXPECT_FLOAT_EQ(seen->GetCount(), 4.0f);
+    EXPECT_EQ(seen->GetVertexCount(), vertices);
+    EXPECT_FLOAT_EQ(never->GetAge(), 0.0f);
+    EXPECT_FLOAT_EQ(never->GetCount(), 0.0f);
+    // Back in view: three more births to age 0.1, then no more; each particle lives four updates.
+    int frames = 0;
+    while (registry.FindSystem(1) == seen && frames < 100) {
+        drawnFrame();
         ++frames;
     }
-    EXPECT_LT(frames, 100) << registry.GetSystems().size() << " systems out of view never died";
-    EXPECT_TRUE(registry.GetSystems().empty());
+    EXPECT_EQ(frames, 8) << "births end at age 0.1, the last particles die four updates later";
+    EXPECT_EQ(registry.FindSystem(2), never);
+    EXPECT_FLOAT_EQ(never->GetAge(), 0.0f);
 }
 
 TEST_F(ParticleSystems, BadFilesAndNamesAreToldAndNothingIsMade) {
