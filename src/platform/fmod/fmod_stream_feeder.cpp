@@ -42,8 +42,10 @@ void Feed(FMOD_SYSTEM* system, ALCcontext* context, SetThreadContextFunction set
 } // namespace
 
 std::recursive_mutex& StateMutex() {
-    static std::recursive_mutex mutex;
-    return mutex;
+    // Never destroyed: a system left unreleased at exit keeps its feeder, which must still find
+    // the lock after static destruction.
+    static auto* mutex = new std::recursive_mutex();
+    return *mutex;
 }
 
 void StartStreamFeeder(FMOD_SYSTEM* system) {
