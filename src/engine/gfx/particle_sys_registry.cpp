@@ -1,7 +1,9 @@
 #include "engine/gfx/particle_sys_registry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "engine/gfx/3d_quad.h"
 #include "engine/gfx/gfx_core.h"
@@ -120,6 +122,36 @@ void CParticleSysRegistry::Update(double, float elapsed) {
         }
         delete *it;
         it = m_systems.erase(it);
+    }
+    DropSupersededUnseenSystems();
+}
+
+void CParticleSysRegistry::DropSupersededUnseenSystems() {
+    // A finite system's life runs only in view, so a geyser erupting out of sight leaves a burst
+    // that waits for ever; each new burst of the same effect at the same spot replaces the one
+    // nobody has seen yet, so the waiting ones stay one per spot and do not pile up in memory or
+    // all start together once the spot comes into view.
+    std::vector<const CParticleSystem*> newer;
+    for (auto it = m_systems.rbegin(); it != m_systems.rend();) {
+        const CParticleSystem* system = *it;
+        const CParticleSysController* kind = system->GetTemplate();
+        if (system->WasSeen() || kind == nullptr || kind->IsInfinite()) {
+            ++it;
+            continue;
+        }
+        const bool superseded = system->IsWaitingUnseen() &&
+                                std::any_of(newer.begin(), newer.end(), [system, kind](const CParticleSystem* other) {
+                                    return other->GetTemplate() == kind && other->GetPosX() == system->GetPosX() &&
+                                           other->GetPosY() == system->GetPosY() &&
+                                           other->GetPosZ() == system->GetPosZ();
+                                });
+        if (!superseded) {
+            newer.push_back(system);
+            ++it;
+            continue;
+        }
+        delete system;
+        it = std::list<CParticleSystem*>::reverse_iterator(m_systems.erase(std::next(it).base()));
     }
 }
 

@@ -80,6 +80,7 @@ bool CParticleSystem::IsAlive(float elapsed) {
     // no pass draws takes none, so out of view it neither ages nor emits.
     m_stepped = false;
     m_frameTime = elapsed;
+    m_checks = m_checks < 2 ? m_checks + 1 : m_checks;
     m_vertexCount = static_cast<std::uint32_t>(WholeCount()) * 4;
     m_indexCount = static_cast<std::uint32_t>(WholeCount()) * 6;
     if (m_template == nullptr) {
@@ -200,6 +201,7 @@ void CParticleSystem::Prepare() {
     if (!m_stepped) {
         Step();
         m_stepped = true;
+        m_seen = true;
     }
     BuildQuads();
     m_geometry.vertices = m_vertices.data();

@@ -55,6 +55,11 @@ public:
     std::uint32_t GetID() const { return m_id; }
     float GetCount() const { return m_count; }
     float GetAge() const { return m_age; }
+    // Whether any pass has drawn it since it was made.
+    bool WasSeen() const { return m_seen; }
+    // Made before the last frame and not drawn since: it missed a frame's draws, not just its
+    // first check.
+    bool IsWaitingUnseen() const { return !m_seen && m_checks >= 2; }
     float GetEmitRate() const { return m_emitRate; }
     const CParticleSysController* GetTemplate() const { return m_template; }
     const std::vector<SParticle>& GetParticles() const { return m_particles; }
@@ -84,6 +89,8 @@ private:
     float m_radius = 0.0f;
     // Whether this frame's step has been taken by a draw.
     bool m_stepped = false;
+    bool m_seen = false;
+    int m_checks = 0;
 };
 
 } // namespace gfx

@@ -293,6 +293,45 @@ TEST_F(ParticleSystems, AnEruptionStepsOncePerDrawnFrameWaitsOutOfViewAndDiesInV
     EXPECT_FLOAT_EQ(never->GetAge(), 0.0f);
 }
 
+// Bursts that nobody has seen do not pile up: a newer one of the same effect at the same spot
+// takes the place of the waiting one, while other spots, other effects, endless systems and bursts
+// already seen all stay.
+TEST_F(ParticleSystems, ANewerUnseenBurstAtTheSameSpotReplacesTheWaitingOne) {
+    SParticleTemplate burst;
+    burst.name = "burst";
+    burst.infinite = 0;
+    burst.life = "1";
+    SParticleTemplate other = burst;
+    other.name = "other";
+    SParticleTemplate endless;
+    endless.name = "endless";
+    velm::gfx::CParticleSysRegistry& registry = Load({burst, other, endless});
+    const auto at = [](CParticleSystem* system, float x) {
+        system->SetPosition(x, 2.0f, -40.0f, true);
+        return system;
+    };
+    CParticleSystem* seen = at(Make("burst", 1), 5.0f);
+    registry.Update(0.0, 0.02f);
+    seen->Prepare();
+    at(Make("burst", 2), 5.0f);
+    at(Make("burst", 3), 5.0f);
+    at(Make("burst", 4), 5.0f);
+    at(Make("burst", 5), 9.0f);
+    at(Make("other", 6), 5.0f);
+    at(Make("endless", 7), 5.0f);
+    at(Make("endless", 8), 5.0f);
+    for (int frame = 0; frame < 3; ++frame) {
+        registry.Update(0.0, 0.02f);
+    }
+    std::vector<std::uint32_t> ids;
+    for (const CParticleSystem* system : registry.GetSystems()) {
+        ids.push_back(system->GetID());
+    }
+    EXPECT_EQ(ids, (std::vector<std::uint32_t>{1, 4, 5, 6, 7, 8}));
+    // The one kept is still new: it starts its life when it is first drawn.
+    EXPECT_FLOAT_EQ(registry.FindSystem(4)->GetAge(), 0.0f);
+}
+
 TEST_F(ParticleSystems, BadFilesAndNamesAreToldAndNothingIsMade) {
     SParticleTemplate good;
     SParticleTemplate twin = good;
