@@ -459,11 +459,21 @@ public:
 protected:
     void OnInit() override {
         CTumboKelvoGame& game = Game();
+        // The grid is made behind the loading picture: until the race camera takes this
+        // machine's racer, in the next frame's camera step (or when the host's racers arrive),
+        // it still looks at the line-up or the menu's river, and the race HUD over that view is
+        // half a race.
+        game.CreateLoadingScreen();
+        m_pictureUp = true;
+        m_enteredStep = game.GetFrameStep();
         game.PauseIntroMusic();
         game.SetCurrentTrack(1);
         ShowCursor(game, false);
         if (TumboKelvoGameHUD* hud = game.GetHUD()) {
             hud->SetRacePanelShown(true);
+            // The grid shows the race about to start: no time, no speed of an earlier race.
+            hud->ResetRaceClock();
+            hud->SetSpeed(0);
         }
         SetLevelLight(game);
         const bool networked = game.IsNetworked();
@@ -512,10 +522,26 @@ protected:
     }
     void OnAction() override {
         CStartRaceGUI* countdown = Game().GetStartRaceGUI();
+        if (m_pictureUp && Game().GetFrameStep() != m_enteredStep &&
+            (Game().GetLocalRacerModel() != nullptr || (countdown != nullptr && countdown->IsActive()))) {
+            LiftPicture();
+        }
         if (countdown != nullptr && countdown->IsDone()) {
             SetNextState("RacingState");
         }
     }
+    void OnExit() override { LiftPicture(); }
+
+private:
+    void LiftPicture() {
+        if (m_pictureUp) {
+            Game().RemoveLoadingScreen();
+            m_pictureUp = false;
+        }
+    }
+
+    bool m_pictureUp = false;
+    std::uint64_t m_enteredStep = 0;
 };
 
 // StartTrack2State and StartTrack3State: registered, never entered; the racers already exist.

@@ -1,11 +1,12 @@
 # Runs the game headless with the menu-to-race input and checks its run trace: every state of
 # the road from start-up to racing and back to the menu through the race reset, in order, and a
 # normal exit. The frames around the two loadings, at start-up and after the in-game Exit (its
-# click lets go at frame 872), are saved and checked by loading_frames.py: each loading state
-# draws the loading picture, and the frame after it shows the next state whole.
+# click lets go at frame 872), and around the start grid, entered by OK's release at frame 482,
+# are saved and checked by loading_frames.py: each loading state, and the grid's first frame, draws
+# the loading picture, and the frame after it shows the next state whole.
 include(${CMAKE_CURRENT_LIST_DIR}/game_trace.cmake)
 set(trace "${WORK_DIR}/menu_to_race_trace.txt")
-set(frames 1 2 3 13 872 873 874 884)
+set(frames 1 2 3 13 482 483 493 872 873 874 884)
 set(shots "${WORK_DIR}/menu_to_race_frames")
 file(REMOVE_RECURSE "${shots}")
 file(MAKE_DIRECTORY "${shots}")
