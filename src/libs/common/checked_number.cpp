@@ -76,6 +76,8 @@ double ReadWithShipped(const CXmlReader& reader, const char* field, const SNumbe
 
 } // namespace
 
+std::string ScriptGlobalField(const std::string& name) { return "script global " + name; }
+
 void ReportRefusedValue(std::ostream& errors, const std::string& origin, const std::string& field,
                         const std::string& shown, const std::string& wanted, const std::string& fallback) {
     // Built whole first, so that lines of two threads do not interleave.

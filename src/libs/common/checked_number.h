@@ -19,6 +19,11 @@ struct SNumberBounds {
     double fallback;
 };
 
+// The script that sets the globals the game reads (its start-up script), named as their origin
+// in the lines about them; the field is "script global <name>" (ScriptGlobalField).
+constexpr const char* kScriptGlobalOrigin = "Scripts/StartGame.LUA";
+std::string ScriptGlobalField(const std::string& name);
+
 // For a number with no narrower bounds of its own: beyond anything the game measures (metres,
 // kilograms, seconds, radians), and where a float still holds a tenth of a unit.
 constexpr SNumberBounds kAnyDataNumber = {-1.0e6, 1.0e6, 0.0};
