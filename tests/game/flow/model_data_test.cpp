@@ -278,6 +278,10 @@ TEST_F(ModelDataTest, HullsAndGridsOfNothingAreRefused) {
          "</PhysicsData>\n",
          ": Mass \"0\" is not a number from 0.001 to 1e+06; using 100"},
         {"water cells of no size", Water(1, 2, 2, "none"), ": CellSpacing \"0\" is not a number from 0.001"},
+        {"terrain cells of no size",
+         "<Terrain>\n<entry>yes</entry>\n<Amplitude>4</Amplitude>\n<Grid>\n<VertPerRow>9</VertPerRow>\n"
+         "<VertPerCol>9</VertPerCol>\n<CellSpacing>0</CellSpacing>\n</Grid>\n</Terrain>\n",
+         ": CellSpacing \"0\" is not a number from 0.001 to 1e+06; using 1"},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -304,6 +308,9 @@ TEST_F(ModelDataTest, HullsAndGridsOfNothingAreRefused) {
         }
         if (record.m_water) {
             EXPECT_GT(record.m_water->m_cellSpacing, 0.0f) << c.what;
+        }
+        if (record.m_terrain) {
+            EXPECT_EQ(record.m_terrain->m_cellSpacing, 1.0f) << c.what;
         }
     }
 }
