@@ -27,7 +27,7 @@ double WholeFromText(const std::string& text) { return std::trunc(std::atof(text
 
 // The whole text as one number (truncated toward zero for a whole one); false for an empty text
 // or one with anything else in it.
-bool ParseWholeText(const std::string& text, bool whole, double& value) {
+bool ParseNumberText(const std::string& text, bool whole, double& value) {
     if (text.empty()) {
         return false;
     }
@@ -50,13 +50,14 @@ double ReadWithShipped(const CXmlReader& reader, const char* field, const SNumbe
                        std::ostream& errors) {
     const std::string shippedText = reader.GetShippedValue(field);
     const std::string own = reader.ReadsOwnValues() ? reader.GetOwnValue(field) : std::string();
-    // A field neither the file nor the shipping names (an optional one) reads as without them.
+    // A field that neither the file nor the shipped text holds (an optional one) reads as it would
+    // without shipped values.
     if (shippedText.empty() && own.empty()) {
         return ReadNumber(own, bounds, reader.GetFileName(), field, errors);
     }
     double shipped = bounds.fallback;
     double parsed = 0.0;
-    if (ParseWholeText(shippedText, whole, parsed) && Within(parsed, bounds)) {
+    if (ParseNumberText(shippedText, whole, parsed) && Within(parsed, bounds)) {
         shipped = parsed;
     }
     if (!reader.ReadsOwnValues()) {
@@ -66,7 +67,7 @@ double ReadWithShipped(const CXmlReader& reader, const char* field, const SNumbe
         ReportRefusedValue(errors, reader.GetFileName(), field, "", "", Shown(shipped) + " as shipped");
         return shipped;
     }
-    if (ParseWholeText(own, whole, parsed) && Within(parsed, bounds)) {
+    if (ParseNumberText(own, whole, parsed) && Within(parsed, bounds)) {
         return parsed;
     }
     ReportRefusedValue(errors, reader.GetFileName(), field, own, Wanted(whole ? "a whole number" : "a number", bounds),
