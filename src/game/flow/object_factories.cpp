@@ -602,7 +602,9 @@ void TumboKelvoListener::MakeWaterFrom(const SCreationRecord& record) {
     CTumboKelvoGame* game = GetGame();
     velm::CWater* water = MakeWater(record);
     if (water == nullptr) {
-        std::fprintf(stderr, "Make_Water: model data \"%s\" holds no water of a known kind; nothing built\n",
+        std::fprintf(stderr,
+                     "Make_Water: model data \"%s\" holds no water it can build (a kind from 0 to 2 with its grid; "
+                     "what its files lacked is said above); nothing built\n",
                      record.m_modelData.m_key.c_str());
         return;
     }

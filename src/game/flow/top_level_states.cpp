@@ -24,6 +24,7 @@
 #include "game/events/game_events.h"
 #include "game/flow/level_loader.h"
 #include "game/flow/start_grid.h"
+#include "game/flow/start_script.h"
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/script_functions.h"
@@ -138,7 +139,7 @@ protected:
         game.CreateConsole();
         game.SetUpOverlays();
         RegisterScriptFunctions();
-        common::CScriptManager::GetInstance()->RunScript("Scripts/StartGame");
+        RunStartScript(*common::CScriptManager::GetInstance());
         game.CreateCursor();
         game.CreateStartRaceGUI();
         game.CreateEndRaceGUI();
@@ -581,9 +582,9 @@ public:
 protected:
     void OnInit() override {
         Game().SetControllersTakeInput(true);
-        velm::phy::SetRiverSpeed(static_cast<float>(
-            common::CheckNumber(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED"),
-                                velm::phy::kRiverSpeedBounds, "script global", "RIVER_SPEED")));
+        velm::phy::SetRiverSpeed(static_cast<float>(common::CheckNumber(
+            common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED"), velm::phy::kRiverSpeedBounds,
+            common::kScriptGlobalOrigin, common::ScriptGlobalField("RIVER_SPEED"))));
         common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state true true true\")");
         Game().MarkRaceStart();
     }

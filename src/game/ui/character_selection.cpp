@@ -8,6 +8,7 @@
 #include "engine/gfx/layout_values.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
+#include "game/ui/shipped_layouts.h"
 #include "game/world/kelvo_model.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
@@ -48,7 +49,7 @@ velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& 
 CCharacterSelection::CCharacterSelection(const std::string& fileName, std::uint8_t networkRoad, std::uint8_t host)
     : m_networkRoad(networkRoad), m_host(host) {
     common::CXmlReader reader;
-    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
+    LoadScreenLayout(reader, fileName, kShippedCharacterSelection);
     m_clickSound = CreateScreenSound(reader.GetValue("MouseClickSound"));
     const SBackBufferSize screen = BackBufferSize();
     AddChild(kBack, MakeLayoutButton(reader, "BackButton", screen, CButtonPressedBack{this}));

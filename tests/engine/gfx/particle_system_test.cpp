@@ -88,11 +88,84 @@ TEST_F(ParticleSystems, LimitsFromFilesAreHeldToTheMost) {
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(registry.GetTemplate("big")->GetLimit(), 6048);
     EXPECT_EQ(registry.GetTemplate("negative")->GetLimit(), 0);
-    EXPECT_NE(log.find("sys_limit 10000"), std::string::npos) << log;
+    EXPECT_NE(log.find("sys_limit \"10000\" is not a whole number from 0 to 6048; using 6048"), std::string::npos)
+        << log;
     CParticleSystem* system = Make("big");
     system->Emit(7000.0f);
     EXPECT_FLOAT_EQ(system->GetCount(), 6048.0f);
     EXPECT_EQ(system->GetIndices().back(), 6048 * 4 - 2);
+}
+
+// A template's values that are not finite or beyond reason are said with the file and field and
+// replaced: an emission rate by one a step, a life or radius by 0, a functor's size by 0, an
+// inverted colour range by its ends swapped.
+TEST_F(ParticleSystems, HostileTemplateValuesAreSaidAndReplaced) {
+    const struct {
+        const char* name;
+        const char* rate;
+        const char* life;
+        const char* radius;
+        float emitRate;
+        float lifeRead;
+        float radiusRead;
+        const char* said;
+    } cases[] = {
+        {"flood", "1e10", "1", "2", 1.0f, 1.0f, 2.0f,
+         ": sys_emit_rate \"1e10\" is not a number from 0 to 6048; using 1"},
+        {"endless", "inf", "1", "2", 1.0f, 1.0f, 2.0f, ": sys_emit_rate \"inf\""},
+        {"unsaid", "nan", "nan", "nan", 1.0f, 0.0f, 0.0f,
+         ": sys_life \"nan\" is not a number from 0 to 1e+06; using 0"},
+        {"wide", "1", "1", "-3", 1.0f, 1.0f, 0.0f, ": sys_radius \"-3\""},
+    };
+    std::vector<SParticleTemplate> templates;
+    for (const auto& c : cases) {
+        SParticleTemplate t;
+        t.name = c.name;
+        t.rate = c.rate;
+        t.life = c.life;
+        t.radius = c.radius;
+        t.infinite = 0;
+        templates.push_back(t);
+    }
+    SParticleTemplate functors;
+    functors.name = "functors";
+    functors.roles[0] = "random_color_init";
+    functors.roles[2] = "random_size_init";
+    functors.functors +=
+        "<random_color_init>\n<red_low_range>200</red_low_range>\n<red_high_range>10</red_high_range>\n"
+        "<alpha_low_range>300</alpha_low_range>\n</random_color_init>\n"
+        "<random_size_init>\n<xMin>1e30</xMin>\n<xMax>2</xMax>\n<yMin>nan</yMin>\n</random_size_init>\n";
+    templates.push_back(functors);
+    ::testing::internal::CaptureStderr();
+    velm::gfx::CParticleSysRegistry& registry = Load(templates);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const velm::gfx::CParticleSysController* made = registry.GetTemplate(cases[i].name);
+        ASSERT_NE(made, nullptr) << cases[i].name;
+        EXPECT_EQ(made->GetEmitRate(), cases[i].emitRate) << cases[i].name;
+        EXPECT_EQ(made->GetLife(), cases[i].lifeRead) << cases[i].name;
+        EXPECT_EQ(made->GetRadius(), cases[i].radiusRead) << cases[i].name;
+        const std::string file = m_dir.Path() + "/particle_sys/system" + std::to_string(i) + ".xml";
+        EXPECT_NE(log.find(file + cases[i].said), std::string::npos) << cases[i].name << "\n" << log;
+    }
+    const std::string file = m_dir.Path() + "/particle_sys/system4.xml";
+    for (const char* said : {": random_color_init red_low_range 200 lies above red_high_range 10; the two are swapped",
+                             ": random_color_init alpha_low_range \"300\" is not a whole number from 0 to 255",
+                             ": random_size_init xMin \"1e30\" is not a number from -1e+06 to 1e+06; using 0",
+                             ": random_size_init yMin \"nan\""}) {
+        EXPECT_NE(log.find(file + said), std::string::npos) << said << "\n" << log;
+    }
+    const auto& colour =
+        dynamic_cast<velm::gfx::RandColorInit&>(registry.GetTemplate("functors")->GetFunctor(velm::gfx::kColourInit));
+    EXPECT_EQ(colour.m_low[0], 10);
+    EXPECT_EQ(colour.m_high[0], 200);
+    // Born particles stay within the swapped range and the sizes read.
+    CParticleSystem* system = Make("functors");
+    system->Emit(20.0f);
+    for (const velm::gfx::SParticle& p : system->GetParticles()) {
+        EXPECT_LE(p.scale.x, 2.0f);
+        EXPECT_TRUE(std::isfinite(p.scale.y));
+    }
 }
 
 // Stamps each newborn with a running number in its colour and kills the stamps it is told to.

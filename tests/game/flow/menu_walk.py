@@ -13,14 +13,22 @@ any use of freed memory on the way as a failure.
 
 The click points are the buttons' centres worked out from the layout files at the configured
 screen size, so the walk follows the layout. Exits 1 with the reason on a failure.
+
+With --damaged, the game runs instead on copies of the data tree in which the start menu's, the
+cursor's or the character selection's layout file is empty, random bytes or a directory, one at
+a time: laid out as shipped, each still goes from the menu into a race, back by the in-game
+menu's Exit and away by the start menu's Exit, clicked where the shipped layout puts them.
 """
+import concurrent.futures
 import argparse
 import math
 import os
 import re
+import shutil
 import socket
 import subprocess
 import sys
+import tempfile
 import time
 
 # Frames at 60 a second. The menus and the selection take clicks once their 2 s camera move is
@@ -159,14 +167,53 @@ def menu_exit(layout):
     return walk, list(START_UP)
 
 
+def race_and_exit(layout):
+    walk = Walk(layout)
+    walk.wait(190 + CAMERA)
+    walk.click(MENU, 'SinglePlayerButton', CAMERA)
+    walk.click(SELECTION, 'OKButton', COUNTDOWN + 60)
+    walk.key('Escape')
+    walk.click(IN_GAME, 'ExitButton', CAMERA)
+    walk.click(MENU, 'ExitButton')
+    return walk, START_UP + ['CharSelState', 'StartTrack1State', 'RacingState'] + BACK_TO_MENU
+
+
+DAMAGED_LAYOUTS = ['StartMenu.xml', 'CursorInit.xml', 'CharacterSelection.xml']
+DAMAGES = ['empty', 'random', 'directory']
+
+
+def damaged_tree(args, root, layout_file, damage):
+    """A copy of the data tree and scripts of hard links with one layout file damaged; its run folder."""
+    run_dir = os.path.join('run', 'tumbo', 'kelvo', 'game')
+    for top in ('data', os.path.join(run_dir, 'Scripts')):
+        shutil.copytree(os.path.join(args.source, top), os.path.join(root, top), copy_function=os.link)
+    target = os.path.join(root, 'data', 'files', 'xmlfiles', layout_file)
+    os.remove(target)
+    if damage == 'empty':
+        open(target, 'w').close()
+    elif damage == 'random':
+        shutil.copyfile(os.path.join(args.source, 'tests', 'support', 'data', 'random_bytes.bin'), target)
+    else:
+        os.mkdir(target)
+    return os.path.join(root, run_dir)
+
+
+def run_damaged(args, layout, layout_file, damage):
+    with tempfile.TemporaryDirectory(prefix='tk_walk_') as root:
+        run_dir = damaged_tree(args, root, layout_file, damage)
+        name = '%s_%s' % (os.path.splitext(layout_file)[0], damage)
+        return run(args, name, *race_and_exit(layout), run_dir=run_dir, said=layout_file)
+
+
 def free_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
         probe.bind(('127.0.0.1', 0))
         return probe.getsockname()[1]
 
 
-def run(args, name, walk, expected):
-    """Runs the game on the walk's input until it stops by itself; the reason of a failure or None."""
+def run(args, name, walk, expected, run_dir=None, said=None):
+    """Runs the game on the walk's input until it stops by itself; the reason of a failure or None.
+    `said`, when given, must be named on the game's standard error."""
     input_path = os.path.join(args.work, 'menu_walk_%s_input.txt' % name)
     trace_path = os.path.join(args.work, 'menu_walk_%s_trace.txt' % name)
     with open(input_path, 'w') as out:
@@ -181,7 +228,7 @@ def run(args, name, walk, expected):
         env['TK_D3D9_DEVICE'] = args.device
     started = time.time()
     try:
-        done = subprocess.run([args.game], cwd=args.run_dir, env=env, stdout=subprocess.DEVNULL,
+        done = subprocess.run([args.game], cwd=run_dir or args.run_dir, env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.PIPE, timeout=args.timeout)
     except subprocess.TimeoutExpired:
         return '%s: the game did not stop by itself within %d s (the last click missed?)' % (name, args.timeout)
@@ -189,6 +236,8 @@ def run(args, name, walk, expected):
     if done.returncode != 0:
         return '%s: the game exited with %d; the end of its standard error:\n%s' % (name, done.returncode,
                                                                                    errors[-4000:])
+    if said and said not in errors:
+        return '%s: the game did not name %s on its standard error' % (name, said)
     states = []
     if os.path.exists(trace_path):
         for line in open(trace_path):
@@ -208,11 +257,21 @@ def main():
     parser.add_argument('--work', required=True, help='where the inputs and traces are written')
     parser.add_argument('--device', default='null', help='TK_D3D9_DEVICE for the runs (empty: the default)')
     parser.add_argument('--timeout', type=int, default=600)
+    parser.add_argument('--damaged', action='store_true', help='the walks on damaged layout files')
+    parser.add_argument('--jobs', type=int, default=3)
     args = parser.parse_args()
+    args.game = os.path.abspath(args.game)
+    args.work = os.path.abspath(args.work)
+    args.source = os.path.abspath(args.source)
     args.run_dir = os.path.join(args.source, 'run', 'tumbo', 'kelvo', 'game')
     layout = Layout(os.path.join(args.source, 'data', 'files', 'xmlfiles'))
-    failures = [reason for reason in (run(args, 'roads', *every_road(layout)), run(args, 'exit', *menu_exit(layout)))
-                if reason]
+    if args.damaged:
+        cases = [(f, d) for f in DAMAGED_LAYOUTS for d in DAMAGES]
+        with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
+            failures = [reason for reason in pool.map(lambda case: run_damaged(args, layout, *case), cases) if reason]
+    else:
+        failures = [reason for reason in (run(args, 'roads', *every_road(layout)), run(args, 'exit', *menu_exit(layout)))
+                    if reason]
     for reason in failures:
         print(reason)
     return 1 if failures else 0

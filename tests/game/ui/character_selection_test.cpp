@@ -155,8 +155,8 @@ TEST(CharacterSelectionLayoutTest, HostileNumbersAreSaidAndTheButtonsStillTakeTh
         CCharacterSelection screen(file, 1, 0);
         const std::string errors = ::testing::internal::GetCapturedStderr();
         for (const char* line : {": OffsetY \"1e10\"", ": OffsetX \"nan\"", ": BBWidth \"nan\"",
-                                 ": BBHeight \"-inf\" is not a whole number from 0 to 16384; using 64",
-                                 ": ScaleX \"nan\" is not a number from 0 to 16; using 1", ": OffsetY \"inf\""}) {
+                                 ": BBHeight \"-inf\" is not a whole number from 1 to 16384; using ",
+                                 ": ScaleX \"nan\" is not a number from 0 to 16; using ", ": OffsetY \"inf\""}) {
             EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
         }
         screen.SetActive(true);
