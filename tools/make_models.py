@@ -153,8 +153,13 @@ def character_animations(has_tail):
         Spine=[key(0, X, 0), key(0.6, X, -30)],
         LeftArm=arm_keys('Left', [(0, rest, 0), (0.6, 110, 20)]),
         RightArm=arm_keys('Right', [(0, rest, 0), (0.6, 80, -20)]))
+    # The character-selection line-up plays this set: the rider bounces and rocks on its tube with
+    # its face kept forward, toward the selection camera.
     add('Celebrate', 1.5,
-        root=[key(0, Y, 0), key(0.5, Y, 120), key(1.0, Y, 240), key(1.5, Y, 360)],
+        root=[key(0, Z, -6), key(0.75, Z, 6), key(1.5, Z, -6)],
+        Hips=[key(0, X, 0, (0, 0, 0)), key(0.375, X, 0, (0, 0.06, 0)), key(0.75, X, 0, (0, 0, 0)),
+              key(1.125, X, 0, (0, 0.06, 0)), key(1.5, X, 0, (0, 0, 0))],
+        Head=[key(0, Z, -10), key(0.75, Z, 10), key(1.5, Z, -10)],
         RightArm=arm_keys('Right', [(0, 70, 0), (0.375, 110, 0), (0.75, 70, 0), (1.125, 110, 0), (1.5, 70, 0)]),
         LeftArm=arm_keys('Left', [(0, 110, 0), (0.375, 70, 0), (0.75, 110, 0), (1.125, 70, 0), (1.5, 110, 0)]))
     return sets
