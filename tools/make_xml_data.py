@@ -244,7 +244,7 @@ for i, z in enumerate(rc.TERRAIN_Z):
     instance('terrain%d.xml' % (i + 1), terrain=t)
 
 # Scenery. A static object still counts its mass when a contact shares out an impulse, so the
-# obstacles a racer must not push into weigh far more than any racer; the jug and the nugget stay
+# obstacles a racer must not push into weigh far more than any racer; the jug and the gold cup stay
 # light, so that a racer brushes through them as it collects them.
 HEAVY = 100000
 scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10, ('Box', 1.0, 1.4, 1.0), True, ['sfx/environment/item_jug.wav']),

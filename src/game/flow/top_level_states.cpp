@@ -58,9 +58,7 @@ constexpr std::uint32_t kMenuRenderFlags = 0x2007F;
 
 const CTumboKelvoGame::SCameraView kMenuView{common::CVector3(5.6f, -1.1700923f, 505.65549f), 7.071058f, 2.8507938f,
                                              -0.52539885f};
-// Looking at the same point from the same angles as from 7.07 m, the camera stands back to 9.5 m:
-// nearer, the racer in front of the turntable reached below the bottom of the picture.
-const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f, 508.1f), 9.5f, 1.651f, -0.57f};
+const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f, 508.1f), 7.071058f, 1.651f, -0.57f};
 const CTumboKelvoGame::SCameraView kCreditsView{common::CVector3(5.5408678f, -1.8811257f, 496.31989f), 7.6710567f,
                                                 4.5507927f, -0.48539862f};
 

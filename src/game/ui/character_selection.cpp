@@ -30,8 +30,15 @@ velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& 
     auto* card = new velm::gfx::CSprite(reader.GetValue("FileName"));
     const int width = velm::gfx::ReadLayoutSide(reader, "Width");
     const int height = velm::gfx::ReadLayoutSide(reader, "Height");
-    const float scaleX = velm::gfx::ReadLayoutScale(reader, "ScaleX");
-    const float scaleY = velm::gfx::ReadLayoutScale(reader, "ScaleY");
+    // A card drawn for a screen height grows and shrinks with the screen, as the line-up behind it
+    // does: in fixed pixels it would cover a greater share of a smaller picture, and racers with it.
+    const int forHeight = velm::gfx::ReadLayoutPixels(reader, "ForScreenHeight");
+    const float withScreen =
+        forHeight > 0 && screen.height > 0 ? static_cast<float>(screen.height) / static_cast<float>(forHeight) : 1.0f;
+    const float scaleX =
+        std::min(velm::gfx::ReadLayoutScale(reader, "ScaleX") * withScreen, velm::gfx::kLargestLayoutScale);
+    const float scaleY =
+        std::min(velm::gfx::ReadLayoutScale(reader, "ScaleY") * withScreen, velm::gfx::kLargestLayoutScale);
     const POINT corner = velm::gfx::ReadLayoutCorner(
         reader, screen.width, screen.height, static_cast<float>(width) * scaleX, static_cast<float>(height) * scaleY);
     card->SetPosition(corner.x, corner.y);

@@ -78,16 +78,16 @@ const char* const kShippedCharacterSelection = R"(<CharacterSelection>
 	</OKButton>
 	<LeftButton>
 		<FileName>gui/charsel_left.png</FileName>
-		<OffsetX>0.245</OffsetX>
-		<OffsetY>0.46</OffsetY>
+		<OffsetX>0.33</OffsetX>
+		<OffsetY>0.78</OffsetY>
 		<AnchorX>0.5</AnchorX>
 		<BBWidth>72</BBWidth>
 		<BBHeight>72</BBHeight>
 	</LeftButton>
 	<RightButton>
 		<FileName>gui/charsel_right.png</FileName>
-		<OffsetX>0.625</OffsetX>
-		<OffsetY>0.46</OffsetY>
+		<OffsetX>0.67</OffsetX>
+		<OffsetY>0.78</OffsetY>
 		<AnchorX>0.5</AnchorX>
 		<BBWidth>72</BBWidth>
 		<BBHeight>72</BBHeight>
@@ -102,63 +102,63 @@ const char* const kShippedCharacterSelection = R"(<CharacterSelection>
 	</SelectPlayerButton>
 	<CharProfile>
 		<FileName>gui/profile_monkey.png</FileName>
-		<OffsetX>0.98</OffsetX>
-		<OffsetY>0.16</OffsetY>
-		<AnchorX>1</AnchorX>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
 		<Width>224</Width>
 		<Height>290</Height>
-		<ScaleX>1.0</ScaleX>
-		<ScaleY>1.0</ScaleY>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
 	</CharProfile>
 	<CharProfile>
 		<FileName>gui/profile_bear.png</FileName>
-		<OffsetX>0.98</OffsetX>
-		<OffsetY>0.16</OffsetY>
-		<AnchorX>1</AnchorX>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
 		<Width>224</Width>
 		<Height>290</Height>
-		<ScaleX>1.0</ScaleX>
-		<ScaleY>1.0</ScaleY>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
 	</CharProfile>
 	<CharProfile>
 		<FileName>gui/profile_alien.png</FileName>
-		<OffsetX>0.98</OffsetX>
-		<OffsetY>0.16</OffsetY>
-		<AnchorX>1</AnchorX>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
 		<Width>224</Width>
 		<Height>290</Height>
-		<ScaleX>1.0</ScaleX>
-		<ScaleY>1.0</ScaleY>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
 	</CharProfile>
 	<CharProfile>
 		<FileName>gui/profile_fish.png</FileName>
-		<OffsetX>0.98</OffsetX>
-		<OffsetY>0.16</OffsetY>
-		<AnchorX>1</AnchorX>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
 		<Width>224</Width>
 		<Height>290</Height>
-		<ScaleX>1.0</ScaleX>
-		<ScaleY>1.0</ScaleY>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
 	</CharProfile>
 	<CharProfile>
 		<FileName>gui/profile_hillbilly.png</FileName>
-		<OffsetX>0.98</OffsetX>
-		<OffsetY>0.16</OffsetY>
-		<AnchorX>1</AnchorX>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
 		<Width>224</Width>
 		<Height>290</Height>
-		<ScaleX>1.0</ScaleX>
-		<ScaleY>1.0</ScaleY>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
 	</CharProfile>
 	<CharProfile>
 		<FileName>gui/profile_moviestar.png</FileName>
-		<OffsetX>0.98</OffsetX>
-		<OffsetY>0.16</OffsetY>
-		<AnchorX>1</AnchorX>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
 		<Width>224</Width>
 		<Height>290</Height>
-		<ScaleX>1.0</ScaleX>
-		<ScaleY>1.0</ScaleY>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
 	</CharProfile>
 </CharacterSelection>
 )";
