@@ -200,6 +200,11 @@ void CBaseSocket::SetRemoteEventSocket(CRemoteEventSocket* handler) {
     m_remoteEventSocket.reset(handler);
 }
 
+std::unique_ptr<CRemoteEventSocket> CBaseSocket::TakeRemoteEventSocket() {
+    common::CMutexLock lock(NetworkMutex());
+    return std::move(m_remoteEventSocket);
+}
+
 CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacketHeader& header) const {
     if (peer == nullptr) {
         // From an address that is no peer: taken in, its acknowledgement has nowhere to go.

@@ -93,6 +93,8 @@ public:
 
     // Deletes the handler installed before and keeps this one (owned).
     void SetRemoteEventSocket(CRemoteEventSocket* handler);
+    // Hands the handler over (null when none); the socket then drops the events it receives.
+    std::unique_ptr<CRemoteEventSocket> TakeRemoteEventSocket();
 
     // Network thread: one datagram in (true when taken in), one packet out, resends, acks.
     bool ReceivePacket();

@@ -162,6 +162,10 @@ void CTumboKelvoGame::OnStartedConnection() {
     }
     if (takeover) {
         m_trace->TookOver();
+        // Its word went to the lost server: now it waits for the others' words itself.
+        if (m_waitingForReady) {
+            WaitForReadyPeers();
+        }
     }
 }
 
@@ -218,6 +222,17 @@ void CTumboKelvoGame::WaitForReadyPeers() {
     m_readyPlayers.clear();
     m_waitingForReady = true;
     CheckReadyGate();
+}
+
+void CTumboKelvoGame::SayReady() {
+    m_waitingForReady = true;
+    velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(velm::net::GetLocalClientId()));
+}
+
+void CTumboKelvoGame::OnServerConnected() {
+    if (m_waitingForReady && GetMode() == 0) {
+        SayReady();
+    }
 }
 
 void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {

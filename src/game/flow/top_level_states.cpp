@@ -504,7 +504,7 @@ protected:
                 countdown->StartCountdown();
             }
         } else if (game.GetMode() == 0) {
-            velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(localId));
+            game.SayReady();
         } else {
             // The host is ready as it gets here; with no peer left it starts at once.
             game.WaitForReadyPeers();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/object_id.h"
+#include "engine/events/engine_events.h"
 #include "game/content/content_fixtures.h"
 #include "game/events/game_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
@@ -133,6 +134,46 @@ TEST_F(GameListenerTest, TheCountdownBeginsOnceTheClientsLeftAreReadyWheneverOne
             EXPECT_FALSE(m_game->IsWaitingForReadyPeers()) << c.name;
         }
     }
+    m_game->SetPeersForTest(nullptr);
+}
+
+// The host lost before the countdown: each client says again to the new server that it is
+// ready, and the client that took over waits for the clients left, or none. Once the countdown
+// has begun a new server hears nothing more.
+TEST_F(GameListenerTest, APlayerSaysItIsReadyAgainToAServerThatTakesOverBeforeTheCountdown) {
+    for (const std::list<std::uint32_t>& left : {std::list<std::uint32_t>{}, std::list<std::uint32_t>{3}}) {
+        m_game->ResetRace();
+        m_game->SetPeersForTest(&left);
+        m_game->InitNetwork(1, 0, nullptr);
+        m_game->SetRaceInProgress(true);
+        const int countdowns = Seen("Begin_Count_Down_Evt");
+        const int readies = Seen("Ready_To_Start_Race");
+        m_game->SayReady();
+        velm::TriggerEvent(velm::CStartedConnectionEvt(1));
+        m_env.m_events.Tick(-1);
+        EXPECT_EQ(Seen("Ready_To_Start_Race") - readies, 2) << left.size();
+
+        // This client takes over.
+        m_game->OnStartedConnection();
+        EXPECT_EQ(m_game->GetMode(), 1u);
+        EXPECT_EQ(Seen("Begin_Count_Down_Evt") - countdowns, left.empty() ? 1 : 0) << left.size();
+        if (!left.empty()) {
+            m_game->OnPlayerReady(3);
+            EXPECT_EQ(Seen("Begin_Count_Down_Evt") - countdowns, 1);
+        }
+        EXPECT_FALSE(m_game->IsWaitingForReadyPeers());
+        m_game->InitNetwork(0, 0, nullptr);
+    }
+    // A client whose countdown runs says nothing to a new server.
+    m_game->InitNetwork(1, 0, nullptr);
+    m_game->SayReady();
+    m_env.m_events.Tick(-1);
+    velm::TriggerEvent(kelvo::CBeginCountDownEvt());
+    const int readies = Seen("Ready_To_Start_Race");
+    velm::TriggerEvent(velm::CStartedConnectionEvt(1));
+    m_env.m_events.Tick(-1);
+    EXPECT_EQ(Seen("Ready_To_Start_Race"), readies);
+    m_game->InitNetwork(0, 0, nullptr);
     m_game->SetPeersForTest(nullptr);
 }
 

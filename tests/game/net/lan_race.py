@@ -9,8 +9,9 @@ and clicks OK. Every game paddles from the start. The check: every trace goes th
 into the race, and the traces agree on who finished in which order.
 
 With --lose-host the host's process is killed during the race (some wall seconds in, or once the
-host has seen a number of racers home): a client takes over as host and the race goes on to the
-finish on the two that remain, whose traces must agree. The lost host's racer goes on under the
+host has seen a number of racers home), or frozen as it reaches the start line (--lose-at-start):
+a client takes over as host and the race starts or goes on to the finish on the two that remain,
+whose traces must agree. The lost host's racer goes on under the
 new host's computer: that game's trace says so, unless the racer had finished by then.
 
 The traces also name each race racer's connection: every game must hold the joined players'
@@ -201,11 +202,21 @@ def run(args, work):
         host = Game(args, work, "host", None, True, 0)
         games.insert(0, host)
         racing = lambda gs: all("RacingState" in g.states() for g in gs)
-        if not wait_for(lambda: racing(games), games, args.timeout / 2):
-            problems.append("not every game reached the race")
         remaining = games
         lost_racer = None
-        if not problems and args.lose_host:
+        if args.lose_at_start:
+            # Lost once it has made the field on the start line: its word that the race begins
+            # is out, the clients' words that they are ready may not have reached it. Killed, not
+            # frozen: a frozen host would keep the port that the new host binds on this machine.
+            if not wait_for(lambda: len(read_trace(host.trace)[2]) >= 6, games, args.timeout / 2, 0.002):
+                problems.append("the host did not make the field on the start line")
+            host.process.send_signal(signal.SIGKILL)
+            host.process.wait()
+            remaining = clients
+            lost_racer = host.host_racer()
+        if not wait_for(lambda: racing(remaining), remaining, args.timeout / 2):
+            problems.append("not every game reached the race")
+        if not problems and args.lose_host and not args.lose_at_start:
             if args.lose_at_finish:
                 if not wait_for(lambda: len(host.finishes()) >= args.lose_at_finish, games, args.timeout):
                     problems.append("the host saw fewer than %d racers home" % args.lose_at_finish)
@@ -219,9 +230,11 @@ def run(args, work):
             lost_racer = host.host_racer()
             if lost_racer is None:
                 problems.append("the host's trace names no racer of its own")
-        # Every game holds the joined players' racers, under the same ids.
+        # Every game holds the joined players' racers, under the same ids (those the host made
+        # before it was lost on the start line).
         humans = [g.joined_racers() for g in remaining]
-        if not problems and (len(humans[0]) != 2 or any(h != humans[0] for h in humans)):
+        wanted = len(humans[0]) if args.lose_at_start else 2
+        if not problems and (len(humans[0]) != wanted or any(h != humans[0] for h in humans)):
             problems.append("the joined players' racers differ or are missing: %s" % humans)
 
         # The first racers home, on every game that remains. At this step a racer can end up on
@@ -327,6 +340,8 @@ def main():
     parser.add_argument("--source", required=True, help="the checkout holding data/ and run/")
     parser.add_argument("--lose-host", action="store_true", help="kill the host's process during the race")
     parser.add_argument("--lose-after", type=float, default=8.0, help="wall seconds into the race")
+    parser.add_argument("--lose-at-start", action="store_true",
+                        help="lose the host as it reaches the start line, before the countdown")
     parser.add_argument("--lose-at-finish", type=int, default=0,
                         help="lose the host once it has seen this many racers home (instead of --lose-after)")
     parser.add_argument("--start-at", type=float, default=400.0, help="game seconds at which the host clicks Start")
@@ -339,6 +354,7 @@ def main():
     parser.add_argument("--timeout", type=float, default=360.0, help="wall seconds for each stage")
     parser.add_argument("--keep", help="keep the inputs, traces and outputs in this folder")
     args = parser.parse_args()
+    args.lose_host = args.lose_host or args.lose_at_start
     args.game = os.path.abspath(args.game)
     args.source = os.path.abspath(args.source)
     args.port = free_port()
