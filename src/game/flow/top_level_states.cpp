@@ -508,10 +508,15 @@ protected:
         if (countdown != nullptr) {
             countdown->ClearDone();
         }
-        if (networked && game.GetMode() == 0) {
-            velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(localId));
-        } else if (countdown != nullptr && (!networked || velm::net::GetPeerIds().empty())) {
-            countdown->StartCountdown();
+        if (!networked) {
+            if (countdown != nullptr) {
+                countdown->StartCountdown();
+            }
+        } else if (game.GetMode() == 0) {
+            game.SayReady();
+        } else {
+            // The host is ready as it gets here; with no peer left it starts at once.
+            game.WaitForReadyPeers();
         }
         game.PlayRaceMusic();
         game.PlayRiverSound();

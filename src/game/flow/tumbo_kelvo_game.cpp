@@ -532,6 +532,8 @@ void CTumboKelvoGame::ResetRace() {
     }
     m_currentTrack = 0;
     m_raceFogOn = false;
+    m_waitingForReady = false;
+    m_readyPlayers.clear();
     m_activeCamera = m_raceCamera.get();
     if (hud != nullptr) {
         hud->SetVisible(true);

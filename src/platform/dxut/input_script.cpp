@@ -85,11 +85,11 @@ bool CInputScript::Load(const std::string& path, std::ostream& errors) {
     std::string text;
     std::string why;
     if (!platform::ReadWholeFile(path, kMostInputFileBytes, text, why)) {
-        errors << "TK_INPUT_FILE: " << path << " " << why << "; no input is injected\n";
+        errors << "TK_INPUT_FILE: " << EscapeForLine(path) << " " << why << "; no input is injected\n";
         return false;
     }
     std::istringstream file(text);
-    Parse(file, path, errors);
+    Parse(file, EscapeForLine(path), errors);
     return true;
 }
 
@@ -106,8 +106,11 @@ void CInputScript::Parse(std::istream& in, const std::string& name, std::ostream
             continue;
         }
         std::string reason;
+        // The line and the words of it the reason quotes are shown escaped: a bad line may hold
+        // anything, terminal controls among it.
         if (!ParseLine(trimmed, number, reason)) {
-            errors << name << ":" << number << ": " << reason << ", line skipped: " << trimmed << "\n";
+            errors << name << ":" << number << ": " << EscapeForLine(reason)
+                   << ", line skipped: " << EscapeForLine(trimmed) << "\n";
         }
     }
     // A file need not be in frame order; lines of one frame keep their order.

@@ -29,7 +29,8 @@ class CInputScript {
 public:
     // False when the file cannot be read (reported on `errors`).
     bool Load(const std::string& path, std::ostream& errors);
-    // `name` prefixes the reports of malformed lines ("name:line: reason: text").
+    // `name` prefixes the reports of malformed lines ("name:line: reason: text"), which show
+    // the line's control bytes escaped.
     void Parse(std::istream& in, const std::string& name, std::ostream& errors);
 
     const std::vector<SInputAction>& Actions() const { return m_actions; }

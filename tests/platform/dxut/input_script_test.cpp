@@ -78,6 +78,32 @@ TEST(InputScript, MalformedLinesAreReportedWithTheirNumberAndSkipped) {
     }
 }
 
+// A bad line reaches the terminal escaped: its control bytes (an escape sequence, a bell, a
+// carriage return inside it, C1 controls), broken UTF-8 and a backslash cannot act on the
+// terminal or pass for something else; good UTF-8 stays readable.
+TEST(InputScript, ABadLineIsShownWithItsControlBytesEscaped) {
+    const struct {
+        const char* line;
+        const char* shown;
+    } cases[] = {
+        {"3 jump\x1B[2J\x1B]0;title\x07",
+         "unknown event 'jump\\x1B[2J\\x1B]0;title\\x07', line skipped: "
+         "3 jump\\x1B[2J\\x1B]0;title\\x07"},
+        {"3 key_down caf\xC3\xA9\rX",
+         "unknown key name 'caf\xC3\xA9\\x0DX', line skipped: 3 key_down caf\xC3\xA9\\x0DX"},
+        {"3 text \xFF\xC2\x9B", "the text is not UTF-8, line skipped: 3 text \\xFF\\xC2\\x9B"},
+        {"x\\x1B key_down A", "the frame is not a whole number, line skipped: x\\\\x1B key_down A"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream file(std::string(c.line) + "\n");
+        std::ostringstream errors;
+        platform::CInputScript script;
+        script.Parse(file, "in.txt", errors);
+        EXPECT_EQ(errors.str(), std::string("in.txt:1: ") + c.shown + "\n");
+        EXPECT_TRUE(script.Actions().empty());
+    }
+}
+
 TEST(InputScript, MissingFileIsReportedAndInjectsNothing) {
     std::ostringstream errors;
     platform::CInputScript script;
