@@ -101,6 +101,8 @@ TEST(GridFirstFramesTest, EachRoadOpensOnTheLoadingPictureThenTheGridWithTheCloc
         } else {
             // The host's word that the race starts, heard as the networking switch hears it.
             velm::GetEventManager()->AddListener(game.GetEventListener(), velm::CEventType("Start_Race_Evt"));
+            // A host with no client left starts the countdown by the event its clients hear too.
+            velm::GetEventManager()->AddListener(game.GetEventListener(), velm::CEventType("Begin_Count_Down_Evt"));
             velm::QueueEvent(std::make_shared<kelvo::CStartTrack1Evt>());
         }
         run.Step();
