@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -371,7 +372,10 @@ HRESULT DXUTMainLoop(void*) {
     fw.elapsed = 0.0f;
     fw.fps = 0.0f;
     for (;;) {
-        script.Inject(frame + 1, windowId);
+        // On fixed steps the next frame's events; on the real clock those whose 60-a-second frame
+        // has come by now, this frame's time (see input_script.h).
+        const double upcoming = fixedTime ? 0.0 : Seconds();
+        script.Inject(fixedTime ? frame + 1 : platform::CInputScript::FrameAt(upcoming - start), windowId);
         PumpSdlEvents();
         if (DrainMessages()) {
             break;
@@ -388,10 +392,9 @@ HRESULT DXUTMainLoop(void*) {
             // The game's timers read the frame clock too, or a fixed-step run would not repeat.
             platform::SetFrameClock(fw.time);
         } else {
-            const double now = Seconds();
-            fw.elapsed = static_cast<float>(now - start - fw.time);
-            fw.time = now - start;
-            frameStart = now;
+            fw.elapsed = static_cast<float>(upcoming - start - fw.time);
+            fw.time = upcoming - start;
+            frameStart = upcoming;
         }
         ++fpsFrames;
         if (fw.time - fpsStart >= 1.0) {
