@@ -318,6 +318,11 @@ HRESULT DXUTCreateWindow(const WCHAR* title, HINSTANCE instance, HICON, HMENU, i
     fw.instance = instance;
     const int left = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
     const int top = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
+    // On Mesa, the driver's own work for each call (state, vertex shading and triangle set-up on a
+    // software renderer) runs on a thread of its own instead of the game's, which then goes on with
+    // the frame. Mesa reads this when the window's display is opened; a value already in the
+    // environment (mesa_glthread=false) is kept. Other drivers ignore it.
+    setenv("mesa_glthread", "true", 0);
     // The device stand-in renders with OpenGL 3.3 core into this window; a back buffer with depth
     // and stencil is what the original device is created with.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
