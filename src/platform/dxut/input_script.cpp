@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <sstream>
 
@@ -189,6 +191,16 @@ bool CInputScript::ParseLine(const std::string& line, int number, std::string& r
     }
     m_actions.push_back(action);
     return true;
+}
+
+unsigned long CInputScript::FrameAt(double seconds) {
+    if (!(seconds > 0.0)) {
+        return 0;
+    }
+    // A whole step reached by rounding (340 / 60 * 60 may come out a hair under 340) counts.
+    const double steps = std::floor(seconds * kStepsPerSecond + 1e-6);
+    constexpr unsigned long kLast = std::numeric_limits<unsigned long>::max() / 2;
+    return steps < static_cast<double>(kLast) ? static_cast<unsigned long>(steps) : kLast;
 }
 
 int CInputScript::Inject(unsigned long frame, std::uint32_t windowId) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -158,3 +159,42 @@ TEST(InputScript, ExtremeInputSaturatesOnItsWayToTheWindow) {
 }
 
 } // namespace
+
+// On the real clock a line's frame is the moment its frame moves on 60-a-second steps: a click
+// written for frame 340 comes 340 / 60 s into the run, whatever the frame rate, and both halves of
+// a click pressed two frames apart still come in order even when one slow frame spans both.
+TEST(InputScript, RealClockTakesFramesAsSixtiethsOfASecond) {
+    struct SCase {
+        double seconds;
+        unsigned long frame;
+    };
+    const SCase cases[] = {
+        {-1.0, 0},
+        {0.0, 0},
+        {1.0 / 120.0, 0},
+        {1.0 / 60.0, 1},
+        {340.0 / 60.0, 340},
+        {339.99 / 60.0, 339},
+        {1e300, std::numeric_limits<unsigned long>::max() / 2},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(platform::CInputScript::FrameAt(c.seconds), c.frame) << c.seconds;
+    }
+
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    std::istringstream file("340 mouse_down left 5 5\n342 mouse_up left 5 5\n");
+    std::ostringstream errors;
+    platform::CInputScript script;
+    script.Parse(file, "click", errors);
+    // A frame at 5.6 s, then one slow frame reaching past both.
+    EXPECT_EQ(script.Inject(platform::CInputScript::FrameAt(5.6), 1), 0);
+    EXPECT_EQ(script.Inject(platform::CInputScript::FrameAt(5.75), 1), 2);
+    std::vector<Uint32> types;
+    for (SDL_Event event; SDL_PollEvent(&event) != 0;) {
+        types.push_back(event.type);
+    }
+    EXPECT_EQ(types, (std::vector<Uint32>{SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}));
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}
