@@ -162,7 +162,7 @@ for stem, mass in racer_float.MASSES.items():
              sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
                           'sfx/general_racer_sounds/fall.wav'],
              physics_args=dict(mass=mass, hull=('Box',) + racer_float.HULLS[stem], offsets=[(0, -0.3, 0)],
-                               restitution=0.3, kinetic=0.05, static=0.1))
+                               restitution=0.3, kinetic=0.02, static=0.03))
 
 # Items: texture-mapped, small hulls, one sound each.
 items = [('bait', 'Box', (0.4, 0.3, 0.6), 2, 'sfx/items/bait.wav'),
@@ -268,7 +268,7 @@ scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10,
 # hull has no body behind it, so it reports what passes through and stops nobody.
 WATCHERS = {'box'}
 # Wet ice and wet stone: (kinetic, static) friction.
-SLIPPERY = {'ice': (0.03, 0.05), 'rock': (0.03, 0.05)}
+SLIPPERY = {'ice': (0.02, 0.03), 'rock': (0.02, 0.03)}
 for stem, mesh, fx, tech, mass, hull, immovable, snd in scenery:
     model_file(stem + '.xml', mesh)
     tex = {'Base1': stem + '.png'}
@@ -411,7 +411,9 @@ def scenery_for(seed, first, last):
         env.append(dict(typ='jug', pos=on_river(z, 1.5 * side, 0.6), opaque='TRUE'))
         if k % 3 == 0:
             env.append(dict(typ='ramp', pos=on_river(z - 30, -1.5 * side, 0.0), opaque='TRUE'))
-        env.append(dict(typ='rock', pos=on_river(z - 15, 8.5 * side, 0.3), angle=0.4 * k, opaque='TRUE'))
+        # The rock stands against the bank's volume beside it: a gap narrower than a racer between
+        # them would wedge one that floats in.
+        env.append(dict(typ='rock', pos=on_river(z - 15, 9.2 * side, 0.3), angle=0.4 * k, opaque='TRUE'))
         env.append(dict(typ='boulder' if k % 4 == 1 else 'ice', pos=on_river(z - 45, -9.0 * side, 0.2), opaque='TRUE'))
         env.append(dict(typ='gold', pos=on_river(z - 55, 7.5 * side, 0.5), opaque='TRUE'))
         # The bank's collision boxes lie along the stream.

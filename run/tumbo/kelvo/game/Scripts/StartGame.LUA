@@ -4,6 +4,12 @@
 -- When true, the human racer's controller logs driving samples to "TD.txt".
 RECORD_INPUT = false
 
+-- When true, contacts turn the racers (and the logs and boulders) as well as push them. A racer
+-- whose flat nose the river and its paddle press into a round rock or floe off its centre line is
+-- turned by the push and slides round; one that could only move straight would have nothing
+-- across its nose to slide it by, and stay there.
+ROTATIONAL_PHYSICS = true
+
 -- The first track's start grid, on the river's first straight just above the water: the human at
 -- STAGE1, the computer racers in rows of STAGE1_RACERS_PER_ROW beside it and upstream of it.
 STAGE1_X = -1.0
