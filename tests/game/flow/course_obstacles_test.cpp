@@ -134,8 +134,9 @@ TEST_F(CourseObstaclesTest, AFloeHoldsARacerPaddlingIntoItHeadOnOutsideItUntilIt
     EXPECT_LT(racer.GetPosition().z, floe.GetPosition().z - 10.0f);
 }
 
-// A rock of the sprung rock trap, dropped into the stream just off the racer's line: the racer
-// paddling into it is knocked aside and, tipped by the blow, rights itself on the water.
+// A rock of the sprung rock trap, dropped into the stream just off the racer's line and just ahead
+// of it: the racer paddling into it as it sinks is knocked aside and, tipped by the blow, rights
+// itself on the water.
 TEST_F(CourseObstaclesTest, ARockOfTheSprungTrapInARacersWayKnocksItAsideButLeavesItLevel) {
     m_game->BuildRockTrap();
     kelvo::ReleaseRocks(nullptr);
@@ -144,12 +145,12 @@ TEST_F(CourseObstaclesTest, ARockOfTheSprungTrapInARacersWayKnocksItAsideButLeav
     velm::phy::CRigidBody& rock = *Model(id)->GetBody();
     ASSERT_TRUE(rock.GetHullFlag());
     rock.SetPosition(CVector3(0.9f, 1.5f, -20.0f));
-    // Sprung, the rock looks for the game's river, which this test has not: it floats in this one.
+    // Sprung, the rock looks for the game's river, which this test has not: it sinks in this one.
     auto buoyancy = std::make_shared<velm::phy::BuoyancyForce>(&rock, &m_world.GetSimulator(), CVector3());
     buoyancy->SetUseRiverDensity(true);
     rock.SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
     m_world.AddBody(id, Model(id)->GetBody());
-    velm::phy::CRigidBody& racer = Racer(CVector3(0.0f, 0.0f, 0.0f));
+    velm::phy::CRigidBody& racer = Racer(CVector3(0.0f, 0.0f, -14.0f));
     float lowest = 1.0f;
     float sideways = 0.0f;
     for (int frame = 0; frame < 600; ++frame) {

@@ -89,10 +89,10 @@ end
 -- paddler cruises at 11 to 13 m/s of velocity, 5.5 to 6.5 m/s of travel.
 RACER_TUNING = {
     { "monkey",    14.0, 0.6, 0.8 },
-    { "bear",      13.0, 0.5, 0.6 },
+    { "bear",      13.5, 0.55, 0.6 },
     { "alien",     14.0, 0.6, 0.8 },
     { "fish",      15.0, 0.6, 0.9 },
-    { "hillbilly", 13.0, 0.5, 0.7 },
+    { "hillbilly", 13.5, 0.55, 0.7 },
     { "moviestar", 14.0, 0.6, 0.7 },
 }
 for _, t in ipairs(RACER_TUNING) do
