@@ -87,6 +87,8 @@ end
 -- a second (3 m/s) for 0.6 s: a paddler must cruise well above that, or the computers are rescued
 -- all race long while the player, who has no such rescue, is not. With the river above, a
 -- paddler cruises at 11 to 13 m/s of velocity, 5.5 to 6.5 m/s of travel.
+-- The heavy bear and hillbilly paddle within a few per cent of the others: any slower, and a
+-- rider steering them well along the racing line still falls behind the computers.
 RACER_TUNING = {
     { "monkey",    14.0, 0.6, 0.8 },
     { "bear",      13.5, 0.55, 0.6 },
