@@ -36,10 +36,10 @@ const char* const kShippedFreeRoamCamera = R"(<Camera>
 	<MoveVecY>0</MoveVecY>
 	<MoveVecZ>0</MoveVecZ>
 	<MoveSpeed>0.5</MoveSpeed>
-	<TargetX>5.5</TargetX>
+	<TargetX>7.3644</TargetX>
 	<TargetY>30</TargetY>
 	<TargetZ>100</TargetZ>
-	<PosX>5.5</PosX>
+	<PosX>7.3644</PosX>
 	<PosY>41.6826</PosY>
 	<PosZ>127.6318</PosZ>
 	<Radius>30</Radius>
