@@ -84,8 +84,8 @@ public:
         }
         return nullptr;
     }
-    // The line-up holds its pose while a moment is drawn more than once: every drawing moves the
-    // animations on.
+    // The line-up holds its pose while a moment is drawn more than once, with or without the
+    // screens, so that the pictures differ only by what was switched.
     void HoldPoses(bool hold) {
         for (kelvo::CKelvoModel* racer : LineUp()) {
             racer->SetAnimationSpeed(hold ? 0.0f : 0.35f);
