@@ -25,3 +25,39 @@ function(tk_test_folder name)
                        DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "TK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
+
+# What a long test takes, for ctest to plan by and to bound it with:
+#   tk_test_takes(<test>... SECONDS <s> [PROCESSORS <n>] [RESOURCE_LOCK <name>...])
+# SECONDS is the test's run alone on a quiet machine in an optimised build. Its TIMEOUT is only a
+# bound against a hang, never what the test checks: it leaves room for a machine loaded to several
+# times slower than quiet (TK_TEST_SLOWDOWN) and, in a sanitized build, for the sanitizers' own
+# slowness (TK_SANITIZED_SLOWDOWN). PROCESSORS is how many processors the test keeps busy at once
+# (games run side by side, drawing threads), so that ctest -j counts them; llvmpipe draws on that
+# many threads in it. RESOURCE_LOCK names what the test must hold alone: "loopback_lan" for games
+# that host or join a network game over 127.0.0.0/8.
+set(TK_TEST_SLOWDOWN 6 CACHE STRING "How many times slower than quiet a test may run before it counts as hung")
+set(TK_SANITIZED_SLOWDOWN 6 CACHE STRING "How many times slower the sanitized build runs the whole game")
+function(tk_test_takes)
+  cmake_parse_arguments(TK "" "SECONDS;PROCESSORS" "RESOURCE_LOCK" ${ARGN})
+  if(NOT TK_SECONDS OR NOT TK_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "tk_test_takes(<test>... SECONDS <s> [PROCESSORS <n>] [RESOURCE_LOCK <name>...])")
+  endif()
+  if(NOT TK_PROCESSORS)
+    set(TK_PROCESSORS 1)
+  endif()
+  math(EXPR timeout "${TK_SECONDS} * ${TK_TEST_SLOWDOWN}")
+  if(TK_SANITIZE)
+    math(EXPR timeout "${timeout} * ${TK_SANITIZED_SLOWDOWN}")
+  endif()
+  # Never below ctest's own default of the test command and CI.
+  if(timeout LESS 300)
+    set(timeout 300)
+  endif()
+  set_tests_properties(${TK_UNPARSED_ARGUMENTS} PROPERTIES TIMEOUT ${timeout} PROCESSORS ${TK_PROCESSORS})
+  foreach(test IN LISTS TK_UNPARSED_ARGUMENTS)
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT LP_NUM_THREADS=${TK_PROCESSORS})
+  endforeach()
+  if(TK_RESOURCE_LOCK)
+    set_tests_properties(${TK_UNPARSED_ARGUMENTS} PROPERTIES RESOURCE_LOCK "${TK_RESOURCE_LOCK}")
+  endif()
+endfunction()
