@@ -29,6 +29,9 @@ CAMERA = 135
 TURN = 80
 COUNTDOWN = 360
 STEP = 20
+# A run still going this many frames after its last input did not stop by itself: the frame
+# limit ends it there, and the screenshot of that frame says it got that far.
+GRACE = 300
 
 
 def value(text, element):
@@ -173,10 +176,14 @@ def run(args, name, walk, expected):
         out.write(walk.text())
     if os.path.exists(trace_path):
         os.remove(trace_path)
+    limit = walk.frame + GRACE
+    sentinel = 'tk_frame_%d.png' % limit
+    if os.path.exists(os.path.join(args.run_dir, sentinel)):
+        os.remove(os.path.join(args.run_dir, sentinel))
     env = dict(os.environ, SDL_VIDEODRIVER='offscreen', ALSOFT_DRIVERS='null', TK_FIXED_DT='0.016666',
                TK_INPUT_FILE=input_path, TK_TRACE=trace_path, TK_NET_ADDRESS='127.0.0.1',
-               TK_NET_PORT=str(free_port()), TK_NET_BROADCAST='127.255.255.255')
-    env.pop('TK_FRAME_LIMIT', None)
+               TK_NET_PORT=str(free_port()), TK_NET_BROADCAST='127.255.255.255', TK_FRAME_LIMIT=str(limit),
+               TK_SCREENSHOT_FRAMES=str(limit))
     if args.device:
         env['TK_D3D9_DEVICE'] = args.device
     started = time.time()
@@ -184,8 +191,15 @@ def run(args, name, walk, expected):
         done = subprocess.run([args.game], cwd=args.run_dir, env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.PIPE, timeout=args.timeout)
     except subprocess.TimeoutExpired:
-        return '%s: the game did not stop by itself within %d s (the last click missed?)' % (name, args.timeout)
+        return '%s: the game hung: no exit within %d s, frame limit or not' % (name, args.timeout)
     errors = done.stderr.decode('utf-8', 'replace')
+    # The frame limit's frame was saved, or said to be skipped, only by a run that reached it.
+    reached = os.path.exists(os.path.join(args.run_dir, sentinel)) or sentinel in errors
+    if os.path.exists(os.path.join(args.run_dir, sentinel)):
+        os.remove(os.path.join(args.run_dir, sentinel))
+    if reached:
+        return '%s: the game did not stop by itself within %d frames of its last input (the last click missed?)' % (
+            name, GRACE)
     if done.returncode != 0:
         return '%s: the game exited with %d; the end of its standard error:\n%s' % (name, done.returncode,
                                                                                    errors[-4000:])
@@ -207,7 +221,8 @@ def main():
     parser.add_argument('--source', required=True, help='the repository root')
     parser.add_argument('--work', required=True, help='where the inputs and traces are written')
     parser.add_argument('--device', default='null', help='TK_D3D9_DEVICE for the runs (empty: the default)')
-    parser.add_argument('--timeout', type=int, default=600)
+    parser.add_argument('--timeout', type=int, default=3600,
+                        help='wall seconds after which a run counts as hung (a bound, not a measure)')
     args = parser.parse_args()
     args.run_dir = os.path.join(args.source, 'run', 'tumbo', 'kelvo', 'game')
     layout = Layout(os.path.join(args.source, 'data', 'files', 'xmlfiles'))
