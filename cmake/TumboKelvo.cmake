@@ -36,7 +36,7 @@ endfunction()
 # many threads in it. RESOURCE_LOCK names what the test must hold alone: "loopback_lan" for games
 # that host or join a network game over 127.0.0.0/8.
 set(TK_TEST_SLOWDOWN 6 CACHE STRING "How many times slower than quiet a test may run before it counts as hung")
-set(TK_SANITIZED_SLOWDOWN 6 CACHE STRING "How many times slower the sanitized build runs the whole game")
+set(TK_SANITIZED_SLOWDOWN 10 CACHE STRING "How many times slower the sanitized build runs the whole game")
 function(tk_test_takes)
   cmake_parse_arguments(TK "" "SECONDS;PROCESSORS" "RESOURCE_LOCK" ${ARGN})
   if(NOT TK_SECONDS OR NOT TK_UNPARSED_ARGUMENTS)
