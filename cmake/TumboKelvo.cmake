@@ -21,9 +21,12 @@ function(tk_test_folder name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${TK_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  # A test case that runs the whole game in the test's process takes up to half a minute alone;
+  # its limit leaves the room a long test's does.
+  tk_test_timeout(30 timeout)
   gtest_discover_tests(${name} WORKING_DIRECTORY ${TK_RUN_IN}
                        DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES ENVIRONMENT "TK_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+                       PROPERTIES ENVIRONMENT "TK_SOURCE_DIR=${CMAKE_SOURCE_DIR}" TIMEOUT ${timeout})
 endfunction()
 
 # What a long test takes, for ctest to plan by and to bound it with:
@@ -37,6 +40,19 @@ endfunction()
 # that host or join a network game over 127.0.0.0/8.
 set(TK_TEST_SLOWDOWN 6 CACHE STRING "How many times slower than quiet a test may run before it counts as hung")
 set(TK_SANITIZED_SLOWDOWN 10 CACHE STRING "How many times slower the sanitized build runs the whole game")
+# tk_test_timeout(<seconds> <variable>): the limit of a test of that many quiet seconds, as above.
+function(tk_test_timeout seconds variable)
+  math(EXPR timeout "${seconds} * ${TK_TEST_SLOWDOWN}")
+  if(TK_SANITIZE)
+    math(EXPR timeout "${timeout} * ${TK_SANITIZED_SLOWDOWN}")
+  endif()
+  # Never below ctest's own default of the test command and CI.
+  if(timeout LESS 300)
+    set(timeout 300)
+  endif()
+  set(${variable} ${timeout} PARENT_SCOPE)
+endfunction()
+
 function(tk_test_takes)
   cmake_parse_arguments(TK "" "SECONDS;PROCESSORS" "RESOURCE_LOCK" ${ARGN})
   if(NOT TK_SECONDS OR NOT TK_UNPARSED_ARGUMENTS)
@@ -45,14 +61,7 @@ function(tk_test_takes)
   if(NOT TK_PROCESSORS)
     set(TK_PROCESSORS 1)
   endif()
-  math(EXPR timeout "${TK_SECONDS} * ${TK_TEST_SLOWDOWN}")
-  if(TK_SANITIZE)
-    math(EXPR timeout "${timeout} * ${TK_SANITIZED_SLOWDOWN}")
-  endif()
-  # Never below ctest's own default of the test command and CI.
-  if(timeout LESS 300)
-    set(timeout 300)
-  endif()
+  tk_test_timeout(${TK_SECONDS} timeout)
   set_tests_properties(${TK_UNPARSED_ARGUMENTS} PROPERTIES TIMEOUT ${timeout} PROCESSORS ${TK_PROCESSORS})
   foreach(test IN LISTS TK_UNPARSED_ARGUMENTS)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT LP_NUM_THREADS=${TK_PROCESSORS})
