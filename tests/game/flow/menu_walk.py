@@ -12,7 +12,9 @@ itself, with exit code 0, having entered exactly the expected states. A sanitize
 any use of freed memory on the way as a failure.
 
 The click points are the buttons' centres worked out from the layout files at the configured
-screen size, so the walk follows the layout. Exits 1 with the reason on a failure.
+screen size, so the walk follows the layout. The walk is written in sixtieths of a second and run
+at a frame step of --step of them: the same road in fewer frames. Exits 1 with the reason on a
+failure.
 """
 import argparse
 import math
@@ -23,14 +25,16 @@ import subprocess
 import sys
 import time
 
+import scale_input
+
 # Frames at 60 a second. The menus and the selection take clicks once their 2 s camera move is
 # over; a turn of the line-up lasts a second; the countdown about five and a half.
 CAMERA = 135
 TURN = 80
 COUNTDOWN = 360
 STEP = 20
-# A run still going this many frames after its last input did not stop by itself: the frame
-# limit ends it there, and the screenshot of that frame says it got that far.
+# A run still going this long after its last input did not stop by itself: the frame limit ends
+# it there, and the screenshot of that frame says it got that far.
 GRACE = 300
 
 
@@ -173,14 +177,15 @@ def run(args, name, walk, expected):
     input_path = os.path.join(args.work, 'menu_walk_%s_input.txt' % name)
     trace_path = os.path.join(args.work, 'menu_walk_%s_trace.txt' % name)
     with open(input_path, 'w') as out:
-        out.write(walk.text())
+        out.write('\n'.join(scale_input.scale(walk.text().splitlines(), args.step)) + '\n')
     if os.path.exists(trace_path):
         os.remove(trace_path)
-    limit = walk.frame + GRACE
+    limit = (walk.frame + GRACE) // args.step
     sentinel = 'tk_frame_%d.png' % limit
     if os.path.exists(os.path.join(args.run_dir, sentinel)):
         os.remove(os.path.join(args.run_dir, sentinel))
-    env = dict(os.environ, SDL_VIDEODRIVER='offscreen', ALSOFT_DRIVERS='null', TK_FIXED_DT='0.016666',
+    env = dict(os.environ, SDL_VIDEODRIVER='offscreen', ALSOFT_DRIVERS='null',
+               TK_FIXED_DT='%.6f' % (args.step / 60.0 - 1e-6),
                TK_INPUT_FILE=input_path, TK_TRACE=trace_path, TK_NET_ADDRESS='127.0.0.1',
                TK_NET_PORT=str(free_port()), TK_NET_BROADCAST='127.255.255.255', TK_FRAME_LIMIT=str(limit),
                TK_SCREENSHOT_FRAMES=str(limit))
@@ -199,7 +204,7 @@ def run(args, name, walk, expected):
         os.remove(os.path.join(args.run_dir, sentinel))
     if reached:
         return '%s: the game did not stop by itself within %d frames of its last input (the last click missed?)' % (
-            name, GRACE)
+            name, GRACE // args.step)
     if done.returncode != 0:
         return '%s: the game exited with %d; the end of its standard error:\n%s' % (name, done.returncode,
                                                                                    errors[-4000:])
@@ -211,7 +216,8 @@ def run(args, name, walk, expected):
                 states.append(fields[2])
     if states != expected:
         return '%s: states entered:\n  %s\nexpected:\n  %s' % (name, ' '.join(states), ' '.join(expected))
-    print('%s: %d frames of input, %d states, %.1f s' % (name, walk.frame, len(states), time.time() - started))
+    print('%s: %d frames of input at a step of %d, %d states, %.1f s' % (name, walk.frame // args.step, args.step,
+                                                                      len(states), time.time() - started))
     return None
 
 
@@ -221,9 +227,12 @@ def main():
     parser.add_argument('--source', required=True, help='the repository root')
     parser.add_argument('--work', required=True, help='where the inputs and traces are written')
     parser.add_argument('--device', default='null', help='TK_D3D9_DEVICE for the runs (empty: the default)')
+    parser.add_argument('--step', type=int, default=3, help='sixtieths of a second in each frame (1 to 6)')
     parser.add_argument('--timeout', type=int, default=3600,
                         help='wall seconds after which a run counts as hung (a bound, not a measure)')
     args = parser.parse_args()
+    if not 1 <= args.step <= 6:
+        parser.error('--step must be from 1 to 6')
     args.run_dir = os.path.join(args.source, 'run', 'tumbo', 'kelvo', 'game')
     layout = Layout(os.path.join(args.source, 'data', 'files', 'xmlfiles'))
     failures = [reason for reason in (run(args, 'roads', *every_road(layout)), run(args, 'exit', *menu_exit(layout)))
