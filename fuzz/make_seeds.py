@@ -132,11 +132,31 @@ def main():
         write("level/" + name, read(xml + name))
     for name in sorted(os.listdir(xml + "particle_sys")):
         write("particle/" + name, read(xml + "particle_sys/" + name))
-    write("item_odds/items.xml", read(xml + "items.xml"))
+    # A template with an emission beyond its limit, no life, an inverted colour range and huge sizes.
+    default = read(xml + "particle_sys/default_system.xml").decode()
+    write("particle/hostile_values.xml", default
+          .replace("<sys_emit_rate>1</sys_emit_rate>", "<sys_emit_rate>1e10</sys_emit_rate>")
+          .replace("<sys_is_infinite>1</sys_is_infinite>", "<sys_is_infinite>0</sys_is_infinite>")
+          .replace("<sys_life>0</sys_life>", "<sys_life>nan</sys_life>")
+          .replace("<sys_radius>4</sys_radius>", "<sys_radius>nan</sys_radius>")
+          .replace("<sys_ColorInit>normal_color_init</sys_ColorInit>", "<sys_ColorInit>random_color_init</sys_ColorInit>")
+          .replace("<xMax>1</xMax>", "<xMax>1e30</xMax>", 1)
+          .replace("<functor_data>", "<functor_data>\n\t\t<random_color_init>\n\t\t\t<red_low_range>200</red_low_range>"
+                   "\n\t\t\t<red_high_range>10</red_high_range>\n\t\t</random_color_init>"))
+    items = read(xml + "items.xml").decode()
+    write("item_odds/items.xml", items)
+    write("item_odds/hostile_values.xml", items.replace("<RankValue>6</RankValue>", "<RankValue>4294967295</RankValue>")
+          .replace("<Percentage>30</Percentage>", "<Percentage>-1</Percentage>", 1)
+          .replace("<Percentage>20</Percentage>", "<Percentage>4294967295</Percentage>", 1))
     for name in ["RaceCameraInit.xml", "FreeRoamCameraInit.xml"]:
         write("camera_file/" + name, read(xml + name))
+    race_camera = read(xml + "RaceCameraInit.xml").decode()
+    write("camera_file/hostile_values.xml", race_camera.replace("<Radius>7.0711</Radius>", "<Radius>nan</Radius>")
+          .replace("<FOV>0.7854</FOV>", "<FOV>0</FOV>").replace("<Far>2000</Far>", "<Far>-1e30</Far>"))
     for name in ["stage1_line.txt", "stage1_rank.txt"]:
         write("waypoint/" + name, read("data/files/waypoints/" + name))
+    write("waypoint/hostile_points.txt", "hostile\n1 2 3 \nnan 0 0 \n4 1e30 6 \ninf -inf 1 \n7 8 9 \n")
+    write("waypoint/one_point.txt", "single\n1 2 3 \n")
     # The screen's number (as the target counts them), then its layout file.
     layouts = ["StartMenu.xml", "CharacterSelection.xml", "MultiplayerMenu.xml", "MultiplayerMenu.xml",
                "StartRaceInit.xml", "EndRace.xml", "InGameMenu.xml", "VictoryScreen.xml", "NorvaleSplash.xml",

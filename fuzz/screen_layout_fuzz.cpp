@@ -18,6 +18,7 @@
 #include "game/ui/in_game_menu.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/ui/norvale_splash.h"
+#include "game/ui/shipped_layouts.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
 #include "game/ui/victory_screen.h"
@@ -66,7 +67,7 @@ std::unique_ptr<velm::gfx::IScreenUnit> MakeScreen(std::uint8_t pick, const std:
         case 9:
             return std::make_unique<kelvo::CCredits>(file, 0, 0);
         default:
-            return std::make_unique<velm::gfx::CCursor>(path, true);
+            return std::make_unique<velm::gfx::CCursor>(path, true, kelvo::kShippedCursor);
     }
 }
 

@@ -9,10 +9,11 @@ cmake --build "$root/build-test" -j "$(nproc)"
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export ALSOFT_DRIVERS=${ALSOFT_DRIVERS:-null}
 # The whole-game runs of thousands of frames (a full race, the seasons, the races over the
-# network and the game against each damaged content file) outlast any sensible timeout under the
-# sanitizers; the optimised builds of CI run them, and TK_LONG_SANITIZED=1 runs them here too
-# (with the season of random input, which only sanitized builds have).
-long_runs="GameRaceToFinish|GameSeason|GameLan|GameSurvivesDamagedDataTree"
+# network, the game against each damaged content file and the recorded music) outlast any
+# sensible timeout under the sanitizers; the optimised builds of CI run them, and
+# TK_LONG_SANITIZED=1 runs them here too (with the season of random input, which only sanitized
+# builds have).
+long_runs="GameRaceToFinish|GameSeason|GameLan|GameSurvivesDamagedDataTree|GameMusicOnEveryScreen"
 if [ "${TK_LONG_SANITIZED:-0}" = 1 ]; then
   args=(--timeout 3600)
 else

@@ -4,7 +4,9 @@ centreline in tools/river_course.py:
 
   data/files/waypoints/stage1_line.txt  the racing line the neural driver follows: a waypoint every
                                         LINE_STEP metres of z from just below the start grid to
-                                        past the finish line, on the centreline just above the water;
+                                        past the finish line, just above the water on the
+                                        centreline, or beside it in the open half of the river
+                                        where booms of floes close the other (rc.racing_offset);
   data/files/waypoints/stage1_rank.txt  the sparse ranking path (every RANK_STEP metres, from above
                                         the start grid to the river's end) that the AI manager
                                         resamples at RANK_PATH_DENSITY (Scripts/StartGame.LUA).
@@ -29,11 +31,16 @@ RANK_TOP, RANK_END, RANK_STEP = 235.0, -1235.0, 40.0
 LIFT = 0.5
 
 
-def points(top, end, step):
+def points(top, end, step, line=False):
     count = int(round((top - end) / step))
     for i in range(count + 1):
         z = top - (top - end) * i / count
         x, y = rc.centre(z)
+        if line:
+            # The racing line keeps to the open half of the river where the booms close the other.
+            ax, az = rc.across(z)
+            shift = rc.racing_offset(z)
+            x, z = x + ax * shift, z + az * shift
         yield round(x, 2), round(y + LIFT, 2), round(z, 2)
 
 
@@ -43,7 +50,7 @@ def waypoint_file(label, pts):
 
 
 def outputs():
-    yield 'data/files/waypoints/stage1_line.txt', waypoint_file('stage1_line', points(LINE_TOP, LINE_END, LINE_STEP))
+    yield 'data/files/waypoints/stage1_line.txt', waypoint_file('stage1_line', points(LINE_TOP, LINE_END, LINE_STEP, line=True))
     yield 'data/files/waypoints/stage1_rank.txt', waypoint_file('stage1_rank', points(RANK_TOP, RANK_END, RANK_STEP))
 
 

@@ -6,7 +6,8 @@ tools/river_course.py. The water and terrain records that name them come from ma
 
 Grid file: COLUMNS x ROWS vertices of 60 bytes (position, normal, uv, tangent, binormal, colour),
 row by row downstream, then the 16-bit indices of two triangles per quad, then one 60-byte cell
-record per pair of rows (four corners, then the unit flow vector downstream along the centreline).
+record per pair of rows (four corners, then the unit flow vector of river_course.flow: downstream
+along the centreline, turned towards the open water above a barrier).
 
 Height map: a 65 x 65 8-bit grey PNG, one pixel per terrain vertex (so the reader takes each pixel
 as it is, without averaging), row 0 at the patch's +z edge. Written with stored deflate blocks, so
@@ -91,7 +92,7 @@ def grid_file(k):
         up, down = rows[r], rows[r + 1]
         # Corners in the order of a planar water's cell: (-x, -z), (-x, +z), (+x, +z), (+x, -z).
         corners = (down[0], up[0], up[last], down[last])
-        flow = normalised(sub(down[mid], up[mid]))
+        flow = rc.flow(zs[r], zs[r + 1])
         for p in corners:
             out += struct.pack('<3f', *p)
         out += struct.pack('<3f', *flow)

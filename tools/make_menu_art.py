@@ -393,20 +393,22 @@ def outputs():
     sel += button_element('BackButton', 'gui/charsel_back.png', '0.04', '0.86', SMALL_W, SMALL_H)
     yield TEXTURES + 'gui/charsel_ok.png', png(button(SMALL_W, SMALL_H, 'OK', 4))
     sel += button_element('OKButton', 'gui/charsel_ok.png', '0.94', '0.86', SMALL_W, SMALL_H, BY_RIGHT_EDGE)
-    # The arrows stand by the racer in front, whose place in the picture is the same fraction of
-    # it at any size: their middles are fractions of the screen.
+    # The arrows stand either side of the racer in front, whose place in the picture is the same
+    # fraction of it at any size: their middles are fractions of the screen.
     yield TEXTURES + 'gui/charsel_left.png', png(arrow(ARROW, True))
-    sel += button_element('LeftButton', 'gui/charsel_left.png', '0.245', '0.46', ARROW, ARROW, CENTRED)
+    sel += button_element('LeftButton', 'gui/charsel_left.png', '0.33', '0.78', ARROW, ARROW, CENTRED)
     yield TEXTURES + 'gui/charsel_right.png', png(arrow(ARROW, False))
-    sel += button_element('RightButton', 'gui/charsel_right.png', '0.625', '0.46', ARROW, ARROW, CENTRED)
+    sel += button_element('RightButton', 'gui/charsel_right.png', '0.67', '0.78', ARROW, ARROW, CENTRED)
     element, texture, x, y, w, h = SELECT
     yield TEXTURES + texture, png(plate(w, h, 'CHOOSE YOUR RACER', 3))
     sel += button_element(element, texture, x, y, w, h, CENTRED)
     for number, (key, name) in enumerate(NAMES, start=1):
         texture = 'gui/profile_%s.png' % key
         yield TEXTURES + texture, png(profile_card(CARD_W, CARD_H, key, name, number))
-        sel += picture_element('CharProfile', texture, '0.98', '0.16', CARD_W, CARD_H,
-                               [('ScaleX', '1.0'), ('ScaleY', '1.0')], BY_RIGHT_EDGE)
+        # The card stands in the top left corner, clear of the line-up, and is drawn for the
+        # shipped screen's height: on another screen it takes the same share of the picture.
+        sel += picture_element('CharProfile', texture, '0.015', '0.13', CARD_W, CARD_H,
+                               [('ScaleX', '0.85'), ('ScaleY', '0.85'), ('ForScreenHeight', '768')])
     yield XML + 'CharacterSelection.xml', xml('CharacterSelection', sel)
 
     race = ['\t<TimeDelay>1.0</TimeDelay>', '\t<InitScale>1.0</InitScale>', '\t<EndScale>0.5</EndScale>',

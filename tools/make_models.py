@@ -153,8 +153,13 @@ def character_animations(has_tail):
         Spine=[key(0, X, 0), key(0.6, X, -30)],
         LeftArm=arm_keys('Left', [(0, rest, 0), (0.6, 110, 20)]),
         RightArm=arm_keys('Right', [(0, rest, 0), (0.6, 80, -20)]))
+    # The character-selection line-up plays this set: the rider bounces and rocks on its tube with
+    # its face kept forward, toward the selection camera.
     add('Celebrate', 1.5,
-        root=[key(0, Y, 0), key(0.5, Y, 120), key(1.0, Y, 240), key(1.5, Y, 360)],
+        root=[key(0, Z, -6), key(0.75, Z, 6), key(1.5, Z, -6)],
+        Hips=[key(0, X, 0, (0, 0, 0)), key(0.375, X, 0, (0, 0.06, 0)), key(0.75, X, 0, (0, 0, 0)),
+              key(1.125, X, 0, (0, 0.06, 0)), key(1.5, X, 0, (0, 0, 0))],
+        Head=[key(0, Z, -10), key(0.75, Z, 10), key(1.5, Z, -10)],
         RightArm=arm_keys('Right', [(0, 70, 0), (0.375, 110, 0), (0.75, 70, 0), (1.125, 110, 0), (1.5, 70, 0)]),
         LeftArm=arm_keys('Left', [(0, 110, 0), (0.375, 70, 0), (0.75, 110, 0), (1.125, 70, 0), (1.5, 110, 0)]))
     return sets
@@ -361,6 +366,46 @@ def shark():
     return p, bones, animations
 
 
+def lathe(p, profile, colour, slices=20):
+    """A solid turned about the y axis: `profile` walks its surface as (radius, height) points, and
+    the surface faces the walk's right-hand side (outward where the walk goes down the outside)."""
+    grid = []
+    last = len(profile) - 1
+    for k, (r, y) in enumerate(profile):
+        (r0, y0), (r1, y1) = profile[max(k - 1, 0)], profile[min(k + 1, last)]
+        nr, ny = -(y1 - y0), r1 - r0
+        row = []
+        for j in range(slices + 1):
+            a = 2 * math.pi * j / slices
+            c, s = math.cos(a), math.sin(a)
+            row.append(((r * c, y, r * s), (nr * c, ny, nr * s), (j / slices, k / last)))
+        grid.append(row)
+    p._add_grid(grid, colour=colour)
+
+
+def trophy():
+    # The gold model (its files keep the nugget's name): the winner's cup that the victory screen
+    # turns over the winner, and the prizes standing along the river. A dark plinth with a plate, a
+    # foot, a stem with a knop, a deep bowl (its inside turned too, so that it reads as a cup from
+    # above) with a band under the lip, and two handles standing out at the sides; drawn half a
+    # metre high, then brought within its box 0.6 x 0.4 x 0.6.
+    p = Painter(pal.SCENERY['gold_nugget'])
+    p.box((0, -0.21, 0), (0.3, 0.08, 0.3), colour='plinth')
+    for z in (-0.151, 0.151):
+        p.box((0, -0.21, z), (0.13, 0.035, 0.004), colour='shine')
+    p.tube((0, -0.155, 0), 0.1, 0.045, 0.03, colour='gold', slices=20)
+    p.tube((0, -0.09, 0), 0.024, 0.024, 0.11, colour='gold', slices=12, caps=False)
+    p.ellipsoid((0, -0.085, 0), (0.045, 0.03, 0.045), colour='shine', slices=12, stacks=6)
+    bowl = [(0.0, 0.03), (0.06, 0.036), (0.1, 0.07), (0.126, 0.13), (0.138, 0.2), (0.142, 0.235), (0.152, 0.247),
+            (0.162, 0.235), (0.158, 0.2), (0.147, 0.13), (0.12, 0.065), (0.07, 0.005), (0.024, -0.035)]
+    lathe(p, [(r * 1.25 if y > -0.03 else r, y) for r, y in bowl], 'gold')
+    p.torus((0, 0.19, 0), 0.195, 0.009, colour='shine', slices=24, sides=5)
+    for sign in (-1, 1):
+        p.torus((0.21 * sign, 0.125, 0), 0.068, 0.018, colour='gold', rot=rotation(X, 90), slices=16, sides=6)
+    p.mesh.positions = [(x * 0.8, y * 0.8, z * 0.8) for x, y, z in p.mesh.positions]
+    return p
+
+
 def scenery_models():
     out = {}
     p = Painter(pal.SCENERY['item_jug'])  # box 1.0 x 1.4 x 1.0
@@ -391,11 +436,7 @@ def scenery_models():
                rot=rotation(X, 180), slices=5)
     p.box((0, 6.3, 0), (10, 1.2, 30.0), colour='snow')
     out['ice_cave'] = p
-    p = Painter(pal.SCENERY['gold_nugget'])  # box 0.6 x 0.4 x 0.6
-    p.ellipsoid((0, 0, 0), (0.25, 0.17, 0.22), colour='gold', slices=7, stacks=5)
-    p.ellipsoid((0.12, 0.05, 0.08), (0.14, 0.12, 0.13), colour='shine', slices=6, stacks=4)
-    p.ellipsoid((-0.12, -0.02, -0.1), (0.13, 0.1, 0.14), colour='gold', slices=6, stacks=4)
-    out['gold_nugget'] = p
+    out['gold_nugget'] = trophy()
     p = Painter(pal.SCENERY['rock'])  # within its hull: a cylinder 1.8 high, radius 1.1
     p.ellipsoid((0, -0.05, 0), (1.05, 0.85, 1.0), colour='stone', slices=8, stacks=6)
     p.ellipsoid((0.3, 0.4, 0.2), (0.6, 0.45, 0.55), colour='moss', slices=6, stacks=4)

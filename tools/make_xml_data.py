@@ -162,7 +162,7 @@ for stem, mass in racer_float.MASSES.items():
              sound_names=['sfx/%s/%s_hurt.wav' % (stem, stem), 'sfx/%s/%s_slap.wav' % (stem, stem),
                           'sfx/general_racer_sounds/fall.wav'],
              physics_args=dict(mass=mass, hull=('Box',) + racer_float.HULLS[stem], offsets=[(0, -0.3, 0)],
-                               restitution=0.3, kinetic=0.05, static=0.1))
+                               restitution=0.3, kinetic=0.02, static=0.03))
 
 # Items: texture-mapped, small hulls, one sound each.
 items = [('bait', 'Box', (0.4, 0.3, 0.6), 2, 'sfx/items/bait.wav'),
@@ -244,9 +244,11 @@ for i, z in enumerate(rc.TERRAIN_Z):
     instance('terrain%d.xml' % (i + 1), terrain=t)
 
 # Scenery. A static object still counts its mass when a contact shares out an impulse, so the
-# obstacles a racer must not push into weigh far more than any racer; the jug and the nugget stay
+# obstacles a racer must not push into weigh far more than any racer; the jug and the gold cup stay
 # light, so that a racer brushes through them as it collects them.
 HEAVY = 100000
+ROCK_MASS = round(1.4 * racer_float.RIVER_DENSITY * (2 * rc.OBSTACLE_RADIUS['rock'] * racer_float.GRID_GROWTH) ** 2 * 1.8 *
+                  racer_float.GRID_GROWTH)
 scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10, ('Box', 1.0, 1.4, 1.0), True, ['sfx/environment/item_jug.wav']),
            ('box', 'box.x', 'TextureMapping.fx', 'TextureMapping', 30, ('Box', 2.0, 2.0, 2.0), True, []),
            # The river runs through the cave: a solid hull would dam it and hold every racer.
@@ -254,9 +256,13 @@ scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10,
            ('gold_nugget', 'gold_nugget.x', 'NormalMapping.fx', 'NormalMapping', 5, ('Box', 0.6, 0.4, 0.6), True, []),
            # The rock and the floe are drawn round: a round hull lets a racer that meets one off
            # centre slide by, where a box's corner would hold it. The rock trap drops rocks of this
-           # model on the racers, so the rock keeps a rock's weight.
-           ('rock', 'rock.x', 'NormalMapping.fx', 'NormalMapping', 400, ('Cylinder', 1.8, 1.1, 2, 14), True, []),
-           ('ice', 'ice.x', 'NormalMapping.fx', 'NormalMapping', HEAVY, ('Cylinder', 1.0, 1.45, 2, 14), True, []),
+           # model on the racers: a rock outweighs the water its hull's grid displaces, so a
+           # dropped rock sinks to the bed under the racers instead of floating down the river to
+           # jam against the floes below.
+           ('rock', 'rock.x', 'NormalMapping.fx', 'NormalMapping', ROCK_MASS,
+            ('Cylinder', 1.8, rc.OBSTACLE_RADIUS['rock'], 2, 14), True, []),
+           ('ice', 'ice.x', 'NormalMapping.fx', 'NormalMapping', HEAVY,
+            ('Cylinder', 1.0, rc.OBSTACLE_RADIUS['ice'], 2, 14), True, []),
            # The log trap's logs wait, fixed, until its trigger lets them fall.
            ('log1', 'log1.x', 'TextureMapping.fx', 'TextureMapping', 150, ('Cylinder', 6.0, 0.5, 3, 10), True, []),
            ('log2', 'log2.x', 'TextureMapping.fx', 'TextureMapping', 180, ('Cylinder', 7.0, 0.55, 3, 10), True, []),
@@ -268,7 +274,7 @@ scenery = [('item_jug', 'item_jug.x', 'TextureMapping.fx', 'TextureMapping', 10,
 # hull has no body behind it, so it reports what passes through and stops nobody.
 WATCHERS = {'box'}
 # Wet ice and wet stone: (kinetic, static) friction.
-SLIPPERY = {'ice': (0.03, 0.05), 'rock': (0.03, 0.05)}
+SLIPPERY = {'ice': (0.02, 0.03), 'rock': (0.02, 0.03)}
 for stem, mesh, fx, tech, mass, hull, immovable, snd in scenery:
     model_file(stem + '.xml', mesh)
     tex = {'Base1': stem + '.png'}
@@ -411,13 +417,13 @@ def scenery_for(seed, first, last):
         env.append(dict(typ='jug', pos=on_river(z, 1.5 * side, 0.6), opaque='TRUE'))
         if k % 3 == 0:
             env.append(dict(typ='ramp', pos=on_river(z - 30, -1.5 * side, 0.0), opaque='TRUE'))
-        env.append(dict(typ='rock', pos=on_river(z - 15, 8.5 * side, 0.3), angle=0.4 * k, opaque='TRUE'))
-        env.append(dict(typ='boulder' if k % 4 == 1 else 'ice', pos=on_river(z - 45, -9.0 * side, 0.2), opaque='TRUE'))
-        env.append(dict(typ='gold', pos=on_river(z - 55, 7.5 * side, 0.5), opaque='TRUE'))
-        # The bank's collision boxes lie along the stream.
-        env.append(dict(typ='box2', pos=on_river(z - 20, 11.0 * side, 0.0), scale=(1.5, 3.0, 40.0), opaque='FALSE',
+        if not any(abs(z - 55 - oz) < 6.0 for oz, _, _ in rc.OBSTACLES):
+            env.append(dict(typ='gold', pos=on_river(z - 55, 7.5 * side, 0.5), opaque='TRUE'))
+        # The bank's collision volumes stand in the bank's slope, beyond the water a racer floats
+        # on: they keep a racer from climbing out, and no racer meets one end on.
+        env.append(dict(typ='box2', pos=on_river(z - 20, 14.5 * side, 0.0), scale=(1.5, 3.0, 40.0), opaque='FALSE',
                         angle=rc.heading(z - 20)))
-        env.append(dict(typ='cyl', pos=on_river(z - 60, -11.5 * side, 0.0), scale=(2.0, 3.0, 2.0), opaque='FALSE'))
+        env.append(dict(typ='cyl', pos=on_river(z - 60, -15.5 * side, 0.0), scale=(2.0, 3.0, 2.0), opaque='FALSE'))
         for tree, dx in (('pine', 17.0), ('fir', -17.0), ('snowtree', 21.0), ('stump', -19.0)):
             env.append(dict(typ=tree, pos=on_ground(z - 35 + dx, dx), opaque='FALSE'))
         if k % 5 == 2:
@@ -425,6 +431,9 @@ def scenery_for(seed, first, last):
             env.append(dict(typ='geyser', pos=on_river(z - 70, 3.0 * side, -0.4), opaque='TRUE'))
         z -= 90
         k += 1
+    # The river's own floes and rocks, the same on every track.
+    for z, offset, kind in rc.OBSTACLES:
+        env.append(dict(typ=kind, pos=on_river(z, offset, 0.2 if kind == 'ice' else 0.3), angle=0.7 * z, opaque='TRUE'))
     return env
 
 def particles_for(first, last):

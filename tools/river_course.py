@@ -10,14 +10,88 @@ the credits' tumbos float, is a separate planar water in a hollow of its own nea
 """
 import math
 
-# (z, x, water height) of the centreline, upstream first. The x values between the fixed points
-# give the river gentle bends; their radius stays far above the river's half width, so the grid's
-# cross rows never overlap and a floating racer keeps to the stream.
-CONTROL = [(235.0, 0.75, 39.0), (195.2, 0.75, 38.9), (100.0, 5.5, 28.0), (-40.0, -6.0, 14.5),
-           (-200.0, 7.0, 3.5), (-400.0, -3.5, -10.5), (-615.51, -2.14, -24.6), (-690.0, -4.5, -28.0),
-           (-800.0, 4.0, -32.0), (-917.05, -1.77, -35.6), (-1040.0, -5.5, -43.0), (-1158.8, 2.96, -50.6),
-           (-1235.0, 4.0, -54.0)]
-RIVER_TOP, RIVER_END = CONTROL[0][0], CONTROL[-1][0]
+# (z, x) of the centreline, upstream first. Past the start grid the river runs in straight reaches
+# down the valley, each 9 m to one side of the valley's axis and the next 9 m to the other, joined
+# by short sweeping bends. A racer that only ever paddles straight down the valley keeps to the
+# axis while the stream swings under it, so in every reach it rides in the half of the river the
+# stream has left, where the course's booms of floes stand (OBSTACLES below). Between the control
+# points x follows a monotone cubic: flat along the reaches, through the fixed points in the bends.
+# The bends' radius stays far above the river's half width, so the grid's cross rows never overlap
+# and a floating racer keeps to the stream; and the centreline stays within 9 m of the axis, so
+# that a racer against either bank stays within the 24 m of the axis that the controllers allow.
+BENDS = [(235.0, 0.75), (195.2, 0.75), (150.0, 0.75), (80.0, 9.0), (-10.0, 9.0), (-90.0, -9.0), (-180.0, -9.0),
+         (-260.0, 9.0), (-350.0, 9.0), (-430.0, -9.0), (-520.0, -9.0), (-615.51, -2.14), (-690.0, 9.0),
+         (-850.0, 9.0), (-917.05, -1.77), (-990.0, -9.0), (-1070.0, -9.0), (-1158.8, 2.96), (-1235.0, 6.0)]
+# (z, water height) of the centreline: the water falls all the way, through the heights of the
+# triggers' fixed points.
+LEVELS = [(235.0, 39.0), (195.2, 38.9), (100.0, 28.0), (-40.0, 14.5), (-200.0, 3.5), (-400.0, -10.5),
+          (-615.51, -24.6), (-690.0, -28.0), (-800.0, -32.0), (-917.05, -35.6), (-1040.0, -43.0),
+          (-1158.8, -50.6), (-1235.0, -54.0)]
+RIVER_TOP, RIVER_END = BENDS[0][0], BENDS[-1][0]
+
+# Ice floes standing in the stream, the same on every track of this river: (z of the centreline,
+# signed distance across it, positive to +x, kind). In the middle of every reach a boom of floes
+# closes the half of the river on the axis's side, where a racer paddling straight down the valley
+# rides: it runs slantwise from the bank (its outer floe sits in the bank's slope, out of a racer's
+# reach) downstream to BOOM_INNER metres from the centreline, so such a racer meets it and is
+# turned along it, out into the open half. The floes overlap enough that each meets the next at a
+# slope a racer slides down, so no racer is caught between two of them, and the stream runs along
+# the boom (FLOW_TURN below). The racing line keeps to the open half, clear of it.
+OBSTACLE_RADIUS = {'ice': 1.45, 'rock': 1.1}
+BOOM_SLANT = 0.6       # radians between a boom and the cross row
+BOOM_SPACING = 1.06    # metres between neighbouring floes' centres
+BOOM_OUTER = 13.5
+BOOM_INNER = 6.5
+
+
+def reaches():
+    """(middle z, side) of every straight reach off the valley's axis: side is +1 for a reach on
+    the +x side."""
+    found = []
+    for (z0, x0), (z1, x1) in zip(BENDS, BENDS[1:]):
+        if x0 == x1 and abs(x0) >= 8.0:
+            found.append(((z0 + z1) / 2, 1.0 if x0 > 0 else -1.0))
+    return found
+
+
+def _booms():
+    """(upstream end, downstream end) of every boom, each end (z, signed offset)."""
+    half = (BOOM_OUTER - BOOM_INNER) * math.tan(BOOM_SLANT) / 2
+    return [((z + half, -side * BOOM_OUTER), (z - half, -side * BOOM_INNER)) for z, side in reaches()]
+
+
+def _floes():
+    found = []
+    for (z0, o0), (z1, o1) in _booms():
+        count = int(math.ceil(math.hypot(z1 - z0, o1 - o0) / BOOM_SPACING)) + 1
+        for i in range(count):
+            t = i / (count - 1)
+            found.append((z0 + (z1 - z0) * t, o0 + (o1 - o0) * t, 'ice'))
+    return found
+
+
+OBSTACLES = _floes()
+# The stream swings along each boom towards its open end, as water runs along a boom to the gap:
+# over the strip of river from the boom's downstream floe to FLOW_REACH above its upstream floe the
+# flow turns by FLOW_TURN radians, so a racer pressed against the boom, head on into a floe or off
+# its middle, is carried along the boom and round its end instead of being held there.
+FLOW_REACH = 3.5
+FLOW_TURN = 0.8
+# The racing line leaves the centreline for the open half along each reach, LINE_SHIFT metres at
+# its middle, easing back over LINE_EASE metres before and after.
+LINE_SHIFT = 3.0
+LINE_EASE = 70.0
+
+
+def racing_offset(z):
+    """Signed distance of the racing line from the centreline at z."""
+    shift = 0.0
+    for mid, side in reaches():
+        t = max(0.0, 1.0 - abs(z - mid) / LINE_EASE)
+        shift += side * LINE_SHIFT * t * t * (3 - 2 * t)
+    return shift
+
+
 HALF_WIDTH = 18.0         # the water is 36 m across, its edges under the banks: 19 vertices 2 m apart
 SEGMENTS = 8              # spline-water records River20 .. River27
 ROWS = 101                # vertices along each segment
@@ -38,31 +112,6 @@ TERRAIN_Z = [506.0 - 224.0 * k for k in range(9)]
 # give equal heights on shared edges.
 TERRAIN_AMPLITUDE = 63.75
 TERRAIN_STEP = TERRAIN_AMPLITUDE / 255.0
-
-
-def _catmull_rom(zs, vs, z):
-    """Catmull-Rom through (zs[i], vs[i]) with zs decreasing; flat beyond the ends."""
-    n = len(zs)
-    if z >= zs[0]:
-        return vs[0]
-    if z <= zs[-1]:
-        return vs[-1]
-    i = 0
-    while not (zs[i] >= z >= zs[i + 1]):
-        i += 1
-    z0, z1 = zs[i], zs[i + 1]
-    t = (z0 - z) / (z0 - z1)
-    p0 = vs[i - 1] if i > 0 else 2 * vs[i] - vs[i + 1]
-    p3 = vs[i + 2] if i + 2 < n else 2 * vs[i + 1] - vs[i]
-    p1, p2 = vs[i], vs[i + 1]
-    # Tangents scaled to the uneven knot spacing, so that spacing does not bend the curve.
-    h = z0 - z1
-    hp = (zs[i - 1] - z0) if i > 0 else h
-    hn = (z1 - zs[i + 2]) if i + 2 < n else h
-    m1 = (p2 - p0) / (hp + h) * h
-    m2 = (p3 - p1) / (h + hn) * h
-    t2, t3 = t * t, t * t * t
-    return ((2 * t3 - 3 * t2 + 1) * p1 + (t3 - 2 * t2 + t) * m1 + (-2 * t3 + 3 * t2) * p2 + (t3 - t2) * m2)
 
 
 def _monotone(zs, vs, z):
@@ -96,17 +145,12 @@ def _monotone(zs, vs, z):
             (t3 - t2) * h * m[i + 1])
 
 
-_ZS = [c[0] for c in CONTROL]
-_XS = [c[1] for c in CONTROL]
-_YS = [c[2] for c in CONTROL]
-
-
 def centre_x(z):
-    return _catmull_rom(_ZS, _XS, z)
+    return _monotone([b[0] for b in BENDS], [b[1] for b in BENDS], z)
 
 
 def water_level(z):
-    return _monotone(_ZS, _YS, z)
+    return _monotone([v[0] for v in LEVELS], [v[1] for v in LEVELS], z)
 
 
 def centre(z):
@@ -129,6 +173,30 @@ def across(z):
 def heading(z):
     """Rotation about +y that turns a model's +z axis along the stream at z."""
     return math.atan(slope_x(z))
+
+
+def flow(z_up, z_down):
+    """Unit flow of the water between the cross rows through the centreline at z_up and z_down:
+    along the centreline, turned along the boom that stands there."""
+    (x0, y0), (x1, y1) = centre(z_up), centre(z_down)
+    along = (x1 - x0, y1 - y0, z_down - z_up)
+    length = math.sqrt(sum(c * c for c in along))
+    along = tuple(c / length for c in along)
+    mid = (z_up + z_down) / 2
+    away = 0.0
+    r = OBSTACLE_RADIUS['ice']
+    for (z0, o0), (z1, o1) in _booms():
+        if z1 - r <= mid <= z0 + r + FLOW_REACH:
+            away = 1.0 if o1 > o0 else -1.0
+    if away == 0.0:
+        return along
+    # The horizontal part turns about the vertical towards the boom's open end, the fall stays.
+    ax, az = across(mid)
+    horizontal = math.hypot(along[0], along[2])
+    c, s = math.cos(FLOW_TURN), math.sin(FLOW_TURN) * horizontal * away
+    f = (along[0] * c + ax * s, along[1], along[2] * c + az * s)
+    length = math.sqrt(sum(q * q for q in f))
+    return tuple(q / length for q in f)
 
 
 def segment_rows(k):
@@ -191,19 +259,24 @@ def hills(x, z):
     return 3.5 * _value_noise(x, z, 47.0, 1) + 1.5 * _value_noise(x, z, 19.0, 2)
 
 
-# Channel profile across the river, relative to the water: a bed 3 m down that reaches 9 m out, the
-# bank meeting the water 15 m out, then rising to the valley sides. The water reaches past the
-# shore so that its edges lie under the banks (half a metre under at 18 m out, more than the
-# height maps' quarter-metre steps) and the channel holds water from shore to shore.
+# Channel profile across the river, relative to the water: a bed 3 m down that reaches 9 m out,
+# shelving up to meet the water 14 m out, where a steep bank rises 2.5 m within 3.5 m before the
+# valley sides climb on. A racer floats up to the shelf's edge and no further: the bank stops it
+# where a gentle shore would let it ride out round the floes that stand against the bank. The
+# water reaches past the shore so that its edges lie under the banks and the channel holds water
+# from shore to shore.
 BED_DEPTH = 3.0
 BED_HALF = 9.0
-SHORE = 15.0
+SHORE = 14.0
+BANK_HEIGHT = 2.5
+BANK_RUN = 3.5
 
 
 def _profile(d):
     if d <= SHORE:
         return -BED_DEPTH * (1.0 - smoothstep(BED_HALF, SHORE, d))
-    return 6.0 * smoothstep(SHORE, 30.0, d) + min(0.25 * max(0.0, d - 30.0), 18.0)
+    return (BANK_HEIGHT * smoothstep(SHORE, SHORE + BANK_RUN, d) +
+            (6.0 - BANK_HEIGHT) * smoothstep(SHORE + BANK_RUN, 30.0, d) + min(0.25 * max(0.0, d - 30.0), 18.0))
 
 
 def _river_ground(x, z):

@@ -160,7 +160,7 @@ void CAIManager::BuildRankPath() {
     const std::string name = script->GetGlobalString("RANK_PATH");
     const int density =
         common::CheckWhole(script->GetGlobalNumber("RANK_PATH_DENSITY"), {0.0, CCatmullRomSpline::kDensest, 0.0},
-                           "script global", "RANK_PATH_DENSITY");
+                           common::kScriptGlobalOrigin, common::ScriptGlobalField("RANK_PATH_DENSITY"));
     std::vector<common::CVector3> points;
     if (const CWaypointPath* path = FindPath(name)) {
         for (const CWaypointData& waypoint : path->m_waypoints) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "engine/gfx/layout_values.h"
 
@@ -101,9 +102,10 @@ SSpriteAnimation CButton::LayoutRow(int row, int width, int height) {
     return record;
 }
 
-SButtonLayout CButton::ReadLayout(common::CXmlReader& reader, const std::string& element, int screenWidth,
-                                  int screenHeight) {
-    reader.Enter(element);
+namespace {
+
+// The element's values in the reader's current scope.
+SButtonLayout ReadLayoutHere(const common::CXmlReader& reader, int screenWidth, int screenHeight) {
     SButtonLayout layout;
     layout.fileName = reader.GetValue("FileName");
     layout.width = ReadLayoutSide(reader, "BBWidth");
@@ -112,6 +114,36 @@ SButtonLayout CButton::ReadLayout(common::CXmlReader& reader, const std::string&
                                           static_cast<float>(layout.height));
     layout.x = corner.x;
     layout.y = corner.y;
+    return layout;
+}
+
+// Whether the player can reach the box: its centre lies on the screen.
+bool CentreOnScreen(const SButtonLayout& layout, int screenWidth, int screenHeight) {
+    const long long x = static_cast<long long>(layout.x) + layout.width / 2;
+    const long long y = static_cast<long long>(layout.y) + layout.height / 2;
+    return x >= 0 && x < screenWidth && y >= 0 && y < screenHeight;
+}
+
+} // namespace
+
+SButtonLayout CButton::ReadLayout(common::CXmlReader& reader, const std::string& element, int screenWidth,
+                                  int screenHeight) {
+    reader.Enter(element);
+    SButtonLayout layout = ReadLayoutHere(reader, screenWidth, screenHeight);
+    // Values each within bounds may still together put a box out of reach (an anchor of many
+    // widths); a layout that ships with the game is laid out as it ships instead.
+    if (reader.HasShipped() && !reader.IsShippedOnly() && screenWidth > 0 && screenHeight > 0 &&
+        !CentreOnScreen(layout, screenWidth, screenHeight)) {
+        reader.ReadShippedOnly(true);
+        const SButtonLayout shipped = ReadLayoutHere(reader, screenWidth, screenHeight);
+        reader.ReadShippedOnly(false);
+        std::fprintf(stderr,
+                     "%s: %s stands at (%d, %d), %d x %d, out of reach of the %d x %d screen; using (%d, %d), "
+                     "%d x %d as shipped\n",
+                     reader.GetFileName().c_str(), element.c_str(), layout.x, layout.y, layout.width, layout.height,
+                     screenWidth, screenHeight, shipped.x, shipped.y, shipped.width, shipped.height);
+        layout = shipped;
+    }
     return layout;
 }
 

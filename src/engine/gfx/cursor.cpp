@@ -21,9 +21,12 @@ constexpr common::SNumberBounds kStartBounds = {0.0, CButton::kMostSide, 0.0};
 
 } // namespace
 
-CCursor::CCursor(const std::string& fileName, bool shown) {
+CCursor::CCursor(const std::string& fileName, bool shown, const char* shipped) {
     common::CXmlReader reader;
-    reader.LoadContent(fileName, "the cursor has no picture");
+    if (shipped != nullptr) {
+        reader.SetShipped(shipped);
+    }
+    reader.LoadContent(fileName, shipped != nullptr ? "the cursor is as shipped" : "the cursor has no picture");
     reader.Enter("Cursor");
     LoadTexture(reader.GetValue("FileName"));
     const int x = common::ReadWholeClamped(reader, "PosX", kStartBounds);

@@ -15,8 +15,10 @@ extern const char* const kPointerAnimation;
 
 class CCursor : public CBaseGUI {
 public:
-    // fileName is the full path of the cursor's XML file ("CursorInit.xml" under the data tree).
-    CCursor(const std::string& fileName, bool shown);
+    // fileName is the full path of the cursor's XML file ("CursorInit.xml" under the data tree);
+    // `shipped`, when given, the file's text as it ships, which stands in for what the file lacks
+    // or holds refused, and for the whole file when it cannot be used (CXmlReader::SetShipped).
+    CCursor(const std::string& fileName, bool shown, const char* shipped = nullptr);
 
     void Update(unsigned elapsedMs) override;
     void Render(double time, float elapsed) override;
@@ -27,7 +29,8 @@ public:
     bool IsShown() const { return m_shown != 0; }
 
     // A hot spot beyond the 64-pixel frame, or a start beyond the largest screen, is held to it
-    // (and one that is not a number read as 0), with a line on standard error.
+    // (and one that is not a number read as 0), with a line on standard error; with shipped
+    // values it takes the shipped one instead.
     static constexpr int kFrameSide = 64;
 
 private:

@@ -29,6 +29,7 @@ void Free(CFixedGeometry::SBuffers* buffers) {
 CFixedGeometry::~CFixedGeometry() { Release(); }
 
 const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geometry) {
+    FreeRetired();
     if (geometry.fixedSerial == 0 || geometry.vertices == nullptr || geometry.indices == nullptr ||
         geometry.vertexCount == 0 || geometry.indexCount == 0 || !GFXCore::Exists() ||
         GFXCore::Instance().GetDevice() == nullptr) {
@@ -74,7 +75,36 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
     return &(m_buffers[geometry.fixedSerial] = buffers);
 }
 
+void CFixedGeometry::Retire(std::uint64_t serial) {
+    if (serial == 0) {
+        return;
+    }
+    const std::lock_guard<std::mutex> hold(m_retiredLock);
+    m_retired.push_back(serial);
+    m_anyRetired.store(true, std::memory_order_release);
+}
+
+void CFixedGeometry::FreeRetired() {
+    if (!m_anyRetired.load(std::memory_order_acquire)) {
+        return;
+    }
+    std::vector<std::uint64_t> retired;
+    {
+        const std::lock_guard<std::mutex> hold(m_retiredLock);
+        retired.swap(m_retired);
+        m_anyRetired.store(false, std::memory_order_release);
+    }
+    for (const std::uint64_t serial : retired) {
+        auto found = m_buffers.find(serial);
+        if (found != m_buffers.end()) {
+            Free(&found->second);
+            m_buffers.erase(found);
+        }
+    }
+}
+
 void CFixedGeometry::Drawn() {
+    FreeRetired();
     if (++m_draws < kDrawsPerSweep) {
         return;
     }

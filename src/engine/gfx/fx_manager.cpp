@@ -160,6 +160,14 @@ void CFXManager::LoadEffects(const std::vector<std::string>& fileNames) {
         if (effect == nullptr) {
             continue;
         }
+        // An empty file compiles to an effect with nothing to draw with (only the shared
+        // parameters' effect is made of parameters alone).
+        if (effect->GetCurrentTechnique() == nullptr && name != kSharedEffectName) {
+            std::fprintf(stderr, "Effects: %s%s holds no technique (is it empty?); the effect is skipped\n",
+                         SGfxDirectories::s_effect.c_str(), name.c_str());
+            effect->Release();
+            continue;
+        }
         SEffectEntry entry;
         entry.effect = effect;
         entry.handles = LookUpHandles(effect, name);
@@ -175,11 +183,17 @@ ID3DXEffect* CFXManager::SelectEffect(const std::string& fileName) {
         m_currentEffect = nullptr;
     }
     m_currentHandles = nullptr;
+    m_currentName = fileName;
     const auto found = m_effects.find(fileName);
     if (found != m_effects.end()) {
         m_currentEffect = found->second.effect;
         m_currentEffect->AddRef();
         m_currentHandles = &found->second.handles;
+    } else if (m_unknownNames.insert(fileName).second) {
+        std::fprintf(stderr,
+                     "Effects: \"%s\" matches no loaded effect (one the engine configuration lists that "
+                     "loaded); what draws with it is skipped\n",
+                     fileName.c_str());
     }
     return m_currentEffect;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -71,7 +72,8 @@ public:
     void InitSharedParameters();
     // Effect directory + each name, in list order; a name already loaded keeps its first entry.
     void LoadEffects(const std::vector<std::string>& fileNames);
-    // The named effect becomes current (null, and no handles, for a name not loaded).
+    // The named effect becomes current (null, and no handles, for a name not loaded: said once
+    // per name on standard error).
     ID3DXEffect* SelectEffect(const std::string& fileName);
     std::map<std::string, SEffectEntry>::const_iterator FindEffect(const std::string& fileName) const;
     std::map<std::string, SEffectEntry>::const_iterator End() const { return m_effects.end(); }
@@ -81,6 +83,8 @@ public:
     void OnResetDevice();
 
     ID3DXEffect* GetCurrentEffect() const { return m_currentEffect; }
+    // The name last selected, loaded or not.
+    const std::string& GetCurrentName() const { return m_currentName; }
     const HandleList* GetCurrentHandles() const { return m_currentHandles; }
     ID3DXEffect* GetSharedEffect() const { return m_sharedEffect; }
     const HandleList& GetSharedHandles() const { return m_sharedHandles; }
@@ -96,6 +100,8 @@ private:
 
     std::map<std::string, SEffectEntry> m_effects;
     ID3DXEffect* m_currentEffect = nullptr; // one reference
+    std::string m_currentName;
+    std::set<std::string> m_unknownNames;
     const HandleList* m_currentHandles = nullptr;
     ID3DXEffect* m_sharedEffect = nullptr;
     HandleList m_sharedHandles;

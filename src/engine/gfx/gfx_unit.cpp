@@ -6,6 +6,7 @@
 #include "engine/gfx/animation_controller.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/mesh_cache.h"
+#include "engine/gfx/renderer.h"
 #include "engine/gfx/texture_cache.h"
 #include "libs/common/matrix3.h"
 
@@ -192,6 +193,7 @@ void CGfxUnit::DeleteAttachedUnits() {
 }
 
 void CGfxUnit::SetOwnGeometry(std::vector<SMeshVertex> vertices, std::vector<std::uint16_t> indices) {
+    RetireFixedGeometry();
     m_vertices = std::move(vertices);
     m_indices = std::move(indices);
     m_geometry = SUnitGeometry();
@@ -203,7 +205,16 @@ void CGfxUnit::SetOwnGeometry(std::vector<SMeshVertex> vertices, std::vector<std
     CGFXCore::ComputeBoundingSphere(m_vertices.data(), m_geometry.vertexCount, &m_sphereCentre, &m_sphereRadius);
 }
 
+// The renderer's copy of geometry that no longer exists is freed now, not at its next sweep: a
+// level reloaded otherwise has both levels' copies at once.
+void CGfxUnit::RetireFixedGeometry() {
+    if (m_geometry.fixedSerial != 0 && Renderer::Exists()) {
+        Renderer::Instance().RetireGeometry(m_geometry.fixedSerial);
+    }
+}
+
 void CGfxUnit::FreeOwnGeometry() {
+    RetireFixedGeometry();
     std::vector<SMeshVertex>().swap(m_vertices);
     std::vector<std::uint16_t>().swap(m_indices);
     m_geometry = SUnitGeometry();

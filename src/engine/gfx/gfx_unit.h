@@ -207,6 +207,7 @@ protected:
     // Own geometry for the unit kinds that build theirs; the local sphere follows it.
     void SetOwnGeometry(std::vector<SMeshVertex> vertices, std::vector<std::uint16_t> indices);
     void FreeOwnGeometry();
+    void RetireFixedGeometry();
     void ReleaseTextures();
     // Names, the world, the core's view and projection and their product, the counts given,
     // material, tile factor and geometry.

@@ -11,7 +11,7 @@ double ReadLayoutFraction(const common::CXmlReader& reader, const char* field) {
 }
 
 int ReadLayoutSide(const common::CXmlReader& reader, const char* field) {
-    return common::ReadWholeClamped(reader, field, {0.0, CButton::kMostSide, kFallbackLayoutSide});
+    return common::ReadWholeClamped(reader, field, {1.0, CButton::kMostSide, kFallbackLayoutSide});
 }
 
 int ReadLayoutPixels(const common::CXmlReader& reader, const char* field) {
@@ -19,6 +19,11 @@ int ReadLayoutPixels(const common::CXmlReader& reader, const char* field) {
 }
 
 double ReadLayoutAnchor(const common::CXmlReader& reader, const char* field) {
+    // An anchor is optional: an item the file lays out without one stands by its corner, whatever
+    // the shipped item does.
+    if (reader.HasShipped() && reader.ReadsOwnValues() && reader.GetOwnValue(field).empty()) {
+        return 0.0;
+    }
     return common::ReadNumber(reader, field, {-kLargestLayoutScale, kLargestLayoutScale, 0.0});
 }
 

@@ -1,11 +1,13 @@
 // The numbers of screen layout files, checked before a screen is built of them: a position is a
 // fraction of the back buffer's side from 0 to 1, so that what it places stays on the screen
-// within the player's reach; a size is from 0 to CButton::kMostSide pixels, a distance in pixels
-// as far either way; a scale from 0 to kLargestLayoutScale. Anything else, or what is not finite,
-// is said on standard error naming the file and the field, and read as 0 (a position or a
-// distance), the nearer end of the range (a size; kFallbackLayoutSide when not a number, so
-// that a button keeps a box to click) or 1 (a scale). An empty or non-numeric value reads as 0,
-// as every layout value always has. Any thread.
+// within the player's reach; a size is from 1 to CButton::kMostSide pixels (a box of none cannot
+// be clicked), a distance in pixels as far either way; a scale from 0 to kLargestLayoutScale.
+// Anything else, or what is not finite, is said on standard error naming the file and the field.
+// The game's screens read their files with the shipped layout behind them
+// (CXmlReader::SetShipped): there a refused or missing value takes the shipped one. Without it a
+// refused value reads as 0 (a position or a distance), the nearer end of the range (a size;
+// kFallbackLayoutSide when not a number) or 1 (a scale), and an empty or non-numeric value reads
+// as 0. Any thread.
 #pragma once
 
 #include "libs/common/xml_reader.h"

@@ -3,19 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iostream>
 #include <sstream>
 #include <string>
 
+#include "libs/common/checked_number.h"
 #include "libs/common/math_util.h"
 #include "libs/common/string_util.h"
 
 namespace velm {
 namespace gfx {
 namespace {
-
-float ReadFloat(const common::CXmlReader& reader, const char* name) {
-    return static_cast<float>(common::StringToFloat(reader.GetValue(name)));
-}
 
 int ReadInt(const common::CXmlReader& reader, const char* name) { return common::StringToInt(reader.GetValue(name)); }
 
@@ -32,14 +30,22 @@ float& Axis(D3DXVECTOR3& v, int i) { return i == 0 ? v.x : (i == 1 ? v.y : v.z);
 
 } // namespace
 
-void CPartParamReader::Value(const std::string& name, float& value) const { value = ReadFloat(m_reader, name.c_str()); }
+void CPartParamReader::Element(const char* name) {
+    m_element = name;
+    m_reader.Enter(name);
+}
+
+void CPartParamReader::Value(const std::string& name, float& value) const {
+    value = common::ReadFloat(m_reader.GetValue(name), common::kAnyDataNumber, m_reader.GetFileName(), Field(name));
+}
 
 void CPartParamReader::Value(const std::string& name, std::uint32_t& value) const {
     value = static_cast<std::uint32_t>(ReadInt(m_reader, name.c_str()));
 }
 
 void CPartParamReader::Value(const std::string& name, std::uint8_t& value) const {
-    value = static_cast<std::uint8_t>(ReadInt(m_reader, name.c_str()));
+    value = static_cast<std::uint8_t>(
+        common::ReadWhole(m_reader.GetValue(name), {0.0, 255.0, 255.0}, m_reader.GetFileName(), Field(name)));
 }
 
 void CPartParamReader::Value(const std::string& name, bool& value) const {
@@ -47,7 +53,33 @@ void CPartParamReader::Value(const std::string& name, bool& value) const {
 }
 
 void CPartParamReader::Degrees(const std::string& name, float& radians) const {
-    radians = common::DegToRad(ReadFloat(m_reader, name.c_str()));
+    float degrees = 0.0f;
+    Value(name, degrees);
+    radians = common::DegToRad(degrees);
+}
+
+void CPartParamReader::AxesRange(const char* lowSuffix, float (&low)[3], const char* highSuffix,
+                                 float (&high)[3]) const {
+    DescribeAxes(*this, lowSuffix, low);
+    DescribeAxes(*this, highSuffix, high);
+    static constexpr const char* kAxes[3] = {"x", "y", "z"};
+    for (int i = 0; i < 3; ++i) {
+        Order(std::string(kAxes[i]) + lowSuffix, low[i], std::string(kAxes[i]) + highSuffix, high[i]);
+    }
+}
+
+void CPartParamReader::SayInverted(const std::string& lowName, double low, const std::string& highName,
+                                   double high) const {
+    std::ostringstream line;
+    line << m_reader.GetFileName() << ": " << Field(lowName) << " " << low << " lies above " << highName << " " << high
+         << "; the two are swapped\n";
+    std::cerr << line.str() << std::flush;
+}
+
+void CPartParamWriter::AxesRange(const char* lowSuffix, const float (&low)[3], const char* highSuffix,
+                                 const float (&high)[3]) {
+    DescribeAxes(*this, lowSuffix, low);
+    DescribeAxes(*this, highSuffix, high);
 }
 
 void CPartParamWriter::Element(const char* name) {

@@ -41,19 +41,42 @@ private:
 };
 
 // Reads the parameters of a functor's element: a missing one reads as 0; flags are integers
-// not 0; angles are read in degrees and kept in radians.
+// not 0; angles are read in degrees and kept in radians. A number that is not finite or lies
+// beyond any data number (common::kAnyDataNumber), a colour channel beyond 0 to 255, or a range
+// whose low end lies above its high end is said on standard error, naming the file, the element
+// and the parameter: the number reads as 0, the channel as 255, the range's ends are swapped.
 class CPartParamReader {
 public:
     explicit CPartParamReader(common::CXmlReader& reader) : m_reader(reader) {}
-    void Element(const char* name) { m_reader.Enter(name); }
+    void Element(const char* name);
     void Value(const std::string& name, float& value) const;
     void Value(const std::string& name, std::uint32_t& value) const;
     void Value(const std::string& name, std::uint8_t& value) const;
     void Value(const std::string& name, bool& value) const;
     void Degrees(const std::string& name, float& radians) const;
+    // Two parameters that bound a random draw.
+    template <class T>
+    void Range(const std::string& lowName, T& low, const std::string& highName, T& high) const {
+        Value(lowName, low);
+        Value(highName, high);
+        Order(lowName, low, highName, high);
+    }
+    // The three axes of both ends ("xMin", "yMin", "zMin", then "xMax", ...), each axis a range.
+    void AxesRange(const char* lowSuffix, float (&low)[3], const char* highSuffix, float (&high)[3]) const;
 
 private:
+    template <class T>
+    void Order(const std::string& lowName, T& low, const std::string& highName, T& high) const {
+        if (high < low) {
+            SayInverted(lowName, static_cast<double>(low), highName, static_cast<double>(high));
+            std::swap(low, high);
+        }
+    }
+    void SayInverted(const std::string& lowName, double low, const std::string& highName, double high) const;
+    std::string Field(const std::string& name) const { return m_element + " " + name; }
+
     common::CXmlReader& m_reader;
+    std::string m_element;
 };
 
 // Writes a functor's element as text lines: the element's tag on two tabs, each parameter on
@@ -70,6 +93,12 @@ public:
     void Value(const std::string& name, std::uint8_t value) { Line(name, std::to_string(value)); }
     void Value(const std::string& name, bool value) { Line(name, value ? "1" : "0"); }
     void Degrees(const std::string& name, float radians) { Value(name, radians); }
+    template <class T>
+    void Range(const std::string& lowName, T low, const std::string& highName, T high) {
+        Value(lowName, low);
+        Value(highName, high);
+    }
+    void AxesRange(const char* lowSuffix, const float (&low)[3], const char* highSuffix, const float (&high)[3]);
 
 private:
     void Line(const std::string& name, const std::string& value);
@@ -148,8 +177,8 @@ public:
         static constexpr const char* kChannels[4] = {"red", "green", "blue", "alpha"};
         params.Element("random_color_init");
         for (int c = 0; c < 4; ++c) {
-            params.Value(std::string(kChannels[c]) + "_low_range", self.m_low[c]);
-            params.Value(std::string(kChannels[c]) + "_high_range", self.m_high[c]);
+            params.Range(std::string(kChannels[c]) + "_low_range", self.m_low[c],
+                         std::string(kChannels[c]) + "_high_range", self.m_high[c]);
         }
     }
     std::uint8_t m_low[4] = {0, 0, 0, 0}; // r, g, b, a
@@ -199,8 +228,7 @@ public:
     template <class TSelf, class TParams>
     static void Describe(TSelf& self, TParams& params) {
         params.Element("random_life_init");
-        params.Value("min_life", self.m_minLife);
-        params.Value("max_life", self.m_maxLife);
+        params.Range("min_life", self.m_minLife, "max_life", self.m_maxLife);
     }
     float m_minLife = 0.0f;
     float m_maxLife = 0.0f;
@@ -251,8 +279,7 @@ public:
     template <class TSelf, class TParams>
     static void Describe(TSelf& self, TParams& params) {
         params.Element("random_size_init");
-        DescribeAxes(params, "Min", self.m_min);
-        DescribeAxes(params, "Max", self.m_max);
+        params.AxesRange("Min", self.m_min, "Max", self.m_max);
     }
     float m_min[3] = {0.0f, 0.0f, 0.0f};
     float m_max[3] = {0.0f, 0.0f, 0.0f};
@@ -280,8 +307,7 @@ public:
     template <class TSelf, class TParams>
     static void Describe(TSelf& self, TParams& params) {
         params.Element("random_size_update");
-        DescribeAxes(params, "Min", self.m_min);
-        DescribeAxes(params, "Max", self.m_max);
+        params.AxesRange("Min", self.m_min, "Max", self.m_max);
     }
     float m_min[3] = {0.0f, 0.0f, 0.0f};
     float m_max[3] = {0.0f, 0.0f, 0.0f};
@@ -320,8 +346,7 @@ public:
     template <class TSelf, class TParams>
     static void Describe(TSelf& self, TParams& params) {
         params.Element("random_velocity_init");
-        DescribeAxes(params, "Min", self.m_min);
-        DescribeAxes(params, "Max", self.m_max);
+        params.AxesRange("Min", self.m_min, "Max", self.m_max);
     }
     float m_min[3] = {0.0f, 0.0f, 0.0f};
     float m_max[3] = {0.0f, 0.0f, 0.0f};

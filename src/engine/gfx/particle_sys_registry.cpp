@@ -1,11 +1,14 @@
 #include "engine/gfx/particle_sys_registry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "engine/gfx/3d_quad.h"
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/particle_system.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
 
@@ -15,6 +18,13 @@ namespace {
 
 const char* const kTableFile = "../../../../data/files/xmlfiles/particle_sys_table.xml";
 const char* const kSystemDirectory = "../../../../data/files/xmlfiles/particle_sys/";
+
+// A system's particles, held to what its vertices can index.
+constexpr common::SNumberBounds kLimit = {0.0, CParticleSysController::kMostParticles, 0.0};
+// Births a step: more than the limit adds nothing, and a system that cannot say gives one.
+constexpr common::SNumberBounds kEmitRate = {0.0, CParticleSysController::kMostParticles, 1.0};
+// A radius or a life (in seconds) cannot be negative.
+constexpr common::SNumberBounds kSize = {0.0, common::kAnyDataNumber.highest, 0.0};
 
 constexpr const char* kFunctorElements[kRoleCount] = {
     "sys_ColorInit",   "sys_LifeInit",   "sys_SizeInit",   "sys_PosInit",   "sys_VelInit",
@@ -66,18 +76,13 @@ void CParticleSysRegistry::LoadTemplate(const std::string& path) {
     reader.Enter("particle_sys_data");
     data.name = reader.GetValue("sys_name");
     data.texture = reader.GetValue("sys_texture");
-    const int limit = common::StringToInt(reader.GetValue("sys_limit"));
-    if (limit > CParticleSysController::kMostParticles || limit < 0) {
-        std::fprintf(stderr, "%s: sys_limit %d is held to 0..%d\n", path.c_str(), limit,
-                     CParticleSysController::kMostParticles);
-    }
-    data.limit = limit;
-    data.emitRate = static_cast<float>(common::StringToFloat(reader.GetValue("sys_emit_rate")));
-    data.radius = static_cast<float>(common::StringToFloat(reader.GetValue("sys_radius")));
+    data.limit = common::ReadWholeClamped(reader, "sys_limit", kLimit);
+    data.emitRate = common::ReadFloat(reader, "sys_emit_rate", kEmitRate);
+    data.radius = common::ReadFloat(reader, "sys_radius", kSize);
     data.deadAllAtOnce = common::StringToInt(reader.GetValue("sys_is_dead_all_at_once")) != 0;
     data.infinite = common::StringToInt(reader.GetValue("sys_is_infinite")) != 0;
     if (!data.infinite) {
-        data.life = static_cast<float>(common::StringToFloat(reader.GetValue("sys_life")));
+        data.life = common::ReadFloat(reader, "sys_life", kSize);
     }
     for (std::size_t role = 0; role < kRoleCount; ++role) {
         data.functorNames[role] = reader.GetValue(kFunctorElements[role]);
@@ -120,6 +125,36 @@ void CParticleSysRegistry::Update(double, float elapsed) {
         }
         delete *it;
         it = m_systems.erase(it);
+    }
+    DropSupersededUnseenSystems();
+}
+
+void CParticleSysRegistry::DropSupersededUnseenSystems() {
+    // A finite system's life runs only in view, so a geyser erupting out of sight leaves a burst
+    // that waits for ever; each new burst of the same effect at the same spot replaces the one
+    // nobody has seen yet, so the waiting ones stay one per spot and do not pile up in memory or
+    // all start together once the spot comes into view.
+    std::vector<const CParticleSystem*> newer;
+    for (auto it = m_systems.rbegin(); it != m_systems.rend();) {
+        const CParticleSystem* system = *it;
+        const CParticleSysController* kind = system->GetTemplate();
+        if (system->WasSeen() || kind == nullptr || kind->IsInfinite()) {
+            ++it;
+            continue;
+        }
+        const bool superseded = system->IsWaitingUnseen() &&
+                                std::any_of(newer.begin(), newer.end(), [system, kind](const CParticleSystem* other) {
+                                    return other->GetTemplate() == kind && other->GetPosX() == system->GetPosX() &&
+                                           other->GetPosY() == system->GetPosY() &&
+                                           other->GetPosZ() == system->GetPosZ();
+                                });
+        if (!superseded) {
+            newer.push_back(system);
+            ++it;
+            continue;
+        }
+        delete system;
+        it = std::list<CParticleSystem*>::reverse_iterator(m_systems.erase(std::next(it).base()));
     }
 }
 

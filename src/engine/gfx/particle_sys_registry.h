@@ -59,6 +59,7 @@ public:
 
 private:
     void LoadTemplate(const std::string& path);
+    void DropSupersededUnseenSystems();
 
     std::map<std::string, std::unique_ptr<CParticleSysController>> m_templates;
     std::list<CParticleSystem*> m_systems;

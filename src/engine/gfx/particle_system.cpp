@@ -76,14 +76,11 @@ common::CSphere CParticleSystem::GetTransformedBoundingSphere(const D3DXMATRIX& 
 }
 
 bool CParticleSystem::IsAlive(float elapsed) {
-    // A finite system out of view still runs down its life and its particles' lives: it would
-    // otherwise stay, with all its memory, for as long as nobody looks at it. A system not yet
-    // through one check has no frame behind it.
-    if (!m_stepped && m_template != nullptr && !m_template->IsInfinite() && m_frameTime > 0.0f) {
-        Step();
-    }
+    // The check begins the system's frame: the next draw takes this frame's step. A system that
+    // no pass draws takes none, so out of view it neither ages nor emits.
     m_stepped = false;
     m_frameTime = elapsed;
+    m_checks = m_checks < 2 ? m_checks + 1 : m_checks;
     m_vertexCount = static_cast<std::uint32_t>(WholeCount()) * 4;
     m_indexCount = static_cast<std::uint32_t>(WholeCount()) * 6;
     if (m_template == nullptr) {
@@ -204,6 +201,7 @@ void CParticleSystem::Prepare() {
     if (!m_stepped) {
         Step();
         m_stepped = true;
+        m_seen = true;
     }
     BuildQuads();
     m_geometry.vertices = m_vertices.data();

@@ -1,9 +1,10 @@
 // velm::gfx::CParticleSystem: one live particle effect made from a template: particles born at
 // the template's rate (fractions carried over), stepped by its functors once a frame when drawn
-// (however many passes draw it), drawn as camera-facing quads through "Particle.fx". A system of
-// limited life that no pass drew is stepped by the registry's next update all the same, so that
-// it ages and dies out of view; an endless one waits, unchanged, until it is seen again. All memory is sized to the
-// template's limit at creation; nothing is allocated per frame. Once created the registry owns it. Main thread only.
+// (however many passes draw it), drawn as camera-facing quads through "Particle.fx". Its life
+// runs only in view: a system that no pass draws neither ages nor emits, and waits unchanged in
+// the registry until it is seen or the track's systems are freed. All memory is sized to the
+// template's limit at creation; nothing is allocated per frame. Once created the registry owns
+// it. Main thread only.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +29,9 @@ public:
     // registry, which then owns it. An unknown name is logged and refused (false): the system
     // stays empty and the caller's.
     bool Create(const std::string& templateName);
-    // The registry's per-frame check, which begins the system's frame: a finite system that the
-    // last frame did not draw takes that frame's step here. False when it is to be removed.
+    // The registry's per-frame check, which begins the system's frame (its next draw steps it).
+    // False when it is to be removed: its life is over (age counts drawn frames only) and it is
+    // dead all at once or has no whole particle left.
     bool IsAlive(float elapsed);
 
     std::uint32_t GetFaceCount() const override { return static_cast<std::uint32_t>(WholeCount()) * 2; }
@@ -41,7 +43,7 @@ public:
     void Update(double, float) override {}
     // The particle update: age, emission, the update functors and the quads.
     void AdvanceAnimation() override;
-    // The particle update without the quads (a step out of view).
+    // The particle update without the quads.
     void Step();
     // Frees the particle, vertex and index arrays.
     void Unload() override;
@@ -53,6 +55,11 @@ public:
     std::uint32_t GetID() const { return m_id; }
     float GetCount() const { return m_count; }
     float GetAge() const { return m_age; }
+    // Whether any pass has drawn it since it was made.
+    bool WasSeen() const { return m_seen; }
+    // Made before the last frame and not drawn since: it missed a frame's draws, not just its
+    // first check.
+    bool IsWaitingUnseen() const { return !m_seen && m_checks >= 2; }
     float GetEmitRate() const { return m_emitRate; }
     const CParticleSysController* GetTemplate() const { return m_template; }
     const std::vector<SParticle>& GetParticles() const { return m_particles; }
@@ -80,8 +87,10 @@ private:
     std::uint32_t m_id = 0;
     float m_frameTime = 0.0f;
     float m_radius = 0.0f;
-    // Whether this frame's step has been taken (by a draw, or by the registry for one unseen).
+    // Whether this frame's step has been taken by a draw.
     bool m_stepped = false;
+    bool m_seen = false;
+    int m_checks = 0;
 };
 
 } // namespace gfx

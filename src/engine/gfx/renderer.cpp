@@ -478,9 +478,9 @@ void CRenderer::Flush() {
     ID3DXEffect* effect = fx != nullptr ? fx->GetCurrentEffect() : nullptr;
     const HandleList* handles = fx != nullptr ? fx->GetCurrentHandles() : nullptr;
     if (effect == nullptr) {
-        Report("no effect",
-               "a batch was queued with no current effect (its effect file is not loaded); "
-               "the batch is skipped");
+        const std::string name = fx != nullptr ? fx->GetCurrentName() : std::string();
+        Report("no effect " + name,
+               "a batch was queued with no current effect (\"" + name + "\" is not loaded); the batch is skipped");
         return;
     }
     if (!GFXCore::Exists() || GFXCore::Instance().GetDevice() == nullptr || m_lost) {
@@ -512,7 +512,10 @@ void CRenderer::Flush() {
     }
     const std::string technique = drawn.front()->GetTechniqueName();
     if (FAILED(effect->SetTechnique(technique.c_str()))) {
-        Report("technique " + technique, "Failed To Set Technique: " + technique);
+        const std::string name = fx != nullptr ? fx->GetCurrentName() : std::string();
+        Report("technique " + name + " " + technique, "Failed To Set Technique: " + technique + " (effect \"" + name +
+                                                          "\" has none of that name); the batch draws with the "
+                                                          "effect's current technique");
     }
     // Set per unit, as a unit of fixed geometry draws from buffers of its own.
     m_boundVertices = nullptr;

@@ -62,6 +62,8 @@ public:
     IDirect3DVertexBuffer9* GetVertexBuffer() const { return m_vertexBuffer; }
     IDirect3DIndexBuffer9* GetIndexBuffer() const { return m_indexBuffer; }
     const CFixedGeometry& GetFixedGeometry() const { return m_fixed; }
+    // Geometry of this serial is freed (from any thread): its device buffers go with it.
+    void RetireGeometry(std::uint64_t serial) { m_fixed.Retire(serial); }
 
     std::uint32_t m_drawnUnits = 0;
     std::uint32_t m_drawnFaces = 0;

@@ -99,21 +99,21 @@ void CBaseSocket::QueueTo(const MessagePtr& message, std::uint32_t peerId, bool 
     common::CMutexLock lock(NetworkMutex());
     SPeer* peer = FindPeer(peerId);
     if (peer != nullptr && message) {
-        (reliable ? peer->reliable : peer->unreliable).push_back(message);
+        peer->queue.push_back(SQueued{message, reliable});
     }
 }
 
 void CBaseSocket::QueueUnreliableToAll(const MessagePtr& message) {
     common::CMutexLock lock(NetworkMutex());
     for (auto& entry : m_peers) {
-        entry.second.unreliable.push_back(message);
+        entry.second.queue.push_back(SQueued{message, false});
     }
 }
 
 void CBaseSocket::QueueReliableToAll(const MessagePtr& message) {
     common::CMutexLock lock(NetworkMutex());
     for (auto& entry : m_peers) {
-        entry.second.reliable.push_back(message);
+        entry.second.queue.push_back(SQueued{message, true});
     }
 }
 
@@ -151,7 +151,7 @@ void CBaseSocket::RemovePeer(std::uint32_t id) {
 std::uint32_t CBaseSocket::FindPeerByAddress(const SPeerAddress& address) const {
     common::CMutexLock lock(NetworkMutex());
     for (const auto& entry : m_peers) {
-        if (entry.second.address.SameHost(address)) {
+        if (entry.second.address == address) {
             return entry.first;
         }
     }
@@ -200,6 +200,11 @@ void CBaseSocket::SetRemoteEventSocket(CRemoteEventSocket* handler) {
     m_remoteEventSocket.reset(handler);
 }
 
+std::unique_ptr<CRemoteEventSocket> CBaseSocket::TakeRemoteEventSocket() {
+    common::CMutexLock lock(NetworkMutex());
+    return std::move(m_remoteEventSocket);
+}
+
 CBaseSocket::EReliableStep CBaseSocket::CheckReliable(SPeer* peer, const SPacketHeader& header) const {
     if (peer == nullptr) {
         // From an address that is no peer: taken in, its acknowledgement has nowhere to go.
@@ -231,7 +236,7 @@ void CBaseSocket::AdoptStrayChain(SPeer& peer) {
     // its resent copy be acknowledged as a duplicate instead of delivered twice, and lets the
     // packets sent after it be taken at once.
     for (const SStrayPacket& stray : m_strays) {
-        if (!stray.from.SameHost(peer.address)) {
+        if (!(stray.from == peer.address)) {
             continue;
         }
         const bool next = peer.hasAccepted ? stray.previous == peer.lastAccepted && stray.sequence != peer.lastAccepted
@@ -322,36 +327,37 @@ void CBaseSocket::SendGathered(SPeer& peer, std::uint32_t id, MessageList& gathe
     peer.pending.push_back(SPendingPacket{Now(), std::move(packet)});
 }
 
-void CBaseSocket::FlushQueue(SPeer& peer, std::uint32_t id, bool reliable) {
-    MessageList& queue = reliable ? peer.reliable : peer.unreliable;
-    // A peer that has this many packets unacknowledged gets no more; KeepAlive drops it.
-    const auto pendingFull = [&peer, reliable] { return reliable && peer.pending.size() >= kMaxPendingPackets; };
+void CBaseSocket::FlushQueue(SPeer& peer, std::uint32_t id) {
+    std::deque<SQueued>& queue = peer.queue;
     MessageList gathered;
-    std::size_t total = 0;
-    while (!queue.empty() && !pendingFull()) {
-        const std::size_t size = queue.front()->GetSize();
-        // An unreliable packet may reach the limit, a reliable one stays below it; neither may
-        // hold more messages than its one-byte count can say.
-        const bool full = reliable ? total + size >= kReliablePackingLimit : total + size > kUnreliablePackingLimit;
-        if (!gathered.empty() && (full || gathered.size() == kMaxMessagesPerPacket)) {
-            SendGathered(peer, id, gathered, reliable);
-            total = 0;
-            continue;
+    while (!queue.empty()) {
+        const bool reliable = queue.front().reliable;
+        // A peer that has this many packets unacknowledged gets no more; KeepAlive drops it.
+        if (reliable && peer.pending.size() >= kMaxPendingPackets) {
+            return;
         }
-        total += size;
-        gathered.splice(gathered.end(), queue, queue.begin());
-        ++m_messagesSent;
+        std::size_t total = 0;
+        while (!queue.empty() && queue.front().reliable == reliable) {
+            const std::size_t size = queue.front().message->GetSize();
+            // An unreliable packet may reach the limit, a reliable one stays below it; neither
+            // may hold more messages than its one-byte count can say.
+            const bool full = reliable ? total + size >= kReliablePackingLimit : total + size > kUnreliablePackingLimit;
+            if (!gathered.empty() && (full || gathered.size() == kMaxMessagesPerPacket)) {
+                break;
+            }
+            total += size;
+            gathered.push_back(std::move(queue.front().message));
+            queue.pop_front();
+            ++m_messagesSent;
+        }
+        SendGathered(peer, id, gathered, reliable);
     }
-    SendGathered(peer, id, gathered, reliable);
 }
 
 void CBaseSocket::Flush() {
     common::CMutexLock lock(NetworkMutex());
     for (auto& entry : m_peers) {
-        FlushQueue(entry.second, entry.first, false);
-    }
-    for (auto& entry : m_peers) {
-        FlushQueue(entry.second, entry.first, true);
+        FlushQueue(entry.second, entry.first);
     }
 }
 
@@ -400,7 +406,7 @@ bool CBaseSocket::KeepAlive() {
             SKeepAlive& record = entry.second.keepAlive;
             const double silence = now - record.timeLastHeard;
             if (silence > m_config.pingAfterSeconds && !record.pinged) {
-                entry.second.reliable.push_back(MakeEmptyMessage(kPing));
+                entry.second.queue.push_back(SQueued{MakeEmptyMessage(kPing), true});
                 record.pinged = true;
                 continue;
             }

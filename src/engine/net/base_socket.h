@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <map>
 #include <memory>
@@ -53,8 +54,10 @@ public:
     // packets unacknowledged; false when it dropped one.
     virtual bool KeepAlive();
     virtual bool HasPeers() const;
-    // Sends what is queued; a peer's reliable messages stay queued while it has
-    // kMaxPendingPackets packets unacknowledged.
+    // Sends what is queued, each peer's messages in the order they were queued (a packet holds
+    // a run of one kind), so that no message overtakes one queued before it: an update of an
+    // object never arrives ahead of the object's creation. A peer's messages stay queued from
+    // the first reliable one on while it has kMaxPendingPackets packets unacknowledged.
     virtual void Flush();
 
     // False when the endpoint could not be created or bound; such a socket is not used.
@@ -66,9 +69,11 @@ public:
     void QueueUnreliableTo(const MessagePtr& message, std::uint32_t peerId);
     void QueueReliableTo(const MessagePtr& message, std::uint32_t peerId);
 
-    // Refuses an address whose host is already a peer (the port is not compared) and an id in use.
+    // A peer is known by its address and port: a datagram from another port of a peer's machine
+    // does not speak for it. Refuses an address and port already a peer's, and an id in use.
     bool AddPeer(const SPeerAddress& address, std::uint32_t id);
     void RemovePeer(std::uint32_t id);
+    // The peer at that address and port, or 0.
     std::uint32_t FindPeerByAddress(const SPeerAddress& address) const;
     bool IsKnownAddress(const SPeerAddress& address) const;
     bool GetPeerAddress(std::uint32_t id, SPeerAddress& address) const;
@@ -88,6 +93,8 @@ public:
 
     // Deletes the handler installed before and keeps this one (owned).
     void SetRemoteEventSocket(CRemoteEventSocket* handler);
+    // Hands the handler over (null when none); the socket then drops the events it receives.
+    std::unique_ptr<CRemoteEventSocket> TakeRemoteEventSocket();
 
     // Network thread: one datagram in (true when taken in), one packet out, resends, acks.
     bool ReceivePacket();
@@ -118,10 +125,15 @@ private:
         std::unique_ptr<SPacket> packet;
     };
 
+    struct SQueued {
+        MessagePtr message;
+        bool reliable = false;
+    };
+
     struct SPeer {
         SPeerAddress address;
-        MessageList unreliable;
-        MessageList reliable;
+        // Both kinds, oldest first.
+        std::deque<SQueued> queue;
         std::list<SPendingPacket> pending;
         bool hasAccepted = false;
         std::uint16_t lastAccepted = 0;
@@ -151,7 +163,7 @@ private:
     static void MarkAccepted(SPeer& peer, std::uint16_t sequence, std::uint16_t previous);
     void AdoptStrayChain(SPeer& peer);
     void QueueTo(const MessagePtr& message, std::uint32_t peerId, bool reliable);
-    void FlushQueue(SPeer& peer, std::uint32_t id, bool reliable);
+    void FlushQueue(SPeer& peer, std::uint32_t id);
     void SendGathered(SPeer& peer, std::uint32_t id, MessageList& gathered, bool reliable);
     SPeer* FindPeer(std::uint32_t id);
 

@@ -58,6 +58,8 @@ PeerAddressMap CClientSocket::GetStoredPeerList() const {
 }
 
 bool CClientSocket::IsStoredPeerAddress(const SPeerAddress& address) const {
+    // A client that takes over serves from the game's port, not from the port the list gives
+    // for its client socket: its machine is what the list vouches for.
     common::CMutexLock lock(NetworkMutex());
     for (const auto& entry : m_storedPeers) {
         if (entry.second.SameHost(address)) {
@@ -105,7 +107,7 @@ void CClientSocket::HandleMessage(CReceivedMessage& message, bool fromPeer) {
             // Only a client the old server listed may take over, and a repeat from the server
             // already taken as peer 1 changes nothing.
             SPeerAddress current;
-            const bool fromCurrentServer = GetPeerAddress(kServerId, current) && current.SameHost(sender);
+            const bool fromCurrentServer = GetPeerAddress(kServerId, current) && current == sender;
             if (!m_successor && !fromCurrentServer && IsStoredPeerAddress(sender)) {
                 HandleHostChange(sender);
             }

@@ -43,6 +43,7 @@ struct SPeerAddress {
     std::uint16_t port = 0;
     std::uint32_t address = 0;
 
+    // Both on one machine, whatever their ports (a peer itself is known by address and port).
     bool SameHost(const SPeerAddress& other) const { return address == other.address; }
     bool operator==(const SPeerAddress& other) const {
         return family == other.family && port == other.port && address == other.address;

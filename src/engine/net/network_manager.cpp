@@ -158,8 +158,12 @@ void CNetworkManager::ChangeHostIfRequested() {
         if (wasCurrent) {
             s_currentSocket = nullptr;
         }
+        // The game's handler serves the new socket until the game installs its own: what the
+        // clients send the new server at once (their words that they are ready) is not lost.
+        std::unique_ptr<CRemoteEventSocket> handler = m_socket->TakeRemoteEventSocket();
         delete m_socket;
         auto* server = new CServerSocket(peers, m_config);
+        server->SetRemoteEventSocket(handler.release());
         m_socket = server;
         if (wasCurrent) {
             s_currentSocket = server;

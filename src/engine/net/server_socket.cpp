@@ -12,13 +12,21 @@ namespace velm {
 namespace net {
 namespace {
 
+// 0 once the last id has been taken: the counter never wraps back to ids given before.
 std::atomic<std::uint32_t> s_nextClientId{kFirstClientId};
 
 } // namespace
 
-std::uint32_t TakeNextClientId() { return s_nextClientId.fetch_add(1); }
+std::uint32_t TakeNextClientId() {
+    std::uint32_t id = s_nextClientId.load();
+    while (id != 0 && !s_nextClientId.compare_exchange_weak(id, id + 1)) {
+    }
+    return id;
+}
 
 std::uint32_t PeekNextClientId() { return s_nextClientId.load(); }
+
+void SetNextClientIdForTest(std::uint32_t next) { s_nextClientId.store(next); }
 
 CServerSocket::CServerSocket(const SNetConfig& config, std::unique_ptr<IDatagramPort> port)
     : CBaseSocket(true, config, PortOrUdp(std::move(port), true, config.bindAddress, config.port)) {}
@@ -73,12 +81,22 @@ void CServerSocket::SendSuccessor() {
 bool CServerSocket::HasRoom() const { return GetPeerIds().size() < GetConfig().maxClients; }
 
 void CServerSocket::Offer(const SPeerAddress& to) {
-    const std::uint32_t id = PeekNextClientId();
-    // One offer per address: a search repeated (or flooded) from one address renews it.
-    const auto same =
-        std::find_if(m_offers.begin(), m_offers.end(), [&to](const SOffer& offer) { return offer.to.SameHost(to); });
-    if (same != m_offers.end()) {
-        m_offers.erase(same);
+    const std::uint32_t id = TakeNextClientId();
+    if (id == 0) {
+        if (!m_saidIdsRunOut) {
+            m_saidIdsRunOut = true;
+            char dotted[16];
+            std::fprintf(stderr,
+                         "No client id is left to offer: the search from %s is not answered, and no later one\n",
+                         DottedAddress(to, dotted));
+        }
+        return;
+    }
+    // A search repeated (or flooded) from one address keeps only its latest few offers, and a
+    // flood from many addresses pushes out the oldest.
+    const auto sameAddress = [&to](const SOffer& offer) { return offer.to == to; };
+    if (static_cast<std::size_t>(std::count_if(m_offers.begin(), m_offers.end(), sameAddress)) >= kOffersPerAddress) {
+        m_offers.erase(std::find_if(m_offers.begin(), m_offers.end(), sameAddress));
     } else if (m_offers.size() >= kRememberedOffers) {
         m_offers.pop_front();
     }
@@ -89,20 +107,15 @@ void CServerSocket::Offer(const SPeerAddress& to) {
 
 void CServerSocket::TakeConnect(const SPeerAddress& from, std::uint32_t claimed) {
     const auto offer = std::find_if(m_offers.begin(), m_offers.end(),
-                                    [&](const SOffer& o) { return o.to.SameHost(from) && o.id == claimed; });
+                                    [&](const SOffer& o) { return o.to == from && o.id == claimed; });
     if (offer == m_offers.end()) {
         return;
     }
-    m_offers.erase(offer);
-    // Two players offered the same id at once: the first to connect takes it, the other gets the
-    // next one and is told so.
-    const std::uint32_t id = TakeNextClientId();
-    if (!AddPeer(from, id)) {
-        return;
-    }
-    Log("Got a new client IP # ", from);
-    if (id != claimed) {
-        QueueReliableTo(MakeU32Message(kClientIdUpdate, id), id);
+    // The client has chosen: its other offers are void.
+    m_offers.erase(std::remove_if(m_offers.begin(), m_offers.end(), [&from](const SOffer& o) { return o.to == from; }),
+                   m_offers.end());
+    if (AddPeer(from, claimed)) {
+        Log("Got a new client IP # ", from);
     }
 }
 

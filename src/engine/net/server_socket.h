@@ -1,8 +1,9 @@
 // The host's socket: answers server searches with client-id offers, takes connects, pings and
-// acknowledgements, and tells the clients about each other (peer list, successor). It takes at
-// most the config's maxClients peers, and only a connect from an address it lately made an offer
-// to; a search costs no id (an offer names the next id, the connect takes it). Used by the
-// network thread; the lobby's calls lock like every socket operation.
+// acknowledgements, and tells the clients about each other (peer list, successor). Each offer
+// takes the next id of the process-wide counter, so two clients searching at once are offered
+// different ids and no id is given twice. It takes at most the config's maxClients peers, and
+// only a connect that claims an id lately offered to the address (and port) it comes from. Used
+// by the network thread; the lobby's calls lock like every socket operation.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,9 @@ public:
     // The offers remembered, to take the connects they bring: enough for a flood of searches
     // from other addresses not to push a real player's offer out before its connect comes.
     static constexpr std::size_t kRememberedOffers = 1024;
+    // A client searches again until an offer reaches it and connects with the first that does,
+    // which need not be the latest: a few offers to one address stay good.
+    static constexpr std::size_t kOffersPerAddress = 4;
 
 protected:
     void HandleMessage(CReceivedMessage& message, bool fromPeer) override;
@@ -46,15 +50,18 @@ private:
     void Offer(const SPeerAddress& to);
     void TakeConnect(const SPeerAddress& from, std::uint32_t claimed);
 
-    // The latest offer to each address, oldest first; network thread only.
+    // The latest offers, oldest first; network thread only.
     std::deque<SOffer> m_offers;
+    bool m_saidIdsRunOut = false;
 };
 
-// The id the process's servers offer next: 2 first. Taken by the connect that claims it, so an id
-// is never given to two peers, and searches alone never use ids up.
+// The id the process's servers offer next: 2 first, then 3, never one given before; 0 once the
+// counter has run out (every id up to 0xFFFFFFFF has been offered).
 std::uint32_t TakeNextClientId();
-// The id the next offer will carry, without taking it.
+// The id the next offer will carry, without taking it (0 when none is left).
 std::uint32_t PeekNextClientId();
+// Tests only: the counter stands at `next` (0: run out).
+void SetNextClientIdForTest(std::uint32_t next);
 
 } // namespace net
 } // namespace velm

@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "game/ai/waypoint_editor.h"
 #include "game/ai/waypoint_file.h"
 #include "libs/common/script_arg_check.h"
+#include "libs/common/script_guard.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -67,6 +69,23 @@ common::CVector3 VectorArg(lua_State* L, int count, int first) {
                             common::ScriptFloat(NumberArg(L, count, first + 2)));
 }
 
+// A waypoint or marker position, as a level file's.
+bool Position(lua_State* L, const char* name, int count, int first) {
+    const char* const axes[] = {"x", "y", "z"};
+    for (int k = 0; k < 3; ++k) {
+        if (!common::AcceptScriptSetting(L, NumberArg(L, count, first + k), common::kAnyDataNumber, name, axes[k],
+                                         &Print)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A profile's seconds between shots and its reach for jugs in metres.
+constexpr common::SNumberBounds kProfileAmount = {0.0, common::kAnyDataNumber.highest, 0.0};
+// Beyond any difficulty the profiles name (0 to 3).
+constexpr common::SNumberBounds kProfileDifficulty = {0.0, 10.0, 0.0};
+
 int PushBool(lua_State* L, bool value) {
     lua_pushboolean(L, value ? 1 : 0);
     return 1;
@@ -113,7 +132,7 @@ int WriteWaypoints(lua_State* L) {
 }
 
 int AddWPtoEnd(lua_State* L) {
-    if (Args(L, "AddWPtoEnd", "nnn") && Editor() != nullptr) {
+    if (Args(L, "AddWPtoEnd", "nnn") && Position(L, "AddWPtoEnd", 3, 0) && Editor() != nullptr) {
         Editor()->AppendWaypoint(VectorArg(L, 3, 0));
     }
     return 0;
@@ -125,7 +144,7 @@ int DeleteWaypoint(lua_State* L) {
 }
 
 int InsertWaypoint(lua_State* L) {
-    if (Args(L, "InsertWaypoint", "nnnnb") && Editor() != nullptr) {
+    if (Args(L, "InsertWaypoint", "nnnnb") && Position(L, "InsertWaypoint", 5, 0) && Editor() != nullptr) {
         Editor()->InsertWaypoint(VectorArg(L, 5, 0), common::ScriptWholeNumber(NumberArg(L, 5, 3)), BoolArg(L, 5, 4));
     }
     return 0;
@@ -185,7 +204,8 @@ int PrintWPList(lua_State*) {
 }
 
 int CreateWPObj(lua_State* L) {
-    if (Args(L, "CreateWPObj", "nnn") && s_context != nullptr && s_context->m_markers != nullptr) {
+    if (Args(L, "CreateWPObj", "nnn") && Position(L, "CreateWPObj", 3, 0) && s_context != nullptr &&
+        s_context->m_markers != nullptr) {
         s_context->m_markers->CreateMarker(VectorArg(L, 3, 0), false);
     }
     return 0;
@@ -272,9 +292,9 @@ std::string ReadNet(lua_State* L, int table, const std::string& name, std::uniqu
         int isNumber = 0;
         const double weight = lua_tonumberx(L, -1, &isNumber);
         lua_pop(L, 1);
-        if (isNumber == 0) {
+        if (isNumber == 0 || !std::isfinite(weight)) {
             lua_pop(L, 1);
-            return "Weights[" + std::to_string(i) + "] is not a number (the net has " + std::to_string(needed) +
+            return "Weights[" + std::to_string(i) + "] is not a finite number (the net has " + std::to_string(needed) +
                    " weights)";
         }
         weights.push_back(weight);
@@ -327,8 +347,19 @@ AIProfile* ProfileArg(lua_State* L, const char* name, const char* kinds) {
     return code == AI_NONE ? nullptr : &GetAIProfileByCode(code);
 }
 
+// The profile of a (name, number) call whose number lies within the bounds; a number beyond
+// them is refused with its line and the profile keeps what it has.
+AIProfile* ProfileWithValue(lua_State* L, const char* name, const common::SNumberBounds& bounds) {
+    AIProfile* profile = ProfileArg(L, name, "sn");
+    if (profile == nullptr ||
+        !common::AcceptScriptSetting(L, NumberArg(L, 2, 1), bounds, name, StringArg(L, 2, 0), &Print)) {
+        return nullptr;
+    }
+    return profile;
+}
+
 int SetAIWDelay(lua_State* L) {
-    AIProfile* profile = ProfileArg(L, "SetAIWDelay", "sn");
+    AIProfile* profile = ProfileWithValue(L, "SetAIWDelay", kProfileAmount);
     if (profile != nullptr) {
         profile->WDelay = common::ScriptFloat(NumberArg(L, 2, 1));
     }
@@ -336,7 +367,7 @@ int SetAIWDelay(lua_State* L) {
 }
 
 int SetAICRange(lua_State* L) {
-    AIProfile* profile = ProfileArg(L, "SetAICRange", "sn");
+    AIProfile* profile = ProfileWithValue(L, "SetAICRange", kProfileAmount);
     if (profile != nullptr) {
         profile->CRange = common::ScriptFloat(NumberArg(L, 2, 1));
     }
@@ -344,7 +375,7 @@ int SetAICRange(lua_State* L) {
 }
 
 int SetAIDifficulty(lua_State* L) {
-    AIProfile* profile = ProfileArg(L, "SetAIDifficulty", "sn");
+    AIProfile* profile = ProfileWithValue(L, "SetAIDifficulty", kProfileDifficulty);
     if (profile != nullptr) {
         profile->Difficulty = common::ScriptWholeNumber(NumberArg(L, 2, 1));
     }
@@ -375,6 +406,29 @@ int SetAIDebug(lua_State* L) {
     return PushBool(L, profile != nullptr);
 }
 
+constexpr common::SScriptFunction kFunctions[] = {
+    {"LoadWaypoints", &LoadWaypoints},
+    {"WriteWaypoints", &WriteWaypoints},
+    {"AddWPtoEnd", &AddWPtoEnd},
+    {"DeleteWaypoint", &DeleteWaypoint},
+    {"InsertWaypoint", &InsertWaypoint},
+    {"GetWPMarkerID", &GetWPMarkerID},
+    {"ClearWaypoints", &ClearWaypoints},
+    {"SetActive", &SetActive},
+    {"SetInactive", &SetInactive},
+    {"SetLabel", &SetLabel},
+    {"PrintWPList", &PrintWPList},
+    {"CreateWPObj", &CreateWPObj},
+    {"AIStates", &AIStates},
+    {"LoadNet", &LoadNet},
+    {"SetAIWDelay", &SetAIWDelay},
+    {"SetAICRange", &SetAICRange},
+    {"SetAIPath", &SetAIPath},
+    {"SetAIDifficulty", &SetAIDifficulty},
+    {"SetAINet", &SetAINet},
+    {"SetAIDebug", &SetAIDebug},
+};
+
 } // namespace
 
 CAIScriptHost::CAIScriptHost(velm::ai::CAIManager& manager, const std::function<void(const std::string&)>& print)
@@ -395,36 +449,7 @@ CAIScriptHost::~CAIScriptHost() {
 
 void RegisterAIScriptFunctions(SAIScriptContext& context) {
     s_context = &context;
-    struct SEntry {
-        const char* name;
-        lua_CFunction function;
-    };
-    static const SEntry entries[] = {
-        {"LoadWaypoints", &LoadWaypoints},
-        {"WriteWaypoints", &WriteWaypoints},
-        {"AddWPtoEnd", &AddWPtoEnd},
-        {"DeleteWaypoint", &DeleteWaypoint},
-        {"InsertWaypoint", &InsertWaypoint},
-        {"GetWPMarkerID", &GetWPMarkerID},
-        {"ClearWaypoints", &ClearWaypoints},
-        {"SetActive", &SetActive},
-        {"SetInactive", &SetInactive},
-        {"SetLabel", &SetLabel},
-        {"PrintWPList", &PrintWPList},
-        {"CreateWPObj", &CreateWPObj},
-        {"AIStates", &AIStates},
-        {"LoadNet", &LoadNet},
-        {"SetAIWDelay", &SetAIWDelay},
-        {"SetAICRange", &SetAICRange},
-        {"SetAIPath", &SetAIPath},
-        {"SetAIDifficulty", &SetAIDifficulty},
-        {"SetAINet", &SetAINet},
-        {"SetAIDebug", &SetAIDebug},
-    };
-    common::CScriptManager* host = common::CScriptManager::GetInstance();
-    for (const SEntry& entry : entries) {
-        host->RegisterFunction(entry.name, entry.function);
-    }
+    common::RegisterGuardedFunctions<kFunctions, &Print>(*common::CScriptManager::GetInstance());
 }
 
 } // namespace ai

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
 
 #include "game/ai/waypoint_editor.h"
 
@@ -26,10 +28,17 @@ CRaySensor::~CRaySensor() {
 
 void CRaySensor::OpenLog(const std::string& fileName, int window) {
     m_fileName = fileName;
-    if (!m_log.Open(fileName, platform::CLogFile::EMode::TRUNCATE)) {
-        std::fprintf(stderr, "%s: %s; driving samples are not recorded\n", fileName.c_str(), m_log.GetError().c_str());
-    }
     m_window = window;
+    m_replaced = false;
+    m_stopped = false;
+    m_log.Close();
+    // Emptying the earlier file now would lose it to a disk that fills before the first window.
+    std::string error;
+    std::error_code unknown;
+    if (!std::filesystem::exists(fileName, unknown) && !platform::ReplaceFile(fileName, std::string(), error)) {
+        std::fprintf(stderr, "%s: %s; driving samples are not recorded\n", fileName.c_str(), error.c_str());
+        m_stopped = true;
+    }
 }
 
 std::vector<double> CRaySensor::RatioSample(float left, bool leftHit, float right, bool rightHit) {
@@ -59,7 +68,7 @@ void CRaySensor::RecordSample(const std::vector<double>& sample, const std::vect
 }
 
 void CRaySensor::WriteLog() {
-    if (m_log.IsOpen()) {
+    if (!m_stopped) {
         std::ostringstream lines;
         for (std::size_t i = 0; i < m_samples.size(); ++i) {
             for (std::size_t j = 0; j < m_samples[i].size(); ++j) {
@@ -71,13 +80,34 @@ void CRaySensor::WriteLog() {
             }
             lines << "\n";
         }
-        if (!m_log.Write(lines.str())) {
-            std::fprintf(stderr, "%s: %s; the driving samples stop here\n", m_fileName.c_str(),
-                         m_log.GetError().c_str());
-        }
+        Append(lines.str());
     }
     m_samples.clear();
     m_paired.clear();
+}
+
+void CRaySensor::Append(const std::string& text) {
+    if (m_replaced) {
+        if (!m_log.Write(text)) {
+            std::fprintf(stderr, "%s: %s; the driving samples stop here\n", m_fileName.c_str(),
+                         m_log.GetError().c_str());
+            m_stopped = true;
+        }
+        return;
+    }
+    // The first window replaces the earlier run's file whole, or leaves it as it was.
+    std::string error;
+    if (!platform::ReplaceFile(m_fileName, text, error)) {
+        std::fprintf(stderr, "%s: %s; the driving samples stop here and the earlier file is kept\n", m_fileName.c_str(),
+                     error.c_str());
+        m_stopped = true;
+        return;
+    }
+    m_replaced = true;
+    if (!m_log.Open(m_fileName, platform::CLogFile::EMode::APPEND)) {
+        std::fprintf(stderr, "%s: %s; the driving samples stop here\n", m_fileName.c_str(), m_log.GetError().c_str());
+        m_stopped = true;
+    }
 }
 
 } // namespace ai

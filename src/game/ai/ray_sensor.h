@@ -29,8 +29,10 @@ public:
     explicit CRaySensor(bool debug, IWaypointMarkers* markers = nullptr);
     ~CRaySensor() override;
 
-    // Creates or empties the log; samples are written `window` at a time. A log that cannot be
-    // written is said once on standard error, and its samples are dropped.
+    // Starts the log; samples are written `window` at a time. The file is created empty when
+    // there is none; an earlier one stays whole until this run's first window has been written
+    // beside it and put in its place, and later windows are added to its end. A log that cannot
+    // be written is said once on standard error, and its samples are dropped.
     void OpenLog(const std::string& fileName, int window);
     // Two values (left / right, right / left), or none without a racer or terrain under it.
     virtual std::vector<double> Sample(const CRacerModel* racer, const velm::ai::WaypointList& waypoints);
@@ -47,12 +49,18 @@ public:
     const std::vector<int>& GetMarkerIds() const { return m_markerIds; }
 
 private:
+    // One window's lines to the log.
+    void Append(const std::string& text);
+
     std::vector<std::vector<double>> m_samples;
     std::vector<std::vector<double>> m_paired;
     std::vector<int> m_markerIds;
     int m_window = 1;
     std::string m_fileName;
     platform::CLogFile m_log;
+    // This run's first window has replaced the earlier file; or the log has stopped.
+    bool m_replaced = false;
+    bool m_stopped = true;
     bool m_debug;
     IWaypointMarkers* m_markers;
 };

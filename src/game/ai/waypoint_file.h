@@ -1,6 +1,8 @@
 // The waypoint text file: the path label on the first line, then one "x y z " line per waypoint.
-// Only positions are kept. Reading stops at the first number that does not read; a file
-// without a label adds no path. Main thread.
+// Only positions are kept. Reading stops at the first number that does not read; a waypoint not
+// finite or beyond the world is left out; a path is cut at 65536 waypoints; a file without a
+// label (empty, or not text) adds no path. Each is said on standard error with the file, and so
+// is a path of fewer than two waypoints. Main thread.
 #pragma once
 
 #include <string>

@@ -15,15 +15,21 @@ namespace {
 
 constexpr const char* kNone = "none";
 
-// Masses, lengths and spacings: a negative one turns a body or a grid inside out.
-constexpr common::SNumberBounds kSize = {0.0, common::kAnyDataNumber.highest, 0.0};
+// A grid's spacing and a hull's sides: a negative one turns a body or a grid inside out, none at
+// all leaves a grid or a hull of no extent, which
+// divides by zero where it is measured. A refused one is a metre.
+constexpr common::SNumberBounds kExtent = {0.001, common::kAnyDataNumber.highest, 1.0};
+// A body of no mass has no inverse: it would hang where it is made. A refused mass is one of the
+// racers' and items' order, so that the body still floats and moves.
+constexpr common::SNumberBounds kMass = {0.001, common::kAnyDataNumber.highest, 100.0};
 // Vertices along one side of a grid: one mesh of 16-bit indices holds no more; the surface that
 // is built checks their product before allocating it.
 constexpr common::SNumberBounds kGridSide = {0.0, 65536.0, 0.0};
-// A cylinder hull's layers and slices, beyond any hull's need (the game's have 3 and 12): the
-// test points they make are allocated when the hull is built.
-constexpr common::SNumberBounds kHullLayers = {0.0, 64.0, 0.0};
-constexpr common::SNumberBounds kHullSlices = {0.0, 256.0, 0.0};
+// A cylinder hull's layers and slices: at least one layer and three slices make a body, and more
+// than these are beyond any hull's need; the test points they make are allocated when the hull is
+// built. A refused count is the game's own hulls' (3 layers, 12 slices).
+constexpr common::SNumberBounds kHullLayers = {1.0, 64.0, 3.0};
+constexpr common::SNumberBounds kHullSlices = {3.0, 256.0, 12.0};
 
 // Every number is checked: one that is not finite or beyond its bounds is said and replaced.
 float Float(const common::CXmlReader& reader, const char* name,
@@ -65,8 +71,8 @@ void ReadGrid(common::CXmlReader& reader, std::unique_ptr<SModelData::SWaterData
     const long long rows = w.m_vertPerRow;
     const long long cols = w.m_vertPerCol;
     if (rows < 2 || cols < 2 || rows * cols > kMaxVertices) {
-        std::fprintf(stderr, "Water grid %s: %lld x %lld vertices make no grid; the water is dropped\n",
-                     w.m_gridFileName.c_str(), rows, cols);
+        std::fprintf(stderr, "%s: water grid %s: %lld x %lld vertices make no grid; the water is dropped\n",
+                     reader.GetFileName().c_str(), w.m_gridFileName.c_str(), rows, cols);
         water.reset();
         return;
     }
@@ -78,7 +84,8 @@ void ReadGrid(common::CXmlReader& reader, std::unique_ptr<SModelData::SWaterData
     std::vector<velm::phy::CGridCell> cells;
     if (!velm::ReadVBIBFile(vertices.data(), vertexCount, indices.data(), indexCount, cells, cellCount,
                             w.m_gridFileName)) {
-        std::fprintf(stderr, "Water grid %s: the water is dropped\n", w.m_gridFileName.c_str());
+        std::fprintf(stderr, "%s: water grid %s cannot be used; the water is dropped\n", reader.GetFileName().c_str(),
+                     w.m_gridFileName.c_str());
         water.reset();
         return;
     }
@@ -172,7 +179,7 @@ void ReadWaterData(common::CXmlReader& reader, std::unique_ptr<SModelData::SWate
     reader.Enter("Grid");
     w.m_vertPerRow = Count(reader, "VertPerRow", kGridSide);
     w.m_vertPerCol = Count(reader, "VertPerCol", kGridSide);
-    w.m_cellSpacing = Float(reader, "CellSpacing", kSize);
+    w.m_cellSpacing = Float(reader, "CellSpacing", kExtent);
     w.m_position = Vector(reader, "Pos");
     w.m_scale = Vector(reader, "Scalars");
     reader.Enter("Textures");
@@ -199,7 +206,7 @@ void ReadTerrainData(common::CXmlReader& reader, std::unique_ptr<SModelData::STe
     reader.Enter("Grid");
     t.m_vertPerRow = Count(reader, "VertPerRow", kGridSide);
     t.m_vertPerCol = Count(reader, "VertPerCol", kGridSide);
-    t.m_cellSpacing = Float(reader, "CellSpacing", kSize);
+    t.m_cellSpacing = Float(reader, "CellSpacing", kExtent);
     const common::CVector3 position = Vector(reader, "Pos");
     t.m_position[0] = position.x;
     t.m_position[1] = position.y;
@@ -240,7 +247,7 @@ void ReadPhysicsData(common::CXmlReader& reader, std::unique_ptr<SModelData::SPh
     }
     const std::uint32_t sectionDepth = reader.GetScopeCount();
     SModelData::SPhysicsData& p = *physics;
-    p.m_mass = Float(reader, "Mass", kSize);
+    p.m_mass = Float(reader, "Mass", kMass);
     p.m_kineticFriction = Float(reader, "KineticFriction");
     p.m_staticFriction = Float(reader, "StaticFriction");
     p.m_restitution = Float(reader, "CoefficientRestitution");
@@ -251,14 +258,14 @@ void ReadPhysicsData(common::CXmlReader& reader, std::unique_ptr<SModelData::SPh
         const std::string type = reader.GetValue("HullType");
         if (type == "Cylinder") {
             p.m_hullType = SModelData::HULL_CYLINDER;
-            p.m_hullDims[0] = Float(reader, "Height", kSize);
-            p.m_hullDims[1] = Float(reader, "Radius", kSize);
+            p.m_hullDims[0] = Float(reader, "Height", kExtent);
+            p.m_hullDims[1] = Float(reader, "Radius", kExtent);
             p.m_hullLayers = Count(reader, "Layers", kHullLayers);
             p.m_hullSlices = Count(reader, "Slices", kHullSlices);
         } else if (type == "Box") {
-            p.m_hullDims[0] = Float(reader, "XLength", kSize);
-            p.m_hullDims[1] = Float(reader, "YLength", kSize);
-            p.m_hullDims[2] = Float(reader, "ZLength", kSize);
+            p.m_hullDims[0] = Float(reader, "XLength", kExtent);
+            p.m_hullDims[1] = Float(reader, "YLength", kExtent);
+            p.m_hullDims[2] = Float(reader, "ZLength", kExtent);
         } else if (type == "Mesh") {
             p.m_hullType = SModelData::HULL_MESH;
             ReadHull(reader, p);

@@ -162,6 +162,10 @@ void CTumboKelvoGame::OnStartedConnection() {
     }
     if (takeover) {
         m_trace->TookOver();
+        // Its word went to the lost server: now it waits for the others' words itself.
+        if (m_waitingForReady) {
+            WaitForReadyPeers();
+        }
     }
 }
 
@@ -212,6 +216,25 @@ void CTumboKelvoGame::OnLostConnection(std::uint32_t connectionId) {
     }
 }
 
+void CTumboKelvoGame::WaitForReadyPeers() {
+    // No client hears of the race before the host is on the start line, so no word of this race
+    // came earlier; what the list holds is left from a race given up before its countdown.
+    m_readyPlayers.clear();
+    m_waitingForReady = true;
+    CheckReadyGate();
+}
+
+void CTumboKelvoGame::SayReady() {
+    m_waitingForReady = true;
+    velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(velm::net::GetLocalClientId()));
+}
+
+void CTumboKelvoGame::OnServerConnected() {
+    if (m_waitingForReady && GetMode() == 0) {
+        SayReady();
+    }
+}
+
 void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {
     // A peer that reports twice still counts once.
     if (std::find(m_readyPlayers.begin(), m_readyPlayers.end(), clientId) == m_readyPlayers.end()) {
@@ -222,19 +245,22 @@ void CTumboKelvoGame::OnPlayerReady(std::uint32_t clientId) {
 
 void CTumboKelvoGame::OnPeerLost(std::uint32_t clientId) {
     m_readyPlayers.remove(clientId);
-    // The lost peer may have been the last one the waiting peers were held for.
-    if (!m_readyPlayers.empty()) {
-        CheckReadyGate();
-    }
+    // The lost peer may have been the last one the others were held for, whether or not any of
+    // them has said a word yet.
+    CheckReadyGate();
 }
 
 void CTumboKelvoGame::CheckReadyGate() {
+    if (!m_waitingForReady) {
+        return;
+    }
     const std::list<std::uint32_t> peers = m_testPeers != nullptr ? *m_testPeers : velm::net::GetPeerIds();
     std::size_t ready = 0;
     for (std::uint32_t peer : peers) {
         ready += std::find(m_readyPlayers.begin(), m_readyPlayers.end(), peer) != m_readyPlayers.end() ? 1 : 0;
     }
     if (ready >= peers.size()) {
+        m_waitingForReady = false;
         m_readyPlayers.clear();
         velm::TriggerEvent(CBeginCountDownEvt());
     }

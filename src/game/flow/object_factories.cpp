@@ -46,6 +46,7 @@ using velm::phy::CRigidBody;
 using Body = std::shared_ptr<CRigidBody>;
 
 constexpr float kReleasedDrag = 0.5f;
+constexpr float kStandingWeightShare = 0.65f;
 constexpr float kLogInertiaScale = 1000.0f;
 constexpr std::uint32_t kMeshViewKind = 4;
 constexpr std::uint32_t kOpaqueViewKind = 0;
@@ -294,13 +295,28 @@ void TumboKelvoListener::CreateRacer(const CCreateRacerData& record) {
     velm::gfx::IGfxUnit* unit = NewUnit(*data.m_graphic, *racer);
     Place(*racer, data.m_graphic.get());
     CRigidBody& body = *racer->GetBody();
-    BuildHull(body, *data.m_physics);
-    CopySurface(body, *data.m_physics);
+    // A racer drawn at a scale floats as its racing-size self would, scaled: its hull takes the
+    // scale and its mass the scale's volume, so it sinks by the same share of its drawn tube.
+    const CVector3 scale = data.m_graphic->m_scale;
+    SModelData::SPhysicsData physics = *data.m_physics;
+    const float volume = scale.x * scale.y * scale.z;
+    if (volume > 0.0f) {
+        physics.m_mass *= volume;
+    }
+    // A racer outside the race (the character selection's line-up) only stands on the water, where
+    // it floats deeper than the line its tube is drawn to ride at, midway to its racing rise
+    // (tools/racer_float.py): taking that rise's share off its weight buoys it to that line.
+    if (record.m_participant != 1) {
+        physics.m_mass *= kStandingWeightShare;
+    }
+    BuildHull(body, physics, scale);
+    CopySurface(body, physics);
     body.SetHullFlag(RotationalPhysics());
     const bool secondary = record.m_secondary != 0;
-    RegisterPhysics(*racer, *data.m_physics, secondary);
+    RegisterPhysics(*racer, physics, secondary);
     AddGravity(body);
-    AddBuoyancy(body, data.m_physics->m_positionOffsets.front(), true);
+    const CVector3& offset = physics.m_positionOffsets.front();
+    AddBuoyancy(body, CVector3(offset.x * scale.x, offset.y * scale.y, offset.z * scale.z), true);
 
     auto* view = new CRacerView(racer, unit);
     view->SetSounds(data.GetSound(0), data.GetSound(1), data.GetSound(2));
@@ -602,7 +618,9 @@ void TumboKelvoListener::MakeWaterFrom(const SCreationRecord& record) {
     CTumboKelvoGame* game = GetGame();
     velm::CWater* water = MakeWater(record);
     if (water == nullptr) {
-        std::fprintf(stderr, "Make_Water: model data \"%s\" holds no water of a known kind; nothing built\n",
+        std::fprintf(stderr,
+                     "Make_Water: model data \"%s\" holds no water it can build (a kind from 0 to 2 with its grid; "
+                     "what its files lacked is said above); nothing built\n",
                      record.m_modelData.m_key.c_str());
         return;
     }

@@ -8,8 +8,9 @@ namespace kelvo {
 
 SStartGridSettings ReadStartGridSettings(common::CScriptManager& script, std::ostream& errors) {
     const auto place = [&script, &errors](const char* name) {
-        return static_cast<float>(
-            common::CheckNumber(script.GetGlobalNumber(name), common::kAnyDataNumber, "script global", name, errors));
+        return static_cast<float>(common::CheckNumber(script.GetGlobalNumber(name), common::kAnyDataNumber,
+                                                      common::kScriptGlobalOrigin, common::ScriptGlobalField(name),
+                                                      errors));
     };
     SStartGridSettings settings;
     settings.m_start = common::CVector3(place("STAGE1_X"), place("STAGE1_Y"), place("STAGE1_Z"));
@@ -17,8 +18,9 @@ SStartGridSettings ReadStartGridSettings(common::CScriptManager& script, std::os
     settings.m_dz = place("STAGE1_RACER_DZ");
     // Any row count works: none or a negative one is one row for the whole field.
     settings.m_perRow = script.GetGlobalInt("STAGE1_RACERS_PER_ROW");
-    settings.m_racers = common::CheckWhole(script.GetGlobalNumber("NUM_RACERS"), {0.0, kMostRacers, kMostRacers},
-                                           "script global", "NUM_RACERS", errors);
+    settings.m_racers =
+        common::CheckWhole(script.GetGlobalNumber("NUM_RACERS"), {0.0, kMostRacers, kMostRacers},
+                           common::kScriptGlobalOrigin, common::ScriptGlobalField("NUM_RACERS"), errors);
     return settings;
 }
 

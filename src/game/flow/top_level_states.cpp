@@ -24,6 +24,7 @@
 #include "game/events/game_events.h"
 #include "game/flow/level_loader.h"
 #include "game/flow/start_grid.h"
+#include "game/flow/start_script.h"
 #include "game/flow/top_level_state.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/tools/script_functions.h"
@@ -57,9 +58,7 @@ constexpr std::uint32_t kMenuRenderFlags = 0x2007F;
 
 const CTumboKelvoGame::SCameraView kMenuView{common::CVector3(5.6f, -1.1700923f, 505.65549f), 7.071058f, 2.8507938f,
                                              -0.52539885f};
-// Looking at the same point from the same angles as from 7.07 m, the camera stands back to 9.5 m:
-// nearer, the racer in front of the turntable reached below the bottom of the picture.
-const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f, 508.1f), 9.5f, 1.651f, -0.57f};
+const CTumboKelvoGame::SCameraView kCharSelView{common::CVector3(12.54f, -1.479f, 508.1f), 7.071058f, 1.651f, -0.57f};
 const CTumboKelvoGame::SCameraView kCreditsView{common::CVector3(5.5408678f, -1.8811257f, 496.31989f), 7.6710567f,
                                                 4.5507927f, -0.48539862f};
 
@@ -138,7 +137,7 @@ protected:
         game.CreateConsole();
         game.SetUpOverlays();
         RegisterScriptFunctions();
-        common::CScriptManager::GetInstance()->RunScript("Scripts/StartGame");
+        RunStartScript(*common::CScriptManager::GetInstance());
         game.CreateCursor();
         game.CreateStartRaceGUI();
         game.CreateEndRaceGUI();
@@ -459,11 +458,21 @@ public:
 protected:
     void OnInit() override {
         CTumboKelvoGame& game = Game();
+        // The grid is made behind the loading picture: until the race camera takes this
+        // machine's racer, in the next frame's camera step (or when the host's racers arrive),
+        // it still looks at the line-up or the menu's river, and the race HUD over that view is
+        // half a race.
+        game.CreateLoadingScreen();
+        m_pictureUp = true;
+        m_enteredStep = game.GetFrameStep();
         game.PauseIntroMusic();
         game.SetCurrentTrack(1);
         ShowCursor(game, false);
         if (TumboKelvoGameHUD* hud = game.GetHUD()) {
             hud->SetRacePanelShown(true);
+            // The grid shows the race about to start: no time, no speed of an earlier race.
+            hud->ResetRaceClock();
+            hud->SetSpeed(0);
         }
         SetLevelLight(game);
         const bool networked = game.IsNetworked();
@@ -499,10 +508,15 @@ protected:
         if (countdown != nullptr) {
             countdown->ClearDone();
         }
-        if (networked && game.GetMode() == 0) {
-            velm::QueueEvent(std::make_shared<CReadyToStartRaceEvt>(localId));
-        } else if (countdown != nullptr && (!networked || velm::net::GetPeerIds().empty())) {
-            countdown->StartCountdown();
+        if (!networked) {
+            if (countdown != nullptr) {
+                countdown->StartCountdown();
+            }
+        } else if (game.GetMode() == 0) {
+            game.SayReady();
+        } else {
+            // The host is ready as it gets here; with no peer left it starts at once.
+            game.WaitForReadyPeers();
         }
         game.PlayRaceMusic();
         game.PlayRiverSound();
@@ -512,10 +526,26 @@ protected:
     }
     void OnAction() override {
         CStartRaceGUI* countdown = Game().GetStartRaceGUI();
+        if (m_pictureUp && Game().GetFrameStep() != m_enteredStep &&
+            (Game().GetLocalRacerModel() != nullptr || (countdown != nullptr && countdown->IsActive()))) {
+            LiftPicture();
+        }
         if (countdown != nullptr && countdown->IsDone()) {
             SetNextState("RacingState");
         }
     }
+    void OnExit() override { LiftPicture(); }
+
+private:
+    void LiftPicture() {
+        if (m_pictureUp) {
+            Game().RemoveLoadingScreen();
+            m_pictureUp = false;
+        }
+    }
+
+    bool m_pictureUp = false;
+    std::uint64_t m_enteredStep = 0;
 };
 
 // StartTrack2State and StartTrack3State: registered, never entered; the racers already exist.
@@ -555,9 +585,9 @@ public:
 protected:
     void OnInit() override {
         Game().SetControllersTakeInput(true);
-        velm::phy::SetRiverSpeed(static_cast<float>(
-            common::CheckNumber(common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED"),
-                                velm::phy::kRiverSpeedBounds, "script global", "RIVER_SPEED")));
+        velm::phy::SetRiverSpeed(static_cast<float>(common::CheckNumber(
+            common::CScriptManager::GetInstance()->GetGlobalNumber("RIVER_SPEED"), velm::phy::kRiverSpeedBounds,
+            common::kScriptGlobalOrigin, common::ScriptGlobalField("RIVER_SPEED"))));
         common::CScriptManager::GetInstance()->RunString("ParseConsole(\"set ai state true true true\")");
         Game().MarkRaceStart();
     }

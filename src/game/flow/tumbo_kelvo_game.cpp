@@ -50,6 +50,7 @@
 #include "game/ui/loading_screen.h"
 #include "game/ui/multi_player_menu.h"
 #include "game/ui/norvale_splash.h"
+#include "game/ui/shipped_layouts.h"
 #include "game/ui/start_menu.h"
 #include "game/ui/start_race_gui.h"
 #include "game/ui/tumbo_kelvo_console.h"
@@ -461,7 +462,8 @@ TumboKelvoConsole* CTumboKelvoGame::GetConsole() const { return Screen<TumboKelv
 void CTumboKelvoGame::CreateHUD() { AddScreen(kHUDScreen, new TumboKelvoGameHUD()); }
 TumboKelvoGameHUD* CTumboKelvoGame::GetHUD() const { return Screen<TumboKelvoGameHUD>(kHUDScreen); }
 void CTumboKelvoGame::CreateCursor() {
-    AddScreen(kCursorScreen, new velm::gfx::CCursor(std::string(kXmlDataFolder) + "CursorInit.xml", false));
+    AddScreen(kCursorScreen,
+              new velm::gfx::CCursor(std::string(kXmlDataFolder) + "CursorInit.xml", false, kShippedCursor));
 }
 velm::gfx::CCursor* CTumboKelvoGame::GetCursorScreen() const { return Screen<velm::gfx::CCursor>(kCursorScreen); }
 
@@ -530,6 +532,8 @@ void CTumboKelvoGame::ResetRace() {
     }
     m_currentTrack = 0;
     m_raceFogOn = false;
+    m_waitingForReady = false;
+    m_readyPlayers.clear();
     m_activeCamera = m_raceCamera.get();
     if (hud != nullptr) {
         hud->SetVisible(true);

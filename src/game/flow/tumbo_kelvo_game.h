@@ -343,10 +343,21 @@ public:
     bool IsRaceInProgress() const { return m_raceInProgress; }
     void SetRaceInProgress(bool on) { m_raceInProgress = on; }
 
-    // The host's ready gate: each peer counts once, and the countdown begins once every
-    // connected peer is ready. A lost peer is dropped from the count and the gate re-checked.
+    // The host's ready gate. The host waits on the start line from its entry until every peer
+    // still connected has said it is ready, each counting once; then the countdown begins. A
+    // peer lost at any point (before or after its word) is no longer waited for, so the race
+    // starts once the remaining ones are ready, or at once when none remains. A client that
+    // takes over before the countdown waits so for the clients left, which say they are ready
+    // again to their new server.
+    void WaitForReadyPeers();
+    bool IsWaitingForReadyPeers() const { return m_waitingForReady; }
     void OnPlayerReady(std::uint32_t clientId);
     void OnPeerLost(std::uint32_t clientId);
+    // A client on the start line tells its server it is ready, and waits for the countdown.
+    void SayReady();
+    // A server became this machine's peer: one that took over hears the word again.
+    void OnServerConnected();
+    void OnCountdownBegun() { m_waitingForReady = false; }
     // Peers the gate waits for; the network layer's list unless a test sets one.
     void SetPeersForTest(const std::list<std::uint32_t>* peers) { m_testPeers = peers; }
     // The network manager's event listener (the test's when one is set); null while none runs.
@@ -417,6 +428,7 @@ private:
     velm::input::CInputSystem* m_testInput = nullptr;
     std::uint32_t m_currentTrack = 0;
     std::list<std::uint32_t> m_readyPlayers;
+    bool m_waitingForReady = false;
     velm::CModel* m_localRacerModel = nullptr;
     std::array<velm::CSound*, kSoundCount> m_sounds{};
     std::shared_ptr<CItemManager> m_itemManager;

@@ -73,6 +73,11 @@ constexpr SLineUpRow kLineUp[] = {{"MonkeyModelData", 1, 15.47f},    {"BearModel
                                   {"HillbillyModelData", 5, 13.22f}, {"MovideStarModelData", 6, 13.22f}};
 constexpr float kLineUpY = 0.05f;
 constexpr float kLineUpZ = 506.6f;
+// The line-up is drawn at this share of the racers' size: the turntable's places stand 1.9 m apart
+// and the one in front stands 2.4 m ahead of the selection camera, which looks down on it from
+// 2.8 m above the water, so a racing-size tube would crowd its neighbours and reach out of the
+// bottom of the picture.
+const CVector3 kLineUpScale(0.42f, 0.42f, 0.42f);
 
 const CVector3 kRockTriggerAt(-2.14f, -24.25f, -615.51f);
 const CVector3 kLogTriggerAt(-1.77f, -35.22f, -917.05f);
@@ -103,8 +108,8 @@ void CTumboKelvoGame::LoadLevel(const std::string& fileName) {
 void CTumboKelvoGame::BuildRacerLineUp() {
     for (const SLineUpRow& row : kLineUp) {
         const std::uint32_t id = velm::NewObjectID();
-        velm::TriggerEvent(
-            CCreateRacerEvt(row.m_key, id, 0, 0, 0, 0, row.m_character, CVector3(row.m_x, kLineUpY, kLineUpZ)));
+        velm::TriggerEvent(CCreateRacerEvt(row.m_key, id, 0, 0, 0, 0, row.m_character,
+                                           CVector3(row.m_x, kLineUpY, kLineUpZ), nullptr, 0.0f, &kLineUpScale));
         m_characterLineUpIds.push_back(id);
     }
 }

@@ -175,6 +175,7 @@ bool TumboKelvoListener::HandleEvent(const velm::CEvent& event) {
     } else if (type == "Start_Race_Evt") {
         game->StartRace();
     } else if (type == "Begin_Count_Down_Evt") {
+        game->OnCountdownBegun();
         if (CStartRaceGUI* countdown = game->GetStartRaceGUI()) {
             countdown->StartCountdown();
         }
@@ -355,6 +356,7 @@ void TumboKelvoListener::OnStartedConnection(const velm::CEvent& event) {
         if (lobby != nullptr) {
             lobby->GetChatBox()->SetSenderValue(velm::net::GetLocalClientId());
         }
+        game.OnServerConnected();
         return;
     }
     // The game takes over the unconnected racers; the newcomer to the lobby hears every slot.

@@ -11,6 +11,7 @@
 #include "game/tools/script_args.h"
 #include "game/tools/tools_game.h"
 #include "game/world/tumbo_kelvo_camera.h"
+#include "libs/common/script_guard.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -66,7 +67,9 @@ int ToggleCameraMove(lua_State*) {
 
 int SetCamSpeed(lua_State* L) {
     int base = 0;
-    if (ScriptArgs(L, "SetCamSpeed", "n", base)) {
+    if (ScriptArgs(L, "SetCamSpeed", "n", base) &&
+        common::AcceptScriptSetting(L, lua_tonumber(L, base), common::kAnyDataNumber, "SetCamSpeed", "speed",
+                                    &ConsolePrint)) {
         if (CTumboKelvoCamera* camera = FlyingCamera("SetCamSpeed")) {
             camera->SetMoveSpeed(static_cast<float>(lua_tonumber(L, base)));
         }
@@ -90,18 +93,16 @@ int GetCursor(lua_State* L) {
     return 1;
 }
 
+constexpr common::SScriptFunction kFunctions[] = {
+    {"PrintCamPos", &PrintCamPos}, {"ToggleCameraMove", &ToggleCameraMove},
+    {"SetCamSpeed", &SetCamSpeed}, {"SetCursor", &SetCursor},
+    {"GetCursor", &GetCursor},
+};
+
 } // namespace
 
 void RegisterCameraScriptFunctions() {
-    common::CScriptManager& host = *common::CScriptManager::GetInstance();
-    const std::pair<const char*, lua_CFunction> functions[] = {
-        {"PrintCamPos", &PrintCamPos}, {"ToggleCameraMove", &ToggleCameraMove},
-        {"SetCamSpeed", &SetCamSpeed}, {"SetCursor", &SetCursor},
-        {"GetCursor", &GetCursor},
-    };
-    for (const auto& [name, function] : functions) {
-        host.RegisterFunction(name, function);
-    }
+    common::RegisterGuardedFunctions<kFunctions, &ConsolePrint>(*common::CScriptManager::GetInstance());
 }
 
 } // namespace kelvo

@@ -16,6 +16,7 @@
 #include "game/world/race_context.h"
 #include "game/world/racer_model.h"
 #include "libs/common/script_arg_check.h"
+#include "libs/common/script_guard.h"
 #include "libs/common/script_manager.h"
 
 namespace kelvo {
@@ -147,20 +148,18 @@ int GiveItem(lua_State* L) {
 
 int PrintWeaponStats(lua_State*) { return 0; }
 
+constexpr common::SScriptFunction kFunctions[] = {
+    {"ConsoleWrite", &ConsoleWrite},   {"ReloadConsole", &ReloadConsole}, {"ToggleDebugInfo", &ToggleDebugInfo},
+    {"SetServer", &SetServer},         {"SetNetworking", &SetNetworking}, {"Start", &Start},
+    {"PrintRacerIDs", &PrintRacerIDs}, {"GiveItem", &GiveItem},           {"PrintWeaponStats", &PrintWeaponStats},
+};
+
 } // namespace
 
 void SetScriptGame(IScriptGame* game) { s_game = game; }
 
 void RegisterGameScriptFunctions() {
-    common::CScriptManager& host = *common::CScriptManager::GetInstance();
-    const std::pair<const char*, lua_CFunction> functions[] = {
-        {"ConsoleWrite", &ConsoleWrite},   {"ReloadConsole", &ReloadConsole}, {"ToggleDebugInfo", &ToggleDebugInfo},
-        {"SetServer", &SetServer},         {"SetNetworking", &SetNetworking}, {"Start", &Start},
-        {"PrintRacerIDs", &PrintRacerIDs}, {"GiveItem", &GiveItem},           {"PrintWeaponStats", &PrintWeaponStats},
-    };
-    for (const auto& [name, function] : functions) {
-        host.RegisterFunction(name, function);
-    }
+    common::RegisterGuardedFunctions<kFunctions, &ConsolePrint>(*common::CScriptManager::GetInstance());
 }
 
 } // namespace kelvo

@@ -2,6 +2,7 @@
 
 #include <lua.hpp>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -27,6 +28,7 @@
 #include "game/world/weapon_data.h"
 #include "libs/common/checked_number.h"
 #include "libs/common/script_arg_check.h"
+#include "libs/common/script_guard.h"
 #include "libs/common/script_manager.h"
 #include "libs/common/singleton.h"
 
@@ -43,6 +45,35 @@ bool Args(lua_State* L, const char* name, const char* kinds, int& base) { return
 float Num(lua_State* L, int index) { return common::ScriptFloat(lua_tonumber(L, index)); }
 std::string Str(lua_State* L, int index) { return lua_tostring(L, index); }
 bool Bool(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }
+
+// Fog as the engine configuration bounds it: colours from 0 to 1, distances to 100 km.
+constexpr common::SNumberBounds kFogColour = {0.0, 1.0, 0.0};
+constexpr common::SNumberBounds kFogDistance = {0.0, 100000.0, 0.0};
+constexpr common::SNumberBounds kFogDensity = {0.0, 1.0, 0.0};
+// A light's range and attenuation, which cannot be negative.
+constexpr common::SNumberBounds kLightAmount = {0.0, common::kAnyDataNumber.highest, 0.0};
+// A placed model's scale, as a level file's.
+constexpr common::SNumberBounds kScale = common::kAnyDataNumber;
+// Lights beyond light 0 are kept as set; a few are all a scene can use.
+constexpr common::SNumberBounds kLightIndex = {0.0, 7.0, 0.0};
+// A batch of trees: each is a model of its own, made at once by one "place".
+constexpr common::SNumberBounds kTreeCount = {0.0, 256.0, 0.0};
+// The most a tree steps from the last, in metres.
+constexpr common::SNumberBounds kTreeRadius = {0.0, 1000.0, 0.0};
+
+// The numbers of a call from `base` on, one per field, each within the bounds; at the first that
+// is not the call is refused (said on standard error and on the console) and changes nothing.
+bool Acceptable(lua_State* L, const char* name, int base, std::initializer_list<const char*> fields,
+                const common::SNumberBounds& bounds) {
+    int at = base;
+    for (const char* field : fields) {
+        if (!common::AcceptScriptSetting(L, lua_tonumber(L, at), bounds, name, field, &ConsolePrint)) {
+            return false;
+        }
+        ++at;
+    }
+    return true;
+}
 
 int PushBool(lua_State* L, bool value) {
     lua_pushboolean(L, value ? 1 : 0);
@@ -177,7 +208,7 @@ int SetWireFrame(lua_State* L) {
 
 int FogColor(lua_State* L) {
     int base = 0;
-    if (Args(L, "FogColor", "nnnn", base)) {
+    if (Args(L, "FogColor", "nnnn", base) && Acceptable(L, "FogColor", base, {"r", "g", "b", "a"}, kFogColour)) {
         velm::gfx::CAtmosphereManager& fog = velm::gfx::AtmosphereManager::Instance();
         fog.m_r = Num(L, base);
         fog.m_g = Num(L, base + 1);
@@ -188,17 +219,23 @@ int FogColor(lua_State* L) {
 }
 
 template <float velm::gfx::CAtmosphereManager::*Field>
-int FogValue(lua_State* L, const char* name) {
+int FogValue(lua_State* L, const char* name, const char* field, const common::SNumberBounds& bounds) {
     int base = 0;
-    if (Args(L, name, "n", base)) {
+    if (Args(L, name, "n", base) && Acceptable(L, name, base, {field}, bounds)) {
         velm::gfx::AtmosphereManager::Instance().*Field = Num(L, base);
     }
     return 0;
 }
 
-int FogDensity(lua_State* L) { return FogValue<&velm::gfx::CAtmosphereManager::m_fogDensity>(L, "FogDensity"); }
-int FogStart(lua_State* L) { return FogValue<&velm::gfx::CAtmosphereManager::m_fogStart>(L, "FogStart"); }
-int FogEnd(lua_State* L) { return FogValue<&velm::gfx::CAtmosphereManager::m_fogEnd>(L, "FogEnd"); }
+int FogDensity(lua_State* L) {
+    return FogValue<&velm::gfx::CAtmosphereManager::m_fogDensity>(L, "FogDensity", "density", kFogDensity);
+}
+int FogStart(lua_State* L) {
+    return FogValue<&velm::gfx::CAtmosphereManager::m_fogStart>(L, "FogStart", "distance", kFogDistance);
+}
+int FogEnd(lua_State* L) {
+    return FogValue<&velm::gfx::CAtmosphereManager::m_fogEnd>(L, "FogEnd", "distance", kFogDistance);
+}
 
 // The light.
 
@@ -215,11 +252,12 @@ int GetLight(lua_State* L) {
         return 0;
     }
     // Whole numbers from 0; the scene is lit by light 0 alone, the others are kept as set.
-    const int index = common::ScriptWholeNumber(lua_tonumber(L, base));
-    if (index < 0) {
-        ConsolePrint("GetLight: there is no light " + std::to_string(index));
+    const double number = lua_tonumber(L, base);
+    if (!(number >= kLightIndex.lowest && number <= kLightIndex.highest)) {
+        ConsolePrint("GetLight: there is no light " + std::to_string(common::ScriptWholeNumber(number)));
         return 0;
     }
+    const int index = common::ScriptWholeNumber(number);
     s_currentLight = &velm::gfx::LightsManager::Instance().GetLight(static_cast<std::uint32_t>(index));
     return 0;
 }
@@ -227,7 +265,7 @@ int GetLight(lua_State* L) {
 // Positions and directions are given and answered z, y, x.
 int SetLightVector(lua_State* L, const char* name, D3DVECTOR& v) {
     int base = 0;
-    if (Args(L, name, "nnn", base)) {
+    if (Args(L, name, "nnn", base) && Acceptable(L, name, base, {"z", "y", "x"}, common::kAnyDataNumber)) {
         v.z = Num(L, base);
         v.y = Num(L, base + 1);
         v.x = Num(L, base + 2);
@@ -242,22 +280,22 @@ int GetLightDir(lua_State* L) {
     return PushNumbers(L, {Light().Direction.z, Light().Direction.y, Light().Direction.x});
 }
 
-int SetLightNumber(lua_State* L, const char* name, float& value) {
+int SetLightNumber(lua_State* L, const char* name, const char* field, float& value) {
     int base = 0;
-    if (Args(L, name, "n", base)) {
+    if (Args(L, name, "n", base) && Acceptable(L, name, base, {field}, kLightAmount)) {
         value = Num(L, base);
     }
     return 0;
 }
 
-int SetRange(lua_State* L) { return SetLightNumber(L, "SetRange", Light().Range); }
+int SetRange(lua_State* L) { return SetLightNumber(L, "SetRange", "range", Light().Range); }
 int GetRange(lua_State* L) { return PushNumbers(L, {Light().Range}); }
-int SetAttenuation(lua_State* L) { return SetLightNumber(L, "SetAttenuation", Light().Attenuation0); }
+int SetAttenuation(lua_State* L) { return SetLightNumber(L, "SetAttenuation", "attenuation", Light().Attenuation0); }
 int GetAttenuation(lua_State* L) { return PushNumbers(L, {Light().Attenuation0}); }
 
 int SetColour(lua_State* L, const char* name, D3DCOLORVALUE& colour) {
     int base = 0;
-    if (Args(L, name, "nnnn", base)) {
+    if (Args(L, name, "nnnn", base) && Acceptable(L, name, base, {"r", "g", "b", "a"}, common::kAnyDataNumber)) {
         colour.r = Num(L, base);
         colour.g = Num(L, base + 1);
         colour.b = Num(L, base + 2);
@@ -303,7 +341,8 @@ int GetPicker(lua_State* L) { return PushBool(L, Picker().IsEnabled()); }
 
 int SetPickedPos(lua_State* L) {
     int base = 0;
-    if (Args(L, "SetPickedPos", "nnn", base)) {
+    if (Args(L, "SetPickedPos", "nnn", base) &&
+        Acceptable(L, "SetPickedPos", base, {"x", "y", "z"}, common::kAnyDataNumber)) {
         Manip().SetPosition(Num(L, base), Num(L, base + 1), Num(L, base + 2));
     }
     return 0;
@@ -315,7 +354,7 @@ int GetPickedPos(lua_State* L) { return PushVector(L, Manip().GetPosition()); }
 
 int SetPickedScale(lua_State* L) {
     int base = 0;
-    if (Args(L, "SetPickedScale", "nnn", base)) {
+    if (Args(L, "SetPickedScale", "nnn", base) && Acceptable(L, "SetPickedScale", base, {"x", "y", "z"}, kScale)) {
         Manip().SetScale(Num(L, base), Num(L, base + 1), Num(L, base + 2));
     }
     return 0;
@@ -325,7 +364,8 @@ int GetPickedScale(lua_State* L) { return PushVector(L, Manip().GetScale()); }
 
 int SetPickedRotation(lua_State* L) {
     int base = 0;
-    if (Args(L, "SetPickedRotation", "nnnn", base)) {
+    if (Args(L, "SetPickedRotation", "nnnn", base) &&
+        Acceptable(L, "SetPickedRotation", base, {"axis x", "axis y", "axis z", "angle"}, common::kAnyDataNumber)) {
         Manip().SetRotation(common::CVector3(Num(L, base), Num(L, base + 1), Num(L, base + 2)), Num(L, base + 3));
     }
     return 0;
@@ -362,18 +402,23 @@ int MovePartSys(lua_State* L) { return EditorMode<&CLevelEditor::MovePartSys>(L,
 int MoveModels(lua_State* L) { return EditorMode<&CLevelEditor::MoveModels>(L, "MoveModels"); }
 int MoveBillboards(lua_State* L) { return EditorMode<&CLevelEditor::MoveBillboards>(L, "MoveBillboards"); }
 
+// A count or size beyond its bounds is refused and the editor keeps the one it has.
 template <void (CLevelEditor::*Setter)(int)>
-int EditorCount(lua_State* L, const char* name) {
+int EditorCount(lua_State* L, const char* name, const char* field, const common::SNumberBounds& bounds) {
     int base = 0;
-    if (!Args(L, name, "n", base)) {
+    if (!Args(L, name, "n", base) || !Acceptable(L, name, base, {field}, bounds)) {
         return PushBool(L, false);
     }
     (Editor().*Setter)(common::ScriptWholeNumber(lua_tonumber(L, base)));
     return PushBool(L, true);
 }
 
-int SetBillboardCount(lua_State* L) { return EditorCount<&CLevelEditor::SetBillboardCount>(L, "SetBillboardCount"); }
-int SetBillboardRadius(lua_State* L) { return EditorCount<&CLevelEditor::SetBillboardRadius>(L, "SetBillboardRadius"); }
+int SetBillboardCount(lua_State* L) {
+    return EditorCount<&CLevelEditor::SetBillboardCount>(L, "SetBillboardCount", "count", kTreeCount);
+}
+int SetBillboardRadius(lua_State* L) {
+    return EditorCount<&CLevelEditor::SetBillboardRadius>(L, "SetBillboardRadius", "radius", kTreeRadius);
+}
 
 // River and racer tuning.
 
@@ -381,7 +426,7 @@ int SetBillboardRadius(lua_State* L) { return EditorCount<&CLevelEditor::SetBill
 template <void (*Set)(float)>
 int RiverSetter(lua_State* L, const char* name, const char* field, const common::SNumberBounds& bounds) {
     int base = 0;
-    if (!Args(L, name, "n", base) || !common::IsAcceptableSetting(lua_tonumber(L, base), bounds, name, field)) {
+    if (!Args(L, name, "n", base) || !Acceptable(L, name, base, {field}, bounds)) {
         return PushBool(L, false);
     }
     Set(Num(L, base));
@@ -399,7 +444,10 @@ int SetRiverSpeed(lua_State* L) {
 template <bool (*Setter)(const std::string&, float)>
 int RacerSetter(lua_State* L, const char* name) {
     int base = 0;
-    return PushBool(L, Args(L, name, "sn", base) && Setter(Str(L, base), Num(L, base + 1)));
+    return PushBool(L, Args(L, name, "sn", base) &&
+                           Acceptable(L, name, base + 1, {Str(L, base).c_str()},
+                                      {-kLargestRacerTuning, kLargestRacerTuning, 0.0}) &&
+                           Setter(Str(L, base), Num(L, base + 1)));
 }
 
 int SetRacerMaxSpeedFn(lua_State* L) { return RacerSetter<&SetRacerMaxSpeed>(L, "SetRacerMaxSpeed"); }
@@ -416,8 +464,7 @@ data::WeaponData* Weapon(lua_State* L, const char* name, const char* kinds, int&
 // beyond is refused with a line and the weapon keeps what it has.
 data::WeaponData* WeaponWithValue(lua_State* L, const char* name, int& base) {
     data::WeaponData* weapon = Weapon(L, name, "sn", base);
-    if (weapon == nullptr ||
-        !common::IsAcceptableSetting(lua_tonumber(L, base + 1), common::kAnyDataNumber, name, Str(L, base))) {
+    if (weapon == nullptr || !Acceptable(L, name, base + 1, {Str(L, base).c_str()}, common::kAnyDataNumber)) {
         return nullptr;
     }
     return weapon;
@@ -461,11 +508,68 @@ int WeaponForce(lua_State* L, const char* name) {
 int SetWeaponHForce(lua_State* L) { return WeaponForce<&data::SetWeaponHForce>(L, "SetWeaponHForce"); }
 int SetWeaponVForce(lua_State* L) { return WeaponForce<&data::SetWeaponVForce>(L, "SetWeaponVForce"); }
 
+// A getter and a setter for each switch, each its own function.
 template <std::size_t... I>
-void RegisterSwitches(common::CScriptManager& host, std::index_sequence<I...>) {
-    (host.RegisterFunction(kSwitches[I].getter, &GetSwitch<I>), ...);
-    (host.RegisterFunction(kSwitches[I].setter, &SetSwitch<I>), ...);
+constexpr std::array<common::SScriptFunction, 2 * sizeof...(I)> SwitchFunctions(std::index_sequence<I...>) {
+    return {{{kSwitches[I].getter, &GetSwitch<I>}..., {kSwitches[I].setter, &SetSwitch<I>}...}};
 }
+
+constexpr auto kSwitchFunctions = SwitchFunctions(std::make_index_sequence<kSwitchCount>());
+
+constexpr common::SScriptFunction kFunctions[] = {
+    {"GetSGOpt", &GetSGOpt},
+    {"SetSGOpt", &SetSGOpt},
+    {"SetWireFrame", &SetWireFrame},
+    {"FogColor", &FogColor},
+    {"FogDensity", &FogDensity},
+    {"FogStart", &FogStart},
+    {"FogEnd", &FogEnd},
+    {"GetLight", &GetLight},
+    {"SetLightPos", &SetLightPos},
+    {"GetLightPos", &GetLightPos},
+    {"SetLightDir", &SetLightDir},
+    {"GetLightDir", &GetLightDir},
+    {"SetRange", &SetRange},
+    {"GetRange", &GetRange},
+    {"SetAttenuation", &SetAttenuation},
+    {"GetAttenuation", &GetAttenuation},
+    {"SetDiffuse", &SetDiffuse},
+    {"GetDiffuse", &GetDiffuse},
+    {"SetSpecular", &SetSpecular},
+    {"GetSpecular", &GetSpecular},
+    {"SetAmbient", &SetAmbient},
+    {"GetAmbient", &GetAmbient},
+    {"SetPicker", &SetPicker},
+    {"GetPicker", &GetPicker},
+    {"SetPickedPos", &SetPickedPos},
+    {"GetPickedPos", &GetPickedPos},
+    {"SetPickedScale", &SetPickedScale},
+    {"GetPickedScale", &GetPickedScale},
+    {"SetPickedRotation", &SetPickedRotation},
+    {"GetPickedRotAngle", &GetPickedRotAngle},
+    {"GetPickedRotAxis", &GetPickedRotAxis},
+    {"WriteLevelPlacement", &WriteLevelPlacement},
+    {"AddLevelObject", &AddLevelObject},
+    {"MovePartSys", &MovePartSys},
+    {"MoveModels", &MoveModels},
+    {"MoveBillboards", &MoveBillboards},
+    {"SetBillboardCount", &SetBillboardCount},
+    {"SetBillboardRadius", &SetBillboardRadius},
+    {"SetRiverDensity", &SetRiverDensity},
+    {"SetRiverSpeed", &SetRiverSpeed},
+    {"SetRacerMaxSpeed", &SetRacerMaxSpeedFn},
+    {"SetRacerTurning", &SetRacerTurningFn},
+    {"SetRacerAccel", &SetRacerAccelFn},
+    {"SetWeaponHate", &SetWeaponHate},
+    {"SetWeaponRange", &SetWeaponRange},
+    {"SetWeaponLife", &SetWeaponLife},
+    {"SetWeaponEffectTimer", &SetWeaponEffectTimer},
+    {"SetWeaponAnimSpeed", &SetWeaponAnimSpeed},
+    {"SetWeaponBone", &SetWeaponBone},
+    {"SetWeaponAngle", &SetWeaponAngle},
+    {"SetWeaponHForce", &SetWeaponHForce},
+    {"SetWeaponVForce", &SetWeaponVForce},
+};
 
 } // namespace
 
@@ -475,64 +579,8 @@ void RegisterScriptFunctions() {
     RegisterGameScriptFunctions();
     RegisterCameraScriptFunctions();
     common::CScriptManager& host = *common::CScriptManager::GetInstance();
-    RegisterSwitches(host, std::make_index_sequence<kSwitchCount>());
-    const std::pair<const char*, lua_CFunction> functions[] = {
-        {"GetSGOpt", &GetSGOpt},
-        {"SetSGOpt", &SetSGOpt},
-        {"SetWireFrame", &SetWireFrame},
-        {"FogColor", &FogColor},
-        {"FogDensity", &FogDensity},
-        {"FogStart", &FogStart},
-        {"FogEnd", &FogEnd},
-        {"GetLight", &GetLight},
-        {"SetLightPos", &SetLightPos},
-        {"GetLightPos", &GetLightPos},
-        {"SetLightDir", &SetLightDir},
-        {"GetLightDir", &GetLightDir},
-        {"SetRange", &SetRange},
-        {"GetRange", &GetRange},
-        {"SetAttenuation", &SetAttenuation},
-        {"GetAttenuation", &GetAttenuation},
-        {"SetDiffuse", &SetDiffuse},
-        {"GetDiffuse", &GetDiffuse},
-        {"SetSpecular", &SetSpecular},
-        {"GetSpecular", &GetSpecular},
-        {"SetAmbient", &SetAmbient},
-        {"GetAmbient", &GetAmbient},
-        {"SetPicker", &SetPicker},
-        {"GetPicker", &GetPicker},
-        {"SetPickedPos", &SetPickedPos},
-        {"GetPickedPos", &GetPickedPos},
-        {"SetPickedScale", &SetPickedScale},
-        {"GetPickedScale", &GetPickedScale},
-        {"SetPickedRotation", &SetPickedRotation},
-        {"GetPickedRotAngle", &GetPickedRotAngle},
-        {"GetPickedRotAxis", &GetPickedRotAxis},
-        {"WriteLevelPlacement", &WriteLevelPlacement},
-        {"AddLevelObject", &AddLevelObject},
-        {"MovePartSys", &MovePartSys},
-        {"MoveModels", &MoveModels},
-        {"MoveBillboards", &MoveBillboards},
-        {"SetBillboardCount", &SetBillboardCount},
-        {"SetBillboardRadius", &SetBillboardRadius},
-        {"SetRiverDensity", &SetRiverDensity},
-        {"SetRiverSpeed", &SetRiverSpeed},
-        {"SetRacerMaxSpeed", &SetRacerMaxSpeedFn},
-        {"SetRacerTurning", &SetRacerTurningFn},
-        {"SetRacerAccel", &SetRacerAccelFn},
-        {"SetWeaponHate", &SetWeaponHate},
-        {"SetWeaponRange", &SetWeaponRange},
-        {"SetWeaponLife", &SetWeaponLife},
-        {"SetWeaponEffectTimer", &SetWeaponEffectTimer},
-        {"SetWeaponAnimSpeed", &SetWeaponAnimSpeed},
-        {"SetWeaponBone", &SetWeaponBone},
-        {"SetWeaponAngle", &SetWeaponAngle},
-        {"SetWeaponHForce", &SetWeaponHForce},
-        {"SetWeaponVForce", &SetWeaponVForce},
-    };
-    for (const auto& [name, function] : functions) {
-        host.RegisterFunction(name, function);
-    }
+    common::RegisterGuardedFunctions<kSwitchFunctions, &ConsolePrint>(host);
+    common::RegisterGuardedFunctions<kFunctions, &ConsolePrint>(host);
 }
 
 } // namespace kelvo

@@ -8,6 +8,7 @@
 #include "engine/gfx/layout_values.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
+#include "game/ui/shipped_layouts.h"
 #include "game/world/kelvo_model.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
@@ -29,8 +30,15 @@ velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& 
     auto* card = new velm::gfx::CSprite(reader.GetValue("FileName"));
     const int width = velm::gfx::ReadLayoutSide(reader, "Width");
     const int height = velm::gfx::ReadLayoutSide(reader, "Height");
-    const float scaleX = velm::gfx::ReadLayoutScale(reader, "ScaleX");
-    const float scaleY = velm::gfx::ReadLayoutScale(reader, "ScaleY");
+    // A card drawn for a screen height grows and shrinks with the screen, as the line-up behind it
+    // does: in fixed pixels it would cover a greater share of a smaller picture, and racers with it.
+    const int forHeight = velm::gfx::ReadLayoutPixels(reader, "ForScreenHeight");
+    const float withScreen =
+        forHeight > 0 && screen.height > 0 ? static_cast<float>(screen.height) / static_cast<float>(forHeight) : 1.0f;
+    const float scaleX =
+        std::min(velm::gfx::ReadLayoutScale(reader, "ScaleX") * withScreen, velm::gfx::kLargestLayoutScale);
+    const float scaleY =
+        std::min(velm::gfx::ReadLayoutScale(reader, "ScaleY") * withScreen, velm::gfx::kLargestLayoutScale);
     const POINT corner = velm::gfx::ReadLayoutCorner(
         reader, screen.width, screen.height, static_cast<float>(width) * scaleX, static_cast<float>(height) * scaleY);
     card->SetPosition(corner.x, corner.y);
@@ -48,7 +56,7 @@ velm::gfx::CSprite* ReadCard(common::CXmlReader& reader, const SBackBufferSize& 
 CCharacterSelection::CCharacterSelection(const std::string& fileName, std::uint8_t networkRoad, std::uint8_t host)
     : m_networkRoad(networkRoad), m_host(host) {
     common::CXmlReader reader;
-    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
+    LoadScreenLayout(reader, fileName, kShippedCharacterSelection);
     m_clickSound = CreateScreenSound(reader.GetValue("MouseClickSound"));
     const SBackBufferSize screen = BackBufferSize();
     AddChild(kBack, MakeLayoutButton(reader, "BackButton", screen, CButtonPressedBack{this}));

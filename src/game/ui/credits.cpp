@@ -1,13 +1,14 @@
 #include "game/ui/credits.h"
 
 #include "game/ui/screen_parts.h"
+#include "game/ui/shipped_layouts.h"
 
 namespace kelvo {
 
 CCredits::CCredits(const std::string& fileName, std::uint8_t networkRoad, std::uint8_t host)
     : m_networkRoad(networkRoad), m_host(host) {
     common::CXmlReader reader;
-    LoadLayout(reader, fileName);
+    LoadLayout(reader, fileName, kShippedCredits);
     m_click = std::make_unique<CClickSound>(reader.GetValue("MouseClickSound"));
     AddChild(0, LayoutButton(reader, "BackButton", GetScreenSize(), [this] { CButtonCreditsBack (*this)(); }));
 }

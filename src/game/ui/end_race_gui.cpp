@@ -9,6 +9,7 @@
 #include "engine/phy/buoyancy_force.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
+#include "game/ui/shipped_layouts.h"
 #include "game/ui/victory_screen.h"
 #include "game/world/kelvo_model.h"
 #include "game/world/racer_model.h"
@@ -87,7 +88,7 @@ CEndRaceGUI::CEndRaceGUI(const std::string& fileName) {
     m_screenWidth = screen.m_width;
     m_screenHeight = screen.m_height;
     common::CXmlReader reader;
-    LoadLayout(reader, fileName);
+    LoadLayout(reader, fileName, kShippedEndRace);
     m_click = std::make_unique<CClickSound>(reader.GetValue("MouseClickSound"));
 
     reader.Enter("Background");

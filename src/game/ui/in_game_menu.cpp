@@ -6,6 +6,7 @@
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
+#include "game/ui/shipped_layouts.h"
 #include "libs/common/string_util.h"
 
 namespace kelvo {
@@ -22,7 +23,7 @@ velm::gfx::CCursor* GameCursor() {
 CInGameMenu::CInGameMenu(const std::string& fileName) {
     const SScreenSize screen = GetScreenSize();
     common::CXmlReader reader;
-    LoadLayout(reader, fileName);
+    LoadLayout(reader, fileName, kShippedInGameMenu);
     m_click = std::make_unique<CClickSound>(reader.GetValue("MouseClickSound"));
     AddChild(kResumeButton, LayoutButton(reader, "ResumeButton", screen, [this] { CButtonPressedResume (*this)(); }));
     AddChild(kExitButton, LayoutButton(reader, "ExitButton", screen, [this] { CButtonPressedExitMenu (*this)(); }));

@@ -7,6 +7,7 @@
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
+#include "game/ui/shipped_layouts.h"
 #include "libs/common/string_util.h"
 
 namespace kelvo {
@@ -46,7 +47,7 @@ MultiPlayerMenu::MultiPlayerMenu(const std::string& fileName, std::uint8_t host)
             {game != nullptr ? game->GetLocalClientId() : 1u, game != nullptr ? game->GetSelectedCharacter() : 0u});
     }
     common::CXmlReader reader;
-    LoadLayout(reader, fileName);
+    LoadLayout(reader, fileName, kShippedMultiplayerMenu);
     m_click = std::make_unique<CClickSound>(reader.GetValue("MouseClickSound"));
 
     reader.Enter(m_host != 0 ? "SearchingClient" : "SearchingServer");

@@ -2,6 +2,7 @@
 
 #include "engine/gfx/layout_values.h"
 #include "game/ui/screen_parts.h"
+#include "game/ui/shipped_layouts.h"
 #include "libs/common/string_util.h"
 
 namespace kelvo {
@@ -32,7 +33,7 @@ void ReadPicture(common::CXmlReader& reader, const char* element, const char* an
 CNorvaleSplash::CNorvaleSplash(const std::string& fileName) : m_background(new velm::gfx::CSprite()) {
     const SScreenSize screen = GetScreenSize();
     common::CXmlReader reader;
-    LoadLayout(reader, fileName);
+    LoadLayout(reader, fileName, kShippedSplash);
     ReadPicture(reader, "NVLogo", "NVLogo", screen, *this, 1);
     ReadPicture(reader, "Background", "BGAni", screen, *m_background, 0);
     reader.Enter("NorvaleCopyRight");

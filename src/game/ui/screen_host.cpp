@@ -2,6 +2,7 @@
 
 #include "engine/core/sound_system.h"
 #include "engine/core/velm_app.h"
+#include "libs/common/xml_reader.h"
 
 namespace kelvo {
 namespace {
@@ -25,6 +26,11 @@ std::string ScreenFilePath(const std::string& fileName) {
         return fileName;
     }
     return kLayoutFolder + fileName;
+}
+
+void LoadScreenLayout(common::CXmlReader& reader, const std::string& fileName, const char* shipped) {
+    reader.SetShipped(shipped);
+    reader.LoadContent(ScreenFilePath(fileName), "the screen is laid out as shipped");
 }
 
 velm::CSound* CreateScreenSound(const std::string& fileName) {

@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace common {
+class CXmlReader;
+}
+
 namespace velm {
 class CModel;
 class CSound;
@@ -40,6 +44,11 @@ IScreenHost* GetScreenHost();
 // A name under the screens' layout folder ("../../../../data/files/xmlfiles/"); an absolute path
 // is taken as it is.
 std::string ScreenFilePath(const std::string& fileName);
+
+// Loads a screen's layout file (through ScreenFilePath) with the screen's shipped table
+// (shipped_layouts.h) behind it: a file that cannot be used is said on standard error and the
+// screen is laid out as shipped; so is each value the file lacks or that is refused.
+void LoadScreenLayout(common::CXmlReader& reader, const std::string& fileName, const char* shipped);
 
 // The click sound of a screen: created from the sound folder, played running and once, released.
 // Each does nothing without the application's sound system or without a sound.

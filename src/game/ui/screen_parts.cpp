@@ -7,6 +7,7 @@
 #include "engine/gfx/cursor.h"
 #include "engine/gfx/velm_gfx.h"
 #include "game/ui/screen_game.h"
+#include "game/ui/screen_host.h"
 #include "libs/common/string_util.h"
 
 namespace kelvo {
@@ -22,8 +23,8 @@ velm::CSoundSystem* Sounds() {
 
 } // namespace
 
-void LoadLayout(common::CXmlReader& reader, const std::string& fileName) {
-    reader.LoadContent(kScreenXmlFolder + fileName, "the screen's values read as 0");
+void LoadLayout(common::CXmlReader& reader, const std::string& fileName, const char* shipped) {
+    LoadScreenLayout(reader, fileName, shipped);
 }
 
 SScreenSize GetScreenSize() {

@@ -18,9 +18,8 @@ namespace kelvo {
 // The folder every screen layout file is read from.
 extern const char* const kScreenXmlFolder;
 
-// Loads the layout file from the layout folder; a file that cannot be read is said on standard
-// error, and every value of it then reads as 0.
-void LoadLayout(common::CXmlReader& reader, const std::string& fileName);
+// Loads the layout file with the screen's shipped table behind it (LoadScreenLayout).
+void LoadLayout(common::CXmlReader& reader, const std::string& fileName, const char* shipped);
 
 struct SScreenSize {
     int m_width = 0;

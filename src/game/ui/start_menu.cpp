@@ -3,6 +3,7 @@
 #include "engine/gfx/button.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
+#include "game/ui/shipped_layouts.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
@@ -15,7 +16,7 @@ constexpr std::uint32_t kPress = 0;
 
 CStartMenu::CStartMenu(const std::string& fileName) {
     common::CXmlReader reader;
-    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
+    LoadScreenLayout(reader, fileName, kShippedStartMenu);
     m_clickSound = CreateScreenSound(reader.GetValue("MouseClickSound"));
     const SBackBufferSize screen = BackBufferSize();
     // The file's order, which is not the id order.

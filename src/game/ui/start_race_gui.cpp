@@ -6,6 +6,7 @@
 #include "engine/gfx/layout_values.h"
 #include "game/ui/point_in_button.h"
 #include "game/ui/screen_host.h"
+#include "game/ui/shipped_layouts.h"
 #include "libs/common/checked_number.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
@@ -66,7 +67,7 @@ velm::gfx::SSpriteAnimation OneFrame(const SPicture& picture) {
 
 CStartRaceGUI::CStartRaceGUI(const std::string& fileName) {
     common::CXmlReader reader;
-    reader.LoadContent(ScreenFilePath(fileName), "the screen's values read as 0");
+    LoadScreenLayout(reader, fileName, kShippedCountdown);
     m_timeDelay = common::ReadFloat(reader, "TimeDelay", kStepSeconds);
     m_initScale = velm::gfx::ReadLayoutScale(reader, "InitScale");
     m_endScale = velm::gfx::ReadLayoutScale(reader, "EndScale");

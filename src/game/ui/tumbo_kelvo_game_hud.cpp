@@ -1,5 +1,6 @@
 #include "game/ui/tumbo_kelvo_game_hud.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/gfx/velm_gfx.h"
@@ -10,10 +11,23 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 constexpr float kSpinPerFrame = 0.436332f; // 25 degrees
-constexpr int kSlotX = 42;
-constexpr int kFirstSlotY = 132;
-constexpr int kSlotSpacing = 64;
-constexpr int kSwingHalfHeight = 42;
+// The map and the ladder are laid out for the shipped 1024 x 768 screen and scaled with the
+// screen from there, so that they take the same share of it at any size.
+constexpr float kLayoutWidth = 1024.0f;
+constexpr float kLayoutHeight = 768.0f;
+constexpr float kSlotX = 42.0f;
+constexpr float kFirstSlotY = 132.0f;
+constexpr float kSlotSpacing = 64.0f;
+constexpr float kSwingHalfHeight = 42.0f;
+constexpr float kMapFromRight = 175.0f;
+constexpr float kMapTop = 80.0f;
+constexpr float kMapScaleX = 0.7f;
+constexpr float kMapScaleY = 0.45f;
+// The heads' rail: 35 pixels right of the map's middle; progress 0 ten pixels below its top.
+constexpr float kRailRightOfMiddle = 35.0f;
+constexpr float kHeadBelowTop = 10.0f;
+constexpr float kHeadScale = 0.4f;
+constexpr int kHeadFrame = 64;
 constexpr int kTextFromRight = 160;
 constexpr int kSpeedFromBottom = 50;
 constexpr int kClockY = 20;
@@ -53,6 +67,8 @@ velm::gfx::STextStyle HudTextStyle() {
     style.fontIndex = 0;
     return style;
 }
+
+int Scaled(float pixels, float scale) { return static_cast<int>(pixels * scale); }
 
 void TwoDigits(std::wstring& text, long value) {
     if (value <= 9) {
@@ -111,13 +127,17 @@ void TumboKelvoGameHUD::Init() {
     }
     const int width = static_cast<int>(velm::gfx::GetScreenWidth());
     const int height = static_cast<int>(velm::gfx::GetScreenHeight());
+    if (width > 0 && height > 0) {
+        m_scale = std::min(static_cast<float>(width) / kLayoutWidth, static_cast<float>(height) / kLayoutHeight);
+    }
     for (const char* texture : kItemTextures) {
         m_itemIcons.push_back(MakeSprite(texture, 1.0f, 1.0f, 336, 10, 0, 64, 64));
     }
     for (const char* texture : kPlaceTextures) {
         m_placeImages.push_back(MakeSprite(texture, 1.0f, 1.0f, 10, 10, 0, 64, 64));
     }
-    m_levelMap = MakeSprite("hud/level_map.png", 0.7f, 0.45f, width - 175, 80, 0, 256, 1024);
+    m_levelMap = MakeSprite("hud/level_map.png", kMapScaleX * m_scale, kMapScaleY * m_scale,
+                            width - Scaled(kMapFromRight, m_scale), Scaled(kMapTop, m_scale), 0, 256, 1024);
     m_overlay = MakeSprite("hud/tex_item_reflected.png", 1.0f, 1.0f, width / 2 - 50, height / 2 - 50, 0, 128, 128);
     // The speed and the clock keep to the right edge, over and under the level map, as the map
     // does: (640, 550) and (640, 20) on an 800 x 600 screen.
@@ -199,8 +219,9 @@ void TumboKelvoGameHUD::AddEntryNow(std::uint32_t racerId, std::uint32_t charact
     std::int32_t y = 0;
     RankToSlotPosition(slot, &x, &y);
     SRacerEntry entry;
-    entry.m_portrait = MakeSprite(kPortraitTextures[character - 1], 1.0f, 1.0f, x, y, 32, 64, 64);
-    entry.m_head = MakeSprite(kHeadTextures[character - 1], 0.4f, 0.4f, 0, 0, 32, 64, 64);
+    entry.m_portrait = MakeSprite(kPortraitTextures[character - 1], m_scale, m_scale, x, y, 32, 64, 64);
+    entry.m_head = MakeSprite(kHeadTextures[character - 1], kHeadScale * m_scale, kHeadScale * m_scale, 0, 0,
+                              kHeadFrame / 2, kHeadFrame, kHeadFrame);
     m_entries.emplace(racerId, entry);
 }
 
@@ -320,15 +341,15 @@ void TumboKelvoGameHUD::Update(unsigned elapsedMs) {
     }
 }
 
-void TumboKelvoGameHUD::RankToSlotPosition(std::uint32_t rank, std::int32_t* x, std::int32_t* y) {
+void TumboKelvoGameHUD::RankToSlotPosition(std::uint32_t rank, std::int32_t* x, std::int32_t* y) const {
     if (rank < 1 || rank > kSlotCount) {
         return;
     }
-    *x = kSlotX;
-    *y = kFirstSlotY + kSlotSpacing * static_cast<std::int32_t>(rank - 1);
+    *x = Scaled(kSlotX, m_scale);
+    *y = Scaled(kFirstSlotY + kSlotSpacing * static_cast<float>(rank - 1), m_scale);
 }
 
-std::uint32_t TumboKelvoGameHUD::SlotPositionToRank(std::int32_t x, std::int32_t y) {
+std::uint32_t TumboKelvoGameHUD::SlotPositionToRank(std::int32_t x, std::int32_t y) const {
     for (std::uint32_t rank = 1; rank <= kSlotCount; ++rank) {
         std::int32_t sx = 0;
         std::int32_t sy = 0;
@@ -344,11 +365,17 @@ void TumboKelvoGameHUD::UpdateRacerEntries(float dt) {
     const float a = dt * 8.0f;
     const float c = std::cos(a);
     const float s = std::sin(a);
-    const int mapWidth = m_levelMap != nullptr ? m_levelMap->GetTextureWidth() : 0;
-    const int mapHeight = m_levelMap != nullptr ? m_levelMap->GetTextureHeight() : 0;
-    const int width = static_cast<int>(velm::gfx::GetScreenWidth());
-    const auto headX = static_cast<std::int32_t>(static_cast<float>(width) - 175.0f +
-                                                 static_cast<float>(mapWidth) * 0.7f * 0.5f + 35.0f);
+    const auto mapWidth = static_cast<float>(m_levelMap != nullptr ? m_levelMap->GetTextureWidth() : 0);
+    const auto mapHeight = static_cast<float>(m_levelMap != nullptr ? m_levelMap->GetTextureHeight() : 0);
+    const auto width = static_cast<float>(velm::gfx::GetScreenWidth());
+    const auto headX = static_cast<std::int32_t>(
+        width + (mapWidth * kMapScaleX * 0.5f + kRailRightOfMiddle - kMapFromRight) * m_scale);
+    // The course runs past the map's last row (progress 1 at the bottom of the rail and beyond):
+    // a head stops where it still lies whole inside the map, as at the top.
+    const int mapTop = Scaled(kMapTop, m_scale);
+    const auto headHalf = static_cast<int>(std::ceil(static_cast<float>(kHeadFrame) * kHeadScale * m_scale * 0.5f));
+    const int highest = mapTop + headHalf;
+    const int lowest = std::max(highest, mapTop + static_cast<int>(mapHeight * kMapScaleY * m_scale) - headHalf);
     for (auto& [id, entry] : m_entries) {
         velm::gfx::CSprite& portrait = *entry.m_portrait;
         if (entry.m_moving != 0) {
@@ -373,7 +400,8 @@ void TumboKelvoGameHUD::UpdateRacerEntries(float dt) {
             if (rank != 0 && target >= 1 && target <= kSlotCount) {
                 entry.m_movingDown = down ? 1 : 0;
                 entry.m_centreX = portrait.GetX();
-                entry.m_centreY = portrait.GetY() + (down ? kSwingHalfHeight : -kSwingHalfHeight);
+                const int half = Scaled(kSwingHalfHeight, m_scale);
+                entry.m_centreY = portrait.GetY() + (down ? half : -half);
                 RankToSlotPosition(target, &entry.m_targetX, &entry.m_targetY);
                 entry.m_swingAngle = 0.0f;
                 entry.m_moving = 1;
@@ -388,9 +416,10 @@ void TumboKelvoGameHUD::UpdateRacerEntries(float dt) {
                 portrait.SetRotation(0.0f);
             }
         }
-        const float progress = m_progress ? m_progress(id) : 0.0f;
-        entry.m_head->SetPosition(headX,
-                                  static_cast<std::int32_t>(progress * static_cast<float>(mapHeight) * 0.45f + 90.0f));
+        float progress = m_progress ? m_progress(id) : 0.0f;
+        progress = progress > 0.0f ? std::min(progress, 1.0f) : 0.0f;
+        const int headY = mapTop + static_cast<int>((progress * mapHeight * kMapScaleY + kHeadBelowTop) * m_scale);
+        entry.m_head->SetPosition(headX, std::clamp(headY, highest, lowest));
     }
 }
 

@@ -95,10 +95,11 @@ public:
     // One frame of the ladder: swings, hit spins and head positions. A step whose target slot
     // lies outside 1-6 is dropped without a swing.
     void UpdateRacerEntries(float dt);
-    // Ladder slot r (1-6) at (42, 132 + 64 (r - 1)); any other r leaves x and y as they are.
-    static void RankToSlotPosition(std::uint32_t rank, std::int32_t* x, std::int32_t* y);
+    // Ladder slot r (1-6) at (42, 132 + 64 (r - 1)) on a 1024 x 768 screen, scaled with the
+    // screen; any other r leaves x and y as they are.
+    void RankToSlotPosition(std::uint32_t rank, std::int32_t* x, std::int32_t* y) const;
     // The slot at exactly (x, y), else 0.
-    static std::uint32_t SlotPositionToRank(std::int32_t x, std::int32_t y);
+    std::uint32_t SlotPositionToRank(std::int32_t x, std::int32_t y) const;
 
     bool IsItemSpinning() const { return m_spinning != 0; }
     float GetItemSpinInterval() const { return m_spinInterval; }
@@ -138,7 +139,7 @@ private:
     common::CCountdownTimer m_overlayTimer;
     velm::gfx::CTextSprite* m_speedText = nullptr;
     // The speed text also before Init made its sprite.
-    std::wstring m_speedValue = L"0 m/s";
+    std::wstring m_speedValue = L"0 km/h";
     velm::gfx::CTextSprite* m_clockText = nullptr;
     common::CMersenneTwister m_random;
     common::CCountdownTimer m_spinTimer;
@@ -151,6 +152,9 @@ private:
     std::uint32_t m_place = 0;
     std::map<std::uint32_t, SRacerEntry> m_entries;
     std::uint32_t m_nextSlot = 1;
+    // The map, its heads and the ladder against their 1024 x 768 size: the smaller of the
+    // screen's two sides over that size's, from Init on.
+    float m_scale = 1.0f;
     ProgressSource m_progress;
     int m_hitOverlays = 0;
     std::thread::id m_mainThread;

@@ -9,6 +9,7 @@
 #include "game/ui/end_race_gui.h"
 #include "game/ui/screen_game.h"
 #include "game/ui/screen_parts.h"
+#include "game/ui/shipped_layouts.h"
 #include "game/world/kelvo_model.h"
 #include "libs/common/quaternion.h"
 #include "libs/common/string_util.h"
@@ -64,7 +65,7 @@ CVictoryScreen::CVictoryScreen(const std::string& fileName) {
     SetVisible(false);
     const SScreenSize screen = GetScreenSize();
     common::CXmlReader reader;
-    LoadLayout(reader, fileName);
+    LoadLayout(reader, fileName, kShippedVictory);
     m_winText = Banner(reader, "WinText", screen);
     m_loseText = Banner(reader, "LoseText", screen);
     AddChild(0, LayoutButton(reader, "Continue", screen, [this] { CButtonPressedContinue (*this)(); }));

@@ -1,7 +1,10 @@
 #include "game/world/item_manager.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <iostream>
+#include <sstream>
 
 #include "engine/core/object_id.h"
 #include "engine/events/event_manager.h"
@@ -13,6 +16,7 @@
 #include "game/world/race_context.h"
 #include "game/world/race_hud.h"
 #include "game/world/racer_model.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/xml_reader.h"
 
 namespace kelvo {
@@ -35,10 +39,16 @@ IRaceHUD* PlayerHUD(const CRacerModel& racer) {
     return race->GetHUD();
 }
 
-// Negative text counts as 0, so a band can never wrap round to match every roll.
-std::uint32_t PercentageFromText(const std::string& text) {
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    return value > 0 ? static_cast<std::uint32_t>(std::min(value, 100000L)) : 0u;
+// Six racers at most: a rank names a place from 1 to 6.
+constexpr std::uint32_t kMostPlaces = 6;
+// A share of the rolls: what lies beyond 0 to 100 is said and counts as 0, so a band can never
+// wrap round to match every roll.
+constexpr common::SNumberBounds kPercentage = {0.0, 100.0, 0.0};
+
+void Say(const std::string& path, const std::string& what) {
+    std::ostringstream line;
+    line << path << ": " << what << "\n";
+    std::cerr << line.str() << std::flush;
 }
 
 } // namespace
@@ -92,7 +102,18 @@ void CItemManager::LoadItemRankingsFrom(const std::string& path) {
         if (rankText.empty()) {
             break;
         }
-        const auto place = static_cast<std::uint32_t>(std::strtoul(rankText.c_str(), nullptr, 10));
+        const double rankNumber = std::atof(rankText.c_str());
+        if (!(rankNumber >= 1.0 && rankNumber <= kMostPlaces && rankNumber == std::trunc(rankNumber))) {
+            Say(path, "RankValue \"" + rankText + "\" is not a place from 1 to " + std::to_string(kMostPlaces) +
+                          "; the rank's items are left out");
+            continue;
+        }
+        const auto place = static_cast<std::uint32_t>(rankNumber);
+        const std::string rank = "rank " + std::to_string(place);
+        if (m_ranks.count(place) != 0) {
+            Say(path, rank + " is given again; the later one is left out");
+            continue;
+        }
         // The rank's own items bound the list, so a rank without its closing "End" item never
         // reads the items of the ranks after it.
         const std::size_t itemCount = reader.GetValues("Type").size();
@@ -105,9 +126,18 @@ void CItemManager::LoadItemRankingsFrom(const std::string& path) {
                 break;
             }
             const std::uint32_t type = ItemTypeFromName(typeText);
-            const std::uint32_t percentage = PercentageFromText(reader.GetValue("Percentage"));
+            if (type == 0) {
+                Say(path, rank + ": Type \"" + typeText + "\" is no item; its share gives nothing");
+            }
+            const auto percentage = static_cast<std::uint32_t>(common::ReadWhole(
+                reader.GetValue("Percentage"), kPercentage, path, rank + " " + typeText + " Percentage"));
             if (total >= 100) {
+                Say(path, rank + ": the shares add up past 100; " + typeText + " and the items after it are left out");
                 break;
+            }
+            if (total + percentage > 100) {
+                Say(path,
+                    rank + ": the shares add up past 100; " + typeText + "'s is cut to " + std::to_string(100 - total));
             }
             bands.push_back(SItemRange{type, total + 1, std::min(total + percentage, 100u)});
             total += percentage;

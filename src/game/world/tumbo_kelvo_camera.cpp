@@ -10,6 +10,8 @@
 #include "engine/input/input_event.h"
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
+#include "game/world/shipped_cameras.h"
+#include "libs/common/checked_number.h"
 #include "libs/common/string_util.h"
 #include "libs/common/xml_reader.h"
 #include "platform/dinput/dik_codes.h"
@@ -29,8 +31,14 @@ constexpr float kKeySlide = 0.5f;
 constexpr float kFollowRise = 0.5f;
 constexpr float kHalfTurn = 3.14159265f;
 
-float ReadFloat(const common::CXmlReader& reader, const char* name) {
-    return static_cast<float>(common::StringToFloat(reader.GetValue(name)));
+// Places, directions and angles; a radius from a hundredth of a metre, so that the eye never sits
+// on its target; a speed of flight that cannot be negative.
+constexpr common::SNumberBounds kPlace = common::kAnyDataNumber;
+constexpr common::SNumberBounds kRadius = {0.01, common::kAnyDataNumber.highest, 1.0};
+constexpr common::SNumberBounds kSpeed = {0.0, common::kAnyDataNumber.highest, 0.0};
+
+float Value(const common::CXmlReader& reader, const char* name, const common::SNumberBounds& bounds = kPlace) {
+    return common::ReadFloat(reader, name, bounds);
 }
 
 } // namespace
@@ -50,54 +58,58 @@ CTumboKelvoCamera::~CTumboKelvoCamera() {
 
 void CTumboKelvoCamera::ReadSettings(const std::string& path) {
     common::CXmlReader reader;
-    const bool loaded = reader.LoadContent(path, "every camera value reads as 0");
+    const char* shipped = ShippedCamera(m_settingsFile);
+    if (shipped != nullptr) {
+        reader.SetShipped(shipped);
+    }
+    const bool loaded =
+        reader.LoadContent(path, shipped != nullptr ? "the camera is as shipped" : "every camera value reads as 0");
     reader.Enter("Camera");
-    // The file's scope and the element's: fewer means the file holds no camera.
+    // The file's scope and the element's: fewer means the file holds no camera. With the shipped
+    // camera behind it, the reader says so itself.
     constexpr std::uint32_t kCameraScope = 2;
-    if (loaded && reader.GetScopeCount() < kCameraScope) {
+    if (shipped == nullptr && loaded && reader.GetScopeCount() < kCameraScope) {
         std::cerr << path << ": no Camera element; every camera value reads as 0\n";
     }
     SetMode(common::StringToInt(reader.GetValue("Locked")) == 1 ? MODE_BODY : 0);
-    m_maxSpeed = ReadFloat(reader, "MaxSpeed");
-    const float moveX = ReadFloat(reader, "MoveVecX");
-    const float moveY = ReadFloat(reader, "MoveVecY");
-    const float moveZ = ReadFloat(reader, "MoveVecZ");
+    m_maxSpeed = Value(reader, "MaxSpeed", kSpeed);
+    const float moveX = Value(reader, "MoveVecX");
+    const float moveY = Value(reader, "MoveVecY");
+    const float moveZ = Value(reader, "MoveVecZ");
     m_moveVector = common::CVector3(moveX, moveY, moveZ);
     m_moving = 0;
-    m_moveSpeed = ReadFloat(reader, "MoveSpeed");
-    const float targetX = ReadFloat(reader, "TargetX");
-    const float targetY = ReadFloat(reader, "TargetY");
-    const float targetZ = ReadFloat(reader, "TargetZ");
+    m_moveSpeed = Value(reader, "MoveSpeed");
+    const float targetX = Value(reader, "TargetX");
+    const float targetY = Value(reader, "TargetY");
+    const float targetZ = Value(reader, "TargetZ");
     velm::CVelmCamera::SetTarget(targetX, targetY, targetZ);
-    const float eyeX = ReadFloat(reader, "PosX");
-    const float eyeY = ReadFloat(reader, "PosY");
-    const float eyeZ = ReadFloat(reader, "PosZ");
+    const float eyeX = Value(reader, "PosX");
+    const float eyeY = Value(reader, "PosY");
+    const float eyeZ = Value(reader, "PosZ");
     SetEye(common::CVector3(eyeX, eyeY, eyeZ));
     m_body->SetPosition(m_eye);
     m_body->SetOrientation(common::CQuaternion(0.0f, 1.0f, 0.0f, 0.0f));
-    SetRadius(ReadFloat(reader, "Radius"));
-    m_maxRadius = ReadFloat(reader, "MaxRadius");
-    SetYaw(ReadFloat(reader, "Azimuth"));
-    SetPitch(ReadFloat(reader, "Latitude"));
-    // A projection from a zero or negative angle, aspect or plane is no projection at all: those
-    // keep the engine camera's own values.
-    const float farPlane = ReadFloat(reader, "Far");
-    const float fieldOfView = ReadFloat(reader, "FOV");
-    const float aspect = ReadFloat(reader, "Aspect");
-    const float nearPlane = ReadFloat(reader, "Near");
-    if (fieldOfView > 0.0f && fieldOfView < kHalfTurn) {
-        m_fieldOfView = fieldOfView;
-    }
-    if (aspect > 0.0f) {
-        m_aspectRatio = aspect;
-    }
-    if (nearPlane > 0.0f && farPlane > nearPlane) {
+    SetRadius(Value(reader, "Radius", kRadius));
+    m_maxRadius = Value(reader, "MaxRadius", kRadius);
+    SetYaw(Value(reader, "Azimuth"));
+    SetPitch(Value(reader, "Latitude"));
+    // A projection from a zero or negative angle, aspect or plane is no projection at all: a
+    // refused one keeps the shipped value, or without it the engine camera's own.
+    const float fieldOfView = Value(reader, "FOV", {0.01, kHalfTurn - 0.01, m_fieldOfView});
+    m_aspectRatio = Value(reader, "Aspect", {0.01, 100.0, m_aspectRatio});
+    m_fieldOfView = fieldOfView;
+    const float nearPlane = Value(reader, "Near", {0.001, common::kAnyDataNumber.highest, m_nearPlane});
+    const float farPlane = Value(reader, "Far", {0.001, common::kAnyDataNumber.highest, m_farPlane});
+    if (farPlane > nearPlane) {
         SetNearPlane(nearPlane);
         SetFarPlane(farPlane);
+    } else {
+        std::cerr << path << ": Far " << farPlane << " is not beyond Near " << nearPlane << "; using " << m_nearPlane
+                  << " and " << m_farPlane << "\n";
     }
-    m_racerRadius = ReadFloat(reader, "RacerRadius");
-    m_racerAzimuth = ReadFloat(reader, "RacerAzimuth");
-    m_racerLatitude = ReadFloat(reader, "RacerLatitude");
+    m_racerRadius = Value(reader, "RacerRadius", kRadius);
+    m_racerAzimuth = Value(reader, "RacerAzimuth");
+    m_racerLatitude = Value(reader, "RacerLatitude");
 }
 
 void CTumboKelvoCamera::PlaceBodyAtEye() { m_body->SetPosition(m_eye); }

@@ -19,6 +19,11 @@ struct SNumberBounds {
     double fallback;
 };
 
+// The script that sets the globals the game reads (its start-up script), named as their origin
+// in the lines about them; the field is "script global <name>" (ScriptGlobalField).
+constexpr const char* kScriptGlobalOrigin = "Scripts/StartGame.LUA";
+std::string ScriptGlobalField(const std::string& name);
+
 // For a number with no narrower bounds of its own: beyond anything the game measures (metres,
 // kilograms, seconds, radians), and where a float still holds a tenth of a unit.
 constexpr SNumberBounds kAnyDataNumber = {-1.0e6, 1.0e6, 0.0};
@@ -51,7 +56,10 @@ float ReadFloat(const std::string& text, const SNumberBounds& bounds, const std:
 int ReadWhole(const std::string& text, const SNumberBounds& bounds, const std::string& origin, const std::string& field,
               std::ostream& errors = std::cerr);
 
-// A field of the reader's current scope; the line names the reader's file.
+// A field of the reader's current scope; the line names the reader's file. When the reader holds
+// its file's shipped values (CXmlReader::SetShipped), a value the file lacks or that is refused,
+// a text that is not wholly a number among them, takes the shipped value instead of the
+// fallback, and a missing one is said too; when the file cannot be used they all read as shipped.
 double ReadNumber(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
                   std::ostream& errors = std::cerr);
 float ReadFloat(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
@@ -63,7 +71,7 @@ int ReadWhole(const CXmlReader& reader, const char* field, const SNumberBounds& 
 CVector3 ReadVector(const CXmlReader& reader, const std::string& element, const char* x = "x", const char* y = "y",
                     const char* z = "z");
 // For a size whose edge is what a value beyond it meant: held to the nearer bound, with the line;
-// only a value that is not finite gives the fallback.
+// only a value that is not finite gives the fallback. With shipped values, as ReadWhole.
 int ReadWholeClamped(const CXmlReader& reader, const char* field, const SNumberBounds& bounds,
                      std::ostream& errors = std::cerr);
 

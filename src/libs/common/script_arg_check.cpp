@@ -6,7 +6,9 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 
 namespace common {
 
@@ -64,6 +66,35 @@ float ScriptFloat(double value) {
         value = std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX));
     }
     return static_cast<float>(value);
+}
+
+std::string ScriptCaller(lua_State* L) {
+    lua_Debug frame;
+    for (int level = 1; lua_getstack(L, level, &frame) != 0; ++level) {
+        if (lua_getinfo(L, "Sl", &frame) != 0 && frame.currentline > 0) {
+            return std::string(frame.short_src) + ":" + std::to_string(frame.currentline);
+        }
+    }
+    return std::string();
+}
+
+bool AcceptScriptSetting(lua_State* L, double value, const SNumberBounds& bounds, const char* name,
+                         const std::string& field, ScriptLineSink say) {
+    std::ostringstream refusal;
+    if (IsAcceptableSetting(value, bounds, name, field, refusal)) {
+        return true;
+    }
+    std::string line = refusal.str();
+    if (!line.empty() && line.back() == '\n') {
+        line.pop_back();
+    }
+    const std::string caller = ScriptCaller(L);
+    std::fprintf(stderr, "%s%s%s\n", caller.c_str(), caller.empty() ? "" : ": ", line.c_str());
+    std::fflush(stderr);
+    if (say != nullptr) {
+        say(line);
+    }
+    return false;
 }
 
 } // namespace common

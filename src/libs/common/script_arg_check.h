@@ -4,9 +4,14 @@
 
 #include <string>
 
+#include "libs/common/checked_number.h"
+
 struct lua_State;
 
 namespace common {
+
+// Where a native function's caller stands: one line of text goes to a sink (the console).
+using ScriptLineSink = void (*)(const std::string& line);
 
 // The arguments are the last strlen(kinds) values on the stack: 's' a string, 'n' a number, 'b'
 // any value (read by Lua truth). On success `base` is the first argument's stack index and the
@@ -18,5 +23,16 @@ std::string CheckScriptArgs(lua_State* L, const char* name, const char* kinds, i
 int ScriptWholeNumber(double value);
 // A script number as a float: finite values beyond the float range are held to its largest.
 float ScriptFloat(double value);
+
+// "<chunk>:<line>" of the script function that called the running native function, so that a
+// refusal names the script that gave the value; empty when no script function called it.
+std::string ScriptCaller(lua_State* L);
+
+// A setter's value: true when finite and within the bounds; otherwise false, and the refusal
+// ("<name>: <field> "<value>" is not ...; using the value it had") goes to standard error after
+// the caller's place, and as it is to `say` (the console, for a typed command), and the setter
+// keeps what it had.
+bool AcceptScriptSetting(lua_State* L, double value, const SNumberBounds& bounds, const char* name,
+                         const std::string& field, ScriptLineSink say);
 
 } // namespace common

@@ -32,10 +32,10 @@ std::string ValueText(lua_State* state, int index) {
     return luaL_typename(state, index);
 }
 
-// Every line of the host is an error or a warning.
+// The host's messages are log lines of the program, like the network's: standard output.
 void Print(const std::string& line) {
-    std::fputs(line.c_str(), stderr);
-    std::fflush(stderr);
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
 }
 
 int PanicHandler(lua_State* state) {
@@ -223,6 +223,8 @@ std::string CScriptManager::FindScriptFile(const std::string& name) const {
         if (platform::CheckReadableFile(path, kMostScriptBytes, why)) {
             return path;
         }
+        // A file that is there but unusable is the file check's finding, said where every reader
+        // says of a damaged file.
         if (platform::FileExists(path)) {
             std::fprintf(stderr, "Script %s: %s %s; skipped\n", name.c_str(), path.c_str(), why.c_str());
         }

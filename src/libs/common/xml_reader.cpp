@@ -57,6 +57,35 @@ std::string ContentProblem(const std::deque<std::string>& lines) {
 
 } // namespace
 
+bool CXmlReader::SplitLines(const std::string& text, Scope& lines, std::string& error) {
+    std::size_t number = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        ++number;
+        if (end - at > kMostLineBytes) {
+            error =
+                "has a line (" + std::to_string(number) + ") longer than " + std::to_string(kMostLineBytes) + " bytes";
+            lines.clear();
+            return false;
+        }
+        std::string stripped;
+        stripped.reserve(end - at);
+        for (std::size_t i = at; i < end; ++i) {
+            const char c = text[i];
+            // A CR LF file keeps its CR before the LF; it is no part of any tag or value.
+            if (c != ' ' && c != '\t' && c != '\r') {
+                stripped.push_back(c);
+            }
+        }
+        lines.push_back(std::move(stripped));
+        at = end + 1;
+    }
+    return true;
+}
+
 bool CXmlReader::Load(const std::string& fileName) {
     m_fileName = fileName;
     m_scopes.clear();
@@ -65,40 +94,27 @@ bool CXmlReader::Load(const std::string& fileName) {
     std::string text;
     m_read = platform::ReadWholeFile(platform::ResolvePath(fileName), kMostFileBytes, text, m_error);
     if (m_read) {
-        std::size_t number = 0;
-        for (std::size_t at = 0; at < text.size();) {
-            std::size_t end = text.find('\n', at);
-            if (end == std::string::npos) {
-                end = text.size();
-            }
-            ++number;
-            if (end - at > kMostLineBytes) {
-                m_error = "has a line (" + std::to_string(number) + ") longer than " + std::to_string(kMostLineBytes) +
-                          " bytes";
-                lines.clear();
-                m_read = false;
-                break;
-            }
-            std::string stripped;
-            stripped.reserve(end - at);
-            for (std::size_t i = at; i < end; ++i) {
-                const char c = text[i];
-                // A CR LF file keeps its CR before the LF; it is no part of any tag or value.
-                if (c != ' ' && c != '\t' && c != '\r') {
-                    stripped.push_back(c);
-                }
-            }
-            lines.push_back(std::move(stripped));
-            at = end + 1;
-        }
-        if (m_error.empty()) {
+        m_read = SplitLines(text, lines, m_error);
+        if (m_read) {
             m_error = ContentProblem(lines);
         }
     }
     m_scopes.push_front(std::move(lines));
     m_scopeCount = 1;
-    return m_error.empty();
+    m_usable = m_error.empty();
+    m_shippedScopes.clear();
+    m_shippedScopeCount = 0;
+    if (m_shippedText != nullptr) {
+        Scope shipped;
+        std::string ignored;
+        SplitLines(*m_shippedText, shipped, ignored);
+        m_shippedScopes.push_front(std::move(shipped));
+        m_shippedScopeCount = 1;
+    }
+    return m_usable;
 }
+
+void CXmlReader::SetShipped(const std::string& text) { m_shippedText = std::make_shared<const std::string>(text); }
 
 bool CXmlReader::LoadContent(const std::string& fileName, const std::string& instead) {
     return LoadContent(fileName, instead, std::cerr);
@@ -112,16 +128,11 @@ bool CXmlReader::LoadContent(const std::string& fileName, const std::string& ins
     return false;
 }
 
-void CXmlReader::PopScope() {
-    m_scopes.pop_front();
-    --m_scopeCount;
-}
-
-void CXmlReader::Enter(const std::string& name) {
+void CXmlReader::EnterScope(Scopes& scopes, std::uint32_t& count, const std::string& name) {
     const std::string open = "<" + name + ">";
     const std::string close = "</" + name + ">";
-    while (!m_scopes.empty()) {
-        Scope& current = m_scopes.front();
+    while (!scopes.empty()) {
+        Scope& current = scopes.front();
         std::size_t start = 0;
         std::size_t end = 0;
         bool inside = false;
@@ -141,14 +152,28 @@ void CXmlReader::Enter(const std::string& name) {
         }
         // An opening line with no closing line after it counts as absent, like no opening line.
         if (!closed) {
-            PopScope();
+            scopes.pop_front();
+            --count;
             continue;
         }
         current.erase(current.begin() + static_cast<std::ptrdiff_t>(start),
                       current.begin() + static_cast<std::ptrdiff_t>(end) + 1);
-        m_scopes.push_front(std::move(collected));
-        ++m_scopeCount;
+        scopes.push_front(std::move(collected));
+        ++count;
         return;
+    }
+}
+
+void CXmlReader::Enter(const std::string& name) {
+    const bool wasInStep = ReadsOwnValues();
+    EnterScope(m_scopes, m_scopeCount, name);
+    if (m_shippedText != nullptr) {
+        EnterScope(m_shippedScopes, m_shippedScopeCount, name);
+        // Said once, where the file first falls out of step: what follows is read as shipped.
+        if (wasInStep && !ReadsOwnValues()) {
+            std::cerr << m_fileName << ": <" << name
+                      << "> is missing or out of place; it and what follows are read as shipped\n";
+        }
     }
 }
 
@@ -172,19 +197,38 @@ bool ValueOnLine(const std::string& line, const std::string& open, const std::st
 
 } // namespace
 
-std::string CXmlReader::GetValue(const std::string& name) const {
-    if (m_scopes.empty()) {
+std::string CXmlReader::ValueIn(const Scopes& scopes, const std::string& name) {
+    if (scopes.empty()) {
         return {};
     }
     const std::string open = "<" + name + ">";
     const std::string close = "</" + name + ">";
     std::string value;
-    for (const std::string& line : m_scopes.front()) {
+    for (const std::string& line : scopes.front()) {
         if (ValueOnLine(line, open, close, value)) {
             return value;
         }
     }
     return {};
+}
+
+std::string CXmlReader::GetOwnValue(const std::string& name) const { return ValueIn(m_scopes, name); }
+
+std::string CXmlReader::GetShippedValue(const std::string& name) const { return ValueIn(m_shippedScopes, name); }
+
+bool CXmlReader::ReadsOwnValues() const {
+    return m_shippedText == nullptr || (m_usable && !m_shippedOnly && m_scopeCount == m_shippedScopeCount);
+}
+
+std::string CXmlReader::GetValue(const std::string& name) const {
+    if (m_shippedText == nullptr) {
+        return GetOwnValue(name);
+    }
+    if (!ReadsOwnValues()) {
+        return GetShippedValue(name);
+    }
+    std::string own = GetOwnValue(name);
+    return own.empty() ? GetShippedValue(name) : own;
 }
 
 std::vector<std::string> CXmlReader::GetValues(const std::string& name) const {

@@ -116,6 +116,11 @@ private:
         }
     }
 
+    bool StartsWith(const char* text) const {
+        const std::size_t length = std::strlen(text);
+        return static_cast<std::size_t>(m_end - m_p) >= length && std::strncmp(m_p, text, length) == 0;
+    }
+
     static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
     static bool IsDelimiter(char c) { return c == ';' || c == ',' || c == '{' || c == '}'; }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -236,6 +241,11 @@ private:
 
     void Float(const char* what) {
         SkipSpace();
+        // The library takes "1.#IND00", "-1.#IND00" and "1.#QNAN0" for 0 and skips a fixed
+        // number of bytes (one past the end of the first); read here, "#" starts a comment.
+        if (StartsWith("1.#") || StartsWith("-1.#")) {
+            Refuse(std::string(what) + ": a number written as 1.#IND or 1.#QNAN is read differently by the library");
+        }
         if (!AtEnd() && (*m_p == '-' || *m_p == '+')) {
             ++m_p;
         }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -317,6 +318,11 @@ HRESULT DXUTCreateWindow(const WCHAR* title, HINSTANCE instance, HICON, HMENU, i
     fw.instance = instance;
     const int left = x == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : x;
     const int top = y == CW_USEDEFAULT ? static_cast<int>(SDL_WINDOWPOS_UNDEFINED) : y;
+    // On Mesa, the driver's own work for each call (state, vertex shading and triangle set-up on a
+    // software renderer) runs on a thread of its own instead of the game's, which then goes on with
+    // the frame. Mesa reads this when the window's display is opened; a value already in the
+    // environment (mesa_glthread=false) is kept. Other drivers ignore it.
+    setenv("mesa_glthread", "true", 0);
     // The device stand-in renders with OpenGL 3.3 core into this window; a back buffer with depth
     // and stencil is what the original device is created with.
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -371,7 +377,10 @@ HRESULT DXUTMainLoop(void*) {
     fw.elapsed = 0.0f;
     fw.fps = 0.0f;
     for (;;) {
-        script.Inject(frame + 1, windowId);
+        // On fixed steps the next frame's events; on the real clock those whose 60-a-second frame
+        // has come by now, this frame's time (see input_script.h).
+        const double upcoming = fixedTime ? 0.0 : Seconds();
+        script.Inject(fixedTime ? frame + 1 : platform::CInputScript::FrameAt(upcoming - start), windowId);
         PumpSdlEvents();
         if (DrainMessages()) {
             break;
@@ -388,10 +397,9 @@ HRESULT DXUTMainLoop(void*) {
             // The game's timers read the frame clock too, or a fixed-step run would not repeat.
             platform::SetFrameClock(fw.time);
         } else {
-            const double now = Seconds();
-            fw.elapsed = static_cast<float>(now - start - fw.time);
-            fw.time = now - start;
-            frameStart = now;
+            fw.elapsed = static_cast<float>(upcoming - start - fw.time);
+            fw.time = upcoming - start;
+            frameStart = upcoming;
         }
         ++fpsFrames;
         if (fw.time - fpsStart >= 1.0) {

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <sstream>
 
@@ -85,11 +87,11 @@ bool CInputScript::Load(const std::string& path, std::ostream& errors) {
     std::string text;
     std::string why;
     if (!platform::ReadWholeFile(path, kMostInputFileBytes, text, why)) {
-        errors << "TK_INPUT_FILE: " << path << " " << why << "; no input is injected\n";
+        errors << "TK_INPUT_FILE: " << EscapeForLine(path) << " " << why << "; no input is injected\n";
         return false;
     }
     std::istringstream file(text);
-    Parse(file, path, errors);
+    Parse(file, EscapeForLine(path), errors);
     return true;
 }
 
@@ -106,8 +108,11 @@ void CInputScript::Parse(std::istream& in, const std::string& name, std::ostream
             continue;
         }
         std::string reason;
+        // The line and the words of it the reason quotes are shown escaped: a bad line may hold
+        // anything, terminal controls among it.
         if (!ParseLine(trimmed, number, reason)) {
-            errors << name << ":" << number << ": " << reason << ", line skipped: " << trimmed << "\n";
+            errors << name << ":" << number << ": " << EscapeForLine(reason)
+                   << ", line skipped: " << EscapeForLine(trimmed) << "\n";
         }
     }
     // A file need not be in frame order; lines of one frame keep their order.
@@ -186,6 +191,16 @@ bool CInputScript::ParseLine(const std::string& line, int number, std::string& r
     }
     m_actions.push_back(action);
     return true;
+}
+
+unsigned long CInputScript::FrameAt(double seconds) {
+    if (!(seconds > 0.0)) {
+        return 0;
+    }
+    // A whole step reached by rounding (340 / 60 * 60 may come out a hair under 340) counts.
+    const double steps = std::floor(seconds * kStepsPerSecond + 1e-6);
+    constexpr unsigned long kLast = std::numeric_limits<unsigned long>::max() / 2;
+    return steps < static_cast<double>(kLast) ? static_cast<unsigned long>(steps) : kLast;
 }
 
 int CInputScript::Inject(unsigned long frame, std::uint32_t windowId) {

@@ -1,6 +1,8 @@
 // The FMOD Ex stand-in: channels mixed by OpenAL Soft, files decoded by libsndfile, 3D sound with
 // inverse roll-off; a channel handle goes stale once its play ends, and with no audio device the
-// system runs silently with the same results. Main thread only (OpenAL mixes on its own thread).
+// system runs silently with the same results. Streams are decoded on a thread of each system's own
+// (OpenAL mixes on another), so they play on between updates; every call takes the stand-in's one
+// lock, so calls may come from any thread.
 #pragma once
 
 typedef struct FMOD_SYSTEM FMOD_SYSTEM;

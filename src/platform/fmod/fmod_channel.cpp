@@ -27,7 +27,8 @@ void Free(SChannel& channel) {
     }
 }
 
-// Refills the buffers a stream has played out; restarts the source after an underrun.
+} // namespace
+
 void FeedStream(SChannel& channel) {
     ALint processed = 0;
     alGetSourcei(channel.source, AL_BUFFERS_PROCESSED, &processed);
@@ -52,8 +53,6 @@ void FeedStream(SChannel& channel) {
         alSourcePlay(channel.source);
     }
 }
-
-} // namespace
 
 bool RefreshChannel(FMOD_SYSTEM* system, SChannel& channel) {
     if (!channel.inUse) {
@@ -112,6 +111,7 @@ void ApplyChannel3D(FMOD_SYSTEM* system, SChannel& channel) {
 
 FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, FMOD_SOUND* sound, FMOD_BOOL paused,
                                   FMOD_CHANNEL** handle) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || sound == nullptr || sound->system != system ||
         (index != FMOD_CHANNEL_FREE && index != FMOD_CHANNEL_REUSE)) {
         return FMOD_ERR_INVALID_PARAM;
@@ -182,6 +182,7 @@ FMOD_RESULT FMOD_System_playSound(FMOD_SYSTEM* system, FMOD_CHANNELINDEX index, 
 }
 
 FMOD_RESULT FMOD_Channel_stop(FMOD_CHANNEL* handle) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr) {
@@ -192,6 +193,7 @@ FMOD_RESULT FMOD_Channel_stop(FMOD_CHANNEL* handle) {
 }
 
 FMOD_RESULT FMOD_Channel_setPaused(FMOD_CHANNEL* handle, FMOD_BOOL paused) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr) {
@@ -219,6 +221,7 @@ FMOD_RESULT FMOD_Channel_setPaused(FMOD_CHANNEL* handle, FMOD_BOOL paused) {
 }
 
 FMOD_RESULT FMOD_Channel_getPaused(FMOD_CHANNEL* handle, FMOD_BOOL* paused) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr || paused == nullptr) {
@@ -229,6 +232,7 @@ FMOD_RESULT FMOD_Channel_getPaused(FMOD_CHANNEL* handle, FMOD_BOOL* paused) {
 }
 
 FMOD_RESULT FMOD_Channel_setVolume(FMOD_CHANNEL* handle, float volume) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr) {
@@ -242,6 +246,7 @@ FMOD_RESULT FMOD_Channel_setVolume(FMOD_CHANNEL* handle, float volume) {
 }
 
 FMOD_RESULT FMOD_Channel_getVolume(FMOD_CHANNEL* handle, float* volume) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr || volume == nullptr) {
@@ -252,6 +257,7 @@ FMOD_RESULT FMOD_Channel_getVolume(FMOD_CHANNEL* handle, float* volume) {
 }
 
 FMOD_RESULT FMOD_Channel_isPlaying(FMOD_CHANNEL* handle, FMOD_BOOL* playing) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (playing == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -263,6 +269,7 @@ FMOD_RESULT FMOD_Channel_isPlaying(FMOD_CHANNEL* handle, FMOD_BOOL* playing) {
 
 FMOD_RESULT FMOD_Channel_set3DAttributes(FMOD_CHANNEL* handle, const FMOD_VECTOR* position,
                                          const FMOD_VECTOR* velocity) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr) {
@@ -282,6 +289,7 @@ FMOD_RESULT FMOD_Channel_set3DAttributes(FMOD_CHANNEL* handle, const FMOD_VECTOR
 }
 
 FMOD_RESULT FMOD_Channel_get3DAttributes(FMOD_CHANNEL* handle, FMOD_VECTOR* position, FMOD_VECTOR* velocity) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr) {
@@ -297,6 +305,7 @@ FMOD_RESULT FMOD_Channel_get3DAttributes(FMOD_CHANNEL* handle, FMOD_VECTOR* posi
 }
 
 FMOD_RESULT FMOD_Channel_getPosition(FMOD_CHANNEL* handle, unsigned int* position, FMOD_TIMEUNIT unit) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr || position == nullptr || (unit != FMOD_TIMEUNIT_MS && unit != FMOD_TIMEUNIT_PCM)) {
@@ -321,6 +330,7 @@ FMOD_RESULT FMOD_Channel_getPosition(FMOD_CHANNEL* handle, unsigned int* positio
 }
 
 FMOD_RESULT FMOD_Channel_getCurrentSound(FMOD_CHANNEL* handle, FMOD_SOUND** sound) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_SYSTEM* system = nullptr;
     SChannel* channel = fmodsim::ResolveChannel(handle, &system);
     if (channel == nullptr || sound == nullptr) {

@@ -1,5 +1,6 @@
 // The insides of the FMOD stand-in shared by its sources: the system with its channel table,
-// sounds with their decoded or streamed audio, and the channel-handle encoding. Main thread only.
+// sounds with their decoded or streamed audio, and the channel-handle encoding. Every entry point
+// and each system's stream feeder hold the one state lock while they touch any of it.
 #pragma once
 
 #include <AL/al.h>
@@ -7,8 +8,11 @@
 #include <sndfile.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "platform/fmod/fmod.h"
@@ -53,6 +57,10 @@ struct FMOD_SYSTEM {
     std::vector<fmodsim::SChannel> channels;
     std::set<FMOD_SOUND*> sounds;
     std::uint64_t playCounter = 0;
+    // Keeps the streams' buffers fed while the system has an audio device.
+    std::thread feeder;
+    std::condition_variable_any feederWake;
+    bool feederStop = false;
 };
 
 struct FMOD_SOUND {
@@ -72,12 +80,23 @@ struct FMOD_SOUND {
 
 namespace fmodsim {
 
+// Recursive, as entry points call one another (a release closes its system and its sounds).
+std::recursive_mutex& StateMutex();
+using CStateLock = std::lock_guard<std::recursive_mutex>;
+
+// Starts the system's stream feeder (under the lock, once the device is open).
+void StartStreamFeeder(FMOD_SYSTEM* system);
+// Stops and joins it; called without the lock, which the feeder may be waiting for.
+void StopStreamFeeder(FMOD_SYSTEM* system);
+
 bool HasOutput(const FMOD_SYSTEM* system);
 // The channel a handle names, or null when the handle is stale or foreign.
 SChannel* ResolveChannel(FMOD_CHANNEL* handle, FMOD_SYSTEM** system);
 FMOD_CHANNEL* MakeHandle(const FMOD_SYSTEM* system, std::size_t index, std::uint32_t generation);
 // True while the channel is playing or paused; frees it once it has finished.
 bool RefreshChannel(FMOD_SYSTEM* system, SChannel& channel);
+// Refills the buffers a playing stream has played out; restarts its source after an underrun.
+void FeedStream(SChannel& channel);
 void StopChannel(FMOD_SYSTEM* system, SChannel& channel);
 void ApplyChannel3D(FMOD_SYSTEM* system, SChannel& channel);
 FMOD_VECTOR ToOpenAL(const FMOD_SYSTEM* system, const FMOD_VECTOR& v);

@@ -141,15 +141,18 @@ bool FillStreamBuffer(FMOD_SOUND* sound, ALuint buffer) {
 
 FMOD_RESULT FMOD_System_createSound(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO*,
                                     FMOD_SOUND** sound) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     return fmodsim::Open(system, name, mode, false, sound);
 }
 
 FMOD_RESULT FMOD_System_createStream(FMOD_SYSTEM* system, const char* name, FMOD_MODE mode, FMOD_CREATESOUNDEXINFO*,
                                      FMOD_SOUND** sound) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     return fmodsim::Open(system, name, mode, true, sound);
 }
 
 FMOD_RESULT FMOD_Sound_release(FMOD_SOUND* sound) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (sound == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -171,6 +174,7 @@ FMOD_RESULT FMOD_Sound_release(FMOD_SOUND* sound) {
 }
 
 FMOD_RESULT FMOD_Sound_setMode(FMOD_SOUND* sound, FMOD_MODE mode) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (sound == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -182,6 +186,7 @@ FMOD_RESULT FMOD_Sound_setMode(FMOD_SOUND* sound, FMOD_MODE mode) {
 }
 
 FMOD_RESULT FMOD_Sound_getMode(FMOD_SOUND* sound, FMOD_MODE* mode) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (sound == nullptr || mode == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -190,6 +195,7 @@ FMOD_RESULT FMOD_Sound_getMode(FMOD_SOUND* sound, FMOD_MODE* mode) {
 }
 
 FMOD_RESULT FMOD_Sound_set3DMinMaxDistance(FMOD_SOUND* sound, float minDistance, float maxDistance) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (sound == nullptr || minDistance < 0.0f || maxDistance < minDistance) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -204,6 +210,7 @@ FMOD_RESULT FMOD_Sound_set3DMinMaxDistance(FMOD_SOUND* sound, float minDistance,
 }
 
 FMOD_RESULT FMOD_Sound_get3DMinMaxDistance(FMOD_SOUND* sound, float* minDistance, float* maxDistance) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (sound == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -217,6 +224,7 @@ FMOD_RESULT FMOD_Sound_get3DMinMaxDistance(FMOD_SOUND* sound, float* minDistance
 }
 
 FMOD_RESULT FMOD_Sound_getLength(FMOD_SOUND* sound, unsigned int* length, FMOD_TIMEUNIT unit) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (sound == nullptr || length == nullptr || (unit != FMOD_TIMEUNIT_MS && unit != FMOD_TIMEUNIT_PCM)) {
         return FMOD_ERR_INVALID_PARAM;
     }

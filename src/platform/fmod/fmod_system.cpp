@@ -114,6 +114,7 @@ SChannel* ResolveChannel(FMOD_CHANNEL* handle, FMOD_SYSTEM** system) {
 } // namespace fmodsim
 
 FMOD_RESULT FMOD_System_Create(FMOD_SYSTEM** system) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -132,6 +133,7 @@ FMOD_RESULT FMOD_System_Create(FMOD_SYSTEM** system) {
 }
 
 FMOD_RESULT FMOD_System_getVersion(FMOD_SYSTEM* system, unsigned int* version) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || version == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -140,6 +142,7 @@ FMOD_RESULT FMOD_System_getVersion(FMOD_SYSTEM* system, unsigned int* version) {
 }
 
 FMOD_RESULT FMOD_System_init(FMOD_SYSTEM* system, int maxChannels, FMOD_INITFLAGS flags, void*) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || maxChannels <= 0 || maxChannels > 4093) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -160,6 +163,7 @@ FMOD_RESULT FMOD_System_init(FMOD_SYSTEM* system, int maxChannels, FMOD_INITFLAG
     }
     system->initialised = true;
     fmodsim::ApplyListener(system);
+    fmodsim::StartStreamFeeder(system);
     return FMOD_OK;
 }
 
@@ -167,6 +171,9 @@ FMOD_RESULT FMOD_System_close(FMOD_SYSTEM* system) {
     if (system == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
+    // Before the lock: the feeder may be waiting for it.
+    fmodsim::StopStreamFeeder(system);
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     for (SChannel& channel : system->channels) {
         if (channel.inUse) {
             fmodsim::StopChannel(system, channel);
@@ -182,6 +189,9 @@ FMOD_RESULT FMOD_System_release(FMOD_SYSTEM* system) {
     if (system == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
+    // Before the lock: the feeder may be waiting for it.
+    fmodsim::StopStreamFeeder(system);
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     FMOD_System_close(system);
     // Closing the system ends its sounds.
     const std::set<FMOD_SOUND*> sounds = system->sounds;
@@ -194,6 +204,7 @@ FMOD_RESULT FMOD_System_release(FMOD_SYSTEM* system) {
 }
 
 FMOD_RESULT FMOD_System_update(FMOD_SYSTEM* system) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -210,6 +221,7 @@ FMOD_RESULT FMOD_System_update(FMOD_SYSTEM* system) {
 
 FMOD_RESULT FMOD_System_set3DSettings(FMOD_SYSTEM* system, float dopplerScale, float distanceFactor,
                                       float rolloffScale) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || dopplerScale < 0.0f || distanceFactor <= 0.0f || rolloffScale < 0.0f) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -232,6 +244,7 @@ FMOD_RESULT FMOD_System_set3DSettings(FMOD_SYSTEM* system, float dopplerScale, f
 FMOD_RESULT FMOD_System_set3DListenerAttributes(FMOD_SYSTEM* system, int listener, const FMOD_VECTOR* position,
                                                 const FMOD_VECTOR* velocity, const FMOD_VECTOR* forward,
                                                 const FMOD_VECTOR* up) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || listener != 0) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -247,6 +260,7 @@ FMOD_RESULT FMOD_System_set3DListenerAttributes(FMOD_SYSTEM* system, int listene
 
 FMOD_RESULT FMOD_System_get3DListenerAttributes(FMOD_SYSTEM* system, int listener, FMOD_VECTOR* position,
                                                 FMOD_VECTOR* velocity, FMOD_VECTOR* forward, FMOD_VECTOR* up) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || listener != 0) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -260,6 +274,7 @@ FMOD_RESULT FMOD_System_get3DListenerAttributes(FMOD_SYSTEM* system, int listene
 }
 
 FMOD_RESULT FMOD_System_getChannelsPlaying(FMOD_SYSTEM* system, int* channels) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || channels == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }
@@ -274,6 +289,7 @@ FMOD_RESULT FMOD_System_getChannelsPlaying(FMOD_SYSTEM* system, int* channels) {
 }
 
 FMOD_RESULT FMOD_System_getOutput(FMOD_SYSTEM* system, FMOD_OUTPUTTYPE* output) {
+    const fmodsim::CStateLock lock(fmodsim::StateMutex());
     if (system == nullptr || output == nullptr) {
         return FMOD_ERR_INVALID_PARAM;
     }

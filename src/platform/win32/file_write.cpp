@@ -42,6 +42,12 @@ std::string SideName(const std::string& path) {
 } // namespace
 
 bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error) {
+    // A device or a pipe in the file's place is written to by no one, and never renamed over.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
+        error = "cannot be written (not a regular file)";
+        return false;
+    }
     const std::string side = SideName(path);
     const int fd = ::open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -96,8 +102,14 @@ bool CLogFile::Write(const std::string& text) {
     if (m_fd < 0) {
         return false;
     }
+    const off_t end = ::lseek(m_fd, 0, SEEK_END);
     if (!WriteAll(m_fd, text.data(), text.size())) {
-        return Fail("writing failed", errno);
+        const int error = errno;
+        // What part of the text reached the file is taken back: the file ends with whole writes.
+        if (end >= 0) {
+            static_cast<void>(::ftruncate(m_fd, end));
+        }
+        return Fail("writing failed", error);
     }
     return true;
 }

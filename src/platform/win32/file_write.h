@@ -10,12 +10,14 @@ namespace platform {
 
 // Writes `contents` to a new file beside `path` and renames it over `path` once every write, the
 // flush and the close have succeeded. On any failure the new file is removed and whatever stood
-// at `path` is left as it was: a good file is never replaced by a truncated one.
+// at `path` is left as it was: a good file is never replaced by a truncated one. A device or a
+// pipe at `path` is refused.
 bool ReplaceFile(const std::string& path, const std::string& contents, std::string& error);
 
 // A file that grows as the game goes (the run trace, the driving samples) and that others may
-// read while it grows, so it is written in place, each Write straight to the file. Once a write
-// fails, the file stays closed and later writes do nothing: the caller says so once.
+// read while it grows, so it is written in place, each Write straight to the file. A write that
+// fails takes back what part of it reached the file; the file then stays closed and later
+// writes do nothing: the caller says so once.
 class CLogFile {
 public:
     enum class EMode { TRUNCATE, APPEND };

@@ -72,6 +72,33 @@ SUtf8Step DecodeUtf8(const char* text, std::size_t available) {
     return {code, length, true};
 }
 
+std::string EscapeForLine(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const SUtf8Step step = DecodeUtf8(text.data() + at, text.size() - at);
+        const char32_t code = step.codePoint;
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        if (step.valid && !control) {
+            if (code == '\\') {
+                out += "\\\\";
+            } else {
+                out.append(text, at, step.length);
+            }
+        } else {
+            for (std::size_t i = 0; i < step.length; ++i) {
+                const auto byte = static_cast<unsigned char>(text[at + i]);
+                out += "\\x";
+                out.push_back(kHex[byte >> 4]);
+                out.push_back(kHex[byte & 0x0F]);
+            }
+        }
+        at += step.length;
+    }
+    return out;
+}
+
 bool IsValidUtf8(const char* text, std::size_t length) {
     for (std::size_t at = 0; at < length;) {
         const SUtf8Step step = DecodeUtf8(text + at, length - at);

@@ -27,6 +27,11 @@ bool IsValidUtf8(const char* text, std::size_t length);
 
 std::wstring Utf8ToWide(const char* text, std::size_t length);
 
+// `text` as it may be shown on one line of a terminal or a log: every byte of a control
+// character (C0, DEL and the C1 range, which terminals obey) and of an ill-formed sequence
+// becomes "\xNN", a backslash "\\"; other characters stay as they are.
+std::string EscapeForLine(const std::string& text);
+
 // A high and low surrogate in a row (UTF-16 that reached a wide string) make one character.
 std::string WideToUtf8(const wchar_t* text, std::size_t length);
 // The same up to the terminating 0; a null pointer gives an empty string.

@@ -135,7 +135,7 @@ TEST(AIManagerPaths, AHostileRankDensityIsRefusedWithALineAndTheSplineStaysBound
         EXPECT_DOUBLE_EQ(manager.GetRankProgress(CVector3(0, 0, -20)), 1.0) << density;
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_EQ(manager.GetRankWaypoints().size(), 6u) << "density 0 instead: " << density;
-        EXPECT_NE(errors.find("script global: RANK_PATH_DENSITY"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("Scripts/StartGame.LUA: script global RANK_PATH_DENSITY"), std::string::npos) << errors;
         EXPECT_NE(errors.find("using 0"), std::string::npos) << errors;
     }
     host->RunString("RANK_PATH = nil RANK_PATH_DENSITY = nil");

@@ -110,6 +110,41 @@ TEST_F(FXManagerTest, HandleListsFollowTheExactFileName) {
     EXPECT_EQ(manager.GetCurrentHandles(), nullptr);
 }
 
+// Effect files the game cannot draw with, each said with its name: one that does not compile, an
+// empty one (no technique), a directory, a missing one; and a unit's effect name that matches no
+// loaded effect, said once.
+TEST_F(FXManagerTest, EffectsThatCannotDrawAreSaidByName) {
+    m_dir.Write("Empty.fx", "");
+    m_dir.Write("Params.fx", "param float g_Alone;\n");
+    m_dir.Write("Folder.fx/inside", "");
+    const struct {
+        const char* file;
+        const char* said;
+    } cases[] = {
+        {"Broken.fx", "Broken.fx did not load; the effect is skipped"},
+        {"Empty.fx", "Empty.fx holds no technique (is it empty?); the effect is skipped"},
+        {"Params.fx", "Params.fx holds no technique"},
+        {"Folder.fx", "Folder.fx did not load"},
+        {"Missing.fx", "Missing.fx did not load"},
+    };
+    velm::gfx::CFXManager& manager = FXManager::Instance();
+    for (const auto& c : cases) {
+        ::testing::internal::CaptureStderr();
+        manager.LoadEffects({c.file});
+        const std::string log = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("Effects: " + m_dir.Path() + "/" + c.said), std::string::npos) << c.file << "\n" << log;
+        EXPECT_EQ(manager.FindEffect(c.file), manager.End()) << c.file;
+    }
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(manager.SelectEffect("Empty.fx"), nullptr);
+    EXPECT_EQ(manager.SelectEffect("Empty.fx"), nullptr);
+    EXPECT_EQ(manager.GetCurrentName(), "Empty.fx");
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log,
+              "Effects: \"Empty.fx\" matches no loaded effect (one the engine configuration lists that loaded); "
+              "what draws with it is skipped\n");
+}
+
 struct SBindingCase {
     const char* technique;
     const char* file;

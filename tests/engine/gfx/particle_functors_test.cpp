@@ -400,9 +400,10 @@ TEST(ParticleFunctors, EachFunctorSavesItsElementInFileOrder) {
         return text + "\t\t</" + name + ">\n";
     };
     auto axes = [](const char* first, const char* second) {
+        // Each first value below its second: a range's ends in order.
         return Params{{std::string("x") + first, "1.5"},    {std::string("y") + first, "-2"},
-                      {std::string("z") + first, "3.25"},   {std::string("x") + second, "4"},
-                      {std::string("y") + second, "0.125"}, {std::string("z") + second, "-6"}};
+                      {std::string("z") + first, "-6"},     {std::string("x") + second, "4"},
+                      {std::string("y") + second, "0.125"}, {std::string("z") + second, "3.25"}};
     };
     const Params xyz{{"x", "0.5"}, {"y", "-1.5"}, {"z", "2"}};
     struct SCase {

@@ -88,11 +88,84 @@ TEST_F(ParticleSystems, LimitsFromFilesAreHeldToTheMost) {
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(registry.GetTemplate("big")->GetLimit(), 6048);
     EXPECT_EQ(registry.GetTemplate("negative")->GetLimit(), 0);
-    EXPECT_NE(log.find("sys_limit 10000"), std::string::npos) << log;
+    EXPECT_NE(log.find("sys_limit \"10000\" is not a whole number from 0 to 6048; using 6048"), std::string::npos)
+        << log;
     CParticleSystem* system = Make("big");
     system->Emit(7000.0f);
     EXPECT_FLOAT_EQ(system->GetCount(), 6048.0f);
     EXPECT_EQ(system->GetIndices().back(), 6048 * 4 - 2);
+}
+
+// A template's values that are not finite or beyond reason are said with the file and field and
+// replaced: an emission rate by one a step, a life or radius by 0, a functor's size by 0, an
+// inverted colour range by its ends swapped.
+TEST_F(ParticleSystems, HostileTemplateValuesAreSaidAndReplaced) {
+    const struct {
+        const char* name;
+        const char* rate;
+        const char* life;
+        const char* radius;
+        float emitRate;
+        float lifeRead;
+        float radiusRead;
+        const char* said;
+    } cases[] = {
+        {"flood", "1e10", "1", "2", 1.0f, 1.0f, 2.0f,
+         ": sys_emit_rate \"1e10\" is not a number from 0 to 6048; using 1"},
+        {"endless", "inf", "1", "2", 1.0f, 1.0f, 2.0f, ": sys_emit_rate \"inf\""},
+        {"unsaid", "nan", "nan", "nan", 1.0f, 0.0f, 0.0f,
+         ": sys_life \"nan\" is not a number from 0 to 1e+06; using 0"},
+        {"wide", "1", "1", "-3", 1.0f, 1.0f, 0.0f, ": sys_radius \"-3\""},
+    };
+    std::vector<SParticleTemplate> templates;
+    for (const auto& c : cases) {
+        SParticleTemplate t;
+        t.name = c.name;
+        t.rate = c.rate;
+        t.life = c.life;
+        t.radius = c.radius;
+        t.infinite = 0;
+        templates.push_back(t);
+    }
+    SParticleTemplate functors;
+    functors.name = "functors";
+    functors.roles[0] = "random_color_init";
+    functors.roles[2] = "random_size_init";
+    functors.functors +=
+        "<random_color_init>\n<red_low_range>200</red_low_range>\n<red_high_range>10</red_high_range>\n"
+        "<alpha_low_range>300</alpha_low_range>\n</random_color_init>\n"
+        "<random_size_init>\n<xMin>1e30</xMin>\n<xMax>2</xMax>\n<yMin>nan</yMin>\n</random_size_init>\n";
+    templates.push_back(functors);
+    ::testing::internal::CaptureStderr();
+    velm::gfx::CParticleSysRegistry& registry = Load(templates);
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const velm::gfx::CParticleSysController* made = registry.GetTemplate(cases[i].name);
+        ASSERT_NE(made, nullptr) << cases[i].name;
+        EXPECT_EQ(made->GetEmitRate(), cases[i].emitRate) << cases[i].name;
+        EXPECT_EQ(made->GetLife(), cases[i].lifeRead) << cases[i].name;
+        EXPECT_EQ(made->GetRadius(), cases[i].radiusRead) << cases[i].name;
+        const std::string file = m_dir.Path() + "/particle_sys/system" + std::to_string(i) + ".xml";
+        EXPECT_NE(log.find(file + cases[i].said), std::string::npos) << cases[i].name << "\n" << log;
+    }
+    const std::string file = m_dir.Path() + "/particle_sys/system4.xml";
+    for (const char* said : {": random_color_init red_low_range 200 lies above red_high_range 10; the two are swapped",
+                             ": random_color_init alpha_low_range \"300\" is not a whole number from 0 to 255",
+                             ": random_size_init xMin \"1e30\" is not a number from -1e+06 to 1e+06; using 0",
+                             ": random_size_init yMin \"nan\""}) {
+        EXPECT_NE(log.find(file + said), std::string::npos) << said << "\n" << log;
+    }
+    const auto& colour =
+        dynamic_cast<velm::gfx::RandColorInit&>(registry.GetTemplate("functors")->GetFunctor(velm::gfx::kColourInit));
+    EXPECT_EQ(colour.m_low[0], 10);
+    EXPECT_EQ(colour.m_high[0], 200);
+    // Born particles stay within the swapped range and the sizes read.
+    CParticleSystem* system = Make("functors");
+    system->Emit(20.0f);
+    for (const velm::gfx::SParticle& p : system->GetParticles()) {
+        EXPECT_LE(p.scale.x, 2.0f);
+        EXPECT_TRUE(std::isfinite(p.scale.y));
+    }
 }
 
 // Stamps each newborn with a running number in its colour and kills the stamps it is told to.
@@ -199,7 +272,9 @@ TEST_F(ParticleSystems, AHalfBornParticleDoesNotKeepADrainedSystemAlive) {
     EXPECT_LT(frames, 50) << "count " << system->GetCount();
 }
 
-TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
+// Life runs only in view: what no pass draws neither ages nor emits, and stays listed until the
+// track's systems are freed.
+TEST_F(ParticleSystems, SystemsOutOfViewKeepTheirAgeAndStayListedUntilTheTracksSystemsAreFreed) {
     SParticleTemplate finite;
     finite.name = "finite";
     finite.infinite = 0;
@@ -212,19 +287,21 @@ TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
     endless.name = "endless";
     endless.life = "0.01";
     velm::gfx::CParticleSysRegistry& registry = Load({finite, endless});
-    Make("finite", 1);
+    CParticleSystem* unseen = Make("finite", 1);
     CParticleSystem* forever = Make("endless", 2);
     CParticleSystem* waiting = Make("endless", 3);
     for (int frame = 0; frame < 20; ++frame) {
         registry.Update(0.0, 0.5f);
         forever->Prepare();
     }
-    // Never drawn, the finite one still ran out its life and went with its particles.
-    EXPECT_EQ(registry.FindSystem(1), nullptr);
+    // Ten seconds past its life and never drawn: still new, still listed, nothing born.
+    EXPECT_EQ(registry.FindSystem(1), unseen);
+    EXPECT_FLOAT_EQ(unseen->GetAge(), 0.0f);
+    EXPECT_FLOAT_EQ(unseen->GetCount(), 0.0f);
+    EXPECT_FLOAT_EQ(unseen->GetEmitRate(), 1.0f);
     EXPECT_EQ(registry.FindSystem(2), forever);
     EXPECT_FLOAT_EQ(forever->GetEmitRate(), 1.0f);
     EXPECT_FLOAT_EQ(forever->GetAge(), 10.0f);
-    // An endless system out of view costs nothing and stays as it was.
     EXPECT_EQ(registry.FindSystem(3), waiting);
     EXPECT_FLOAT_EQ(waiting->GetAge(), 0.0f);
     EXPECT_FLOAT_EQ(waiting->GetCount(), 0.0f);
@@ -234,13 +311,16 @@ TEST_F(ParticleSystems, FiniteSystemsAgeAndDieOutOfViewWhileEndlessOnesWait) {
     EXPECT_FALSE(registry.DestroySystem(3));
     EXPECT_EQ(registry.FindSystem(3), nullptr);
     EXPECT_EQ(registry.FindSystem(2), forever);
+    // Leaving the track frees the unseen one with the rest.
     registry.DestroyAllSystems();
+    EXPECT_TRUE(registry.GetSystems().empty());
+    EXPECT_EQ(velm::gfx::FindParticleSystem(1), nullptr);
     EXPECT_EQ(velm::gfx::FindParticleSystem(2), nullptr);
 }
 
-// A geyser's eruption: seen for a while, then left behind by the camera (or made out of view),
-// and drawn by the frame and both water passes while seen.
-TEST_F(ParticleSystems, AnEruptionLeftOutOfViewStillDiesAndIsSteppedOncePerFrame) {
+// A geyser's eruption: drawn by the frame and both water passes while seen, then out of view (it
+// waits as it was), then seen again (it runs out its life and goes).
+TEST_F(ParticleSystems, AnEruptionStepsOncePerDrawnFrameWaitsOutOfViewAndDiesInView) {
     SParticleTemplate t;
     t.infinite = 0;
     t.life = "0.1";
@@ -251,23 +331,78 @@ TEST_F(ParticleSystems, AnEruptionLeftOutOfViewStillDiesAndIsSteppedOncePerFrame
         "<normal_life_update>\n<death_rate>0.25</death_rate>\n</normal_life_update>\n";
     velm::gfx::CParticleSysRegistry& registry = Load({t});
     CParticleSystem* seen = Make("test_system", 1);
-    Make("test_system", 2);
-    for (int frame = 0; frame < 2; ++frame) {
+    CParticleSystem* never = Make("test_system", 2);
+    const auto drawnFrame = [&] {
         registry.Update(0.0, 0.02f);
-        for (int pass = 0; pass < 3; ++pass) {
-            seen->Prepare();
+        if (registry.FindSystem(1) == seen) {
+            for (int pass = 0; pass < 3; ++pass) {
+                seen->Prepare();
+            }
         }
-    }
+    };
+    drawnFrame();
+    drawnFrame();
     // Two frames, not six: two steps of age and two births of two particles each.
     EXPECT_FLOAT_EQ(seen->GetAge(), 0.04f);
     EXPECT_FLOAT_EQ(seen->GetCount(), 4.0f);
-    int frames = 0;
-    while (!registry.GetSystems().empty() && frames < 100) {
+    const std::uint32_t vertices = seen->GetVertexCount();
+    for (int frame = 0; frame < 100; ++frame) {
         registry.Update(0.0, 0.02f);
+    }
+    EXPECT_EQ(registry.GetSystems().size(), 2u) << "out of view, nothing ages or dies";
+    EXPECT_FLOAT_EQ(seen->GetAge(), 0.04f);
+    EXPECT_FLOAT_EQ(seen->GetCount(), 4.0f);
+    EXPECT_EQ(seen->GetVertexCount(), vertices);
+    EXPECT_FLOAT_EQ(never->GetAge(), 0.0f);
+    EXPECT_FLOAT_EQ(never->GetCount(), 0.0f);
+    // Back in view: three more births to age 0.1, then no more; each particle lives four updates.
+    int frames = 0;
+    while (registry.FindSystem(1) == seen && frames < 100) {
+        drawnFrame();
         ++frames;
     }
-    EXPECT_LT(frames, 100) << registry.GetSystems().size() << " systems out of view never died";
-    EXPECT_TRUE(registry.GetSystems().empty());
+    EXPECT_EQ(frames, 8) << "births end at age 0.1, the last particles die four updates later";
+    EXPECT_EQ(registry.FindSystem(2), never);
+    EXPECT_FLOAT_EQ(never->GetAge(), 0.0f);
+}
+
+// Bursts that nobody has seen do not pile up: a newer one of the same effect at the same spot
+// takes the place of the waiting one, while other spots, other effects, endless systems and bursts
+// already seen all stay.
+TEST_F(ParticleSystems, ANewerUnseenBurstAtTheSameSpotReplacesTheWaitingOne) {
+    SParticleTemplate burst;
+    burst.name = "burst";
+    burst.infinite = 0;
+    burst.life = "1";
+    SParticleTemplate other = burst;
+    other.name = "other";
+    SParticleTemplate endless;
+    endless.name = "endless";
+    velm::gfx::CParticleSysRegistry& registry = Load({burst, other, endless});
+    const auto at = [](CParticleSystem* system, float x) {
+        system->SetPosition(x, 2.0f, -40.0f, true);
+        return system;
+    };
+    CParticleSystem* seen = at(Make("burst", 1), 5.0f);
+    registry.Update(0.0, 0.02f);
+    seen->Prepare();
+    at(Make("burst", 2), 5.0f);
+    at(Make("burst", 3), 5.0f);
+    at(Make("burst", 4), 5.0f);
+    at(Make("burst", 5), 9.0f);
+    at(Make("other", 6), 5.0f);
+    at(Make("endless", 7), 5.0f);
+    at(Make("endless", 8), 5.0f);
+    for (int frame = 0; frame < 3; ++frame) {
+        registry.Update(0.0, 0.02f);
+    }
+    std::vector<std::uint32_t> ids;
+    for (const CParticleSystem* system : registry.GetSystems()) {
+        ids.push_back(system->GetID());
+    }
+    EXPECT_EQ(ids, (std::vector<std::uint32_t>{1, 4, 5, 6, 7, 8}));
+    // The one kept is still new: it starts its life when it is first drawn.
+    EXPECT_FLOAT_EQ(registry.FindSystem(4)->GetAge(), 0.0f);
 }
 
 TEST_F(ParticleSystems, BadFilesAndNamesAreToldAndNothingIsMade) {

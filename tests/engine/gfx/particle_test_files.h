@@ -19,6 +19,7 @@ struct SParticleTemplate {
     std::string limit = "100";
     std::string rate = "1";
     std::string life = "1";
+    std::string radius = "2";
     int deadAllAtOnce = 0;
     int infinite = 1;
     // Ten role names in file order, then the functor elements' text.
@@ -42,8 +43,8 @@ struct SParticleTemplate {
                                                "ColorUpdate", "LifeUpdate", "SizeUpdate", "PosUpdate", "VelUpdate"};
         std::string text = "<particle_system>\n<particle_sys_data>\n<sys_name>" + name +
                            "</sys_name>\n<sys_texture>none</sys_texture>\n<sys_limit>" + limit +
-                           "</sys_limit>\n<sys_emit_rate>" + rate + "</sys_emit_rate>\n<sys_radius>2</sys_radius>\n" +
-                           "<sys_is_dead_all_at_once>" + std::to_string(deadAllAtOnce) +
+                           "</sys_limit>\n<sys_emit_rate>" + rate + "</sys_emit_rate>\n<sys_radius>" + radius +
+                           "</sys_radius>\n" + "<sys_is_dead_all_at_once>" + std::to_string(deadAllAtOnce) +
                            "</sys_is_dead_all_at_once>\n<sys_is_infinite>" + std::to_string(infinite) +
                            "</sys_is_infinite>\n<sys_life>" + life + "</sys_life>\n";
         for (std::size_t i = 0; i < 10; ++i) {

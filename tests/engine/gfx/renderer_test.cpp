@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "engine/gfx/atmosphere_manager.h"
 #include "engine/gfx/fx_manager.h"
@@ -371,13 +372,22 @@ TEST_F(RendererTest, FixedGeometryIsSentOnceAndReplacedGeometryIsDrawn) {
     held = TheRenderer().GetFixedGeometry().Held(second);
     ASSERT_NE(held, nullptr);
     EXPECT_EQ(std::memcmp(held->vertices->Bytes().data() + 60 * 4, &moved[4], 60), 0);
+    EXPECT_EQ(TheRenderer().GetFixedGeometry().Held(first), nullptr)
+        << "the replaced geometry's buffers go before the new ones are made, not a sweep later";
 
-    for (std::uint32_t i = 0; i < 2 * velm::gfx::CFixedGeometry::kDrawsPerSweep + 1; ++i) {
-        TheRenderer().Enqueue(unit.get());
-        TheRenderer().Flush();
-    }
-    EXPECT_EQ(TheRenderer().GetFixedGeometry().Held(first), nullptr) << "the replaced geometry's buffers are freed";
-    EXPECT_NE(TheRenderer().GetFixedGeometry().Held(second), nullptr);
+    // A unit freed where its level is cleared, off the drawing thread: its buffers go at the next
+    // draw, and a unit never drawn has none to free.
+    auto other = MakeQuads(2, 3);
+    TheRenderer().Enqueue(other.get());
+    TheRenderer().Flush();
+    const std::uint64_t otherSerial = other->GetGeometry().fixedSerial;
+    ASSERT_NE(TheRenderer().GetFixedGeometry().Held(otherSerial), nullptr);
+    std::thread([&other] { other.reset(); }).join();
+    std::thread([] { MakeQuads(1, 2).reset(); }).join();
+    TheRenderer().Enqueue(unit.get());
+    TheRenderer().Flush();
+    EXPECT_EQ(TheRenderer().GetFixedGeometry().Held(otherSerial), nullptr);
+    EXPECT_EQ(TheRenderer().GetFixedGeometry().GetCount(), 1u);
 }
 
 struct SBadBatchCase {

@@ -188,6 +188,8 @@ TEST(Button, ShowsItsFrameRowByCursorAndPress) {
 }
 
 TEST(Button, LayoutElementsGivePixelsAndClampedSizes) {
+    // Without shipped values a size beyond its range is held to the nearer end: a box of at least
+    // a pixel.
     tktest::CTempDir dir;
     const std::string file = dir.Write("menu.xml",
                                        "<Menu>\n<PlayButton>\n<FileName>gui/play.png</FileName>\n"
@@ -202,7 +204,7 @@ TEST(Button, LayoutElementsGivePixelsAndClampedSizes) {
     EXPECT_EQ(layout.x, 256);
     EXPECT_EQ(layout.y, 384);
     EXPECT_EQ(layout.width, CButton::kMostSide);
-    EXPECT_EQ(layout.height, 0);
+    EXPECT_EQ(layout.height, 1);
 }
 
 TEST(Button, AnAnchorKeepsItsPointOfTheItemAtTheOffsetAndBadNumbersStayOnTheScreen) {

@@ -275,11 +275,146 @@ TEST_F(SocketTest, TwoDeadPeersAreDroppedOnePerPass) {
     EXPECT_FALSE(m_server.HasPeers());
 }
 
-TEST_F(SocketTest, SecondPeerOnAKnownHostOrIdIsRefused) {
+TEST_F(SocketTest, SecondPeerOnAKnownAddressOrIdIsRefused) {
     EXPECT_TRUE(m_server.AddPeer(Address("127.0.0.7", 1000), 7));
-    EXPECT_FALSE(m_server.AddPeer(Address("127.0.0.7", 2000), 8));
+    EXPECT_FALSE(m_server.AddPeer(Address("127.0.0.7", 1000), 8));
     EXPECT_FALSE(m_server.AddPeer(Address("127.0.0.8", 2000), 7));
-    EXPECT_EQ(m_server.GetPeerIds(), std::list<std::uint32_t>{7});
+    // Another port of the same machine is another peer.
+    EXPECT_TRUE(m_server.AddPeer(Address("127.0.0.7", 2000), 8));
+    EXPECT_EQ(m_server.GetPeerIds(), (std::list<std::uint32_t>{7, 8}));
+    EXPECT_EQ(m_server.FindPeerByAddress(Address("127.0.0.7", 2000)), 8u);
+    EXPECT_EQ(m_server.FindPeerByAddress(Address("127.0.0.7", 3000)), 0u);
+}
+
+// A datagram from the server's machine but another port speaks for nobody: its event is not
+// delivered, it keeps the server's silence from being heard, and its reliable packet starts no
+// chain of the server's.
+TEST_F(SocketTest, ADatagramFromAnotherPortOfTheServersMachineIsNotTheServers) {
+    Settle();
+    const SPeerAddress impostor = Address("127.0.0.1", 8001);
+    m_clock.now += 2.1;
+    const std::uint64_t packets = m_client.GetPacketsReceived();
+    for (bool reliable : {false, true}) {
+        const unsigned char payload[2] = {15, 'X'};
+        SPacket packet;
+        BuildPacketHeader(packet, MessageList{std::make_shared<CBinaryMessage>(payload, 2, kEventMessage)}, reliable);
+        m_network.Inject(impostor, kClientAddress, packet.buffer);
+        while (m_client.WaitReadable(0)) {
+            m_client.ReceivePacket();
+        }
+        m_client.DispatchReceived();
+    }
+    EXPECT_EQ(m_client.GetPacketsReceived(), packets + 2);
+    EXPECT_EQ(m_clientEvents.Size(), 0u);
+    SKeepAlive record;
+    ASSERT_TRUE(m_client.GetKeepAlive(1, record));
+    EXPECT_LT(record.timeLastHeard, m_clock.now - 2.0);
+    // The server's own next reliable packet is still the next of its chain.
+    m_server.QueueReliableToAll(EventMessage(15, 'S'));
+    Pump(3);
+    const auto events = m_clientEvents.Copy();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].payload[1], 'S');
+    EXPECT_EQ(events[0].sender, 1u);
+}
+
+// An object's creation goes reliable and its updates unreliable: whatever the mix, a peer hears
+// the messages in the order they were queued (one packet per run of one kind).
+TEST_F(SocketTest, MessagesOfBothKindsArriveInTheOrderQueued) {
+    Settle();
+    const std::vector<std::vector<bool>> cases = {
+        {true, false, false},       // a creation, then two updates of the object
+        {false, false, true},       // updates, then the object's removal
+        {true, false, true, false}, // runs alternating
+    };
+    for (const std::vector<bool>& kinds : cases) {
+        const std::size_t heardBefore = m_clientEvents.Size();
+        const std::size_t before = m_network.sent.size();
+        for (std::size_t i = 0; i < kinds.size(); ++i) {
+            const MessagePtr message = EventMessage(15, static_cast<unsigned char>('a' + i));
+            kinds[i] ? m_server.QueueReliableToAll(message) : m_server.QueueUnreliableToAll(message);
+        }
+        m_server.Flush();
+        std::vector<bool> sentKinds;
+        for (std::size_t d = before; d < m_network.sent.size(); ++d) {
+            sentKinds.push_back(m_network.sent[d].bytes[0] == 0x82);
+        }
+        std::vector<bool> runs;
+        for (bool kind : kinds) {
+            if (runs.empty() || runs.back() != kind) {
+                runs.push_back(kind);
+            }
+        }
+        EXPECT_EQ(sentKinds, runs);
+        Pump(3);
+        std::string heard;
+        const auto events = m_clientEvents.Copy();
+        for (std::size_t e = heardBefore; e < events.size(); ++e) {
+            heard += static_cast<char>(events[e].payload[1]);
+        }
+        EXPECT_EQ(heard, std::string("abcd").substr(0, kinds.size()));
+    }
+}
+
+// The message types of a datagram.
+std::vector<std::uint8_t> MessageTypes(const std::vector<unsigned char>& bytes) {
+    std::vector<std::uint8_t> types;
+    for (std::size_t at = kPacketHeaderSize; at + 1 < bytes.size() && bytes[at] >= 2; at += bytes[at]) {
+        types.push_back(bytes[at + 1]);
+    }
+    return types;
+}
+
+// Each offer takes the next id: two clients searching at once are offered the first two ids of
+// the process, 2 then 3, and join with them; no one is renumbered. Where the counter runs out
+// the search is refused with a line, and the counter never wraps to an id given before.
+TEST_F(SocketTest, EachOfferTakesTheNextIdAndTheLastIsRefusedWithALine) {
+    const std::uint32_t saved = PeekNextClientId();
+    SetNextClientIdForTest(kFirstClientId);
+    CClientSocket other(ClientConfig(), MakePort(m_network, Address("127.0.0.3", 5003)));
+    const auto pumpAll = [&](int steps) {
+        for (int i = 0; i < steps; ++i) {
+            nettest::Pump(m_network, {&m_server, &m_client, &other});
+        }
+    };
+    m_client.SendServerSearch();
+    other.SendServerSearch();
+    pumpAll(4);
+    EXPECT_EQ(m_client.GetOwnId(), 2u);
+    EXPECT_EQ(other.GetOwnId(), 3u);
+    EXPECT_EQ(m_server.GetPeerIds(), (std::list<std::uint32_t>{2, 3}));
+    m_clock.now += 2.1;
+    m_client.ResendPending();
+    other.ResendPending();
+    pumpAll(4);
+    for (const nettest::SDatagram& d : m_network.sent) {
+        const std::vector<std::uint8_t> types = MessageTypes(d.bytes);
+        EXPECT_EQ(std::count(types.begin(), types.end(), kClientIdUpdate), 0);
+    }
+    EXPECT_EQ(m_client.GetOwnId(), 2u);
+    EXPECT_EQ(other.GetOwnId(), 3u);
+
+    SetNextClientIdForTest(0xFFFFFFFFu);
+    CClientSocket last(ClientConfig(), MakePort(m_network, Address("127.0.0.4", 5004)));
+    CClientSocket tooLate(ClientConfig(), MakePort(m_network, Address("127.0.0.5", 5005)));
+    last.SendServerSearch();
+    for (int i = 0; i < 4; ++i) {
+        nettest::Pump(m_network, {&m_server, &last});
+    }
+    EXPECT_EQ(last.GetOwnId(), 0xFFFFFFFFu);
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        tooLate.SendServerSearch();
+        for (int j = 0; j < 4; ++j) {
+            nettest::Pump(m_network, {&m_server, &tooLate});
+        }
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "No client id is left to offer: the search from 127.0.0.5 is not answered, and no later one\n");
+    EXPECT_FALSE(tooLate.HasPeers());
+    EXPECT_EQ(PeekNextClientId(), 0u);
+    EXPECT_EQ(m_server.GetPeerIds().size(), 3u);
+    SetNextClientIdForTest(saved);
 }
 
 struct SPackingCase {

@@ -72,6 +72,7 @@ TEST_F(AIScriptTest, LoadNetRefusesBadTablesWithAMessage) {
         {"{ Inputs = 1, Outputs = 2e9, HLayers = 0, AResp = 1, WNum = 0, Weights = {} }", "Outputs"},
         {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 0, WNum = 4, Weights = {1,2,3,4} }", "AResp"},
         {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = {1,'x',3,4} }", "Weights[2]"},
+        {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = {1,2,0/0,4} }", "Weights[3]"},
         {"{ Inputs = 1, Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = 5 }", "Weights"},
         {"{ Inputs = 'one', Outputs = 2, HLayers = 0, AResp = 1, WNum = 4, Weights = {1,2,3,4} }", "Inputs"},
     };
@@ -197,6 +198,33 @@ TEST_F(AIScriptTest, BadCallsPrintALineAndChangeNothing) {
                              "SetAIPath: expected (string, string)", "SetAIDebug: expected (string, bool)",
                              "DeleteWaypoint: expected (number)", "SetActive: expected (number or string)",
                              "WriteWaypoints: expected (string)", "LoadWaypoints: expected (string)"}));
+}
+
+// A profile value that is not finite or beyond reason, as the start script might give it, is
+// refused with a line naming the script and its line, and the profile keeps what it had.
+TEST_F(AIScriptTest, HostileProfileValuesAreRefusedNamingTheScript) {
+    ASSERT_TRUE(Run("SetAIWDelay('easy', 2.5) SetAICRange('easy', 10) SetAIDifficulty('easy', 1)"));
+    tktest::CTempDir dir;
+    dir.Write("Scripts/StartGame.LUA",
+              "wd = SetAIWDelay('easy', 0/0)\ncr = SetAICRange('easy', math.huge)\n"
+              "df = SetAIDifficulty('easy', -1e300)\nneg = SetAIWDelay('easy', -1)\n");
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(m_host->RunScript((dir.Path() + "/Scripts/StartGame").c_str()));
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    for (const char* refused : {"wd", "cr", "df", "neg"}) {
+        EXPECT_FALSE(Flag(refused)) << refused;
+    }
+    const kelvo::ai::AIProfile& easy = kelvo::ai::GetAIProfileByCode(kelvo::ai::AI_EASY);
+    EXPECT_EQ(easy.WDelay, 2.5f);
+    EXPECT_EQ(easy.CRange, 10.0f);
+    EXPECT_EQ(easy.Difficulty, 1);
+    for (const std::string line :
+         {"StartGame.LUA:1: SetAIWDelay: easy \"", "StartGame.LUA:2: SetAICRange: easy \"inf\" is not a number from 0",
+          "StartGame.LUA:3: SetAIDifficulty: easy \"-1e+300\" is not a number from 0 to 10; using the value it had",
+          "StartGame.LUA:4: SetAIWDelay: easy \"-1\""}) {
+        EXPECT_NE(errors.find("/Scripts/" + line), std::string::npos) << line << "\n" << errors;
+    }
+    EXPECT_EQ(m_printed.size(), 4u) << "each refusal is answered on the console too";
 }
 
 } // namespace

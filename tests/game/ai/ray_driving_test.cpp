@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -63,24 +69,75 @@ TEST(RayDriving, TurnsAwayFromTheNearBankOnlyPastTheThresholds) {
     EXPECT_FALSE(driver.Update(out, {}, {}, 0.1f).Any());
 }
 
-// The window of five lines is the recorder's test in the race world; here, a log that cannot
-// be opened.
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The window of five lines is the recorder's test in the race world; here, a log that cannot be
+// written. A folder that is not there is said at once and no sample is kept.
 TEST(RaySensor, ALogThatCannotBeOpenedDropsItsSamples) {
     tktest::CTempDir dir;
     CRaySensor lost(false);
+    ::testing::internal::CaptureStderr();
     lost.OpenLog(dir.Path() + "/no/such/dir/TD.txt", 1);
     lost.RecordSample({1.0, 1.0}, {0.0});
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("driving samples are not recorded"), std::string::npos);
     EXPECT_EQ(lost.GetPendingCount(), 0u);
+}
 
-    // On a full disk the first window that fails is said, once; the samples after it are dropped.
-    CRaySensor full(false);
-    full.OpenLog("/dev/full", 1);
+// A disk that fills before the run's first window leaves the earlier run's log whole, with
+// nothing beside it; once the run has written, the windows it wrote stay whole. Each failure is
+// said once and the samples after it are dropped. (The size limit holds for standard error's
+// capture too: the lines written are longer than what is said.)
+TEST(RaySensor, AFullDiskKeepsTheEarlierLogAndTheWholeWindows) {
+    tktest::CTempDir dir;
+    const std::string earlier = "1,1 : 0\n";
+    const std::string path = dir.Write("TD.txt", earlier);
+    const std::vector<double> values(100, 0.125);
+    std::string valuesText = "0.125";
+    for (int i = 1; i < 100; ++i) {
+        valuesText += ",0.125";
+    }
+    {
+        CRaySensor sensor(false);
+        sensor.OpenLog(path, 2);
+        EXPECT_EQ(Read(path), earlier) << "opening the log leaves the earlier one";
+        ::testing::internal::CaptureStderr();
+        {
+            tktest::CFileSizeLimit full(400);
+            for (int i = 0; i < 4; ++i) {
+                sensor.RecordSample({2.0, 0.5}, values);
+            }
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  path +
+                      ": cannot be written (File too large); the driving samples stop here and the earlier file is "
+                      "kept\n");
+        EXPECT_EQ(sensor.GetPendingCount(), 0u);
+    }
+    EXPECT_EQ(Read(path), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+
+    CRaySensor sensor(false);
+    sensor.OpenLog(path, 1);
+    sensor.RecordSample({2.0, 0.5}, values);
+    const std::string first = "2,0.5 : " + valuesText + "\n";
+    EXPECT_EQ(Read(path), first) << "the first window takes the earlier log's place";
+    sensor.RecordSample({1.0, 1.0}, values);
+    const std::string both = first + "1,1 : " + valuesText + "\n";
+    EXPECT_EQ(Read(path), both);
     ::testing::internal::CaptureStderr();
-    full.RecordSample({1.0, 1.0}, {0.0});
-    full.RecordSample({1.0, 1.0}, {0.0});
+    {
+        tktest::CFileSizeLimit full(both.size() + 300);
+        sensor.RecordSample({0.25, 4.0}, values);
+        sensor.RecordSample({0.25, 4.0}, values);
+    }
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "/dev/full: writing failed (No space left on device); the driving samples stop here\n");
-    EXPECT_EQ(full.GetPendingCount(), 0u);
+              path + ": writing failed (File too large); the driving samples stop here\n");
+    EXPECT_EQ(Read(path), both);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "engine/ai/ai_manager.h"
 #include "game/ai/waypoint_file.h"
+#include "support/damaged_file.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
@@ -189,6 +190,41 @@ TEST_F(WaypointEditorTest, DamagedWaypointFilesStopAtTheFirstBadNumber) {
     EXPECT_EQ(kelvo::LoadWaypointFile(m_dir.Write("blank.txt", " \n\n"), manager), -1);
     EXPECT_EQ(kelvo::LoadWaypointFile(m_dir.Path() + "/none.txt", manager), -1);
     EXPECT_EQ(manager.GetPathCount(), 0u);
+}
+
+// What a damaged waypoint file gives, and the line that names it: a path only from readable
+// waypoints within the world, none without a label, and a path too short to follow said.
+TEST_F(WaypointEditorTest, DamagedWaypointFilesAreSaidWithTheFileAndWhatIsKept) {
+    std::string many = "long\n";
+    for (int i = 1; i <= 70000; ++i) {
+        many += std::to_string(i) + " 1 2 \n";
+    }
+    struct SCase {
+        const char* what;
+        std::string content;
+        int read;
+        const char* said;
+    };
+    const SCase cases[] = {
+        {"empty", "", -1, ": is empty (no path label); no waypoint path read"},
+        {"random bytes", tktest::ReadAll(tktest::SourceFile("tests/support/data/random_bytes.bin")), -1,
+         ": does not start with a path label"},
+        {"a NaN point", "p\n1 2 3 \nnan 0 0 \n4 5 6 \n", 2,
+         ": waypoint 2: x \"nan\" is not a number from -1e+06 to 1e+06; the waypoint is left out"},
+        {"a point beyond the world", "p\n1 2 3 \n4 1e30 6 \n7 8 9 \n", 2, ": waypoint 2: y \"1e30\" is not a number"},
+        {"one point", "p\n1 2 3 \n", 1, ": the path \"p\" has 1 waypoint: no direction to follow"},
+        {"a word", "p\n1 2 3 \n4 x 6 \n", 1, ": waypoint 2: y \"x\" is not a number; the path \"p\" keeps the 1"},
+        {"too many points", many, 65536, ": holds more than 65536 waypoints; the path \"long\" keeps the first 65536"},
+    };
+    for (const SCase& c : cases) {
+        velm::ai::CAIManager manager;
+        const std::string path = m_dir.Write("damaged.txt", c.content);
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(kelvo::LoadWaypointFile(path, manager), c.read) << c.what;
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(path + c.said), std::string::npos) << c.what << "\n" << said;
+        EXPECT_EQ(manager.GetPathCount(), c.read < 0 ? 0u : 1u) << c.what;
+    }
 }
 
 } // namespace

@@ -124,7 +124,8 @@ TEST_F(LevelGeometryTest, GridFilesHaveTheLengthsTheirRecordsGiveAndJoinUp) {
         EXPECT_EQ(std::filesystem::file_size(w.m_gridFileName), v * 60 + i * 2 + (w.m_vertPerCol - 1) * 60);
         EXPECT_LT(*std::max_element(w.m_indices.begin(), w.m_indices.end()), v);
         // Cell r spans the end vertices of rows r and r + 1 and shares its upstream edge with the
-        // cell before it, across segments too; its flow is a unit vector downstream.
+        // cell before it, across segments too; its flow is a unit vector downstream, turned at most
+        // half a right angle where it runs along a boom of floes.
         for (std::uint32_t r = 0; r < w.m_cells.size(); ++r) {
             const velm::phy::CGridCell& cell = w.m_cells[r];
             EXPECT_EQ(cell.GetFirst()[1], Vertex(w, r * columns)) << r;
@@ -135,7 +136,7 @@ TEST_F(LevelGeometryTest, GridFilesHaveTheLengthsTheirRecordsGiveAndJoinUp) {
             }
             EXPECT_GT(cell.GetFirst().GetNormal().y, 0.9f) << r;
             EXPECT_NEAR(cell.GetFlow().Length(), 1.0f, 1e-4f) << r;
-            EXPECT_LT(cell.GetFlow().z, -0.9f) << r;
+            EXPECT_LT(cell.GetFlow().z, -0.65f) << r;
             EXPECT_LE(cell.GetFlow().y, 0.0f) << r << ": the water runs uphill";
             previous = &cell;
         }

@@ -6,6 +6,11 @@ Loading1State) must be the current state of at least one drawn frame, and each o
 must show the loading picture; the frame that follows a loading must be neither black nor the
 scene half put together: it matches the same state's frame a few frames later.
 
+The start grid (StartTrack1State) is made behind the same picture: the frame that enters it (the
+one after OK, or after the lobby's Start) shows the loading picture, never the race HUD over the
+line-up the camera still looks at; the first saved frame after it that no longer shows the picture
+is the grid whole, as a few frames later.
+
 The frames are the PNG screenshots tk_frame_<N>.png the game saved (TK_SCREENSHOT_FRAMES); a
 frame is drawn after the frame step of the same number, so its state is the last one the trace
 entered at that number or before. Without any screenshot (no OpenGL device: the null device
@@ -18,6 +23,7 @@ import sys
 import zlib
 
 LOADING = ('LoadingScreenState', 'Loading1State')
+BEHIND_PICTURE = ('StartTrack1State',)
 # Sample points per side, and how far a frame may stray from what it should show (mean absolute
 # difference of the channels, 0-255): the picture is scaled by the sprite's filter, and the water
 # moves between two frames of one view.
@@ -141,7 +147,41 @@ def main():
             cache[number] = read_png(shots[number])
         return cache[number]
 
+    def shows_picture(number):
+        image = frame(number)
+        return difference(samples(image), samples(picture, image[0], image[1]))
+
+    def check_whole(following):
+        """The first frame after the picture: not black, and the view of a few frames later."""
+        if following not in shots or following + args.later not in shots:
+            failures.append('frames %d and %d after the loading have no screenshots to check' %
+                            (following, following + args.later))
+            return
+        first, later = samples(frame(following)), samples(frame(following + args.later))
+        if brightness(first) < BLACK:
+            failures.append('frame %d (%s), after the loading, is black' % (following, current(entered, following)))
+        elif difference(first, later) > STEADY_TOLERANCE:
+            failures.append('frame %d (%s), after the loading, is not the view of frame %d (off by %.1f)' %
+                            (following, current(entered, following), following + args.later,
+                             difference(first, later)))
+
     for index, (at, name) in enumerate(entered):
+        if name in BEHIND_PICTURE:
+            if at not in shots:
+                failures.append('frame %d, entering %s, has no screenshot to check' % (at, name))
+                continue
+            off = shows_picture(at)
+            if off > PICTURE_TOLERANCE:
+                failures.append('frame %d, entering %s, does not show the loading picture (off by %.1f)' %
+                                (at, name, off))
+                continue
+            later = sorted(number for number in shots if number > at)
+            following = next((number for number in later if shows_picture(number) > PICTURE_TOLERANCE), None)
+            if following is None:
+                failures.append('no saved frame after %d (%s) shows the grid' % (at, name))
+            else:
+                check_whole(following)
+            continue
         if name not in LOADING:
             continue
         left = entered[index + 1][0] if index + 1 < len(entered) else at + 1
@@ -153,28 +193,16 @@ def main():
             if number not in shots:
                 failures.append('frame %d (%s) has no screenshot to check' % (number, name))
                 continue
-            image = frame(number)
-            off = difference(samples(image), samples(picture, image[0], image[1]))
+            off = shows_picture(number)
             if off > PICTURE_TOLERANCE:
                 failures.append('frame %d (%s) does not show the loading picture (off by %.1f)' % (number, name, off))
-        following = left
         if index + 1 < len(entered) and entered[index + 1][1] not in LOADING:
-            if following not in shots or following + args.later not in shots:
-                failures.append('frames %d and %d after the loading have no screenshots to check' %
-                                (following, following + args.later))
-                continue
-            first, later = samples(frame(following)), samples(frame(following + args.later))
-            if brightness(first) < BLACK:
-                failures.append('frame %d (%s), after the loading, is black' % (following, current(entered, following)))
-            elif difference(first, later) > STEADY_TOLERANCE:
-                failures.append('frame %d (%s), after the loading, is not the view of frame %d (off by %.1f)' %
-                                (following, current(entered, following), following + args.later,
-                                 difference(first, later)))
+            check_whole(left)
     for reason in failures:
         print(reason)
     if not failures:
-        print('every loading drew the loading picture, and the frame after it its own state (%d frames)' %
-              len(shots))
+        print('every loading and the start grid drew the loading picture, and the frame after it its own state '
+              '(%d frames)' % len(shots))
     return 1 if failures else 0
 
 

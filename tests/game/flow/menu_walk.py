@@ -15,14 +15,22 @@ The click points are the buttons' centres worked out from the layout files at th
 screen size, so the walk follows the layout. The walk is written in sixtieths of a second and run
 at a frame step of --step of them: the same road in fewer frames. Exits 1 with the reason on a
 failure.
+
+With --damaged, the game runs instead on copies of the data tree in which the start menu's, the
+cursor's or the character selection's layout file is empty, random bytes or a directory, one at
+a time: laid out as shipped, each still goes from the menu into a race, back by the in-game
+menu's Exit and away by the start menu's Exit, clicked where the shipped layout puts them.
 """
+import concurrent.futures
 import argparse
 import math
 import os
 import re
+import shutil
 import socket
 import subprocess
 import sys
+import tempfile
 import time
 
 import scale_input
@@ -166,24 +174,64 @@ def menu_exit(layout):
     return walk, list(START_UP)
 
 
+def race_and_exit(layout):
+    walk = Walk(layout)
+    walk.wait(190 + CAMERA)
+    walk.click(MENU, 'SinglePlayerButton', CAMERA)
+    walk.click(SELECTION, 'OKButton', COUNTDOWN + 60)
+    walk.key('Escape')
+    walk.click(IN_GAME, 'ExitButton', CAMERA)
+    walk.click(MENU, 'ExitButton')
+    return walk, START_UP + ['CharSelState', 'StartTrack1State', 'RacingState'] + BACK_TO_MENU
+
+
+DAMAGED_LAYOUTS = ['StartMenu.xml', 'CursorInit.xml', 'CharacterSelection.xml']
+DAMAGES = ['empty', 'random', 'directory']
+
+
+def damaged_tree(args, root, layout_file, damage):
+    """A copy of the data tree and scripts of hard links with one layout file damaged; its run folder."""
+    run_dir = os.path.join('run', 'tumbo', 'kelvo', 'game')
+    for top in ('data', os.path.join(run_dir, 'Scripts')):
+        shutil.copytree(os.path.join(args.source, top), os.path.join(root, top), copy_function=os.link)
+    target = os.path.join(root, 'data', 'files', 'xmlfiles', layout_file)
+    os.remove(target)
+    if damage == 'empty':
+        open(target, 'w').close()
+    elif damage == 'random':
+        shutil.copyfile(os.path.join(args.source, 'tests', 'support', 'data', 'random_bytes.bin'), target)
+    else:
+        os.mkdir(target)
+    return os.path.join(root, run_dir)
+
+
+def run_damaged(args, layout, layout_file, damage):
+    with tempfile.TemporaryDirectory(prefix='tk_walk_') as root:
+        run_dir = damaged_tree(args, root, layout_file, damage)
+        name = '%s_%s' % (os.path.splitext(layout_file)[0], damage)
+        return run(args, name, *race_and_exit(layout), run_dir=run_dir, said=layout_file)
+
+
 def free_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
         probe.bind(('127.0.0.1', 0))
         return probe.getsockname()[1]
 
 
-def run(args, name, walk, expected):
-    """Runs the game on the walk's input until it stops by itself; the reason of a failure or None."""
+def run(args, name, walk, expected, run_dir=None, said=None):
+    """Runs the game on the walk's input until it stops by itself; the reason of a failure or None.
+    `said`, when given, must be named on the game's standard error."""
     input_path = os.path.join(args.work, 'menu_walk_%s_input.txt' % name)
     trace_path = os.path.join(args.work, 'menu_walk_%s_trace.txt' % name)
     with open(input_path, 'w') as out:
         out.write('\n'.join(scale_input.scale(walk.text().splitlines(), args.step)) + '\n')
     if os.path.exists(trace_path):
         os.remove(trace_path)
+    run_dir = run_dir or args.run_dir
     limit = (walk.frame + GRACE) // args.step
-    sentinel = 'tk_frame_%d.png' % limit
-    if os.path.exists(os.path.join(args.run_dir, sentinel)):
-        os.remove(os.path.join(args.run_dir, sentinel))
+    sentinel = os.path.join(run_dir, 'tk_frame_%d.png' % limit)
+    if os.path.exists(sentinel):
+        os.remove(sentinel)
     env = dict(os.environ, SDL_VIDEODRIVER='offscreen', ALSOFT_DRIVERS='null',
                TK_FIXED_DT='%.6f' % (args.step / 60.0 - 1e-6),
                TK_INPUT_FILE=input_path, TK_TRACE=trace_path, TK_NET_ADDRESS='127.0.0.1',
@@ -193,21 +241,23 @@ def run(args, name, walk, expected):
         env['TK_D3D9_DEVICE'] = args.device
     started = time.time()
     try:
-        done = subprocess.run([args.game], cwd=args.run_dir, env=env, stdout=subprocess.DEVNULL,
+        done = subprocess.run([args.game], cwd=run_dir, env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.PIPE, timeout=args.timeout)
     except subprocess.TimeoutExpired:
         return '%s: the game hung: no exit within %d s, frame limit or not' % (name, args.timeout)
     errors = done.stderr.decode('utf-8', 'replace')
     # The frame limit's frame was saved, or said to be skipped, only by a run that reached it.
-    reached = os.path.exists(os.path.join(args.run_dir, sentinel)) or sentinel in errors
-    if os.path.exists(os.path.join(args.run_dir, sentinel)):
-        os.remove(os.path.join(args.run_dir, sentinel))
+    reached = os.path.exists(sentinel) or os.path.basename(sentinel) in errors
+    if os.path.exists(sentinel):
+        os.remove(sentinel)
     if reached:
         return '%s: the game did not stop by itself within %d frames of its last input (the last click missed?)' % (
             name, GRACE // args.step)
     if done.returncode != 0:
         return '%s: the game exited with %d; the end of its standard error:\n%s' % (name, done.returncode,
                                                                                    errors[-4000:])
+    if said and said not in errors:
+        return '%s: the game did not name %s on its standard error' % (name, said)
     states = []
     if os.path.exists(trace_path):
         for line in open(trace_path):
@@ -230,13 +280,23 @@ def main():
     parser.add_argument('--step', type=int, default=3, help='sixtieths of a second in each frame (1 to 6)')
     parser.add_argument('--timeout', type=int, default=3600,
                         help='wall seconds after which a run counts as hung (a bound, not a measure)')
+    parser.add_argument('--damaged', action='store_true', help='the walks on damaged layout files')
+    parser.add_argument('--jobs', type=int, default=3)
     args = parser.parse_args()
     if not 1 <= args.step <= 6:
         parser.error('--step must be from 1 to 6')
+    args.game = os.path.abspath(args.game)
+    args.work = os.path.abspath(args.work)
+    args.source = os.path.abspath(args.source)
     args.run_dir = os.path.join(args.source, 'run', 'tumbo', 'kelvo', 'game')
     layout = Layout(os.path.join(args.source, 'data', 'files', 'xmlfiles'))
-    failures = [reason for reason in (run(args, 'roads', *every_road(layout)), run(args, 'exit', *menu_exit(layout)))
-                if reason]
+    if args.damaged:
+        cases = [(f, d) for f in DAMAGED_LAYOUTS for d in DAMAGES]
+        with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
+            failures = [reason for reason in pool.map(lambda case: run_damaged(args, layout, *case), cases) if reason]
+    else:
+        failures = [reason for reason in (run(args, 'roads', *every_road(layout)), run(args, 'exit', *menu_exit(layout)))
+                    if reason]
     for reason in failures:
         print(reason)
     return 1 if failures else 0

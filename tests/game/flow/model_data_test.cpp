@@ -210,8 +210,9 @@ TEST_F(ModelDataTest, PhysicsHullsOffsetsAndFlags) {
     EXPECT_EQ(none.m_physics, nullptr);
 }
 
-// Each refused number is said with the file and the field and read as 0; the hull built from
-// the record stays small.
+// Each refused number is said with the file and the field and replaced: a place by 0, a spacing,
+// a hull's side or mass, and a hull's layers and slices by values that still make a body (a metre,
+// 100 kg, the game's own 3 layers and 12 slices); the hull built from the record stays small.
 TEST(ModelDataFileTest, HostileNumbersAreRefusedWithALineNamingTheFileAndField) {
     const char* source = std::getenv("TK_SOURCE_DIR");
     ASSERT_NE(source, nullptr) << "TK_SOURCE_DIR is not set";
@@ -227,27 +228,91 @@ TEST(ModelDataFileTest, HostileNumbersAreRefusedWithALineNamingTheFileAndField) 
     EXPECT_EQ(record.m_graphic->m_scale, common::CVector3(1, 0, 1));
     EXPECT_EQ(record.m_terrain->m_vertPerRow, 0);
     EXPECT_EQ(record.m_terrain->m_vertPerCol, 33);
-    EXPECT_EQ(record.m_terrain->m_cellSpacing, 0.0f);
+    EXPECT_EQ(record.m_terrain->m_cellSpacing, 1.0f);
     const SModelData::SPhysicsData& p = *record.m_physics;
-    EXPECT_EQ(p.m_mass, 0.0f);
+    EXPECT_EQ(p.m_mass, 100.0f);
     EXPECT_EQ(p.m_hullDims[0], 2.0f);
-    EXPECT_EQ(p.m_hullDims[1], 0.0f);
-    EXPECT_EQ(p.m_hullLayers, 0);
-    EXPECT_EQ(p.m_hullSlices, 0);
+    EXPECT_EQ(p.m_hullDims[1], 1.0f);
+    EXPECT_EQ(p.m_hullLayers, 3);
+    EXPECT_EQ(p.m_hullSlices, 12);
     ASSERT_EQ(p.m_positionOffsets.size(), 1u);
     EXPECT_EQ(p.m_positionOffsets[0], common::CVector3(0, 0, 0));
     const std::string file = folder + "hostile_instance.xml: ";
     for (const char* line : {"Pos x \"nan\"", "Pos y \"1e10\"", "Pos z \"-inf\"", "Scalars y \"inf\"",
                              "VertPerRow \"2147483647\" is not a whole number from 0 to 65536; using 0",
-                             "CellSpacing \"-inf\"", "Mass \"nan\" is not a number from 0 to 1e+06; using 0",
-                             "Radius \"1e10\"", "Layers \"-1\"", "Slices \"1000000000\"", "y \"inf\""}) {
+                             "CellSpacing \"-inf\" is not a number from 0.001 to 1e+06; using 1",
+                             "Mass \"nan\" is not a number from 0.001 to 1e+06; using 100", "Radius \"1e10\"",
+                             "Layers \"-1\" is not a whole number from 1 to 64; using 3",
+                             "Slices \"1000000000\" is not a whole number from 3 to 256; using 12", "y \"inf\""}) {
         EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
     }
 
     velm::phy::CRigidBody body;
     body.SetCylinderHull(p.m_hullDims[0], p.m_hullDims[1], p.m_mass, static_cast<unsigned>(p.m_hullLayers),
                          static_cast<unsigned>(p.m_hullSlices), false);
-    EXPECT_EQ(body.GetHull()->GetLocalTestPoints().size(), 2u) << "the two axis ends alone";
+    EXPECT_EQ(body.GetHull()->GetLocalTestPoints().size(), 12u * 4u + 2u) << "12 slices of 4 rims and the ends";
+}
+
+// Counts and sizes of none make no hull and no grid: each is said with the file and field and
+// replaced by what still makes one, and the body built from the record has a mass and an extent.
+TEST_F(ModelDataTest, HullsAndGridsOfNothingAreRefused) {
+    const struct {
+        const char* what;
+        std::string instance;
+        const char* said;
+    } cases[] = {
+        {"0 slices",
+         Physics("<HasHull>TRUE</HasHull>\n<HullType>Cylinder</HullType>\n<Height>2</Height>\n<Radius>0.5</Radius>\n"
+                 "<Layers>2</Layers>\n<Slices>0</Slices>\n"),
+         ": Slices \"0\" is not a whole number from 3 to 256; using 12"},
+        {"0 layers",
+         Physics("<HasHull>TRUE</HasHull>\n<HullType>Cylinder</HullType>\n<Height>2</Height>\n<Radius>0.5</Radius>\n"
+                 "<Layers>0</Layers>\n<Slices>8</Slices>\n"),
+         ": Layers \"0\" is not a whole number from 1 to 64; using 3"},
+        {"a box of no height",
+         Physics("<HasHull>TRUE</HasHull>\n<HullType>Box</HullType>\n<XLength>1</XLength>\n<YLength>0</YLength>\n"
+                 "<ZLength>1</ZLength>\n"),
+         ": YLength \"0\" is not a number from 0.001 to 1e+06; using 1"},
+        {"0 mass",
+         "<PhysicsData>\n<entry>yes</entry>\n<Mass>0</Mass>\n<HullData>\n<HasHull>FALSE</HasHull>\n</HullData>\n"
+         "</PhysicsData>\n",
+         ": Mass \"0\" is not a number from 0.001 to 1e+06; using 100"},
+        {"water cells of no size", Water(1, 2, 2, "none"), ": CellSpacing \"0\" is not a number from 0.001"},
+        {"terrain cells of no size",
+         "<Terrain>\n<entry>yes</entry>\n<Amplitude>4</Amplitude>\n<Grid>\n<VertPerRow>9</VertPerRow>\n"
+         "<VertPerCol>9</VertPerCol>\n<CellSpacing>0</CellSpacing>\n</Grid>\n</Terrain>\n",
+         ": CellSpacing \"0\" is not a number from 0.001 to 1e+06; using 1"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        std::string instance = c.instance;
+        const std::size_t spacing = instance.find("<CellSpacing>2<");
+        if (spacing != std::string::npos) {
+            instance.replace(spacing + 13, 1, "0");
+        }
+        const std::string key = "Nothing" + std::to_string(n++);
+        testing::internal::CaptureStderr();
+        const SModelData record = Load(key, instance);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(c.said), std::string::npos) << c.what << "\n" << errors;
+        if (record.m_physics) {
+            const SModelData::SPhysicsData& p = *record.m_physics;
+            EXPECT_GT(p.m_mass, 0.0f) << c.what;
+            velm::phy::CRigidBody body;
+            if (p.m_hullType == SModelData::HULL_CYLINDER) {
+                body.SetCylinderHull(p.m_hullDims[0], p.m_hullDims[1], p.m_mass, static_cast<unsigned>(p.m_hullLayers),
+                                     static_cast<unsigned>(p.m_hullSlices), false);
+                EXPECT_GE(body.GetHull()->GetLocalTestPoints().size(), 3u * 2u + 2u) << c.what;
+                EXPECT_GT(body.GetInverseMass(), 0.0f) << c.what;
+            }
+        }
+        if (record.m_water) {
+            EXPECT_GT(record.m_water->m_cellSpacing, 0.0f) << c.what;
+        }
+        if (record.m_terrain) {
+            EXPECT_EQ(record.m_terrain->m_cellSpacing, 1.0f) << c.what;
+        }
+    }
 }
 
 TEST_F(ModelDataTest, LightAndTerrainRecords) {
@@ -309,7 +374,19 @@ TEST_F(ModelDataTest, WaterKindsAndTheirGrids) {
     EXPECT_EQ(Load("WaterModelData3", Water(2, 0, 0, GridFile(0, 0, 0))).m_water, nullptr);
     EXPECT_EQ(Load("WaterModelData4", Water(2, 1, 50, GridFile(50, 0, 49))).m_water, nullptr);
     EXPECT_EQ(Load("WaterModelData5", Water(2, -3, 50, GridFile(0, 0, 0))).m_water, nullptr);
+    testing::internal::CaptureStderr();
     EXPECT_EQ(Load("WaterModelData6", Water(2, 2, 50, GridFile(100, 294, 48))).m_water, nullptr);
+    const std::string said = testing::internal::GetCapturedStderr();
+    // Both files are named: the grid file and the instance file that names it.
+    EXPECT_NE(said.find("Grid file " + m_env.m_dir.Path() +
+                        "/grid.bin refused: 9468 bytes where the counts describe "
+                        "9528"),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("WaterModelData6_instance.xml: water grid " + m_env.m_dir.Path() +
+                        "/grid.bin cannot be used; the water is dropped"),
+              std::string::npos)
+        << said;
     EXPECT_EQ(Load("WaterModelData7", Water(2, 2, 50, m_env.m_dir.Path() + "/absent.bin")).m_water, nullptr);
     EXPECT_EQ(Load("WaterModelData8", Water(2, 300, 300, GridFile(0, 0, 0))).m_water, nullptr);
 }

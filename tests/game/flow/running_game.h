@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,7 @@
 #include "platform/dxut/dxut_device.h"
 #include "platform/win32/frame_clock.h"
 #include "support/game_folder.h"
+#include "support/source_file.h"
 
 namespace tktest {
 
@@ -28,8 +32,9 @@ class CRunningGame {
 public:
     static constexpr float kFrame = 1.0f / 60.0f;
 
-    // `device` is "gl" or "null" (TK_D3D9_DEVICE).
-    explicit CRunningGame(const char* device) {
+    // `device` is "gl" or "null" (TK_D3D9_DEVICE); a `width` and `height` stand in the shipped
+    // engine configuration's place for the window's size.
+    explicit CRunningGame(const char* device, int width = 0, int height = 0) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("ALSOFT_DRIVERS", "null", 0);
         setenv("TK_D3D9_DEVICE", device, 1);
@@ -37,7 +42,7 @@ public:
         velm::SetApp(m_app);
         m_app->SetDataPaths(kelvo::CTumboKelvoApp::DefaultDataPaths());
         kelvo::CEngineConfigLoader loader;
-        m_started = m_app->Init(loader, kelvo::kEngineConfigFile);
+        m_started = m_app->Init(loader, width > 0 ? SizedConfig(width, height) : kelvo::kEngineConfigFile);
     }
     ~CRunningGame() {
         m_app->Shutdown();
@@ -106,6 +111,21 @@ public:
     }
 
 private:
+    // A copy of the shipped engine configuration in the game folder, sized as asked.
+    static std::string SizedConfig(int width, int height) {
+        std::ifstream in(SourceFile("data/files/xmlfiles/tumbo_kelvo_engine_config.xml"));
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string config = text.str();
+        config = std::regex_replace(config, std::regex("<ScreenWidth>[^<]*</ScreenWidth>"),
+                                    "<ScreenWidth>" + std::to_string(width) + "</ScreenWidth>");
+        config = std::regex_replace(config, std::regex("<ScreenHeight>[^<]*</ScreenHeight>"),
+                                    "<ScreenHeight>" + std::to_string(height) + "</ScreenHeight>");
+        const std::string path = "sized_engine_config.xml";
+        std::ofstream(path) << config;
+        return path;
+    }
+
     CGameFolder m_folder;
     kelvo::CTumboKelvoApp* m_app = nullptr;
     bool m_started = false;

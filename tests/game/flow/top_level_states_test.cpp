@@ -307,8 +307,9 @@ TEST(StartGridTest, HostileGlobalsAreRefusedWithALineAndTheGridStaysOnePerCharac
     EXPECT_EQ(settings.m_perRow, 3);
     EXPECT_EQ(settings.m_racers, kelvo::kMostRacers);
     for (const char* line :
-         {"script global: STAGE1_X \"", "script global: STAGE1_Z \"inf\"", "script global: STAGE1_RACER_DX \"1e+10\"",
-          "script global: NUM_RACERS \"1e+09\" is not a whole number from 0 to 6; using 6"}) {
+         {"Scripts/StartGame.LUA: script global STAGE1_X \"", "Scripts/StartGame.LUA: script global STAGE1_Z \"inf\"",
+          "Scripts/StartGame.LUA: script global STAGE1_RACER_DX \"1e+10\"",
+          "Scripts/StartGame.LUA: script global NUM_RACERS \"1e+09\" is not a whole number from 0 to 6; using 6"}) {
         EXPECT_NE(errors.str().find(line), std::string::npos) << errors.str();
     }
     EXPECT_EQ(

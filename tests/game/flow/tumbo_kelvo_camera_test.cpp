@@ -12,8 +12,10 @@
 #include "engine/phy/rigid_body.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/world/in_game/world_fixtures.h"
+#include "game/world/shipped_cameras.h"
 #include "game/world/tumbo_kelvo_camera.h"
 #include "platform/dinput/dik_codes.h"
+#include "support/damaged_file.h"
 #include "support/game_folder.h"
 #include "support/temp_dir.h"
 
@@ -138,6 +140,48 @@ TEST_F(GameCameraFileTest, AMissingOrEmptyFileSaysSoAndKeepsAUsableProjection) {
             EXPECT_TRUE(std::isfinite(projection.m[cell / 4][cell % 4])) << name << " cell " << cell;
         }
         EXPECT_TRUE(std::isfinite(camera.GetEye().x)) << name;
+    }
+}
+
+// The race camera's file damaged as a whole or in a value: what is refused is said with the file
+// and field and taken as shipped, so the race is seen as the game ships it.
+TEST_F(GameCameraFileTest, ADamagedRaceCameraIsSaidAndSeesAsShipped) {
+    std::string file = tktest::ReadAll(tktest::SourceFile("data/files/xmlfiles/RaceCameraInit.xml"));
+    ASSERT_EQ(file, kelvo::kShippedRaceCamera) << "the table in src/game/world/shipped_cameras.cpp differs";
+    ASSERT_EQ(tktest::ReadAll(tktest::SourceFile("data/files/xmlfiles/FreeRoamCameraInit.xml")),
+              kelvo::kShippedFreeRoamCamera);
+    auto with = [&file](const char* element, const char* value) {
+        const std::string open = std::string("<") + element + ">";
+        const std::size_t at = file.find(open) + open.size();
+        return file.substr(0, at) + value + file.substr(file.find('<', at));
+    };
+    const struct {
+        const char* what;
+        std::string content;
+        const char* said;
+    } cases[] = {
+        {"NaN radius", with("Radius", "nan"),
+         ": Radius \"nan\" is not a number from 0.01 to 1e+06; using 7.0711 as shipped"},
+        {"no field of view", with("FOV", "0"), ": FOV \"0\" is not a number from 0.01 to"},
+        {"a far plane behind the eye", with("Far", "-1e30"), ": Far \"-1e30\" is not a number from 0.001 to 1e+06"},
+        {"a chase radius of 0", with("RacerRadius", "0"), ": RacerRadius \"0\""},
+        {"empty", "", ": is empty; the camera is as shipped"},
+        {"random bytes", tktest::ReadAll(tktest::SourceFile("tests/support/data/random_bytes.bin")),
+         ": holds no element"},
+    };
+    const kelvo::CTumboKelvoCamera shipped("RaceCameraInit.xml");
+    for (const auto& c : cases) {
+        const std::string path = m_dir.Write("RaceCameraInit.xml", c.content);
+        testing::internal::CaptureStderr();
+        kelvo::CTumboKelvoCamera camera("RaceCameraInit.xml", Folder());
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(path + c.said), std::string::npos) << c.what << "\n" << errors;
+        EXPECT_EQ(camera.GetMode(), velm::CVelmCamera::MODE_BODY) << c.what;
+        EXPECT_NEAR(camera.GetRadius(), shipped.GetRadius(), kTolerance) << c.what;
+        EXPECT_EQ(camera.GetFieldOfView(), shipped.GetFieldOfView()) << c.what;
+        EXPECT_EQ(camera.GetFarPlane(), shipped.GetFarPlane()) << c.what;
+        EXPECT_EQ(camera.GetNearPlane(), shipped.GetNearPlane()) << c.what;
+        ExpectNear(camera.GetTarget(), shipped.GetTarget(), 1e-3f);
     }
 }
 

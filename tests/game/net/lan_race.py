@@ -9,13 +9,21 @@ and clicks OK. Every game paddles from the start. The check: every trace goes th
 into the race, and the traces agree on who finished in which order.
 
 With --lose-host the host's process is killed during the race (some wall seconds in, or once the
-host has seen a number of racers home): a client takes over as host and the race goes on to the
-finish on the two that remain, whose traces must agree. The lost host's racer goes on under the
+host has seen a number of racers home), or frozen as it reaches the start line (--lose-at-start):
+a client takes over as host and the race starts or goes on to the finish on the two that remain,
+whose traces must agree. The lost host's racer goes on under the
 new host's computer: that game's trace says so, unless the racer had finished by then.
 
 The traces also name each race racer's connection: every game must hold the joined players'
 racers under the same ids. The first racers home are waited for, not the whole field: at the
 larger step some racers end up stranded on the bank.
+
+With --lose-client a host races one client, which is lost on the way: killed in the lobby
+("lobby"), frozen as the host reaches the start line, mostly before it has heard the race begin
+("start"), as it reaches the start line itself, around its word that it is ready ("start-line"),
+or once its race has begun ("race"); a frozen client is killed some seconds later. The host must
+start and run the race on its own, its computer driving the lost player's racer when the race
+holds one.
 """
 import argparse
 import os
@@ -38,7 +46,7 @@ POINTER = (400, 300)
 MULTIPLAYER = (191, 402)
 HOST_GAME = (560, 440)
 JOIN_GAME = (560, 363)
-LINE_UP_RIGHT = (629, 389)
+LINE_UP_RIGHT = (686, 635)
 OK = (837, 686)
 LOBBY_START = (838, 510)
 
@@ -114,6 +122,9 @@ class Game:
         self.name = name
         self.trace = os.path.join(work, name + "_trace.txt")
         self.log = os.path.join(work, name + "_output.txt")
+        # A kept folder may hold an earlier run's trace, which would read as this one's.
+        if os.path.exists(self.trace):
+            os.remove(self.trace)
         script = os.path.join(work, name + "_input.txt")
         with open(script, "w") as f:
             f.write("\n".join(input_lines(host, turns, args.start_at)) + "\n")
@@ -168,14 +179,14 @@ class Game:
             self.name, self.process.returncode, trace.replace("\n", "\n    "), "\n    ".join(tail) or "(none)")
 
 
-def wait_for(condition, games, seconds):
+def wait_for(condition, games, seconds, poll=0.2):
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         if condition():
             return True
         if any(g.process.poll() is not None for g in games):
             return condition()
-        time.sleep(0.2)
+        time.sleep(poll)
     return condition()
 
 
@@ -191,11 +202,21 @@ def run(args, work):
         host = Game(args, work, "host", None, True, 0)
         games.insert(0, host)
         racing = lambda gs: all("RacingState" in g.states() for g in gs)
-        if not wait_for(lambda: racing(games), games, args.timeout / 2):
-            problems.append("not every game reached the race")
         remaining = games
         lost_racer = None
-        if not problems and args.lose_host:
+        if args.lose_at_start:
+            # Lost once it has made the field on the start line: its word that the race begins
+            # is out, the clients' words that they are ready may not have reached it. Killed, not
+            # frozen: a frozen host would keep the port that the new host binds on this machine.
+            if not wait_for(lambda: len(read_trace(host.trace)[2]) >= 6, games, args.timeout / 2, 0.002):
+                problems.append("the host did not make the field on the start line")
+            host.process.send_signal(signal.SIGKILL)
+            host.process.wait()
+            remaining = clients
+            lost_racer = host.host_racer()
+        if not wait_for(lambda: racing(remaining), remaining, args.timeout / 2):
+            problems.append("not every game reached the race")
+        if not problems and args.lose_host and not args.lose_at_start:
             if args.lose_at_finish:
                 if not wait_for(lambda: len(host.finishes()) >= args.lose_at_finish, games, args.timeout):
                     problems.append("the host saw fewer than %d racers home" % args.lose_at_finish)
@@ -209,9 +230,11 @@ def run(args, work):
             lost_racer = host.host_racer()
             if lost_racer is None:
                 problems.append("the host's trace names no racer of its own")
-        # Every game holds the joined players' racers, under the same ids.
+        # Every game holds the joined players' racers, under the same ids (those the host made
+        # before it was lost on the start line).
         humans = [g.joined_racers() for g in remaining]
-        if not problems and (len(humans[0]) != 2 or any(h != humans[0] for h in humans)):
+        wanted = len(humans[0]) if args.lose_at_start else 2
+        if not problems and (len(humans[0]) != wanted or any(h != humans[0] for h in humans)):
             problems.append("the joined players' racers differ or are missing: %s" % humans)
 
         # The first racers home, on every game that remains. At this step a racer can end up on
@@ -251,33 +274,104 @@ def run(args, work):
     return problems, games
 
 
+def lose_client(client, host, point, games, timeout):
+    """Loses the client at the point of the road named; returns a problem or None."""
+    if point == "lobby":
+        # The client holds its slot a second or two after the host's lobby opens, and the host
+        # clicks Start well after it has let the silent client go.
+        if not wait_for(lambda: "MultiState" in host.states(), games, timeout, 0.01):
+            return "the host did not reach the lobby"
+        time.sleep(2.0)
+        client.process.send_signal(signal.SIGKILL)
+        return None
+    # The client hears of the start a few milliseconds after the host is there: the trace is
+    # watched closely, and the client may be caught before or after its word.
+    watched = host if point == "start" else client
+    state = "RacingState" if point == "race" else "StartTrack1State"
+    if not wait_for(lambda: state in watched.states(), games, timeout, 0.002):
+        return "%s did not reach %s" % (watched.name, state)
+    client.process.send_signal(signal.SIGSTOP)
+    return None
+
+
+def run_client_lost(args, work):
+    client = Game(args, work, "client1", "127.0.0.2", False, 1)
+    games = [client]
+    problems = []
+    try:
+        if not wait_for(lambda: "MultiState" in client.states(), games, args.timeout / 2):
+            problems.append("the client did not reach the lobby")
+        host = Game(args, work, "host", None, True, 0)
+        games.insert(0, host)
+        problem = lose_client(client, host, args.lose_client, games, args.timeout / 2)
+        if problem:
+            problems.append(problem)
+        if not problems and args.lose_client != "lobby":
+            # Frozen, the client's socket still holds its place until the host hears nothing
+            # for the drop time; then it is gone for good.
+            time.sleep(args.freeze_for)
+            client.process.send_signal(signal.SIGKILL)
+        if not problems and not wait_for(lambda: "RacingState" in host.states(), [host], args.timeout):
+            problems.append("the host never started the race (last state %s)" % (host.states() or ["none"])[-1])
+        if not problems and not wait_for(lambda: len(host.finishes()) >= args.finishes, [host], args.timeout):
+            problems.append("the host saw fewer than %d racers home" % args.finishes)
+        if not problems:
+            got = host.states()
+            if got[:len(LOBBY_STATES)] != LOBBY_STATES:
+                problems.append("the host went through %s, not %s" % (got, LOBBY_STATES))
+            # A race made with the lost player's racer hands it to the host's computer.
+            _, finishes, racers, computer, _ = read_trace(host.trace)
+            for racer, connection in racers.items():
+                if connection >= 2 and racer not in computer and racer not in finishes:
+                    problems.append("the host's computer did not take the lost player's racer %d" % racer)
+        if host.process.poll() is not None and host.process.returncode != 0:
+            problems.append("the host exited with %d" % host.process.returncode)
+    finally:
+        for g in games:
+            if g.process.poll() is None:
+                g.process.send_signal(signal.SIGKILL)
+            g.stop()
+    return problems, games
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--game", required=True)
     parser.add_argument("--source", required=True, help="the checkout holding data/ and run/")
     parser.add_argument("--lose-host", action="store_true", help="kill the host's process during the race")
     parser.add_argument("--lose-after", type=float, default=8.0, help="wall seconds into the race")
+    parser.add_argument("--lose-at-start", action="store_true",
+                        help="lose the host as it reaches the start line, before the countdown")
     parser.add_argument("--lose-at-finish", type=int, default=0,
                         help="lose the host once it has seen this many racers home (instead of --lose-after)")
     parser.add_argument("--start-at", type=float, default=400.0, help="game seconds at which the host clicks Start")
     parser.add_argument("--finishes", type=int, default=2, help="finishes every game that remains must show")
+    parser.add_argument("--lose-client", choices=["lobby", "start", "start-line", "race"],
+                        help="race one client and lose it at this point of the road to the start")
+    parser.add_argument("--freeze-for", type=float, default=20.0,
+                        help="wall seconds a lost client stays frozen before it is killed")
     parser.add_argument("--frames", type=int, default=1000000)
     parser.add_argument("--timeout", type=float, default=360.0, help="wall seconds for each stage")
     parser.add_argument("--keep", help="keep the inputs, traces and outputs in this folder")
     args = parser.parse_args()
+    args.lose_host = args.lose_host or args.lose_at_start
     args.game = os.path.abspath(args.game)
     args.source = os.path.abspath(args.source)
     args.port = free_port()
     began = time.monotonic()
+    race = run_client_lost if args.lose_client else run
     if args.keep:
         os.makedirs(args.keep, exist_ok=True)
-        problems, games = run(args, args.keep)
+        problems, games = race(args, args.keep)
         report = [g.describe() for g in games]
     else:
         with tempfile.TemporaryDirectory(prefix="tk_lan_") as work:
-            problems, games = run(args, work)
+            problems, games = race(args, work)
             report = [g.describe() for g in games]
-    print("LAN race%s in %.0f s" % (" losing the host" if args.lose_host else "", time.monotonic() - began))
+    losing = " losing the host" if args.lose_host else ""
+    if args.lose_client:
+        losing = " losing its client at the %s" % args.lose_client
+    print("LAN race%s in %.0f s" % (losing, time.monotonic() - began))
     for p in problems:
         print("FAILED: " + p)
     print("\n".join(report))

@@ -219,14 +219,18 @@ TEST_F(ScriptFunctionsTest, EditorFunctionsReachThePlacementEditor) {
 }
 
 TEST_F(ScriptFunctionsTest, BadCallsPrintALineAndChangeNothing) {
+    Run("SetRange(12)");
     Run("SetWater() SetDiffuse(1, 2) SetLightPos('a', 2, 3) FogDensity(nil) GetLight('zero') "
         "SetBillboardCount(1e300) SetRange(1e300)");
-    EXPECT_EQ(velm::gfx::LightsManager::Instance().GetLight().Range, FLT_MAX);
+    EXPECT_EQ(velm::gfx::LightsManager::Instance().GetLight().Range, 12.0f);
     EXPECT_EQ(m_flags, 0x2007Fu);
-    EXPECT_EQ(m_console, (std::vector<std::string>{"SetWater: expected (bool)",
-                                                   "SetDiffuse: expected (number, number, number, number)",
-                                                   "SetLightPos: expected (number, number, number)",
-                                                   "FogDensity: expected (number)", "GetLight: expected (number)"}));
+    EXPECT_EQ(m_console,
+              (std::vector<std::string>{
+                  "SetWater: expected (bool)", "SetDiffuse: expected (number, number, number, number)",
+                  "SetLightPos: expected (number, number, number)", "FogDensity: expected (number)",
+                  "GetLight: expected (number)",
+                  "SetBillboardCount: count \"1e+300\" is not a number from 0 to 256; using the value it had",
+                  "SetRange: range \"1e+300\" is not a number from 0 to 1e+06; using the value it had"}));
 }
 
 TEST_F(ScriptFunctionsTest, ConsoleWordsReachTheFunctions) {

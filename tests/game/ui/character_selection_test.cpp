@@ -118,7 +118,7 @@ TEST_F(CharacterSelectionTest, CharactersWrapBothWaysAndTheCardsFollowTheFileOrd
         EXPECT_EQ(profiles[i].m_character, i + 1);
         EXPECT_FALSE(profiles[i].m_card->IsVisible());
         EXPECT_EQ(profiles[i].m_card->GetZOrder(), 0);
-        EXPECT_EQ(profiles[i].m_card->GetX(), 560);
+        EXPECT_EQ(profiles[i].m_card->GetX(), 12);
     }
     m_screen->ShowProfile(4);
     for (std::uint32_t i = 0; i < 6; ++i) {
@@ -155,8 +155,9 @@ TEST(CharacterSelectionLayoutTest, HostileNumbersAreSaidAndTheButtonsStillTakeTh
         CCharacterSelection screen(file, 1, 0);
         const std::string errors = ::testing::internal::GetCapturedStderr();
         for (const char* line : {": OffsetY \"1e10\"", ": OffsetX \"nan\"", ": BBWidth \"nan\"",
-                                 ": BBHeight \"-inf\" is not a whole number from 0 to 16384; using 64",
-                                 ": ScaleX \"nan\" is not a number from 0 to 16; using 1", ": OffsetY \"inf\""}) {
+                                 ": BBHeight \"-inf\" is not a whole number from 1 to 16384; using ",
+                                 ": ScaleX \"nan\" is not a number from 0 to 16; using ", ": OffsetY \"inf\"",
+                                 ": ForScreenHeight \"nan\""}) {
             EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
         }
         screen.SetActive(true);

@@ -1,9 +1,12 @@
-// Screens built from a layout file that is missing or cut short: said once, built with zeros, and
-// still working (no device: nothing is drawn).
+// Screens built from a layout file that is missing or cut short: said once, laid out as shipped,
+// and still working (no device: nothing is drawn).
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <utility>
+#include <vector>
 
+#include "engine/gfx/button.h"
 #include "game/ui/credits.h"
 #include "game/ui/end_race_gui.h"
 #include "game/ui/in_game_menu.h"
@@ -11,6 +14,7 @@
 #include "game/ui/norvale_splash.h"
 #include "game/ui/victory_screen.h"
 #include "screen_fakes.h"
+#include "support/damaged_file.h"
 #include "support/game_folder.h"
 #include "support/temp_dir.h"
 
@@ -31,7 +35,12 @@ TEST_F(ScreenLayoutsTest, AMissingOrCutLayoutIsSaidAndTheScreensStillWork) {
         cut += "../";
     }
     cut += dir.Path().substr(1) + "/cut.xml";
-    for (const std::string& file : {std::string("NoSuchLayout.xml"), cut}) {
+    std::vector<std::string> files = {"NoSuchLayout.xml", cut};
+    for (const tktest::SDamage& damage : tktest::kDamages) {
+        files.push_back(dir.Path() + "/" + damage.what + ".xml");
+        tktest::Damage(files.back(), damage);
+    }
+    for (const std::string& file : files) {
         ::testing::internal::CaptureStderr();
         kelvo::CEndRaceGUI board(file);
         kelvo::CVictoryScreen victory(file);
@@ -41,9 +50,11 @@ TEST_F(ScreenLayoutsTest, AMissingOrCutLayoutIsSaidAndTheScreensStillWork) {
         m_game.m_host = true;
         kelvo::MultiPlayerMenu lobby(file, 1);
         const std::string log = ::testing::internal::GetCapturedStderr();
-        if (file != cut) {
-            EXPECT_NE(log.find("../../../../data/files/xmlfiles/NoSuchLayout.xml: does not exist; the screen's values "
-                               "read as 0"),
+        if (file[0] == '/') {
+            EXPECT_NE(log.find(file + ": "), std::string::npos) << log;
+        } else if (file != cut) {
+            EXPECT_NE(log.find("../../../../data/files/xmlfiles/NoSuchLayout.xml: does not exist; the screen is laid "
+                               "out as shipped"),
                       std::string::npos)
                 << log;
         } else {
@@ -65,6 +76,18 @@ TEST_F(ScreenLayoutsTest, AMissingOrCutLayoutIsSaidAndTheScreensStillWork) {
             screen->OnLostDevice();
             screen->OnResetDevice();
             EXPECT_FALSE(screen->HandleInput({210, 0, 0, 0}));
+        }
+        // Each screen's way on is its button as shipped, 192 x 48, whatever the file held.
+        const std::pair<const velm::gfx::CBaseGUI*, int> ways[] = {{&victory, 0},
+                                                                   {&menu, kelvo::CInGameMenu::kExitButton},
+                                                                   {&credits, 0},
+                                                                   {&lobby, kelvo::MultiPlayerMenu::kBackButton},
+                                                                   {&board, kelvo::CEndRaceGUI::kNextRaceButton}};
+        for (const auto& [screen, id] : ways) {
+            const auto* button = dynamic_cast<const velm::gfx::CButton*>(screen->GetChild(id));
+            ASSERT_NE(button, nullptr) << file << " " << id;
+            EXPECT_EQ(button->GetWidth(), 192) << file << " " << id;
+            EXPECT_EQ(button->GetHeight(), 48) << file << " " << id;
         }
         kelvo::CButtonPressedContinue{victory}();
         EXPECT_FALSE(victory.IsVisible());

@@ -7,6 +7,7 @@
 #include "engine/gfx/gfx_core.h"
 #include "engine/gfx/texture_cache.h"
 #include "game/ui/point_in_button.h"
+#include "support/damaged_file.h"
 #include "support/temp_dir.h"
 #include "ui_fixtures.h"
 
@@ -106,39 +107,50 @@ TEST_F(StartMenuTest, ButtonsShowAndReactByGroupAfterEachClick) {
     EXPECT_EQ(m_host.m_quits, 1);
 }
 
-TEST_F(StartMenuTest, AMissingOrMangledLayoutGivesButtonsThatTakeNoClick) {
+TEST_F(StartMenuTest, AMissingOrMangledLayoutGivesTheShippedButtonsThatLeadOn) {
     tktest::CTempDir dir;
     const std::string mangled =
         dir.Write("StartMenu.xml",
                   "<StartMenu>\n<SinglePlayerButton>\n<FileName>none.png</FileName>\n"
                   "<OffsetX>abc</OffsetX>\n<BBWidth>-40</BBWidth>\n<BBHeight>99999999</BBHeight>\n"
                   "</SinglePlayerButton>\n");
-    for (const std::string& file : {dir.Path() + "/absent.xml", mangled}) {
+    std::vector<std::string> files = {mangled};
+    for (const tktest::SDamage& damage : tktest::kDamages) {
+        files.push_back(dir.Path() + "/" + damage.what + ".xml");
+        tktest::Damage(files.back(), damage);
+    }
+    for (const std::string& file : files) {
         ::testing::internal::CaptureStderr();
         CStartMenu menu(file);
-        ::testing::internal::GetCapturedStderr();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(errors.find(file + ": "), std::string::npos) << errors;
         ASSERT_EQ(menu.GetChildren().size(), 7u) << file;
         menu.SetMainButtonsActive(true);
+        // The shipped single-player button: 260 x 52 at 6% and 38% of the screen.
         const velm::gfx::CButton* single = tktest::Child(menu, CStartMenu::kSinglePlayer);
-        EXPECT_EQ(single->GetWidth(), 0) << file;
-        EXPECT_LE(single->GetHeight(), velm::gfx::CButton::kMostSide) << file;
-        tktest::ClickAt(m_host, menu, 400, 300);
-        EXPECT_FALSE(menu.IsPlaySelected()) << file;
-        EXPECT_FALSE(menu.IsCreditsSelected()) << file;
-        EXPECT_EQ(m_host.m_quits, 0) << file;
+        EXPECT_EQ(single->GetWidth(), 260) << file;
+        EXPECT_EQ(single->GetHeight(), 52) << file;
+        EXPECT_EQ(single->GetX(), 48) << file;
+        EXPECT_EQ(single->GetY(), 228) << file;
+        EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kSinglePlayer)) << file;
+        EXPECT_TRUE(menu.IsPlaySelected()) << file;
+        EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kExit)) << file;
+        EXPECT_EQ(m_host.m_quits, 1) << file;
+        m_host.m_quits = 0;
     }
 }
 
-// What the player gets from a layout with hostile numbers: every button on the screen where the
-// cursor reaches it, each refused number said with the file and the field.
+// What the player gets from a layout with hostile numbers: every refused number said with the file
+// and the field, and taken as shipped, so every button stands where the cursor reaches it.
 TEST_F(StartMenuTest, HostileNumbersAreSaidAndEveryButtonStaysWhereTheCursorReaches) {
     const std::string file = tktest::SourceFile("tests/game/ui/data/StartMenu_hostile.xml");
     ::testing::internal::CaptureStderr();
     CStartMenu menu(file);
     const std::string errors = ::testing::internal::GetCapturedStderr();
     for (const char* line :
-         {": OffsetX \"nan\" is not a number from 0 to 1; using 0", ": OffsetX \"1e10\"", ": OffsetX \"-inf\"",
-          ": OffsetY \"inf\"", ": BBWidth \"99999999999\" is not a whole number from 0 to 16384; using 16384"}) {
+         {": OffsetX \"nan\" is not a number from 0 to 1; using 0.06 as shipped", ": OffsetX \"1e10\"",
+          ": OffsetX \"-inf\"", ": OffsetY \"inf\" is not a number from 0 to 1; using 0.71 as shipped",
+          ": BBWidth \"99999999999\" is not a whole number from 1 to 16384; using 260 as shipped"}) {
         EXPECT_NE(errors.find(file + line), std::string::npos) << line << "\n" << errors;
     }
     menu.SetMainButtonsActive(true);
@@ -152,8 +164,12 @@ TEST_F(StartMenuTest, HostileNumbersAreSaidAndEveryButtonStaysWhereTheCursorReac
     EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kMultiPlayer));
     EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kSinglePlayer));
     EXPECT_TRUE(menu.IsPlaySelected());
-    tktest::ClickAt(m_host, menu, 10, 10);
-    EXPECT_EQ(m_host.m_quits, 1) << "the exit button, pushed into the corner, still quits";
+    const velm::gfx::CButton* exit = tktest::Child(menu, CStartMenu::kExit);
+    EXPECT_EQ(exit->GetX(), 48);
+    EXPECT_EQ(exit->GetY(), 426);
+    EXPECT_EQ(exit->GetWidth(), 260);
+    EXPECT_TRUE(tktest::ClickChild(m_host, menu, CStartMenu::kExit));
+    EXPECT_EQ(m_host.m_quits, 1) << "the exit button, as shipped, quits";
 }
 
 } // namespace

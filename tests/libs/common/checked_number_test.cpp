@@ -76,4 +76,50 @@ TEST(CheckedNumberTest, FileTextReadsAsBeforeAndShowsTheTextItRefuses) {
                                 ": Radius \"nan\" is not a number from 0 to 64; using 1\n");
 }
 
+// A reader holding its file's shipped values: what the file lacks or holds refused takes the
+// shipped value, a missing file takes them all, and an optional field neither names reads as 0.
+TEST(CheckedNumberTest, ShippedValuesStandInForWhatTheFileLacksOrHoldsRefused) {
+    const char* const shipped = "<Menu>\n<Button>\n<Width>260</Width>\n<X>0.25</X>\n</Button>\n</Menu>\n";
+    const struct {
+        const char* file;
+        int width;
+        double x;
+        const char* said;
+    } cases[] = {
+        {"<Menu>\n<Button>\n<Width>100</Width>\n<X>0.5</X>\n</Button>\n</Menu>\n", 100, 0.5, ""},
+        {"<Menu>\n<Button>\n<Width>-2147483648</Width>\n<X>0.5</X>\n</Button>\n</Menu>\n", 260, 0.5,
+         ": Width \"-2147483648\" is not a whole number from 1 to 16384; using 260 as shipped\n"},
+        {"<Menu>\n<Button>\n<Width>12abc</Width>\n<X>nan</X>\n</Button>\n</Menu>\n", 260, 0.25,
+         ": Width \"12abc\" is not a whole number from 1 to 16384; using 260 as shipped\n"},
+        {"<Menu>\n<Button>\n<X>0.5</X>\n</Button>\n</Menu>\n", 260, 0.5,
+         ": Width is missing or empty; using 260 as shipped\n"},
+        {"<Menu>\n<Other>\n</Other>\n</Menu>\n", 260, 0.25, ": <Button> is missing or out of place"},
+        {"", 260, 0.25, ""},
+        {"\x01\x02garbage<<", 260, 0.25, ""},
+    };
+    tktest::CTempDir dir;
+    for (const auto& c : cases) {
+        const std::string path = dir.Write("menu.xml", c.file);
+        common::CXmlReader reader;
+        reader.SetShipped(shipped);
+        std::ostringstream errors;
+        ::testing::internal::CaptureStderr();
+        reader.Load(path);
+        reader.Enter("Menu");
+        reader.Enter("Button");
+        const int width = common::ReadWhole(reader, "Width", {1.0, 16384.0, 64.0}, errors);
+        const double x = common::ReadNumber(reader, "X", {0.0, 1.0, 0.0}, errors);
+        const double anchor = common::ReadNumber(reader, "Anchor", {-16.0, 16.0, 0.0}, errors);
+        const std::string said = errors.str() + ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(width, c.width) << c.file;
+        EXPECT_EQ(x, c.x) << c.file;
+        EXPECT_EQ(anchor, 0.0) << c.file;
+        if (*c.said == '\0') {
+            EXPECT_EQ(said, "") << c.file;
+        } else {
+            EXPECT_EQ(said.rfind(path + c.said, 0), 0u) << c.file << "\n" << said;
+        }
+    }
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 #include "libs/common/script_manager.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <lua.hpp>
 
@@ -12,8 +13,7 @@
 
 namespace {
 
-// Every line of the script host is an error or a warning and goes to standard error; standard
-// output stays empty.
+// The script host's messages go to standard output; standard error stays empty.
 class ScriptManagerTest : public ::testing::Test {
 protected:
     std::string Captured(const std::function<void()>& action) {
@@ -21,8 +21,8 @@ protected:
         testing::internal::CaptureStderr();
         action();
         const std::string errors = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-        return errors;
+        EXPECT_EQ(errors, "");
+        return testing::internal::GetCapturedStdout();
     }
     int Top() const { return lua_gettop(m_scripts.GetState()); }
 
@@ -231,6 +231,21 @@ TEST_F(ScriptFileTest, FaultyFilesAreReported) {
     }
     EXPECT_TRUE(m_scripts.GetGlobalBool("ran"));
     EXPECT_EQ(Top(), top);
+}
+
+// A folder in a script's place is the file check's to report, on standard error like every
+// unusable file; the host's own message that no script was found goes to standard output.
+TEST_F(ScriptFileTest, AnUnusableFileIsSaidOnStandardErrorAndTheMissingScriptOnStandardOutput) {
+    ASSERT_EQ(mkdir("Scripts", 0755), 0);
+    ASSERT_EQ(mkdir("Scripts/Folder.LUA", 0755), 0);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(m_scripts.RunScript("Folder"));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_NE(errors.find("Scripts/Folder.LUA"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("File not found"), std::string::npos) << errors;
+    EXPECT_EQ(output.rfind("\nFile not found", 0), 0u) << output;
 }
 
 TEST_F(ScriptFileTest, CompiledChunksOfAnotherVersionDoNotLoad) {

@@ -87,6 +87,11 @@ TEST(XFileScannerTest, RefusesCountsTheLibraryWouldTrustAndSaysWhy) {
         {"xof 0303txt 0032 Frame F { }\n", "text after the header"},
         {Quad("") + "Mesh G {" + kQuad + "}\n", "meshes outside frames are read only in files without frames"},
         {kHeader + "Frame F {\x01}", "control character"},
+        // The library reads these three spellings its own way (and the one after the number is
+        // then read as the separator); a "#" after any other number starts a comment for both.
+        {Quad("MeshNormals { 1; 1.#QNAN00.0;1.0;;; 2; 3;0,0,0;, 3;0,0,0;; }\n"), "1.#IND or 1.#QNAN"},
+        {kHeader + "Frame F { FrameTransformMatrix { 1.#IND00;1.0;; } }", "1.#IND or 1.#QNAN"},
+        {kHeader + "Frame F { FrameTransformMatrix { -1.#IND00;1.0;; } }", "1.#IND or 1.#QNAN"},
     };
     for (const auto& c : cases) {
         const std::string reason = Scan(c.text);

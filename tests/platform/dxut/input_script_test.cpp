@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -78,6 +79,32 @@ TEST(InputScript, MalformedLinesAreReportedWithTheirNumberAndSkipped) {
     }
 }
 
+// A bad line reaches the terminal escaped: its control bytes (an escape sequence, a bell, a
+// carriage return inside it, C1 controls), broken UTF-8 and a backslash cannot act on the
+// terminal or pass for something else; good UTF-8 stays readable.
+TEST(InputScript, ABadLineIsShownWithItsControlBytesEscaped) {
+    const struct {
+        const char* line;
+        const char* shown;
+    } cases[] = {
+        {"3 jump\x1B[2J\x1B]0;title\x07",
+         "unknown event 'jump\\x1B[2J\\x1B]0;title\\x07', line skipped: "
+         "3 jump\\x1B[2J\\x1B]0;title\\x07"},
+        {"3 key_down caf\xC3\xA9\rX",
+         "unknown key name 'caf\xC3\xA9\\x0DX', line skipped: 3 key_down caf\xC3\xA9\\x0DX"},
+        {"3 text \xFF\xC2\x9B", "the text is not UTF-8, line skipped: 3 text \\xFF\\xC2\\x9B"},
+        {"x\\x1B key_down A", "the frame is not a whole number, line skipped: x\\\\x1B key_down A"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream file(std::string(c.line) + "\n");
+        std::ostringstream errors;
+        platform::CInputScript script;
+        script.Parse(file, "in.txt", errors);
+        EXPECT_EQ(errors.str(), std::string("in.txt:1: ") + c.shown + "\n");
+        EXPECT_TRUE(script.Actions().empty());
+    }
+}
+
 TEST(InputScript, MissingFileIsReportedAndInjectsNothing) {
     std::ostringstream errors;
     platform::CInputScript script;
@@ -132,3 +159,42 @@ TEST(InputScript, ExtremeInputSaturatesOnItsWayToTheWindow) {
 }
 
 } // namespace
+
+// On the real clock a line's frame is the moment its frame moves on 60-a-second steps: a click
+// written for frame 340 comes 340 / 60 s into the run, whatever the frame rate, and both halves of
+// a click pressed two frames apart still come in order even when one slow frame spans both.
+TEST(InputScript, RealClockTakesFramesAsSixtiethsOfASecond) {
+    struct SCase {
+        double seconds;
+        unsigned long frame;
+    };
+    const SCase cases[] = {
+        {-1.0, 0},
+        {0.0, 0},
+        {1.0 / 120.0, 0},
+        {1.0 / 60.0, 1},
+        {340.0 / 60.0, 340},
+        {339.99 / 60.0, 339},
+        {1e300, std::numeric_limits<unsigned long>::max() / 2},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(platform::CInputScript::FrameAt(c.seconds), c.frame) << c.seconds;
+    }
+
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    std::istringstream file("340 mouse_down left 5 5\n342 mouse_up left 5 5\n");
+    std::ostringstream errors;
+    platform::CInputScript script;
+    script.Parse(file, "click", errors);
+    // A frame at 5.6 s, then one slow frame reaching past both.
+    EXPECT_EQ(script.Inject(platform::CInputScript::FrameAt(5.6), 1), 0);
+    EXPECT_EQ(script.Inject(platform::CInputScript::FrameAt(5.75), 1), 2);
+    std::vector<Uint32> types;
+    for (SDL_Event event; SDL_PollEvent(&event) != 0;) {
+        types.push_back(event.type);
+    }
+    EXPECT_EQ(types, (std::vector<Uint32>{SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}));
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+}

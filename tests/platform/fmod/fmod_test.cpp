@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/fmod/sound_files.h"
 #include "support/temp_dir.h"
@@ -161,6 +165,41 @@ TEST_F(FmodTest, StreamsPlayToTheirEndOrLoop) {
     EXPECT_TRUE(Playing(loopChannel));
 }
 
+// The stream feeder runs beside the caller's threads: plays, pauses, stops and updates from two
+// threads while it feeds must neither race (a thread sanitizer watches) nor wedge the release.
+TEST_F(FmodTest, CallsFromTwoThreadsMeetTheStreamFeederSafely) {
+    ASSERT_TRUE(tktest::WriteTone(m_dir.Path() + "/music.wav", tktest::kWav, 0.7));
+    const std::string path = m_dir.Path() + "/music.wav";
+    FMOD_SOUND* looped = nullptr;
+    FMOD_SOUND* other = nullptr;
+    ASSERT_EQ(FMOD_System_createStream(m_system, path.c_str(), 0x20, nullptr, &looped), FMOD_OK);
+    ASSERT_EQ(FMOD_System_createStream(m_system, path.c_str(), 0x20, nullptr, &other), FMOD_OK);
+    FMOD_Sound_setMode(looped, FMOD_LOOP_NORMAL);
+    FMOD_CHANNEL* channel = Play(looped);
+    std::thread second([&] {
+        for (int i = 0; i < 150; ++i) {
+            FMOD_CHANNEL* played = nullptr;
+            FMOD_System_playSound(m_system, FMOD_CHANNEL_FREE, other, i % 2, &played);
+            FMOD_Channel_setPaused(played, 0);
+            unsigned int position = 0;
+            FMOD_Channel_getPosition(played, &position, FMOD_TIMEUNIT_MS);
+            if (i % 5 == 0) {
+                FMOD_Channel_stop(played);
+            }
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    for (int i = 0; i < 150; ++i) {
+        FMOD_Channel_setVolume(channel, 0.5f);
+        FMOD_Channel_setPaused(channel, i % 30 == 0 ? 1 : 0);
+        FMOD_System_update(m_system);
+        std::this_thread::sleep_for(2ms);
+    }
+    second.join();
+    FMOD_Channel_setPaused(channel, 0);
+    EXPECT_TRUE(Playing(channel));
+}
+
 TEST_F(FmodTest, ReleasingASoundStopsItsChannels) {
     FMOD_SOUND* sound = Load("tone.wav");
     FMOD_CHANNEL* channel = Play(sound);
@@ -228,6 +267,31 @@ TEST_F(FmodChildTest, RendersToTheWaveWriter) {
     FMOD_System_release(system);
 }
 
+// A looping stream and a one-shot stream, then no call at all into the system for
+// TK_FMOD_SECONDS of wall time: the streams must be fed without the game's updates.
+TEST_F(FmodChildTest, StreamsPlayOnWithoutUpdates) {
+    FMOD_SYSTEM* system = nullptr;
+    ASSERT_EQ(FMOD_System_Create(&system), FMOD_OK);
+    ASSERT_EQ(FMOD_System_init(system, 100, FMOD_INIT_3D_RIGHTHANDED, nullptr), FMOD_OK);
+    FMOD_OUTPUTTYPE output = FMOD_OUTPUTTYPE_AUTODETECT;
+    FMOD_System_getOutput(system, &output);
+    ASSERT_EQ(output, FMOD_OUTPUTTYPE_OPENAL);
+    FMOD_SOUND* looped = nullptr;
+    FMOD_SOUND* once = nullptr;
+    ASSERT_EQ(FMOD_System_createStream(system, std::getenv("TK_FMOD_SOUND"), 0x20, nullptr, &looped), FMOD_OK);
+    ASSERT_EQ(FMOD_System_createStream(system, std::getenv("TK_FMOD_SOUND"), 0x20, nullptr, &once), FMOD_OK);
+    FMOD_Sound_setMode(looped, FMOD_LOOP_NORMAL);
+    FMOD_CHANNEL* loopChannel = nullptr;
+    FMOD_CHANNEL* onceChannel = nullptr;
+    ASSERT_EQ(FMOD_System_playSound(system, FMOD_CHANNEL_FREE, looped, 0, &loopChannel), FMOD_OK);
+    ASSERT_EQ(FMOD_System_playSound(system, FMOD_CHANNEL_FREE, once, 0, &onceChannel), FMOD_OK);
+    std::this_thread::sleep_for(std::chrono::duration<double>(std::strtod(std::getenv("TK_FMOD_SECONDS"), nullptr)));
+    // The looped stream goes on; the other ended on its own and its channel is free again.
+    EXPECT_TRUE(Playing(loopChannel));
+    EXPECT_FALSE(Playing(onceChannel));
+    FMOD_System_release(system);
+}
+
 // Sums the squares of each channel of a stereo file.
 std::pair<double, double> ChannelEnergy(const std::string& path) {
     SF_INFO info{};
@@ -246,6 +310,64 @@ std::pair<double, double> ChannelEnergy(const std::string& path) {
     }
     sf_close(file);
     return {left, right};
+}
+
+// The RMS level in dBFS of each `seconds` window of a recording, both channels together.
+std::vector<double> WindowLevels(const std::string& path, double seconds) {
+    std::vector<double> levels;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) {
+        return levels;
+    }
+    const auto frames = static_cast<sf_count_t>(seconds * info.samplerate);
+    std::vector<float> window(static_cast<std::size_t>(frames * info.channels));
+    while (sf_readf_float(file, window.data(), frames) == frames) {
+        double sum = 0.0;
+        for (float sample : window) {
+            sum += static_cast<double>(sample) * sample;
+        }
+        const double rms = std::sqrt(sum / static_cast<double>(window.size()));
+        levels.push_back(rms > 0.0 ? 20.0 * std::log10(rms) : -200.0);
+    }
+    sf_close(file);
+    return levels;
+}
+
+TEST(FmodOutputTest, AStreamPlaysOnWithoutUpdates) {
+    tktest::CTempDir dir;
+    // Shorter than the span, so the looping stream wraps round several times unattended.
+    ASSERT_TRUE(tktest::WriteTone(dir.Path() + "/music.wav", tktest::kWav, 1.5));
+    const std::string output = dir.Path() + "/out.wav";
+    const std::string config = dir.Write("alsoft.conf",
+                                         "[general]\ndrivers = wave\nchannels = stereo\n"
+                                         "frequency = 44100\n[wave]\nfile = " +
+                                             output + "\n");
+    constexpr double kSeconds = 8.0;
+    const int status = tktest::RunTestInChild("FmodChildTest.StreamsPlayOnWithoutUpdates",
+                                              {{"TK_FMOD_CHILD", "1"},
+                                               {"ALSOFT_CONF", config},
+                                               {"TK_FMOD_SOUND", dir.Path() + "/music.wav"},
+                                               {"TK_FMOD_SECONDS", std::to_string(kSeconds)}},
+                                              {"ALSOFT_DRIVERS"});
+    EXPECT_EQ(status, 0);
+    // The device renders in real time: the recording holds the whole unattended span. From the
+    // first sound to the last whole window before the release, no half second may fall silent
+    // (a stream fed only by updates plays out its queue, about a second, then stops).
+    const std::vector<double> levels = WindowLevels(output, 0.5);
+    const auto first = std::find_if(levels.begin(), levels.end(), [](double db) { return db > -40.0; });
+    ASSERT_NE(first, levels.end()) << "nothing was rendered";
+    const auto span = std::distance(first, levels.end()) - 1;
+    ASSERT_GE(span, static_cast<long>((kSeconds - 1.0) / 0.5)) << "the recording is shorter than the span";
+    std::string heard;
+    std::string silent;
+    for (auto it = first; it != levels.end(); ++it) {
+        heard += std::to_string(static_cast<int>(*it)) + " ";
+        if (it < first + span && *it <= -40.0) {
+            silent += std::to_string(0.5 * static_cast<double>(it - levels.begin())) + " s ";
+        }
+    }
+    EXPECT_TRUE(silent.empty()) << "silent at " << silent << "; dBFS per half second from the first sound: " << heard;
 }
 
 TEST(FmodOutputTest, RunsSilentlyWhenNoDeviceOpens) {

@@ -52,7 +52,17 @@ TEST(ReplaceFile, AFailedWriteLeavesTheOldFileWholeAndNothingBesideIt) {
         EXPECT_EQ(Read(path), "the good one");
         EXPECT_EQ(Entries(dir.Path()), 1u) << "a half-written file was left beside " << c.path;
     }
+    // A pipe in the file's place is neither written to nor replaced.
+    const std::string pipe = dir.Path() + "/pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     std::string error;
+    EXPECT_FALSE(platform::ReplaceFile(pipe, "x", error));
+    EXPECT_EQ(error, "cannot be written (not a regular file)");
+    struct stat kept {};
+    ASSERT_EQ(stat(pipe.c_str(), &kept), 0);
+    EXPECT_TRUE(S_ISFIFO(kept.st_mode));
+    ASSERT_EQ(std::filesystem::remove(pipe), true);
+
     ASSERT_TRUE(platform::ReplaceFile(path, "the new one", error)) << error;
     EXPECT_EQ(Read(path), "the new one");
     EXPECT_EQ(Entries(dir.Path()), 1u);
@@ -80,6 +90,16 @@ TEST(LogFile, AFullDiskIsToldAndTheLogStops) {
     EXPECT_TRUE(log.Close());
     ASSERT_TRUE(log.Open(path, platform::CLogFile::EMode::TRUNCATE));
     EXPECT_EQ(Read(path), "");
+
+    // A write the disk takes only part of is taken back whole.
+    ASSERT_TRUE(log.Open(path, platform::CLogFile::EMode::APPEND));
+    ASSERT_TRUE(log.Write("whole\n"));
+    {
+        tktest::CFileSizeLimit full(10);
+        EXPECT_FALSE(log.Write("cut short\n"));
+    }
+    EXPECT_EQ(log.GetError(), "writing failed (File too large)");
+    EXPECT_EQ(Read(path), "whole\n");
 }
 
 } // namespace

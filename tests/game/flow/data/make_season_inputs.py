@@ -13,8 +13,8 @@ import os
 # The pointer starts at (400, 300) and follows the mouse's movements, so every position is given
 # as an offset from there.
 SINGLE_PLAYER = (-210, 16)
-LEFT_ARROW = (-160, 89)
-RIGHT_ARROW = (229, 89)
+LEFT_ARROW = (-63, 335)
+RIGHT_ARROW = (286, 335)
 OK = (437, 386)
 NEXT_RACE = (433, 426)
 CONTINUE = (85, 338)

@@ -9,12 +9,18 @@
 //   hold-up  open loop: Up held from the start, never steered.
 //
 // The run ends when the whole field is home and prints each place, racer and time (seconds from
-// the start of the race); a player still out a minute after the last computer is taken to be
-// stranded. --expect-top N fails unless the player places N-th or better; --expect-below N
-// unless the player finishes, below N-th. --log FILE writes every racer's position, speed, place,
-// speed scale and item twice a second.
+// the start of the race), then each racer's longest hold by the scenery: the longest time it
+// touched something other than a racer (a rock, a floe, a bank, a log) while it gained less than a
+// metre down the river. A player still out a minute after the last computer is taken to be
+// stranded. --character picks the racer in the line-up (monkey by default). --expect-top N fails
+// unless the player places N-th or better; --expect-below N unless the player finishes, below
+// N-th, or at least --behind SECONDS after the first computer home; --expect-hold-under SECONDS
+// unless every racer's longest hold is shorter. --seed N draws the race's items and the
+// computers' chances from N instead of the fixed run's seed. --log FILE writes every racer's
+// position, speed, place, speed scale and item twice a second.
 //
-//   race_driver --source DIR --policy line|hold-up [--lane METRES] [--expect-top N] [--expect-below N]
+//   race_driver --source DIR --policy line|hold-up [--character NAME] [--lane METRES] [--seed N]
+//               [--expect-top N] [--expect-below N [--behind SECONDS]] [--expect-hold-under SECONDS]
 //               [--log FILE]
 #include <SDL2/SDL.h>
 #include <unistd.h>
@@ -24,20 +30,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/ai/ai_manager.h"
+#include "engine/ai/ai_random.h"
 #include "engine/gfx/button.h"
 #include "engine/gfx/cursor.h"
+#include "engine/phy/collision_hull.h"
+#include "engine/phy/physics_world.h"
+#include "engine/phy/rigid_body.h"
 #include "game/flow/engine_config_loader.h"
 #include "game/flow/tumbo_kelvo_app.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "game/ui/character_selection.h"
 #include "game/ui/start_menu.h"
+#include "game/world/item_manager.h"
 #include "game/world/racer_controller.h"
 #include "game/world/racer_model.h"
+#include "libs/common/mersenne_twister.h"
 #include "platform/dxut/dxut.h"
 #include "platform/dxut/input_script.h"
 
@@ -56,11 +69,18 @@ const char* const kRacingLine = "stage1_line";
 
 enum class EPolicy { RacingLine, HoldUp };
 
+// The line-up in the order the selection's Left arrow turns it, from the monkey.
+const char* const kCharacters[] = {"monkey", "bear", "alien", "fish", "hillbilly", "moviestar"};
+
 struct SOptions {
     std::string source;
     EPolicy policy = EPolicy::RacingLine;
+    std::uint32_t character = 1;
+    unsigned seed = 0;
     int expectTop = 0;
     int expectBelow = 0;
+    double behind = 0.0;
+    double expectHoldUnder = 0.0;
     std::string log;
     // The lane's offset from the racing line, in metres to the line's right hand looking
     // downstream.
@@ -176,6 +196,89 @@ private:
     unsigned long m_fireUntil = 0;
 };
 
+// Per racer, the longest time it was held by the scenery: a hold starts when the racer touches
+// anything that is not a racer (the physics' contacts of the last step: rocks, floes, the banks'
+// volumes and the terrain, logs) and lasts until the racer is a metre further down the river than
+// where it started, or has touched nothing for a second. A racer sliding along a bank gains its
+// metre at once; one pinned against a rock gains nothing for as long as it stays.
+class CHoldMeter {
+public:
+    void Frame(kelvo::CTumboKelvoGame& game, const std::vector<std::uint32_t>& home, unsigned long frame) {
+        velm::phy::CPhysicsWorld* world = velm::GetApp()->GetPhysicsWorld();
+        if (world == nullptr) {
+            return;
+        }
+        std::vector<std::pair<const velm::phy::CRigidBody*, const kelvo::CRacerModel*>> racers;
+        for (velm::CModel* model : game.GetRacers()) {
+            if (const auto* racer = dynamic_cast<const kelvo::CRacerModel*>(model)) {
+                racers.emplace_back(racer->GetBody().get(), racer);
+            }
+        }
+        const auto isRacer = [&](const velm::phy::CRigidBody* body) {
+            return std::any_of(racers.begin(), racers.end(), [&](const auto& r) { return r.first == body; });
+        };
+        std::vector<const velm::phy::CRigidBody*> touching;
+        for (const velm::phy::SContact& contact : world->GetSimulator().GetContacts()) {
+            const velm::phy::CRigidBody* a = contact.m_hullA != nullptr ? contact.m_hullA->GetOwner() : nullptr;
+            const velm::phy::CRigidBody* b = contact.m_hullB != nullptr ? contact.m_hullB->GetOwner() : nullptr;
+            if (isRacer(a) && !isRacer(b)) {
+                touching.push_back(a);
+            }
+            if (isRacer(b) && !isRacer(a)) {
+                touching.push_back(b);
+            }
+        }
+        for (const auto& [body, racer] : racers) {
+            const std::uint32_t id = racer->GetID();
+            if (std::find(home.begin(), home.end(), id) != home.end()) {
+                continue;
+            }
+            SHold& hold = m_holds[id];
+            const float course = -racer->GetPosition().z;
+            if (std::find(touching.begin(), touching.end(), body) != touching.end()) {
+                hold.lastTouch = frame;
+                if (!hold.open) {
+                    hold = SHold{true, frame, frame, course, hold.longest, hold.where};
+                }
+            }
+            if (!hold.open) {
+                continue;
+            }
+            const bool gone = course > hold.course + kGain;
+            const bool letGo = frame > hold.lastTouch + kLetGoFrames;
+            const unsigned long end = letGo ? hold.lastTouch : frame;
+            if (end - hold.start > hold.longest) {
+                hold.longest = end - hold.start;
+                hold.where = racer->GetPosition();
+            }
+            hold.open = !gone && !letGo;
+        }
+    }
+
+    // Seconds of the longest hold of the racer, and where it was held.
+    double Longest(std::uint32_t racer, CVector3& where) const {
+        const auto found = m_holds.find(racer);
+        if (found == m_holds.end()) {
+            return 0.0;
+        }
+        where = found->second.where;
+        return static_cast<double>(found->second.longest) * kFrameSeconds;
+    }
+
+private:
+    struct SHold {
+        bool open = false;
+        unsigned long start = 0;
+        unsigned long lastTouch = 0;
+        float course = 0.0f;
+        unsigned long longest = 0;
+        CVector3 where;
+    };
+    static constexpr float kGain = 1.0f;
+    static constexpr unsigned long kLetGoFrames = 60;
+    std::map<std::uint32_t, SHold> m_holds;
+};
+
 class CRaceRun {
 public:
     explicit CRaceRun(const SOptions& options) : m_options(options), m_line(options.lane) {
@@ -189,6 +292,8 @@ public:
     }
 
     const std::vector<SFinish>& Finishes() const { return m_finishes; }
+    const CHoldMeter& Holds() const { return m_holds; }
+    const std::vector<std::uint32_t>& Racers() const { return m_racers; }
     std::uint32_t Player() const { return m_player; }
     const std::string& Error() const { return m_error; }
 
@@ -260,9 +365,17 @@ private:
             Click(frame, game->GetStartMenu()->GetChild(kelvo::CStartMenu::kSinglePlayer), game->GetCursorScreen());
             m_startedGame = true;
         } else if (state == "CharSelState" && settled && game->GetCharacterSelection() != nullptr && !m_chose) {
-            Click(frame, game->GetCharacterSelection()->GetChild(kelvo::CCharacterSelection::kOk),
-                  game->GetCursorScreen());
-            m_chose = true;
+            // Left brings the next racer of the line-up; OK once the wanted one faces the camera.
+            kelvo::CCharacterSelection& selection = *game->GetCharacterSelection();
+            if (selection.IsTurning()) {
+                return;
+            }
+            if (selection.GetCurrentCharacter() != m_options.character) {
+                Click(frame, selection.GetChild(kelvo::CCharacterSelection::kLeft), game->GetCursorScreen());
+            } else {
+                Click(frame, selection.GetChild(kelvo::CCharacterSelection::kOk), game->GetCursorScreen());
+                m_chose = true;
+            }
         } else if (state == "RacingState") {
             RaceFrame(frame, *game);
         }
@@ -273,6 +386,13 @@ private:
 
     void RaceFrame(unsigned long frame, kelvo::CTumboKelvoGame& game) {
         ++m_raceFrame;
+        if (m_raceFrame == 1 && m_options.seed != 0) {
+            common::CMersenneTwister::GetInstance().Seed(m_options.seed);
+            velm::ai::SeedAIRand(m_options.seed);
+            if (kelvo::CItemManager* items = game.GetItemManager()) {
+                items->GetGenerator().Seed(m_options.seed);
+            }
+        }
         for (std::uint32_t id : game.GetHeardFinishes()) {
             if (std::find(m_heard.begin(), m_heard.end(), id) == m_heard.end()) {
                 m_heard.push_back(id);
@@ -285,6 +405,11 @@ private:
             return;
         }
         m_player = racer->GetID();
+        m_holds.Frame(game, m_heard, m_raceFrame);
+        m_racers.clear();
+        for (velm::CModel* model : game.GetRacers()) {
+            m_racers.push_back(model->GetID());
+        }
         Log(game);
         const bool playerHome = std::find(m_heard.begin(), m_heard.end(), m_player) != m_heard.end();
         // A player stranded for good would hold the run up forever: the computers' last finish
@@ -326,6 +451,8 @@ private:
     std::ofstream m_log;
     platform::CInputScript m_input;
     CLineDriver m_line;
+    CHoldMeter m_holds;
+    std::vector<std::uint32_t> m_racers;
     SKeys m_keys;
     std::vector<std::uint32_t> m_heard;
     std::vector<SFinish> m_finishes;
@@ -349,6 +476,18 @@ bool ReadOptions(int argc, char** argv, SOptions& options) {
             options.source = value;
         } else if (name == "--policy" && (value == "line" || value == "hold-up")) {
             options.policy = value == "line" ? EPolicy::RacingLine : EPolicy::HoldUp;
+        } else if (name == "--character") {
+            const auto* found = std::find(std::begin(kCharacters), std::end(kCharacters), value);
+            if (found == std::end(kCharacters)) {
+                return false;
+            }
+            options.character = static_cast<std::uint32_t>(found - std::begin(kCharacters)) + 1;
+        } else if (name == "--seed") {
+            options.seed = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
+        } else if (name == "--behind") {
+            options.behind = std::strtod(value.c_str(), nullptr);
+        } else if (name == "--expect-hold-under") {
+            options.expectHoldUnder = std::strtod(value.c_str(), nullptr);
         } else if (name == "--expect-top") {
             options.expectTop = std::atoi(value.c_str());
         } else if (name == "--expect-below") {
@@ -370,8 +509,9 @@ int main(int argc, char** argv) {
     SOptions options;
     if (!ReadOptions(argc, argv, options)) {
         std::fprintf(stderr,
-                     "usage: race_driver --source DIR --policy line|hold-up [--lane METRES] [--expect-top N] "
-                     "[--expect-below N] [--log FILE]\n");
+                     "usage: race_driver --source DIR --policy line|hold-up [--character NAME] [--lane METRES] "
+                     "[--seed N] [--expect-top N] [--expect-below N [--behind SECONDS]] "
+                     "[--expect-hold-under SECONDS] [--log FILE]\n");
         return 2;
     }
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -407,11 +547,29 @@ int main(int argc, char** argv) {
         return 1;
     }
     int place = 0;
+    double playerTime = 0.0;
+    std::vector<double> computerTimes;
     for (std::size_t i = 0; i < run.Finishes().size(); ++i) {
         const SFinish& finish = run.Finishes()[i];
         const bool player = finish.racer == run.Player();
         std::printf("%zu %u %.2f%s\n", i + 1, finish.racer, finish.time, player ? " player" : "");
         place = player ? static_cast<int>(i + 1) : place;
+        playerTime = player ? finish.time : playerTime;
+        if (!player) {
+            computerTimes.push_back(finish.time);
+        }
+    }
+    double longestHold = 0.0;
+    std::uint32_t longestHeld = 0;
+    for (std::uint32_t racer : run.Racers()) {
+        CVector3 where;
+        const double hold = run.Holds().Longest(racer, where);
+        std::printf("hold %u %.2f at %.1f %.1f%s\n", racer, hold, where.x, where.z,
+                    racer == run.Player() ? " player" : "");
+        if (hold > longestHold) {
+            longestHold = hold;
+            longestHeld = racer;
+        }
     }
     if (!run.Error().empty()) {
         std::fprintf(stderr, "%s\n", run.Error().c_str());
@@ -425,8 +583,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the player placed %d, expected %d or better\n", place, options.expectTop);
         return 1;
     }
-    if (options.expectBelow > 0 && place <= options.expectBelow) {
+    // Placed among the first but home well behind the first computer counts as beaten too.
+    const bool wellBehind =
+        options.behind > 0.0 && !computerTimes.empty() && playerTime >= computerTimes.front() + options.behind;
+    if (options.expectBelow > 0 && place <= options.expectBelow && !wellBehind) {
         std::fprintf(stderr, "the player placed %d, expected below %d\n", place, options.expectBelow);
+        return 1;
+    }
+    if (options.expectHoldUnder > 0.0 && longestHold >= options.expectHoldUnder) {
+        std::fprintf(stderr, "racer %u was held by the scenery for %.2f s, expected under %.2f s\n", longestHeld,
+                     longestHold, options.expectHoldUnder);
         return 1;
     }
     return 0;

@@ -287,6 +287,39 @@ TEST_F(ConsoleCommandsTest, EveryWordTheReadmeListsReachesItsFunction) {
     EXPECT_EQ(placed[0].m_typeName, "ICE_CAVE") << "a keyword with capitals and _ is typed ice-cave";
 }
 
+// A count or size beyond what its user can take is answered on the console and the setting keeps
+// what it had: a billion trees asked for, then placed, make the batch of five.
+TEST_F(ConsoleCommandsTest, CountsAndSizesBeyondReachAreAnsweredAndChangeNothing) {
+    const struct {
+        const char* typed;
+        const char* answer;
+    } refused[] = {
+        {"trees count 1000000000",
+         "SetBillboardCount: count \"1e+09\" is not a number from 0 to 256; using the value it had"},
+        {"trees count -1", "SetBillboardCount: count \"-1\" is not a number from 0 to 256; using the value it had"},
+        {"trees radius 1e300",
+         "SetBillboardRadius: radius \"1e+300\" is not a number from 0 to 1000; using the value it had"},
+        {"picked scale 1e38 1e38 1e38",
+         "SetPickedScale: x \"1e+38\" is not a number from -1e+06 to 1e+06; using the value it had"},
+        {"picked pos 1 1e999 1",
+         "SetPickedPos: y \"inf\" is not a number from -1e+06 to 1e+06; using the value it had"},
+        {"fog end 1e9", "FogEnd: distance \"1e+09\" is not a number from 0 to 100000; using the value it had"},
+        {"waypoint add 1e9 0 0",
+         "AddWPtoEnd: x \"1e+09\" is not a number from -1e+06 to 1e+06; using the value it had"},
+    };
+    ::testing::internal::CaptureStderr();
+    for (const auto& line : refused) {
+        Type(line.typed);
+        EXPECT_EQ(Answer(), line.answer) << line.typed;
+    }
+    Type("place pine");
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find(": SetBillboardCount: count \"1e+09\""), std::string::npos) << errors;
+    const kelvo::CLevelEditor& editor = common::CSingleton<kelvo::CLevelEditor>::Instance();
+    EXPECT_EQ(editor.GetBillboards().size(), static_cast<std::size_t>(kelvo::CLevelEditor::kDefaultBillboardCount));
+    EXPECT_EQ(Editor().GetWaypoints().size(), 0u);
+}
+
 TEST_F(ConsoleCommandsTest, PickerOnPicksWhatIsUnderTheMouse) {
     velm::gfx::CGFXCore& core = velm::gfx::GFXCore::Instance();
     const D3DXMATRIX view = core.GetViewMatrix();

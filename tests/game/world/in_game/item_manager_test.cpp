@@ -99,6 +99,43 @@ TEST_F(ItemManagerTest, OddsFilesGiveTheirBandsFaultyOnesIncluded) {
     }
 }
 
+// Each fault of an odds file is said with the file: the rank or the share it concerns and what the
+// game does instead.
+TEST_F(ItemManagerTest, FaultsOfAnOddsFileAreSaidWithTheFile) {
+    const struct {
+        const char* what;
+        std::string ranks;
+        std::size_t ranksKept;
+        const char* said;
+    } cases[] = {
+        {"a rank beyond the places",
+         Rank(1, {{"Drill", "100"}}) + "<Rank>\n<RankValue>99999999999</RankValue>\n</Rank>\n", 1,
+         ": RankValue \"99999999999\" is not a place from 1 to 6; the rank's items are left out"},
+        {"rank 0", "<Rank>\n<RankValue>0</RankValue>\n</Rank>\n" + Rank(2, {{"Mine", "100"}}), 1,
+         ": RankValue \"0\" is not a place"},
+        {"rank -1", "<Rank>\n<RankValue>-1</RankValue>\n</Rank>\n" + Rank(2, {{"Mine", "100"}}), 1,
+         ": RankValue \"-1\" is not a place"},
+        {"a percentage of -1", Rank(1, {{"Drill", "-1"}, {"Mine", "100"}}), 1,
+         ": rank 1 Drill Percentage \"-1\" is not a whole number from 0 to 100; using 0"},
+        {"a percentage of 4294967295", Rank(1, {{"Drill", "4294967295"}}), 1,
+         ": rank 1 Drill Percentage \"4294967295\" is not a whole number from 0 to 100; using 0"},
+        {"no such item", Rank(3, {{"Banana", "30"}}), 1,
+         ": rank 3: Type \"Banana\" is no item; its share gives nothing"},
+        {"shares past 100", Rank(1, {{"Drill", "70"}, {"Mine", "70"}}), 1,
+         ": rank 1: the shares add up past 100; Mine's is cut to 30"},
+        {"a rank twice", Rank(5, {{"Drill", "100"}}) + Rank(5, {{"Mine", "100"}}), 1,
+         ": rank 5 is given again; the later one is left out"},
+    };
+    const std::string path = m_dir.Path() + "/items.xml";
+    for (const auto& c : cases) {
+        ::testing::internal::CaptureStderr();
+        Load(c.ranks);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(path + c.said), std::string::npos) << c.what << "\n" << said;
+        EXPECT_EQ(Manager().GetRankTable().size(), c.ranksKept) << c.what;
+    }
+}
+
 TEST_F(ItemManagerTest, AnUnusableOddsFileIsNamedAndGivesNoItems) {
     for (const tktest::SDamage& damage : tktest::kDamages) {
         Load(Rank(1, {{"Drill", "100"}}));

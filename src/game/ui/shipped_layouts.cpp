@@ -1,0 +1,435 @@
+#include "game/ui/shipped_layouts.h"
+
+namespace kelvo {
+
+const char* const kShippedStartMenu = R"(<StartMenu>
+	<MouseClickSound>sfx/gui/mouse_click.wav</MouseClickSound>
+	<SinglePlayerButton>
+		<FileName>gui/menu_single_player.png</FileName>
+		<OffsetX>0.06</OffsetX>
+		<OffsetY>0.38</OffsetY>
+		<BBWidth>260</BBWidth>
+		<BBHeight>52</BBHeight>
+	</SinglePlayerButton>
+	<MultiPlayerButton>
+		<FileName>gui/menu_multiplayer.png</FileName>
+		<OffsetX>0.06</OffsetX>
+		<OffsetY>0.49</OffsetY>
+		<BBWidth>260</BBWidth>
+		<BBHeight>52</BBHeight>
+	</MultiPlayerButton>
+	<CreditsButton>
+		<FileName>gui/menu_credits.png</FileName>
+		<OffsetX>0.06</OffsetX>
+		<OffsetY>0.60</OffsetY>
+		<BBWidth>260</BBWidth>
+		<BBHeight>52</BBHeight>
+	</CreditsButton>
+	<ExitButton>
+		<FileName>gui/menu_exit.png</FileName>
+		<OffsetX>0.06</OffsetX>
+		<OffsetY>0.71</OffsetY>
+		<BBWidth>260</BBWidth>
+		<BBHeight>52</BBHeight>
+	</ExitButton>
+	<JoinGameButton>
+		<FileName>gui/menu_join_game.png</FileName>
+		<OffsetX>0.06</OffsetX>
+		<OffsetY>0.44</OffsetY>
+		<AnchorX>-1.107692</AnchorX>
+		<BBWidth>260</BBWidth>
+		<BBHeight>52</BBHeight>
+	</JoinGameButton>
+	<HostGameButton>
+		<FileName>gui/menu_host_game.png</FileName>
+		<OffsetX>0.06</OffsetX>
+		<OffsetY>0.54</OffsetY>
+		<AnchorX>-1.107692</AnchorX>
+		<BBWidth>260</BBWidth>
+		<BBHeight>52</BBHeight>
+	</HostGameButton>
+	<GameName>
+		<FileName>gui/menu_title.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.05</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<BBWidth>500</BBWidth>
+		<BBHeight>140</BBHeight>
+	</GameName>
+</StartMenu>
+)";
+
+const char* const kShippedCharacterSelection = R"(<CharacterSelection>
+	<MouseClickSound>sfx/gui/mouse_click.wav</MouseClickSound>
+	<BackButton>
+		<FileName>gui/charsel_back.png</FileName>
+		<OffsetX>0.04</OffsetX>
+		<OffsetY>0.86</OffsetY>
+		<BBWidth>160</BBWidth>
+		<BBHeight>52</BBHeight>
+	</BackButton>
+	<OKButton>
+		<FileName>gui/charsel_ok.png</FileName>
+		<OffsetX>0.94</OffsetX>
+		<OffsetY>0.86</OffsetY>
+		<AnchorX>1</AnchorX>
+		<BBWidth>160</BBWidth>
+		<BBHeight>52</BBHeight>
+	</OKButton>
+	<LeftButton>
+		<FileName>gui/charsel_left.png</FileName>
+		<OffsetX>0.33</OffsetX>
+		<OffsetY>0.78</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<BBWidth>72</BBWidth>
+		<BBHeight>72</BBHeight>
+	</LeftButton>
+	<RightButton>
+		<FileName>gui/charsel_right.png</FileName>
+		<OffsetX>0.67</OffsetX>
+		<OffsetY>0.78</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<BBWidth>72</BBWidth>
+		<BBHeight>72</BBHeight>
+	</RightButton>
+	<SelectPlayerButton>
+		<FileName>gui/charsel_title.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.03</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<BBWidth>400</BBWidth>
+		<BBHeight>60</BBHeight>
+	</SelectPlayerButton>
+	<CharProfile>
+		<FileName>gui/profile_monkey.png</FileName>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
+		<Width>224</Width>
+		<Height>290</Height>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
+	</CharProfile>
+	<CharProfile>
+		<FileName>gui/profile_bear.png</FileName>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
+		<Width>224</Width>
+		<Height>290</Height>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
+	</CharProfile>
+	<CharProfile>
+		<FileName>gui/profile_alien.png</FileName>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
+		<Width>224</Width>
+		<Height>290</Height>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
+	</CharProfile>
+	<CharProfile>
+		<FileName>gui/profile_fish.png</FileName>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
+		<Width>224</Width>
+		<Height>290</Height>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
+	</CharProfile>
+	<CharProfile>
+		<FileName>gui/profile_hillbilly.png</FileName>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
+		<Width>224</Width>
+		<Height>290</Height>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
+	</CharProfile>
+	<CharProfile>
+		<FileName>gui/profile_moviestar.png</FileName>
+		<OffsetX>0.015</OffsetX>
+		<OffsetY>0.13</OffsetY>
+		<Width>224</Width>
+		<Height>290</Height>
+		<ScaleX>0.85</ScaleX>
+		<ScaleY>0.85</ScaleY>
+		<ForScreenHeight>768</ForScreenHeight>
+	</CharProfile>
+</CharacterSelection>
+)";
+
+const char* const kShippedMultiplayerMenu = R"(<MultiplayerMenu>
+<MouseClickSound>sfx/gui/mouse_click.wav</MouseClickSound>
+<SearchingClient>
+	<FileName>gui/searching_client.png</FileName>
+	<OffsetX>0.4</OffsetX>
+	<OffsetY>0.05</OffsetY>
+	<BBWidth>256</BBWidth>
+	<BBHeight>32</BBHeight>
+</SearchingClient>
+<SearchingServer>
+	<FileName>gui/searching_server.png</FileName>
+	<OffsetX>0.4</OffsetX>
+	<OffsetY>0.05</OffsetY>
+	<BBWidth>256</BBWidth>
+	<BBHeight>32</BBHeight>
+</SearchingServer>
+<RacerImageData>
+	<BBWidth>64</BBWidth>
+	<BBHeight>64</BBHeight>
+	<Scale>0.75</Scale>
+	<YOffset>50</YOffset>
+</RacerImageData>
+<StartButton>
+	<FileName>gui/lobby_start.png</FileName>
+	<OffsetX>0.965</OffsetX>
+	<AnchorX>1</AnchorX>
+	<OffsetY>0.6333</OffsetY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</StartButton>
+<BackButton>
+	<FileName>gui/lobby_back.png</FileName>
+	<OffsetX>0.965</OffsetX>
+	<AnchorX>1</AnchorX>
+	<OffsetY>0.75</OffsetY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</BackButton>
+</MultiplayerMenu>
+)";
+
+const char* const kShippedCredits = R"(<CreditsMenu>
+<MouseClickSound>sfx/gui/mouse_click.wav</MouseClickSound>
+<BackButton>
+	<FileName>gui/credits_back.png</FileName>
+	<OffsetX>0.05</OffsetX>
+	<OffsetY>0.88</OffsetY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</BackButton>
+</CreditsMenu>
+)";
+
+const char* const kShippedInGameMenu = R"(<InGameMenu>
+<MouseClickSound>sfx/gui/mouse_click.wav</MouseClickSound>
+<ResumeButton>
+	<FileName>gui/resume.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.4667</OffsetY>
+	<AnchorY>1.708333</AnchorY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</ResumeButton>
+<ExitButton>
+	<FileName>gui/exit_to_menu.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.4667</OffsetY>
+	<AnchorY>0.458333</AnchorY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</ExitButton>
+<ExitGameButton>
+	<FileName>gui/exit_game.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.4667</OffsetY>
+	<AnchorY>-0.791667</AnchorY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</ExitGameButton>
+<InGameMenuBackground>
+	<FileName>gui/in_game_menu.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.4667</OffsetY>
+	<AnchorY>0.5</AnchorY>
+	<ScaleX>1</ScaleX>
+	<ScaleY>1</ScaleY>
+	<Width>320</Width>
+	<Height>320</Height>
+</InGameMenuBackground>
+</InGameMenu>
+)";
+
+const char* const kShippedCountdown = R"(<StartRaceInit>
+	<TimeDelay>1.0</TimeDelay>
+	<InitScale>1.0</InitScale>
+	<EndScale>0.5</EndScale>
+	<FlagScale>1.0</FlagScale>
+	<flag>
+		<FileName>gui/countdown_flag.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.08</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<Width>128</Width>
+		<Height>96</Height>
+		<Frames>4</Frames>
+		<FrameRate>120</FrameRate>
+	</flag>
+	<Ready>
+		<FileName>gui/countdown_ready.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.30</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<Width>340</Width>
+		<Height>120</Height>
+	</Ready>
+	<Go>
+		<FileName>gui/countdown_go.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.26</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<Width>220</Width>
+		<Height>110</Height>
+	</Go>
+	<Three>
+		<FileName>gui/countdown_three.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.30</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<Width>140</Width>
+		<Height>140</Height>
+	</Three>
+	<Two>
+		<FileName>gui/countdown_two.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.30</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<Width>140</Width>
+		<Height>140</Height>
+	</Two>
+	<One>
+		<FileName>gui/countdown_one.png</FileName>
+		<OffsetX>0.5</OffsetX>
+		<OffsetY>0.30</OffsetY>
+		<AnchorX>0.5</AnchorX>
+		<Width>140</Width>
+		<Height>140</Height>
+	</One>
+</StartRaceInit>
+)";
+
+const char* const kShippedEndRace = R"(<EndRace>
+<MouseClickSound>sfx/gui/mouse_click.wav</MouseClickSound>
+<Background>
+	<FileName>gui/end_race_background.png</FileName>
+	<BBWidth>512</BBWidth>
+	<BBHeight>512</BBHeight>
+</Background>
+<NextRaceButton>
+	<FileName>gui/next_race.png</FileName>
+	<OffsetX>0.96</OffsetX>
+	<AnchorX>1</AnchorX>
+	<OffsetY>0.915</OffsetY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</NextRaceButton>
+<TrackTime>
+	<FileName>gui/heading_track_time.png</FileName>
+	<OffsetX>0.275</OffsetX>
+	<OffsetY>0.0667</OffsetY>
+	<BBWidth>200</BBWidth>
+	<BBHeight>32</BBHeight>
+</TrackTime>
+<TotalTime>
+	<FileName>gui/heading_total_time.png</FileName>
+	<OffsetX>0.65</OffsetX>
+	<OffsetY>0.0667</OffsetY>
+	<BBWidth>200</BBWidth>
+	<BBHeight>32</BBHeight>
+</TotalTime>
+</EndRace>
+)";
+
+const char* const kShippedVictory = R"(<VictoryScreen>
+<WinText>
+	<FileName>gui/win_text.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.08</OffsetY>
+	<BBWidth>512</BBWidth>
+	<BBHeight>128</BBHeight>
+	<ScalarX>1</ScalarX>
+	<ScalarY>1</ScalarY>
+</WinText>
+<LoseText>
+	<FileName>gui/lose_text.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.08</OffsetY>
+	<BBWidth>512</BBWidth>
+	<BBHeight>128</BBHeight>
+	<ScalarX>1</ScalarX>
+	<ScalarY>1</ScalarY>
+</LoseText>
+<Continue>
+	<FileName>gui/continue.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.8</OffsetY>
+	<BBWidth>192</BBWidth>
+	<BBHeight>48</BBHeight>
+</Continue>
+</VictoryScreen>
+)";
+
+const char* const kShippedSplash = R"(<NorvaleSplash>
+<NVLogo>
+	<FileName>gui/splash_logo.png</FileName>
+	<OffsetX>0.5</OffsetX>
+	<AnchorX>0.5</AnchorX>
+	<OffsetY>0.2</OffsetY>
+	<BBWidth>512</BBWidth>
+	<BBHeight>256</BBHeight>
+	<ScalarX>1</ScalarX>
+	<ScalarY>1</ScalarY>
+</NVLogo>
+<Background>
+	<FileName>gui/splash_background.png</FileName>
+	<OffsetX>0</OffsetX>
+	<OffsetY>0</OffsetY>
+	<BBWidth>512</BBWidth>
+	<BBHeight>512</BBHeight>
+</Background>
+<NorvaleCopyRight>
+	<Text>Copyright the Tumbo Kelvo team. All rights reserved.</Text>
+	<OffsetX>0.05</OffsetX>
+	<OffsetY>0.92</OffsetY>
+</NorvaleCopyRight>
+</NorvaleSplash>
+)";
+
+const char* const kShippedCursor = R"(<Cursor>
+	<FileName>gui/cursor.png</FileName>
+	<PosX>400</PosX>
+	<PosY>300</PosY>
+	<HotspotX>2</HotspotX>
+	<HotspotY>2</HotspotY>
+</Cursor>
+)";
+
+const std::vector<SShippedLayout>& ShippedLayouts() {
+    static const std::vector<SShippedLayout> layouts = {
+        {"StartMenu.xml", kShippedStartMenu},
+        {"CharacterSelection.xml", kShippedCharacterSelection},
+        {"MultiplayerMenu.xml", kShippedMultiplayerMenu},
+        {"CreditsMenu.xml", kShippedCredits},
+        {"InGameMenu.xml", kShippedInGameMenu},
+        {"StartRaceInit.xml", kShippedCountdown},
+        {"EndRace.xml", kShippedEndRace},
+        {"VictoryScreen.xml", kShippedVictory},
+        {"NorvaleSplash.xml", kShippedSplash},
+        {"CursorInit.xml", kShippedCursor},
+    };
+    return layouts;
+}
+
+} // namespace kelvo
