@@ -63,7 +63,10 @@ function(tk_test_takes)
     set(TK_PROCESSORS 1)
   endif()
   tk_test_timeout(${TK_SECONDS} timeout)
-  set_tests_properties(${TK_UNPARSED_ARGUMENTS} PROPERTIES TIMEOUT ${timeout} PROCESSORS ${TK_PROCESSORS})
+  # The cost puts the long tests first under ctest -j even in a fresh build folder, which holds no
+  # timings of earlier runs: started last, one of them alone would make the suite's tail.
+  set_tests_properties(${TK_UNPARSED_ARGUMENTS} PROPERTIES TIMEOUT ${timeout} PROCESSORS ${TK_PROCESSORS}
+                                                           COST ${TK_SECONDS})
   foreach(test IN LISTS TK_UNPARSED_ARGUMENTS)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT LP_NUM_THREADS=${TK_PROCESSORS})
   endforeach()
