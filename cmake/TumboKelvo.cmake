@@ -64,9 +64,14 @@ function(tk_test_takes)
   endif()
   tk_test_timeout(${TK_SECONDS} timeout)
   # The cost puts the long tests first under ctest -j even in a fresh build folder, which holds no
-  # timings of earlier runs: started last, one of them alone would make the suite's tail.
+  # timings of earlier runs: started last, one of them alone would make the suite's tail. A cost
+  # given here outweighs those timings, so a sanitized build's is its slowness over the quiet run.
+  set(cost ${TK_SECONDS})
+  if(TK_SANITIZE)
+    math(EXPR cost "${cost} * ${TK_SANITIZED_SLOWDOWN}")
+  endif()
   set_tests_properties(${TK_UNPARSED_ARGUMENTS} PROPERTIES TIMEOUT ${timeout} PROCESSORS ${TK_PROCESSORS}
-                                                           COST ${TK_SECONDS})
+                                                           COST ${cost})
   foreach(test IN LISTS TK_UNPARSED_ARGUMENTS)
     set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT LP_NUM_THREADS=${TK_PROCESSORS})
   endforeach()
