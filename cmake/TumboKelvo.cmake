@@ -66,7 +66,9 @@ function(tk_test_takes)
   # The cost puts the long tests first under ctest -j even in a fresh build folder, which holds no
   # timings of earlier runs: started last, one of them alone would make the suite's tail. A cost
   # given here outweighs those timings, so a sanitized build's is its slowness over the quiet run.
-  set(cost ${TK_SECONDS})
+  # It counts processor-seconds: a test of several processors must start while that many are
+  # free, which after the first moments only happens again as the suite winds down.
+  math(EXPR cost "${TK_SECONDS} * ${TK_PROCESSORS}")
   if(TK_SANITIZE)
     math(EXPR cost "${cost} * ${TK_SANITIZED_SLOWDOWN}")
   endif()
