@@ -55,6 +55,11 @@ int CGfxUnit::GetCurrentAnimation() const {
     return animated ? static_cast<int>(m_animation->GetCurrentSet()) : -1;
 }
 
+double CGfxUnit::GetAnimationTime() const {
+    const bool animated = m_animation != nullptr && m_animation->GetController() != nullptr;
+    return animated ? m_animation->GetController()->GetTime() : 0.0;
+}
+
 common::CSphere CGfxUnit::GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const {
     D3DXVECTOR3 centre;
     D3DXVec3TransformCoord(&centre, &m_sphereCentre, &matrix);
@@ -324,7 +329,11 @@ void CGfxUnit::FillRenderRecord(std::uint32_t vertexCount, std::uint32_t faceCou
 }
 
 void CGfxUnit::Prepare() {
-    AdvanceAnimation();
+    // The frame, the water's two passes and the depth pass may each draw the unit: its pose moves
+    // on by the frame's time once, and the later passes draw the copy the first one skinned.
+    if (!m_advanced) {
+        AdvanceAnimation();
+    }
     FillRenderRecord(m_geometry.vertexCount, m_geometry.indexCount / 3,
                      m_material != nullptr ? &m_material->MatD3D : nullptr);
     PrepareAttachedUnits();
@@ -332,6 +341,7 @@ void CGfxUnit::Prepare() {
 
 void CGfxUnit::Update(double time, float elapsed) {
     m_elapsed = elapsed;
+    m_advanced = false;
     for (auto& [unit, attachment] : m_frameAttachments) {
         const D3DXMATRIX carrier = attachment.followFrame == 1 ? GetFrameWorldMatrix(attachment.frameName) : m_world;
         unit->ComputeWorldMatrix();
@@ -359,6 +369,7 @@ void CGfxUnit::ResetAnimation() {
 }
 
 void CGfxUnit::AdvanceAnimation() {
+    m_advanced = true;
     if (m_animation == nullptr || m_hierarchy == nullptr || m_hierarchy->GetMeshContainer() == nullptr) {
         return;
     }
@@ -431,6 +442,7 @@ void CGfxUnit::Unload() {
     m_animation.reset();
     ReleaseTextures();
     m_elapsed = 0.0f;
+    m_advanced = false;
     m_frameAttachments.clear();
     FreeOwnGeometry();
     std::vector<SMeshVertex>().swap(m_skinned);

@@ -65,6 +65,8 @@ public:
     virtual float GetScaleZ() const = 0;
     virtual const D3DXMATRIX& GetWorldMatrix() const = 0;
     int GetCurrentAnimation() const override = 0;
+    // The seconds the current animation has played since it was set (0 without one).
+    virtual double GetAnimationTime() const = 0;
     virtual common::CSphere GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const = 0;
     virtual common::CSphere GetWorldBoundingSphere() const = 0;
     virtual CTextureRef* GetTexture(std::uint32_t slot) const = 0;
@@ -147,6 +149,7 @@ public:
     float GetScaleZ() const override { return m_scale.z; }
     const D3DXMATRIX& GetWorldMatrix() const override { return m_world; }
     int GetCurrentAnimation() const override;
+    double GetAnimationTime() const override;
     common::CSphere GetTransformedBoundingSphere(const D3DXMATRIX& matrix) const override;
     common::CSphere GetWorldBoundingSphere() const override { return GetTransformedBoundingSphere(m_world); }
     CTextureRef* GetTexture(std::uint32_t slot) const override;
@@ -238,6 +241,8 @@ private:
     std::vector<std::uint16_t> m_indices;
     std::array<std::unique_ptr<CTextureRef>, 6> m_textures; // kTextureSlots order
     float m_elapsed = 0.0f;
+    // Whether the animation has taken its step since the last Update (the frame's start).
+    bool m_advanced = false;
     std::uint8_t m_skipped = 0;
     // Points at the own block, or at the loaded container's first material.
     const D3DXMATERIAL* m_material = nullptr;

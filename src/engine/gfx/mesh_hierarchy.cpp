@@ -245,6 +245,7 @@ void CMeshHierarchy::Update(std::vector<SMeshVertex>* own) {
 }
 
 void CMeshHierarchy::Skin(std::vector<SMeshVertex>* target) {
+    ++m_skinnings;
     SMeshContainerEx* container = m_meshContainer;
     for (SMeshVertex& vertex : *target) {
         vertex.position = D3DXVECTOR3(0.0f, 0.0f, 0.0f);

@@ -77,6 +77,8 @@ public:
     const common::CVector3& GetBoundingSphereCentre() const { return m_sphereCentre; }
     float GetBoundingSphereRadius() const { return m_sphereRadius; }
     DWORD GetLoadOptions() const { return m_loadOptions; }
+    // How many times vertices have been skinned, the frame's largest processor cost per racer.
+    std::uint64_t GetSkinningCount() const { return m_skinnings; }
 
 private:
     struct alignas(16) SBoneMatrix {
@@ -99,6 +101,7 @@ private:
     float m_sphereRadius = 0.0f;
     std::vector<DWORD> m_influenceVertices;
     std::vector<float> m_influenceWeights;
+    std::uint64_t m_skinnings = 0;
 };
 
 } // namespace gfx

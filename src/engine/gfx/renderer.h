@@ -64,6 +64,8 @@ public:
     const CFixedGeometry& GetFixedGeometry() const { return m_fixed; }
     // Geometry of this serial is freed (from any thread): its device buffers go with it.
     void RetireGeometry(std::uint64_t serial) { m_fixed.Retire(serial); }
+    // Lets go of every fixed geometry's device buffers; whatever is drawn next makes its own again.
+    void ReleaseFixedGeometry() { m_fixed.Release(); }
 
     std::uint32_t m_drawnUnits = 0;
     std::uint32_t m_drawnFaces = 0;

@@ -1,5 +1,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
@@ -20,6 +22,7 @@
 #include "engine/gfx/gfx_unit.h"
 #include "engine/gfx/lights_manager.h"
 #include "engine/gfx/particle_sys_registry.h"
+#include "engine/gfx/renderer.h"
 #include "engine/gfx/texture_cache.h"
 #include "engine/gfx/velm_gfx.h"
 #include "engine/net/network_manager.h"
@@ -524,6 +527,12 @@ void CTumboKelvoGame::ResetRace() {
         RemoveObject(id);
     }
     std::vector<std::uint32_t>().swap(m_racerIds);
+    // The device's copies of the river and banks the race went down (some 3.5 MB) would otherwise
+    // stay through the menus, beside their screens, until the renderer's draw-count sweep came
+    // round; the menus draw a few of them, the next race makes its own again at its first frames.
+    if (velm::gfx::Renderer::Exists()) {
+        velm::gfx::Renderer::Instance().ReleaseFixedGeometry();
+    }
     if (velm::IEventManager* events = velm::GetEventManager()) {
         for (const char* type :
              {"Create_Item_Event", "Fire_Item_Event", "Destroy_Item_Event", "Stop_Item_Spin_Event"}) {
@@ -539,6 +548,11 @@ void CTumboKelvoGame::ResetRace() {
         hud->SetVisible(true);
     }
     m_stateMachine.ChangeState("LoadingScreenState");
+#if defined(__GLIBC__)
+    // What the race freed lies in holes under what the menus keep: its pages go back to the
+    // system, else every race after the first holds a few more megabytes resident than it uses.
+    malloc_trim(0);
+#endif
 }
 
 void CTumboKelvoGame::NoteFinishCrossed(std::uint32_t racerId) {

@@ -163,6 +163,45 @@ TEST_F(GfxUnitMeshTest, UnitsOfOneMeshSkinTheirOwnCopiesAndCarryOthersOnFrames) 
     EXPECT_EQ(velm::gfx::MeshCache::Instance().GetUseCount("test_column.x"), 1u);
 }
 
+// The frame, the water's two passes and the depth pass may each draw a unit: however many do,
+// its animation moves on by the frame's time once and its vertices are skinned once, so a
+// one-second animation lasts ten frames of 0.1 s and every pass draws the same pose.
+TEST_F(GfxUnitMeshTest, AnimationStepsOnceAFrameHoweverManyPassesDrawTheUnit) {
+    velm::gfx::SMeshRequest request;
+    request.fileName = "test_column.x";
+    velm::gfx::MeshCache::Instance().Get(&request);
+    ASSERT_NE(request.hierarchy, nullptr);
+    const velm::gfx::CMeshHierarchy& hierarchy = *request.hierarchy;
+    CGfxUnit once;
+    once.Load({"TextureMapping.fx", "test_column.x", "TextureMapping"});
+    for (const int passes : {1, 3, 4}) {
+        CGfxUnit unit;
+        unit.Load({"TextureMapping.fx", "test_column.x", "TextureMapping"});
+        unit.SetAnimation(0, false);
+        once.SetAnimation(0, false);
+        int frames = 0;
+        while (!unit.IsAnimationDone() && frames < 100) {
+            ++frames;
+            unit.Update(0.0, 0.1f);
+            once.Update(0.0, 0.1f);
+            const std::uint64_t skinned = hierarchy.GetSkinningCount();
+            once.Prepare();
+            for (int pass = 0; pass < passes; ++pass) {
+                unit.Prepare();
+            }
+            EXPECT_EQ(hierarchy.GetSkinningCount(), skinned + 2) << passes << " passes, frame " << frames;
+            const SMeshVertex* drawn = unit.GetRenderData().geometry->vertices;
+            const SMeshVertex* expected = once.GetRenderData().geometry->vertices;
+            for (std::uint32_t v = 0; v < unit.GetGeometry().vertexCount; ++v) {
+                ASSERT_NEAR(drawn[v].position.x, expected[v].position.x, kTolerance)
+                    << passes << " passes, vertex " << v;
+            }
+        }
+        EXPECT_EQ(frames, 10) << passes << " passes";
+    }
+    velm::gfx::MeshCache::Instance().Release(request);
+}
+
 struct SBillboardCase {
     float viewX;
     float angle;

@@ -84,8 +84,8 @@ public:
         }
         return nullptr;
     }
-    // The line-up holds its pose while a moment is drawn more than once: every drawing moves the
-    // animations on.
+    // The line-up holds its pose while a moment is drawn more than once, with or without the
+    // screens, so that the pictures differ only by what was switched.
     void HoldPoses(bool hold) {
         for (kelvo::CKelvoModel* racer : LineUp()) {
             racer->SetAnimationSpeed(hold ? 0.0f : 0.35f);
@@ -306,3 +306,54 @@ TEST(CharacterFacingTest, TheLineUpFacesTheCameraAndTheRaceCameraSeesTheRacersBa
 }
 
 } // namespace
+
+// The frame draws the world more than once (the line-up in the water's reflection and refraction,
+// a race with the console's depth pass switched on), yet a racer's animation moves on by the
+// frame's time once a frame: each racer drawn has played one more sixtieth of a second.
+TEST(CharacterFacingTest, AnimationsMoveOnOnceAFrameHoweverManyPassesDrawTheRacers) {
+    CSelectionRun run(1024, 768);
+    if (!run.DrawsWithOpenGl()) {
+        GTEST_SKIP() << "no OpenGL 3.3 core device offscreen";
+    }
+    ASSERT_TRUE(run.Reach());
+    constexpr double kStep = tktest::CRunningGame::kFrame;
+    for (int frame = 0; frame < 30; ++frame) {
+        std::vector<double> before;
+        for (kelvo::CKelvoModel* racer : run.LineUp()) {
+            before.push_back(racer->GetGfxUnit()->GetAnimationTime());
+        }
+        run.Run().Step();
+        run.Draw(true);
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            kelvo::CKelvoModel* racer = run.LineUp()[i];
+            // One out of the view is not drawn and waits.
+            const double played = racer->GetGfxUnit()->GetAnimationTime() - before[i];
+            const double expected = racer == run.InFront() || played > kStep / 2 ? kStep : 0.0;
+            EXPECT_NEAR(played, expected, 1e-6) << kNames[racer->GetObjectType()] << " at frame " << frame;
+        }
+    }
+
+    kelvo::CTumboKelvoGame& game = run.Game();
+    ASSERT_TRUE(tktest::ClickScreenButton(game, game.GetCharacterSelection(), kelvo::CCharacterSelection::kOk));
+    ASSERT_TRUE(run.Run().StepUntil("StartTrack1State", 10));
+    run.Run().Step(30);
+    velm::gfx::CVelmGfx* gfx = velm::GetApp()->GetGfx();
+    gfx->SetRenderFlags(gfx->GetRenderFlags() | velm::gfx::kPreDepth);
+    run.Draw(true);
+    const auto* racer = dynamic_cast<const kelvo::CKelvoModel*>(game.GetLocalRacerModel());
+    ASSERT_NE(racer, nullptr);
+    const velm::gfx::IGfxUnit* unit = racer->GetGfxUnit();
+    int measured = 0;
+    for (int frame = 0; frame < 30; ++frame) {
+        const double before = unit->GetAnimationTime();
+        run.Run().Step();
+        run.Draw(true);
+        const double after = unit->GetAnimationTime();
+        // A new animation set starts its time again.
+        if (after >= before) {
+            EXPECT_NEAR(after - before, kStep, 1e-6) << "race frame " << frame;
+            ++measured;
+        }
+    }
+    EXPECT_GE(measured, 20);
+}
