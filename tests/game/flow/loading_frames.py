@@ -124,12 +124,16 @@ def main():
     parser.add_argument('--trace', required=True)
     parser.add_argument('--shots', required=True, help='the folder of the tk_frame_<N>.png files')
     parser.add_argument('--picture', required=True, help='the loading picture the frames must show')
+    parser.add_argument('--later', type=int, default=LATER,
+                        help='how many frames on the frame after a loading is compared with (default %(default)s)')
     args = parser.parse_args()
 
     shots = {}
     for name in os.listdir(args.shots):
         if name.startswith('tk_frame_') and name.endswith('.png'):
             shots[int(name[len('tk_frame_'):-len('.png')])] = os.path.join(args.shots, name)
+    if args.later < 1:
+        parser.error('--later must be at least one frame')
     if not shots:
         print('no frames were saved (no OpenGL device?): the loading frames are not checked')
         return 0
@@ -149,16 +153,16 @@ def main():
 
     def check_whole(following):
         """The first frame after the picture: not black, and the view of a few frames later."""
-        if following not in shots or following + LATER not in shots:
+        if following not in shots or following + args.later not in shots:
             failures.append('frames %d and %d after the loading have no screenshots to check' %
-                            (following, following + LATER))
+                            (following, following + args.later))
             return
-        first, later = samples(frame(following)), samples(frame(following + LATER))
+        first, later = samples(frame(following)), samples(frame(following + args.later))
         if brightness(first) < BLACK:
             failures.append('frame %d (%s), after the loading, is black' % (following, current(entered, following)))
         elif difference(first, later) > STEADY_TOLERANCE:
             failures.append('frame %d (%s), after the loading, is not the view of frame %d (off by %.1f)' %
-                            (following, current(entered, following), following + LATER,
+                            (following, current(entered, following), following + args.later,
                              difference(first, later)))
 
     for index, (at, name) in enumerate(entered):

@@ -12,7 +12,9 @@ itself, with exit code 0, having entered exactly the expected states. A sanitize
 any use of freed memory on the way as a failure.
 
 The click points are the buttons' centres worked out from the layout files at the configured
-screen size, so the walk follows the layout. Exits 1 with the reason on a failure.
+screen size, so the walk follows the layout. The walk is written in sixtieths of a second and run
+at a frame step of --step of them: the same road in fewer frames. Exits 1 with the reason on a
+failure.
 
 With --damaged, the game runs instead on copies of the data tree in which the start menu's, the
 cursor's or the character selection's layout file is empty, random bytes or a directory, one at
@@ -31,12 +33,17 @@ import sys
 import tempfile
 import time
 
+import scale_input
+
 # Frames at 60 a second. The menus and the selection take clicks once their 2 s camera move is
 # over; a turn of the line-up lasts a second; the countdown about five and a half.
 CAMERA = 135
 TURN = 80
 COUNTDOWN = 360
 STEP = 20
+# A run still going this long after its last input did not stop by itself: the frame limit ends
+# it there, and the screenshot of that frame says it got that far.
+GRACE = 300
 
 
 def value(text, element):
@@ -217,22 +224,35 @@ def run(args, name, walk, expected, run_dir=None, said=None):
     input_path = os.path.join(args.work, 'menu_walk_%s_input.txt' % name)
     trace_path = os.path.join(args.work, 'menu_walk_%s_trace.txt' % name)
     with open(input_path, 'w') as out:
-        out.write(walk.text())
+        out.write('\n'.join(scale_input.scale(walk.text().splitlines(), args.step)) + '\n')
     if os.path.exists(trace_path):
         os.remove(trace_path)
-    env = dict(os.environ, SDL_VIDEODRIVER='offscreen', ALSOFT_DRIVERS='null', TK_FIXED_DT='0.016666',
+    run_dir = run_dir or args.run_dir
+    limit = (walk.frame + GRACE) // args.step
+    sentinel = os.path.join(run_dir, 'tk_frame_%d.png' % limit)
+    if os.path.exists(sentinel):
+        os.remove(sentinel)
+    env = dict(os.environ, SDL_VIDEODRIVER='offscreen', ALSOFT_DRIVERS='null',
+               TK_FIXED_DT='%.6f' % (args.step / 60.0 - 1e-6),
                TK_INPUT_FILE=input_path, TK_TRACE=trace_path, TK_NET_ADDRESS='127.0.0.1',
-               TK_NET_PORT=str(free_port()), TK_NET_BROADCAST='127.255.255.255')
-    env.pop('TK_FRAME_LIMIT', None)
+               TK_NET_PORT=str(free_port()), TK_NET_BROADCAST='127.255.255.255', TK_FRAME_LIMIT=str(limit),
+               TK_SCREENSHOT_FRAMES=str(limit))
     if args.device:
         env['TK_D3D9_DEVICE'] = args.device
     started = time.time()
     try:
-        done = subprocess.run([args.game], cwd=run_dir or args.run_dir, env=env, stdout=subprocess.DEVNULL,
+        done = subprocess.run([args.game], cwd=run_dir, env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.PIPE, timeout=args.timeout)
     except subprocess.TimeoutExpired:
-        return '%s: the game did not stop by itself within %d s (the last click missed?)' % (name, args.timeout)
+        return '%s: the game hung: no exit within %d s, frame limit or not' % (name, args.timeout)
     errors = done.stderr.decode('utf-8', 'replace')
+    # The frame limit's frame was saved, or said to be skipped, only by a run that reached it.
+    reached = os.path.exists(sentinel) or os.path.basename(sentinel) in errors
+    if os.path.exists(sentinel):
+        os.remove(sentinel)
+    if reached:
+        return '%s: the game did not stop by itself within %d frames of its last input (the last click missed?)' % (
+            name, GRACE // args.step)
     if done.returncode != 0:
         return '%s: the game exited with %d; the end of its standard error:\n%s' % (name, done.returncode,
                                                                                    errors[-4000:])
@@ -246,7 +266,8 @@ def run(args, name, walk, expected, run_dir=None, said=None):
                 states.append(fields[2])
     if states != expected:
         return '%s: states entered:\n  %s\nexpected:\n  %s' % (name, ' '.join(states), ' '.join(expected))
-    print('%s: %d frames of input, %d states, %.1f s' % (name, walk.frame, len(states), time.time() - started))
+    print('%s: %d frames of input at a step of %d, %d states, %.1f s' % (name, walk.frame // args.step, args.step,
+                                                                      len(states), time.time() - started))
     return None
 
 
@@ -256,10 +277,14 @@ def main():
     parser.add_argument('--source', required=True, help='the repository root')
     parser.add_argument('--work', required=True, help='where the inputs and traces are written')
     parser.add_argument('--device', default='null', help='TK_D3D9_DEVICE for the runs (empty: the default)')
-    parser.add_argument('--timeout', type=int, default=600)
+    parser.add_argument('--step', type=int, default=3, help='sixtieths of a second in each frame (1 to 6)')
+    parser.add_argument('--timeout', type=int, default=3600,
+                        help='wall seconds after which a run counts as hung (a bound, not a measure)')
     parser.add_argument('--damaged', action='store_true', help='the walks on damaged layout files')
     parser.add_argument('--jobs', type=int, default=3)
     args = parser.parse_args()
+    if not 1 <= args.step <= 6:
+        parser.error('--step must be from 1 to 6')
     args.game = os.path.abspath(args.game)
     args.work = os.path.abspath(args.work)
     args.source = os.path.abspath(args.source)

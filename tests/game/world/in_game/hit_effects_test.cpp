@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "game/world/item_hit_effects.h"
+#include "support/held_clock.h"
 #include "world_fixtures.h"
 
 namespace {
 
 using common::CVector3;
 
-class HitEffectsTest : public ::testing::Test, public tktest::CRaceFixture {
+// The clock is held first: the effects' timers start on it.
+class HitEffectsTest : public ::testing::Test, public tktest::CHeldClock, public tktest::CRaceFixture {
 protected:
     void SetUp() override {
         kelvo::GetOrCreateRacerTuning(3) = kelvo::SRacerTuning{5.0f, 1.0f, 1.0f};
@@ -18,7 +17,7 @@ protected:
         m_racer->Update(0.0, kFrame);
         m_racer->SetLinearVelocity(CVector3(0.0f, 0.5f, -3.0f));
     }
-    static void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void Wait(int ms) { Advance(ms / 1000.0); }
 
     kelvo::CRacerModel* m_racer = nullptr;
 };

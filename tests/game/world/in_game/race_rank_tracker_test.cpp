@@ -2,18 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "engine/ai/ai_manager.h"
 #include "game/ui/tumbo_kelvo_game_hud.h"
+#include "support/held_clock.h"
 #include "world_fixtures.h"
 
 namespace {
 
 using common::CVector3;
 
-class RaceRankTrackerTest : public ::testing::Test, public tktest::CRaceFixture {
+// The clock is held first, before the tracker starts its period on it.
+class RaceRankTrackerTest : public ::testing::Test, public tktest::CHeldClock, public tktest::CRaceFixture {
 protected:
     void SetUp() override {
         // Progress is the distance down the course, along -z: the share of the path up to the
@@ -39,7 +38,7 @@ protected:
         return ids;
     }
     void NextPeriod() {
-        std::this_thread::sleep_for(std::chrono::milliseconds(110));
+        Advance(0.11);
         m_tracker.Update();
     }
 

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <thread>
 
 #include "engine/phy/buoyancy_force.h"
 #include "engine/phy/ext_force_cntrl.h"
 #include "game/events/game_event.h"
 #include "game/world/item_hit_effects.h"
 #include "game/world/racer_states.h"
+#include "support/held_clock.h"
 #include "world_fixtures.h"
 
 namespace {
@@ -17,7 +17,8 @@ using kelvo::CONTROL_LOCAL_PLAYER;
 using kelvo::CONTROL_NETWORK;
 using tktest::Key;
 
-class RacerStatesTest : public ::testing::Test, public tktest::CRaceFixture {
+// The clock is held first: the hit effects' timers start on it.
+class RacerStatesTest : public ::testing::Test, public tktest::CHeldClock, public tktest::CRaceFixture {
 protected:
     void SetUp() override {
         kelvo::SRacerTuning& monkey = kelvo::GetOrCreateRacerTuning(1);
@@ -149,7 +150,7 @@ TEST_F(RacerStatesTest, HurtHoldsTheRacerUntilTheEffectEndsThenDrivesAgain) {
     Frame();
     EXPECT_EQ(State(), "Hurt_State");
     EXPECT_FLOAT_EQ(m_racer->GetThrust()->GetMagnitude(), 0.0f);
-    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    Advance(0.06);
     m_racer->Update(m_time, kFrame);
     EXPECT_EQ(State(), "Idle_State") << "the frame the effect ends";
     EXPECT_FALSE(m_racer->HasHitEffect());
