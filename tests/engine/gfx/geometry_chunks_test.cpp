@@ -223,4 +223,70 @@ TEST(GeometryChunksTest, AnIndexPastTheVerticesOrTooFewTrianglesLeaveTheMeshWhol
     EXPECT_FALSE(CGeometryChunks(small.geometry).IsCut());
 }
 
+TEST(GeometryChunksTest, EachSeenRunGivesItsSingleBaseTrianglesAndOnlyWholeRunsDo) {
+    SGrid grid(65, 0.0f);
+    grid.CoverFarAway(65);
+    const std::uint32_t perRun = grid.geometry.trianglesPerRun;
+    const std::uint32_t runs = grid.geometry.indexCount / 3 / perRun;
+    // Base k takes every third triangle from the k-th, run by run (base 0's runs, then 1's, 2's).
+    std::vector<std::uint16_t> bases;
+    std::vector<std::uint32_t> firsts;
+    for (std::uint32_t base = 0; base < velm::gfx::kTerrainBases; ++base) {
+        for (std::uint32_t run = 0; run < runs; ++run) {
+            firsts.push_back(static_cast<std::uint32_t>(bases.size()));
+            for (std::uint32_t t = run * perRun + base; t < (run + 1) * perRun; t += 3) {
+                bases.insert(bases.end(), grid.indices.begin() + t * 3, grid.indices.begin() + t * 3 + 3);
+            }
+        }
+    }
+    firsts.push_back(static_cast<std::uint32_t>(bases.size()));
+    grid.geometry.baseIndices = bases.data();
+    grid.geometry.baseIndexCount = static_cast<std::uint32_t>(bases.size());
+    grid.geometry.baseRunFirst = firsts.data();
+    grid.geometry.baseRuns = runs;
+    const CGeometryChunks chunks(grid.geometry);
+    ASSERT_TRUE(chunks.HasBases());
+
+    SChunkView view = Looking(D3DXVECTOR3(32.0f, 10.0f, -5.0f), D3DXVECTOR3(32.0f, 0.0f, 30.0f), 200.0f);
+    view.fogWall = 40.0f;
+    std::vector<SIndexRange> clear;
+    std::vector<SIndexRange> fogged;
+    std::vector<SIndexRange> lists[velm::gfx::kTerrainBases];
+    chunks.Visible(view, grid.geometry.indexCount, &clear, &fogged, lists);
+    ASSERT_FALSE(fogged.empty()) << "some runs lie past the wall";
+    const std::uint32_t offset = grid.geometry.indexCount + grid.geometry.farIndexCount;
+    const auto listed = [&lists] { return Indices(lists[0]) + Indices(lists[1]) + Indices(lists[2]); };
+    // Between them the lists hold every triangle of the clear runs, each joined into one range
+    // while the runs follow one another.
+    EXPECT_EQ(listed(), Indices(clear));
+    for (std::uint32_t base = 0; base < velm::gfx::kTerrainBases; ++base) {
+        for (const SIndexRange& range : lists[base]) {
+            ASSERT_GE(range.firstIndex, offset);
+            for (std::uint32_t i = range.firstIndex; i < range.firstIndex + range.indexCount; ++i) {
+                const std::uint16_t vertex = bases[i - offset];
+                EXPECT_GE(vertex, range.lowest);
+                EXPECT_LE(vertex, range.highest);
+            }
+        }
+        EXPECT_LE(lists[base].size(), clear.size());
+    }
+    // Part of the last run asked for: that run draws with the blend alone.
+    const std::uint32_t last = grid.geometry.indexCount - perRun * 3 / 2;
+    chunks.Visible(Looking(D3DXVECTOR3(32.0f, 10.0f, -5.0f), D3DXVECTOR3(32.0f, 0.0f, 30.0f), 200.0f), last, &clear,
+                   &fogged, lists);
+    EXPECT_EQ(listed() + perRun * 3 / 2, Indices(clear));
+
+    // Lists for another number of runs, out of order, or naming a vertex the grid lacks are not used.
+    grid.geometry.baseRuns = runs - 1;
+    EXPECT_FALSE(CGeometryChunks(grid.geometry).HasBases());
+    grid.geometry.baseRuns = runs;
+    std::swap(firsts[3], firsts[4]);
+    EXPECT_FALSE(CGeometryChunks(grid.geometry).HasBases());
+    std::swap(firsts[3], firsts[4]);
+    bases[7] = static_cast<std::uint16_t>(grid.vertices.size());
+    const CGeometryChunks broken(grid.geometry);
+    EXPECT_TRUE(broken.IsCut());
+    EXPECT_FALSE(broken.HasBases());
+}
+
 } // namespace

@@ -194,4 +194,97 @@ TEST_F(GlFoggedGroundTest, GroundPastTheFogsEndIsDrawnInItsColourAndOnlyItsOutli
     ExpectNear(At(cut, 32, 30), {158, 189, 219}, "the far ground, fog");
 }
 
+// A striped base texture of 16 x 16, so that its levels of detail differ.
+void WriteStripes(const tktest::CTempDir& dir, const char* name, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    std::vector<std::uint8_t> rgba(16 * 16 * 4, 255);
+    for (int i = 0; i < 16 * 16; ++i) {
+        const bool dark = (i % 16 + i / 16 / 2) % 3 == 0;
+        rgba[static_cast<std::size_t>(i) * 4 + 0] = dark ? r / 3 : r;
+        rgba[static_cast<std::size_t>(i) * 4 + 1] = dark ? g / 3 : g;
+        rgba[static_cast<std::size_t>(i) * 4 + 2] = dark ? b / 3 : b;
+    }
+    stbi_write_png((dir.Path() + "/" + name).c_str(), 16, 16, 4, rgba.data(), 16 * 4);
+}
+
+TEST_F(GlFoggedGroundTest, GroundWhoseBlendNamesOneBaseIsDrawnFromItAloneToTheSamePixels) {
+    if (!m_skip.empty()) {
+        GTEST_SKIP() << m_skip;
+    }
+    WriteStripes(m_dir, "one.png", 220, 60, 40);
+    WriteStripes(m_dir, "two.png", 50, 210, 70);
+    WriteStripes(m_dir, "three.png", 60, 80, 230);
+    // Across the map: the first base alone, a mix, the second alone, a mix, the third alone; a
+    // band of all three runs down it, and a black corner names none (the first base stands in).
+    std::vector<std::uint8_t> blend(64 * 64 * 4, 255);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            std::uint8_t* rgba = &blend[static_cast<std::size_t>(y * 64 + x) * 4];
+            const int mixAt = 40 + y / 4;
+            rgba[0] = x < 28 || x == mixAt ? static_cast<std::uint8_t>(x < 20 ? 255 : 255 - (x - 20) * 30) : 0;
+            rgba[1] = (x >= 20 && x < 50) || x == mixAt ? 200 : 0;
+            rgba[2] = x >= 44 || x == mixAt ? static_cast<std::uint8_t>(x < 50 ? (x - 43) * 30 : 180) : 0;
+            if (x < 6 && y < 6) {
+                rgba[0] = rgba[1] = rgba[2] = 0;
+            }
+        }
+    }
+    stbi_write_png((m_dir.Path() + "/blend.png").c_str(), 64, 64, 4, blend.data(), 64 * 4);
+    const auto hills = [](int x, int y) { return static_cast<int>(128 + 100 * std::sin(x * 0.3) * std::cos(y * 0.2)); };
+    velm::STerrainInfo info = Ground(m_dir, 65, 3.0f, hills, "one.png");
+    info.base2 = "two.png";
+    info.base3 = "three.png";
+    info.blendMap = "blend.png";
+    velm::CTerrain terrain(info, 1);
+    velm::gfx::CAtmosphereManager& fog = velm::gfx::AtmosphereManager::Instance();
+    fog.m_fogStart = 10.0f;
+    fog.m_fogEnd = 70.0f;
+    fog.m_r = 0.62f;
+    fog.m_g = 0.74f;
+    fog.m_b = 0.86f;
+    fog.m_a = 1.0f;
+    D3DLIGHT9 light = velm::gfx::LightsManager::Instance().GetLight();
+    light.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};
+    velm::gfx::LightsManager::Instance().SetLight(light, 0);
+    // Low over the near edge, looking across: near ground in detail, far ground at coarse levels.
+    Look(D3DXVECTOR3(0.0f, 6.0f, -34.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 1.0f, 0.0f));
+    const platform::d3d9::SDeviceStats& stats = velm::gfx::GFXCore::Instance().GetDevice()->Stats();
+    velm::gfx::CRenderer& renderer = velm::gfx::Renderer::Instance();
+
+    renderer.m_singleBases = false;
+    std::uint64_t draws = stats.draws;
+    const std::vector<std::uint8_t> blended = Draw({terrain.GetTerrainUnit()});
+    const std::uint64_t blendedDraws = stats.draws - draws;
+    renderer.m_singleBases = true;
+    draws = stats.draws;
+    const std::vector<std::uint8_t> alone = Draw({terrain.GetTerrainUnit()});
+    EXPECT_GE(stats.draws - draws, blendedDraws + 3) << "each base's ground is drawn apart first";
+    ASSERT_EQ(alone.size(), blended.size());
+    int differ = 0;
+    for (std::size_t i = 0; i < alone.size(); ++i) {
+        differ += alone[i] != blended[i] ? 1 : 0;
+    }
+    EXPECT_EQ(differ, 0) << "the same picture to the bit";
+    // Each base shows, so each program drew.
+    bool reddish = false;
+    bool greenish = false;
+    bool bluish = false;
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const tktest::SPixel p = At(alone, x, y);
+            reddish = reddish || (p.r > p.g + 60 && p.r > p.b + 60);
+            greenish = greenish || (p.g > p.r + 60 && p.g > p.b + 60);
+            bluish = bluish || (p.b > p.r + 60 && p.b > p.g + 60);
+        }
+    }
+    EXPECT_TRUE(reddish && greenish && bluish) << reddish << greenish << bluish;
+    // Over a pre-depth pass every pixel already holds its depth: the blend draws them all.
+    const std::vector<std::uint8_t> laid = Draw({terrain.GetTerrainUnit()}, true);
+    ASSERT_EQ(laid.size(), blended.size());
+    int most = 0;
+    for (std::size_t i = 0; i < laid.size(); ++i) {
+        most = std::max(most, std::abs(static_cast<int>(laid[i]) - static_cast<int>(blended[i])));
+    }
+    EXPECT_LE(most, 1) << "the frame drawn over a pre-depth pass";
+}
+
 } // namespace

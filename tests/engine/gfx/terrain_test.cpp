@@ -135,4 +135,57 @@ TEST_F(TerrainTest, AGridThatCannotBeDrawnLeavesAnEmptyUnitAndNoGround) {
     EXPECT_EQ(small(1, 1), 0.0f);
 }
 
+// The blend texels a linear filter reads around a triangle's texture coordinates name one base
+// alone, or the triangle is left to the blend of all three.
+TEST(TerrainSingleBaseTest, OnlyTexelsThatAllNameOneBaseMakeATriangleSingleBase) {
+    // 8 x 4 texels, BGRA: columns 0-2 red alone, column 3 red and green, 4-6 green alone, 7 blue
+    // alone; the bottom row's column 5 is black (no base named).
+    constexpr std::uint32_t kWidth = 8;
+    constexpr std::uint32_t kHeight = 4;
+    std::vector<std::uint8_t> texels(kWidth * kHeight * 4, 255);
+    for (std::uint32_t y = 0; y < kHeight; ++y) {
+        for (std::uint32_t x = 0; x < kWidth; ++x) {
+            std::uint8_t* bgra = &texels[(y * kWidth + x) * 4];
+            const bool red = x <= 3;
+            const bool green = x >= 3 && x <= 6;
+            const bool blue = x == 7;
+            bgra[0] = blue ? 200 : 0;
+            bgra[1] = green ? 90 : 0;
+            bgra[2] = red ? 255 : 0;
+            if (y == 3 && x == 5) {
+                bgra[0] = bgra[1] = bgra[2] = 0;
+            }
+        }
+    }
+    const std::uint32_t mixed = velm::gfx::kTerrainBases;
+    struct SCase {
+        float u0, v0, u1, v1;
+        std::uint32_t base;
+        const char* what;
+    };
+    // A texel spans 0.125 across and 0.25 down; a sample reads the texel below its place less half
+    // a texel and the one above.
+    const SCase cases[] = {
+        {0.15f, 0.3f, 0.3f, 0.6f, 0, "inside the red columns"},
+        {0.3f, 0.3f, 0.4f, 0.6f, mixed, "reaching the red and green column"},
+        {0.57f, 0.2f, 0.8f, 0.6f, 1, "inside the green columns, above the black texel"},
+        {0.57f, 0.2f, 0.8f, 0.9f, mixed, "down to the black texel"},
+        {0.8f, 0.3f, 0.9f, 0.6f, mixed, "green against blue"},
+        {0.01f, 0.3f, 0.1f, 0.6f, mixed, "at the left edge, where the filter wraps to the blue column"},
+        {0.2f, 0.3f, 0.2f, 0.3f, 0, "a single point"},
+        {0.4f, 0.3f, 0.3f, 0.6f, mixed, "corners out of order"},
+        {std::nanf(""), 0.3f, 0.3f, 0.6f, mixed, "not a number"},
+        {-1e30f, 0.3f, 1e30f, 0.6f, mixed, "wider than any map"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(
+            velm::gfx::CGfxTerrain::SingleBaseOf(texels.data(), kWidth, kHeight, kWidth * 4, c.u0, c.v0, c.u1, c.v1),
+            c.base)
+            << c.what;
+    }
+    EXPECT_EQ(velm::gfx::CGfxTerrain::SingleBaseOf(nullptr, kWidth, kHeight, kWidth * 4, 0.2f, 0.3f, 0.2f, 0.3f),
+              mixed);
+    EXPECT_EQ(velm::gfx::CGfxTerrain::SingleBaseOf(texels.data(), 0, kHeight, 0, 0.2f, 0.3f, 0.2f, 0.3f), mixed);
+}
+
 } // namespace
