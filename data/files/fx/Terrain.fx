@@ -53,41 +53,6 @@ technique RenderTerrain {
     }
 }
 
-// The ground where the blend map names one base alone, drawn before RenderTerrain from that base
-// with one lookup instead of three: the blend is sampled and weighed as RenderTerrain weighs it,
-// and where another base has any weight the pixel is left (discarded) for RenderTerrain, drawn
-// after these with a strict depth test so that it shades only the pixels left. Where the other
-// weights are zero their terms add nothing, so the colour is RenderTerrain's own.
-technique RenderTerrainBase1 {
-    pass P0 {
-        vertex = Common, LitVertex;
-        fragment = Common, Weighing, Base1Alone;
-        ZEnable = true;
-        ZWriteEnable = true;
-        AlphaBlendEnable = false;
-    }
-}
-
-technique RenderTerrainBase2 {
-    pass P0 {
-        vertex = Common, LitVertex;
-        fragment = Common, Weighing, Base2Alone;
-        ZEnable = true;
-        ZWriteEnable = true;
-        AlphaBlendEnable = false;
-    }
-}
-
-technique RenderTerrainBase3 {
-    pass P0 {
-        vertex = Common, LitVertex;
-        fragment = Common, Weighing, Base3Alone;
-        ZEnable = true;
-        ZWriteEnable = true;
-        AlphaBlendEnable = false;
-    }
-}
-
 // Ground wholly past the fog's end, where the fog gives its own colour whatever lies under it:
 // placed as RenderTerrain places it (the same depth), nothing sampled.
 technique RenderFoggedTerrain {
@@ -188,51 +153,5 @@ void main() {
                 SampleOr(g_TerrainBase3, tk_Bound_g_TerrainBase3, tiled, vec4(1.0)).rgb * weights.b;
     vec3 colour = base * v_diffuse;
     tk_FragColor = vec4(mix(colour, g_fogcolor.rgb, v_fog), 1.0);
-}
-}}
-
-glsl Weighing {{
-in vec2 v_uv;
-in vec3 v_diffuse;
-in float v_fog;
-// The blend's weights as Blend works them out.
-vec3 Weights() {
-    vec3 weights = SampleOr(g_TerrainBlend, tk_Bound_g_TerrainBlend, v_uv, vec4(1.0, 0.0, 0.0, 1.0)).rgb;
-    float total = weights.r + weights.g + weights.b;
-    return total > 1e-3 ? weights / total : vec3(1.0, 0.0, 0.0);
-}
-vec4 Lit(vec3 base) {
-    vec3 colour = base * v_diffuse;
-    return vec4(mix(colour, g_fogcolor.rgb, v_fog), 1.0);
-}
-}}
-
-glsl Base1Alone {{
-void main() {
-    vec3 weights = Weights();
-    if (weights.g != 0.0 || weights.b != 0.0) {
-        discard;
-    }
-    tk_FragColor = Lit(SampleOr(g_TerrainBase1, tk_Bound_g_TerrainBase1, v_uv * g_TileFactor, vec4(1.0)).rgb * weights.r);
-}
-}}
-
-glsl Base2Alone {{
-void main() {
-    vec3 weights = Weights();
-    if (weights.r != 0.0 || weights.b != 0.0) {
-        discard;
-    }
-    tk_FragColor = Lit(SampleOr(g_TerrainBase2, tk_Bound_g_TerrainBase2, v_uv * g_TileFactor, vec4(1.0)).rgb * weights.g);
-}
-}}
-
-glsl Base3Alone {{
-void main() {
-    vec3 weights = Weights();
-    if (weights.r != 0.0 || weights.g != 0.0) {
-        discard;
-    }
-    tk_FragColor = Lit(SampleOr(g_TerrainBase3, tk_Bound_g_TerrainBase3, v_uv * g_TileFactor, vec4(1.0)).rgb * weights.b);
 }
 }}

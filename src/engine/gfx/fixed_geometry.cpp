@@ -45,12 +45,10 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
     // A far cover follows the geometry's own indices in the same buffer.
     const UINT farBytes = geometry.farIndices != nullptr ? geometry.farIndexCount * 2 : 0;
     const UINT indexBytes = geometry.indexCount * 2;
-    // So do the lists of single-base triangles, after the cover.
-    const UINT baseBytes = geometry.baseIndices != nullptr ? geometry.baseIndexCount * 2 : 0;
     SBuffers buffers;
     buffers.lastSweep = m_sweep;
     core.CreateVertexBuffer(vertexBytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffers.vertices);
-    core.CreateIndexBuffer(indexBytes + farBytes + baseBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+    core.CreateIndexBuffer(indexBytes + farBytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
                            &buffers.indices);
     void* target = nullptr;
     bool filled = buffers.vertices != nullptr && buffers.indices != nullptr;
@@ -60,13 +58,10 @@ const CFixedGeometry::SBuffers* CFixedGeometry::Find(const SUnitGeometry& geomet
     } else {
         filled = false;
     }
-    if (filled && SUCCEEDED(buffers.indices->Lock(0, indexBytes + farBytes + baseBytes, &target, 0))) {
+    if (filled && SUCCEEDED(buffers.indices->Lock(0, indexBytes + farBytes, &target, 0))) {
         std::memcpy(target, geometry.indices, indexBytes);
         if (farBytes > 0) {
             std::memcpy(static_cast<char*>(target) + indexBytes, geometry.farIndices, farBytes);
-        }
-        if (baseBytes > 0) {
-            std::memcpy(static_cast<char*>(target) + indexBytes + farBytes, geometry.baseIndices, baseBytes);
         }
         buffers.indices->Unlock();
     } else {

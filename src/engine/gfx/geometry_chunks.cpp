@@ -64,39 +64,6 @@ CGeometryChunks::CGeometryChunks(const SUnitGeometry& geometry) {
         m_far.size() != m_chunks.size()) {
         m_far.clear(); // a cover that does not match run for run is not used
     }
-    TakeBases(geometry);
-}
-
-void CGeometryChunks::TakeBases(const SUnitGeometry& geometry) {
-    const std::uint32_t runs = static_cast<std::uint32_t>(m_chunks.size());
-    if (geometry.baseIndices == nullptr || geometry.baseRunFirst == nullptr || geometry.baseRuns != runs || runs == 0 ||
-        geometry.baseRunFirst[kTerrainBases * runs] > geometry.baseIndexCount) {
-        return;
-    }
-    const std::uint32_t offset = geometry.indexCount + (geometry.farIndices != nullptr ? geometry.farIndexCount : 0);
-    for (std::uint32_t base = 0; base < kTerrainBases; ++base) {
-        for (std::uint32_t run = 0; run < runs; ++run) {
-            const std::uint32_t first = geometry.baseRunFirst[base * runs + run];
-            const std::uint32_t end = geometry.baseRunFirst[base * runs + run + 1];
-            if (end < first || (end - first) % 3 != 0) {
-                return; // lists that are not whole triangles in order are not used
-            }
-            SIndexRange& range = m_chunks[run].bases[base];
-            range.firstIndex = offset + first;
-            range.indexCount = end - first;
-            range.lowest = std::numeric_limits<std::uint32_t>::max();
-            range.highest = 0;
-            for (std::uint32_t i = first; i < end; ++i) {
-                const std::uint32_t vertex = geometry.baseIndices[i];
-                if (vertex >= geometry.vertexCount) {
-                    return;
-                }
-                range.lowest = std::min(range.lowest, vertex);
-                range.highest = std::max(range.highest, vertex);
-            }
-        }
-    }
-    m_hasBases = true;
 }
 
 bool CGeometryChunks::Cut(const SUnitGeometry& geometry, const std::uint16_t* indices, std::uint32_t count,
@@ -131,14 +98,9 @@ bool CGeometryChunks::Cut(const SUnitGeometry& geometry, const std::uint16_t* in
 }
 
 void CGeometryChunks::Visible(const SChunkView& view, std::uint32_t indexCount, std::vector<SIndexRange>* clear,
-                              std::vector<SIndexRange>* fogged, std::vector<SIndexRange>* bases) const {
+                              std::vector<SIndexRange>* fogged) const {
     clear->clear();
     fogged->clear();
-    if (bases != nullptr) {
-        for (std::uint32_t base = 0; base < kTerrainBases; ++base) {
-            bases[base].clear();
-        }
-    }
     D3DXMATRIX toClip;
     D3DXMatrixMultiply(&toClip, &view.world, &view.viewProjection);
     // The vertical move is made in the world, after the unit's own transform.
@@ -198,14 +160,6 @@ void CGeometryChunks::Visible(const SChunkView& view, std::uint32_t indexCount, 
         range.indexCount = std::min(range.indexCount, indexCount - range.firstIndex);
         if (view.fogWall < 0.0f || !pastFog(chunk)) {
             append(clear, range);
-            // Only a whole run's lists: a cut run may lack some of their triangles.
-            if (bases != nullptr && m_hasBases && range.indexCount == chunk.range.indexCount) {
-                for (std::uint32_t base = 0; base < kTerrainBases; ++base) {
-                    if (chunk.bases[base].indexCount > 0) {
-                        append(&bases[base], chunk.bases[base]);
-                    }
-                }
-            }
         } else if (m_far.empty() || range.indexCount != chunk.range.indexCount) {
             append(fogged, range);
         } else if (mayBeSeen(m_far[i])) {

@@ -52,23 +52,15 @@ public:
     // The ranges to draw of the first indexCount indices, neighbouring runs joined: in `clear`
     // those that may be seen, in `fogged` those seen wholly past the fog wall (the far cover's run
     // instead of a whole run that has one).
-    // With `bases` (kTerrainBases lists), the single-base triangles of each run put in `clear` go
-    // to the list of their base too, neighbouring runs joined.
     void Visible(const SChunkView& view, std::uint32_t indexCount, std::vector<SIndexRange>* clear,
-                 std::vector<SIndexRange>* fogged, std::vector<SIndexRange>* bases = nullptr) const;
-    // The geometry lists single-base triangles run for run.
-    bool HasBases() const { return m_hasBases; }
+                 std::vector<SIndexRange>* fogged) const;
 
 private:
     struct SChunk {
         SIndexRange range;
         D3DXVECTOR3 centre;
         D3DXVECTOR3 half;
-        SIndexRange bases[kTerrainBases];
     };
-
-    // The runs' single-base lists, as the geometry gives them after its indices and far cover.
-    void TakeBases(const SUnitGeometry& geometry);
 
     // Runs of perRun triangles of the count indices, their ranges moved on by offset; false,
     // leaving `into` empty, when an index is past the vertices.
@@ -77,7 +69,6 @@ private:
 
     std::vector<SChunk> m_chunks;
     std::vector<SChunk> m_far; // empty, or one for each run
-    bool m_hasBases = false;
 };
 
 } // namespace gfx

@@ -37,16 +37,6 @@ public:
                                 std::uint32_t vertPerRow, std::uint32_t vertPerCol, float cellSpacing, float amplitude,
                                 phy::CGrid2D* heightGrid);
 
-    // Lists, run by run, the triangles whose blend-map samples (the texels around their corners,
-    // at full detail) name one base texture alone, read from the blend map loaded in slot 1: the
-    // renderer draws those with a program of one base lookup. Nothing without a blend map or runs.
-    void LaySingleBaseRuns();
-    // Which base alone the blend texels (BGRA, rows `pitch` bytes apart, wrapping as the device
-    // repeats them) around the texture coordinates from (u0, v0) to (u1, v1) name: 0, 1 or 2 for
-    // red, green or blue alone in every texel, kTerrainBases when they mix or name none.
-    static std::uint32_t SingleBaseOf(const std::uint8_t* texels, std::uint32_t width, std::uint32_t height,
-                                      std::uint32_t pitch, float u0, float v0, float u1, float v1);
-
     // amplitude x height per vertex, drawn order.
     const std::vector<float>& GetHeights() const { return m_heights; }
     const D3DXVECTOR3& GetCentre() const { return m_centre; }
@@ -64,8 +54,6 @@ private:
 
     std::vector<float> m_heights;
     std::vector<std::uint16_t> m_farIndices;
-    std::vector<std::uint16_t> m_baseIndices;
-    std::vector<std::uint32_t> m_baseRunFirst;
     D3DXVECTOR3 m_centre = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
 };
 

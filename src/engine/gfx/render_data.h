@@ -32,19 +32,7 @@ struct SUnitGeometry {
     const std::uint16_t* farIndices = nullptr;
     std::uint32_t farIndexCount = 0;
     std::uint32_t farTrianglesPerRun = 0;
-    // Fixed geometry cut into runs may also list, for each of a terrain's three base textures,
-    // the triangles whose blend-map samples name that base alone, run by run (base 0's runs, then
-    // base 1's, then base 2's): baseIndices[baseRunFirst[b * runs + k]] up to
-    // baseRunFirst[b * runs + k + 1] are base b's triangles of run k. They follow the far cover in
-    // the index buffer. A program of one lookup may draw them where the blend map agrees.
-    const std::uint16_t* baseIndices = nullptr;
-    std::uint32_t baseIndexCount = 0;
-    const std::uint32_t* baseRunFirst = nullptr; // kTerrainBases x runs + 1 entries
-    std::uint32_t baseRuns = 0;
 };
-
-// The base textures a terrain's blend map mixes.
-constexpr std::uint32_t kTerrainBases = 3;
 
 // A serial no geometry has had before, for SUnitGeometry::fixedSerial.
 std::uint64_t NextGeometrySerial();

@@ -155,7 +155,6 @@ bool CRenderer::Reserve(std::uint32_t vertices, std::uint32_t indices) {
 }
 
 void CRenderer::Begin() {
-    m_depthLaid = false;
     if (!FXManager::Exists() || FXManager::Instance().GetSharedEffect() == nullptr || !GFXCore::Exists()) {
         return;
     }
@@ -422,26 +421,11 @@ bool CRenderer::DrawSeenRanges(const SUnitRenderData& data, const CGeometryChunk
     D3DXMatrixMultiply(&view.viewProjection, &data.view, &data.projection);
     view.eye = m_eye;
     view.fogWall = fogged != nullptr ? m_fogWall : -1.0f;
-    // The single-base pass needs the depth it writes to be the first of its pixels' own.
-    const bool bases = m_singleBases && !matricesOnly && !m_depthLaid && chunks.HasBases() &&
-                       SingleBaseTechnique(TechniqueOf(data), 0) != nullptr;
-    chunks.Visible(view, faceCount * 3, &m_ranges, &m_foggedRanges, bases ? m_baseRanges : nullptr);
-    const bool drewBases = bases && DrawSingleBases(effect, TechniqueOf(data));
-    if (!drewBases && m_foggedRanges.empty() && m_ranges.size() == 1 && m_ranges[0].indexCount == faceCount * 3) {
+    chunks.Visible(view, faceCount * 3, &m_ranges, &m_foggedRanges);
+    if (m_foggedRanges.empty() && m_ranges.size() == 1 && m_ranges[0].indexCount == faceCount * 3) {
         return false; // all of it may be seen: drawn whole, as any other unit
     }
-    if (drewBases) {
-        // A pixel the single-base pass drew holds this very depth and fails a strict test: only
-        // the pixels it left are shaded again, by the blend of all the bases.
-        CGFXCore& core = GFXCore::Instance();
-        DWORD test = D3DCMP_LESSEQUAL;
-        core.GetDevice()->GetRenderState(D3DRS_ZFUNC, &test);
-        core.SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
-        DrawRanges(m_ranges);
-        core.SetRenderState(D3DRS_ZFUNC, test);
-    } else {
-        DrawRanges(m_ranges);
-    }
+    DrawRanges(m_ranges);
     if (matricesOnly) {
         DrawRanges(m_foggedRanges);
     } else if (!m_foggedRanges.empty()) {
@@ -460,43 +444,6 @@ void CRenderer::DrawRanges(const std::vector<SIndexRange>& ranges) {
 
 const char* CRenderer::FoggedTechnique(const std::string& technique) {
     return technique == "RenderTerrain" ? "RenderFoggedTerrain" : nullptr;
-}
-
-const char* CRenderer::SingleBaseTechnique(const std::string& technique, std::uint32_t base) {
-    static const char* const kTerrain[kTerrainBases] = {"RenderTerrainBase1", "RenderTerrainBase2",
-                                                        "RenderTerrainBase3"};
-    return technique == "RenderTerrain" && base < kTerrainBases ? kTerrain[base] : nullptr;
-}
-
-bool CRenderer::DrawSingleBases(ID3DXEffect* effect, const std::string& technique) {
-    bool any = false;
-    for (const std::vector<SIndexRange>& ranges : m_baseRanges) {
-        any = any || !ranges.empty();
-    }
-    if (!any) {
-        return false;
-    }
-    effect->EndPass();
-    effect->End();
-    bool drawn = false;
-    for (std::uint32_t base = 0; base < kTerrainBases; ++base) {
-        UINT passes = 0;
-        if (m_baseRanges[base].empty() || FAILED(effect->SetTechnique(SingleBaseTechnique(technique, base))) ||
-            FAILED(effect->Begin(&passes, 0))) {
-            continue;
-        }
-        if (passes > 0 && SUCCEEDED(effect->BeginPass(0))) {
-            DrawRanges(m_baseRanges[base]);
-            effect->EndPass();
-            drawn = true;
-        }
-        effect->End();
-    }
-    UINT passes = 0;
-    effect->SetTechnique(technique.c_str());
-    effect->Begin(&passes, 0);
-    effect->BeginPass(m_pass);
-    return drawn;
 }
 
 void CRenderer::DrawFogged(ID3DXEffect* effect, const std::string& technique, const char* fogged) {
@@ -576,7 +523,6 @@ void CRenderer::Flush() {
     UINT passes = 0;
     effect->Begin(&passes, 0);
     const bool matricesOnly = fx->m_override;
-    m_depthLaid = m_depthLaid || matricesOnly;
     for (UINT pass = 0; pass < passes; ++pass) {
         m_pass = pass;
         effect->BeginPass(pass);

@@ -28,9 +28,6 @@ public:
     // The technique of the same effect that draws, in the fog's colour alone, what a technique
     // would have covered with that colour past the fog's end; null for the others.
     static const char* FoggedTechnique(const std::string& technique);
-    // The technique of the same effect that draws, from base texture `base` alone, the pixels
-    // whose blend names that base alone, leaving the others; null for techniques without one.
-    static const char* SingleBaseTechnique(const std::string& technique, std::uint32_t base);
 
     enum EDepthOrder : std::uint32_t { kFarthestFirst = 0, kNearestFirst = 1 };
 
@@ -74,9 +71,6 @@ public:
     // Fixed geometry is sent only in the runs of triangles that may meet the view, and ground
     // wholly past the fog's end is drawn in the fog's colour without its textures.
     bool m_cutOutOfView = true;
-    // Where a terrain's blend map names one base alone, its pixels are drawn first by a program of
-    // one lookup, and the blend of all three shades only the pixels left: the same picture.
-    bool m_singleBases = true;
 
 private:
     void CreateBuffers();
@@ -99,9 +93,6 @@ private:
     void DrawRanges(const std::vector<SIndexRange>& ranges);
     // Draws the ranges with the effect's plain-fog technique, then takes up the batch's pass again.
     void DrawFogged(ID3DXEffect* effect, const std::string& technique, const char* fogged);
-    // Draws each base's ranges with its single-base technique, then takes up the batch's pass
-    // again; false when none was drawn.
-    bool DrawSingleBases(ID3DXEffect* effect, const std::string& technique);
 
     std::uint32_t m_maxVertices = kInitialVertices;
     std::uint32_t m_maxIndices = kInitialIndices;
@@ -116,14 +107,10 @@ private:
     SWaterMaps m_waterMaps;
     std::vector<SIndexRange> m_ranges;
     std::vector<SIndexRange> m_foggedRanges;
-    std::vector<SIndexRange> m_baseRanges[kTerrainBases];
     // The eye and the fog the shared parameters carry: past the wall the fog covers everything.
     D3DXVECTOR3 m_eye = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     float m_fogWall = -1.0f;
     UINT m_pass = 0;
-    // A pre-depth pass drew since the frame began: every pixel's depth is then already its own,
-    // so a strict test cannot tell the pixels the single-base pass drew from those it left.
-    bool m_depthLaid = false;
     // Problems already logged, so that a fault seen every frame is logged once.
     std::set<std::string> m_reported;
 };

@@ -24,7 +24,6 @@ CTerrain::CTerrain(const STerrainInfo& info, std::uint32_t id) : m_id(id) {
     m_terrainUnit->LoadTexture(info.base3, 0);
     m_terrainUnit->LoadTexture(info.blendMap, 1);
     m_terrainUnit->LoadTexture(info.specularMap, 6);
-    m_terrainUnit->LaySingleBaseRuns();
     // Ground that is not drawn would hold bodies up in mid-air: an undrawable grid gives none.
     const std::uint32_t columns = drawn ? info.vertPerRow : 0;
     const std::uint32_t rows = drawn ? info.vertPerCol : 0;
