@@ -1,6 +1,7 @@
 // The tag reader's time against the length of a file, through the game's own loaders: a level
 // file of N placed scenery entries (read as a network client reads it, so nothing is built) and an
-// odds file of N ranks. The time per entry stays flat as N grows: reading is linear.
+// odds file of N items over its six places. The time per entry stays flat as N grows: reading is
+// linear.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -36,13 +37,18 @@ std::string LevelFile(int entries) {
     return text + "\t<entry>\n\t</entry>\n</EnvObjs>\n</Level>\n";
 }
 
-std::string OddsFile(int ranks) {
+constexpr int kPlaces = 6;
+
+// Six places, the items shared out among them; every share is 0 so that none is cut past 100.
+std::string OddsFile(int items) {
     std::string text = "<ItemRankings>\n";
-    for (int i = 1; i <= ranks; ++i) {
-        text += "\t<Rank>\n\t\t<RankValue>" + std::to_string(i) +
-                "</RankValue>\n\t\t<Item>\n\t\t\t<Type>Drill</Type>\n\t\t\t<Percentage>60</Percentage>\n\t\t</Item>\n"
-                "\t\t<Item>\n\t\t\t<Type>Mine</Type>\n\t\t\t<Percentage>40</Percentage>\n\t\t</Item>\n"
-                "\t\t<Item>\n\t\t\t<Type>End</Type>\n\t\t</Item>\n\t</Rank>\n";
+    for (int place = 1; place <= kPlaces; ++place) {
+        text += "\t<Rank>\n\t\t<RankValue>" + std::to_string(place) + "</RankValue>\n";
+        for (int i = 0; i < items / kPlaces; ++i) {
+            text += std::string("\t\t<Item>\n\t\t\t<Type>") + (i % 2 == 0 ? "Drill" : "Mine") +
+                    "</Type>\n\t\t\t<Percentage>0</Percentage>\n\t\t</Item>\n";
+        }
+        text += "\t\t<Item>\n\t\t\t<Type>End</Type>\n\t\t</Item>\n\t</Rank>\n";
     }
     return text + "</ItemRankings>\n";
 }
@@ -71,20 +77,24 @@ void BM_LevelFile(benchmark::State& state) {
 BENCHMARK(BM_LevelFile)->RangeMultiplier(4)->Range(800, 51200)->Unit(benchmark::kMillisecond)->Complexity();
 
 void BM_OddsFile(benchmark::State& state) {
-    const int ranks = static_cast<int>(state.range(0));
+    const int items = static_cast<int>(state.range(0));
     tktest::CTempDir dir;
-    const std::string path = dir.Write("items.xml", OddsFile(ranks));
+    const std::string path = dir.Write("items.xml", OddsFile(items));
     kelvo::CItemManager manager;
     for (auto _ : state) {
         manager.LoadItemRankingsFrom(path);
-        if (manager.GetRankTable().size() != static_cast<std::size_t>(ranks)) {
-            state.SkipWithError("the odds file's ranks were not all read");
+        std::size_t read = 0;
+        for (const auto& [place, bands] : manager.GetRankTable()) {
+            read += bands.size();
+        }
+        if (read != static_cast<std::size_t>(items / kPlaces * kPlaces)) {
+            state.SkipWithError("the odds file's items were not all read");
             break;
         }
     }
-    state.SetComplexityN(ranks);
-    state.counters["per_rank"] = benchmark::Counter(
-        static_cast<double>(ranks), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.SetComplexityN(items);
+    state.counters["per_item"] = benchmark::Counter(
+        static_cast<double>(items), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_OddsFile)->RangeMultiplier(4)->Range(800, 51200)->Unit(benchmark::kMillisecond)->Complexity();
 
