@@ -26,6 +26,7 @@
 #include "game/events/creation_events.h"
 #include "game/flow/tumbo_kelvo_game.h"
 #include "level_fixture.h"
+#include "river_racer.h"
 
 namespace {
 
@@ -81,19 +82,12 @@ protected:
     // The monkey as the race builds it, floating on the river and paddling straight down the
     // valley, never steering.
     velm::phy::CRigidBody& Racer(const CVector3& at, std::uint32_t& id) {
-        id = velm::NewObjectID();
-        velm::TriggerEvent(kelvo::CCreateRacerEvt("MonkeyModelData", id, 0, 0, 0, 0, 1, at));
+        id = tktest::AddFloatingMonkey(*m_game, m_world, at);
         velm::phy::CRigidBody& body = *Model(id)->GetBody();
-        auto buoyancy =
-            std::make_shared<velm::phy::BuoyancyForce>(&body, &m_world.GetSimulator(), CVector3(0.0f, -0.3f, 0.0f));
-        buoyancy->SetUseRiverDensity(true);
-        buoyancy->SetUseRiverSpeed(true);
-        body.SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
         auto* thrust = static_cast<velm::phy::ThrustForce*>(body.GetForceCntrl(velm::phy::kThrustForceName).get());
         thrust->SetDirection(CVector3(0.0f, 0.0f, -1.0f));
         thrust->SetMagnitude(kPaddle);
         thrust->SetScale(kAccel);
-        m_world.AddBody(id, Model(id)->GetBody());
         return body;
     }
 

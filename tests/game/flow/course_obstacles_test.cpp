@@ -21,6 +21,7 @@
 #include "game/flow/tumbo_kelvo_game.h"
 #include "level_fixture.h"
 #include "libs/common/quaternion.h"
+#include "river_racer.h"
 
 namespace {
 
@@ -52,17 +53,10 @@ protected:
 
     // The monkey as the race builds it, floating in this test's river and paddling downstream.
     velm::phy::CRigidBody& Racer(const CVector3& at) {
-        const std::uint32_t id = velm::NewObjectID();
-        velm::TriggerEvent(kelvo::CCreateRacerEvt("MonkeyModelData", id, 0, 0, 0, 0, 1, at));
+        const std::uint32_t id = tktest::AddFloatingMonkey(*m_game, m_world, at);
         velm::phy::CRigidBody& body = *Model(id)->GetBody();
-        auto buoyancy =
-            std::make_shared<velm::phy::BuoyancyForce>(&body, &m_world.GetSimulator(), CVector3(0.0f, -0.3f, 0.0f));
-        buoyancy->SetUseRiverDensity(true);
-        buoyancy->SetUseRiverSpeed(true);
-        body.SetForceCntrl(velm::phy::kBuoyancyForceName, buoyancy);
         m_thrust = static_cast<velm::phy::ThrustForce*>(body.GetForceCntrl(velm::phy::kThrustForceName).get());
         Paddle(CVector3(0.0f, 0.0f, -1.0f));
-        m_world.AddBody(id, Model(id)->GetBody());
         return body;
     }
     void Paddle(const CVector3& direction) {

@@ -23,14 +23,17 @@ struct SBox {
     int x0, y0, x1, y1;
 };
 
+// Starts the OpenGL device at a window size with the shipped effects and textures; gives why it
+// could not, or nothing.
+std::string StartShipped(tktest::CGlVelmGfx& gl, int width, int height) {
+    return gl.Start(width, height, tktest::SourceFile("data/files/fx/"), tktest::SourceFile("data/arts/textures/"));
+}
+
 // The HUD and the console drawn with the shipped textures on the OpenGL device at 800 x 600,
 // probed at pixels; each frame is also saved beside the test for a look.
 class GlHudConsoleTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_skip = m_gl.Start(kWidth, kHeight, tktest::SourceFile("data/files/fx/"),
-                            tktest::SourceFile("data/arts/textures/"));
-    }
+    void SetUp() override { m_skip = StartShipped(m_gl, kWidth, kHeight); }
 
     void Frame(velm::gfx::IScreenUnit* unit, const std::string& shot) {
         ASSERT_EQ(m_gl.Frame({unit}, shot).size(), static_cast<std::size_t>(kWidth * kHeight * 4));
@@ -147,8 +150,7 @@ TEST(GlConsolePanelTest, EveryPrintedRowStaysInsideThePanel) {
     constexpr int kShippedWidth = 1024;
     constexpr int kShippedHeight = 768;
     tktest::CGlVelmGfx gl;
-    const std::string skip = gl.Start(kShippedWidth, kShippedHeight, tktest::SourceFile("data/files/fx/"),
-                                      tktest::SourceFile("data/arts/textures/"));
+    const std::string skip = StartShipped(gl, kShippedWidth, kShippedHeight);
     if (!skip.empty()) {
         GTEST_SKIP() << skip;
     }
@@ -265,8 +267,7 @@ TEST(GlHudScaleTest, TheMapAndTheLadderTakeTheSameShareOfTheScreenAtEitherSize) 
     for (const SScreenSize& size : kSizes) {
         const std::string name = std::to_string(size.m_width) + "x" + std::to_string(size.m_height);
         tktest::CGlVelmGfx gl;
-        const std::string skip = gl.Start(size.m_width, size.m_height, tktest::SourceFile("data/files/fx/"),
-                                          tktest::SourceFile("data/arts/textures/"));
+        const std::string skip = StartShipped(gl, size.m_width, size.m_height);
         if (!skip.empty()) {
             GTEST_SKIP() << skip;
         }
@@ -312,8 +313,7 @@ TEST(GlHudScaleTest, AHeadStaysWholeInsideTheMapFromTheStartToPastTheFinish) {
     for (const SScreenSize& size : kSizes) {
         const std::string name = std::to_string(size.m_width) + "x" + std::to_string(size.m_height);
         tktest::CGlVelmGfx gl;
-        const std::string skip = gl.Start(size.m_width, size.m_height, tktest::SourceFile("data/files/fx/"),
-                                          tktest::SourceFile("data/arts/textures/"));
+        const std::string skip = StartShipped(gl, size.m_width, size.m_height);
         if (!skip.empty()) {
             GTEST_SKIP() << skip;
         }
