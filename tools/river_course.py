@@ -54,10 +54,32 @@ def reaches():
     return found
 
 
+# The run in to the finish decides the race: the rubber band wins back within a reach or two
+# whatever a boom upstream cost, but not what is lost in the last few hundred metres. So the last
+# reach's boom reaches LAST_INNER metres from the centreline, further across than the others, and
+# LATE_BOOMS, (middle z, closed side (+1: from the +x bank), open end), close the side of the final
+# bend that a racer who never steered drifts into after it, while the racing line swings LATE_SHIFT
+# metres to the open side, easing over LATE_EASE metres either way.
+LAST_INNER = 1.0
+LATE_BOOMS = [(-1130.0, -1.0, 2.0)]
+LATE_SHIFT = 7.0
+LATE_EASE = 40.0
+# In the final bend the stream already runs slantwise down the valley; along the last boom it turns
+# less, so it stays within half a right angle of the valley's fall and does not carry the racers on
+# the open side on into the far bank.
+LATE_TURN = 0.65
+
+
 def _booms():
     """(upstream end, downstream end) of every boom, each end (z, signed offset)."""
-    half = (BOOM_OUTER - BOOM_INNER) * math.tan(BOOM_SLANT) / 2
-    return [((z + half, -side * BOOM_OUTER), (z - half, -side * BOOM_INNER)) for z, side in reaches()]
+    found = [(z, -side, BOOM_INNER) for z, side in reaches()]
+    found[-1] = (found[-1][0], found[-1][1], LAST_INNER)
+    found += LATE_BOOMS
+    ends = []
+    for z, closed, inner in found:
+        half = (BOOM_OUTER - inner) * math.tan(BOOM_SLANT) / 2
+        ends.append(((z + half, closed * BOOM_OUTER), (z - half, closed * inner)))
+    return ends
 
 
 def _floes():
@@ -89,6 +111,9 @@ def racing_offset(z):
     for mid, side in reaches():
         t = max(0.0, 1.0 - abs(z - mid) / LINE_EASE)
         shift += side * LINE_SHIFT * t * t * (3 - 2 * t)
+    for mid, closed, _ in LATE_BOOMS:
+        t = max(0.0, 1.0 - abs(z - mid) / LATE_EASE)
+        shift -= closed * LATE_SHIFT * t * t * (3 - 2 * t)
     return shift
 
 
@@ -184,16 +209,19 @@ def flow(z_up, z_down):
     along = tuple(c / length for c in along)
     mid = (z_up + z_down) / 2
     away = 0.0
+    turn = FLOW_TURN
     r = OBSTACLE_RADIUS['ice']
-    for (z0, o0), (z1, o1) in _booms():
+    booms = _booms()
+    for i, ((z0, o0), (z1, o1)) in enumerate(booms):
         if z1 - r <= mid <= z0 + r + FLOW_REACH:
             away = 1.0 if o1 > o0 else -1.0
+            turn = LATE_TURN if i == len(booms) - 1 else FLOW_TURN
     if away == 0.0:
         return along
     # The horizontal part turns about the vertical towards the boom's open end, the fall stays.
     ax, az = across(mid)
     horizontal = math.hypot(along[0], along[2])
-    c, s = math.cos(FLOW_TURN), math.sin(FLOW_TURN) * horizontal * away
+    c, s = math.cos(turn), math.sin(turn) * horizontal * away
     f = (along[0] * c + ax * s, along[1], along[2] * c + az * s)
     length = math.sqrt(sum(q * q for q in f))
     return tuple(q / length for q in f)
