@@ -47,15 +47,15 @@ TEST_F(LevelBuildTest, TheFirstTrackBuildsEveryPlacedObjectWithItsListsAndIds) {
     const std::uint32_t firstId = velm::PeekObjectIDCounter();
     BuildFirstTrack();
 
-    // race_track1.xml: 15 jugs; 102 scenery objects of the mesh form, 63 trees drawn as billboards
+    // race_track1.xml: 15 jugs; 122 scenery objects of the mesh form, 63 trees drawn as billboards
     // and 30 collision volumes, which are not game objects; one light and one trigger.
     EXPECT_EQ(m_game->GetItemJugIds().size(), 15u);
     EXPECT_EQ(CountOfType(kelvo::OBJECT_TREES), 63u);
     EXPECT_EQ(CountOfType(kelvo::OBJECT_COLLISION_VOLUME), 0u);
     EXPECT_EQ(CountOfType(kelvo::OBJECT_LIGHT), 1u);
     EXPECT_NE(m_game->GetLevelLight(), nullptr);
-    // 102 level scenery objects, the 24 rocks and the 5 logs of "log_positions.xml".
-    EXPECT_EQ(m_game->GetEnvironmentIds().size(), 102u + 24u + 5u);
+    // 122 level scenery objects, the 24 rocks and the 5 logs of "log_positions.xml".
+    EXPECT_EQ(m_game->GetEnvironmentIds().size(), 122u + 24u + 5u);
     for (std::uint32_t id : m_game->GetEnvironmentIds()) {
         EXPECT_NE(Model(id), nullptr) << id;
         EXPECT_GE(id, firstId);
