@@ -45,6 +45,7 @@ bool CParticleSystem::Create(const std::string& templateName) {
     m_indexCount = static_cast<std::uint32_t>(limit * 6);
     m_vertices.assign(limit * 4, SMeshVertex{});
     m_indices.resize(limit * 6);
+    m_shownIndices.resize(limit * 6);
     for (std::size_t q = 0; q < limit; ++q) {
         for (std::size_t k = 0; k < 4; ++k) {
             SMeshVertex& vertex = m_vertices[q * 4 + k];
@@ -204,18 +205,38 @@ void CParticleSystem::Prepare() {
         m_seen = true;
     }
     BuildQuads();
+    const std::uint32_t shown = SelectShownQuads();
     m_geometry.vertices = m_vertices.data();
     m_geometry.vertexCount = m_vertexCount;
-    m_geometry.indices = m_indices.data();
-    m_geometry.indexCount = m_indexCount;
-    FillRenderRecord(m_vertexCount, m_indexCount / 3, nullptr);
+    m_geometry.indices = shown == m_indexCount ? m_indices.data() : m_shownIndices.data();
+    m_geometry.indexCount = shown;
+    FillRenderRecord(m_vertexCount, shown / 3, nullptr);
     PrepareAttachedUnits();
+}
+
+// Particles blend by their own alpha over the scene and write no depth: a quad whose particle has
+// faded to nothing leaves every pixel as it was, yet a software renderer would rasterise and shade
+// all of it (the oldest, largest quads of a trail). Only the others are drawn, in the same order,
+// so the picture is the same to the bit.
+std::uint32_t CParticleSystem::SelectShownQuads() {
+    const std::size_t quads = std::min({static_cast<std::size_t>(std::max(WholeCount(), 0)),
+                                        static_cast<std::size_t>(m_indexCount / 6), m_particles.size()});
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < quads; ++i) {
+        if ((m_particles[i].colour >> 24) != 0) {
+            std::copy_n(m_indices.begin() + static_cast<std::ptrdiff_t>(i * 6), 6,
+                        m_shownIndices.begin() + static_cast<std::ptrdiff_t>(count));
+            count += 6;
+        }
+    }
+    return count == quads * 6 ? m_indexCount : static_cast<std::uint32_t>(count);
 }
 
 void CParticleSystem::Unload() {
     std::vector<SParticle>().swap(m_particles);
     std::vector<SMeshVertex>().swap(m_vertices);
     std::vector<std::uint16_t>().swap(m_indices);
+    std::vector<std::uint16_t>().swap(m_shownIndices);
     m_emitRate = 0.0f;
     m_count = 0.0f;
     m_age = 0.0f;

@@ -73,6 +73,8 @@ private:
     void InitParticle(SParticle& particle);
     void UpdateParticle(SParticle& particle);
     void BuildQuads();
+    // The indices of the quads a draw changes pixels with, in order; their count.
+    std::uint32_t SelectShownQuads();
     void BuildQuad(std::size_t index, const D3DXMATRIX& rotation, float angle);
 
     float m_emitRate = 0.0f;
@@ -84,6 +86,7 @@ private:
     std::uint32_t m_vertexCount = 0;
     std::vector<std::uint16_t> m_indices;
     std::uint32_t m_indexCount = 0;
+    std::vector<std::uint16_t> m_shownIndices; // sized with m_indices
     std::uint32_t m_id = 0;
     float m_frameTime = 0.0f;
     float m_radius = 0.0f;

@@ -215,6 +215,9 @@ void CVelmGfx::RenderFrame(double time, float elapsed) {
     waterGraph.SetGeometryNodeOp(new CDefaultGeometryNodeOp());
     waterGraph.SetEffectNodeOp(new CDefaultEffectNodeOp());
     waterGraph.SetBatchNodeOp(new CDefaultBatchNodeOp());
+    if ((m_renderFlags & (kRenderWater | kRenderDynamic | kPreDepth)) == (kRenderWater | kRenderDynamic)) {
+        RenderDynamicDepth();
+    }
     RenderGraph(*m_waterGraph, kRenderWater);
 
     RenderGraph(*m_dynamicGraph, kRenderDynamic);
@@ -274,6 +277,26 @@ void CVelmGfx::RenderOpaqueWaterDepth() {
     waterGraph.Render();
     core.SetRenderState(D3DRS_COLORWRITEENABLE, channels);
     waterGraph.SetGeometryNodeOp(new CDefaultGeometryNodeOp());
+    renderer.m_drawnUnits = units;
+    renderer.m_drawnFaces = faces;
+}
+
+// The river is blended over what lies below it and is the frame's costliest program; the racers
+// are drawn after it, so that the river shows over their parts under its surface. Their depth alone,
+// laid first with the programs of the depth pass (whose positions match the colour programs' to the
+// bit), makes the river's pixels behind a racer fail the depth test instead of being shaded and then
+// covered; under the surface the river is nearer still and blends over the bed as before. The
+// picture is the same: the racers' colour pass meets the same depth and passes where it did.
+void CVelmGfx::RenderDynamicDepth() {
+    CFXManager& fx = FXManager::Instance();
+    CRenderer& renderer = Renderer::Instance();
+    const std::uint32_t units = renderer.m_drawnUnits;
+    const std::uint32_t faces = renderer.m_drawnFaces;
+    fx.m_override = true;
+    fx.SelectPreZ(0);
+    renderer.m_depthOrder = CRenderer::kNearestFirst;
+    RenderGraph(*m_dynamicGraph, kRenderDynamic);
+    fx.m_override = false;
     renderer.m_drawnUnits = units;
     renderer.m_drawnFaces = faces;
 }

@@ -199,6 +199,8 @@ private:
     // Terrain, opaque and dynamic nearest first, then transparent and particles farthest first.
     void RenderMirrorGraphs();
     void RenderOpaqueWaterDepth();
+    // The racers' depth, laid before the river so that its pixels behind them are not shaded.
+    void RenderDynamicDepth();
     void DrawDebugLines(const D3DXMATRIX& viewProjection);
 
     SVelmGfxInitInfo m_settings;

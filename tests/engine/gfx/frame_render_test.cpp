@@ -166,8 +166,9 @@ TEST_F(FrameRenderTest, PassesTargetsClipPlanesAndCullModesFollowTheRenderFlags)
         std::uint32_t flags;
         Sequence expected;
     } cases[] = {
-        // The planar water's depth goes first, so that what it covers is not shaded.
-        {"water, no pre-depth", kScene, Join({begin, {"d2", "3", "4"}, kWaterPass, {"2", "5", "6"}})},
+        // The planar water's depth goes first, so that what it covers is not shaded; the racers'
+        // depth goes before the water, so that the water behind them is not shaded.
+        {"water, no pre-depth", kScene, Join({begin, {"d2", "3", "4"}, kWaterPass, {"z5", "2", "5", "6"}})},
         {"water and pre-depth", kScene | 0x400, Join({begin, preZ, {"3", "4"}, kWaterPass, {"2", "5", "6"}})},
         {"no water, pre-depth", (kScene & ~0x20u) | 0x400, Join({begin, {"z3", "z4", "z5", "z6", "3", "4", "5", "6"}})},
         // The pre-depth results of the frame before are not reused: its units are culled anew.
@@ -178,7 +179,7 @@ TEST_F(FrameRenderTest, PassesTargetsClipPlanesAndCullModesFollowTheRenderFlags)
         EXPECT_TRUE(WaterManager::Instance().GetVisibleWater().empty()) << c.what;
     }
     WaterManager::Instance().OnLostDevice();
-    EXPECT_EQ(Frame(kScene), Join({begin, {"d2", "3", "4", "2", "5", "6"}}))
+    EXPECT_EQ(Frame(kScene), Join({begin, {"d2", "3", "4", "z5", "2", "5", "6"}}))
         << "without targets, no pass into the frame";
     EXPECT_EQ(m_gfx->GetDrawnObjectCount(), 5u) << "the last frame's draws, the water's depth not among them";
     EXPECT_EQ(m_gfx->GetDrawnFaceCount(), 3u + 4u + 2u + 5u + 6u);
@@ -187,18 +188,19 @@ TEST_F(FrameRenderTest, PassesTargetsClipPlanesAndCullModesFollowTheRenderFlags)
 TEST_F(FrameRenderTest, OnlyVisiblePlanarWaterIsMirroredAndItsPlaneClips) {
     AddWater(std::make_unique<CTestWater>(velm::gfx::kSplineWater, D3DXPLANE(0.0f, 0.0f, 1.0f, -5.0f), 10.0f, 0.0f));
     // Blended spline water lets what is under it show: its depth is not laid first.
-    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "3", "4"}, {"2", "5", "6"}})) << "spline water alone: no pass";
+    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "3", "4"}, {"z5", "2", "5", "6"}}))
+        << "spline water alone: no pass";
 
     // Planar water far behind the camera is not visible either.
     AddWater(std::make_unique<CTestWater>(velm::gfx::kPlanarWater, kSurface, 1.0f, 0.0f));
     m_waters.back()->SetPosition(0.0f, 0.0f, -500.0f, true);
     m_gfx->BuildWaterSceneGraph();
-    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "3", "4"}, {"2", "5", "6"}}));
+    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "3", "4"}, {"z5", "2", "5", "6"}}));
 
     // With the spline unit first in the list, the plane still comes from the planar one.
     const D3DXPLANE raised(0.0f, 2.0f, 0.0f, -1.0f);
     AddWater(std::make_unique<CTestWater>(velm::gfx::kPlanarWaveWater, raised, 10.0f, 0.5f));
-    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "d2", "3", "4"}, kWaterPass, {"2", "2", "5", "6"}}));
+    EXPECT_EQ(Frame(kScene), Join({{"cull3", "clear", "d2", "3", "4"}, kWaterPass, {"z5", "2", "2", "5", "6"}}));
     velm::gfx::CGFXCore& core = GFXCore::Instance();
     D3DXMATRIX viewProjection;
     D3DXMatrixMultiply(&viewProjection, &core.GetViewMatrix(), &core.GetProjectionMatrix());

@@ -512,3 +512,51 @@ TEST_F(ParticleSystems, TheDataTreesSystemsAllLoadAndRunWithinTheirLimits) {
 }
 
 } // namespace
+
+namespace {
+
+// Particles that have faded to nothing change no pixel under the particles' blend: only the
+// others' quads are handed to the renderer, in their order, while the quads themselves (and the
+// counts the rest of the game reads) stay as they were.
+TEST_F(ParticleSystems, QuadsFadedToNothingAreLeftOutOfTheDrawInOrder) {
+    SParticleTemplate t;
+    t.limit = "3";
+    t.roles[5] = "fade_color_update";
+    // White at alpha 2, one step of the fade a frame: a particle shows for its first frame only.
+    t.functors =
+        "<normal_color_init>\n<color_norm_init>50331647</color_norm_init>\n</normal_color_init>\n"
+        "<normal_life_init>\n<life>1</life>\n</normal_life_init>\n"
+        "<fade_color_update>\n<fade_rate>1</fade_rate>\n</fade_color_update>\n"
+        "<normal_life_update>\n<death_rate>0</death_rate>\n</normal_life_update>\n";
+    velm::gfx::CParticleSysRegistry& registry = Load({t});
+    CParticleSystem* system = Make("test_system");
+    struct SCase {
+        int frame;
+        std::vector<std::uint16_t> indices; // what is drawn
+    };
+    const SCase cases[] = {
+        {1, {0, 1, 2, 3, 0, 2}},
+        {2, {4, 5, 6, 7, 4, 6}},
+        {3, {8, 9, 10, 11, 8, 10}},
+        {4, {}}, // full: none is born, and every one has faded
+    };
+    int frame = 0;
+    for (const SCase& c : cases) {
+        while (frame < c.frame) {
+            Frame(registry, system);
+            ++frame;
+        }
+        const velm::gfx::SUnitRenderData& data = system->GetRenderData();
+        ASSERT_NE(data.geometry, nullptr);
+        EXPECT_EQ(data.faceCount, c.indices.size() / 3) << "frame " << c.frame;
+        ASSERT_EQ(data.geometry->indexCount, c.indices.size()) << "frame " << c.frame;
+        EXPECT_EQ(std::vector<std::uint16_t>(data.geometry->indices, data.geometry->indices + c.indices.size()),
+                  c.indices)
+            << "frame " << c.frame;
+        const auto live = static_cast<std::uint32_t>(std::min(c.frame, 3));
+        EXPECT_EQ(system->GetVertexCount(), live * 4) << "frame " << c.frame;
+        EXPECT_EQ(system->GetFaceCount(), live * 2) << "frame " << c.frame;
+    }
+}
+
+} // namespace
