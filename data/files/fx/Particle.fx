@@ -93,13 +93,15 @@ vec3 Lit(vec3 albedo, vec3 specularMask, vec3 normal, vec3 position) {
     return colour + specularMask * g_MaterialSpecular.rgb * g_light.m_specular.rgb * specular;
 }
 
-// Linear fog from g_fogstart to g_fogend, thickened by g_fogdensity past the start; the fog
-// colour's alpha is its strength (0 turns fog off).
-vec3 Fogged(vec3 colour, float distance) {
+// How much of the fog colour covers a point at this distance: linear from g_fogstart to g_fogend,
+// thickened by g_fogdensity past the start; the fog colour's alpha is its strength (0: no fog).
+// Worked out at the vertices: a particle's quad is small beside the fog's reach, and the spray
+// lies several deep over much of the frame.
+float FogAmount(float distance) {
     float span = g_fogend - g_fogstart;
     float linear = span > 0.0 ? clamp((g_fogend - distance) / span, 0.0, 1.0) : 1.0;
     float thick = exp(-max(g_fogdensity, 0.0) * max(distance - g_fogstart, 0.0));
-    return mix(colour, g_fogcolor.rgb, (1.0 - linear * thick) * clamp(g_fogcolor.a, 0.0, 1.0));
+    return (1.0 - linear * thick) * clamp(g_fogcolor.a, 0.0, 1.0);
 }
 
 // A slot without a texture samples as `missing` rather than black.
@@ -109,11 +111,11 @@ vec4 SampleOr(sampler2D map, bool bound, vec2 uv, vec4 missing) { return bound ?
 glsl ParticleVertex {{
 out vec2 v_uv;
 out vec4 v_colour;
-out float v_distance;
+out float v_fog;
 void main() {
     v_uv = tk_TexCoord;
     v_colour = tk_Color;
-    v_distance = length(EyePosition() - (World * vec4(tk_Position, 1.0)).xyz);
+    v_fog = FogAmount(length(EyePosition() - (World * vec4(tk_Position, 1.0)).xyz));
     gl_Position = WorldViewProjection * vec4(tk_Position, 1.0);
 }
 }}
@@ -121,9 +123,9 @@ void main() {
 glsl Soft {{
 in vec2 v_uv;
 in vec4 v_colour;
-in float v_distance;
+in float v_fog;
 void main() {
     vec4 colour = SampleOr(g_ParticleTexture, tk_Bound_g_ParticleTexture, v_uv, vec4(1.0)) * v_colour;
-    tk_FragColor = vec4(Fogged(colour.rgb, v_distance), colour.a);
+    tk_FragColor = vec4(mix(colour.rgb, g_fogcolor.rgb, v_fog), colour.a);
 }
 }}

@@ -144,6 +144,10 @@ vec3 WorldAxis(int axis) { return SafeNormalize(mat3(World)[axis], axis == 0 ? v
 }}
 
 glsl VertexShading {{
+// The water's axes are the unit's, the same for the whole draw: worked out once a vertex, not
+// once a pixel, and handed on unchanged.
+flat out vec3 v_axisX;
+flat out vec3 v_axisZ;
 out vec3 v_body;
 out float v_fog;
 out vec3 v_toLight;
@@ -157,6 +161,8 @@ void ShadeVertex(vec3 world, vec3 normal) {
     v_body = mix(g_DeepWaterColor.rgb, g_ShallowWaterColor.rgb, sqrt(facing));
     v_fog = FogAmount(length(EyePosition() - world));
     v_toLight = ToLight(world, v_lightStrength);
+    v_axisX = WorldAxis(0);
+    v_axisZ = WorldAxis(2);
 }
 }}
 
@@ -218,6 +224,8 @@ void main() {
 }}
 
 glsl Ripples {{
+flat in vec3 v_axisX;
+flat in vec3 v_axisZ;
 in vec3 v_position;
 in vec3 v_normal;
 in vec2 v_uv;
@@ -236,7 +244,7 @@ vec3 RippledNormal(float strength) {
     vec3 bump = first + second;
     bump.xy *= strength;
     vec3 normal = SafeNormalize(v_normal, vec3(0.0, 1.0, 0.0));
-    return SafeNormalize(WorldAxis(0) * bump.x + WorldAxis(2) * bump.y + normal * bump.z, normal);
+    return SafeNormalize(v_axisX * bump.x + v_axisZ * bump.y + normal * bump.z, normal);
 }
 
 // Where this pixel lies in the reflection and refraction maps: they cover the screen.
@@ -252,11 +260,15 @@ float Fresnel(vec3 normal, vec3 toEye) {
     return clamp(g_FresnelBias + (1.0 - g_FresnelBias) * pow(1.0 - facing, max(g_FresnelPower, 0.0)), 0.0, 1.0);
 }
 
-vec3 Glint(vec3 normal, vec3 toEye) {
+// How squarely the surface faces the half-way direction between the eye and light 0.
+float Facing(vec3 normal, vec3 toEye) {
     vec3 toLight = SafeNormalize(v_toLight, vec3(0.0, 1.0, 0.0));
-    float highlight = pow(max(dot(normal, SafeNormalize(toLight + toEye, normal)), 0.0), max(g_specular_power, 1.0));
-    return g_MaterialSpecular.rgb * g_light.m_specular.rgb * highlight * v_lightStrength;
+    return max(dot(normal, SafeNormalize(toLight + toEye, normal)), 0.0);
 }
+
+vec3 GlintOf(float highlight) { return g_MaterialSpecular.rgb * g_light.m_specular.rgb * highlight * v_lightStrength; }
+
+vec3 Glint(vec3 normal, vec3 toEye) { return GlintOf(pow(Facing(normal, toEye), max(g_specular_power, 1.0))); }
 
 // Reflection and refraction maps mixed by fresnel over the water's body colour.
 vec4 Mapped(float strength) {
@@ -289,7 +301,18 @@ void main() {
     vec3 sky = tk_Bound_g_CubeMap ? texture(g_CubeMap, around).rgb : g_fogcolor.rgb;
     float fresnel = Fresnel(normal, toEye);
     vec3 body = mix(v_body, g_ShallowWaterColor.rgb, 0.25 * clamp(g_WaterBlendWeight, 0.0, 1.0));
-    vec3 colour = mix(body, sky * g_HDRMultiplier, fresnel) + Glint(normal, toEye);
+    // The river's material has the power 256 (see the engine's spline water): eight squarings
+    // instead of a power's two polynomials, on every pixel of the river.
+    float highlight = Facing(normal, toEye);
+    highlight *= highlight;
+    highlight *= highlight;
+    highlight *= highlight;
+    highlight *= highlight;
+    highlight *= highlight;
+    highlight *= highlight;
+    highlight *= highlight;
+    highlight *= highlight;
+    vec3 colour = mix(body, sky * g_HDRMultiplier, fresnel) + GlintOf(highlight);
     tk_FragColor = vec4(mix(colour, g_fogcolor.rgb, v_fog), clamp(mix(g_WaterAlpha, 1.0, fresnel), 0.0, 1.0));
 }
 }}

@@ -2,6 +2,7 @@
 // shared carrier, as the effect manager loads them.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -337,6 +338,79 @@ TEST_F(EffectFiles, LitTexturedQuadIsBrighterFacingTheLightAndFogCoversItPastThe
         effect->Release();
     }
     texture->Release();
+}
+
+// The river's highlight of light 0 is the material's specular colour times the cosine between
+// the surface normal and the half-way direction to the 256th power, the engine's power for every
+// spline river. The left quad faces the eye at the origin; light 0 is turned off the mirror
+// direction of the pixel's view until that power is a given share, and the pixel with a white
+// specular light less the same pixel with a black one must be that share of full white.
+TEST_F(EffectFiles, SplineRiverHighlightFallsOffAsThe256thPowerOfTheHalfWayCosine) {
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    ID3DXEffect* effect = Load("Water2.fx");
+    ASSERT_NE(effect, nullptr);
+    for (const char* semantic : {"World", "WorldView", "WorldViewProjection", "WorldInverseTranspose"}) {
+        effect->SetMatrix(effect->GetParameterBySemantic(nullptr, semantic), &identity);
+    }
+    const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float black[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    const float opaqueBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    effect->SetFloatArray(effect->GetParameterByName(nullptr, "g_MaterialSpecular"), white, 4);
+    effect->SetFloat(effect->GetParameterByName(nullptr, "g_specular_power"), 256.0f);
+    effect->SetFloat(effect->GetParameterByName(nullptr, "g_WaterAlpha"), 1.0f);
+    effect->SetFloatArray(effect->GetParameterByName(nullptr, "g_ShallowWaterColor"), opaqueBlack, 4);
+    effect->SetFloatArray(effect->GetParameterByName(nullptr, "g_DeepWaterColor"), opaqueBlack, 4);
+    ASSERT_EQ(effect->SetTechnique("RenderSplineWater"), D3D_OK);
+    m_shared->SetMatrix(m_shared->GetParameterBySemantic(nullptr, "ViewInverse"), &identity);
+    m_shared->SetFloatArray(m_shared->GetParameterByName(nullptr, "g_fogcolor"), black, 4);
+    D3DXHANDLE light = m_shared->GetParameterByName(nullptr, "g_light");
+    m_shared->SetInt(m_shared->GetParameterByName(light, "m_type"), 3);
+    Fill();
+
+    // Pixel (8, 16) on the left quad, at depth 0.5, its normal toward the eye (Direct3D's pixel
+    // centres lie on whole coordinates: x = -0.5, y = 0).
+    const D3DXVECTOR3 position(-0.5f, 0.0f, 0.5f);
+    const D3DXVECTOR3 normal(0.0f, 0.0f, -1.0f);
+    const D3DXVECTOR3 fromEye = -position;
+    D3DXVECTOR3 toEye;
+    D3DXVec3Normalize(&toEye, &fromEye);
+    const D3DXVECTOR3 mirrored(-toEye.x, -toEye.y, toEye.z);
+    const auto facing = [&](const D3DXVECTOR3& toLight) {
+        const D3DXVECTOR3 sum = toLight + toEye;
+        D3DXVECTOR3 half;
+        D3DXVec3Normalize(&half, &sum);
+        return D3DXVec3Dot(&half, &normal);
+    };
+    const auto turned = [&](float amount) {
+        const D3DXVECTOR3 away = mirrored + D3DXVECTOR3(0.0f, amount, 0.0f);
+        D3DXVECTOR3 toLight;
+        D3DXVec3Normalize(&toLight, &away);
+        return toLight;
+    };
+    for (const float share : {0.8f, 0.5f, 0.25f, 0.05f}) {
+        SCOPED_TRACE(share);
+        // How far the light turns for that share: the highlight falls as the light turns away.
+        float near = 0.0f;
+        float far = 1.0f;
+        for (int step = 0; step < 40; ++step) {
+            const float middle = 0.5f * (near + far);
+            (std::pow(facing(turned(middle)), 256.0f) > share ? near : far) = middle;
+        }
+        const D3DXVECTOR3 toLight = turned(near);
+        const float direction[3] = {-toLight.x, -toLight.y, -toLight.z};
+        m_shared->SetFloatArray(m_shared->GetParameterByName(light, "m_dir"), direction, 3);
+        int red[2] = {};
+        for (int lit = 0; lit < 2; ++lit) {
+            m_shared->SetFloatArray(m_shared->GetParameterByName(light, "m_specular"), lit == 1 ? white : black, 4);
+            Draw(effect);
+            const std::vector<std::uint8_t> pixels = m_device.ReadBackBuffer();
+            ASSERT_EQ(pixels.size(), kSize * kSize * 4);
+            red[lit] = At(pixels, 8, 16, kSize).r;
+        }
+        EXPECT_NEAR(red[1] - red[0], share * 255.0f, 4.0f);
+    }
+    effect->Release();
 }
 
 } // namespace
