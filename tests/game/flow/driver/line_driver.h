@@ -8,10 +8,10 @@
 // since a side key turns the push off the nose. Up stays held through the bends. A racer close
 // ahead in our lane is passed on the side away from the racing line, where the computers bunch.
 // Items are used as a player uses them: the propeller on a straight, where its push is not wasted
-// into a bank, the coat at once, the shark only when we do not lead (it goes for the leader), the
-// drill and the fishing pole when a racer is ahead within reach, what is dropped behind (bait,
-// mine, whirlpool) when a racer is behind; any of them after a while, so the next jug is not
-// wasted.
+// into a bank, the coat at once, the drill when we do not lead (it goes for the racer a place
+// ahead), the fishing pole when a racer is in front within its cast, what is dropped behind (bait,
+// mine, whirlpool) when a racer is behind, and any of these after a while all the same, so the
+// next jug is not wasted; the shark, which goes for the leader, never while we lead.
 #pragma once
 
 #include <cstdint>
@@ -33,10 +33,9 @@ struct SKeys {
     bool space = false;
 };
 
-// What the player sees of another racer: where it is and how it moves.
+// What the player sees of another racer: where it is.
 struct SSeenRacer {
     common::CVector3 position;
-    common::CVector3 velocity;
 };
 
 class CLineDriver {

@@ -329,7 +329,7 @@ private:
                 std::vector<SSeenRacer> others;
                 for (velm::CModel* model : game.GetRacers()) {
                     if (model != racer) {
-                        others.push_back({model->GetPosition(), model->GetLinearVelocity()});
+                        others.push_back({model->GetPosition()});
                     }
                 }
                 want = m_line.Decide(*racer, path->m_waypoints, others, m_raceFrame);
