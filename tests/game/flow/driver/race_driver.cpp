@@ -2,10 +2,11 @@
 // in the race the player's racer is steered with the player's own keys (Up, Left, Right, Space),
 // injected as window-system key events, so they take the road a person's keys take.
 //
-//   line     closed loop: each frame, from the racer's position, Up towards a point some way ahead
-//            on the racing line, in a lane beside the one the computers follow, with Left or Right
-//            held while that point lies off the paddling direction; items are used once their
-//            icon stops spinning, the propeller kept for the last stretch.
+//   line     closed loop: each frame, from the racer's position and what a player sees of the
+//            others, Up towards a point some way down the racing line, in a lane beside the one
+//            the computers follow, with Left or Right held while that point lies off the
+//            paddling direction, a racer close ahead passed on the outside, items used as a good
+//            player uses them (line_driver.h).
 //   hold-up  open loop: Up held from the start, never steered.
 //
 // The run ends when the whole field is home and prints each place, racer and time (seconds from
@@ -42,6 +43,7 @@
 #include "engine/phy/collision_hull.h"
 #include "engine/phy/physics_world.h"
 #include "engine/phy/rigid_body.h"
+#include "game/flow/driver/line_driver.h"
 #include "game/flow/engine_config_loader.h"
 #include "game/flow/tumbo_kelvo_app.h"
 #include "game/flow/tumbo_kelvo_game.h"
@@ -57,6 +59,9 @@
 namespace {
 
 using common::CVector3;
+using racedriver::CLineDriver;
+using racedriver::SKeys;
+using racedriver::SSeenRacer;
 
 constexpr double kFrameSeconds = 1.0 / 60.0;
 constexpr std::size_t kFieldSize = 6;
@@ -87,113 +92,9 @@ struct SOptions {
     float lane = -3.0f;
 };
 
-struct SKeys {
-    bool up = false;
-    bool left = false;
-    bool right = false;
-    bool space = false;
-};
-
 struct SFinish {
     std::uint32_t racer = 0;
     double time = 0.0;
-};
-
-CVector3 Flat(CVector3 v) {
-    v.y = 0.0f;
-    return v;
-}
-
-// Steers the player's racer along the racing line from where it is, frame by frame.
-class CLineDriver {
-public:
-    explicit CLineDriver(float lane) : m_lane(lane) {}
-
-    SKeys Decide(const kelvo::CRacerModel& racer, const std::vector<velm::ai::CWaypointData>& line,
-                 unsigned long raceFrame) {
-        SKeys keys;
-        keys.up = true;
-        const kelvo::CRacerController* controller = racer.GetRacerController();
-        if (line.size() < 2 || controller == nullptr) {
-            return keys;
-        }
-        const CVector3 position = racer.GetPosition();
-        // The next waypoint is the first one whose span the racer has not yet passed.
-        while (
-            m_next + 1 < line.size() &&
-            Flat(position - line[m_next].m_position).Dot(Flat(line[m_next + 1].m_position - line[m_next].m_position)) >=
-                0.0f) {
-            ++m_next;
-        }
-        std::size_t aim = m_next;
-        while (aim + 2 < line.size() && Flat(line[aim].m_position - position).Length() < kLookAhead) {
-            ++aim;
-        }
-        const CVector3 along = Flat(line[aim + 1].m_position - line[aim].m_position).GetNormalized();
-        const CVector3 lane = line[aim].m_position + CVector3(-along.z, 0.0f, along.x) * m_lane;
-        const CVector3 toAim = Flat(lane - position).GetNormalized();
-        const float angle = std::atan2(toAim.Dot(controller->GetSideVector()), toAim.Dot(controller->GetForward()));
-        // Left paddles towards the side vector, Right away from it.
-        keys.left = angle > kSteerAngle;
-        keys.right = angle < -kSteerAngle;
-        // Held against something: let go of Up and paddle sideways, towards the line, to slide off.
-        m_heldFrames = racer.GetLinearVelocity().Length() < kHeldSpeed ? m_heldFrames + 1 : 0;
-        if (m_heldFrames > kHeldLimit) {
-            m_sidewaysUntil = raceFrame + kSidewaysFrames;
-            m_sidewaysLeft = Flat(line[aim].m_position - position).Dot(controller->GetSideVector()) > 0.0f;
-            m_heldFrames = 0;
-        }
-        if (raceFrame < m_sidewaysUntil) {
-            keys.up = false;
-            keys.left = m_sidewaysLeft;
-            keys.right = !m_sidewaysLeft;
-        }
-        const float toGo = Flat(line.back().m_position - position).Length();
-        keys.space = UseItem(racer.GetHeldItemType(), toGo, raceFrame);
-        return keys;
-    }
-
-private:
-    // An item is used once its icon has stopped spinning, by holding Space half a second as the
-    // computers hold theirs; the propeller waits for the last stretch.
-    bool UseItem(std::uint32_t item, float toGo, unsigned long raceFrame) {
-        if (item != m_item) {
-            m_item = item;
-            m_itemSince = raceFrame;
-        }
-        if (raceFrame < m_fireUntil) {
-            return true;
-        }
-        // Let go for as long again before the next press: the release lets the item go.
-        if (item == 0 || raceFrame < m_itemSince + kSpinFrames || raceFrame < m_fireUntil + kHoldFrames ||
-            (item == kPropeller && toGo > kSprint)) {
-            return false;
-        }
-        m_fireUntil = raceFrame + kHoldFrames;
-        return true;
-    }
-
-    // How far ahead the steering looks, and how far off the paddling direction the aim may lie
-    // before a side key goes down (radians).
-    static constexpr float kLookAhead = 22.0f;
-    static constexpr float kSteerAngle = 0.25f;
-    // Slower than this (m/s) for this many frames is held; then a second of paddling sideways.
-    static constexpr float kHeldSpeed = 1.0f;
-    static constexpr int kHeldLimit = 60;
-    static constexpr unsigned long kSidewaysFrames = 60;
-    static constexpr std::uint32_t kPropeller = 13;
-    static constexpr float kSprint = 200.0f;
-    static constexpr unsigned long kSpinFrames = 330;
-    static constexpr unsigned long kHoldFrames = 30;
-
-    float m_lane;
-    std::size_t m_next = 0;
-    int m_heldFrames = 0;
-    unsigned long m_sidewaysUntil = 0;
-    bool m_sidewaysLeft = false;
-    std::uint32_t m_item = 0;
-    unsigned long m_itemSince = 0;
-    unsigned long m_fireUntil = 0;
 };
 
 // Per racer, the longest time it was held by the scenery: a hold starts when the racer touches
@@ -425,7 +326,13 @@ private:
             velm::ai::CAIManager* manager = velm::GetApp()->GetAIManager();
             const velm::ai::CWaypointPath* path = manager != nullptr ? manager->FindPath(kRacingLine) : nullptr;
             if (path != nullptr) {
-                want = m_line.Decide(*racer, path->m_waypoints, m_raceFrame);
+                std::vector<SSeenRacer> others;
+                for (velm::CModel* model : game.GetRacers()) {
+                    if (model != racer) {
+                        others.push_back({model->GetPosition()});
+                    }
+                }
+                want = m_line.Decide(*racer, path->m_waypoints, others, m_raceFrame);
             }
         }
         Press(frame, want);
