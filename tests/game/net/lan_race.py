@@ -344,7 +344,11 @@ def main():
                         help="lose the host as it reaches the start line, before the countdown")
     parser.add_argument("--lose-at-finish", type=int, default=0,
                         help="lose the host once it has seen this many racers home (instead of --lose-after)")
-    parser.add_argument("--start-at", type=float, default=400.0, help="game seconds at which the host clicks Start")
+    # The clients search once a second of real time, while the host on fixed steps on the null
+    # device runs some 8,000 lobby frames a second: 400 game seconds (8,000 frames) could pass
+    # before a client that had just searched searched again, and the race started without it.
+    # 3,000 game seconds keep the host in its lobby for several seconds of real time.
+    parser.add_argument("--start-at", type=float, default=3000.0, help="game seconds at which the host clicks Start")
     parser.add_argument("--finishes", type=int, default=2, help="finishes every game that remains must show")
     parser.add_argument("--lose-client", choices=["lobby", "start", "start-line", "race"],
                         help="race one client and lose it at this point of the road to the start")
