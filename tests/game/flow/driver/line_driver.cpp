@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/content/object_type.h"
 #include "game/world/racer_controller.h"
 #include "game/world/racer_model.h"
 
@@ -34,13 +35,6 @@ float Wrap(float angle) {
     }
     return angle;
 }
-
-// The item kinds as the HUD shows them.
-constexpr std::uint32_t kDrill = 7;
-constexpr std::uint32_t kCoat = 8;
-constexpr std::uint32_t kShark = 10;
-constexpr std::uint32_t kPole = 11;
-constexpr std::uint32_t kPropeller = 13;
 
 // The aim lies this far down the line; a side key goes down while the aim lies this far off the
 // paddling direction (radians). Each side key turns the push 45 degrees off the nose, so the line
@@ -222,16 +216,16 @@ bool CLineDriver::UseItem(const kelvo::CRacerModel& racer, const SOnLine& me, co
     const CVector3 position = racer.GetPosition();
     const CVector3 nose = Flat(racer.GetHeading()).GetNormalized();
     bool now = raceFrame >= m_itemSince + kSpinFrames + kWaitFrames;
-    if (item == kPropeller) {
+    if (item == kelvo::ITEM_PROPELLER) {
         now = now || TurnAhead(me.along, kOpenWater) < kOpenWaterTurn;
-    } else if (item == kCoat) {
+    } else if (item == kelvo::ITEM_REFLECTIVE_COAT) {
         now = true;
-    } else if (item == kShark) {
+    } else if (item == kelvo::ITEM_SHARK) {
         // It goes for the leader: never while we lead.
         now = racer.GetRaceRank() > 1;
-    } else if (item == kDrill) {
+    } else if (item == kelvo::ITEM_DRILL) {
         now = now || racer.GetRaceRank() > 1;
-    } else if (item == kPole) {
+    } else if (item == kelvo::ITEM_FISHING_POLE) {
         for (const SSeenRacer& other : others) {
             const CVector3 to = Flat(other.position - position);
             const float distance = to.Length();
