@@ -82,9 +82,12 @@ def _booms():
     return ends
 
 
+BOOMS = _booms()
+
+
 def _floes():
     found = []
-    for (z0, o0), (z1, o1) in _booms():
+    for (z0, o0), (z1, o1) in BOOMS:
         count = int(math.ceil(math.hypot(z1 - z0, o1 - o0) / BOOM_SPACING)) + 1
         for i in range(count):
             t = i / (count - 1)
@@ -211,11 +214,12 @@ def flow(z_up, z_down):
     away = 0.0
     turn = FLOW_TURN
     r = OBSTACLE_RADIUS['ice']
-    booms = _booms()
-    for i, ((z0, o0), (z1, o1)) in enumerate(booms):
+    # The late booms come last.
+    first_late = len(BOOMS) - len(LATE_BOOMS)
+    for i, ((z0, o0), (z1, o1)) in enumerate(BOOMS):
         if z1 - r <= mid <= z0 + r + FLOW_REACH:
             away = 1.0 if o1 > o0 else -1.0
-            turn = LATE_TURN if i == len(booms) - 1 else FLOW_TURN
+            turn = LATE_TURN if i >= first_late else FLOW_TURN
     if away == 0.0:
         return along
     # The horizontal part turns about the vertical towards the boom's open end, the fall stays.

@@ -25,16 +25,8 @@ float Bearing(const CVector3& v, const kelvo::CRacerController& controller) {
     return std::atan2(v.Dot(controller.GetSideVector()), v.Dot(controller.GetForward()));
 }
 
-float Wrap(float angle) {
-    constexpr float kPi = 3.14159265f;
-    while (angle > kPi) {
-        angle -= 2.0f * kPi;
-    }
-    while (angle < -kPi) {
-        angle += 2.0f * kPi;
-    }
-    return angle;
-}
+// An angle brought within half a turn either way.
+float Wrap(float angle) { return std::remainder(angle, 2.0f * 3.14159265f); }
 
 // The aim lies this far down the line; a side key goes down while the aim lies this far off the
 // paddling direction (radians). Each side key turns the push 45 degrees off the nose, so the line
@@ -86,11 +78,11 @@ void CLineDriver::BuildLine(const std::vector<velm::ai::CWaypointData>& line) {
     }
 }
 
-CLineDriver::SOnLine CLineDriver::Locate(const CVector3& position) {
+CLineDriver::SOnLine CLineDriver::Locate(const CVector3& position, std::size_t& segment) const {
     // The racer moves on a little each frame: the nearest segment is looked for near the last one.
     const CVector3 at = Flat(position);
-    const std::size_t first = m_segment > 4 ? m_segment - 4 : 0;
-    const std::size_t last = std::min(m_points.size() - 1, m_segment + 12);
+    const std::size_t first = segment > 4 ? segment - 4 : 0;
+    const std::size_t last = std::min(m_points.size() - 1, segment + 12);
     float best = -1.0f;
     SOnLine found;
     for (std::size_t i = first; i < last; ++i) {
@@ -105,7 +97,7 @@ CLineDriver::SOnLine CLineDriver::Locate(const CVector3& position) {
         const float distance = offset.Length();
         if (best < 0.0f || distance < best) {
             best = distance;
-            m_segment = i;
+            segment = i;
             found.along = m_lengths[i] + t;
             found.side = offset.Dot(RightOf(along));
         }
@@ -139,7 +131,6 @@ float CLineDriver::TurnAhead(float along, float length) const {
 }
 
 float CLineDriver::ChooseLane(const SOnLine& me, const std::vector<SSeenRacer>& others) {
-    const std::size_t segment = m_segment;
     if (m_frame < m_passUntil) {
         return m_passLane;
     }
@@ -147,8 +138,9 @@ float CLineDriver::ChooseLane(const SOnLine& me, const std::vector<SSeenRacer>& 
         return m_lane;
     }
     for (const SSeenRacer& other : others) {
-        const SOnLine them = Locate(other.position);
-        m_segment = segment;
+        // Looked for near our own place on the line, which stays ours.
+        std::size_t near = m_segment;
+        const SOnLine them = Locate(other.position, near);
         const float ahead = them.along - me.along;
         if (ahead > 0.0f && ahead < kPassAhead && std::fabs(them.side - m_lane) < kPassNear) {
             // Round it on the side away from the racing line, where the computers bunch.
@@ -174,7 +166,7 @@ SKeys CLineDriver::Decide(const kelvo::CRacerModel& racer, const std::vector<vel
         m_segment = 0;
     }
     const CVector3 position = racer.GetPosition();
-    const SOnLine me = Locate(position);
+    const SOnLine me = Locate(position, m_segment);
     const float lane = ChooseLane(me, others);
     const float speed = Flat(racer.GetLinearVelocity()).Length();
     const CVector3 aim = PointAt(me.along + kLookAhead, lane);

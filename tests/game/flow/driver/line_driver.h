@@ -53,8 +53,9 @@ private:
         float side = 0.0f;
     };
     void BuildLine(const std::vector<velm::ai::CWaypointData>& line);
-    // The racer's place on the line: how far down it and how far to the line's right hand.
-    SOnLine Locate(const common::CVector3& position);
+    // A racer's place on the line: how far down it and how far to the line's right hand, looked for
+    // near `segment`, which is moved to the segment found.
+    SOnLine Locate(const common::CVector3& position, std::size_t& segment) const;
     // The point `along` metres down the line, `side` metres to its right hand, and the line's
     // direction there.
     common::CVector3 PointAt(float along, float side, common::CVector3* direction = nullptr) const;
